@@ -1,0 +1,150 @@
+# Project-wide build helpers. Every area's CMakeLists uses these, so options
+# (warnings, sanitizers, the fuzz build) apply in one place.
+
+set(QV_WARNINGS -Wall -Wextra)
+if(QV_WERROR)
+  list(APPEND QV_WARNINGS -Werror)
+endif()
+
+if(QV_SANITIZE AND QV_FUZZ)
+  message(FATAL_ERROR "QV_SANITIZE and QV_FUZZ are separate builds")
+endif()
+if(QV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+if(QV_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "QV_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# qv_add_library(NAME DIRS dir... [LIBS lib...] [PUBLIC_LIBS lib...])
+# A static library of every .cpp/.c in the given folders (relative to the
+# calling CMakeLists). Under QV_FUZZ it is built only when a fuzz target needs it.
+function(qv_add_library name)
+  cmake_parse_arguments(A "" "" "DIRS;LIBS;PUBLIC_LIBS;INCLUDES" ${ARGN})
+  set(srcs)
+  foreach(d ${A_DIRS})
+    file(GLOB s CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${d}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${d}/*.c)
+    list(APPEND srcs ${s})
+  endforeach()
+  if(NOT srcs)
+    set(stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${stub} "// ${name} has no sources yet\n")
+    set(srcs ${stub})
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  if(A_INCLUDES)
+    target_include_directories(${name} PUBLIC ${A_INCLUDES})
+  endif()
+  target_link_libraries(${name} PUBLIC ${A_PUBLIC_LIBS} PRIVATE ${A_LIBS})
+  if(QV_FUZZ)
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
+  endif()
+endfunction()
+
+# qv_add_tool(NAME SOURCES src... [LIBS lib...])  -> build/bin/NAME
+function(qv_add_tool name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  if(QV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
+# qv_add_gtest(NAME SOURCES src... LIBS lib... LABELS label... [PREFIX p]
+#              [ENVIRONMENT VAR=value...] [WORKING_DIRECTORY dir])
+# Each discovered test is named <PREFIX><Suite>.<Test> and carries LABELS.
+function(qv_add_gtest name)
+  cmake_parse_arguments(A "" "PREFIX;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  if(QV_FUZZ OR NOT QV_BUILD_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+  target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  target_compile_definitions(${name} PRIVATE
+    QV_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QV_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  if(NOT A_WORKING_DIRECTORY)
+    set(A_WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  endif()
+  set(props LABELS "${A_LABELS}")
+  if(A_ENVIRONMENT)
+    list(APPEND props ENVIRONMENT "${A_ENVIRONMENT}")
+  endif()
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${A_PREFIX}"
+    WORKING_DIRECTORY ${A_WORKING_DIRECTORY}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ${props})
+endfunction()
+
+# qv_add_script_test(NAME COMMAND cmd... LABELS label... [ENVIRONMENT ...])
+# A plain ctest test (tools, golden comparisons, end-to-end scripts).
+function(qv_add_script_test name)
+  cmake_parse_arguments(A "" "WORKING_DIRECTORY" "COMMAND;LABELS;ENVIRONMENT" ${ARGN})
+  if(QV_FUZZ OR NOT QV_BUILD_TESTS)
+    return()
+  endif()
+  if(NOT A_WORKING_DIRECTORY)
+    set(A_WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  endif()
+  add_test(NAME ${name} COMMAND ${A_COMMAND} WORKING_DIRECTORY ${A_WORKING_DIRECTORY})
+  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}")
+  if(A_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# qv_add_fuzz_target(NAME SOURCES src... [LIBS lib...] CORPUS dir [LABELS extra...])
+# The source defines LLVMFuzzerTestOneInput. Under QV_FUZZ: a libFuzzer binary
+# with fuzz.NAME.replay and fuzz.NAME.run; otherwise the same source with our
+# replay main, as fuzz.NAME.replay, so corpora are replayed in every build.
+function(qv_add_fuzz_target name)
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT QV_FUZZ AND NOT QV_BUILD_TESTS)
+    return()
+  endif()
+  if(NOT IS_ABSOLUTE "${A_CORPUS}")
+    set(A_CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/${A_CORPUS})
+  endif()
+  set(exe fuzz_${name})
+  set(labels fuzz ${A_LABELS})
+  add_executable(${exe} ${A_SOURCES})
+  set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz/bin)
+  target_compile_options(${exe} PRIVATE ${QV_WARNINGS})
+  target_link_libraries(${exe} PRIVATE ${A_LIBS})
+  if(QV_FUZZ)
+    target_link_options(${exe} PRIVATE -fsanitize=fuzzer)
+    set(work ${CMAKE_BINARY_DIR}/fuzz/${name})
+    file(MAKE_DIRECTORY ${work}/corpus ${work}/artifacts)
+    add_test(NAME fuzz.${name}.replay COMMAND ${exe} -runs=0 ${A_CORPUS})
+    # The scratch corpus comes first so libFuzzer writes new inputs there,
+    # never into the committed corpus.
+    add_test(NAME fuzz.${name}.run
+      COMMAND sh -c "exec \"$0\" -seed=1 -runs=\"\${QV_FUZZ_RUNS:-20000}\" -max_total_time=60 -rss_limit_mb=512 -max_len=65536 -artifact_prefix=${work}/artifacts/ ${work}/corpus ${A_CORPUS}" $<TARGET_FILE:${exe}>)
+    set_tests_properties(fuzz.${name}.replay fuzz.${name}.run PROPERTIES LABELS "${labels}")
+  else()
+    target_sources(${exe} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+    add_test(NAME fuzz.${name}.replay COMMAND ${exe} ${A_CORPUS})
+    set_tests_properties(fuzz.${name}.replay PROPERTIES LABELS "${labels}")
+  endif()
+endfunction()
+
+# qv_add_benchmark(NAME SOURCES src... [LIBS lib...]): linked into build/bin/qvbench.
+function(qv_add_benchmark name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT TARGET qvbench)
+    return()
+  endif()
+  target_sources(qvbench PRIVATE ${A_SOURCES})
+  target_link_libraries(qvbench PRIVATE ${A_LIBS})
+endfunction()

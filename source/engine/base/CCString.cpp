@@ -1,0 +1,192 @@
+#include "base/CCString.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace cocos2d {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+const char* skipBlanks(const char* p) {
+    while (*p && isBlank(*p)) ++p;
+    return p;
+}
+}  // namespace
+
+namespace textparse {
+
+bool leadingInteger(const char* text, long long& out) {
+    if (!text) return false;
+    const char* p = skipBlanks(text);
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = (*p == '-');
+        ++p;
+    }
+    if (*p < '0' || *p > '9') return false;
+    // Saturating accumulation keeps out-of-range text defined.
+    unsigned long long magnitude = 0;
+    const unsigned long long cap = static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1ULL;
+    while (*p >= '0' && *p <= '9') {
+        if (magnitude < cap) {
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+            if (magnitude > cap) magnitude = cap;
+        }
+        ++p;
+    }
+    if (negative) {
+        out = magnitude >= cap ? std::numeric_limits<long long>::min() : -static_cast<long long>(magnitude);
+    } else {
+        out = magnitude >= cap ? std::numeric_limits<long long>::max() : static_cast<long long>(magnitude);
+    }
+    return true;
+}
+
+bool leadingDouble(const char* text, double& out) {
+    if (!text) return false;
+    const char* p = skipBlanks(text);
+    if (*p == '+') ++p;  // from_chars takes no '+'
+    const char* end = p + std::strlen(p);
+    double value = 0;
+    auto result = std::from_chars(p, end, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Overflow or underflow: read the sign, pick infinity or zero.
+        return false;
+    }
+    if (result.ec != std::errc() || result.ptr == p) return false;
+    out = value;
+    return true;
+}
+
+}  // namespace textparse
+
+CCString* CCString::create(const std::string& text) {
+    CCString* s = new CCString(text);
+    s->autorelease();
+    return s;
+}
+
+CCString* CCString::createWithFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (needed > 0) {
+        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        text.assign(buffer.data(), static_cast<size_t>(needed));
+    }
+    va_end(args);
+    return create(text);
+}
+
+CCString* CCString::createWithData(const unsigned char* data, unsigned long length) {
+    return create(std::string(reinterpret_cast<const char*>(data), data ? length : 0));
+}
+
+bool CCString::isEqual(const CCObject* other) const {
+    const CCString* s = dynamic_cast<const CCString*>(other);
+    return s && s->m_sString == m_sString;
+}
+
+int CCString::intValue() const {
+    long long v = 0;
+    if (!textparse::leadingInteger(m_sString.c_str(), v)) return 0;
+    if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+unsigned int CCString::uintValue() const {
+    long long v = 0;
+    if (!textparse::leadingInteger(m_sString.c_str(), v)) return 0;
+    return static_cast<unsigned int>(static_cast<unsigned long long>(v) & 0xFFFFFFFFULL);
+}
+
+double CCString::doubleValue() const {
+    double v = 0;
+    if (!textparse::leadingDouble(m_sString.c_str(), v) || !std::isfinite(v)) return 0;
+    return v;
+}
+
+float CCString::floatValue() const {
+    double v = doubleValue();
+    if (v > std::numeric_limits<float>::max() || v < -std::numeric_limits<float>::max()) return 0;
+    return static_cast<float>(v);
+}
+
+bool CCString::boolValue() const {
+    return !(m_sString.empty() || m_sString == "0" || m_sString == "false");
+}
+
+CCPoint CCString::pointValue() const { return CCPointFromString(m_sString.c_str()); }
+CCSize CCString::sizeValue() const { return CCSizeFromString(m_sString.c_str()); }
+CCRect CCString::rectValue() const { return CCRectFromString(m_sString.c_str()); }
+
+namespace {
+
+// A tiny cursor over the "{a,b}" shapes; any deviation fails the whole parse.
+struct Cursor {
+    const char* p;
+    bool expect(char c) {
+        p = skipBlanks(p);
+        if (*p != c) return false;
+        ++p;
+        return true;
+    }
+    bool number(float& out) {
+        p = skipBlanks(p);
+        const char* start = p;
+        if (*start == '+') ++start;
+        const char* end = start + std::strlen(start);
+        double v = 0;
+        auto r = std::from_chars(start, end, v, std::chars_format::general);
+        if (r.ec != std::errc() || r.ptr == start || !std::isfinite(v)) return false;
+        if (v > std::numeric_limits<float>::max() || v < -std::numeric_limits<float>::max()) return false;
+        out = static_cast<float>(v);
+        p = r.ptr;
+        return true;
+    }
+    bool pair(float& a, float& b) { return expect('{') && number(a) && expect(',') && number(b) && expect('}'); }
+    bool atEnd() {
+        p = skipBlanks(p);
+        return *p == '\0';
+    }
+};
+
+}  // namespace
+
+CCPoint CCPointFromString(const char* text) {
+    if (!text) return CCPointZero;
+    Cursor c{text};
+    float x = 0, y = 0;
+    if (!c.pair(x, y) || !c.atEnd()) return CCPointZero;
+    return CCPoint(x, y);
+}
+
+CCSize CCSizeFromString(const char* text) {
+    if (!text) return CCSizeZero;
+    Cursor c{text};
+    float w = 0, h = 0;
+    if (!c.pair(w, h) || !c.atEnd()) return CCSizeZero;
+    return CCSize(w, h);
+}
+
+CCRect CCRectFromString(const char* text) {
+    if (!text) return CCRectZero;
+    Cursor c{text};
+    float x = 0, y = 0, w = 0, h = 0;
+    if (!(c.expect('{') && c.pair(x, y) && c.expect(',') && c.pair(w, h) && c.expect('}') && c.atEnd()))
+        return CCRectZero;
+    return CCRect(x, y, w, h);
+}
+
+}  // namespace cocos2d

@@ -1,0 +1,50 @@
+#include "platform/CCCompat.h"
+
+#include <time.h>
+
+
+namespace compat {
+
+namespace {
+unsigned int g_seed = 1;
+std::function<int64_t()>& clockSource() {
+    static std::function<int64_t()>* source = new std::function<int64_t()>();
+    return *source;
+}
+}  // namespace
+
+int rand() {
+    g_seed = g_seed * 214013u + 2531011u;
+    return static_cast<int>((g_seed >> 16) & 0x7FFF);
+}
+
+void srand(unsigned int seed) { g_seed = seed; }
+
+int64_t systemTicks() {
+    if (clockSource()) return clockSource()();
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
+}
+
+void setClockForTest(std::function<int64_t()> source) { clockSource() = std::move(source); }
+
+}  // namespace compat
+
+namespace cocos2d {
+
+int gettimeofday(cc_timeval* tp, void* tzp) {
+    (void)tzp;
+    if (!tp) return -1;
+    int64_t ticks = compat::systemTicks();
+    int64_t micros = ticks / 10;
+    tp->tv_sec = static_cast<long>(micros / 1000000);
+    tp->tv_usec = static_cast<long>(micros % 1000000);
+    if (tp->tv_usec < 0) {
+        tp->tv_usec += 1000000;
+        tp->tv_sec -= 1;
+    }
+    return 0;
+}
+
+}  // namespace cocos2d

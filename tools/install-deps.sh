@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, as root, every Debian package that the build, the tests and the
+# end-to-end checks need. Only what dpkg reports missing is installed, and
+# apt-get update runs once, only then: with nothing missing, no network is used.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libmsgpack-cxx-dev zlib1g-dev libminizip-dev
+  python3 python3-msgpack
+  libbox2d-dev libois-dev libglfw3-dev libgl-dev libglew-dev libpng-dev
+  libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libssl-dev
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null || true)
+  [[ "$status" == ii* ]] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
