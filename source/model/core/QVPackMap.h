@@ -1,0 +1,163 @@
+// QVPackMap: one integer-keyed msgpack map of a pack, addressed by key name.
+//
+// Guarantees: entries keep stream order (writers: put order; readers: the
+// order of the map read); a key number occurs once and a repeated key keeps its
+// first value; lookups by number are O(1) on large maps. Writing maps own
+// nothing: every written object lives in the zone given at construction, which
+// nested maps share.
+// Refuses: put on a map without zone ("Zone not set", std::logic_error, before
+// any key lookup); put of a name the key table lacks ("A key is not present",
+// std::runtime_error); any read of a wrongly shaped value (msgpack::type_error).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include <msgpack.hpp>
+
+#include "math/CCGeometry.h"
+#include "math/ccTypes.h"
+
+class QVPackMap {
+public:
+    using Entry = std::pair<std::uint32_t, msgpack::object>;
+
+    // Maps up to this size are searched linearly; larger ones get an index.
+    static constexpr std::size_t kLinearLookupLimit = 16;
+
+    // A map for reading, without zone.
+    QVPackMap() = default;
+    // A map for writing on `zone` (nullptr gives a map without zone).
+    explicit QVPackMap(msgpack::zone* zone) : zone_(zone) {}
+    explicit QVPackMap(msgpack::zone& zone) : zone_(&zone) {}
+    // A map for reading from a msgpack map object; values are kept as they
+    // are (they point into the object's zone). Throws msgpack::type_error for
+    // a non-map or a key that is not an unsigned 32-bit integer.
+    explicit QVPackMap(const msgpack::object& object);
+
+    bool hasZone() const { return zone_ != nullptr; }
+    // Throws std::logic_error "Zone not set" when the map has none.
+    msgpack::zone& zone() const;
+
+    // The typed writers. Each throws "Zone not set" without a zone, records
+    // the name and writes nothing in key-collecting mode, else stores the
+    // value under keyCodeOrThrow(name) (which may throw "A key is not present").
+    void put(const std::string& name, std::uint32_t value);
+    void put(const std::string& name, std::int32_t value);
+    void put(const std::string& name, float value);
+    void put(const std::string& name, bool value);
+    void put(const std::string& name, const char* value);
+    void put(const std::string& name, const std::string& value);
+    void put(const std::string& name, const std::map<std::string, std::string>& value);
+    void put(const std::string& name, const std::vector<msgpack::object>& value);
+    void put(const std::string& name, const std::vector<std::uint32_t>& value);
+    void put(const std::string& name, const QVPackMap& value);
+    void put(const std::string& name, const cocos2d::CCPoint& value);
+    void put(const std::string& name, const std::vector<cocos2d::CCPoint>& value);
+    void put(const std::string& name, const cocos2d::CCSize& value);
+    void put(const std::string& name, const cocos2d::CCRect& value);
+    void put(const std::string& name, const cocos2d::ccColor4F& value);
+    void put(const std::string& name, float a, float b, float c, float d);
+
+    // The entry under a key number, or nullptr.
+    const msgpack::object* find(std::uint32_t number) const;
+    // The entry under keyCode(name), or nullptr when the name has no number
+    // (-1) or the map lacks it: the one place of the "skip" rule.
+    const msgpack::object* find(const std::string& name) const;
+    // Reads the entry of `name` into `target` and returns true; returns false
+    // and leaves `target` unchanged when the entry is absent. Throws
+    // msgpack::type_error for a wrongly typed entry, leaving `target` unchanged.
+    template <typename T>
+    bool get(const std::string& name, T& target) const {
+        const msgpack::object* object = find(name);
+        if (!object) return false;
+        T value{};
+        read(*object, value);
+        target = std::move(value);
+        return true;
+    }
+
+    const std::vector<Entry>& entries() const { return entries_; }
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+    // The map as one msgpack map object, deep-copied into `zone`.
+    msgpack::object toObject(msgpack::zone& zone) const;
+    // The map serialised in entry order (canonical: smallest integer and
+    // length forms, as msgpack-c's packer writes them).
+    std::vector<unsigned char> toBytes() const;
+    template <typename Stream>
+    void packTo(msgpack::packer<Stream>& packer) const {
+        packer.pack_map(static_cast<std::uint32_t>(entries_.size()));
+        for (const Entry& e : entries_) {
+            packer.pack_uint32(e.first);
+            packer.pack(e.second);
+        }
+    }
+
+    // Readers of the encodings. Each throws msgpack::type_error for any other
+    // form and writes `out` only on success.
+    static void read(const msgpack::object& o, std::uint32_t& out);   // positive integer <= 2^32-1
+    static void read(const msgpack::object& o, std::int32_t& out);    // integer in range
+    static void read(const msgpack::object& o, float& out);           // float32/64 or integer
+    static void read(const msgpack::object& o, bool& out);            // boolean only
+    static void read(const msgpack::object& o, std::string& out);     // str or bin
+    static void read(const msgpack::object& o, cocos2d::CCPoint& out);  // exactly 2 numbers
+    static void read(const msgpack::object& o, cocos2d::CCSize& out);   // exactly 2 numbers
+    static void read(const msgpack::object& o, cocos2d::CCRect& out);   // exactly 4 numbers
+    static void read(const msgpack::object& o, cocos2d::ccColor4F& out);  // exactly 4 numbers
+    static void read(const msgpack::object& o, std::vector<cocos2d::CCPoint>& out);
+    static void read(const msgpack::object& o, std::vector<std::uint32_t>& out);
+    static void read(const msgpack::object& o, std::vector<msgpack::object>& out);  // array elements
+    static void read(const msgpack::object& o, std::map<std::string, std::string>& out);
+    static void read(const msgpack::object& o, QVPackMap& out);
+    static void read(const msgpack::object& o, msgpack::object& out) { out = o; }
+
+    // A deep copy of `o` whose storage is owned by `zone`.
+    static msgpack::object copyObject(const msgpack::object& o, msgpack::zone& zone);
+
+private:
+    // Stores under the name's number unless collecting; returns the zone.
+    bool beginPut(const std::string& name, msgpack::zone*& zone);
+    void insert(std::uint32_t number, const msgpack::object& value);
+    void putObject(const std::string& name, const msgpack::object& value);
+
+    msgpack::zone* zone_ = nullptr;
+    std::vector<Entry> entries_;
+    std::unordered_map<std::uint32_t, std::uint32_t> index_;  // number -> entry position, on large maps
+};
+
+// Lets msgpack-c convert to, pack and embed a QVPackMap directly
+// (object.as<QVPackMap>(), msgpack::pack(buffer, map)).
+namespace msgpack {
+MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS) {
+namespace adaptor {
+template <>
+struct convert<QVPackMap> {
+    const msgpack::object& operator()(const msgpack::object& o, QVPackMap& v) const {
+        QVPackMap::read(o, v);
+        return o;
+    }
+};
+template <>
+struct pack<QVPackMap> {
+    template <typename Stream>
+    msgpack::packer<Stream>& operator()(msgpack::packer<Stream>& p, const QVPackMap& v) const {
+        v.packTo(p);
+        return p;
+    }
+};
+template <>
+struct object_with_zone<QVPackMap> {
+    void operator()(msgpack::object::with_zone& o, const QVPackMap& v) const {
+        static_cast<msgpack::object&>(o) = v.toObject(o.zone);
+    }
+};
+}  // namespace adaptor
+}  // MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS)
+}  // namespace msgpack
