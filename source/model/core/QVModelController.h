@@ -31,6 +31,10 @@ public:
 
     // The single instance, created on first use.
     static QVModelController* shared();
+    // Makes `controller` the instance models talk to (tests install a
+    // subclass that records its hooks); returns the previous one, which the
+    // caller then owns. Null means a default instance on next use.
+    static QVModelController* setShared(QVModelController* controller);
 
     // Registers the model (null and taken ids are ignored); the class list
     // gets it before position `index`, or at the end when index (as

@@ -1,0 +1,487 @@
+#include "model/core/QVModel.h"
+
+#include <algorithm>
+#include <unordered_set>
+#include <utility>
+
+#include "base/CCArray.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
+#include "model/core/QVAttribute.h"
+#include "model/core/QVAttributeValue.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
+
+using cocos2d::CCArray;
+using cocos2d::CCDictionary;
+using cocos2d::CCObject;
+using cocos2d::CCString;
+
+namespace {
+
+const char* const kIdKey = "id";
+const char* const kClassNameKey = "Class Name";
+const char* const kChildrenKey = "children";
+const char* const kNameAttribute = "Name";
+
+// Squeezing the reference list is linear, so it waits until holes are the
+// majority; below this size holes are left alone.
+constexpr size_t kReferenceCompactMinimum = 32;
+
+template <class Listener, class Call>
+void callListeners(const std::vector<Listener*>& listeners, Call call) {
+    // A copy, so listeners may add or remove listeners while being called.
+    const std::vector<Listener*> copy = listeners;
+    for (Listener* listener : copy) call(listener);
+}
+
+}  // namespace
+
+QVModel::QVModel(const std::string& name) {
+    m_id = QVModelController::shared()->nextId();
+    m_nameAttribute = new QVAttributeString(kNameAttribute, this);
+    m_nameAttribute->setValue(name, true);
+}
+
+QVModel::QVModel(const QVModel& source)
+    : QVMessagePackInterface(), std::enable_shared_from_this<QVModel>() {
+    m_id = QVModelController::shared()->nextId();
+    for (QVAttribute* attribute : source.m_attributes) {
+        attribute->clone(this);
+    }
+    m_nameAttribute = attributeCast<QVAttributeString>(attribute(kNameAttribute));
+}
+
+QVModel::~QVModel() {
+    // The list is taken out and every owner cleared first: a dying attribute
+    // then neither edits the list being walked nor calls back into this
+    // half-destroyed model. Attributes of other models linked to ours still
+    // hear about the lost links.
+    std::vector<QVAttribute*> attributes;
+    attributes.swap(m_attributes);
+    for (QVAttribute* attribute : attributes) attribute->m_owner = nullptr;
+    for (QVAttribute* attribute : attributes) delete attribute;
+    m_nameAttribute = nullptr;
+}
+
+void QVModel::collectKeys() {
+    std::set<std::string>& keys = collectedKeys();
+    keys.insert(kIdKey);
+    keys.insert(kClassNameKey);
+    if (!m_children.empty()) keys.insert(kChildrenKey);
+    for (QVAttribute* attribute : m_attributes) {
+        attribute->collectKeys();
+        keys.insert(attribute->name());
+    }
+}
+
+void QVModel::pack(QVPackMap& map) {
+    map.put(kIdKey, m_id);
+    map.put(kClassNameKey, className());
+    for (QVAttribute* attribute : m_attributes) {
+        QVPackMap nested(map.zone());
+        attribute->pack(nested);
+        if (!nested.empty()) {
+            map.put(attribute->name(), nested);
+        } else if (isCollectingKeys()) {
+            collectedKeys().insert(attribute->name());
+        }
+    }
+}
+
+void QVModel::packConnections(QVPackMap& map) {
+    map.put(kIdKey, m_id);
+    for (QVAttribute* attribute : m_attributes) {
+        QVPackMap nested(map.zone());
+        attribute->packConnections(nested);
+        if (!nested.empty()) {
+            map.put(attribute->name(), nested);
+        } else if (isCollectingKeys()) {
+            collectedKeys().insert(attribute->name());
+        }
+    }
+    if (!m_children.empty()) {
+        std::vector<uint32_t> ids;
+        ids.reserve(m_children.size());
+        for (const auto& child : m_children) ids.push_back(child->id());
+        map.put(kChildrenKey, ids);
+    }
+}
+
+void QVModel::unpack(const QVPackMap& map) {
+    uint32_t id = kNoId;
+    map.get(kIdKey, id);
+    setId(id);
+    // Copied: an attribute's unpack must not see the list change under it.
+    const std::vector<QVAttribute*> attributes = m_attributes;
+    for (QVAttribute* attribute : attributes) {
+        const msgpack::object* entry = map.find(attribute->name());
+        if (!entry) continue;
+        QVPackMap nested;
+        QVPackMap::read(*entry, nested);
+        attribute->unpack(nested);
+    }
+}
+
+void QVModel::unpackConnections(const QVPackMap& map) {
+    const std::vector<QVAttribute*> attributes = m_attributes;
+    for (QVAttribute* attribute : attributes) {
+        const msgpack::object* entry = map.find(attribute->name());
+        if (!entry) continue;
+        QVPackMap nested;
+        QVPackMap::read(*entry, nested);
+        attribute->unpackConnections(nested);
+    }
+    std::vector<uint32_t> ids;
+    if (map.get(kChildrenKey, ids)) appendChildrenById(ids);
+}
+
+CCDictionary* QVModel::toDictionary() const {
+    CCDictionary* dict = CCDictionary::create();
+    dict->setObject(CCString::createWithFormat("%u", m_id), "id");
+    dict->setObject(CCString::create(className()), "className");
+    for (QVAttribute* attribute : m_attributes) {
+        CCDictionary* value = attribute->valueToDictionary();
+        if (value && value->count() > 0) dict->setObject(value, attribute->name());
+    }
+    return dict;
+}
+
+CCDictionary* QVModel::connectionsToDictionary() const {
+    CCDictionary* dict = CCDictionary::create();
+    dict->setObject(CCString::createWithFormat("%u", m_id), "id");
+    for (QVAttribute* attribute : m_attributes) {
+        CCDictionary* link = attribute->connectionToDictionary();
+        if (link && link->count() > 0) dict->setObject(link, attribute->name());
+    }
+    if (!m_children.empty()) {
+        CCArray* ids = CCArray::createWithCapacity(static_cast<unsigned>(m_children.size()));
+        for (const auto& child : m_children) ids->addObject(CCString::createWithFormat("%u", child->id()));
+        dict->setObject(ids, kChildrenKey);
+    }
+    return dict;
+}
+
+void QVModel::fromDictionary(CCDictionary* dict) {
+    if (!dict) return;
+    setId(dict->valueForKey("id")->uintValue());
+    const std::vector<QVAttribute*> attributes = m_attributes;
+    for (QVAttribute* attribute : attributes) {
+        // An entry of another kind than a dictionary is malformed; skip it.
+        if (auto* value = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
+            attribute->valueFromDictionary(value);
+        }
+    }
+}
+
+void QVModel::connectionsFromDictionary(CCDictionary* dict) {
+    if (!dict) return;
+    const std::vector<QVAttribute*> attributes = m_attributes;
+    for (QVAttribute* attribute : attributes) {
+        if (auto* link = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
+            attribute->connectionFromDictionary(link);
+        }
+    }
+    if (auto* children = dynamic_cast<CCArray*>(dict->objectForKey(kChildrenKey))) {
+        std::vector<uint32_t> ids;
+        ids.reserve(children->count());
+        for (CCObject* object : children->data()) {
+            auto* text = dynamic_cast<CCString*>(object);
+            ids.push_back(text ? text->uintValue() : 0);
+        }
+        appendChildrenById(ids);
+    }
+}
+
+void QVModel::attributeChanged(QVAttribute* attribute, int kind) {
+    callListeners(m_listeners, [&](QVModelListener* l) { l->attributeChanged(attribute, kind); });
+    QVModelController::shared()->notifyAttributeChanged(attribute, kind);
+}
+
+void QVModel::copyChildren(const std::shared_ptr<QVModel>& source, bool deep, bool registerCopies, bool silent) {
+    if (!source) return;
+    // Taken first: a shallow copy of a model into itself must not walk a
+    // list that grows.
+    const std::vector<std::shared_ptr<QVModel>> sourceChildren = source->m_children;
+    for (const auto& child : sourceChildren) {
+        addChild(deep ? child->clone(true, registerCopies) : child, silent);
+    }
+}
+
+void QVModel::childAdded(const std::shared_ptr<QVModel>& child) {
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    callListeners(m_listeners, [&](QVModelListener* l) { l->childAdded(self, child); });
+}
+
+void QVModel::childRemoved(const std::shared_ptr<QVModel>& child) {
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    callListeners(m_listeners, [&](QVModelListener* l) { l->childRemoved(self, child); });
+}
+
+void QVModel::childrenCleared() {
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    callListeners(m_listeners, [&](QVModelListener* l) { l->childrenCleared(self); });
+}
+
+void QVModel::setId(uint32_t id) {
+    QVModelController* controller = QVModelController::shared();
+    controller->raiseLastId(id);
+    if (id == m_id) return;
+    uint32_t oldId = m_id;
+    m_id = id;
+    controller->replaceModelId(sharedFromThis(), oldId);
+}
+
+std::shared_ptr<QVModel> QVModel::sharedFromThis() const {
+    return std::const_pointer_cast<QVModel>(weak_from_this().lock());
+}
+
+std::string QVModel::name() const { return m_nameAttribute ? m_nameAttribute->value() : std::string(); }
+
+void QVModel::setName(const std::string& name) {
+    if (!m_nameAttribute) return;
+    // Notifies even when the name is unchanged; listeners rely on it.
+    const std::string old = m_nameAttribute->value();
+    m_nameAttribute->setValue(name, false);
+    if (m_nameAttribute->value() == old) m_nameAttribute->valueChanged(QVBaseAttribute::kChangeValue);
+}
+
+QVAttribute* QVModel::attribute(const std::string& name) const {
+    for (QVAttribute* attribute : m_attributes) {
+        if (attribute->name() == name) return attribute;
+    }
+    return nullptr;
+}
+
+int QVModel::attributeIndex(const QVAttribute* attribute) const {
+    auto it = std::find(m_attributes.begin(), m_attributes.end(), attribute);
+    return it == m_attributes.end() ? -1 : static_cast<int>(it - m_attributes.begin());
+}
+
+void QVModel::addAttribute(QVAttribute* attribute, unsigned index) {
+    if (!attribute || attributeIndex(attribute) >= 0) return;
+    if (index < m_attributes.size()) {
+        m_attributes.insert(m_attributes.begin() + index, attribute);
+    } else {
+        m_attributes.push_back(attribute);
+    }
+    // setOwner finds the attribute present and does not come back here.
+    attribute->setOwner(this);
+}
+
+void QVModel::removeAttribute(QVAttribute* attribute) {
+    auto it = std::find(m_attributes.begin(), m_attributes.end(), attribute);
+    if (it == m_attributes.end()) return;
+    m_attributes.erase(it);
+    if (attribute == m_nameAttribute) m_nameAttribute = nullptr;
+    if (attribute->m_owner == this) attribute->m_owner = nullptr;
+}
+
+void QVModel::insertChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent) {
+    if (!child || hasChild(child)) return;
+    insertCheckedChild(child, index, silent);
+}
+
+void QVModel::addChild(const std::shared_ptr<QVModel>& child, bool silent) {
+    insertChild(child, static_cast<unsigned>(-1), silent);
+}
+
+void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent) {
+    // The general settings are never anybody's child, and a model that is
+    // this one or above it would close a cycle: a leak and endless walks.
+    if (child->type() == typeId<QVModelGeneralSettings>() || isSelfOrAncestor(child.get())) return;
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    if (!self) return;  // a parent link needs a shared owner to point back at
+    if (index < m_children.size()) {
+        m_children.insert(m_children.begin() + index, child);
+    } else {
+        m_children.push_back(child);
+    }
+    child->recordParent(self);
+    childAdded(child);
+    if (!silent) notifyChanged();
+}
+
+void QVModel::appendChildrenById(const std::vector<uint32_t>& ids) {
+    QVModelController* controller = QVModelController::shared();
+    std::unordered_set<const QVModel*> present;
+    present.reserve(m_children.size() + ids.size());
+    for (const auto& child : m_children) present.insert(child.get());
+    for (uint32_t id : ids) {
+        std::shared_ptr<QVModel> child = controller->getModel(id);
+        if (!child || !present.insert(child.get()).second) continue;
+        insertCheckedChild(child, static_cast<unsigned>(-1), true);
+    }
+}
+
+void QVModel::removeChild(const std::shared_ptr<QVModel>& child, bool silent) {
+    auto it = std::find(m_children.begin(), m_children.end(), child);
+    if (it == m_children.end()) return;
+    std::shared_ptr<QVModel> keep = child;  // the caller may pass our own entry
+    m_children.erase(it);
+    keep->forgetParent(this);
+    childRemoved(keep);
+    if (!silent) notifyChanged();
+}
+
+void QVModel::removeAllChildren(bool silent) {
+    if (m_children.empty()) return;
+    std::vector<std::shared_ptr<QVModel>> former;
+    former.swap(m_children);
+    for (const auto& child : former) child->forgetParent(this);
+    childrenCleared();
+    if (!silent) notifyChanged();
+    former.clear();  // released last, after the notifications
+}
+
+bool QVModel::hasChild(const std::shared_ptr<QVModel>& child) const {
+    return std::find(m_children.begin(), m_children.end(), child) != m_children.end();
+}
+
+unsigned QVModel::childIndex(const std::shared_ptr<QVModel>& child) const {
+    auto it = std::find(m_children.begin(), m_children.end(), child);
+    return static_cast<unsigned>(it - m_children.begin());
+}
+
+std::shared_ptr<QVModel> QVModel::parent() const {
+    for (const auto& weak : m_parents) {
+        if (auto p = weak.lock()) return p;
+    }
+    return std::shared_ptr<QVModel>();
+}
+
+std::vector<std::shared_ptr<QVModel>> QVModel::parents() const {
+    std::vector<std::shared_ptr<QVModel>> result;
+    for (const auto& weak : m_parents) {
+        if (auto p = weak.lock()) result.push_back(std::move(p));
+    }
+    return result;
+}
+
+bool QVModel::hasParent(const std::shared_ptr<QVModel>& model) const {
+    if (!model) return false;
+    for (const auto& weak : m_parents) {
+        if (weak.lock() == model) return true;
+    }
+    return false;
+}
+
+void QVModel::addParent(const std::shared_ptr<QVModel>& parent, bool silent) {
+    purgeDeadParents();
+    if (!parent || hasParent(parent)) return;
+    // The parent decides; its insertChild records the parent here only when
+    // it accepts, so a refused link changes neither side.
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    if (self) parent->addChild(self, silent);
+}
+
+void QVModel::removeParent(const std::shared_ptr<QVModel>& parent, bool silent) {
+    purgeDeadParents();
+    if (!parent || !hasParent(parent)) return;
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    forgetParent(parent.get());
+    if (self) parent->removeChild(self, silent);
+}
+
+void QVModel::recordParent(const std::shared_ptr<QVModel>& parent) {
+    purgeDeadParents();
+    if (hasParent(parent)) return;
+    m_parents.push_back(parent);
+}
+
+void QVModel::forgetParent(const QVModel* parent) {
+    purgeDeadParents();
+    for (auto it = m_parents.begin(); it != m_parents.end(); ++it) {
+        if (it->lock().get() == parent) {
+            m_parents.erase(it);
+            return;
+        }
+    }
+}
+
+void QVModel::purgeDeadParents() {
+    m_parents.erase(std::remove_if(m_parents.begin(), m_parents.end(),
+                                   [](const std::weak_ptr<QVModel>& w) { return w.expired(); }),
+                    m_parents.end());
+}
+
+bool QVModel::isSelfOrAncestor(const QVModel* model) const {
+    if (!model) return false;
+    if (model == this) return true;
+    // Breadth-first over live parents; the visited set keeps shared
+    // ancestors (diamonds) from being walked more than once.
+    std::unordered_set<const QVModel*> visited{this};
+    std::vector<std::shared_ptr<QVModel>> pending = parents();
+    while (!pending.empty()) {
+        std::shared_ptr<QVModel> current = std::move(pending.back());
+        pending.pop_back();
+        if (current.get() == model) return true;
+        if (!visited.insert(current.get()).second) continue;
+        for (auto& p : current->parents()) pending.push_back(std::move(p));
+    }
+    return false;
+}
+
+void QVModel::addReference(QVBaseAttribute* attribute) {
+    if (!attribute || m_referenceIndex.count(attribute)) return;
+    m_referenceIndex.emplace(attribute, m_references.size());
+    m_references.push_back(attribute);
+}
+
+void QVModel::removeReference(QVBaseAttribute* attribute) {
+    auto it = m_referenceIndex.find(attribute);
+    if (it == m_referenceIndex.end()) return;
+    m_references[it->second] = nullptr;
+    m_referenceIndex.erase(it);
+    ++m_referenceHoles;
+    while (!m_references.empty() && m_references.back() == nullptr) {
+        m_references.pop_back();
+        --m_referenceHoles;
+    }
+    if (m_referenceHoles >= kReferenceCompactMinimum && m_referenceHoles * 2 > m_references.size()) {
+        compactReferences();
+    }
+}
+
+bool QVModel::hasReference(const QVBaseAttribute* attribute) const { return m_referenceIndex.count(attribute) != 0; }
+
+const std::vector<QVBaseAttribute*>& QVModel::references() const {
+    if (m_referenceHoles > 0) compactReferences();
+    return m_references;
+}
+
+void QVModel::compactReferences() const {
+    size_t out = 0;
+    for (QVBaseAttribute* attribute : m_references) {
+        if (!attribute) continue;
+        m_referenceIndex[attribute] = out;
+        m_references[out++] = attribute;
+    }
+    m_references.resize(out);
+    m_referenceHoles = 0;
+}
+
+void QVModel::addListener(QVModelListener* listener) {
+    if (!listener || std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end()) return;
+    m_listeners.push_back(listener);
+}
+
+void QVModel::removeListener(QVModelListener* listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+}
+
+void QVModel::registerCopy(const QVModel& source) {
+    QVModelController* controller = QVModelController::shared();
+    // Registered means the source itself is in the id map, not merely some
+    // model under its id.
+    if (controller->getModel(source.id()).get() == &source) {
+        controller->addModel(sharedFromThis(), -1);
+    }
+}
+
+void QVModel::notifyChanged() {
+    std::shared_ptr<QVModel> self = sharedFromThis();
+    callListeners(m_listeners, [&](QVModelListener* l) { l->modelChanged(self); });
+    QVModelController::shared()->notifyModelChanged(self);
+}
