@@ -11,6 +11,8 @@
 #include "math/ccTypes.h"
 #include "platform/CCCommon.h"
 #include "platform/CCCompat.h"
+#include "platform/CCFileUtils.h"
+#include "platform/CCUserDefault.h"
 
 // Modules above the base add their headers below as they land.
 

@@ -33,10 +33,9 @@ bool leadingInteger(const char* text, long long& out) {
     unsigned long long magnitude = 0;
     const unsigned long long cap = static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1ULL;
     while (*p >= '0' && *p <= '9') {
-        if (magnitude < cap) {
-            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
-            if (magnitude > cap) magnitude = cap;
-        }
+        const unsigned digit = static_cast<unsigned>(*p - '0');
+        // Checked before multiplying: 20-digit text would wrap an unsigned 64-bit value.
+        magnitude = magnitude > (cap - digit) / 10 ? cap : magnitude * 10 + digit;
         ++p;
     }
     if (negative) {
@@ -50,7 +49,7 @@ bool leadingInteger(const char* text, long long& out) {
 bool leadingDouble(const char* text, double& out) {
     if (!text) return false;
     const char* p = skipBlanks(text);
-    if (*p == '+') ++p;  // from_chars takes no '+'
+    if (*p == '+' && p[1] != '-') ++p;  // from_chars takes no '+'
     const char* end = p + std::strlen(p);
     double value = 0;
     auto result = std::from_chars(p, end, value, std::chars_format::general);
@@ -145,7 +144,7 @@ struct Cursor {
     bool number(float& out) {
         p = skipBlanks(p);
         const char* start = p;
-        if (*start == '+') ++start;
+        if (*start == '+' && start[1] != '-') ++start;
         const char* end = start + std::strlen(start);
         double v = 0;
         auto r = std::from_chars(start, end, v, std::chars_format::general);

@@ -2,7 +2,6 @@
 
 #include <time.h>
 
-
 namespace compat {
 
 namespace {
@@ -36,14 +35,18 @@ namespace cocos2d {
 int gettimeofday(cc_timeval* tp, void* tzp) {
     (void)tzp;
     if (!tp) return -1;
-    int64_t ticks = compat::systemTicks();
+    // Floor division, so an injected clock before 1970 still gives 0 <= tv_usec < 10^6.
+    const int64_t ticks = compat::systemTicks();
     int64_t micros = ticks / 10;
-    tp->tv_sec = static_cast<long>(micros / 1000000);
-    tp->tv_usec = static_cast<long>(micros % 1000000);
-    if (tp->tv_usec < 0) {
-        tp->tv_usec += 1000000;
-        tp->tv_sec -= 1;
+    if (ticks % 10 < 0) --micros;
+    int64_t sec = micros / 1000000;
+    int64_t usec = micros % 1000000;
+    if (usec < 0) {
+        usec += 1000000;
+        --sec;
     }
+    tp->tv_sec = static_cast<long>(sec);
+    tp->tv_usec = static_cast<long>(usec);
     return 0;
 }
 
