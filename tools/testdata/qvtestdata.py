@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+"""Independent writer of the model-pack test data and its fixtures.
+
+  qvtestdata.py selftest               format vectors and a decode of every file
+  qvtestdata.py fixtures --out DIR     write the fixtures into DIR
+  qvtestdata.py fixtures --check DIR   regenerate and compare DIR byte for byte
+"""
+
+import sys
+
+sys.dont_write_bytecode = True  # keep the tree free of cache files
+
+import argparse  # noqa: E402
+import os  # noqa: E402
+import tempfile  # noqa: E402
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from qvtd import fixtures  # noqa: E402
+
+
+def check(directory):
+    """Regenerate into a scratch folder and compare; returns the exit status."""
+    if not os.path.isdir(directory):
+        print("error: %s is not a directory" % directory, file=sys.stderr)
+        return 2
+    with tempfile.TemporaryDirectory(prefix="qvtestdata-") as scratch:
+        files = fixtures.write(scratch)
+        bad = 0
+        for rel in sorted(files):
+            fresh = os.path.join(scratch, rel)
+            committed = os.path.join(directory, rel)
+            with open(fresh, "rb") as f:
+                want = f.read()
+            try:
+                with open(committed, "rb") as f:
+                    have = f.read()
+            except OSError as e:
+                print("missing: %s (%s)" % (rel, e.strerror))
+                bad += 1
+                continue
+            if have != want:
+                at = next((i for i, (x, y) in enumerate(zip(have, want)) if x != y),
+                          min(len(have), len(want)))
+                print("differs: %s (first difference at byte %d; %d bytes committed, %d written)"
+                      % (rel, at, len(have), len(want)))
+                bad += 1
+        print("%d files checked, %d differ" % (len(files), bad))
+        return 1 if bad else 0
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(prog="qvtestdata.py", description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    sub = parser.add_subparsers(dest="command", required=True)
+    sub.add_parser("selftest", help="run the format vectors and decode every file")
+    fx = sub.add_parser("fixtures", help="write or check the committed fixtures")
+    mode = fx.add_mutually_exclusive_group(required=True)
+    mode.add_argument("--out", metavar="DIR")
+    mode.add_argument("--check", metavar="DIR")
+    args = parser.parse_args(argv)
+
+    if args.command == "selftest":
+        from qvtd import selftest
+        return selftest.run()
+    if args.out:
+        files = fixtures.write(args.out)
+        for rel in sorted(files):
+            print("wrote %s (%d bytes)" % (os.path.join(args.out, rel), len(files[rel])))
+        return 0
+    return check(args.check)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
