@@ -114,6 +114,7 @@ private:
     bool m_bEndRequested = false;
     bool m_bFixedDeltaTime = false;
     bool m_bHasLastTime = false;
+    bool m_bInFrame = false;
     unsigned int m_uFrameLimit = 0;
     unsigned int m_uTotalFrames = 0;
     double m_dLastTime = 0.0;  // CLOCK_MONOTONIC seconds
