@@ -240,6 +240,13 @@ CCArray* curvesToDictionaries(const QVCurveMap& curves) {
     return array;
 }
 
+void releaseHeld(QVCurveMap& curves, const QVAnimationCurve* curve) {
+    if (!curve) return;
+    for (auto& entry : curves) {
+        if (entry.second.get() == curve) (void)entry.second.release();
+    }
+}
+
 QVCurveMap copyCurves(const QVCurveMap& curves) {
     QVCurveMap copy;
     for (const auto& entry : curves) {

@@ -102,5 +102,8 @@ bool getCurves(const QVPackMap& map, const std::string& name, QVCurveMap& curves
 QVCurveMap curvesFromDictionaries(cocos2d::CCArray* array);
 // Null for an empty map, else a new autoreleased array.
 cocos2d::CCArray* curvesToDictionaries(const QVCurveMap& curves);
+// Gives up (without deleting) any entry that holds `curve`, so that the curve
+// can be kept under another state without being owned twice.
+void releaseHeld(QVCurveMap& curves, const QVAnimationCurve* curve);
 // Verbatim copies of the non-null curves; linear in the total key count.
 QVCurveMap copyCurves(const QVCurveMap& curves);

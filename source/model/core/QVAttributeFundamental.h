@@ -34,8 +34,9 @@ public:
     cocos2d::CCDictionary* valueToDictionary() const override;
     // The state's curve, or nothing when the state has none (or a null one).
     std::vector<QVAnimationCurve*> animationCurves(int state) const override;
-    // Keeps curves[0] for the state (deleting a different old curve) and
-    // notifies; an empty list changes nothing and notifies nobody.
+    // Keeps curves[0] for the state, taking ownership of it (a different old
+    // curve is deleted; the rest of the list stays the caller's), and
+    // notifies. An empty list changes nothing and notifies nobody.
     void setAnimationCurves(const std::vector<QVAnimationCurve*>& curves, int state) override;
 
     T value() const { return m_value; }
