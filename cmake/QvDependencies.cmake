@@ -5,6 +5,7 @@ find_package(Threads REQUIRED)
 find_package(PNG REQUIRED)
 find_package(SQLite3 REQUIRED)
 find_package(tinyxml2 CONFIG REQUIRED)
+find_package(OpenSSL 3 REQUIRED COMPONENTS Crypto)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 
 # msgpack-c is header-only here; Boost is never pulled in.
