@@ -1,5 +1,7 @@
 """tests/fixtures/packs/README.md, written from the same description as the packs."""
 
+from decimal import Decimal
+
 from . import fixtures as fx
 from .models import CLASS_NAMES, ENUMS, FLT_MAX, FUNDAMENTAL, f32
 
@@ -20,8 +22,8 @@ def num(x):
     for digits in range(1, 10):
         s = "%.*g" % (digits, v)
         if f32(float(s)) == v:
-            return s
-    return "%.9g" % v
+            break
+    return format(Decimal(s), "f")
 
 
 def tup(values):
@@ -159,7 +161,8 @@ def readme():
     a("")
     a("Class name \"TestAllKinds\", derived from `QVModel` directly. Attribute 0 is the")
     a("inherited \"Name\"; the others follow in this order, all with flags 0. Defaults are")
-    a("written straight into the value (no notification).")
+    a("written straight into the value (no notification); every numeric attribute and the")
+    a("point start with variableValue 0, isEmpty (isXEmpty, isYEmpty) false and no curves.")
     a("")
     L.extend(decl_rows(fx.TEST_ALL_KINDS))
     a("")
@@ -267,7 +270,7 @@ COVERAGE = [
     ("fixarray", "points, colours, rects, \"children\""),
     ("array16", "\"Point\" x curve for state 1 (18 points)"),
     ("fixmap", "nested attribute maps"),
-    ("map16", "the fully set model (19 entries)"),
+    ("map16", "the fully set model (%d entries)" % len(fx.attributes_objects()[0].entries)),
     ("positive fixint", "key numbers, states, container id 77"),
     ("uint8", "id 200, \"UInt\" variableValue 200, key numbers 130 and 140, stream 255 and id 128"),
     ("uint16", "id 3000, \"Key\" 300"),

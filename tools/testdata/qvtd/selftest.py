@@ -1,0 +1,288 @@
+"""Format vectors for the key table and the encoding, and a decode of every fixture.
+
+The decode uses python3-msgpack, a reader written by other people, so a
+mistake in this writer's encoder shows here rather than in the fixtures.
+"""
+
+import zlib
+
+import msgpack
+
+from . import fixtures as fx
+from . import keyspack
+from .dump import dump, scalar_text
+from .models import Curve
+from .msgpackenc import A, B, Bin, Ext, F32, F64, I, M, Nil, S, U, encode, to_python
+
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, ok, detail=""):
+        if ok:
+            self.passed += 1
+            print("ok - %s" % name)
+        else:
+            self.failed += 1
+            print("FAIL - %s%s" % (name, ": " + detail if detail else ""))
+
+    def equal(self, name, have, want):
+        self.check(name, have == want, "got %r, want %r" % (have, want))
+
+
+def key_table_vectors(r):
+    seeds = {"12345": 12345, "  42xyz": 42, "-1": 4294967295, "+7": 7,
+             "4294967296": zlib.crc32(b"4294967296"), "abc": zlib.crc32(b"abc"),
+             "": 0, "0": 4108050209, "-": zlib.crc32(b"-"), "\t\n 9": 9}
+    for text, want in seeds.items():
+        r.equal("seed rule %r" % text, keyspack.parse_seed(text), want)
+
+    from .mt19937 import MT19937
+    mt = MT19937(12345)
+    r.equal("mt19937 seed 12345 low bytes", bytes(mt.next_u32() & 0xFF for _ in range(8)).hex(" "),
+            "e2 e5 1d 81 a4 a9 fe 7e")
+    mt = MT19937(5489)
+    for _ in range(9999):
+        mt.next_u32()
+    r.equal("mt19937 default seed, 10000th output", mt.next_u32(), 4123659995)
+
+    r.equal("table for User ID 12345", keyspack.scrambling_table("12345")[:8].hex(" "),
+            "c1 6f bf 33 62 d4 f5 96")
+    r.equal("table for User ID abc", keyspack.scrambling_table("abc")[:8].hex(" "),
+            "7e 68 7b 66 b2 66 48 9a")
+
+    number = keyspack.number_lines
+    r.equal("X, empty, Y, X, Z numbered 0, 1, 3", number(b"X\n\nY\nX\nZ\n"),
+            {b"X": 0, b"Y": 1, b"Z": 3})
+    r.equal("CR stays in the name", number(b"A\r\nB\n"), {b"A\r": 0, b"B": 1})
+    r.equal("last line without LF counts", number(b"A\nB"), {b"A": 0, b"B": 1})
+    r.equal("final LF adds no key", number(b"A\n"), {b"A": 0})
+    r.equal("empty file gives an empty table", number(b""), {})
+
+    lines = ["id", "value", "", "Name"]
+    packed = keyspack.write_keys_pack(lines, "777")
+    r.equal("scramble round trip", keyspack.read_keys_pack(packed, "777"),
+            {b"id": 0, b"value": 1, b"Name": 2})
+    r.check("another User ID does not unscramble",
+            keyspack.read_keys_pack(packed, "778") != {b"id": 0, b"value": 1, b"Name": 2})
+    long_text = bytes(range(1, 200))
+    r.equal("scrambling repeats the table every 64 bytes",
+            keyspack.scramble(keyspack.scramble(long_text, "9"), "9"), long_text)
+
+    kc = keyspack.key_code
+    r.equal("built-ins with an empty table",
+            [kc(n, {}) for n in (b"id", b"Class Name", b"value", b"User ID", b"Name")],
+            [42, 33, 10, 50, -1])
+    r.equal("built-in withheld when 42 is another name's", kc(b"id", {b"other": 42}), -1)
+    r.equal("a table's own number wins", kc(b"id", {b"id": 7}), 7)
+
+    r.equal("listing escapes", keyspack.listing({b"a\\b": 0, b"c\x7f\r": 1, b"d\"e f": 2}),
+            "0 a\\\\b\n1 c\\x7f\\x0d\n2 d\"e f\n")
+
+
+def encoding_vectors(r):
+    r.equal("point (1.5, -2)", encode(A([F32(1.5), F32(-2)])).hex(" "),
+            "92 ca 3f c0 00 00 ca c0 00 00 00")
+    r.equal("-1", encode(I(-1)).hex(" "), "ff")
+    r.equal("7", encode(I(7)).hex(" "), "07")
+    r.equal("300", encode(I(300)).hex(" "), "cd 01 2c")
+    r.equal("{42: 7, 33: \"QVModelObject\"}",
+            encode(M([(42, I(7)), (33, S("QVModelObject"))])).hex(" "),
+            "82 2a 07 21 ad 51 56 4d 6f 64 65 6c 4f 62 6a 65 63 74")
+    r.equal("float32, never float64", encode(F32(0.1)).hex(" "), "ca 3d cc cc cd")
+
+    # Every size class at both of its edges, against python3-msgpack's packer.
+    ints = [0, 127, 128, 255, 256, 65535, 65536, 4294967295, 4294967296,
+            -1, -32, -33, -128, -129, -32768, -32769, -2147483648, -2147483649]
+    for n in ints:
+        r.equal("int %d" % n, encode(I(n)), msgpack.packb(n))
+    for n in (0, 31, 32, 255, 256, 65535, 65536):
+        r.equal("str of %d bytes" % n, encode(S(b"x" * n)), msgpack.packb("x" * n))
+        r.equal("bin of %d bytes" % n, encode(Bin(b"x" * n)), msgpack.packb(b"x" * n, use_bin_type=True))
+    for n in (0, 15, 16, 65535, 65536):
+        r.equal("array of %d" % n, encode(A([U(1)] * n)), msgpack.packb([1] * n))
+        r.equal("map of %d" % n, encode(M([(i, Nil()) for i in range(n)])),
+                msgpack.packb({i: None for i in range(n)}))
+    for n in (1, 2, 3, 4, 8, 16, 17, 256):
+        r.equal("ext of %d bytes" % n, encode(Ext(3, b"e" * n)),
+                msgpack.packb(msgpack.ExtType(3, b"e" * n)))
+    r.equal("bool, nil, float64", encode(A([B(True), B(False), Nil(), F64(0.5)])),
+            msgpack.packb([True, False, None, 0.5]))
+    r.check("U refuses negatives", _raises(lambda: U(-1)))
+
+    r.equal("scalar texts", [scalar_text(v) for v in (
+        F32(0.1), F32(-2), F64(0.1), F32(float("nan")), S(b'a"b\\c\x01\xff'), Bin(b"\x00\xab"),
+        Ext(-1, b"\x10"), Nil(), B(False), I(-7))],
+        ["f32 0.100000001", "f32 -2", "f64 0.10000000000000001", "f32 nan",
+         '"a\\"b\\\\c\\x01\\xff"', "bin(00ab)", "ext(-1,10)", "nil", "false", "-7"])
+
+    # The layout of the dump format's own example (its offsets are made up,
+    # so only the object lines are compared).
+    names = {42: "id", 33: "Class Name", 0: "Name", 10: "value", 5: "Position",
+             11: "variableValue", 62: "animationsX", 20: "state", 21: "animation",
+             22: "points", 23: "preset"}
+    zero = A([F32(0), F32(0)])
+    obj = M([(42, U(7)), (33, S("TestAllKinds")), (0, M([(10, S("Hero"))])),
+             (5, M([(10, A([F32(1.5), F32(-2)])), (11, zero),
+                    (62, A([M([(20, U(1)), (21, M([(22, A([zero, zero])), (23, U(4))]))])]))]))])
+    _, text = dump([obj], names, "nil")
+    r.equal("dump layout", text.splitlines()[:-1], [
+        "object 0 at 0", "  42 id: 7", '  33 Class Name: "TestAllKinds"', "  0 Name: {",
+        '    10 value: "Hero"', "  }", "  5 Position: {", "    10 value: [f32 1.5, f32 -2]",
+        "    11 variableValue: [f32 0, f32 0]", "    62 animationsX: [", "      {",
+        "        20 state: 1", "        21 animation: {", "          22 points: [",
+        "            [f32 0, f32 0]", "            [f32 0, f32 0]", "          ]",
+        "          23 preset: 4", "        }", "      }", "    ]", "  }"])
+    r.equal("dump of empty containers", dump([M([(1, M()), (2, A())])], {}, "data")[1],
+            "object 0 at 0\n  1 ?: {}\n  2 ?: []\nend: data at 5\n")
+
+    c = Curve.added([(0, 0), (1, 10), (3, 2), (4, 6)])
+    r.equal("added keys smooth interior controls", c.keys,
+            [(0, 0, 0, 0), (9.5, 1, 10, 10.5), (3, 3, 2, 1), (6, 4, 6, 6)])
+
+
+def _raises(fn):
+    try:
+        fn()
+    except (ValueError, TypeError):
+        return True
+    return False
+
+
+def _forms(node, found):
+    """Collect the encoding form of every node (by its first byte)."""
+    b = encode(node)[0]
+    if b <= 0x7F:
+        found.add("positive fixint")
+    elif b >= 0xE0:
+        found.add("negative fixint")
+    elif 0x80 <= b <= 0x8F:
+        found.add("fixmap")
+    elif 0x90 <= b <= 0x9F:
+        found.add("fixarray")
+    elif 0xA0 <= b <= 0xBF:
+        found.add("fixstr")
+    else:
+        found.add({0xCC: "uint8", 0xCD: "uint16", 0xCE: "uint32", 0xCF: "uint64",
+                   0xD0: "int8", 0xD1: "int16", 0xD2: "int32", 0xD3: "int64",
+                   0xD9: "str8", 0xDA: "str16", 0xDC: "array16", 0xDE: "map16",
+                   0xCA: "float32", 0xCB: "float64", 0xC4: "bin8", 0xC2: "bool",
+                   0xC3: "bool", 0xC0: "nil"}.get(b, "other %02x" % b))
+    if isinstance(node, A):
+        for item in node.items:
+            _forms(item, found)
+    elif isinstance(node, M):
+        for k, v in node.entries:
+            _forms(k, found)
+            _forms(v, found)
+
+
+def fixture_checks(r):
+    files = fx.build()
+    names = {n: name for n, name in enumerate(fx.PACK_KEY_NAMES)}
+
+    # Key files: unscramble with the intended User ID and compare with the lines.
+    for uid in fx.BASIC_USER_IDS:
+        data = files["keys/basic-%s.pack" % uid]
+        r.equal("basic-%s.pack unscrambles to the name list" % uid,
+                keyspack.scramble(data, uid), keyspack.plain_text(fx.BASIC_LINES))
+    r.check("the two basic packs differ", files["keys/basic-12345.pack"] != files["keys/basic-abc.pack"])
+    r.equal("edge-0.pack", keyspack.scramble(files["keys/edge-0.pack"], "0"), b"X\n\nY\nX\nZ\r\nW")
+    r.equal("edge.expected", files["keys/edge.expected"], b"0 X\n1 Y\n3 Z\\x0d\n4 W\n")
+    r.equal("empty fixture", (files["keys/empty.pack"], files["keys/empty.expected"]), (b"", b""))
+    table = keyspack.read_keys_pack(files["packs/Keys.pack"], fx.PACKS_USER_ID)
+    r.equal("pinned key numbers", [table.get(n) for n in (b"value", b"Class Name", b"id", b"User ID")],
+            [10, 33, 42, 50])
+    r.equal("packs/Keys.pack holds the described names",
+            sorted(table.items(), key=lambda kv: kv[1]),
+            [(name.encode(), n) for n, name in enumerate(fx.PACK_KEY_NAMES)])
+
+    # Pack files: decode with python3-msgpack and compare with the description.
+    streams = {"all-kinds.attributes": (fx.attributes_objects(), False),
+               "all-kinds.connections": (fx.connections_objects(), False),
+               "stream": (fx.STREAM_OBJECTS, True)}
+    forms = set()
+    for base, (objects, nil_end) in streams.items():
+        data = files["packs/%s.pack" % base]
+        expected = files["packs/%s.expected" % base].decode()
+        unpacker = msgpack.Unpacker(raw=True, strict_map_key=False, object_pairs_hook=list,
+                                    ext_hook=lambda code, b: ("ext", code, b))
+        unpacker.feed(data)
+        offsets, decoded = [], []
+        for _ in objects:
+            offsets.append(unpacker.tell())
+            decoded.append(unpacker.unpack())
+        r.equal("%s decodes to its description" % base, decoded, [to_python(o) for o in objects])
+        listed = [int(l.rsplit(" ", 1)[1]) for l in expected.splitlines() if l.startswith("object ")]
+        r.equal("%s object offsets" % base, listed, offsets)
+        end = unpacker.tell()
+        if nil_end:
+            r.check("%s ends in a nil" % base, unpacker.unpack() is None)
+            r.equal("%s end line" % base, expected.splitlines()[-1], "end: nil at %d" % end)
+            r.check("%s trailing bytes are not msgpack" % base,
+                    _decode_fails(data[end + 1:]))
+        else:
+            r.equal("%s has no bytes after its objects" % base, end, len(data))
+            r.equal("%s end line" % base, expected.splitlines()[-1], "end: data at %d" % len(data))
+        for o in objects:
+            _forms(o, forms)
+        used = set()
+        for o in objects:
+            _key_numbers(o, used)
+        unknown = sorted(n for n in used if n not in names)
+        r.equal("%s key numbers the table lacks" % base, unknown, [250, 251] if base == "stream" else [])
+
+    r.check("a truncated attributes pack does not decode",
+            _decode_fails(files["packs/all-kinds.attributes.pack"][:60]))
+    needed = {"fixstr", "str8", "fixarray", "array16", "fixmap", "positive fixint", "uint8",
+              "uint16", "uint32", "negative fixint", "int8", "int16", "int32"}
+    r.equal("forms the fixtures must cover", sorted(needed - forms), [])
+
+    full = fx.FULL.values
+    r.check("the fully set model has a curve of at least 8 keys",
+            max(len(c.keys) for c in full["Point"]["curvesX"].values()) >= 8)
+    r.check("its text is 32 to 255 bytes", 32 <= len(full["Text"].encode()) <= 255)
+    r.check("its uint is above 2^31 and its int negative",
+            full["UInt"]["value"] > 2 ** 31 and full["Int"]["value"] < 0)
+    r.equal("its gradient has 3 keys", len(full["Gradient"]), 3)
+    r.check("its point has x and y curves for the same two states",
+            sorted(full["Point"]["curvesX"]) == sorted(full["Point"]["curvesY"])
+            and len(full["Point"]["curvesX"]) == 2)
+    r.check("README names every attribute",
+            all(('"%s"' % d.name) in files["packs/README.md"].decode()
+                for d in fx.TEST_ALL_KINDS.decls))
+
+
+def _key_numbers(node, out):
+    if isinstance(node, M):
+        for k, v in node.entries:
+            if isinstance(k, U):
+                out.add(k.n)
+            if not (isinstance(k, U) and k.n in (250, 251)):
+                _key_numbers(v, out)
+    elif isinstance(node, A):
+        for item in node.items:
+            _key_numbers(item, out)
+
+
+def _decode_fails(data):
+    try:
+        unpacker = msgpack.Unpacker(raw=True, strict_map_key=False)
+        unpacker.feed(data)
+        unpacker.unpack()
+    except Exception:  # any decoder complaint: truncation, reserved byte
+        return True
+    return False
+
+
+def run():
+    r = Results()
+    for group in (key_table_vectors, encoding_vectors, fixture_checks):
+        try:
+            group(r)
+        except Exception as e:  # a broken group is a failure, not a crash
+            r.check(group.__name__ + " ran to the end", False, "%s: %s" % (type(e).__name__, e))
+    print("%d passed, %d failed" % (r.passed, r.failed))
+    return 0 if r.failed == 0 else 1
