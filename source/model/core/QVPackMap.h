@@ -88,17 +88,14 @@ public:
 
     // The map as one msgpack map object, deep-copied into `zone`.
     msgpack::object toObject(msgpack::zone& zone) const;
-    // The map serialised in entry order (canonical: smallest integer and
-    // length forms, as msgpack-c's packer writes them).
+    // The map serialised in entry order, in the canonical form: every
+    // integer and length in its smallest msgpack form, floats as float32.
     std::vector<unsigned char> toBytes() const;
-    template <typename Stream>
-    void packTo(msgpack::packer<Stream>& packer) const {
-        packer.pack_map(static_cast<std::uint32_t>(entries_.size()));
-        for (const Entry& e : entries_) {
-            packer.pack_uint32(e.first);
-            packer.pack(e.second);
-        }
-    }
+    void appendTo(std::vector<unsigned char>& out) const;
+    // The canonical bytes of any object. msgpack-c's own packer is not used
+    // for this: it writes a float with an integral value as an integer.
+    static void appendObject(const msgpack::object& o, std::vector<unsigned char>& out);
+    static std::vector<unsigned char> encode(const msgpack::object& o);
 
     // Readers of the encodings. Each throws msgpack::type_error for any other
     // form and writes `out` only on success.
@@ -132,8 +129,8 @@ private:
     std::unordered_map<std::uint32_t, std::uint32_t> index_;  // number -> entry position, on large maps
 };
 
-// Lets msgpack-c convert to, pack and embed a QVPackMap directly
-// (object.as<QVPackMap>(), msgpack::pack(buffer, map)).
+// Lets msgpack-c convert to and embed a QVPackMap directly
+// (object.as<QVPackMap>(), msgpack::object(map, zone)).
 namespace msgpack {
 MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS) {
 namespace adaptor {
@@ -142,14 +139,6 @@ struct convert<QVPackMap> {
     const msgpack::object& operator()(const msgpack::object& o, QVPackMap& v) const {
         QVPackMap::read(o, v);
         return o;
-    }
-};
-template <>
-struct pack<QVPackMap> {
-    template <typename Stream>
-    msgpack::packer<Stream>& operator()(msgpack::packer<Stream>& p, const QVPackMap& v) const {
-        v.packTo(p);
-        return p;
     }
 };
 template <>
