@@ -45,8 +45,22 @@ def check(directory):
                 print("differs: %s (first difference at byte %d; %d bytes committed, %d written)"
                       % (rel, at, len(have), len(want)))
                 bad += 1
+        for rel in _extra_files(directory, files):
+            print("note: %s is not written by this tool" % rel)
         print("%d files checked, %d differ" % (len(files), bad))
         return 1 if bad else 0
+
+
+def _extra_files(directory, files):
+    folders = sorted({os.path.dirname(rel) for rel in files})
+    extra = []
+    for folder in folders:
+        path = os.path.join(directory, folder)
+        for name in sorted(os.listdir(path)) if os.path.isdir(path) else []:
+            rel = os.path.join(folder, name)
+            if rel not in files:
+                extra.append(rel)
+    return extra
 
 
 def main(argv):

@@ -3,13 +3,8 @@
 from decimal import Decimal
 
 from . import fixtures as fx
+from . import keyspack
 from .models import CLASS_NAMES, ENUMS, FLT_MAX, FUNDAMENTAL, f32
-
-KIND_NOTE = {
-    "frameEdgeState": "enumeration",
-    "orientation": "enumeration",
-    "screenAdjustment": "enumeration",
-}
 
 
 def num(x):
@@ -254,6 +249,19 @@ def readme():
          fx.UNKNOWN_CHILD_ID))
     a("  in any fixture and is skipped; the others are the container above and the first")
     a("  `all-kinds` model.")
+    a("")
+    a("## Key fixtures (`../keys/`)")
+    a("")
+    a("`basic-12345.pack` and `basic-abc.pack` hold the same lines under User IDs \"12345\"")
+    a("and \"abc\", each line followed by one LF (so writing these names back gives the")
+    a("same bytes); both list as `basic.expected`. The lines, escaped as in the listing:")
+    a("")
+    for line in fx.BASIC_LINES:
+        a("    [%s]" % keyspack.escape_name(line.encode()))
+    a("")
+    a("`edge-0.pack` (User ID \"0\") holds %s with no LF after the last;"
+      % ", ".join("[%s]" % keyspack.escape_name(l.encode()) for l in fx.EDGE_LINES))
+    a("`empty.pack` is empty and lists as nothing.")
     a("")
     a("## Encodings covered")
     a("")
