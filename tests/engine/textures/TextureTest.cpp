@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "PngTestUtil.h"
+#include "base/CCAutoreleasePool.h"
+#include "textures/CCImage.h"
+#include "textures/CCTexture2D.h"
+#include "textures/CCTextureCache.h"
+
+using namespace cocos2d;
+
+namespace {
+
+size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+class KeepPixels : public ::testing::Test {
+protected:
+    void SetUp() override { CCTexture2D::setKeepsPixelsWithoutContext(true); }
+    void TearDown() override { CCTexture2D::setKeepsPixelsWithoutContext(false); }
+};
+
+class TextureCacheTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CCTextureCache::purgeSharedTextureCache();
+        CCPoolManager::sharedPoolManager()->finalize();
+    }
+};
+
+}  // namespace
+
+// --- textures from raw pixels ----------------------------------------------
+
+TEST_F(KeepPixels, FormatSevenIsRgba8888AndKeepsTheRequestedColour) {
+    const unsigned char black[4] = {0, 0, 0, 255};
+    CCTexture2D tex;
+    ASSERT_TRUE(tex.initWithData(black, CCTexture2DPixelFormat(7), 1, 1, CCSizeMake(40, 30)));
+    EXPECT_EQ(tex.getName(), 0u);
+    EXPECT_EQ(tex.getPixelFormat(), kCCTexture2DPixelFormat_RGBA8888);
+    EXPECT_EQ(tex.getPixelsWide(), 1u);
+    EXPECT_EQ(tex.getPixelsHigh(), 1u);
+    EXPECT_EQ(tex.getContentSize(), CCSizeMake(40, 30));
+    EXPECT_FLOAT_EQ(tex.getMaxS(), 40.0f);
+    EXPECT_FLOAT_EQ(tex.getMaxT(), 30.0f);
+    EXPECT_TRUE(tex.hasPremultipliedAlpha());
+    ASSERT_NE(tex.getPixelData(), nullptr);
+    EXPECT_EQ(std::vector<unsigned char>(tex.getPixelData(), tex.getPixelData() + 4),
+              std::vector<unsigned char>({0, 0, 0, 255}));
+
+    // A translucent colour is premultiplied in a copy; the caller's bytes stay.
+    unsigned char colour[8] = {200, 100, 50, 128, 10, 20, 30, 255};
+    CCTexture2D two;
+    ASSERT_TRUE(two.initWithData(colour, kCCTexture2DPixelFormat_RGBA8888, 2, 1, CCSizeMake(2, 1)));
+    EXPECT_EQ(std::vector<unsigned char>(two.getPixelData(), two.getPixelData() + 8),
+              std::vector<unsigned char>({100, 50, 25, 128, 10, 20, 30, 255}));
+    EXPECT_EQ(colour[0], 200);
+    EXPECT_FLOAT_EQ(two.getMaxS(), 1.0f);
+}
+
+TEST_F(KeepPixels, OtherFormatsAndImpossibleSizesAreRefused) {
+    const unsigned char px[4] = {1, 2, 3, 4};
+    for (int format : {0, 1, 2, 3, 4, 5, 6, 8, -1}) {
+        CCTexture2D tex;
+        EXPECT_FALSE(tex.initWithData(px, CCTexture2DPixelFormat(format), 1, 1, CCSizeMake(1, 1))) << format;
+    }
+    CCTexture2D tex;
+    EXPECT_FALSE(tex.initWithData(nullptr, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSizeMake(1, 1)));
+    EXPECT_FALSE(tex.initWithData(px, kCCTexture2DPixelFormat_RGBA8888, 0, 1, CCSizeMake(1, 1)));
+    EXPECT_FALSE(tex.initWithData(px, kCCTexture2DPixelFormat_RGBA8888, 1, 8193, CCSizeMake(1, 1)));
+    EXPECT_FALSE(tex.initWithData(px, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSizeMake(NAN, 1)));
+    EXPECT_FALSE(tex.initWithData(px, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSizeMake(1, -INFINITY)));
+}
+
+TEST(Texture2DImage, HeadlessKeepsSizesAndFlagsAndDropsPixels) {
+    pngtest::Bytes png = pngtest::solid(3, 2, 200, 100, 50, 128);
+    CCImage premultiplied, straight;
+    ASSERT_TRUE(premultiplied.initWithImageData(png.data(), int(png.size())));
+    ASSERT_TRUE(straight.initWithPngDataStraightAlpha(png.data(), png.size()));
+
+    CCTexture2D tex;
+    ASSERT_TRUE(tex.initWithImage(&premultiplied));
+    EXPECT_EQ(tex.getName(), 0u);
+    EXPECT_EQ(tex.getPixelsWide(), 3u);
+    EXPECT_EQ(tex.getPixelsHigh(), 2u);
+    EXPECT_EQ(tex.getContentSize(), CCSizeMake(3, 2));
+    EXPECT_FLOAT_EQ(tex.getMaxS(), 1.0f);
+    EXPECT_TRUE(tex.hasPremultipliedAlpha());
+    EXPECT_EQ(tex.getPixelData(), nullptr);
+
+    CCTexture2D::setKeepsPixelsWithoutContext(true);
+    CCTexture2D kept;
+    ASSERT_TRUE(kept.initWithImage(&straight));
+    CCTexture2D::setKeepsPixelsWithoutContext(false);
+    EXPECT_FALSE(kept.hasPremultipliedAlpha());
+    ASSERT_NE(kept.getPixelData(), nullptr);
+    EXPECT_EQ(0, std::memcmp(kept.getPixelData(), straight.getData(), 3 * 2 * 4));
+
+    CCImage empty;
+    EXPECT_FALSE(tex.initWithImage(&empty));
+    EXPECT_FALSE(tex.initWithImage(nullptr));
+}
+
+// --- the texture cache ------------------------------------------------------
+
+TEST_F(TextureCacheTest, RelativeAndAbsoluteNamesShareOneEntry) {
+    pngtest::ScratchRoot root("engine_textures_cache_names");
+    pngtest::writeFile(root.path("art/sheet.png"), pngtest::solid(8, 4, 1, 2, 3, 255));
+    CCTextureCache* cache = CCTextureCache::sharedTextureCache();
+
+    EXPECT_EQ(cache->textureForKey("art/sheet.png"), nullptr) << "textureForKey must not load";
+    EXPECT_EQ(cache->count(), 0u);
+
+    CCTexture2D* relative = cache->addImage("art/sheet.png");
+    ASSERT_NE(relative, nullptr);
+    EXPECT_EQ(relative->getPixelsWide(), 8u);
+    EXPECT_EQ(cache->addImage(root.path("art/sheet.png").c_str()), relative);
+    EXPECT_EQ(cache->addImage("/art/sheet.png"), relative);  // root-relative game name
+    EXPECT_EQ(cache->textureForKey(root.path("art/sheet.png").c_str()), relative);
+    EXPECT_EQ(cache->textureForKey("art/sheet.png"), relative);
+    EXPECT_EQ(cache->count(), 1u);
+}
+
+TEST_F(TextureCacheTest, FailingFilesGiveNullCacheNothingAndLogOnce) {
+    pngtest::ScratchRoot root("engine_textures_cache_failures");
+    pngtest::Bytes good = pngtest::solid(2, 2, 5, 5, 5, 255);
+    pngtest::writeFile(root.path("garbage.png"), std::string("this is not an image"));
+    pngtest::writeFile(root.path("cut.png"), pngtest::Bytes(good.begin(), good.begin() + good.size() / 2));
+    CCTextureCache* cache = CCTextureCache::sharedTextureCache();
+
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(cache->addImage("tc-missing-file.png"), nullptr);
+        EXPECT_EQ(cache->addImage("garbage.png"), nullptr);
+        EXPECT_EQ(cache->addImage("cut.png"), nullptr);
+        EXPECT_EQ(cache->addImage(""), nullptr);
+        EXPECT_EQ(cache->addImage(nullptr), nullptr);
+    }
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(cache->count(), 0u);
+    EXPECT_EQ(occurrences(log, "tc-missing-file.png"), 1u) << log;
+    EXPECT_EQ(occurrences(log, "garbage.png"), 1u) << log;
+    EXPECT_EQ(occurrences(log, "cut.png"), 1u) << log;
+
+    // Nothing was remembered: once the file is fixed it loads.
+    pngtest::writeFile(root.path("cut.png"), good);
+    EXPECT_NE(cache->addImage("cut.png"), nullptr);
+}
+
+TEST_F(TextureCacheTest, RemovalReleasesOnlyTheCachesReference) {
+    pngtest::ScratchRoot root("engine_textures_cache_removal");
+    pngtest::writeFile(root.path("a.png"), pngtest::solid(1, 1, 1, 1, 1, 255));
+    pngtest::writeFile(root.path("b.png"), pngtest::solid(1, 1, 2, 2, 2, 255));
+    CCTextureCache* cache = CCTextureCache::sharedTextureCache();
+
+    CCTexture2D* a = cache->addImage("a.png");
+    ASSERT_NE(a, nullptr);
+    a->retain();
+    EXPECT_EQ(a->retainCount(), 2u);
+    cache->removeTextureForKey(root.path("a.png").c_str());  // any name of the file
+    EXPECT_EQ(a->retainCount(), 1u);
+    EXPECT_EQ(cache->textureForKey("a.png"), nullptr);
+    CCTexture2D* again = cache->addImage("a.png");
+    EXPECT_NE(again, nullptr);
+    EXPECT_NE(again, a);
+
+    CCTexture2D* b = cache->addImage("b.png");
+    b->retain();
+    cache->removeAllTextures();
+    EXPECT_EQ(cache->count(), 0u);
+    EXPECT_EQ(b->retainCount(), 1u);
+
+    cache->addImage("b.png");
+    CCTextureCache::purgeSharedTextureCache();
+    EXPECT_EQ(CCTextureCache::sharedTextureCache()->count(), 0u);
+    a->release();
+    b->release();
+}
