@@ -206,13 +206,12 @@ TEST_F(PackMap, WrittenValuesAreDeepCopiedIntoTheMapsZone) {
         map.put("Name", temporary);
         temporary.assign(temporary.size(), '?');
     }
-    QVPackMap reread(parse(map.toBytes()).get());
-    std::string name;
-    ASSERT_TRUE(reread.get("Name", name));
-    EXPECT_EQ(name, "temporary text");
     const Bytes bytes = map.toBytes();
     Parsed parsed = parse(bytes);
     QVPackMap readBack(parsed.get());
+    std::string name;
+    ASSERT_TRUE(readBack.get("Name", name));
+    EXPECT_EQ(name, "temporary text");
     QVPackMap nested;
     ASSERT_TRUE(readBack.get("nested", nested));
     std::string nestedName;
