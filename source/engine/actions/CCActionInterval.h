@@ -48,6 +48,7 @@ public:
 
     void startWithTarget(CCNode* target) override;
     void stop() override;
+    void update(float t) override { updateExact(t); }
     void updateExact(double t) override;
     CCFiniteTimeAction* getInnerAction() { return m_pInnerAction; }
 
@@ -115,6 +116,7 @@ public:
     bool initWithAnimation(CCAnimation* animation);
 
     void startWithTarget(CCNode* target) override;
+    void update(float t) override { updateExact(t); }
     void updateExact(double t) override;
     CCAnimation* getAnimation() { return m_pAnimation; }
     // (ours) The index last shown, -1 before the first.
@@ -134,6 +136,7 @@ public:
     bool initWithDuration(float duration, GLubyte opacity);
 
     void startWithTarget(CCNode* target) override;
+    void update(float t) override { updateExact(t); }
     void updateExact(double t) override;
 
 protected:

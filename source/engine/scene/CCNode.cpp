@@ -1,0 +1,465 @@
+#include "scene/CCNode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "actions/CCAction.h"
+#include "actions/CCActionManager.h"
+#include "actions/CCScheduler.h"
+#include "math/kazmath.h"
+#include "platform/CCCommon.h"
+
+namespace cocos2d {
+
+namespace {
+
+unsigned int g_orderOfArrival = 0;
+
+// A retained copy of a node's children with the z they had when taken.
+// Walks iterate this, never the live array, so callbacks may add or remove
+// children (or walk the same node again) without disturbing the walk.
+class ChildSnapshot {
+public:
+    explicit ChildSnapshot(CCArray* children) {
+        if (!children) return;
+        m_nodes.reserve(children->count());
+        for (CCObject* object : children->data()) {
+            auto* node = static_cast<CCNode*>(object);
+            node->retain();
+            m_nodes.push_back(node);
+        }
+    }
+    ~ChildSnapshot() {
+        for (CCNode* node : m_nodes) node->release();
+    }
+    ChildSnapshot(const ChildSnapshot&) = delete;
+    ChildSnapshot& operator=(const ChildSnapshot&) = delete;
+
+    const std::vector<CCNode*>& nodes() const { return m_nodes; }
+
+private:
+    std::vector<CCNode*> m_nodes;
+};
+
+}  // namespace
+
+CCNode::CCNode()
+    : m_pChildren(new CCArray()),
+      m_sTransform(CCAffineTransformIdentity),
+      m_sAdditionalTransform(CCAffineTransformIdentity) {}
+
+CCNode::~CCNode() {
+    CC_SAFE_RELEASE_NULL(m_pUserObject);
+    // No onExit or cleanup here. The children first lose their parent, then
+    // are released from a list this node no longer holds, so a child's
+    // destructor that removes itself or a sibling finds nothing to undo.
+    CCArray* children = m_pChildren;
+    m_pChildren = new CCArray();
+    for (CCObject* object : children->data()) static_cast<CCNode*>(object)->m_pParent = nullptr;
+    children->release();
+    m_pChildren->release();
+    m_pChildren = nullptr;
+}
+
+CCNode* CCNode::create() {
+    auto* node = new CCNode();
+    node->init();
+    node->autorelease();
+    return node;
+}
+
+bool CCNode::init() { return true; }
+
+// ---- children
+
+void CCNode::addChild(CCNode* child) {
+    if (!child) {
+        CCLog("[CCNode] addChild of a null child ignored");
+        return;
+    }
+    addChild(child, child->m_nZOrder, child->m_nTag);
+}
+
+void CCNode::addChild(CCNode* child, int zOrder) {
+    if (!child) {
+        CCLog("[CCNode] addChild of a null child ignored");
+        return;
+    }
+    addChild(child, zOrder, child->m_nTag);
+}
+
+void CCNode::addChild(CCNode* child, int zOrder, int tag) {
+    if (!child) {
+        CCLog("[CCNode] addChild of a null child ignored");
+        return;
+    }
+    if (child->m_pParent) {
+        CCLog("[CCNode] addChild of node %u refused: it already has a parent", child->m_uID);
+        return;
+    }
+    for (CCNode* n = this; n; n = n->m_pParent) {
+        if (n == child) {
+            CCLog("[CCNode] addChild of node %u refused: it would become its own ancestor", child->m_uID);
+            return;
+        }
+    }
+    if (!m_pChildren) return;  // being destroyed
+    insertChild(child, zOrder);
+    child->m_nTag = tag;
+    child->setParent(this);
+    if (m_bRunning && !child->m_bRunning) child->onEnter();
+}
+
+void CCNode::insertChild(CCNode* child, int zOrder) {
+    m_pChildren->addObject(child);
+    child->setStoredZOrder(zOrder);
+    m_bReorderChildDirty = true;
+}
+
+void CCNode::setStoredZOrder(int zOrder) {
+    m_nZOrder = zOrder;
+    m_uOrderOfArrival = ++g_orderOfArrival;
+}
+
+void CCNode::removeChild(CCNode* child) { removeChild(child, true); }
+
+void CCNode::removeChild(CCNode* child, bool cleanup) {
+    if (!child || !m_pChildren || !m_pChildren->containsObject(child)) return;
+    // Each step may run code that removes the child itself; what is already
+    // undone is not done again.
+    child->retain();
+    if (child->m_bRunning) child->onExit();
+    if (cleanup && m_pChildren && m_pChildren->containsObject(child)) child->cleanup();
+    if (m_pChildren && m_pChildren->containsObject(child)) {
+        child->setParent(nullptr);
+        if (m_pChildren) m_pChildren->removeObject(child);
+    }
+    child->release();
+}
+
+void CCNode::removeChildByTag(int tag, bool cleanup) {
+    CCNode* child = getChildByTag(tag);
+    if (!child) {
+        CCLog("[CCNode] removeChildByTag: no child with tag %d", tag);
+        return;
+    }
+    removeChild(child, cleanup);
+}
+
+void CCNode::removeFromParent() { removeFromParentAndCleanup(true); }
+
+void CCNode::removeFromParentAndCleanup(bool cleanup) {
+    if (m_pParent) m_pParent->removeChild(this, cleanup);
+}
+
+void CCNode::removeAllChildren() { removeAllChildrenWithCleanup(true); }
+
+void CCNode::removeAllChildrenWithCleanup(bool cleanup) {
+    ChildSnapshot walk(m_pChildren);
+    for (CCNode* child : walk.nodes()) {
+        if (child->m_pParent == this) removeChild(child, cleanup);
+    }
+}
+
+CCArray* CCNode::getChildren() { return m_pChildren; }
+
+unsigned int CCNode::getChildrenCount() const { return m_pChildren ? m_pChildren->count() : 0; }
+
+CCNode* CCNode::getChildByTag(int tag) {
+    if (!m_pChildren) return nullptr;
+    for (CCObject* object : m_pChildren->data()) {
+        auto* child = static_cast<CCNode*>(object);
+        if (child->m_nTag == tag) return child;
+    }
+    return nullptr;
+}
+
+void CCNode::setParent(CCNode* parent) { m_pParent = parent; }
+
+int CCNode::getZOrder() { return m_nZOrder; }
+
+void CCNode::setZOrder(int zOrder) {
+    if (m_pParent) {
+        m_pParent->reorderChild(this, zOrder);
+    } else {
+        setStoredZOrder(zOrder);
+    }
+}
+
+void CCNode::reorderChild(CCNode* child, int zOrder) {
+    if (!child || child->m_pParent != this) {
+        CCLog("[CCNode] reorderChild of a node that is not a child ignored");
+        return;
+    }
+    child->setStoredZOrder(zOrder);
+    m_bReorderChildDirty = true;
+}
+
+void CCNode::sortAllChildren() {
+    if (!m_bReorderChildDirty || !m_pChildren) return;
+    m_bReorderChildDirty = false;
+    std::vector<CCObject*> sorted = m_pChildren->data();
+    auto before = [](CCObject* x, CCObject* y) {
+        auto* a = static_cast<CCNode*>(x);
+        auto* b = static_cast<CCNode*>(y);
+        if (a->getStoredZOrder() != b->getStoredZOrder()) return a->getStoredZOrder() < b->getStoredZOrder();
+        return a->getOrderOfArrival() < b->getOrderOfArrival();
+    };
+    if (std::is_sorted(sorted.begin(), sorted.end(), before)) return;
+    std::stable_sort(sorted.begin(), sorted.end(), before);
+    // Rebuild the array in order; the extra references keep every child alive
+    // while it is briefly out of the array.
+    for (CCObject* object : sorted) object->retain();
+    m_pChildren->removeAllObjects();
+    for (CCObject* object : sorted) m_pChildren->addObject(object);
+    for (CCObject* object : sorted) object->release();
+}
+
+// ---- placement
+
+void CCNode::setPosition(const CCPoint& position) {
+    m_obPosition = position;
+    m_bTransformDirty = true;
+}
+
+void CCNode::getPosition(float* x, float* y) {
+    if (x) *x = m_obPosition.x;
+    if (y) *y = m_obPosition.y;
+}
+
+void CCNode::setRotation(float degrees) {
+    m_fRotation = degrees;
+    m_bTransformDirty = true;
+}
+
+void CCNode::setScale(float scale) { setScale(scale, scale); }
+
+void CCNode::setScale(float scaleX, float scaleY) {
+    m_fScaleX = scaleX;
+    m_fScaleY = scaleY;
+    m_bTransformDirty = true;
+}
+
+void CCNode::setScaleX(float scaleX) {
+    m_fScaleX = scaleX;
+    m_bTransformDirty = true;
+}
+
+void CCNode::setScaleY(float scaleY) {
+    m_fScaleY = scaleY;
+    m_bTransformDirty = true;
+}
+
+void CCNode::setAnchorPoint(const CCPoint& anchor) {
+    m_obAnchorPoint = anchor;
+    m_obAnchorPointInPoints = CCPoint(m_obContentSize.width * anchor.x, m_obContentSize.height * anchor.y);
+    m_bTransformDirty = true;
+}
+
+void CCNode::setContentSize(const CCSize& size) {
+    m_obContentSize = size;
+    m_obAnchorPointInPoints = CCPoint(size.width * m_obAnchorPoint.x, size.height * m_obAnchorPoint.y);
+    m_bTransformDirty = true;
+}
+
+void CCNode::setVisible(bool visible) { m_bVisible = visible; }
+
+void CCNode::ignoreAnchorPointForPosition(bool ignore) {
+    m_bIgnoreAnchorPointForPosition = ignore;
+    m_bTransformDirty = true;
+}
+
+CCRect CCNode::boundingBox() {
+    return CCRectApplyAffineTransform(CCRect(0, 0, m_obContentSize.width, m_obContentSize.height),
+                                      nodeToParentTransform());
+}
+
+// ---- transforms
+
+CCAffineTransform CCNode::nodeToParentTransform() {
+    if (m_bTransformDirty) {
+        m_bTransformDirty = false;
+        double x = m_obPosition.x, y = m_obPosition.y;
+        const double ax = m_obAnchorPointInPoints.x, ay = m_obAnchorPointInPoints.y;
+        if (m_bIgnoreAnchorPointForPosition) {
+            x += ax;
+            y += ay;
+        }
+        // Clockwise rotation: R(-rotation) * S(scaleX, scaleY).
+        const double radians = double(m_fRotation) * 3.14159265358979323846 / 180.0;
+        const double c = std::cos(radians), s = std::sin(radians);
+        const double a = c * m_fScaleX, b = -s * m_fScaleX, cc = s * m_fScaleY, d = c * m_fScaleY;
+        m_sTransform = CCAffineTransformMake(static_cast<float>(a), static_cast<float>(b), static_cast<float>(cc),
+                                             static_cast<float>(d), static_cast<float>(x - (a * ax + cc * ay)),
+                                             static_cast<float>(y - (b * ax + d * ay)));
+    }
+    if (m_bHasAdditionalTransform) return CCAffineTransformConcat(m_sTransform, m_sAdditionalTransform);
+    return m_sTransform;
+}
+
+CCAffineTransform CCNode::parentToNodeTransform() { return CCAffineTransformInvert(nodeToParentTransform()); }
+
+CCAffineTransform CCNode::nodeToWorldTransform() {
+    CCAffineTransform t = nodeToParentTransform();
+    for (CCNode* p = m_pParent; p; p = p->m_pParent) t = CCAffineTransformConcat(t, p->nodeToParentTransform());
+    return t;
+}
+
+CCAffineTransform CCNode::worldToNodeTransform() { return CCAffineTransformInvert(nodeToWorldTransform()); }
+
+CCPoint CCNode::convertToNodeSpace(const CCPoint& worldPoint) {
+    return CCPointApplyAffineTransform(worldPoint, worldToNodeTransform());
+}
+
+CCPoint CCNode::convertToWorldSpace(const CCPoint& nodePoint) {
+    return CCPointApplyAffineTransform(nodePoint, nodeToWorldTransform());
+}
+
+CCPoint CCNode::convertToNodeSpaceAR(const CCPoint& worldPoint) {
+    return convertToNodeSpace(worldPoint) - m_obAnchorPointInPoints;
+}
+
+CCPoint CCNode::convertToWorldSpaceAR(const CCPoint& nodePoint) {
+    return convertToWorldSpace(nodePoint + m_obAnchorPointInPoints);
+}
+
+void CCNode::setAdditionalTransform(const CCAffineTransform& additional) {
+    m_sAdditionalTransform = additional;
+    m_bHasAdditionalTransform = true;
+}
+
+void CCNode::clearAdditionalTransform() {
+    m_sAdditionalTransform = CCAffineTransformIdentity;
+    m_bHasAdditionalTransform = false;
+}
+
+void CCNode::transform() {
+    kmMat4 m;
+    kmMat4FromAffineTransform(&m, nodeToParentTransform());
+    kmGLMultMatrix(&m);
+}
+
+// ---- user data
+
+void CCNode::setUserObject(CCObject* object) {
+    CC_SAFE_RETAIN(object);
+    CC_SAFE_RELEASE(m_pUserObject);
+    m_pUserObject = object;
+}
+
+// ---- scheduling
+
+CCScheduler* CCNode::getScheduler() { return CCScheduler::sharedScheduler(); }
+
+void CCNode::scheduleUpdate() { scheduleUpdateWithPriority(0); }
+
+void CCNode::scheduleUpdateWithPriority(int priority) {
+    getScheduler()->scheduleUpdateForTarget(this, priority, !m_bRunning);
+}
+
+void CCNode::unscheduleUpdate() { getScheduler()->unscheduleUpdateForTarget(this); }
+
+void CCNode::schedule(SEL_SCHEDULE selector) { schedule(selector, 0.0f, kCCRepeatForever, 0.0f); }
+
+void CCNode::schedule(SEL_SCHEDULE selector, float interval) { schedule(selector, interval, kCCRepeatForever, 0.0f); }
+
+void CCNode::schedule(SEL_SCHEDULE selector, float interval, unsigned int repeat, float delay) {
+    getScheduler()->scheduleSelector(selector, this, interval, repeat, delay, !m_bRunning);
+}
+
+void CCNode::scheduleOnce(SEL_SCHEDULE selector, float delay) { schedule(selector, 0.0f, 0, delay); }
+
+void CCNode::unschedule(SEL_SCHEDULE selector) { getScheduler()->unscheduleSelector(selector, this); }
+
+void CCNode::unscheduleAllSelectors() { getScheduler()->unscheduleAllForTarget(this); }
+
+void CCNode::resumeSchedulerAndActions() {
+    getScheduler()->resumeTarget(this);
+    getActionManager()->resumeTarget(this);
+}
+
+void CCNode::pauseSchedulerAndActions() {
+    getScheduler()->pauseTarget(this);
+    getActionManager()->pauseTarget(this);
+}
+
+// ---- actions
+
+CCActionManager* CCNode::getActionManager() { return CCActionManager::sharedManager(); }
+
+CCAction* CCNode::runAction(CCAction* action) {
+    if (!action) {
+        CCLog("[CCNode] runAction with a null action ignored");
+        return nullptr;
+    }
+    getActionManager()->addAction(action, this, !m_bRunning);
+    return action;
+}
+
+void CCNode::stopAllActions() { getActionManager()->removeAllActionsFromTarget(this); }
+
+void CCNode::stopAction(CCAction* action) {
+    if (action) getActionManager()->removeAction(action);
+}
+
+void CCNode::stopActionByTag(int tag) { getActionManager()->removeActionByTag(tag, this); }
+
+CCAction* CCNode::getActionByTag(int tag) { return getActionManager()->getActionByTag(tag, this); }
+
+unsigned int CCNode::numberOfRunningActions() { return getActionManager()->numberOfRunningActionsInTarget(this); }
+
+// ---- life cycle
+
+void CCNode::onEnter() {
+    m_bRunning = true;
+    ChildSnapshot walk(m_pChildren);
+    for (CCNode* child : walk.nodes()) {
+        if (!m_bRunning) break;  // exited again by a child's callback
+        if (child->m_pParent == this && !child->m_bRunning) child->onEnter();
+    }
+    if (m_bRunning) resumeSchedulerAndActions();
+}
+
+void CCNode::onExit() {
+    pauseSchedulerAndActions();
+    m_bRunning = false;
+    ChildSnapshot walk(m_pChildren);
+    for (CCNode* child : walk.nodes()) {
+        if (m_bRunning) break;  // entered again by a child's callback
+        if (child->m_pParent == this && child->m_bRunning) child->onExit();
+    }
+}
+
+void CCNode::cleanup() {
+    stopAllActions();
+    unscheduleAllSelectors();
+    ChildSnapshot walk(m_pChildren);
+    for (CCNode* child : walk.nodes()) {
+        if (child->m_pParent == this) child->cleanup();
+    }
+}
+
+void CCNode::visit() {
+    if (!m_bVisible) return;
+    kmGLPushMatrix();
+    transform();
+    sortAllChildren();
+    ChildSnapshot walk(m_pChildren);
+    const std::vector<CCNode*>& children = walk.nodes();
+    // The z split is taken from the sorted snapshot, before any callback runs.
+    std::vector<int> zOrders;
+    zOrders.reserve(children.size());
+    for (CCNode* child : children) zOrders.push_back(child->m_nZOrder);
+    size_t i = 0;
+    for (; i < children.size() && zOrders[i] < 0; ++i) {
+        if (children[i]->m_pParent == this) children[i]->visit();
+    }
+    draw();
+    for (; i < children.size(); ++i) {
+        if (children[i]->m_pParent == this) children[i]->visit();
+    }
+    kmGLPopMatrix();
+}
+
+}  // namespace cocos2d

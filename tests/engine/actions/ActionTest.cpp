@@ -1,0 +1,294 @@
+// Actions: frame animation timing, repeats, restarts, fades, odd durations
+// and the action manager's rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "actions/CCActionInterval.h"
+#include "actions/CCActionManager.h"
+#include "actions/CCScheduler.h"
+#include "base/CCAutoreleasePool.h"
+#include "frames/CCDisplayFrameTarget.h"
+#include "frames/CCSpriteFrame.h"
+#include "scene/CCNode.h"
+#include "scene/CCProtocols.h"
+
+using namespace cocos2d;
+
+namespace {
+
+// Stands in for a sprite: shows frames and has an opacity.
+class FakeSprite : public CCNode, public CCDisplayFrameTarget, public CCRGBAProtocol {
+public:
+    void setDisplayFrame(CCSpriteFrame* frame) override {
+        shown = frame;
+        ++frameChanges;
+    }
+    void setColor(const ccColor3B& c) override { color = c; }
+    const ccColor3B& getColor() override { return color; }
+    void setOpacity(GLubyte o) override { opacity = o; }
+    GLubyte getOpacity() override { return opacity; }
+
+    CCSpriteFrame* shown = nullptr;
+    int frameChanges = 0;
+    ccColor3B color;
+    GLubyte opacity = 255;
+};
+
+class Actions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sprite = new FakeSprite();
+        for (int i = 0; i < 4; ++i) {
+            auto* frame = new CCSpriteFrame();
+            frames.push_back(frame);
+        }
+    }
+    void TearDown() override {
+        manager.removeAllActions();
+        sprite->release();
+        for (CCSpriteFrame* f : frames) f->release();
+        CCPoolManager::sharedPoolManager()->finalize();
+    }
+
+    CCAnimation* animation(unsigned int n, float delay) {
+        CCAnimation* a = CCAnimation::create();
+        for (unsigned int i = 0; i < n; ++i) a->addSpriteFrame(frames[i]);
+        a->setDelayPerUnit(delay);
+        return a;
+    }
+    int shownIndex() const {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            if (frames[i] == sprite->shown) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    void tick(float dt) { manager.update(dt); }
+
+    CCActionManager manager;
+    FakeSprite* sprite = nullptr;
+    std::vector<CCSpriteFrame*> frames;
+};
+
+constexpr float kSixtieth = 1.0f / 60.0f;
+
+}  // namespace
+
+TEST_F(Actions, AnimateShowsFrameKOnTicks2kAnd2kPlus1AndKeepsTheLastFrame) {
+    CCAnimate* animate = CCAnimate::create(animation(4, 1.0f / 30.0f));
+    manager.addAction(animate, sprite, false);
+    for (int tickIndex = 0; tickIndex < 8; ++tickIndex) {
+        tick(kSixtieth);  // the first step counts as time 0
+        EXPECT_EQ(shownIndex(), tickIndex / 2) << "tick " << tickIndex;
+        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u) << "tick " << tickIndex;
+    }
+    tick(kSixtieth);  // reaches the duration exactly
+    EXPECT_EQ(shownIndex(), 3);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+    EXPECT_EQ(sprite->frameChanges, 4);
+}
+
+TEST_F(Actions, LongAnimationStaysOnTheBeatAfterManyTicks) {
+    // 3 frames at 1/30 s, repeated for ever: after 600 ticks of 1/60 s the
+    // frame still follows tick / 2 exactly.
+    CCRepeatForever* forever = CCRepeatForever::create(CCAnimate::create(animation(3, 1.0f / 30.0f)));
+    manager.addAction(forever, sprite, false);
+    for (int tickIndex = 0; tickIndex < 600; ++tickIndex) {
+        tick(kSixtieth);
+        ASSERT_EQ(shownIndex(), (tickIndex / 2) % 3) << "tick " << tickIndex;
+    }
+}
+
+TEST_F(Actions, RepeatOnceLeavesTheLastFrameAndTheTagIsGone) {
+    CCRepeat* repeat = CCRepeat::create(CCAnimate::create(animation(3, 0.1f)), 1);
+    repeat->setTag(76);
+    manager.addAction(repeat, sprite, false);
+    EXPECT_EQ(manager.getActionByTag(76, sprite), repeat);
+    for (int i = 0; i < 10; ++i) tick(0.05f);
+    EXPECT_EQ(shownIndex(), 2);
+    EXPECT_EQ(manager.getActionByTag(76, sprite), nullptr);
+}
+
+TEST_F(Actions, RepeatPlaysPassesBackToBack) {
+    CCRepeat* repeat = CCRepeat::create(CCAnimate::create(animation(2, 1.0f / 30.0f)), 3);
+    manager.addAction(repeat, sprite, false);
+    std::vector<int> seen;
+    for (int i = 0; i < 13; ++i) {
+        tick(kSixtieth);
+        seen.push_back(shownIndex());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 1}));
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+}
+
+TEST_F(Actions, StoppedAndFinishedInstancesRestartFromTheBeginning) {
+    CCAnimate* animate = CCAnimate::create(animation(4, 0.1f));
+    animate->retain();
+    manager.addAction(animate, sprite, false);
+    for (int i = 0; i < 3; ++i) tick(0.1f);
+    EXPECT_EQ(shownIndex(), 2);
+    manager.removeAction(animate);
+    EXPECT_EQ(shownIndex(), 2);  // stopping does not restore a frame
+
+    manager.addAction(animate, sprite, false);
+    tick(0.1f);
+    EXPECT_EQ(shownIndex(), 0);
+    for (int i = 0; i < 10; ++i) tick(0.1f);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+    EXPECT_EQ(shownIndex(), 3);
+
+    manager.addAction(animate, sprite, false);
+    tick(0.5f);  // first step: time 0 whatever dt says
+    EXPECT_EQ(shownIndex(), 0);
+    tick(0.15f);
+    EXPECT_EQ(shownIndex(), 1);
+    animate->release();
+}
+
+TEST_F(Actions, FadesReachTheirTargetsAndSkipTargetsWithoutOpacity) {
+    sprite->opacity = 255;
+    manager.addAction(CCFadeTo::create(1.0f, 55), sprite, false);
+    std::vector<int> seen;
+    for (int i = 0; i < 5; ++i) {
+        tick(0.25f);
+        seen.push_back(sprite->opacity);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{255, 205, 155, 105, 55}));
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+
+    sprite->opacity = 200;
+    manager.addAction(CCFadeOut::create(0.5f), sprite, false);
+    for (int i = 0; i < 3; ++i) tick(0.25f);
+    EXPECT_EQ(sprite->opacity, 0);
+
+    CCNode* plain = CCNode::create();
+    manager.addAction(CCFadeOut::create(0.5f), plain, false);
+    manager.addAction(CCAnimate::create(animation(2, 0.25f)), plain, false);
+    for (int i = 0; i < 2; ++i) tick(0.25f);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(plain), 2u);
+    tick(0.25f);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(plain), 0u);
+}
+
+TEST_F(Actions, ZeroNegativeNaNAndInfiniteDurations) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float delay : {0.0f, -0.5f, nan}) {
+        SCOPED_TRACE(delay);
+        sprite->shown = nullptr;
+        manager.addAction(CCAnimate::create(animation(4, delay)), sprite, false);
+        sprite->opacity = 255;
+        manager.addAction(CCFadeTo::create(delay, 10), sprite, false);
+        tick(kSixtieth);
+        EXPECT_EQ(shownIndex(), 3);  // finished at once on the last frame
+        EXPECT_EQ(sprite->opacity, 10);
+        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+    }
+
+    manager.addAction(CCAnimate::create(animation(4, inf)), sprite, false);
+    for (int i = 0; i < 100; ++i) tick(1000.0f);
+    EXPECT_EQ(shownIndex(), 0);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u);
+    manager.removeAllActionsFromTarget(sprite);
+
+    // Repeating a zero-length pass restarts it once per step and returns.
+    manager.addAction(CCRepeatForever::create(CCAnimate::create(animation(3, 0.0f))), sprite, false);
+    for (int i = 0; i < 3; ++i) tick(kSixtieth);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u);
+    manager.addAction(CCRepeat::create(CCAnimate::create(animation(3, nan)), kCCRepeatForever), sprite, false);
+    tick(kSixtieth);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u);
+}
+
+TEST_F(Actions, ActionManagerRunRules) {
+    CCAnimate* animate = CCAnimate::create(animation(4, 0.1f));
+    manager.addAction(nullptr, sprite, false);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+
+    manager.addAction(animate, sprite, false);
+    tick(0.0f);
+    tick(0.15f);
+    EXPECT_EQ(shownIndex(), 1);
+    // Already running here: left as it is, not restarted.
+    manager.addAction(animate, sprite, false);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u);
+    tick(0.1f);
+    EXPECT_EQ(shownIndex(), 2);
+    // Running on another target: refused.
+    FakeSprite* other = new FakeSprite();
+    manager.addAction(animate, other, false);
+    EXPECT_EQ(manager.numberOfRunningActionsInTarget(other), 0u);
+    EXPECT_EQ(animate->getTarget(), sprite);
+
+    // Paused targets keep their place.
+    manager.pauseTarget(sprite);
+    tick(1.0f);
+    EXPECT_EQ(shownIndex(), 2);
+    manager.resumeTarget(sprite);
+    tick(0.1f);
+    EXPECT_EQ(shownIndex(), 3);
+    other->release();
+}
+
+TEST_F(Actions, ChangesDuringTheTickAndDestroyedTargets) {
+    // An action that runs a hook on every step.
+    class Hook : public CCActionInterval {
+    public:
+        explicit Hook(std::function<void()> f) : fn(std::move(f)) { initWithDuration(10); }
+        void update(float) override {
+            ++steps;
+            if (fn) fn();
+        }
+        std::function<void()> fn;
+        int steps = 0;
+    };
+    FakeSprite* doomed = new FakeSprite();
+    auto* victimAction = new Hook(nullptr);
+    auto* added = new Hook(nullptr);
+    auto* killer = new Hook([&] {
+        if (doomed) {
+            doomed->release();  // destroyed with its running action
+            doomed = nullptr;
+            manager.addAction(added, sprite, false);
+        }
+    });
+    manager.addAction(killer, sprite, false);
+    manager.addAction(victimAction, doomed, false);
+    victimAction->retain();
+
+    tick(0.1f);
+    EXPECT_EQ(killer->steps, 1);
+    EXPECT_EQ(victimAction->steps, 0);
+    EXPECT_EQ(victimAction->getTarget(), nullptr);
+    EXPECT_EQ(added->steps, 0);  // first steps in the next tick
+    tick(0.1f);
+    EXPECT_EQ(added->steps, 1);
+    EXPECT_EQ(victimAction->steps, 0);
+
+    // Restarting an action whose target died works on a new target.
+    manager.addAction(victimAction, sprite, false);
+    tick(0.1f);
+    EXPECT_EQ(victimAction->steps, 1);
+    victimAction->release();
+    killer->release();
+    added->release();
+}
+
+TEST_F(Actions, NodeActionsGoThroughTheSharedManagerAndTheSchedulerTick) {
+    CCNode* node = new FakeSprite();
+    node->onEnter();
+    CCAction* action = node->runAction(CCFadeTo::create(0.2f, 0));
+    action->setTag(7);
+    EXPECT_EQ(node->getActionByTag(7), action);
+    EXPECT_EQ(node->runAction(nullptr), nullptr);
+    CCScheduler::sharedScheduler()->update(0.0f);
+    CCScheduler::sharedScheduler()->update(0.1f);
+    EXPECT_EQ(static_cast<FakeSprite*>(node)->opacity, 128);
+    node->stopActionByTag(7);
+    EXPECT_EQ(node->numberOfRunningActions(), 0u);
+    node->onExit();
+    node->release();
+}
