@@ -1,0 +1,120 @@
+// Shared fixtures of the attribute tests: a bare model to own attributes, a
+// listener that counts notifications, a key table holding every key the
+// attributes write, and pack round trips through real bytes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <msgpack.hpp>
+
+#include "base/CCAutoreleasePool.h"
+#include "model/core/QVAnimationCurve.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModel.h"
+#include "model/core/QVModelGlue.h"
+#include "model/core/QVModelListener.h"
+#include "model/core/QVPackMap.h"
+
+namespace attrtest {
+
+class ProbeModel : public QVModel {
+    QV_MODEL_GLUE(ProbeModel, "Probe", QVModel)
+public:
+    explicit ProbeModel(const std::string& name) : QVModel(name) {}
+    ProbeModel(const ProbeModel& source) : QVModel(source) {}
+};
+
+struct CountingListener : QVModelListener {
+    int valueChanges = 0;
+    int linkChanges = 0;
+    void attributeChanged(QVAttribute*, int kind) override { (kind == 0 ? valueChanges : linkChanges)++; }
+};
+
+// A curve that counts its destructions, to see curves freed exactly once.
+struct CountedCurve : QVAnimationCurve {
+    static int destroyed;
+    ~CountedCurve() override { ++destroyed; }
+};
+
+// The key numbers the tests use; "value" keeps its built-in number 10.
+inline QVKeyTableMap testKeyTable() {
+    const char* names[] = {"Name",      "children",  "variableValue", "isEmpty",     "animations",
+                           "state",     "animation", "points",        "preset",      "enum",
+                           "value",     "isXEmpty",  "isYEmpty",      "animationsX", "animationsY",
+                           "gradients", "pos",       "color",         "connectedModelId", "attributeName"};
+    QVKeyTableMap table;
+    int32_t number = 0;
+    for (const char* name : names) table[name] = number++;
+    table["id"] = 42;
+    table["Class Name"] = 33;
+    return table;
+}
+
+class AttributeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        installKeyTable(testKeyTable());
+        cocos2d::CCPoolManager::sharedPoolManager()->push();
+        model = ProbeModel::create();
+        model->addListener(&listener);
+        CountedCurve::destroyed = 0;
+    }
+    void TearDown() override {
+        if (model) model->removeListener(&listener);
+        model.reset();
+        cocos2d::CCPoolManager::sharedPoolManager()->pop();
+        installKeyTable({});
+    }
+
+    std::shared_ptr<ProbeModel> model;
+    CountingListener listener;
+};
+
+// Bytes of what `object` packs into a fresh map.
+template <class Packable>
+std::vector<unsigned char> packBytes(Packable& object) {
+    msgpack::zone zone;
+    QVPackMap map(zone);
+    object.pack(map);
+    return map.toBytes();
+}
+
+// A map read back from bytes, as a loader would see it.
+struct ReadMap {
+    msgpack::object_handle handle;
+    QVPackMap map;
+    explicit ReadMap(const std::vector<unsigned char>& bytes)
+        : handle(msgpack::unpack(reinterpret_cast<const char*>(bytes.data()), bytes.size())), map(handle.get()) {}
+};
+
+// Packs `from` and unpacks the bytes into `to`.
+template <class A, class B>
+void packInto(A& from, B& to) {
+    ReadMap read(packBytes(from));
+    to.unpack(read.map);
+}
+
+inline std::string hex(const std::vector<unsigned char>& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char b : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// A curve with the given (time, value) keys added through addKey.
+inline std::unique_ptr<QVAnimationCurve> curveOf(std::initializer_list<std::pair<float, float>> keys) {
+    auto curve = std::make_unique<QVAnimationCurve>();
+    for (const auto& k : keys) curve->addKey(k.second, k.first);
+    return curve;
+}
+
+}  // namespace attrtest
