@@ -257,7 +257,6 @@ TEST_F(Actions, ChangesDuringTheTickAndDestroyedTargets) {
     });
     manager.addAction(killer, sprite, false);
     manager.addAction(victimAction, doomed, false);
-    victimAction->retain();
 
     tick(0.1f);
     EXPECT_EQ(killer->steps, 1);
