@@ -1,7 +1,9 @@
 #include "platform/CCUserDefault.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -49,6 +51,16 @@ bool pathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool hasDatabaseHeader(const std::string& path) {
+    static const char kMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f', 'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+    char header[sizeof kMagic] = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;  // let SQLite report why it cannot be read
+    const ssize_t n = ::read(fd, header, sizeof header);
+    ::close(fd);
+    return n == static_cast<ssize_t>(sizeof header) && std::memcmp(header, kMagic, sizeof kMagic) == 0;
+}
+
 std::string utcStamp() {
     int64_t ticks = compat::systemTicks();
     time_t seconds = static_cast<time_t>(ticks / 10000000);
@@ -92,6 +104,14 @@ void CCUserDefault::load() {
     if (!S_ISREG(st.st_mode)) {
         CCLog("[CCUserDefault] %s is not a regular file; progress is read-only for this run", m_path.c_str());
         m_readOnly = true;
+        return;
+    }
+
+    // Recognised before SQLite sees it: SQLite would treat a journal beside a
+    // foreign file as its own and delete or replay it.
+    if (st.st_size > 0 && !hasDatabaseHeader(m_path)) {
+        CCLog("[CCUserDefault] %s is not a valid store (no database header)", m_path.c_str());
+        moveAside();
         return;
     }
 

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "base/CCArray.h"
+#include "base/CCAutoreleasePool.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
+
+using namespace cocos2d;
+
+namespace {
+
+class Containers : public ::testing::Test {
+protected:
+    void TearDown() override { CCPoolManager::sharedPoolManager()->finalize(); }
+};
+
+std::vector<std::string> keysOf(CCDictionary* d) {
+    std::vector<std::string> out;
+    CCObject* o = nullptr;
+    CCArray* keys = d->allKeys();
+    CCARRAY_FOREACH(keys, o) out.push_back(static_cast<CCString*>(o)->getCString());
+    return out;
+}
+
+TEST_F(Containers, ArrayReadsOutOfRangeGiveNull) {
+    CCArray* a = CCArray::create();
+    EXPECT_EQ(a->objectAtIndex(0), nullptr);
+    EXPECT_EQ(a->lastObject(), nullptr);
+    CCString* s = CCString::create("x");
+    a->addObject(s);
+    EXPECT_EQ(a->objectAtIndex(0), s);
+    EXPECT_EQ(a->objectAtIndex(1), nullptr);
+    EXPECT_EQ(a->objectAtIndex(UINT_MAX), nullptr);
+    EXPECT_EQ(a->indexOfObject(CCString::create("x")), UINT_MAX) << "identity, not equality";
+    EXPECT_EQ(a->indexOfObject(s), 0u);
+    a->removeObjectAtIndex(5);  // logged, ignored
+    EXPECT_EQ(a->count(), 1u);
+    a->addObject(nullptr);
+    EXPECT_EQ(a->count(), 1u);
+}
+
+TEST_F(Containers, ArrayRetainsAndReleasesItsElements) {
+    CCArray* a = CCArray::createWithCapacity(4);
+    CCString* s = new CCString("held");
+    a->addObject(s);
+    a->addObject(s);
+    EXPECT_EQ(s->retainCount(), 3u);
+    EXPECT_TRUE(a->containsObject(s));
+    a->removeObject(s);
+    EXPECT_EQ(s->retainCount(), 2u);
+    EXPECT_EQ(a->count(), 1u);
+    a->removeAllObjects();
+    EXPECT_EQ(s->retainCount(), 1u);
+    EXPECT_FALSE(a->containsObject(s));
+    s->release();
+}
+
+TEST_F(Containers, ForeachReadsTheCountAtEveryStep) {
+    CCArray* a = CCArray::create();
+    for (int i = 0; i < 6; ++i) a->addObject(CCString::createWithFormat("%d", i));
+    std::vector<std::string> seen;
+    CCObject* o = nullptr;
+    CCARRAY_FOREACH(a, o) {
+        seen.push_back(static_cast<CCString*>(o)->getCString());
+        // Shrinking the array under the loop must end it, not read past the end.
+        if (a->count() > 3) a->removeLastObject();
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "1", "2"}));
+    CCArray* none = nullptr;
+    CCARRAY_FOREACH(none, o) { ADD_FAILURE() << "a null array has no elements"; }
+}
+
+TEST_F(Containers, DictionaryKeepsInsertionOrderThroughReplaceAndRemove) {
+    CCDictionary* d = CCDictionary::create();
+    for (const char* k : {"zeta", "alpha", "mid", "beta"}) d->setObject(CCString::create(k), k);
+    CCString* replacement = CCString::create("new alpha");
+    d->setObject(replacement, "alpha");
+    EXPECT_EQ(keysOf(d), (std::vector<std::string>{"zeta", "alpha", "mid", "beta"}));
+    EXPECT_EQ(d->objectForKey("alpha"), replacement);
+    EXPECT_EQ(d->count(), 4u);
+
+    d->removeObjectForKey("zeta");
+    d->setObject(CCString::create("again"), "zeta");
+    EXPECT_EQ(keysOf(d), (std::vector<std::string>{"alpha", "mid", "beta", "zeta"}));
+    EXPECT_STREQ(d->valueForKey("mid")->getCString(), "mid");
+    EXPECT_EQ(d->objectForKey("missing"), nullptr);
+    d->removeObjectForKey("missing");
+    EXPECT_EQ(d->count(), 4u);
+}
+
+TEST_F(Containers, DictionaryValueForKeyIsNeverNull) {
+    CCDictionary* d = CCDictionary::create();
+    d->setObject(CCArray::create(), "array");
+    const CCString* missing = d->valueForKey("missing");
+    const CCString* notString = d->valueForKey("array");
+    ASSERT_NE(missing, nullptr);
+    ASSERT_NE(notString, nullptr);
+    EXPECT_EQ(missing->length(), 0u);
+    EXPECT_EQ(notString->length(), 0u);
+    EXPECT_EQ(missing->intValue(), 0);
+    EXPECT_FALSE(missing->boolValue());
+    // Shared, and still there after drains.
+    CCPoolManager::sharedPoolManager()->finalize();
+    EXPECT_EQ(CCDictionary::create()->valueForKey("x"), missing);
+    EXPECT_STREQ(missing->getCString(), "");
+}
+
+TEST_F(Containers, DictionaryRetainsValuesAndReleasesReplacedOnes) {
+    CCDictionary* d = CCDictionary::create();
+    CCString* first = new CCString("1");
+    CCString* second = new CCString("2");
+    d->setObject(first, "k");
+    EXPECT_EQ(first->retainCount(), 2u);
+    d->setObject(first, "k");  // same value again
+    EXPECT_EQ(first->retainCount(), 2u);
+    d->setObject(second, "k");
+    EXPECT_EQ(first->retainCount(), 1u);
+    EXPECT_EQ(second->retainCount(), 2u);
+    d->removeAllObjects();
+    EXPECT_EQ(second->retainCount(), 1u);
+    EXPECT_EQ(d->allKeys()->count(), 0u);
+    first->release();
+    second->release();
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "base/CCAutoreleasePool.h"
+#include "base/CCString.h"
+
+using namespace cocos2d;
+
+namespace {
+
+class Strings : public ::testing::Test {
+protected:
+    void TearDown() override { CCPoolManager::sharedPoolManager()->finalize(); }
+};
+
+TEST_F(Strings, NumberReadersAreDefinedForEveryInput) {
+    struct Case {
+        const char* text;
+        int i;
+        unsigned u;
+        float f;
+        bool b;
+    };
+    const Case cases[] = {
+        {"42", 42, 42u, 42.0f, true},
+        {"  -17xyz", -17, 4294967279u, -17.0f, true},
+        {"\t+8", 8, 8u, 8.0f, true},
+        {"4294967295", 2147483647, 4294967295u, 4294967295.0f, true},
+        {"-1", -1, 4294967295u, -1.0f, true},
+        {"99999999999", 2147483647, 1215752191u, 99999999999.0f, true},
+        // Wider than 64 bits: saturates instead of wrapping.
+        {"20000000000000000000", 2147483647, 4294967295u, 2e19f, true},
+        {"-9223372036854775809", -2147483647 - 1, 0u, -9223372036854775809.0f, true},
+        {"3.75", 3, 3u, 3.75f, true},
+        {"-0.5e1", 0, 0u, -5.0f, true},
+        {"nan", 0, 0u, 0.0f, true},
+        {"-inf", 0, 0u, 0.0f, true},
+        {"1e39", 1, 1u, 0.0f, true},  // beyond float: not finite
+        {"+-5", 0, 0u, 0.0f, true},
+        {"", 0, 0u, 0.0f, false},
+        {"0", 0, 0u, 0.0f, false},
+        {"false", 0, 0u, 0.0f, false},
+        {"False", 0, 0u, 0.0f, true},
+        {"abc", 0, 0u, 0.0f, true},
+    };
+    for (const Case& c : cases) {
+        CCString s(c.text);
+        EXPECT_EQ(s.intValue(), c.i) << '"' << c.text << '"';
+        EXPECT_EQ(s.uintValue(), c.u) << '"' << c.text << '"';
+        EXPECT_FLOAT_EQ(s.floatValue(), c.f) << '"' << c.text << '"';
+        EXPECT_EQ(s.boolValue(), c.b) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(Strings, EveryUnsignedTextReadsBackExactly) {
+    for (unsigned v : {0u, 1u, 2147483647u, 2147483648u, 3000000000u, 4294967294u, 4294967295u})
+        EXPECT_EQ(CCString::createWithFormat("%u", v)->uintValue(), v);
+}
+
+TEST_F(Strings, GeometryShapesParseOrGiveZero) {
+    EXPECT_TRUE(CCString("{1,2}").pointValue().equals(CCPoint(1, 2)));
+    EXPECT_TRUE(CCString(" { -1.5 ,\t2e2 } ").pointValue().equals(CCPoint(-1.5f, 200)));
+    EXPECT_TRUE(CCString("{3, 4}").sizeValue().equals(CCSize(3, 4)));
+    EXPECT_TRUE(CCString("{{1,2},{3,4}}").rectValue().equals(CCRect(1, 2, 3, 4)));
+    EXPECT_TRUE(CCString(" { { 1 , 2 } , { 3 , 4 } } ").rectValue().equals(CCRect(1, 2, 3, 4)));
+    EXPECT_TRUE(CCPointFromString("{+7,-0}").equals(CCPoint(7, 0)));
+
+    const char* badPoints[] = {"{1,2", "1,2", "{1 2}", "{1,2}x", "{nan,1}", "{1,inf}", "{1e39,0}",
+                               "{,}",  "",    "{1,2,3}", "{{1,2}}", "{+-1,2}"};
+    for (const char* t : badPoints) {
+        EXPECT_TRUE(CCString(t).pointValue().equals(CCPointZero)) << t;
+        EXPECT_TRUE(CCSizeFromString(t).equals(CCSizeZero)) << t;
+    }
+    const char* badRects[] = {"{{1,2},{3}}", "{{1,2},{3,4}", "{1,2,3,4}", "{{1,2},{3,nan}}", "{{1,2}{3,4}}",
+                              "{{1,2},{3,4}} trailing"};
+    for (const char* t : badRects) EXPECT_TRUE(CCRectFromString(t).equals(CCRectZero)) << t;
+    EXPECT_TRUE(CCPointFromString(nullptr).equals(CCPointZero));
+    EXPECT_TRUE(CCRectFromString(nullptr).equals(CCRectZero));
+}
+
+TEST_F(Strings, FormattedPointsRoundTrip) {
+    const float values[] = {0.0f, -0.0f, 1.0f, -1.25f, 123.456f, -98765.432f, 0.0005f, 1e6f};
+    for (float x : values)
+        for (float y : values) {
+            CCString* text = CCString::createWithFormat("{%.3f,%.3f}", x, y);
+            const CCPoint p = text->pointValue();
+            EXPECT_EQ(p.x, std::strtof(CCString::createWithFormat("%.3f", x)->getCString(), nullptr))
+                << text->getCString();
+            EXPECT_EQ(p.y, std::strtof(CCString::createWithFormat("%.3f", y)->getCString(), nullptr))
+                << text->getCString();
+            EXPECT_NEAR(p.x, x, 0.0006f);
+        }
+}
+
+TEST_F(Strings, ParsingIgnoresTheProcessLocale) {
+    // Only meaningful where a comma-decimal locale is installed.
+    const char* chosen = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_NUMERIC, name)) {
+            chosen = name;
+            break;
+        }
+    EXPECT_FLOAT_EQ(CCString("1.5").floatValue(), 1.5f);
+    EXPECT_TRUE(CCString("{1.5,2.25}").pointValue().equals(CCPoint(1.5f, 2.25f)));
+    EXPECT_STREQ(CCString::createWithFormat("%s", "0.5")->getCString(), "0.5");
+    std::setlocale(LC_NUMERIC, "C");
+    if (!chosen) std::printf("no comma-decimal locale installed; checked under C only\n");
+}
+
+TEST_F(Strings, FormatHasNoLengthLimitAndEqualityComparesText) {
+    const std::string big(100000, 'q');
+    CCString* s = CCString::createWithFormat("<%s>", big.c_str());
+    EXPECT_EQ(s->length(), big.size() + 2);
+    EXPECT_EQ(std::string(s->getCString()), "<" + big + ">");
+    EXPECT_EQ(CCString::createWithFormat("%s", "")->length(), 0u);
+
+    CCString a("same"), b("same"), c("other");
+    EXPECT_TRUE(a.isEqual(&b));
+    EXPECT_FALSE(a.isEqual(&c));
+    EXPECT_FALSE(a.isEqual(nullptr));
+    const std::string withNul("a\0b", 3);
+    EXPECT_EQ(CCString::createWithData(reinterpret_cast<const unsigned char*>(withNul.data()), 3)->length(), 3u);
+}
+
+}  // namespace
