@@ -12,6 +12,12 @@
 namespace cocos2d {
 
 namespace {
+// A fraction handed in directly may be anything; the actions work on [0, 1].
+double clampFraction(double t) {
+    if (!(t >= 0.0)) return 0.0;  // negative or NaN
+    return t > 1.0 ? 1.0 : t;
+}
+
 // Ends are reached within this fraction of the duration, so steps that add
 // up to a boundary in exact arithmetic land on it despite rounding.
 constexpr double kTolerance = 1e-6;
@@ -122,7 +128,8 @@ void CCRepeat::playInner(double t) {
 }
 
 void CCRepeat::updateExact(double t) {
-    if (m_uTimes == 0) return;
+    if (m_uTimes == 0 || !m_pTarget) return;
+    t = clampFraction(t);
     // Which pass t falls in, and how far into it.
     double passes = t * m_uTimes;
     double whole = std::floor(passes + kTolerance * m_uTimes);
@@ -271,6 +278,7 @@ void CCAnimate::startWithTarget(CCNode* target) {
 void CCAnimate::updateExact(double t) {
     unsigned int n = m_pAnimation->getFrameCount();
     if (n == 0 || !m_pTarget) return;
+    t = clampFraction(t);
     auto* display = dynamic_cast<CCDisplayFrameTarget*>(m_pTarget);
     if (!display) {
         if (!m_bTargetChecked) {
@@ -317,9 +325,7 @@ void CCFadeTo::startWithTarget(CCNode* target) {
 void CCFadeTo::updateExact(double t) {
     auto* rgba = dynamic_cast<CCRGBAProtocol*>(m_pTarget);
     if (!rgba) return;
-    double value = m_fromOpacity + (double(m_toOpacity) - m_fromOpacity) * t;
-    if (value < 0.0) value = 0.0;
-    if (value > 255.0) value = 255.0;
+    double value = m_fromOpacity + (double(m_toOpacity) - m_fromOpacity) * clampFraction(t);
     rgba->setOpacity(static_cast<GLubyte>(std::lround(value)));
 }
 

@@ -67,6 +67,7 @@ void CCActionManager::removeEntry(Entry* entry, bool callStop) {
     } else {
         // The target is gone: drop the pointer without calling into the action.
         entry->action->m_pTarget = nullptr;
+        entry->action->m_pOriginalTarget = nullptr;
     }
     if (m_nTickDepth > 0) {
         m_dead.push_back(entry);

@@ -201,6 +201,19 @@ TEST_F(Actions, ZeroNegativeNaNAndInfiniteDurations) {
     manager.addAction(CCRepeat::create(CCAnimate::create(animation(3, nan)), kCCRepeatForever), sprite, false);
     tick(kSixtieth);
     EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u);
+    manager.removeAllActionsFromTarget(sprite);
+
+    // Fractions fed in directly are clamped, never cast from NaN.
+    CCRepeat* repeat = CCRepeat::create(CCAnimate::create(animation(4, 0.1f)), 2);
+    CCFadeTo* fade = CCFadeTo::create(1.0f, 0);
+    manager.addAction(repeat, sprite, false);
+    manager.addAction(fade, sprite, false);
+    for (float t : {nan, -inf, inf, 2.0f}) {
+        repeat->update(t);
+        fade->update(t);
+    }
+    EXPECT_EQ(shownIndex(), 3);
+    EXPECT_EQ(sprite->opacity, 0);
 }
 
 TEST_F(Actions, ActionManagerRunRules) {
