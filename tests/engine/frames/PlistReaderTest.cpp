@@ -7,7 +7,6 @@
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "frames/CCPlistReader.h"
-#include "../textures/PngTestUtil.h"
 
 using namespace cocos2d;
 
@@ -130,17 +129,4 @@ TEST_F(PlistReader, RepeatedKeyKeepsTheFirstValue) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->count(), 2u);
     EXPECT_EQ(text(d, "a"), "first");
-}
-
-TEST_F(PlistReader, FilesAreReadThroughTheFileUtilities) {
-    const std::string dir = std::string(QV_BINARY_DIR) + "/tests/tmp/engine_frames_plist_file";
-    const std::string path = dir + "/p.plist";
-    std::string body = wrap("<dict><key>k</key><string>v</string></dict>");
-    pngtest::writeFile(path, body);
-
-    CCDictionary* d = plist::dictionaryFromFile(path);
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(text(d, "k"), "v");
-    EXPECT_EQ(plist::dictionaryFromFile(dir + "/missing.plist"), nullptr);
-    EXPECT_EQ(plist::dictionaryFromFile(dir), nullptr);
 }
