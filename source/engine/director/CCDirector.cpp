@@ -32,10 +32,9 @@ CCDirector* CCDirector::sharedDirector() {
     return director;
 }
 
-CCDirector::CCDirector() { readHooks(); }
+CCDirector::CCDirector() { applyHooks(engineHooks()); }
 
-void CCDirector::readHooks() {
-    const CCEngineHooks hooks = readEngineHooks();
+void CCDirector::applyHooks(const CCEngineHooks& hooks) {
     m_bFixedDeltaTime = hooks.fixedDeltaTime;
     m_uFrameLimit = hooks.maxFrames;
 }
@@ -274,7 +273,7 @@ void CCDirector::resetForTest() {
     director->m_bNextDeltaTimeZero = true;
     director->m_bHasLastTime = false;
     director->m_uTotalFrames = 0;
-    director->readHooks();
+    director->applyHooks(readEngineHooks());
     director->setOpenGLView(nullptr);
     CCEGLView::purgeSharedOpenGLView();
     kmGLFreeAll();

@@ -11,6 +11,7 @@
 namespace cocos2d {
 
 class CCActionManager;
+struct CCEngineHooks;
 class CCEGLView;
 class CCScene;
 class CCScheduler;
@@ -101,7 +102,7 @@ private:
     void visitRunningScene();
     void loadProjection();
     float computeDeltaTime();
-    void readHooks();
+    void applyHooks(const CCEngineHooks& hooks);
 
     CCScene* m_pRunningScene = nullptr;
     CCScene* m_pNextScene = nullptr;

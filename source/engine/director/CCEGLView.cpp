@@ -41,7 +41,7 @@ CCEGLView::~CCEGLView() = default;
 CCEGLView* CCEGLView::sharedOpenGLView() {
     if (!s_sharedView) {
         std::unique_ptr<CCViewBackend> backend;
-        const bool forceHeadless = readEngineHooks().headless;
+        const bool forceHeadless = engineHooks().headless;
         if (!forceHeadless && backendFactory()) backend = backendFactory()();
         const bool headless = !backend;
         if (headless) backend.reset(new HeadlessBackend());

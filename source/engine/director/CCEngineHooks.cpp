@@ -36,4 +36,9 @@ CCEngineHooks readEngineHooks() {
     return hooks;
 }
 
+const CCEngineHooks& engineHooks() {
+    static const CCEngineHooks hooks = readEngineHooks();
+    return hooks;
+}
+
 }  // namespace cocos2d

@@ -15,6 +15,9 @@ struct CCEngineHooks {
     unsigned int maxFrames = 0;  // 0: no limit
 };
 
+// The hooks as read at the first call; later calls return the same values.
+const CCEngineHooks& engineHooks();
+// Reads the environment again (tests that change it).
 CCEngineHooks readEngineHooks();
 
 // The parsing rules on explicit values; a null or empty value means unset.
