@@ -75,16 +75,22 @@ function(qv_add_gtest name)
   if(NOT A_WORKING_DIRECTORY)
     set(A_WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
   endif()
-  set(props LABELS "${A_LABELS}")
-  if(A_ENVIRONMENT)
-    list(APPEND props ENVIRONMENT "${A_ENVIRONMENT}")
-  endif()
+  # gtest_discover_tests flattens list-valued PROPERTIES ("engine;engine.x"
+  # would lose engine.x), so labels and environment are set by a script that
+  # ctest includes after the discovered tests.
   gtest_discover_tests(${name}
     TEST_PREFIX "${A_PREFIX}"
+    TEST_LIST ${name}_TESTS
     WORKING_DIRECTORY ${A_WORKING_DIRECTORY}
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ${props})
+    DISCOVERY_TIMEOUT 60)
+  set(props "LABELS [==[${A_LABELS}]==]")
+  if(A_ENVIRONMENT)
+    string(APPEND props " ENVIRONMENT [==[${A_ENVIRONMENT}]==]")
+  endif()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ${props})\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # qv_add_script_test(NAME COMMAND cmd... LABELS label... [ENVIRONMENT ...])
