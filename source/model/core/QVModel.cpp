@@ -36,6 +36,51 @@ void callListeners(const std::vector<Listener*>& listeners, Call call) {
     for (Listener* listener : copy) call(listener);
 }
 
+// Each attribute writes into its own map on the same zone, stored under its
+// name unless empty; collecting mode records the name even then.
+template <class Write>
+void packAttributes(const std::vector<QVAttribute*>& attributes, QVPackMap& map, Write write) {
+    for (QVAttribute* attribute : attributes) {
+        QVPackMap nested(map.zone());
+        write(attribute, nested);
+        if (!nested.empty()) {
+            map.put(attribute->name(), nested);
+        } else if (isCollectingKeys()) {
+            collectedKeys().insert(attribute->name());
+        }
+    }
+}
+
+// Taken by value: a reader must not see the list change under it.
+template <class Read>
+void unpackAttributes(const std::vector<QVAttribute*> attributes, const QVPackMap& map, Read read) {
+    for (QVAttribute* attribute : attributes) {
+        const msgpack::object* entry = map.find(attribute->name());
+        if (!entry) continue;
+        QVPackMap nested;
+        QVPackMap::read(*entry, nested);
+        read(attribute, nested);
+    }
+}
+
+template <class Read>
+void readAttributes(const std::vector<QVAttribute*> attributes, CCDictionary* dict, Read read) {
+    for (QVAttribute* attribute : attributes) {
+        // An entry of another kind than a dictionary is malformed; skip it.
+        if (auto* entry = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
+            read(attribute, entry);
+        }
+    }
+}
+
+template <class Write>
+void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* dict, Write write) {
+    for (const QVAttribute* attribute : attributes) {
+        CCDictionary* entry = write(attribute);
+        if (entry && entry->count() > 0) dict->setObject(entry, attribute->name());
+    }
+}
+
 }  // namespace
 
 QVModel::QVModel(const std::string& name) {
@@ -79,28 +124,12 @@ void QVModel::collectKeys() {
 void QVModel::pack(QVPackMap& map) {
     map.put(kIdKey, m_id);
     map.put(kClassNameKey, className());
-    for (QVAttribute* attribute : m_attributes) {
-        QVPackMap nested(map.zone());
-        attribute->pack(nested);
-        if (!nested.empty()) {
-            map.put(attribute->name(), nested);
-        } else if (isCollectingKeys()) {
-            collectedKeys().insert(attribute->name());
-        }
-    }
+    packAttributes(m_attributes, map, [](QVAttribute* a, QVPackMap& nested) { a->pack(nested); });
 }
 
 void QVModel::packConnections(QVPackMap& map) {
     map.put(kIdKey, m_id);
-    for (QVAttribute* attribute : m_attributes) {
-        QVPackMap nested(map.zone());
-        attribute->packConnections(nested);
-        if (!nested.empty()) {
-            map.put(attribute->name(), nested);
-        } else if (isCollectingKeys()) {
-            collectedKeys().insert(attribute->name());
-        }
-    }
+    packAttributes(m_attributes, map, [](QVAttribute* a, QVPackMap& nested) { a->packConnections(nested); });
     if (!m_children.empty()) {
         std::vector<uint32_t> ids;
         ids.reserve(m_children.size());
@@ -113,26 +142,12 @@ void QVModel::unpack(const QVPackMap& map) {
     uint32_t id = kNoId;
     map.get(kIdKey, id);
     setId(id);
-    // Copied: an attribute's unpack must not see the list change under it.
-    const std::vector<QVAttribute*> attributes = m_attributes;
-    for (QVAttribute* attribute : attributes) {
-        const msgpack::object* entry = map.find(attribute->name());
-        if (!entry) continue;
-        QVPackMap nested;
-        QVPackMap::read(*entry, nested);
-        attribute->unpack(nested);
-    }
+    unpackAttributes(m_attributes, map, [](QVAttribute* a, const QVPackMap& nested) { a->unpack(nested); });
 }
 
 void QVModel::unpackConnections(const QVPackMap& map) {
-    const std::vector<QVAttribute*> attributes = m_attributes;
-    for (QVAttribute* attribute : attributes) {
-        const msgpack::object* entry = map.find(attribute->name());
-        if (!entry) continue;
-        QVPackMap nested;
-        QVPackMap::read(*entry, nested);
-        attribute->unpackConnections(nested);
-    }
+    unpackAttributes(m_attributes, map,
+                     [](QVAttribute* a, const QVPackMap& nested) { a->unpackConnections(nested); });
     std::vector<uint32_t> ids;
     if (map.get(kChildrenKey, ids)) appendChildrenById(ids);
 }
@@ -141,20 +156,14 @@ CCDictionary* QVModel::toDictionary() const {
     CCDictionary* dict = CCDictionary::create();
     dict->setObject(CCString::createWithFormat("%u", m_id), "id");
     dict->setObject(CCString::create(className()), "className");
-    for (QVAttribute* attribute : m_attributes) {
-        CCDictionary* value = attribute->valueToDictionary();
-        if (value && value->count() > 0) dict->setObject(value, attribute->name());
-    }
+    writeAttributes(m_attributes, dict, [](const QVAttribute* a) { return a->valueToDictionary(); });
     return dict;
 }
 
 CCDictionary* QVModel::connectionsToDictionary() const {
     CCDictionary* dict = CCDictionary::create();
     dict->setObject(CCString::createWithFormat("%u", m_id), "id");
-    for (QVAttribute* attribute : m_attributes) {
-        CCDictionary* link = attribute->connectionToDictionary();
-        if (link && link->count() > 0) dict->setObject(link, attribute->name());
-    }
+    writeAttributes(m_attributes, dict, [](const QVAttribute* a) { return a->connectionToDictionary(); });
     if (!m_children.empty()) {
         CCArray* ids = CCArray::createWithCapacity(static_cast<unsigned>(m_children.size()));
         for (const auto& child : m_children) ids->addObject(CCString::createWithFormat("%u", child->id()));
@@ -166,23 +175,12 @@ CCDictionary* QVModel::connectionsToDictionary() const {
 void QVModel::fromDictionary(CCDictionary* dict) {
     if (!dict) return;
     setId(dict->valueForKey("id")->uintValue());
-    const std::vector<QVAttribute*> attributes = m_attributes;
-    for (QVAttribute* attribute : attributes) {
-        // An entry of another kind than a dictionary is malformed; skip it.
-        if (auto* value = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
-            attribute->valueFromDictionary(value);
-        }
-    }
+    readAttributes(m_attributes, dict, [](QVAttribute* a, CCDictionary* value) { a->valueFromDictionary(value); });
 }
 
 void QVModel::connectionsFromDictionary(CCDictionary* dict) {
     if (!dict) return;
-    const std::vector<QVAttribute*> attributes = m_attributes;
-    for (QVAttribute* attribute : attributes) {
-        if (auto* link = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
-            attribute->connectionFromDictionary(link);
-        }
-    }
+    readAttributes(m_attributes, dict, [](QVAttribute* a, CCDictionary* link) { a->connectionFromDictionary(link); });
     if (auto* children = dynamic_cast<CCArray*>(dict->objectForKey(kChildrenKey))) {
         std::vector<uint32_t> ids;
         ids.reserve(children->count());
