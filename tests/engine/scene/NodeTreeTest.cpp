@@ -250,7 +250,9 @@ TEST_F(NodeTree, SceneTeardownWhileADestructorRemovesASibling) {
     layer->addChild(owner);
     layer->addChild(particles);
     particles->retain();
-    owner->onDestroy = [particles] {
+    CCNode* parentSeen = layer;
+    owner->onDestroy = [particles, &parentSeen] {
+        parentSeen = particles->getParent();
         particles->removeFromParent();
         particles->release();
     };
@@ -268,6 +270,7 @@ TEST_F(NodeTree, SceneTeardownWhileADestructorRemovesASibling) {
     scene->cleanup();
     scene->release();
     EXPECT_EQ(g_destroyed, 4);
+    EXPECT_EQ(parentSeen, nullptr);  // the dying parent let go of its children first
 }
 
 TEST_F(NodeTree, NestedVisitFromInsideVisit) {
