@@ -85,11 +85,4 @@ TEST(Geometry, NormalisingLeavesTinyVectorsAlone) {
     EXPECT_TRUE(ccpMult(ccpAdd(ccp(1, 2), ccp(3, 4)), 0.5f).equals(ccp(2, 3)));
 }
 
-TEST(Geometry, ClampfOrdersItsBounds) {
-    EXPECT_EQ(clampf(5, 0, 1), 1);
-    EXPECT_EQ(clampf(-5, 0, 1), 0);
-    EXPECT_EQ(clampf(0.5f, 1, 0), 0.5f);
-    EXPECT_EQ(clampf(7, 10, 0), 7);
-}
-
 }  // namespace
