@@ -1,6 +1,7 @@
 #include "model/core/QVPackMap.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <stdexcept>
 
@@ -41,20 +42,20 @@ msgpack::object* allocateObjects(std::size_t count, msgpack::zone& zone) {
         zone.allocate_align(sizeof(msgpack::object) * count, MSGPACK_ZONE_ALIGNOF(msgpack::object)));
 }
 
-msgpack::object arrayObject(const msgpack::object* items, std::size_t count, msgpack::zone& zone) {
+// An array of `count` elements for the caller to fill.
+msgpack::object arrayObject(std::size_t count, msgpack::zone& zone) {
     msgpack::object o;
     o.type = msgpack::type::ARRAY;
     o.via.array.size = static_cast<std::uint32_t>(count);
     o.via.array.ptr = allocateObjects(count, zone);
-    for (std::size_t i = 0; i < count; ++i) o.via.array.ptr[i] = items[i];
     return o;
 }
 
 msgpack::object floatsObject(std::initializer_list<float> values, msgpack::zone& zone) {
-    msgpack::object items[4];
-    std::size_t n = 0;
-    for (float v : values) items[n++] = floatObject(v);
-    return arrayObject(items, n, zone);
+    msgpack::object o = arrayObject(values.size(), zone);
+    std::size_t i = 0;
+    for (float v : values) o.via.array.ptr[i++] = floatObject(v);
+    return o;
 }
 
 const msgpack::object& arrayOf(const msgpack::object& o, std::size_t expected) {
@@ -251,9 +252,7 @@ void QVPackMap::put(const std::string& name, const std::map<std::string, std::st
 void QVPackMap::put(const std::string& name, const std::vector<msgpack::object>& value) {
     msgpack::zone* z;
     if (!beginPut(name, z)) return;
-    msgpack::object o = arrayObject(nullptr, 0, *z);
-    o.via.array.size = static_cast<std::uint32_t>(value.size());
-    o.via.array.ptr = allocateObjects(value.size(), *z);
+    msgpack::object o = arrayObject(value.size(), *z);
     for (std::size_t i = 0; i < value.size(); ++i) o.via.array.ptr[i] = copyObject(value[i], *z);
     putObject(name, o);
 }
@@ -261,9 +260,7 @@ void QVPackMap::put(const std::string& name, const std::vector<msgpack::object>&
 void QVPackMap::put(const std::string& name, const std::vector<std::uint32_t>& value) {
     msgpack::zone* z;
     if (!beginPut(name, z)) return;
-    msgpack::object o = arrayObject(nullptr, 0, *z);
-    o.via.array.size = static_cast<std::uint32_t>(value.size());
-    o.via.array.ptr = allocateObjects(value.size(), *z);
+    msgpack::object o = arrayObject(value.size(), *z);
     for (std::size_t i = 0; i < value.size(); ++i) o.via.array.ptr[i] = unsignedObject(value[i]);
     putObject(name, o);
 }
@@ -281,9 +278,7 @@ void QVPackMap::put(const std::string& name, const cocos2d::CCPoint& value) {
 void QVPackMap::put(const std::string& name, const std::vector<cocos2d::CCPoint>& value) {
     msgpack::zone* z;
     if (!beginPut(name, z)) return;
-    msgpack::object o = arrayObject(nullptr, 0, *z);
-    o.via.array.size = static_cast<std::uint32_t>(value.size());
-    o.via.array.ptr = allocateObjects(value.size(), *z);
+    msgpack::object o = arrayObject(value.size(), *z);
     for (std::size_t i = 0; i < value.size(); ++i)
         o.via.array.ptr[i] = floatsObject({value[i].x, value[i].y}, *z);
     putObject(name, o);

@@ -119,7 +119,8 @@ public:
     static msgpack::object copyObject(const msgpack::object& o, msgpack::zone& zone);
 
 private:
-    // Stores under the name's number unless collecting; returns the zone.
+    // The common start of every put: throws without a zone, records the
+    // name in collecting mode; true when the value is to be written.
     bool beginPut(const std::string& name, msgpack::zone*& zone);
     void insert(std::uint32_t number, const msgpack::object& value);
     void putObject(const std::string& name, const msgpack::object& value);
