@@ -240,11 +240,3 @@ TEST(KeysPackFixtures, WritingTheBasicLinesRebuildsBothFilesByteForByte) {
     EXPECT_EQ(writeKeysPack(lines, "12345"), bytes);
     EXPECT_EQ(writeKeysPack(lines, "abc"), readFile(dir + "basic-abc.pack"));
 }
-
-TEST(CollectingKeys, IsOffAtStartAndSwitchable) {
-    EXPECT_FALSE(isCollectingKeys());
-    setCollectingKeys(true);
-    EXPECT_TRUE(isCollectingKeys());
-    setCollectingKeys(false);
-    EXPECT_FALSE(isCollectingKeys());
-}
