@@ -1,7 +1,5 @@
 // Links between attributes: the connect / disconnect state machine, copies,
 // and resolution of links read from packs and dictionaries.
-#include <gtest/gtest.h>
-
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/core/QVPackMap.h"
@@ -16,9 +14,6 @@ class AttributeLinks : public SpineTest {
 protected:
     void SetUp() override {
         SpineTest::SetUp();
-        a = TestNode::create();
-        b = TestNode::create();
-        f = TestNode::create();
         a->addListener(&la);
         b->addListener(&lb);
         f->addListener(&lf);
@@ -29,7 +24,7 @@ protected:
         f->removeListener(&lf);
         SpineTest::TearDown();
     }
-    std::shared_ptr<TestNode> a, b, f;
+    std::shared_ptr<TestNode> a = TestNode::create(), b = TestNode::create(), f = TestNode::create();
     RecordingListener la, lb, lf;
 };
 
@@ -37,28 +32,18 @@ TEST_F(AttributeLinks, ConnectIsSymmetricAndNotifiesBothOwnersOnce) {
     f->target->connect(a->load);
     EXPECT_EQ(f->target->connectedAttribute(), a->load);
     EXPECT_TRUE(a->load->contains(f->target));
-    EXPECT_EQ(la.linkEvents(), 1);
-    EXPECT_EQ(lf.linkEvents(), 1);
-
-    // Again, from either side: nothing changes and nobody hears.
-    f->target->connect(a->load);
+    f->target->connect(a->load);  // again, from either side: nobody hears
     a->load->connect(f->target);
     EXPECT_EQ(a->load->connections().size(), 1u);
     EXPECT_EQ(la.linkEvents(), 1);
     EXPECT_EQ(lf.linkEvents(), 1);
-}
 
-TEST_F(AttributeLinks, EqualOrZeroModesNeverLink) {
-    a->load->connect(b->load);        // two sources
-    f->target->connect(b->target);    // two followers
-    auto* unlinked = new QVAttribute("Plain", f.get());
-    unlinked->connect(a->load);       // mode 0
-    a->load->connect(unlinked);
-    a->load->connect(nullptr);
-    EXPECT_TRUE(a->load->connections().empty());
-    EXPECT_TRUE(b->load->connections().empty());
-    EXPECT_TRUE(unlinked->connections().empty());
-    EXPECT_EQ(la.linkEvents() + lb.linkEvents() + lf.linkEvents(), 0);
+    auto* plain = new QVAttribute("Plain", b.get());
+    a->load->connect(b->load);      // equal modes
+    plain->connect(a->load);        // mode 0
+    f->target->connect(b->target);  // equal modes
+    EXPECT_TRUE(plain->connections().empty() && b->load->connections().empty());
+    EXPECT_EQ(la.linkEvents() + lb.linkEvents(), 1);
 }
 
 TEST_F(AttributeLinks, RetargetingAFollowerLeavesTheOldSource) {
@@ -66,7 +51,6 @@ TEST_F(AttributeLinks, RetargetingAFollowerLeavesTheOldSource) {
     f->target->connect(b->load);
     EXPECT_EQ(f->target->connectedAttribute(), b->load);
     EXPECT_FALSE(a->load->contains(f->target));
-    EXPECT_TRUE(b->load->contains(f->target));
     EXPECT_EQ(la.linkEvents(), 2);  // linked, then dropped
     EXPECT_EQ(lb.linkEvents(), 1);
     EXPECT_EQ(lf.linkEvents(), 2);
@@ -76,24 +60,17 @@ TEST_F(AttributeLinks, DisconnectAndDisconnectAllFromEitherSide) {
     auto g = TestNode::create();
     f->target->connect(a->load, true);
     g->target->connect(a->load, true);
-
-    // A follower ignores disconnect; only its source acts.
-    f->target->disconnect(a->load);
+    f->target->disconnect(a->load);  // a follower ignores disconnect
     EXPECT_TRUE(a->load->contains(f->target));
 
     a->load->disconnect(f->target);
     EXPECT_EQ(f->target->connectedAttribute(), nullptr);
     EXPECT_EQ(a->load->connections(), std::vector<QVBaseAttribute*>{g->target});
-    EXPECT_EQ(la.linkEvents(), 1);
     EXPECT_EQ(lf.linkEvents(), 1);
-
     g->target->disconnectAll();
     EXPECT_TRUE(a->load->connections().empty());
     EXPECT_EQ(la.linkEvents(), 2);
-
-    // Disconnecting what is not linked tells nobody.
-    a->load->disconnectAll();
-    a->load->disconnect(f->target);
+    a->load->disconnectAll();  // nothing linked: nobody hears
     EXPECT_EQ(la.linkEvents(), 2);
 }
 
@@ -102,7 +79,6 @@ TEST_F(AttributeLinks, SourceSwitchedToModeZeroReleasesAllFollowers) {
     f->target->connect(a->load, true);
     g->target->connect(a->load, true);
     a->load->setConnectionMode(QVBaseAttribute::kConnectionNone);
-    EXPECT_EQ(a->load->connectionMode(), 0u);
     EXPECT_EQ(f->target->connectedAttribute(), nullptr);
     EXPECT_EQ(g->target->connectedAttribute(), nullptr);
     EXPECT_EQ(lf.linkEvents(), 1);
@@ -114,27 +90,13 @@ TEST_F(AttributeLinks, CopiesKeepFollowerLinksButNotFollowers) {
     auto fCopy = TestNode::createCopy(*f);
     EXPECT_EQ(fCopy->target->connectedAttribute(), a->load);
     EXPECT_EQ(a->load->connections().size(), 2u);
-    EXPECT_TRUE(a->load->contains(fCopy->target));
-
     auto aCopy = TestNode::createCopy(*a);
     EXPECT_EQ(aCopy->load->connectionMode(), 1u);
     EXPECT_TRUE(aCopy->load->connections().empty());
-
-    // Destroying the copy unlinks it from the shared source.
     fCopy.reset();
     EXPECT_EQ(a->load->connections(), std::vector<QVBaseAttribute*>{f->target});
 }
 
-TEST_F(AttributeLinks, CloneByNameStaysOnTheSameOwner) {
-    f->target->connect(a->load, true);
-    QVAttribute* second = f->target->clone(std::string("Second"));
-    EXPECT_EQ(second->owner(), f.get());
-    EXPECT_EQ(f->attribute("Second"), second);
-    EXPECT_EQ(second->connectedAttribute(), a->load);
-    EXPECT_EQ(second->className(), std::string("QVAttribute"));
-}
-
-// Links read from packs resolve through the controller.
 class LinkResolution : public AttributeLinks {
 protected:
     void SetUp() override {
@@ -152,7 +114,6 @@ protected:
 };
 
 TEST_F(LinkResolution, SourceModeAttributeWinsOverAnEarlierPlainOne) {
-    // An unlinked "Load" placed before the source-mode one.
     auto* decoy = new QVAttribute("Load", nullptr);
     a->addAttribute(decoy, 1);
     ASSERT_EQ(a->attribute("Load"), decoy);
@@ -167,50 +128,28 @@ TEST_F(LinkResolution, BadIdsAndNamesLeaveTheFollowerUnlinked) {
     f->target->unpackConnections(linkMap(a->id(), ""));
     f->target->unpackConnections(linkMap(a->id(), "load"));  // case matters
     EXPECT_EQ(f->target->connectedAttribute(), nullptr);
-
-    // A non-follower reads nothing.
-    b->load->unpackConnections(linkMap(a->id(), "Load"));
+    b->load->unpackConnections(linkMap(a->id(), "Load"));  // only followers read
     EXPECT_TRUE(b->load->connections().empty());
 }
 
-TEST_F(LinkResolution, WronglyTypedIdRaisesTypeError) {
-    QVPackMap map(zone);
-    map.put("connectedModelId", std::string("7"));
-    EXPECT_THROW(f->target->unpackConnections(map), msgpack::type_error);
-}
-
-TEST_F(LinkResolution, PackedLinkReadsBackIntoAFreshFollower) {
+TEST_F(LinkResolution, PackedAndDictionaryLinksReadBack) {
+    a->setId(3000000000u);  // above 2^31: "%d" writes it negative
     f->target->connect(a->load, true);
     QVPackMap written(zone);
     f->target->packConnections(written);
-    EXPECT_EQ(written.size(), 2u);
     QVPackMap none(zone);
     a->load->packConnections(none);  // a source writes nothing
     EXPECT_TRUE(none.empty());
-
-    auto g = TestNode::create();
-    g->target->unpackConnections(written);
-    EXPECT_EQ(g->target->connectedAttribute(), a->load);
-}
-
-TEST_F(LinkResolution, DictionaryLinkUsesSignedTextAndReadsBack) {
-    a->setId(3000000000u);  // above 2^31: "%d" writes it negative
-    f->target->connect(a->load, true);
     CCDictionary* dict = f->target->connectionToDictionary();
     EXPECT_STREQ(dict->valueForKey("connectedModelId")->getCString(), "-1294967296");
     EXPECT_STREQ(dict->valueForKey("attributeName")->getCString(), "Load");
     EXPECT_EQ(a->load->connectionToDictionary()->count(), 0u);
 
-    auto g = TestNode::create();
-    g->target->connectionFromDictionary(dict);
+    auto g = TestNode::create(), h = TestNode::create();
+    g->target->unpackConnections(written);
+    h->target->connectionFromDictionary(dict);
     EXPECT_EQ(g->target->connectedAttribute(), a->load);
-
-    CCDictionary* empty = CCDictionary::create();
-    empty->setObject(CCString::create("0"), "connectedModelId");
-    empty->setObject(CCString::create("Load"), "attributeName");
-    auto h = TestNode::create();
-    h->target->connectionFromDictionary(empty);
-    EXPECT_EQ(h->target->connectedAttribute(), nullptr);
+    EXPECT_EQ(h->target->connectedAttribute(), a->load);
 }
 
 }  // namespace

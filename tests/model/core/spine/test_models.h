@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,15 +47,11 @@ public:
 };
 
 // Answers the general settings' type id, which no model may take as a child.
-class FakeGeneralSettings : public QVModel {
+class FakeGeneralSettings : public TestModel {
 public:
-    explicit FakeGeneralSettings(const std::string& name) : QVModel(name) {}
-    static std::shared_ptr<FakeGeneralSettings> create() {
-        return std::shared_ptr<FakeGeneralSettings>(new FakeGeneralSettings("Settings"));
-    }
-    const char* className() const override { return "QVModelGeneralSettings"; }
+    FakeGeneralSettings() : TestModel("Settings") {}
+    static std::shared_ptr<FakeGeneralSettings> create() { return std::make_shared<FakeGeneralSettings>(); }
     uint32_t type() const override { return typeId<QVModelGeneralSettings>(); }
-    std::shared_ptr<QVModel> clone(bool, bool) const override { return sharedFromThis(); }
 };
 
 // A flow-graph-like node: "Load" in source mode, "Target" a follower.
@@ -89,9 +86,8 @@ public:
     void childrenCleared(const std::shared_ptr<QVModel>&) override { ++cleared; }
 
     int linkEvents() const {
-        int n = 0;
-        for (const auto& e : attributeEvents) n += e.second == QVBaseAttribute::kChangeLinks;
-        return n;
+        return static_cast<int>(std::count_if(attributeEvents.begin(), attributeEvents.end(),
+                                              [](const auto& e) { return e.second == QVBaseAttribute::kChangeLinks; }));
     }
 
     int changed = 0;
