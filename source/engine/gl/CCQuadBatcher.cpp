@@ -1,0 +1,149 @@
+#include "gl/CCQuadBatcher.h"
+
+#include <cstddef>
+
+#include "gl/CCGLProgram.h"
+#include "gl/CCShaderCache.h"
+#include "gl/ccGLStateCache.h"
+#include "gl/ccGLStateCacheInternal.h"
+#include "math/kazmath.h"
+#include "textures/CCTexture2D.h"
+
+namespace cocos2d {
+
+namespace {
+
+inline void transformVertex(const float* m, ccV3F_C4B_T2F& v) {
+    const float x = v.vertices.x, y = v.vertices.y, z = v.vertices.z;
+    v.vertices.x = m[0] * x + m[4] * y + m[8] * z + m[12];
+    v.vertices.y = m[1] * x + m[5] * y + m[9] * z + m[13];
+    v.vertices.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+}
+
+}  // namespace
+
+CCQuadBatcher* CCQuadBatcher::sharedBatcher() {
+    static CCQuadBatcher* batcher = new CCQuadBatcher();
+    return batcher;
+}
+
+CCQuadBatcher::CCQuadBatcher() {
+    m_indices.resize(kMaxQuads * 6);
+    for (std::size_t i = 0; i < kMaxQuads; ++i) {
+        const GLushort base = static_cast<GLushort>(i * 4);
+        // tl, bl, tr, br: two triangles sharing the bl-tr diagonal.
+        GLushort* idx = &m_indices[i * 6];
+        idx[0] = base;
+        idx[1] = static_cast<GLushort>(base + 1);
+        idx[2] = static_cast<GLushort>(base + 2);
+        idx[3] = static_cast<GLushort>(base + 3);
+        idx[4] = static_cast<GLushort>(base + 2);
+        idx[5] = static_cast<GLushort>(base + 1);
+    }
+    m_quads.reserve(1024);
+}
+
+void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend) {
+    if (texture) texture->retain();
+    if (program) program->retain();
+    m_texture = texture;
+    m_program = program;
+    m_blend = blend;
+}
+
+void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                             const ccV3F_C4B_T2F_Quad* quads, std::size_t count) {
+    kmMat4 mv;
+    kmGLGetMatrix(KM_GL_MODELVIEW, &mv);
+    addQuads(texture, program, blend, quads, count, mv);
+}
+
+void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                             const ccV3F_C4B_T2F_Quad* quads, std::size_t count, const kmMat4& modelView) {
+    if (!quads || count == 0) return;
+    if (!program || !program->isValid())
+        program = CCShaderCache::sharedShaderCache()->programForKey(kCCShader_PositionTextureColor);
+    while (count > 0) {
+        const bool sameState = texture == m_texture && program == m_program && blend == m_blend;
+        if (!sameState || m_quads.size() >= kMaxQuads) {
+            flush();
+            beginBatch(texture, program, blend);
+        }
+        const std::size_t room = kMaxQuads - m_quads.size();
+        const std::size_t n = count < room ? count : room;
+        const std::size_t start = m_quads.size();
+        m_quads.insert(m_quads.end(), quads, quads + n);
+        const float* m = modelView.mat;
+        for (std::size_t i = start; i < start + n; ++i) {
+            ccV3F_C4B_T2F_Quad& q = m_quads[i];
+            transformVertex(m, q.tl);
+            transformVertex(m, q.bl);
+            transformVertex(m, q.tr);
+            transformVertex(m, q.br);
+        }
+        quads += n;
+        count -= n;
+    }
+}
+
+void CCQuadBatcher::flush() {
+    if (m_bFlushing) return;
+    if (m_quads.empty()) {
+        // Nothing to draw, but a batch may still hold its state's references.
+        if (m_texture || m_program) {
+            CCTexture2D* texture = m_texture;
+            CCGLProgram* program = m_program;
+            m_texture = nullptr;
+            m_program = nullptr;
+            if (texture) texture->release();
+            if (program) program->release();
+        }
+        return;
+    }
+    m_bFlushing = true;
+    draw();
+    m_quads.clear();
+    CCTexture2D* texture = m_texture;
+    CCGLProgram* program = m_program;
+    m_texture = nullptr;
+    m_program = nullptr;
+    m_bFlushing = false;
+    // Released last: a release may destroy them, and their clean-up may flush.
+    if (texture) texture->release();
+    if (program) program->release();
+}
+
+void CCQuadBatcher::draw() {
+    ++m_flushes;
+    ccGLAddDrawCalls(1);
+    if (!ccGLHasContext() || !m_program) return;
+
+    static const kmMat4 identity = [] {
+        kmMat4 m;
+        kmMat4Identity(&m);
+        return m;
+    }();
+    detail::glUseProgramCached(m_program->getProgram());
+    m_program->setUniformsForBuiltins(identity);  // vertices are already in eye space
+    detail::glBindTextureCached(m_texture ? m_texture->getName() : 0);
+    detail::glBlendFuncCached(m_blend.src, m_blend.dst);
+    detail::glEnableVertexAttribsCached(kCCVertexAttribFlag_PosColorTex);
+
+    // Client arrays: nothing may be bound, and nothing is left bound, because
+    // game code draws from client arrays right after the engine does.
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    const GLsizei stride = sizeof(ccV3F_C4B_T2F);
+    const char* base = reinterpret_cast<const char*>(m_quads.data());
+    glVertexAttribPointer(kCCVertexAttrib_Position, 3, GL_FLOAT, GL_FALSE, stride,
+                          base + offsetof(ccV3F_C4B_T2F, vertices));
+    glVertexAttribPointer(kCCVertexAttrib_Color, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          base + offsetof(ccV3F_C4B_T2F, colors));
+    glVertexAttribPointer(kCCVertexAttrib_TexCoords, 2, GL_FLOAT, GL_FALSE, stride,
+                          base + offsetof(ccV3F_C4B_T2F, texCoords));
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_quads.size() * 6), GL_UNSIGNED_SHORT, m_indices.data());
+}
+
+void ccGLFlushBatch() { CCQuadBatcher::sharedBatcher()->flush(); }
+
+}  // namespace cocos2d

@@ -1,0 +1,72 @@
+// The quad batcher: sprites, glyphs and particles hand their quads here
+// instead of drawing. Consecutive quads with the same texture, program and
+// blend share one draw call. Corners are transformed to eye space on the CPU
+// when they arrive, so the batch draws with an identity model-view.
+//
+// The batch is flushed by a change of texture, program or blend, by any call
+// of the GL state cache, CCGLProgram::use/setUniformsForBuiltins/uniform
+// setters, the ccDraw primitives, CCRenderTexture begin/end, and at the end
+// of the frame. Headless the same batches are built and counted, without GL.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "gl/ccGLTypes.h"
+
+namespace cocos2d {
+
+class CCGLProgram;
+class CCTexture2D;
+struct kmMat4;
+
+class CCQuadBatcher {
+public:
+    static CCQuadBatcher* sharedBatcher();
+
+    // Quads in node space, transformed by the current model-view matrix.
+    // A null program means the standard "ShaderPositionTextureColor". The
+    // texture (which may be null: white) is retained until the flush.
+    void addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                  const ccV3F_C4B_T2F_Quad* quads, std::size_t count);
+    void addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                 const ccV3F_C4B_T2F_Quad& quad) {
+        addQuads(texture, program, blend, &quad, 1);
+    }
+    // The same with an explicit node-to-eye matrix.
+    void addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                  const ccV3F_C4B_T2F_Quad* quads, std::size_t count, const kmMat4& modelView);
+
+    // Draws the pending quads (one call) and empties the batch.
+    void flush();
+
+    std::size_t pendingQuads() const { return m_quads.size(); }
+    // The eye-space vertices waiting for the flush (tests).
+    const std::vector<ccV3F_C4B_T2F_Quad>& pendingVertices() const { return m_quads; }
+    CCTexture2D* pendingTexture() const { return m_texture; }
+    CCGLProgram* pendingProgram() const { return m_program; }
+    const ccBlendFunc& pendingBlend() const { return m_blend; }
+    // Batches drawn since the start (tests and the benchmark).
+    unsigned long long flushCount() const { return m_flushes; }
+
+    // Quads per draw call; more starts a new batch (16-bit indices).
+    static constexpr std::size_t kMaxQuads = 16383;
+
+private:
+    CCQuadBatcher();
+    void beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend);
+    void draw();
+
+    std::vector<ccV3F_C4B_T2F_Quad> m_quads;
+    std::vector<GLushort> m_indices;
+    CCTexture2D* m_texture = nullptr;
+    CCGLProgram* m_program = nullptr;
+    ccBlendFunc m_blend;
+    bool m_bFlushing = false;
+    unsigned long long m_flushes = 0;
+};
+
+// Flushes the shared batcher (no-op when empty).
+void ccGLFlushBatch();
+
+}  // namespace cocos2d
