@@ -38,29 +38,6 @@ bool bodyHasFixture(b2Body* body, const b2Fixture* fixture) {
     return false;
 }
 
-// A shape handed to CreateFixture goes through Clone and ComputeMass, which
-// assert on a polygon that was never set and on a broken circle.
-const char* unusableShape(const b2Shape* shape) {
-    switch (shape->GetType()) {
-    case b2Shape::e_polygon: {
-        const auto* polygon = static_cast<const b2PolygonShape*>(shape);
-        if (polygon->m_count < 3 || polygon->m_count > b2_maxPolygonVertices)
-            return "the polygon shape has no valid outline";
-        for (int i = 0; i < polygon->m_count; ++i)
-            if (!finite(polygon->m_vertices[i])) return "the polygon shape has a non-finite vertex";
-        return nullptr;
-    }
-    case b2Shape::e_circle: {
-        const auto* circle = static_cast<const b2CircleShape*>(shape);
-        if (!finite(circle->m_p) || !finite(circle->m_radius) || circle->m_radius < 0.0f)
-            return "the circle shape has a non-finite or negative size";
-        return nullptr;
-    }
-    default:
-        return finite(shape->m_radius) ? nullptr : "the shape has a non-finite radius";
-    }
-}
-
 struct Point {
     double x, y;
 };
@@ -86,6 +63,113 @@ std::vector<Point> convexHull(std::vector<Point> pts) {
     }
     hull.resize(k - 1);
     return hull;
+}
+
+// Box2D moves a shape's inertia to the body origin and back in float; for a
+// small shape far from the origin the two large terms cancel, the result
+// falls to zero or below and ResetMassData aborts. Accept only shapes whose
+// squared radius of gyration about their own centroid stays well above that
+// rounding error (about 1e-6 of the centroid's squared distance).
+bool inertiaSurvivesShift(double gyration2, double cx, double cy) {
+    return gyration2 >= kMinGyrationRatio * (cx * cx + cy * cy);
+}
+
+// Area, centroid and squared radius of gyration of a convex polygon, in
+// double, from a fan around its first vertex.
+struct MassShape {
+    double area = 0.0, cx = 0.0, cy = 0.0, gyration2 = 0.0;
+};
+MassShape polygonMass(const std::vector<Point>& v) {
+    MassShape m;
+    double sx = 0.0, sy = 0.0, polar = 0.0;
+    for (size_t i = 1; i + 1 < v.size(); ++i) {
+        double e1x = v[i].x - v[0].x, e1y = v[i].y - v[0].y;
+        double e2x = v[i + 1].x - v[0].x, e2y = v[i + 1].y - v[0].y;
+        double d = e1x * e2y - e1y * e2x;
+        double a = 0.5 * d;
+        m.area += a;
+        sx += a * (e1x + e2x) / 3.0;
+        sy += a * (e1y + e2y) / 3.0;
+        polar += (d / 12.0) * (e1x * e1x + e2x * e1x + e2x * e2x + e1y * e1y + e2y * e1y + e2y * e2y);
+    }
+    if (m.area <= 0.0) return m;
+    double rx = sx / m.area, ry = sy / m.area;  // centroid relative to v[0]
+    m.cx = v[0].x + rx;
+    m.cy = v[0].y + ry;
+    m.gyration2 = polar / m.area - (rx * rx + ry * ry);
+    return m;
+}
+
+// A shape handed to CreateFixture goes through Clone and ComputeMass, which
+// assert on a polygon that was never set and on a broken circle.
+const char* unusableShape(const b2Shape* shape) {
+    switch (shape->GetType()) {
+    case b2Shape::e_polygon: {
+        const auto* polygon = static_cast<const b2PolygonShape*>(shape);
+        if (polygon->m_count < 3 || polygon->m_count > b2_maxPolygonVertices)
+            return "the polygon shape has no valid outline";
+        std::vector<Point> v;
+        for (int i = 0; i < polygon->m_count; ++i) {
+            if (!finite(polygon->m_vertices[i])) return "the polygon shape has a non-finite vertex";
+            v.push_back({polygon->m_vertices[i].x, polygon->m_vertices[i].y});
+        }
+        MassShape mass = polygonMass(v);
+        if (mass.area <= 0.0 || !inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
+            return "the polygon shape is too small for its distance from the body origin";
+        return nullptr;
+    }
+    case b2Shape::e_circle: {
+        const auto* circle = static_cast<const b2CircleShape*>(shape);
+        if (!finite(circle->m_p) || !finite(circle->m_radius) || circle->m_radius < 0.0f)
+            return "the circle shape has a non-finite or negative size";
+        if (circle->m_radius > 0.0f &&
+            !inertiaSurvivesShift(0.5 * double(circle->m_radius) * circle->m_radius, circle->m_p.x, circle->m_p.y))
+            return "the circle shape is too small for its distance from the body origin";
+        return nullptr;
+    }
+    default:
+        return finite(shape->m_radius) ? nullptr : "the shape has a non-finite radius";
+    }
+}
+
+// The hull walk of b2PolygonShape::Set, replayed on the same welded floats
+// with the same float operations. Its orientation test is not robust: with a
+// point almost on a hull edge it can step back and forth between two points
+// until it asserts on the vertex limit. Returns the hull size Set would
+// build, or -1 where Set would abort.
+int box2dHullSize(const b2Vec2* ps, int n) {
+    int i0 = 0;
+    float x0 = ps[0].x;
+    for (int i = 1; i < n; ++i) {
+        float x = ps[i].x;
+        if (x > x0 || (x == x0 && ps[i].y < ps[i0].y)) {
+            i0 = i;
+            x0 = x;
+        }
+    }
+    int hull[b2_maxPolygonVertices];
+    int m = 0;
+    int ih = i0;
+    for (;;) {
+        if (m >= b2_maxPolygonVertices) return -1;
+        hull[m] = ih;
+        int ie = 0;
+        for (int j = 1; j < n; ++j) {
+            if (ie == ih) {
+                ie = j;
+                continue;
+            }
+            b2Vec2 r = ps[ie] - ps[hull[m]];
+            b2Vec2 v = ps[j] - ps[hull[m]];
+            float c = b2Cross(r, v);
+            if (c < 0.0f) ie = j;
+            if (c == 0.0f && v.LengthSquared() > r.LengthSquared()) ie = j;
+        }
+        ++m;
+        ih = ie;
+        if (ie == i0) break;
+    }
+    return m;
 }
 
 bool fail(std::string* reason, std::string text) {
@@ -243,6 +327,9 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason) {
     for (int i = 0; i < keptCount; ++i) pts.push_back({kept[i].x, kept[i].y});
     std::vector<Point> hull = convexHull(std::move(pts));
     if (hull.size() < 3) return fail(reason, "the points are collinear");
+    int wrapped = box2dHullSize(kept, keptCount);
+    if (wrapped < 0) return fail(reason, "a point lies almost on a hull edge (Box2D cannot wrap it)");
+    if (wrapped < 3) return fail(reason, "the points are collinear");
 
     double longest = 0.0;
     double area2 = 0.0;
@@ -257,6 +344,9 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason) {
     double area = 0.5 * area2;
     if (area <= kMinArea || area <= kMinAreaRatio * longest * longest)
         return fail(reason, "the outline is too thin or too small");
+    MassShape mass = polygonMass(hull);
+    if (!inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
+        return fail(reason, "the outline is too small for its distance from the body origin");
     return true;
 }
 
@@ -272,6 +362,9 @@ bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius) {
     if (!shape) return refuse("setCircle", "no shape");
     if (!finite(centre) || !finite(radius)) return refuse("setCircle", "non-finite centre or radius");
     if (radius < 0.0f) return refuse("setCircle", "negative radius");
+    // A circle of radius 0 has no mass, so only a real one can lose its inertia.
+    if (radius > 0.0f && !inertiaSurvivesShift(0.5 * double(radius) * radius, centre.x, centre.y))
+        return refuse("setCircle", "the circle is too small for its distance from the body origin");
     shape->m_p = centre;
     shape->m_radius = radius;
     return true;

@@ -34,8 +34,8 @@ b2Body* createBody(b2World* world, const b2BodyDef& def);
 bool destroyBody(b2World* world, b2Body* body);
 
 // Refuses a definition without a shape, a shape Box2D would reject (a polygon
-// that was never set, a bad circle), and a non-finite density, friction or
-// restitution.
+// that was never set, a bad circle, a shape too small for its distance from
+// the origin), and a non-finite density, friction or restitution.
 b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def);
 
 // Refuses null and a fixture not in this body's fixture list, so a fixture
@@ -73,13 +73,20 @@ constexpr double kMinEdge = 0.005;
 // The hull's area must exceed both kMinArea and kMinAreaRatio * longest edge².
 constexpr double kMinArea = 1e-5;
 constexpr double kMinAreaRatio = 1e-4;
+// A shape's squared radius of gyration about its centroid must be at least
+// this share of the centroid's squared distance from the body origin. Box2D
+// shifts inertia to the origin and back in float; below this, the shift can
+// cancel the inertia to zero and abort.
+constexpr double kMinGyrationRatio = 1e-5;
 
 // Whether b2PolygonShape::Set can take these points without aborting, with
 // margins far above Box2D's own float checks:
 //   3 <= count <= 8 and every coordinate finite;
 //   after welding points closer than kWeldDistance (the first one kept), the
 //   convex hull has at least 3 vertices and every hull edge >= kMinEdge;
-//   the hull area (in double) exceeds kMinArea and kMinAreaRatio * longest².
+//   the hull area (in double) exceeds kMinArea and kMinAreaRatio * longest²;
+//   the hull is not too small for its distance from the origin
+//   (kMinGyrationRatio).
 // On refusal, *reason (when given) says which rule failed.
 bool validPolygon(const b2Vec2* points, int count, std::string* reason = nullptr);
 
@@ -88,7 +95,8 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason = nullptr
 // a caller with more than 8 points chooses which to pass.
 bool setPolygon(b2PolygonShape* shape, const b2Vec2* points, int count);
 
-// Refuses a non-finite centre or radius, and a negative radius.
+// Refuses a non-finite centre or radius, a negative radius, and a circle too
+// small for its distance from the origin (kMinGyrationRatio, as polygons).
 bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius);
 
 // ---- User objects (stored in the pointer field of Box2D's user data) ----

@@ -1,0 +1,284 @@
+// World changes: refused (with a log line, world untouched) while the world
+// is locked or when handed bad values; accepted otherwise.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "physics_test_support.h"
+
+namespace {
+
+using physicstest::LogCapture;
+using physicstest::fixtureCount;
+using physicstest::makeBox;
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
+// Every guarded call, run against the same world, returning whether it was
+// accepted. Run once from inside BeginContact and once after Step.
+struct GuardedCalls {
+    b2World* world;
+    b2Body* ground;
+    b2Body* box;
+    b2Body* spare;  // the body destroyBody is asked to destroy
+    b2PolygonShape shape;
+
+    std::vector<std::pair<std::string, bool>> runAll() {
+        std::vector<std::pair<std::string, bool>> r;
+        b2BodyDef bodyDef;
+        bodyDef.position.Set(5, 5);
+        r.emplace_back("createBody", physics::createBody(world, bodyDef) != nullptr);
+        r.emplace_back("destroyBody", physics::destroyBody(world, spare));
+        shape.SetAsBox(0.25f, 0.25f);
+        b2FixtureDef fixtureDef;
+        fixtureDef.shape = &shape;
+        r.emplace_back("createFixture", physics::createFixture(box, fixtureDef) != nullptr);
+        r.emplace_back("destroyFixture", physics::destroyFixture(box, box->GetFixtureList()));
+        b2RevoluteJointDef joint;
+        joint.Initialize(ground, box, box->GetPosition());
+        r.emplace_back("createJoint", physics::createJoint(world, joint) != nullptr);
+        r.emplace_back("setType", physics::setType(box, b2_kinematicBody));
+        r.emplace_back("setEnabled", physics::setEnabled(box, true));
+        r.emplace_back("setTransform", physics::setTransform(box, box->GetPosition(), 0.5f));
+        return r;
+    }
+};
+
+class LockedProbe : public b2ContactListener {
+public:
+    explicit LockedProbe(GuardedCalls* calls) : calls_(calls) {}
+    void BeginContact(b2Contact*) override {
+        if (ran) return;
+        ran = true;
+        bodiesBefore = calls_->world->GetBodyCount();
+        fixturesBefore = fixtureCount(calls_->box);
+        jointsBefore = calls_->world->GetJointCount();
+        results = calls_->runAll();
+        bodiesAfter = calls_->world->GetBodyCount();
+        fixturesAfter = fixtureCount(calls_->box);
+        jointsAfter = calls_->world->GetJointCount();
+        typeAfter = calls_->box->GetType();
+    }
+    bool ran = false;
+    int bodiesBefore = 0, bodiesAfter = 0, fixturesBefore = 0, fixturesAfter = 0;
+    int jointsBefore = 0, jointsAfter = 0;
+    b2BodyType typeAfter = b2_staticBody;
+    std::vector<std::pair<std::string, bool>> results;
+
+private:
+    GuardedCalls* calls_;
+};
+
+TEST(LockedWorld, EveryGuardedCallIsRefusedInsideAContactHookAndAcceptedAfterStep) {
+    b2World world(b2Vec2(0, -10));
+    b2Body* ground = makeBox(world, b2_staticBody, b2Vec2(0, 0), 5, 0.5f);
+    b2Body* box = makeBox(world, b2_dynamicBody, b2Vec2(0, 1.2f), 0.5f, 0.5f);
+    b2Body* spare = makeBox(world, b2_staticBody, b2Vec2(20, 0), 1, 1);
+    ASSERT_TRUE(ground && box && spare);
+    GuardedCalls calls{&world, ground, box, spare, {}};
+    LockedProbe probe(&calls);
+    world.SetContactListener(&probe);
+
+    {
+        LogCapture log;
+        for (int i = 0; i < 120 && !probe.ran; ++i) world.Step(1.0f / 60.0f, 6, 6);
+        ASSERT_TRUE(probe.ran) << "the box never touched the ground";
+        ASSERT_EQ(probe.results.size(), 8u);
+        for (const auto& [call, accepted] : probe.results) {
+            EXPECT_FALSE(accepted) << call << " was accepted inside Step";
+            EXPECT_EQ(log.count("[Physics] " + call + " refused: the world is locked"), 1) << call;
+        }
+        EXPECT_EQ(probe.bodiesAfter, probe.bodiesBefore);
+        EXPECT_EQ(probe.fixturesAfter, probe.fixturesBefore);
+        EXPECT_EQ(probe.jointsAfter, probe.jointsBefore);
+        EXPECT_EQ(probe.typeAfter, b2_dynamicBody);
+    }
+
+    world.SetContactListener(nullptr);
+    ASSERT_FALSE(world.IsLocked());
+    LogCapture log;
+    for (const auto& [call, accepted] : calls.runAll()) EXPECT_TRUE(accepted) << call;
+    EXPECT_EQ(log.count("[Physics]"), 0) << log.text();
+    EXPECT_EQ(box->GetType(), b2_kinematicBody);
+    EXPECT_EQ(world.GetJointCount(), 1);
+    EXPECT_EQ(world.GetBodyCount(), 3) << "spare destroyed, one body created";
+}
+
+TEST(Ownership, ForeignAndRepeatedDestroysAreRefused) {
+    b2World world(b2Vec2(0, -10));
+    b2World other(b2Vec2(0, -10));
+    b2Body* mine = makeBox(world, b2_dynamicBody, b2Vec2(0, 0), 1, 1);
+    b2Body* foreign = makeBox(other, b2_dynamicBody, b2Vec2(0, 0), 1, 1);
+    b2Body* second = makeBox(world, b2_dynamicBody, b2Vec2(5, 0), 1, 1);
+    ASSERT_TRUE(mine && foreign && second);
+
+    LogCapture log;
+    EXPECT_FALSE(physics::destroyBody(&world, foreign));
+    EXPECT_FALSE(physics::destroyBody(&world, nullptr));
+    EXPECT_EQ(world.GetBodyCount(), 2);
+    EXPECT_EQ(other.GetBodyCount(), 1);
+
+    b2Fixture* fixture = mine->GetFixtureList();
+    EXPECT_FALSE(physics::destroyFixture(second, fixture)) << "a fixture of another body";
+    EXPECT_TRUE(physics::destroyFixture(mine, fixture));
+    EXPECT_FALSE(physics::destroyFixture(mine, fixture)) << "the same fixture twice";
+    EXPECT_FALSE(physics::destroyFixture(mine, mine->GetFixtureList())) << "a body without fixtures";
+    EXPECT_EQ(fixtureCount(second), 1);
+
+    b2RevoluteJointDef self;
+    self.Initialize(mine, mine, b2Vec2(0, 0));
+    EXPECT_EQ(physics::createJoint(&world, self), nullptr);
+    b2RevoluteJointDef missing;
+    missing.bodyA = mine;
+    EXPECT_EQ(physics::createJoint(&world, missing), nullptr);
+    b2RevoluteJointDef crossWorld;
+    crossWorld.Initialize(mine, foreign, b2Vec2(0, 0));
+    EXPECT_EQ(physics::createJoint(&world, crossWorld), nullptr);
+    EXPECT_EQ(world.GetJointCount(), 0);
+
+    EXPECT_EQ(log.count("[Physics] destroyBody refused: "), 2);
+    EXPECT_EQ(log.count("[Physics] destroyFixture refused: "), 3);
+    EXPECT_EQ(log.count("[Physics] createJoint refused: body A and body B are the same body"), 1);
+    EXPECT_EQ(log.count("[Physics] createJoint refused: "), 3);
+
+    b2RevoluteJointDef good;
+    good.Initialize(mine, second, b2Vec2(2, 0));
+    EXPECT_NE(physics::createJoint(&world, good), nullptr);
+}
+
+TEST(Definitions, BodyDefinitionsWithBadValuesMakeNoBody) {
+    struct Case {
+        const char* name;
+        std::function<void(b2BodyDef&)> spoil;
+    };
+    const std::vector<Case> cases = {
+        {"NaN position", [](b2BodyDef& d) { d.position.Set(kNaN, 0); }},
+        {"infinite angle", [](b2BodyDef& d) { d.angle = kInf; }},
+        {"NaN linear velocity", [](b2BodyDef& d) { d.linearVelocity.Set(0, kNaN); }},
+        {"infinite angular velocity", [](b2BodyDef& d) { d.angularVelocity = -kInf; }},
+        {"NaN gravity scale", [](b2BodyDef& d) { d.gravityScale = kNaN; }},
+        {"negative linear damping", [](b2BodyDef& d) { d.linearDamping = -0.1f; }},
+        {"NaN angular damping", [](b2BodyDef& d) { d.angularDamping = kNaN; }},
+    };
+    b2World world(b2Vec2(0, -10));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        b2BodyDef def;
+        def.type = b2_dynamicBody;
+        c.spoil(def);
+        LogCapture log;
+        EXPECT_EQ(physics::createBody(&world, def), nullptr);
+        EXPECT_EQ(log.count("[Physics] createBody refused: "), 1);
+        EXPECT_EQ(world.GetBodyCount(), 0);
+    }
+    EXPECT_EQ(physics::createBody(nullptr, b2BodyDef()), nullptr);
+}
+
+TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
+    b2World world(b2Vec2(0, -10));
+    b2BodyDef bodyDef;
+    bodyDef.type = b2_dynamicBody;
+    b2Body* body = physics::createBody(&world, bodyDef);
+    ASSERT_NE(body, nullptr);
+
+    b2PolygonShape box;
+    box.SetAsBox(1, 1);
+    b2PolygonShape neverSet;
+    b2CircleShape negative;
+    negative.m_radius = -1.0f;
+    b2PolygonShape farSpeck;
+    farSpeck.SetAsBox(0.001f, 0.001f, b2Vec2(500, 0), 0);  // inertia lost in float
+    struct Case {
+        const char* name;
+        const b2Shape* shape;
+        float density, friction, restitution;
+    };
+    const std::vector<Case> cases = {
+        {"no shape", nullptr, 1, 0.2f, 0},
+        {"polygon never set", &neverSet, 1, 0.2f, 0},
+        {"negative circle", &negative, 1, 0.2f, 0},
+        {"tiny box far from the origin", &farSpeck, 1, 0.2f, 0},
+        {"NaN density", &box, kNaN, 0.2f, 0},
+        {"infinite friction", &box, 1, kInf, 0},
+        {"NaN restitution", &box, 1, 0.2f, kNaN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        b2FixtureDef def;
+        def.shape = c.shape;
+        def.density = c.density;
+        def.friction = c.friction;
+        def.restitution = c.restitution;
+        LogCapture log;
+        EXPECT_EQ(physics::createFixture(body, def), nullptr);
+        EXPECT_EQ(log.count("[Physics] createFixture refused: "), 1);
+        EXPECT_EQ(fixtureCount(body), 0);
+    }
+    b2FixtureDef good;
+    good.shape = &box;
+    good.density = 1.0f;
+    EXPECT_NE(physics::createFixture(body, good), nullptr);
+    EXPECT_EQ(physics::createFixture(nullptr, good), nullptr);
+}
+
+TEST(Setters, NonFiniteValuesAreRefusedAndLeaveTheOldValue) {
+    b2World world(b2Vec2(0, -10));
+    b2Body* ground = makeBox(world, b2_staticBody, b2Vec2(0, -5), 1, 1);
+    b2Body* body = makeBox(world, b2_dynamicBody, b2Vec2(1, 2), 0.5f, 0.5f);
+    ASSERT_TRUE(ground && body);
+    b2MouseJointDef mouseDef = physics::mouseJointDef(ground, body, b2Vec2(1, 2), 1000, 10, 1);
+    auto* mouse = static_cast<b2MouseJoint*>(physics::createJoint(&world, mouseDef));
+    ASSERT_NE(mouse, nullptr);
+
+    ASSERT_TRUE(physics::setLinearVelocity(body, b2Vec2(3, 4)));
+    ASSERT_TRUE(physics::setAngularVelocity(body, 2));
+    ASSERT_TRUE(physics::setGravity(&world, b2Vec2(0, -5)));
+    ASSERT_TRUE(physics::setMouseTarget(mouse, b2Vec2(7, 8)));
+    ASSERT_TRUE(physics::setTransform(body, b2Vec2(9, 9), 1));
+
+    LogCapture log;
+    EXPECT_FALSE(physics::setLinearVelocity(body, b2Vec2(kNaN, 0)));
+    EXPECT_FALSE(physics::setAngularVelocity(body, kInf));
+    EXPECT_FALSE(physics::setGravity(&world, b2Vec2(0, kNaN)));
+    EXPECT_FALSE(physics::setMouseTarget(mouse, b2Vec2(kInf, 0)));
+    EXPECT_FALSE(physics::setTransform(body, b2Vec2(0, kNaN), 0));
+    EXPECT_FALSE(physics::setTransform(body, b2Vec2(0, 0), kNaN));
+    EXPECT_FALSE(physics::setLinearVelocity(nullptr, b2Vec2(0, 0)));
+    EXPECT_EQ(log.count("[Physics] "), 7);
+
+    EXPECT_EQ(body->GetLinearVelocity(), b2Vec2(3, 4));
+    EXPECT_FLOAT_EQ(body->GetAngularVelocity(), 2);
+    EXPECT_EQ(world.GetGravity(), b2Vec2(0, -5));
+    EXPECT_EQ(mouse->GetTarget(), b2Vec2(7, 8));
+    EXPECT_EQ(body->GetPosition(), b2Vec2(9, 9));
+    EXPECT_FLOAT_EQ(body->GetAngle(), 1);
+}
+
+TEST(Setters, EnabledFlagAndContactSwitch) {
+    b2World world(b2Vec2(0, -10));
+    b2Body* body = makeBox(world, b2_dynamicBody, b2Vec2(0, 0), 1, 1);
+    ASSERT_TRUE(physics::setEnabled(body, false));
+    EXPECT_FALSE(body->IsEnabled());
+    ASSERT_TRUE(physics::setEnabled(body, true));
+    EXPECT_TRUE(body->IsEnabled());
+
+    // A contact disabled from PreSolve lets the box fall through the ground.
+    struct PassThrough : b2ContactListener {
+        void PreSolve(b2Contact* contact, const b2Manifold*) override {
+            physics::setContactEnabled(contact, false);
+        }
+    } listener;
+    physics::setContactEnabled(nullptr, false);  // harmless
+    b2Body* ground = makeBox(world, b2_staticBody, b2Vec2(0, -3), 5, 0.5f);
+    ASSERT_NE(ground, nullptr);
+    world.SetContactListener(&listener);
+    for (int i = 0; i < 90; ++i) world.Step(1.0f / 60.0f, 6, 6);
+    EXPECT_LT(body->GetPosition().y, -5.0f);
+}
+
+}  // namespace
