@@ -1,0 +1,21 @@
+// QVModelSound: a sound or music file of the game. Shell: identity only; the
+// file path comes with the resource models.
+#pragma once
+
+#include <string>
+
+#include "model/core/QVModel.h"
+#include "model/core/QVModelGlue.h"
+
+class QVBaseModelSound : public QVModel {
+protected:
+    explicit QVBaseModelSound(const std::string& name);
+    QVBaseModelSound(const QVBaseModelSound& source);
+};
+
+class QVModelSound : public QVBaseModelSound {
+    QV_MODEL_GLUE(QVModelSound, "", QVModel)
+public:
+    explicit QVModelSound(const std::string& name);
+    QVModelSound(const QVModelSound& source);
+};
