@@ -11,7 +11,7 @@ namespace experimental {
 
 class AudioEngine {
 public:
-    static const int INVALID_AUDIO_ID = -1;
+    static constexpr int INVALID_AUDIO_ID = -1;
 
     // The id of the new sound (ids start at 0 and are never reused in a run),
     // or -1 exactly when nothing will play: an unusable file (logged), every

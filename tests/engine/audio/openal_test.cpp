@@ -1,0 +1,93 @@
+// Effects through real OpenAL Soft on its null driver: outcomes, not times,
+// each within a few seconds of wall-clock time.
+#include "AudioTestSupport.h"
+
+namespace audiotest {
+namespace {
+
+using openal = OpenALAudioTest;
+
+TEST_F(openal, CallbackOfAShortMonoAndStereoSoundArrivesExactlyOnce) {
+    Finishes fin;
+    const int mono = AudioEngine::play2d(fixture("blip_mono.mp3"));
+    const int stereo = AudioEngine::play2d(fixture("blip_stereo.mp3"));
+    ASSERT_GE(mono, 0);
+    ASSERT_GE(stereo, 0);
+    AudioEngine::setFinishCallback(mono, fin.callback());
+    AudioEngine::setFinishCallback(stereo, fin.callback());
+    EXPECT_TRUE(runUntil([&] { return fin.calls.size() >= 2; }));
+    runFor(0.3);
+    EXPECT_EQ(fin.count(mono), 1);
+    EXPECT_EQ(fin.count(stereo), 1);
+}
+
+TEST_F(openal, LoopingSoundSetToStopLoopingEnds) {
+    Finishes fin;
+    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"), true);
+    AudioEngine::setFinishCallback(id, fin.callback());
+    runFor(0.35);
+    EXPECT_TRUE(fin.calls.empty()) << "a looping source stopped by itself";
+    AudioEngine::setLoop(id, false);
+    EXPECT_TRUE(runUntil([&] { return fin.count(id) == 1; }));
+}
+
+TEST_F(openal, PausedSourceNeverFinishes) {
+    Finishes fin;
+    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"));
+    AudioEngine::setFinishCallback(id, fin.callback());
+    AudioEngine::pause(id);
+    runFor(0.5);
+    EXPECT_TRUE(fin.calls.empty());
+    AudioEngine::pauseAll();
+    AudioEngine::resumeAll();
+    runFor(0.3);
+    EXPECT_TRUE(fin.calls.empty()) << "resumeAll resumed a sound it had not paused";
+    AudioEngine::resume(id);
+    EXPECT_TRUE(runUntil([&] { return fin.count(id) == 1; }));
+}
+
+TEST_F(openal, StopFiresNothing) {
+    Finishes fin;
+    const int a = AudioEngine::play2d(fixture("blip_mono.mp3"));
+    const int b = AudioEngine::play2d(fixture("beep_mono.mp3"), true);
+    AudioEngine::setFinishCallback(a, fin.callback());
+    AudioEngine::setFinishCallback(b, fin.callback());
+    AudioEngine::stop(a);
+    runFor(0.2);
+    AudioEngine::stopAll();
+    runFor(0.3);
+    EXPECT_TRUE(fin.calls.empty());
+}
+
+TEST_F(openal, SoundsEndWhileTheAnimationIsStopped) {
+    Finishes fin;
+    const int id = AudioEngine::play2d(fixture("blip_stereo.mp3"));
+    AudioEngine::setFinishCallback(id, fin.callback());
+    CCDirector* director = CCDirector::sharedDirector();
+    director->stopAnimation();
+    const unsigned int frames = director->getTotalFrames();
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (fin.calls.empty() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        director->mainLoop();
+    }
+    EXPECT_EQ(fin.count(id), 1);
+    EXPECT_EQ(director->getTotalFrames(), frames) << "no frame ran";
+}
+
+TEST_F(openal, EndClosesTheDeviceAndLaterCallsAreNoOps) {
+    const int id = AudioEngine::play2d(fixture("beep_mono.mp3"), true);
+    SimpleAudioEngine::sharedEngine()->playBackgroundMusic(fixture("short_stereo.mp3"), true);
+    AudioEngine::end();
+    // The music still has the shared device until it ends too.
+    runFor(0.1);
+    EXPECT_TRUE(audio::musicSourcePlayingForTest());
+    SimpleAudioEngine::end();
+    EXPECT_FALSE(audio::musicSourcePlayingForTest());
+    AudioEngine::stop(id);
+    EXPECT_EQ(AudioEngine::play2d(fixture("beep_mono.mp3")), AudioEngine::INVALID_AUDIO_ID);
+    runFor(0.05);
+}
+
+}  // namespace
+}  // namespace audiotest
