@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cmath>
 
+#include "audio/AudioEngine.h"
+#include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
 #include "director/CCEGLView.h"
 #include "platform/CCCommon.h"
@@ -82,6 +84,10 @@ int CCApplication::run() {
         }
     }
     director->shutdown();
+    // Closing the device completes what it wrote (OpenAL Soft's file writer
+    // finishes its header only then).
+    experimental::AudioEngine::end();
+    CocosDenshion::SimpleAudioEngine::end();
     return 0;
 }
 

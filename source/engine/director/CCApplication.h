@@ -17,7 +17,8 @@ public:
 
     // Calls applicationDidFinishLaunching once (returns 1 if it fails), then
     // polls the view and runs the director's loop until end(), a view close
-    // or the frame limit; then tears the director down and returns 0.
+    // or the frame limit; then tears the director down, ends both audio
+    // engines and returns 0.
     int run();
 
     virtual bool applicationDidFinishLaunching() = 0;

@@ -6,6 +6,7 @@
 
 #include "actions/CCActionManager.h"
 #include "actions/CCScheduler.h"
+#include "audio/AudioSystem.h"
 #include "base/CCAutoreleasePool.h"
 #include "director/CCEGLView.h"
 #include "director/CCEngineHooks.h"
@@ -47,6 +48,7 @@ void CCDirector::setOpenGLView(CCEGLView* view) {
     m_pView = view;
     m_obProjectedSize = CCSizeZero;
     if (m_pView) {
+        audio::setViewHeadless(m_pView->isHeadless());
         m_pView->setDesignSizeListener([this] { loadProjection(); });
         loadProjection();
     }
@@ -183,7 +185,9 @@ float CCDirector::computeDeltaTime() {
 
 void CCDirector::mainLoop() {
     if (!m_bAnimating) {
-        // Nothing runs, but objects autoreleased by event handling still die.
+        // Nothing runs, but objects autoreleased by event handling still die,
+        // and sounds still end and music still streams.
+        audio::tick(0.0f);
         CCPoolManager::sharedPoolManager()->drain();
         return;
     }
@@ -218,6 +222,9 @@ void CCDirector::stepFrame(float dt) {
             }
         }
     }
+
+    // After everything that may start a sound this frame, so it counts.
+    audio::tick(dt);
 
     CCPoolManager::sharedPoolManager()->drain();
     m_uTotalFrames = frame;

@@ -1,5 +1,5 @@
 // The director runs the frame: scheduler tick, scene switch, visit, per-frame
-// hooks, pool drain, frame count, in that order. It owns the running scene.
+// hooks, audio tick, pool drain, frame count, in that order. It owns the running scene.
 #pragma once
 
 #include <functional>
