@@ -204,10 +204,10 @@ bool CCGLProgram::updateUniformCache(GLint location, const void* data, size_t by
 }
 
 // Every setter: flush point, own program current, skip unchanged values.
-#define CC_PROGRAM_SETTER_PROLOGUE(location, data, bytes)        \
-    if ((location) == -1 || !m_bValid || !ccGLHasContext()) return; \
-    ccGLFlushBatch();                                              \
-    useWithoutFlush();                                             \
+#define CC_PROGRAM_SETTER_PROLOGUE(location, data, bytes)            \
+    ccGLFlushBatch();                                                  \
+    if ((location) == -1 || !m_bValid || !ccGLHasContext()) return;    \
+    useWithoutFlush();                                                 \
     if (!updateUniformCache((location), (data), (bytes))) return
 
 void CCGLProgram::setUniformLocationWith1i(GLint location, GLint i1) {
@@ -233,14 +233,20 @@ void CCGLProgram::setUniformLocationWith4f(GLint location, GLfloat f1, GLfloat f
 }
 
 void CCGLProgram::setUniformLocationWith4fv(GLint location, const GLfloat* floats, unsigned int numberOfArrays) {
-    if (!floats || numberOfArrays == 0) return;
+    if (!floats || numberOfArrays == 0) {
+        ccGLFlushBatch();
+        return;
+    }
     CC_PROGRAM_SETTER_PROLOGUE(location, floats, sizeof(GLfloat) * 4 * numberOfArrays);
     glUniform4fv(location, static_cast<GLsizei>(numberOfArrays), floats);
 }
 
 void CCGLProgram::setUniformLocationWithMatrix4fv(GLint location, const GLfloat* matrixArray,
                                                   unsigned int numberOfMatrices) {
-    if (!matrixArray || numberOfMatrices == 0) return;
+    if (!matrixArray || numberOfMatrices == 0) {
+        ccGLFlushBatch();
+        return;
+    }
     CC_PROGRAM_SETTER_PROLOGUE(location, matrixArray, sizeof(GLfloat) * 16 * numberOfMatrices);
     glUniformMatrix4fv(location, static_cast<GLsizei>(numberOfMatrices), GL_FALSE, matrixArray);
 }

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/CCAutoreleasePool.h"
+#include "gl/CCDrawingPrimitives.h"
+#include "gl/CCGLProgram.h"
+#include "gl/CCQuadBatcher.h"
+#include "gl/CCShaderCache.h"
+#include "gl/ccGLStateCache.h"
+#include "math/kazmath.h"
+#include "scene/CCNode.h"
+#include "textures/CCTexture2D.h"
+
+using namespace cocos2d;
+
+namespace {
+
+CCTexture2D* makeTexture() {
+    const unsigned char px[4] = {255, 255, 255, 255};
+    CCTexture2D* t = new CCTexture2D();
+    t->initWithData(px, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSize(1, 1));
+    return t;
+}
+
+ccV3F_C4B_T2F_Quad unitQuad() {
+    ccV3F_C4B_T2F_Quad q;
+    q.bl.vertices = ccVertex3F{0, 0, 0};
+    q.br.vertices = ccVertex3F{1, 0, 0};
+    q.tl.vertices = ccVertex3F{0, 1, 0};
+    q.tr.vertices = ccVertex3F{1, 1, 0};
+    return q;
+}
+
+class BatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kmGLFreeAll();
+        ccGLEndFrame();
+        ccGLEndFrame();  // a clean "last frame" too
+        batcher = CCQuadBatcher::sharedBatcher();
+        texA = makeTexture();
+        texB = makeTexture();
+    }
+    void TearDown() override {
+        ccGLEndFrame();
+        texA->release();
+        texB->release();
+        CCShaderCache::purgeSharedShaderCache();
+        CCPoolManager::sharedPoolManager()->finalize();
+        kmGLFreeAll();
+    }
+    unsigned long long flushesDuring(void (*fn)()) {
+        batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+        const unsigned long long before = batcher->flushCount();
+        fn();
+        return batcher->flushCount() - before;
+    }
+
+    CCQuadBatcher* batcher = nullptr;
+    CCTexture2D* texA = nullptr;
+    CCTexture2D* texB = nullptr;
+};
+
+// A node whose draw uses the node set-up macro without having a program.
+class PlainNode : public CCNode {
+public:
+    void draw() override { CC_NODE_DRAW_SETUP(); }
+};
+
+// A node with a program, the way game nodes carry one.
+class ProgramNode : public CCNode {
+public:
+    CCGLProgram* getShaderProgram() { return CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor); }
+    void draw() override { CC_NODE_DRAW_SETUP(); }
+};
+
+}  // namespace
+
+TEST_F(BatcherTest, ConsecutiveQuadsOfOneStateShareOneDrawAndAnyChangeStartsAnother) {
+    const ccBlendFunc premultiplied;
+    const ccBlendFunc additive = ccBlendFuncMake(GL_SRC_ALPHA, GL_ONE);
+    CCGLProgram* other = CCShaderCache::sharedShaderCache()->programForKey(kCCShader_PositionTexture_uColor);
+    const unsigned long long start = batcher->flushCount();
+
+    for (int i = 0; i < 10; ++i) batcher->addQuad(texA, nullptr, premultiplied, unitQuad());
+    EXPECT_EQ(batcher->pendingQuads(), 10u);
+    EXPECT_EQ(batcher->flushCount(), start);
+    batcher->addQuad(texB, nullptr, premultiplied, unitQuad());  // texture
+    batcher->addQuad(texB, nullptr, additive, unitQuad());       // blend
+    batcher->addQuad(texB, other, additive, unitQuad());         // program
+    batcher->addQuad(texB, other, additive, unitQuad());
+    EXPECT_EQ(batcher->flushCount(), start + 3);
+    EXPECT_EQ(batcher->pendingQuads(), 2u);
+    ccGLEndFrame();
+    EXPECT_EQ(batcher->pendingQuads(), 0u);
+    EXPECT_EQ(ccGLDrawCallsLastFrame(), 4u);
+
+    // Null and invalid programs both mean the standard one, so they batch together.
+    CCGLProgram* invalid = new CCGLProgram();
+    batcher->addQuad(texA, nullptr, premultiplied, unitQuad());
+    batcher->addQuad(texA, invalid, premultiplied, unitQuad());
+    EXPECT_EQ(batcher->pendingQuads(), 2u);
+    EXPECT_EQ(batcher->pendingProgram(),
+              CCShaderCache::sharedShaderCache()->programForKey(kCCShader_PositionTextureColor));
+    invalid->release();
+}
+
+TEST_F(BatcherTest, QuadsArriveInEyeSpaceThroughTheCurrentModelView) {
+    kmGLMatrixMode(KM_GL_MODELVIEW);
+    kmGLPushMatrix();
+    kmGLTranslatef(100, 50, 0);
+    kmGLScalef(2, 3, 1);
+    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+    kmGLPopMatrix();
+    ASSERT_EQ(batcher->pendingQuads(), 1u);
+    const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
+    EXPECT_FLOAT_EQ(q.bl.vertices.x, 100);
+    EXPECT_FLOAT_EQ(q.bl.vertices.y, 50);
+    EXPECT_FLOAT_EQ(q.tr.vertices.x, 102);
+    EXPECT_FLOAT_EQ(q.tr.vertices.y, 53);
+
+    // An explicit matrix wins over the stack.
+    kmMat4 rot;
+    kmMat4RotationAxisAngle(&rot, 0, 0, 1, 3.14159265f / 2);
+    const ccV3F_C4B_T2F_Quad unit = unitQuad();
+    batcher->addQuads(texA, nullptr, ccBlendFunc(), &unit, 1, rot);
+    const ccV3F_C4B_T2F_Quad& r = batcher->pendingVertices()[1];
+    EXPECT_NEAR(r.br.vertices.x, 0, 1e-5);
+    EXPECT_NEAR(r.br.vertices.y, 1, 1e-5);
+}
+
+TEST_F(BatcherTest, TextureIsHeldUntilTheFlushEvenWhenItsOwnerLetsGo) {
+    CCTexture2D* t = makeTexture();
+    batcher->addQuad(t, nullptr, ccBlendFunc(), unitQuad());
+    EXPECT_EQ(t->retainCount(), 2u);
+    t->release();  // the owner is gone; the pending batch still draws from it
+    EXPECT_EQ(batcher->pendingTexture(), t);
+    EXPECT_EQ(t->retainCount(), 1u);
+    ccGLFlushBatch();  // the last reference goes here, without a crash
+    EXPECT_EQ(batcher->pendingTexture(), nullptr);
+}
+
+TEST_F(BatcherTest, MoreQuadsThanOneDrawHoldsAreSplit) {
+    std::vector<ccV3F_C4B_T2F_Quad> many(CCQuadBatcher::kMaxQuads + 5, unitQuad());
+    const unsigned long long before = batcher->flushCount();
+    batcher->addQuads(texA, nullptr, ccBlendFunc(), many.data(), many.size());
+    EXPECT_EQ(batcher->flushCount(), before + 1);
+    EXPECT_EQ(batcher->pendingQuads(), 5u);
+}
+
+TEST_F(BatcherTest, EveryStateCacheCallProgramCallAndPrimitiveIsAFlushPoint) {
+    EXPECT_EQ(flushesDuring([] { ccGLUseProgram(0); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLBindTexture2D(0); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLBlendFunc(GL_ONE, GL_ONE); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLEnableVertexAttribs(kCCVertexAttribFlag_Position); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLDeleteTexture(0); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLDeleteProgram(0); }), 1u);
+    EXPECT_EQ(flushesDuring([] { CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->use(); }), 1u);
+    EXPECT_EQ(flushesDuring([] {
+                  CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->setUniformsForBuiltins();
+              }),
+              1u);
+    EXPECT_EQ(flushesDuring([] {
+                  CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->setUniformLocationWith1f(-1, 1);
+              }),
+              1u);
+    EXPECT_EQ(flushesDuring([] { ccDrawRect(CCPoint(0, 0), CCPoint(1, 1)); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1}); }), 1u);
+    EXPECT_EQ(flushesDuring([] { ccGLEndFrame(); }), 1u);
+}
+
+TEST_F(BatcherTest, DrawCountOfAFrameAddsBatchesPrimitivesAndRawDraws) {
+    // Sprite-like quad, a raw client-array draw counted by hand, another quad.
+    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+    ccGLUseProgram(0);
+    CC_INCREMENT_GL_DRAWS(1);
+    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+    EXPECT_EQ(ccGLDrawCallsThisFrame(), 2u);
+    ccGLEndFrame();
+    EXPECT_EQ(ccGLDrawCallsLastFrame(), 3u);
+    EXPECT_EQ(ccGLDrawCallsThisFrame(), 0u);
+
+    ccDrawColor4F(0.75f, 0.75f, 0.75f, 0.75f);
+    ccDrawRect(CCPoint(280, 300), CCPoint(680, 340));
+    ccDrawSolidRect(CCPoint(280, 300), CCPoint(480, 340), ccColor4F{0.75f, 0.75f, 0.75f, 0.75f});
+    ccGLEndFrame();
+    EXPECT_EQ(ccGLDrawCallsLastFrame(), 2u);
+    ccGLEndFrame();
+    EXPECT_EQ(ccGLDrawCallsLastFrame(), 0u);  // an empty frame draws nothing
+}
+
+TEST_F(BatcherTest, NodeDrawSetupFlushesWithOrWithoutAProgram) {
+    PlainNode plain;
+    ProgramNode withProgram;
+    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+    plain.draw();
+    EXPECT_EQ(batcher->pendingQuads(), 0u);
+    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
+    withProgram.draw();
+    EXPECT_EQ(batcher->pendingQuads(), 0u);
+}
