@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "audio_scenes.h"
 #include "cocos2d.h"
 
 using namespace cocos2d;
@@ -108,6 +109,8 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    int audioStatus = 0;
+    if (runAudioScene(argc, argv, &audioStatus)) return audioStatus;
     if (argc != 3 || std::strcmp(argv[1], "--scene") != 0) return usage();
     if (std::strcmp(argv[2], "replace") != 0) {
         std::fprintf(stderr, "engine_demo: unknown scene \"%s\"\n", argv[2]);
