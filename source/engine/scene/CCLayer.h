@@ -1,6 +1,7 @@
-// A full-window node that may receive touches, keys and acceleration. Until
-// input dispatch exists the switches only store their flags. init() is cheap,
-// so a layer may also serve as a plain record.
+// A full-window node that may receive touches, keys and acceleration. The
+// switches register with the dispatchers in onEnter and leave them in onExit;
+// toggled while running they register or leave at once. init() is cheap, so
+// a layer may also serve as a plain record.
 #pragma once
 
 #include "scene/CCNode.h"
@@ -22,16 +23,18 @@ public:
     void onEnter() override;
     void onExit() override;
 
-    virtual void registerWithTouchDispatcher() {}
-    virtual void setTouchEnabled(bool enabled) { m_bTouchEnabled = enabled; }
+    // One-by-one: a targeted, swallowing delegate at the touch priority.
+    // All-at-once: a standard delegate at priority 0.
+    virtual void registerWithTouchDispatcher();
+    virtual void setTouchEnabled(bool enabled);
     virtual bool isTouchEnabled() { return m_bTouchEnabled; }
-    virtual void setTouchMode(ccTouchesMode mode) { m_eTouchMode = mode; }
+    virtual void setTouchMode(ccTouchesMode mode);
     virtual ccTouchesMode getTouchMode() { return m_eTouchMode; }
-    virtual void setTouchPriority(int priority) { m_nTouchPriority = priority; }
+    virtual void setTouchPriority(int priority);
     virtual int getTouchPriority() { return m_nTouchPriority; }
-    virtual void setKeypadEnabled(bool enabled) { m_bKeypadEnabled = enabled; }
+    virtual void setKeypadEnabled(bool enabled);
     virtual bool isKeypadEnabled() { return m_bKeypadEnabled; }
-    virtual void setAccelerometerEnabled(bool enabled) { m_bAccelerometerEnabled = enabled; }
+    virtual void setAccelerometerEnabled(bool enabled);
     virtual bool isAccelerometerEnabled() { return m_bAccelerometerEnabled; }
 
     // Key presses reach these through the keypad delegate.
@@ -41,6 +44,8 @@ public:
     virtual void onKeyUp(int keyCode) { (void)keyCode; }
 
 protected:
+    void unregisterTouch();
+
     bool m_bTouchEnabled = false;
     bool m_bKeypadEnabled = false;
     bool m_bAccelerometerEnabled = false;

@@ -18,6 +18,7 @@ namespace cocos2d {
 class CCAction;
 class CCActionManager;
 class CCScheduler;
+class CCTouch;
 
 enum {
     kCCNodeTagInvalid = -1,
@@ -118,6 +119,9 @@ public:
     // The same, relative to the anchor point.
     CCPoint convertToNodeSpaceAR(const CCPoint& worldPoint);
     CCPoint convertToWorldSpaceAR(const CCPoint& nodePoint);
+    // The touch's GL location in this node's space (null gives the origin).
+    CCPoint convertTouchToNodeSpace(CCTouch* touch);
+    CCPoint convertTouchToNodeSpaceAR(CCTouch* touch);
     // Applied after the node's own transform.
     void setAdditionalTransform(const CCAffineTransform& additional);
     // (ours) Back to no additional transform.

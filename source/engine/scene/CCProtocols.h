@@ -13,7 +13,9 @@ class CCSet;
 
 class CCTouchDelegate {
 public:
-    virtual ~CCTouchDelegate() = default;
+    // Leaves every dispatcher it is registered with, so a deleted delegate
+    // is never called.
+    virtual ~CCTouchDelegate();
     // Targeted touches: returning true claims the touch.
     virtual bool ccTouchBegan(CCTouch* touch, CCEvent* event) { (void)touch; (void)event; return false; }
     virtual void ccTouchMoved(CCTouch* touch, CCEvent* event) { (void)touch; (void)event; }
@@ -28,7 +30,9 @@ public:
 
 class CCKeypadDelegate {
 public:
-    virtual ~CCKeypadDelegate() = default;
+    // Leaves every dispatcher it is registered with, so a deleted delegate
+    // is never called.
+    virtual ~CCKeypadDelegate();
     virtual void keyBackClicked() {}
     virtual void keyMenuClicked() {}
     // (ours) Raw key presses; CCLayer forwards them to onKeyDown/onKeyUp.
@@ -43,7 +47,9 @@ struct CCAcceleration {
 
 class CCAccelerometerDelegate {
 public:
-    virtual ~CCAccelerometerDelegate() = default;
+    // Leaves every dispatcher it is registered with, so a deleted delegate
+    // is never called.
+    virtual ~CCAccelerometerDelegate();
     virtual void didAccelerate(CCAcceleration* acceleration) { (void)acceleration; }
 };
 

@@ -1,0 +1,139 @@
+// The input script: what parses, what is refused (with the line), and the
+// order events come out in.
+#include <cstdio>
+#include <fstream>
+
+#include "InputTestSupport.h"
+
+namespace inputtest {
+namespace {
+
+std::string parseError(const std::string& text) {
+    CCInputScript script;
+    std::string error;
+    EXPECT_FALSE(script.parse(text, &error)) << text;
+    EXPECT_TRUE(script.events().empty());
+    return error;
+}
+
+TEST(InputScriptParse, AcceptsEveryKindWithCommentsAndBlankLines) {
+    CCInputScript script;
+    std::string error;
+    const char* text =
+        "# a comment line\n"
+        "\n"
+        "1 touch down 480 320   # trailing comment\n"
+        "1 touch move 520.5 -3e1\r\n"
+        "2 touch up 520 320\n"
+        "2 back\n"
+        "3\taccel 0.5 -1 9.81\n"
+        "4 key down a\n"
+        "4 key up LEFT\n"
+        "5 key down f12\n"
+        "6 iconify\n"
+        "7 restore\n"
+        "9 quit";
+    ASSERT_TRUE(script.parse(text, &error)) << error;
+    const auto& e = script.events();
+    ASSERT_EQ(e.size(), 11u);
+    EXPECT_EQ(e[0].kind, CCInputScriptEvent::TouchDown);
+    EXPECT_EQ(e[0].line, 3u);
+    EXPECT_DOUBLE_EQ(e[1].x, 520.5);
+    EXPECT_DOUBLE_EQ(e[1].y, -30);
+    EXPECT_EQ(e[4].kind, CCInputScriptEvent::Accel);
+    EXPECT_DOUBLE_EQ(e[4].z, 9.81);
+    EXPECT_EQ(e[5].key, CCInputScript::keyCodeForName("A"));
+    EXPECT_EQ(e[5].text, static_cast<unsigned int>('a'));
+    EXPECT_EQ(e[6].kind, CCInputScriptEvent::KeyUp);
+    EXPECT_EQ(e[6].text, 0u);
+    EXPECT_NE(e[7].key, -1);
+    EXPECT_EQ(e[10].kind, CCInputScriptEvent::Quit);
+    EXPECT_EQ(e[10].frame, 9u);
+}
+
+TEST(InputScriptParse, RefusesBadLinesNamingTheLine) {
+    const struct {
+        const char* text;
+        const char* where;
+    } cases[] = {
+        {"5 tuch down 1 2\n", "line 1:"},
+        {"1 back\n2 touch down 1\n", "line 2:"},
+        {"1 back\n\n# x\n3 touch sideways 1 2\n", "line 4:"},
+        {"1 touch down 1 2 3\n", "line 1:"},
+        {"1 touch down x 2\n", "line 1:"},
+        {"1 touch down nan 2\n", "line 1:"},
+        {"1 touch down 1e300 2\n", "line 1:"},
+        {"3 back\n2 back\n", "line 2:"},
+        {"0 back\n", "line 1:"},
+        {"-1 back\n", "line 1:"},
+        {"99999999999 back\n", "line 1:"},
+        {"1\n", "line 1:"},
+        {"1 back now\n", "line 1:"},
+        {"1 quit 2\n", "line 1:"},
+        {"1 accel 1 2\n", "line 1:"},
+        {"1 key press A\n", "line 1:"},
+        {"1 key down NOPE\n", "line 1:"},
+        {"1 key down F0\n", "line 1:"},
+        {"back\n", "line 1:"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = parseError(c.text);
+        EXPECT_EQ(error.rfind(c.where, 0), 0u) << c.text << " -> " << error;
+    }
+    EXPECT_EQ(parseError(std::string(2000, 'x') + "\n").rfind("line 1:", 0), 0u);
+    EXPECT_EQ(parseError(std::string("1 back\n1 back\0 x\n", 17)).rfind("line 2:", 0), 0u);
+}
+
+TEST(InputScriptParse, FramesComeOutInFileOrderAndSkippedFramesAreDropped) {
+    CCInputScript script;
+    ASSERT_TRUE(script.parse("2 touch down 1 1\n2 back\n2 touch up 1 1\n4 quit\n6 back\n", nullptr));
+    EXPECT_TRUE(script.takeFrame(1).empty());
+    auto two = script.takeFrame(2);
+    ASSERT_EQ(two.size(), 3u);
+    EXPECT_EQ(two[0].kind, CCInputScriptEvent::TouchDown);
+    EXPECT_EQ(two[1].kind, CCInputScriptEvent::Back);
+    EXPECT_EQ(two[2].kind, CCInputScriptEvent::TouchUp);
+    EXPECT_TRUE(script.takeFrame(2).empty());  // delivered once
+    EXPECT_TRUE(script.takeFrame(5).empty());  // frame 4 was skipped
+    EXPECT_FALSE(script.finished());
+    EXPECT_EQ(script.takeFrame(6).size(), 1u);
+    EXPECT_TRUE(script.finished());
+}
+
+class Collector : public CCInputScriptTarget {
+public:
+    void scriptTouch(const CCInputScriptEvent& e) override { log.push_back("touch" + std::to_string(e.kind)); }
+    void scriptBack() override { log.push_back("back"); }
+    void scriptAccel(double, double, double) override { log.push_back("accel"); }
+    void scriptKey(const CCInputScriptEvent& e) override { log.push_back("key " + e.keyName); }
+    void scriptIconify() override { log.push_back("iconify"); }
+    void scriptRestore() override { log.push_back("restore"); }
+    void scriptQuit() override { log.push_back("quit"); }
+    std::vector<std::string> log;
+};
+
+TEST(InputScriptPlayer, LoadsFromTheEnvironmentAndDeliversPerFrame) {
+    CCInputScriptPlayer player;
+    const std::string path = ::testing::TempDir() + "qv_input_script.txt";
+    {
+        std::ofstream out(path);
+        out << "1 key down SPACE\n1 iconify\n3 restore\n3 accel 1 2 3\n3 back\n4 quit\n";
+    }
+    setenv("ENGINE_INPUT_SCRIPT", path.c_str(), 1);
+    ASSERT_TRUE(player.loadFromEnvironment());
+    Collector collector;
+    for (unsigned int frame = 1; frame <= 4; ++frame) player.deliverFrame(frame, &collector);
+    EXPECT_EQ(collector.log, (std::vector<std::string>{"key SPACE", "iconify", "restore", "accel", "back", "quit"}));
+
+    setenv("ENGINE_INPUT_SCRIPT", (path + ".missing").c_str(), 1);
+    EXPECT_FALSE(player.loadFromEnvironment());
+    EXPECT_FALSE(player.isLoaded());
+    unsetenv("ENGINE_INPUT_SCRIPT");
+    EXPECT_TRUE(player.loadFromEnvironment());
+    EXPECT_FALSE(player.isLoaded());
+    EXPECT_FALSE(player.loadText("1 touch down\n"));
+    std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace inputtest

@@ -1,0 +1,129 @@
+// Back presses and accelerometer readings: who gets them, in what order, and
+// what happens to delegates that go away.
+#include "InputTestSupport.h"
+
+namespace inputtest {
+namespace {
+
+std::vector<std::string> g_log;
+
+class KeyRecorder : public CCKeypadDelegate {
+public:
+    explicit KeyRecorder(std::string name) : m_name(std::move(name)) {}
+    void keyBackClicked() override {
+        g_log.push_back(m_name + ".back");
+        if (onBack) onBack();
+    }
+    void keyMenuClicked() override { g_log.push_back(m_name + ".menu"); }
+    void keyDown(int key) override { g_log.push_back(m_name + ".down" + std::to_string(key)); }
+    void keyUp(int key) override { g_log.push_back(m_name + ".up" + std::to_string(key)); }
+    std::function<void()> onBack;
+
+private:
+    std::string m_name;
+};
+
+class Tilt : public CCAccelerometerDelegate {
+public:
+    void didAccelerate(CCAcceleration* a) override { readings.push_back(*a); }
+    std::vector<CCAcceleration> readings;
+};
+
+class KeypadTest : public InputTest {
+protected:
+    void SetUp() override {
+        InputTest::SetUp();
+        g_log.clear();
+    }
+};
+
+TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {
+    KeyRecorder first("first"), second("second"), third("third");
+    CCKeypadDispatcher* keypad = CCKeypadDispatcher::sharedDispatcher();
+    keypad->addDelegate(&second);
+    keypad->addDelegate(&first);
+    keypad->addDelegate(&third);
+    keypad->addDelegate(&first);  // already there
+    // The script's (and the Escape key's) back path.
+    CCInputScriptTarget().scriptBack();
+    EXPECT_EQ(g_log, (std::vector<std::string>{"second.back", "first.back", "third.back"}));
+}
+
+TEST_F(KeypadTest, ChangesDuringABackPressFollowTheDispatchRules) {
+    CCKeypadDispatcher keypad;
+    KeyRecorder a("a"), b("b"), late("late");
+    a.onBack = [&] {
+        keypad.removeDelegate(&b);
+        keypad.addDelegate(&late);
+    };
+    keypad.addDelegate(&a);
+    keypad.addDelegate(&b);
+    EXPECT_TRUE(keypad.dispatchKeypadMSG(kTypeBackClicked));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a.back"}));
+    g_log.clear();
+    a.onBack = nullptr;
+    keypad.dispatchKeypadMSG(kTypeBackClicked);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a.back", "late.back"}));
+}
+
+TEST_F(KeypadTest, DeletedKeypadDelegateIsNeverCalled) {
+    // A controller deleted while registered, as a singleton torn down
+    // without unregistering would be.
+    auto* controller = new KeyRecorder("controller");
+    KeyRecorder scene("scene");
+    CCKeypadDispatcher* keypad = CCKeypadDispatcher::sharedDispatcher();
+    keypad->addDelegate(controller);
+    keypad->addDelegate(&scene);
+    delete controller;
+    EXPECT_EQ(keypad->getDelegateCount(), 1u);
+    keypad->dispatchKeypadMSG(kTypeBackClicked);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"scene.back"}));
+
+    // Deleted from inside an earlier delegate's call.
+    g_log.clear();
+    auto* victim = new KeyRecorder("victim");
+    keypad->removeDelegate(&scene);
+    KeyRecorder killer("killer");
+    killer.onBack = [&] { delete victim; };
+    keypad->addDelegate(&killer);
+    keypad->addDelegate(victim);
+    keypad->dispatchKeypadMSG(kTypeBackClicked);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"killer.back"}));
+}
+
+TEST_F(KeypadTest, AccelerometerHasOneRemovableDelegate) {
+    CCAccelerometer* accelerometer = CCAccelerometer::sharedAccelerometer();
+    Tilt first, second;
+    accelerometer->setDelegate(&first);
+    accelerometer->setDelegate(&second);
+    CCInputScriptTarget().scriptAccel(0.5, -0.25, 1);
+    ASSERT_EQ(second.readings.size(), 1u);
+    EXPECT_TRUE(first.readings.empty());
+    EXPECT_DOUBLE_EQ(second.readings[0].x, 0.5);
+    EXPECT_DOUBLE_EQ(second.readings[0].y, -0.25);
+    EXPECT_DOUBLE_EQ(second.readings[0].z, 1);
+
+    accelerometer->setDelegate(nullptr);
+    accelerometer->update(1, 1, 1, 0);
+    EXPECT_EQ(second.readings.size(), 1u);
+
+    auto* doomed = new Tilt();
+    accelerometer->setDelegate(doomed);
+    delete doomed;
+    EXPECT_EQ(accelerometer->getDelegate(), nullptr);
+    accelerometer->update(1, 1, 1, 0);  // must not touch the deleted delegate
+}
+
+TEST_F(KeypadTest, ReadingsCarryTheDirectorTime) {
+    Tilt tilt;
+    CCAccelerometer::sharedAccelerometer()->setDelegate(&tilt);
+    CCDirector* director = CCDirector::sharedDirector();
+    director->setFixedDeltaTime(true);
+    for (int i = 0; i < 30; ++i) director->stepFrame(1.0f / 60);
+    CCInputScriptTarget().scriptAccel(0, 0, 0);
+    ASSERT_EQ(tilt.readings.size(), 1u);
+    EXPECT_NEAR(tilt.readings[0].timestamp, 0.5, 1e-6);
+}
+
+}  // namespace
+}  // namespace inputtest

@@ -1,0 +1,335 @@
+// Menus driven by real touches through the shared dispatcher: the exact
+// item call sequences, which menu claims a touch, and items that change
+// under a held touch.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cocos2d.h"
+
+using namespace cocos2d;
+
+namespace {
+
+std::vector<std::string> g_log;
+
+class LoggedItem : public CCMenuItem {
+public:
+    static LoggedItem* make(const std::string& name, float w = 200, float h = 100) {
+        auto* item = new LoggedItem(name);
+        item->initWithTarget(nullptr, nullptr);
+        item->setContentSize(CCSize(w, h));
+        item->autorelease();
+        return item;
+    }
+    void selected() override {
+        CCMenuItem::selected();
+        g_log.push_back(m_name + ".selected");
+    }
+    void unselected() override {
+        CCMenuItem::unselected();
+        g_log.push_back(m_name + ".unselected");
+    }
+    void activate() override {
+        g_log.push_back(m_name + ".activate");
+        CCMenuItem::activate();
+    }
+
+private:
+    explicit LoggedItem(std::string name) : m_name(std::move(name)) {}
+    std::string m_name;
+};
+
+// A coloured stand-in for a sprite image.
+class Swatch : public CCNode, public CCRGBAProtocol {
+public:
+    static Swatch* make(float w = 200, float h = 100) {
+        auto* swatch = new Swatch();
+        swatch->setContentSize(CCSize(w, h));
+        swatch->autorelease();
+        return swatch;
+    }
+    void setColor(const ccColor3B& c) override { color = c; }
+    const ccColor3B& getColor() override { return color; }
+    void setOpacity(GLubyte o) override { opacity = o; }
+    GLubyte getOpacity() override { return opacity; }
+    ccColor3B color = {255, 255, 255};
+    GLubyte opacity = 255;
+};
+
+class Receiver : public CCObject {
+public:
+    void onItem(CCObject* sender) {
+        g_log.push_back("handler");
+        if (then) then(sender);
+    }
+    std::function<void(CCObject*)> then;
+};
+
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clear();
+        g_log.clear();
+        scene = CCScene::create();
+        scene->retain();
+        scene->onEnter();
+    }
+    void TearDown() override {
+        scene->onExit();
+        scene->release();
+        clear();
+    }
+    static void clear() {
+        CCTouchInput::sharedTouchInput()->reset();
+        CCTouchDispatcher::sharedDispatcher()->removeAllDelegates();
+        CCDirector::resetForTest();
+    }
+    // A running menu holding the items, at `priority`, in `parent`.
+    CCMenu* menu(int priority, std::initializer_list<CCMenuItem*> items, bool swallow = true,
+                 CCNode* parent = nullptr) {
+        CCMenu* m = CCMenu::create(swallow);
+        m->setTouchPriority(priority);
+        for (CCMenuItem* item : items) m->addChild(item);
+        (parent ? parent : scene)->addChild(m);
+        return m;
+    }
+    // GL coordinates of the 960x640 window.
+    void press(float x, float y) { input().touchBegan(0, x, 640 - y); }
+    void move(float x, float y) { input().touchMoved(0, x, 640 - y); }
+    void release(float x, float y) { input().touchEnded(0, x, 640 - y); }
+    void click(float x, float y) {
+        press(x, y);
+        release(x, y);
+    }
+    static CCTouchInput& input() { return *CCTouchInput::sharedTouchInput(); }
+
+    CCScene* scene = nullptr;
+};
+
+typedef std::vector<std::string> Log;
+
+TEST_F(MenuTest, TrackingGivesTheExactSelectUnselectActivateSequence) {
+    LoggedItem* a = LoggedItem::make("A");
+    LoggedItem* b = LoggedItem::make("B");
+    a->setPosition(200, 320);
+    b->setPosition(600, 320);
+    Receiver receiver;
+    a->setTarget(&receiver, menu_selector(Receiver::onItem));
+    CCMenu* m = menu(0, {a, b});
+
+    press(200, 320);
+    move(210, 320);  // still on A: nothing
+    move(600, 320);
+    move(400, 600);  // off every item
+    move(200, 330);
+    release(200, 330);
+    EXPECT_EQ(g_log, (Log{"A.selected", "A.unselected", "B.selected", "B.unselected", "A.selected", "A.unselected",
+                          "A.activate", "handler"}));
+    EXPECT_EQ(m->getState(), kCCMenuStateWaiting);
+    EXPECT_FALSE(a->isSelected());
+
+    // Released off every item: no activation.
+    g_log.clear();
+    press(600, 320);
+    move(900, 50);
+    release(900, 50);
+    EXPECT_EQ(g_log, (Log{"B.selected", "B.unselected"}));
+
+    // Cancelled, and the menu leaving the stage while tracking.
+    g_log.clear();
+    press(600, 320);
+    input().cancelAll();
+    press(200, 320);
+    m->removeFromParent();
+    EXPECT_EQ(g_log, (Log{"B.selected", "B.unselected", "A.selected", "A.unselected"}));
+    EXPECT_EQ(m->getSelectedItem(), nullptr);
+    release(200, 320);
+    EXPECT_EQ(g_log.size(), 4u);
+}
+
+TEST_F(MenuTest, HiddenMenusAndHiddenAncestorsClaimNothing) {
+    LoggedItem* under = LoggedItem::make("under");
+    LoggedItem* overlay = LoggedItem::make("overlay");
+    LoggedItem* hiddenMenuItem = LoggedItem::make("hiddenMenu");
+    for (CCMenuItem* item : {static_cast<CCMenuItem*>(under), static_cast<CCMenuItem*>(overlay),
+                             static_cast<CCMenuItem*>(hiddenMenuItem)})
+        item->setPosition(480, 320);
+    menu(0, {under});
+    // An overlay whose screen layer is hidden, as a paused screen behind a
+    // dialog is.
+    CCLayer* screen = CCLayer::create();
+    scene->addChild(screen);
+    menu(-30, {overlay}, true, screen);
+    screen->setVisible(false);
+    CCMenu* hidden = menu(-20, {hiddenMenuItem});
+    hidden->setVisible(false);
+
+    click(480, 320);
+    EXPECT_EQ(g_log, (Log{"under.selected", "under.unselected", "under.activate"}));
+
+    g_log.clear();
+    screen->setVisible(true);
+    click(480, 320);
+    EXPECT_EQ(g_log, (Log{"overlay.selected", "overlay.unselected", "overlay.activate"}));
+}
+
+TEST_F(MenuTest, DisabledAndHiddenItemsLetTheTouchPass) {
+    LoggedItem* disabled = LoggedItem::make("disabled");
+    LoggedItem* invisible = LoggedItem::make("invisible");
+    LoggedItem* below = LoggedItem::make("below");
+    for (CCMenuItem* item : {static_cast<CCMenuItem*>(disabled), static_cast<CCMenuItem*>(invisible),
+                             static_cast<CCMenuItem*>(below)})
+        item->setPosition(480, 320);
+    disabled->setEnabled(false);
+    invisible->setVisible(false);
+    menu(-20, {disabled});
+    menu(-10, {invisible});
+    menu(0, {below});
+    click(480, 320);
+    EXPECT_EQ(g_log, (Log{"below.selected", "below.unselected", "below.activate"}));
+}
+
+TEST_F(MenuTest, OnlySwallowingMenusStopTheTouch) {
+    LoggedItem* c = LoggedItem::make("C");
+    LoggedItem* d = LoggedItem::make("D");
+    LoggedItem* e = LoggedItem::make("E");
+    c->setPosition(480, 120);
+    d->setPosition(480, 120);
+    e->setPosition(480, 120);
+    menu(-20, {c}, false);
+    menu(0, {d});
+    menu(10, {e});
+    click(480, 120);
+    EXPECT_EQ(g_log, (Log{"C.selected", "D.selected", "C.unselected", "C.activate", "D.unselected", "D.activate"}));
+}
+
+TEST_F(MenuTest, AnItemMayRemoveItselfAndItsMenuWhileActivating) {
+    LoggedItem* item = LoggedItem::make("I");
+    item->setPosition(480, 320);
+    Receiver receiver;
+    receiver.then = [](CCObject* sender) {
+        auto* self = static_cast<CCMenuItem*>(sender);
+        CCNode* owner = self->getParent();
+        self->removeFromParent();
+        owner->removeFromParent();
+    };
+    item->setTarget(&receiver, menu_selector(Receiver::onItem));
+    CCMenu* m = menu(0, {item});
+    m->retain();
+    click(480, 320);
+    EXPECT_EQ(g_log, (Log{"I.selected", "I.unselected", "I.activate", "handler"}));
+    EXPECT_FALSE(CCTouchDispatcher::sharedDispatcher()->hasDelegate(m));
+    m->release();
+    CCPoolManager::sharedPoolManager()->drain();
+    // A later click finds nothing registered.
+    click(480, 320);
+    EXPECT_EQ(g_log.size(), 4u);
+}
+
+TEST_F(MenuTest, HitTestsRunInTheItemsOwnSpace) {
+    LoggedItem* bar = LoggedItem::make("bar", 200, 40);
+    bar->setPosition(480, 320);
+    bar->setRotation(90);  // now 40 wide and 200 tall
+    LoggedItem* small = LoggedItem::make("small", 20, 20);
+    small->setPosition(100, 100);
+    small->setScale(3);
+    menu(0, {bar, small});
+    click(480, 400);
+    click(560, 320);
+    click(125, 125);
+    EXPECT_EQ(g_log, (Log{"bar.selected", "bar.unselected", "bar.activate", "small.selected", "small.unselected",
+                          "small.activate"}));
+}
+
+TEST_F(MenuTest, TheItemDrawnLastWinsAnOverlap) {
+    LoggedItem* low = LoggedItem::make("low");
+    LoggedItem* high = LoggedItem::make("high");
+    LoggedItem* later = LoggedItem::make("later");
+    low->setPosition(480, 320);
+    high->setPosition(480, 320);
+    later->setPosition(480, 320);
+    CCMenu* m = CCMenu::create();
+    m->addChild(low, 0);
+    m->addChild(high, 5);
+    m->addChild(later, 0);
+    scene->addChild(m);
+    click(480, 320);
+    EXPECT_EQ(g_log.front(), "high.selected");
+}
+
+TEST_F(MenuTest, PriorityChangesApplyWhileRegistered) {
+    LoggedItem* a = LoggedItem::make("A");
+    LoggedItem* b = LoggedItem::make("B");
+    a->setPosition(480, 320);
+    b->setPosition(480, 320);
+    CCMenu* ma = menu(0, {a});
+    menu(-5, {b});
+    ma->setTouchPriority(-10);
+    EXPECT_EQ(CCTouchDispatcher::sharedDispatcher()->getPriority(ma), -10);
+    click(480, 320);
+    EXPECT_EQ(g_log.front(), "A.selected");
+}
+
+TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
+    Swatch* normal = Swatch::make(120, 60);
+    Swatch* pressed = Swatch::make();
+    Swatch* off = Swatch::make();
+    CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed, off);
+    EXPECT_EQ(item->getContentSize().width, 120);
+    EXPECT_EQ(item->getContentSize().height, 60);
+    EXPECT_EQ(normal->getParent(), item);
+    EXPECT_EQ(normal->getAnchorPoint().x, 0);
+    EXPECT_FALSE(item->isSelected());
+    EXPECT_TRUE(normal->isVisible() && !pressed->isVisible() && !off->isVisible());
+    item->selected();
+    EXPECT_TRUE(!normal->isVisible() && pressed->isVisible());
+    item->setEnabled(false);
+    EXPECT_TRUE(!normal->isVisible() && !pressed->isVisible() && off->isVisible());
+
+    item->setOpacity(100);
+    item->setColor(ccc3(1, 2, 3));
+    for (Swatch* s : {normal, pressed, off}) {
+        EXPECT_EQ(s->opacity, 100);
+        EXPECT_EQ(s->color.b, 3);
+    }
+
+    // Missing state images fall back to the normal one.
+    CCMenuItemSprite* plain = CCMenuItemSprite::create(Swatch::make(), nullptr);
+    plain->selected();
+    EXPECT_TRUE(plain->getNormalImage()->isVisible());
+    plain->setEnabled(false);
+    EXPECT_TRUE(plain->getNormalImage()->isVisible());
+}
+
+TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
+    Swatch* normal = Swatch::make();
+    Swatch* pressed = Swatch::make();
+    CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed);
+    item->setPosition(480, 320);
+    Receiver receiver;
+    item->setTarget(&receiver, menu_selector(Receiver::onItem));
+    menu(0, {item});
+    press(480, 320);
+    ASSERT_TRUE(item->isSelected());
+
+    Swatch* normal2 = Swatch::make(100, 50);
+    Swatch* pressed2 = Swatch::make(100, 50);
+    item->initWithNormalSprite(normal2, pressed2, nullptr, &receiver, menu_selector(Receiver::onItem));
+    EXPECT_EQ(normal->getParent(), nullptr);
+    EXPECT_EQ(pressed->getParent(), nullptr);
+    EXPECT_EQ(item->getChildrenCount(), 2u);
+    EXPECT_TRUE(item->isSelected());
+    EXPECT_TRUE(pressed2->isVisible());
+    EXPECT_FALSE(normal2->isVisible());
+    EXPECT_EQ(item->getContentSize().width, 100);
+
+    release(480, 320);
+    EXPECT_TRUE(normal2->isVisible());
+    EXPECT_FALSE(pressed2->isVisible());
+    EXPECT_EQ(g_log, (Log{"handler"}));
+}
+
+}  // namespace
