@@ -57,7 +57,7 @@ QVKeyTableMap fixtureKeyTable() {
     table["Gradient"] = 140;
     for (int32_t n = 0; n <= 140; ++n) {
         if (n < number || n == 42 || n == 50 || n == 130 || n == 140) continue;
-        char filler[16];
+        char filler[32];
         std::snprintf(filler, sizeof filler, "Filler %03d", static_cast<int>(n));
         table[filler] = n;
     }
