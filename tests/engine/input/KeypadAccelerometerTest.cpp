@@ -1,6 +1,7 @@
 // Back presses and accelerometer readings: who gets them, in what order, and
 // what happens to delegates that go away.
 #include "InputTestSupport.h"
+#include "input/CCViewInput.h"
 
 namespace inputtest {
 namespace {
@@ -47,6 +48,15 @@ TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {
     // The script's (and the Escape key's) back path.
     CCInputScriptTarget().scriptBack();
     EXPECT_EQ(g_log, (std::vector<std::string>{"second.back", "first.back", "third.back"}));
+}
+
+TEST_F(KeypadTest, EscapeGivesOneBackPerPressAndNoKeyCodes) {
+    KeyRecorder layer("layer");
+    CCKeypadDispatcher::sharedDispatcher()->addDelegate(&layer);
+    viewInputEscape(false);
+    viewInputEscape(true);  // auto-repeat of the held key
+    viewInputEscape(true);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"layer.back"}));
 }
 
 TEST_F(KeypadTest, ChangesDuringABackPressFollowTheDispatchRules) {
