@@ -1,0 +1,299 @@
+#include "model/classes/QVModelGeneralSettings.h"
+
+#include "QVLog.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
+
+using cocos2d::CCDictionary;
+using cocos2d::CCObject;
+using cocos2d::CCPoint;
+using cocos2d::CCString;
+
+namespace {
+
+const char* const kPlatformSpecificValues = "platformSpecificValues";
+const char* const kEdgeNames[QVBaseModelGeneralSettings::kEdgeCount] = {"Edge 0", "Edge 1", "Edge 2", "Edge 3"};
+const std::string kNoText;
+
+// The legacy values by dictionary key; exactly one member pointer is set.
+struct LegacyField {
+    const char* key;
+    CCPoint QVBaseModelGeneralSettings::LegacyValues::*point;
+    float QVBaseModelGeneralSettings::LegacyValues::*number;
+    bool QVBaseModelGeneralSettings::LegacyValues::*flag;
+};
+
+using L = QVBaseModelGeneralSettings::LegacyValues;
+const LegacyField kLegacyFields[] = {
+    {"Gravity", &L::gravity, nullptr, nullptr},
+    {"Move Speed", &L::moveSpeed, nullptr, nullptr},
+    {"Bounce Force", &L::bounceForce, nullptr, nullptr},
+    {"Jump", &L::jump, nullptr, nullptr},
+    {"Character Friction", &L::characterFriction, nullptr, nullptr},
+    {"Jump Timeout", nullptr, &L::jumpTimeout, nullptr},
+    {"Jump Counter", nullptr, &L::jumpCounter, nullptr},
+    {"Jump Ground Threshold", nullptr, &L::jumpGroundThreshold, nullptr},
+    {"Left Lean Force", nullptr, &L::leftLeanForce, nullptr},
+    {"Right Lean Force", nullptr, &L::rightLeanForce, nullptr},
+    {"Simulation Time Scale", nullptr, &L::simulationTimeScale, nullptr},
+    {"Friction", nullptr, &L::friction, nullptr},
+    {"Velocity Scale", nullptr, &L::velocityScale, nullptr},
+    {"Rotation Scale", nullptr, &L::rotationScale, nullptr},
+    {"Restitution", nullptr, &L::restitution, nullptr},
+    {"Platform Friction", nullptr, &L::platformFriction, nullptr},
+    {"Score Multiplier", nullptr, &L::scoreMultiplier, nullptr},
+    {"Back Deletion Threshold", nullptr, &L::backDeletionThreshold, nullptr},
+    {"Sides Deletion Threshold", nullptr, &L::sidesDeletionThreshold, nullptr},
+    {"Game Speed Min", nullptr, &L::gameSpeedMin, nullptr},
+    {"Game Speed Max", nullptr, &L::gameSpeedMax, nullptr},
+    {"Game Speed Increase", nullptr, &L::gameSpeedIncrease, nullptr},
+    {"Game Speed Current", nullptr, &L::gameSpeedCurrent, nullptr},
+    {"Jump From Ground", nullptr, nullptr, &L::jumpFromGround},
+    {"Fixed Rotation", nullptr, nullptr, &L::fixedRotation},
+    {"Fixed Position", nullptr, nullptr, &L::fixedPosition},
+    {"Forced Movement", nullptr, nullptr, &L::forcedMovement},
+    {"Auto Image Direction", nullptr, nullptr, &L::autoImageDirection},
+};
+
+QVAttributeString* newText(const char* name, QVModel* owner, const char* value) {
+    auto* attribute = new QVAttributeString(name, owner);
+    attribute->setValue(value, true);
+    return attribute;
+}
+
+QVAttributeKey* newKey(const char* name, QVModel* owner, int code) {
+    auto* attribute = new QVAttributeKey(name, owner);
+    attribute->setValue(code, true);
+    return attribute;
+}
+
+const std::string& textOf(const QVAttributeString* attribute) { return attribute ? attribute->value() : kNoText; }
+
+int keyOf(const QVAttributeKey* attribute) { return attribute ? attribute->value() : 0; }
+
+// The name under a number read from a pack, or null (logged) when the key
+// table lacks it: one unknown name must not cost the whole settings model.
+const std::string* packedName(uint32_t number) {
+    const std::string* name = findKeyName(number);
+    if (!name) logMessage("[QVModelGeneralSettings] unknown key %u", number);
+    return name;
+}
+
+// The held instance. Never destroyed: it must not die during static
+// destruction, after the engine objects it holds.
+std::shared_ptr<QVModelGeneralSettings>& heldInstance() {
+    static auto* instance = new std::shared_ptr<QVModelGeneralSettings>();
+    return *instance;
+}
+
+}  // namespace
+
+QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name) : QVModel(name) {
+    m_zkVersion = newText("ZK Version", this, "");
+    m_lastId = new QVAttributeUInt("Last ID", this);
+    m_orientation = new QVAttributeOrientation("Orientation", this);
+    for (unsigned i = 0; i < kEdgeCount; ++i) m_edges[i] = new QVAttributeFrameEdgeState(kEdgeNames[i], this);
+    m_screenAdjustment = new QVAttributeScreenAdjustment("Screen Adjustment", this);
+    m_gameAngleDirection = new QVAttributeFloat("Game Angle Direction", this);
+    m_objectFrame = new QVAttributeRect("Object Frame", this);
+    m_designSize = new QVAttributeSize("Design Size", this);
+    m_scoreType = newText("Score Type", this, "");
+    m_shareScreen = newText("Share Screen", this, "Game Field Screen");
+    m_versionNumber = newText("Version Number", this, "1.0");
+    m_applicationName = newText("Application Name", this, "Untitled");
+    m_comments = newText("Comments", this, "add comments here");
+    m_resetText = newText("Reset text", this,
+                          "PLEASE NOTE:  You are about to reset all your game progress and start completely "
+                          "over.  Are you sure you want to do that?");
+    m_notEnoughCurrencyText = newText("Not Enough Currency Text", this, "Sorry, you don't have enough currency!");
+    m_buildDate = newText("Build Date", this, "");
+    m_userId = newText("User ID", this, "");
+    m_icon = new QVAttributeSprite("Icon", this);
+    m_icon->setExcludedFromAtlas(true);
+    m_moveUpKey = newKey("Move Up Key", this, 16777235);
+    m_moveDownKey = newKey("Move Down Key", this, 16777237);
+    m_moveLeftKey = newKey("Move Left Key", this, 16777234);
+    m_moveRightKey = newKey("Move Right Key", this, 16777236);
+    m_motorCWKey = newKey("Motor CW Key", this, 88);
+    m_motorCCWKey = newKey("Motor CCW Key", this, 90);
+    m_rotateLeftKey = newKey("Rotate Left Key", this, 44);
+    m_rotateRightKey = newKey("Rotate Right Key", this, 46);
+    m_shootKey = newKey("Shoot Key", this, 32);
+    m_jumpKey = newKey("Jump Key", this, 74);
+    setPlatformSpecificValues(nullptr);
+}
+
+QVBaseModelGeneralSettings::~QVBaseModelGeneralSettings() { CC_SAFE_RELEASE_NULL(m_platformSpecificValues); }
+
+void QVBaseModelGeneralSettings::collectKeys() {
+    QVModel::collectKeys();
+    std::set<std::string>& keys = collectedKeys();
+    keys.insert(kPlatformSpecificValues);
+    for (const auto& platform : m_platformSpecificValues->entries()) {
+        keys.insert(platform.first);
+        if (auto* values = dynamic_cast<CCDictionary*>(platform.second)) {
+            for (const auto& value : values->entries()) keys.insert(value.first);
+        }
+    }
+}
+
+void QVBaseModelGeneralSettings::pack(QVPackMap& map) {
+    QVModel::pack(map);
+    QVPackMap platforms(map.zone());
+    for (const auto& platform : m_platformSpecificValues->entries()) {
+        auto* values = dynamic_cast<CCDictionary*>(platform.second);
+        if (!values) continue;
+        QVPackMap packed(map.zone());
+        for (const auto& value : values->entries()) {
+            if (auto* text = dynamic_cast<CCString*>(value.second)) packed.put(value.first, text->str());
+        }
+        platforms.put(platform.first, packed);
+    }
+    map.put(kPlatformSpecificValues, platforms);
+}
+
+void QVBaseModelGeneralSettings::unpack(const QVPackMap& map) {
+    QVModel::unpack(map);
+    const msgpack::object* entry = map.find(kPlatformSpecificValues);
+    if (!entry) return;
+    QVPackMap platforms;
+    QVPackMap::read(*entry, platforms);
+    // Built aside and swapped in at the end, so a bad value leaves the old
+    // dictionary whole.
+    CCDictionary* replacement = CCDictionary::create();
+    for (const QVPackMap::Entry& platform : platforms.entries()) {
+        const std::string* platformName = packedName(platform.first);
+        if (!platformName) continue;
+        QVPackMap packed;
+        QVPackMap::read(platform.second, packed);
+        CCDictionary* values = CCDictionary::create();
+        for (const QVPackMap::Entry& value : packed.entries()) {
+            const std::string* key = packedName(value.first);
+            if (!key) continue;
+            std::string text;
+            QVPackMap::read(value.second, text);
+            values->setObject(CCString::create(text), *key);
+        }
+        replacement->setObject(values, *platformName);
+    }
+    setPlatformSpecificValues(replacement);
+}
+
+void QVBaseModelGeneralSettings::fromDictionary(CCDictionary* dict) {
+    QVModel::fromDictionary(dict);
+    if (!dict) return;
+    if (auto* values = dynamic_cast<CCDictionary*>(dict->objectForKey(kPlatformSpecificValues))) {
+        setPlatformSpecificValues(values);
+    }
+    for (const LegacyField& field : kLegacyFields) {
+        auto* entry = dynamic_cast<CCDictionary*>(dict->objectForKey(field.key));
+        if (!entry) continue;
+        const CCString* text = entry->valueForKey("value");
+        if (text->length() == 0) continue;
+        if (field.point) {
+            m_legacy.*field.point = text->pointValue();
+        } else if (field.number) {
+            m_legacy.*field.number = text->floatValue();
+        } else {
+            m_legacy.*field.flag = text->boolValue();
+        }
+    }
+}
+
+CCDictionary* QVBaseModelGeneralSettings::toDictionary() const {
+    CCDictionary* dict = QVModel::toDictionary();
+    dict->setObject(m_platformSpecificValues, kPlatformSpecificValues);
+    return dict;
+}
+
+std::string QVBaseModelGeneralSettings::platformValue(const std::string& platform, const std::string& key) const {
+    auto* values = dynamic_cast<CCDictionary*>(m_platformSpecificValues->objectForKey(platform));
+    return values ? values->valueForKey(key)->str() : std::string();
+}
+
+void QVBaseModelGeneralSettings::setPlatformSpecificValues(CCDictionary* values) {
+    if (!values) values = CCDictionary::create();
+    values->retain();  // first: the new dictionary may be the held one
+    CC_SAFE_RELEASE(m_platformSpecificValues);
+    m_platformSpecificValues = values;
+}
+
+const std::string& QVBaseModelGeneralSettings::zkVersion() const { return textOf(m_zkVersion); }
+
+uint32_t QVBaseModelGeneralSettings::lastId() const { return m_lastId ? m_lastId->value() : 0; }
+
+QVOrientation QVBaseModelGeneralSettings::orientation() const {
+    return m_orientation ? m_orientation->value() : kQVOrientationPortrait;
+}
+
+QVObjectFrameEdgeState QVBaseModelGeneralSettings::edge(unsigned index) const {
+    return index < kEdgeCount && m_edges[index] ? m_edges[index]->value() : kQVObjectFrameEdgeNone;
+}
+
+QVScreenAdjustment QVBaseModelGeneralSettings::screenAdjustment() const {
+    return m_screenAdjustment ? m_screenAdjustment->value() : kQVScreenAdjustment0;
+}
+
+float QVBaseModelGeneralSettings::gameAngleDirection() const {
+    return m_gameAngleDirection ? m_gameAngleDirection->value() : 0.0f;
+}
+
+cocos2d::CCRect QVBaseModelGeneralSettings::objectFrame() const {
+    return m_objectFrame ? m_objectFrame->value() : cocos2d::CCRect();
+}
+
+cocos2d::CCSize QVBaseModelGeneralSettings::designSize() const {
+    return m_designSize ? m_designSize->value() : cocos2d::CCSize();
+}
+
+const std::string& QVBaseModelGeneralSettings::scoreType() const { return textOf(m_scoreType); }
+const std::string& QVBaseModelGeneralSettings::shareScreen() const { return textOf(m_shareScreen); }
+const std::string& QVBaseModelGeneralSettings::versionNumber() const { return textOf(m_versionNumber); }
+const std::string& QVBaseModelGeneralSettings::applicationName() const { return textOf(m_applicationName); }
+const std::string& QVBaseModelGeneralSettings::comments() const { return textOf(m_comments); }
+const std::string& QVBaseModelGeneralSettings::resetText() const { return textOf(m_resetText); }
+const std::string& QVBaseModelGeneralSettings::notEnoughCurrencyText() const {
+    return textOf(m_notEnoughCurrencyText);
+}
+const std::string& QVBaseModelGeneralSettings::buildDate() const { return textOf(m_buildDate); }
+const std::string& QVBaseModelGeneralSettings::userId() const { return textOf(m_userId); }
+
+int QVBaseModelGeneralSettings::moveUpKey() const { return keyOf(m_moveUpKey); }
+int QVBaseModelGeneralSettings::moveDownKey() const { return keyOf(m_moveDownKey); }
+int QVBaseModelGeneralSettings::moveLeftKey() const { return keyOf(m_moveLeftKey); }
+int QVBaseModelGeneralSettings::moveRightKey() const { return keyOf(m_moveRightKey); }
+int QVBaseModelGeneralSettings::motorCWKey() const { return keyOf(m_motorCWKey); }
+int QVBaseModelGeneralSettings::motorCCWKey() const { return keyOf(m_motorCCWKey); }
+int QVBaseModelGeneralSettings::rotateLeftKey() const { return keyOf(m_rotateLeftKey); }
+int QVBaseModelGeneralSettings::rotateRightKey() const { return keyOf(m_rotateRightKey); }
+int QVBaseModelGeneralSettings::shootKey() const { return keyOf(m_shootKey); }
+int QVBaseModelGeneralSettings::jumpKey() const { return keyOf(m_jumpKey); }
+
+QVModelGeneralSettings::QVModelGeneralSettings(const std::string& name) : QVBaseModelGeneralSettings(name) {}
+
+std::shared_ptr<QVModelGeneralSettings> QVModelGeneralSettings::shared() {
+    std::shared_ptr<QVModelGeneralSettings>& instance = heldInstance();
+    if (!instance) {
+        instance.reset(new QVModelGeneralSettings(std::string()));
+        QVModelController::shared()->addModel(instance, -1);
+    }
+    return instance;
+}
+
+void QVModelGeneralSettings::reset() {
+    std::shared_ptr<QVModelGeneralSettings>& instance = heldInstance();
+    if (!instance) return;
+    // Taken out first: removal may reach code that asks for the instance.
+    std::shared_ptr<QVModelGeneralSettings> former = std::move(instance);
+    instance.reset();
+    QVModelController::shared()->removeModel(former);
+}
+
+std::shared_ptr<QVModel> QVModelGeneralSettings::clone(bool deep, bool registerCopy) const {
+    (void)deep;
+    (void)registerCopy;
+    return shared();
+}
