@@ -13,6 +13,10 @@ namespace {
 
 bool finite(float v) { return std::isfinite(v); }
 bool finite(const b2Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+// Within kMaxCoordinate, so that Box2D's float products of coordinates stay
+// finite.
+bool inRange(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
+bool inRange(const b2Vec2& v) { return inRange(v.x) && inRange(v.y); }
 
 bool refuse(const char* call, const char* reason) {
     cocos2d::CCLog("[Physics] %s refused: %s", call, reason);
@@ -102,7 +106,10 @@ MassShape polygonMass(const std::vector<Point>& v) {
 
 // A shape handed to CreateFixture goes through Clone and ComputeMass, which
 // assert on a polygon that was never set and on a broken circle.
-const char* unusableShape(const b2Shape* shape) {
+const char* unusableShape(const b2Shape* shape, float density) {
+    // Per unit density: area, squared radius of gyration about the centroid,
+    // and the centroid's squared distance from the body origin.
+    double area = 0.0, gyration2 = 0.0, distance2 = 0.0;
     switch (shape->GetType()) {
     case b2Shape::e_polygon: {
         const auto* polygon = static_cast<const b2PolygonShape*>(shape);
@@ -110,26 +117,43 @@ const char* unusableShape(const b2Shape* shape) {
             return "the polygon shape has no valid outline";
         std::vector<Point> v;
         for (int i = 0; i < polygon->m_count; ++i) {
-            if (!finite(polygon->m_vertices[i])) return "the polygon shape has a non-finite vertex";
+            if (!inRange(polygon->m_vertices[i])) return "the polygon shape has a non-finite or huge vertex";
             v.push_back({polygon->m_vertices[i].x, polygon->m_vertices[i].y});
         }
         MassShape mass = polygonMass(v);
         if (mass.area <= 0.0 || !inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
             return "the polygon shape is too small for its distance from the body origin";
-        return nullptr;
+        area = mass.area;
+        gyration2 = mass.gyration2;
+        distance2 = mass.cx * mass.cx + mass.cy * mass.cy;
+        break;
     }
     case b2Shape::e_circle: {
         const auto* circle = static_cast<const b2CircleShape*>(shape);
-        if (!finite(circle->m_p) || !finite(circle->m_radius) || circle->m_radius < 0.0f)
-            return "the circle shape has a non-finite or negative size";
-        if (circle->m_radius > 0.0f &&
-            !inertiaSurvivesShift(0.5 * double(circle->m_radius) * circle->m_radius, circle->m_p.x, circle->m_p.y))
+        const double r = circle->m_radius;
+        if (!inRange(circle->m_p) || !inRange(circle->m_radius) || r < 0.0)
+            return "the circle shape has a non-finite, huge or negative size";
+        if (r > 0.0 && !inertiaSurvivesShift(0.5 * r * r, circle->m_p.x, circle->m_p.y))
             return "the circle shape is too small for its distance from the body origin";
-        return nullptr;
+        area = b2_pi * r * r;
+        gyration2 = 0.5 * r * r;
+        distance2 = double(circle->m_p.x) * circle->m_p.x + double(circle->m_p.y) * circle->m_p.y;
+        break;
     }
     default:
-        return finite(shape->m_radius) ? nullptr : "the shape has a non-finite radius";
+        if (!finite(shape->m_radius)) return "the shape has a non-finite radius";
+        break;
     }
+    // Box2D sums masses and inertias in float and divides by them. A negative
+    // density can cancel the sum to zero, an overflow becomes NaN, and a mass
+    // or inertia near the float minimum has an infinite inverse: each ends in
+    // an abort in ResetMassData (now, or when the body turns dynamic).
+    if (density < 0.0f) return "negative density";
+    if (density == 0.0f || area == 0.0) return nullptr;
+    const double mass = double(density) * area;
+    if (mass > kMaxMass || mass * (gyration2 + distance2) > kMaxMass) return "the mass or inertia would overflow";
+    if (mass < kMinMass || mass * gyration2 < kMinMass) return "the mass or inertia is too small";
+    return nullptr;
 }
 
 // The hull walk of b2PolygonShape::Set, replayed on the same welded floats
@@ -211,10 +235,10 @@ b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def) {
     if (!body) return refuse(call, "no body"), nullptr;
     if (lockedWorld(body->GetWorld(), call)) return nullptr;
     if (!def.shape) return refuse(call, "the definition has no shape"), nullptr;
-    if (const char* why = unusableShape(def.shape)) return refuse(call, why), nullptr;
     if (!finite(def.density) || !finite(def.friction) || !finite(def.restitution) ||
         !finite(def.restitutionThreshold))
         return refuse(call, "non-finite density, friction or restitution"), nullptr;
+    if (const char* why = unusableShape(def.shape, def.density)) return refuse(call, why), nullptr;
     return body->CreateFixture(&def);
 }
 
@@ -307,7 +331,7 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason) {
     if (count < 3 || count > b2_maxPolygonVertices || !points)
         return fail(reason, "needs 3 to 8 points, got " + std::to_string(count));
     for (int i = 0; i < count; ++i)
-        if (!finite(points[i])) return fail(reason, "point " + std::to_string(i) + " is not finite");
+        if (!inRange(points[i])) return fail(reason, "point " + std::to_string(i) + " is not finite or is huge");
 
     // Weld exactly as Set does (same float test, first point kept), so both
     // sides see the same point set.
@@ -360,7 +384,7 @@ bool setPolygon(b2PolygonShape* shape, const b2Vec2* points, int count) {
 
 bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius) {
     if (!shape) return refuse("setCircle", "no shape");
-    if (!finite(centre) || !finite(radius)) return refuse("setCircle", "non-finite centre or radius");
+    if (!inRange(centre) || !inRange(radius)) return refuse("setCircle", "non-finite or huge centre or radius");
     if (radius < 0.0f) return refuse("setCircle", "negative radius");
     // A circle of radius 0 has no mass, so only a real one can lose its inertia.
     if (radius > 0.0f && !inertiaSurvivesShift(0.5 * double(radius) * radius, centre.x, centre.y))

@@ -35,7 +35,9 @@ bool destroyBody(b2World* world, b2Body* body);
 
 // Refuses a definition without a shape, a shape Box2D would reject (a polygon
 // that was never set, a bad circle, a shape too small for its distance from
-// the origin), and a non-finite density, friction or restitution.
+// the origin), a negative density, a non-zero mass or inertia too large or
+// too small for Box2D's float sums (kMaxMass, kMinMass), and a non-finite
+// density, friction or restitution.
 b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def);
 
 // Refuses null and a fixture not in this body's fixture list, so a fixture
@@ -66,6 +68,16 @@ void setContactEnabled(b2Contact* contact, bool enabled);
 
 // ---- Shapes ----
 
+// Shape coordinates and radii beyond this (10,000 km) are refused: Box2D's
+// inertia multiplies four of them in float, and the product must stay finite.
+constexpr float kMaxCoordinate = 1e7f;
+// Largest mass or inertia (density times area, or the polar moment about the
+// body origin) a fixture may add; Box2D sums them in float.
+constexpr double kMaxMass = 1e30;
+// Smallest non-zero mass or inertia about its centroid a fixture may add; the
+// inverse must stay far from float overflow.
+constexpr double kMinMass = 1e-20;
+
 // Box2D's own weld distance: points closer than this are one point.
 constexpr float kWeldDistance = 0.0025f;
 // Shortest hull edge accepted.
@@ -81,7 +93,7 @@ constexpr double kMinGyrationRatio = 1e-5;
 
 // Whether b2PolygonShape::Set can take these points without aborting, with
 // margins far above Box2D's own float checks:
-//   3 <= count <= 8 and every coordinate finite;
+//   3 <= count <= 8 and every coordinate finite (within kMaxCoordinate);
 //   after welding points closer than kWeldDistance (the first one kept), the
 //   convex hull has at least 3 vertices and every hull edge >= kMinEdge;
 //   the hull area (in double) exceeds kMinArea and kMinAreaRatio * longest²;
@@ -95,7 +107,7 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason = nullptr
 // a caller with more than 8 points chooses which to pass.
 bool setPolygon(b2PolygonShape* shape, const b2Vec2* points, int count);
 
-// Refuses a non-finite centre or radius, a negative radius, and a circle too
+// Refuses a non-finite (or huge) centre or radius, a negative radius, and a circle too
 // small for its distance from the origin (kMinGyrationRatio, as polygons).
 bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius);
 
