@@ -62,7 +62,7 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
                              const ccV3F_C4B_T2F_Quad* quads, std::size_t count, const kmMat4& modelView) {
     if (!quads || count == 0) return;
     if (!program || !program->isValid())
-        program = CCShaderCache::sharedShaderCache()->programForKey(kCCShader_PositionTextureColor);
+        program = CCShaderCache::sharedShaderCache()->positionTextureColorProgram();
     while (count > 0) {
         const bool sameState = texture == m_texture && program == m_program && blend == m_blend;
         if (!sameState || m_quads.size() >= kMaxQuads) {

@@ -61,6 +61,7 @@ void CCShaderCache::addProgram(CCGLProgram* program, const char* key) {
     } else {
         m_programs.emplace(key, program);
     }
+    if (std::string(key) == kCCShader_PositionTextureColor) m_pPositionTextureColor = program;
 }
 
 void CCShaderCache::loadDefaultShaders() {
@@ -75,6 +76,7 @@ void CCShaderCache::loadDefaultShaders() {
         }
         if (program->initWithVertexShaderByteArray(*b.vert, *b.frag) && program->link()) program->updateUniforms();
     }
+    m_pPositionTextureColor = m_programs[kCCShader_PositionTextureColor];
 }
 
 void CCShaderCache::reloadDefaultShaders() {

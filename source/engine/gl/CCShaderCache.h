@@ -27,6 +27,9 @@ public:
     void addProgram(CCGLProgram* program, const char* key);
     // Recompiles the built-ins (after a new context was made current).
     void reloadDefaultShaders();
+    // (ours) "ShaderPositionTextureColor" without the name lookup: every
+    // sprite, glyph and particle asks for it each frame.
+    CCGLProgram* positionTextureColorProgram() const { return m_pPositionTextureColor; }
     // (ours) reloadDefaultShaders on the shared cache, if it exists yet.
     static void reloadSharedIfLoaded();
 
@@ -36,6 +39,7 @@ private:
     CCShaderCache() = default;
     void loadDefaultShaders();
     std::map<std::string, CCGLProgram*> m_programs;
+    CCGLProgram* m_pPositionTextureColor = nullptr;
 };
 
 }  // namespace cocos2d

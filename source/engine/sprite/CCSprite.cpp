@@ -276,7 +276,7 @@ void CCSprite::setShaderProgram(CCGLProgram* program) {
 void CCSprite::draw() {
     if (!m_pTexture) return;
     CCGLProgram* program = m_pShaderProgram;
-    CCGLProgram* standard = CCShaderCache::sharedShaderCache()->programForKey(kCCShader_PositionTextureColor);
+    CCGLProgram* standard = CCShaderCache::sharedShaderCache()->positionTextureColorProgram();
     // A program the driver rejected falls back to the standard one, so the
     // sprite still shows (untinted) instead of drawing garbage.
     if (!program || program == standard || !program->isValid()) {
