@@ -175,22 +175,6 @@ TEST_F(FundamentalPacking, ANullCurveEntryPacksAsAnEmptyArray) {
     EXPECT_EQ(hex(packBytes(attr)), "84 0a c2 02 c2 03 c2 04 90");
 }
 
-TEST_F(FundamentalPacking, WronglyTypedValuesRaiseTypeError) {
-    msgpack::zone zone;
-    QVPackMap negative(zone);
-    negative.put("value", static_cast<int32_t>(-1));
-    QVPackMap number(zone);
-    number.put("value", static_cast<uint32_t>(1));
-
-    QVAttributeUInt u("U", model.get());
-    QVAttributeBool b("B", model.get());
-    QVAttributeFloat f("F", model.get());
-    EXPECT_THROW(u.unpack(ReadMap(negative.toBytes()).map), msgpack::type_error);
-    EXPECT_THROW(b.unpack(ReadMap(number.toBytes()).map), msgpack::type_error);
-    f.unpack(ReadMap(number.toBytes()).map);
-    EXPECT_EQ(f.value(), 1.f) << "a float accepts an integer";
-}
-
 using FundamentalDictionary = AttributeTest;
 
 TEST_F(FundamentalDictionary, TextFormsFollowTheValueType) {

@@ -78,18 +78,6 @@ TEST_F(StringAttributes, MaxLengthCutsSetValuesButNotPackedOnes) {
     EXPECT_EQ(listener.valueChanges, 0);
 }
 
-TEST_F(StringAttributes, ReadsStrOrBinAndRejectsOtherForms) {
-    QVAttributeStringList attr("L", model.get());
-    ReadMap bin(bytesOf({0x81, 0x0a, 0xc4, 0x02, 'h', 'i'}));
-    attr.unpack(bin.map);
-    EXPECT_EQ(attr.value(), "hi");
-    ReadMap number(bytesOf({0x81, 0x0a, 0x07}));
-    EXPECT_THROW(attr.unpack(number.map), msgpack::type_error);
-    EXPECT_EQ(attr.value(), "hi");
-    EXPECT_STREQ(attr.className(), "QVAttributeStringList");
-    EXPECT_NE(attr.type(), typeId<QVAttributeString>());
-}
-
 using GeometryAttributes = AttributeTest;
 
 TEST_F(GeometryAttributes, RectAndSizeDictionaryTexts) {
@@ -336,30 +324,6 @@ TEST_F(GradientAttributes, PacksAndWritesDictionariesInAscendingPosition) {
     EXPECT_EQ(read.colors().size(), 3u) << "dictionary keys merge into the held ones";
     packInto(gradient, read);
     EXPECT_EQ(read.colors().size(), 3u);
-}
-
-TEST_F(GradientAttributes, DictionaryReadingStopsAtTheFirstNonDictionary) {
-    CCArray* keys = CCArray::create();
-    keys->addObject(dictOf({{"pos", "0.1"}, {"g", "1"}}));
-    keys->addObject(CCString::create("junk"));
-    keys->addObject(dictOf({{"pos", "0.9"}}));
-    CCDictionary* dict = CCDictionary::create();
-    dict->setObject(keys, "gradients");
-    QVAttributeGradient gradient("G", model.get());
-    gradient.valueFromDictionary(dict);
-    ASSERT_EQ(gradient.colors().size(), 1u);
-    EXPECT_TRUE(ccc4FEqual(*gradient.colorAt(0.1f), ccc4f(0.f, 1.f, 0.f, 0.f)));
-}
-
-TEST_F(GradientAttributes, CopiesKeepKeysAndMarker) {
-    QVAttributeGradient gradient("G", model.get());
-    gradient.setColor(0.5f, ccc4f(0.f, 1.f, 0.f, 1.f));
-    gradient.setMarker(true);
-    std::unique_ptr<QVAttribute> copy(gradient.clone(std::string("C"), nullptr));
-    auto* copied = attributeCast<QVAttributeGradient>(copy.get());
-    ASSERT_NE(copied, nullptr);
-    EXPECT_TRUE(copied->marker());
-    EXPECT_EQ(copied->colors().size(), 1u);
 }
 
 using AttributeKeys = AttributeTest;
