@@ -8,6 +8,7 @@
 
 #include "audio_scenes.h"
 #include "cocos2d.h"
+#include "input_scenes.h"
 
 using namespace cocos2d;
 
@@ -111,6 +112,7 @@ int usage() {
 int main(int argc, char** argv) {
     int audioStatus = 0;
     if (runAudioScene(argc, argv, &audioStatus)) return audioStatus;
+    if (runInputScene(argc, argv, &audioStatus)) return audioStatus;
     if (argc != 3 || std::strcmp(argv[1], "--scene") != 0) return usage();
     if (std::strcmp(argv[2], "replace") != 0) {
         std::fprintf(stderr, "engine_demo: unknown scene \"%s\"\n", argv[2]);
