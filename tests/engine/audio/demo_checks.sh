@@ -4,6 +4,7 @@
 #   beep-wave   the effect really sounds (OpenAL Soft's file writer)
 #   music-wave  looped music keeps sounding across its loop and stops
 #   bad-files   empty, text and missing files play nothing and say why
+#   no-device   without a sound device the silent back-end takes over
 set -u
 demo=$1
 check=$2
@@ -61,6 +62,14 @@ bad-files)
         grep -qx 'play -1' <<<"$out" || fail "$f: expected 'play -1'"
         grep -q 'cannot play' <<<"$out" || fail "$f: no 'cannot play' line"
     done
+    ;;
+no-device)
+    tone beep 0.5 1 440
+    out=$(ALSOFT_DRIVERS=no-such-driver ENGINE_HEADLESS=1 ENGINE_AUDIO=openal ENGINE_FIXED_DT=1 ENGINE_MAX_FRAMES=120 \
+        "$demo" --scene beep "$t/beep.mp3" 2>&1) || fail "engine_demo failed: $out"
+    echo "$out"
+    [ "$(grep -c '^\[Audio\] no sound device (.*); sound is off$' <<<"$out")" = 1 ] || fail "expected one 'no sound device' line"
+    grep -qx 'finished 0 at frame 30' <<<"$out" || fail "expected 'finished 0 at frame 30'"
     ;;
 *)
     fail "unknown check"
