@@ -149,6 +149,8 @@ const char* unusableShape(const b2Shape* shape, float density) {
     // or inertia near the float minimum has an infinite inverse: each ends in
     // an abort in ResetMassData (now, or when the body turns dynamic).
     if (density < 0.0f) return "negative density";
+    // Box2D multiplies the density by pi before the radius: bound it alone too.
+    if (density > kMaxMass) return "the mass or inertia would overflow";
     if (density == 0.0f || area == 0.0) return nullptr;
     const double mass = double(density) * area;
     if (mass > kMaxMass || mass * (gyration2 + distance2) > kMaxMass) return "the mass or inertia would overflow";

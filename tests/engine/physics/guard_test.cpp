@@ -206,6 +206,9 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
         {"NaN density", &box, kNaN, 0.2f, 0},
         {"infinite friction", &box, 1, kInf, 0},
         {"NaN restitution", &box, 1, 0.2f, kNaN},
+        {"negative density", &box, -1, 0.2f, 0},
+        {"mass with an infinite inverse", &box, 1e-40f, 0.2f, 0},
+        {"mass beyond float sums", &box, 1e35f, 0.2f, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,6 +225,8 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
     b2FixtureDef good;
     good.shape = &box;
     good.density = 1.0f;
+    EXPECT_NE(physics::createFixture(body, good), nullptr);
+    good.density = 0.0f;  // sensors and massless parts
     EXPECT_NE(physics::createFixture(body, good), nullptr);
     EXPECT_EQ(physics::createFixture(nullptr, good), nullptr);
 }
