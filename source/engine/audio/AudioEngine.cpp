@@ -191,7 +191,9 @@ void AudioEngine::pause(int audioID) {
     if (!sound) return;
     // Paused on its own now: resumeAll must leave it alone.
     sound->pausedByAll = false;
-    if (sound->paused) return;
+    // A sound that reached its end since the last tick is reported by the
+    // next one; pausing it would make resume play it again from the start.
+    if (sound->paused || effects().backend->finished(sound->voice)) return;
     sound->paused = true;
     effects().backend->pause(sound->voice);
 }
@@ -208,7 +210,7 @@ void AudioEngine::pauseAll() {
     Effects& e = effects();
     for (auto& entry : e.sounds) {
         Sound& sound = entry.second;
-        if (sound.paused) continue;
+        if (sound.paused || e.backend->finished(sound.voice)) continue;
         sound.paused = true;
         sound.pausedByAll = true;
         e.backend->pause(sound.voice);

@@ -46,6 +46,21 @@ TEST_F(openal, PausedSourceNeverFinishes) {
     EXPECT_TRUE(runUntil([&] { return fin.count(id) == 1; }));
 }
 
+TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) {
+    Finishes fin;
+    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"));
+    AudioEngine::setFinishCallback(id, fin.callback());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // ends with no tick
+    AudioEngine::pause(id);
+    AudioEngine::pauseAll();
+    AudioEngine::resumeAll();
+    AudioEngine::resume(id);
+    step();
+    EXPECT_EQ(fin.count(id), 1);
+    runFor(0.3);
+    EXPECT_EQ(fin.count(id), 1);
+}
+
 TEST_F(openal, StopFiresNothing) {
     Finishes fin;
     const int a = AudioEngine::play2d(fixture("blip_mono.mp3"));
