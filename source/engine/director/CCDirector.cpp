@@ -10,6 +10,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "director/CCEGLView.h"
 #include "director/CCEngineHooks.h"
+#include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
 #include "scene/CCScene.h"
@@ -206,6 +207,9 @@ void CCDirector::stepFrame(float dt) {
     getScheduler()->update(dt);
     if (m_pNextScene) setNextScene();
     visitRunningScene();
+    // The last batch is drawn before the frame's hooks (screenshots) run, and
+    // the frame's draw count is settled.
+    ccGLEndFrame();
 
     const unsigned int frame = m_uTotalFrames + 1;
     if (!m_hooks.empty()) {
