@@ -50,15 +50,3 @@ TEST(EngineHooksFromEnvironment, RunStopsAfterTheFrameLimitWithFixedSteps) {
     EXPECT_EQ(app.scene->deltas, std::vector<float>(2, 1.0f / 60.0f));
     app.scene->release();
 }
-
-TEST(EngineHooksFromEnvironment, ResetReadsTheEnvironmentAgain) {
-    setenv("ENGINE_MAX_FRAMES", "not-a-number", 1);
-    setenv("ENGINE_FIXED_DT", "0", 1);
-    CCDirector::resetForTest();
-    EXPECT_EQ(CCDirector::sharedDirector()->getFrameLimit(), 0u);
-    EXPECT_FALSE(CCDirector::sharedDirector()->isFixedDeltaTime());
-    setenv("ENGINE_MAX_FRAMES", "3", 1);
-    setenv("ENGINE_FIXED_DT", "1", 1);
-    CCDirector::resetForTest();
-    EXPECT_EQ(CCDirector::sharedDirector()->getFrameLimit(), 3u);
-}

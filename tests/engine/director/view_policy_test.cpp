@@ -94,19 +94,6 @@ TEST(ViewPolicy, DesignFollowsFrameUntilFirstSet) {
     EXPECT_FLOAT_EQ(view.getScaleX(), 4.0f);
 }
 
-TEST(ViewPolicy, FixedHeightRecomputesWindowFromRequestedSizeOnEveryResize) {
-    // The effective size must never feed back as the next request, or the
-    // width would drift with every resize.
-    TestView view;
-    view.setFrameSize(1280, 600);
-    view.setDesignResolutionSize(1136, 640, kResolutionFixedHeight);
-    view.setFrameSize(960, 640);
-    EXPECT_NEAR(view.getDesignResolutionSize().width, 960, 1e-3);
-    view.setFrameSize(1280, 600);
-    EXPECT_NEAR(view.getDesignResolutionSize().width, 1365.333f, 1e-2);
-    EXPECT_EQ(view.getRequestedDesignResolutionSize(), CCSize(1136, 640));
-}
-
 TEST(ViewPolicy, ZeroNegativeAndNonFiniteSizesAreIgnored) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -129,23 +116,6 @@ TEST(ViewPolicy, ZeroNegativeAndNonFiniteSizesAreIgnored) {
     view.setFrameZoomFactor(0);
     view.setFrameZoomFactor(nan);
     EXPECT_EQ(view.getFrameZoomFactor(), 1.0f);
-}
-
-TEST(ViewPolicy, ListenerHearsOnlyRealWindowSizeChanges) {
-    TestView view;
-    view.setFrameSize(960, 640);
-    int calls = 0;
-    view.setDesignSizeListener([&] { ++calls; });
-    view.setFrameSize(0, 0);
-    EXPECT_EQ(calls, 0);
-    view.setDesignResolutionSize(960, 640, kResolutionShowAll);  // same window size
-    EXPECT_EQ(calls, 0);
-    view.setFrameSize(1920, 1080);  // show all keeps the design size
-    EXPECT_EQ(calls, 0);
-    view.setDesignResolutionSize(480, 320, kResolutionShowAll);
-    EXPECT_EQ(calls, 1);
-    view.setDesignResolutionSize(480, 320, kResolutionFixedHeight);
-    EXPECT_EQ(calls, 2);
 }
 
 TEST(HeadlessView, StartsAt960x640WithoutContext) {
