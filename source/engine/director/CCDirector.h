@@ -10,7 +10,10 @@
 
 namespace cocos2d {
 
+class CCAccelerometer;
 class CCActionManager;
+class CCKeypadDispatcher;
+class CCTouchDispatcher;
 struct CCEngineHooks;
 class CCEGLView;
 class CCScene;
@@ -51,6 +54,10 @@ public:
 
     CCScheduler* getScheduler();
     CCActionManager* getActionManager();
+    // The process-wide input dispatchers (defined with the input module).
+    CCTouchDispatcher* getTouchDispatcher();
+    CCKeypadDispatcher* getKeypadDispatcher();
+    CCAccelerometer* getAccelerometer();
 
     // Seconds per frame; 1/60 by default. Non-positive or non-finite values
     // are ignored with a log line.

@@ -140,9 +140,10 @@ TEST_F(TouchConversionTest, NodesConvertTouchesIntoTheirOwnSpace) {
 }
 
 TEST_F(TouchConversionTest, LayersRegisterWhileRunningAndFollowTheirSwitches) {
-    CCTouchDispatcher* touches = CCTouchDispatcher::sharedDispatcher();
-    CCKeypadDispatcher* keypad = CCKeypadDispatcher::sharedDispatcher();
-    CCAccelerometer* accelerometer = CCAccelerometer::sharedAccelerometer();
+    CCDirector* director = CCDirector::sharedDirector();
+    CCTouchDispatcher* touches = director->getTouchDispatcher();
+    CCKeypadDispatcher* keypad = director->getKeypadDispatcher();
+    CCAccelerometer* accelerometer = director->getAccelerometer();
     CCScene* scene = CCScene::create();
     Logger* layer = Logger::make(kCCTouchesAllAtOnce);
     layer->setTouchEnabled(true);
