@@ -1,4 +1,4 @@
-// Shared set-up for the audio tests: a fresh director and audio engines on a
+// Shared set-up for the audio tests: fresh director and audio engines on a
 // chosen back-end, fixture paths, frame stepping and callback recording.
 #pragma once
 
@@ -25,13 +25,11 @@ namespace audio = cocos2d::audio;
 
 inline std::string fixture(const char* name) { return std::string(QV_AUDIO_FIXTURES) + "/" + name; }
 
-constexpr float kDt = 1.0f / 60.0f;
-
 // The frame being run now (from 1), as the director counts it.
 inline unsigned int currentFrame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
 
 inline void step(int frames = 1) {
-    for (int i = 0; i < frames; ++i) CCDirector::sharedDirector()->stepFrame(kDt);
+    for (int i = 0; i < frames; ++i) CCDirector::sharedDirector()->stepFrame(1.0f / 60.0f);
 }
 
 // Every finish callback as (id, frame it fired in).
@@ -45,6 +43,12 @@ struct Finishes {
         for (const auto& c : calls) n += c.first == id;
         return n;
     }
+    // Plays a fixture with this recorder as its finish callback.
+    int play(const char* name, bool loop = false) {
+        const int id = AudioEngine::play2d(fixture(name), loop);
+        AudioEngine::setFinishCallback(id, callback());
+        return id;
+    }
 };
 
 class AudioTest : public ::testing::Test {
@@ -55,13 +59,11 @@ protected:
         audio::resetForTest(m_kind);
     }
     void TearDown() override {
-        // Closes the device, so nothing plays into the next test.
-        audio::resetForTest(audio::BackendKind::Null);
+        audio::resetForTest(audio::BackendKind::Null);  // closes the device
         CCDirector::resetForTest();
     }
 
-    // Ticks through the director with real time between frames until `done`
-    // holds or `seconds` pass; true when it held.
+    // Real-time frames until `done` holds or `seconds` pass; true when it held.
     static bool runUntil(const std::function<bool()>& done, double seconds = 5.0) {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (!done()) {
@@ -71,12 +73,10 @@ protected:
         }
         return true;
     }
-    static void runFor(double seconds) {
-        runUntil([] { return false; }, seconds);
-    }
+    static void runFor(double seconds) { runUntil([] { return false; }, seconds); }
 
-    // Starts again on OpenAL Soft (its null driver under ctest). Falling back
-    // to the silent back-end would test the wrong thing, so that fails.
+    // Starts again on OpenAL Soft (its null driver under ctest). A fallback
+    // to the silent back-end would test the wrong thing, so it fails.
     void useOpenAL() {
         audio::resetForTest(audio::BackendKind::OpenAL);
         AudioEngine::stop(AudioEngine::play2d(fixture("blip_mono.mp3")));

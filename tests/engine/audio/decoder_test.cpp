@@ -56,23 +56,6 @@ TEST(decoder, DecodedSizeLimitRefusesTheSound) {
     EXPECT_TRUE(audio::decodeMp3(readFixture("beep_mono.mp3"), 44100, &reason)) << reason;
 }
 
-TEST(decoder, UnreadableFilesGiveAReason) {
-    std::vector<unsigned char> bytes;
-    std::string reason;
-    EXPECT_FALSE(audio::readSoundFile(fixture("no-such.mp3"), &bytes, &reason));
-    EXPECT_EQ(reason, "file not found");
-    EXPECT_FALSE(audio::readSoundFile(QV_AUDIO_FIXTURES, &bytes, &reason));
-    EXPECT_EQ(reason, "not a regular file");
-    EXPECT_FALSE(audio::readSoundFile("", &bytes, &reason));
-    std::vector<unsigned char> noise(3000);
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<unsigned char>(i * 7 % 128);
-    EXPECT_FALSE(audio::decodeMp3(noise, audio::kMaxSoundBytes, &reason));
-    audio::Mp3Stream stream;
-    EXPECT_FALSE(stream.open(noise, &reason));
-    int16_t out[64];
-    EXPECT_EQ(stream.read(out, 32, true), 0u) << "a stream that failed to open yields nothing, even looped";
-}
-
 TEST(decoder, LoopedStreamRepeatsTheTrackWithoutAGap) {
     std::string reason;
     auto whole = audio::decodeMp3(readFixture("short_stereo.mp3"), audio::kMaxSoundBytes, &reason);

@@ -9,12 +9,8 @@ using openal = OpenALAudioTest;
 
 TEST_F(openal, CallbackOfAShortMonoAndStereoSoundArrivesExactlyOnce) {
     Finishes fin;
-    const int mono = AudioEngine::play2d(fixture("blip_mono.mp3"));
-    const int stereo = AudioEngine::play2d(fixture("blip_stereo.mp3"));
-    ASSERT_GE(mono, 0);
-    ASSERT_GE(stereo, 0);
-    AudioEngine::setFinishCallback(mono, fin.callback());
-    AudioEngine::setFinishCallback(stereo, fin.callback());
+    const int mono = fin.play("blip_mono.mp3");
+    const int stereo = fin.play("blip_stereo.mp3");
     EXPECT_TRUE(runUntil([&] { return fin.calls.size() >= 2; }));
     runFor(0.3);
     EXPECT_EQ(fin.count(mono), 1);
@@ -23,8 +19,7 @@ TEST_F(openal, CallbackOfAShortMonoAndStereoSoundArrivesExactlyOnce) {
 
 TEST_F(openal, LoopingSoundSetToStopLoopingEnds) {
     Finishes fin;
-    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"), true);
-    AudioEngine::setFinishCallback(id, fin.callback());
+    const int id = fin.play("blip_mono.mp3", true);
     runFor(0.35);
     EXPECT_TRUE(fin.calls.empty()) << "a looping source stopped by itself";
     AudioEngine::setLoop(id, false);
@@ -33,8 +28,7 @@ TEST_F(openal, LoopingSoundSetToStopLoopingEnds) {
 
 TEST_F(openal, PausedSourceNeverFinishes) {
     Finishes fin;
-    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"));
-    AudioEngine::setFinishCallback(id, fin.callback());
+    const int id = fin.play("blip_mono.mp3");
     AudioEngine::pause(id);
     runFor(0.5);
     EXPECT_TRUE(fin.calls.empty());
@@ -48,8 +42,7 @@ TEST_F(openal, PausedSourceNeverFinishes) {
 
 TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) {
     Finishes fin;
-    const int id = AudioEngine::play2d(fixture("blip_mono.mp3"));
-    AudioEngine::setFinishCallback(id, fin.callback());
+    const int id = fin.play("blip_mono.mp3");
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // ends with no tick
     AudioEngine::pause(id);
     AudioEngine::pauseAll();
@@ -63,10 +56,8 @@ TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) 
 
 TEST_F(openal, StopFiresNothing) {
     Finishes fin;
-    const int a = AudioEngine::play2d(fixture("blip_mono.mp3"));
-    const int b = AudioEngine::play2d(fixture("beep_mono.mp3"), true);
-    AudioEngine::setFinishCallback(a, fin.callback());
-    AudioEngine::setFinishCallback(b, fin.callback());
+    const int a = fin.play("blip_mono.mp3");
+    fin.play("beep_mono.mp3", true);
     AudioEngine::stop(a);
     runFor(0.2);
     AudioEngine::stopAll();
@@ -76,8 +67,7 @@ TEST_F(openal, StopFiresNothing) {
 
 TEST_F(openal, SoundsEndWhileTheAnimationIsStopped) {
     Finishes fin;
-    const int id = AudioEngine::play2d(fixture("blip_stereo.mp3"));
-    AudioEngine::setFinishCallback(id, fin.callback());
+    const int id = fin.play("blip_stereo.mp3");
     CCDirector* director = CCDirector::sharedDirector();
     director->stopAnimation();
     const unsigned int frames = director->getTotalFrames();
@@ -90,17 +80,21 @@ TEST_F(openal, SoundsEndWhileTheAnimationIsStopped) {
     EXPECT_EQ(director->getTotalFrames(), frames) << "no frame ran";
 }
 
-TEST_F(openal, EndClosesTheDeviceAndLaterCallsAreNoOps) {
+TEST_F(openal, EachEngineEndsItsOwnShareOfTheDevice) {
     const int id = AudioEngine::play2d(fixture("beep_mono.mp3"), true);
     SimpleAudioEngine::sharedEngine()->playBackgroundMusic(fixture("short_stereo.mp3"), true);
     AudioEngine::end();
-    // The music still has the shared device until it ends too.
     runFor(0.1);
-    EXPECT_TRUE(audio::musicSourcePlayingForTest());
+    EXPECT_TRUE(audio::musicSourcePlayingForTest()) << "the music lost the shared device";
     SimpleAudioEngine::end();
     EXPECT_FALSE(audio::musicSourcePlayingForTest());
+    // Later calls, as from static destructors, do nothing.
     AudioEngine::stop(id);
     EXPECT_EQ(AudioEngine::play2d(fixture("beep_mono.mp3")), AudioEngine::INVALID_AUDIO_ID);
+    SimpleAudioEngine::sharedEngine()->playBackgroundMusic(fixture("short_stereo.mp3"), true);
+    SimpleAudioEngine::sharedEngine()->setBackgroundMusicVolume(0.5f);
+    EXPECT_FALSE(SimpleAudioEngine::sharedEngine()->isBackgroundMusicPlaying());
+    EXPECT_EQ(SimpleAudioEngine::sharedEngine()->getBackgroundMusicVolume(), 0.0f);
     runFor(0.05);
 }
 
