@@ -3,27 +3,95 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/CCAutoreleasePool.h"
+#include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/core/QVArchiveReader.h"
 #include "model/core/QVAttribute.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVModel.h"
 
 namespace {
 QVModelController* g_shared = nullptr;
+
+// The model an animation or shape attribute owns (registered and unregistered
+// with its owner); null for every other attribute.
+const std::shared_ptr<QVModel>* ownedModel(QVAttribute* attribute) {
+    if (auto* animation = attributeCast<QVAttributeAnimation>(attribute)) return &animation->linkedModel();
+    if (auto* shape = attributeCast<QVAttributeShape>(attribute)) return &shape->linkedModel();
+    return nullptr;
+}
 }  // namespace
 
-QVModelController::QVModelController() {
+void LoadingState::reset() {
+    className = "QVModelGeneralSettings";
+    id = 0;
+    done.clear();
+    stage = 0;
+    fresh = true;
+    percent = 0;
+}
+
+std::string LoadingState::packFileName() const {
+    if (stage == 0) return className + "." + std::to_string(id) + ".attributes.pack";
+    if (stage == 1) return className + "." + std::to_string(id) + ".connections.pack";
+    return std::string();
+}
+
+int32_t LoadingState::advanceLoadingStage() {
+    if (stage != 2) {
+        className = "QVModelGeneralSettings";
+        id = 0;
+        done.clear();
+        ++stage;
+        fresh = true;
+        if (stage == 2) percent = 100;
+    }
+    return stage;
+}
+
+const std::vector<std::string>& QVModelController::classNames() {
+    static const std::vector<std::string> names = {
+        "QVModelGeneralSettings", "QVModelSprite", "QVModelSound", "QVModelFont", "QVModelPolygon",
+        "QVModelCircle", "QVModelSpriteContainer", "QVModelAnimation", "QVModelAtlas", "QVModelAsset",
+        "QVModelAssetCharacter", "QVModelAssetObstacle", "QVModelAssetPowerup", "QVModelLinker",
+        "QVModelObject", "QVModelObjectAccelerometer", "QVModelObjectAsset", "QVModelObjectAssetCharacter",
+        "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit", "QVModelObjectBackground", "QVModelObjectButton",
+        "QVModelObjectButtonCharacterUnlock", "QVModelObjectButtonControl", "QVModelObjectButtonFacebook",
+        "QVModelObjectButtonPowerup", "QVModelObjectButtonPurchase", "QVModelObjectButtonSoundControl",
+        "QVModelObjectButtonSwitch", "QVModelObjectButtonUrl", "QVModelObjectCharacterSelector",
+        "QVModelObjectEventObserver", "QVModelObjectFlag", "QVModelObjectGatekeeper", "QVModelObjectGroup",
+        "QVModelObjectImage", "QVModelObjectInstance", "QVModelObjectLight", "QVModelObjectLoadingBar",
+        "QVModelObjectLockButton", "QVModelObjectLogic", "QVModelObjectManipulator", "QVModelObjectMirror",
+        "QVModelObjectParticles", "QVModelObjectParticlesEmitter", "QVModelObjectPath",
+        "QVModelObjectScreenJump", "QVModelObjectSwipeControl", "QVModelObjectTeleport", "QVModelObjectTrail",
+        "QVModelObjectUnlocker", "QVModelObjectLabel", "QVModelLevelSection", "QVModelScreen",
+        "QVModelScreenScene", "QVNodeScene", "QVNodeUI", "QVNodeUIStart",
+        "QVModelComponentCharacterGameplaySettings", "QVModelComponentCharacterIcon", "QVModelComponentDamage",
+        "QVModelComponentDeletionThreshold", "QVModelComponentForcedMovement", "QVModelComponentHealth",
+        "QVModelComponentIsoJump", "QVModelComponentMotor", "QVModelComponentMove",
+        "QVModelComponentRotationMapper", "QVModelComponentSlide", "QVModelComponentSpawner",
+        "QVModelComponentWakeup", "QVModelComponentScore"};
+    return names;
+}
+
+QVModelController::QVModelController() : m_loading(new LoadingState()) {
     if (!g_shared) g_shared = this;
+    registerClasses();
 }
 
 QVModelController::~QVModelController() {
+    m_dataArchive.reset();
     clear();
     if (g_shared == this) g_shared = nullptr;
+    m_loading.reset();
 }
 
 QVModelController* QVModelController::shared() {
     if (!g_shared) {
-        // Lives until the end of the process; models may still be dying
-        // during static destruction and ask for it.
+        // Never deleted: clearing models after the engine's pool is gone, in
+        // static destruction, would crash at exit.
         new QVModelController();
     }
     return g_shared;
@@ -34,6 +102,22 @@ QVModelController* QVModelController::setShared(QVModelController* controller) {
     g_shared = controller;
     return previous;
 }
+
+bool QVModelController::registerFactory(const std::string& className, Factory factory) {
+    if (!factory) return false;
+    return m_factories.emplace(className, std::move(factory)).second;
+}
+
+bool QVModelController::hasFactory(const std::string& className) const {
+    return m_factories.count(className) != 0;
+}
+
+std::shared_ptr<QVModel> QVModelController::createModel(const std::string& className) const {
+    auto it = m_factories.find(className);
+    return it == m_factories.end() ? std::shared_ptr<QVModel>() : it->second();
+}
+
+void QVModelController::registerClasses() { registerModelClasses(this); }
 
 void QVModelController::raiseLastId(uint32_t id) {
     if (id != QVModel::kNoId && id > m_lastId) m_lastId = id;
@@ -58,8 +142,8 @@ void QVModelController::addModel(const std::shared_ptr<QVModel>& model, int inde
 void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
     if (!model) return;
     auto found = m_ids.find(model->id());
-    // Only the very model registered under the id: a duplicate whose
-    // registration was refused must not unregister the model that holds it.
+    // Only the very model registered under the id: a stale model whose id
+    // now belongs to its replacement must not unregister the replacement.
     if (found == m_ids.end() || found->second != model) return;
     std::shared_ptr<QVModel> keep = model;
     m_ids.erase(found);
@@ -81,6 +165,15 @@ std::shared_ptr<QVModel> QVModelController::getModel(uint32_t id) const {
 std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t classTypeId) const {
     auto it = m_classIndex.find(classTypeId);
     return it == m_classIndex.end() ? std::vector<std::shared_ptr<QVModel>>() : it->second;
+}
+
+std::vector<std::shared_ptr<QVModel>> QVModelController::modelsById() const {
+    std::vector<std::shared_ptr<QVModel>> result;
+    result.reserve(m_ids.size());
+    for (const auto& entry : m_ids) result.push_back(entry.second);
+    std::sort(result.begin(), result.end(),
+              [](const std::shared_ptr<QVModel>& a, const std::shared_ptr<QVModel>& b) { return a->id() < b->id(); });
+    return result;
 }
 
 void QVModelController::notifyModelChanged(const std::shared_ptr<QVModel>& model) {
@@ -106,19 +199,26 @@ void QVModelController::clear() {
     m_classIndex.clear();
     std::unordered_map<uint32_t, std::shared_ptr<QVModel>> released;
     released.swap(m_ids);
+    QVModelGeneralSettings::reset();
+    m_lastError.clear();
     m_dataChanged = false;
     m_lastId = 0;
+    m_loading->reset();
+    cocos2d::CCPoolManager::sharedPoolManager()->finalize();
     // Released last: dying models may still ask the (now empty) controller.
     released.clear();
 }
 
 void QVModelController::modelAdded(const std::shared_ptr<QVModel>& model) {
     m_dataChanged = true;
+    // Copies: registering a child may run code that changes these lists.
     const std::vector<std::shared_ptr<QVModel>> children = model->children();
     for (const auto& child : children) addModel(child, -1);
     const std::vector<QVAttribute*> attributes = model->attributes();
     for (QVAttribute* attribute : attributes) {
-        if (auto* sprite = attributeCast<QVAttributeSprite>(attribute)) {
+        if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
+            if (*owned) addModel(*owned, -1);
+        } else if (auto* sprite = attributeCast<QVAttributeSprite>(attribute)) {
             if (sprite->valueModel()) addModel(sprite->valueModel(), -1);
         }
     }
@@ -138,6 +238,12 @@ void QVModelController::modelRemoved(const std::shared_ptr<QVModel>& model) {
         if (!keptElsewhere) removeModel(child);
     }
     // Sprite containers are shared resources: they stay registered.
+    const std::vector<QVAttribute*> attributes = model->attributes();
+    for (QVAttribute* attribute : attributes) {
+        if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
+            if (*owned) removeModel(std::shared_ptr<QVModel>(*owned));
+        }
+    }
 }
 
 void QVModelController::modelChanged(const std::shared_ptr<QVModel>& model) {
@@ -149,4 +255,8 @@ void QVModelController::attributeChanged(QVAttribute* attribute, int kind) {
     (void)attribute;
     (void)kind;
     m_dataChanged = true;
+}
+
+std::string QVModelController::decodeArchivePassword(const std::string& stored) {
+    return ::decodeArchivePassword(stored);
 }

@@ -1,29 +1,73 @@
-// QVModelController: the one registry of models, by id and by class, and the
-// source of new model ids. This is the part the model spine needs; loading
-// and the class factory build on it.
+// QVModelController: the one registry and store of models, by id and by
+// class; the factories that make a model from its class name; the source of
+// new model ids; and the loader that fills the store from the data folder or
+// the data package (QVModelControllerLoading.cpp).
+//
 // Guarantees: a model is registered under one id at most once and the first
 // model keeps a taken id; removal acts only on the very model registered
 // under the id; the id counter stays ahead of every id it has seen (except the
-// "no id" value 4294967295), so a model made at run time never collides with a
-// loaded one. Class lists emptied by removal are dropped.
-// getModelsOfKind groups its results by class in ascending type-id order,
-// which is the order in which classes first asked for their type id.
+// "no id" value 4294967295) and of the general settings' "Last ID", so a model
+// made at run time never collides with a loaded one. Class lists emptied by
+// removal are dropped. getModelsOfKind groups its results by class in
+// ascending type-id order.
+// Loading never lets an exception out: a failure is logged, sets lastError
+// and gives status kLoadFailed; models read before it stay registered. A load
+// that ends with a non-empty lastError is a failed load.
+// The controller is made once and lives until the process ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "model/core/QVTypeId.h"
 
+class QVArchiveReader;
 class QVAttribute;
 class QVModel;
+class QVPackMap;
+
+// Where the incremental loader stands.
+struct LoadingState {
+    // Folder mode: the class whose packs are read; archive mode: the next
+    // entry to load.
+    std::string className = "QVModelGeneralSettings";
+    // Folder mode: the number of the next pack of the class.
+    uint32_t id = 0;
+    // Class names (folder) or entry names (archive) finished in this stage.
+    std::unordered_set<std::string> done;
+    // 0 attributes, 1 connections, 2 finished.
+    int32_t stage = 0;
+    // At the start of a stage: the next step loads the general settings'
+    // pack and, in archive mode, starts the entry walk.
+    bool fresh = true;
+    int32_t percent = 0;
+
+    void reset();
+    // "<className>.<id>.attributes.pack" (stage 0), ".connections.pack"
+    // (stage 1), "" when finished.
+    std::string packFileName() const;
+    // Moves to the next stage (percent 100 on reaching 2); returns the stage.
+    int32_t advanceLoadingStage();
+};
 
 class QVModelController {
 public:
+    using Factory = std::function<std::shared_ptr<QVModel>()>;
+
+    // Results of the single-pack loaders.
+    enum LoadStatus { kLoadOk = 0, kLoadMissing = 1, kLoadFailed = 2 };
+
+    // Texts of lastError().
+    static constexpr const char* kErrorNoArchive = "No data archive";
+    static constexpr const char* kErrorLoad = "Unable to load data";
+
     QVModelController();
     virtual ~QVModelController();
     QVModelController(const QVModelController&) = delete;
@@ -36,6 +80,21 @@ public:
     // caller then owns. Null means a default instance on next use.
     static QVModelController* setShared(QVModelController* controller);
 
+    // ---- Class registry ----
+    // The 72 class names in registry order. The folder walk and the loading
+    // percent always use this list, whichever classes have a factory.
+    static const std::vector<std::string>& classNames();
+    // Attaches `factory` to `className` (names outside the list are allowed,
+    // but never walked). A name that already has a factory keeps it: false.
+    bool registerFactory(const std::string& className, Factory factory);
+    bool hasFactory(const std::string& className) const;
+    // A new, unregistered model of that class; empty when it has no factory.
+    std::shared_ptr<QVModel> createModel(const std::string& className) const;
+    // Attaches the factory of every model class that exists
+    // (registerModelClasses); the constructor runs it.
+    void registerClasses();
+
+    // ---- Store ----
     // Registers the model (null and taken ids are ignored); the class list
     // gets it before position `index`, or at the end when index (as
     // unsigned) is not below the list's size.
@@ -58,18 +117,23 @@ public:
     std::vector<std::shared_ptr<T>> getModels() const;
     template <class T>
     std::vector<std::shared_ptr<T>> getModelsOfKind() const;
+    // The first registered model of exactly class T, in list order.
+    template <class T>
+    std::shared_ptr<T> getFirstModel() const;
 
     void notifyModelChanged(const std::shared_ptr<QVModel>& model);
     void notifyAttributeChanged(QVAttribute* attribute, int kind);
     // Re-keys the id map when exactly this model is registered under oldId.
     void replaceModelId(const std::shared_ptr<QVModel>& model, uint32_t oldId);
 
-    // Forgets every model (the last references die after the maps are
-    // emptied); the next new model takes id 1.
+    // Forgets every model, resets the general settings, the last error, the
+    // id counter and the loading state, and finalizes the engine's
+    // autorelease pool; the models themselves die last. Factories, archive
+    // mode, the open package, the data directory and the key table survive.
     void clear();
 
     // The id counter: nextId() increments and returns it; raiseLastId keeps
-    // it at least `id` (kNoId is ignored).
+    // it at least `id` (4294967295 is ignored).
     uint32_t lastId() const { return m_lastId; }
     uint32_t nextId() { return ++m_lastId; }
     void raiseLastId(uint32_t id);
@@ -77,15 +141,57 @@ public:
     bool dataChanged() const { return m_dataChanged; }
     std::string dataPath() const { return m_dataDirectory; }
     size_t modelCount() const { return m_ids.size(); }
+    // Every registered model in ascending id order (tools and tests).
+    std::vector<std::shared_ptr<QVModel>> modelsById() const;
 
     // Read from the data package rather than the data folder.
     bool archiveMode = false;
 
+    // ---- Loading (QVModelControllerLoading.cpp) ----
+    // "" when the last load went well; "No data archive" or "Unable to load
+    // data" otherwise. Only clear() empties it.
+    const std::string& lastError() const { return m_lastError; }
+
+    // Start-up load: Keys.pack, the general settings and the packs the
+    // loading screen needs.
+    void loadInitialData(const std::string& archivePath, const std::string& storedPassword);
+    // One step each; true when loading has just finished. A step after the
+    // end clears the store and starts again.
+    bool loadNextFromArchive(const std::string& storedPassword);
+    bool loadNextFromFiles();
+    // 0..100, never decreasing within a load.
+    int loadingPercent() const { return m_loading->percent; }
+    const LoadingState& loadingState() const { return *m_loading; }
+
+    // Single packs; LoadStatus results.
+    int loadDataFromArchive(const std::string& entry, bool connections, const std::string& storedPassword);
+    int loadDataFromFile(const std::string& path, bool connections);
+    // Whole entries and files; false when missing (`out` empty). The archive
+    // read throws the package reader's errors.
+    bool readFileArchive(const std::string& entry, std::vector<unsigned char>& out,
+                         const std::string& storedPassword);
+    bool readFile(const std::string& path, std::vector<unsigned char>& out);
+    // Opens the package at the engine's full path of `path`, dropping the one
+    // open before. Throws std::system_error when it cannot be opened.
+    void openDataArchive(const std::string& path);
+    void closeDataArchive();
+    QVArchiveReader* dataArchive() const { return m_dataArchive.get(); }
+
+    // Reads a pack into registered models (attributes) or links them
+    // (connections). Throws the msgpack errors of a malformed pack; models
+    // read before the bad object stay registered.
+    void parsePack(const unsigned char* bytes, size_t length, bool connections);
+
+    // The package password for a stored password string.
+    static std::string decodeArchivePassword(const std::string& stored);
+
 protected:
     // Hooks; the base marks the data as changed. modelAdded also registers
-    // the model's children and the sprite containers its sprite attributes
-    // hold; modelRemoved unregisters children that no other registered
-    // parent keeps (sprite containers are shared and stay).
+    // the model's children, the models its animation and shape attributes
+    // own and the sprite containers its sprite attributes hold; modelRemoved
+    // unregisters children that no other registered parent keeps and the
+    // owned animation and shape models (sprite containers are shared and
+    // stay).
     virtual void modelAdded(const std::shared_ptr<QVModel>& model);
     virtual void modelRemoved(const std::shared_ptr<QVModel>& model);
     virtual void modelChanged(const std::shared_ptr<QVModel>& model);
@@ -94,10 +200,22 @@ protected:
     bool m_dataChanged = false;
 
 private:
+    // Logs the two failure lines and sets the last error.
+    void loadFailed(const std::string& what, const char* reason, const char* error);
+    // The entry walk of one archive step; false when it ended the stage.
+    bool findNextArchiveEntry(const std::string& password);
+    void parseAttributesObject(const QVPackMap& map);
+    // The share of a stage in the percent, kept below the stage's end.
+    void updatePercent();
+
+    std::unordered_map<std::string, Factory> m_factories;
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> m_classIndex;
     std::unordered_map<uint32_t, std::shared_ptr<QVModel>> m_ids;
     uint32_t m_lastId = 0;
+    std::string m_lastError;
     std::string m_dataDirectory = "data";
+    std::unique_ptr<QVArchiveReader> m_dataArchive;
+    std::unique_ptr<LoadingState> m_loading;
 };
 
 template <class T>
@@ -123,4 +241,11 @@ std::vector<std::shared_ptr<T>> QVModelController::getModelsOfKind() const {
         }
     }
     return result;
+}
+
+template <class T>
+std::shared_ptr<T> QVModelController::getFirstModel() const {
+    auto it = m_classIndex.find(typeId<T>());
+    if (it == m_classIndex.end() || it->second.empty()) return std::shared_ptr<T>();
+    return std::static_pointer_cast<T>(it->second.front());
 }
