@@ -17,6 +17,8 @@ bool finite(const b2Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); 
 // finite.
 bool inRange(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
 bool inRange(const b2Vec2& v) { return inRange(v.x) && inRange(v.y); }
+bool within(float v, float limit) { return std::isfinite(v) && std::fabs(v) <= limit; }
+bool within(const b2Vec2& v, float limit) { return within(v.x, limit) && within(v.y, limit); }
 
 bool refuse(const char* call, const char* reason) {
     cocos2d::CCLog("[Physics] %s refused: %s", call, reason);
@@ -211,11 +213,12 @@ b2Body* createBody(b2World* world, const b2BodyDef& def) {
     const char* call = "createBody";
     if (!world) return refuse(call, "no world"), nullptr;
     if (lockedWorld(world, call)) return nullptr;
-    if (!finite(def.position) || !finite(def.angle))
-        return refuse(call, "non-finite position or angle"), nullptr;
-    if (!finite(def.linearVelocity) || !finite(def.angularVelocity))
-        return refuse(call, "non-finite velocity"), nullptr;
-    if (!finite(def.gravityScale)) return refuse(call, "non-finite gravity scale"), nullptr;
+    if (!inRange(def.position) || !finite(def.angle))
+        return refuse(call, "non-finite or out-of-range position or angle"), nullptr;
+    if (!within(def.linearVelocity, kMaxSpeed) || !within(def.angularVelocity, kMaxSpeed))
+        return refuse(call, "non-finite or out-of-range velocity"), nullptr;
+    if (!within(def.gravityScale, kMaxGravity))
+        return refuse(call, "non-finite or out-of-range gravity scale"), nullptr;
     if (!finite(def.linearDamping) || !finite(def.angularDamping) || def.linearDamping < 0.0f ||
         def.angularDamping < 0.0f)
         return refuse(call, "negative or non-finite damping"), nullptr;
@@ -264,7 +267,7 @@ b2Joint* createJoint(b2World* world, const b2JointDef& def) {
         return refuse(call, "a body is not in this world"), nullptr;
     if (def.type == e_mouseJoint) {
         const auto& mouse = static_cast<const b2MouseJointDef&>(def);
-        if (!finite(mouse.target)) return refuse(call, "non-finite mouse target"), nullptr;
+        if (!inRange(mouse.target)) return refuse(call, "non-finite or out-of-range mouse target"), nullptr;
         if (!finite(mouse.maxForce) || !finite(mouse.stiffness) || !finite(mouse.damping) ||
             mouse.maxForce < 0.0f || mouse.stiffness < 0.0f || mouse.damping < 0.0f)
             return refuse(call, "negative or non-finite mouse force, stiffness or damping"), nullptr;
@@ -289,7 +292,8 @@ bool setEnabled(b2Body* body, bool enabled) {
 bool setTransform(b2Body* body, const b2Vec2& position, float angle) {
     const char* call = "setTransform";
     if (!body) return refuse(call, "no body");
-    if (!finite(position) || !finite(angle)) return refuse(call, "non-finite position or angle");
+    if (!inRange(position) || !finite(angle))
+        return refuse(call, "non-finite or out-of-range position or angle");
     if (lockedWorld(body->GetWorld(), call)) return false;
     body->SetTransform(position, angle);
     return true;
@@ -297,28 +301,28 @@ bool setTransform(b2Body* body, const b2Vec2& position, float angle) {
 
 bool setLinearVelocity(b2Body* body, const b2Vec2& velocity) {
     if (!body) return refuse("setLinearVelocity", "no body");
-    if (!finite(velocity)) return refuse("setLinearVelocity", "non-finite velocity");
+    if (!within(velocity, kMaxSpeed)) return refuse("setLinearVelocity", "non-finite or out-of-range velocity");
     body->SetLinearVelocity(velocity);
     return true;
 }
 
 bool setAngularVelocity(b2Body* body, float omega) {
     if (!body) return refuse("setAngularVelocity", "no body");
-    if (!finite(omega)) return refuse("setAngularVelocity", "non-finite velocity");
+    if (!within(omega, kMaxSpeed)) return refuse("setAngularVelocity", "non-finite or out-of-range velocity");
     body->SetAngularVelocity(omega);
     return true;
 }
 
 bool setGravity(b2World* world, const b2Vec2& gravity) {
     if (!world) return refuse("setGravity", "no world");
-    if (!finite(gravity)) return refuse("setGravity", "non-finite gravity");
+    if (!within(gravity, kMaxGravity)) return refuse("setGravity", "non-finite or out-of-range gravity");
     world->SetGravity(gravity);
     return true;
 }
 
 bool setMouseTarget(b2MouseJoint* joint, const b2Vec2& target) {
     if (!joint) return refuse("setMouseTarget", "no joint");
-    if (!finite(target)) return refuse("setMouseTarget", "non-finite target");
+    if (!inRange(target)) return refuse("setMouseTarget", "non-finite or out-of-range target");
     joint->SetTarget(target);
     return true;
 }

@@ -21,10 +21,31 @@
 
 namespace physics {
 
+// ---- Limits ----
+// Box2D computes in float and asserts when a sum, product or inverse goes
+// infinite or NaN. These bounds sit far beyond anything a level uses and far
+// inside float's range.
+
+// Positions, shape coordinates and radii (10,000 km). Box2D's inertia
+// multiplies four coordinates, and squares distances between positions.
+constexpr float kMaxCoordinate = 1e7f;
+// Linear (m/s) and angular (rad/s) speeds. Velocities reach the contact
+// solver before Box2D clamps the step's movement.
+constexpr float kMaxSpeed = 1e6f;
+// Gravity components and gravity scales; Box2D multiplies them with the mass.
+constexpr float kMaxGravity = 1e6f;
+// Largest mass or inertia (density times area, or the polar moment about the
+// body origin) a fixture may add; Box2D sums them in float.
+constexpr double kMaxMass = 1e20;
+// Smallest non-zero mass or inertia about its centroid a fixture may add; the
+// inverse must stay far from float overflow.
+constexpr double kMinMass = 1e-20;
+
 // ---- Bodies, fixtures, joints (refused while the world is locked) ----
 
-// Also refuses a non-finite position, angle, velocity or gravity scale, and a
-// negative or non-finite damping.
+// Also refuses a non-finite angle, a non-finite or out-of-range position
+// (kMaxCoordinate), velocity (kMaxSpeed) or gravity scale (kMaxGravity), and
+// a negative or non-finite damping.
 b2Body* createBody(b2World* world, const b2BodyDef& def);
 
 // Refuses null and a body that is not in this world's body list (found by
@@ -54,10 +75,12 @@ bool setType(b2Body* body, b2BodyType type);
 // Box2D 2.3's SetActive. Read the flag back with body->IsEnabled().
 bool setEnabled(b2Body* body, bool enabled);
 
-// Also refuses non-finite values.
+// Also refuses a non-finite angle or position, or a position beyond
+// kMaxCoordinate.
 bool setTransform(b2Body* body, const b2Vec2& position, float angle);
 
-// ---- Setters refused for non-finite values (locked world or not) ----
+// ---- Setters refused for non-finite or out-of-range values (kMaxSpeed,
+// kMaxGravity), locked world or not ----
 bool setLinearVelocity(b2Body* body, const b2Vec2& velocity);
 bool setAngularVelocity(b2Body* body, float omega);
 bool setGravity(b2World* world, const b2Vec2& gravity);
@@ -68,15 +91,6 @@ void setContactEnabled(b2Contact* contact, bool enabled);
 
 // ---- Shapes ----
 
-// Shape coordinates and radii beyond this (10,000 km) are refused: Box2D's
-// inertia multiplies four of them in float, and the product must stay finite.
-constexpr float kMaxCoordinate = 1e7f;
-// Largest mass or inertia (density times area, or the polar moment about the
-// body origin) a fixture may add; Box2D sums them in float.
-constexpr double kMaxMass = 1e30;
-// Smallest non-zero mass or inertia about its centroid a fixture may add; the
-// inverse must stay far from float overflow.
-constexpr double kMinMass = 1e-20;
 
 // Box2D's own weld distance: points closer than this are one point.
 constexpr float kWeldDistance = 0.0025f;

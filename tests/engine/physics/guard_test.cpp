@@ -164,6 +164,10 @@ TEST(Definitions, BodyDefinitionsWithBadValuesMakeNoBody) {
         {"NaN gravity scale", [](b2BodyDef& d) { d.gravityScale = kNaN; }},
         {"negative linear damping", [](b2BodyDef& d) { d.linearDamping = -0.1f; }},
         {"NaN angular damping", [](b2BodyDef& d) { d.angularDamping = kNaN; }},
+        // Finite, but beyond what Box2D's float arithmetic survives.
+        {"position beyond 1e7 m", [](b2BodyDef& d) { d.position.Set(0, -2e7f); }},
+        {"speed beyond 1e6 m/s", [](b2BodyDef& d) { d.linearVelocity.Set(3e38f, 0); }},
+        {"gravity scale beyond 1e6", [](b2BodyDef& d) { d.gravityScale = 3e38f; }},
     };
     b2World world(b2Vec2(0, -10));
     for (const auto& c : cases) {
@@ -254,7 +258,10 @@ TEST(Setters, NonFiniteValuesAreRefusedAndLeaveTheOldValue) {
     EXPECT_FALSE(physics::setTransform(body, b2Vec2(0, kNaN), 0));
     EXPECT_FALSE(physics::setTransform(body, b2Vec2(0, 0), kNaN));
     EXPECT_FALSE(physics::setLinearVelocity(nullptr, b2Vec2(0, 0)));
-    EXPECT_EQ(log.count("[Physics] "), 7);
+    EXPECT_FALSE(physics::setLinearVelocity(body, b2Vec2(0, -3e38f)));
+    EXPECT_FALSE(physics::setGravity(&world, b2Vec2(0, -1e30f)));
+    EXPECT_FALSE(physics::setTransform(body, b2Vec2(1e30f, 0), 0));
+    EXPECT_EQ(log.count("[Physics] "), 10);
 
     EXPECT_EQ(body->GetLinearVelocity(), b2Vec2(3, 4));
     EXPECT_FLOAT_EQ(body->GetAngularVelocity(), 2);

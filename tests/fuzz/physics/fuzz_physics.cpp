@@ -89,10 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(polygon.m_count >= 3 && polygon.m_count <= b2_maxPolygonVertices);
         fixture.shape = &polygon;
         b2Fixture* made = physics::createFixture(body, fixture);
-        // An accepted polygon is always usable; at a density of 0 or between
-        // 0.001 and 1 its mass is in range, so only the other values may refuse.
+        // An accepted polygon is always usable; within 1 km of the origin and
+        // at a density of 0 or between 0.001 and 1 its mass and inertia are in
+        // range, so only the other values may refuse.
+        bool near = true;
+        for (int i = 0; i < count; ++i) near = near && std::fabs(points[i].x) <= 1e3f && std::fabs(points[i].y) <= 1e3f;
         const float density = fixture.density;
-        if (body && (density == 0.0f || (density >= 0.001f && density <= 1.0f)) &&
+        if (body && near && (density == 0.0f || (density >= 0.001f && density <= 1.0f)) &&
             std::isfinite(fixture.friction) &&
             std::isfinite(fixture.restitution))
             check(made != nullptr);

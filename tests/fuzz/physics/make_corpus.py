@@ -67,6 +67,8 @@ CASES = {
     "huge_velocity": case(SQUARE, velocity=(3e38, -3e38), omega=3e38, set_velocity=(3e38, 3e38)),
     "huge_gravity_scale": case(SQUARE, gravity_scale=3e38),
     "far_away_body": case(SQUARE, position=(3e38, -3e38)),
+    "edge_of_the_world": case(SQUARE, position=(1e7, -1e7), velocity=(1e6, 0), omega=-1e6, gravity_scale=1e6),
+    "head_on_speed": case(SQUARE, position=(0, 2), velocity=(0, -3e38), set_velocity=(0, -3e38)),
     "no_shape_points": case([]),
     "circle_only_negative_radius": case([], radius=-1.0),
     "far_small_circle": case([], centre=(1000, 0), radius=0.001),
