@@ -12,7 +12,6 @@ namespace physics {
 namespace {
 
 bool finite(float v) { return std::isfinite(v); }
-bool finite(const b2Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 // Within kMaxCoordinate, so that Box2D's float products of coordinates stay
 // finite.
 bool inRange(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
@@ -431,7 +430,7 @@ bool setMouseJointSpring(b2MouseJoint* joint, float frequencyHz, float dampingRa
 
 bool rayCast(b2World* world, b2RayCastCallback* callback, const b2Vec2& p1, const b2Vec2& p2) {
     if (!world || !callback) return false;
-    if (!finite(p1) || !finite(p2)) return false;
+    if (!inRange(p1) || !inRange(p2)) return false;
     // The same float test the broad-phase asserts on: a ray with no length.
     b2Vec2 r = p2 - p1;
     if (!(r.LengthSquared() > 0.0f)) return false;

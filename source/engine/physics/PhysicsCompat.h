@@ -178,8 +178,8 @@ bool setMouseJointSpring(b2MouseJoint* joint, float frequencyHz, float dampingRa
 // ---- Queries ----
 
 // World::RayCast, except that a ray whose ends coincide (or that has a
-// non-finite coordinate) reports no hit without reaching Box2D. Returns
-// whether Box2D was asked.
+// non-finite coordinate, or one beyond kMaxCoordinate) reports no hit
+// without reaching Box2D. Returns whether Box2D was asked.
 bool rayCast(b2World* world, b2RayCastCallback* callback, const b2Vec2& p1, const b2Vec2& p2);
 
 // The box of the fixture's first proxy, when the fixture exists and its body

@@ -119,12 +119,14 @@ TEST(RayCast, ZeroLengthAndNonFiniteRaysReportNoHit) {
     EXPECT_NEAR(through.hit.x, -1.0f, 1e-4f);  // rays ignore the skin
 
     // Ends that coincide, inside the box (where a hit would otherwise be
-    // possible), at a tiny offset that rounds to zero length, and NaN.
+    // possible), at a tiny offset that rounds to zero length, NaN, and an end
+    // at the edge of float's range.
     const std::vector<std::pair<b2Vec2, b2Vec2>> rays = {
         {b2Vec2(0.5f, 0.5f), b2Vec2(0.5f, 0.5f)},
         {b2Vec2(-1.0f, 0.0f), b2Vec2(-1.0f, 0.0f)},
         {b2Vec2(0, 0), b2Vec2(1e-30f, 0)},
         {b2Vec2(kNaN, 0), b2Vec2(1, 0)},
+        {b2Vec2(0, 0.5f), b2Vec2(-3e38f, 0.5f)},
     };
     for (const auto& [p1, p2] : rays) {
         CountingRay none;

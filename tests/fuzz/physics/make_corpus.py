@@ -75,6 +75,7 @@ CASES = {
     "nan_density": case(SQUARE, density=NAN),
     "static_body": case(SQUARE, body_type=0, flags=8),
     "zero_ray": case(SQUARE, position=(0, -5), ray_end=(0, -5)),
+    "ray_to_the_float_limit": case(SQUARE, position=(0, 0.5), ray_end=(-3e38, 0.5)),
     "bullet_fixed": case(SQUARE, flags=3, velocity=(100, -100)),
     # Mass and inertia that overflow float.
     "huge_dense_circle": case([], density=5e32, radius=3e32, centre=(3e32, 3e32)),
