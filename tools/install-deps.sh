@@ -11,7 +11,9 @@ PACKAGES=(
   python3 python3-msgpack
   libbox2d-dev libois-dev libglfw3-dev libgl-dev libglew-dev libpng-dev
   libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libssl-dev
-  xvfb xauth
+  libx11-dev libgl1-mesa-dri
+  xvfb xauth xdotool x11-utils x11-xserver-utils jq
+  zip p7zip-full sox lame
 )
 
 missing=()
