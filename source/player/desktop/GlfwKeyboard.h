@@ -1,0 +1,65 @@
+// An OIS keyboard fed by the window's key events instead of its own X11
+// connection. OIS's X11 keyboard, beside a GLFW window, sees each press as a
+// release/press pair with one timestamp (its connection lacks detectable
+// auto-repeat) and its repeat filter swallows the press. This keyboard gets
+// GLFW's clean press and release events, queues them, and hands them to the
+// listener from capture(), so listeners cannot tell it from an OIS device.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include <OISKeyboard.h>
+
+class GlfwKeyboard : public OIS::Keyboard {
+public:
+    GlfwKeyboard();
+    ~GlfwKeyboard() override = default;
+
+    // OIS::Object
+    void setBuffered(bool buffered) override;
+    // Delivers the queued events, in order, to the listener (buffered mode), or
+    // only applies them to the key state (unbuffered).
+    void capture() override;
+    OIS::Interface* queryInterface(OIS::Interface::IType type) override;
+    void _initialize() override;
+
+    // OIS::Keyboard
+    bool isKeyDown(OIS::KeyCode key) const override;
+    const std::string& getAsString(OIS::KeyCode kc) override;
+    void copyKeyStates(char keys[256]) const override;
+
+    // One window key event: the GLFW key and action, and the text character
+    // (0 takes the key's own printable character). Repeats, presses of a key
+    // already down, releases of a key not down and keys outside the table are
+    // dropped. Returns true when the event was queued.
+    bool feedGlfwKey(int glfwKey, int glfwAction, unsigned int text = 0);
+    // The same for an OIS key name such as "KC_J" (the input script's form).
+    bool feedNamedKey(const std::string& name, bool down);
+    bool feedKey(OIS::KeyCode kc, bool down, unsigned int text = 0);
+
+    // Number of events waiting for capture().
+    std::size_t pendingEvents() const { return m_queue.size(); }
+
+    // The translation table, shared with tools and tests.
+    static OIS::KeyCode keyCodeForGlfwKey(int glfwKey);
+    // KC_UNASSIGNED for an unknown name.
+    static OIS::KeyCode keyCodeForName(const std::string& name);
+    // "KC_J"; empty for a code outside the table.
+    static const char* nameForKeyCode(OIS::KeyCode kc);
+    // The character the key types without modifiers (letters lower case), else 0.
+    static unsigned int printableCharacter(OIS::KeyCode kc, bool shift);
+
+private:
+    struct Pending {
+        OIS::KeyCode key;
+        bool down;
+        unsigned int text;
+    };
+    void apply(const Pending& event);
+
+    std::deque<Pending> m_queue;
+    bool m_fed[256] = {};   // state as fed, to filter the incoming events
+    bool m_down[256] = {};  // state as delivered
+    std::string m_name;     // getAsString's storage
+};
