@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include <sys/stat.h>
+
 #include "base/base64.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/ZipAes.h"
@@ -76,6 +78,10 @@ QVArchiveReader::QVArchiveReader(const std::string& path, std::size_t entryCap)
         int err = errno ? errno : ENOENT;
         throw std::system_error(err, std::generic_category(), "Unable to open the archive");
     }
+    // No entry can hold more bytes than the file: checked before any buffer
+    // is sized from a header.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && st.st_size > 0) m_fileSize = static_cast<uint64_t>(st.st_size);
 }
 
 QVArchiveReader::~QVArchiveReader() {
@@ -182,6 +188,7 @@ void QVArchiveReader::readEntry(std::vector<unsigned char>& out, const std::stri
     if (result != UNZ_OK) throwArchiveError(result, kOpenMessage);
     const std::size_t extraLength = info.size_file_extra < sizeof(extra) ? info.size_file_extra : sizeof(extra);
     if (info.flag & kFlagStrongEncryption) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
+    if (info.compressed_size > m_fileSize) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     if (info.uncompressed_size > m_entryCap) throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
     const std::size_t declared = static_cast<std::size_t>(info.uncompressed_size);
     const bool encrypted = (info.flag & kFlagEncrypted) != 0;
@@ -233,16 +240,18 @@ void QVArchiveReader::readEntry(std::vector<unsigned char>& out, const std::stri
     const unsigned char check = (info.flag & kFlagDataDescriptor) ? static_cast<unsigned char>((info.dosDate >> 8) & 0xFF)
                                                                   : static_cast<unsigned char>((info.crc >> 24) & 0xFF);
     if (last != check) throwArchiveError(qvarchive::kWrongPassword, kOpenMessage);
-    std::vector<unsigned char> payload(raw.size() - kTraditionalHeader);
-    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = keys.decrypt(raw[kTraditionalHeader + i]);
-    raw.clear();
-    raw.shrink_to_fit();
-    finishPayload(payload, out, deflated, declared, info.crc, true);
+    // Decrypted in place and the header dropped in place: a large stored entry
+    // needs one buffer, not two.
+    for (std::size_t i = kTraditionalHeader; i < raw.size(); ++i) raw[i] = keys.decrypt(raw[i]);
+    raw.erase(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(kTraditionalHeader));
+    finishPayload(raw, out, deflated, declared, info.crc, true);
 }
 
 std::size_t QVArchiveReader::maxPayload() const {
     // Deflate can grow incompressible data a little; beyond that is not a package entry.
-    return m_entryCap + m_entryCap / 1000 + 64;
+    const std::size_t slack = m_entryCap / 1000 + 64;
+    return m_entryCap > std::numeric_limits<std::size_t>::max() - slack ? std::numeric_limits<std::size_t>::max()
+                                                                         : m_entryCap + slack;
 }
 
 void QVArchiveReader::finishPayload(std::vector<unsigned char>& payload, std::vector<unsigned char>& out, bool deflated,
@@ -333,6 +342,7 @@ std::vector<unsigned char> QVArchiveReader::readRawEntryBytes(std::size_t compre
         std::fread(local, 1, sizeof(local), file.get()) != sizeof(local) || le32(local) != 0x04034b50u)
         throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     const uint64_t dataPos = localPos + 30 + le16(local + 26) + le16(local + 28);
+    if (dataPos > m_fileSize || compressedSize > m_fileSize - dataPos) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     std::vector<unsigned char> raw(compressedSize);
     if (fseeko(file.get(), static_cast<off_t>(dataPos), SEEK_SET) != 0 ||
         std::fread(raw.data(), 1, compressedSize, file.get()) != compressedSize)
@@ -354,8 +364,7 @@ void QVArchiveReader::readAesEntry(std::vector<unsigned char>& out, const std::s
     if (password.empty()) throwArchiveError(qvarchive::kWrongPassword, kOpenMessage);
     std::vector<unsigned char> raw = readRawEntryBytes(static_cast<std::size_t>(info.compressed_size));
 
-    std::vector<unsigned char> payload;
-    switch (zipaes::decrypt(aes, password, raw.data(), raw.size(), payload)) {
+    switch (zipaes::decryptInPlace(aes, password, raw)) {
         case zipaes::Result::Ok:
             break;
         case zipaes::Result::WrongPassword:
@@ -368,7 +377,7 @@ void QVArchiveReader::readAesEntry(std::vector<unsigned char>& out, const std::s
             throwArchiveError(UNZ_INTERNALERROR, kReadMessage);
     }
 
-    finishPayload(payload, out, aes.innerMethod == 8, declared, crc, aes.version == 1);
+    finishPayload(raw, out, aes.innerMethod == 8, declared, crc, aes.version == 1);
 }
 
 std::string decodeArchivePassword(const std::string& stored) {

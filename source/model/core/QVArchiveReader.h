@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ private:
     void* m_archive = nullptr;  // unzFile
     std::string m_path;
     std::size_t m_entryCap;
+    uint64_t m_fileSize = 0;  // bytes in the package file
     std::string m_currentEntry;  // the entry positioned on; "" when none
     bool m_entryOpen = false;    // opened through minizip
 };

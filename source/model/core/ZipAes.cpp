@@ -121,26 +121,32 @@ bool parseAesExtra(const unsigned char* extra, std::size_t length, AesExtra& out
     return false;
 }
 
-Result decrypt(const AesExtra& aes, const std::string& password, const unsigned char* raw, std::size_t rawLength,
-               std::vector<unsigned char>& out) {
-    out.clear();
+Result decryptInPlace(const AesExtra& aes, const std::string& password, std::vector<unsigned char>& raw) {
     const std::size_t saltLength = aes.saltLength();
-    if (rawLength < saltLength + kVerifierLength + kAuthLength) return Result::TooShort;
+    if (raw.size() < saltLength + kVerifierLength + kAuthLength) return Result::TooShort;
     if (password.empty()) return Result::WrongPassword;
     Keys keys;
-    if (!deriveKeys(aes, password, raw, keys)) return Result::CryptoError;
-    if (std::memcmp(keys.verifier.data(), raw + saltLength, kVerifierLength) != 0) return Result::WrongPassword;
-    const unsigned char* data = raw + saltLength + kVerifierLength;
-    const std::size_t dataLength = rawLength - saltLength - kVerifierLength - kAuthLength;
+    if (!deriveKeys(aes, password, raw.data(), keys)) return Result::CryptoError;
+    if (std::memcmp(keys.verifier.data(), raw.data() + saltLength, kVerifierLength) != 0)
+        return Result::WrongPassword;
+    unsigned char* data = raw.data() + saltLength + kVerifierLength;
+    const std::size_t dataLength = raw.size() - saltLength - kVerifierLength - kAuthLength;
     unsigned char code[20];
     if (!hmacSha1(keys.mac, data, dataLength, code)) return Result::CryptoError;
     if (CRYPTO_memcmp(code, data + dataLength, kAuthLength) != 0) return Result::AuthFailed;
-    out.resize(dataLength);
-    if (dataLength > 0 && !applyKeystream(keys.aes, data, dataLength, out.data())) {
-        out.clear();
-        return Result::CryptoError;
-    }
+    // The keystream is applied byte by byte, so input and output may coincide.
+    if (dataLength > 0 && !applyKeystream(keys.aes, data, dataLength, data)) return Result::CryptoError;
+    std::memmove(raw.data(), data, dataLength);
+    raw.resize(dataLength);
     return Result::Ok;
+}
+
+Result decrypt(const AesExtra& aes, const std::string& password, const unsigned char* raw, std::size_t rawLength,
+               std::vector<unsigned char>& out) {
+    out.assign(raw, raw + rawLength);
+    Result result = decryptInPlace(aes, password, out);
+    if (result != Result::Ok) out.clear();
+    return result;
 }
 
 bool encrypt(const AesExtra& aes, const std::string& password, const unsigned char* salt, const unsigned char* data,

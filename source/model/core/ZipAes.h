@@ -31,6 +31,11 @@ enum class Result {
     CryptoError,    // the crypto library failed
 };
 
+// Decrypts a raw entry in place: on Ok, `raw` holds only the (still
+// compressed) payload, so a large entry needs no second buffer. On any other
+// result `raw` is left as it was.
+Result decryptInPlace(const AesExtra& aes, const std::string& password, std::vector<unsigned char>& raw);
+
 // Decrypts a raw entry into `out` (the still-compressed payload).
 Result decrypt(const AesExtra& aes, const std::string& password, const unsigned char* raw, std::size_t rawLength,
                std::vector<unsigned char>& out);
