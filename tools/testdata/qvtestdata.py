@@ -4,6 +4,8 @@
   qvtestdata.py selftest               format vectors and a decode of every file
   qvtestdata.py fixtures --out DIR     write the fixtures into DIR
   qvtestdata.py fixtures --check DIR   regenerate and compare DIR byte for byte
+  qvtestdata.py load-fixtures --specs DIR --out DIR
+                                       write the loader's data folders and packages
 """
 
 import sys
@@ -72,7 +74,20 @@ def main(argv):
     mode = fx.add_mutually_exclusive_group(required=True)
     mode.add_argument("--out", metavar="DIR")
     mode.add_argument("--check", metavar="DIR")
+    lf = sub.add_parser("load-fixtures", help="write the loader's folders and packages")
+    lf.add_argument("--specs", metavar="DIR", required=True)
+    lf.add_argument("--out", metavar="DIR", required=True)
+    lf.add_argument("--stamp", metavar="FILE", help="touched when everything is written")
     args = parser.parse_args(argv)
+
+    if args.command == "load-fixtures":
+        from qvtd import loadfixtures
+        names = loadfixtures.write(args.specs, args.out)
+        print("wrote %d resource roots into %s" % (len(names), args.out))
+        if args.stamp:
+            with open(args.stamp, "w") as f:
+                f.write("\n".join(sorted(names)) + "\n")
+        return 0
 
     if args.command == "selftest":
         from qvtd import selftest

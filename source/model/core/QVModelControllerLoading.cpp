@@ -1,0 +1,308 @@
+// The loading side of QVModelController: the start-up load, the pack parser
+// and the incremental loader the loading screen steps once per frame.
+// Nothing here lets an exception out to the frame loop: a failure is logged,
+// recorded as the last error and reported as status kLoadFailed.
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include <msgpack.hpp>
+
+#include "QVLog.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/core/QVArchiveReader.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModel.h"
+#include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
+#include "model/core/QVPackStream.h"
+#include "platform/CCFileUtils.h"
+
+namespace {
+
+constexpr const char* kSettingsClass = "QVModelGeneralSettings";
+constexpr const char* kKeysPack = "Keys.pack";
+// What the entry walk's failures are reported under.
+constexpr const char* kPackageName = "data.pkg";
+
+// The packs the loading screen needs before the incremental load starts.
+struct InitialPack {
+    const char* name;
+    bool connections;
+};
+constexpr InitialPack kInitialPacks[] = {
+    {"QVModelGeneralSettings.0.attributes.pack", false}, {"QVModelFont.0.attributes.pack", false},
+    {"QVModelScreen.0.attributes.pack", false},          {"QVModelObjectLabel.0.attributes.pack", false},
+    {"QVModelObjectLoadingBar.0.attributes.pack", false}, {"QVModelScreen.0.connections.pack", true},
+};
+
+// Unregisters the model held under an id that a pack object reuses. The
+// general settings go through their reset, so the next shared() builds anew.
+void dropRegistered(QVModelController& controller, const std::shared_ptr<QVModel>& model) {
+    if (modelCast<QVModelGeneralSettings>(model)) QVModelGeneralSettings::reset();
+    // Also for a settings model the instance no longer holds.
+    controller.removeModel(model);
+}
+
+}  // namespace
+
+void QVModelController::loadFailed(const std::string& what, const char* reason, const char* error) {
+    logMessage("[QVModelController] load data - fail");
+    logMessage("[QVModelController] %s: %s", what.c_str(), reason);
+    m_lastError = error;
+}
+
+void QVModelController::updatePercent() {
+    // Capped below the stage's end so that a package with more packs than
+    // classes never runs past 100 or backwards.
+    const size_t classCount = classNames().size();
+    size_t share = m_loading->done.size() * 50 / classCount;
+    if (share > 49) share = 49;
+    m_loading->percent = m_loading->stage * 50 + static_cast<int32_t>(share);
+}
+
+void QVModelController::openDataArchive(const std::string& path) {
+    m_dataArchive.reset();
+    const std::string full = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path);
+    m_dataArchive.reset(new QVArchiveReader(full));
+}
+
+void QVModelController::closeDataArchive() { m_dataArchive.reset(); }
+
+bool QVModelController::readFileArchive(const std::string& entry, std::vector<unsigned char>& out,
+                                        const std::string& storedPassword) {
+    out.clear();
+    if (!m_dataArchive) {
+        logMessage("[QVModelController] readFileArchive error - dataArchive is empty");
+        return false;
+    }
+    return m_dataArchive->readFile(entry, out, decodeArchivePassword(storedPassword));
+}
+
+bool QVModelController::readFile(const std::string& path, std::vector<unsigned char>& out) {
+    out.clear();
+    unsigned long size = 0;
+    unsigned char* data = cocos2d::CCFileUtils::sharedFileUtils()->getFileData(path, "rb", &size);
+    if (!data) return false;
+    // The engine's buffer is malloc'ed; it is copied and released here only.
+    try {
+        out.assign(data, data + size);
+    } catch (...) {
+        std::free(data);
+        throw;
+    }
+    std::free(data);
+    return true;
+}
+
+int QVModelController::loadDataFromArchive(const std::string& entry, bool connections,
+                                           const std::string& storedPassword) {
+    if (!m_dataArchive) {
+        loadFailed(entry, "no data archive is open", kErrorNoArchive);
+        return kLoadFailed;
+    }
+    logMessage("[QVModelController] load data(%d) for class from archive file: %s", connections ? 1 : 0,
+               entry.c_str());
+    try {
+        std::vector<unsigned char> bytes;
+        if (!readFileArchive(entry, bytes, storedPassword)) return kLoadMissing;
+        parsePack(bytes.data(), bytes.size(), connections);
+        return kLoadOk;
+    } catch (const std::exception& e) {
+        loadFailed(entry, e.what(), kErrorLoad);
+        return kLoadFailed;
+    }
+}
+
+int QVModelController::loadDataFromFile(const std::string& path, bool connections) {
+    try {
+        if (!cocos2d::CCFileUtils::sharedFileUtils()->isFileExist(path)) return kLoadMissing;
+        logMessage("[QVModelController] load data(%d) for class from file: %s", connections ? 1 : 0, path.c_str());
+        std::vector<unsigned char> bytes;
+        if (!readFile(path, bytes)) {
+            loadFailed(path, "the file cannot be read", kErrorLoad);
+            return kLoadFailed;
+        }
+        parsePack(bytes.data(), bytes.size(), connections);
+        return kLoadOk;
+    } catch (const std::exception& e) {
+        loadFailed(path, e.what(), kErrorLoad);
+        return kLoadFailed;
+    }
+}
+
+void QVModelController::loadInitialData(const std::string& archivePath, const std::string& storedPassword) {
+    std::vector<unsigned char> keys;
+    bool haveKeys = false;
+    bool packageOpen = true;
+    if (archiveMode) {
+        try {
+            openDataArchive(archivePath);
+        } catch (const std::exception& e) {
+            packageOpen = false;
+            loadFailed(archivePath, e.what(), kErrorNoArchive);
+        }
+        try {
+            haveKeys = readFileArchive(kKeysPack, keys, storedPassword);
+        } catch (const std::exception& e) {
+            loadFailed(kKeysPack, e.what(), kErrorLoad);
+        }
+    } else {
+        try {
+            haveKeys = readFile(dataPath() + "/" + kKeysPack, keys);
+        } catch (const std::exception& e) {
+            loadFailed(kKeysPack, e.what(), kErrorLoad);
+        }
+    }
+    if (!haveKeys) {
+        logMessage("Failed to load keys");
+        // A package that could not be opened keeps saying so.
+        if (packageOpen) m_lastError = kErrorLoad;
+        return;
+    }
+
+    // First read of the general settings: only the built-in key numbers
+    // resolve yet, which give the id, the class and the User ID the key
+    // table is unscrambled with.
+    const std::string settingsPack = std::string(kSettingsClass) + ".0.attributes.pack";
+    if (archiveMode) {
+        loadDataFromArchive(settingsPack, false, storedPassword);
+    } else {
+        loadDataFromFile(dataPath() + "/" + settingsPack, false);
+    }
+
+    try {
+        const std::shared_ptr<QVModelGeneralSettings> settings = getFirstModel<QVModelGeneralSettings>();
+        const std::string userId = settings ? settings->userId() : std::string();
+        installKeyTable(readKeysPack(keys.data(), keys.size(), userId));
+    } catch (const std::exception& e) {
+        loadFailed(kKeysPack, e.what(), kErrorLoad);
+        logMessage("Failed to load keys");
+        return;
+    }
+
+    for (const InitialPack& pack : kInitialPacks) {
+        if (archiveMode) {
+            loadDataFromArchive(pack.name, pack.connections, storedPassword);
+        } else {
+            loadDataFromFile(dataPath() + "/" + pack.name, pack.connections);
+        }
+    }
+}
+
+bool QVModelController::loadNextFromFiles() {
+    LoadingState& state = *m_loading;
+    if (state.stage == 2) clear();
+    updatePercent();
+    const int status = loadDataFromFile(dataPath() + "/" + state.packFileName(), state.stage != 0);
+    if (status == kLoadOk) {
+        ++state.id;
+        return false;
+    }
+    // A missing or failed pack number ends its class for this stage.
+    state.done.insert(state.className);
+    for (const std::string& name : classNames()) {
+        if (!state.done.count(name)) {
+            state.className = name;
+            state.id = 0;
+            return false;
+        }
+    }
+    return state.advanceLoadingStage() == 2;
+}
+
+bool QVModelController::loadNextFromArchive(const std::string& storedPassword) {
+    LoadingState& state = *m_loading;
+    if (!m_dataArchive) {
+        // Ends the load instead of waiting forever for a package that is
+        // not there; the caller sees the failure in lastError().
+        loadFailed(kPackageName, "no data archive is open", kErrorNoArchive);
+        state.stage = 2;
+        state.percent = 100;
+        return true;
+    }
+    if (state.stage == 2) clear();
+    updatePercent();
+    const std::string entry = state.fresh ? state.packFileName() : state.className;
+    loadDataFromArchive(entry, state.stage != 0, storedPassword);
+    state.done.insert(entry);
+    if (findNextArchiveEntry(storedPassword)) return false;
+    return state.advanceLoadingStage() == 2;
+}
+
+bool QVModelController::findNextArchiveEntry(const std::string& storedPassword) {
+    LoadingState& state = *m_loading;
+    const char* marker = state.stage == 0 ? ".attributes." : ".connections.";
+    try {
+        const std::string password = decodeArchivePassword(storedPassword);
+        std::string name;
+        if (state.fresh) {
+            state.fresh = false;
+            name = m_dataArchive->firstFile(password);
+        } else {
+            name = m_dataArchive->nextFile(password);
+        }
+        while (!name.empty()) {
+            if (name.find(marker) != std::string::npos && !state.done.count(name)) {
+                state.className = name;
+                return true;
+            }
+            name = m_dataArchive->nextFile(password);
+        }
+    } catch (const std::exception& e) {
+        // A broken directory ends the stage as if its entries were exhausted.
+        loadFailed(kPackageName, e.what(), kErrorLoad);
+    }
+    return false;
+}
+
+void QVModelController::parsePack(const unsigned char* bytes, size_t length, bool connections) {
+    if (!bytes || length == 0) return;
+    QVPackStream stream(bytes, length);
+    msgpack::object_handle handle;
+    while (stream.next(handle)) {
+        const QVPackMap map(handle.get());
+        if (!connections) {
+            parseAttributesObject(map);
+            continue;
+        }
+        uint32_t id = 0;
+        if (!map.get("id", id)) continue;
+        if (std::shared_ptr<QVModel> model = getModel(id)) model->unpackConnections(map);
+    }
+}
+
+void QVModelController::parseAttributesObject(const QVPackMap& map) {
+    uint32_t id = 0;
+    if (!map.get("id", id)) return;
+    std::string className;
+    if (!map.get("Class Name", className)) return;
+    const std::shared_ptr<QVModel> registered = getModel(id);
+
+    if (!hasFactory(className)) {
+        // An unknown class still frees the id it names.
+        if (registered) dropRegistered(*this, registered);
+        return;
+    }
+
+    if (className == kSettingsClass) {
+        // The single instance: dropped first, so that shared() builds the
+        // fresh one that the pack fills.
+        if (registered) dropRegistered(*this, registered);
+        std::shared_ptr<QVModel> model = createModel(className);
+        if (!model) return;
+        model->unpack(map);
+        addModel(model, -1);
+        if (auto settings = modelCast<QVModelGeneralSettings>(model)) raiseLastId(settings->lastId());
+        return;
+    }
+
+    // The replacement is complete before the registered model goes: a bad
+    // object leaves the good model in place.
+    std::shared_ptr<QVModel> model = createModel(className);
+    if (!model) return;
+    model->unpack(map);
+    if (registered) dropRegistered(*this, registered);
+    addModel(model, -1);
+}
