@@ -1,135 +1,156 @@
-// Headless demo of the director: `engine_demo --scene replace` runs scene A,
-// which replaces itself with scene B from its draw in frame 60, and prints
-// each step of the switch as it happens.
+// engine_demo: one scene per engine feature, chosen with --scene NAME.
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
+#include <map>
 
-#include "audio_scenes.h"
-#include "cocos2d.h"
-#include "input_scenes.h"
+#include "demo_registry.h"
 
 using namespace cocos2d;
 
 namespace {
 
-constexpr unsigned int kReplaceFrame = 60;
-constexpr unsigned int kDefaultFrames = 120;
-
-struct Stats {
-    unsigned int updatesA = 0;
-    unsigned int updatesB = 0;
-    std::vector<float> deltas;
-};
-Stats g_stats;
-
-unsigned int currentFrame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
-
-void say(const std::string& what) {
-    // The transcript covers the frames; the tear-down after the last one is
-    // summed up by the closing line instead.
-    CCDirector* director = CCDirector::sharedDirector();
-    if (director->isFrameLimitReached()) return;
-    std::printf("frame %u: %s\n", currentFrame(), what.c_str());
-    std::fflush(stdout);
+std::map<std::string, DemoFactory>& registry() {
+    static std::map<std::string, DemoFactory> scenes;
+    return scenes;
 }
 
-class DemoScene : public CCScene {
-public:
-    explicit DemoScene(char name) : m_name(name) {}
-    ~DemoScene() override { say(std::string("scene ") + m_name + " destroyed"); }
-    void onEnter() override {
-        CCScene::onEnter();
-        say(std::string("scene ") + m_name + " entered");
-    }
-    void onExit() override {
-        CCScene::onExit();
-        say(std::string("scene ") + m_name + " exited");
-    }
-
-private:
-    char m_name;
-};
-
-class DemoLayer : public CCLayer {
-public:
-    explicit DemoLayer(char name) : m_name(name) {}
-    bool init() override {
-        if (!CCLayer::init()) return false;
-        scheduleUpdate();
-        return true;
-    }
-    void update(float dt) override {
-        (m_name == 'A' ? g_stats.updatesA : g_stats.updatesB)++;
-        g_stats.deltas.push_back(dt);
-    }
-    void draw() override;
-
-private:
-    char m_name;
-};
-
-CCScene* createScene(char name) {
-    DemoScene* scene = new DemoScene(name);
-    scene->init();
-    scene->autorelease();
-    DemoLayer* layer = new DemoLayer(name);
-    layer->init();
-    layer->autorelease();
-    scene->addChild(layer);
-    return scene;
+bool parseSize(const char* text, float* w, float* h) {
+    int a = 0, b = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &a, &b, &tail) != 2 || a < 1 || b < 1 || a > 16384 || b > 16384) return false;
+    *w = static_cast<float>(a);
+    *h = static_cast<float>(b);
+    return true;
 }
 
-void DemoLayer::draw() {
-    if (m_name == 'A' && currentFrame() == kReplaceFrame) {
-        CCScene* b = createScene('B');
-        CCDirector::sharedDirector()->replaceScene(b);
-        say("replaceScene(B) called from A's draw");
+bool parseOptions(int argc, char** argv, DemoOptions* options) {
+    options->argc = argc;
+    options->argv = argv;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool common = std::strcmp(arg, "--scene") == 0 || std::strcmp(arg, "--frame") == 0 ||
+                            std::strcmp(arg, "--design") == 0 || std::strcmp(arg, "--policy") == 0;
+        if (!common) {
+            options->args.push_back(arg);
+            continue;
+        }
+        if (i + 1 >= argc) return false;
+        const char* value = argv[++i];
+        if (std::strcmp(arg, "--scene") == 0) {
+            options->scene = value;
+        } else if (std::strcmp(arg, "--frame") == 0) {
+            if (!parseSize(value, &options->frameW, &options->frameH)) return false;
+        } else if (std::strcmp(arg, "--design") == 0) {
+            if (!parseSize(value, &options->designW, &options->designH)) return false;
+            options->designSet = true;
+        } else {
+            char* end = nullptr;
+            const long policy = std::strtol(value, &end, 10);
+            if (end == value || *end || policy < 0 || policy > INT_MAX) return false;
+            options->policy = static_cast<int>(policy);
+            options->designSet = true;
+        }
     }
+    return !options->scene.empty();
 }
-
-class DemoApp : public CCApplication {
-public:
-    bool applicationDidFinishLaunching() override {
-        CCDirector* director = CCDirector::sharedDirector();
-        director->setOpenGLView(CCEGLView::sharedOpenGLView());
-        director->setAnimationInterval(1.0 / 60.0);
-        if (director->getFrameLimit() == 0) director->setFrameLimit(kDefaultFrames);
-        // Nothing here keeps A: the director's reference is its only owner.
-        director->runWithScene(createScene('A'));
-        return true;
-    }
-};
 
 int usage() {
-    std::fprintf(stderr, "usage: engine_demo --scene replace\n");
+    std::fprintf(stderr, "usage: engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]\nscenes:");
+    for (const std::string& name : demoSceneNames()) std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr, "\n");
     return 2;
 }
 
+class NodeWithFn : public CCNode {
+public:
+    std::function<void()> drawFn;
+    std::function<void(unsigned int, float)> tickFn;
+    void onEnter() override {
+        CCNode::onEnter();
+        if (tickFn) scheduleUpdate();
+    }
+    void draw() override {
+        if (drawFn) drawFn();
+    }
+    void update(float dt) override { tickFn(demoFrame(), dt); }
+};
+
+class DemoApp : public CCApplication {
+public:
+    DemoApp(DemoScene* demo, const DemoOptions& options) : m_demo(demo), m_options(options) {}
+    bool applicationDidFinishLaunching() override {
+        CCDirector* director = CCDirector::sharedDirector();
+        CCEGLView* view = CCEGLView::sharedOpenGLView();
+        view->setFrameSize(m_options.frameW, m_options.frameH);
+        director->setOpenGLView(view);
+        if (m_options.designSet) view->setDesignResolutionSize(m_options.designW, m_options.designH, m_options.policy);
+        director->setAnimationInterval(1.0 / 60.0);
+        if (director->getFrameLimit() == 0) director->setFrameLimit(m_demo->defaultFrames());
+        CCScene* scene = m_demo->createScene();
+        if (!scene) return false;
+        director->runWithScene(scene);
+        return true;
+    }
+    void applicationDidEnterBackground() override { m_demo->didEnterBackground(); }
+    void applicationWillEnterForeground() override { m_demo->willEnterForeground(); }
+
+private:
+    DemoScene* m_demo;
+    const DemoOptions& m_options;
+};
+
 }  // namespace
 
+DemoRegistrar::DemoRegistrar(const char* name, DemoFactory factory) { registry()[name] = std::move(factory); }
+
+std::vector<std::string> demoSceneNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : registry()) names.push_back(entry.first);
+    return names;
+}
+
+unsigned int demoFrame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
+
+void demoSay(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+CCNode* demoDrawNode(std::function<void()> fn) {
+    auto* node = new NodeWithFn();
+    node->init();
+    node->autorelease();
+    node->drawFn = std::move(fn);
+    return node;
+}
+
+CCNode* demoTickNode(std::function<void(unsigned int, float)> fn) {
+    auto* node = new NodeWithFn();
+    node->init();
+    node->autorelease();
+    node->tickFn = std::move(fn);
+    return node;
+}
+
+int DemoScene::run(const DemoOptions& options) {
+    DemoApp app(this, options);
+    return finish(app.run());
+}
+
 int main(int argc, char** argv) {
-    int audioStatus = 0;
-    if (runAudioScene(argc, argv, &audioStatus)) return audioStatus;
-    if (runInputScene(argc, argv, &audioStatus)) return audioStatus;
-    if (argc != 3 || std::strcmp(argv[1], "--scene") != 0) return usage();
-    if (std::strcmp(argv[2], "replace") != 0) {
-        std::fprintf(stderr, "engine_demo: unknown scene \"%s\"\n", argv[2]);
+    DemoOptions options;
+    if (!parseOptions(argc, argv, &options)) return usage();
+    auto it = registry().find(options.scene);
+    if (it == registry().end()) {
+        std::fprintf(stderr, "engine_demo: unknown scene \"%s\"\n", options.scene.c_str());
         return usage();
     }
-    DemoApp app;
-    const int status = app.run();
-    if (status != 0) return status;
-
-    const float expected = static_cast<float>(CCDirector::sharedDirector()->getAnimationInterval());
-    bool exact = !g_stats.deltas.empty();
-    for (float dt : g_stats.deltas) exact = exact && dt == expected;
-    std::printf("end after %u frames: A updates %u, B updates %u, ", CCDirector::sharedDirector()->getTotalFrames(),
-                g_stats.updatesA, g_stats.updatesB);
-    if (exact)
-        std::printf("dt %.6f on every update\n", static_cast<double>(expected));
-    else
-        std::printf("dt varies (interval %.6f)\n", static_cast<double>(expected));
-    return 0;
+    std::unique_ptr<DemoScene> demo = it->second();
+    if (!demo->parseArgs(options.args)) {
+        std::fprintf(stderr, "usage: engine_demo --scene %s %s\n", options.scene.c_str(), demo->usage());
+        return 2;
+    }
+    return demo->run(options);
 }
