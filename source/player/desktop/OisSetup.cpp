@@ -12,6 +12,7 @@
 namespace {
 
 InputDevices g_devices;
+InputSystemFactory g_factory;
 
 // Runs one OIS step; false (after one log line) when it threw.
 template <typename Step>
@@ -51,6 +52,8 @@ OIS::ParamList oisParameters(std::uintptr_t window) {
     return params;
 }
 
+void setInputSystemFactory(InputSystemFactory factory) { g_factory = std::move(factory); }
+
 InputDevices& inputDevices() { return g_devices; }
 
 GlfwKeyboard* glfwKeyboard() { return dynamic_cast<GlfwKeyboard*>(g_devices.keyboard.get()); }
@@ -73,8 +76,11 @@ void createInputDevices(std::uintptr_t window, OIS::KeyListener* keyListener,
         return;
     }
     OIS::ParamList params = oisParameters(window);
-    if (!guarded("input system creation", [&] { g_devices.manager = OIS::InputManager::createInputSystem(params); }))
+    if (!guarded("input system creation", [&] {
+            g_devices.manager = g_factory ? g_factory(params) : OIS::InputManager::createInputSystem(params);
+        }))
         return;
+    if (!g_devices.manager) return;
     guarded("joystick creation", [&] {
         if (g_devices.manager->getNumberOfDevices(OIS::OISJoyStick) <= 0) return;
         auto* joystick = static_cast<OIS::JoyStick*>(g_devices.manager->createInputObject(OIS::OISJoyStick, true));

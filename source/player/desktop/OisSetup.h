@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include <OISInputManager.h>
@@ -36,6 +37,11 @@ GlfwKeyboard* glfwKeyboard();
 // "[Host] OIS <step> failed: <text>; continuing without it".
 void createInputDevices(std::uintptr_t window, OIS::KeyListener* keyListener,
                         OIS::JoyStickListener* joyListener);
+
+// Replaces OIS::InputManager::createInputSystem (tests: a manager whose
+// devices fail). An empty function restores OIS's own.
+typedef std::function<OIS::InputManager*(OIS::ParamList&)> InputSystemFactory;
+void setInputSystemFactory(InputSystemFactory factory);
 
 // Captures the keyboard, then the joystick. A device whose capture throws is
 // logged once, destroyed and dropped.

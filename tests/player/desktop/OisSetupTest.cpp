@@ -1,0 +1,243 @@
+// OIS set-up on a machine without a display: what is passed, what is
+// created, and that no OIS exception or device failure ends the process.
+#include <gtest/gtest.h>
+
+#include <OISException.h>
+#include <OISFactoryCreator.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "GlfwKeyboard.h"
+#include "LogCapture.h"
+#include "OisSetup.h"
+#include "director/CCEGLView.h"
+
+namespace {
+
+class ThrowingKeyboard : public OIS::Keyboard {
+public:
+    explicit ThrowingKeyboard(int* captures) : OIS::Keyboard("test", true, 0, nullptr), m_captures(captures) {}
+    void setBuffered(bool) override {}
+    void capture() override {
+        ++*m_captures;
+        OIS_EXCEPT(OIS::E_InputDisconnected, "keyboard went away");
+    }
+    OIS::Interface* queryInterface(OIS::Interface::IType) override { return nullptr; }
+    void _initialize() override {}
+    bool isKeyDown(OIS::KeyCode) const override { return false; }
+    const std::string& getAsString(OIS::KeyCode) override { return m_name; }
+    void copyKeyStates(char keys[256]) const override {
+        for (int i = 0; i < 256; ++i) keys[i] = 0;
+    }
+
+private:
+    int* m_captures;
+    std::string m_name;
+};
+
+class ThrowingJoyStick : public OIS::JoyStick {
+public:
+    ThrowingJoyStick(int* captures, bool* destroyed)
+        : OIS::JoyStick("test pad", true, 0, nullptr), m_captures(captures), m_destroyed(destroyed) {}
+    ~ThrowingJoyStick() override { *m_destroyed = true; }
+    void setBuffered(bool) override {}
+    void capture() override {
+        ++*m_captures;
+        throw std::runtime_error("pad unplugged");
+    }
+    OIS::Interface* queryInterface(OIS::Interface::IType) override { return nullptr; }
+    void _initialize() override {}
+
+private:
+    int* m_captures;
+    bool* m_destroyed;
+};
+
+// Lists one pad; opening it fails, or gives a pad whose capture throws.
+class PadFactory : public OIS::FactoryCreator {
+public:
+    explicit PadFactory(bool opens) : m_opens(opens) {}
+    OIS::DeviceList freeDeviceList() override { return OIS::DeviceList(); }
+    int totalDevices(OIS::Type type) override { return type == OIS::OISJoyStick ? 1 : 0; }
+    int freeDevices(OIS::Type type) override { return type == OIS::OISJoyStick && !m_open ? 1 : 0; }
+    bool vendorExist(OIS::Type type, const std::string&) override { return type == OIS::OISJoyStick; }
+    OIS::Object* createObject(OIS::InputManager*, OIS::Type, bool, const std::string&) override {
+        if (!m_opens) throw std::runtime_error("pad busy");
+        m_open = true;
+        return new ThrowingJoyStick(&captures, &gone);
+    }
+    void destroyObject(OIS::Object* object) override {
+        ++destroyed;
+        m_open = false;
+        delete object;
+    }
+    int captures = 0;
+    int destroyed = 0;
+    bool gone = false;
+
+private:
+    bool m_opens;
+    bool m_open = false;
+};
+
+class FakeManager : public OIS::InputManager {
+public:
+    FakeManager() : OIS::InputManager("fake") {}
+
+protected:
+    void _initialize(OIS::ParamList&) override {}
+};
+
+struct NullListener : OIS::KeyListener, OIS::JoyStickListener {
+    bool keyPressed(const OIS::KeyEvent&) override { return true; }
+    bool keyReleased(const OIS::KeyEvent&) override { return true; }
+    bool buttonPressed(const OIS::JoyStickEvent&, int) override { return true; }
+    bool buttonReleased(const OIS::JoyStickEvent&, int) override { return true; }
+    bool axisMoved(const OIS::JoyStickEvent&, int) override { return true; }
+};
+
+class OisSetup : public ::testing::Test {
+protected:
+    void TearDown() override { destroyInputDevices(); }
+    NullListener listener;
+};
+
+}  // namespace
+
+TEST_F(OisSetup, ParameterListNamesTheWindowAndLeavesInputUngrabbed) {
+    OIS::ParamList params = oisParameters(12345678u);
+    const OIS::ParamList expected = {{"WINDOW", "12345678"},
+                                     {"x11_keyboard_grab", "false"},
+                                     {"x11_mouse_grab", "false"},
+                                     {"x11_mouse_hide", "false"}};
+    EXPECT_EQ(params, expected);
+    // Large X ids stay unsigned decimal.
+    EXPECT_EQ(oisParameters(4294967295u).find("WINDOW")->second, "4294967295");
+}
+
+TEST_F(OisSetup, WithoutAWindowOnlyTheKeyboardExists) {
+    LogCapture log;
+    createInputDevices(0, &listener, &listener);
+    EXPECT_EQ(inputDevices().manager, nullptr);
+    EXPECT_EQ(inputDevices().joystick, nullptr);
+    ASSERT_NE(glfwKeyboard(), nullptr);
+    EXPECT_EQ(glfwKeyboard()->getEventCallback(), &listener);
+    EXPECT_EQ(log.count("[Host]"), 1u) << log.joined();
+    EXPECT_EQ(log.count("OIS"), 1u) << log.joined();
+}
+
+TEST_F(OisSetup, RealOisWithoutADisplayNeverEndsTheProcess) {
+    // No display and a window id that names nothing. OIS 1.3 only opens the
+    // display for its own keyboard and mouse, which are never created, so
+    // the input system comes up; whatever it does, nothing may escape.
+    const char* display = std::getenv("DISPLAY");
+    std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    LogCapture log;
+    EXPECT_NO_THROW(createInputDevices(0x7ffffff1u, &listener, &listener));
+    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+    ASSERT_NE(glfwKeyboard(), nullptr);
+    for (const std::string& line : log.all()) {
+        EXPECT_EQ(line.rfind("[Host] OIS ", 0), 0u) << line;
+        EXPECT_NE(line.find("; continuing without it"), std::string::npos) << line;
+    }
+    EXPECT_NO_THROW(captureInputDevices());
+    EXPECT_NO_THROW(destroyInputDevices());
+    EXPECT_EQ(inputDevices().manager, nullptr);
+}
+
+TEST_F(OisSetup, EachFailingOisStepIsLoggedAndSkipped) {
+    // Creation of the input system throws: no manager, the keyboard stays.
+    setInputSystemFactory([](OIS::ParamList& params) -> OIS::InputManager* {
+        EXPECT_EQ(params.find("WINDOW")->second, "77");
+        OIS_EXCEPT(OIS::E_General, "Error opening X!");
+    });
+    {
+        LogCapture log;
+        createInputDevices(77, &listener, &listener);
+        EXPECT_EQ(inputDevices().manager, nullptr);
+        EXPECT_NE(glfwKeyboard(), nullptr);
+        ASSERT_EQ(log.all().size(), 1u) << log.joined();
+        EXPECT_EQ(log.all()[0], "[Host] OIS input system creation failed: Error opening X!; continuing without it");
+    }
+
+    // A pad is listed but cannot be opened: the manager stays, no joystick.
+    static PadFactory failing(false);
+    setInputSystemFactory([](OIS::ParamList&) -> OIS::InputManager* {
+        auto* manager = new FakeManager;
+        manager->addFactoryCreator(&failing);
+        return manager;
+    });
+    {
+        LogCapture log;
+        createInputDevices(77, &listener, &listener);
+        EXPECT_NE(inputDevices().manager, nullptr);
+        EXPECT_EQ(inputDevices().joystick, nullptr);
+        ASSERT_EQ(log.all().size(), 1u) << log.joined();
+        EXPECT_EQ(log.all()[0], "[Host] OIS joystick creation failed: pad busy; continuing without it");
+    }
+
+    // A pad that opens gets the listener, and is unplugged later.
+    static PadFactory working(true);
+    setInputSystemFactory([](OIS::ParamList&) -> OIS::InputManager* {
+        auto* manager = new FakeManager;
+        manager->addFactoryCreator(&working);
+        return manager;
+    });
+    {
+        LogCapture log;
+        createInputDevices(77, &listener, &listener);
+        ASSERT_NE(inputDevices().joystick, nullptr);
+        EXPECT_EQ(inputDevices().joystick->getEventCallback(), &listener);
+        EXPECT_TRUE(log.all().empty()) << log.joined();
+        captureInputDevices();
+        captureInputDevices();
+        EXPECT_EQ(inputDevices().joystick, nullptr);
+        EXPECT_EQ(working.destroyed, 1);  // handed back to OIS, not deleted behind its back
+        EXPECT_EQ(log.count("joystick capture failed"), 1u) << log.joined();
+        EXPECT_NE(inputDevices().manager, nullptr);
+    }
+    setInputSystemFactory(nullptr);
+}
+
+TEST_F(OisSetup, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
+    int keyboardCaptures = 0, padCaptures = 0;
+    bool padDestroyed = false;
+    inputDevices().keyboard.reset(new ThrowingKeyboard(&keyboardCaptures));
+    inputDevices().joystick = new ThrowingJoyStick(&padCaptures, &padDestroyed);
+
+    LogCapture log;
+    captureInputDevices();
+    captureInputDevices();
+    captureInputDevices();
+    EXPECT_EQ(keyboardCaptures, 1);
+    EXPECT_EQ(padCaptures, 1);
+    EXPECT_EQ(inputDevices().keyboard, nullptr);
+    EXPECT_EQ(inputDevices().joystick, nullptr);
+    EXPECT_TRUE(padDestroyed);
+    ASSERT_EQ(log.all().size(), 2u) << log.joined();
+    EXPECT_EQ(log.all()[0], "[Host] OIS keyboard capture failed: keyboard went away; continuing without it");
+    EXPECT_EQ(log.all()[1], "[Host] OIS joystick capture failed: pad unplugged; continuing without it");
+}
+
+TEST_F(OisSetup, WindowKeysReachTheListenerThroughTheViewSink) {
+    struct Recorder : NullListener {
+        std::vector<OIS::KeyCode> pressed;
+        bool keyPressed(const OIS::KeyEvent& e) override {
+            pressed.push_back(e.key);
+            return true;
+        }
+    } recorder;
+    createInputDevices(0, &recorder, &recorder);
+    cocos2d::ViewKeyEvent key;
+    key.pressed = true;
+    key.key = 74;  // GLFW_KEY_J
+    cocos2d::CCEGLView::sharedOpenGLView()->sendKey(key);
+    captureInputDevices();
+    EXPECT_EQ(recorder.pressed, std::vector<OIS::KeyCode>({OIS::KC_J}));
+    destroyInputDevices();
+    destroyInputDevices();  // twice is harmless
+    cocos2d::CCEGLView::sharedOpenGLView()->sendKey(key);  // no keyboard: dropped
+}
