@@ -174,8 +174,11 @@ TEST_F(ControllerTest, RuntimeModelsNeverTakeAStoredId) {
     EXPECT_GT(QVModelObject::create()->id(), 1200u);
 
     // The no-id sentinel is never counted.
+    auto unnamed = QVModelObject::create();
     const uint32_t before = controller()->lastId();
-    controller()->addModel(object(QVModel::kNoId));
+    unnamed->setId(QVModel::kNoId);
+    controller()->addModel(unnamed);
+    EXPECT_EQ(controller()->getModel(QVModel::kNoId), unnamed);
     EXPECT_EQ(controller()->lastId(), before);
     EXPECT_EQ(QVModelObject::create()->id(), before + 1);
 }

@@ -424,12 +424,11 @@ TEST_F(LoadTest, KeyTableThatMovesTheBuiltInNumbersDoesNotCrash) {
     map.put("User ID", user);
     const std::string root = folderGame({{"QVModelGeneralSettings.0.attributes.pack", map.toBytes()}}, names);
     installKeyTable({});
-    std::vector<int> trace;
-    ASSERT_NO_THROW(trace = loadAll(root, false));
+    ASSERT_NO_THROW(loadAll(root, false));
+    // The failed first read leaves no User ID to unscramble the keys with:
+    // a failed load, reported as one.
     EXPECT_EQ(controller()->lastError(), "Unable to load data");
-    // The initial load stopped at its recorded failure, with the key table in place.
-    EXPECT_EQ(keyCode("id"), static_cast<int32_t>(names.size() - 1));
-    EXPECT_TRUE(controller()->getModel(1001)) << "the second read, with the full table, works";
+    EXPECT_TRUE(logged("[QVModelController] load data - fail"));
 }
 
 TEST_F(LoadTest, MissingKeysLoadNothingAndSayWhy) {
