@@ -20,13 +20,15 @@ kmMat4* kmMat4Fill(kmMat4* out, const float* values) {
 }
 
 kmMat4* kmMat4Multiply(kmMat4* out, const kmMat4* a, const kmMat4* b) {
+    // Single precision like the GPU that consumes it; this runs once per node per frame.
+    const float* m = a->mat;
     float r[16];
     for (int col = 0; col < 4; ++col) {
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k) sum += double(a->mat[k * 4 + row]) * b->mat[col * 4 + k];
-            r[col * 4 + row] = static_cast<float>(sum);
-        }
+        const float* c = b->mat + col * 4;
+        r[col * 4 + 0] = m[0] * c[0] + m[4] * c[1] + m[8] * c[2] + m[12] * c[3];
+        r[col * 4 + 1] = m[1] * c[0] + m[5] * c[1] + m[9] * c[2] + m[13] * c[3];
+        r[col * 4 + 2] = m[2] * c[0] + m[6] * c[1] + m[10] * c[2] + m[14] * c[3];
+        r[col * 4 + 3] = m[3] * c[0] + m[7] * c[1] + m[11] * c[2] + m[15] * c[3];
     }
     std::memcpy(out->mat, r, sizeof(r));
     return out;
