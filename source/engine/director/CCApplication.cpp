@@ -4,12 +4,17 @@
 
 #include <cerrno>
 #include <cmath>
+#include <set>
 
 #include "audio/AudioEngine.h"
 #include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
 #include "director/CCEGLView.h"
+#include "gl/CCGL.h"
+#include "input/CCInputScript.h"
+#include "input/CCViewInput.h"
 #include "platform/CCCommon.h"
+#include "view/CCScreenshot.h"
 
 namespace cocos2d {
 
@@ -53,37 +58,117 @@ void CCApplication::setAnimationInterval(double interval) {
     CCDirector::sharedDirector()->setAnimationInterval(interval);
 }
 
+CCApplication* CCApplication::currentApplication() { return s_sharedApplication; }
+
 bool CCApplication::shouldStop() const {
     CCDirector* director = CCDirector::sharedDirector();
     return director->isEndRequested() || director->isFrameLimitReached() ||
            director->getOpenGLView()->windowShouldClose();
 }
 
+namespace {
+
+// The window-level lines of the input script.
+class ViewScriptTarget : public CCInputScriptTarget {
+public:
+    explicit ViewScriptTarget(CCEGLView* view) : m_view(view) {}
+    void scriptKey(const CCInputScriptEvent& event) override {
+        ViewKeyEvent key;
+        key.pressed = event.kind == CCInputScriptEvent::KeyDown;
+        key.key = event.key;
+        key.text = event.text;
+        m_view->sendKey(key);
+    }
+    void scriptIconify() override { send(ViewEvent::Iconified); }
+    void scriptRestore() override { send(ViewEvent::Restored); }
+    // Delivered at once, so the loop ends before this frame ticks.
+    void scriptQuit() override { send(ViewEvent::Close); }
+
+private:
+    void send(ViewEvent::Type type) {
+        ViewEvent event;
+        event.type = type;
+        m_view->dispatchEvent(event);
+    }
+    CCEGLView* m_view;
+};
+
+// Each GL error code is logged once per run, so a broken draw every frame
+// does not flood the log.
+void drainGLErrors(std::set<GLenum>* seen) {
+    if (!ccGLHasContext()) return;
+    for (int i = 0; i < 64; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR) return;
+        if (seen->insert(error).second) CCLog("[CCEGLView] GL error 0x%04x", static_cast<unsigned int>(error));
+    }
+}
+
+bool unusable(CCEGLView* view) { return !view->isHeadless() && !view->hasNativeWindow(); }
+
+}  // namespace
+
 int CCApplication::run() {
+    // The first view is the window: without one there is nothing to launch.
+    if (unusable(CCEGLView::sharedOpenGLView())) {
+        CCLog("[CCApplication] no window; not starting");
+        return 1;
+    }
+    CCScreenshotPlan screenshots;
+    if (!screenshots.loadFromEnvironment()) return 1;
+    if (!viewInputBeginRun()) return 1;
     if (!applicationDidFinishLaunching()) {
         CCLog("[CCApplication] applicationDidFinishLaunching failed");
+        viewInputEndRun();
+        CCDirector::sharedDirector()->shutdown();
         return 1;
     }
     CCDirector* director = CCDirector::sharedDirector();
-    director->beginRun();
-    double nextFrame = monotonicNow();
-    for (;;) {
-        director->getOpenGLView()->pollEvents();
-        if (shouldStop()) break;
-        director->mainLoop();
-        if (shouldStop()) break;
-        // With the fixed dt the loop runs flat out unless animation is
-        // stopped, where it would only spin on the pool.
-        if (!director->isFixedDeltaTime() || !director->isAnimating()) {
-            const double interval = director->getAnimationInterval();
-            nextFrame += interval;
-            const double now = monotonicNow();
-            // After a stall, start counting again instead of racing to catch up.
-            if (nextFrame < now - interval) nextFrame = now;
-            sleepUntil(nextFrame);
-        }
+    CCEGLView* view = director->getOpenGLView();
+    if (unusable(view)) {
+        CCLog("[CCApplication] the game's view has no window; not starting");
+        viewInputEndRun();
+        director->shutdown();
+        return 1;
     }
+    director->beginRun();
+    ViewScriptTarget scriptTarget(view);
+    const int shotHook = director->addFrameHook([&screenshots, view](unsigned int frame) {
+        screenshots.capture(frame, view);
+    });
+    std::set<GLenum> glErrors;
+    double nextStart = monotonicNow();
+    while (!shouldStop()) {
+        const unsigned int frame = director->getTotalFrames() + 1;
+        const double interval = director->getAnimationInterval();
+        const bool animating = director->isAnimating();
+        if (animating && !director->isFixedDeltaTime()) {
+            sleepUntil(nextStart);
+            const double now = monotonicNow();
+            nextStart += interval;
+            // After a stall, start counting again instead of racing to catch up.
+            if (nextStart < now) nextStart = now;
+        }
+        // 1. Poll; while stopped, wait for an event up to one interval.
+        view->pollEvents(animating ? 0.0 : interval);
+        if (!animating) nextStart = monotonicNow();
+        // 2. The window's events, then this frame's script lines.
+        if (!view->deliverEvents()) break;
+        viewInputDeliverScript(frame, &scriptTarget);
+        if (view->windowShouldClose()) break;
+        // 3 and 4. Tick, switch, clear, visit, flush, screenshots; pool drain.
+        const bool drawing = director->isAnimating();
+        director->mainLoop();
+        if (drawing) {
+            view->swapBuffers();
+        } else {
+            screenshots.skip(frame, "the animation is stopped");
+        }
+        drainGLErrors(&glErrors);
+    }
+    director->removeFrameHook(shotHook);
     director->shutdown();
+    viewInputEndRun();
     // Closing the device completes what it wrote (OpenAL Soft's file writer
     // finishes its header only then).
     experimental::AudioEngine::end();

@@ -14,11 +14,19 @@ public:
 
     // The live instance, or null (logged) when none exists.
     static CCApplication* sharedApplication();
+    // (ours) The live instance or null, without a log line.
+    static CCApplication* currentApplication();
 
-    // Calls applicationDidFinishLaunching once (returns 1 if it fails), then
-    // polls the view and runs the director's loop until end(), a view close
-    // or the frame limit; then tears the director down, ends both audio
-    // engines and returns 0.
+    // Returns 1 without entering the loop when the view has no window (and
+    // is not headless), applicationDidFinishLaunching fails, or
+    // ENGINE_SCREENSHOT or ENGINE_INPUT_SCRIPT is malformed. Otherwise runs
+    // the loop until director end(), a delivered Close or the frame limit,
+    // tears the director down, ends both audio engines and returns 0.
+    //
+    // One iteration: poll the window; deliver its events, mouse and keys,
+    // then this frame's script events; while animating, tick, switch scenes,
+    // clear, visit, flush, take screenshots and swap; drain the pool. While
+    // stopped, events are still polled, waiting up to one interval.
     int run();
 
     virtual bool applicationDidFinishLaunching() = 0;

@@ -80,6 +80,8 @@ void CCDirector::loadProjection() {
     // back-end; headless there is none.
 }
 
+unsigned int CCDirector::getDrawCalls() const { return ccGLDrawCallsLastFrame(); }
+
 CCScheduler* CCDirector::getScheduler() { return CCScheduler::sharedScheduler(); }
 
 CCActionManager* CCDirector::getActionManager() { return CCActionManager::sharedManager(); }
@@ -190,6 +192,9 @@ void CCDirector::mainLoop() {
         // and sounds still end and music still streams.
         audio::tick(0.0f);
         CCPoolManager::sharedPoolManager()->drain();
+        // Frame numbers count loop iterations, stopped ones included, so the
+        // frame limit, screenshots and the input script agree on them.
+        ++m_uTotalFrames;
         return;
     }
     stepFrame(computeDeltaTime());
@@ -206,6 +211,7 @@ void CCDirector::stepFrame(float dt) {
 
     getScheduler()->update(dt);
     if (m_pNextScene) setNextScene();
+    m_pView->beginFrameDraw();
     visitRunningScene();
     // The last batch is drawn before the frame's hooks (screenshots) run, and
     // the frame's draw count is settled.

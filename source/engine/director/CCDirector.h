@@ -69,12 +69,16 @@ public:
     bool isAnimating() const { return m_bAnimating; }
 
     // One loop iteration: while animating, computes dt from the monotonic
-    // clock and runs a frame; while stopped, only drains the pool.
+    // clock and runs a frame; while stopped, only drains the pool and counts
+    // the iteration.
     void mainLoop();
     // Asks run() to end after the current iteration.
     void end();
     bool isEndRequested() const { return m_bEndRequested; }
-    // Frames completed so far; during frame n (from 1) this is n - 1.
+    // Draw calls of the last drawn frame: engine batches plus CC_INCREMENT_GL_DRAWS.
+    unsigned int getDrawCalls() const;
+    // Loop iterations completed so far, stopped ones included; during
+    // frame n (from 1) this is n - 1.
     unsigned int getTotalFrames() const { return m_uTotalFrames; }
 
     // (ours) Runs one frame with the given dt (negative or non-finite gives 0).

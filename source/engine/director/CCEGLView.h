@@ -1,9 +1,17 @@
 // The platform view. One class for every back-end: the window system sits
 // behind CCViewBackend, so the game only ever sees CCEGLView.
+//
+// Window events are queued as they arrive and delivered once per loop
+// iteration, in arrival order: the engine's own handling first, then the
+// window hook (setWndProc). Events posted during delivery wait for the next
+// iteration, so a hook that posts cannot loop within one frame.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "director/CCEGLViewProtocol.h"
 
@@ -11,56 +19,178 @@ namespace cocos2d {
 
 class CCEGLView;
 
+// What the window hook sees.
+struct ViewEvent {
+    enum Type { Close, Resized, Iconified, Restored, User };
+    Type type = User;
+    int width = 0;   // Resized: the framebuffer size
+    int height = 0;
+    intptr_t param = 0;  // User: the posted value
+};
+
+// A key for the host's keyboard (press or release, never a repeat).
+struct ViewKeyEvent {
+    bool pressed = false;
+    int key = 0;             // GLFW key code
+    int scancode = 0;        // 0 when scripted
+    unsigned int text = 0;   // the character the key types unshifted, or 0
+};
+
 // (ours) What a window system provides to the view. The headless back-end
-// has no window and no context; a windowed back-end registers a factory with
-// CCEGLView::setBackendFactory before the view is first used.
+// has no window and no context. A windowed back-end reports events through
+// the view's queue* calls from inside pollEvents/waitEvents.
 class CCViewBackend {
 public:
     virtual ~CCViewBackend() = default;
     virtual const char* getName() const = 0;
-    // True once a GL context exists and is current.
+    // True once a GL context exists, is current and passed the capability check.
     virtual bool isOpenGLReady() const = 0;
-    // Handles pending window events (resize, close, input) once per loop.
+    // False when the window or its context could not be made.
+    virtual bool hasNativeWindow() const { return isOpenGLReady(); }
+    // Gathers pending window events (queued on the view).
     virtual void pollEvents(CCEGLView* view) = 0;
+    // As pollEvents, but waits up to `seconds` for one; the default sleeps.
+    virtual void waitEvents(CCEGLView* view, double seconds);
     virtual void swapBuffers() = 0;
-    // Asks the window to close; isClosed() turns true.
-    virtual void close() = 0;
-    virtual bool isClosed() const = 0;
+    // Obsolete direct close; the view turns end() into a Close event instead.
+    virtual void close() {}
+    virtual bool isClosed() const { return false; }
     // The view's frame size changed (the window follows it where it can).
     virtual void frameSizeChanged(float width, float height) { (void)width; (void)height; }
+
+    // Window calls; the headless defaults do nothing.
+    virtual void setTitle(const std::string& title) { (void)title; }
+    virtual uintptr_t nativeWindowId() const { return 0; }
+    virtual CCRect monitorRect() const { return CCRect(); }
+    // Switches and reports the new framebuffer size (0 x 0 when unknown).
+    virtual CCSize setFullscreen(bool fullscreen) {
+        (void)fullscreen;
+        return CCSize();
+    }
+    virtual bool isFullscreen() const { return false; }
+    virtual void setWindowRect(int x, int y, int width, int height) {
+        (void)x;
+        (void)y;
+        (void)width;
+        (void)height;
+    }
+    virtual void setIcon(const unsigned char* rgba, int width, int height) {
+        (void)rgba;
+        (void)width;
+        (void)height;
+    }
+    // The framebuffer in pixels (what glReadPixels sees); 0 x 0 headless.
+    virtual CCSize framebufferSize() const { return CCSize(); }
 };
 
 class CCEGLView : public CCEGLViewProtocol {
 public:
-    // Created on first use: the registered back-end, or the headless one when
-    // none is registered or ENGINE_HEADLESS is set. The frame starts at 960 x 640.
+    // Created on first use. ENGINE_HEADLESS=1 gives the headless back-end;
+    // otherwise the registered factory, by default the GLFW window. When the
+    // window cannot be made the view is inert (hasNativeWindow() false) and
+    // CCApplication::run() returns 1. The frame starts at 960 x 640.
     static CCEGLView* sharedOpenGLView();
     // (ours) Drops the view so the next sharedOpenGLView() starts afresh; the
     // director must not hold it (CCDirector::resetForTest takes care of that).
     static void purgeSharedOpenGLView();
 
     typedef std::function<std::unique_ptr<CCViewBackend>()> BackendFactory;
-    // (ours) An empty factory, or one returning null, means headless.
+    // (ours) Replaces the window factory (tests). An empty factory restores
+    // the default window; a factory returning null gives the inert view.
     static void setBackendFactory(BackendFactory factory);
 
     virtual bool isOpenGLReady();
-    // Closes the window; run() ends at its next poll.
+    // Queues a Close: run() ends at the next delivery.
     virtual void end();
     virtual void swapBuffers();
-    void setFrameSize(float width, float height) override;
 
-    // (ours)
-    void pollEvents();
-    bool windowShouldClose() const;
+    // ---- window calls (nothing happens without a window)
+    void setViewName(const char* viewName) override;
+    // Windowed: the client area becomes frame x zoom. Fullscreen: only
+    // recorded. A side below 1 is ignored (logged once).
+    void setFrameSize(float width, float height) override;
+    void setFrameZoomFactor(float zoomFactor) override;
+    // The X11 window id; 0 without a window.
+    uintptr_t getHWnd() const { return m_backend->nativeWindowId(); }
+    bool hasNativeWindow() const { return m_backend->hasNativeWindow(); }
+    // The monitor holding the window centre (else the primary): position and
+    // current video-mode size.
+    CCRect getMonitorRect() const { return m_backend->monitorRect(); }
+    // Fullscreen on the current monitor at its current mode (no mode change);
+    // the frame size is read back before this returns.
+    void setFullscreen(bool fullscreen);
+    bool isFullscreen() const { return m_backend->isFullscreen(); }
+    void setWindowRect(int x, int y, int width, int height);
+    // 8-bit RGBA, rows top first.
+    void setIcon(const unsigned char* rgba, int width, int height);
+
+    // ---- events
+    typedef std::function<void(const ViewEvent&)> WndProc;
+    void setWndProc(WndProc hook) { m_wndProc = std::move(hook); }
+    // Stand-ins for posting WM_USER / WM_CLOSE: delivered at the next iteration.
+    void postUserMessage(intptr_t param);
+    void requestClose();
+    // Async-signal-safe; the Close is queued at the next poll.
+    static void requestCloseFromSignal();
+
+    typedef std::function<void(const ViewKeyEvent&)> KeySink;
+    // Receives every key press and release of the window and the script's
+    // key lines, in order, during event delivery.
+    void setKeySink(KeySink sink) { m_keySink = std::move(sink); }
+
+    // ---- (ours) the loop's side
+    // Gathers window events; `waitSeconds` > 0 waits up to that long for one.
+    void pollEvents(double waitSeconds = 0);
+    // Delivers what was queued before this call. Returns false once a Close
+    // was delivered.
+    bool deliverEvents();
+    // Handles one event now (engine first, then the hook): the script's
+    // iconify, restore and quit.
+    void dispatchEvent(const ViewEvent& event);
+    // Passes a key to the sink (logged when there is none).
+    void sendKey(const ViewKeyEvent& key);
+    // True once a Close was delivered (until the view is purged).
+    bool windowShouldClose() const { return m_bCloseDelivered; }
     bool isHeadless() const { return m_bHeadless; }
+    bool isIconified() const { return m_bIconified; }
     CCViewBackend* getBackend() { return m_backend.get(); }
+    // Sets the viewport from the policy and clears the framebuffer to black.
+    void beginFrameDraw();
+    // Applies the viewport of the current policy (no-op without a context).
+    void applyViewport();
+
+    // ---- (ours) what a back-end calls while polling
+    void queueEvent(const ViewEvent& event);
+    // A framebuffer size report; sides below 1 are dropped here.
+    void queueResize(int width, int height);
+    void queueMouseButton(bool pressed, float x, float y);
+    void queueMouseMove(float x, float y);
+    void queueKey(const ViewKeyEvent& key, bool repeat);
+    void queueFocusLost();
 
     ~CCEGLView() override;
 
 private:
     CCEGLView(std::unique_ptr<CCViewBackend> backend, bool headless);
+
+    struct Queued {
+        enum Kind { Window, MouseButton, MouseMove, Key, FocusLost } kind = Window;
+        ViewEvent event;
+        ViewKeyEvent key;
+        bool flag = false;  // MouseButton: pressed; Key: repeat
+        float x = 0, y = 0;
+    };
+    void deliver(const Queued& item);
+    void handle(const ViewEvent& event);
+
     std::unique_ptr<CCViewBackend> m_backend;
     bool m_bHeadless;
+    bool m_bCloseDelivered = false;
+    bool m_bIconified = false;
+    bool m_bLoggedBadFrame = false;
+    std::deque<Queued> m_queue;
+    WndProc m_wndProc;
+    KeySink m_keySink;
 };
 
 }  // namespace cocos2d

@@ -301,13 +301,14 @@ TEST_F(DirectorTest, StoppedAnimationNeitherTicksNorVisitsButDrains) {
     }
     EXPECT_EQ(a->updates.size(), 1u);
     EXPECT_EQ(a->draws, 2);
-    EXPECT_EQ(director->getTotalFrames(), frames);
+    // Stopped iterations still count: frame numbers are loop iterations.
+    EXPECT_EQ(director->getTotalFrames(), frames + 3);
 
     director->startAnimation();
     director->mainLoop();
     ASSERT_EQ(a->updates.size(), 2u);
     EXPECT_EQ(a->updates.back(), 0.0f);  // the time spent stopped is not game time
-    EXPECT_EQ(director->getTotalFrames(), frames + 1);
+    EXPECT_EQ(director->getTotalFrames(), frames + 4);
 }
 
 TEST_F(DirectorTest, RealFrameTimeStartsAtZeroAndIsNeverNegative) {

@@ -130,7 +130,10 @@ TEST(HeadlessView, StartsAt960x640WithoutContext) {
     view->pollEvents();
     view->swapBuffers();
     EXPECT_FALSE(view->windowShouldClose());
-    view->end();
+    view->end();  // a Close, delivered with the next iteration's events
+    EXPECT_FALSE(view->windowShouldClose());
+    view->pollEvents();
+    EXPECT_FALSE(view->deliverEvents());
     EXPECT_TRUE(view->windowShouldClose());
     CCEGLView::purgeSharedOpenGLView();
     EXPECT_FALSE(CCEGLView::sharedOpenGLView()->windowShouldClose());

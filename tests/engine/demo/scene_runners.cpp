@@ -1,0 +1,33 @@
+// Scenes that bring their own application and parse their own arguments:
+//   --scene beep FILE, --scene music FILE --seconds S   (audio_scenes.cpp)
+//   --scene label, --scene particles                    (text_fx_scenes.h)
+#include "audio_scenes.h"
+#include "demo_registry.h"
+#include "text_fx_scenes.h"
+
+namespace {
+
+typedef bool (*SceneRunner)(int argc, char** argv, int* status);
+
+template <SceneRunner runner>
+class RunnerDemo : public DemoScene {
+public:
+    bool parseArgs(const std::vector<std::string>&) override { return true; }
+    cocos2d::CCScene* createScene() override { return nullptr; }
+    int run(const DemoOptions& options) override {
+        int status = 2;
+        if (!runner(options.argc, options.argv, &status)) return 2;
+        return status;
+    }
+};
+
+typedef RunnerDemo<runAudioScene> AudioDemo;
+typedef RunnerDemo<runLabelScene> LabelDemo;
+typedef RunnerDemo<runParticlesScene> ParticlesDemo;
+
+ENGINE_DEMO_SCENE("beep", AudioDemo);
+ENGINE_DEMO_SCENE("music", AudioDemo);
+ENGINE_DEMO_SCENE("label", LabelDemo);
+ENGINE_DEMO_SCENE("particles", ParticlesDemo);
+
+}  // namespace
