@@ -1,0 +1,201 @@
+// host_probe: drives the host's window glue, icon, keyboard and Steam line in
+// a real window, and prints what the window and the keyboard really did, for
+// the end-to-end scripts.
+//
+//   --write-test-icon FILE   write the 16/32/48 test icon and exit
+//   --steam-line             print the Steam start-up line and exit
+//   --icon FILE              set the window icon from FILE
+//   --orientation N          the game's orientation setting (default 1)
+//   --post K@F[,K@F...]      at frame F: windowed-forced (direct forced call),
+//                            fullscreen or windowed (posted requests)
+//   --keys                   print "press|release <KeyCode> 0x<tool code>"
+//   --seconds S              close through a posted close after S seconds
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "GlfwKeyboard.h"
+#include "HostWindow.h"
+#include "IcoWriter.h"
+#include "IconFile.h"
+#include "KeyCodeMap.h"
+#include "OisSetup.h"
+#include "SteamStub.h"
+#include "director/CCApplication.h"
+#include "director/CCDirector.h"
+#include "director/CCEGLView.h"
+#include "scene/CCScene.h"
+
+using namespace cocos2d;
+
+namespace {
+
+struct Post {
+    enum Kind { WindowedForced, Fullscreen, Windowed } kind;
+    unsigned int frame;
+};
+
+struct Options {
+    std::string icon;
+    int orientation = 1;
+    std::vector<Post> posts;
+    bool keys = false;
+    double seconds = 0;
+};
+
+// Client-area geometry in root coordinates, from our own X connection.
+void printWindow(Display* display) {
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    const Window window = static_cast<Window>(view->getHWnd());
+    XWindowAttributes attributes;
+    Window child;
+    int x = 0, y = 0;
+    XSync(display, False);
+    if (!window || !XGetWindowAttributes(display, window, &attributes) ||
+        !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
+        std::printf("window unknown\n");
+    } else {
+        std::printf("window %dx%d+%d+%d %s\n", attributes.width, attributes.height, x, y,
+                    view->isFullscreen() ? "fullscreen" : "windowed");
+    }
+    std::fflush(stdout);
+}
+
+class KeyPrinter : public OIS::KeyListener {
+public:
+    bool keyPressed(const OIS::KeyEvent& e) override { return print("press", e.key); }
+    bool keyReleased(const OIS::KeyEvent& e) override { return print("release", e.key); }
+
+private:
+    bool print(const char* what, OIS::KeyCode kc) {
+        std::printf("%s %d 0x%X\n", what, static_cast<int>(kc), static_cast<unsigned>(toolKeyCode(kc)));
+        std::fflush(stdout);
+        return true;
+    }
+};
+
+class ProbeApp : public CCApplication {
+public:
+    bool applicationDidFinishLaunching() override {
+        CCDirector::sharedDirector()->runWithScene(CCScene::create());
+        return true;
+    }
+};
+
+bool parsePosts(const char* text, std::vector<Post>& posts) {
+    std::string list = text;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        size_t at = item.find('@');
+        if (at == std::string::npos) return false;
+        std::string kind = item.substr(0, at);
+        char* end = nullptr;
+        unsigned long frame = std::strtoul(item.c_str() + at + 1, &end, 10);
+        if (*end || frame == 0) return false;
+        Post p{Post::Windowed, static_cast<unsigned int>(frame)};
+        if (kind == "windowed-forced")
+            p.kind = Post::WindowedForced;
+        else if (kind == "fullscreen")
+            p.kind = Post::Fullscreen;
+        else if (kind != "windowed")
+            return false;
+        posts.push_back(p);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: host_probe [--write-test-icon FILE | --steam-line] [--icon FILE] [--orientation N]\n"
+                 "                  [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--steam-line") {
+            writeSteamStarted(stdout, SteamAPI_Init());
+            return 0;
+        } else if (arg == "--write-test-icon" && hasValue) {
+            return icowriter::writeFile(argv[++i], icowriter::testIcon()) ? 0 : 1;
+        } else if (arg == "--icon" && hasValue) {
+            options.icon = argv[++i];
+        } else if (arg == "--orientation" && hasValue) {
+            options.orientation = std::atoi(argv[++i]);
+        } else if (arg == "--post" && hasValue) {
+            if (!parsePosts(argv[++i], options.posts)) return usage();
+        } else if (arg == "--keys") {
+            options.keys = true;
+        } else if (arg == "--seconds" && hasValue) {
+            options.seconds = std::atof(argv[++i]);
+        } else {
+            return usage();
+        }
+    }
+
+    ProbeApp app;
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    if (!view->hasNativeWindow()) {
+        std::fprintf(stderr, "host_probe: no window\n");
+        return 1;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "host_probe: cannot open the display\n");
+        return 1;
+    }
+    view->setViewName("host_probe");
+    const int orientation = options.orientation;
+    setOrientationProvider([orientation] { return orientation; });
+    setBeforeSwitchHook([] {
+        std::printf("save\n");
+        std::fflush(stdout);
+    });
+    installWindowProcHook();
+    if (!options.icon.empty()) setWindowIcon(options.icon.c_str());
+    KeyPrinter printer;
+    if (options.keys) createInputDevices(view->getHWnd(), &printer, nullptr);
+
+    const auto started = std::chrono::steady_clock::now();
+    bool closing = false;
+    std::vector<unsigned int> reports;  // frames at which to print the window
+    CCDirector::sharedDirector()->addFrameHook([&](unsigned int frame) {
+        if (options.keys) captureInputDevices();
+        for (const Post& p : options.posts) {
+            if (p.frame != frame) continue;
+            if (p.kind == Post::WindowedForced) {
+                setFullscreen(false, true);
+                reports.push_back(frame + 3);
+            } else {
+                postWindowModeRequest(p.kind == Post::Fullscreen);
+                reports.push_back(frame + 1 + 3);  // handled at the start of the next frame
+            }
+        }
+        for (unsigned int r : reports)
+            if (r == frame) printWindow(display);
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (!closing && options.seconds > 0 && elapsed >= options.seconds) {
+            closing = true;
+            postCloseRequest();
+        }
+    });
+
+    const int result = app.run();
+    destroyInputDevices();
+    XCloseDisplay(display);
+    return result;
+}
