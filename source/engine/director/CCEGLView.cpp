@@ -25,12 +25,34 @@ public:
     bool hasNativeWindow() const override { return false; }
     void pollEvents(CCEGLView* view) override { (void)view; }
     void swapBuffers() override {}
+
+    // A fake 1920 x 1080 monitor and a remembered window mode and rectangle,
+    // so the host's window glue runs (and is tested) without a display.
+    CCRect monitorRect() const override { return CCRect(0, 0, 1920, 1080); }
+    CCSize setFullscreen(bool fullscreen) override {
+        m_fullscreen = fullscreen;
+        return CCSize();
+    }
+    bool isFullscreen() const override { return m_fullscreen; }
+    void setWindowRect(int x, int y, int width, int height) override {
+        m_rect = CCRect(static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                        static_cast<float>(height));
+    }
+    CCRect windowRect() const override { return m_rect; }
+
+private:
+    bool m_fullscreen = false;
+    CCRect m_rect;
 };
 
 // The window could not be made: nothing works, and run() refuses to start.
-class InertBackend : public HeadlessBackend {
+class InertBackend : public CCViewBackend {
 public:
     const char* getName() const override { return "none"; }
+    bool isOpenGLReady() const override { return false; }
+    bool hasNativeWindow() const override { return false; }
+    void pollEvents(CCEGLView* view) override { (void)view; }
+    void swapBuffers() override {}
 };
 
 CCEGLView* s_sharedView = nullptr;
@@ -150,6 +172,18 @@ void CCEGLView::setIcon(const unsigned char* rgba, int width, int height) {
         return;
     }
     m_backend->setIcon(rgba, width, height);
+}
+
+void CCEGLView::setIcons(const std::vector<ViewIcon>& icons) {
+    std::vector<ViewIcon> usable;
+    for (const ViewIcon& icon : icons) {
+        if (!icon.rgba || icon.width < 1 || icon.height < 1 || icon.width > 1024 || icon.height > 1024) {
+            CCLog("[CCEGLView] icon %d x %d refused", icon.width, icon.height);
+            continue;
+        }
+        usable.push_back(icon);
+    }
+    if (!usable.empty()) m_backend->setIcons(usable);
 }
 
 // ---- events

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "director/CCEGLViewProtocol.h"
 
@@ -34,6 +35,13 @@ struct ViewKeyEvent {
     int key = 0;             // GLFW key code
     int scancode = 0;        // 0 when scripted
     unsigned int text = 0;   // the character the key types unshifted, or 0
+};
+
+// One image of the window icon: 8-bit RGBA, straight alpha, rows top first.
+struct ViewIcon {
+    const unsigned char* rgba = nullptr;
+    int width = 0;
+    int height = 0;
 };
 
 // (ours) What a window system provides to the view. The headless back-end
@@ -79,6 +87,10 @@ public:
         (void)width;
         (void)height;
     }
+    // Every size at once, so the window manager can pick (GLFW's _NET_WM_ICON).
+    virtual void setIcons(const std::vector<ViewIcon>& icons) { (void)icons; }
+    // The client area in screen coordinates; empty when unknown.
+    virtual CCRect windowRect() const { return CCRect(); }
     // The framebuffer in pixels (what glReadPixels sees); 0 x 0 headless.
     virtual CCSize framebufferSize() const { return CCSize(); }
 };
@@ -123,6 +135,10 @@ public:
     void setWindowRect(int x, int y, int width, int height);
     // 8-bit RGBA, rows top first.
     void setIcon(const unsigned char* rgba, int width, int height);
+    // Several sizes of one icon; images outside 1..1024 pixels are dropped.
+    void setIcons(const std::vector<ViewIcon>& icons);
+    // The client area as last placed (headless: as last set by setWindowRect).
+    CCRect getWindowRect() const { return m_backend->windowRect(); }
 
     // ---- events
     typedef std::function<void(const ViewEvent&)> WndProc;

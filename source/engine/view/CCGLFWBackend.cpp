@@ -11,6 +11,7 @@ extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "director/CCEngineHooks.h"
 #include "platform/CCCommon.h"
@@ -169,6 +170,24 @@ public:
         image.height = height;
         image.pixels = const_cast<unsigned char*>(rgba);
         glfwSetWindowIcon(m_window, 1, &image);
+    }
+    void setIcons(const std::vector<ViewIcon>& icons) override {
+        std::vector<GLFWimage> images;
+        for (const ViewIcon& icon : icons) {
+            GLFWimage image;
+            image.width = icon.width;
+            image.height = icon.height;
+            image.pixels = const_cast<unsigned char*>(icon.rgba);
+            images.push_back(image);
+        }
+        glfwSetWindowIcon(m_window, static_cast<int>(images.size()), images.data());
+    }
+    CCRect windowRect() const override {
+        int x = 0, y = 0, width = 0, height = 0;
+        glfwGetWindowPos(m_window, &x, &y);
+        glfwGetWindowSize(m_window, &width, &height);
+        return CCRect(static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                      static_cast<float>(height));
     }
 
     CCSize framebufferSize() const override {

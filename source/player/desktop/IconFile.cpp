@@ -182,10 +182,15 @@ bool decodeBmpEntry(const unsigned char* data, size_t size, const DirEntry& dir,
 }
 
 void applyIcons(const std::vector<IconImage>& images) {
-    const IconImage* largest = &images.front();
-    for (const IconImage& image : images)
-        if (image.width * image.height > largest->width * largest->height) largest = &image;
-    cocos2d::CCEGLView::sharedOpenGLView()->setIcon(largest->rgba.data(), largest->width, largest->height);
+    std::vector<cocos2d::ViewIcon> icons;
+    for (const IconImage& image : images) {
+        cocos2d::ViewIcon icon;
+        icon.rgba = image.rgba.data();
+        icon.width = image.width;
+        icon.height = image.height;
+        icons.push_back(icon);
+    }
+    cocos2d::CCEGLView::sharedOpenGLView()->setIcons(icons);
 }
 
 void note(std::vector<std::string>* problems, std::string text) {
