@@ -5,7 +5,19 @@
 // changes nothing, since a name keeps its first factory.
 #pragma once
 
+#include <memory>
+#include <vector>
+
+class QVModel;
 class QVModelController;
+
+struct QVModelClassFactory {
+    const char* className;
+    std::shared_ptr<QVModel> (*create)();
+};
+
+// Every class that has a create function, in the registry's order.
+const std::vector<QVModelClassFactory>& modelClassFactories();
 
 // Uses QVModelController::shared() when `controller` is null.
 void registerModelClasses(QVModelController* controller = nullptr);

@@ -1,0 +1,50 @@
+#include "model/classes/QVModelClasses.h"
+
+#include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelFont.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelObject.h"
+#include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelPolygon.h"
+#include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelSound.h"
+#include "model/classes/QVModelSpriteContainer.h"
+#include "model/core/QVModelController.h"
+
+namespace {
+template <class T>
+std::shared_ptr<QVModel> createAs() {
+    return T::create();
+}
+}  // namespace
+
+const std::vector<QVModelClassFactory>& modelClassFactories() {
+    // New classes add their line here, in the registry's order.
+    static const std::vector<QVModelClassFactory> factories{
+        {"QVModelGeneralSettings", &createAs<QVModelGeneralSettings>},
+        {"QVModelSound", &createAs<QVModelSound>},
+        {"QVModelFont", &createAs<QVModelFont>},
+        {"QVModelPolygon", &createAs<QVModelPolygon>},
+        {"QVModelSpriteContainer", &createAs<QVModelSpriteContainer>},
+        {"QVModelAnimation", &createAs<QVModelAnimation>},
+        {"QVModelAsset", &createAs<QVModelAsset>},
+        {"QVModelLinker", &createAs<QVModelLinker>},
+        {"QVModelObject", &createAs<QVModelObject>},
+        {"QVModelObjectAsset", &createAs<QVModelObjectAsset>},
+        {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
+        {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
+        {"QVModelScreen", &createAs<QVModelScreen>},
+    };
+    return factories;
+}
+
+void registerModelClasses(QVModelController* controller) {
+    if (!controller) controller = QVModelController::shared();
+    for (const QVModelClassFactory& factory : modelClassFactories()) {
+        controller->registerFactory(factory.className, factory.create);
+    }
+}

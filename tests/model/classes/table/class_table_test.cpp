@@ -1,0 +1,251 @@
+// The class table: identity answers of every class with a factory, the
+// registry, and which copies clone registers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/CCAutoreleasePool.h"
+#include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelCompound.h"
+#include "model/classes/QVModelFont.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelObject.h"
+#include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelPolygon.h"
+#include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelSound.h"
+#include "model/classes/QVModelSpriteContainer.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModelController.h"
+
+namespace {
+
+// One row of the table: what a class answers.
+struct Row {
+    std::string className;
+    uint32_t type;
+    std::string defaultName;
+    std::set<uint32_t> kinds;  // besides its own id
+};
+
+uint32_t model() { return typeId<QVModel>(); }
+uint32_t compound() { return typeId<QVModelCompound>(); }
+uint32_t object() { return typeId<QVModelObject>(); }
+
+// Later classes add their rows here.
+std::vector<Row> tableRows() {
+    return {
+        {"QVModelGeneralSettings", typeId<QVModelGeneralSettings>(), "", {model()}},
+        {"QVModelSound", typeId<QVModelSound>(), "", {model()}},
+        {"QVModelFont", typeId<QVModelFont>(), "Default Font", {model()}},
+        {"QVModelPolygon", typeId<QVModelPolygon>(), "", {model()}},
+        {"QVModelSpriteContainer", typeId<QVModelSpriteContainer>(), "", {model()}},
+        {"QVModelAnimation", typeId<QVModelAnimation>(), "", {model()}},
+        {"QVModelAsset", typeId<QVModelAsset>(), "", {compound(), model()}},
+        {"QVModelLinker", typeId<QVModelLinker>(), "", {model()}},
+        {"QVModelObject", typeId<QVModelObject>(), "Untitled", {compound(), model()}},
+        {"QVModelObjectAsset", typeId<QVModelObjectAsset>(), "", {object(), compound(), model()}},
+        {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
+        {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
+        {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
+    };
+}
+
+// Every id a kind test could be asked about, generated bases included
+// (which no class may answer).
+std::vector<uint32_t> everyKindId() {
+    std::vector<uint32_t> ids{model(),
+                              compound(),
+                              typeId<QVBaseModelCompound>(),
+                              typeId<QVBaseModelObject>(),
+                              typeId<QVBaseModelScreen>(),
+                              typeId<QVBaseModelObjectLabel>(),
+                              typeId<QVBaseModelFont>(),
+                              typeId<QVBaseModelSound>(),
+                              typeId<QVBaseModelAnimation>(),
+                              typeId<QVBaseModelLinker>(),
+                              typeId<QVBaseModelGeneralSettings>(),
+                              typeId<QVBaseModelSpriteContainer>()};
+    for (const Row& row : tableRows()) ids.push_back(row.type);
+    return ids;
+}
+
+const std::vector<std::string> kRegistryOrder{
+    "QVModelGeneralSettings", "QVModelSprite", "QVModelSound", "QVModelFont", "QVModelPolygon", "QVModelCircle",
+    "QVModelSpriteContainer", "QVModelAnimation", "QVModelAtlas", "QVModelAsset", "QVModelAssetCharacter",
+    "QVModelAssetObstacle", "QVModelAssetPowerup", "QVModelLinker", "QVModelObject", "QVModelObjectAccelerometer",
+    "QVModelObjectAsset", "QVModelObjectAssetCharacter", "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit",
+    "QVModelObjectBackground", "QVModelObjectButton", "QVModelObjectButtonCharacterUnlock",
+    "QVModelObjectButtonControl", "QVModelObjectButtonFacebook", "QVModelObjectButtonPowerup",
+    "QVModelObjectButtonPurchase", "QVModelObjectButtonSoundControl", "QVModelObjectButtonSwitch",
+    "QVModelObjectButtonUrl", "QVModelObjectCharacterSelector", "QVModelObjectEventObserver", "QVModelObjectFlag",
+    "QVModelObjectGatekeeper", "QVModelObjectGroup", "QVModelObjectImage", "QVModelObjectInstance",
+    "QVModelObjectLight", "QVModelObjectLoadingBar", "QVModelObjectLockButton", "QVModelObjectLogic",
+    "QVModelObjectManipulator", "QVModelObjectMirror", "QVModelObjectParticles", "QVModelObjectParticlesEmitter",
+    "QVModelObjectPath", "QVModelObjectScreenJump", "QVModelObjectSwipeControl", "QVModelObjectTeleport",
+    "QVModelObjectTrail", "QVModelObjectUnlocker", "QVModelObjectLabel", "QVModelLevelSection", "QVModelScreen",
+    "QVModelScreenScene", "QVNodeScene", "QVNodeUI", "QVNodeUIStart", "QVModelComponentCharacterGameplaySettings",
+    "QVModelComponentCharacterIcon", "QVModelComponentDamage", "QVModelComponentDeletionThreshold",
+    "QVModelComponentForcedMovement", "QVModelComponentHealth", "QVModelComponentIsoJump", "QVModelComponentMotor",
+    "QVModelComponentMove", "QVModelComponentRotationMapper", "QVModelComponentSlide", "QVModelComponentSpawner",
+    "QVModelComponentWakeup", "QVModelComponentScore"};
+
+class ClassTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QVModelGeneralSettings::reset();
+        controller()->clear();
+        installKeyTable({});
+        registerModelClasses();
+    }
+    void TearDown() override {
+        QVModelGeneralSettings::reset();
+        controller()->clear();
+        cocos2d::CCPoolManager::sharedPoolManager()->finalize();
+    }
+    static QVModelController* controller() { return QVModelController::shared(); }
+    static std::shared_ptr<QVModel> create(const std::string& className) {
+        return controller()->createModel(className);
+    }
+    static bool isRegistered(const std::shared_ptr<QVModel>& m) { return m && controller()->getModel(m->id()) == m; }
+};
+
+TEST_F(ClassTableTest, RegistryKeepsTheFixedOrderAndEveryWrittenClass) {
+    EXPECT_EQ(QVModelController::classNames(), kRegistryOrder);
+    const std::vector<QVModelClassFactory>& factories = modelClassFactories();
+    ASSERT_EQ(factories.size(), tableRows().size());
+    // The factory list follows the registry's order.
+    size_t previous = 0;
+    for (const QVModelClassFactory& factory : factories) {
+        auto at = std::find(kRegistryOrder.begin(), kRegistryOrder.end(), factory.className);
+        ASSERT_NE(at, kRegistryOrder.end()) << factory.className;
+        EXPECT_GE(static_cast<size_t>(at - kRegistryOrder.begin()), previous) << factory.className;
+        previous = static_cast<size_t>(at - kRegistryOrder.begin());
+        EXPECT_TRUE(create(factory.className)) << factory.className;
+    }
+    EXPECT_FALSE(create("QVModelCompound"));  // a base only
+    EXPECT_FALSE(create("QVModelNoSuchClass"));
+}
+
+TEST_F(ClassTableTest, EveryFactoryAnswersItsRow) {
+    const std::vector<uint32_t> kindIds = everyKindId();
+    for (const Row& row : tableRows()) {
+        SCOPED_TRACE(row.className);
+        std::shared_ptr<QVModel> made = create(row.className);
+        ASSERT_TRUE(made);
+        EXPECT_EQ(made->className(), row.className);
+        EXPECT_EQ(made->type(), row.type);
+        EXPECT_EQ(made->name(), row.defaultName);
+        for (uint32_t id : kindIds) {
+            EXPECT_EQ(made->isKindOf(id), id == row.type || row.kinds.count(id) != 0) << "kind id " << id;
+        }
+        if (row.className == "QVModelGeneralSettings") {
+            // The factory hands out the single, registered instance.
+            EXPECT_EQ(create(row.className), made);
+            EXPECT_TRUE(isRegistered(made));
+            continue;
+        }
+        EXPECT_FALSE(isRegistered(made));
+        std::shared_ptr<QVModel> second = create(row.className);
+        EXPECT_NE(second, made);
+        EXPECT_NE(second->id(), made->id());
+    }
+}
+
+TEST_F(ClassTableTest, DuplicateRegistrationKeepsTheFirstFactory) {
+    EXPECT_FALSE(controller()->registerFactory(
+        "QVModelObject", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
+    EXPECT_EQ(create("QVModelObject")->type(), typeId<QVModelObject>());
+    registerModelClasses();  // again: nothing changes
+    for (const Row& row : tableRows()) EXPECT_EQ(create(row.className)->type(), row.type) << row.className;
+    // A test-only name outside the list takes its factory once.
+    EXPECT_TRUE(controller()->registerFactory(
+        "TestOnlyClass", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
+    EXPECT_EQ(create("TestOnlyClass")->type(), typeId<QVModelSound>());
+}
+
+// Clone of a parent with two children, one registered and one not.
+struct CloneCase {
+    bool sourceRegistered;
+    bool deep;
+    bool registerCopy;
+    bool copyRegistered;
+    bool registeredChildCopyRegistered;
+};
+
+TEST_F(ClassTableTest, CloneRegistersCopiesAndSharesOrClonesChildren) {
+    const std::vector<CloneCase> cases{
+        {true, false, true, true, false},  {true, true, true, true, true},     {true, true, false, false, false},
+        {true, false, false, false, false}, {false, false, true, false, false}, {false, true, true, false, true},
+        {false, true, false, false, false},
+    };
+    for (const Row& row : tableRows()) {
+        if (row.className == "QVModelGeneralSettings") continue;
+        for (const CloneCase& c : cases) {
+            SCOPED_TRACE(row.className + (c.sourceRegistered ? " registered" : " loose") + (c.deep ? " deep" : " shallow") +
+                         (c.registerCopy ? " registering" : " quiet"));
+            std::shared_ptr<QVModel> source = create(row.className);
+            auto kept = QVModelObject::create(), loose = QVModelObject::create();
+            source->addChild(kept, true);
+            source->addChild(loose, true);
+            controller()->addModel(kept);
+            if (c.sourceRegistered) controller()->addModel(source);
+            controller()->removeModel(loose);
+
+            const size_t listed = controller()->getModels(row.type).size();
+            std::shared_ptr<QVModel> copy = source->clone(c.deep, c.registerCopy);
+            ASSERT_TRUE(copy);
+            EXPECT_NE(copy, source);
+            EXPECT_EQ(copy->type(), source->type());
+            EXPECT_NE(copy->id(), source->id());
+            EXPECT_EQ(isRegistered(copy), c.copyRegistered);
+            if (c.copyRegistered) {
+                // Appended to its class list (child copies of the same class follow it).
+                ASSERT_GT(controller()->getModels(row.type).size(), listed);
+                EXPECT_EQ(controller()->getModels(row.type)[listed], copy);
+            }
+            EXPECT_TRUE(copy->parents().empty());
+            ASSERT_EQ(copy->children().size(), 2u);
+            if (!c.deep) {
+                EXPECT_EQ(copy->children(), source->children());
+                EXPECT_EQ(kept->parents().size(), 2u);
+            } else {
+                EXPECT_NE(copy->children()[0], kept);
+                EXPECT_NE(copy->children()[1], loose);
+                EXPECT_EQ(copy->children()[0]->type(), typeId<QVModelObject>());
+                EXPECT_EQ(isRegistered(copy->children()[0]), c.registeredChildCopyRegistered);
+                EXPECT_FALSE(isRegistered(copy->children()[1]));
+            }
+            controller()->clear();
+        }
+    }
+}
+
+TEST_F(ClassTableTest, CopiesKeepAttributeValuesAndClassPointers) {
+    auto linker = QVModelLinker::create();
+    auto a = QVModelObject::create(), b = QVModelObject::create();
+    linker->setObjects(a, b, true);
+    static_cast<QVAttributeFloat*>(linker->attribute("Speed"))->setValue(2.5f, true);
+    auto copy = std::static_pointer_cast<QVModelLinker>(linker->clone(false, false));
+    EXPECT_EQ(copy->objectA(), a);
+    EXPECT_EQ(copy->objectB(), b);
+    EXPECT_FLOAT_EQ(copy->speed(), 2.5f);
+    EXPECT_FLOAT_EQ(copy->torque(), 200.0f);
+    EXPECT_EQ(copy->objectAAttribute()->owner(), copy.get());
+
+    auto container = QVModelSpriteContainer::create();
+    auto containerCopy = std::static_pointer_cast<QVModelSpriteContainer>(container->clone(false, false));
+    EXPECT_FLOAT_EQ(containerCopy->animationSpeed(), 1.0f);
+}
+
+}  // namespace
