@@ -61,7 +61,8 @@ unsigned int demoFrame();
 void demoSay(const std::string& line);
 // A node whose draw() calls `fn` (raw GL or primitives in the scene's space).
 cocos2d::CCNode* demoDrawNode(std::function<void()> fn);
-// A node whose update(dt) calls `fn` every tick with the frame number.
+// A node whose update(dt) calls `fn` every tick from frame 1 on, with the
+// frame number.
 cocos2d::CCNode* demoTickNode(std::function<void(unsigned int frame, float dt)> fn);
 
 #define ENGINE_DEMO_CONCAT2(a, b) a##b

@@ -67,10 +67,6 @@ class NodeWithFn : public CCNode {
 public:
     std::function<void()> drawFn;
     std::function<void(unsigned int, float)> tickFn;
-    void onEnter() override {
-        CCNode::onEnter();
-        if (tickFn) scheduleUpdate();
-    }
     void draw() override {
         if (drawFn) drawFn();
     }
@@ -131,6 +127,9 @@ CCNode* demoTickNode(std::function<void(unsigned int, float)> fn) {
     node->init();
     node->autorelease();
     node->tickFn = std::move(fn);
+    // Scheduled now, not when the scene enters, so it ticks from frame 1
+    // (the scene enters after that frame's tick).
+    CCDirector::sharedDirector()->getScheduler()->scheduleUpdateForTarget(node, 0, false);
     return node;
 }
 
