@@ -16,7 +16,7 @@
 
 namespace {
 // Low enough that a deflate bomb stays within the fuzzer's memory limit.
-constexpr std::size_t kEntryCap = std::size_t(4) << 20;
+constexpr std::size_t kEntryCap = std::size_t(1) << 20;
 // A walk over more entries than this only repeats work already covered.
 constexpr int kMaxEntries = 256;
 
