@@ -406,18 +406,6 @@ TEST_F(Archive, FilesThatAreNotArchivesFailToOpen) {
     EXPECT_THROW(QVArchiveReader(writeBytes(bytes, "half.pkg")), std::system_error);
 }
 
-TEST_F(Archive, HeadersClaimingMoreThanTheFileAreRefusedBeforeReading) {
-    QVPackageWriter w(6);
-    w.add(aesEntry("aes", patterned(100), 3, 2, false), kPassword);
-    w.add(entry("trad", patterned(100), Kind::Traditional), kPassword);
-    Bytes bytes = w.finish();
-    for (const char* name : {"aes", "trad"}) {
-        Bytes b = bytes;
-        zipbytes::put32(b, zipbytes::entry(b, name).central + 20, 200u << 20);
-        EXPECT_EQ(errorOf(b, name, kPassword).rfind("Unable to", 0), 0u) << name;
-    }
-}
-
 TEST(ArchiveErrors, CodesMapToFixedTexts) {
     auto text = [](int code) {
         try {
