@@ -1,0 +1,133 @@
+// Screenshot requests, the PNG writer's orientation, and pngprobe's checks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "ViewTestSupport.h"
+#include "pngprobe.h"
+#include "view/CCScreenshot.h"
+
+using namespace cocos2d;
+using namespace viewtest;
+
+namespace {
+
+TEST(Screenshot, RequestsParseOrFailAsAWhole) {
+    std::vector<CCScreenshotRequest> out;
+    std::string error;
+    ASSERT_TRUE(parseScreenshotSpec("8:/tmp/f.png;16:g:h.png", &out, &error)) << error;
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].frame, 8u);
+    EXPECT_EQ(out[0].path, "/tmp/f.png");
+    EXPECT_EQ(out[1].path, "g:h.png") << "only the first colon separates";
+    EXPECT_TRUE(parseScreenshotSpec("", &out, &error));
+    EXPECT_TRUE(out.empty());
+    for (const char* bad : {"8", ":f.png", "8:", "0:f.png", "-1:f.png", "8x:f.png", "1:a;1:b", "1:a;;2:b",
+                            "99999999999:f.png"}) {
+        EXPECT_FALSE(parseScreenshotSpec(bad, &out, &error)) << bad;
+        EXPECT_TRUE(out.empty()) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+TEST(Screenshot, FileIsTopRowFirst) {
+    // As GL returns them: bottom row first. Bottom red, middle grey, top green.
+    const int w = 2, h = 3;
+    std::vector<unsigned char> rgb = {255, 0, 0, 255, 0, 0, 9, 9, 9, 9, 9, 9, 0, 255, 0, 0, 255, 0};
+    flipRows(rgb.data(), w * 3, h);
+    const std::string path = std::string(QV_BINARY_DIR) + "/tests/view_orientation.png";
+    std::string error;
+    ASSERT_TRUE(writeRGBPng(path, rgb.data(), w, h, &error)) << error;
+    pngprobe::Image image;
+    ASSERT_TRUE(pngprobe::readPng(path, &image, &error)) << error;
+    ASSERT_EQ(image.width, w);
+    ASSERT_EQ(image.height, h);
+    EXPECT_EQ(image.rgba[1], 255) << "the top row is GL's last";
+    EXPECT_EQ(image.rgba[(2 * w) * 4], 255) << "the bottom row is GL's first";
+    EXPECT_EQ(image.rgba[(1 * w) * 4], 9);
+    EXPECT_EQ(image.rgba[3], 255) << "RGB files read back opaque";
+    EXPECT_FALSE(writeRGBPng("/nonexistent-dir/x.png", rgb.data(), w, h, &error));
+}
+
+TEST(Screenshot, HeadlessFramesAreSkippedAndNothingIsWritten) {
+    CCDirector::resetForTest();
+    const std::string path = std::string(QV_BINARY_DIR) + "/tests/view_headless_shot.png";
+    std::remove(path.c_str());
+    const ScopedEnv shots("ENGINE_SCREENSHOT", "2:" + path);
+    CCDirector::sharedDirector()->setFrameLimit(3);
+    TestApp app;
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+    CCDirector::resetForTest();
+}
+
+// ---- pngprobe
+
+pngprobe::Image checker() {
+    // 4x2: top row red, bottom row half-transparent blue.
+    pngprobe::Image image;
+    image.width = 4;
+    image.height = 2;
+    for (int i = 0; i < 4; ++i) image.rgba.insert(image.rgba.end(), {255, 0, 0, 255});
+    for (int i = 0; i < 4; ++i) image.rgba.insert(image.rgba.end(), {0, 0, 250, 128});
+    return image;
+}
+
+std::vector<std::string> check(const std::vector<std::string>& args) {
+    pngprobe::Checks checks;
+    std::string error;
+    std::vector<std::string> all = {"f.png"};
+    all.insert(all.end(), args.begin(), args.end());
+    if (!pngprobe::parseArgs(all, &checks, &error)) return {"parse: " + error};
+    return pngprobe::runChecks(checker(), checks);
+}
+
+TEST(PngProbe, ExpectationsCountsAndSizes) {
+    EXPECT_TRUE(check({"--size", "4x2", "--expect", "0,0=255,0,0", "--expect", "3,1=0,0,255~5"}).empty());
+    EXPECT_EQ(check({"--expect", "3,1=0,0,255"}).size(), 1u) << "tolerance defaults to 0";
+    EXPECT_EQ(check({"--expect", "3,1=0,0,250,255"}).size(), 1u) << "alpha is checked when given";
+    EXPECT_EQ(check({"--expect", "0,1=255,0,0"}).size(), 1u) << "origin is the top-left";
+    EXPECT_EQ(check({"--size", "2x4"}).size(), 1u);
+    const auto outside = check({"--expect", "4,0=255,0,0"});
+    ASSERT_EQ(outside.size(), 1u);
+    EXPECT_NE(outside[0].find("outside"), std::string::npos) << outside[0];
+    EXPECT_TRUE(check({"--count", "0,0,3,1=255,0,0~0>=4"}).empty());
+    EXPECT_EQ(check({"--count", "3,1,0,0=255,0,0>=5"}).size(), 1u) << "corners in any order";
+    EXPECT_TRUE(check({"--count", "0,0,100,100=0,0,255~5>=4"}).empty()) << "boxes are clipped to the image";
+    const auto mismatch = check({"--expect", "1,0=0,255,0"});
+    ASSERT_EQ(mismatch.size(), 1u);
+    EXPECT_EQ(mismatch[0], "pixel 1,0 is 255,0,0,255, expected 0,255,0");
+}
+
+TEST(PngProbe, MalformedArgumentsAreRefused) {
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--expect", "1,2"}, {"--expect", "1,2=3,4"}, {"--expect", "1,2=3,4,5~"}, {"--expect", "1,2=256,0,0"},
+             {"--expect", "-1,2=0,0,0"}, {"--count", "0,0,1,1=0,0,0"}, {"--count", "0,0,1=0,0,0>=1"},
+             {"--size", "4"}, {"--expect"}, {"--bogus"}}) {
+        const auto result = check(bad);
+        ASSERT_EQ(result.size(), 1u) << bad[0];
+        EXPECT_EQ(result[0].rfind("parse: ", 0), 0u) << bad.back();
+    }
+}
+
+TEST(PngProbe, ExitStatusNamesTheKindOfFailure) {
+    const std::string dir = std::string(QV_BINARY_DIR) + "/tests/";
+    std::vector<unsigned char> rgb = {10, 20, 30};
+    std::string error;
+    ASSERT_TRUE(writeRGBPng(dir + "probe_one.png", rgb.data(), 1, 1, &error));
+    EXPECT_EQ(pngprobe::run({dir + "probe_one.png", "--expect", "0,0=10,20,30,255"}), 0);
+    EXPECT_EQ(pngprobe::run({dir + "probe_one.png", "--expect", "0,0=10,20,31"}), 1);
+    EXPECT_EQ(pngprobe::run({dir + "probe_missing.png"}), 2);
+    writeTemp("probe_text.png", "not a png at all");
+    EXPECT_EQ(pngprobe::run({dir + "probe_text.png"}), 2);
+    // A real header whose data is cut off.
+    std::FILE* in = std::fopen((dir + "probe_one.png").c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    char head[40] = {0};
+    const std::size_t n = std::fread(head, 1, sizeof head, in);
+    std::fclose(in);
+    writeTemp("probe_cut.png", std::string(head, n));
+    EXPECT_EQ(pngprobe::run({dir + "probe_cut.png"}), 2);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The view's event queue and the run loop, headless: delivery order, posting
+// from the hook, close, lifecycle, zero-sized frames and the run hooks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ViewTestSupport.h"
+
+using namespace cocos2d;
+using namespace viewtest;
+
+namespace {
+
+class ViewEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CCDirector::resetForTest();
+        view = CCDirector::sharedDirector()->getOpenGLView();
+        ASSERT_TRUE(view->isHeadless());
+    }
+    void TearDown() override { CCDirector::resetForTest(); }
+
+    static ViewEvent event(ViewEvent::Type type, intptr_t param = 0) {
+        ViewEvent e;
+        e.type = type;
+        e.param = param;
+        return e;
+    }
+    // What the hook saw: type, param and the frame width at that moment.
+    std::vector<std::string> seen;
+    void recordHook() {
+        view->setWndProc([this](const ViewEvent& e) {
+            seen.push_back(std::to_string(e.type) + ":" + std::to_string(e.param) + "@" +
+                           std::to_string(static_cast<int>(view->getFrameSize().width)));
+        });
+    }
+    CCEGLView* view = nullptr;
+};
+
+TEST_F(ViewEvents, DeliveredInArrivalOrderWithTheEngineBeforeTheHook) {
+    recordHook();
+    view->postUserMessage(1);
+    view->queueResize(1280, 600);
+    view->queueEvent(event(ViewEvent::User, 2));
+    view->requestClose();
+    view->postUserMessage(3);
+    EXPECT_TRUE(seen.empty()) << "nothing is delivered before the loop asks";
+    EXPECT_FALSE(view->deliverEvents());
+    // The resize was applied before the hook saw it; the close does not
+    // swallow what arrived after it.
+    EXPECT_EQ(seen, (std::vector<std::string>{"4:1@960", "1:0@1280", "4:2@1280", "0:0@1280", "4:3@1280"}));
+    EXPECT_TRUE(view->windowShouldClose());
+}
+
+TEST_F(ViewEvents, HookPostingDuringDeliveryWaitsForTheNextIteration) {
+    int calls = 0;
+    view->setWndProc([&](const ViewEvent& e) {
+        ++calls;
+        view->postUserMessage(e.param + 1);  // would loop forever if delivered at once
+    });
+    view->postUserMessage(0);
+    for (int iteration = 1; iteration <= 3; ++iteration) {
+        EXPECT_TRUE(view->deliverEvents());
+        EXPECT_EQ(calls, iteration);
+    }
+}
+
+TEST_F(ViewEvents, ZeroSizedFramesAreNeverApplied) {
+    view->setDesignResolutionSize(960, 640, kResolutionShowAll);
+    recordHook();
+    view->queueResize(0, 600);
+    view->queueResize(1280, 0);
+    view->queueResize(-5, -5);
+    EXPECT_TRUE(view->deliverEvents());
+    EXPECT_TRUE(seen.empty()) << "a zero-sized report never becomes Resized";
+    view->setFrameSize(0.5f, 600);
+    view->setFrameSize(1280, 0);
+    view->setFrameSize(NAN, 600);
+    EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
+    EXPECT_EQ(view->getScaleX(), 1.0f);
+    // Touch conversion stays finite.
+    const CCPoint p = CCTouchInput::frameToView(*view, 10, 10);
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+}
+
+TEST_F(ViewEvents, LifecycleRunsOncePerTransition) {
+    TestApp app;
+    app.stopWhenHidden = false;
+    for (ViewEvent::Type type : {ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Iconified, ViewEvent::Restored,
+                                 ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Close})
+        view->queueEvent(event(type));
+    view->queueFocusLost();
+    view->deliverEvents();
+    EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 1", "foreground 1", "background 1"}));
+    EXPECT_TRUE(view->isIconified());
+}
+
+TEST_F(ViewEvents, KeysGoToTheSinkInOrderAndRepeatsAreDropped) {
+    std::vector<std::string> keys;
+    view->setKeySink([&](const ViewKeyEvent& k) {
+        keys.push_back(std::to_string(k.key) + (k.pressed ? " down" : " up") + " " + std::to_string(k.text));
+    });
+    ViewKeyEvent a;
+    a.key = 65;
+    a.text = 'a';
+    a.pressed = true;
+    view->queueKey(a, false);
+    view->queueKey(a, true);
+    a.pressed = false;
+    view->queueKey(a, false);
+    view->deliverEvents();
+    EXPECT_EQ(keys, (std::vector<std::string>{"65 down 97", "65 up 97"}));
+}
+
+// ---- the run loop
+
+class RunLoop : public ViewEvents {};
+
+TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
+    CCDirector::sharedDirector()->setFixedDeltaTime(true);
+    TestApp app;
+    std::vector<std::string> hook;
+    app.onLaunch = [&] {
+        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(RecordingScene::frame())); });
+        app.scene->onTick = [&](unsigned int frame) {
+            if (frame == 4) view->requestClose();
+        };
+    };
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2, 3, 4}));
+    EXPECT_EQ(app.scene->drawFrames.back(), 4u) << "no frame is drawn after the close";
+    EXPECT_EQ(hook, (std::vector<std::string>{"0@5"}));
+    EXPECT_TRUE(app.lifecycle.empty()) << "close is not a trip to the background";
+}
+
+TEST_F(RunLoop, ScriptedIconifyStopsTheFramesAndTheFirstTickAfterHasNoTime) {
+    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_iconify.txt", "3 iconify\n4 iconify\n7 restore\n"));
+    CCDirector* director = CCDirector::sharedDirector();
+    director->setFixedDeltaTime(false);
+    director->setFrameLimit(10);
+    director->setAnimationInterval(0.002);
+    TestApp app;
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 3", "foreground 7"}));
+    // Frames 3 to 6 are stopped but counted.
+    EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2, 7, 8, 9, 10}));
+    EXPECT_EQ(app.scene->deltas[2], 0.0f) << "the time spent minimised arrived as one step";
+    EXPECT_EQ(director->getTotalFrames(), 10u);
+}
+
+TEST_F(RunLoop, ScriptQuitClosesInItsOwnFrame) {
+    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_quit.txt", "# leave early\n3 quit\n"));
+    CCDirector::sharedDirector()->setFixedDeltaTime(true);
+    CCDirector::sharedDirector()->setFrameLimit(10);
+    TestApp app;
+    bool closed = false;
+    app.onLaunch = [&] { view->setWndProc([&](const ViewEvent& e) { closed = closed || e.type == ViewEvent::Close; }); };
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2}));
+}
+
+TEST_F(RunLoop, BadRunHooksStopBeforeLaunching) {
+    const char* badShots[] = {"2", "x:a.png", "0:a.png", "2:", "2:a.png;2:b.png"};
+    for (const char* bad : badShots) {
+        CCDirector::resetForTest();
+        const ScopedEnv shots("ENGINE_SCREENSHOT", bad);
+        TestApp app;
+        EXPECT_EQ(app.run(), 1) << bad;
+        EXPECT_EQ(app.launches, 0) << bad;
+    }
+    CCDirector::resetForTest();
+    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_bad.txt", "1 back\n2 jump\n"));
+    TestApp app;
+    EXPECT_EQ(app.run(), 1);
+    EXPECT_EQ(app.launches, 0);
+    EXPECT_EQ(CCDirector::sharedDirector()->getTotalFrames(), 0u);
+}
+
+}  // namespace
