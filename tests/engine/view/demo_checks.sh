@@ -30,7 +30,7 @@ wmclose)
     grep -qx 'hook close' "$t/w.txt" && grep -qx 'run 0 frames [34]' "$t/w.txt" || fail "close not delivered"
     ;;
 fullscreen)
-    ENGINE_MAX_FRAMES=18 "ENGINE_SCREENSHOT=8:$t/f.png;16:$t/g.png" run --scene fullscreen > "$t/f.txt" || fail "demo failed"
+    ENGINE_MAX_FRAMES=18 ENGINE_SCREENSHOT="8:$t/f.png;16:$t/g.png" run --scene fullscreen > "$t/f.txt" || fail "demo failed"
     cat "$t/f.txt"
     grep -qx 'monitor 0,0 1280x720' "$t/f.txt" || fail "monitor"
     grep -qx 'frame 8 1280x720' "$t/f.txt" || fail "fullscreen size"
