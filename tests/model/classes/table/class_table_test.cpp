@@ -231,21 +231,4 @@ TEST_F(ClassTableTest, CloneRegistersCopiesAndSharesOrClonesChildren) {
     }
 }
 
-TEST_F(ClassTableTest, CopiesKeepAttributeValuesAndClassPointers) {
-    auto linker = QVModelLinker::create();
-    auto a = QVModelObject::create(), b = QVModelObject::create();
-    linker->setObjects(a, b, true);
-    static_cast<QVAttributeFloat*>(linker->attribute("Speed"))->setValue(2.5f, true);
-    auto copy = std::static_pointer_cast<QVModelLinker>(linker->clone(false, false));
-    EXPECT_EQ(copy->objectA(), a);
-    EXPECT_EQ(copy->objectB(), b);
-    EXPECT_FLOAT_EQ(copy->speed(), 2.5f);
-    EXPECT_FLOAT_EQ(copy->torque(), 200.0f);
-    EXPECT_EQ(copy->objectAAttribute()->owner(), copy.get());
-
-    auto container = QVModelSpriteContainer::create();
-    auto containerCopy = std::static_pointer_cast<QVModelSpriteContainer>(container->clone(false, false));
-    EXPECT_FLOAT_EQ(containerCopy->animationSpeed(), 1.0f);
-}
-
 }  // namespace
