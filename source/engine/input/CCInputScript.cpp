@@ -97,6 +97,11 @@ bool parseFrame(const std::string& token, unsigned int* frame) {
     return true;
 }
 
+CCInputScript::KeyNameResolver& keyNameResolver() {
+    static CCInputScript::KeyNameResolver resolver;
+    return resolver;
+}
+
 std::string lineError(unsigned int line, const std::string& message) {
     return "line " + std::to_string(line) + ": " + message;
 }
@@ -135,8 +140,11 @@ int CCInputScript::keyCodeForName(const std::string& name, unsigned int* text) {
             return entry.key;
         }
     }
+    if (keyNameResolver()) return keyNameResolver()(n, text);
     return -1;
 }
+
+void CCInputScript::setKeyNameResolver(KeyNameResolver resolver) { keyNameResolver() = std::move(resolver); }
 
 bool CCInputScript::parse(const std::string& text, std::string* error) {
     std::string scratch;

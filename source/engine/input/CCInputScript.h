@@ -66,6 +66,10 @@ public:
 
     // The GLFW key code of a key name (case-insensitive), or -1.
     static int keyCodeForName(const std::string& name, unsigned int* text = nullptr);
+    // (ours) Names the engine does not know (the host's OIS names, "KC_J") go
+    // to this resolver, which gives a GLFW key or -1; empty removes it.
+    typedef std::function<int(const std::string& name, unsigned int* text)> KeyNameResolver;
+    static void setKeyNameResolver(KeyNameResolver resolver);
 
 private:
     std::vector<CCInputScriptEvent> m_events;

@@ -171,6 +171,11 @@ OIS::KeyCode GlfwKeyboard::keyCodeForGlfwKey(int glfwKey) {
     return OIS::KC_UNASSIGNED;
 }
 
+int GlfwKeyboard::glfwKeyForKeyCode(OIS::KeyCode kc) {
+    const KeyRow* row = rowForCode(kc);
+    return row ? row->glfw : -1;
+}
+
 OIS::KeyCode GlfwKeyboard::keyCodeForName(const std::string& name) {
     for (const KeyRow& r : kKeys)
         if (name == r.name) return r.code;

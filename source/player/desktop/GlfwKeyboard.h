@@ -43,6 +43,8 @@ public:
 
     // The translation table, shared with tools and tests.
     static OIS::KeyCode keyCodeForGlfwKey(int glfwKey);
+    // The GLFW key at that position; -1 outside the table.
+    static int glfwKeyForKeyCode(OIS::KeyCode kc);
     // KC_UNASSIGNED for an unknown name.
     static OIS::KeyCode keyCodeForName(const std::string& name);
     // "KC_J"; empty for a code outside the table.

@@ -8,6 +8,7 @@
 #include "GlfwKeyboard.h"
 #include "QVLog.h"
 #include "director/CCEGLView.h"
+#include "input/CCInputScript.h"
 
 namespace {
 
@@ -67,6 +68,15 @@ void createInputDevices(std::uintptr_t window, OIS::KeyListener* keyListener,
     g_devices.keyboard = std::move(keyboard);
     cocos2d::CCEGLView::sharedOpenGLView()->setKeySink([](const cocos2d::ViewKeyEvent& key) {
         if (GlfwKeyboard* kb = glfwKeyboard()) kb->feedGlfwKey(key.key, key.pressed ? 1 : 0, key.text);
+    });
+
+    // The input script names keys as OIS does ("KC_J"); they travel the
+    // window's path, so scripted runs exercise this keyboard too.
+    cocos2d::CCInputScript::setKeyNameResolver([](const std::string& name, unsigned int* text) {
+        const OIS::KeyCode kc = GlfwKeyboard::keyCodeForName(name);
+        if (kc == OIS::KC_UNASSIGNED) return -1;
+        if (text) *text = GlfwKeyboard::printableCharacter(kc, false);
+        return GlfwKeyboard::glfwKeyForKeyCode(kc);
     });
 
     // Only the live window's id may reach OIS: an X error on its own

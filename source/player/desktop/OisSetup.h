@@ -31,7 +31,8 @@ InputDevices& inputDevices();
 // The keyboard when it is the window-fed one, else null.
 GlfwKeyboard* glfwKeyboard();
 
-// Creates the keyboard (always, and wires it to the view's key sink), then,
+// Creates the keyboard (always, and wires it to the view's key sink and the
+// input script's OIS key names), then,
 // with a native window only, the OIS input system and the buffered joystick
 // when one exists. Each OIS step that throws is logged as
 // "[Host] OIS <step> failed: <text>; continuing without it".

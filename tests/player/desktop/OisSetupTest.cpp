@@ -13,6 +13,7 @@
 #include "LogCapture.h"
 #include "OisSetup.h"
 #include "director/CCEGLView.h"
+#include "input/CCInputScript.h"
 
 namespace {
 
@@ -213,7 +214,7 @@ TEST_F(OisSetup, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
     EXPECT_EQ(log.all()[1], "[Host] OIS joystick capture failed: pad unplugged; continuing without it");
 }
 
-TEST_F(OisSetup, WindowKeysReachTheListenerThroughTheViewSink) {
+TEST_F(OisSetup, WindowAndScriptKeysReachTheListenerThroughTheViewSink) {
     struct Recorder : NullListener {
         std::vector<OIS::KeyCode> pressed;
         bool keyPressed(const OIS::KeyEvent& e) override {
@@ -222,6 +223,12 @@ TEST_F(OisSetup, WindowKeysReachTheListenerThroughTheViewSink) {
         }
     } recorder;
     createInputDevices(0, &recorder, &recorder);
+    // The input script's OIS names resolve to the window keys at the same place.
+    unsigned int text = 0;
+    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_RETURN", &text), 257);  // GLFW_KEY_ENTER
+    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_J", &text), 74);
+    EXPECT_EQ(text, unsigned('j'));
+    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_BOGUS"), -1);
     cocos2d::ViewKeyEvent key;
     key.pressed = true;
     key.key = 74;  // GLFW_KEY_J

@@ -51,6 +51,14 @@ struct Options {
 // Client-area geometry in root coordinates, from our own X connection.
 void printWindow(Display* display) {
     CCEGLView* view = CCEGLView::sharedOpenGLView();
+    if (!display) {  // headless: the view's remembered rectangle
+        const CCRect r = view->getWindowRect();
+        std::printf("window %dx%d+%d+%d %s\n", static_cast<int>(r.size.width), static_cast<int>(r.size.height),
+                    static_cast<int>(r.origin.x), static_cast<int>(r.origin.y),
+                    view->isFullscreen() ? "fullscreen" : "windowed");
+        std::fflush(stdout);
+        return;
+    }
     const Window window = static_cast<Window>(view->getHWnd());
     XWindowAttributes attributes;
     Window child;
@@ -149,14 +157,18 @@ int main(int argc, char** argv) {
 
     ProbeApp app;
     CCEGLView* view = CCEGLView::sharedOpenGLView();
-    if (!view->hasNativeWindow()) {
-        std::fprintf(stderr, "host_probe: no window\n");
-        return 1;
-    }
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "host_probe: cannot open the display\n");
-        return 1;
+    // Headless (ENGINE_HEADLESS=1) runs on the fake monitor, keys from the input script.
+    Display* display = nullptr;
+    if (!view->isHeadless()) {
+        if (!view->hasNativeWindow()) {
+            std::fprintf(stderr, "host_probe: no window\n");
+            return 1;
+        }
+        display = XOpenDisplay(nullptr);
+        if (!display) {
+            std::fprintf(stderr, "host_probe: cannot open the display\n");
+            return 1;
+        }
     }
     view->setViewName("host_probe");
     const int orientation = options.orientation;
@@ -196,6 +208,6 @@ int main(int argc, char** argv) {
 
     const int result = app.run();
     destroyInputDevices();
-    XCloseDisplay(display);
+    if (display) XCloseDisplay(display);
     return result;
 }
