@@ -74,8 +74,7 @@ void QVAttributeModelLink::link(const std::shared_ptr<QVModel>& model) {
 }
 
 std::shared_ptr<QVModel> QVAttributeModelLink::lookUp(uint32_t id) const {
-    std::shared_ptr<QVModel> model = QVModelController::shared()->getModel(id);
-    return model && model->isKindOf(m_linkedType) ? model : nullptr;
+    return QVModelController::shared()->getModel(id);
 }
 
 QVBaseAttributeAnimation::QVBaseAttributeAnimation(const std::string& name, QVModel* owner)

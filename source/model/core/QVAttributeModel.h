@@ -67,7 +67,7 @@ protected:
     virtual void linkRead() {}
 
 private:
-    // The registered model of `id` when it is of the linked kind.
+    // The registered model of `id`; link() applies the kind test.
     std::shared_ptr<QVModel> lookUp(uint32_t id) const;
 
     std::shared_ptr<QVModel> m_model;
