@@ -23,6 +23,9 @@ for v in zipcrypto infozip aes128 aes256; do
     check "small-$v loads as expected (status $s)" $(( s != 0 || d != 0 ))
 done
 
+diff <(sed -n '/^models /,$p' "$expected/small.folder.expected") <(sed -n '/^models /,$p' "$expected/small.archive.expected")
+check "folder and archive expectations list the same models" $?
+
 # Without a mode flag a package with data wins; an empty one is ignored.
 "$tool" "$fixtures/small-aes256" | head -1 >"$t/mode"
 grep -qx 'mode archive' "$t/mode"; check "a package selects archive mode" $?
