@@ -167,6 +167,38 @@ struct FileCloser {
 
 }  // namespace
 
+namespace {
+
+// libpng reports errors by longjmp, so nothing with a destructor may live in
+// these frames.
+bool readHeader(png_structp png, png_infop info, FILE* file, png_uint_32* width, png_uint_32* height,
+                std::size_t* rowBytes) {
+    if (setjmp(png_jmpbuf(png)) != 0) return false;
+    png_init_io(png, file);
+    png_set_sig_bytes(png, 8);
+    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    *rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+bool readBody(png_structp png, png_bytep* rows) {
+    if (setjmp(png_jmpbuf(png)) != 0) return false;
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
 bool readPng(const std::string& path, Image* image, std::string* error) {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -186,36 +218,21 @@ bool readPng(const std::string& path, Image* image, std::string* error) {
         *error = "out of memory";
         return false;
     }
-    // Everything setjmp may skip lives outside this frame's locals.
+    png_uint_32 w = 0, h = 0;
+    std::size_t rowBytes = 0;
+    bool ok = readHeader(png, info, file.get(), &w, &h, &rowBytes);
     Image result;
-    std::vector<png_bytep> rows;
-    volatile bool ok = false;
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file.get());
-        png_set_sig_bytes(png, 8);
-        png_set_user_limits(png, kMaxSide, kMaxSide);
-        png_read_info(png, info);
-        png_set_expand(png);
-        png_set_strip_16(png);
-        png_set_gray_to_rgb(png);
-        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-        png_set_interlace_handling(png);
-        png_read_update_info(png, info);
-        const png_uint_32 w = png_get_image_width(png, info);
-        const png_uint_32 h = png_get_image_height(png, info);
-        if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4u ||
-            static_cast<long long>(w) * h > kMaxPixels) {
-            state.message = "unsupported layout or too large";
-            png_longjmp(png, 1);
-        }
+    if (ok && (rowBytes != static_cast<std::size_t>(w) * 4u || static_cast<long long>(w) * h > kMaxPixels)) {
+        state.message = "unsupported layout or too large";
+        ok = false;
+    }
+    if (ok) {
         result.width = static_cast<int>(w);
         result.height = static_cast<int>(h);
         result.rgba.resize(static_cast<std::size_t>(w) * h * 4u);
-        rows.resize(h);
+        std::vector<png_bytep> rows(h);
         for (png_uint_32 y = 0; y < h; ++y) rows[y] = result.rgba.data() + static_cast<std::size_t>(y) * w * 4u;
-        png_read_image(png, rows.data());
-        png_read_end(png, nullptr);
-        ok = true;
+        ok = readBody(png, rows.data());
     }
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {

@@ -84,6 +84,20 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// libpng reports errors by longjmp, so nothing with a destructor may live in
+// this frame.
+bool writeRows(png_structp png, png_infop info, FILE* file, png_bytep* rows, int width, int height) {
+    if (setjmp(png_jmpbuf(png)) != 0) return false;
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 1);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
 }  // namespace
 
 bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error) {
@@ -109,19 +123,8 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
     for (int y = 0; y < height; ++y)
         rows[static_cast<std::size_t>(y)] =
             const_cast<png_bytep>(rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3u);
-    volatile bool ok = false;
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, 1);
-        png_write_info(png, info);
-        png_write_image(png, rows.data());
-        png_write_end(png, nullptr);
-        ok = true;
-    } else {
-        *error = "cannot write " + path + ": " + state.message;
-    }
+    bool ok = writeRows(png, info, file, rows.data(), width, height);
+    if (!ok) *error = "cannot write " + path + ": " + state.message;
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0 && ok) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
