@@ -200,7 +200,7 @@ public:
         unsigned char* data = CCFileUtils::sharedFileUtils()->getFileData(shaderPath, "rt", &size);
         if (!data) return true;  // untinted, as without the file
         const std::string source(reinterpret_cast<const char*>(data), size);
-        delete[] data;
+        std::free(data);  // getFileData's buffer comes from malloc
         auto* program = new CCGLProgram();
         program->initWithVertexShaderByteArray(ccPositionTextureA8Color_vert, source.c_str());
         program->addAttribute("a_position", 0);
