@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "model/core/ZipAes.h"
+#include "model/core/ZipCrypto.h"
 
 namespace {
 
@@ -37,22 +38,6 @@ std::vector<unsigned char> rawDeflate(const std::vector<unsigned char>& data) {
     return out;
 }
 
-struct TraditionalKeys {
-    uint32_t k0 = 0x12345678u, k1 = 0x23456789u, k2 = 0x34567890u;
-    const z_crc_t* table = get_crc_table();
-    uint32_t crcByte(uint32_t crc, unsigned char c) const { return table[(crc ^ c) & 0xFF] ^ (crc >> 8); }
-    void update(unsigned char c) {
-        k0 = crcByte(k0, c);
-        k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
-        k2 = crcByte(k2, static_cast<unsigned char>(k1 >> 24));
-    }
-    unsigned char encrypt(unsigned char p) {
-        uint32_t t = (k2 & 0xFFFF) | 2;
-        unsigned char c = p ^ static_cast<unsigned char>(((t * (t ^ 1)) >> 8) & 0xFF);
-        update(p);
-        return c;
-    }
-};
 
 }  // namespace
 
@@ -82,8 +67,7 @@ void QVPackageWriter::add(const QVPackageEntry& entry, const std::string& passwo
             w.flag = 1;
             if (entry.dataDescriptor) w.flag |= 8;
             std::vector<unsigned char> plain = rawDeflate(entry.data);
-            TraditionalKeys keys;
-            for (char c : password) keys.update(static_cast<unsigned char>(c));
+            zipcrypto::TraditionalKeys keys(password);
             unsigned char header[12];
             for (int i = 0; i < 11; ++i) header[i] = static_cast<unsigned char>(nextRandom());
             header[11] = entry.dataDescriptor ? static_cast<unsigned char>(kDosTime >> 8)

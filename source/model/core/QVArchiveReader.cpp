@@ -17,6 +17,7 @@
 #include "base/base64.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/ZipAes.h"
+#include "model/core/ZipCrypto.h"
 
 namespace {
 
@@ -33,25 +34,6 @@ unzFile zip(void* handle) { return static_cast<unzFile>(handle); }
 
 // The traditional PKWARE key schedule, enough to check the header's check byte
 // before minizip is given the password.
-struct TraditionalKeys {
-    uint32_t k0 = 0x12345678u, k1 = 0x23456789u, k2 = 0x34567890u;
-    const z_crc_t* table = get_crc_table();
-    uint32_t crcByte(uint32_t crc, unsigned char c) const { return table[(crc ^ c) & 0xFF] ^ (crc >> 8); }
-    void update(unsigned char c) {
-        k0 = crcByte(k0, c);
-        k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
-        k2 = crcByte(k2, static_cast<unsigned char>(k1 >> 24));
-    }
-    unsigned char streamByte() const {
-        uint32_t t = (k2 & 0xFFFF) | 2;
-        return static_cast<unsigned char>(((t * (t ^ 1)) >> 8) & 0xFF);
-    }
-    unsigned char decrypt(unsigned char c) {
-        unsigned char p = c ^ streamByte();
-        update(p);
-        return p;
-    }
-};
 
 uint32_t le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 uint32_t le32(const unsigned char* p) {
@@ -233,8 +215,7 @@ void QVArchiveReader::readEntry(std::vector<unsigned char>& out, const std::stri
     if (result != UNZ_OK) throwArchiveError(result, kReadMessage);
     if (raw.size() != info.compressed_size) throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
 
-    TraditionalKeys keys;
-    for (char c : password) keys.update(static_cast<unsigned char>(c));
+    zipcrypto::TraditionalKeys keys(password);
     unsigned char last = 0;
     for (std::size_t i = 0; i < kTraditionalHeader; ++i) last = keys.decrypt(raw[i]);
     const unsigned char check = (info.flag & kFlagDataDescriptor) ? static_cast<unsigned char>((info.dosDate >> 8) & 0xFF)
