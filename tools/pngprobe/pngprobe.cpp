@@ -79,9 +79,12 @@ bool parseCount(const std::string& text, Count* out) {
     std::vector<long long> box, colour;
     if (!numberList(&p, end, &box) || box.size() != 4 || !expectChar(&p, end, '=')) return false;
     if (!numberList(&p, end, &colour) || colour.size() != 3) return false;
-    long long tol = 0, minimum = 0;
+    long long tol = 0, minimum = 1;
     if (p < end && *p == '~' && !(expectChar(&p, end, '~') && number(&p, end, &tol))) return false;
-    if (!(expectChar(&p, end, '>') && expectChar(&p, end, '=') && number(&p, end, &minimum)) || p != end) return false;
+    // ">=N" is optional: left unquoted in a shell it becomes a redirection, and
+    // the check then still asks for at least one matching pixel.
+    if (p < end && !(expectChar(&p, end, '>') && expectChar(&p, end, '=') && number(&p, end, &minimum))) return false;
+    if (p != end) return false;
     for (long long v : box)
         if (!coordinate(v)) return false;
     for (long long c : colour)
@@ -134,7 +137,7 @@ bool parseArgs(const std::vector<std::string>& args, Checks* checks, std::string
         } else {
             Count c;
             if (!parseCount(value, &c)) {
-                *error = "--count " + value + ": expected X0,Y0,X1,Y1=R,G,B[~TOL]>=N";
+                *error = "--count " + value + ": expected X0,Y0,X1,Y1=R,G,B[~TOL][>=N]";
                 return false;
             }
             checks->counts.push_back(c);
@@ -295,7 +298,7 @@ int run(const std::vector<std::string>& args) {
     if (!parseArgs(args, &checks, &error)) {
         std::fprintf(stderr,
                      "pngprobe: %s\nusage: pngprobe FILE [--size WxH] [--expect X,Y=R,G,B[,A][~TOL]]... "
-                     "[--count X0,Y0,X1,Y1=R,G,B[~TOL]>=N]...\n",
+                     "[--count X0,Y0,X1,Y1=R,G,B[~TOL][>=N]]...\n",
                      error.c_str());
         return 2;
     }

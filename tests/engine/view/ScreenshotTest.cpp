@@ -94,6 +94,9 @@ TEST(PngProbe, ExpectationsCountsAndSizes) {
     EXPECT_TRUE(check({"--count", "0,0,3,1=255,0,0~0>=4"}).empty());
     EXPECT_EQ(check({"--count", "3,1,0,0=255,0,0>=5"}).size(), 1u) << "corners in any order";
     EXPECT_TRUE(check({"--count", "0,0,100,100=0,0,255~5>=4"}).empty()) << "boxes are clipped to the image";
+    // Without ">=N" (an unquoted one is a shell redirection) one matching pixel is enough.
+    EXPECT_TRUE(check({"--count", "0,0,3,1=255,0,0"}).empty());
+    EXPECT_EQ(check({"--count", "0,0,3,1=0,255,0"}).size(), 1u);
     const auto mismatch = check({"--expect", "1,0=0,255,0"});
     ASSERT_EQ(mismatch.size(), 1u);
     EXPECT_EQ(mismatch[0], "pixel 1,0 is 255,0,0,255, expected 0,255,0");
@@ -102,7 +105,7 @@ TEST(PngProbe, ExpectationsCountsAndSizes) {
 TEST(PngProbe, MalformedArgumentsAreRefused) {
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--expect", "1,2"}, {"--expect", "1,2=3,4"}, {"--expect", "1,2=3,4,5~"}, {"--expect", "1,2=256,0,0"},
-             {"--expect", "-1,2=0,0,0"}, {"--count", "0,0,1,1=0,0,0"}, {"--count", "0,0,1=0,0,0>=1"},
+             {"--expect", "-1,2=0,0,0"}, {"--count", "0,0,1,1=0,0,0>"}, {"--count", "0,0,1=0,0,0>=1"},
              {"--size", "4"}, {"--expect"}, {"--bogus"}}) {
         const auto result = check(bad);
         ASSERT_EQ(result.size(), 1u) << bad[0];
