@@ -14,27 +14,13 @@
 
 #include "model/core/QVKeyTable.h"
 
+#include "../common/ToolText.h"
+
 namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "qvkeys: %s\nusage: qvkeys --user-id ID FILE\n", message);
     return 1;
-}
-
-std::string escapeName(const std::string& name) {
-    std::string out;
-    for (unsigned char c : name) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c >= 0x20 && c <= 0x7e) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            char buf[5];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -75,6 +61,7 @@ int main(int argc, char** argv) {
     std::transform(table.begin(), table.end(), keys.begin(),
                    [](const auto& e) { return std::make_pair(e.second, e.first); });
     std::sort(keys.begin(), keys.end());
-    for (const auto& key : keys) std::printf("%d %s\n", key.first, escapeName(key.second).c_str());
+    for (const auto& key : keys)
+        std::printf("%d %s\n", key.first, tooltext::escaped(key.second.data(), key.second.size(), false).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

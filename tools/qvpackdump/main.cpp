@@ -17,6 +17,8 @@
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVPackStream.h"
 
+#include "../common/ToolText.h"
+
 namespace {
 
 int usage(const char* message) {
@@ -37,26 +39,6 @@ std::string hexBytes(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(data[i]));
         out += buf;
-    }
-    return out;
-}
-
-// Bytes outside 0x20-0x7E as \xNN; `quote` also escapes the double quote.
-std::string escaped(const char* data, std::size_t size, bool quote) {
-    std::string out;
-    for (std::size_t i = 0; i < size; ++i) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (quote && c == '"') {
-            out += "\\\"";
-        } else if (c >= 0x20 && c <= 0x7e) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            char buf[5];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        }
     }
     return out;
 }
@@ -82,7 +64,7 @@ std::string scalarText(const msgpack::object& o) {
     case msgpack::type::NEGATIVE_INTEGER: return std::to_string(o.via.i64);
     case msgpack::type::FLOAT32: return "f32 " + number("%.9g", static_cast<float>(o.via.f64));
     case msgpack::type::FLOAT64: return "f64 " + number("%.17g", o.via.f64);
-    case msgpack::type::STR: return "\"" + escaped(o.via.str.ptr, o.via.str.size, true) + "\"";
+    case msgpack::type::STR: return "\"" + tooltext::escaped(o.via.str.ptr, o.via.str.size, true) + "\"";
     case msgpack::type::BIN: return "bin(" + hexBytes(o.via.bin.ptr, o.via.bin.size) + ")";
     case msgpack::type::EXT:
         return "ext(" + std::to_string(static_cast<int>(o.via.ext.type())) + "," +
@@ -112,7 +94,7 @@ std::string keyLabel(const msgpack::object& key) {
     if (key.type != msgpack::type::POSITIVE_INTEGER) return "!" + inlineText(key);
     const std::string* name =
         key.via.u64 <= static_cast<std::uint64_t>(INT32_MAX) ? findKeyName(static_cast<std::int64_t>(key.via.u64)) : nullptr;
-    return std::to_string(key.via.u64) + " " + (name ? escaped(name->data(), name->size(), false) : "?");
+    return std::to_string(key.via.u64) + " " + (name ? tooltext::escaped(name->data(), name->size(), false) : "?");
 }
 
 class Dumper {
