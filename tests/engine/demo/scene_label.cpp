@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cocos2d.h"
+#include "demo_registry.h"
 #include "text_fx_assets.h"
-#include "text_fx_scenes.h"
 
 using namespace cocos2d;
 
@@ -42,15 +41,12 @@ std::vector<uint8_t> fontPage() {
     return px;
 }
 
-class LabelApp : public CCApplication {
+class LabelDemo : public DemoScene {
 public:
-    bool applicationDidFinishLaunching() override {
-        CCDirector* director = CCDirector::sharedDirector();
-        CCEGLView* view = CCEGLView::sharedOpenGLView();
-        director->setOpenGLView(view);
-        view->setDesignResolutionSize(960, 640, kResolutionExactFit);
+    unsigned int defaultFrames() const override { return 3; }
+    CCScene* createScene() override {
         if (!m_assets.writePng("demo_font.png", 80, 20, fontPage()) || !m_assets.writeText("demo.fnt", kFont)) {
-            return false;
+            return nullptr;
         }
         const std::string font = m_assets.path("demo.fnt");
 
@@ -69,7 +65,7 @@ public:
         };
         for (const Spec& s : specs) {
             CCLabelBMFont* label = CCLabelBMFont::create(s.text, font.c_str(), -1, s.alignment, CCPointZero);
-            if (!label) return false;
+            if (!label) return nullptr;
             label->setTracking(s.tracking);
             label->setAnchorPoint(ccp(0, 0));
             label->setPosition(s.position);
@@ -78,26 +74,13 @@ public:
             std::printf("label %s %gx%g\n", s.name, size.width, size.height);
         }
         std::fflush(stdout);
-        director->runWithScene(scene);
-        return true;
+        return scene;
     }
 
 private:
     TextFxAssets m_assets;
 };
 
-bool sceneIs(int argc, char** argv, const char* name) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--scene") == 0) return std::strcmp(argv[i + 1], name) == 0;
-    }
-    return false;
-}
+ENGINE_DEMO_SCENE("label", LabelDemo);
 
 }  // namespace
-
-bool runLabelScene(int argc, char** argv, int* status) {
-    if (!sceneIs(argc, argv, "label")) return false;
-    LabelApp app;
-    *status = app.run();
-    return true;
-}

@@ -6,9 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "cocos2d.h"
+#include "demo_registry.h"
 #include "text_fx_assets.h"
-#include "text_fx_scenes.h"
 
 using namespace cocos2d;
 
@@ -16,16 +15,14 @@ namespace {
 
 constexpr unsigned int kReportFrame = 59;
 
-class ParticlesApp : public CCApplication {
+class ParticlesDemo : public DemoScene {
 public:
-    bool applicationDidFinishLaunching() override {
+    unsigned int defaultFrames() const override { return 60; }
+    CCScene* createScene() override {
         CCDirector* director = CCDirector::sharedDirector();
-        CCEGLView* view = CCEGLView::sharedOpenGLView();
-        director->setOpenGLView(view);
-        view->setDesignResolutionSize(960, 640, kResolutionExactFit);
-        if (!m_assets.writePng("particle.png", 8, 8, std::vector<uint8_t>(8 * 8 * 4, 255))) return false;
+        if (!m_assets.writePng("particle.png", 8, 8, std::vector<uint8_t>(8 * 8 * 4, 255))) return nullptr;
         CCTexture2D* texture = CCTextureCache::sharedTextureCache()->addImage(m_assets.path("particle.png").c_str());
-        if (!texture) return false;
+        if (!texture) return nullptr;
 
         compat::srand(1);
         CCParticleSystemQuad* emitter = CCParticleSystemQuad::create();
@@ -46,31 +43,18 @@ public:
 
         CCScene* scene = CCScene::create();
         scene->addChild(emitter);
-        director->runWithScene(scene);
         director->addFrameHook([emitter](unsigned int frame) {
             if (frame != kReportFrame) return;
             std::printf("frame %u particles %u\n", frame, emitter->getParticleCount());
             std::fflush(stdout);
         });
-        return true;
+        return scene;
     }
 
 private:
     TextFxAssets m_assets;
 };
 
-bool sceneIs(int argc, char** argv, const char* name) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--scene") == 0) return std::strcmp(argv[i + 1], name) == 0;
-    }
-    return false;
-}
+ENGINE_DEMO_SCENE("particles", ParticlesDemo);
 
 }  // namespace
-
-bool runParticlesScene(int argc, char** argv, int* status) {
-    if (!sceneIs(argc, argv, "particles")) return false;
-    ParticlesApp app;
-    *status = app.run();
-    return true;
-}

@@ -1,9 +1,7 @@
 // Scenes that bring their own application and parse their own arguments:
 //   --scene beep FILE, --scene music FILE --seconds S   (audio_scenes.cpp)
-//   --scene label, --scene particles                    (text_fx_scenes.h)
 #include "audio_scenes.h"
 #include "demo_registry.h"
-#include "text_fx_scenes.h"
 
 namespace {
 
@@ -22,12 +20,8 @@ public:
 };
 
 typedef RunnerDemo<runAudioScene> AudioDemo;
-typedef RunnerDemo<runLabelScene> LabelDemo;
-typedef RunnerDemo<runParticlesScene> ParticlesDemo;
 
 ENGINE_DEMO_SCENE("beep", AudioDemo);
 ENGINE_DEMO_SCENE("music", AudioDemo);
-ENGINE_DEMO_SCENE("label", LabelDemo);
-ENGINE_DEMO_SCENE("particles", ParticlesDemo);
 
 }  // namespace
