@@ -202,13 +202,22 @@ void putCurves(QVPackMap& map, const std::string& name, const QVCurveMap& curves
     map.put(name, curveElements(curves, map.zone()));
 }
 
-bool getCurves(const QVPackMap& map, const std::string& name, QVCurveMap& curves) {
-    const msgpack::object* array = map.find(name);
+namespace {
+bool curvesFrom(const msgpack::object* array, QVCurveMap& curves) {
     if (!array) return false;
     QVCurveMap read = curvesFromArray(*array);
     if (array->via.array.size == 0) return false;
     curves = std::move(read);
     return true;
+}
+}  // namespace
+
+bool getCurves(const QVPackMap& map, const std::string& name, QVCurveMap& curves) {
+    return curvesFrom(map.find(name), curves);
+}
+
+bool getCurves(const QVPackMap& map, const QVKey& key, QVCurveMap& curves) {
+    return curvesFrom(map.find(key), curves);
 }
 
 QVCurveMap curvesFromDictionaries(CCArray* array) {

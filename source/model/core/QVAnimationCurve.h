@@ -21,6 +21,7 @@ class CCArray;
 class CCDictionary;
 }  // namespace cocos2d
 
+class QVKey;
 class QVPackMap;
 
 struct QVAnimationKey {
@@ -98,6 +99,7 @@ void putCurves(QVPackMap& map, const std::string& name, const QVCurveMap& curves
 // least one element (an empty or absent array keeps them) and returns whether
 // it did. Throws msgpack::type_error as curvesFromArray.
 bool getCurves(const QVPackMap& map, const std::string& name, QVCurveMap& curves);
+bool getCurves(const QVPackMap& map, const QVKey& key, QVCurveMap& curves);
 // A null array gives an empty map.
 QVCurveMap curvesFromDictionaries(cocos2d::CCArray* array);
 // Null for an empty map, else a new autoreleased array.

@@ -15,6 +15,8 @@ using cocos2d::CCString;
 namespace {
 const char* const kConnectedModelIdKey = "connectedModelId";
 const char* const kAttributeNameKey = "attributeName";
+const QVKey kConnectedModelId(kConnectedModelIdKey);
+const QVKey kAttributeName(kAttributeNameKey);
 }  // namespace
 
 QVBaseAttribute::QVBaseAttribute(const std::string& name, uint32_t flags) : m_name(name), m_flags(flags) {}
@@ -50,10 +52,10 @@ void QVBaseAttribute::packConnections(QVPackMap& map) {
 void QVBaseAttribute::unpackConnections(const QVPackMap& map) {
     if (m_connectionMode != kConnectionFollower) return;
     uint32_t modelId = 0;
-    if (!map.get(kConnectedModelIdKey, modelId) || modelId == 0) return;
+    if (!map.get(kConnectedModelId, modelId) || modelId == 0) return;
     if (!QVModelController::shared()->getModel(modelId)) return;
     std::string attributeName;
-    if (!map.get(kAttributeNameKey, attributeName)) return;
+    if (!map.get(kAttributeName, attributeName)) return;
     connectByName(modelId, attributeName);
 }
 
@@ -110,8 +112,17 @@ void QVBaseAttribute::setAnimationCurves(const std::vector<QVAnimationCurve*>& c
     (void)state;
 }
 
+std::int32_t QVBaseAttribute::nameKeyCode() const {
+    if (m_nameKeyGeneration != keyTableGeneration()) {
+        m_nameKeyCode = keyCode(m_name);
+        m_nameKeyGeneration = keyTableGeneration();
+    }
+    return m_nameKeyCode;
+}
+
 void QVBaseAttribute::setName(const std::string& name, bool silent) {
     m_name = name;
+    m_nameKeyGeneration = 0;
     if (!silent) valueChanged(kChangeValue);
 }
 

@@ -72,6 +72,8 @@ public:
     virtual void valueChanged(int kind) = 0;
 
     const std::string& name() const { return m_name; }
+    // keyCode(name()), remembered until the name or the key table changes.
+    std::int32_t nameKeyCode() const;
     QVModel* owner() const { return m_owner; }
     uint32_t flags() const { return m_flags; }
     uint32_t connectionMode() const { return m_connectionMode; }
@@ -101,6 +103,8 @@ private:
     friend class QVAttribute;
 
     std::string m_name;
+    mutable std::int32_t m_nameKeyCode = -1;
+    mutable uint32_t m_nameKeyGeneration = 0;  // 0: not looked up
     QVModel* m_owner = nullptr;
     uint32_t m_flags = 0;
     uint32_t m_connectionMode = kConnectionNone;

@@ -7,6 +7,10 @@
 
 using namespace cocos2d;
 
+namespace {
+const QVKey kEnum("enum");
+}  // namespace
+
 template <typename E>
 void QVBaseAttributeEnum<E>::collectKeys() {
     collectedKeys().insert("enum");
@@ -21,7 +25,7 @@ template <typename E>
 void QVBaseAttributeEnum<E>::unpack(const QVPackMap& map) {
     // Stored files rely on an absent "enum" meaning the first value.
     int32_t read = 0;
-    map.get("enum", read);
+    map.get(kEnum, read);
     m_value = read;
 }
 

@@ -15,6 +15,11 @@ using namespace cocos2d;
 
 namespace {
 
+const QVKey kValue("value");
+const QVKey kVariableValue("variableValue");
+const QVKey kIsEmpty("isEmpty");
+const QVKey kAnimations("animations");
+
 // Per-type text forms of the dictionary.
 CCString* formatValue(int v) { return CCString::createWithFormat("%d", v); }
 CCString* formatValue(unsigned int v) { return CCString::createWithFormat("%u", v); }
@@ -103,10 +108,10 @@ void QVBaseAttributeFundamental<T>::pack(QVPackMap& map) {
 
 template <typename T>
 void QVBaseAttributeFundamental<T>::unpack(const QVPackMap& map) {
-    map.get("value", m_value);
-    map.get("variableValue", m_variableValue);
-    map.get("isEmpty", m_isEmpty);
-    getCurves(map, "animations", m_curves);
+    map.get(kValue, m_value);
+    map.get(kVariableValue, m_variableValue);
+    map.get(kIsEmpty, m_isEmpty);
+    getCurves(map, kAnimations, m_curves);
 }
 
 template <typename T>

@@ -13,6 +13,7 @@ using cocos2d::CCString;
 
 namespace {
 const char* const kValueKey = "value";
+const QVKey kValue(kValueKey);
 const char* const kLoopAttribute = "Loop";
 }  // namespace
 
@@ -45,7 +46,7 @@ void QVAttributeModelLink::unpackConnections(const QVPackMap& map) {
     QVAttribute::unpackConnections(map);
     // Stored files rely on a missing "value" meaning id 0.
     uint32_t id = 0;
-    map.get(kValueKey, id);
+    map.get(kValue, id);
     link(lookUp(id));
     linkRead();
 }

@@ -13,6 +13,7 @@ using cocos2d::CCString;
 
 namespace {
 const char* const kValueKey = "value";
+const QVKey kValue(kValueKey);
 const char* const kExcludedFromAtlas = "Excluded From Atlas";
 
 // The core knows the container class only by its type id (it lives in the
@@ -49,7 +50,7 @@ void QVAttributeSprite::packConnections(QVPackMap& map) {
 void QVAttributeSprite::unpackConnections(const QVPackMap& map) {
     QVAttribute::unpackConnections(map);
     uint32_t id = 0;
-    if (!map.get(kValueKey, id)) return;
+    if (!map.get(kValue, id)) return;
     // A pack naming something else keeps the link it had.
     if (std::shared_ptr<QVModel> container = spriteContainer(id)) setValue(container, true);
 }

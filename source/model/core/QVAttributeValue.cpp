@@ -13,6 +13,13 @@ using namespace cocos2d;
 
 namespace {
 
+const QVKey kValue("value");
+const QVKey kVariableValue("variableValue");
+const QVKey kIsXEmpty("isXEmpty");
+const QVKey kIsYEmpty("isYEmpty");
+const QVKey kAnimationsX("animationsX");
+const QVKey kAnimationsY("animationsY");
+
 // A text entry of non-zero length, or null.
 const CCString* nonEmptyText(CCDictionary* dict, const char* key) {
     if (!dict || !dict->objectForKey(key)) return nullptr;
@@ -62,7 +69,7 @@ void QVAttributeValue<T>::pack(QVPackMap& map) {
 
 template <typename T>
 void QVAttributeValue<T>::unpack(const QVPackMap& map) {
-    map.get("value", m_value);
+    map.get(kValue, m_value);
 }
 
 template <typename T>
@@ -191,12 +198,12 @@ void QVBaseAttributePoint::pack(QVPackMap& map) {
 }
 
 void QVBaseAttributePoint::unpack(const QVPackMap& map) {
-    map.get("value", m_value);
-    map.get("variableValue", m_variableValue);
-    map.get("isXEmpty", m_isXEmpty);
-    map.get("isYEmpty", m_isYEmpty);
-    getCurves(map, "animationsX", m_curvesX);
-    getCurves(map, "animationsY", m_curvesY);
+    map.get(kValue, m_value);
+    map.get(kVariableValue, m_variableValue);
+    map.get(kIsXEmpty, m_isXEmpty);
+    map.get(kIsYEmpty, m_isYEmpty);
+    getCurves(map, kAnimationsX, m_curvesX);
+    getCurves(map, kAnimationsY, m_curvesY);
 }
 
 void QVBaseAttributePoint::valueFromDictionary(CCDictionary* dict) {

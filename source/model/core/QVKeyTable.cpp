@@ -24,6 +24,11 @@ QVReverseKeyTableMap& reverseTable() {
     return table;
 }
 
+std::uint32_t& generation() {
+    static std::uint32_t value = 1;
+    return value;
+}
+
 bool& collecting() {
     static bool on = false;
     return on;
@@ -112,7 +117,11 @@ void installKeyTable(const QVKeyTableMap& table) {
     QVReverseKeyTableMap& reverse = reverseTable();
     reverse.clear();
     for (const auto& entry : forward) reverse[entry.second] = entry.first;
+    // Skips 0, the "never looked up" value of the caches.
+    if (++generation() == 0) generation() = 1;
 }
+
+std::uint32_t keyTableGeneration() { return generation(); }
 
 std::uint32_t keysPackSeed(const std::string& userId) {
     std::uint32_t seed = 0;

@@ -47,6 +47,32 @@ const std::string* findKeyName(std::int64_t number);
 // itself) and rebuilds the reverse table.
 void installKeyTable(const QVKeyTableMap& table);
 
+// Changes whenever installKeyTable runs (never 0), so that a cached keyCode
+// can tell that it is stale.
+std::uint32_t keyTableGeneration();
+
+// A fixed key name whose keyCode is remembered until the table changes:
+// readers look the same few names up once per object, and hashing the text
+// every time was a large part of a load.
+class QVKey {
+public:
+    explicit QVKey(const char* name) : m_name(name) {}
+    const std::string& name() const { return m_name; }
+    // keyCode(name()), recomputed only after installKeyTable.
+    std::int32_t code() const {
+        if (m_generation != keyTableGeneration()) {
+            m_code = keyCode(m_name);
+            m_generation = keyTableGeneration();
+        }
+        return m_code;
+    }
+
+private:
+    std::string m_name;
+    mutable std::int32_t m_code = -1;
+    mutable std::uint32_t m_generation = 0;
+};
+
 // Seed of the scrambling generator for a User ID: the ID read as an unsigned
 // 32-bit decimal (leading blanks, optional sign, digits), or the CRC-32 of its
 // bytes when that fails or gives 0.

@@ -24,6 +24,8 @@ const char* const kIdKey = "id";
 const char* const kClassNameKey = "Class Name";
 const char* const kChildrenKey = "children";
 const char* const kNameAttribute = "Name";
+const QVKey kId(kIdKey);
+const QVKey kChildren(kChildrenKey);
 
 // Squeezing the reference list is linear, so it waits until holes are the
 // majority; below this size holes are left alone.
@@ -54,11 +56,11 @@ void packAttributes(const std::vector<QVAttribute*>& attributes, QVPackMap& map,
 // Taken by value: a reader must not see the list change under it.
 template <class Read>
 void unpackAttributes(const std::vector<QVAttribute*> attributes, const QVPackMap& map, Read read) {
+    QVPackMap nested;  // one for all attributes: its storage is reused
     for (QVAttribute* attribute : attributes) {
-        const msgpack::object* entry = map.find(attribute->name());
+        const msgpack::object* entry = map.findCode(attribute->nameKeyCode());
         if (!entry) continue;
-        QVPackMap nested;
-        QVPackMap::read(*entry, nested);
+        nested.assign(*entry);
         read(attribute, nested);
     }
 }
@@ -140,7 +142,7 @@ void QVModel::packConnections(QVPackMap& map) {
 
 void QVModel::unpack(const QVPackMap& map) {
     uint32_t id = kNoId;
-    map.get(kIdKey, id);
+    map.get(kId, id);
     setId(id);
     unpackAttributes(m_attributes, map, [](QVAttribute* a, const QVPackMap& nested) { a->unpack(nested); });
 }
@@ -149,7 +151,7 @@ void QVModel::unpackConnections(const QVPackMap& map) {
     unpackAttributes(m_attributes, map,
                      [](QVAttribute* a, const QVPackMap& nested) { a->unpackConnections(nested); });
     std::vector<uint32_t> ids;
-    if (map.get(kChildrenKey, ids)) appendChildrenById(ids);
+    if (map.get(kChildren, ids)) appendChildrenById(ids);
 }
 
 CCDictionary* QVModel::toDictionary() const {

@@ -22,6 +22,8 @@
 namespace {
 
 constexpr const char* kSettingsClass = "QVModelGeneralSettings";
+const QVKey kId("id");
+const QVKey kClassName("Class Name");
 constexpr const char* kKeysPack = "Keys.pack";
 // What the entry walk's failures are reported under.
 constexpr const char* kPackageName = "data.pkg";
@@ -260,24 +262,27 @@ bool QVModelController::findNextArchiveEntry(const std::string& storedPassword) 
 void QVModelController::parsePack(const unsigned char* bytes, size_t length, bool connections) {
     if (!bytes || length == 0) return;
     QVPackStream stream(bytes, length);
-    msgpack::object_handle handle;
-    while (stream.next(handle)) {
-        const QVPackMap map(handle.get());
+    // Reused for every object: a pack holds hundreds of them.
+    msgpack::zone zone;
+    msgpack::object object;
+    QVPackMap map;
+    while (stream.next(zone, object)) {
+        map.assign(object);
         if (!connections) {
             parseAttributesObject(map);
             continue;
         }
         uint32_t id = 0;
-        if (!map.get("id", id)) continue;
+        if (!map.get(kId, id)) continue;
         if (std::shared_ptr<QVModel> model = getModel(id)) model->unpackConnections(map);
     }
 }
 
 void QVModelController::parseAttributesObject(const QVPackMap& map) {
     uint32_t id = 0;
-    if (!map.get("id", id)) return;
+    if (!map.get(kId, id)) return;
     std::string className;
-    if (!map.get("Class Name", className)) return;
+    if (!map.get(kClassName, className)) return;
     const std::shared_ptr<QVModel> registered = getModel(id);
 
     if (!hasFactory(className)) {

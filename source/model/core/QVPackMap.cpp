@@ -561,13 +561,26 @@ void QVPackMap::read(const msgpack::object& o, std::map<std::string, std::string
 }
 
 void QVPackMap::read(const msgpack::object& o, QVPackMap& out) {
-    if (o.type != msgpack::type::MAP) throw msgpack::type_error();
     QVPackMap result;
-    result.entries_.reserve(o.via.map.size);
-    for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
-        std::uint32_t number;
-        read(o.via.map.ptr[i].key, number);
-        result.insert(number, o.via.map.ptr[i].val);
-    }
+    result.assign(o);
     out = std::move(result);
+}
+
+void QVPackMap::assign(const msgpack::object& o) {
+    zone_ = nullptr;
+    entries_.clear();
+    index_.clear();
+    if (o.type != msgpack::type::MAP) throw msgpack::type_error();
+    try {
+        entries_.reserve(o.via.map.size);
+        for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
+            std::uint32_t number;
+            read(o.via.map.ptr[i].key, number);
+            insert(number, o.via.map.ptr[i].val);
+        }
+    } catch (...) {
+        entries_.clear();
+        index_.clear();
+        throw;
+    }
 }

@@ -22,6 +22,7 @@
 
 #include "math/CCGeometry.h"
 #include "math/ccTypes.h"
+#include "model/core/QVKeyTable.h"
 
 class QVPackMap {
 public:
@@ -69,17 +70,22 @@ public:
     // The entry under keyCode(name), or nullptr when the name has no number
     // (-1) or the map lacks it: the one place of the "skip" rule.
     const msgpack::object* find(const std::string& name) const;
+    // As find(name), with the key number the key remembers.
+    const msgpack::object* find(const QVKey& key) const { return findCode(key.code()); }
+    // The entry under a keyCode result; -1 finds nothing.
+    const msgpack::object* findCode(std::int32_t code) const {
+        return code == -1 ? nullptr : find(static_cast<std::uint32_t>(code));
+    }
     // Reads the entry of `name` into `target` and returns true; returns false
     // and leaves `target` unchanged when the entry is absent. Throws
     // msgpack::type_error for a wrongly typed entry, leaving `target` unchanged.
     template <typename T>
     bool get(const std::string& name, T& target) const {
-        const msgpack::object* object = find(name);
-        if (!object) return false;
-        T value{};
-        read(*object, value);
-        target = std::move(value);
-        return true;
+        return getFrom(find(name), target);
+    }
+    template <typename T>
+    bool get(const QVKey& key, T& target) const {
+        return getFrom(find(key), target);
     }
 
     const std::vector<Entry>& entries() const { return entries_; }
@@ -114,11 +120,22 @@ public:
     static void read(const msgpack::object& o, std::map<std::string, std::string>& out);
     static void read(const msgpack::object& o, QVPackMap& out);
     static void read(const msgpack::object& o, msgpack::object& out) { out = o; }
+    // As read(o, *this), but keeps the storage this map already has, for a
+    // reader that goes through many maps. On a throw the map is left empty.
+    void assign(const msgpack::object& o);
 
     // A deep copy of `o` whose storage is owned by `zone`.
     static msgpack::object copyObject(const msgpack::object& o, msgpack::zone& zone);
 
 private:
+    template <typename T>
+    static bool getFrom(const msgpack::object* object, T& target) {
+        if (!object) return false;
+        T value{};
+        read(*object, value);
+        target = std::move(value);
+        return true;
+    }
     // The common start of every put: throws without a zone, records the
     // name in collecting mode; true when the value is to be written.
     bool beginPut(const std::string& name, msgpack::zone*& zone);

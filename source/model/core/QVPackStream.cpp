@@ -106,14 +106,34 @@ std::size_t QVPackStream::checkObject(const unsigned char* data, std::size_t len
     return pos - offset;
 }
 
-bool QVPackStream::next(msgpack::object_handle& out) {
+bool QVPackStream::checkNext(std::size_t& size) {
     objectOffset_ = offset_;
     if (endedAtNil_ || offset_ >= length_) return false;
     if (data_[offset_] == kNil) {
         endedAtNil_ = true;
         return false;
     }
-    const std::size_t size = checkObject(data_, length_, offset_);
+    size = checkObject(data_, length_, offset_);
+    return true;
+}
+
+bool QVPackStream::next(msgpack::zone& zone, msgpack::object& out) {
+    std::size_t size = 0;
+    if (!checkNext(size)) return false;
+    zone.clear();
+    std::size_t off = offset_;
+    const msgpack::unpack_limit limit(size, size, size, size, size, 2 * kMaxPackDepth);
+    bool referenced = false;
+    out = msgpack::unpack(
+        zone, reinterpret_cast<const char*>(data_), offset_ + size, off, referenced,
+        [](msgpack::type::object_type, std::size_t, void*) { return true; }, nullptr, limit);
+    offset_ = off;
+    return true;
+}
+
+bool QVPackStream::next(msgpack::object_handle& out) {
+    std::size_t size = 0;
+    if (!checkNext(size)) return false;
     std::size_t off = offset_;
     // The walk above is the real bound; this limit only backs it up.
     const msgpack::unpack_limit limit(size, size, size, size, size, 2 * kMaxPackDepth);

@@ -29,6 +29,12 @@ public:
     // end of data or at a nil object (see endedAtNil). Throws a msgpack unpack
     // error for an incomplete, oversized or too deep object.
     bool next(msgpack::object_handle& out);
+    // As next(out), for a reader that goes through many objects: `zone` is
+    // cleared and reused, so its memory is allocated once per pack rather
+    // than once per object, and str, bin and ext payloads are not copied but
+    // point into the stream's bytes. `out` is valid until the next call with
+    // the same zone and while those bytes live.
+    bool next(msgpack::zone& zone, msgpack::object& out);
 
     // Offset of the object that next() returned last, or of the nil or the
     // failing object.
@@ -44,6 +50,9 @@ public:
     static std::size_t checkObject(const unsigned char* data, std::size_t length, std::size_t offset);
 
 private:
+    // Proves the object at offset_ and returns its size; false at the end.
+    bool checkNext(std::size_t& size);
+
     const unsigned char* data_;
     std::size_t length_;
     std::size_t offset_ = 0;
