@@ -13,11 +13,11 @@ namespace cocos2d {
 
 namespace {
 
-inline void transformVertex(const float* m, ccV3F_C4B_T2F& v) {
-    const float x = v.vertices.x, y = v.vertices.y, z = v.vertices.z;
-    v.vertices.x = m[0] * x + m[4] * y + m[8] * z + m[12];
-    v.vertices.y = m[1] * x + m[5] * y + m[9] * z + m[13];
-    v.vertices.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+inline void transformVertex(const float* m, const ccVertex3F& in, ccVertex3F& out) {
+    const float x = in.x, y = in.y, z = in.z;
+    out.x = m[0] * x + m[4] * y + m[8] * z + m[12];
+    out.y = m[1] * x + m[5] * y + m[9] * z + m[13];
+    out.z = m[2] * x + m[6] * y + m[10] * z + m[14];
 }
 
 }  // namespace
@@ -53,8 +53,8 @@ void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const
 
 void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                              const ccV3F_C4B_T2F_Quad* quads, std::size_t count) {
-    kmMat4 mv;
-    kmGLGetMatrix(KM_GL_MODELVIEW, &mv);
+    // A copy: a flush on the way may touch the stacks.
+    const kmMat4 mv = kmGLModelViewMatrix();
     addQuads(texture, program, blend, quads, count, mv);
 }
 
@@ -73,13 +73,16 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
         const std::size_t n = count < room ? count : room;
         const std::size_t start = m_quads.size();
         m_quads.insert(m_quads.end(), quads, quads + n);
+        // Positions are read from the caller's quads, not back from the batch,
+        // so no load waits on the copy's stores.
         const float* m = modelView.mat;
-        for (std::size_t i = start; i < start + n; ++i) {
-            ccV3F_C4B_T2F_Quad& q = m_quads[i];
-            transformVertex(m, q.tl);
-            transformVertex(m, q.bl);
-            transformVertex(m, q.tr);
-            transformVertex(m, q.br);
+        ccV3F_C4B_T2F_Quad* out = m_quads.data() + start;
+        for (std::size_t i = 0; i < n; ++i) {
+            const ccV3F_C4B_T2F_Quad& in = quads[i];
+            transformVertex(m, in.tl.vertices, out[i].tl.vertices);
+            transformVertex(m, in.bl.vertices, out[i].bl.vertices);
+            transformVertex(m, in.tr.vertices, out[i].tr.vertices);
+            transformVertex(m, in.br.vertices, out[i].br.vertices);
         }
         quads += n;
         count -= n;

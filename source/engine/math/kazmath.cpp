@@ -155,7 +155,7 @@ void kmGLMatrixMode(unsigned int mode) {
 
 void kmGLPushMatrix() {
     std::vector<kmMat4>& s = currentStack();
-    kmMat4 top = s.back();
+    const kmMat4 top = s.back();  // copied first: the push may reallocate
     s.push_back(top);
 }
 
@@ -178,6 +178,18 @@ void kmGLMultMatrix(const kmMat4* m) {
     if (!m) return;
     kmMat4& top = currentStack().back();
     kmMat4Multiply(&top, &top, m);
+}
+
+void kmGLMultAffine(const CCAffineTransform& t) {
+    float* m = currentStack().back().mat;
+    // The affine matrix has only a, b, c, d, tx, ty set; its third column is
+    // (0, 0, 1, 0), so column 2 of the product is column 2 of current.
+    for (int row = 0; row < 4; ++row) {
+        const float x = m[row], y = m[4 + row];
+        m[row] = x * t.a + y * t.b;
+        m[4 + row] = x * t.c + y * t.d;
+        m[12 + row] = x * t.tx + y * t.ty + m[12 + row];
+    }
 }
 
 void kmGLTranslatef(float x, float y, float z) {
@@ -205,6 +217,8 @@ void kmGLGetMatrix(unsigned int mode, kmMat4* out) {
     }
     *out = matrixStacks().stacks[index].back();
 }
+
+const kmMat4& kmGLModelViewMatrix() { return matrixStacks().stacks[0].back(); }
 
 unsigned int kmGLGetStackDepth(unsigned int mode) {
     int index = stackIndex(mode);

@@ -37,11 +37,17 @@ void kmGLLoadIdentity();
 void kmGLLoadMatrix(const kmMat4* m);
 // current = current * m
 void kmGLMultMatrix(const kmMat4* m);
+// (ours) current = current * the 4x4 form of t, without building the 4x4:
+// the scene graph does this once per node per frame.
+void kmGLMultAffine(const CCAffineTransform& t);
 void kmGLTranslatef(float x, float y, float z);
 // Degrees, counter-clockwise about the axis.
 void kmGLRotatef(float angle, float x, float y, float z);
 void kmGLScalef(float x, float y, float z);
 void kmGLGetMatrix(unsigned int mode, kmMat4* out);
+// (ours) The top of the model-view stack, read in place. Valid until the next
+// push, pop or load on that stack.
+const kmMat4& kmGLModelViewMatrix();
 
 // (ours) Matrices on the stack of `mode`, the base included (1 when balanced).
 unsigned int kmGLGetStackDepth(unsigned int mode);

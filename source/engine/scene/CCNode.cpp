@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 #include "actions/CCAction.h"
@@ -16,30 +17,52 @@ namespace {
 
 unsigned int g_orderOfArrival = 0;
 
+struct WalkEntry {
+    CCNode* node;
+    int zOrder;
+};
+
+// Every walk's snapshot lives on this one stack: a walk pushes its entries on
+// top and pops them when done, so nested walks (a callback visiting the same
+// tree again) never share entries, and once the stack has grown no walk
+// allocates. Never destroyed, like the engine's singletons.
+std::vector<WalkEntry>& walkStack() {
+    static std::vector<WalkEntry>* stack = new std::vector<WalkEntry>();
+    return *stack;
+}
+
 // A retained copy of a node's children with the z they had when taken.
 // Walks iterate this, never the live array, so callbacks may add or remove
 // children (or walk the same node again) without disturbing the walk.
+// Entries are read by index: a nested walk may reallocate the stack.
 class ChildSnapshot {
 public:
-    explicit ChildSnapshot(CCArray* children) {
-        if (!children) return;
-        m_nodes.reserve(children->count());
-        for (CCObject* object : children->data()) {
-            auto* node = static_cast<CCNode*>(object);
-            node->retain();
-            m_nodes.push_back(node);
+    explicit ChildSnapshot(CCArray* children) : m_stack(walkStack()), m_base(m_stack.size()) {
+        if (children) {
+            for (CCObject* object : children->data()) {
+                auto* node = static_cast<CCNode*>(object);
+                node->retain();
+                m_stack.push_back(WalkEntry{node, node->getStoredZOrder()});
+            }
         }
+        m_size = m_stack.size() - m_base;
     }
     ~ChildSnapshot() {
-        for (CCNode* node : m_nodes) node->release();
+        // A release may run a destructor that walks; its entries go above ours.
+        for (std::size_t i = 0; i < m_size; ++i) m_stack[m_base + i].node->release();
+        m_stack.resize(m_base);
     }
     ChildSnapshot(const ChildSnapshot&) = delete;
     ChildSnapshot& operator=(const ChildSnapshot&) = delete;
 
-    const std::vector<CCNode*>& nodes() const { return m_nodes; }
+    std::size_t size() const { return m_size; }
+    CCNode* node(std::size_t i) const { return m_stack[m_base + i].node; }
+    int zOrder(std::size_t i) const { return m_stack[m_base + i].zOrder; }
 
 private:
-    std::vector<CCNode*> m_nodes;
+    std::vector<WalkEntry>& m_stack;
+    std::size_t m_base;
+    std::size_t m_size = 0;
 };
 
 }  // namespace
@@ -157,7 +180,8 @@ void CCNode::removeAllChildren() { removeAllChildrenWithCleanup(true); }
 
 void CCNode::removeAllChildrenWithCleanup(bool cleanup) {
     ChildSnapshot walk(m_pChildren);
-    for (CCNode* child : walk.nodes()) {
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        CCNode* child = walk.node(i);
         if (child->m_pParent == this) removeChild(child, cleanup);
     }
 }
@@ -334,11 +358,7 @@ void CCNode::clearAdditionalTransform() {
     m_bHasAdditionalTransform = false;
 }
 
-void CCNode::transform() {
-    kmMat4 m;
-    kmMat4FromAffineTransform(&m, nodeToParentTransform());
-    kmGLMultMatrix(&m);
-}
+void CCNode::transform() { kmGLMultAffine(nodeToParentTransform()); }
 
 // ---- user data
 
@@ -414,7 +434,8 @@ unsigned int CCNode::numberOfRunningActions() { return getActionManager()->numbe
 void CCNode::onEnter() {
     m_bRunning = true;
     ChildSnapshot walk(m_pChildren);
-    for (CCNode* child : walk.nodes()) {
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        CCNode* child = walk.node(i);
         if (!m_bRunning) break;  // exited again by a child's callback
         if (child->m_pParent == this && !child->m_bRunning) child->onEnter();
     }
@@ -425,7 +446,8 @@ void CCNode::onExit() {
     pauseSchedulerAndActions();
     m_bRunning = false;
     ChildSnapshot walk(m_pChildren);
-    for (CCNode* child : walk.nodes()) {
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        CCNode* child = walk.node(i);
         if (m_bRunning) break;  // entered again by a child's callback
         if (child->m_pParent == this && child->m_bRunning) child->onExit();
     }
@@ -435,7 +457,8 @@ void CCNode::cleanup() {
     stopAllActions();
     unscheduleAllSelectors();
     ChildSnapshot walk(m_pChildren);
-    for (CCNode* child : walk.nodes()) {
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        CCNode* child = walk.node(i);
         if (child->m_pParent == this) child->cleanup();
     }
 }
@@ -445,19 +468,22 @@ void CCNode::visit() {
     kmGLPushMatrix();
     transform();
     sortAllChildren();
-    ChildSnapshot walk(m_pChildren);
-    const std::vector<CCNode*>& children = walk.nodes();
-    // The z split is taken from the sorted snapshot, before any callback runs.
-    std::vector<int> zOrders;
-    zOrders.reserve(children.size());
-    for (CCNode* child : children) zOrders.push_back(child->m_nZOrder);
-    size_t i = 0;
-    for (; i < children.size() && zOrders[i] < 0; ++i) {
-        if (children[i]->m_pParent == this) children[i]->visit();
-    }
-    draw();
-    for (; i < children.size(); ++i) {
-        if (children[i]->m_pParent == this) children[i]->visit();
+    if (!m_pChildren || m_pChildren->count() == 0) {
+        draw();
+    } else {
+        ChildSnapshot walk(m_pChildren);
+        // The z split is taken from the sorted snapshot, before any callback runs.
+        const std::size_t count = walk.size();
+        std::size_t i = 0;
+        for (; i < count && walk.zOrder(i) < 0; ++i) {
+            CCNode* child = walk.node(i);
+            if (child->m_pParent == this) child->visit();
+        }
+        draw();
+        for (; i < count; ++i) {
+            CCNode* child = walk.node(i);
+            if (child->m_pParent == this) child->visit();
+        }
     }
     kmGLPopMatrix();
 }
