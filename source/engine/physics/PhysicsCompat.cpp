@@ -122,7 +122,11 @@ const char* unusableShape(const b2Shape* shape, float density) {
             v.push_back({polygon->m_vertices[i].x, polygon->m_vertices[i].y});
         }
         MassShape mass = polygonMass(v);
-        if (mass.area <= 0.0 || !inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
+        // Box2D asserts that the area exceeds its float epsilon; SetAsBox with
+        // tiny halves gets past Set's checks, so hold every polygon to the
+        // same floor validPolygon uses.
+        if (mass.area <= kMinArea) return "the polygon shape has (almost) no area";
+        if (!inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
             return "the polygon shape is too small for its distance from the body origin";
         area = mass.area;
         gyration2 = mass.gyration2;

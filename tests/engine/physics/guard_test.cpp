@@ -197,6 +197,8 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
     negative.m_radius = -1.0f;
     b2PolygonShape farSpeck;
     farSpeck.SetAsBox(0.001f, 0.001f, b2Vec2(500, 0), 0);  // inertia lost in float
+    b2PolygonShape speck;
+    speck.SetAsBox(1e-4f, 1e-4f);  // SetAsBox skips Set's checks; no area for Box2D
     struct Case {
         const char* name;
         const b2Shape* shape;
@@ -207,6 +209,7 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
         {"polygon never set", &neverSet, 1, 0.2f, 0},
         {"negative circle", &negative, 1, 0.2f, 0},
         {"tiny box far from the origin", &farSpeck, 1, 0.2f, 0},
+        {"box of almost no area", &speck, 1, 0.2f, 0},
         {"NaN density", &box, kNaN, 0.2f, 0},
         {"infinite friction", &box, 1, kInf, 0},
         {"NaN restitution", &box, 1, 0.2f, kNaN},
