@@ -103,6 +103,8 @@ void CCMenuItemSprite::replaceImage(CCNode*& slot, CCNode* image, int tag) {
         updateImagesVisibility();
         return;
     }
+    // Held across the move: the old parent may own the only reference.
+    CC_SAFE_RETAIN(image);
     if (image && image->getParent() && image->getParent() != this) {
         // Taking a node from another parent would leave it in two trees.
         image->removeFromParentAndCleanup(false);
@@ -113,6 +115,7 @@ void CCMenuItemSprite::replaceImage(CCNode*& slot, CCNode* image, int tag) {
         if (image->getParent() != this) addChild(image, 0, tag);
         image->setAnchorPoint(CCPointZero);
         image->setPosition(CCPointZero);
+        image->release();
     }
     // Removed after the new one is in, so an image moved between slots
     // stays a child.

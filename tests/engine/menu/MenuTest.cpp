@@ -332,4 +332,23 @@ TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
     EXPECT_EQ(g_log, (Log{"handler"}));
 }
 
+TEST_F(MenuTest, AnImageTakenFromAnotherParentStaysAlive) {
+    // The old parent holds the only reference to the image.
+    CCNode* holder = CCNode::create();
+    holder->retain();
+    Swatch* image = new Swatch();
+    image->setContentSize(CCSize(80, 40));
+    holder->addChild(image);
+    image->release();
+
+    CCMenuItemSprite* item = CCMenuItemSprite::create(image, nullptr);
+    EXPECT_EQ(holder->getChildrenCount(), 0u);
+    ASSERT_EQ(item->getNormalImage(), image);
+    EXPECT_EQ(image->getParent(), item);
+    EXPECT_EQ(item->getContentSize().width, 80);
+    item->selected();
+    EXPECT_TRUE(image->isVisible());
+    holder->release();
+}
+
 }  // namespace
