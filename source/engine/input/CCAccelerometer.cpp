@@ -10,8 +10,10 @@ namespace cocos2d {
 namespace {
 
 std::vector<CCAccelerometer*>& liveAccelerometers() {
-    static std::vector<CCAccelerometer*> accelerometers;
-    return accelerometers;
+    // Never destroyed, like the dispatchers themselves: a delegate deleted
+    // during static tear-down still looks itself up here.
+    static auto* accelerometers = new std::vector<CCAccelerometer*>();
+    return *accelerometers;
 }
 
 }  // namespace

@@ -15,8 +15,10 @@ struct CCKeypadDispatcher::Entry {
 namespace {
 
 std::vector<CCKeypadDispatcher*>& liveDispatchers() {
-    static std::vector<CCKeypadDispatcher*> dispatchers;
-    return dispatchers;
+    // Never destroyed, like the dispatchers themselves: a delegate deleted
+    // during static tear-down still looks itself up here.
+    static auto* dispatchers = new std::vector<CCKeypadDispatcher*>();
+    return *dispatchers;
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ struct CCTouchDispatcher::Handler {
 namespace {
 
 std::vector<CCTouchDispatcher*>& liveDispatchers() {
-    static std::vector<CCTouchDispatcher*> dispatchers;
-    return dispatchers;
+    // Never destroyed, like the dispatchers themselves: a delegate deleted
+    // during static tear-down still looks itself up here.
+    static auto* dispatchers = new std::vector<CCTouchDispatcher*>();
+    return *dispatchers;
 }
 
 // Keeps a CCObject delegate alive for the length of its own call.

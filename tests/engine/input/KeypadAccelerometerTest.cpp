@@ -3,6 +3,8 @@
 #include "InputTestSupport.h"
 #include "input/CCViewInput.h"
 
+#include <cstdlib>
+
 namespace inputtest {
 namespace {
 
@@ -133,6 +135,47 @@ TEST_F(KeypadTest, ReadingsCarryTheDirectorTime) {
     CCInputScriptTarget().scriptAccel(0, 0, 0);
     ASSERT_EQ(tilt.readings.size(), 1u);
     EXPECT_NEAR(tilt.readings[0].timestamp, 0.5, 1e-6);
+}
+
+}  // namespace
+}  // namespace inputtest
+
+namespace inputtest {
+namespace {
+
+// Delegates that outlive static tear-down: deleted by an exit handler that
+// was registered before any dispatcher existed, so it runs after every
+// static destructor.
+CCTouchDelegate* g_lateTouch = nullptr;
+CCKeypadDelegate* g_lateKeypad = nullptr;
+CCAccelerometerDelegate* g_lateTilt = nullptr;
+
+void deleteLateDelegates() {
+    delete g_lateTouch;
+    delete g_lateKeypad;
+    delete g_lateTilt;
+}
+
+struct PlainTouch : CCTouchDelegate {};
+struct PlainKeypad : CCKeypadDelegate {};
+struct PlainTilt : CCAccelerometerDelegate {};
+
+TEST(InputDelegateDeathTest, DelegatesDeletedAfterStaticTearDownFindTheirDispatchers) {
+    // A fresh process, so the dispatchers' registries are first made inside
+    // the statement, after the exit handler is registered.
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
+    EXPECT_EXIT(
+        {
+            std::atexit(deleteLateDelegates);
+            g_lateTouch = new PlainTouch();
+            g_lateKeypad = new PlainKeypad();
+            g_lateTilt = new PlainTilt();
+            CCTouchDispatcher::sharedDispatcher()->addTargetedDelegate(g_lateTouch, 0, true);
+            CCKeypadDispatcher::sharedDispatcher()->addDelegate(g_lateKeypad);
+            CCAccelerometer::sharedAccelerometer()->setDelegate(g_lateTilt);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
