@@ -30,6 +30,12 @@ const QVKey kChildren(kChildrenKey);
 // Squeezing the reference list is linear, so it waits until holes are the
 // majority; below this size holes are left alone.
 constexpr size_t kReferenceCompactMinimum = 32;
+// Reference lists up to this size are searched linearly; a longer one gets a
+// hash index. Most models are referenced a few times, and an index for each
+// was a large share of a load's allocations.
+constexpr size_t kReferenceIndexMinimum = 16;
+// Steps of the single-parent walk before the general ancestor search.
+constexpr size_t kParentChainSteps = 64;
 
 template <class Listener, class Call>
 void callListeners(const std::vector<Listener*>& listeners, Call call) {
@@ -53,11 +59,25 @@ void packAttributes(const std::vector<QVAttribute*>& attributes, QVPackMap& map,
     }
 }
 
-// Taken by value: a reader must not see the list change under it.
+// Attribute lists up to this size are copied onto the stack.
+constexpr size_t kInlineAttributes = 32;
+
+// Reads from a copy of the list: a reader must not see the list change under it.
 template <class Read>
-void unpackAttributes(const std::vector<QVAttribute*> attributes, const QVPackMap& map, Read read) {
+void unpackAttributes(const std::vector<QVAttribute*>& list, const QVPackMap& map, Read read) {
+    QVAttribute* inlineCopy[kInlineAttributes];
+    std::vector<QVAttribute*> heapCopy;
+    QVAttribute* const* attributes = inlineCopy;
+    const size_t count = list.size();
+    if (count <= kInlineAttributes) {
+        std::copy(list.begin(), list.end(), inlineCopy);
+    } else {
+        heapCopy = list;
+        attributes = heapCopy.data();
+    }
     QVPackMap nested;  // one for all attributes: its storage is reused
-    for (QVAttribute* attribute : attributes) {
+    for (size_t i = 0; i < count; ++i) {
+        QVAttribute* attribute = attributes[i];
         const msgpack::object* entry = map.findCode(attribute->nameKeyCode());
         if (!entry) continue;
         nested.assign(*entry);
@@ -87,6 +107,7 @@ void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* 
 
 QVModel::QVModel(const std::string& name) {
     m_id = QVModelController::shared()->nextId();
+    m_attributes.reserve(8);  // the usual count, without regrowing
     m_nameAttribute = new QVAttributeString(kNameAttribute, this);
     m_nameAttribute->setValue(name, true);
 }
@@ -409,6 +430,18 @@ void QVModel::purgeDeadParents() {
 bool QVModel::isSelfOrAncestor(const QVModel* model) const {
     if (!model) return false;
     if (model == this) return true;
+    // Most models have one parent or none: walk that chain without
+    // allocating, and search generally only where it forks.
+    const QVModel* walker = this;
+    std::shared_ptr<QVModel> held;  // keeps the step's model alive
+    for (size_t step = 0; step < kParentChainSteps; ++step) {
+        if (walker->m_parents.empty()) return false;
+        if (walker->m_parents.size() > 1) break;
+        held = walker->m_parents.front().lock();
+        if (!held) return false;  // the one parent is gone
+        if (held.get() == model) return true;
+        walker = held.get();
+    }
     // Breadth-first over live parents; the visited set keeps shared
     // ancestors (diamonds) from being walked more than once.
     std::unordered_set<const QVModel*> visited{this};
@@ -423,17 +456,36 @@ bool QVModel::isSelfOrAncestor(const QVModel* model) const {
     return false;
 }
 
+size_t QVModel::findReference(const QVBaseAttribute* attribute) const {
+    if (!attribute) return kNoReference;
+    if (m_referencesIndexed) {
+        auto it = m_referenceIndex.find(attribute);
+        return it == m_referenceIndex.end() ? kNoReference : it->second;
+    }
+    for (size_t i = 0; i < m_references.size(); ++i) {
+        if (m_references[i] == attribute) return i;
+    }
+    return kNoReference;
+}
+
 void QVModel::addReference(QVBaseAttribute* attribute) {
-    if (!attribute || m_referenceIndex.count(attribute)) return;
-    m_referenceIndex.emplace(attribute, m_references.size());
+    if (!attribute || findReference(attribute) != kNoReference) return;
     m_references.push_back(attribute);
+    if (m_referencesIndexed) {
+        m_referenceIndex.emplace(attribute, m_references.size() - 1);
+    } else if (m_references.size() > kReferenceIndexMinimum) {
+        for (size_t i = 0; i < m_references.size(); ++i) {
+            if (m_references[i]) m_referenceIndex.emplace(m_references[i], i);
+        }
+        m_referencesIndexed = true;
+    }
 }
 
 void QVModel::removeReference(QVBaseAttribute* attribute) {
-    auto it = m_referenceIndex.find(attribute);
-    if (it == m_referenceIndex.end()) return;
-    m_references[it->second] = nullptr;
-    m_referenceIndex.erase(it);
+    const size_t position = findReference(attribute);
+    if (position == kNoReference) return;
+    m_references[position] = nullptr;
+    if (m_referencesIndexed) m_referenceIndex.erase(attribute);
     ++m_referenceHoles;
     while (!m_references.empty() && m_references.back() == nullptr) {
         m_references.pop_back();
@@ -444,7 +496,9 @@ void QVModel::removeReference(QVBaseAttribute* attribute) {
     }
 }
 
-bool QVModel::hasReference(const QVBaseAttribute* attribute) const { return m_referenceIndex.count(attribute) != 0; }
+bool QVModel::hasReference(const QVBaseAttribute* attribute) const {
+    return findReference(attribute) != kNoReference;
+}
 
 const std::vector<QVBaseAttribute*>& QVModel::references() const {
     if (m_referenceHoles > 0) compactReferences();
@@ -455,7 +509,7 @@ void QVModel::compactReferences() const {
     size_t out = 0;
     for (QVBaseAttribute* attribute : m_references) {
         if (!attribute) continue;
-        m_referenceIndex[attribute] = out;
+        if (m_referencesIndexed) m_referenceIndex[attribute] = out;
         m_references[out++] = attribute;
     }
     m_references.resize(out);

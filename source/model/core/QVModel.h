@@ -150,6 +150,9 @@ private:
     void forgetParent(const QVModel* parent);
     void purgeDeadParents();
     void compactReferences() const;
+    static constexpr size_t kNoReference = static_cast<size_t>(-1);
+    // Position in m_references, or kNoReference.
+    size_t findReference(const QVBaseAttribute* attribute) const;
 
     QVAttributeString* m_nameAttribute = nullptr;
     uint32_t m_id = 0;
@@ -158,7 +161,9 @@ private:
     // Removal leaves a hole (null) so that order is kept in O(1); holes are
     // squeezed out once they are the majority, and before the list is read.
     mutable std::vector<QVBaseAttribute*> m_references;
+    // Kept only once the list has grown long (m_referencesIndexed).
     mutable std::unordered_map<const QVBaseAttribute*, size_t> m_referenceIndex;
+    bool m_referencesIndexed = false;
     mutable size_t m_referenceHoles = 0;
     std::vector<std::shared_ptr<QVModel>> m_children;
     std::vector<QVModelListener*> m_listeners;

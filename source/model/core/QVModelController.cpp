@@ -22,6 +22,21 @@ const std::shared_ptr<QVModel>* ownedModel(QVAttribute* attribute) {
     if (auto* shape = attributeCast<QVAttributeShape>(attribute)) return &shape->linkedModel();
     return nullptr;
 }
+
+// True when registering `model` has others to register with it. Most models
+// hold none, and then the hooks below copy no lists.
+bool holdsModels(const QVModel& model, bool withSprites) {
+    if (!model.children().empty()) return true;
+    for (QVAttribute* attribute : model.attributes()) {
+        if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
+            if (*owned) return true;
+        } else if (withSprites) {
+            auto* sprite = attributeCast<QVAttributeSprite>(attribute);
+            if (sprite && sprite->valueModel()) return true;
+        }
+    }
+    return false;
+}
 }  // namespace
 
 void LoadingState::reset() {
@@ -126,8 +141,7 @@ void QVModelController::raiseLastId(uint32_t id) {
 void QVModelController::addModel(const std::shared_ptr<QVModel>& model, int index) {
     if (!model) return;
     const uint32_t id = model->id();
-    if (m_ids.count(id)) return;
-    m_ids.emplace(id, model);
+    if (!m_ids.insert(id, model)) return;
     raiseLastId(id);
     std::vector<std::shared_ptr<QVModel>>& list = m_classIndex[model->type()];
     const auto position = static_cast<unsigned>(index);
@@ -141,12 +155,12 @@ void QVModelController::addModel(const std::shared_ptr<QVModel>& model, int inde
 
 void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
     if (!model) return;
-    auto found = m_ids.find(model->id());
+    const std::shared_ptr<QVModel>* found = m_ids.find(model->id());
     // Only the very model registered under the id: a stale model whose id
     // now belongs to its replacement must not unregister the replacement.
-    if (found == m_ids.end() || found->second != model) return;
+    if (!found || *found != model) return;
     std::shared_ptr<QVModel> keep = model;
-    m_ids.erase(found);
+    m_ids.erase(keep->id());
     auto entry = m_classIndex.find(keep->type());
     if (entry != m_classIndex.end()) {
         auto& list = entry->second;
@@ -158,8 +172,8 @@ void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
 }
 
 std::shared_ptr<QVModel> QVModelController::getModel(uint32_t id) const {
-    auto it = m_ids.find(id);
-    return it == m_ids.end() ? std::shared_ptr<QVModel>() : it->second;
+    const std::shared_ptr<QVModel>* found = m_ids.find(id);
+    return found ? *found : std::shared_ptr<QVModel>();
 }
 
 std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t classTypeId) const {
@@ -170,34 +184,34 @@ std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t clas
 std::vector<std::shared_ptr<QVModel>> QVModelController::modelsById() const {
     std::vector<std::shared_ptr<QVModel>> result;
     result.reserve(m_ids.size());
-    for (const auto& entry : m_ids) result.push_back(entry.second);
+    m_ids.forEach([&](uint32_t, const std::shared_ptr<QVModel>& model) { result.push_back(model); });
     std::sort(result.begin(), result.end(),
               [](const std::shared_ptr<QVModel>& a, const std::shared_ptr<QVModel>& b) { return a->id() < b->id(); });
     return result;
 }
 
 void QVModelController::notifyModelChanged(const std::shared_ptr<QVModel>& model) {
-    if (model && m_ids.count(model->id())) modelChanged(model);
+    if (model && m_ids.contains(model->id())) modelChanged(model);
 }
 
 void QVModelController::notifyAttributeChanged(QVAttribute* attribute, int kind) {
     if (!attribute || kind == 2 || !attribute->owner()) return;
-    if (m_ids.count(attribute->owner()->id())) attributeChanged(attribute, kind);
+    if (m_ids.contains(attribute->owner()->id())) attributeChanged(attribute, kind);
 }
 
 void QVModelController::replaceModelId(const std::shared_ptr<QVModel>& model, uint32_t oldId) {
     if (!model) return;
-    auto it = m_ids.find(oldId);
-    if (it == m_ids.end() || it->second != model) return;
-    m_ids.erase(it);
-    m_ids[model->id()] = model;
+    const std::shared_ptr<QVModel>* found = m_ids.find(oldId);
+    if (!found || *found != model) return;
+    m_ids.erase(oldId);
+    m_ids.assign(model->id(), model);
     raiseLastId(model->id());
     modelChanged(model);
 }
 
 void QVModelController::clear() {
     m_classIndex.clear();
-    std::unordered_map<uint32_t, std::shared_ptr<QVModel>> released;
+    QVModelIdMap released;
     released.swap(m_ids);
     QVModelGeneralSettings::reset();
     m_lastError.clear();
@@ -211,6 +225,7 @@ void QVModelController::clear() {
 
 void QVModelController::modelAdded(const std::shared_ptr<QVModel>& model) {
     m_dataChanged = true;
+    if (!holdsModels(*model, true)) return;
     // Copies: registering a child may run code that changes these lists.
     const std::vector<std::shared_ptr<QVModel>> children = model->children();
     for (const auto& child : children) addModel(child, -1);
@@ -226,6 +241,7 @@ void QVModelController::modelAdded(const std::shared_ptr<QVModel>& model) {
 
 void QVModelController::modelRemoved(const std::shared_ptr<QVModel>& model) {
     m_dataChanged = true;
+    if (!holdsModels(*model, false)) return;
     const std::vector<std::shared_ptr<QVModel>> children = model->children();
     for (const auto& child : children) {
         bool keptElsewhere = false;

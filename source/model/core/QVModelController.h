@@ -26,6 +26,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/core/QVModelIdMap.h"
 #include "model/core/QVTypeId.h"
 
 class QVArchiveReader;
@@ -210,7 +211,7 @@ private:
 
     std::unordered_map<std::string, Factory> m_factories;
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> m_classIndex;
-    std::unordered_map<uint32_t, std::shared_ptr<QVModel>> m_ids;
+    QVModelIdMap m_ids;
     uint32_t m_lastId = 0;
     std::string m_lastError;
     std::string m_dataDirectory = "data";

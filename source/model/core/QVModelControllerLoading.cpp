@@ -285,7 +285,9 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
     if (!map.get(kClassName, className)) return;
     const std::shared_ptr<QVModel> registered = getModel(id);
 
-    if (!hasFactory(className)) {
+    // One lookup serves the test and the creation.
+    const auto factory = m_factories.find(className);
+    if (factory == m_factories.end()) {
         // An unknown class still frees the id it names.
         if (registered) dropRegistered(*this, registered);
         return;
@@ -295,7 +297,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
         // The single instance: dropped first, so that shared() builds the
         // fresh one that the pack fills.
         if (registered) dropRegistered(*this, registered);
-        std::shared_ptr<QVModel> model = createModel(className);
+        std::shared_ptr<QVModel> model = factory->second();
         if (!model) return;
         model->unpack(map);
         addModel(model, -1);
@@ -305,7 +307,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
 
     // The replacement is complete before the registered model goes: a bad
     // object leaves the good model in place.
-    std::shared_ptr<QVModel> model = createModel(className);
+    std::shared_ptr<QVModel> model = factory->second();
     if (!model) return;
     model->unpack(map);
     if (registered) dropRegistered(*this, registered);

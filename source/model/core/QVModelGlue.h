@@ -63,5 +63,5 @@ public:                                                                         
 #define QV_MODEL_GLUE(Class, DefaultName, ...)                                         \
     QV_MODEL_GLUE_NO_CREATE(Class, __VA_ARGS__)                                        \
     static std::shared_ptr<Class> create() {                                           \
-        return std::shared_ptr<Class>(new Class(std::string(DefaultName)));            \
+        return std::make_shared<Class>(std::string(DefaultName));                      \
     }

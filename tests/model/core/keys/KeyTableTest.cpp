@@ -240,3 +240,26 @@ TEST(KeysPackFixtures, WritingTheBasicLinesRebuildsBothFilesByteForByte) {
     EXPECT_EQ(writeKeysPack(lines, "12345"), bytes);
     EXPECT_EQ(writeKeysPack(lines, "abc"), readFile(dir + "basic-abc.pack"));
 }
+
+// Remembered numbers must never outlive the table they came from, built-in
+// fallbacks included.
+TEST_F(KeyTable, RememberedKeyNumbersFollowEveryInstalledTable) {
+    const QVKey id("id");
+    const QVKey name("Name");
+    EXPECT_EQ(id.code(), 42);
+    EXPECT_EQ(name.code(), -1);
+
+    installKeyTable({{"Other", 42}, {"Name", 3}});
+    EXPECT_EQ(id.code(), -1);  // 42 now belongs to another name
+    EXPECT_EQ(name.code(), 3);
+
+    installKeyTable({{"id", 7}, {"Name", 3}});
+    EXPECT_EQ(id.code(), 7);
+
+    // The same table installed again still counts as a change.
+    const std::uint32_t before = keyTableGeneration();
+    installKeyTable(keyTable());
+    EXPECT_NE(keyTableGeneration(), before);
+    EXPECT_NE(keyTableGeneration(), 0u);
+    EXPECT_EQ(name.code(), 3);
+}

@@ -410,3 +410,42 @@ TEST_F(PackMap, LargeMapsFindEveryKeyAndStillKeepFirstValues) {
     ASSERT_TRUE(out.get("k39", v));
     EXPECT_EQ(v, 39u);
 }
+
+// A reader reuses one map for many objects: each assign must show exactly
+// the new object, whether the map was small, indexed or left by a throw.
+TEST_F(PackMap, ReusedMapShowsOnlyTheLastAssignedObject) {
+    // {0..19: i} (indexed), then {10: "v", 10: "w"}, then a bad key, then {42: 1}.
+    Bytes large = hex({0xde, 0x00, 20});
+    for (int k = 0; k < 20; ++k) {
+        large.push_back(static_cast<unsigned char>(k));
+        large.push_back(static_cast<unsigned char>(k + 100));
+    }
+    const Parsed big = parse(large);
+    const Parsed repeated = parse(hex({0x82, 0x0a, 0xa1, 'v', 0x0a, 0xa1, 'w'}));
+    const Parsed badKey = parse(hex({0x82, 0x01, 0x01, 0xff, 0x02}));
+    const Parsed small = parse(hex({0x81, 0x2a, 0x01}));
+
+    QVPackMap map;
+    map.assign(big.get());
+    ASSERT_EQ(map.size(), 20u);
+    std::uint32_t u = 0;
+    EXPECT_TRUE(map.get(QVKey("id"), u) == false);  // 42 is not among 0..19
+    ASSERT_NE(map.find(19u), nullptr);
+    EXPECT_EQ(map.find(19u)->via.u64, 119u);
+
+    map.assign(repeated.get());
+    EXPECT_EQ(map.size(), 1u);
+    EXPECT_EQ(map.find(19u), nullptr);  // nothing of the indexed map is left
+    std::string s;
+    EXPECT_TRUE(map.get(QVKey("value"), s));
+    EXPECT_EQ(s, "v");  // the first of a repeated key
+
+    EXPECT_THROW(map.assign(badKey.get()), msgpack::type_error);
+    EXPECT_TRUE(map.empty());
+    EXPECT_EQ(map.find(1u), nullptr);
+
+    map.assign(small.get());
+    EXPECT_TRUE(map.get(QVKey("id"), u));
+    EXPECT_EQ(u, 1u);
+    EXPECT_EQ(map.findCode(-1), nullptr);
+}

@@ -215,3 +215,58 @@ TEST(PackStream, RandomBytesRaiseOnlyUnpackErrors) {
         EXPECT_LE(stream.offset(), bytes.size());
     }
 }
+
+// The reader that reuses a zone builds its objects itself; they must equal
+// msgpack-c's for every encoding, including the signed forms of positive
+// numbers, float32 against float64, fixext and empty containers.
+TEST(PackStream, ZoneReaderBuildsTheSameObjectsAsMsgpack) {
+    msgpack::sbuffer buffer;
+    msgpack::packer<msgpack::sbuffer> p(buffer);
+    const Bytes edge = hex({0xd0, 0x05, 0xd0, 0x80, 0xd1, 0x80, 0x00, 0xd2, 0x7f, 0xff, 0xff, 0xff,
+                            0xd3, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xfe, 0xcf, 0xff, 0xff, 0xff,
+                            0xff, 0xff, 0xff, 0xff, 0xff, 0xe0, 0x7f, 0xca, 0x3f, 0xc0, 0x00, 0x00, 0xcb,
+                            0x40, 0x09, 0x21, 0xfb, 0x54, 0x44, 0x2d, 0x18, 0xd4, 0x01, 0x41, 0xd8, 0x02,
+                            '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f',
+                            0x90, 0x80, 0xa0, 0xc4, 0x00, 0xc2, 0xc3, 0xdc, 0x00, 0x01, 0x07, 0xde, 0x00,
+                            0x01, 0x01, 0xd9, 0x01, 'x'});
+    buffer.write(reinterpret_cast<const char*>(edge.data()), edge.size());
+    std::mt19937 rng(7);
+    for (int i = 0; i < 300; ++i) packRandom(p, rng, 4);
+
+    QVPackStream reference(buffer.data(), buffer.size());
+    QVPackStream reused(buffer.data(), buffer.size());
+    msgpack::object_handle handle;
+    msgpack::zone zone;
+    msgpack::object object;
+    std::size_t count = 0;
+    while (reference.next(handle)) {
+        ASSERT_TRUE(reused.next(zone, object)) << "object " << count;
+        EXPECT_EQ(handle.get(), object) << "object " << count;
+        EXPECT_EQ(handle.get().type, object.type) << "object " << count;  // float32 stays float32
+        EXPECT_EQ(reused.offset(), reference.offset());
+        ++count;
+    }
+    EXPECT_FALSE(reused.next(zone, object));
+    EXPECT_GT(count, 300u);
+}
+
+TEST(PackStream, ZoneReaderRefusesWhatTheHandleReaderRefuses) {
+    const Bytes cases[] = {
+        hex({0x81, 0x01, 0x92, 0x01}),          // truncated inside an array
+        hex({0xdd, 0xff, 0xff, 0xff, 0xff}),    // count above the bytes left
+        hex({0xdb, 0x00, 0x00, 0x10, 0x00}),    // string longer than the data
+        hex({0x91, 0xc1}),                      // invalid type byte
+    };
+    for (const Bytes& bytes : cases) {
+        QVPackStream stream(bytes.data(), bytes.size());
+        msgpack::zone zone;
+        msgpack::object object;
+        EXPECT_ANY_THROW(stream.next(zone, object));
+    }
+    Bytes deep(40, 0x91);
+    deep.push_back(0x01);
+    QVPackStream stream(deep.data(), deep.size());
+    msgpack::zone zone;
+    msgpack::object object;
+    EXPECT_THROW(stream.next(zone, object), msgpack::depth_size_overflow);
+}
