@@ -1,6 +1,7 @@
 #include "gl/CCQuadBatcher.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "gl/CCGLProgram.h"
 #include "gl/CCShaderCache.h"
@@ -13,11 +14,28 @@ namespace cocos2d {
 
 namespace {
 
-inline void transformVertex(const float* m, const ccVertex3F& in, ccVertex3F& out) {
-    const float x = in.x, y = in.y, z = in.z;
-    out.x = m[0] * x + m[4] * y + m[8] * z + m[12];
-    out.y = m[1] * x + m[5] * y + m[9] * z + m[13];
-    out.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+typedef float Column __attribute__((vector_size(16)));
+
+struct Columns {
+    Column c0, c1, c2, c3;
+};
+
+inline Columns loadColumns(const float* m) {
+    Columns c;
+    std::memcpy(&c.c0, m, sizeof(Column));
+    std::memcpy(&c.c1, m + 4, sizeof(Column));
+    std::memcpy(&c.c2, m + 8, sizeof(Column));
+    std::memcpy(&c.c3, m + 12, sizeof(Column));
+    return c;
+}
+
+// A whole column per multiply: a third of the scalar operations, summed in
+// the same order as the scalar form, so the results are the same.
+inline void transformVertex(const Columns& m, const ccVertex3F& in, ccVertex3F& out) {
+    const Column r = m.c0 * in.x + m.c1 * in.y + m.c2 * in.z + m.c3;
+    out.x = r[0];
+    out.y = r[1];
+    out.z = r[2];
 }
 
 }  // namespace
@@ -53,9 +71,7 @@ void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const
 
 void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                              const ccV3F_C4B_T2F_Quad* quads, std::size_t count) {
-    // A copy: a flush on the way may touch the stacks.
-    const kmMat4 mv = kmGLModelViewMatrix();
-    addQuads(texture, program, blend, quads, count, mv);
+    addQuads(texture, program, blend, quads, count, kmGLModelViewMatrix());
 }
 
 void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
@@ -63,9 +79,17 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
     if (!quads || count == 0) return;
     if (!program || !program->isValid())
         program = CCShaderCache::sharedShaderCache()->positionTextureColorProgram();
+    const float* m = modelView.mat;
+    kmMat4 saved;
     while (count > 0) {
         const bool sameState = texture == m_texture && program == m_program && blend == m_blend;
         if (!sameState || m_quads.size() >= kMaxQuads) {
+            // The matrix may live on the matrix stack, which code run by the
+            // flush (a release, a program's uniforms) could move.
+            if (m != saved.mat) {
+                saved = modelView;
+                m = saved.mat;
+            }
             flush();
             beginBatch(texture, program, blend);
         }
@@ -75,14 +99,14 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
         m_quads.insert(m_quads.end(), quads, quads + n);
         // Positions are read from the caller's quads, not back from the batch,
         // so no load waits on the copy's stores.
-        const float* m = modelView.mat;
+        const Columns columns = loadColumns(m);
         ccV3F_C4B_T2F_Quad* out = m_quads.data() + start;
         for (std::size_t i = 0; i < n; ++i) {
             const ccV3F_C4B_T2F_Quad& in = quads[i];
-            transformVertex(m, in.tl.vertices, out[i].tl.vertices);
-            transformVertex(m, in.bl.vertices, out[i].bl.vertices);
-            transformVertex(m, in.tr.vertices, out[i].tr.vertices);
-            transformVertex(m, in.br.vertices, out[i].br.vertices);
+            transformVertex(columns, in.tl.vertices, out[i].tl.vertices);
+            transformVertex(columns, in.bl.vertices, out[i].bl.vertices);
+            transformVertex(columns, in.tr.vertices, out[i].tr.vertices);
+            transformVertex(columns, in.br.vertices, out[i].br.vertices);
         }
         quads += n;
         count -= n;

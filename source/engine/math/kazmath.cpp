@@ -123,9 +123,18 @@ struct MatrixStacks {
 };
 
 // Created on first use and never destroyed, like the engine's singletons.
-MatrixStacks& matrixStacks() {
-    static MatrixStacks* stacks = new MatrixStacks();
-    return *stacks;
+// A plain pointer rather than a function-local static: every node's visit
+// comes through here several times, and the check must stay inlined.
+MatrixStacks* g_matrixStacks = nullptr;
+
+MatrixStacks& createMatrixStacks() {
+    g_matrixStacks = new MatrixStacks();
+    return *g_matrixStacks;
+}
+
+inline MatrixStacks& matrixStacks() {
+    if (__builtin_expect(g_matrixStacks != nullptr, 1)) return *g_matrixStacks;
+    return createMatrixStacks();
 }
 
 int stackIndex(unsigned int mode) {
@@ -137,7 +146,7 @@ int stackIndex(unsigned int mode) {
     }
 }
 
-std::vector<kmMat4>& currentStack() {
+inline std::vector<kmMat4>& currentStack() {
     MatrixStacks& s = matrixStacks();
     return s.stacks[s.mode];
 }
@@ -183,13 +192,21 @@ void kmGLMultMatrix(const kmMat4* m) {
 void kmGLMultAffine(const CCAffineTransform& t) {
     float* m = currentStack().back().mat;
     // The affine matrix has only a, b, c, d, tx, ty set; its third column is
-    // (0, 0, 1, 0), so column 2 of the product is column 2 of current.
-    for (int row = 0; row < 4; ++row) {
-        const float x = m[row], y = m[4 + row];
-        m[row] = x * t.a + y * t.b;
-        m[4 + row] = x * t.c + y * t.d;
-        m[12 + row] = x * t.tx + y * t.ty + m[12 + row];
-    }
+    // (0, 0, 1, 0), so column 2 of the product is column 2 of current. Whole
+    // columns are loaded and stored at once: the next push and the batcher
+    // read them as whole columns, and a column assembled from four scalar
+    // stores would stall those loads.
+    typedef float Column __attribute__((vector_size(16)));
+    Column c0, c1, c3;
+    std::memcpy(&c0, m, sizeof c0);
+    std::memcpy(&c1, m + 4, sizeof c1);
+    std::memcpy(&c3, m + 12, sizeof c3);
+    const Column r0 = c0 * t.a + c1 * t.b;
+    const Column r1 = c0 * t.c + c1 * t.d;
+    const Column r3 = c0 * t.tx + c1 * t.ty + c3;
+    std::memcpy(m, &r0, sizeof r0);
+    std::memcpy(m + 4, &r1, sizeof r1);
+    std::memcpy(m + 12, &r3, sizeof r3);
 }
 
 void kmGLTranslatef(float x, float y, float z) {
