@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,6 +14,8 @@
 #include <msgpack.hpp>
 
 #include "base/CCAutoreleasePool.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
 #include "model/core/QVAnimationCurve.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
@@ -115,6 +118,27 @@ inline std::unique_ptr<QVAnimationCurve> curveOf(std::initializer_list<std::pair
     auto curve = std::make_unique<QVAnimationCurve>();
     for (const auto& k : keys) curve->addKey(k.second, k.first);
     return curve;
+}
+
+// A dictionary of string entries, as the dictionary form holds them.
+inline cocos2d::CCDictionary* dictOf(std::initializer_list<std::pair<const char*, const char*>> entries) {
+    cocos2d::CCDictionary* dict = cocos2d::CCDictionary::create();
+    for (const auto& e : entries) dict->setObject(cocos2d::CCString::create(e.second), e.first);
+    return dict;
+}
+
+// An "animations"-style array: per state a one-key curve whose value is the state.
+inline std::vector<msgpack::object> curveElements(msgpack::zone& zone, std::initializer_list<int> states) {
+    std::vector<msgpack::object> elements;
+    for (int state : states) {
+        QVPackMap element(zone);
+        element.put("state", static_cast<int32_t>(state));
+        QVPackMap animation(zone);
+        animation.put("points", std::vector<cocos2d::CCPoint>{{0.f, static_cast<float>(state)}, {0.f, 0.f}});
+        element.put("animation", animation);
+        elements.push_back(element.toObject(zone));
+    }
+    return elements;
 }
 
 }  // namespace attrtest

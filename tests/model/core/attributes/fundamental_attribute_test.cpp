@@ -15,30 +15,6 @@ using cocos2d::CCDictionary;
 using cocos2d::CCPoint;
 using cocos2d::CCString;
 
-namespace {
-
-CCDictionary* dictOf(std::initializer_list<std::pair<const char*, const char*>> entries) {
-    CCDictionary* dict = CCDictionary::create();
-    for (const auto& e : entries) dict->setObject(CCString::create(e.second), e.first);
-    return dict;
-}
-
-// An "animations" array with one curve per given state.
-std::vector<msgpack::object> animations(msgpack::zone& zone, std::initializer_list<int> states) {
-    std::vector<msgpack::object> elements;
-    for (int state : states) {
-        QVPackMap element(zone);
-        element.put("state", static_cast<int32_t>(state));
-        QVPackMap animation(zone);
-        animation.put("points", std::vector<CCPoint>{{0.f, static_cast<float>(state)}, {0.f, 0.f}});
-        element.put("animation", animation);
-        elements.push_back(element.toObject(zone));
-    }
-    return elements;
-}
-
-}  // namespace
-
 using FundamentalPacking = AttributeTest;
 
 TEST_F(FundamentalPacking, EveryKindReadsBackWhatItWrote) {
@@ -159,7 +135,7 @@ TEST_F(FundamentalPacking, AnimationsReplaceCurvesOnlyWhenTheArrayHasElements) {
     EXPECT_EQ(attr->curves().size(), 1u) << "an absent array keeps the curves";
 
     QVPackMap twoStates(zone);
-    twoStates.put("animations", animations(zone, {2, 3}));
+    twoStates.put("animations", curveElements(zone, {2, 3}));
     attr->unpack(ReadMap(twoStates.toBytes()).map);
     ASSERT_EQ(attr->curves().size(), 2u);
     EXPECT_TRUE(attr->animationCurves(1).empty());

@@ -25,29 +25,9 @@ using cocos2d::CCString;
 
 namespace {
 
-CCDictionary* dictOf(std::initializer_list<std::pair<const char*, const char*>> entries) {
-    CCDictionary* dict = CCDictionary::create();
-    for (const auto& e : entries) dict->setObject(CCString::create(e.second), e.first);
-    return dict;
-}
-
 const char* text(CCDictionary* dict, const char* key) { return dict->valueForKey(key)->getCString(); }
 
 std::vector<unsigned char> bytesOf(std::initializer_list<unsigned char> bytes) { return bytes; }
-
-// An "animations"-style array: per state a one-key curve whose value is the state.
-std::vector<msgpack::object> curveElements(msgpack::zone& zone, std::initializer_list<int> states) {
-    std::vector<msgpack::object> elements;
-    for (int state : states) {
-        QVPackMap element(zone);
-        element.put("state", static_cast<int32_t>(state));
-        QVPackMap animation(zone);
-        animation.put("points", std::vector<CCPoint>{{0.f, static_cast<float>(state)}, {0.f, 0.f}});
-        element.put("animation", animation);
-        elements.push_back(element.toObject(zone));
-    }
-    return elements;
-}
 
 }  // namespace
 
