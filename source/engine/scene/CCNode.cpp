@@ -65,6 +65,53 @@ private:
     std::size_t m_size = 0;
 };
 
+struct ParkedChild {
+    CCNode* parent;
+    CCNode* child;
+};
+
+// Children removed from a node while a visit walks it, with the reference
+// that keeps them alive until the node's last walk ends. Almost always empty.
+std::vector<ParkedChild>& parkedChildren() {
+    static std::vector<ParkedChild>* parked = new std::vector<ParkedChild>();
+    return *parked;
+}
+
+// The visit's copy of the children. Visit runs every frame for every node, so
+// it retains nothing: a child is only released by leaving its parent's array,
+// and while the parent is being visited removeChild parks the child (with a
+// reference) until the walk ends. Every entry therefore stays alive for the
+// walk, exactly as with a retained snapshot, without touching reference
+// counts of children that stay.
+class VisitSnapshot {
+public:
+    VisitSnapshot(CCArray* children, unsigned int& walks)
+        : m_stack(walkStack()), m_base(m_stack.size()), m_walks(walks) {
+        for (CCObject* object : children->data()) {
+            auto* node = static_cast<CCNode*>(object);
+            m_stack.push_back(WalkEntry{node, node->getStoredZOrder()});
+        }
+        m_size = m_stack.size() - m_base;
+        ++m_walks;
+    }
+    ~VisitSnapshot() { m_stack.resize(m_base); }
+    VisitSnapshot(const VisitSnapshot&) = delete;
+    VisitSnapshot& operator=(const VisitSnapshot&) = delete;
+
+    // Ends the walk; true when it was the node's last one.
+    bool finish() { return --m_walks == 0; }
+
+    std::size_t size() const { return m_size; }
+    CCNode* node(std::size_t i) const { return m_stack[m_base + i].node; }
+    int zOrder(std::size_t i) const { return m_stack[m_base + i].zOrder; }
+
+private:
+    std::vector<WalkEntry>& m_stack;
+    std::size_t m_base;
+    std::size_t m_size = 0;
+    unsigned int& m_walks;
+};
+
 }  // namespace
 
 CCNode::CCNode()
@@ -156,7 +203,13 @@ void CCNode::removeChild(CCNode* child, bool cleanup) {
     if (cleanup && m_pChildren && m_pChildren->containsObject(child)) child->cleanup();
     if (m_pChildren && m_pChildren->containsObject(child)) {
         child->setParent(nullptr);
-        if (m_pChildren) m_pChildren->removeObject(child);
+        if (m_pChildren) {
+            if (m_uVisitWalks > 0) {
+                child->retain();
+                parkedChildren().push_back(ParkedChild{this, child});
+            }
+            m_pChildren->removeObject(child);
+        }
     }
     child->release();
 }
@@ -471,7 +524,13 @@ void CCNode::visit() {
     if (!m_pChildren || m_pChildren->count() == 0) {
         draw();
     } else {
-        ChildSnapshot walk(m_pChildren);
+        struct Walk : VisitSnapshot {
+            Walk(CCNode* node) : VisitSnapshot(node->m_pChildren, node->m_uVisitWalks), owner(node) {}
+            ~Walk() {
+                if (finish()) owner->releaseParkedChildren();
+            }
+            CCNode* owner;
+        } walk(this);
         // The z split is taken from the sorted snapshot, before any callback runs.
         const std::size_t count = walk.size();
         std::size_t i = 0;
@@ -486,6 +545,24 @@ void CCNode::visit() {
         }
     }
     kmGLPopMatrix();
+}
+
+void CCNode::releaseParkedChildren() {
+    std::vector<ParkedChild>& parked = parkedChildren();
+    if (parked.empty()) return;
+    // Taken out of the list before any release: a release may run a
+    // destructor that removes (and so parks) other nodes.
+    std::vector<CCNode*> mine;
+    std::size_t kept = 0;
+    for (const ParkedChild& entry : parked) {
+        if (entry.parent == this) {
+            mine.push_back(entry.child);
+        } else {
+            parked[kept++] = entry;
+        }
+    }
+    parked.resize(kept);
+    for (CCNode* child : mine) child->release();
 }
 
 }  // namespace cocos2d

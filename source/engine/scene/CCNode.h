@@ -1,10 +1,11 @@
 // The scene-graph node: placement, children in drawing order, enter/exit,
 // scheduling and actions.
 //
-// Walks (visit, enter, exit, cleanup) go over a retained snapshot of the
-// children and skip a child that left during the walk, so callbacks may add
-// or remove nodes freely and may even visit the same tree again from inside
-// a visit. A node's destructor neither exits nor cleans up: it clears its
+// Walks (visit, enter, exit, cleanup) go over a snapshot of the children and
+// skip a child that left during the walk, so callbacks may add or remove
+// nodes freely and may even visit the same tree again from inside a visit.
+// Every node in a snapshot stays alive until its walk ends; children must
+// therefore leave through removeChild, not by editing getChildren() directly. A node's destructor neither exits nor cleans up: it clears its
 // children's parent pointers, then releases them.
 #pragma once
 
@@ -208,6 +209,9 @@ protected:
 private:
     void setStoredZOrder(int zOrder);
     void insertChild(CCNode* child, int zOrder);
+    void releaseParkedChildren();
+
+    unsigned int m_uVisitWalks = 0;  // visits walking the children right now
 };
 
 }  // namespace cocos2d

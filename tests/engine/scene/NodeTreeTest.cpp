@@ -296,6 +296,36 @@ TEST_F(NodeTree, NestedVisitFromInsideVisit) {
     scene->release();
 }
 
+// The parent's array holds the only reference: a child removed during the
+// visit (here before a nested visit) is neither drawn nor freed while a walk
+// that listed it is still running, and is freed as soon as the last one ends.
+TEST_F(NodeTree, ChildRemovedDuringVisitLivesUntilTheWalkEnds) {
+    CCNode* root = CCNode::create();
+    root->retain();
+    Probe* killer = Probe::make("killer");
+    Probe* victim = Probe::make("victim");
+    root->addChild(killer);
+    root->addChild(victim);
+    CCPoolManager::sharedPoolManager()->finalize();
+    ASSERT_EQ(victim->retainCount(), 1u);
+    int destroyedInsideWalk = -1;
+    int depth = 0;
+    killer->onDraw = [&] {
+        if (depth++ > 0) return;
+        root->removeChild(victim);
+        root->visit();
+        destroyedInsideWalk = g_destroyed;
+    };
+    root->visit();
+    EXPECT_EQ(destroyedInsideWalk, 0);
+    EXPECT_EQ(g_destroyed, 1);
+    EXPECT_EQ(draws(), (std::vector<std::string>{"killer", "killer"}));
+    root->visit();  // nothing left parked from the last frame
+    EXPECT_EQ(g_destroyed, 1);
+    root->release();
+    EXPECT_EQ(g_destroyed, 2);
+}
+
 TEST_F(NodeTree, ChildAddedDuringEnterWalkIsEnteredOnceAndItsActionsRun) {
     CCNode* root = CCNode::create();
     root->retain();
