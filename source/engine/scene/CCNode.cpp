@@ -17,21 +17,16 @@ namespace {
 
 unsigned int g_orderOfArrival = 0;
 
-struct WalkEntry {
-    CCNode* node;
-    int zOrder;
-};
-
 // Every walk's snapshot lives on this one stack: a walk pushes its entries on
 // top and pops them when done, so nested walks (a callback visiting the same
 // tree again) never share entries, and once the stack has grown no walk
 // allocates. Never destroyed, like the engine's singletons.
-std::vector<WalkEntry>& walkStack() {
-    static std::vector<WalkEntry>* stack = new std::vector<WalkEntry>();
+std::vector<CCNode*>& walkStack() {
+    static std::vector<CCNode*>* stack = new std::vector<CCNode*>();
     return *stack;
 }
 
-// A retained copy of a node's children with the z they had when taken.
+// A retained copy of a node's children.
 // Walks iterate this, never the live array, so callbacks may add or remove
 // children (or walk the same node again) without disturbing the walk.
 // Entries are read by index: a nested walk may reallocate the stack.
@@ -42,25 +37,24 @@ public:
             for (CCObject* object : children->data()) {
                 auto* node = static_cast<CCNode*>(object);
                 node->retain();
-                m_stack.push_back(WalkEntry{node, node->getStoredZOrder()});
+                m_stack.push_back(node);
             }
         }
         m_size = m_stack.size() - m_base;
     }
     ~ChildSnapshot() {
         // A release may run a destructor that walks; its entries go above ours.
-        for (std::size_t i = 0; i < m_size; ++i) m_stack[m_base + i].node->release();
+        for (std::size_t i = 0; i < m_size; ++i) m_stack[m_base + i]->release();
         m_stack.resize(m_base);
     }
     ChildSnapshot(const ChildSnapshot&) = delete;
     ChildSnapshot& operator=(const ChildSnapshot&) = delete;
 
     std::size_t size() const { return m_size; }
-    CCNode* node(std::size_t i) const { return m_stack[m_base + i].node; }
-    int zOrder(std::size_t i) const { return m_stack[m_base + i].zOrder; }
+    CCNode* node(std::size_t i) const { return m_stack[m_base + i]; }
 
 private:
-    std::vector<WalkEntry>& m_stack;
+    std::vector<CCNode*>& m_stack;
     std::size_t m_base;
     std::size_t m_size = 0;
 };
@@ -87,11 +81,11 @@ class VisitSnapshot {
 public:
     VisitSnapshot(CCArray* children, unsigned int& walks)
         : m_stack(walkStack()), m_base(m_stack.size()), m_walks(walks) {
-        for (CCObject* object : children->data()) {
-            auto* node = static_cast<CCNode*>(object);
-            m_stack.push_back(WalkEntry{node, node->getStoredZOrder()});
-        }
-        m_size = m_stack.size() - m_base;
+        // Only the pointers: the children themselves are not touched here.
+        const std::vector<CCObject*>& nodes = children->data();
+        m_size = nodes.size();
+        m_stack.resize(m_base + m_size);
+        for (std::size_t i = 0; i < m_size; ++i) m_stack[m_base + i] = static_cast<CCNode*>(nodes[i]);
         ++m_walks;
     }
     ~VisitSnapshot() { m_stack.resize(m_base); }
@@ -102,11 +96,10 @@ public:
     bool finish() { return --m_walks == 0; }
 
     std::size_t size() const { return m_size; }
-    CCNode* node(std::size_t i) const { return m_stack[m_base + i].node; }
-    int zOrder(std::size_t i) const { return m_stack[m_base + i].zOrder; }
+    CCNode* node(std::size_t i) const { return m_stack[m_base + i]; }
 
 private:
-    std::vector<WalkEntry>& m_stack;
+    std::vector<CCNode*>& m_stack;
     std::size_t m_base;
     std::size_t m_size = 0;
     unsigned int& m_walks;
@@ -533,8 +526,10 @@ void CCNode::visit() {
         } walk(this);
         // The z split is taken from the sorted snapshot, before any callback runs.
         const std::size_t count = walk.size();
+        std::size_t split = 0;
+        while (split < count && walk.node(split)->m_nZOrder < 0) ++split;
         std::size_t i = 0;
-        for (; i < count && walk.zOrder(i) < 0; ++i) {
+        for (; i < split; ++i) {
             CCNode* child = walk.node(i);
             if (child->m_pParent == this) child->visit();
         }
