@@ -1,5 +1,6 @@
 #include "gl/CCQuadBatcher.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -20,7 +21,7 @@ struct Columns {
     Column c0, c1, c2, c3;
 };
 
-inline Columns loadColumns(const float* m) {
+__attribute__((always_inline)) inline Columns loadColumns(const float* m) {
     Columns c;
     std::memcpy(&c.c0, m, sizeof(Column));
     std::memcpy(&c.c1, m + 4, sizeof(Column));
@@ -29,13 +30,33 @@ inline Columns loadColumns(const float* m) {
     return c;
 }
 
+typedef int Bits __attribute__((vector_size(16)));
+
+static_assert(sizeof(ccV3F_C4B_T2F) == 24 && offsetof(ccV3F_C4B_T2F, colors) == 12 &&
+                  offsetof(ccV3F_C4B_T2F, texCoords) == 16,
+              "a vertex is x, y, z, four colour bytes, u, v");
+
 // A whole column per multiply: a third of the scalar operations, summed in
-// the same order as the scalar form, so the results are the same.
-inline void transformVertex(const Columns& m, const ccVertex3F& in, ccVertex3F& out) {
-    const Column r = m.c0 * in.x + m.c1 * in.y + m.c2 * in.z + m.c3;
-    out.x = r[0];
-    out.y = r[1];
-    out.z = r[2];
+// the same order as the scalar form, so the results are the same. The vertex
+// is written whole in two stores (position with colour, then the texture
+// coordinates), reading only the caller's vertex.
+__attribute__((always_inline)) inline void writeVertex(const Columns& m, const ccV3F_C4B_T2F& in,
+                                                       ccV3F_C4B_T2F& out) {
+    Column head;  // x, y, z and the colour's four bytes
+    std::memcpy(&head, static_cast<const void*>(&in), sizeof head);
+    const Column r = m.c0 * head[0] + m.c1 * head[1] + m.c2 * head[2] + m.c3;
+    const Bits colour = {0, 0, 0, -1};
+    const Bits merged = ((Bits)r & ~colour) | ((Bits)head & colour);  // a vector cast keeps the bits
+    std::memcpy(static_cast<void*>(&out), &merged, sizeof merged);
+    std::memcpy(static_cast<void*>(&out.texCoords), static_cast<const void*>(&in.texCoords), sizeof(ccTex2F));
+}
+
+__attribute__((always_inline)) inline void writeQuad(const Columns& m, const ccV3F_C4B_T2F_Quad& in,
+                                                     ccV3F_C4B_T2F_Quad& out) {
+    writeVertex(m, in.tl, out.tl);
+    writeVertex(m, in.bl, out.bl);
+    writeVertex(m, in.tr, out.tr);
+    writeVertex(m, in.br, out.br);
 }
 
 }  // namespace
@@ -58,7 +79,7 @@ CCQuadBatcher::CCQuadBatcher() {
         idx[4] = static_cast<GLushort>(base + 2);
         idx[5] = static_cast<GLushort>(base + 1);
     }
-    m_quads.reserve(1024);
+    m_storage.resize(1024);
 }
 
 void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend) {
@@ -67,6 +88,24 @@ void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const
     m_texture = texture;
     m_program = program;
     m_blend = blend;
+}
+
+ccV3F_C4B_T2F_Quad* CCQuadBatcher::appendSlots(std::size_t more) {
+    if (m_storage.size() - m_count < more) m_storage.resize(std::max(m_count + more, m_storage.size() * 2));
+    return m_storage.data() + m_count;
+}
+
+void CCQuadBatcher::addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+                            const ccV3F_C4B_T2F_Quad& quad) {
+    const kmMat4& modelView = kmGLModelViewMatrix();
+    if (program && program == m_program && texture == m_texture && blend == m_blend && m_count < kMaxQuads &&
+        program->isValid()) {
+        ccV3F_C4B_T2F_Quad* out = appendSlots(1);
+        writeQuad(loadColumns(modelView.mat), quad, *out);
+        ++m_count;
+        return;
+    }
+    addQuads(texture, program, blend, &quad, 1, modelView);
 }
 
 void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
@@ -83,7 +122,7 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
     kmMat4 saved;
     while (count > 0) {
         const bool sameState = texture == m_texture && program == m_program && blend == m_blend;
-        if (!sameState || m_quads.size() >= kMaxQuads) {
+        if (!sameState || m_count >= kMaxQuads) {
             // The matrix may live on the matrix stack, which code run by the
             // flush (a release, a program's uniforms) could move.
             if (m != saved.mat) {
@@ -93,21 +132,12 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
             flush();
             beginBatch(texture, program, blend);
         }
-        const std::size_t room = kMaxQuads - m_quads.size();
+        const std::size_t room = kMaxQuads - m_count;
         const std::size_t n = count < room ? count : room;
-        const std::size_t start = m_quads.size();
-        m_quads.insert(m_quads.end(), quads, quads + n);
-        // Positions are read from the caller's quads, not back from the batch,
-        // so no load waits on the copy's stores.
+        ccV3F_C4B_T2F_Quad* out = appendSlots(n);
         const Columns columns = loadColumns(m);
-        ccV3F_C4B_T2F_Quad* out = m_quads.data() + start;
-        for (std::size_t i = 0; i < n; ++i) {
-            const ccV3F_C4B_T2F_Quad& in = quads[i];
-            transformVertex(columns, in.tl.vertices, out[i].tl.vertices);
-            transformVertex(columns, in.bl.vertices, out[i].bl.vertices);
-            transformVertex(columns, in.tr.vertices, out[i].tr.vertices);
-            transformVertex(columns, in.br.vertices, out[i].br.vertices);
-        }
+        for (std::size_t i = 0; i < n; ++i) writeQuad(columns, quads[i], out[i]);
+        m_count += n;
         quads += n;
         count -= n;
     }
@@ -115,7 +145,7 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
 
 void CCQuadBatcher::flush() {
     if (m_bFlushing) return;
-    if (m_quads.empty()) {
+    if (m_count == 0) {
         // Nothing to draw, but a batch may still hold its state's references.
         if (m_texture || m_program) {
             CCTexture2D* texture = m_texture;
@@ -129,7 +159,7 @@ void CCQuadBatcher::flush() {
     }
     m_bFlushing = true;
     draw();
-    m_quads.clear();
+    m_count = 0;
     CCTexture2D* texture = m_texture;
     CCGLProgram* program = m_program;
     m_texture = nullptr;
@@ -161,14 +191,14 @@ void CCQuadBatcher::draw() {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     const GLsizei stride = sizeof(ccV3F_C4B_T2F);
-    const char* base = reinterpret_cast<const char*>(m_quads.data());
+    const char* base = reinterpret_cast<const char*>(m_storage.data());
     glVertexAttribPointer(kCCVertexAttrib_Position, 3, GL_FLOAT, GL_FALSE, stride,
                           base + offsetof(ccV3F_C4B_T2F, vertices));
     glVertexAttribPointer(kCCVertexAttrib_Color, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           base + offsetof(ccV3F_C4B_T2F, colors));
     glVertexAttribPointer(kCCVertexAttrib_TexCoords, 2, GL_FLOAT, GL_FALSE, stride,
                           base + offsetof(ccV3F_C4B_T2F, texCoords));
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_quads.size() * 6), GL_UNSIGNED_SHORT, m_indices.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_count * 6), GL_UNSIGNED_SHORT, m_indices.data());
 }
 
 void ccGLFlushBatch() { CCQuadBatcher::sharedBatcher()->flush(); }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <vector>
 
 #include "gl/ccGLTypes.h"
@@ -20,6 +21,26 @@ class CCGLProgram;
 class CCTexture2D;
 struct kmMat4;
 
+// A read-only view of the quads waiting for the flush.
+class CCPendingQuads {
+public:
+    CCPendingQuads(const ccV3F_C4B_T2F_Quad* quads, std::size_t count) : m_quads(quads), m_count(count) {}
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    const ccV3F_C4B_T2F_Quad* data() const { return m_quads; }
+    const ccV3F_C4B_T2F_Quad* begin() const { return m_quads; }
+    const ccV3F_C4B_T2F_Quad* end() const { return m_quads + m_count; }
+    const ccV3F_C4B_T2F_Quad& operator[](std::size_t i) const { return m_quads[i]; }
+    const ccV3F_C4B_T2F_Quad& at(std::size_t i) const {
+        if (i >= m_count) throw std::out_of_range("CCPendingQuads::at");
+        return m_quads[i];
+    }
+
+private:
+    const ccV3F_C4B_T2F_Quad* m_quads;
+    std::size_t m_count;
+};
+
 class CCQuadBatcher {
 public:
     static CCQuadBatcher* sharedBatcher();
@@ -29,10 +50,9 @@ public:
     // texture (which may be null: white) is retained until the flush.
     void addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                   const ccV3F_C4B_T2F_Quad* quads, std::size_t count);
+    // One quad (a sprite's): continuing the current batch takes a short path.
     void addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
-                 const ccV3F_C4B_T2F_Quad& quad) {
-        addQuads(texture, program, blend, &quad, 1);
-    }
+                 const ccV3F_C4B_T2F_Quad& quad);
     // The same with an explicit node-to-eye matrix.
     void addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                   const ccV3F_C4B_T2F_Quad* quads, std::size_t count, const kmMat4& modelView);
@@ -40,9 +60,9 @@ public:
     // Draws the pending quads (one call) and empties the batch.
     void flush();
 
-    std::size_t pendingQuads() const { return m_quads.size(); }
+    std::size_t pendingQuads() const { return m_count; }
     // The eye-space vertices waiting for the flush (tests).
-    const std::vector<ccV3F_C4B_T2F_Quad>& pendingVertices() const { return m_quads; }
+    CCPendingQuads pendingVertices() const { return CCPendingQuads(m_storage.data(), m_count); }
     CCTexture2D* pendingTexture() const { return m_texture; }
     CCGLProgram* pendingProgram() const { return m_program; }
     const ccBlendFunc& pendingBlend() const { return m_blend; }
@@ -57,7 +77,13 @@ private:
     void beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend);
     void draw();
 
-    std::vector<ccV3F_C4B_T2F_Quad> m_quads;
+    // Room for at least `more` quads after the pending ones.
+    ccV3F_C4B_T2F_Quad* appendSlots(std::size_t more);
+
+    // Only grows: the pending quads are its first m_count entries, so adding
+    // a quad writes it in place, with no construction or copy first.
+    std::vector<ccV3F_C4B_T2F_Quad> m_storage;
+    std::size_t m_count = 0;
     std::vector<GLushort> m_indices;
     CCTexture2D* m_texture = nullptr;
     CCGLProgram* m_program = nullptr;

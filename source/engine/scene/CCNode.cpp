@@ -108,7 +108,7 @@ private:
 }  // namespace
 
 CCNode::CCNode()
-    : m_pChildren(new CCArray()),
+    : m_pChildren(nullptr),
       m_sTransform(CCAffineTransformIdentity),
       m_sAdditionalTransform(CCAffineTransformIdentity) {}
 
@@ -117,10 +117,13 @@ CCNode::~CCNode() {
     // No onExit or cleanup here. The children first lose their parent, then
     // are released from a list this node no longer holds, so a child's
     // destructor that removes itself or a sibling finds nothing to undo.
+    m_bDestroyed = true;
     CCArray* children = m_pChildren;
     m_pChildren = new CCArray();
-    for (CCObject* object : children->data()) static_cast<CCNode*>(object)->m_pParent = nullptr;
-    children->release();
+    if (children) {
+        for (CCObject* object : children->data()) static_cast<CCNode*>(object)->m_pParent = nullptr;
+        children->release();
+    }
     m_pChildren->release();
     m_pChildren = nullptr;
 }
@@ -167,7 +170,7 @@ void CCNode::addChild(CCNode* child, int zOrder, int tag) {
             return;
         }
     }
-    if (!m_pChildren) return;  // being destroyed
+    if (m_bDestroyed) return;
     insertChild(child, zOrder);
     child->m_nTag = tag;
     child->setParent(this);
@@ -175,6 +178,7 @@ void CCNode::addChild(CCNode* child, int zOrder, int tag) {
 }
 
 void CCNode::insertChild(CCNode* child, int zOrder) {
+    if (!m_pChildren) m_pChildren = new CCArray();
     m_pChildren->addObject(child);
     child->setStoredZOrder(zOrder);
     m_bReorderChildDirty = true;
@@ -232,7 +236,10 @@ void CCNode::removeAllChildrenWithCleanup(bool cleanup) {
     }
 }
 
-CCArray* CCNode::getChildren() { return m_pChildren; }
+CCArray* CCNode::getChildren() {
+    if (!m_pChildren && !m_bDestroyed) m_pChildren = new CCArray();
+    return m_pChildren;
+}
 
 unsigned int CCNode::getChildrenCount() const { return m_pChildren ? m_pChildren->count() : 0; }
 

@@ -191,6 +191,8 @@ protected:
     bool m_bRunning = false;
     bool m_bIgnoreAnchorPointForPosition = false;
 
+    // Made with the first child (or the first getChildren), so a leaf's visit
+    // reads nothing outside the node itself. Null means no children.
     CCArray* m_pChildren;
     CCNode* m_pParent = nullptr;
     int m_nZOrder = 0;
@@ -212,6 +214,7 @@ private:
     void releaseParkedChildren();
 
     unsigned int m_uVisitWalks = 0;  // visits walking the children right now
+    bool m_bDestroyed = false;
 };
 
 }  // namespace cocos2d

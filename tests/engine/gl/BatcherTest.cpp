@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
@@ -128,6 +129,55 @@ TEST_F(BatcherTest, QuadsArriveInEyeSpaceThroughTheCurrentModelView) {
     const ccV3F_C4B_T2F_Quad& r = batcher->pendingVertices()[1];
     EXPECT_NEAR(r.br.vertices.x, 0, 1e-5);
     EXPECT_NEAR(r.br.vertices.y, 1, 1e-5);
+}
+
+// Single quads and runs, past the batch's first allocation: every corner
+// keeps its colour and texture coordinates, its position (z included) goes
+// through the model-view, and quads added earlier survive the batch growing.
+TEST_F(BatcherTest, QuadsKeepColourAndTexCoordsAndSurviveTheBatchGrowing) {
+    auto tagged = [](int i) {
+        ccV3F_C4B_T2F_Quad q = unitQuad();
+        int corner = 0;
+        for (ccV3F_C4B_T2F* v : {&q.tl, &q.bl, &q.tr, &q.br}) {
+            v->vertices.z = static_cast<float>(corner);
+            v->colors = ccColor4B{static_cast<GLubyte>(i), static_cast<GLubyte>(i >> 8), static_cast<GLubyte>(corner),
+                                  200};
+            v->texCoords = ccTex2F{static_cast<float>(i) / 4096.0f, static_cast<float>(corner) / 4.0f};
+            ++corner;
+        }
+        return q;
+    };
+    kmGLMatrixMode(KM_GL_MODELVIEW);
+    kmGLPushMatrix();
+    kmGLTranslatef(10, 20, 30);
+    kmGLScalef(2, 3, 4);
+    const int singles = 1500, run = 700;
+    for (int i = 0; i < singles; ++i) batcher->addQuad(texA, nullptr, ccBlendFunc(), tagged(i));
+    std::vector<ccV3F_C4B_T2F_Quad> more;
+    for (int i = singles; i < singles + run; ++i) more.push_back(tagged(i));
+    batcher->addQuads(texA, nullptr, ccBlendFunc(), more.data(), more.size());
+    kmGLPopMatrix();
+
+    ASSERT_EQ(batcher->pendingQuads(), static_cast<std::size_t>(singles + run));
+    for (int i = 0; i < singles + run; i += 37) {
+        SCOPED_TRACE(i);
+        const ccV3F_C4B_T2F_Quad want = tagged(i);
+        const ccV3F_C4B_T2F_Quad& got = batcher->pendingVertices().at(static_cast<std::size_t>(i));
+        const ccV3F_C4B_T2F* w[4] = {&want.tl, &want.bl, &want.tr, &want.br};
+        const ccV3F_C4B_T2F* g[4] = {&got.tl, &got.bl, &got.tr, &got.br};
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_FLOAT_EQ(g[c]->vertices.x, 10 + 2 * w[c]->vertices.x);
+            EXPECT_FLOAT_EQ(g[c]->vertices.y, 20 + 3 * w[c]->vertices.y);
+            EXPECT_FLOAT_EQ(g[c]->vertices.z, 30 + 4 * w[c]->vertices.z);
+            EXPECT_EQ(g[c]->colors.r, w[c]->colors.r);
+            EXPECT_EQ(g[c]->colors.g, w[c]->colors.g);
+            EXPECT_EQ(g[c]->colors.b, w[c]->colors.b);
+            EXPECT_EQ(g[c]->colors.a, w[c]->colors.a);
+            EXPECT_EQ(g[c]->texCoords.u, w[c]->texCoords.u);
+            EXPECT_EQ(g[c]->texCoords.v, w[c]->texCoords.v);
+        }
+    }
+    EXPECT_THROW(batcher->pendingVertices().at(static_cast<std::size_t>(singles + run)), std::out_of_range);
 }
 
 TEST_F(BatcherTest, TextureIsHeldUntilTheFlushEvenWhenItsOwnerLetsGo) {
