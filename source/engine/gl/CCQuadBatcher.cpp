@@ -61,9 +61,11 @@ __attribute__((always_inline)) inline void writeQuad(const Columns& m, const ccV
 
 }  // namespace
 
-CCQuadBatcher* CCQuadBatcher::sharedBatcher() {
-    static CCQuadBatcher* batcher = new CCQuadBatcher();
-    return batcher;
+CCQuadBatcher* CCQuadBatcher::s_shared = nullptr;
+
+CCQuadBatcher* CCQuadBatcher::createShared() {
+    s_shared = new CCQuadBatcher();
+    return s_shared;
 }
 
 CCQuadBatcher::CCQuadBatcher() {
@@ -90,9 +92,8 @@ void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const
     m_blend = blend;
 }
 
-ccV3F_C4B_T2F_Quad* CCQuadBatcher::appendSlots(std::size_t more) {
-    if (m_storage.size() - m_count < more) m_storage.resize(std::max(m_count + more, m_storage.size() * 2));
-    return m_storage.data() + m_count;
+void CCQuadBatcher::grow(std::size_t more) {
+    m_storage.resize(std::max(m_count + more, m_storage.size() * 2));
 }
 
 void CCQuadBatcher::addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,

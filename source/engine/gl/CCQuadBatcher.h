@@ -43,7 +43,8 @@ private:
 
 class CCQuadBatcher {
 public:
-    static CCQuadBatcher* sharedBatcher();
+    // Every sprite and label reaches the batcher through this each frame.
+    static CCQuadBatcher* sharedBatcher() { return s_shared ? s_shared : createShared(); }
 
     // Quads in node space, transformed by the current model-view matrix.
     // A null program means the standard "ShaderPositionTextureColor". The
@@ -77,8 +78,15 @@ private:
     void beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend);
     void draw();
 
+    static CCQuadBatcher* createShared();
+    static CCQuadBatcher* s_shared;  // never destroyed, like the engine's singletons
+
     // Room for at least `more` quads after the pending ones.
-    ccV3F_C4B_T2F_Quad* appendSlots(std::size_t more);
+    ccV3F_C4B_T2F_Quad* appendSlots(std::size_t more) {
+        if (m_storage.size() - m_count < more) grow(more);
+        return m_storage.data() + m_count;
+    }
+    void grow(std::size_t more);
 
     // Only grows: the pending quads are its first m_count entries, so adding
     // a quad writes it in place, with no construction or copy first.
