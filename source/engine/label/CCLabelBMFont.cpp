@@ -1,6 +1,7 @@
 #include "label/CCLabelBMFont.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "gl/CCQuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
@@ -58,7 +59,8 @@ bool CCLabelBMFont::initWithString(const char* str, const char* fntFile, float w
 void CCLabelBMFont::setString(const char* str) {
     const char* text = str ? str : "";
     // Scores are written every frame; only a real change lays out again.
-    if (m_string == text) return;
+    // (The text never holds a NUL, so one strcmp decides.)
+    if (std::strcmp(m_string.c_str(), text) == 0) return;
     m_string = text;
     layout();
 }
