@@ -189,19 +189,23 @@ void CCQuadBatcher::draw() {
 
     // Client arrays: nothing may be bound, and nothing is left bound, because
     // game code draws from client arrays right after the engine does.
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    ccGLPointQuadVertices(reinterpret_cast<const ccV3F_C4B_T2F*>(m_storage.data()));
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_count * 6), GL_UNSIGNED_SHORT, m_indices.data());
+}
+
+void ccGLFlushBatch() { CCQuadBatcher::sharedBatcher()->flush(); }
+
+void ccGLPointQuadVertices(const ccV3F_C4B_T2F* vertices) {
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     const GLsizei stride = sizeof(ccV3F_C4B_T2F);
-    const char* base = reinterpret_cast<const char*>(m_storage.data());
+    const char* base = reinterpret_cast<const char*>(vertices);
     glVertexAttribPointer(kCCVertexAttrib_Position, 3, GL_FLOAT, GL_FALSE, stride,
                           base + offsetof(ccV3F_C4B_T2F, vertices));
     glVertexAttribPointer(kCCVertexAttrib_Color, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           base + offsetof(ccV3F_C4B_T2F, colors));
     glVertexAttribPointer(kCCVertexAttrib_TexCoords, 2, GL_FLOAT, GL_FALSE, stride,
                           base + offsetof(ccV3F_C4B_T2F, texCoords));
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_count * 6), GL_UNSIGNED_SHORT, m_indices.data());
 }
-
-void ccGLFlushBatch() { CCQuadBatcher::sharedBatcher()->flush(); }
 
 }  // namespace cocos2d

@@ -103,4 +103,8 @@ private:
 // Flushes the shared batcher (no-op when empty).
 void ccGLFlushBatch();
 
+// (ours) Points the position, colour and texture-coordinate attributes at
+// interleaved client-array vertices, with no array buffer bound.
+void ccGLPointQuadVertices(const ccV3F_C4B_T2F* vertices);
+
 }  // namespace cocos2d
