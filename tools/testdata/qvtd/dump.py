@@ -6,6 +6,7 @@ from the description, never by reading the bytes back.
 
 import math
 
+from .keyspack import escape_bytes
 from .msgpackenc import A, B, Bin, Ext, F32, F64, I, M, Nil, S, SCALARS, U, encode
 
 
@@ -13,20 +14,6 @@ def _g(x, digits):
     if math.isnan(x):
         return "nan"
     return "%.*g" % (digits, x)
-
-
-def escape_bytes(b):
-    out = []
-    for c in b:
-        if c == 0x22:
-            out.append('\\"')
-        elif c == 0x5C:
-            out.append("\\\\")
-        elif 0x20 <= c <= 0x7E:
-            out.append(chr(c))
-        else:
-            out.append("\\x%02x" % c)
-    return "".join(out)
 
 
 def scalar_text(v):
@@ -41,7 +28,7 @@ def scalar_text(v):
     if isinstance(v, Nil):
         return "nil"
     if isinstance(v, S):
-        return '"' + escape_bytes(v.b) + '"'
+        return '"' + escape_bytes(v.b, quote=True) + '"'
     if isinstance(v, Bin):
         return "bin(" + v.b.hex() + ")"
     if isinstance(v, Ext):

@@ -100,17 +100,24 @@ def read_keys_pack(data, user_id):
     return number_lines(scramble(data, user_id))
 
 
-def escape_name(name):
-    """Key names in listings: printable ASCII as is, '\\' doubled, else \\xNN."""
+def escape_bytes(b, quote=False):
+    """Printable ASCII as is, '\\' doubled, else \\xNN; `quote` also escapes '"'."""
     out = []
-    for c in name:
-        if c == 0x5C:
+    for c in b:
+        if quote and c == 0x22:
+            out.append('\\"')
+        elif c == 0x5C:
             out.append("\\\\")
         elif 0x20 <= c <= 0x7E:
             out.append(chr(c))
         else:
             out.append("\\x%02x" % c)
     return "".join(out)
+
+
+def escape_name(name):
+    """Key names in listings."""
+    return escape_bytes(name)
 
 
 def listing(table):
