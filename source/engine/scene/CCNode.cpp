@@ -524,12 +524,22 @@ void CCNode::visit() {
     if (!m_pChildren || m_pChildren->count() == 0) {
         draw();
     } else {
+        // A node whose parent is visiting is parked if it leaves, so only the
+        // node a visit starts on (the scene, or a subtree drawn on its own)
+        // needs a reference to outlive its walk.
         struct Walk : VisitSnapshot {
-            Walk(CCNode* node) : VisitSnapshot(node->m_pChildren, node->m_uVisitWalks), owner(node) {}
+            Walk(CCNode* node)
+                : VisitSnapshot(node->m_pChildren, node->m_uVisitWalks),
+                  owner(node),
+                  held(!node->m_pParent || node->m_pParent->m_uVisitWalks == 0) {
+                if (held) owner->retain();
+            }
             ~Walk() {
                 if (finish()) owner->releaseParkedChildren();
+                if (held) owner->release();
             }
             CCNode* owner;
+            bool held;
         } walk(this);
         // The z split is taken from the sorted snapshot, before any callback runs.
         const std::size_t count = walk.size();
