@@ -523,23 +523,21 @@ void CCNode::visit() {
     sortAllChildren();
     if (!m_pChildren || m_pChildren->count() == 0) {
         draw();
-    } else {
-        // A node whose parent is visiting is parked if it leaves, so only the
-        // node a visit starts on (the scene, or a subtree drawn on its own)
-        // needs a reference to outlive its walk.
+        kmGLPopMatrix();
+        return;
+    }
+    // A node whose parent is visiting is parked if it leaves, so only the
+    // node a visit starts on (the scene, or a subtree drawn on its own) needs
+    // a reference to outlive its walk.
+    const bool held = !m_pParent || m_pParent->m_uVisitWalks == 0;
+    if (held) retain();
+    {
         struct Walk : VisitSnapshot {
-            Walk(CCNode* node)
-                : VisitSnapshot(node->m_pChildren, node->m_uVisitWalks),
-                  owner(node),
-                  held(!node->m_pParent || node->m_pParent->m_uVisitWalks == 0) {
-                if (held) owner->retain();
-            }
+            Walk(CCNode* node) : VisitSnapshot(node->m_pChildren, node->m_uVisitWalks), owner(node) {}
             ~Walk() {
                 if (finish()) owner->releaseParkedChildren();
-                if (held) owner->release();
             }
             CCNode* owner;
-            bool held;
         } walk(this);
         // The z split is taken from the sorted snapshot, before any callback runs.
         const std::size_t count = walk.size();
@@ -557,6 +555,7 @@ void CCNode::visit() {
         }
     }
     kmGLPopMatrix();
+    if (held) release();  // may free this node: nothing follows
 }
 
 void CCNode::releaseParkedChildren() {
