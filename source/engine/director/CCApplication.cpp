@@ -1,8 +1,6 @@
 #include "director/CCApplication.h"
 
-#include <time.h>
 
-#include <cerrno>
 #include <cmath>
 #include <set>
 
@@ -14,6 +12,7 @@
 #include "input/CCInputScript.h"
 #include "input/CCViewInput.h"
 #include "platform/CCCommon.h"
+#include "platform/CCCompat.h"
 #include "view/CCScreenshot.h"
 
 namespace cocos2d {
@@ -22,21 +21,7 @@ namespace {
 
 CCApplication* s_sharedApplication = nullptr;
 
-double monotonicNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-void sleepUntil(double deadline) {
-    const double wait = deadline - monotonicNow();
-    if (wait <= 0) return;
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(wait);
-    ts.tv_nsec = static_cast<long>((wait - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-}
+void sleepUntil(double deadline) { compat::sleepSeconds(deadline - compat::monotonicSeconds()); }
 
 }  // namespace
 
@@ -137,21 +122,21 @@ int CCApplication::run() {
         screenshots.capture(frame, view);
     });
     std::set<GLenum> glErrors;
-    double nextStart = monotonicNow();
+    double nextStart = compat::monotonicSeconds();
     while (!shouldStop()) {
         const unsigned int frame = director->getTotalFrames() + 1;
         const double interval = director->getAnimationInterval();
         const bool animating = director->isAnimating();
         if (animating && !director->isFixedDeltaTime()) {
             sleepUntil(nextStart);
-            const double now = monotonicNow();
+            const double now = compat::monotonicSeconds();
             nextStart += interval;
             // After a stall, start counting again instead of racing to catch up.
             if (nextStart < now) nextStart = now;
         }
         // 1. Poll; while stopped, wait for an event up to one interval.
         view->pollEvents(animating ? 0.0 : interval);
-        if (!animating) nextStart = monotonicNow();
+        if (!animating) nextStart = compat::monotonicSeconds();
         // 2. The window's events, then this frame's script lines.
         if (!view->deliverEvents()) break;
         viewInputDeliverScript(frame, &scriptTarget);

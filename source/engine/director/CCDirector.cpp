@@ -1,7 +1,5 @@
 #include "director/CCDirector.h"
 
-#include <time.h>
-
 #include <cmath>
 
 #include "actions/CCActionManager.h"
@@ -13,21 +11,10 @@
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
+#include "platform/CCCompat.h"
 #include "scene/CCScene.h"
 
 namespace cocos2d {
-
-namespace {
-
-// Frame time must not follow wall-clock steps, so it comes from the
-// monotonic clock, never from gettimeofday.
-double monotonicSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-}  // namespace
 
 CCDirector* CCDirector::sharedDirector() {
     static CCDirector* director = new CCDirector();
@@ -172,7 +159,8 @@ float CCDirector::computeDeltaTime() {
         m_bNextDeltaTimeZero = false;
         return static_cast<float>(m_dAnimationInterval);
     }
-    const double now = monotonicSeconds();
+    // Monotonic: frame time must not follow wall-clock steps.
+    const double now = compat::monotonicSeconds();
     if (m_bNextDeltaTimeZero || !m_bHasLastTime) {
         // After a stop (or at the start) the gap is not game time.
         m_bNextDeltaTimeZero = false;

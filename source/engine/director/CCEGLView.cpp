@@ -1,9 +1,7 @@
 #include "director/CCEGLView.h"
 
 #include <signal.h>
-#include <time.h>
 
-#include <cerrno>
 #include <cmath>
 
 #include "director/CCApplication.h"
@@ -11,6 +9,7 @@
 #include "gl/CCGL.h"
 #include "input/CCViewInput.h"
 #include "platform/CCCommon.h"
+#include "platform/CCCompat.h"
 #include "view/CCGLFWBackend.h"
 
 namespace cocos2d {
@@ -67,12 +66,7 @@ CCEGLView::BackendFactory& backendFactory() {
 
 void CCViewBackend::waitEvents(CCEGLView* view, double seconds) {
     pollEvents(view);
-    if (!(seconds > 0)) return;
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(seconds);
-    ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    compat::sleepSeconds(seconds);
 }
 
 CCEGLView::CCEGLView(std::unique_ptr<CCViewBackend> backend, bool headless)

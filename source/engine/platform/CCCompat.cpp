@@ -2,6 +2,8 @@
 
 #include <time.h>
 
+#include <cerrno>
+
 namespace compat {
 
 namespace {
@@ -24,6 +26,21 @@ int64_t systemTicks() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
+}
+
+double monotonicSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+void sleepSeconds(double seconds) {
+    if (!(seconds > 0)) return;
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(seconds);
+    ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
 }
 
 void setClockForTest(std::function<int64_t()> source) { clockSource() = std::move(source); }

@@ -17,6 +17,14 @@ void srand(unsigned int seed);
 // Wall-clock time in 100-ns ticks since 1970-01-01 (signed 64-bit).
 int64_t systemTicks();
 
+// Seconds on the monotonic clock, for frame times that must not follow
+// wall-clock steps.
+double monotonicSeconds();
+
+// Sleeps for the given seconds (nothing for zero, negative or NaN), resuming
+// after signals.
+void sleepSeconds(double seconds);
+
 // Replaces the wall-clock source of systemTicks() and gettimeofday() for tests;
 // an empty function restores the real clock. The source returns 100-ns ticks.
 void setClockForTest(std::function<int64_t()> source);
