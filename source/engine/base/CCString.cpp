@@ -163,29 +163,48 @@ struct Cursor {
 
 }  // namespace
 
-CCPoint CCPointFromString(const char* text) {
-    if (!text) return CCPointZero;
+namespace textparse {
+
+bool number(const char* text, float& out) {
+    if (!text) return false;
     Cursor c{text};
-    float x = 0, y = 0;
-    if (!c.pair(x, y) || !c.atEnd()) return CCPointZero;
-    return CCPoint(x, y);
+    return c.number(out) && c.atEnd();
+}
+
+bool point(const char* text, CCPoint& out) {
+    if (!text) return false;
+    Cursor c{text};
+    return c.pair(out.x, out.y) && c.atEnd();
+}
+
+bool size(const char* text, CCSize& out) {
+    if (!text) return false;
+    Cursor c{text};
+    return c.pair(out.width, out.height) && c.atEnd();
+}
+
+bool rect(const char* text, CCRect& out) {
+    if (!text) return false;
+    Cursor c{text};
+    return c.expect('{') && c.pair(out.origin.x, out.origin.y) && c.expect(',') &&
+           c.pair(out.size.width, out.size.height) && c.expect('}') && c.atEnd();
+}
+
+}  // namespace textparse
+
+CCPoint CCPointFromString(const char* text) {
+    CCPoint p;
+    return textparse::point(text, p) ? p : CCPointZero;
 }
 
 CCSize CCSizeFromString(const char* text) {
-    if (!text) return CCSizeZero;
-    Cursor c{text};
-    float w = 0, h = 0;
-    if (!c.pair(w, h) || !c.atEnd()) return CCSizeZero;
-    return CCSize(w, h);
+    CCSize s;
+    return textparse::size(text, s) ? s : CCSizeZero;
 }
 
 CCRect CCRectFromString(const char* text) {
-    if (!text) return CCRectZero;
-    Cursor c{text};
-    float x = 0, y = 0, w = 0, h = 0;
-    if (!(c.expect('{') && c.pair(x, y) && c.expect(',') && c.pair(w, h) && c.expect('}') && c.atEnd()))
-        return CCRectZero;
-    return CCRect(x, y, w, h);
+    CCRect r;
+    return textparse::rect(text, r) ? r : CCRectZero;
 }
 
 }  // namespace cocos2d

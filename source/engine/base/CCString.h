@@ -54,6 +54,13 @@ namespace textparse {
 bool leadingInteger(const char* text, long long& out);
 // Parses a leading decimal floating-point number; false when none.
 bool leadingDouble(const char* text, double& out);
+// Strict whole-text forms (blanks allowed around numbers and braces): a
+// finite float, "{x,y}", "{w,h}" and "{{x,y},{w,h}}". False on anything else,
+// leaving `out` unspecified; the CC*FromString functions give zero instead.
+bool number(const char* text, float& out);
+bool point(const char* text, CCPoint& out);
+bool size(const char* text, CCSize& out);
+bool rect(const char* text, CCRect& out);
 }  // namespace textparse
 
 }  // namespace cocos2d

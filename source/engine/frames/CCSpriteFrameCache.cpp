@@ -1,8 +1,6 @@
 #include "frames/CCSpriteFrameCache.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstring>
 
 #include "base/CCArray.h"
 #include "base/CCDictionary.h"
@@ -19,43 +17,6 @@ namespace cocos2d {
 namespace {
 
 CCSpriteFrameCache* g_sharedFrameCache = nullptr;
-
-// Strict readers for the atlas number syntax: unlike CCString's lenient
-// getters they report malformed text, so a broken frame can be skipped rather
-// than placed at (0, 0).
-class Scanner {
-public:
-    explicit Scanner(const std::string& s) : m_p(s.data()), m_end(s.data() + s.size()) {}
-
-    bool number(float& out) {
-        blanks();
-        if (m_p < m_end && *m_p == '+') ++m_p;
-        double v = 0;
-        auto r = std::from_chars(m_p, m_end, v);
-        if (r.ec != std::errc()) return false;
-        m_p = r.ptr;
-        out = static_cast<float>(v);
-        return std::isfinite(out);
-    }
-    bool pair(float& a, float& b) { return expect('{') && number(a) && expect(',') && number(b) && expect('}'); }
-    bool expect(char c) {
-        blanks();
-        if (m_p >= m_end || *m_p != c) return false;
-        ++m_p;
-        return true;
-    }
-    bool atEnd() {
-        blanks();
-        return m_p == m_end;
-    }
-
-private:
-    void blanks() {
-        while (m_p < m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r')) ++m_p;
-    }
-    const char* m_p;
-    const char* m_end;
-};
 
 // Reads one frame entry; on failure `why` names the first problem.
 class FrameReader {
@@ -75,29 +36,23 @@ public:
     bool number(const char* key, float& out) {
         const CCString* s = text(key);
         if (!s) return false;
-        Scanner sc(s->str());
-        return sc.number(out) && sc.atEnd() ? true : fail(bad(key));
+        return textparse::number(s->getCString(), out) ? true : fail(bad(key));
     }
     bool point(const char* key, CCPoint& out) {
         const CCString* s = text(key);
         if (!s) return false;
-        Scanner sc(s->str());
-        return sc.pair(out.x, out.y) && sc.atEnd() ? true : fail(bad(key));
+        return textparse::point(s->getCString(), out) ? true : fail(bad(key));
     }
     bool size(const char* key, CCSize& out) {
         const CCString* s = text(key);
         if (!s) return false;
-        Scanner sc(s->str());
-        if (!(sc.pair(out.width, out.height) && sc.atEnd())) return fail(bad(key));
+        if (!textparse::size(s->getCString(), out)) return fail(bad(key));
         return out.width >= 0 && out.height >= 0 ? true : fail(std::string("negative size in \"") + key + "\"");
     }
     bool rect(const char* key, CCRect& out) {
         const CCString* s = text(key);
         if (!s) return false;
-        Scanner sc(s->str());
-        bool ok = sc.expect('{') && sc.pair(out.origin.x, out.origin.y) && sc.expect(',') &&
-                  sc.pair(out.size.width, out.size.height) && sc.expect('}') && sc.atEnd();
-        if (!ok) return fail(bad(key));
+        if (!textparse::rect(s->getCString(), out)) return fail(bad(key));
         return out.size.width >= 0 && out.size.height >= 0 ? true
                                                             : fail(std::string("negative size in \"") + key + "\"");
     }
