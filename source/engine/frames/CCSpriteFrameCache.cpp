@@ -1,6 +1,7 @@
 #include "frames/CCSpriteFrameCache.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "base/CCArray.h"
 #include "base/CCDictionary.h"
