@@ -38,6 +38,12 @@ struct CCTouchDispatcher::Handler {
 
 namespace {
 
+// Ascending priority; at equal priority the later registration first.
+const auto handlerBefore = [](const auto& a, const auto& b) {
+    if (a->priority != b->priority) return a->priority < b->priority;
+    return a->order > b->order;
+};
+
 std::vector<CCTouchDispatcher*>& liveDispatchers() {
     // Never destroyed, like the dispatchers themselves: a delegate deleted
     // during static tear-down still looks itself up here.
@@ -92,21 +98,12 @@ CCTouchDispatcher::HandlerPtr CCTouchDispatcher::find(CCTouchDelegate* delegate)
 }
 
 void CCTouchDispatcher::insertSorted(std::vector<HandlerPtr>& list, const HandlerPtr& handler) {
-    // Ascending priority; at equal priority the later registration first.
-    auto before = [](const HandlerPtr& a, const HandlerPtr& b) {
-        if (a->priority != b->priority) return a->priority < b->priority;
-        return a->order > b->order;
-    };
-    list.insert(std::upper_bound(list.begin(), list.end(), handler, before), handler);
+    list.insert(std::upper_bound(list.begin(), list.end(), handler, handlerBefore), handler);
 }
 
 void CCTouchDispatcher::resort() {
-    auto before = [](const HandlerPtr& a, const HandlerPtr& b) {
-        if (a->priority != b->priority) return a->priority < b->priority;
-        return a->order > b->order;
-    };
-    std::stable_sort(m_targeted.begin(), m_targeted.end(), before);
-    std::stable_sort(m_standard.begin(), m_standard.end(), before);
+    std::stable_sort(m_targeted.begin(), m_targeted.end(), handlerBefore);
+    std::stable_sort(m_standard.begin(), m_standard.end(), handlerBefore);
 }
 
 void CCTouchDispatcher::addHandler(const HandlerPtr& handler) {
