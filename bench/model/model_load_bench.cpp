@@ -1,8 +1,12 @@
-// The whole load of the large fixture game (loadInitialData, then every
-// step, as the loading screen drives it) from the data folder and from the
-// AES-256 package, against msgpack-c unpacking the same pack bytes held in
-// memory with the objects discarded. The user counter "ratio" is load time
-// over unpack time, measured in the same run.
+// The whole load of the generated games (loadInitialData, then every step, as
+// the loading screen drives it) from the data folder and from the packages,
+// and the store's clear() after it. Each reports the user counter "ratio"
+// against the library doing the same work in the same run:
+//   load:  msgpack-c unpacking the same pack bytes held in memory, one zone
+//          reused per pack as the loader does, the objects discarded;
+//   clear: releasing the same models in id order from a plain vector.
+// BM_ModelLoadFolder and BM_ModelClear take the model count: 20000 is the
+// "large" fixture, the others its resized copies "sweep-<count>".
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
@@ -10,12 +14,14 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <msgpack.hpp>
 
 #include "model/core/QVDataFormat.h"
+#include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "platform/CCFileUtils.h"
 
@@ -23,7 +29,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const std::string kLarge = std::string(QV_LOAD_FIXTURE_DIR) + "/large";
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string fixtureRoot(int64_t models) {
+    const std::string dir = std::string(QV_LOAD_FIXTURE_DIR) + "/";
+    return models == 20000 ? dir + "large" : dir + "sweep-" + std::to_string(models);
+}
 
 std::vector<std::vector<char>> readPacks(const std::string& dir) {
     std::vector<std::vector<char>> packs;
@@ -39,18 +52,21 @@ std::vector<std::vector<char>> readPacks(const std::string& dir) {
     return packs;
 }
 
-// msgpack-c alone: every object of every pack, up to the end or a nil.
+// msgpack-c alone: every object of every pack, up to the end or a nil, into
+// one zone per pack that each object reuses.
 double unpackSeconds(const std::vector<std::vector<char>>& packs) {
     const auto start = Clock::now();
     for (const auto& pack : packs) {
+        msgpack::zone zone;
         std::size_t offset = 0;
         while (offset < pack.size()) {
-            msgpack::object_handle handle = msgpack::unpack(pack.data(), pack.size(), offset);
-            if (handle.get().is_nil()) break;
-            benchmark::DoNotOptimize(handle.get().type);
+            zone.clear();
+            const msgpack::object object = msgpack::unpack(zone, pack.data(), pack.size(), offset);
+            if (object.is_nil()) break;
+            benchmark::DoNotOptimize(object.type);
         }
     }
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return secondsSince(start);
 }
 
 // Returns false when the load failed.
@@ -70,10 +86,10 @@ bool loadGame(const std::string& root, bool archive) {
     return controller->lastError().empty();
 }
 
-void runLoad(benchmark::State& state, const std::string& root, bool archive) {
-    const auto packs = readPacks(kLarge + "/data");
+void runLoad(benchmark::State& state, const std::string& root, const std::string& folder, bool archive) {
+    const auto packs = readPacks(folder + "/data");
     if (packs.empty()) {
-        state.SkipWithError("the large fixture is missing; build the qv_load_fixtures target");
+        state.SkipWithError("the fixture is missing; build the qv_load_fixtures target");
         return;
     }
     QVModelController* controller = QVModelController::shared();
@@ -83,7 +99,7 @@ void runLoad(benchmark::State& state, const std::string& root, bool archive) {
     for (auto _ : state) {
         const auto start = Clock::now();
         const bool ok = loadGame(root, archive);
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const double seconds = secondsSince(start);
         if (!ok) {
             state.SkipWithError(("loading failed: " + controller->lastError()).c_str());
             break;
@@ -99,12 +115,59 @@ void runLoad(benchmark::State& state, const std::string& root, bool archive) {
     if (unpackTotal > 0) state.counters["ratio"] = loadTotal / unpackTotal;
 }
 
-void BM_ModelLoadFolder(benchmark::State& state) { runLoad(state, kLarge, false); }
-void BM_ModelLoadArchiveAes256(benchmark::State& state) { runLoad(state, kLarge + "-aes256", true); }
-void BM_ModelLoadArchiveInfoZip(benchmark::State& state) { runLoad(state, kLarge + "-infozip", true); }
+void BM_ModelLoadFolder(benchmark::State& state) {
+    const std::string root = fixtureRoot(state.range(0));
+    runLoad(state, root, root, false);
+}
+
+const std::string kLarge = std::string(QV_LOAD_FIXTURE_DIR) + "/large";
+void BM_ModelLoadArchiveAes256(benchmark::State& state) { runLoad(state, kLarge + "-aes256", kLarge, true); }
+void BM_ModelLoadArchiveInfoZip(benchmark::State& state) { runLoad(state, kLarge + "-infozip", kLarge, true); }
+
+// clear() after a load, against the same models released in id order from
+// a vector that alone holds them (the controller cleared first, untimed).
+// "vs_load" is the clear time over the load time of the same iterations.
+void BM_ModelClear(benchmark::State& state) {
+    const std::string root = fixtureRoot(state.range(0));
+    QVModelController* controller = QVModelController::shared();
+    double clearTotal = 0;
+    double loadTotal = 0;
+    double releaseTotal = 0;
+    size_t models = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto start = Clock::now();
+        if (!loadGame(root, false)) {
+            state.SkipWithError(("loading failed: " + controller->lastError()).c_str());
+            break;
+        }
+        loadTotal += secondsSince(start);
+        models = controller->modelCount();
+        state.ResumeTiming();
+
+        start = Clock::now();
+        controller->clear();
+        const double seconds = secondsSince(start);
+        clearTotal += seconds;
+        state.SetIterationTime(seconds);
+
+        state.PauseTiming();
+        loadGame(root, false);
+        std::vector<std::shared_ptr<QVModel>> byId = controller->modelsById();
+        controller->clear();
+        start = Clock::now();
+        byId.clear();
+        releaseTotal += secondsSince(start);
+        state.ResumeTiming();
+    }
+    state.counters["models"] = static_cast<double>(models);
+    if (releaseTotal > 0) state.counters["ratio"] = clearTotal / releaseTotal;
+    if (loadTotal > 0) state.counters["vs_load"] = clearTotal / loadTotal;
+}
 
 }  // namespace
 
-BENCHMARK(BM_ModelLoadFolder)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModelLoadFolder)->Arg(1000)->Arg(20000)->Arg(200000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModelClear)->Arg(1000)->Arg(20000)->Arg(200000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModelLoadArchiveAes256)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModelLoadArchiveInfoZip)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -2,7 +2,8 @@
 in tests/fixtures/load/.
 
   small.json     the models of the small game, pack by pack
-  large.json     the sizes of the generated large game
+  large.json     the sizes of the generated large game, and the model counts
+                 of its resized copies (sweep-<count>) for the load benchmarks
   packages.json  the password, the packages and the broken variants
 
 Every resource root is written as <out>/<name>/data/...: a folder of packs
@@ -183,6 +184,21 @@ def large_game(spec):
 
 # ---------------------------------------------------------------- writing
 
+def scaled_spec(spec, models):
+    """The large game's spec resized to `models` models in the same
+    proportions (the benchmarks' load sweep); labels take the rounding."""
+    total = spec["sounds"] + spec["fonts"] + spec["polygons"] + spec["objects"] * 3 // 2 \
+        + spec["labels"] + spec["screens"] + 1
+    scaled = dict(spec)
+    for key in ("sounds", "fonts", "polygons", "objects", "screens"):
+        scaled[key] = max(1, spec[key] * models // total)
+    scaled["objects"] -= scaled["objects"] % 2
+    rest = scaled["sounds"] + scaled["fonts"] + scaled["polygons"] + scaled["objects"] * 3 // 2 \
+        + scaled["screens"] + 1
+    scaled["labels"] = models - rest
+    return scaled
+
+
 def _write_folder(root, files):
     data = os.path.join(root, "data")
     if os.path.isdir(root):
@@ -246,6 +262,9 @@ def write(spec_dir, out_dir):
     bounds = {}
     games["small"], bounds["small"] = build_game(small_game(small_spec), small_spec["user_id"])
     games["large"], bounds["large"] = build_game(large_game(large_spec), large_spec["user_id"])
+    for models in large_spec.get("sweep", []):
+        games["sweep-%d" % models], _ = build_game(large_game(scaled_spec(large_spec, models)),
+                                                   large_spec["user_id"])
     written = []
     for name, files in games.items():
         _write_folder(os.path.join(out_dir, name), files)
