@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     std::printf("percent");
     for (int p : percents) std::printf(" %d", p);
     std::printf("\n");
-    const std::string& error = controller->lastError();
+    const std::string error = controller->lastError();
     std::printf("last error %s\n", error.empty() ? "-" : printable(error).c_str());
     const auto models = controller->modelsById();
     std::printf("models %zu\n", models.size());
@@ -113,6 +113,9 @@ int main(int argc, char** argv) {
                     printable(model->name()).c_str());
     }
     std::fflush(stdout);
+    // The player drops the store before each load; a game it cannot release
+    // fails here, not in the next load.
+    controller->clear();
 
     if (!error.empty()) return 1;
     if (!finished) return 3;

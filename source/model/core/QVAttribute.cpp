@@ -1,6 +1,8 @@
 #include "model/core/QVAttribute.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
@@ -19,10 +21,46 @@ const QVKey kConnectedModelId(kConnectedModelIdKey);
 const QVKey kAttributeName(kAttributeNameKey);
 }  // namespace
 
-QVBaseAttribute::QVBaseAttribute(const std::string& name, uint32_t flags) : m_name(name), m_flags(flags) {}
+std::int32_t QVAttributeName::keyCode() const {
+    if (generation != keyTableGeneration()) {
+        code = ::keyCode(text);
+        generation = keyTableGeneration();
+    }
+    return code;
+}
 
-QVBaseAttribute::QVBaseAttribute(const std::string& name, const QVBaseAttribute& source)
-    : m_name(name), m_flags(source.m_flags), m_connectionMode(source.m_connectionMode) {
+const QVAttributeName* QVAttributeName::shared(const char* text) {
+    // By address first (a literal is met again at the same address), proved
+    // by its text, since any char array may come here; then by text.
+    static std::unordered_map<const char*, const QVAttributeName*> byAddress;
+    static std::unordered_map<std::string, std::unique_ptr<QVAttributeName>> byText;
+    auto known = byAddress.find(text);
+    if (known != byAddress.end() && std::strcmp(known->second->text.c_str(), text) == 0) return known->second;
+    std::unique_ptr<QVAttributeName>& entry = byText[text];
+    if (!entry) {
+        entry.reset(new QVAttributeName());
+        entry->text = text;
+    }
+    byAddress[text] = entry.get();
+    return entry.get();
+}
+
+void QVBaseAttribute::adoptName(QVNameArg&& name) {
+    if (name.m_shared) {
+        m_name = name.m_shared;
+        m_ownName.reset();
+        return;
+    }
+    m_ownName.reset(new QVAttributeName());
+    m_ownName->text = std::move(name.m_text);
+    m_name = m_ownName.get();
+}
+
+QVBaseAttribute::QVBaseAttribute(QVNameArg name, uint32_t flags) : m_flags(flags) { adoptName(std::move(name)); }
+
+QVBaseAttribute::QVBaseAttribute(QVNameArg name, const QVBaseAttribute& source)
+    : m_flags(source.m_flags), m_connectionMode(source.m_connectionMode) {
+    adoptName(std::move(name));
     if (QVBaseAttribute* followed = source.connectedAttribute()) {
         connect(followed, true);
     }
@@ -82,7 +120,7 @@ const char* QVBaseAttribute::className() const { return "QVBaseAttribute"; }
 
 uint32_t QVBaseAttribute::type() const { return typeId<QVBaseAttribute>(); }
 
-QVAttribute* QVBaseAttribute::clone(QVModel* owner) const { return clone(m_name, owner); }
+QVAttribute* QVBaseAttribute::clone(QVModel* owner) const { return clone(m_name->text, owner); }
 
 QVAttribute* QVBaseAttribute::clone(const std::string& name) const { return clone(name, m_owner); }
 
@@ -112,17 +150,8 @@ void QVBaseAttribute::setAnimationCurves(const std::vector<QVAnimationCurve*>& c
     (void)state;
 }
 
-std::int32_t QVBaseAttribute::nameKeyCode() const {
-    if (m_nameKeyGeneration != keyTableGeneration()) {
-        m_nameKeyCode = keyCode(m_name);
-        m_nameKeyGeneration = keyTableGeneration();
-    }
-    return m_nameKeyCode;
-}
-
 void QVBaseAttribute::setName(const std::string& name, bool silent) {
-    m_name = name;
-    m_nameKeyGeneration = 0;
+    adoptName(QVNameArg(name));
     if (!silent) valueChanged(kChangeValue);
 }
 
@@ -188,11 +217,11 @@ bool QVBaseAttribute::contains(const QVBaseAttribute* attribute) const {
     return std::find(m_connections.begin(), m_connections.end(), attribute) != m_connections.end();
 }
 
-QVAttribute::QVAttribute(const std::string& name, QVModel* owner, uint32_t flags) : QVBaseAttribute(name, flags) {
+QVAttribute::QVAttribute(QVNameArg name, QVModel* owner, uint32_t flags) : QVBaseAttribute(name, flags) {
     if (owner) owner->addAttribute(this);
 }
 
-QVAttribute::QVAttribute(const std::string& name, QVModel* owner, const QVAttribute& source)
+QVAttribute::QVAttribute(QVNameArg name, QVModel* owner, const QVAttribute& source)
     : QVBaseAttribute(name, source) {
     if (owner) owner->addAttribute(this);
 }

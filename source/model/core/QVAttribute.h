@@ -10,7 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "model/core/QVMessagePackInterface.h"
@@ -23,6 +25,38 @@ class CCDictionary;
 class QVAnimationCurve;
 class QVAttribute;
 class QVModel;
+
+// An attribute name and its key number, remembered until the key table
+// changes. Names given as text literals share one entry per text for the
+// whole process, so a name is looked up in the key table once per table,
+// not once per attribute, and no attribute carries a string of its own.
+struct QVAttributeName {
+    std::string text;
+    mutable std::int32_t code = -1;
+    mutable std::uint32_t generation = 0;  // 0: not looked up
+
+    std::int32_t keyCode() const;
+    // The shared entry of a text (made on first use, kept for the process).
+    static const QVAttributeName* shared(const char* text);
+};
+
+// The name an attribute is made with: a text literal (or any char array:
+// its text is copied into the shared entry) uses the shared entry; any
+// other text gets an entry of the attribute's own.
+class QVNameArg {
+public:
+    template <std::size_t N>
+    QVNameArg(const char (&text)[N]) : m_shared(QVAttributeName::shared(text)) {}  // NOLINT: implicit by design
+    template <class P, std::enable_if_t<std::is_same<P, const char*>::value || std::is_same<P, char*>::value, int> = 0>
+    QVNameArg(P text) : m_text(text ? text : "") {}  // NOLINT
+    QVNameArg(const std::string& text) : m_text(text) {}  // NOLINT
+    QVNameArg(std::string&& text) : m_text(std::move(text)) {}  // NOLINT
+
+private:
+    friend class QVBaseAttribute;
+    const QVAttributeName* m_shared = nullptr;
+    std::string m_text;
+};
 
 class QVBaseAttribute : public QVMessagePackInterface {
 public:
@@ -71,9 +105,9 @@ public:
     // Tells the owner (when there is one) through attributeChanged.
     virtual void valueChanged(int kind) = 0;
 
-    const std::string& name() const { return m_name; }
+    const std::string& name() const { return m_name->text; }
     // keyCode(name()), remembered until the name or the key table changes.
-    std::int32_t nameKeyCode() const;
+    std::int32_t nameKeyCode() const { return m_name->keyCode(); }
     QVModel* owner() const { return m_owner; }
     uint32_t flags() const { return m_flags; }
     uint32_t connectionMode() const { return m_connectionMode; }
@@ -91,9 +125,9 @@ public:
     bool contains(const QVBaseAttribute* attribute) const;
 
 protected:
-    QVBaseAttribute(const std::string& name, uint32_t flags);
+    QVBaseAttribute(QVNameArg name, uint32_t flags);
     // Copies flags and mode; a follower's copy follows the same source.
-    QVBaseAttribute(const std::string& name, const QVBaseAttribute& source);
+    QVBaseAttribute(QVNameArg name, const QVBaseAttribute& source);
 
     // Finds and connects to the named source of model `modelId`.
     void connectByName(uint32_t modelId, const std::string& attributeName);
@@ -102,9 +136,11 @@ private:
     friend class QVModel;
     friend class QVAttribute;
 
-    std::string m_name;
-    mutable std::int32_t m_nameKeyCode = -1;
-    mutable uint32_t m_nameKeyGeneration = 0;  // 0: not looked up
+    // Takes the entry of `name` (the shared one, or a new own one).
+    void adoptName(QVNameArg&& name);
+
+    const QVAttributeName* m_name = nullptr;
+    std::unique_ptr<QVAttributeName> m_ownName;  // set for names not shared
     QVModel* m_owner = nullptr;
     uint32_t m_flags = 0;
     uint32_t m_connectionMode = kConnectionNone;
@@ -114,9 +150,9 @@ private:
 class QVAttribute : public QVBaseAttribute {
 public:
     // Appends itself to `owner` when it is not null.
-    QVAttribute(const std::string& name, QVModel* owner, uint32_t flags = 0);
+    QVAttribute(QVNameArg name, QVModel* owner, uint32_t flags = 0);
     // The copy: flags and mode of `source`, the same source when it follows one.
-    QVAttribute(const std::string& name, QVModel* owner, const QVAttribute& source);
+    QVAttribute(QVNameArg name, QVModel* owner, const QVAttribute& source);
     // Drops every link (not silently), then leaves the owner's list.
     ~QVAttribute() override;
 

@@ -51,9 +51,9 @@ public:
     bool setValue(E value, bool silent = false);
 
 protected:
-    QVBaseAttributeEnum(const std::string& name, QVModel* owner, E value)
+    QVBaseAttributeEnum(QVNameArg name, QVModel* owner, E value)
         : QVAttribute(name, owner, 0), m_value(static_cast<int32_t>(value)) {}
-    QVBaseAttributeEnum(const std::string& name, QVModel* owner, const QVBaseAttributeEnum& source)
+    QVBaseAttributeEnum(QVNameArg name, QVModel* owner, const QVBaseAttributeEnum& source)
         : QVAttribute(name, owner, source), m_value(source.m_value) {}
 
 private:
@@ -67,10 +67,10 @@ extern template class QVBaseAttributeEnum<QVScreenAdjustment>;
 class QVAttributeFrameEdgeState : public QVBaseAttributeEnum<QVObjectFrameEdgeState> {
     QV_ATTRIBUTE_GLUE(QVAttributeFrameEdgeState)
 public:
-    QVAttributeFrameEdgeState(const std::string& name, QVModel* owner,
+    QVAttributeFrameEdgeState(QVNameArg name, QVModel* owner,
                               QVObjectFrameEdgeState value = kQVObjectFrameEdgeNone)
         : QVBaseAttributeEnum(name, owner, value) {}
-    QVAttributeFrameEdgeState(const std::string& name, QVModel* owner, const QVAttributeFrameEdgeState& source)
+    QVAttributeFrameEdgeState(QVNameArg name, QVModel* owner, const QVAttributeFrameEdgeState& source)
         : QVBaseAttributeEnum(name, owner, source) {}
 };
 
@@ -78,18 +78,18 @@ public:
 class QVAttributeOrientation : public QVBaseAttributeEnum<QVOrientation> {
     QV_ATTRIBUTE_GLUE(QVAttributeOrientation)
 public:
-    QVAttributeOrientation(const std::string& name, QVModel* owner, QVOrientation value = kQVOrientationPortrait)
+    QVAttributeOrientation(QVNameArg name, QVModel* owner, QVOrientation value = kQVOrientationPortrait)
         : QVBaseAttributeEnum(name, owner, value) {}
-    QVAttributeOrientation(const std::string& name, QVModel* owner, const QVAttributeOrientation& source)
+    QVAttributeOrientation(QVNameArg name, QVModel* owner, const QVAttributeOrientation& source)
         : QVBaseAttributeEnum(name, owner, source) {}
 };
 
 class QVAttributeScreenAdjustment : public QVBaseAttributeEnum<QVScreenAdjustment> {
     QV_ATTRIBUTE_GLUE(QVAttributeScreenAdjustment)
 public:
-    QVAttributeScreenAdjustment(const std::string& name, QVModel* owner,
+    QVAttributeScreenAdjustment(QVNameArg name, QVModel* owner,
                                 QVScreenAdjustment value = kQVScreenAdjustment0)
         : QVBaseAttributeEnum(name, owner, value) {}
-    QVAttributeScreenAdjustment(const std::string& name, QVModel* owner, const QVAttributeScreenAdjustment& source)
+    QVAttributeScreenAdjustment(QVNameArg name, QVModel* owner, const QVAttributeScreenAdjustment& source)
         : QVBaseAttributeEnum(name, owner, source) {}
 };

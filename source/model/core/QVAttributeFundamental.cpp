@@ -59,7 +59,7 @@ float addCurve(float value, float curve) { return value + curve; }
 }  // namespace
 
 template <typename T>
-QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(const std::string& name, QVModel* owner, uint32_t flags,
+QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(QVNameArg name, QVModel* owner, uint32_t flags,
                                                           T min, T max)
     : QVAttribute(name, owner, flags), m_min(min), m_max(max) {
     m_value = clamp(T{});
@@ -67,7 +67,7 @@ QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(const std::string& nam
 }
 
 template <typename T>
-QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(const std::string& name, QVModel* owner,
+QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(QVNameArg name, QVModel* owner,
                                                           const QVBaseAttributeFundamental& source)
     : QVAttribute(name, owner, source),
       m_value(source.m_value),
@@ -217,26 +217,26 @@ template class QVBaseAttributeFundamental<unsigned int>;
 template class QVBaseAttributeFundamental<bool>;
 template class QVBaseAttributeFundamental<float>;
 
-QVAttributeInt::QVAttributeInt(const std::string& name, QVModel* owner, uint32_t flags)
+QVAttributeInt::QVAttributeInt(QVNameArg name, QVModel* owner, uint32_t flags)
     : QVBaseAttributeFundamental(name, owner, flags, INT_MIN, INT_MAX) {}
-QVAttributeInt::QVAttributeInt(const std::string& name, QVModel* owner, const QVAttributeInt& source)
+QVAttributeInt::QVAttributeInt(QVNameArg name, QVModel* owner, const QVAttributeInt& source)
     : QVBaseAttributeFundamental(name, owner, source) {}
 
-QVAttributeKey::QVAttributeKey(const std::string& name, QVModel* owner) : QVAttributeInt(name, owner, 0u) {}
-QVAttributeKey::QVAttributeKey(const std::string& name, QVModel* owner, const QVAttributeKey& source)
+QVAttributeKey::QVAttributeKey(QVNameArg name, QVModel* owner) : QVAttributeInt(name, owner, 0u) {}
+QVAttributeKey::QVAttributeKey(QVNameArg name, QVModel* owner, const QVAttributeKey& source)
     : QVAttributeInt(name, owner, source) {}
 
-QVAttributeUInt::QVAttributeUInt(const std::string& name, QVModel* owner, uint32_t flags)
+QVAttributeUInt::QVAttributeUInt(QVNameArg name, QVModel* owner, uint32_t flags)
     : QVBaseAttributeFundamental(name, owner, flags, 0u, UINT_MAX) {}
-QVAttributeUInt::QVAttributeUInt(const std::string& name, QVModel* owner, const QVAttributeUInt& source)
+QVAttributeUInt::QVAttributeUInt(QVNameArg name, QVModel* owner, const QVAttributeUInt& source)
     : QVBaseAttributeFundamental(name, owner, source) {}
 
-QVAttributeBool::QVAttributeBool(const std::string& name, QVModel* owner)
+QVAttributeBool::QVAttributeBool(QVNameArg name, QVModel* owner)
     : QVBaseAttributeFundamental(name, owner, 0u, false, true) {}
-QVAttributeBool::QVAttributeBool(const std::string& name, QVModel* owner, const QVAttributeBool& source)
+QVAttributeBool::QVAttributeBool(QVNameArg name, QVModel* owner, const QVAttributeBool& source)
     : QVBaseAttributeFundamental(name, owner, source) {}
 
-QVAttributeFloat::QVAttributeFloat(const std::string& name, QVModel* owner, uint32_t flags)
+QVAttributeFloat::QVAttributeFloat(QVNameArg name, QVModel* owner, uint32_t flags)
     : QVBaseAttributeFundamental(name, owner, flags, -FLT_MAX, FLT_MAX) {}
-QVAttributeFloat::QVAttributeFloat(const std::string& name, QVModel* owner, const QVAttributeFloat& source)
+QVAttributeFloat::QVAttributeFloat(QVNameArg name, QVModel* owner, const QVAttributeFloat& source)
     : QVBaseAttributeFundamental(name, owner, source) {}

@@ -66,8 +66,8 @@ public:
     T clamp(T value) const;
 
 protected:
-    QVBaseAttributeFundamental(const std::string& name, QVModel* owner, uint32_t flags, T min, T max);
-    QVBaseAttributeFundamental(const std::string& name, QVModel* owner, const QVBaseAttributeFundamental& source);
+    QVBaseAttributeFundamental(QVNameArg name, QVModel* owner, uint32_t flags, T min, T max);
+    QVBaseAttributeFundamental(QVNameArg name, QVModel* owner, const QVBaseAttributeFundamental& source);
 
 private:
     T m_value{};
@@ -87,36 +87,36 @@ extern template class QVBaseAttributeFundamental<float>;
 class QVAttributeInt : public QVBaseAttributeFundamental<int> {
     QV_ATTRIBUTE_GLUE(QVAttributeInt)
 public:
-    QVAttributeInt(const std::string& name, QVModel* owner, uint32_t flags = 0);
-    QVAttributeInt(const std::string& name, QVModel* owner, const QVAttributeInt& source);
+    QVAttributeInt(QVNameArg name, QVModel* owner, uint32_t flags = 0);
+    QVAttributeInt(QVNameArg name, QVModel* owner, const QVAttributeInt& source);
 };
 
 // A key code of the authoring tool (0: no key).
 class QVAttributeKey : public QVAttributeInt {
     QV_ATTRIBUTE_GLUE(QVAttributeKey)
 public:
-    QVAttributeKey(const std::string& name, QVModel* owner);
-    QVAttributeKey(const std::string& name, QVModel* owner, const QVAttributeKey& source);
+    QVAttributeKey(QVNameArg name, QVModel* owner);
+    QVAttributeKey(QVNameArg name, QVModel* owner, const QVAttributeKey& source);
 };
 
 class QVAttributeUInt : public QVBaseAttributeFundamental<unsigned int> {
     QV_ATTRIBUTE_GLUE(QVAttributeUInt)
 public:
-    QVAttributeUInt(const std::string& name, QVModel* owner, uint32_t flags = 0);
-    QVAttributeUInt(const std::string& name, QVModel* owner, const QVAttributeUInt& source);
+    QVAttributeUInt(QVNameArg name, QVModel* owner, uint32_t flags = 0);
+    QVAttributeUInt(QVNameArg name, QVModel* owner, const QVAttributeUInt& source);
 };
 
 class QVAttributeBool : public QVBaseAttributeFundamental<bool> {
     QV_ATTRIBUTE_GLUE(QVAttributeBool)
 public:
-    QVAttributeBool(const std::string& name, QVModel* owner);
-    QVAttributeBool(const std::string& name, QVModel* owner, const QVAttributeBool& source);
+    QVAttributeBool(QVNameArg name, QVModel* owner);
+    QVAttributeBool(QVNameArg name, QVModel* owner, const QVAttributeBool& source);
 };
 
 // Range -FLT_MAX..FLT_MAX unless the declaring model narrows it.
 class QVAttributeFloat : public QVBaseAttributeFundamental<float> {
     QV_ATTRIBUTE_GLUE(QVAttributeFloat)
 public:
-    QVAttributeFloat(const std::string& name, QVModel* owner, uint32_t flags = 0);
-    QVAttributeFloat(const std::string& name, QVModel* owner, const QVAttributeFloat& source);
+    QVAttributeFloat(QVNameArg name, QVModel* owner, uint32_t flags = 0);
+    QVAttributeFloat(QVNameArg name, QVModel* owner, const QVAttributeFloat& source);
 };

@@ -17,10 +17,10 @@ const QVKey kValue(kValueKey);
 const char* const kLoopAttribute = "Loop";
 }  // namespace
 
-QVAttributeModelLink::QVAttributeModelLink(const std::string& name, QVModel* owner, uint32_t linkedType)
+QVAttributeModelLink::QVAttributeModelLink(QVNameArg name, QVModel* owner, uint32_t linkedType)
     : QVAttribute(name, owner), m_linkedType(linkedType) {}
 
-QVAttributeModelLink::QVAttributeModelLink(const std::string& name, QVModel* owner,
+QVAttributeModelLink::QVAttributeModelLink(QVNameArg name, QVModel* owner,
                                            const QVAttributeModelLink& source, CopyLink copy)
     : QVAttribute(name, owner, source), m_linkedType(source.m_linkedType) {
     if (!source.m_model) return;
@@ -78,10 +78,10 @@ std::shared_ptr<QVModel> QVAttributeModelLink::lookUp(uint32_t id) const {
     return QVModelController::shared()->getModel(id);
 }
 
-QVBaseAttributeAnimation::QVBaseAttributeAnimation(const std::string& name, QVModel* owner)
+QVBaseAttributeAnimation::QVBaseAttributeAnimation(QVNameArg name, QVModel* owner)
     : QVBaseAttributeModel(name, owner) {}
 
-QVBaseAttributeAnimation::QVBaseAttributeAnimation(const std::string& name, QVModel* owner,
+QVBaseAttributeAnimation::QVBaseAttributeAnimation(QVNameArg name, QVModel* owner,
                                                    const QVBaseAttributeAnimation& source)
     : QVBaseAttributeModel(name, owner, source, CopyLink::kDeepClone), m_loop(source.m_loop) {}
 
@@ -94,16 +94,16 @@ void QVBaseAttributeAnimation::linkRead() {
     }
 }
 
-QVBaseAttributeShape::QVBaseAttributeShape(const std::string& name, QVModel* owner)
+QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner)
     : QVBaseAttributeModel(name, owner) {}
 
-QVBaseAttributeShape::QVBaseAttributeShape(const std::string& name, QVModel* owner,
+QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner,
                                            const QVBaseAttributeShape& source)
     : QVBaseAttributeModel(name, owner, source, CopyLink::kDeepClone) {}
 
 #define QV_SHARED_REFERENCE_CONSTRUCTORS(Class)                                                  \
-    Class::Class(const std::string& name, QVModel* owner) : QVBaseAttributeModel(name, owner) {} \
-    Class::Class(const std::string& name, QVModel* owner, const Class& source)                   \
+    Class::Class(QVNameArg name, QVModel* owner) : QVBaseAttributeModel(name, owner) {} \
+    Class::Class(QVNameArg name, QVModel* owner, const Class& source)                   \
         : QVBaseAttributeModel(name, owner, source) {}
 
 QV_SHARED_REFERENCE_CONSTRUCTORS(QVAttributeObject)
@@ -113,14 +113,14 @@ QV_SHARED_REFERENCE_CONSTRUCTORS(QVAttributeSound)
 
 #undef QV_SHARED_REFERENCE_CONSTRUCTORS
 
-QVAttributeAnimation::QVAttributeAnimation(const std::string& name, QVModel* owner)
+QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner)
     : QVBaseAttributeAnimation(name, owner) {}
 
-QVAttributeAnimation::QVAttributeAnimation(const std::string& name, QVModel* owner,
+QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner,
                                            const QVAttributeAnimation& source)
     : QVBaseAttributeAnimation(name, owner, source) {}
 
-QVAttributeShape::QVAttributeShape(const std::string& name, QVModel* owner) : QVBaseAttributeShape(name, owner) {}
+QVAttributeShape::QVAttributeShape(QVNameArg name, QVModel* owner) : QVBaseAttributeShape(name, owner) {}
 
-QVAttributeShape::QVAttributeShape(const std::string& name, QVModel* owner, const QVAttributeShape& source)
+QVAttributeShape::QVAttributeShape(QVNameArg name, QVModel* owner, const QVAttributeShape& source)
     : QVBaseAttributeShape(name, owner, source) {}

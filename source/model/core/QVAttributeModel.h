@@ -56,8 +56,8 @@ public:
 protected:
     enum class CopyLink { kShare, kDeepClone };
 
-    QVAttributeModelLink(const std::string& name, QVModel* owner, uint32_t linkedType);
-    QVAttributeModelLink(const std::string& name, QVModel* owner, const QVAttributeModelLink& source,
+    QVAttributeModelLink(QVNameArg name, QVModel* owner, uint32_t linkedType);
+    QVAttributeModelLink(QVNameArg name, QVModel* owner, const QVAttributeModelLink& source,
                          CopyLink copy);
 
     // Links `model` when it is of the linked kind, else unlinks. Keeps the
@@ -85,9 +85,9 @@ public:
     void setModel(const std::shared_ptr<T>& model) { link(model); }
 
 protected:
-    QVBaseAttributeModel(const std::string& name, QVModel* owner)
+    QVBaseAttributeModel(QVNameArg name, QVModel* owner)
         : QVAttributeModelLink(name, owner, typeId<T>()) {}
-    QVBaseAttributeModel(const std::string& name, QVModel* owner, const QVBaseAttributeModel& source,
+    QVBaseAttributeModel(QVNameArg name, QVModel* owner, const QVBaseAttributeModel& source,
                          CopyLink copy = CopyLink::kShare)
         : QVAttributeModelLink(name, owner, source, copy) {}
 };
@@ -107,8 +107,8 @@ public:
     void setLoop(bool loop) { m_loop = loop; }
 
 protected:
-    QVBaseAttributeAnimation(const std::string& name, QVModel* owner);
-    QVBaseAttributeAnimation(const std::string& name, QVModel* owner, const QVBaseAttributeAnimation& source);
+    QVBaseAttributeAnimation(QVNameArg name, QVModel* owner);
+    QVBaseAttributeAnimation(QVNameArg name, QVModel* owner, const QVBaseAttributeAnimation& source);
 
     // The loop flag follows the linked animation's "Loop".
     void linkRead() override;
@@ -120,48 +120,48 @@ protected:
 // A collision shape; owns its polygon model.
 class QVBaseAttributeShape : public QVBaseAttributeModel<QVModelPolygon> {
 protected:
-    QVBaseAttributeShape(const std::string& name, QVModel* owner);
-    QVBaseAttributeShape(const std::string& name, QVModel* owner, const QVBaseAttributeShape& source);
+    QVBaseAttributeShape(QVNameArg name, QVModel* owner);
+    QVBaseAttributeShape(QVNameArg name, QVModel* owner, const QVBaseAttributeShape& source);
 };
 
 class QVAttributeObject : public QVBaseAttributeModel<QVModelObject> {
     QV_ATTRIBUTE_GLUE(QVAttributeObject)
 public:
-    QVAttributeObject(const std::string& name, QVModel* owner);
-    QVAttributeObject(const std::string& name, QVModel* owner, const QVAttributeObject& source);
+    QVAttributeObject(QVNameArg name, QVModel* owner);
+    QVAttributeObject(QVNameArg name, QVModel* owner, const QVAttributeObject& source);
 };
 
 class QVAttributeObjectAsset : public QVBaseAttributeModel<QVModelObjectAsset> {
     QV_ATTRIBUTE_GLUE(QVAttributeObjectAsset)
 public:
-    QVAttributeObjectAsset(const std::string& name, QVModel* owner);
-    QVAttributeObjectAsset(const std::string& name, QVModel* owner, const QVAttributeObjectAsset& source);
+    QVAttributeObjectAsset(QVNameArg name, QVModel* owner);
+    QVAttributeObjectAsset(QVNameArg name, QVModel* owner, const QVAttributeObjectAsset& source);
 };
 
 class QVAttributeAsset : public QVBaseAttributeModel<QVModelAsset> {
     QV_ATTRIBUTE_GLUE(QVAttributeAsset)
 public:
-    QVAttributeAsset(const std::string& name, QVModel* owner);
-    QVAttributeAsset(const std::string& name, QVModel* owner, const QVAttributeAsset& source);
+    QVAttributeAsset(QVNameArg name, QVModel* owner);
+    QVAttributeAsset(QVNameArg name, QVModel* owner, const QVAttributeAsset& source);
 };
 
 class QVAttributeSound : public QVBaseAttributeModel<QVModelSound> {
     QV_ATTRIBUTE_GLUE(QVAttributeSound)
 public:
-    QVAttributeSound(const std::string& name, QVModel* owner);
-    QVAttributeSound(const std::string& name, QVModel* owner, const QVAttributeSound& source);
+    QVAttributeSound(QVNameArg name, QVModel* owner);
+    QVAttributeSound(QVNameArg name, QVModel* owner, const QVAttributeSound& source);
 };
 
 class QVAttributeAnimation : public QVBaseAttributeAnimation {
     QV_ATTRIBUTE_GLUE(QVAttributeAnimation)
 public:
-    QVAttributeAnimation(const std::string& name, QVModel* owner);
-    QVAttributeAnimation(const std::string& name, QVModel* owner, const QVAttributeAnimation& source);
+    QVAttributeAnimation(QVNameArg name, QVModel* owner);
+    QVAttributeAnimation(QVNameArg name, QVModel* owner, const QVAttributeAnimation& source);
 };
 
 class QVAttributeShape : public QVBaseAttributeShape {
     QV_ATTRIBUTE_GLUE(QVAttributeShape)
 public:
-    QVAttributeShape(const std::string& name, QVModel* owner);
-    QVAttributeShape(const std::string& name, QVModel* owner, const QVAttributeShape& source);
+    QVAttributeShape(QVNameArg name, QVModel* owner);
+    QVAttributeShape(QVNameArg name, QVModel* owner, const QVAttributeShape& source);
 };

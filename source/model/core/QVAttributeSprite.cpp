@@ -24,9 +24,9 @@ std::shared_ptr<QVModel> spriteContainer(uint32_t id) {
 }
 }  // namespace
 
-QVAttributeSprite::QVAttributeSprite(const std::string& name, QVModel* owner) : QVAttribute(name, owner) {}
+QVAttributeSprite::QVAttributeSprite(QVNameArg name, QVModel* owner) : QVAttribute(name, owner) {}
 
-QVAttributeSprite::QVAttributeSprite(const std::string& name, QVModel* owner, const QVAttributeSprite& source)
+QVAttributeSprite::QVAttributeSprite(QVNameArg name, QVModel* owner, const QVAttributeSprite& source)
     : QVAttribute(name, owner, source), m_excludedFromAtlas(source.m_excludedFromAtlas) {
     link(source.m_value);
     applyExcludedFromAtlas();

@@ -19,9 +19,9 @@ class QVModelSpriteContainer;
 class QVAttributeSprite : public QVAttribute {
     QV_ATTRIBUTE_GLUE(QVAttributeSprite)
 public:
-    QVAttributeSprite(const std::string& name, QVModel* owner);
+    QVAttributeSprite(QVNameArg name, QVModel* owner);
     // Shares the source's container and passes the copied flag on to it.
-    QVAttributeSprite(const std::string& name, QVModel* owner, const QVAttributeSprite& source);
+    QVAttributeSprite(QVNameArg name, QVModel* owner, const QVAttributeSprite& source);
     // Leaves the container's reference list and releases it.
     ~QVAttributeSprite() override;
 

@@ -89,9 +89,9 @@ template class QVAttributeValue<ccColor4F>;
 // ---------------------------------------------------------------------------
 // Strings
 
-QVAttributeString::QVAttributeString(const std::string& name, QVModel* owner) : QVAttributeValue(name, owner) {}
+QVAttributeString::QVAttributeString(QVNameArg name, QVModel* owner) : QVAttributeValue(name, owner) {}
 
-QVAttributeString::QVAttributeString(const std::string& name, QVModel* owner, const QVAttributeString& source)
+QVAttributeString::QVAttributeString(QVNameArg name, QVModel* owner, const QVAttributeString& source)
     : QVAttributeValue(name, owner, source), m_maxLength(source.m_maxLength) {
     m_value.clear();
     setValue(source.m_value, true);
@@ -112,17 +112,17 @@ CCDictionary* QVAttributeString::valueToDictionary() const {
     return dict;
 }
 
-QVAttributeStringList::QVAttributeStringList(const std::string& name, QVModel* owner)
+QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner)
     : QVAttributeString(name, owner) {}
-QVAttributeStringList::QVAttributeStringList(const std::string& name, QVModel* owner,
+QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner,
                                              const QVAttributeStringList& source)
     : QVAttributeString(name, owner, source) {}
 
 // ---------------------------------------------------------------------------
 // Rect and size
 
-QVAttributeRect::QVAttributeRect(const std::string& name, QVModel* owner) : QVAttributeValue(name, owner) {}
-QVAttributeRect::QVAttributeRect(const std::string& name, QVModel* owner, const QVAttributeRect& source)
+QVAttributeRect::QVAttributeRect(QVNameArg name, QVModel* owner) : QVAttributeValue(name, owner) {}
+QVAttributeRect::QVAttributeRect(QVNameArg name, QVModel* owner, const QVAttributeRect& source)
     : QVAttributeValue(name, owner, source) {}
 
 void QVAttributeRect::valueFromDictionary(CCDictionary* dict) {
@@ -139,8 +139,8 @@ CCDictionary* QVAttributeRect::valueToDictionary() const {
     return dict;
 }
 
-QVAttributeSize::QVAttributeSize(const std::string& name, QVModel* owner) : QVAttributeValue(name, owner) {}
-QVAttributeSize::QVAttributeSize(const std::string& name, QVModel* owner, const QVAttributeSize& source)
+QVAttributeSize::QVAttributeSize(QVNameArg name, QVModel* owner) : QVAttributeValue(name, owner) {}
+QVAttributeSize::QVAttributeSize(QVNameArg name, QVModel* owner, const QVAttributeSize& source)
     : QVAttributeValue(name, owner, source) {}
 
 void QVAttributeSize::valueFromDictionary(CCDictionary* dict) {
@@ -158,10 +158,10 @@ CCDictionary* QVAttributeSize::valueToDictionary() const {
 // ---------------------------------------------------------------------------
 // Point
 
-QVBaseAttributePoint::QVBaseAttributePoint(const std::string& name, QVModel* owner, uint32_t flags)
+QVBaseAttributePoint::QVBaseAttributePoint(QVNameArg name, QVModel* owner, uint32_t flags)
     : QVAttributeValue(name, owner, flags) {}
 
-QVBaseAttributePoint::QVBaseAttributePoint(const std::string& name, QVModel* owner, const QVBaseAttributePoint& source)
+QVBaseAttributePoint::QVBaseAttributePoint(QVNameArg name, QVModel* owner, const QVBaseAttributePoint& source)
     : QVAttributeValue(name, owner, source),
       m_variableValue(source.m_variableValue),
       m_min(source.m_min),
@@ -325,9 +325,9 @@ CCPoint QVBaseAttributePoint::animatedValue(int state, float time) const {
     return CCPoint(m_value.x + curve.x, m_value.y + curve.y);
 }
 
-QVAttributePoint::QVAttributePoint(const std::string& name, QVModel* owner, uint32_t flags)
+QVAttributePoint::QVAttributePoint(QVNameArg name, QVModel* owner, uint32_t flags)
     : QVBaseAttributePoint(name, owner, flags) {}
-QVAttributePoint::QVAttributePoint(const std::string& name, QVModel* owner, const QVAttributePoint& source)
+QVAttributePoint::QVAttributePoint(QVNameArg name, QVModel* owner, const QVAttributePoint& source)
     : QVBaseAttributePoint(name, owner, source) {}
 
 // ---------------------------------------------------------------------------
@@ -351,15 +351,15 @@ CCDictionary* QVBaseAttributeColor::valueToDictionary() const {
     return dict;
 }
 
-QVAttributeColor::QVAttributeColor(const std::string& name, QVModel* owner) : QVBaseAttributeColor(name, owner) {}
-QVAttributeColor::QVAttributeColor(const std::string& name, QVModel* owner, const QVAttributeColor& source)
+QVAttributeColor::QVAttributeColor(QVNameArg name, QVModel* owner) : QVBaseAttributeColor(name, owner) {}
+QVAttributeColor::QVAttributeColor(QVNameArg name, QVModel* owner, const QVAttributeColor& source)
     : QVBaseAttributeColor(name, owner, source) {}
 
 // ---------------------------------------------------------------------------
 // Gradient
 
-QVAttributeGradient::QVAttributeGradient(const std::string& name, QVModel* owner) : QVAttribute(name, owner) {}
-QVAttributeGradient::QVAttributeGradient(const std::string& name, QVModel* owner, const QVAttributeGradient& source)
+QVAttributeGradient::QVAttributeGradient(QVNameArg name, QVModel* owner) : QVAttribute(name, owner) {}
+QVAttributeGradient::QVAttributeGradient(QVNameArg name, QVModel* owner, const QVAttributeGradient& source)
     : QVAttribute(name, owner, source), m_colors(source.m_colors), m_marker(source.m_marker) {}
 
 void QVAttributeGradient::collectKeys() {

@@ -36,8 +36,8 @@ public:
     const T& value() const { return m_value; }
 
 protected:
-    QVAttributeValue(const std::string& name, QVModel* owner, uint32_t flags = 0) : QVAttribute(name, owner, flags) {}
-    QVAttributeValue(const std::string& name, QVModel* owner, const QVAttributeValue& source)
+    QVAttributeValue(QVNameArg name, QVModel* owner, uint32_t flags = 0) : QVAttribute(name, owner, flags) {}
+    QVAttributeValue(QVNameArg name, QVModel* owner, const QVAttributeValue& source)
         : QVAttribute(name, owner, source), m_value(source.m_value) {}
 
     // Stores a different value and notifies (unless silent); returns whether
@@ -52,8 +52,8 @@ class QVAttributeString : public QVAttributeValue<std::string> {
 public:
     static constexpr uint32_t kUnlimitedLength = 2147483647u;
 
-    QVAttributeString(const std::string& name, QVModel* owner);
-    QVAttributeString(const std::string& name, QVModel* owner, const QVAttributeString& source);
+    QVAttributeString(QVNameArg name, QVModel* owner);
+    QVAttributeString(QVNameArg name, QVModel* owner, const QVAttributeString& source);
 
     // Cuts the text to maxLength bytes; stores and notifies (unless silent)
     // only when the result differs. Returns whether it changed.
@@ -74,16 +74,16 @@ private:
 class QVAttributeStringList : public QVAttributeString {
     QV_ATTRIBUTE_GLUE(QVAttributeStringList)
 public:
-    QVAttributeStringList(const std::string& name, QVModel* owner);
-    QVAttributeStringList(const std::string& name, QVModel* owner, const QVAttributeStringList& source);
+    QVAttributeStringList(QVNameArg name, QVModel* owner);
+    QVAttributeStringList(QVNameArg name, QVModel* owner, const QVAttributeStringList& source);
 };
 
 // Packed as [x, y, width, height]; dictionary "{{x,y},{w,h}}".
 class QVAttributeRect : public QVAttributeValue<cocos2d::CCRect> {
     QV_ATTRIBUTE_GLUE(QVAttributeRect)
 public:
-    QVAttributeRect(const std::string& name, QVModel* owner);
-    QVAttributeRect(const std::string& name, QVModel* owner, const QVAttributeRect& source);
+    QVAttributeRect(QVNameArg name, QVModel* owner);
+    QVAttributeRect(QVNameArg name, QVModel* owner, const QVAttributeRect& source);
 
     bool setValue(const cocos2d::CCRect& rect, bool silent = false) { return assign(rect, silent); }
     void valueFromDictionary(cocos2d::CCDictionary* dict) override;
@@ -94,8 +94,8 @@ public:
 class QVAttributeSize : public QVAttributeValue<cocos2d::CCSize> {
     QV_ATTRIBUTE_GLUE(QVAttributeSize)
 public:
-    QVAttributeSize(const std::string& name, QVModel* owner);
-    QVAttributeSize(const std::string& name, QVModel* owner, const QVAttributeSize& source);
+    QVAttributeSize(QVNameArg name, QVModel* owner);
+    QVAttributeSize(QVNameArg name, QVModel* owner, const QVAttributeSize& source);
 
     bool setValue(const cocos2d::CCSize& size, bool silent = false) { return assign(size, silent); }
     void valueFromDictionary(cocos2d::CCDictionary* dict) override;
@@ -153,8 +153,8 @@ public:
     cocos2d::CCPoint clamp(const cocos2d::CCPoint& point) const;
 
 protected:
-    QVBaseAttributePoint(const std::string& name, QVModel* owner, uint32_t flags = 0);
-    QVBaseAttributePoint(const std::string& name, QVModel* owner, const QVBaseAttributePoint& source);
+    QVBaseAttributePoint(QVNameArg name, QVModel* owner, uint32_t flags = 0);
+    QVBaseAttributePoint(QVNameArg name, QVModel* owner, const QVBaseAttributePoint& source);
 
 private:
     void setAxisCurve(QVCurveMap& curves, QVAnimationCurve* curve, int state);
@@ -172,8 +172,8 @@ private:
 class QVAttributePoint : public QVBaseAttributePoint {
     QV_ATTRIBUTE_GLUE(QVAttributePoint)
 public:
-    QVAttributePoint(const std::string& name, QVModel* owner, uint32_t flags = 0);
-    QVAttributePoint(const std::string& name, QVModel* owner, const QVAttributePoint& source);
+    QVAttributePoint(QVNameArg name, QVModel* owner, uint32_t flags = 0);
+    QVAttributePoint(QVNameArg name, QVModel* owner, const QVAttributePoint& source);
 };
 
 // Packed as [r, g, b, a]; the dictionary holds "r", "g", "b", "a" itself.
@@ -185,16 +185,16 @@ public:
     cocos2d::CCDictionary* valueToDictionary() const override;
 
 protected:
-    QVBaseAttributeColor(const std::string& name, QVModel* owner) : QVAttributeValue(name, owner) {}
-    QVBaseAttributeColor(const std::string& name, QVModel* owner, const QVBaseAttributeColor& source)
+    QVBaseAttributeColor(QVNameArg name, QVModel* owner) : QVAttributeValue(name, owner) {}
+    QVBaseAttributeColor(QVNameArg name, QVModel* owner, const QVBaseAttributeColor& source)
         : QVAttributeValue(name, owner, source) {}
 };
 
 class QVAttributeColor : public QVBaseAttributeColor {
     QV_ATTRIBUTE_GLUE(QVAttributeColor)
 public:
-    QVAttributeColor(const std::string& name, QVModel* owner);
-    QVAttributeColor(const std::string& name, QVModel* owner, const QVAttributeColor& source);
+    QVAttributeColor(QVNameArg name, QVModel* owner);
+    QVAttributeColor(QVNameArg name, QVModel* owner, const QVAttributeColor& source);
 };
 
 // Colour keys at positions; merged, never cleared, by the readers.
@@ -203,8 +203,8 @@ class QVAttributeGradient : public QVAttribute {
 public:
     typedef std::map<float, cocos2d::ccColor4F> Colors;
 
-    QVAttributeGradient(const std::string& name, QVModel* owner);
-    QVAttributeGradient(const std::string& name, QVModel* owner, const QVAttributeGradient& source);
+    QVAttributeGradient(QVNameArg name, QVModel* owner);
+    QVAttributeGradient(QVNameArg name, QVModel* owner, const QVAttributeGradient& source);
 
     // The link keys, then "pos", "color", "gradients".
     void collectKeys() override;

@@ -111,14 +111,33 @@ const std::string* findKeyName(std::int64_t number) {
     return it == table.end() ? nullptr : &it->second;
 }
 
+namespace {
+void rebuildReverseTable() {
+    QVReverseKeyTableMap& reverse = reverseTable();
+    reverse.clear();
+    reverse.reserve(forwardTable().size());
+    for (const auto& entry : forwardTable()) reverse[entry.second] = entry.first;
+    // Skips 0, the "never looked up" value of the caches.
+    if (++generation() == 0) generation() = 1;
+}
+}  // namespace
+
 void installKeyTable(const QVKeyTableMap& table) {
     QVKeyTableMap& forward = forwardTable();
     if (&table != &forward) forward = table;
-    QVReverseKeyTableMap& reverse = reverseTable();
-    reverse.clear();
-    for (const auto& entry : forward) reverse[entry.second] = entry.first;
-    // Skips 0, the "never looked up" value of the caches.
-    if (++generation() == 0) generation() = 1;
+    rebuildReverseTable();
+}
+
+void installKeyTable(QVKeyTableMap&& table) {
+    QVKeyTableMap& forward = forwardTable();
+    if (&table != &forward) {
+        // The old table goes before the reverse one is built: at most two
+        // tables of all names exist at once.
+        QVKeyTableMap old;
+        old.swap(forward);
+        forward.swap(table);
+    }
+    rebuildReverseTable();
 }
 
 std::uint32_t keyTableGeneration() { return generation(); }
@@ -140,26 +159,39 @@ QVKeysPackTable makeKeysPackTable(const std::string& userId) {
 
 QVKeyTableMap readKeysPack(const unsigned char* bytes, std::size_t length, const std::string& userId) {
     QVKeyTableMap result;
-    if (!bytes || length == 0) return result;
+    readKeysPack(bytes, length, userId, static_cast<std::size_t>(INT32_MAX), result);
+    return result;
+}
+
+bool readKeysPack(const unsigned char* bytes, std::size_t length, const std::string& userId, std::size_t maxNames,
+                  QVKeyTableMap& out) {
+    out.clear();
+    if (!bytes || length == 0) return true;
     const QVKeysPackTable table = makeKeysPackTable(userId);
     std::int32_t counter = 0;
+    bool withinLimit = true;
     std::string line;
     auto finishLine = [&] {
         // Numbers are signed 32-bit; a file with more names keeps the first ones.
         if (line.empty() || counter == INT32_MAX) return;
-        result.emplace(line, counter);  // a repeated name keeps its first number
+        if (static_cast<std::size_t>(counter) >= maxNames) {
+            withinLimit = false;
+            return;
+        }
+        out.emplace(line, counter);  // a repeated name keeps its first number
         ++counter;
         line.clear();
     };
-    for (std::size_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < length && withinLimit; ++i) {
         const char c = static_cast<char>(bytes[i] ^ table[i % kKeysPackTableSize]);
         if (c == '\n')
             finishLine();
         else
             line.push_back(c);
     }
-    finishLine();
-    return result;
+    if (withinLimit) finishLine();
+    if (!withinLimit) out.clear();
+    return withinLimit;
 }
 
 std::vector<unsigned char> writeKeysPack(const std::vector<std::string>& names, const std::string& userId) {

@@ -46,6 +46,8 @@ const std::string* findKeyName(std::int64_t number);
 // Replaces the table with a copy of `table` (no copy when it is keyTable()
 // itself) and rebuilds the reverse table.
 void installKeyTable(const QVKeyTableMap& table);
+// As above, taking the table over without a copy.
+void installKeyTable(QVKeyTableMap&& table);
 
 // Changes whenever installKeyTable runs (never 0), so that a cached keyCode
 // can tell that it is stale.
@@ -83,6 +85,10 @@ QVKeysPackTable makeKeysPackTable(const std::string& userId);
 // 0; empty lines are skipped without a number, a repeated name keeps its first
 // number but uses one up. Never throws on content; null or 0 bytes give {}.
 QVKeyTableMap readKeysPack(const unsigned char* bytes, std::size_t length, const std::string& userId);
+// As above into `out`, stopping with false as soon as the file numbers more
+// than `maxNames` names.
+bool readKeysPack(const unsigned char* bytes, std::size_t length, const std::string& userId, std::size_t maxNames,
+                  QVKeyTableMap& out);
 // The exact inverse for tools: each name followed by one LF, then scrambled.
 std::vector<unsigned char> writeKeysPack(const std::vector<std::string>& names, const std::string& userId);
 

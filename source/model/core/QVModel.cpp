@@ -1,7 +1,6 @@
 #include "model/core/QVModel.h"
 
 #include <algorithm>
-#include <unordered_set>
 #include <utility>
 
 #include "base/CCArray.h"
@@ -23,7 +22,7 @@ namespace {
 const char* const kIdKey = "id";
 const char* const kClassNameKey = "Class Name";
 const char* const kChildrenKey = "children";
-const char* const kNameAttribute = "Name";
+constexpr char kNameAttribute[] = "Name";
 const QVKey kId(kIdKey);
 const QVKey kChildren(kChildrenKey);
 
@@ -34,8 +33,38 @@ constexpr size_t kReferenceCompactMinimum = 32;
 // hash index. Most models are referenced a few times, and an index for each
 // was a large share of a load's allocations.
 constexpr size_t kReferenceIndexMinimum = 16;
-// Steps of the single-parent walk before the general ancestor search.
-constexpr size_t kParentChainSteps = 64;
+// A fresh generation for one walk's marks; 0 never comes back, so a model
+// that was never visited is never taken for a visited one.
+uint32_t nextMark(uint32_t& counter) {
+    if (++counter == 0) counter = 1;
+    return counter;
+}
+uint32_t g_childMarks = 0;
+uint32_t g_ancestorMarks = 0;
+
+// The children of dying models while the outermost release drains them: a
+// model that dies inside another's release leaves its children here instead of
+// releasing them in its own destructor, so a chain of any depth needs one
+// stack frame, not one per level.
+std::vector<std::shared_ptr<QVModel>>* g_releasing = nullptr;
+
+void releaseChildren(std::vector<std::shared_ptr<QVModel>>& children) {
+    if (children.empty()) return;
+    if (g_releasing) {
+        for (auto& child : children) g_releasing->push_back(std::move(child));
+        children.clear();
+        return;
+    }
+    std::vector<std::shared_ptr<QVModel>> pending;
+    pending.swap(children);
+    g_releasing = &pending;
+    while (!pending.empty()) {
+        std::shared_ptr<QVModel> last = std::move(pending.back());
+        pending.pop_back();
+        last.reset();  // may append its own children to `pending`
+    }
+    g_releasing = nullptr;
+}
 
 template <class Listener, class Call>
 void callListeners(const std::vector<Listener*>& listeners, Call call) {
@@ -106,7 +135,7 @@ void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* 
 }  // namespace
 
 QVModel::QVModel(const std::string& name) {
-    m_id = QVModelController::shared()->nextId();
+    m_id = QVModelController::shared()->constructionId();
     m_attributes.reserve(8);  // the usual count, without regrowing
     m_nameAttribute = new QVAttributeString(kNameAttribute, this);
     m_nameAttribute->setValue(name, true);
@@ -131,6 +160,7 @@ QVModel::~QVModel() {
     for (QVAttribute* attribute : attributes) attribute->m_owner = nullptr;
     for (QVAttribute* attribute : attributes) delete attribute;
     m_nameAttribute = nullptr;
+    releaseChildren(m_children);
 }
 
 void QVModel::collectKeys() {
@@ -231,16 +261,19 @@ void QVModel::copyChildren(const std::shared_ptr<QVModel>& source, bool deep, bo
 }
 
 void QVModel::childAdded(const std::shared_ptr<QVModel>& child) {
+    if (m_listeners.empty()) return;
     std::shared_ptr<QVModel> self = sharedFromThis();
     callListeners(m_listeners, [&](QVModelListener* l) { l->childAdded(self, child); });
 }
 
 void QVModel::childRemoved(const std::shared_ptr<QVModel>& child) {
+    if (m_listeners.empty()) return;
     std::shared_ptr<QVModel> self = sharedFromThis();
     callListeners(m_listeners, [&](QVModelListener* l) { l->childRemoved(self, child); });
 }
 
 void QVModel::childrenCleared() {
+    if (m_listeners.empty()) return;
     std::shared_ptr<QVModel> self = sharedFromThis();
     callListeners(m_listeners, [&](QVModelListener* l) { l->childrenCleared(self); });
 }
@@ -301,19 +334,23 @@ void QVModel::removeAttribute(QVAttribute* attribute) {
 
 void QVModel::insertChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent) {
     if (!child || hasChild(child)) return;
-    insertCheckedChild(child, index, silent);
+    insertCheckedChild(sharedFromThis(), child, index, silent);
 }
 
 void QVModel::addChild(const std::shared_ptr<QVModel>& child, bool silent) {
     insertChild(child, static_cast<unsigned>(-1), silent);
 }
 
-void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent) {
+bool QVModel::acceptsChild(const QVModel& child) const {
     // The general settings are never anybody's child, and a model that is
     // this one or above it would close a cycle: a leak and endless walks.
-    if (child->type() == typeId<QVModelGeneralSettings>() || isSelfOrAncestor(child.get())) return;
-    std::shared_ptr<QVModel> self = sharedFromThis();
-    if (!self) return;  // a parent link needs a shared owner to point back at
+    return child.type() != typeId<QVModelGeneralSettings>() && !isSelfOrAncestor(&child);
+}
+
+void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& self, const std::shared_ptr<QVModel>& child,
+                                 unsigned index, bool silent) {
+    // A parent link needs a shared owner to point back at.
+    if (!self || !acceptsChild(*child)) return;
     if (index < m_children.size()) {
         m_children.insert(m_children.begin() + index, child);
     } else {
@@ -326,13 +363,21 @@ void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& child, unsigned
 
 void QVModel::appendChildrenById(const std::vector<uint32_t>& ids) {
     QVModelController* controller = QVModelController::shared();
-    std::unordered_set<const QVModel*> present;
-    present.reserve(m_children.size() + ids.size());
-    for (const auto& child : m_children) present.insert(child.get());
+    const std::shared_ptr<QVModel> self = sharedFromThis();
+    if (!self || ids.empty()) return;
+    // Present children carry this walk's mark; a model is linked only the
+    // first time it is named.
+    const uint32_t mark = nextMark(g_childMarks);
+    for (const auto& child : m_children) child->m_childMark = mark;
+    m_children.reserve(m_children.size() + ids.size());
     for (uint32_t id : ids) {
-        std::shared_ptr<QVModel> child = controller->getModel(id);
-        if (!child || !present.insert(child.get()).second) continue;
-        insertCheckedChild(child, static_cast<unsigned>(-1), true);
+        QVModel* child = controller->findModel(id);
+        if (!child || child->m_childMark == mark) continue;
+        child->m_childMark = mark;
+        if (!acceptsChild(*child)) continue;
+        m_children.push_back(child->sharedFromThis());
+        child->recordParent(self);
+        childAdded(m_children.back());
     }
 }
 
@@ -406,8 +451,10 @@ void QVModel::removeParent(const std::shared_ptr<QVModel>& parent, bool silent) 
 }
 
 void QVModel::recordParent(const std::shared_ptr<QVModel>& parent) {
-    purgeDeadParents();
-    if (hasParent(parent)) return;
+    // Links come in pairs, so a parent that has just linked this model is not
+    // listed yet. Dead entries are squeezed out only when the list would
+    // grow, which keeps appending O(1) amortised.
+    if (m_parents.size() == m_parents.capacity()) purgeDeadParents();
     m_parents.push_back(parent);
 }
 
@@ -430,28 +477,26 @@ void QVModel::purgeDeadParents() {
 bool QVModel::isSelfOrAncestor(const QVModel* model) const {
     if (!model) return false;
     if (model == this) return true;
-    // Most models have one parent or none: walk that chain without
-    // allocating, and search generally only where it forks.
-    const QVModel* walker = this;
-    std::shared_ptr<QVModel> held;  // keeps the step's model alive
-    for (size_t step = 0; step < kParentChainSteps; ++step) {
-        if (walker->m_parents.empty()) return false;
-        if (walker->m_parents.size() > 1) break;
-        held = walker->m_parents.front().lock();
-        if (!held) return false;  // the one parent is gone
-        if (held.get() == model) return true;
-        walker = held.get();
-    }
-    // Breadth-first over live parents; the visited set keeps shared
-    // ancestors (diamonds) from being walked more than once.
-    std::unordered_set<const QVModel*> visited{this};
-    std::vector<std::shared_ptr<QVModel>> pending = parents();
+    // Only a model with children is anybody's ancestor: linking a chain from
+    // the top down asks this of fresh models only, and costs no walk.
+    if (model->m_children.empty()) return false;
+    // Every live ancestor once (shared ancestors carry this walk's mark), with
+    // one reused work list: linear in the ancestors, whatever the depth.
+    static std::vector<const QVModel*> pending;
+    const uint32_t mark = nextMark(g_ancestorMarks);
+    pending.clear();
+    pending.push_back(this);
+    m_ancestorMark = mark;
     while (!pending.empty()) {
-        std::shared_ptr<QVModel> current = std::move(pending.back());
+        const QVModel* current = pending.back();
         pending.pop_back();
-        if (current.get() == model) return true;
-        if (!visited.insert(current.get()).second) continue;
-        for (auto& p : current->parents()) pending.push_back(std::move(p));
+        for (const auto& weak : current->m_parents) {
+            const std::shared_ptr<QVModel> parent = weak.lock();
+            if (!parent || parent->m_ancestorMark == mark) continue;
+            if (parent.get() == model) return true;
+            parent->m_ancestorMark = mark;
+            pending.push_back(parent.get());
+        }
     }
     return false;
 }

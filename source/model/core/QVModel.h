@@ -5,7 +5,8 @@
 // child twice, nor its own child or ancestor's child (such links are refused
 // silently, as is a general-settings child); ids that a model takes or is
 // given keep the controller's id counter ahead of them; destruction never
-// notifies the dying model's owner hooks.
+// notifies the dying model's owner hooks, and releasing a tree of models takes
+// children out with a work list, never one stack frame per level.
 // Reading packs: a wrongly typed entry raises msgpack::type_error and the
 // model keeps what it read before; missing keys are never errors.
 #pragma once
@@ -34,7 +35,8 @@ public:
     // The id read when a pack has none; never handed out and never counted.
     static constexpr uint32_t kNoId = 4294967295u;
 
-    // Takes the controller's next id and creates the "Name" attribute silently.
+    // Takes the controller's next id (or the id the loader is building the
+    // model for) and creates the "Name" attribute silently.
     explicit QVModel(const std::string& name);
     // A fresh id and clones of every attribute; no children, parents,
     // references or listeners.
@@ -138,15 +140,20 @@ public:
 
 protected:
     // Appends every model named by `ids` that the controller knows, skipping
-    // ids it lacks and models already children, with a hash set instead of a
-    // scan per child. Otherwise as addChild, silent.
+    // ids it lacks and models already children (a mark on each child instead
+    // of a set). Otherwise as addChild, silent.
     void appendChildrenById(const std::vector<uint32_t>& ids);
 
 private:
-    // insertChild after the duplicate test.
-    void insertCheckedChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent);
-    // The parent half of a link; the child half is the caller's.
+    // insertChild after the duplicate test, with this model's shared owner.
+    void insertCheckedChild(const std::shared_ptr<QVModel>& self, const std::shared_ptr<QVModel>& child,
+                            unsigned index, bool silent);
+    // The parent half of a link the parent has just made (so not recorded
+    // yet); the child half is the caller's.
     void recordParent(const std::shared_ptr<QVModel>& parent);
+    // A child may be linked under this model: not the settings, not this
+    // model nor one of its ancestors.
+    bool acceptsChild(const QVModel& child) const;
     void forgetParent(const QVModel* parent);
     void purgeDeadParents();
     void compactReferences() const;
@@ -167,6 +174,9 @@ private:
     mutable size_t m_referenceHoles = 0;
     std::vector<std::shared_ptr<QVModel>> m_children;
     std::vector<QVModelListener*> m_listeners;
+    // Generation marks of the linking walks (see QVModel.cpp).
+    mutable uint32_t m_childMark = 0;
+    mutable uint32_t m_ancestorMark = 0;
 };
 
 template <class T>

@@ -141,7 +141,7 @@ void QVModelController::raiseLastId(uint32_t id) {
 void QVModelController::addModel(const std::shared_ptr<QVModel>& model, int index) {
     if (!model) return;
     const uint32_t id = model->id();
-    if (!m_ids.insert(id, model)) return;
+    if (!m_ids.insert(id, model.get())) return;
     raiseLastId(id);
     std::vector<std::shared_ptr<QVModel>>& list = m_classIndex[model->type()];
     const auto position = static_cast<unsigned>(index);
@@ -155,10 +155,9 @@ void QVModelController::addModel(const std::shared_ptr<QVModel>& model, int inde
 
 void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
     if (!model) return;
-    const std::shared_ptr<QVModel>* found = m_ids.find(model->id());
     // Only the very model registered under the id: a stale model whose id
     // now belongs to its replacement must not unregister the replacement.
-    if (!found || *found != model) return;
+    if (m_ids.find(model->id()) != model.get()) return;
     std::shared_ptr<QVModel> keep = model;
     m_ids.erase(keep->id());
     auto entry = m_classIndex.find(keep->type());
@@ -172,8 +171,8 @@ void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
 }
 
 std::shared_ptr<QVModel> QVModelController::getModel(uint32_t id) const {
-    const std::shared_ptr<QVModel>* found = m_ids.find(id);
-    return found ? *found : std::shared_ptr<QVModel>();
+    QVModel* found = m_ids.find(id);
+    return found ? found->sharedFromThis() : std::shared_ptr<QVModel>();
 }
 
 std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t classTypeId) const {
@@ -184,7 +183,7 @@ std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t clas
 std::vector<std::shared_ptr<QVModel>> QVModelController::modelsById() const {
     std::vector<std::shared_ptr<QVModel>> result;
     result.reserve(m_ids.size());
-    m_ids.forEach([&](uint32_t, const std::shared_ptr<QVModel>& model) { result.push_back(model); });
+    m_ids.forEach([&](uint32_t, QVModel* model) { result.push_back(model->sharedFromThis()); });
     std::sort(result.begin(), result.end(),
               [](const std::shared_ptr<QVModel>& a, const std::shared_ptr<QVModel>& b) { return a->id() < b->id(); });
     return result;
@@ -201,26 +200,47 @@ void QVModelController::notifyAttributeChanged(QVAttribute* attribute, int kind)
 
 void QVModelController::replaceModelId(const std::shared_ptr<QVModel>& model, uint32_t oldId) {
     if (!model) return;
-    const std::shared_ptr<QVModel>* found = m_ids.find(oldId);
-    if (!found || *found != model) return;
+    if (m_ids.find(oldId) != model.get()) return;
     m_ids.erase(oldId);
-    m_ids.assign(model->id(), model);
+    m_ids.assign(model->id(), model.get());
     raiseLastId(model->id());
     modelChanged(model);
 }
 
 void QVModelController::clear() {
-    m_classIndex.clear();
-    QVModelIdMap released;
-    released.swap(m_ids);
+    // The owners are kept until the end; the id map owns nothing and goes
+    // whole.
+    std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> released;
+    released.swap(m_classIndex);
+    m_ids.clear();
     QVModelGeneralSettings::reset();
     m_lastError.clear();
     m_dataChanged = false;
     m_lastId = 0;
     m_loading->reset();
+    m_dataFiles.reset();
     cocos2d::CCPoolManager::sharedPoolManager()->finalize();
-    // Released last: dying models may still ask the (now empty) controller.
-    released.clear();
+    // Released last, class by class in list order: dying models may still
+    // ask the (now empty) controller, and memory is freed in the order it was
+    // taken rather than scattered by id.
+    for (auto& entry : released) {
+        for (auto& model : entry.second) model.reset();
+    }
+}
+
+std::shared_ptr<QVModel> QVModelController::createStored(const Factory& factory, uint32_t stored) {
+    m_buildingStoredId = true;
+    m_storedId = stored;
+    std::shared_ptr<QVModel> model;
+    try {
+        model = factory();
+    } catch (...) {
+        m_buildingStoredId = false;
+        throw;
+    }
+    // A factory that hands out a model it already had built none.
+    m_buildingStoredId = false;
+    return model;
 }
 
 void QVModelController::modelAdded(const std::shared_ptr<QVModel>& model) {

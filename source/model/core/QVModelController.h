@@ -103,6 +103,8 @@ public:
     // Unregisters the model when it is the one registered under its id.
     void removeModel(const std::shared_ptr<QVModel>& model);
     std::shared_ptr<QVModel> getModel(uint32_t id) const;
+    // As getModel, without taking a reference: for a step that only looks.
+    QVModel* findModel(uint32_t id) const { return m_ids.find(id); }
     // A copy of the list of exactly that class; empty when none.
     std::vector<std::shared_ptr<QVModel>> getModels(uint32_t classTypeId) const;
 
@@ -129,14 +131,24 @@ public:
 
     // Forgets every model, resets the general settings, the last error, the
     // id counter and the loading state, and finalizes the engine's
-    // autorelease pool; the models themselves die last. Factories, archive
-    // mode, the open package, the data directory and the key table survive.
+    // autorelease pool; the models themselves die last, class by class in
+    // list order (the order they were made in). Factories, archive mode, the
+    // open package, the data directory and the key table survive.
     void clear();
 
     // The id counter: nextId() increments and returns it; raiseLastId keeps
     // it at least `id` (4294967295 is ignored).
     uint32_t lastId() const { return m_lastId; }
     uint32_t nextId() { return ++m_lastId; }
+    // The id of a model under construction: nextId(), or the stored id the
+    // loader is building the model for (the counter still moves, as when
+    // the model took a fresh id and then read its own).
+    uint32_t constructionId() {
+        const uint32_t fresh = nextId();
+        if (!m_buildingStoredId) return fresh;
+        m_buildingStoredId = false;
+        return m_storedId;
+    }
     void raiseLastId(uint32_t id);
 
     bool dataChanged() const { return m_dataChanged; }
@@ -203,15 +215,30 @@ protected:
 private:
     // Logs the two failure lines and sets the last error.
     void loadFailed(const std::string& what, const char* reason, const char* error);
+    // loadDataFromFile for a path already resolved; `shown` names it in the log.
+    int loadResolvedFile(const std::string& fullPath, const std::string& shown, bool connections);
+    // Installs the key table read from Keys.pack and checks it; false (the
+    // load failed, logged) when it breaks a limit or lacks the keys a load needs.
+    bool installKeysPack(const std::vector<unsigned char>& keys, const std::string& userId);
     // The entry walk of one archive step; false when it ended the stage.
     bool findNextArchiveEntry(const std::string& password);
     void parseAttributesObject(const QVPackMap& map);
     // The share of a stage in the percent, kept below the stage's end.
     void updatePercent();
 
+    // A model of the factory under `stored`'s id (see constructionId).
+    std::shared_ptr<QVModel> createStored(const Factory& factory, uint32_t stored);
+
     std::unordered_map<std::string, Factory> m_factories;
+    // The owners of the registered models; the id map only points at them.
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> m_classIndex;
     QVModelIdMap m_ids;
+    bool m_buildingStoredId = false;
+    uint32_t m_storedId = 0;
+    // Folder mode: the data folder's full path and its file names, listed
+    // once at the first step of a load.
+    std::string m_dataFolder;
+    std::unique_ptr<std::unordered_set<std::string>> m_dataFiles;
     uint32_t m_lastId = 0;
     std::string m_lastError;
     std::string m_dataDirectory = "data";

@@ -2,9 +2,15 @@
 // and the incremental loader the loading screen steps once per frame.
 // Nothing here lets an exception out to the frame loop: a failure is logged,
 // recorded as the last error and reported as status kLoadFailed.
-#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <msgpack.hpp>
@@ -38,6 +44,58 @@ constexpr InitialPack kInitialPacks[] = {
     {"QVModelScreen.0.attributes.pack", false},          {"QVModelObjectLabel.0.attributes.pack", false},
     {"QVModelObjectLoadingBar.0.attributes.pack", false}, {"QVModelScreen.0.connections.pack", true},
 };
+
+// Limits of Keys.pack, far above any real game: the names are held three
+// times over while the table is built, so a huge file is refused up front.
+constexpr size_t kMaxKeysPackBytes = size_t{16} << 20;
+constexpr size_t kMaxKeysPackNames = 1000000;
+
+enum class FileRead { kOk, kMissing, kUnreadable };
+
+// Reads a whole regular file straight into `out`. A FIFO, a device or a
+// directory is a missing file, found without blocking (opened non-blocking,
+// then checked).
+FileRead readRegularFile(const std::string& path, std::vector<unsigned char>& out) {
+    out.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kUnreadable;
+    struct stat st {};
+    FileRead result = FileRead::kOk;
+    if (::fstat(fd, &st) != 0) {
+        result = FileRead::kUnreadable;
+    } else if (!S_ISREG(st.st_mode)) {
+        result = FileRead::kMissing;
+    } else {
+        try {
+            out.resize(static_cast<size_t>(st.st_size));
+            size_t done = 0;
+            while (done < out.size()) {
+                const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                done += static_cast<size_t>(n);
+            }
+            // A file that shrank while being read gives what it held.
+            out.resize(done);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+    }
+    ::close(fd);
+    if (result != FileRead::kOk) out.clear();
+    return result;
+}
+
+// The names in a folder; empty when it cannot be listed.
+std::unordered_set<std::string> listFolder(const std::string& path) {
+    std::unordered_set<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) names.emplace(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
 
 // Unregisters the model held under an id that a pack object reuses. The
 // general settings go through their reset, so the next shared() builds anew.
@@ -83,19 +141,8 @@ bool QVModelController::readFileArchive(const std::string& entry, std::vector<un
 }
 
 bool QVModelController::readFile(const std::string& path, std::vector<unsigned char>& out) {
-    out.clear();
-    unsigned long size = 0;
-    unsigned char* data = cocos2d::CCFileUtils::sharedFileUtils()->getFileData(path, "rb", &size);
-    if (!data) return false;
-    // The engine's buffer is malloc'ed; it is copied and released here only.
-    try {
-        out.assign(data, data + size);
-    } catch (...) {
-        std::free(data);
-        throw;
-    }
-    std::free(data);
-    return true;
+    const std::string full = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path);
+    return readRegularFile(full, out) == FileRead::kOk;
 }
 
 int QVModelController::loadDataFromArchive(const std::string& entry, bool connections,
@@ -118,20 +165,47 @@ int QVModelController::loadDataFromArchive(const std::string& entry, bool connec
 }
 
 int QVModelController::loadDataFromFile(const std::string& path, bool connections) {
+    return loadResolvedFile(cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path), path, connections);
+}
+
+int QVModelController::loadResolvedFile(const std::string& fullPath, const std::string& shown, bool connections) {
     try {
-        if (!cocos2d::CCFileUtils::sharedFileUtils()->isFileExist(path)) return kLoadMissing;
-        logMessage("[QVModelController] load data(%d) for class from file: %s", connections ? 1 : 0, path.c_str());
         std::vector<unsigned char> bytes;
-        if (!readFile(path, bytes)) {
-            loadFailed(path, "the file cannot be read", kErrorLoad);
+        const FileRead read = readRegularFile(fullPath, bytes);
+        if (read == FileRead::kMissing) return kLoadMissing;
+        logMessage("[QVModelController] load data(%d) for class from file: %s", connections ? 1 : 0, shown.c_str());
+        if (read == FileRead::kUnreadable) {
+            loadFailed(shown, "the file cannot be read", kErrorLoad);
             return kLoadFailed;
         }
         parsePack(bytes.data(), bytes.size(), connections);
         return kLoadOk;
     } catch (const std::exception& e) {
-        loadFailed(path, e.what(), kErrorLoad);
+        loadFailed(shown, e.what(), kErrorLoad);
         return kLoadFailed;
     }
+}
+
+bool QVModelController::installKeysPack(const std::vector<unsigned char>& keys, const std::string& userId) {
+    if (keys.size() > kMaxKeysPackBytes) {
+        loadFailed(kKeysPack, "larger than the limit of 16 MiB", kErrorLoad);
+        return false;
+    }
+    QVKeyTableMap table;
+    if (!readKeysPack(keys.data(), keys.size(), userId, kMaxKeysPackNames, table)) {
+        loadFailed(kKeysPack, "more names than the limit of 1000000", kErrorLoad);
+        return false;
+    }
+    installKeyTable(std::move(table));
+    // A table that is not this game's (random bytes, or scrambled for
+    // another User ID) lacks the keys every pack is read with.
+    for (const char* needed : {"id", "Class Name"}) {
+        if (!keyTable().count(needed)) {
+            loadFailed(kKeysPack, (std::string("the key table has no \"") + needed + "\" key").c_str(), kErrorLoad);
+            return false;
+        }
+    }
+    return true;
 }
 
 void QVModelController::loadInitialData(const std::string& archivePath, const std::string& storedPassword) {
@@ -174,10 +248,13 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
         loadDataFromFile(dataPath() + "/" + settingsPack, false);
     }
 
+    const std::shared_ptr<QVModelGeneralSettings> firstSettings = getFirstModel<QVModelGeneralSettings>();
+    const std::string userId = firstSettings ? firstSettings->userId() : std::string();
     try {
-        const std::shared_ptr<QVModelGeneralSettings> settings = getFirstModel<QVModelGeneralSettings>();
-        const std::string userId = settings ? settings->userId() : std::string();
-        installKeyTable(readKeysPack(keys.data(), keys.size(), userId));
+        if (!installKeysPack(keys, userId)) {
+            logMessage("Failed to load keys");
+            return;
+        }
     } catch (const std::exception& e) {
         loadFailed(kKeysPack, e.what(), kErrorLoad);
         logMessage("Failed to load keys");
@@ -190,6 +267,14 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
         } else {
             loadDataFromFile(dataPath() + "/" + pack.name, pack.connections);
         }
+        if (&pack != &kInitialPacks[0] || !firstSettings) continue;
+        // The settings read again with the whole table must give the User ID
+        // the table was unscrambled with.
+        const std::shared_ptr<QVModelGeneralSettings> settings = getFirstModel<QVModelGeneralSettings>();
+        if (!settings || settings->userId() != userId) {
+            loadFailed(settingsPack, "the general settings cannot be read back with the key table", kErrorLoad);
+            return;
+        }
     }
 }
 
@@ -197,7 +282,15 @@ bool QVModelController::loadNextFromFiles() {
     LoadingState& state = *m_loading;
     if (state.stage == 2) clear();
     updatePercent();
-    const int status = loadDataFromFile(dataPath() + "/" + state.packFileName(), state.stage != 0);
+    if (!m_dataFiles || (state.stage == 0 && state.id == 0 && state.done.empty())) {
+        // One listing of the data folder per load says which packs exist.
+        m_dataFolder = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(dataPath());
+        m_dataFiles.reset(new std::unordered_set<std::string>(listFolder(m_dataFolder)));
+    }
+    const std::string name = state.packFileName();
+    const int status = m_dataFiles->count(name)
+                           ? loadResolvedFile(m_dataFolder + "/" + name, dataPath() + "/" + name, state.stage != 0)
+                           : static_cast<int>(kLoadMissing);
     if (status == kLoadOk) {
         ++state.id;
         return false;
@@ -274,7 +367,7 @@ void QVModelController::parsePack(const unsigned char* bytes, size_t length, boo
         }
         uint32_t id = 0;
         if (!map.get(kId, id)) continue;
-        if (std::shared_ptr<QVModel> model = getModel(id)) model->unpackConnections(map);
+        if (QVModel* model = findModel(id)) model->unpackConnections(map);
     }
 }
 
@@ -297,7 +390,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
         // The single instance: dropped first, so that shared() builds the
         // fresh one that the pack fills.
         if (registered) dropRegistered(*this, registered);
-        std::shared_ptr<QVModel> model = factory->second();
+        std::shared_ptr<QVModel> model = createStored(factory->second, id);
         if (!model) return;
         model->unpack(map);
         addModel(model, -1);
@@ -307,7 +400,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
 
     // The replacement is complete before the registered model goes: a bad
     // object leaves the good model in place.
-    std::shared_ptr<QVModel> model = factory->second();
+    std::shared_ptr<QVModel> model = createStored(factory->second, id);
     if (!model) return;
     model->unpack(map);
     if (registered) dropRegistered(*this, registered);

@@ -4,7 +4,7 @@ namespace {
 constexpr size_t kInitialSlots = 64;  // a power of two
 }  // namespace
 
-void QVModelIdMap::place(uint32_t id, const std::shared_ptr<QVModel>& model) {
+void QVModelIdMap::place(uint32_t id, QVModel* model) {
     // At most 70 % full, which keeps probe runs short.
     if ((m_size + 1) * 10 > m_slots.size() * 7) grow();
     size_t i = home(id);
@@ -27,14 +27,14 @@ void QVModelIdMap::grow() {
         size_t i = home(slot.id);
         while (m_slots[i].model) i = (i + 1) & m_mask;
         m_slots[i].id = slot.id;
-        m_slots[i].model = std::move(slot.model);
+        m_slots[i].model = slot.model;
     }
 }
 
 bool QVModelIdMap::erase(uint32_t id) {
     size_t hole = slotOf(id);
     if (hole == kAbsent) return false;
-    std::shared_ptr<QVModel> released = std::move(m_slots[hole].model);
+    m_slots[hole].model = nullptr;
     // Backward shift: pulls later members of the probe run into the hole, so
     // lookups never need tombstones.
     for (size_t j = (hole + 1) & m_mask; m_slots[j].model; j = (j + 1) & m_mask) {
@@ -44,9 +44,10 @@ bool QVModelIdMap::erase(uint32_t id) {
         const bool between = hole <= j ? (wanted > hole && wanted <= j) : (wanted > hole || wanted <= j);
         if (between) continue;
         m_slots[hole].id = m_slots[j].id;
-        m_slots[hole].model = std::move(m_slots[j].model);
+        m_slots[hole].model = m_slots[j].model;
+        m_slots[j].model = nullptr;
         hole = j;
     }
     --m_size;
-    return true;  // `released` goes here, with the table whole
+    return true;
 }

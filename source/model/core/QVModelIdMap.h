@@ -1,15 +1,15 @@
 // QVModelIdMap: the controller's id -> model map, an open-addressing table
-// (linear probing, backward-shift removal) with the model held in the slot.
-// A load looks every model up several times by id; a node-based map costs a
-// cache miss per node on top of the bucket, this costs about one.
-// Guarantees: a held model is released only after the table is consistent
-// again, so a dying model may call back into its owner; null models are never
-// stored.
+// (linear probing, backward-shift removal) with the model's address in the
+// slot. A load looks every model up several times by id; a node-based map
+// costs a cache miss per node on top of the bucket, this costs about one.
+// The map owns nothing (the controller's class lists hold the models), so
+// dropping it touches no model and the models die in the order their owners
+// release them.
+// Guarantees: null models are never stored.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -17,26 +17,26 @@ class QVModel;
 
 class QVModelIdMap {
 public:
-    std::shared_ptr<QVModel>* find(uint32_t id) {
+    // The model under the id, or null.
+    QVModel* find(uint32_t id) const {
         const size_t i = slotOf(id);
-        return i == kAbsent ? nullptr : &m_slots[i].model;
+        return i == kAbsent ? nullptr : m_slots[i].model;
     }
-    const std::shared_ptr<QVModel>* find(uint32_t id) const { return const_cast<QVModelIdMap*>(this)->find(id); }
     bool contains(uint32_t id) const { return find(id) != nullptr; }
 
     // False, changing nothing, when the id is taken or the model is null.
-    bool insert(uint32_t id, const std::shared_ptr<QVModel>& model) {
+    bool insert(uint32_t id, QVModel* model) {
         if (!model || find(id)) return false;
         place(id, model);
         return true;
     }
-    // Inserts, or replaces the model held under the id.
-    void assign(uint32_t id, const std::shared_ptr<QVModel>& model) {
+    // Inserts, or replaces the model under the id.
+    void assign(uint32_t id, QVModel* model) {
         if (!model) return;
-        if (std::shared_ptr<QVModel>* held = find(id)) {
-            std::shared_ptr<QVModel> old = std::move(*held);
-            *held = model;
-            return;  // `old` goes here, with the table whole
+        const size_t i = slotOf(id);
+        if (i != kAbsent) {
+            m_slots[i].model = model;
+            return;
         }
         place(id, model);
     }
@@ -51,7 +51,6 @@ public:
         std::swap(m_mask, other.m_mask);
         std::swap(m_shift, other.m_shift);
     }
-    // Releases every model (after the table is already empty).
     void clear() {
         QVModelIdMap released;
         swap(released);
@@ -66,7 +65,7 @@ public:
 private:
     struct Slot {
         uint32_t id = 0;
-        std::shared_ptr<QVModel> model;  // empty: a free slot
+        QVModel* model = nullptr;  // null: a free slot
     };
 
     static constexpr size_t kAbsent = static_cast<size_t>(-1);
@@ -83,7 +82,7 @@ private:
         // Fibonacci hashing: ids are often consecutive, the top bits spread them.
         return static_cast<size_t>((static_cast<uint64_t>(id) * 0x9E3779B97F4A7C15ull) >> m_shift);
     }
-    void place(uint32_t id, const std::shared_ptr<QVModel>& model);
+    void place(uint32_t id, QVModel* model);
     void grow();
 
     std::vector<Slot> m_slots;
