@@ -15,7 +15,6 @@ using cocos2d::CCString;
 namespace {
 
 const char* const kPlatformSpecificValues = "platformSpecificValues";
-const char* const kEdgeNames[QVBaseModelGeneralSettings::kEdgeCount] = {"Edge 0", "Edge 1", "Edge 2", "Edge 3"};
 const std::string kNoText;
 
 // The legacy values by dictionary key; exactly one member pointer is set.
@@ -58,16 +57,14 @@ const LegacyField kLegacyFields[] = {
     {"Auto Image Direction", nullptr, nullptr, &L::autoImageDirection},
 };
 
-QVAttributeString* newText(const char* name, QVModel* owner, const char* value) {
-    auto* attribute = new QVAttributeString(name, owner);
-    attribute->setValue(value, true);
-    return attribute;
+QVAttributeString* withText(QVAttributeString& attribute, const char* value) {
+    attribute.setValue(value, true);
+    return &attribute;
 }
 
-QVAttributeKey* newKey(const char* name, QVModel* owner, int code) {
-    auto* attribute = new QVAttributeKey(name, owner);
-    attribute->setValue(code, true);
-    return attribute;
+QVAttributeKey* withKey(QVAttributeKey& attribute, int code) {
+    attribute.setValue(code, true);
+    return &attribute;
 }
 
 const std::string& textOf(const QVAttributeString* attribute) { return attribute ? attribute->value() : kNoText; }
@@ -91,38 +88,73 @@ std::shared_ptr<QVModelGeneralSettings>& heldInstance() {
 
 }  // namespace
 
-QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name) : QVModel(name) {
-    m_zkVersion = newText("ZK Version", this, "");
-    m_lastId = new QVAttributeUInt("Last ID", this);
-    m_orientation = new QVAttributeOrientation("Orientation", this);
-    for (unsigned i = 0; i < kEdgeCount; ++i) m_edges[i] = new QVAttributeFrameEdgeState(kEdgeNames[i], this);
-    m_screenAdjustment = new QVAttributeScreenAdjustment("Screen Adjustment", this);
-    m_gameAngleDirection = new QVAttributeFloat("Game Angle Direction", this);
-    m_objectFrame = new QVAttributeRect("Object Frame", this);
-    m_designSize = new QVAttributeSize("Design Size", this);
-    m_scoreType = newText("Score Type", this, "");
-    m_shareScreen = newText("Share Screen", this, "Game Field Screen");
-    m_versionNumber = newText("Version Number", this, "1.0");
-    m_applicationName = newText("Application Name", this, "Untitled");
-    m_comments = newText("Comments", this, "add comments here");
-    m_resetText = newText("Reset text", this,
-                          "PLEASE NOTE:  You are about to reset all your game progress and start completely "
-                          "over.  Are you sure you want to do that?");
-    m_notEnoughCurrencyText = newText("Not Enough Currency Text", this, "Sorry, you don't have enough currency!");
-    m_buildDate = newText("Build Date", this, "");
-    m_userId = newText("User ID", this, "");
-    m_icon = new QVAttributeSprite("Icon", this);
+QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name)
+    : QVModel(name),
+      m_zkVersionMember("ZK Version", this),
+      m_lastIdMember("Last ID", this),
+      m_orientationMember("Orientation", this),
+      m_edge0Member("Edge 0", this),
+      m_edge1Member("Edge 1", this),
+      m_edge2Member("Edge 2", this),
+      m_edge3Member("Edge 3", this),
+      m_screenAdjustmentMember("Screen Adjustment", this),
+      m_gameAngleDirectionMember("Game Angle Direction", this),
+      m_objectFrameMember("Object Frame", this),
+      m_designSizeMember("Design Size", this),
+      m_scoreTypeMember("Score Type", this),
+      m_shareScreenMember("Share Screen", this),
+      m_versionNumberMember("Version Number", this),
+      m_applicationNameMember("Application Name", this),
+      m_commentsMember("Comments", this),
+      m_resetTextMember("Reset text", this),
+      m_notEnoughCurrencyTextMember("Not Enough Currency Text", this),
+      m_buildDateMember("Build Date", this),
+      m_userIdMember("User ID", this),
+      m_iconMember("Icon", this),
+      m_moveUpKeyMember("Move Up Key", this),
+      m_moveDownKeyMember("Move Down Key", this),
+      m_moveLeftKeyMember("Move Left Key", this),
+      m_moveRightKeyMember("Move Right Key", this),
+      m_motorCWKeyMember("Motor CW Key", this),
+      m_motorCCWKeyMember("Motor CCW Key", this),
+      m_rotateLeftKeyMember("Rotate Left Key", this),
+      m_rotateRightKeyMember("Rotate Right Key", this),
+      m_shootKeyMember("Shoot Key", this),
+      m_jumpKeyMember("Jump Key", this) {
+    m_zkVersion = withText(m_zkVersionMember, "");
+    m_lastId = &m_lastIdMember;
+    m_orientation = &m_orientationMember;
+    m_edges[0] = &m_edge0Member;
+    m_edges[1] = &m_edge1Member;
+    m_edges[2] = &m_edge2Member;
+    m_edges[3] = &m_edge3Member;
+    m_screenAdjustment = &m_screenAdjustmentMember;
+    m_gameAngleDirection = &m_gameAngleDirectionMember;
+    m_objectFrame = &m_objectFrameMember;
+    m_designSize = &m_designSizeMember;
+    m_scoreType = withText(m_scoreTypeMember, "");
+    m_shareScreen = withText(m_shareScreenMember, "Game Field Screen");
+    m_versionNumber = withText(m_versionNumberMember, "1.0");
+    m_applicationName = withText(m_applicationNameMember, "Untitled");
+    m_comments = withText(m_commentsMember, "add comments here");
+    m_resetText = withText(m_resetTextMember,
+                           "PLEASE NOTE:  You are about to reset all your game progress and start completely "
+                           "over.  Are you sure you want to do that?");
+    m_notEnoughCurrencyText = withText(m_notEnoughCurrencyTextMember, "Sorry, you don't have enough currency!");
+    m_buildDate = withText(m_buildDateMember, "");
+    m_userId = withText(m_userIdMember, "");
+    m_icon = &m_iconMember;
     m_icon->setExcludedFromAtlas(true);
-    m_moveUpKey = newKey("Move Up Key", this, 16777235);
-    m_moveDownKey = newKey("Move Down Key", this, 16777237);
-    m_moveLeftKey = newKey("Move Left Key", this, 16777234);
-    m_moveRightKey = newKey("Move Right Key", this, 16777236);
-    m_motorCWKey = newKey("Motor CW Key", this, 88);
-    m_motorCCWKey = newKey("Motor CCW Key", this, 90);
-    m_rotateLeftKey = newKey("Rotate Left Key", this, 44);
-    m_rotateRightKey = newKey("Rotate Right Key", this, 46);
-    m_shootKey = newKey("Shoot Key", this, 32);
-    m_jumpKey = newKey("Jump Key", this, 74);
+    m_moveUpKey = withKey(m_moveUpKeyMember, 16777235);
+    m_moveDownKey = withKey(m_moveDownKeyMember, 16777237);
+    m_moveLeftKey = withKey(m_moveLeftKeyMember, 16777234);
+    m_moveRightKey = withKey(m_moveRightKeyMember, 16777236);
+    m_motorCWKey = withKey(m_motorCWKeyMember, 88);
+    m_motorCCWKey = withKey(m_motorCCWKeyMember, 90);
+    m_rotateLeftKey = withKey(m_rotateLeftKeyMember, 44);
+    m_rotateRightKey = withKey(m_rotateRightKeyMember, 46);
+    m_shootKey = withKey(m_shootKeyMember, 32);
+    m_jumpKey = withKey(m_jumpKeyMember, 74);
     setPlatformSpecificValues(nullptr);
 }
 

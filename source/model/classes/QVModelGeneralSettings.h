@@ -156,6 +156,39 @@ protected:
     explicit QVBaseModelGeneralSettings(const std::string& name);
     QVBaseModelGeneralSettings(const QVBaseModelGeneralSettings&) = delete;
 
+    // The attributes, members in list order; the pointers below name them.
+    QVMember<QVAttributeString> m_zkVersionMember;
+    QVMember<QVAttributeUInt> m_lastIdMember;
+    QVMember<QVAttributeOrientation> m_orientationMember;
+    QVMember<QVAttributeFrameEdgeState> m_edge0Member;
+    QVMember<QVAttributeFrameEdgeState> m_edge1Member;
+    QVMember<QVAttributeFrameEdgeState> m_edge2Member;
+    QVMember<QVAttributeFrameEdgeState> m_edge3Member;
+    QVMember<QVAttributeScreenAdjustment> m_screenAdjustmentMember;
+    QVMember<QVAttributeFloat> m_gameAngleDirectionMember;
+    QVMember<QVAttributeRect> m_objectFrameMember;
+    QVMember<QVAttributeSize> m_designSizeMember;
+    QVMember<QVAttributeString> m_scoreTypeMember;
+    QVMember<QVAttributeString> m_shareScreenMember;
+    QVMember<QVAttributeString> m_versionNumberMember;
+    QVMember<QVAttributeString> m_applicationNameMember;
+    QVMember<QVAttributeString> m_commentsMember;
+    QVMember<QVAttributeString> m_resetTextMember;
+    QVMember<QVAttributeString> m_notEnoughCurrencyTextMember;
+    QVMember<QVAttributeString> m_buildDateMember;
+    QVMember<QVAttributeString> m_userIdMember;
+    QVMember<QVAttributeSprite> m_iconMember;
+    QVMember<QVAttributeKey> m_moveUpKeyMember;
+    QVMember<QVAttributeKey> m_moveDownKeyMember;
+    QVMember<QVAttributeKey> m_moveLeftKeyMember;
+    QVMember<QVAttributeKey> m_moveRightKeyMember;
+    QVMember<QVAttributeKey> m_motorCWKeyMember;
+    QVMember<QVAttributeKey> m_motorCCWKeyMember;
+    QVMember<QVAttributeKey> m_rotateLeftKeyMember;
+    QVMember<QVAttributeKey> m_rotateRightKeyMember;
+    QVMember<QVAttributeKey> m_shootKeyMember;
+    QVMember<QVAttributeKey> m_jumpKeyMember;
+
     QVAttributeString* m_zkVersion = nullptr;
     QVAttributeUInt* m_lastId = nullptr;
     QVAttributeOrientation* m_orientation = nullptr;

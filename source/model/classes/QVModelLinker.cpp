@@ -3,28 +3,42 @@
 #include <unordered_set>
 
 namespace {
-const char* const kObjectA = "Object A";
-const char* const kObjectB = "Object B";
-const char* const kSpeed = "Speed";
-const char* const kTorque = "Torque";
-const char* const kButtonActivated = "Button Activated";
+constexpr char kObjectA[] = "Object A";
+constexpr char kObjectB[] = "Object B";
+constexpr char kSpeed[] = "Speed";
+constexpr char kTorque[] = "Torque";
+constexpr char kButtonActivated[] = "Button Activated";
 }  // namespace
 
-QVBaseModelLinker::QVBaseModelLinker(const std::string& name) : QVModel(name) {
-    m_objectA = new QVAttributeObject(kObjectA, this);
-    m_objectB = new QVAttributeObject(kObjectB, this);
-    m_speed = new QVAttributeFloat(kSpeed, this);
-    m_torque = new QVAttributeFloat(kTorque, this);
-    m_buttonActivated = new QVAttributeBool(kButtonActivated, this);
+QVBaseModelLinker::QVBaseModelLinker(const std::string& name)
+    : QVModel(name),
+      m_objectAMember(kObjectA, this),
+      m_objectBMember(kObjectB, this),
+      m_speedMember(kSpeed, this),
+      m_torqueMember(kTorque, this),
+      m_buttonActivatedMember(kButtonActivated, this),
+      m_objectA(&m_objectAMember),
+      m_objectB(&m_objectBMember),
+      m_speed(&m_speedMember),
+      m_torque(&m_torqueMember),
+      m_buttonActivated(&m_buttonActivatedMember) {
     m_torque->setValue(200.0f, true);
 }
 
-QVBaseModelLinker::QVBaseModelLinker(const QVBaseModelLinker& source) : QVModel(source) {
-    m_objectA = attributeCast<QVAttributeObject>(attribute(kObjectA));
-    m_objectB = attributeCast<QVAttributeObject>(attribute(kObjectB));
-    m_speed = attributeCast<QVAttributeFloat>(attribute(kSpeed));
-    m_torque = attributeCast<QVAttributeFloat>(attribute(kTorque));
-    m_buttonActivated = attributeCast<QVAttributeBool>(attribute(kButtonActivated));
+QVBaseModelLinker::QVBaseModelLinker(const QVBaseModelLinker& source)
+    : QVModel(source),
+      m_objectAMember(kObjectA, this, source.m_objectAMember),
+      m_objectBMember(kObjectB, this, source.m_objectBMember),
+      m_speedMember(kSpeed, this, source.m_speedMember),
+      m_torqueMember(kTorque, this, source.m_torqueMember),
+      m_buttonActivatedMember(kButtonActivated, this, source.m_buttonActivatedMember) {
+    // A member the source does not list is left out of the copy's list by
+    // the glue; the copy then answers as if it lacked the attribute.
+    m_objectA = source.listed(source.m_objectAMember, m_objectAMember);
+    m_objectB = source.listed(source.m_objectBMember, m_objectBMember);
+    m_speed = source.listed(source.m_speedMember, m_speedMember);
+    m_torque = source.listed(source.m_torqueMember, m_torqueMember);
+    m_buttonActivated = source.listed(source.m_buttonActivatedMember, m_buttonActivatedMember);
 }
 
 std::shared_ptr<QVModelObject> QVBaseModelLinker::objectA() const {

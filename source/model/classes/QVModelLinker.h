@@ -37,7 +37,12 @@ protected:
     explicit QVBaseModelLinker(const std::string& name);
     QVBaseModelLinker(const QVBaseModelLinker& source);
 
-    // Null only in a copy whose source lacked an attribute of that name and class.
+    QVMember<QVAttributeObject> m_objectAMember;
+    QVMember<QVAttributeObject> m_objectBMember;
+    QVMember<QVAttributeFloat> m_speedMember;
+    QVMember<QVAttributeFloat> m_torqueMember;
+    QVMember<QVAttributeBool> m_buttonActivatedMember;
+    // The members, or null in a copy whose source did not list them.
     QVAttributeObject* m_objectA = nullptr;
     QVAttributeObject* m_objectB = nullptr;
     QVAttributeFloat* m_speed = nullptr;

@@ -1,22 +1,30 @@
 #include "model/classes/QVModelSpriteContainer.h"
 
 namespace {
-const char* const kAnimationSpeed = "Animation Speed";
-const char* const kDuration = "Duration";
-const char* const kExcludedFromAtlas = "Excluded From Atlas";
+constexpr char kAnimationSpeed[] = "Animation Speed";
+constexpr char kDuration[] = "Duration";
+constexpr char kExcludedFromAtlas[] = "Excluded From Atlas";
 }  // namespace
 
-QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const std::string& name) : QVModel(name) {
-    m_animationSpeed = new QVAttributeFloat(kAnimationSpeed, this);
+QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const std::string& name)
+    : QVModel(name),
+      m_animationSpeedMember(kAnimationSpeed, this),
+      m_durationMember(kDuration, this),
+      m_excludedFromAtlasMember(kExcludedFromAtlas, this),
+      m_animationSpeed(&m_animationSpeedMember),
+      m_duration(&m_durationMember),
+      m_excludedFromAtlas(&m_excludedFromAtlasMember) {
     m_animationSpeed->setValue(1.0f, true);
-    m_duration = new QVAttributeFloat(kDuration, this);
-    m_excludedFromAtlas = new QVAttributeBool(kExcludedFromAtlas, this);
 }
 
-QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const QVBaseModelSpriteContainer& source) : QVModel(source) {
-    m_animationSpeed = attributeCast<QVAttributeFloat>(attribute(kAnimationSpeed));
-    m_duration = attributeCast<QVAttributeFloat>(attribute(kDuration));
-    m_excludedFromAtlas = attributeCast<QVAttributeBool>(attribute(kExcludedFromAtlas));
+QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const QVBaseModelSpriteContainer& source)
+    : QVModel(source),
+      m_animationSpeedMember(kAnimationSpeed, this, source.m_animationSpeedMember),
+      m_durationMember(kDuration, this, source.m_durationMember),
+      m_excludedFromAtlasMember(kExcludedFromAtlas, this, source.m_excludedFromAtlasMember) {
+    m_animationSpeed = source.listed(source.m_animationSpeedMember, m_animationSpeedMember);
+    m_duration = source.listed(source.m_durationMember, m_durationMember);
+    m_excludedFromAtlas = source.listed(source.m_excludedFromAtlasMember, m_excludedFromAtlasMember);
 }
 
 float QVBaseModelSpriteContainer::animationSpeed() const {

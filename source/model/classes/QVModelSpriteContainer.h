@@ -22,7 +22,10 @@ protected:
     explicit QVBaseModelSpriteContainer(const std::string& name);
     QVBaseModelSpriteContainer(const QVBaseModelSpriteContainer& source);
 
-    // Null only in a copy whose source lacked an attribute of that name and class.
+    QVMember<QVAttributeFloat> m_animationSpeedMember;
+    QVMember<QVAttributeFloat> m_durationMember;
+    QVMember<QVAttributeBool> m_excludedFromAtlasMember;
+    // The members, or null in a copy whose source did not list them.
     QVAttributeFloat* m_animationSpeed = nullptr;
     QVAttributeFloat* m_duration = nullptr;
     QVAttributeBool* m_excludedFromAtlas = nullptr;

@@ -109,6 +109,8 @@ public:
     // keyCode(name()), remembered until the name or the key table changes.
     std::int32_t nameKeyCode() const { return m_name->keyCode(); }
     QVModel* owner() const { return m_owner; }
+    // The model this attribute is a member of (see QVMember), else null.
+    QVModel* memberOf() const { return m_memberOf; }
     uint32_t flags() const { return m_flags; }
     uint32_t connectionMode() const { return m_connectionMode; }
 
@@ -135,6 +137,8 @@ protected:
 private:
     friend class QVModel;
     friend class QVAttribute;
+    template <class A>
+    friend class QVMember;
 
     // Takes the entry of `name` (the shared one, or a new own one).
     void adoptName(QVNameArg&& name);
@@ -142,6 +146,7 @@ private:
     const QVAttributeName* m_name = nullptr;
     std::unique_ptr<QVAttributeName> m_ownName;  // set for names not shared
     QVModel* m_owner = nullptr;
+    QVModel* m_memberOf = nullptr;
     uint32_t m_flags = 0;
     uint32_t m_connectionMode = kConnectionNone;
     std::vector<QVBaseAttribute*> m_connections;
@@ -166,6 +171,25 @@ public:
 
     // Leaves the old owner's list, then joins the new owner's (null: none).
     void setOwner(QVModel* owner);
+};
+
+// An attribute that is a member of its model, `QVMember<QVAttributeFloat>
+// m_speed{"Speed", this};`: built with the model (no allocation of its own),
+// listed in the model's attributes in construction order, and destroyed with
+// the model, never through the attribute list. removeAttribute takes it out
+// of the list and leaves it alive until its model dies; it must never be
+// deleted. A class with members uses the model glue (QVModelGlue.h), whose
+// destructor detaches every attribute before the members die.
+template <class A>
+class QVMember final : public A {
+public:
+    // The attribute's own constructor: (name, model, ...) or, in a copy
+    // constructor, (name, model, source member).
+    template <class... Args>
+    explicit QVMember(QVNameArg name, QVModel* model, Args&&... args)
+        : A(std::move(name), model, std::forward<Args>(args)...) {
+        this->m_memberOf = model;
+    }
 };
 
 // The per-class glue of an attribute class: class name, type id and the

@@ -134,23 +134,41 @@ void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* 
 
 }  // namespace
 
-QVModel::QVModel(const std::string& name) {
-    m_id = QVModelController::shared()->constructionId();
-    m_attributes.reserve(8);  // the usual count, without regrowing
-    m_nameAttribute = new QVAttributeString(kNameAttribute, this);
-    m_nameAttribute->setValue(name, true);
+namespace {
+std::vector<QVAttribute*> reservedList() {
+    std::vector<QVAttribute*> list;
+    list.reserve(8);  // the usual count, without regrowing
+    return list;
+}
+}  // namespace
+
+QVModel::QVModel(const std::string& name)
+    : m_id(QVModelController::shared()->constructionId()),
+      m_attributes(reservedList()),
+      m_name(kNameAttribute, this) {
+    m_nameAttribute = &m_name;
+    m_name.setValue(name, true);
 }
 
 QVModel::QVModel(const QVModel& source)
-    : QVMessagePackInterface(), std::enable_shared_from_this<QVModel>() {
-    m_id = QVModelController::shared()->nextId();
+    : QVMessagePackInterface(),
+      std::enable_shared_from_this<QVModel>(),
+      m_id(QVModelController::shared()->nextId()),
+      m_attributes(reservedList()),
+      m_name(kNameAttribute, this, source.m_name) {
+    // Members are copied by the constructors of their classes.
     for (QVAttribute* attribute : source.m_attributes) {
-        attribute->clone(this);
+        if (attribute->memberOf() != &source) attribute->clone(this);
     }
     m_nameAttribute = attributeCast<QVAttributeString>(attribute(kNameAttribute));
 }
 
 QVModel::~QVModel() {
+    releaseAttributes();
+    releaseChildren(m_children);
+}
+
+void QVModel::releaseAttributes() {
     // The list is taken out and every owner cleared first: a dying attribute
     // then neither edits the list being walked nor calls back into this
     // half-destroyed model. Attributes of other models linked to ours still
@@ -158,9 +176,37 @@ QVModel::~QVModel() {
     std::vector<QVAttribute*> attributes;
     attributes.swap(m_attributes);
     for (QVAttribute* attribute : attributes) attribute->m_owner = nullptr;
-    for (QVAttribute* attribute : attributes) delete attribute;
+    for (QVAttribute* attribute : attributes) {
+        if (!attribute->memberOf()) delete attribute;
+    }
     m_nameAttribute = nullptr;
-    releaseChildren(m_children);
+}
+
+void QVModel::adoptAttributeOrder(const QVModel& source) {
+    // The copy lists its members in construction order and then the clones
+    // of the others in source order; a member sits at the same place in
+    // both objects.
+    std::vector<QVAttribute*> clones;
+    for (QVAttribute* attribute : m_attributes) {
+        if (attribute->memberOf() != this) clones.push_back(attribute);
+    }
+    std::vector<QVAttribute*> ordered;
+    ordered.reserve(source.m_attributes.size());
+    size_t nextClone = 0;
+    const char* const sourceBase = reinterpret_cast<const char*>(&source);
+    for (QVAttribute* attribute : source.m_attributes) {
+        if (attribute->memberOf() == &source) {
+            const std::ptrdiff_t offset = reinterpret_cast<const char*>(attribute) - sourceBase;
+            ordered.push_back(reinterpret_cast<QVAttribute*>(reinterpret_cast<char*>(this) + offset));
+        } else if (nextClone < clones.size()) {
+            ordered.push_back(clones[nextClone++]);
+        }
+    }
+    for (QVAttribute* attribute : m_attributes) {
+        if (std::find(ordered.begin(), ordered.end(), attribute) == ordered.end()) attribute->m_owner = nullptr;
+    }
+    m_attributes.swap(ordered);
+    m_nameAttribute = attributeCast<QVAttributeString>(attribute(kNameAttribute));
 }
 
 void QVModel::collectKeys() {

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/core/QVAttributeValue.h"
 #include "model/core/QVMessagePackInterface.h"
 #include "model/core/QVModelListener.h"
 #include "model/core/QVTypeId.h"
@@ -25,9 +26,6 @@ namespace cocos2d {
 class CCDictionary;
 }  // namespace cocos2d
 
-class QVAttribute;
-class QVAttributeString;
-class QVBaseAttribute;
 class QVModelGeneralSettings;
 
 class QVModel : public QVMessagePackInterface, public std::enable_shared_from_this<QVModel> {
@@ -139,6 +137,22 @@ public:
     void notifyChanged();
 
 protected:
+    // Detaches every attribute (no notification reaches this model again)
+    // and deletes those that are not members; the members die with the
+    // object. The glue's destructor calls it before any member dies.
+    void releaseAttributes();
+    // After a copy constructor: the attribute list in `source`'s order, the
+    // members that `source` does not list taken out. `source` is of this
+    // model's class (the glue's createCopy).
+    void adoptAttributeOrder(const QVModel& source);
+
+    // For a copy constructor: the copy's member `mine` when this model (the
+    // source) lists its own member `member`, else null.
+    template <class A>
+    A* listed(const QVMember<A>& member, QVMember<A>& mine) const {
+        return attributeIndex(&member) >= 0 ? &mine : nullptr;
+    }
+
     // Appends every model named by `ids` that the controller knows, skipping
     // ids it lacks and models already children (a mark on each child instead
     // of a set). Otherwise as addChild, silent.
@@ -177,6 +191,8 @@ private:
     // Generation marks of the linking walks (see QVModel.cpp).
     mutable uint32_t m_childMark = 0;
     mutable uint32_t m_ancestorMark = 0;
+    // Last: it joins m_attributes, which must exist first.
+    QVMember<QVAttributeString> m_name;
 };
 
 template <class T>

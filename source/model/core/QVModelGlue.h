@@ -1,5 +1,9 @@
 // The glue every model class carries: create, createCopy, className, type,
-// isKindOf and the standard clone, written once.
+// isKindOf, the standard clone and the destructor, written once.
+// Attributes a class always has are members of it (QVMember in
+// QVAttribute.h), constructed with the model in declaration order, so a model
+// costs one allocation; the copy constructor copies each member from the
+// source's, e.g. m_speed(kSpeed, this, source.m_speed).
 // Use inside the class body, followed by the class's constructor by name and
 // its copy constructor:
 //   class QVModelFont : public QVBaseModelFont {
@@ -40,9 +44,11 @@ std::shared_ptr<QVModel> standardClone(const T& source, bool deep, bool register
 
 }  // namespace qvglue
 
-// className, type and isKindOf only (classes that are never copied by clone).
+// className, type and isKindOf, and the destructor that detaches the
+// attributes before member attributes die (classes never copied by clone).
 #define QV_MODEL_IDENTITY(Class, ...)                                                  \
 public:                                                                                \
+    ~Class() override { releaseAttributes(); }                                         \
     const char* className() const override { return #Class; }                          \
     uint32_t type() const override { return typeId<Class>(); }                         \
     bool isKindOf(uint32_t kindId) const override {                                    \
@@ -53,7 +59,9 @@ public:                                                                         
 #define QV_MODEL_GLUE_NO_CREATE(Class, ...)                                            \
     QV_MODEL_IDENTITY(Class, __VA_ARGS__)                                              \
     static std::shared_ptr<Class> createCopy(const Class& source) {                    \
-        return std::shared_ptr<Class>(new Class(source));                              \
+        std::shared_ptr<Class> copy(new Class(source));                                \
+        copy->adoptAttributeOrder(source);                                             \
+        return copy;                                                                   \
     }                                                                                  \
     std::shared_ptr<QVModel> clone(bool deep, bool registerCopy) const override {      \
         return qvglue::standardClone(*this, deep, registerCopy);                       \
