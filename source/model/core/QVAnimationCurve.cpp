@@ -12,6 +12,12 @@
 using namespace cocos2d;
 
 namespace {
+// Read once per object and curve: numbers remembered per key table.
+const QVKey kPointsKey("points");
+const QVKey kPresetKey("preset");
+const QVKey kStateKey("state");
+const QVKey kAnimationKey("animation");
+
 
 // The sum is formed in single precision, halved in double precision and
 // rounded back, which is what stored curves were smoothed with.
@@ -118,9 +124,9 @@ void QVAnimationCurve::pack(QVPackMap& map) {
 
 void QVAnimationCurve::unpack(const QVPackMap& map) {
     std::vector<CCPoint> points;
-    if (map.get("points", points)) appendPointPairs(*this, points);
+    if (map.get(kPointsKey, points)) appendPointPairs(*this, points);
     int preset = m_preset;
-    if (map.get("preset", preset)) m_preset = preset;
+    if (map.get(kPresetKey, preset)) m_preset = preset;
 }
 
 void QVAnimationCurve::fromDictionary(CCDictionary* dict) {
@@ -155,10 +161,10 @@ QVCurveMap curvesFromArray(const msgpack::object& array) {
     for (uint32_t i = 0; i < array.via.array.size; ++i) {
         QVPackMap element(array.via.array.ptr[i]);
         int state = -1;
-        element.get("state", state);
+        element.get(kStateKey, state);
         auto curve = std::make_unique<QVAnimationCurve>();
         QVPackMap animation;
-        if (element.get("animation", animation)) curve->unpack(animation);
+        if (element.get(kAnimationKey, animation)) curve->unpack(animation);
         if (state != -1) curves[state] = std::move(curve);
     }
     return curves;

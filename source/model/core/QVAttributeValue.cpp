@@ -19,6 +19,9 @@ const QVKey kIsXEmpty("isXEmpty");
 const QVKey kIsYEmpty("isYEmpty");
 const QVKey kAnimationsX("animationsX");
 const QVKey kAnimationsY("animationsY");
+const QVKey kGradients("gradients");
+const QVKey kPos("pos");
+const QVKey kColor("color");
 
 // A text entry of non-zero length, or null.
 const CCString* nonEmptyText(CCDictionary* dict, const char* key) {
@@ -386,15 +389,15 @@ void QVAttributeGradient::pack(QVPackMap& map) {
 
 void QVAttributeGradient::unpack(const QVPackMap& map) {
     std::vector<msgpack::object> elements;
-    if (!map.get("gradients", elements)) return;
+    if (!map.get(kGradients, elements)) return;
     for (const msgpack::object& object : elements) {
         const QVPackMap element(object);
         float position = 0.f;
-        element.get("pos", position);
+        element.get(kPos, position);
         float key;
         if (!gradientKey(position, key)) continue;
         ccColor4F color;
-        const bool hasColor = element.get("color", color);
+        const bool hasColor = element.get(kColor, color);
         auto it = m_colors.emplace(key, ccColor4F()).first;
         if (hasColor) it->second = color;
     }

@@ -212,7 +212,7 @@ void QVModelController::clear() {
     // whole.
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> released;
     released.swap(m_classIndex);
-    m_ids.clear();
+    m_ids.clearKeepingSlots();
     QVModelGeneralSettings::reset();
     m_lastError.clear();
     m_dataChanged = false;

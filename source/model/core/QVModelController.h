@@ -239,6 +239,7 @@ private:
     // once at the first step of a load.
     std::string m_dataFolder;
     std::unique_ptr<std::unordered_set<std::string>> m_dataFiles;
+    std::vector<unsigned char> m_packBuffer;
     uint32_t m_lastId = 0;
     std::string m_lastError;
     std::string m_dataDirectory = "data";

@@ -52,6 +52,9 @@ constexpr size_t kMaxKeysPackNames = 1000000;
 
 enum class FileRead { kOk, kMissing, kUnreadable };
 
+// The pack buffer kept between packs up to this capacity.
+constexpr size_t kKeptPackBuffer = size_t{4} << 20;
+
 // Reads a whole regular file straight into `out`. A FIFO, a device or a
 // directory is a missing file, found without blocking (opened non-blocking,
 // then checked).
@@ -170,7 +173,16 @@ int QVModelController::loadDataFromFile(const std::string& path, bool connection
 
 int QVModelController::loadResolvedFile(const std::string& fullPath, const std::string& shown, bool connections) {
     try {
+        // One buffer serves every pack of a load; a large one is not kept.
         std::vector<unsigned char> bytes;
+        bytes.swap(m_packBuffer);
+        struct GiveBack {
+            std::vector<unsigned char>& bytes;
+            std::vector<unsigned char>& buffer;
+            ~GiveBack() {
+                if (bytes.capacity() <= kKeptPackBuffer) buffer.swap(bytes);
+            }
+        } giveBack{bytes, m_packBuffer};
         const FileRead read = readRegularFile(fullPath, bytes);
         if (read == FileRead::kMissing) return kLoadMissing;
         logMessage("[QVModelController] load data(%d) for class from file: %s", connections ? 1 : 0, shown.c_str());
@@ -376,7 +388,8 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
     if (!map.get(kId, id)) return;
     std::string className;
     if (!map.get(kClassName, className)) return;
-    const std::shared_ptr<QVModel> registered = getModel(id);
+    QVModel* const found = findModel(id);
+    const std::shared_ptr<QVModel> registered = found ? found->sharedFromThis() : std::shared_ptr<QVModel>();
 
     // One lookup serves the test and the creation.
     const auto factory = m_factories.find(className);

@@ -55,6 +55,12 @@ public:
         QVModelIdMap released;
         swap(released);
     }
+    // Empties the table and keeps its slots for the next fill (a reload
+    // needs as many).
+    void clearKeepingSlots() {
+        for (Slot& slot : m_slots) slot.model = nullptr;
+        m_size = 0;
+    }
     template <class Visit>
     void forEach(Visit visit) const {
         for (const Slot& slot : m_slots) {

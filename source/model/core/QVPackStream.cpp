@@ -73,158 +73,192 @@ Header readHeader(const unsigned char* data, std::size_t length, std::size_t pos
     return h;
 }
 
-std::uint64_t unsignedField(const unsigned char* p, std::size_t bytes) { return bigEndian(p, bytes); }
-
-std::int64_t signedField(const unsigned char* p, std::size_t bytes) {
-    const std::uint64_t raw = bigEndian(p, bytes);
-    const unsigned shift = static_cast<unsigned>(64 - 8 * bytes);
-    // Sign-extends through the top bits.
-    return static_cast<std::int64_t>(raw << shift) >> shift;
-}
-
-msgpack::object integerObject(std::int64_t value) {
-    msgpack::object o;
-    if (value >= 0) {
-        o.type = msgpack::type::POSITIVE_INTEGER;
-        o.via.u64 = static_cast<std::uint64_t>(value);
-    } else {
-        o.type = msgpack::type::NEGATIVE_INTEGER;
-        o.via.i64 = value;
+// Big-endian fields of 1, 2, 4 or 8 bytes.
+std::uint64_t loadField(const unsigned char* p, std::size_t bytes) {
+    switch (bytes) {
+    case 1: return p[0];
+    case 2: {
+        std::uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return __builtin_bswap16(v);
     }
-    return o;
+    case 4: {
+        std::uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return __builtin_bswap32(v);
+    }
+    default: {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return __builtin_bswap64(v);
+    }
+    }
 }
 
-// Builds the msgpack-c form of an object that checkObject has proved
-// complete and within bounds, so nothing here checks lengths again: every
-// count fits in the bytes, which bounds the zone memory, and the nesting is
-// at most kMaxPackDepth, which bounds the recursion. Strings, bins and exts
-// point into the data, as msgpack-c's referencing mode does.
+// Builds the msgpack-c form of one object in a single pass that checks as it
+// goes, with the bounds of checkObject: every length within the bytes left,
+// nesting at most kMaxPackDepth. A container's count must also fit, together
+// with every element still owed to the containers around it, in the bytes
+// left (each element takes at least one byte), so the zone never holds more
+// objects than the input has bytes, whatever a hostile file declares.
+// Strings, bins and exts point into the data, as msgpack-c's referencing
+// mode does.
 class ObjectBuilder {
 public:
-    ObjectBuilder(const unsigned char* data, msgpack::zone& zone) : data_(data), zone_(zone) {}
+    ObjectBuilder(const unsigned char* data, std::size_t length, msgpack::zone& zone)
+        : data_(data), length_(length), zone_(zone) {}
 
-    msgpack::object build(std::size_t& pos) {
+    void build(std::size_t& pos, msgpack::object& o, std::size_t depth) {
+        if (pos >= length_) throw msgpack::insufficient_bytes("truncated object");
         const unsigned char b = data_[pos++];
-        msgpack::object o;
         if (b <= 0x7f) {
             o.type = msgpack::type::POSITIVE_INTEGER;
             o.via.u64 = b;
-        } else if (b >= 0xe0) {
+            return;
+        }
+        if (b >= 0xe0) {
             o.type = msgpack::type::NEGATIVE_INTEGER;
             o.via.i64 = static_cast<std::int8_t>(b);
-        } else if (b <= 0x8f) {
-            map(o, b & 0x0fu, pos);
-        } else if (b <= 0x9f) {
-            array(o, b & 0x0fu, pos);
-        } else if (b <= 0xbf) {
-            str(o, b & 0x1fu, pos);
-        } else {
-            switch (b) {
-            case 0xc0: o.type = msgpack::type::NIL; break;
-            case 0xc2: o.type = msgpack::type::BOOLEAN; o.via.boolean = false; break;
-            case 0xc3: o.type = msgpack::type::BOOLEAN; o.via.boolean = true; break;
-            case 0xc4: bin(o, take(pos, 1), pos); break;
-            case 0xc5: bin(o, take(pos, 2), pos); break;
-            case 0xc6: bin(o, take(pos, 4), pos); break;
-            case 0xc7: ext(o, take(pos, 1), pos); break;
-            case 0xc8: ext(o, take(pos, 2), pos); break;
-            case 0xc9: ext(o, take(pos, 4), pos); break;
-            case 0xca: {
-                const std::uint32_t bits = static_cast<std::uint32_t>(take(pos, 4));
-                float f;
-                std::memcpy(&f, &bits, sizeof f);
-                o.type = msgpack::type::FLOAT32;
-                o.via.f64 = static_cast<double>(f);
-                break;
-            }
-            case 0xcb: {
-                const std::uint64_t bits = take(pos, 8);
-                o.type = msgpack::type::FLOAT64;
-                std::memcpy(&o.via.f64, &bits, sizeof bits);
-                break;
-            }
-            case 0xcc: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = take(pos, 1); break;
-            case 0xcd: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = take(pos, 2); break;
-            case 0xce: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = take(pos, 4); break;
-            case 0xcf: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = take(pos, 8); break;
-            case 0xd0: o = integerObject(takeSigned(pos, 1)); break;
-            case 0xd1: o = integerObject(takeSigned(pos, 2)); break;
-            case 0xd2: o = integerObject(takeSigned(pos, 4)); break;
-            case 0xd3: o = integerObject(takeSigned(pos, 8)); break;
-            case 0xd4: ext(o, 1, pos); break;
-            case 0xd5: ext(o, 2, pos); break;
-            case 0xd6: ext(o, 4, pos); break;
-            case 0xd7: ext(o, 8, pos); break;
-            case 0xd8: ext(o, 16, pos); break;
-            case 0xd9: str(o, take(pos, 1), pos); break;
-            case 0xda: str(o, take(pos, 2), pos); break;
-            case 0xdb: str(o, take(pos, 4), pos); break;
-            case 0xdc: array(o, take(pos, 2), pos); break;
-            case 0xdd: array(o, take(pos, 4), pos); break;
-            case 0xde: map(o, take(pos, 2), pos); break;
-            case 0xdf: map(o, take(pos, 4), pos); break;
-            default: throw msgpack::parse_error("invalid type byte 0xc1");  // checkObject refused it first
-            }
+            return;
         }
-        return o;
+        if (b <= 0x8f) return map(o, b & 0x0fu, pos, depth);
+        if (b <= 0x9f) return array(o, b & 0x0fu, pos, depth);
+        if (b <= 0xbf) return str(o, b & 0x1fu, pos);
+        switch (b) {
+        case 0xc0: o.type = msgpack::type::NIL; break;
+        case 0xc2: o.type = msgpack::type::BOOLEAN; o.via.boolean = false; break;
+        case 0xc3: o.type = msgpack::type::BOOLEAN; o.via.boolean = true; break;
+        case 0xc4: bin(o, field(pos, 1), pos); break;
+        case 0xc5: bin(o, field(pos, 2), pos); break;
+        case 0xc6: bin(o, field(pos, 4), pos); break;
+        case 0xc7: ext(o, field(pos, 1), pos); break;
+        case 0xc8: ext(o, field(pos, 2), pos); break;
+        case 0xc9: ext(o, field(pos, 4), pos); break;
+        case 0xca: {
+            const std::uint32_t bits = static_cast<std::uint32_t>(field(pos, 4));
+            float f;
+            std::memcpy(&f, &bits, sizeof f);
+            o.type = msgpack::type::FLOAT32;
+            o.via.f64 = static_cast<double>(f);
+            break;
+        }
+        case 0xcb: {
+            const std::uint64_t bits = field(pos, 8);
+            o.type = msgpack::type::FLOAT64;
+            std::memcpy(&o.via.f64, &bits, sizeof bits);
+            break;
+        }
+        case 0xcc: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 1); break;
+        case 0xcd: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 2); break;
+        case 0xce: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 4); break;
+        case 0xcf: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 8); break;
+        case 0xd0: integer(o, signedField(pos, 1)); break;
+        case 0xd1: integer(o, signedField(pos, 2)); break;
+        case 0xd2: integer(o, signedField(pos, 4)); break;
+        case 0xd3: integer(o, signedField(pos, 8)); break;
+        case 0xd4: ext(o, 1, pos); break;
+        case 0xd5: ext(o, 2, pos); break;
+        case 0xd6: ext(o, 4, pos); break;
+        case 0xd7: ext(o, 8, pos); break;
+        case 0xd8: ext(o, 16, pos); break;
+        case 0xd9: str(o, field(pos, 1), pos); break;
+        case 0xda: str(o, field(pos, 2), pos); break;
+        case 0xdb: str(o, field(pos, 4), pos); break;
+        case 0xdc: array(o, field(pos, 2), pos, depth); break;
+        case 0xdd: array(o, field(pos, 4), pos, depth); break;
+        case 0xde: map(o, field(pos, 2), pos, depth); break;
+        case 0xdf: map(o, field(pos, 4), pos, depth); break;
+        default: throw msgpack::parse_error("invalid type byte 0xc1");
+        }
     }
 
 private:
-    std::uint64_t take(std::size_t& pos, std::size_t bytes) {
-        const std::uint64_t v = unsignedField(data_ + pos, bytes);
+    std::size_t left(std::size_t pos) const { return length_ - pos; }
+    std::uint64_t field(std::size_t& pos, std::size_t bytes) {
+        if (bytes > left(pos)) throw msgpack::insufficient_bytes("truncated object header");
+        const std::uint64_t v = loadField(data_ + pos, bytes);
         pos += bytes;
         return v;
     }
-    std::int64_t takeSigned(std::size_t& pos, std::size_t bytes) {
-        const std::int64_t v = signedField(data_ + pos, bytes);
-        pos += bytes;
-        return v;
+    std::int64_t signedField(std::size_t& pos, std::size_t bytes) {
+        const std::uint64_t raw = field(pos, bytes);
+        const unsigned shift = static_cast<unsigned>(64 - 8 * bytes);
+        return static_cast<std::int64_t>(raw << shift) >> shift;  // sign-extends
+    }
+    static void integer(msgpack::object& o, std::int64_t value) {
+        if (value >= 0) {
+            o.type = msgpack::type::POSITIVE_INTEGER;
+            o.via.u64 = static_cast<std::uint64_t>(value);
+        } else {
+            o.type = msgpack::type::NEGATIVE_INTEGER;
+            o.via.i64 = value;
+        }
+    }
+    const char* payload(std::size_t& pos, std::uint64_t size) {
+        if (size > left(pos)) throw msgpack::insufficient_bytes("declared length exceeds the data left");
+        const char* at = reinterpret_cast<const char*>(data_ + pos);
+        pos += static_cast<std::size_t>(size);
+        return at;
     }
     void str(msgpack::object& o, std::uint64_t size, std::size_t& pos) {
         o.type = msgpack::type::STR;
+        o.via.str.ptr = payload(pos, size);
         o.via.str.size = static_cast<std::uint32_t>(size);
-        o.via.str.ptr = reinterpret_cast<const char*>(data_ + pos);
-        pos += static_cast<std::size_t>(size);
     }
     void bin(msgpack::object& o, std::uint64_t size, std::size_t& pos) {
         o.type = msgpack::type::BIN;
+        o.via.bin.ptr = payload(pos, size);
         o.via.bin.size = static_cast<std::uint32_t>(size);
-        o.via.bin.ptr = reinterpret_cast<const char*>(data_ + pos);
-        pos += static_cast<std::size_t>(size);
     }
     // `size` counts the data after the type byte, as msgpack-c's ext does.
     void ext(msgpack::object& o, std::uint64_t size, std::size_t& pos) {
         o.type = msgpack::type::EXT;
+        o.via.ext.ptr = payload(pos, size + 1);
         o.via.ext.size = static_cast<std::uint32_t>(size);
-        o.via.ext.ptr = reinterpret_cast<const char*>(data_ + pos);
-        pos += static_cast<std::size_t>(size) + 1;
     }
-    void array(msgpack::object& o, std::uint64_t count, std::size_t& pos) {
+    // Checks a container's `elements` (2 per map pair) and owes them.
+    void open(std::uint64_t elements, std::size_t pos, std::size_t depth) {
+        if (elements > left(pos) || owed_ + elements > left(pos)) {
+            throw msgpack::insufficient_bytes("declared count exceeds the data left");
+        }
+        if (depth >= kMaxPackDepth) throw msgpack::depth_size_overflow("nesting deeper than 32 levels");
+        owed_ += elements;
+    }
+    void array(msgpack::object& o, std::uint64_t count, std::size_t& pos, std::size_t depth) {
+        open(count, pos, depth);
         o.type = msgpack::type::ARRAY;
         o.via.array.size = static_cast<std::uint32_t>(count);
         o.via.array.ptr = nullptr;
         if (count == 0) return;
         auto* items = static_cast<msgpack::object*>(
             zone_.allocate_align(sizeof(msgpack::object) * count, MSGPACK_ZONE_ALIGNOF(msgpack::object)));
-        for (std::uint64_t i = 0; i < count; ++i) items[i] = build(pos);
         o.via.array.ptr = items;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            --owed_;
+            build(pos, items[i], depth + 1);
+        }
     }
-    void map(msgpack::object& o, std::uint64_t count, std::size_t& pos) {
+    void map(msgpack::object& o, std::uint64_t count, std::size_t& pos, std::size_t depth) {
+        open(2 * count, pos, depth);
         o.type = msgpack::type::MAP;
         o.via.map.size = static_cast<std::uint32_t>(count);
         o.via.map.ptr = nullptr;
         if (count == 0) return;
         auto* items = static_cast<msgpack::object_kv*>(
             zone_.allocate_align(sizeof(msgpack::object_kv) * count, MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
-        for (std::uint64_t i = 0; i < count; ++i) {
-            items[i].key = build(pos);
-            items[i].val = build(pos);
-        }
         o.via.map.ptr = items;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            --owed_;
+            build(pos, items[i].key, depth + 1);
+            --owed_;
+            build(pos, items[i].val, depth + 1);
+        }
     }
 
     const unsigned char* data_;
+    std::size_t length_;
     msgpack::zone& zone_;
+    std::uint64_t owed_ = 0;  // elements declared by open containers, not yet begun
 };
 
 }  // namespace
@@ -274,14 +308,18 @@ bool QVPackStream::checkNext(std::size_t& size) {
 }
 
 bool QVPackStream::next(msgpack::zone& zone, msgpack::object& out) {
-    std::size_t size = 0;
-    if (!checkNext(size)) return false;
+    objectOffset_ = offset_;
+    if (endedAtNil_ || offset_ >= length_) return false;
+    if (data_[offset_] == kNil) {
+        endedAtNil_ = true;
+        return false;
+    }
     zone.clear();
-    // One pass over bytes already proved sound, instead of msgpack-c's
-    // general parser with its own per-call state.
+    // One pass that checks and builds, instead of a proving walk and then
+    // msgpack-c's general parser with its own per-call state.
     std::size_t pos = offset_;
-    out = ObjectBuilder(data_, zone).build(pos);
-    offset_ = offset_ + size;
+    ObjectBuilder(data_, length_, zone).build(pos, out, 0);
+    offset_ = pos;
     return true;
 }
 

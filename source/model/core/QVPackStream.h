@@ -1,8 +1,9 @@
 // QVPackStream: the bounded reader of a pack, a concatenation of msgpack
 // objects that ends at the end of data or at the first nil.
 //
-// Guarantees: before msgpack-c builds an object, a walk of its headers that
-// allocates nothing proves it complete, with every array, map, str, bin and
+// Guarantees: before msgpack-c builds an object (next with a handle), a walk
+// of its headers that allocates nothing proves it complete (the zone reader
+// checks the same bounds while it builds), with every array, map, str, bin and
 // ext count within the bytes left and nesting at most kMaxPackDepth levels; so
 // peak memory stays a small multiple of the input size, whatever counts a
 // hostile file declares.
@@ -33,7 +34,10 @@ public:
     // cleared and reused, so its memory is allocated once per pack rather
     // than once per object, and str, bin and ext payloads are not copied but
     // point into the stream's bytes. `out` is valid until the next call with
-    // the same zone and while those bytes live.
+    // the same zone and while those bytes live. Checks and builds in one
+    // pass with the same bounds (a count must fit in the bytes left together
+    // with every element still owed), so the zone never holds more objects
+    // than the input has bytes; on a throw `out` is unusable.
     bool next(msgpack::zone& zone, msgpack::object& out);
 
     // Offset of the object that next() returned last, or of the nil or the
