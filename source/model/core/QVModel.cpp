@@ -76,7 +76,7 @@ void callListeners(const std::vector<Listener*>& listeners, Call call) {
 // Each attribute writes into its own map on the same zone, stored under its
 // name unless empty; collecting mode records the name even then.
 template <class Write>
-void packAttributes(const std::vector<QVAttribute*>& attributes, QVPackMap& map, Write write) {
+void packAttributes(const QVAttributeList& attributes, QVPackMap& map, Write write) {
     for (QVAttribute* attribute : attributes) {
         QVPackMap nested(map.zone());
         write(attribute, nested);
@@ -93,7 +93,7 @@ constexpr size_t kInlineAttributes = 32;
 
 // Reads from a copy of the list: a reader must not see the list change under it.
 template <class Read>
-void unpackAttributes(const std::vector<QVAttribute*>& list, const QVPackMap& map, Read read) {
+void unpackAttributes(const QVAttributeList& list, const QVPackMap& map, Read read) {
     QVAttribute* inlineCopy[kInlineAttributes];
     std::vector<QVAttribute*> heapCopy;
     QVAttribute* const* attributes = inlineCopy;
@@ -101,7 +101,7 @@ void unpackAttributes(const std::vector<QVAttribute*>& list, const QVPackMap& ma
     if (count <= kInlineAttributes) {
         std::copy(list.begin(), list.end(), inlineCopy);
     } else {
-        heapCopy = list;
+        heapCopy = list.toVector();
         attributes = heapCopy.data();
     }
     QVPackMap nested;  // one for all attributes: its storage is reused
@@ -115,8 +115,9 @@ void unpackAttributes(const std::vector<QVAttribute*>& list, const QVPackMap& ma
 }
 
 template <class Read>
-void readAttributes(const std::vector<QVAttribute*> attributes, CCDictionary* dict, Read read) {
-    for (QVAttribute* attribute : attributes) {
+void readAttributes(const QVAttributeList& list, CCDictionary* dict, Read read) {
+    // A copy: a reader must not see the list change under it.
+    for (QVAttribute* attribute : list.toVector()) {
         // An entry of another kind than a dictionary is malformed; skip it.
         if (auto* entry = dynamic_cast<CCDictionary*>(dict->objectForKey(attribute->name()))) {
             read(attribute, entry);
@@ -125,7 +126,7 @@ void readAttributes(const std::vector<QVAttribute*> attributes, CCDictionary* di
 }
 
 template <class Write>
-void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* dict, Write write) {
+void writeAttributes(const QVAttributeList& attributes, CCDictionary* dict, Write write) {
     for (const QVAttribute* attribute : attributes) {
         CCDictionary* entry = write(attribute);
         if (entry && entry->count() > 0) dict->setObject(entry, attribute->name());
@@ -134,17 +135,57 @@ void writeAttributes(const std::vector<QVAttribute*>& attributes, CCDictionary* 
 
 }  // namespace
 
-namespace {
-std::vector<QVAttribute*> reservedList() {
-    std::vector<QVAttribute*> list;
-    list.reserve(8);  // the usual count, without regrowing
-    return list;
+void QVAttributeList::insert(size_t index, QVAttribute* attribute) {
+    if (!m_spilled && m_size < kInline) {
+        std::copy_backward(m_inline + index, m_inline + m_size, m_inline + m_size + 1);
+        m_inline[index] = attribute;
+        ++m_size;
+        return;
+    }
+    if (!m_spilled) {
+        m_heap.reserve(2 * kInline);
+        m_heap.assign(m_inline, m_inline + m_size);
+        m_spilled = true;
+    }
+    m_heap.insert(m_heap.begin() + static_cast<std::ptrdiff_t>(index), attribute);
 }
-}  // namespace
+
+void QVAttributeList::erase(size_t index) {
+    if (m_spilled) {
+        m_heap.erase(m_heap.begin() + static_cast<std::ptrdiff_t>(index));
+        return;
+    }
+    std::copy(m_inline + index + 1, m_inline + m_size, m_inline + index);
+    --m_size;
+}
+
+void QVAttributeList::assign(const std::vector<QVAttribute*>& attributes) {
+    clear();
+    for (QVAttribute* attribute : attributes) push_back(attribute);
+}
+
+QVAttribute* const* QVAttributeList::takeAll(QVAttribute** inlineOut, std::vector<QVAttribute*>& heapOut,
+                                            size_t& count) {
+    count = size();
+    if (m_spilled) {
+        heapOut.swap(m_heap);
+        m_spilled = false;
+        m_size = 0;
+        return heapOut.data();
+    }
+    std::copy(m_inline, m_inline + m_size, inlineOut);
+    m_size = 0;
+    return inlineOut;
+}
+
+void QVAttributeList::clear() {
+    m_size = 0;
+    m_spilled = false;
+    std::vector<QVAttribute*>().swap(m_heap);
+}
 
 QVModel::QVModel(const std::string& name)
     : m_id(QVModelController::shared()->constructionId()),
-      m_attributes(reservedList()),
       m_name(kNameAttribute, this) {
     m_nameAttribute = &m_name;
     m_name.setValue(name, true);
@@ -154,7 +195,6 @@ QVModel::QVModel(const QVModel& source)
     : QVMessagePackInterface(),
       std::enable_shared_from_this<QVModel>(),
       m_id(QVModelController::shared()->nextId()),
-      m_attributes(reservedList()),
       m_name(kNameAttribute, this, source.m_name) {
     // Members are copied by the constructors of their classes.
     for (QVAttribute* attribute : source.m_attributes) {
@@ -173,11 +213,13 @@ void QVModel::releaseAttributes() {
     // then neither edits the list being walked nor calls back into this
     // half-destroyed model. Attributes of other models linked to ours still
     // hear about the lost links.
-    std::vector<QVAttribute*> attributes;
-    attributes.swap(m_attributes);
-    for (QVAttribute* attribute : attributes) attribute->m_owner = nullptr;
-    for (QVAttribute* attribute : attributes) {
-        if (!attribute->memberOf()) delete attribute;
+    QVAttribute* held[QVAttributeList::kInline];
+    std::vector<QVAttribute*> spilled;
+    size_t count = 0;
+    QVAttribute* const* attributes = m_attributes.takeAll(held, spilled, count);
+    for (size_t i = 0; i < count; ++i) attributes[i]->m_owner = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        if (!attributes[i]->memberOf()) delete attributes[i];
     }
     m_nameAttribute = nullptr;
 }
@@ -205,7 +247,7 @@ void QVModel::adoptAttributeOrder(const QVModel& source) {
     for (QVAttribute* attribute : m_attributes) {
         if (std::find(ordered.begin(), ordered.end(), attribute) == ordered.end()) attribute->m_owner = nullptr;
     }
-    m_attributes.swap(ordered);
+    m_attributes.assign(ordered);
     m_nameAttribute = attributeCast<QVAttributeString>(attribute(kNameAttribute));
 }
 
@@ -362,7 +404,7 @@ int QVModel::attributeIndex(const QVAttribute* attribute) const {
 void QVModel::addAttribute(QVAttribute* attribute, unsigned index) {
     if (!attribute || attributeIndex(attribute) >= 0) return;
     if (index < m_attributes.size()) {
-        m_attributes.insert(m_attributes.begin() + index, attribute);
+        m_attributes.insert(index, attribute);
     } else {
         m_attributes.push_back(attribute);
     }
@@ -373,7 +415,7 @@ void QVModel::addAttribute(QVAttribute* attribute, unsigned index) {
 void QVModel::removeAttribute(QVAttribute* attribute) {
     auto it = std::find(m_attributes.begin(), m_attributes.end(), attribute);
     if (it == m_attributes.end()) return;
-    m_attributes.erase(it);
+    m_attributes.erase(static_cast<size_t>(it - m_attributes.begin()));
     if (attribute == m_nameAttribute) m_nameAttribute = nullptr;
     if (attribute->m_owner == this) attribute->m_owner = nullptr;
 }

@@ -28,6 +28,43 @@ class CCDictionary;
 
 class QVModelGeneralSettings;
 
+// A model's attribute list: the first kInline pointers live inside the model
+// (most models have fewer, so the list costs no allocation), a longer list
+// moves to the heap. Iterates like a vector of QVAttribute*.
+class QVAttributeList {
+public:
+    static constexpr size_t kInline = 8;
+
+    QVAttributeList() = default;
+    QVAttributeList(const QVAttributeList&) = delete;
+    QVAttributeList& operator=(const QVAttributeList&) = delete;
+
+    size_t size() const { return m_spilled ? m_heap.size() : m_size; }
+    bool empty() const { return size() == 0; }
+    QVAttribute* operator[](size_t i) const { return data()[i]; }
+    QVAttribute* const* begin() const { return data(); }
+    QVAttribute* const* end() const { return data() + size(); }
+    std::vector<QVAttribute*> toVector() const { return std::vector<QVAttribute*>(begin(), end()); }
+
+    // Inserts before `index` (index <= size()).
+    void insert(size_t index, QVAttribute* attribute);
+    void push_back(QVAttribute* attribute) { insert(size(), attribute); }
+    void erase(size_t index);
+    void assign(const std::vector<QVAttribute*>& attributes);
+    void clear();
+    // Empties the list without allocating: the items go to `inlineOut` (room
+    // for kInline) or, for a long list, to `heapOut`. Returns where they are.
+    QVAttribute* const* takeAll(QVAttribute** inlineOut, std::vector<QVAttribute*>& heapOut, size_t& count);
+
+private:
+    QVAttribute* const* data() const { return m_spilled ? m_heap.data() : m_inline; }
+
+    QVAttribute* m_inline[kInline] = {};
+    size_t m_size = 0;  // used while not spilled
+    bool m_spilled = false;
+    std::vector<QVAttribute*> m_heap;
+};
+
 class QVModel : public QVMessagePackInterface, public std::enable_shared_from_this<QVModel> {
 public:
     // The id read when a pack has none; never handed out and never counted.
@@ -86,7 +123,7 @@ public:
     // this model the owner. Nothing when already present.
     void addAttribute(QVAttribute* attribute, unsigned index = static_cast<unsigned>(-1));
     void removeAttribute(QVAttribute* attribute);
-    const std::vector<QVAttribute*>& attributes() const { return m_attributes; }
+    const QVAttributeList& attributes() const { return m_attributes; }
 
     // Children and parents; `silent` skips only the model-changed notification.
     void insertChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent = false);
@@ -177,7 +214,7 @@ private:
 
     QVAttributeString* m_nameAttribute = nullptr;
     uint32_t m_id = 0;
-    std::vector<QVAttribute*> m_attributes;
+    QVAttributeList m_attributes;
     std::vector<std::weak_ptr<QVModel>> m_parents;
     // Removal leaves a hole (null) so that order is kept in O(1); holes are
     // squeezed out once they are the majority, and before the list is read.

@@ -120,6 +120,7 @@ QVModelController* QVModelController::setShared(QVModelController* controller) {
 
 bool QVModelController::registerFactory(const std::string& className, Factory factory) {
     if (!factory) return false;
+    m_lastFactory = nullptr;
     return m_factories.emplace(className, std::move(factory)).second;
 }
 
@@ -249,7 +250,7 @@ void QVModelController::modelAdded(const std::shared_ptr<QVModel>& model) {
     // Copies: registering a child may run code that changes these lists.
     const std::vector<std::shared_ptr<QVModel>> children = model->children();
     for (const auto& child : children) addModel(child, -1);
-    const std::vector<QVAttribute*> attributes = model->attributes();
+    const std::vector<QVAttribute*> attributes = model->attributes().toVector();
     for (QVAttribute* attribute : attributes) {
         if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
             if (*owned) addModel(*owned, -1);
@@ -274,7 +275,7 @@ void QVModelController::modelRemoved(const std::shared_ptr<QVModel>& model) {
         if (!keptElsewhere) removeModel(child);
     }
     // Sprite containers are shared resources: they stay registered.
-    const std::vector<QVAttribute*> attributes = model->attributes();
+    const std::vector<QVAttribute*> attributes = model->attributes().toVector();
     for (QVAttribute* attribute : attributes) {
         if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
             if (*owned) removeModel(std::shared_ptr<QVModel>(*owned));

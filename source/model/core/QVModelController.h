@@ -240,6 +240,9 @@ private:
     std::string m_dataFolder;
     std::unique_ptr<std::unordered_set<std::string>> m_dataFiles;
     std::vector<unsigned char> m_packBuffer;
+    // The factory of the class the loader met last (null: none or unknown).
+    std::string m_lastClassName;
+    const Factory* m_lastFactory = nullptr;
     uint32_t m_lastId = 0;
     std::string m_lastError;
     std::string m_dataDirectory = "data";

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -386,24 +387,38 @@ void QVModelController::parsePack(const unsigned char* bytes, size_t length, boo
 void QVModelController::parseAttributesObject(const QVPackMap& map) {
     uint32_t id = 0;
     if (!map.get(kId, id)) return;
-    std::string className;
-    if (!map.get(kClassName, className)) return;
+    const msgpack::object* classEntry = map.find(kClassName);
+    if (!classEntry) return;
+    // The name is read in place; the objects of a pack are mostly of one
+    // class, so the last factory found usually serves the next object.
+    std::string_view className;
+    if (classEntry->type == msgpack::type::STR) {
+        className = std::string_view(classEntry->via.str.ptr, classEntry->via.str.size);
+    } else if (classEntry->type == msgpack::type::BIN) {
+        className = std::string_view(classEntry->via.bin.ptr, classEntry->via.bin.size);
+    } else {
+        throw msgpack::type_error();
+    }
+    if (!m_lastFactory || className != m_lastClassName) {
+        const auto factory = m_factories.find(std::string(className));
+        m_lastFactory = factory == m_factories.end() ? nullptr : &factory->second;
+        m_lastClassName.assign(className.data(), className.size());
+    }
     QVModel* const found = findModel(id);
     const std::shared_ptr<QVModel> registered = found ? found->sharedFromThis() : std::shared_ptr<QVModel>();
 
-    // One lookup serves the test and the creation.
-    const auto factory = m_factories.find(className);
-    if (factory == m_factories.end()) {
+    if (!m_lastFactory) {
         // An unknown class still frees the id it names.
         if (registered) dropRegistered(*this, registered);
         return;
     }
+    const Factory& factory = *m_lastFactory;
 
     if (className == kSettingsClass) {
         // The single instance: dropped first, so that shared() builds the
         // fresh one that the pack fills.
         if (registered) dropRegistered(*this, registered);
-        std::shared_ptr<QVModel> model = createStored(factory->second, id);
+        std::shared_ptr<QVModel> model = createStored(factory, id);
         if (!model) return;
         model->unpack(map);
         addModel(model, -1);
@@ -413,7 +428,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
 
     // The replacement is complete before the registered model goes: a bad
     // object leaves the good model in place.
-    std::shared_ptr<QVModel> model = createStored(factory->second, id);
+    std::shared_ptr<QVModel> model = createStored(factory, id);
     if (!model) return;
     model->unpack(map);
     if (registered) dropRegistered(*this, registered);

@@ -85,9 +85,13 @@ private:
         }
     }
     size_t home(uint32_t id) const {
-        // Fibonacci hashing: ids are often consecutive, the top bits spread them.
-        return static_cast<size_t>((static_cast<uint64_t>(id) * 0x9E3779B97F4A7C15ull) >> m_shift);
+        // Ids come in runs (a pack holds consecutive ids): each aligned run of
+        // kRun ids keeps its slots side by side, which a load then walks in
+        // order, and Fibonacci hashing spreads the runs.
+        const uint64_t run = static_cast<uint64_t>(id / kRun) * 0x9E3779B97F4A7C15ull;
+        return (static_cast<size_t>(run >> m_shift) + id % kRun) & m_mask;
     }
+    static constexpr uint32_t kRun = 16;
     void place(uint32_t id, QVModel* model);
     void grow();
 
