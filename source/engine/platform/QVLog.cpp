@@ -1,4 +1,4 @@
-#include "QVLog.h"
+#include "platform/QVLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,16 +12,12 @@ namespace {
 
 LogSink g_sink = nullptr;
 
-// -1: not chosen yet; -2: logging off; otherwise the descriptor.
-int g_fd = -1;
-
-int destination() {
-    if (g_fd != -1) return g_fd;
+// -1: logging off; otherwise the descriptor.
+int chooseDestination() {
     const char* target = std::getenv("QVP_LOG");
-    if (!target || !*target) {
-        g_fd = -2;
-    } else if (std::strcmp(target, "1") == 0 || std::strcmp(target, "stderr") == 0) {
-        g_fd = STDERR_FILENO;
+    if (!target || !*target) return -1;
+    if (std::strcmp(target, "1") == 0 || std::strcmp(target, "stderr") == 0) {
+        return STDERR_FILENO;
     } else {
         int fd = ::open(target, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (fd < 0) {
@@ -30,9 +26,14 @@ int destination() {
             (void)ignored;
             fd = STDERR_FILENO;
         }
-        g_fd = fd;
+        return fd;
     }
-    return g_fd;
+}
+
+// Chosen once, on the first line; the engine logs from its audio threads too.
+int destination() {
+    static const int fd = chooseDestination();
+    return fd;
 }
 
 // Steps back over a cut multi-byte sequence so the line stays valid UTF-8.
@@ -52,15 +53,15 @@ std::size_t trimToCharBoundary(const char* text, std::size_t length) {
 
 void setLogSink(LogSink sink) { g_sink = sink; }
 
-void logMessage(const char* format, ...) {
-    char buffer[kLogMaxText + 2];  // text, then the line end
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(buffer, kLogMaxText + 1, format, args);
-    va_end(args);
-    if (n < 0) return;
-    std::size_t length = static_cast<std::size_t>(n) > kLogMaxText ? kLogMaxText : static_cast<std::size_t>(n);
-    if (static_cast<std::size_t>(n) > kLogMaxText) length = trimToCharBoundary(buffer, length);
+bool logFormat(char* buffer, std::size_t maxText, std::size_t& length, const char* format, va_list args) {
+    int n = std::vsnprintf(buffer, maxText + 1, format, args);
+    length = 0;
+    if (n < 0) return false;
+    length = static_cast<std::size_t>(n) <= maxText ? static_cast<std::size_t>(n) : trimToCharBoundary(buffer, maxText);
+    return true;
+}
+
+void logWrite(char* buffer, std::size_t length) {
     if (g_sink) {
         buffer[length] = '\0';
         g_sink(buffer, length);
@@ -71,4 +72,14 @@ void logMessage(const char* format, ...) {
     buffer[length] = '\n';
     ssize_t ignored = ::write(fd, buffer, length + 1);
     (void)ignored;
+}
+
+void logMessage(const char* format, ...) {
+    char buffer[kLogMaxText + 2];  // text, then the line end
+    va_list args;
+    va_start(args, format);
+    std::size_t length = 0;
+    bool formatted = logFormat(buffer, kLogMaxText, length, format, args);
+    va_end(args);
+    if (formatted) logWrite(buffer, length);
 }

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "QVLog.h"
+#include "platform/CCCommon.h"
+#include "platform/QVLog.h"
 
 namespace {
 std::vector<std::string> g_lines;
@@ -43,6 +44,17 @@ TEST_F(LogCapture, CutNeverSplitsAUtf8Character) {
     exact += "tail";
     logMessage("%s", exact.c_str());
     EXPECT_EQ(g_lines[0], std::string(251, 'c') + "\xE2\x82\xAC");
+
+    // A 4-byte character (an emoji) cut after two of its bytes.
+    g_lines.clear();
+    logMessage("%s%s", std::string(252, 'd').c_str(), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(g_lines[0], std::string(252, 'd'));
+}
+
+TEST_F(LogCapture, EngineLinesReachTheSameSink) {
+    cocos2d::CCLog("[Engine] %d", 3);
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], "[Engine] 3");
 }
 
 TEST_F(LogCapture, FormatsArguments) {
