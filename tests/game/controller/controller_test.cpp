@@ -9,6 +9,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "base/CCObject.h"
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelClasses.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelObject.h"
@@ -40,6 +41,7 @@ public:
 
 class Counting : public QVModelController {
 public:
+    Counting() { registerModelClasses(this); }
     void modelAdded(const std::shared_ptr<QVModel>& model) override {
         ++added;
         QVModelController::modelAdded(model);

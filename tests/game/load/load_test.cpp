@@ -14,7 +14,7 @@
 #include <msgpack.hpp>
 #include <sys/stat.h>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "QVPackageWriter.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"

@@ -141,7 +141,7 @@ TEST_F(ModelTree, IdsRekeyTheRegistryAndKeepTheCounterAhead) {
 
 class SelfRemovingListener : public QVModelListener {
 public:
-    explicit SelfRemovingListener(QVModel* model) : model(model) {}
+    explicit SelfRemovingListener(QVModel* watched) : model(watched) {}
     void modelChanged(const std::shared_ptr<QVModel>&) override {
         ++calls;
         model->removeListener(this);

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
+#include "model/classes/QVModelClasses.h"
 #include "model/core/QVAttribute.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVModelGlue.h"
 #include "model/core/QVModelListener.h"
+#include "model/core/QVSettingsModel.h"
 
 // Three levels: TestModel <- TestDerived <- TestLeaf, plus an unrelated sibling.
 class TestModel : public QVModel {
@@ -46,12 +48,17 @@ public:
     TestOther(const TestOther& source) : QVModel(source) {}
 };
 
-// Answers the general settings' type id, which no model may take as a child.
-class FakeGeneralSettings : public TestModel {
+// A settings model of the test's own, which no model may take as a child.
+class FakeGeneralSettings : public QVSettingsModel {
+    QV_MODEL_GLUE(FakeGeneralSettings, "Settings", QVModel)
 public:
-    FakeGeneralSettings() : TestModel("Settings") {}
-    static std::shared_ptr<FakeGeneralSettings> create() { return std::make_shared<FakeGeneralSettings>(); }
-    uint32_t type() const override { return typeId<QVModelGeneralSettings>(); }
+    explicit FakeGeneralSettings(const std::string& name) : QVSettingsModel(name) {}
+    FakeGeneralSettings(const FakeGeneralSettings& source) : QVSettingsModel(source) {}
+    const std::string& userId() const override { return m_userId; }
+    uint32_t lastId() const override { return 0; }
+
+private:
+    std::string m_userId;
 };
 
 // A flow-graph-like node: "Load" in source mode, "Target" a follower.
@@ -100,6 +107,7 @@ public:
 // Records the controller's hooks.
 class RecordingController : public QVModelController {
 public:
+    RecordingController() { registerModelClasses(this); }
     void modelAdded(const std::shared_ptr<QVModel>& model) override {
         added.push_back(model.get());
         QVModelController::modelAdded(model);

@@ -187,6 +187,6 @@ TEST_P(HostWindow, APostedCloseEndsRunAfterTheFrameThatPostedIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Orientation, HostWindow, ::testing::Values(1, 0),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 1 ? std::string("Landscape") : std::string("Portrait");
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return param.param == 1 ? std::string("Landscape") : std::string("Portrait");
                          });
