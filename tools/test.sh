@@ -26,7 +26,10 @@ ctest --preset fuzz -j"$jobs"
 
 echo "== all tests passed"
 # The test budget (docs/CONVENTIONS.md); a figure to read, never a failure.
-ratio=../shared/tools/test-ratio
-if [ -x "$ratio" ]; then
-    echo "test ratio: $("$ratio" . 2>/dev/null | head -n 1 || true)"
-fi
+# ../shared beside the repository; from a worktree, beside the main one.
+for ratio in ../shared/tools/test-ratio "$(git rev-parse --path-format=absolute --git-common-dir 2>/dev/null)/../../shared/tools/test-ratio"; do
+    if [ -x "$ratio" ]; then
+        echo "test ratio: $("$ratio" . 2>/dev/null | head -n 1 || true)"
+        break
+    fi
+done
