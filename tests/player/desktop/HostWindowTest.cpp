@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DesktopHost.h"
 #include "HostWindow.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
@@ -130,6 +131,21 @@ TEST_P(HostWindow, PostedModeMessagesSwitchInTheNextFrameAfterTheSaveInOrder) {
     frame();
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(view->getFrameSize(), CCSize(1000, 600));
+}
+
+TEST_P(HostWindow, GameCallsReachTheWindowThroughTheInstalledDesktopHost) {
+    DesktopHost host;
+    QVHost::install(&host);
+    QVHost& game = QVHost::current();
+    game.setFullscreen(false, true);
+    EXPECT_FALSE(game.isFullscreenMode());
+    game.postWindowModeRequest(true);
+    EXPECT_FALSE(isFullscreenMode());
+    frame();
+    EXPECT_TRUE(game.isFullscreenMode());
+    game.setFullscreen(false, false);
+    EXPECT_FALSE(isFullscreenMode());
+    QVHost::install(nullptr);
 }
 
 TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
