@@ -134,7 +134,7 @@ public:
     // Re-keys the id map when exactly this model is registered under oldId.
     void replaceModelId(const std::shared_ptr<QVModel>& model, uint32_t oldId);
 
-    // Forgets every model, runs the settings reset, clears the last error, the
+    // Forgets every model, runs the settings reset, resets the last error, the
     // id counter and the loading state, and finalizes the engine's
     // autorelease pool; the models themselves die last. Factories, archive
     // mode, the open package, the data directory and the key table survive.
