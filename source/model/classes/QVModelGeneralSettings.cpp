@@ -1,6 +1,6 @@
 #include "model/classes/QVModelGeneralSettings.h"
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/core/QVKeyTable.h"
@@ -89,7 +89,7 @@ std::shared_ptr<QVModelGeneralSettings>& heldInstance() {
 }  // namespace
 
 QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name)
-    : QVModel(name),
+    : QVSettingsModel(name),
       m_zkVersionMember("ZK Version", this),
       m_lastIdMember("Last ID", this),
       m_orientationMember("Orientation", this),

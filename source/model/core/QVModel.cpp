@@ -11,6 +11,7 @@
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
+#include "model/core/QVSettingsModel.h"
 
 using cocos2d::CCArray;
 using cocos2d::CCDictionary;
@@ -432,7 +433,7 @@ void QVModel::addChild(const std::shared_ptr<QVModel>& child, bool silent) {
 bool QVModel::acceptsChild(const QVModel& child) const {
     // The general settings are never anybody's child, and a model that is
     // this one or above it would close a cycle: a leak and endless walks.
-    return child.type() != typeId<QVModelGeneralSettings>() && !isSelfOrAncestor(&child);
+    return !child.isSettingsModel() && !isSelfOrAncestor(&child);
 }
 
 void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& self, const std::shared_ptr<QVModel>& child,

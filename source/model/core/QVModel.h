@@ -26,7 +26,6 @@ namespace cocos2d {
 class CCDictionary;
 }  // namespace cocos2d
 
-class QVModelGeneralSettings;
 
 // A model's attribute list: the first kInline pointers live inside the model
 // (most models have fewer, so the list costs no allocation), a longer list
@@ -102,6 +101,8 @@ public:
     virtual void copyChildren(const std::shared_ptr<QVModel>& source, bool deep, bool registerCopies, bool silent);
     virtual std::shared_ptr<QVModel> clone(bool deep, bool registerCopy) const = 0;
     virtual bool isKindOf(uint32_t id) const { return id == typeId<QVModel>(); }
+    // True for the game's one settings model (QVSettingsModel).
+    virtual bool isSettingsModel() const { return false; }
     virtual void childAdded(const std::shared_ptr<QVModel>& child);
     virtual void childRemoved(const std::shared_ptr<QVModel>& child);
     virtual void childrenCleared();

@@ -16,15 +16,15 @@
 
 #include <msgpack.hpp>
 
-#include "QVLog.h"
-#include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVArchiveReader.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
 #include "model/core/QVPackStream.h"
+#include "model/core/QVSettingsModel.h"
 #include "platform/CCFileUtils.h"
+#include "platform/QVLog.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ std::unordered_set<std::string> listFolder(const std::string& path) {
 // Unregisters the model held under an id that a pack object reuses. The
 // general settings go through their reset, so the next shared() builds anew.
 void dropRegistered(QVModelController& controller, const std::shared_ptr<QVModel>& model) {
-    if (modelCast<QVModelGeneralSettings>(model)) QVModelGeneralSettings::reset();
+    if (dynamic_cast<const QVSettingsModel*>(model.get())) controller.resetSettings();
     // Also for a settings model the instance no longer holds.
     controller.removeModel(model);
 }
@@ -115,6 +115,14 @@ void QVModelController::loadFailed(const std::string& what, const char* reason, 
     logMessage("[QVModelController] load data - fail");
     logMessage("[QVModelController] %s: %s", what.c_str(), reason);
     m_lastError = error;
+}
+
+bool QVModelController::refuseWithoutClasses() {
+    if (!m_factories.empty()) return false;
+    // Without factories every model would be skipped without a word.
+    if (m_lastError.empty()) logMessage("[QVModelController] load data - fail: no model class is registered");
+    m_lastError = kErrorLoad;
+    return true;
 }
 
 void QVModelController::updatePercent() {
@@ -222,6 +230,7 @@ bool QVModelController::installKeysPack(const std::vector<unsigned char>& keys, 
 }
 
 void QVModelController::loadInitialData(const std::string& archivePath, const std::string& storedPassword) {
+    if (refuseWithoutClasses()) return;
     std::vector<unsigned char> keys;
     bool haveKeys = false;
     bool packageOpen = true;
@@ -261,7 +270,7 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
         loadDataFromFile(dataPath() + "/" + settingsPack, false);
     }
 
-    const std::shared_ptr<QVModelGeneralSettings> firstSettings = getFirstModel<QVModelGeneralSettings>();
+    const std::shared_ptr<QVSettingsModel> firstSettings = settingsModel();
     const std::string userId = firstSettings ? firstSettings->userId() : std::string();
     try {
         if (!installKeysPack(keys, userId)) {
@@ -283,7 +292,7 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
         if (&pack != &kInitialPacks[0] || !firstSettings) continue;
         // The settings read again with the whole table must give the User ID
         // the table was unscrambled with.
-        const std::shared_ptr<QVModelGeneralSettings> settings = getFirstModel<QVModelGeneralSettings>();
+        const std::shared_ptr<QVSettingsModel> settings = settingsModel();
         if (!settings || settings->userId() != userId) {
             loadFailed(settingsPack, "the general settings cannot be read back with the key table", kErrorLoad);
             return;
@@ -294,15 +303,20 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
 bool QVModelController::loadNextFromFiles() {
     LoadingState& state = *m_loading;
     if (state.stage == 2) clear();
+    if (refuseWithoutClasses()) {
+        state.stage = 2;
+        state.percent = 100;
+        return true;
+    }
     updatePercent();
     if (!m_dataFiles || (state.stage == 0 && state.id == 0 && state.done.empty())) {
         // One listing of the data folder per load says which packs exist.
         m_dataFolder = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(dataPath());
         m_dataFiles.reset(new std::unordered_set<std::string>(listFolder(m_dataFolder)));
     }
-    const std::string name = state.packFileName();
-    const int status = m_dataFiles->count(name)
-                           ? loadResolvedFile(m_dataFolder + "/" + name, dataPath() + "/" + name, state.stage != 0)
+    const std::string pack = state.packFileName();
+    const int status = m_dataFiles->count(pack)
+                           ? loadResolvedFile(m_dataFolder + "/" + pack, dataPath() + "/" + pack, state.stage != 0)
                            : static_cast<int>(kLoadMissing);
     if (status == kLoadOk) {
         ++state.id;
@@ -331,6 +345,11 @@ bool QVModelController::loadNextFromArchive(const std::string& storedPassword) {
         return true;
     }
     if (state.stage == 2) clear();
+    if (refuseWithoutClasses()) {
+        state.stage = 2;
+        state.percent = 100;
+        return true;
+    }
     updatePercent();
     const std::string entry = state.fresh ? state.packFileName() : state.className;
     loadDataFromArchive(entry, state.stage != 0, storedPassword);
@@ -422,7 +441,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
         if (!model) return;
         model->unpack(map);
         addModel(model, -1);
-        if (auto settings = modelCast<QVModelGeneralSettings>(model)) raiseLastId(settings->lastId());
+        if (auto settings = std::dynamic_pointer_cast<QVSettingsModel>(model)) raiseLastId(settings->lastId());
         return;
     }
 
