@@ -55,9 +55,13 @@ public:
         QVModelIdMap released;
         swap(released);
     }
-    // Empties the table and keeps its slots for the next fill (a reload
-    // needs as many).
+    // Empties the table; a well-filled one keeps its slots for the next fill
+    // (a reload needs as many), a sparse one lets them go.
     void clearKeepingSlots() {
+        if (m_size * 4 < m_slots.size()) {
+            clear();
+            return;
+        }
         for (Slot& slot : m_slots) slot.model = nullptr;
         m_size = 0;
     }
