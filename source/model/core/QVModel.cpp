@@ -136,6 +136,41 @@ void writeAttributes(const QVAttributeList& attributes, CCDictionary* dict, Writ
 
 }  // namespace
 
+void QVParentList::push_back(const std::shared_ptr<QVModel>& parent) {
+    if (!m_spilled && !m_hasFirst) {
+        m_first = parent;
+        m_hasFirst = true;
+        return;
+    }
+    if (!m_spilled) {
+        m_more.reserve(4);
+        m_more.push_back(std::move(m_first));
+        m_first.reset();
+        m_hasFirst = false;
+        m_spilled = true;
+    }
+    m_more.push_back(parent);
+}
+
+void QVParentList::erase(size_t index) {
+    if (m_spilled) {
+        m_more.erase(m_more.begin() + static_cast<std::ptrdiff_t>(index));
+    } else {
+        m_first.reset();
+        m_hasFirst = false;
+    }
+}
+
+void QVParentList::purgeDead() {
+    if (m_spilled) {
+        m_more.erase(std::remove_if(m_more.begin(), m_more.end(), [](const Entry& w) { return w.expired(); }),
+                     m_more.end());
+    } else if (m_hasFirst && m_first.expired()) {
+        m_first.reset();
+        m_hasFirst = false;
+    }
+}
+
 void QVAttributeList::insert(size_t index, QVAttribute* attribute) {
     if (!m_spilled && m_size < kInline) {
         std::copy_backward(m_inline + index, m_inline + m_size, m_inline + m_size + 1);
@@ -543,24 +578,22 @@ void QVModel::recordParent(const std::shared_ptr<QVModel>& parent) {
     // Links come in pairs, so a parent that has just linked this model is not
     // listed yet. Dead entries are squeezed out only when the list would
     // grow, which keeps appending O(1) amortised.
-    if (m_parents.size() == m_parents.capacity()) purgeDeadParents();
+    if (m_parents.full()) purgeDeadParents();
     m_parents.push_back(parent);
 }
 
 void QVModel::forgetParent(const QVModel* parent) {
     purgeDeadParents();
-    for (auto it = m_parents.begin(); it != m_parents.end(); ++it) {
-        if (it->lock().get() == parent) {
-            m_parents.erase(it);
+    for (size_t i = 0; i < m_parents.size(); ++i) {
+        if (m_parents.begin()[i].lock().get() == parent) {
+            m_parents.erase(i);
             return;
         }
     }
 }
 
 void QVModel::purgeDeadParents() {
-    m_parents.erase(std::remove_if(m_parents.begin(), m_parents.end(),
-                                   [](const std::weak_ptr<QVModel>& w) { return w.expired(); }),
-                    m_parents.end());
+    m_parents.purgeDead();
 }
 
 bool QVModel::isSelfOrAncestor(const QVModel* model) const {

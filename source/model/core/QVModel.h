@@ -64,6 +64,32 @@ private:
     std::vector<QVAttribute*> m_heap;
 };
 
+// A model's parent records: the first inside the model (most models have one
+// parent or none, so the record costs no allocation), more on the heap.
+class QVParentList {
+public:
+    using Entry = std::weak_ptr<QVModel>;
+
+    size_t size() const { return m_spilled ? m_more.size() : (m_hasFirst ? 1 : 0); }
+    bool empty() const { return size() == 0; }
+    const Entry* begin() const { return m_spilled ? m_more.data() : &m_first; }
+    const Entry* end() const { return begin() + size(); }
+    const Entry& front() const { return *begin(); }
+    // True when the next push_back would have to grow the storage.
+    bool full() const { return m_spilled ? m_more.size() == m_more.capacity() : m_hasFirst; }
+
+    void push_back(const std::shared_ptr<QVModel>& parent);
+    void erase(size_t index);
+    // Drops the records of parents that have died.
+    void purgeDead();
+
+private:
+    Entry m_first;
+    bool m_hasFirst = false;
+    bool m_spilled = false;
+    std::vector<Entry> m_more;
+};
+
 class QVModel : public QVMessagePackInterface, public std::enable_shared_from_this<QVModel> {
 public:
     // The id read when a pack has none; never handed out and never counted.
@@ -216,7 +242,7 @@ private:
     QVAttributeString* m_nameAttribute = nullptr;
     uint32_t m_id = 0;
     QVAttributeList m_attributes;
-    std::vector<std::weak_ptr<QVModel>> m_parents;
+    QVParentList m_parents;
     // Removal leaves a hole (null) so that order is kept in O(1); holes are
     // squeezed out once they are the majority, and before the list is read.
     mutable std::vector<QVBaseAttribute*> m_references;
