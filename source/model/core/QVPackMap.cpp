@@ -162,20 +162,39 @@ void QVPackMap::putObject(const std::string& name, const msgpack::object& value)
 void QVPackMap::insert(std::uint32_t number, const msgpack::object& value) {
     if (find(number)) return;  // the first value of a repeated key stays
     entries_.emplace_back(number, value);
-    if (entries_.size() > kLinearLookupLimit) {
-        if (index_.empty()) {
-            for (std::size_t i = 0; i < entries_.size(); ++i)
-                index_.emplace(entries_[i].first, static_cast<std::uint32_t>(i));
-        } else {
-            index_.emplace(number, static_cast<std::uint32_t>(entries_.size() - 1));
-        }
+    if (entries_.size() <= kLinearLookupLimit) return;
+    if (entries_.size() * 2 > index_.size()) {
+        // At most half full: probe runs stay short.
+        std::size_t slots = 64;
+        while (slots < entries_.size() * 4) slots *= 2;
+        index_.assign(slots, 0);
+        indexShift_ = 64;
+        for (std::size_t s = slots; s > 1; s /= 2) --indexShift_;
+        for (std::size_t i = 0; i < entries_.size(); ++i) placeInIndex(i);
+    } else {
+        placeInIndex(entries_.size() - 1);
     }
+}
+
+std::size_t QVPackMap::indexHome(std::uint32_t number) const {
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(number) * 0x9E3779B97F4A7C15ull) >> indexShift_);
+}
+
+void QVPackMap::placeInIndex(std::size_t position) {
+    const std::size_t mask = index_.size() - 1;
+    std::size_t slot = indexHome(entries_[position].first);
+    while (index_[slot] != 0) slot = (slot + 1) & mask;
+    index_[slot] = static_cast<std::uint32_t>(position + 1);
 }
 
 const msgpack::object* QVPackMap::find(std::uint32_t number) const {
     if (!index_.empty()) {
-        auto it = index_.find(number);
-        return it == index_.end() ? nullptr : &entries_[it->second].second;
+        const std::size_t mask = index_.size() - 1;
+        for (std::size_t slot = indexHome(number); index_[slot] != 0; slot = (slot + 1) & mask) {
+            const Entry& e = entries_[index_[slot] - 1];
+            if (e.first == number) return &e.second;
+        }
+        return nullptr;
     }
     for (const Entry& e : entries_)
         if (e.first == number) return &e.second;

@@ -144,7 +144,12 @@ private:
 
     msgpack::zone* zone_ = nullptr;
     std::vector<Entry> entries_;
-    std::unordered_map<std::uint32_t, std::uint32_t> index_;  // number -> entry position, on large maps
+    // Large maps only: open addressing over entry positions + 1 (0 is a free
+    // slot), at most half full; its storage is kept when the map is reused.
+    std::size_t indexHome(std::uint32_t number) const;
+    void placeInIndex(std::size_t position);
+    std::vector<std::uint32_t> index_;
+    unsigned indexShift_ = 64;
 };
 
 // Lets msgpack-c convert to and embed a QVPackMap directly
