@@ -25,6 +25,7 @@ inline float halfOf(float sum) { return static_cast<float>(static_cast<double>(s
 
 void appendPointPairs(QVAnimationCurve& curve, const std::vector<CCPoint>& points) {
     if (points.size() < 2) return;
+    curve.reserveKeys(curve.keys().size() + points.size() / 2);
     for (size_t k = 0; k + 1 < points.size(); k += 2) {
         const CCPoint& timeValue = points[k];
         const CCPoint& controls = points[k + 1];

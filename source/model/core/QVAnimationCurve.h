@@ -64,6 +64,7 @@ public:
 
     // Appends one key as given, unsorted and unsmoothed.
     void appendKey(const QVAnimationKey& key) { m_keys.push_back(key); }
+    void reserveKeys(size_t count) { m_keys.reserve(count); }
     void clearKeys() { m_keys.clear(); }
     const std::vector<QVAnimationKey>& keys() const { return m_keys; }
 
