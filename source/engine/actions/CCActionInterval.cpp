@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/CCArray.h"
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
 #include "platform/CCCommon.h"
 #include "scene/CCNode.h"

@@ -7,13 +7,13 @@
 #include "audio/AudioEngine.h"
 #include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "gl/CCGL.h"
-#include "input/CCInputScript.h"
-#include "input/CCViewInput.h"
+#include "input/InputScript.h"
+#include "input/ViewInput.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
-#include "view/CCScreenshot.h"
+#include "platform/RandomAndClock.h"
+#include "view/Screenshot.h"
 
 namespace cocos2d {
 

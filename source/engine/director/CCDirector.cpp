@@ -6,12 +6,12 @@
 #include "actions/CCScheduler.h"
 #include "audio/AudioSystem.h"
 #include "base/CCAutoreleasePool.h"
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
+#include "view/CCEGLView.h"
+#include "director/EngineHooks.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "scene/CCScene.h"
 
 namespace cocos2d {

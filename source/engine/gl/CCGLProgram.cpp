@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "director/CCDirector.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
-#include "gl/ccGLStateCacheInternal.h"
-#include "gl/ccShaderSource.h"
+#include "gl/GLStateCacheInternal.h"
+#include "gl/ShaderSource.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
 #include "platform/CCCommon.h"
 #include "textures/CCTexture2D.h"

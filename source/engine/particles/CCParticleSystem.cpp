@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "actions/CCScheduler.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "textures/CCTexture2D.h"
 
 namespace cocos2d {

@@ -6,7 +6,7 @@
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "platform/CCCommon.h"

@@ -11,7 +11,7 @@
 #include "actions/CCActionManager.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
 #include "scene/CCNode.h"
 #include "scene/CCProtocols.h"

@@ -12,7 +12,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "math/kazmath.h"
 #include "scene/CCScene.h"
 

@@ -7,8 +7,8 @@
 
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
+#include "view/CCEGLView.h"
+#include "director/EngineHooks.h"
 #include "scene/CCScene.h"
 
 using namespace cocos2d;

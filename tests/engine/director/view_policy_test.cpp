@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
+#include "view/CCEGLView.h"
+#include "director/EngineHooks.h"
 
 using namespace cocos2d;
 

@@ -6,7 +6,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"

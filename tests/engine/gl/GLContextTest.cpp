@@ -12,7 +12,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "gl/ccShaderSource.h"
+#include "gl/ShaderSource.h"
 #include "gl/ccShaders.h"
 
 using namespace cocos2d;

@@ -1,7 +1,7 @@
 // Back presses and accelerometer readings: who gets them, in what order, and
 // what happens to delegates that go away.
 #include "InputTestSupport.h"
-#include "input/CCViewInput.h"
+#include "input/ViewInput.h"
 
 #include <cstdlib>
 

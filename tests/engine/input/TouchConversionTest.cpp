@@ -1,7 +1,7 @@
 // Window pixels to touch locations under each policy, the touch's history,
 // and the layer's registration life cycle.
 #include "InputTestSupport.h"
-#include "input/CCViewInput.h"
+#include "input/ViewInput.h"
 
 namespace inputtest {
 namespace {

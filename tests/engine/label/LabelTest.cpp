@@ -10,7 +10,7 @@
 #include "../textures/PngTestUtil.h"
 #include "actions/CCActionInterval.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
 #include "label/CCLabelBMFont.h"
 #include "sprite/CCSprite.h"

@@ -10,9 +10,9 @@
 #include "../platform/platform_test_support.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "particles/CCParticleSystem.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "scene/CCNode.h"
 
 using namespace cocos2d;

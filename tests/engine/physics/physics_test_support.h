@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "physics/PhysicsCompat.h"
+#include "physics/PhysicsGuard.h"
 
 namespace physicstest {
 

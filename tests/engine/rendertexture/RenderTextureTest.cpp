@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"

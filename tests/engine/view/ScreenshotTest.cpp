@@ -5,7 +5,7 @@
 
 #include "ViewTestSupport.h"
 #include "pngprobe.h"
-#include "view/CCScreenshot.h"
+#include "view/Screenshot.h"
 
 using namespace cocos2d;
 using namespace viewtest;

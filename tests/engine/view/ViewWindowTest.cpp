@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "ViewTestSupport.h"
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 
 using namespace cocos2d;
 using namespace viewtest;

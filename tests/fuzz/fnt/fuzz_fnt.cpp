@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 #include "label/CCLabelBMFont.h"
 #include "platform/CCFileUtils.h"
 

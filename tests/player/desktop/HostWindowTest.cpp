@@ -8,7 +8,7 @@
 #include "HostWindow.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "scene/CCScene.h"
 
 using namespace cocos2d;

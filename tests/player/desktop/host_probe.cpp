@@ -24,11 +24,11 @@
 #include "IcoWriter.h"
 #include "IconFile.h"
 #include "KeyCodeMap.h"
-#include "OisSetup.h"
+#include "InputDevices.h"
 #include "SteamStub.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "scene/CCScene.h"
 
 using namespace cocos2d;

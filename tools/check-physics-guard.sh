@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when code outside source/engine/physics/ reaches Box2D directly.
 #
-# Usage: tools/check-physics-calls.sh [dir]   (dir defaults to "source")
+# Usage: tools/check-physics-guard.sh [dir]   (dir defaults to "source")
 #
 # Debian's Box2D aborts the process on a change to a locked world, an invalid
 # polygon or a zero-length ray, so game code goes through the physics:: layer
@@ -17,7 +17,7 @@ set -euo pipefail
 
 dir="${1:-source}"
 if [ ! -d "$dir" ]; then
-    echo "check-physics-calls: no such directory: $dir" >&2
+    echo "check-physics-guard: no such directory: $dir" >&2
     exit 2
 fi
 dir="${dir%/}"
@@ -54,7 +54,7 @@ while IFS= read -r -d '' file; do
                 line = ""
             }
             if (code ~ includeRe) {
-                printf "%s:%d: includes Box2D directly (use \"physics/PhysicsCompat.h\"): %s\n", file, FNR, $0
+                printf "%s:%d: includes Box2D directly (use \"physics/PhysicsGuard.h\"): %s\n", file, FNR, $0
                 bad = 1
             } else if (code ~ callRe) {
                 printf "%s:%d: calls Box2D directly (use the physics:: layer): %s\n", file, FNR, $0
@@ -69,7 +69,7 @@ done < <(find "$dir" -type f \( -name '*.h' -o -name '*.hh' -o -name '*.hpp' -o 
     -o -name '*.c' -o -name '*.cc' -o -name '*.cpp' -o -name '*.cxx' -o -name '*.mm' \) -print0 | sort -z)
 
 if [ "$found" -ne 0 ]; then
-    echo "check-physics-calls: Box2D reached outside $exempt (see above)" >&2
+    echo "check-physics-guard: Box2D reached outside $exempt (see above)" >&2
     exit 1
 fi
-echo "check-physics-calls: $dir is clean"
+echo "check-physics-guard: $dir is clean"

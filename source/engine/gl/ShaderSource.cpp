@@ -1,4 +1,4 @@
-#include "gl/ccShaderSource.h"
+#include "gl/ShaderSource.h"
 
 #include <cctype>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "frames/CCPlistReader.h"
+#include "frames/PlistReader.h"
 
 #include <tinyxml2.h>
 
@@ -10,7 +10,7 @@
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
-#include "textures/CCResourceFiles.h"
+#include "textures/ResourceFiles.h"
 
 namespace cocos2d {
 namespace plist {

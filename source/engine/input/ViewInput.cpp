@@ -1,8 +1,8 @@
-#include "input/CCViewInput.h"
+#include "input/ViewInput.h"
 
-#include "input/CCInputScript.h"
+#include "input/InputScript.h"
 #include "input/CCKeypadDispatcher.h"
-#include "input/CCTouchInput.h"
+#include "input/TouchInput.h"
 
 namespace cocos2d {
 

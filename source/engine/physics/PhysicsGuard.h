@@ -9,7 +9,7 @@
 // hook keeps its own pending state.
 //
 // This header re-exports <box2d/box2d.h>; no other file includes Box2D
-// directly (tools/check-physics-calls.sh enforces it). Reads that cannot
+// directly (tools/check-physics-guard.sh enforces it). Reads that cannot
 // abort (getters, GetAABB of a live proxy aside, queries, draw flags) are
 // called on the Box2D objects directly.
 #pragma once

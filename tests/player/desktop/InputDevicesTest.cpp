@@ -11,9 +11,9 @@
 
 #include "GlfwKeyboard.h"
 #include "LogCapture.h"
-#include "OisSetup.h"
-#include "director/CCEGLView.h"
-#include "input/CCInputScript.h"
+#include "InputDevices.h"
+#include "view/CCEGLView.h"
+#include "input/InputScript.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ struct NullListener : OIS::KeyListener, OIS::JoyStickListener {
     bool axisMoved(const OIS::JoyStickEvent&, int) override { return true; }
 };
 
-class OisSetup : public ::testing::Test {
+class HostInputDevices : public ::testing::Test {
 protected:
     void TearDown() override { destroyInputDevices(); }
     NullListener listener;
@@ -98,7 +98,7 @@ protected:
 
 }  // namespace
 
-TEST_F(OisSetup, ParameterListNamesTheWindowAndLeavesInputUngrabbed) {
+TEST_F(HostInputDevices, ParameterListNamesTheWindowAndLeavesInputUngrabbed) {
     OIS::ParamList params = oisParameters(12345678u);
     const OIS::ParamList expected = {{"WINDOW", "12345678"},
                                      {"x11_keyboard_grab", "false"},
@@ -109,7 +109,7 @@ TEST_F(OisSetup, ParameterListNamesTheWindowAndLeavesInputUngrabbed) {
     EXPECT_EQ(oisParameters(4294967295u).find("WINDOW")->second, "4294967295");
 }
 
-TEST_F(OisSetup, WithoutAWindowOnlyTheKeyboardExists) {
+TEST_F(HostInputDevices, WithoutAWindowOnlyTheKeyboardExists) {
     LogCapture log;
     createInputDevices(0, &listener, &listener);
     EXPECT_EQ(inputDevices().manager, nullptr);
@@ -120,7 +120,7 @@ TEST_F(OisSetup, WithoutAWindowOnlyTheKeyboardExists) {
     EXPECT_EQ(log.count("OIS"), 1u) << log.joined();
 }
 
-TEST_F(OisSetup, RealOisWithoutADisplayNeverEndsTheProcess) {
+TEST_F(HostInputDevices, RealOisWithoutADisplayNeverEndsTheProcess) {
     // No display and a window id that names nothing. OIS 1.3 only opens the
     // display for its own keyboard and mouse, which are never created, so
     // the input system comes up; whatever it does, nothing may escape.
@@ -140,7 +140,7 @@ TEST_F(OisSetup, RealOisWithoutADisplayNeverEndsTheProcess) {
     EXPECT_EQ(inputDevices().manager, nullptr);
 }
 
-TEST_F(OisSetup, EachFailingOisStepIsLoggedAndSkipped) {
+TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
     // Creation of the input system throws: no manager, the keyboard stays.
     setInputSystemFactory([](OIS::ParamList& params) -> OIS::InputManager* {
         EXPECT_EQ(params.find("WINDOW")->second, "77");
@@ -194,7 +194,7 @@ TEST_F(OisSetup, EachFailingOisStepIsLoggedAndSkipped) {
     setInputSystemFactory(nullptr);
 }
 
-TEST_F(OisSetup, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
+TEST_F(HostInputDevices, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
     int keyboardCaptures = 0, padCaptures = 0;
     bool padDestroyed = false;
     inputDevices().keyboard.reset(new ThrowingKeyboard(&keyboardCaptures));
@@ -214,7 +214,7 @@ TEST_F(OisSetup, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
     EXPECT_EQ(log.all()[1], "[Host] OIS joystick capture failed: pad unplugged; continuing without it");
 }
 
-TEST_F(OisSetup, WindowAndScriptKeysReachTheListenerThroughTheViewSink) {
+TEST_F(HostInputDevices, WindowAndScriptKeysReachTheListenerThroughTheViewSink) {
     struct Recorder : NullListener {
         std::vector<OIS::KeyCode> pressed;
         bool keyPressed(const OIS::KeyEvent& e) override {

@@ -1,4 +1,4 @@
-#include "textures/CCTextureUpload.h"
+#include "textures/TextureUpload.h"
 
 #include "gl/CCGL.h"
 #include "gl/ccGLStateCache.h"

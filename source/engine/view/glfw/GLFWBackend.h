@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 
 namespace cocos2d {
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Checks tools/check-physics-calls.sh.
+# Checks tools/check-physics-guard.sh.
 #   clean  - the repository's source tree passes.
 #   probes - a copy of the tree with one offending file added fails, for each
 #            kind of offence; allowed spellings added alone still pass.
-# Usage: check_physics_calls_test.sh clean|probes [repository root]
+# Usage: check_physics_guard_test.sh clean|probes [repository root]
 set -uo pipefail
 
 mode="${1:-clean}"
 root="$(cd "${2:-$(dirname "$0")/../../..}" && pwd)"
-lint="$root/tools/check-physics-calls.sh"
+lint="$root/tools/check-physics-guard.sh"
 
 if [ "$mode" = clean ]; then
     cd "$root" && exec bash "$lint" source

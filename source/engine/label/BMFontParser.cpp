@@ -1,4 +1,4 @@
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "input/CCInputScript.h"
+#include "input/InputScript.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -15,7 +15,7 @@
 #include "director/CCDirector.h"
 #include "input/CCAccelerometer.h"
 #include "input/CCKeypadDispatcher.h"
-#include "input/CCTouchInput.h"
+#include "input/TouchInput.h"
 #include "platform/CCCommon.h"
 
 namespace cocos2d {

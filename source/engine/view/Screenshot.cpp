@@ -1,4 +1,4 @@
-#include "view/CCScreenshot.h"
+#include "view/Screenshot.h"
 
 #include <png.h>
 
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <memory>
 
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "gl/CCGL.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "platform/CCCommon.h"
 

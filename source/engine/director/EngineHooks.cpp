@@ -1,4 +1,4 @@
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 
 #include <charconv>
 #include <cstdlib>

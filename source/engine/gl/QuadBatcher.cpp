@@ -1,4 +1,4 @@
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include "gl/CCGLProgram.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
-#include "gl/ccGLStateCacheInternal.h"
+#include "gl/GLStateCacheInternal.h"
 #include "math/kazmath.h"
 #include "textures/CCTexture2D.h"
 

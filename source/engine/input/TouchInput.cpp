@@ -1,9 +1,9 @@
-#include "input/CCTouchInput.h"
+#include "input/TouchInput.h"
 
 #include <cmath>
 
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "input/CCEvent.h"
 #include "input/CCSet.h"
 #include "input/CCTouch.h"

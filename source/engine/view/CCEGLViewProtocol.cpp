@@ -1,4 +1,4 @@
-#include "director/CCEGLViewProtocol.h"
+#include "view/CCEGLViewProtocol.h"
 
 #include <algorithm>
 #include <cmath>

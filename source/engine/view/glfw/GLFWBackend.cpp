@@ -1,4 +1,4 @@
-#include "view/CCGLFWBackend.h"
+#include "view/glfw/GLFWBackend.h"
 
 #include "gl/CCGL.h"  // before GLFW, so GL comes with its prototypes
 
@@ -13,7 +13,7 @@ extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
 #include <string>
 #include <vector>
 
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 #include "platform/CCCommon.h"
 
 namespace cocos2d {

@@ -1,4 +1,4 @@
-#include "textures/CCResourceFiles.h"
+#include "textures/ResourceFiles.h"
 
 #include "platform/CCFileUtils.h"
 

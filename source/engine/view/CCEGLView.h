@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "director/CCEGLViewProtocol.h"
+#include "view/CCEGLViewProtocol.h"
 
 namespace cocos2d {
 

@@ -1,4 +1,4 @@
-#include "physics/PhysicsCompat.h"
+#include "physics/PhysicsGuard.h"
 
 #include <algorithm>
 #include <cmath>

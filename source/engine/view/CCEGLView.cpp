@@ -1,16 +1,16 @@
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 
 #include <signal.h>
 
 #include <cmath>
 
 #include "director/CCApplication.h"
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 #include "gl/CCGL.h"
-#include "input/CCViewInput.h"
+#include "input/ViewInput.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
-#include "view/CCGLFWBackend.h"
+#include "platform/RandomAndClock.h"
+#include "view/glfw/GLFWBackend.h"
 
 namespace cocos2d {
 

@@ -1,4 +1,4 @@
-#include "OisSetup.h"
+#include "InputDevices.h"
 
 #include <OISException.h>
 
@@ -7,8 +7,8 @@
 
 #include "GlfwKeyboard.h"
 #include "QVLog.h"
-#include "director/CCEGLView.h"
-#include "input/CCInputScript.h"
+#include "view/CCEGLView.h"
+#include "input/InputScript.h"
 
 namespace {
 

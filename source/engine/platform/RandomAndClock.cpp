@@ -1,4 +1,4 @@
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 
 #include <time.h>
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "view/CCGLFWBackend.h"
+#include "view/glfw/GLFWBackend.h"
 
 namespace cocos2d {
 
