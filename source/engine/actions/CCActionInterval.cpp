@@ -279,7 +279,7 @@ void CCAnimate::updateExact(double t) {
     unsigned int n = m_pAnimation->getFrameCount();
     if (n == 0 || !m_pTarget) return;
     t = clampFraction(t);
-    auto* display = dynamic_cast<CCDisplayFrameTarget*>(m_pTarget);
+    auto* display = dynamic_cast<DisplayFrameTarget*>(m_pTarget);
     if (!display) {
         if (!m_bTargetChecked) {
             m_bTargetChecked = true;

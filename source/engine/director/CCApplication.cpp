@@ -54,12 +54,12 @@ bool CCApplication::shouldStop() const {
 namespace {
 
 // The window-level lines of the input script.
-class ViewScriptTarget : public CCInputScriptTarget {
+class ViewScriptTarget : public InputScriptTarget {
 public:
     explicit ViewScriptTarget(CCEGLView* view) : m_view(view) {}
-    void scriptKey(const CCInputScriptEvent& event) override {
+    void scriptKey(const InputScriptEvent& event) override {
         ViewKeyEvent key;
-        key.pressed = event.kind == CCInputScriptEvent::KeyDown;
+        key.pressed = event.kind == InputScriptEvent::KeyDown;
         key.key = event.key;
         key.text = event.text;
         m_view->sendKey(key);
@@ -99,7 +99,7 @@ int CCApplication::run() {
         CCLog("[CCApplication] no window; not starting");
         return 1;
     }
-    CCScreenshotPlan screenshots;
+    ScreenshotPlan screenshots;
     if (!screenshots.loadFromEnvironment()) return 1;
     if (!viewInputBeginRun()) return 1;
     if (!applicationDidFinishLaunching()) {

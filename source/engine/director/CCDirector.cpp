@@ -23,7 +23,7 @@ CCDirector* CCDirector::sharedDirector() {
 
 CCDirector::CCDirector() { applyHooks(engineHooks()); }
 
-void CCDirector::applyHooks(const CCEngineHooks& hooks) {
+void CCDirector::applyHooks(const EngineHooks& hooks) {
     m_bFixedDeltaTime = hooks.fixedDeltaTime;
     m_uFrameLimit = hooks.maxFrames;
 }

@@ -28,16 +28,16 @@ unsigned int parseFrameLimitHook(const char* name, const char* value) {
     return static_cast<unsigned int>(n);
 }
 
-CCEngineHooks readEngineHooks() {
-    CCEngineHooks hooks;
+EngineHooks readEngineHooks() {
+    EngineHooks hooks;
     hooks.headless = parseFlagHook("ENGINE_HEADLESS", std::getenv("ENGINE_HEADLESS"));
     hooks.fixedDeltaTime = parseFlagHook("ENGINE_FIXED_DT", std::getenv("ENGINE_FIXED_DT"));
     hooks.maxFrames = parseFrameLimitHook("ENGINE_MAX_FRAMES", std::getenv("ENGINE_MAX_FRAMES"));
     return hooks;
 }
 
-const CCEngineHooks& engineHooks() {
-    static const CCEngineHooks hooks = readEngineHooks();
+const EngineHooks& engineHooks() {
+    static const EngineHooks hooks = readEngineHooks();
     return hooks;
 }
 

@@ -9,16 +9,16 @@
 
 namespace cocos2d {
 
-struct CCEngineHooks {
+struct EngineHooks {
     bool headless = false;
     bool fixedDeltaTime = false;
     unsigned int maxFrames = 0;  // 0: no limit
 };
 
 // The hooks as read at the first call; later calls return the same values.
-const CCEngineHooks& engineHooks();
+const EngineHooks& engineHooks();
 // Reads the environment again (tests that change it).
-CCEngineHooks readEngineHooks();
+EngineHooks readEngineHooks();
 
 // The parsing rules on explicit values; a null or empty value means unset.
 // A flag is on for any value but "0".

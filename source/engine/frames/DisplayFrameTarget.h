@@ -6,9 +6,9 @@ namespace cocos2d {
 
 class CCSpriteFrame;
 
-class CCDisplayFrameTarget {
+class DisplayFrameTarget {
 public:
-    virtual ~CCDisplayFrameTarget() = default;
+    virtual ~DisplayFrameTarget() = default;
     virtual void setDisplayFrame(CCSpriteFrame* frame) = 0;
 };
 

@@ -61,14 +61,14 @@ __attribute__((always_inline)) inline void writeQuad(const Columns& m, const ccV
 
 }  // namespace
 
-CCQuadBatcher* CCQuadBatcher::s_shared = nullptr;
+QuadBatcher* QuadBatcher::s_shared = nullptr;
 
-CCQuadBatcher* CCQuadBatcher::createShared() {
-    s_shared = new CCQuadBatcher();
+QuadBatcher* QuadBatcher::createShared() {
+    s_shared = new QuadBatcher();
     return s_shared;
 }
 
-CCQuadBatcher::CCQuadBatcher() {
+QuadBatcher::QuadBatcher() {
     m_indices.resize(kMaxQuads * 6);
     for (std::size_t i = 0; i < kMaxQuads; ++i) {
         const GLushort base = static_cast<GLushort>(i * 4);
@@ -84,7 +84,7 @@ CCQuadBatcher::CCQuadBatcher() {
     m_storage.resize(1024);
 }
 
-void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend) {
+void QuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend) {
     if (texture) texture->retain();
     if (program) program->retain();
     m_texture = texture;
@@ -92,11 +92,11 @@ void CCQuadBatcher::beginBatch(CCTexture2D* texture, CCGLProgram* program, const
     m_blend = blend;
 }
 
-void CCQuadBatcher::grow(std::size_t more) {
+void QuadBatcher::grow(std::size_t more) {
     m_storage.resize(std::max(m_count + more, m_storage.size() * 2));
 }
 
-void CCQuadBatcher::addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+void QuadBatcher::addQuad(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                             const ccV3F_C4B_T2F_Quad& quad) {
     const kmMat4& modelView = kmGLModelViewMatrix();
     if (program && program == m_program && texture == m_texture && blend == m_blend && m_count < kMaxQuads &&
@@ -109,12 +109,12 @@ void CCQuadBatcher::addQuad(CCTexture2D* texture, CCGLProgram* program, const cc
     addQuads(texture, program, blend, &quad, 1, modelView);
 }
 
-void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+void QuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                              const ccV3F_C4B_T2F_Quad* quads, std::size_t count) {
     addQuads(texture, program, blend, quads, count, kmGLModelViewMatrix());
 }
 
-void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
+void QuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend,
                              const ccV3F_C4B_T2F_Quad* quads, std::size_t count, const kmMat4& modelView) {
     if (!quads || count == 0) return;
     if (!program || !program->isValid())
@@ -144,7 +144,7 @@ void CCQuadBatcher::addQuads(CCTexture2D* texture, CCGLProgram* program, const c
     }
 }
 
-void CCQuadBatcher::flush() {
+void QuadBatcher::flush() {
     if (m_bFlushing) return;
     if (m_count == 0) {
         // Nothing to draw, but a batch may still hold its state's references.
@@ -171,7 +171,7 @@ void CCQuadBatcher::flush() {
     if (program) program->release();
 }
 
-void CCQuadBatcher::draw() {
+void QuadBatcher::draw() {
     ++m_flushes;
     ccGLAddDrawCalls(1);
     if (!ccGLHasContext() || !m_program) return;
@@ -194,7 +194,7 @@ void CCQuadBatcher::draw() {
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_count * 6), GL_UNSIGNED_SHORT, m_indices.data());
 }
 
-void ccGLFlushBatch() { CCQuadBatcher::sharedBatcher()->flush(); }
+void ccGLFlushBatch() { QuadBatcher::sharedBatcher()->flush(); }
 
 void ccGLPointQuadVertices(const ccV3F_C4B_T2F* vertices) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);

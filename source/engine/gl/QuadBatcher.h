@@ -22,9 +22,9 @@ class CCTexture2D;
 struct kmMat4;
 
 // A read-only view of the quads waiting for the flush.
-class CCPendingQuads {
+class PendingQuads {
 public:
-    CCPendingQuads(const ccV3F_C4B_T2F_Quad* quads, std::size_t count) : m_quads(quads), m_count(count) {}
+    PendingQuads(const ccV3F_C4B_T2F_Quad* quads, std::size_t count) : m_quads(quads), m_count(count) {}
     std::size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
     const ccV3F_C4B_T2F_Quad* data() const { return m_quads; }
@@ -32,7 +32,7 @@ public:
     const ccV3F_C4B_T2F_Quad* end() const { return m_quads + m_count; }
     const ccV3F_C4B_T2F_Quad& operator[](std::size_t i) const { return m_quads[i]; }
     const ccV3F_C4B_T2F_Quad& at(std::size_t i) const {
-        if (i >= m_count) throw std::out_of_range("CCPendingQuads::at");
+        if (i >= m_count) throw std::out_of_range("PendingQuads::at");
         return m_quads[i];
     }
 
@@ -41,10 +41,10 @@ private:
     std::size_t m_count;
 };
 
-class CCQuadBatcher {
+class QuadBatcher {
 public:
     // Every sprite and label reaches the batcher through this each frame.
-    static CCQuadBatcher* sharedBatcher() { return s_shared ? s_shared : createShared(); }
+    static QuadBatcher* sharedBatcher() { return s_shared ? s_shared : createShared(); }
 
     // Quads in node space, transformed by the current model-view matrix.
     // A null program means the standard "ShaderPositionTextureColor". The
@@ -63,7 +63,7 @@ public:
 
     std::size_t pendingQuads() const { return m_count; }
     // The eye-space vertices waiting for the flush (tests).
-    CCPendingQuads pendingVertices() const { return CCPendingQuads(m_storage.data(), m_count); }
+    PendingQuads pendingVertices() const { return PendingQuads(m_storage.data(), m_count); }
     CCTexture2D* pendingTexture() const { return m_texture; }
     CCGLProgram* pendingProgram() const { return m_program; }
     const ccBlendFunc& pendingBlend() const { return m_blend; }
@@ -74,12 +74,12 @@ public:
     static constexpr std::size_t kMaxQuads = 16383;
 
 private:
-    CCQuadBatcher();
+    QuadBatcher();
     void beginBatch(CCTexture2D* texture, CCGLProgram* program, const ccBlendFunc& blend);
     void draw();
 
-    static CCQuadBatcher* createShared();
-    static CCQuadBatcher* s_shared;  // never destroyed, like the engine's singletons
+    static QuadBatcher* createShared();
+    static QuadBatcher* s_shared;  // never destroyed, like the engine's singletons
 
     // Room for at least `more` quads after the pending ones.
     ccV3F_C4B_T2F_Quad* appendSlots(std::size_t more) {

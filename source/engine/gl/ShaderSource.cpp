@@ -98,7 +98,7 @@ const BuiltIn kBuiltIns[] = {
 
 }  // namespace
 
-bool ccPrepareShaderSource(const std::string& source, std::string* out, std::string* error) {
+bool prepareShaderSource(const std::string& source, std::string* out, std::string* error) {
     if (source.size() > kCCShaderSourceMaxBytes) {
         if (error) *error = "shader source of " + std::to_string(source.size()) + " bytes is over the 256 KiB limit";
         return false;

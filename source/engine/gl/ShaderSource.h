@@ -16,6 +16,6 @@ constexpr std::size_t kCCShaderSourceMaxBytes = 256 * 1024;
 // qualifiers, a declaration of each built-in uniform the source uses but does
 // not declare, and `#line 1` so driver messages quote the source's own line
 // numbers. Returns false (with a reason in *error) for a source over the cap.
-bool ccPrepareShaderSource(const std::string& source, std::string* out, std::string* error);
+bool prepareShaderSource(const std::string& source, std::string* out, std::string* error);
 
 }  // namespace cocos2d

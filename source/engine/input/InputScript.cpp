@@ -97,8 +97,8 @@ bool parseFrame(const std::string& token, unsigned int* frame) {
     return true;
 }
 
-CCInputScript::KeyNameResolver& keyNameResolver() {
-    static CCInputScript::KeyNameResolver resolver;
+InputScript::KeyNameResolver& keyNameResolver() {
+    static InputScript::KeyNameResolver resolver;
     return resolver;
 }
 
@@ -108,7 +108,7 @@ std::string lineError(unsigned int line, const std::string& message) {
 
 }  // namespace
 
-int CCInputScript::keyCodeForName(const std::string& name, unsigned int* text) {
+int InputScript::keyCodeForName(const std::string& name, unsigned int* text) {
     const std::string n = upper(name);
     unsigned int dummy = 0;
     if (!text) text = &dummy;
@@ -144,9 +144,9 @@ int CCInputScript::keyCodeForName(const std::string& name, unsigned int* text) {
     return -1;
 }
 
-void CCInputScript::setKeyNameResolver(KeyNameResolver resolver) { keyNameResolver() = std::move(resolver); }
+void InputScript::setKeyNameResolver(KeyNameResolver resolver) { keyNameResolver() = std::move(resolver); }
 
-bool CCInputScript::parse(const std::string& text, std::string* error) {
+bool InputScript::parse(const std::string& text, std::string* error) {
     std::string scratch;
     if (!error) error = &scratch;
     m_events.clear();
@@ -155,7 +155,7 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
         *error = "line 1: the script is larger than " + std::to_string(kMaxFileBytes) + " bytes";
         return false;
     }
-    std::vector<CCInputScriptEvent> events;
+    std::vector<InputScriptEvent> events;
     unsigned int lastFrame = 0;
     unsigned int lineNumber = 0;
     size_t pos = 0;
@@ -180,7 +180,7 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
         for (std::string token; in >> token;) tokens.push_back(token);
         if (tokens.empty()) continue;
 
-        CCInputScriptEvent event;
+        InputScriptEvent event;
         event.line = lineNumber;
         if (!parseFrame(tokens[0], &event.frame)) {
             *error = lineError(lineNumber, "'" + tokens[0] + "' is not a frame number (1 or more)");
@@ -200,11 +200,11 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
             expected = 5;
             if (tokens.size() >= 3) {
                 if (tokens[2] == "down") {
-                    event.kind = CCInputScriptEvent::TouchDown;
+                    event.kind = InputScriptEvent::TouchDown;
                 } else if (tokens[2] == "move") {
-                    event.kind = CCInputScriptEvent::TouchMove;
+                    event.kind = InputScriptEvent::TouchMove;
                 } else if (tokens[2] == "up") {
-                    event.kind = CCInputScriptEvent::TouchUp;
+                    event.kind = InputScriptEvent::TouchUp;
                 } else {
                     *error = lineError(lineNumber, "touch wants down, move or up, not '" + tokens[2] + "'");
                     return false;
@@ -216,7 +216,7 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
             }
         } else if (kind == "accel") {
             expected = 5;
-            event.kind = CCInputScriptEvent::Accel;
+            event.kind = InputScriptEvent::Accel;
             if (tokens.size() != expected || !parseNumber(tokens[2], &event.x) || !parseNumber(tokens[3], &event.y) ||
                 !parseNumber(tokens[4], &event.z)) {
                 *error = lineError(lineNumber, "expected: FRAME accel X Y Z");
@@ -228,7 +228,7 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
                 *error = lineError(lineNumber, "expected: FRAME key down|up NAME");
                 return false;
             }
-            event.kind = tokens[2] == "down" ? CCInputScriptEvent::KeyDown : CCInputScriptEvent::KeyUp;
+            event.kind = tokens[2] == "down" ? InputScriptEvent::KeyDown : InputScriptEvent::KeyUp;
             event.keyName = upper(tokens[3]);
             event.key = keyCodeForName(tokens[3], &event.text);
             if (event.key < 0) {
@@ -236,13 +236,13 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
                 return false;
             }
         } else if (kind == "back") {
-            event.kind = CCInputScriptEvent::Back;
+            event.kind = InputScriptEvent::Back;
         } else if (kind == "iconify") {
-            event.kind = CCInputScriptEvent::Iconify;
+            event.kind = InputScriptEvent::Iconify;
         } else if (kind == "restore") {
-            event.kind = CCInputScriptEvent::Restore;
+            event.kind = InputScriptEvent::Restore;
         } else if (kind == "quit") {
-            event.kind = CCInputScriptEvent::Quit;
+            event.kind = InputScriptEvent::Quit;
         } else {
             *error = lineError(lineNumber, "unknown event kind '" + kind + "'");
             return false;
@@ -262,7 +262,7 @@ bool CCInputScript::parse(const std::string& text, std::string* error) {
     return true;
 }
 
-bool CCInputScript::loadFile(const std::string& path, std::string* error) {
+bool InputScript::loadFile(const std::string& path, std::string* error) {
     std::string scratch;
     if (!error) error = &scratch;
     m_events.clear();
@@ -288,8 +288,8 @@ bool CCInputScript::loadFile(const std::string& path, std::string* error) {
     return parse(text, error);
 }
 
-std::vector<CCInputScriptEvent> CCInputScript::takeFrame(unsigned int frame) {
-    std::vector<CCInputScriptEvent> out;
+std::vector<InputScriptEvent> InputScript::takeFrame(unsigned int frame) {
+    std::vector<InputScriptEvent> out;
     while (m_next < m_events.size() && m_events[m_next].frame < frame) ++m_next;
     while (m_next < m_events.size() && m_events[m_next].frame == frame) out.push_back(m_events[m_next++]);
     return out;
@@ -297,18 +297,18 @@ std::vector<CCInputScriptEvent> CCInputScript::takeFrame(unsigned int frame) {
 
 // ---- delivery
 
-void CCInputScriptTarget::scriptTouch(const CCInputScriptEvent& event) {
-    CCTouchInput* input = CCTouchInput::sharedTouchInput();
+void InputScriptTarget::scriptTouch(const InputScriptEvent& event) {
+    TouchInput* input = TouchInput::sharedTouchInput();
     const float x = static_cast<float>(event.x);
     const float y = static_cast<float>(event.y);
     switch (event.kind) {
-    case CCInputScriptEvent::TouchDown:
+    case InputScriptEvent::TouchDown:
         input->touchBegan(0, x, y);
         break;
-    case CCInputScriptEvent::TouchMove:
+    case InputScriptEvent::TouchMove:
         input->touchMoved(0, x, y);
         break;
-    case CCInputScriptEvent::TouchUp:
+    case InputScriptEvent::TouchUp:
         input->touchEnded(0, x, y);
         break;
     default:
@@ -316,31 +316,31 @@ void CCInputScriptTarget::scriptTouch(const CCInputScriptEvent& event) {
     }
 }
 
-void CCInputScriptTarget::scriptBack() { CCKeypadDispatcher::sharedDispatcher()->dispatchKeypadMSG(kTypeBackClicked); }
+void InputScriptTarget::scriptBack() { CCKeypadDispatcher::sharedDispatcher()->dispatchKeypadMSG(kTypeBackClicked); }
 
-void CCInputScriptTarget::scriptAccel(double x, double y, double z) {
+void InputScriptTarget::scriptAccel(double x, double y, double z) {
     CCDirector* director = CCDirector::sharedDirector();
     const double time = static_cast<double>(director->getTotalFrames()) * director->getAnimationInterval();
     CCAccelerometer::sharedAccelerometer()->update(x, y, z, time);
 }
 
-void CCInputScriptTarget::scriptKey(const CCInputScriptEvent& event) {
+void InputScriptTarget::scriptKey(const InputScriptEvent& event) {
     CCLog("[input script] line %u: key %s %s has no key sink", event.line,
-          event.kind == CCInputScriptEvent::KeyDown ? "down" : "up", event.keyName.c_str());
+          event.kind == InputScriptEvent::KeyDown ? "down" : "up", event.keyName.c_str());
 }
 
-void CCInputScriptTarget::scriptIconify() { CCLog("[input script] iconify: no window to iconify"); }
+void InputScriptTarget::scriptIconify() { CCLog("[input script] iconify: no window to iconify"); }
 
-void CCInputScriptTarget::scriptRestore() { CCLog("[input script] restore: no window to restore"); }
+void InputScriptTarget::scriptRestore() { CCLog("[input script] restore: no window to restore"); }
 
-void CCInputScriptTarget::scriptQuit() { CCDirector::sharedDirector()->end(); }
+void InputScriptTarget::scriptQuit() { CCDirector::sharedDirector()->end(); }
 
-CCInputScriptPlayer* CCInputScriptPlayer::sharedPlayer() {
-    static CCInputScriptPlayer* player = new CCInputScriptPlayer();
+InputScriptPlayer* InputScriptPlayer::sharedPlayer() {
+    static InputScriptPlayer* player = new InputScriptPlayer();
     return player;
 }
 
-bool CCInputScriptPlayer::loadFromEnvironment() {
+bool InputScriptPlayer::loadFromEnvironment() {
     const char* path = std::getenv("ENGINE_INPUT_SCRIPT");
     if (!path || !*path) {
         unload();
@@ -349,9 +349,9 @@ bool CCInputScriptPlayer::loadFromEnvironment() {
     return loadFile(path);
 }
 
-bool CCInputScriptPlayer::loadFile(const std::string& path) {
+bool InputScriptPlayer::loadFile(const std::string& path) {
     unload();
-    auto script = std::make_unique<CCInputScript>();
+    auto script = std::make_unique<InputScript>();
     std::string error;
     if (!script->loadFile(path, &error)) {
         CCLog("[input script] %s: %s", path.c_str(), error.c_str());
@@ -361,9 +361,9 @@ bool CCInputScriptPlayer::loadFile(const std::string& path) {
     return true;
 }
 
-bool CCInputScriptPlayer::loadText(const std::string& text, const std::string& name) {
+bool InputScriptPlayer::loadText(const std::string& text, const std::string& name) {
     unload();
-    auto script = std::make_unique<CCInputScript>();
+    auto script = std::make_unique<InputScript>();
     std::string error;
     if (!script->parse(text, &error)) {
         CCLog("[input script] %s: %s", name.c_str(), error.c_str());
@@ -373,36 +373,36 @@ bool CCInputScriptPlayer::loadText(const std::string& text, const std::string& n
     return true;
 }
 
-void CCInputScriptPlayer::unload() { m_script.reset(); }
+void InputScriptPlayer::unload() { m_script.reset(); }
 
-void CCInputScriptPlayer::deliverFrame(unsigned int frame, CCInputScriptTarget* target) {
+void InputScriptPlayer::deliverFrame(unsigned int frame, InputScriptTarget* target) {
     if (!m_script) return;
-    static CCInputScriptTarget engineTarget;
+    static InputScriptTarget engineTarget;
     if (!target) target = &engineTarget;
-    for (const CCInputScriptEvent& event : m_script->takeFrame(frame)) {
+    for (const InputScriptEvent& event : m_script->takeFrame(frame)) {
         switch (event.kind) {
-        case CCInputScriptEvent::TouchDown:
-        case CCInputScriptEvent::TouchMove:
-        case CCInputScriptEvent::TouchUp:
+        case InputScriptEvent::TouchDown:
+        case InputScriptEvent::TouchMove:
+        case InputScriptEvent::TouchUp:
             target->scriptTouch(event);
             break;
-        case CCInputScriptEvent::Back:
+        case InputScriptEvent::Back:
             target->scriptBack();
             break;
-        case CCInputScriptEvent::Accel:
+        case InputScriptEvent::Accel:
             target->scriptAccel(event.x, event.y, event.z);
             break;
-        case CCInputScriptEvent::KeyDown:
-        case CCInputScriptEvent::KeyUp:
+        case InputScriptEvent::KeyDown:
+        case InputScriptEvent::KeyUp:
             target->scriptKey(event);
             break;
-        case CCInputScriptEvent::Iconify:
+        case InputScriptEvent::Iconify:
             target->scriptIconify();
             break;
-        case CCInputScriptEvent::Restore:
+        case InputScriptEvent::Restore:
             target->scriptRestore();
             break;
-        case CCInputScriptEvent::Quit:
+        case InputScriptEvent::Quit:
             target->scriptQuit();
             break;
         }

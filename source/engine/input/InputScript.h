@@ -21,9 +21,9 @@
 
 namespace cocos2d {
 
-class CCTouchInput;
+class TouchInput;
 
-struct CCInputScriptEvent {
+struct InputScriptEvent {
     enum Kind {
         TouchDown,
         TouchMove,
@@ -45,7 +45,7 @@ struct CCInputScriptEvent {
     unsigned int text = 0;  // the character the key types unshifted, or 0
 };
 
-class CCInputScript {
+class InputScript {
 public:
     // Bounds, so a runaway or hostile file is refused rather than swallowed.
     static constexpr std::size_t kMaxFileBytes = 4u << 20;
@@ -58,10 +58,10 @@ public:
     // As parse; a missing or unreadable file is an error too.
     bool loadFile(const std::string& path, std::string* error);
 
-    const std::vector<CCInputScriptEvent>& events() const { return m_events; }
+    const std::vector<InputScriptEvent>& events() const { return m_events; }
     // The events of `frame`, in file order. Frames must be asked in
     // increasing order; events of skipped frames are dropped.
-    std::vector<CCInputScriptEvent> takeFrame(unsigned int frame);
+    std::vector<InputScriptEvent> takeFrame(unsigned int frame);
     bool finished() const { return m_next >= m_events.size(); }
 
     // The GLFW key code of a key name (case-insensitive), or -1.
@@ -72,29 +72,29 @@ public:
     static void setKeyNameResolver(KeyNameResolver resolver);
 
 private:
-    std::vector<CCInputScriptEvent> m_events;
+    std::vector<InputScriptEvent> m_events;
     std::size_t m_next = 0;
 };
 
 // Where script events go. The default engine target sends touches through
-// CCTouchInput, back to the keypad dispatcher and readings to the
+// TouchInput, back to the keypad dispatcher and readings to the
 // accelerometer; the view supplies the window-level ones.
-class CCInputScriptTarget {
+class InputScriptTarget {
 public:
-    virtual ~CCInputScriptTarget() = default;
-    virtual void scriptTouch(const CCInputScriptEvent& event);
+    virtual ~InputScriptTarget() = default;
+    virtual void scriptTouch(const InputScriptEvent& event);
     virtual void scriptBack();
     virtual void scriptAccel(double x, double y, double z);
     // The window-level events; without an override they are logged.
-    virtual void scriptKey(const CCInputScriptEvent& event);
+    virtual void scriptKey(const InputScriptEvent& event);
     virtual void scriptIconify();
     virtual void scriptRestore();
     virtual void scriptQuit();
 };
 
-class CCInputScriptPlayer {
+class InputScriptPlayer {
 public:
-    static CCInputScriptPlayer* sharedPlayer();
+    static InputScriptPlayer* sharedPlayer();
 
     // Reads ENGINE_INPUT_SCRIPT. Unset or empty: no script, true. A missing
     // file or a bad line: one error line naming the file and line, false
@@ -107,10 +107,10 @@ public:
 
     // Delivers the events of `frame` to `target` (the shared engine target
     // when null). Frames only move forward.
-    void deliverFrame(unsigned int frame, CCInputScriptTarget* target = nullptr);
+    void deliverFrame(unsigned int frame, InputScriptTarget* target = nullptr);
 
 private:
-    std::unique_ptr<CCInputScript> m_script;
+    std::unique_ptr<InputScript> m_script;
 };
 
 }  // namespace cocos2d

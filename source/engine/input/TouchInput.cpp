@@ -12,20 +12,20 @@
 
 namespace cocos2d {
 
-CCTouchInput::CCTouchInput(CCTouchDispatcher* dispatcher) : m_pDispatcher(dispatcher) {}
+TouchInput::TouchInput(CCTouchDispatcher* dispatcher) : m_pDispatcher(dispatcher) {}
 
-CCTouchInput::~CCTouchInput() { reset(); }
+TouchInput::~TouchInput() { reset(); }
 
-CCTouchInput* CCTouchInput::sharedTouchInput() {
-    static CCTouchInput* input = new CCTouchInput();
+TouchInput* TouchInput::sharedTouchInput() {
+    static TouchInput* input = new TouchInput();
     return input;
 }
 
-CCTouchDispatcher* CCTouchInput::dispatcher() const {
+CCTouchDispatcher* TouchInput::dispatcher() const {
     return m_pDispatcher ? m_pDispatcher : CCTouchDispatcher::sharedDispatcher();
 }
 
-CCPoint CCTouchInput::frameToView(const CCEGLViewProtocol& view, float px, float py) {
+CCPoint TouchInput::frameToView(const CCEGLViewProtocol& view, float px, float py) {
     const CCRect& vp = view.getViewPortRect();
     const float frameHeight = view.getFrameSize().height;
     // The viewport's y counts from the bottom of the frame; the window's
@@ -39,9 +39,9 @@ CCPoint CCTouchInput::frameToView(const CCEGLViewProtocol& view, float px, float
     return CCPoint((px - vp.origin.x) / sx, (py - viewportTop) / sy);
 }
 
-bool CCTouchInput::update(CCTouch* touch, int id, float px, float py) {
+bool TouchInput::update(CCTouch* touch, int id, float px, float py) {
     if (!std::isfinite(px) || !std::isfinite(py)) {
-        CCLog("[CCTouchInput] non-finite position for touch %d ignored", id);
+        CCLog("[TouchInput] non-finite position for touch %d ignored", id);
         return false;
     }
     const CCPoint view = frameToView(*CCDirector::sharedDirector()->getOpenGLView(), px, py);
@@ -49,7 +49,7 @@ bool CCTouchInput::update(CCTouch* touch, int id, float px, float py) {
     return true;
 }
 
-void CCTouchInput::send(CCTouch* touch, unsigned int phase) {
+void TouchInput::send(CCTouch* touch, unsigned int phase) {
     CCSet* set = new CCSet();
     set->addObject(touch);
     CCEvent* event = new CCEvent();
@@ -58,7 +58,7 @@ void CCTouchInput::send(CCTouch* touch, unsigned int phase) {
     set->release();
 }
 
-void CCTouchInput::touchBegan(int id, float px, float py) {
+void TouchInput::touchBegan(int id, float px, float py) {
     auto it = m_touches.find(id);
     if (it != m_touches.end()) touchEnded(id, px, py);
     CCTouch* touch = new CCTouch();
@@ -70,7 +70,7 @@ void CCTouchInput::touchBegan(int id, float px, float py) {
     send(touch, CCTOUCHBEGAN);
 }
 
-void CCTouchInput::touchMoved(int id, float px, float py) {
+void TouchInput::touchMoved(int id, float px, float py) {
     auto it = m_touches.find(id);
     if (it == m_touches.end()) return;
     CCTouch* touch = it->second;
@@ -81,7 +81,7 @@ void CCTouchInput::touchMoved(int id, float px, float py) {
     send(touch, CCTOUCHMOVED);
 }
 
-void CCTouchInput::touchEnded(int id, float px, float py) {
+void TouchInput::touchEnded(int id, float px, float py) {
     auto it = m_touches.find(id);
     if (it == m_touches.end()) return;
     CCTouch* touch = it->second;
@@ -91,7 +91,7 @@ void CCTouchInput::touchEnded(int id, float px, float py) {
     touch->release();
 }
 
-void CCTouchInput::touchCancelled(int id) {
+void TouchInput::touchCancelled(int id) {
     auto it = m_touches.find(id);
     if (it == m_touches.end()) return;
     CCTouch* touch = it->second;
@@ -100,13 +100,13 @@ void CCTouchInput::touchCancelled(int id) {
     touch->release();
 }
 
-void CCTouchInput::cancelAll() {
+void TouchInput::cancelAll() {
     while (!m_touches.empty()) touchCancelled(m_touches.begin()->first);
 }
 
-bool CCTouchInput::isTouching(int id) const { return m_touches.count(id) != 0; }
+bool TouchInput::isTouching(int id) const { return m_touches.count(id) != 0; }
 
-void CCTouchInput::reset() {
+void TouchInput::reset() {
     for (auto& entry : m_touches) entry.second->release();
     m_touches.clear();
 }

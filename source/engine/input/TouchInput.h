@@ -20,16 +20,16 @@ class CCEGLViewProtocol;
 class CCTouch;
 class CCTouchDispatcher;
 
-class CCTouchInput {
+class TouchInput {
 public:
     // dispatcher null: the director's touch dispatcher at each event.
-    explicit CCTouchInput(CCTouchDispatcher* dispatcher = nullptr);
-    ~CCTouchInput();
-    CCTouchInput(const CCTouchInput&) = delete;
-    CCTouchInput& operator=(const CCTouchInput&) = delete;
+    explicit TouchInput(CCTouchDispatcher* dispatcher = nullptr);
+    ~TouchInput();
+    TouchInput(const TouchInput&) = delete;
+    TouchInput& operator=(const TouchInput&) = delete;
 
     // The one the view and the input script share.
-    static CCTouchInput* sharedTouchInput();
+    static TouchInput* sharedTouchInput();
 
     // The pure conversion from frame pixels (top-left origin) to view
     // coordinates (design units, y down).

@@ -12,10 +12,10 @@ constexpr int kMouseTouchId = 0;
 
 }  // namespace
 
-bool viewInputBeginRun() { return CCInputScriptPlayer::sharedPlayer()->loadFromEnvironment(); }
+bool viewInputBeginRun() { return InputScriptPlayer::sharedPlayer()->loadFromEnvironment(); }
 
 void viewInputMouseButton(bool pressed, float x, float y) {
-    CCTouchInput* input = CCTouchInput::sharedTouchInput();
+    TouchInput* input = TouchInput::sharedTouchInput();
     if (pressed) {
         input->touchBegan(kMouseTouchId, x, y);
     } else {
@@ -23,9 +23,9 @@ void viewInputMouseButton(bool pressed, float x, float y) {
     }
 }
 
-void viewInputMouseMove(float x, float y) { CCTouchInput::sharedTouchInput()->touchMoved(kMouseTouchId, x, y); }
+void viewInputMouseMove(float x, float y) { TouchInput::sharedTouchInput()->touchMoved(kMouseTouchId, x, y); }
 
-void viewInputCancelTouches() { CCTouchInput::sharedTouchInput()->cancelAll(); }
+void viewInputCancelTouches() { TouchInput::sharedTouchInput()->cancelAll(); }
 
 void viewInputEscape(bool repeat) {
     // Held Escape repeats would press back many times in a row.
@@ -33,13 +33,13 @@ void viewInputEscape(bool repeat) {
     CCKeypadDispatcher::sharedDispatcher()->dispatchKeypadMSG(kTypeBackClicked);
 }
 
-void viewInputDeliverScript(unsigned int frame, CCInputScriptTarget* target) {
-    CCInputScriptPlayer::sharedPlayer()->deliverFrame(frame, target);
+void viewInputDeliverScript(unsigned int frame, InputScriptTarget* target) {
+    InputScriptPlayer::sharedPlayer()->deliverFrame(frame, target);
 }
 
 void viewInputEndRun() {
-    CCTouchInput::sharedTouchInput()->reset();
-    CCInputScriptPlayer::sharedPlayer()->unload();
+    TouchInput::sharedTouchInput()->reset();
+    InputScriptPlayer::sharedPlayer()->unload();
 }
 
 }  // namespace cocos2d

@@ -14,7 +14,7 @@
 
 namespace cocos2d {
 
-class CCInputScriptTarget;
+class InputScriptTarget;
 
 // Loads ENGINE_INPUT_SCRIPT; on a missing file or a bad line logs one error
 // naming the line and returns false.
@@ -29,7 +29,7 @@ void viewInputCancelTouches();
 void viewInputEscape(bool repeat);
 // This frame's script events, in file order. `target` handles the window-level
 // kinds (key, iconify, restore, quit); null uses the engine-only target.
-void viewInputDeliverScript(unsigned int frame, CCInputScriptTarget* target);
+void viewInputDeliverScript(unsigned int frame, InputScriptTarget* target);
 // Forgets held touches and the script.
 void viewInputEndRun();
 

@@ -325,7 +325,7 @@ void CCParticleSystemQuad::draw() {
         q.br.texCoords = {maxS, maxT};
         q.tl.colors = q.bl.colors = q.tr.colors = q.br.colors = color;
     }
-    CCQuadBatcher::sharedBatcher()->addQuads(texture, nullptr, blend, m_quads.data(), m_quads.size());
+    QuadBatcher::sharedBatcher()->addQuads(texture, nullptr, blend, m_quads.data(), m_quads.size());
 }
 
 }  // namespace cocos2d

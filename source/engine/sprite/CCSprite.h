@@ -15,7 +15,7 @@ class CCGLProgram;
 class CCSpriteFrame;
 class CCTexture2D;
 
-class CCSprite : public CCNode, public CCRGBAProtocol, public CCDisplayFrameTarget {
+class CCSprite : public CCNode, public CCRGBAProtocol, public DisplayFrameTarget {
 public:
     CCSprite();
     ~CCSprite() override;

@@ -17,7 +17,7 @@ namespace cocos2d {
 namespace {
 
 // No window and no context: every traversal still runs, GL work is skipped.
-class HeadlessBackend : public CCViewBackend {
+class HeadlessBackend : public ViewBackend {
 public:
     const char* getName() const override { return "headless"; }
     bool isOpenGLReady() const override { return false; }
@@ -45,7 +45,7 @@ private:
 };
 
 // The window could not be made: nothing works, and run() refuses to start.
-class InertBackend : public CCViewBackend {
+class InertBackend : public ViewBackend {
 public:
     const char* getName() const override { return "none"; }
     bool isOpenGLReady() const override { return false; }
@@ -64,12 +64,12 @@ CCEGLView::BackendFactory& backendFactory() {
 
 }  // namespace
 
-void CCViewBackend::waitEvents(CCEGLView* view, double seconds) {
+void ViewBackend::waitEvents(CCEGLView* view, double seconds) {
     pollEvents(view);
     compat::sleepSeconds(seconds);
 }
 
-CCEGLView::CCEGLView(std::unique_ptr<CCViewBackend> backend, bool headless)
+CCEGLView::CCEGLView(std::unique_ptr<ViewBackend> backend, bool headless)
     : m_backend(std::move(backend)), m_bHeadless(headless) {
     CCEGLViewProtocol::setFrameSize(960.0f, 640.0f);
     // A real window may start at another size (a tiling window manager).
@@ -81,7 +81,7 @@ CCEGLView::~CCEGLView() = default;
 
 CCEGLView* CCEGLView::sharedOpenGLView() {
     if (!s_sharedView) {
-        std::unique_ptr<CCViewBackend> backend;
+        std::unique_ptr<ViewBackend> backend;
         const bool headless = engineHooks().headless;
         if (headless) {
             backend.reset(new HeadlessBackend());

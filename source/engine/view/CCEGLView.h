@@ -1,5 +1,5 @@
 // The platform view. One class for every back-end: the window system sits
-// behind CCViewBackend, so the game only ever sees CCEGLView.
+// behind ViewBackend, so the game only ever sees CCEGLView.
 //
 // Window events are queued as they arrive and delivered once per loop
 // iteration, in arrival order: the engine's own handling first, then the
@@ -47,9 +47,9 @@ struct ViewIcon {
 // (ours) What a window system provides to the view. The headless back-end
 // has no window and no context. A windowed back-end reports events through
 // the view's queue* calls from inside pollEvents/waitEvents.
-class CCViewBackend {
+class ViewBackend {
 public:
-    virtual ~CCViewBackend() = default;
+    virtual ~ViewBackend() = default;
     virtual const char* getName() const = 0;
     // True once a GL context exists, is current and passed the capability check.
     virtual bool isOpenGLReady() const = 0;
@@ -106,7 +106,7 @@ public:
     // director must not hold it (CCDirector::resetForTest takes care of that).
     static void purgeSharedOpenGLView();
 
-    typedef std::function<std::unique_ptr<CCViewBackend>()> BackendFactory;
+    typedef std::function<std::unique_ptr<ViewBackend>()> BackendFactory;
     // (ours) Replaces the window factory (tests). An empty factory restores
     // the default window; a factory returning null gives the inert view.
     static void setBackendFactory(BackendFactory factory);
@@ -169,7 +169,7 @@ public:
     bool windowShouldClose() const { return m_bCloseDelivered; }
     bool isHeadless() const { return m_bHeadless; }
     bool isIconified() const { return m_bIconified; }
-    CCViewBackend* getBackend() { return m_backend.get(); }
+    ViewBackend* getBackend() { return m_backend.get(); }
     // Sets the viewport from the policy and clears the framebuffer to black.
     void beginFrameDraw();
     // Applies the viewport of the current policy (no-op without a context).
@@ -187,7 +187,7 @@ public:
     ~CCEGLView() override;
 
 private:
-    CCEGLView(std::unique_ptr<CCViewBackend> backend, bool headless);
+    CCEGLView(std::unique_ptr<ViewBackend> backend, bool headless);
 
     struct Queued {
         enum Kind { Window, MouseButton, MouseMove, Key, FocusLost } kind = Window;
@@ -199,7 +199,7 @@ private:
     void deliver(const Queued& item);
     void handle(const ViewEvent& event);
 
-    std::unique_ptr<CCViewBackend> m_backend;
+    std::unique_ptr<ViewBackend> m_backend;
     bool m_bHeadless;
     bool m_bCloseDelivered = false;
     bool m_bIconified = false;

@@ -17,7 +17,7 @@
 
 namespace cocos2d {
 
-bool parseScreenshotSpec(const std::string& text, std::vector<CCScreenshotRequest>* out, std::string* error) {
+bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error) {
     out->clear();
     std::size_t start = 0;
     while (start <= text.size() && !text.empty()) {
@@ -39,7 +39,7 @@ bool parseScreenshotSpec(const std::string& text, std::vector<CCScreenshotReques
             out->clear();
             return false;
         }
-        for (const CCScreenshotRequest& seen : *out) {
+        for (const ScreenshotRequest& seen : *out) {
             if (seen.frame == frame) {
                 *error = "frame " + std::to_string(frame) + " is named twice";
                 out->clear();
@@ -51,7 +51,7 @@ bool parseScreenshotSpec(const std::string& text, std::vector<CCScreenshotReques
             out->clear();
             return false;
         }
-        out->push_back(CCScreenshotRequest{static_cast<unsigned int>(frame), item.substr(colon + 1)});
+        out->push_back(ScreenshotRequest{static_cast<unsigned int>(frame), item.substr(colon + 1)});
         start = end + 1;
         if (end == text.size()) break;
     }
@@ -133,12 +133,12 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
     return ok;
 }
 
-bool CCScreenshotPlan::loadFromEnvironment() {
+bool ScreenshotPlan::loadFromEnvironment() {
     const char* value = std::getenv("ENGINE_SCREENSHOT");
     return load(value ? value : "");
 }
 
-bool CCScreenshotPlan::load(const std::string& text) {
+bool ScreenshotPlan::load(const std::string& text) {
     std::string error;
     if (!parseScreenshotSpec(text, &m_requests, &error)) {
         CCLog("[engine] ENGINE_SCREENSHOT=\"%s\": %s", text.c_str(), error.c_str());
@@ -147,8 +147,8 @@ bool CCScreenshotPlan::load(const std::string& text) {
     return true;
 }
 
-void CCScreenshotPlan::capture(unsigned int frame, CCEGLView* view) {
-    for (const CCScreenshotRequest& request : m_requests) {
+void ScreenshotPlan::capture(unsigned int frame, CCEGLView* view) {
+    for (const ScreenshotRequest& request : m_requests) {
         if (request.frame != frame) continue;
         const CCSize fb = view ? view->getBackend()->framebufferSize() : CCSize();
         if (!ccGLHasContext() || !view || !view->isOpenGLReady() || fb.width < 1 || fb.height < 1) {
@@ -176,8 +176,8 @@ void CCScreenshotPlan::capture(unsigned int frame, CCEGLView* view) {
     }
 }
 
-void CCScreenshotPlan::skip(unsigned int frame, const char* reason) {
-    for (const CCScreenshotRequest& request : m_requests)
+void ScreenshotPlan::skip(unsigned int frame, const char* reason) {
+    for (const ScreenshotRequest& request : m_requests)
         if (request.frame == frame) CCLog("screenshot %u skipped: %s", frame, reason);
 }
 

@@ -11,7 +11,7 @@ namespace cocos2d {
 
 class CCEGLView;
 
-struct CCScreenshotRequest {
+struct ScreenshotRequest {
     unsigned int frame = 0;
     std::string path;
 };
@@ -21,7 +21,7 @@ constexpr std::size_t kMaxScreenshots = 256;
 
 // Parses the variable's value. An empty value is no request. Frames are
 // positive; a repeated frame is an error. On failure `error` says why.
-bool parseScreenshotSpec(const std::string& text, std::vector<CCScreenshotRequest>* out, std::string* error);
+bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error);
 
 // Writes tightly packed RGB rows (top row first) as a PNG.
 bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error);
@@ -30,7 +30,7 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
 void flipRows(unsigned char* pixels, int rowBytes, int rows);
 
 // The run's screenshot plan.
-class CCScreenshotPlan {
+class ScreenshotPlan {
 public:
     // Reads ENGINE_SCREENSHOT; false (logged) on a malformed value.
     bool loadFromEnvironment();
@@ -45,7 +45,7 @@ public:
     unsigned int written() const { return m_written; }
 
 private:
-    std::vector<CCScreenshotRequest> m_requests;
+    std::vector<ScreenshotRequest> m_requests;
     unsigned int m_written = 0;
 };
 

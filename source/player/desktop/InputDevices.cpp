@@ -72,7 +72,7 @@ void createInputDevices(std::uintptr_t window, OIS::KeyListener* keyListener,
 
     // The input script names keys as OIS does ("KC_J"); they travel the
     // window's path, so scripted runs exercise this keyboard too.
-    cocos2d::CCInputScript::setKeyNameResolver([](const std::string& name, unsigned int* text) {
+    cocos2d::InputScript::setKeyNameResolver([](const std::string& name, unsigned int* text) {
         const OIS::KeyCode kc = GlfwKeyboard::keyCodeForName(name);
         if (kc == OIS::KC_UNASSIGNED) return -1;
         if (text) *text = GlfwKeyboard::printableCharacter(kc, false);

@@ -21,7 +21,7 @@ using namespace cocos2d;
 namespace {
 
 // Stands in for a sprite: shows frames and has an opacity.
-class FakeSprite : public CCNode, public CCDisplayFrameTarget, public CCRGBAProtocol {
+class FakeSprite : public CCNode, public DisplayFrameTarget, public CCRGBAProtocol {
 public:
     void setDisplayFrame(CCSpriteFrame* frame) override {
         shown = frame;

@@ -141,7 +141,7 @@ TEST(HeadlessView, StartsAt960x640WithoutContext) {
 }
 
 namespace {
-class FakeWindow : public CCViewBackend {
+class FakeWindow : public ViewBackend {
 public:
     explicit FakeWindow(int* resizes) : m_resizes(resizes) {}
     const char* getName() const override { return "fake"; }
@@ -159,7 +159,7 @@ private:
 
 TEST(HeadlessView, RegisteredBackendIsUsedUnlessHeadlessIsForced) {
     int resizes = 0;
-    CCEGLView::setBackendFactory([&] { return std::unique_ptr<CCViewBackend>(new FakeWindow(&resizes)); });
+    CCEGLView::setBackendFactory([&] { return std::unique_ptr<ViewBackend>(new FakeWindow(&resizes)); });
     CCEGLView::purgeSharedOpenGLView();
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     const bool forced = readEngineHooks().headless;

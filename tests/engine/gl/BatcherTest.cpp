@@ -39,7 +39,7 @@ protected:
         kmGLFreeAll();
         ccGLEndFrame();
         ccGLEndFrame();  // a clean "last frame" too
-        batcher = CCQuadBatcher::sharedBatcher();
+        batcher = QuadBatcher::sharedBatcher();
         texA = makeTexture();
         texB = makeTexture();
     }
@@ -58,7 +58,7 @@ protected:
         return batcher->flushCount() - before;
     }
 
-    CCQuadBatcher* batcher = nullptr;
+    QuadBatcher* batcher = nullptr;
     CCTexture2D* texA = nullptr;
     CCTexture2D* texB = nullptr;
 };
@@ -192,7 +192,7 @@ TEST_F(BatcherTest, TextureIsHeldUntilTheFlushEvenWhenItsOwnerLetsGo) {
 }
 
 TEST_F(BatcherTest, MoreQuadsThanOneDrawHoldsAreSplit) {
-    std::vector<ccV3F_C4B_T2F_Quad> many(CCQuadBatcher::kMaxQuads + 5, unitQuad());
+    std::vector<ccV3F_C4B_T2F_Quad> many(QuadBatcher::kMaxQuads + 5, unitQuad());
     const unsigned long long before = batcher->flushCount();
     batcher->addQuads(texA, nullptr, ccBlendFunc(), many.data(), many.size());
     EXPECT_EQ(batcher->flushCount(), before + 1);

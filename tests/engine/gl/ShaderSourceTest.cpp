@@ -12,7 +12,7 @@ namespace {
 
 std::string prepare(const std::string& source) {
     std::string out, error;
-    EXPECT_TRUE(ccPrepareShaderSource(source, &out, &error)) << error;
+    EXPECT_TRUE(prepareShaderSource(source, &out, &error)) << error;
     return out;
 }
 
@@ -108,9 +108,9 @@ TEST(ShaderHeader, EachUsedBuiltInIsDeclaredOnceWithItsType) {
 TEST(ShaderHeader, SourcesOverTheCapAreRefusedAndTheBuiltInsPass) {
     std::string out, error;
     const std::string huge(kCCShaderSourceMaxBytes + 1, ' ');
-    EXPECT_FALSE(ccPrepareShaderSource(huge, &out, &error));
+    EXPECT_FALSE(prepareShaderSource(huge, &out, &error));
     EXPECT_NE(error.find("256 KiB"), std::string::npos);
-    EXPECT_TRUE(ccPrepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
+    EXPECT_TRUE(prepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
 
     // The built-in texture-colour vertex shader gets its matrix; the
     // alpha-colour name is the same text.

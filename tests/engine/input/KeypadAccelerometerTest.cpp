@@ -48,7 +48,7 @@ TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {
     keypad->addDelegate(&third);
     keypad->addDelegate(&first);  // already there
     // The script's (and the Escape key's) back path.
-    CCInputScriptTarget().scriptBack();
+    InputScriptTarget().scriptBack();
     EXPECT_EQ(g_log, (std::vector<std::string>{"second.back", "first.back", "third.back"}));
 }
 
@@ -108,7 +108,7 @@ TEST_F(KeypadTest, AccelerometerHasOneRemovableDelegate) {
     Tilt first, second;
     accelerometer->setDelegate(&first);
     accelerometer->setDelegate(&second);
-    CCInputScriptTarget().scriptAccel(0.5, -0.25, 1);
+    InputScriptTarget().scriptAccel(0.5, -0.25, 1);
     ASSERT_EQ(second.readings.size(), 1u);
     EXPECT_TRUE(first.readings.empty());
     EXPECT_DOUBLE_EQ(second.readings[0].x, 0.5);
@@ -132,7 +132,7 @@ TEST_F(KeypadTest, ReadingsCarryTheDirectorTime) {
     CCDirector* director = CCDirector::sharedDirector();
     director->setFixedDeltaTime(true);
     for (int i = 0; i < 30; ++i) director->stepFrame(1.0f / 60);
-    CCInputScriptTarget().scriptAccel(0, 0, 0);
+    InputScriptTarget().scriptAccel(0, 0, 0);
     ASSERT_EQ(tilt.readings.size(), 1u);
     EXPECT_NEAR(tilt.readings[0].timestamp, 0.5, 1e-6);
 }

@@ -50,24 +50,24 @@ protected:
 TEST_F(TouchConversionTest, FramePixelsMapIntoTheDesignAreaUnderEachPolicy) {
     // Show all, letterboxed left and right: scale 0.9375, viewport x 190.
     setUp(1280, 600, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 190, 0), 0, 0);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 1090, 600), 960, 640);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 640, 300), 480, 320);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 190, 0), 0, 0);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 1090, 600), 960, 640);
 
     // Show all, bars top and bottom: the viewport top is 20 px down.
     setUp(960, 680, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 0, 20), 0, 0);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 480, 340), 480, 320);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 0, 20), 0, 0);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 480, 340), 480, 320);
 
     // No border crops: scale 4/3, the design area overhangs the frame by
     // 126.7 px above and below, which is 95 design units.
     setUp(1280, 600, 960, 640, kResolutionNoBorder);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 0, 0), 0, 95);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 640, 300), 480, 320);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 0, 0), 0, 95);
 
     // Exact fit stretches each axis on its own.
     setUp(1920, 320, 960, 640, kResolutionExactFit);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 1920, 160), 960, 320);
+    EXPECT_POINT(TouchInput::frameToView(*view(), 1920, 160), 960, 320);
 }
 
 TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
@@ -78,7 +78,7 @@ TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
     scene->addChild(layer);
     scene->onEnter();
 
-    CCTouchInput input;
+    TouchInput input;
     input.touchBegan(0, 640, 300);
     input.touchMoved(0, 640, 300);  // no change: no event
     input.touchMoved(0, 715, 300);
@@ -158,7 +158,7 @@ TEST_F(TouchConversionTest, LayersRegisterWhileRunningAndFollowTheirSwitches) {
     EXPECT_TRUE(keypad->hasDelegate(layer));
     EXPECT_EQ(accelerometer->getDelegate(), layer);
     // All at once: a standard delegate.
-    CCTouchInput input;
+    TouchInput input;
     input.touchBegan(0, 1, 1);
     EXPECT_EQ(layer->standardCalls, 1);
     EXPECT_TRUE(layer->points.empty());

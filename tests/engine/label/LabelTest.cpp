@@ -209,7 +209,7 @@ TEST_F(Labels, IsAPlainNodeThatFadesReach) {
 TEST_F(Labels, DrawHandsOneQuadPerGlyphToTheBatcher) {
     CCLabelBMFont* a = label("ABC");
     CCLabelBMFont* b = label("D\nE");
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
     const unsigned long long before = batcher->flushCount();
     a->draw();

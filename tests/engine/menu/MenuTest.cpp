@@ -83,7 +83,7 @@ protected:
         clear();
     }
     static void clear() {
-        CCTouchInput::sharedTouchInput()->reset();
+        TouchInput::sharedTouchInput()->reset();
         CCTouchDispatcher::sharedDispatcher()->removeAllDelegates();
         CCDirector::resetForTest();
     }
@@ -104,7 +104,7 @@ protected:
         press(x, y);
         release(x, y);
     }
-    static CCTouchInput& input() { return *CCTouchInput::sharedTouchInput(); }
+    static TouchInput& input() { return *TouchInput::sharedTouchInput(); }
 
     CCScene* scene = nullptr;
 };

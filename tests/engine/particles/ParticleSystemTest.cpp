@@ -322,7 +322,7 @@ TEST_F(Particles, PositionTypesAfterMovingTheEmitterAndThenItsParent) {
 // --- drawing ------------------------------------------------------------------------------
 
 TEST_F(Particles, DrawHandsOneQuadPerParticleWithTheBlendsColours) {
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
     CCParticleSystemQuad* s = system(1, 60, 10);
     s->setSpeed(0);

@@ -73,10 +73,10 @@ TEST_F(RenderTextureTest, CaptureMapsEyePointsToTexelsAndRestoresBothStacks) {
 
     CCSprite* pending = CCSprite::createWithTexture(rt->getSprite()->getTexture());
     pending->visit();
-    ASSERT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 1u);
+    ASSERT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 1u);
     rt->begin();
     // The outer drawing was flushed before the redirect.
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 0u);
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 0u);
     EXPECT_TRUE(rt->isCapturing());
     // Eye (0, 0) is the bottom-left texel corner and (200, 50) the top-right.
     EXPECT_NEAR(project(0, 0).x, -1, 1e-5);
@@ -132,7 +132,7 @@ TEST_F(RenderTextureTest, SpriteShowsTheCaptureUprightCentredOnTheNodeAndFollows
     rt->setPosition(CCPoint(480, 310));
     rt->setScaleY(-1);
     rt->visit();
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 1u);
     const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
     EXPECT_FLOAT_EQ(q.bl.vertices.x, 430);

@@ -13,7 +13,7 @@ using namespace viewtest;
 namespace {
 
 TEST(Screenshot, RequestsParseOrFailAsAWhole) {
-    std::vector<CCScreenshotRequest> out;
+    std::vector<ScreenshotRequest> out;
     std::string error;
     ASSERT_TRUE(parseScreenshotSpec("8:/tmp/f.png;16:g:h.png", &out, &error)) << error;
     ASSERT_EQ(out.size(), 2u);

@@ -79,7 +79,7 @@ TEST_F(ViewEvents, ZeroSizedFramesAreNeverApplied) {
     EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
     EXPECT_EQ(view->getScaleX(), 1.0f);
     // Touch conversion stays finite.
-    const CCPoint p = CCTouchInput::frameToView(*view, 10, 10);
+    const CCPoint p = TouchInput::frameToView(*view, 10, 10);
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
 }
 

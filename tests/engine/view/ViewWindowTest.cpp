@@ -14,7 +14,7 @@ using namespace viewtest;
 namespace {
 
 // Plays one list of window callbacks per poll, as GLFW would report them.
-class FakeWindow : public CCViewBackend {
+class FakeWindow : public ViewBackend {
 public:
     explicit FakeWindow(std::deque<std::function<void(CCEGLView*)>>* polls) : m_polls(polls) {}
     const char* getName() const override { return "fake"; }
@@ -41,14 +41,14 @@ protected:
         CCDirector::resetForTest();
     }
     void useFake() {
-        CCEGLView::setBackendFactory([this] { return std::unique_ptr<CCViewBackend>(new FakeWindow(&polls)); });
+        CCEGLView::setBackendFactory([this] { return std::unique_ptr<ViewBackend>(new FakeWindow(&polls)); });
         CCDirector::resetForTest();
     }
     std::deque<std::function<void(CCEGLView*)>> polls;
 };
 
 TEST_F(WindowView, AFailedStartIsReportedNotRunHeadless) {
-    CCEGLView::setBackendFactory([] { return std::unique_ptr<CCViewBackend>(); });
+    CCEGLView::setBackendFactory([] { return std::unique_ptr<ViewBackend>(); });
     CCDirector::resetForTest();
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     EXPECT_FALSE(view->isHeadless());

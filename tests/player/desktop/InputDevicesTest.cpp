@@ -225,10 +225,10 @@ TEST_F(HostInputDevices, WindowAndScriptKeysReachTheListenerThroughTheViewSink) 
     createInputDevices(0, &recorder, &recorder);
     // The input script's OIS names resolve to the window keys at the same place.
     unsigned int text = 0;
-    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_RETURN", &text), 257);  // GLFW_KEY_ENTER
-    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_J", &text), 74);
+    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_RETURN", &text), 257);  // GLFW_KEY_ENTER
+    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_J", &text), 74);
     EXPECT_EQ(text, unsigned('j'));
-    EXPECT_EQ(cocos2d::CCInputScript::keyCodeForName("KC_BOGUS"), -1);
+    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_BOGUS"), -1);
     cocos2d::ViewKeyEvent key;
     key.pressed = true;
     key.key = 74;  // GLFW_KEY_J

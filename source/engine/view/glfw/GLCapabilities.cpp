@@ -18,7 +18,7 @@ std::string glString(GLenum name) {
 
 }  // namespace
 
-bool ccCheckGLCapabilities(std::string* problem) {
+bool checkGLCapabilities(std::string* problem) {
     glewExperimental = GL_TRUE;
     const GLenum status = glewInit();
     // GLEW_ERROR_NO_GLX_DISPLAY only means GLEW could not query GLX

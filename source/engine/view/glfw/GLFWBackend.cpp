@@ -41,7 +41,7 @@ unsigned int keyText(int key, int scancode) {
     return 0;
 }
 
-class GLFWBackend : public CCViewBackend {
+class GLFWBackend : public ViewBackend {
 public:
     explicit GLFWBackend(GLFWwindow* window) : m_window(window) {
         glfwSetWindowUserPointer(window, this);
@@ -247,7 +247,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CCViewBackend> createGLFWBackend(int width, int height, const char* title) {
+std::unique_ptr<ViewBackend> createGLFWBackend(int width, int height, const char* title) {
     static bool initialised = false;
     glfwSetErrorCallback(onGLFWError);
     if (!initialised) {
@@ -273,7 +273,7 @@ std::unique_ptr<CCViewBackend> createGLFWBackend(int width, int height, const ch
     }
     glfwMakeContextCurrent(window);
     std::string problem;
-    if (!ccCheckGLCapabilities(&problem)) {
+    if (!checkGLCapabilities(&problem)) {
         CCLog("[CCEGLView] %s", problem.c_str());
         glfwMakeContextCurrent(nullptr);
         glfwDestroyWindow(window);
@@ -282,7 +282,7 @@ std::unique_ptr<CCViewBackend> createGLFWBackend(int width, int height, const ch
     CCLog("[CCEGLView] GL_VERSION %s, GL_RENDERER %s", reinterpret_cast<const char*>(glGetString(GL_VERSION)),
           reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     glfwSwapInterval(engineHooks().fixedDeltaTime ? 0 : 1);
-    std::unique_ptr<CCViewBackend> backend(new GLFWBackend(window));
+    std::unique_ptr<ViewBackend> backend(new GLFWBackend(window));
     ccGLSetHasContext(true);
     return backend;
 }

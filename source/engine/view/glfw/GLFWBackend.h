@@ -11,10 +11,10 @@ namespace cocos2d {
 // Opens the window and checks the context. On any failure (no display, no
 // context, a context lacking what the engine needs) logs one line naming
 // what is missing and returns null.
-std::unique_ptr<CCViewBackend> createGLFWBackend(int width, int height, const char* title);
+std::unique_ptr<ViewBackend> createGLFWBackend(int width, int height, const char* title);
 
 // (ours) The capability check, in the one file that includes GLEW. Must run
 // with the new context current. On failure `problem` says what is missing.
-bool ccCheckGLCapabilities(std::string* problem);
+bool checkGLCapabilities(std::string* problem);
 
 }  // namespace cocos2d
