@@ -23,11 +23,22 @@ CCApplication* s_sharedApplication = nullptr;
 
 void sleepUntil(double deadline) { compat::sleepSeconds(deadline - compat::monotonicSeconds()); }
 
+void toLifecycle(bool background) {
+    CCApplication* app = CCApplication::currentApplication();
+    if (!app) return;
+    if (background) {
+        app->applicationDidEnterBackground();
+    } else {
+        app->applicationWillEnterForeground();
+    }
+}
+
 }  // namespace
 
 CCApplication::CCApplication() {
     if (s_sharedApplication) CCLog("[CCApplication] a second application replaces the first");
     s_sharedApplication = this;
+    CCEGLView::setLifecycleHandler(&toLifecycle);
 }
 
 CCApplication::~CCApplication() {
@@ -61,7 +72,6 @@ public:
         ViewKeyEvent key;
         key.pressed = event.kind == InputScriptEvent::KeyDown;
         key.key = event.key;
-        key.text = event.text;
         m_view->sendKey(key);
     }
     void scriptIconify() override { send(ViewEvent::Iconified); }

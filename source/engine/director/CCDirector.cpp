@@ -9,6 +9,9 @@
 #include "view/CCEGLView.h"
 #include "director/EngineHooks.h"
 #include "gl/ccGLStateCache.h"
+#include "input/CCAccelerometer.h"
+#include "input/CCKeypadDispatcher.h"
+#include "input/CCTouchDispatcher.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
 #include "platform/RandomAndClock.h"
@@ -22,6 +25,14 @@ CCDirector* CCDirector::sharedDirector() {
 }
 
 CCDirector::CCDirector() { applyHooks(engineHooks()); }
+
+// The shared input objects: layers, menus and the window delivery all use
+// these same instances.
+CCTouchDispatcher* CCDirector::getTouchDispatcher() { return CCTouchDispatcher::sharedDispatcher(); }
+
+CCKeypadDispatcher* CCDirector::getKeypadDispatcher() { return CCKeypadDispatcher::sharedDispatcher(); }
+
+CCAccelerometer* CCDirector::getAccelerometer() { return CCAccelerometer::sharedAccelerometer(); }
 
 void CCDirector::applyHooks(const EngineHooks& hooks) {
     m_bFixedDeltaTime = hooks.fixedDeltaTime;

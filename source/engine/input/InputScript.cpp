@@ -29,44 +29,43 @@ constexpr unsigned long kMaxFrame = 1000000000ul;
 struct KeyName {
     const char* name;
     int key;
-    unsigned int text;
 };
 
 const KeyName kNamedKeys[] = {
-    {"SPACE", GLFW_KEY_SPACE, ' '},
-    {"APOSTROPHE", GLFW_KEY_APOSTROPHE, '\''},
-    {"COMMA", GLFW_KEY_COMMA, ','},
-    {"MINUS", GLFW_KEY_MINUS, '-'},
-    {"PERIOD", GLFW_KEY_PERIOD, '.'},
-    {"SLASH", GLFW_KEY_SLASH, '/'},
-    {"SEMICOLON", GLFW_KEY_SEMICOLON, ';'},
-    {"EQUAL", GLFW_KEY_EQUAL, '='},
-    {"LEFT_BRACKET", GLFW_KEY_LEFT_BRACKET, '['},
-    {"BACKSLASH", GLFW_KEY_BACKSLASH, '\\'},
-    {"RIGHT_BRACKET", GLFW_KEY_RIGHT_BRACKET, ']'},
-    {"GRAVE_ACCENT", GLFW_KEY_GRAVE_ACCENT, '`'},
-    {"ESCAPE", GLFW_KEY_ESCAPE, 0},
-    {"ENTER", GLFW_KEY_ENTER, '\r'},
-    {"TAB", GLFW_KEY_TAB, '\t'},
-    {"BACKSPACE", GLFW_KEY_BACKSPACE, 0},
-    {"INSERT", GLFW_KEY_INSERT, 0},
-    {"DELETE", GLFW_KEY_DELETE, 0},
-    {"RIGHT", GLFW_KEY_RIGHT, 0},
-    {"LEFT", GLFW_KEY_LEFT, 0},
-    {"DOWN", GLFW_KEY_DOWN, 0},
-    {"UP", GLFW_KEY_UP, 0},
-    {"PAGE_UP", GLFW_KEY_PAGE_UP, 0},
-    {"PAGE_DOWN", GLFW_KEY_PAGE_DOWN, 0},
-    {"HOME", GLFW_KEY_HOME, 0},
-    {"END", GLFW_KEY_END, 0},
-    {"PAUSE", GLFW_KEY_PAUSE, 0},
-    {"KP_ENTER", GLFW_KEY_KP_ENTER, '\r'},
-    {"LEFT_SHIFT", GLFW_KEY_LEFT_SHIFT, 0},
-    {"LEFT_CONTROL", GLFW_KEY_LEFT_CONTROL, 0},
-    {"LEFT_ALT", GLFW_KEY_LEFT_ALT, 0},
-    {"RIGHT_SHIFT", GLFW_KEY_RIGHT_SHIFT, 0},
-    {"RIGHT_CONTROL", GLFW_KEY_RIGHT_CONTROL, 0},
-    {"RIGHT_ALT", GLFW_KEY_RIGHT_ALT, 0},
+    {"SPACE", GLFW_KEY_SPACE},
+    {"APOSTROPHE", GLFW_KEY_APOSTROPHE},
+    {"COMMA", GLFW_KEY_COMMA},
+    {"MINUS", GLFW_KEY_MINUS},
+    {"PERIOD", GLFW_KEY_PERIOD},
+    {"SLASH", GLFW_KEY_SLASH},
+    {"SEMICOLON", GLFW_KEY_SEMICOLON},
+    {"EQUAL", GLFW_KEY_EQUAL},
+    {"LEFT_BRACKET", GLFW_KEY_LEFT_BRACKET},
+    {"BACKSLASH", GLFW_KEY_BACKSLASH},
+    {"RIGHT_BRACKET", GLFW_KEY_RIGHT_BRACKET},
+    {"GRAVE_ACCENT", GLFW_KEY_GRAVE_ACCENT},
+    {"ESCAPE", GLFW_KEY_ESCAPE},
+    {"ENTER", GLFW_KEY_ENTER},
+    {"TAB", GLFW_KEY_TAB},
+    {"BACKSPACE", GLFW_KEY_BACKSPACE},
+    {"INSERT", GLFW_KEY_INSERT},
+    {"DELETE", GLFW_KEY_DELETE},
+    {"RIGHT", GLFW_KEY_RIGHT},
+    {"LEFT", GLFW_KEY_LEFT},
+    {"DOWN", GLFW_KEY_DOWN},
+    {"UP", GLFW_KEY_UP},
+    {"PAGE_UP", GLFW_KEY_PAGE_UP},
+    {"PAGE_DOWN", GLFW_KEY_PAGE_DOWN},
+    {"HOME", GLFW_KEY_HOME},
+    {"END", GLFW_KEY_END},
+    {"PAUSE", GLFW_KEY_PAUSE},
+    {"KP_ENTER", GLFW_KEY_KP_ENTER},
+    {"LEFT_SHIFT", GLFW_KEY_LEFT_SHIFT},
+    {"LEFT_CONTROL", GLFW_KEY_LEFT_CONTROL},
+    {"LEFT_ALT", GLFW_KEY_LEFT_ALT},
+    {"RIGHT_SHIFT", GLFW_KEY_RIGHT_SHIFT},
+    {"RIGHT_CONTROL", GLFW_KEY_RIGHT_CONTROL},
+    {"RIGHT_ALT", GLFW_KEY_RIGHT_ALT},
 };
 
 std::string upper(const std::string& s) {
@@ -108,18 +107,10 @@ std::string lineError(unsigned int line, const std::string& message) {
 
 }  // namespace
 
-int InputScript::keyCodeForName(const std::string& name, unsigned int* text) {
+int InputScript::keyCodeForName(const std::string& name) {
     const std::string n = upper(name);
-    unsigned int dummy = 0;
-    if (!text) text = &dummy;
-    if (n.size() == 1 && n[0] >= 'A' && n[0] <= 'Z') {
-        *text = static_cast<unsigned int>(std::tolower(static_cast<unsigned char>(n[0])));
-        return GLFW_KEY_A + (n[0] - 'A');
-    }
-    if (n.size() == 1 && n[0] >= '0' && n[0] <= '9') {
-        *text = static_cast<unsigned int>(n[0]);
-        return GLFW_KEY_0 + (n[0] - '0');
-    }
+    if (n.size() == 1 && n[0] >= 'A' && n[0] <= 'Z') return GLFW_KEY_A + (n[0] - 'A');
+    if (n.size() == 1 && n[0] >= '0' && n[0] <= '9') return GLFW_KEY_0 + (n[0] - '0');
     if (n.size() >= 2 && n.size() <= 3 && n[0] == 'F') {
         int number = 0;
         for (size_t i = 1; i < n.size(); ++i) {
@@ -127,20 +118,13 @@ int InputScript::keyCodeForName(const std::string& name, unsigned int* text) {
             number = number * 10 + (n[i] - '0');
         }
         if (number < 1 || number > 25 || n[1] == '0') return -1;
-        *text = 0;
         return GLFW_KEY_F1 + (number - 1);
     }
-    if (n.size() == 4 && n.compare(0, 3, "KP_") == 0 && n[3] >= '0' && n[3] <= '9') {
-        *text = static_cast<unsigned int>(n[3]);
-        return GLFW_KEY_KP_0 + (n[3] - '0');
-    }
+    if (n.size() == 4 && n.compare(0, 3, "KP_") == 0 && n[3] >= '0' && n[3] <= '9') return GLFW_KEY_KP_0 + (n[3] - '0');
     for (const KeyName& entry : kNamedKeys) {
-        if (n == entry.name) {
-            *text = entry.text;
-            return entry.key;
-        }
+        if (n == entry.name) return entry.key;
     }
-    if (keyNameResolver()) return keyNameResolver()(n, text);
+    if (keyNameResolver()) return keyNameResolver()(n);
     return -1;
 }
 
@@ -230,7 +214,7 @@ bool InputScript::parse(const std::string& text, std::string* error) {
             }
             event.kind = tokens[2] == "down" ? InputScriptEvent::KeyDown : InputScriptEvent::KeyUp;
             event.keyName = upper(tokens[3]);
-            event.key = keyCodeForName(tokens[3], &event.text);
+            event.key = keyCodeForName(tokens[3]);
             if (event.key < 0) {
                 *error = lineError(lineNumber, "unknown key name '" + tokens[3] + "'");
                 return false;

@@ -41,8 +41,7 @@ struct InputScriptEvent {
     Kind kind = Back;
     double x = 0, y = 0, z = 0;
     std::string keyName;
-    int key = 0;          // GLFW key code
-    unsigned int text = 0;  // the character the key types unshifted, or 0
+    int key = 0;  // GLFW key code
 };
 
 class InputScript {
@@ -65,10 +64,10 @@ public:
     bool finished() const { return m_next >= m_events.size(); }
 
     // The GLFW key code of a key name (case-insensitive), or -1.
-    static int keyCodeForName(const std::string& name, unsigned int* text = nullptr);
-    // (ours) Names the engine does not know (the host's OIS names, "KC_J") go
-    // to this resolver, which gives a GLFW key or -1; empty removes it.
-    typedef std::function<int(const std::string& name, unsigned int* text)> KeyNameResolver;
+    static int keyCodeForName(const std::string& name);
+    // Names the engine does not know (the host's OIS names, "KC_J") go to
+    // this resolver, which gives a GLFW key or -1; empty removes it.
+    typedef std::function<int(const std::string& name)> KeyNameResolver;
     static void setKeyNameResolver(KeyNameResolver resolver);
 
 private:

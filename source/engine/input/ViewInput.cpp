@@ -27,11 +27,7 @@ void viewInputMouseMove(float x, float y) { TouchInput::sharedTouchInput()->touc
 
 void viewInputCancelTouches() { TouchInput::sharedTouchInput()->cancelAll(); }
 
-void viewInputEscape(bool repeat) {
-    // Held Escape repeats would press back many times in a row.
-    if (repeat) return;
-    CCKeypadDispatcher::sharedDispatcher()->dispatchKeypadMSG(kTypeBackClicked);
-}
+void viewInputBack() { CCKeypadDispatcher::sharedDispatcher()->dispatchKeypadMSG(kTypeBackClicked); }
 
 void viewInputDeliverScript(unsigned int frame, InputScriptTarget* target) {
     InputScriptPlayer::sharedPlayer()->deliverFrame(frame, target);

@@ -3,7 +3,7 @@
 //
 //   before frame 1      viewInputBeginRun()       false: run() returns 1
 //   mouse, in order     viewInputMouseButton / viewInputMouseMove
-//   Escape press        viewInputEscape(repeat)
+//   Escape press        viewInputBack()
 //   focus loss/iconify  viewInputCancelTouches()
 //   then                viewInputDeliverScript(frame, target)
 //   after the loop      viewInputEndRun()
@@ -25,8 +25,9 @@ void viewInputMouseButton(bool pressed, float x, float y);
 void viewInputMouseMove(float x, float y);
 // Held touches become cancelled.
 void viewInputCancelTouches();
-// A press (not a repeat) is keyBackClicked for every keypad delegate.
-void viewInputEscape(bool repeat);
+// keyBackClicked for every keypad delegate (the view sends each Escape
+// press once; auto-repeat never gets here).
+void viewInputBack();
 // This frame's script events, in file order. `target` handles the window-level
 // kinds (key, iconify, restore, quit); null uses the engine-only target.
 void viewInputDeliverScript(unsigned int frame, InputScriptTarget* target);

@@ -4,58 +4,21 @@
 
 #include <cmath>
 
-#include "director/CCApplication.h"
 #include "director/EngineHooks.h"
 #include "gl/CCGL.h"
 #include "input/ViewInput.h"
 #include "platform/CCCommon.h"
 #include "platform/RandomAndClock.h"
 #include "view/glfw/GLFWBackend.h"
+#include "view/headless/HeadlessBackend.h"
 
 namespace cocos2d {
 
 namespace {
 
-// No window and no context: every traversal still runs, GL work is skipped.
-class HeadlessBackend : public ViewBackend {
-public:
-    const char* getName() const override { return "headless"; }
-    bool isOpenGLReady() const override { return false; }
-    bool hasNativeWindow() const override { return false; }
-    void pollEvents(CCEGLView* view) override { (void)view; }
-    void swapBuffers() override {}
-
-    // A fake 1920 x 1080 monitor and a remembered window mode and rectangle,
-    // so the host's window glue runs (and is tested) without a display.
-    CCRect monitorRect() const override { return CCRect(0, 0, 1920, 1080); }
-    CCSize setFullscreen(bool fullscreen) override {
-        m_fullscreen = fullscreen;
-        return CCSize();
-    }
-    bool isFullscreen() const override { return m_fullscreen; }
-    void setWindowRect(int x, int y, int width, int height) override {
-        m_rect = CCRect(static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
-                        static_cast<float>(height));
-    }
-    CCRect windowRect() const override { return m_rect; }
-
-private:
-    bool m_fullscreen = false;
-    CCRect m_rect;
-};
-
-// The window could not be made: nothing works, and run() refuses to start.
-class InertBackend : public ViewBackend {
-public:
-    const char* getName() const override { return "none"; }
-    bool isOpenGLReady() const override { return false; }
-    bool hasNativeWindow() const override { return false; }
-    void pollEvents(CCEGLView* view) override { (void)view; }
-    void swapBuffers() override {}
-};
-
 CCEGLView* s_sharedView = nullptr;
 volatile sig_atomic_t s_signalClose = 0;
+CCEGLView::LifecycleHandler s_lifecycle = nullptr;
 
 CCEGLView::BackendFactory& backendFactory() {
     static CCEGLView::BackendFactory* factory = new CCEGLView::BackendFactory();
@@ -84,12 +47,12 @@ CCEGLView* CCEGLView::sharedOpenGLView() {
         std::unique_ptr<ViewBackend> backend;
         const bool headless = engineHooks().headless;
         if (headless) {
-            backend.reset(new HeadlessBackend());
+            backend = createHeadlessBackend();
         } else {
             backend = backendFactory() ? backendFactory()() : createGLFWBackend(960, 640, "");
             // No silent fallback to headless: the caller learns through
             // hasNativeWindow() and run() returning 1.
-            if (!backend) backend.reset(new InertBackend());
+            if (!backend) backend = createInertBackend();
         }
         s_sharedView = new CCEGLView(std::move(backend), headless);
     }
@@ -197,6 +160,8 @@ void CCEGLView::requestClose() {
 
 void CCEGLView::requestCloseFromSignal() { s_signalClose = 1; }
 
+void CCEGLView::setLifecycleHandler(LifecycleHandler handler) { s_lifecycle = handler; }
+
 void CCEGLView::queueEvent(const ViewEvent& event) {
     Queued item;
     item.kind = Queued::Window;
@@ -216,7 +181,7 @@ void CCEGLView::queueResize(int width, int height) {
 void CCEGLView::queueMouseButton(bool pressed, float x, float y) {
     Queued item;
     item.kind = Queued::MouseButton;
-    item.flag = pressed;
+    item.pressed = pressed;
     item.x = x;
     item.y = y;
     m_queue.push_back(item);
@@ -230,11 +195,10 @@ void CCEGLView::queueMouseMove(float x, float y) {
     m_queue.push_back(item);
 }
 
-void CCEGLView::queueKey(const ViewKeyEvent& key, bool repeat) {
+void CCEGLView::queueKey(const ViewKeyEvent& key) {
+    if (!sendKey(key) || !key.pressed || key.key != kViewKeyEscape) return;
     Queued item;
-    item.kind = Queued::Key;
-    item.key = key;
-    item.flag = repeat;
+    item.kind = Queued::Back;
     m_queue.push_back(item);
 }
 
@@ -271,14 +235,13 @@ void CCEGLView::deliver(const Queued& item) {
         dispatchEvent(item.event);
         break;
     case Queued::MouseButton:
-        viewInputMouseButton(item.flag, item.x, item.y);
+        viewInputMouseButton(item.pressed, item.x, item.y);
         break;
     case Queued::MouseMove:
         viewInputMouseMove(item.x, item.y);
         break;
-    case Queued::Key:
-        if (item.key.key == 256 /* GLFW_KEY_ESCAPE */ && item.key.pressed) viewInputEscape(item.flag);
-        if (!item.flag) sendKey(item.key);
+    case Queued::Back:
+        viewInputBack();
         break;
     case Queued::FocusLost:
         viewInputCancelTouches();
@@ -307,13 +270,13 @@ void CCEGLView::handle(const ViewEvent& event) {
         viewInputCancelTouches();
         if (m_bIconified) break;
         m_bIconified = true;
-        if (CCApplication* app = CCApplication::currentApplication()) app->applicationDidEnterBackground();
+        if (s_lifecycle) s_lifecycle(true);
         break;
     }
     case ViewEvent::Restored: {
         if (!m_bIconified) break;
         m_bIconified = false;
-        if (CCApplication* app = CCApplication::currentApplication()) app->applicationWillEnterForeground();
+        if (s_lifecycle) s_lifecycle(false);
         break;
     }
     case ViewEvent::User:
@@ -321,13 +284,16 @@ void CCEGLView::handle(const ViewEvent& event) {
     }
 }
 
-void CCEGLView::sendKey(const ViewKeyEvent& key) {
+bool CCEGLView::sendKey(const ViewKeyEvent& key) {
+    if (key.key < 0 || key.key >= kViewKeyCount || m_keysDown[key.key] == key.pressed) return false;
+    m_keysDown[key.key] = key.pressed;
     if (m_keySink) {
-        KeySink sink = m_keySink;
+        KeySink sink = m_keySink;  // the sink may replace itself
         sink(key);
-        return;
+    } else {
+        CCLog("[CCEGLView] key %d %s with no key sink", key.key, key.pressed ? "down" : "up");
     }
-    CCLog("[CCEGLView] key %d %s with no key sink", key.key, key.pressed ? "down" : "up");
+    return true;
 }
 
 // ---- drawing

@@ -7,6 +7,7 @@
 // iteration, so a hook that posts cannot loop within one frame.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -29,12 +30,15 @@ struct ViewEvent {
     intptr_t param = 0;  // User: the posted value
 };
 
-// A key for the host's keyboard (press or release, never a repeat).
+// Key codes are GLFW's, for the window and the script alike.
+constexpr int kViewKeyEscape = 256;  // GLFW_KEY_ESCAPE (the GLFW back-end checks it)
+constexpr int kViewKeyCount = 512;   // above GLFW_KEY_LAST
+
+// A key for the host's keyboard: a press or a release.
 struct ViewKeyEvent {
     bool pressed = false;
-    int key = 0;             // GLFW key code
-    int scancode = 0;        // 0 when scripted
-    unsigned int text = 0;   // the character the key types unshifted, or 0
+    int key = 0;            // GLFW key code
+    unsigned int text = 0;  // what the window's layout types for it unshifted; 0: none (scripted keys)
 };
 
 // One image of the window icon: 8-bit RGBA, straight alpha, rows top first.
@@ -143,6 +147,10 @@ public:
     // ---- events
     typedef std::function<void(const ViewEvent&)> WndProc;
     void setWndProc(WndProc hook) { m_wndProc = std::move(hook); }
+    // Where iconify and restore go, once per transition (true: into the
+    // background). The application sets it; the view knows no application.
+    typedef void (*LifecycleHandler)(bool background);
+    static void setLifecycleHandler(LifecycleHandler handler);
     // Stand-ins for posting WM_USER / WM_CLOSE: delivered at the next iteration.
     void postUserMessage(intptr_t param);
     void requestClose();
@@ -150,8 +158,8 @@ public:
     static void requestCloseFromSignal();
 
     typedef std::function<void(const ViewKeyEvent&)> KeySink;
-    // Receives every key press and release of the window and the script's
-    // key lines, in order, during event delivery.
+    // Receives each key press and release once, in order: the window's as
+    // they arrive while polling, the script's at their frame.
     void setKeySink(KeySink sink) { m_keySink = std::move(sink); }
 
     // ---- (ours) the loop's side
@@ -163,8 +171,11 @@ public:
     // Handles one event now (engine first, then the hook): the script's
     // iconify, restore and quit.
     void dispatchEvent(const ViewEvent& event);
-    // Passes a key to the sink (logged when there is none).
-    void sendKey(const ViewKeyEvent& key);
+    // The one way in for keys, the window's and the script's: a press of a
+    // key already down (auto-repeat) or a release of a key not down (held
+    // while the window got focus) stops here, and only here. Otherwise the
+    // key goes to the sink (logged when there is none) and this returns true.
+    bool sendKey(const ViewKeyEvent& key);
     // True once a Close was delivered (until the view is purged).
     bool windowShouldClose() const { return m_bCloseDelivered; }
     bool isHeadless() const { return m_bHeadless; }
@@ -181,7 +192,9 @@ public:
     void queueResize(int width, int height);
     void queueMouseButton(bool pressed, float x, float y);
     void queueMouseMove(float x, float y);
-    void queueKey(const ViewKeyEvent& key, bool repeat);
+    // Sends the key at once; the press of Escape is also the back key,
+    // delivered in order with the mouse.
+    void queueKey(const ViewKeyEvent& key);
     void queueFocusLost();
 
     ~CCEGLView() override;
@@ -190,10 +203,9 @@ private:
     CCEGLView(std::unique_ptr<ViewBackend> backend, bool headless);
 
     struct Queued {
-        enum Kind { Window, MouseButton, MouseMove, Key, FocusLost } kind = Window;
+        enum Kind { Window, MouseButton, MouseMove, Back, FocusLost } kind = Window;
         ViewEvent event;
-        ViewKeyEvent key;
-        bool flag = false;  // MouseButton: pressed; Key: repeat
+        bool pressed = false;  // MouseButton
         float x = 0, y = 0;
     };
     void deliver(const Queued& item);
@@ -207,6 +219,7 @@ private:
     std::deque<Queued> m_queue;
     WndProc m_wndProc;
     KeySink m_keySink;
+    std::bitset<kViewKeyCount> m_keysDown;
 };
 
 }  // namespace cocos2d

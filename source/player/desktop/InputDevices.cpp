@@ -7,8 +7,8 @@
 
 #include "GlfwKeyboard.h"
 #include "QVLog.h"
-#include "view/CCEGLView.h"
 #include "input/InputScript.h"
+#include "view/CCEGLView.h"
 
 namespace {
 
@@ -66,17 +66,16 @@ void createInputDevices(std::uintptr_t window, OIS::KeyListener* keyListener,
     auto keyboard = std::make_unique<GlfwKeyboard>();
     keyboard->setEventCallback(keyListener);
     g_devices.keyboard = std::move(keyboard);
+    // The one key path: the view's sink (window and script keys, repeats
+    // already dropped) straight into this keyboard's queue.
     cocos2d::CCEGLView::sharedOpenGLView()->setKeySink([](const cocos2d::ViewKeyEvent& key) {
-        if (GlfwKeyboard* kb = glfwKeyboard()) kb->feedGlfwKey(key.key, key.pressed ? 1 : 0, key.text);
+        if (GlfwKeyboard* kb = glfwKeyboard()) kb->feedKey(key.key, key.pressed, key.text);
     });
 
-    // The input script names keys as OIS does ("KC_J"); they travel the
-    // window's path, so scripted runs exercise this keyboard too.
-    cocos2d::InputScript::setKeyNameResolver([](const std::string& name, unsigned int* text) {
-        const OIS::KeyCode kc = GlfwKeyboard::keyCodeForName(name);
-        if (kc == OIS::KC_UNASSIGNED) return -1;
-        if (text) *text = GlfwKeyboard::printableCharacter(kc, false);
-        return GlfwKeyboard::glfwKeyForKeyCode(kc);
+    // The input script may name keys as OIS does ("KC_J"): they become the
+    // GLFW key at that position and take the window's path.
+    cocos2d::InputScript::setKeyNameResolver([](const std::string& name) {
+        return GlfwKeyboard::glfwKeyForKeyCode(GlfwKeyboard::keyCodeForName(name));
     });
 
     // Only the live window's id may reach OIS: an X error on its own

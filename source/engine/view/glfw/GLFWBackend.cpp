@@ -16,6 +16,9 @@ extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
 #include "director/EngineHooks.h"
 #include "platform/CCCommon.h"
 
+static_assert(cocos2d::kViewKeyEscape == GLFW_KEY_ESCAPE && cocos2d::kViewKeyCount > GLFW_KEY_LAST,
+              "the view's key codes are GLFW's");
+
 namespace cocos2d {
 
 namespace {
@@ -82,12 +85,12 @@ public:
         glfwSetKeyCallback(window, [](GLFWwindow* w, int key, int scancode, int action, int) {
             CCEGLView* view = self(w)->m_view;
             if (!view || key == GLFW_KEY_UNKNOWN) return;
+            // A repeat is a press of a key already down: the view drops it.
             ViewKeyEvent event;
             event.pressed = action != GLFW_RELEASE;
             event.key = key;
-            event.scancode = scancode;
             event.text = keyText(key, scancode);
-            view->queueKey(event, action == GLFW_REPEAT);
+            view->queueKey(event);
         });
     }
 
