@@ -1,7 +1,6 @@
 // Back presses and accelerometer readings: who gets them, in what order, and
 // what happens to delegates that go away.
 #include "InputTestSupport.h"
-#include "input/ViewInput.h"
 
 #include <cstdlib>
 
@@ -50,15 +49,6 @@ TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {
     // The script's (and the Escape key's) back path.
     InputScriptTarget().scriptBack();
     EXPECT_EQ(g_log, (std::vector<std::string>{"second.back", "first.back", "third.back"}));
-}
-
-TEST_F(KeypadTest, EscapeGivesOneBackPerPressAndNoKeyCodes) {
-    KeyRecorder layer("layer");
-    CCKeypadDispatcher::sharedDispatcher()->addDelegate(&layer);
-    viewInputEscape(false);
-    viewInputEscape(true);  // auto-repeat of the held key
-    viewInputEscape(true);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"layer.back"}));
 }
 
 TEST_F(KeypadTest, ChangesDuringABackPressFollowTheDispatchRules) {

@@ -95,23 +95,6 @@ TEST_F(ViewEvents, LifecycleRunsOncePerTransition) {
     EXPECT_TRUE(view->isIconified());
 }
 
-TEST_F(ViewEvents, KeysGoToTheSinkInOrderAndRepeatsAreDropped) {
-    std::vector<std::string> keys;
-    view->setKeySink([&](const ViewKeyEvent& k) {
-        keys.push_back(std::to_string(k.key) + (k.pressed ? " down" : " up") + " " + std::to_string(k.text));
-    });
-    ViewKeyEvent a;
-    a.key = 65;
-    a.text = 'a';
-    a.pressed = true;
-    view->queueKey(a, false);
-    view->queueKey(a, true);
-    a.pressed = false;
-    view->queueKey(a, false);
-    view->deliverEvents();
-    EXPECT_EQ(keys, (std::vector<std::string>{"65 down 97", "65 up 97"}));
-}
-
 // ---- the run loop
 
 class RunLoop : public ViewEvents {};

@@ -86,6 +86,7 @@ public:
     void ccTouchEnded(CCTouch*, CCEvent*) override { log.push_back("ended"); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { log.push_back("cancelled"); }
     void keyBackClicked() override { log.push_back("back"); }
+    void keyDown(int) override { log.push_back("key code"); }  // Escape gives none
     std::vector<std::string>& log = *s_log;
     static std::vector<std::string>* s_log;
 };
@@ -97,10 +98,11 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     TouchAndBackLayer::s_log = &log;
     useFake();
     ViewKeyEvent esc;
-    esc.key = 256;
+    esc.key = kViewKeyEscape;
     esc.pressed = true;
     ViewKeyEvent a;
     a.key = 65;
+    a.text = 'a';
     a.pressed = true;
     polls = {
         nullptr,
@@ -108,9 +110,9 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
             v->queueMouseButton(true, 100, 50);
             v->queueMouseMove(100, 50);  // unchanged: no move
             v->queueMouseMove(130, 50);
-            v->queueKey(a, false);
-            v->queueKey(esc, false);
-            v->queueKey(esc, true);  // auto-repeat: neither back nor the sink
+            v->queueKey(a);
+            v->queueKey(esc);
+            v->queueKey(esc);  // auto-repeat: neither back nor the sink
             v->queueFocusLost();     // the held touch is cancelled
         },
         [&](CCEGLView* v) {  // frame 3
@@ -125,7 +127,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     app.onLaunch = [&] {
         CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
         EXPECT_EQ(view->getHWnd(), 42u);
-        view->setKeySink([&](const ViewKeyEvent& k) { keys.push_back(k.pressed ? k.key : -k.key); });
+        view->setKeySink([&](const ViewKeyEvent& k) { keys.push_back(k.pressed ? k.key + k.text : -k.key); });
         view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type)); });
         auto* layer = new TouchAndBackLayer();
         layer->init();
@@ -135,7 +137,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     CCDirector::sharedDirector()->setFixedDeltaTime(true);
     CCDirector::sharedDirector()->setFrameLimit(20);
     EXPECT_EQ(app.run(), 0);
-    EXPECT_EQ(keys, (std::vector<int>{65, 256}));
+    EXPECT_EQ(keys, (std::vector<int>{65 + 'a', kViewKeyEscape}));
     EXPECT_EQ(log, (std::vector<std::string>{"began 100", "moved 130", "back", "cancelled", "began 10", "ended"}));
     EXPECT_EQ(hook, (std::vector<std::string>{"0"}));
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2})) << "the close ends run() before frame 3 ticks";

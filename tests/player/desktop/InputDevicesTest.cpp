@@ -5,15 +5,21 @@
 #include <OISException.h>
 #include <OISFactoryCreator.h>
 
+#include <GLFW/glfw3.h>
+
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "GlfwKeyboard.h"
-#include "LogCapture.h"
 #include "InputDevices.h"
+#include "LogCapture.h"
+#include "director/CCApplication.h"
+#include "director/CCDirector.h"
+#include "input/CCKeypadDispatcher.h"
+#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
-#include "input/InputScript.h"
 
 namespace {
 
@@ -214,28 +220,54 @@ TEST_F(HostInputDevices, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
     EXPECT_EQ(log.all()[1], "[Host] OIS joystick capture failed: pad unplugged; continuing without it");
 }
 
-TEST_F(HostInputDevices, WindowAndScriptKeysReachTheListenerThroughTheViewSink) {
-    struct Recorder : NullListener {
-        std::vector<OIS::KeyCode> pressed;
-        bool keyPressed(const OIS::KeyEvent& e) override {
-            pressed.push_back(e.key);
+// The one key path, for window keys and scripted ones alike: one press and
+// one release per key, whatever auto-repeat and focus add; Escape's press is
+// also the back key, once.
+TEST_F(HostInputDevices, WindowAndScriptedKeysArriveOncePerPressAndRelease) {
+    struct Recorder : NullListener, cocos2d::CCKeypadDelegate {
+        std::vector<std::string> log;
+        bool keyPressed(const OIS::KeyEvent& e) override { return note("press ", e); }
+        bool keyReleased(const OIS::KeyEvent& e) override { return note("release ", e); }
+        bool note(const char* what, const OIS::KeyEvent& e) {
+            log.push_back(what + std::to_string(e.key));
             return true;
         }
+        void keyBackClicked() override { log.push_back("back"); }
     } recorder;
+    cocos2d::CCDirector::resetForTest();
     createInputDevices(0, &recorder, &recorder);
-    // The input script's OIS names resolve to the window keys at the same place.
-    unsigned int text = 0;
-    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_RETURN", &text), 257);  // GLFW_KEY_ENTER
-    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_J", &text), 74);
-    EXPECT_EQ(text, unsigned('j'));
-    EXPECT_EQ(cocos2d::InputScript::keyCodeForName("KC_BOGUS"), -1);
-    cocos2d::ViewKeyEvent key;
-    key.pressed = true;
-    key.key = 74;  // GLFW_KEY_J
-    cocos2d::CCEGLView::sharedOpenGLView()->sendKey(key);
+    cocos2d::CCKeypadDispatcher::sharedDispatcher()->addDelegate(&recorder);
+    cocos2d::CCEGLView* view = cocos2d::CCEGLView::sharedOpenGLView();
+    for (const auto& [key, pressed] : std::vector<std::pair<int, bool>>{
+             {GLFW_KEY_J, false},  // held while the window got focus
+             {GLFW_KEY_J, true}, {GLFW_KEY_J, true}, {GLFW_KEY_J, false},  // a hold with auto-repeat
+             {cocos2d::kViewKeyEscape, true}, {cocos2d::kViewKeyEscape, true}, {cocos2d::kViewKeyEscape, false}}) {
+        cocos2d::ViewKeyEvent event;
+        event.key = key;
+        event.pressed = pressed;
+        view->queueKey(event);
+    }
+    view->deliverEvents();
     captureInputDevices();
-    EXPECT_EQ(recorder.pressed, std::vector<OIS::KeyCode>({OIS::KC_J}));
-    destroyInputDevices();
-    destroyInputDevices();  // twice is harmless
-    cocos2d::CCEGLView::sharedOpenGLView()->sendKey(key);  // no keyboard: dropped
+    // The back key at delivery, the keys at capture.
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"back", "press 36", "release 36", "press 1", "release 1"}));
+
+    // Scripted by OIS and GLFW names; a scripted Escape is a key, not the back key.
+    recorder.log.clear();
+    const std::string path = testing::TempDir() + "qv_keys.txt";
+    std::ofstream(path) << "1 key down KC_J\n2 key down j\n3 key up KC_J\n4 key down ESCAPE\n5 key up KC_ESCAPE\n";
+    setenv("ENGINE_INPUT_SCRIPT", path.c_str(), 1);
+    struct App : cocos2d::CCApplication {
+        bool applicationDidFinishLaunching() override {
+            cocos2d::CCDirector::sharedDirector()->runWithScene(cocos2d::CCScene::create());
+            return true;
+        }
+    } app;
+    cocos2d::CCDirector::sharedDirector()->setFrameLimit(6);
+    cocos2d::CCDirector::sharedDirector()->addFrameHook([](unsigned int) { captureInputDevices(); });
+    EXPECT_EQ(app.run(), 0);
+    unsetenv("ENGINE_INPUT_SCRIPT");
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"press 36", "release 36", "press 1", "release 1"}));
+    cocos2d::CCKeypadDispatcher::sharedDispatcher()->removeDelegate(&recorder);
+    cocos2d::CCDirector::resetForTest();
 }
