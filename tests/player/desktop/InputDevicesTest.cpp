@@ -23,34 +23,29 @@
 
 namespace {
 
-class ThrowingKeyboard : public GlfwKeyboard {
-public:
-    explicit ThrowingKeyboard(int* captures) : m_captures(captures) {}
+// Devices whose capture throws, as OIS's do when a device goes away.
+struct ThrowingKeyboard : GlfwKeyboard {
+    explicit ThrowingKeyboard(int* captures) : captures(captures) {}
     void capture() override {
-        ++*m_captures;
+        ++*captures;
         OIS_EXCEPT(OIS::E_InputDisconnected, "keyboard went away");
     }
-
-private:
-    int* m_captures;
+    int* captures;
 };
 
-class ThrowingJoyStick : public OIS::JoyStick {
-public:
+struct ThrowingJoyStick : OIS::JoyStick {
     ThrowingJoyStick(int* captures, bool* destroyed)
-        : OIS::JoyStick("test pad", true, 0, nullptr), m_captures(captures), m_destroyed(destroyed) {}
-    ~ThrowingJoyStick() override { *m_destroyed = true; }
+        : OIS::JoyStick("test pad", true, 0, nullptr), captures(captures), destroyed(destroyed) {}
+    ~ThrowingJoyStick() override { *destroyed = true; }
     void setBuffered(bool) override {}
     void capture() override {
-        ++*m_captures;
+        ++*captures;
         throw std::runtime_error("pad unplugged");
     }
     OIS::Interface* queryInterface(OIS::Interface::IType) override { return nullptr; }
     void _initialize() override {}
-
-private:
-    int* m_captures;
-    bool* m_destroyed;
+    int* captures;
+    bool* destroyed;
 };
 
 // Lists one pad; opening it fails, or gives a pad whose capture throws.
@@ -80,11 +75,8 @@ private:
     bool m_open = false;
 };
 
-class FakeManager : public OIS::InputManager {
-public:
+struct FakeManager : OIS::InputManager {
     FakeManager() : OIS::InputManager("fake") {}
-
-protected:
     void _initialize(OIS::ParamList&) override {}
 };
 
