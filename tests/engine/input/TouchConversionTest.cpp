@@ -1,7 +1,6 @@
 // Window pixels to touch locations under each policy, the touch's history,
 // and the layer's registration life cycle.
 #include "InputTestSupport.h"
-#include "input/ViewInput.h"
 
 namespace inputtest {
 namespace {
@@ -99,31 +98,6 @@ TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
     EXPECT_EQ(layer->cancelled, 1);
     EXPECT_EQ(layer->points.size(), 4u);
     scene->onExit();
-}
-
-TEST_F(TouchConversionTest, TheMouseIsTouchZeroAndMovesCountOnlyWhilePressed) {
-    CCScene* scene = CCScene::create();
-    Logger* layer = Logger::make(kCCTouchesOneByOne);
-    layer->setTouchEnabled(true);
-    scene->addChild(layer);
-    scene->onEnter();
-    viewInputMouseMove(5, 5);  // hovering
-    viewInputMouseButton(true, 10, 600);
-    viewInputMouseMove(20, 600);
-    viewInputMouseButton(false, 30, 600);
-    viewInputMouseMove(40, 600);
-    ASSERT_EQ(layer->points.size(), 3u);
-    EXPECT_POINT(layer->points[0], 10, 40);
-    EXPECT_POINT(layer->points[1], 20, 40);
-    EXPECT_POINT(layer->points[2], 30, 40);
-
-    viewInputMouseButton(true, 10, 10);
-    viewInputCancelTouches();
-    viewInputMouseButton(false, 10, 10);  // the release after the cancel
-    EXPECT_EQ(layer->cancelled, 1);
-    EXPECT_EQ(layer->points.size(), 4u);
-    scene->onExit();
-    viewInputEndRun();
 }
 
 TEST_F(TouchConversionTest, NodesConvertTouchesIntoTheirOwnSpace) {

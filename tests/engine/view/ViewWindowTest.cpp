@@ -76,14 +76,15 @@ public:
         setKeypadEnabled(true);
         return true;
     }
-    bool ccTouchBegan(CCTouch* t, CCEvent*) override {
-        log.push_back("began " + std::to_string(static_cast<int>(t->getLocation().x)));
+    // GL locations: y up from the bottom of the 640-high window.
+    bool ccTouchBegan(CCTouch* t, CCEvent*) override { return note("began", t); }
+    void ccTouchMoved(CCTouch* t, CCEvent*) override { note("moved", t); }
+    void ccTouchEnded(CCTouch* t, CCEvent*) override { note("ended", t); }
+    bool note(const char* what, CCTouch* t) {
+        log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(t->getLocation().x)) + "," +
+                      std::to_string(static_cast<int>(t->getLocation().y)));
         return true;
     }
-    void ccTouchMoved(CCTouch* t, CCEvent*) override {
-        log.push_back("moved " + std::to_string(static_cast<int>(t->getLocation().x)));
-    }
-    void ccTouchEnded(CCTouch*, CCEvent*) override { log.push_back("ended"); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { log.push_back("cancelled"); }
     void keyBackClicked() override { log.push_back("back"); }
     void keyDown(int) override { log.push_back("key code"); }  // Escape gives none
@@ -107,6 +108,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     polls = {
         nullptr,
         [&](CCEGLView* v) {  // frame 2
+            v->queueMouseMove(5, 5);  // hovering: no touch
             v->queueMouseButton(true, 100, 50);
             v->queueMouseMove(100, 50);  // unchanged: no move
             v->queueMouseMove(130, 50);
@@ -116,8 +118,11 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
             v->queueFocusLost();     // the held touch is cancelled
         },
         [&](CCEGLView* v) {  // frame 3
-            v->queueMouseButton(true, 10, 10);
-            v->queueMouseButton(false, 10, 10);
+            v->queueMouseButton(false, 130, 50);  // the release after the cancel
+            v->queueMouseButton(true, 10, 600);
+            v->queueMouseMove(20, 600);
+            v->queueMouseButton(false, 30, 600);
+            v->queueMouseMove(40, 600);  // released: no touch
             v->requestClose();  // as the close button does
         },
     };
@@ -138,7 +143,8 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     CCDirector::sharedDirector()->setFrameLimit(20);
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(keys, (std::vector<int>{65 + 'a', kViewKeyEscape}));
-    EXPECT_EQ(log, (std::vector<std::string>{"began 100", "moved 130", "back", "cancelled", "began 10", "ended"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"began 100,590", "moved 130,590", "back", "cancelled", "began 10,40",
+                                             "moved 20,40", "ended 30,40"}));
     EXPECT_EQ(hook, (std::vector<std::string>{"0"}));
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2})) << "the close ends run() before frame 3 ticks";
 }
