@@ -114,24 +114,6 @@ TEST(ViewPolicy, ZeroNegativeAndNonFiniteSizesAreIgnored) {
     EXPECT_EQ(view.getFrameZoomFactor(), 1.0f);
 }
 
-TEST(HeadlessView, StartsAt960x640WithoutContextAndClosesAtTheNextDelivery) {
-    CCEGLView::purgeSharedOpenGLView();
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    EXPECT_TRUE(view->isHeadless());
-    EXPECT_FALSE(view->isOpenGLReady());
-    EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
-    EXPECT_EQ(view->getDesignResolutionSize(), CCSize(960, 640));
-    EXPECT_EQ(view->getResolutionPolicy(), kResolutionUnKnown);
-    view->end();
-    EXPECT_FALSE(view->windowShouldClose());
-    view->pollEvents();
-    EXPECT_FALSE(view->deliverEvents());
-    EXPECT_TRUE(view->windowShouldClose());
-    CCEGLView::purgeSharedOpenGLView();
-    EXPECT_FALSE(CCEGLView::sharedOpenGLView()->windowShouldClose());
-    CCEGLView::purgeSharedOpenGLView();
-}
-
 TEST(EngineHooks, FlagsAndFrameLimitParsing) {
     // A flag is on for any value but "0"; unset or empty is off.
     for (const char* off : {static_cast<const char*>(nullptr), "", "0"}) EXPECT_FALSE(parseFlagHook("X", off));
