@@ -7,12 +7,12 @@
 #include "audio/AudioEngine.h"
 #include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "gl/CCGL.h"
 #include "input/InputScript.h"
 #include "input/ViewInput.h"
 #include "platform/CCCommon.h"
 #include "platform/RandomAndClock.h"
+#include "view/CCEGLView.h"
 #include "view/Screenshot.h"
 
 namespace cocos2d {

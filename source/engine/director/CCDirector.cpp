@@ -6,7 +6,6 @@
 #include "actions/CCScheduler.h"
 #include "audio/AudioSystem.h"
 #include "base/CCAutoreleasePool.h"
-#include "view/CCEGLView.h"
 #include "director/EngineHooks.h"
 #include "gl/ccGLStateCache.h"
 #include "input/CCAccelerometer.h"
@@ -16,6 +15,7 @@
 #include "platform/CCCommon.h"
 #include "platform/RandomAndClock.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 namespace cocos2d {
 

@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "input/CCEvent.h"
 #include "input/CCSet.h"
 #include "input/CCTouch.h"
 #include "input/CCTouchDispatcher.h"
 #include "platform/CCCommon.h"
+#include "view/CCEGLView.h"
 
 namespace cocos2d {
 

@@ -1,7 +1,7 @@
 #include "input/ViewInput.h"
 
-#include "input/InputScript.h"
 #include "input/CCKeypadDispatcher.h"
+#include "input/InputScript.h"
 #include "input/TouchInput.h"
 
 namespace cocos2d {

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <memory>
 
-#include "view/CCEGLView.h"
 #include "gl/CCGL.h"
 #include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "platform/CCCommon.h"
+#include "view/CCEGLView.h"
 
 namespace cocos2d {
 

@@ -7,9 +7,9 @@
 
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "director/EngineHooks.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 

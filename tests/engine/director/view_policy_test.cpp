@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "view/CCEGLView.h"
 #include "director/EngineHooks.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 

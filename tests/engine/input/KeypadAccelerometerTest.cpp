@@ -9,34 +9,26 @@ namespace {
 
 std::vector<std::string> g_log;
 
-class KeyRecorder : public CCKeypadDelegate {
-public:
-    explicit KeyRecorder(std::string name) : m_name(std::move(name)) {}
+struct KeyRecorder : CCKeypadDelegate {
+    explicit KeyRecorder(std::string name) : name(std::move(name)) {}
     void keyBackClicked() override {
-        g_log.push_back(m_name + ".back");
+        g_log.push_back(name + ".back");
         if (onBack) onBack();
     }
-    void keyMenuClicked() override { g_log.push_back(m_name + ".menu"); }
-    void keyDown(int key) override { g_log.push_back(m_name + ".down" + std::to_string(key)); }
-    void keyUp(int key) override { g_log.push_back(m_name + ".up" + std::to_string(key)); }
+    void keyMenuClicked() override { g_log.push_back(name + ".menu"); }
+    void keyDown(int key) override { g_log.push_back(name + ".down" + std::to_string(key)); }
+    void keyUp(int key) override { g_log.push_back(name + ".up" + std::to_string(key)); }
+    std::string name;
     std::function<void()> onBack;
-
-private:
-    std::string m_name;
 };
 
-class Tilt : public CCAccelerometerDelegate {
-public:
+struct Tilt : CCAccelerometerDelegate {
     void didAccelerate(CCAcceleration* a) override { readings.push_back(*a); }
     std::vector<CCAcceleration> readings;
 };
 
-class KeypadTest : public InputTest {
-protected:
-    void SetUp() override {
-        InputTest::SetUp();
-        g_log.clear();
-    }
+struct KeypadTest : InputTest {
+    void SetUp() override { InputTest::SetUp(), g_log.clear(); }
 };
 
 TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {

@@ -8,8 +8,8 @@
 #include "HostWindow.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 

@@ -22,12 +22,12 @@
 #include "HostWindow.h"
 #include "IcoWriter.h"
 #include "IconFile.h"
-#include "KeyCodeMap.h"
 #include "InputDevices.h"
+#include "KeyCodeMap.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
