@@ -3,78 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <limits>
-#include <string>
-#include <vector>
 
-#include "actions/CCScheduler.h"
-#include "base/CCAutoreleasePool.h"
-#include "director/CCApplication.h"
-#include "director/CCDirector.h"
-#include "math/kazmath.h"
-#include "scene/CCScene.h"
-#include "view/CCEGLView.h"
+#include "../view/ViewTestSupport.h"
 
 using namespace cocos2d;
+using viewtest::ProbeScene;
+using viewtest::TestApp;
 
 namespace {
 
 using Events = std::vector<std::string>;
-Events g_events;
+Events& g_events = ProbeScene::events();
 
 bool happened(const std::string& event) { return std::find(g_events.begin(), g_events.end(), event) != g_events.end(); }
-
-// Records its life in g_events and runs test code from its update and draw.
-// Autoreleased and update-scheduled, like the game's scenes.
-class ProbeScene : public CCScene {
-public:
-    static ProbeScene* create(const std::string& name) {
-        ProbeScene* scene = new ProbeScene();
-        scene->m_name = name;
-        scene->init();
-        scene->scheduleUpdate();
-        scene->autorelease();
-        return scene;
-    }
-    ~ProbeScene() override { note("destroyed"); }
-    void onEnter() override { CCScene::onEnter(), note("entered"); }
-    void onExit() override { CCScene::onExit(), note("exited"); }
-    void cleanup() override { CCScene::cleanup(), note("cleanup"); }
-    void update(float dt) override {
-        updates.push_back(dt);
-        if (onUpdate) onUpdate();
-    }
-    void draw() override {
-        ++draws;
-        if (onDraw) onDraw();
-    }
-
-    int draws = 0;
-    std::vector<float> updates;
-    std::function<void()> onUpdate, onDraw;
-
-private:
-    void note(const char* what) { g_events.push_back(m_name + " " + what); }
-    std::string m_name;
-};
 
 // Lives only through the pool unless retained.
 struct Tracked : CCObject {
     explicit Tracked(bool* alive) : alive(alive) { *alive = true; }
     ~Tracked() override { *alive = false; }
     bool* alive;
-};
-
-struct TestApp : CCApplication {
-    bool applicationDidFinishLaunching() override {
-        ++launches;
-        if (onLaunch) onLaunch();
-        return launchOk;
-    }
-    bool launchOk = true;
-    int launches = 0;
-    std::function<void()> onLaunch;
 };
 
 class DirectorTest : public testing::Test {
@@ -95,7 +43,7 @@ protected:
         g_events.clear();
         return scene;
     }
-    // run() with one scene A, prepared by `prepare`.
+    // run() with one scene A, paused until it enters, prepared by `prepare`.
     int runApp(TestApp& app, const std::function<void(ProbeScene*)>& prepare = nullptr) {
         app.onLaunch = [&] {
             ProbeScene* a = ProbeScene::create("A");
@@ -121,7 +69,7 @@ TEST_F(DirectorTest, FirstSceneEntersAtTheFirstFrameAfterTheTick) {
     EXPECT_EQ(director->getRunningScene(), a);
     // Paused until it entered, so the tick before the switch missed it.
     EXPECT_TRUE(a->updates.empty());
-    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(a->drawFrames.size(), 1u);
     director->stepFrame(0.25f);
     EXPECT_EQ(a->updates, std::vector<float>{0.25f});
 }
@@ -146,7 +94,7 @@ TEST_F(DirectorTest, ReplaceSwitchesAfterTheTickThatAskedOrAtTheNextFrame) {
         }
         EXPECT_EQ(g_events, (Events{"A exited", "A cleanup", "A destroyed", "B entered"}));
         EXPECT_EQ(director->getRunningScene(), b);
-        EXPECT_EQ(b->draws, 1);
+        EXPECT_EQ(b->drawFrames.size(), 1u);
     }
 }
 
@@ -282,7 +230,7 @@ TEST_F(DirectorTest, StoppedAnimationNeitherTicksNorVisitsButDrains) {
         EXPECT_FALSE(pooled);
     }
     EXPECT_EQ(a->updates.size(), 1u);
-    EXPECT_EQ(a->draws, 2);
+    EXPECT_EQ(a->drawFrames.size(), 2u);
     // Stopped iterations still count: frame numbers are loop iterations.
     EXPECT_EQ(director->getTotalFrames(), frames + 3);
 
@@ -326,7 +274,7 @@ TEST_F(DirectorTest, FixedDeltaTimeGivesEveryUpdateExactlyTheInterval) {
 
 TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFailsAndEndStopsItAfterThatFrame) {
     {
-        TestApp app;
+        TestApp app(false);
         app.launchOk = false;
         EXPECT_EQ(CCApplication::sharedApplication(), &app);
         EXPECT_EQ(app.run(), 1);
@@ -335,7 +283,7 @@ TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFailsAndEndStopsItAfterThatFrame)
     }
     reset();
     director->setFixedDeltaTime(true);
-    TestApp app;
+    TestApp app(false);
     EXPECT_EQ(runApp(app, [&](ProbeScene* a) {
                   a->onUpdate = [&] {
                       if (director->getTotalFrames() == 2) director->end();
@@ -347,7 +295,7 @@ TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFailsAndEndStopsItAfterThatFrame)
 }
 
 TEST_F(DirectorTest, FrameLimitEndsRunAndTearsDownInOrder) {
-    TestApp app;
+    TestApp app(false);
     director->setFixedDeltaTime(true);
     director->setFrameLimit(7);
     // Still pending when the limit is reached: released at tear-down.
@@ -369,7 +317,7 @@ TEST_F(DirectorTest, FrameLimitEndsRunAndTearsDownInOrder) {
 }
 
 TEST_F(DirectorTest, UnfixedRunSleepsToTheInterval) {
-    TestApp app;
+    TestApp app(false);
     director->setFrameLimit(6);
     app.setAnimationInterval(0.01);
     EXPECT_DOUBLE_EQ(director->getAnimationInterval(), 0.01);

@@ -89,18 +89,6 @@ TEST_F(ViewEvents, ZeroSizedFramesAreNeverApplied) {
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
 }
 
-TEST_F(ViewEvents, LifecycleRunsOncePerTransition) {
-    TestApp app;
-    app.stopWhenHidden = false;
-    for (ViewEvent::Type type : {ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Iconified, ViewEvent::Restored,
-                                 ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Close})
-        view->queueEvent(event(type));
-    view->queueFocusLost();
-    view->deliverEvents();
-    EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 1", "foreground 1", "background 1"}));
-    EXPECT_TRUE(view->isIconified());
-}
-
 // ---- the run loop
 
 class RunLoop : public ViewEvents {};
@@ -110,9 +98,9 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
     TestApp app;
     std::vector<std::string> hook;
     app.onLaunch = [&] {
-        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(RecordingScene::frame())); });
-        app.scene->onTick = [&](unsigned int frame) {
-            if (frame == 4) view->requestClose();
+        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(ProbeScene::frame())); });
+        app.scene->onUpdate = [&] {
+            if (ProbeScene::frame() == 4) view->requestClose();
         };
     };
     EXPECT_EQ(app.run(), 0);
@@ -123,17 +111,18 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
 }
 
 TEST_F(RunLoop, ScriptedIconifyStopsTheFramesAndTheFirstTickAfterHasNoTime) {
-    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_iconify.txt", "3 iconify\n4 iconify\n7 restore\n"));
+    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_iconify.txt", "2 restore\n3 iconify\n4 iconify\n7 restore\n8 restore\n"));
     CCDirector* director = CCDirector::sharedDirector();
     director->setFixedDeltaTime(false);
     director->setFrameLimit(10);
     director->setAnimationInterval(0.002);
     TestApp app;
     EXPECT_EQ(app.run(), 0);
+    // Once per transition: a restore while shown and a second iconify do nothing.
     EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 3", "foreground 7"}));
     // Frames 3 to 6 are stopped but counted.
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2, 7, 8, 9, 10}));
-    EXPECT_EQ(app.scene->deltas[2], 0.0f) << "the time spent minimised arrived as one step";
+    EXPECT_EQ(app.scene->updates[2], 0.0f) << "the time spent minimised arrived as one step";
     EXPECT_EQ(director->getTotalFrames(), 10u);
 }
 
