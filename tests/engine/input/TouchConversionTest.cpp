@@ -47,26 +47,30 @@ protected:
     } while (0)
 
 TEST_F(TouchConversionTest, FramePixelsMapIntoTheDesignAreaUnderEachPolicy) {
-    // Show all, letterboxed left and right: scale 0.9375, viewport x 190.
-    setUp(1280, 600, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 190, 0), 0, 0);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 1090, 600), 960, 640);
-
-    // Show all, bars top and bottom: the viewport top is 20 px down.
-    setUp(960, 680, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 0, 20), 0, 0);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 480, 340), 480, 320);
-
-    // No border crops: scale 4/3, the design area overhangs the frame by
-    // 126.7 px above and below, which is 95 design units.
-    setUp(1280, 600, 960, 640, kResolutionNoBorder);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 0, 0), 0, 95);
-
-    // Exact fit stretches each axis on its own.
-    setUp(1920, 320, 960, 640, kResolutionExactFit);
-    EXPECT_POINT(TouchInput::frameToView(*view(), 1920, 160), 960, 320);
+    const struct {
+        const char* what;
+        float frameW, frameH;
+        int policy;
+        float px, py, x, y;
+    } rows[] = {
+        // Show all, letterboxed left and right: scale 0.9375, viewport x 190.
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 640, 300, 480, 320},
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 190, 0, 0, 0},
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 1090, 600, 960, 640},
+        // The viewport top is 20 px down.
+        {"show all, bars top and bottom", 960, 680, kResolutionShowAll, 0, 20, 0, 0},
+        {"show all, bars top and bottom", 960, 680, kResolutionShowAll, 480, 340, 480, 320},
+        // Scale 4/3: the design area overhangs the frame by 126.7 px above
+        // and below, which is 95 design units.
+        {"no border", 1280, 600, kResolutionNoBorder, 640, 300, 480, 320},
+        {"no border", 1280, 600, kResolutionNoBorder, 0, 0, 0, 95},
+        {"exact fit stretches each axis", 1920, 320, kResolutionExactFit, 1920, 160, 960, 320},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        setUp(r.frameW, r.frameH, 960, 640, r.policy);
+        EXPECT_POINT(TouchInput::frameToView(*view(), r.px, r.py), r.x, r.y);
+    }
 }
 
 TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
