@@ -6,8 +6,8 @@
 #include <string>
 
 #include "GlfwKeyboard.h"
-#include "QVLog.h"
 #include "input/InputScript.h"
+#include "platform/QVLog.h"
 #include "view/CCEGLView.h"
 
 namespace {

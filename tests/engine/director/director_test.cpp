@@ -20,7 +20,7 @@ bool happened(const std::string& event) { return std::find(g_events.begin(), g_e
 
 // Lives only through the pool unless retained.
 struct Tracked : CCObject {
-    explicit Tracked(bool* alive) : alive(alive) { *alive = true; }
+    explicit Tracked(bool* flag) : alive(flag) { *alive = true; }
     ~Tracked() override { *alive = false; }
     bool* alive;
 };

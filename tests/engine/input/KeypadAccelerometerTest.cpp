@@ -10,7 +10,7 @@ namespace {
 std::vector<std::string> g_log;
 
 struct KeyRecorder : CCKeypadDelegate {
-    explicit KeyRecorder(std::string name) : name(std::move(name)) {}
+    explicit KeyRecorder(std::string id) : name(std::move(id)) {}
     void keyBackClicked() override {
         g_log.push_back(name + ".back");
         if (onBack) onBack();

@@ -25,7 +25,7 @@ namespace {
 
 // Devices whose capture throws, as OIS's do when a device goes away.
 struct ThrowingKeyboard : GlfwKeyboard {
-    explicit ThrowingKeyboard(int* captures) : captures(captures) {}
+    explicit ThrowingKeyboard(int* count) : captures(count) {}
     void capture() override {
         ++*captures;
         OIS_EXCEPT(OIS::E_InputDisconnected, "keyboard went away");
@@ -34,8 +34,8 @@ struct ThrowingKeyboard : GlfwKeyboard {
 };
 
 struct ThrowingJoyStick : OIS::JoyStick {
-    ThrowingJoyStick(int* captures, bool* destroyed)
-        : OIS::JoyStick("test pad", true, 0, nullptr), captures(captures), destroyed(destroyed) {}
+    ThrowingJoyStick(int* count, bool* gone)
+        : OIS::JoyStick("test pad", true, 0, nullptr), captures(count), destroyed(gone) {}
     ~ThrowingJoyStick() override { *destroyed = true; }
     void setBuffered(bool) override {}
     void capture() override {
