@@ -96,17 +96,6 @@ protected:
 
 }  // namespace
 
-TEST_F(HostInputDevices, ParameterListNamesTheWindowAndLeavesInputUngrabbed) {
-    OIS::ParamList params = oisParameters(12345678u);
-    const OIS::ParamList expected = {{"WINDOW", "12345678"},
-                                     {"x11_keyboard_grab", "false"},
-                                     {"x11_mouse_grab", "false"},
-                                     {"x11_mouse_hide", "false"}};
-    EXPECT_EQ(params, expected);
-    // Large X ids stay unsigned decimal.
-    EXPECT_EQ(oisParameters(4294967295u).find("WINDOW")->second, "4294967295");
-}
-
 TEST_F(HostInputDevices, WithoutAWindowOnlyTheKeyboardExists) {
     LogCapture log;
     createInputDevices(0, &listener, &listener);
@@ -138,10 +127,14 @@ TEST_F(HostInputDevices, RealOisWithoutADisplayNeverEndsTheProcess) {
     EXPECT_EQ(inputDevices().manager, nullptr);
 }
 
+// OIS gets the window (unsigned decimal) and leaves keyboard, mouse and cursor alone.
 TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
+    EXPECT_EQ(oisParameters(4294967295u).find("WINDOW")->second, "4294967295");
     // Creation of the input system throws: no manager, the keyboard stays.
     setInputSystemFactory([](OIS::ParamList& params) -> OIS::InputManager* {
-        EXPECT_EQ(params.find("WINDOW")->second, "77");
+        const OIS::ParamList expected = {
+            {"WINDOW", "77"}, {"x11_keyboard_grab", "false"}, {"x11_mouse_grab", "false"}, {"x11_mouse_hide", "false"}};
+        EXPECT_EQ(params, expected);
         OIS_EXCEPT(OIS::E_General, "Error opening X!");
     });
     {
@@ -152,14 +145,17 @@ TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
         ASSERT_EQ(log.all().size(), 1u) << log.joined();
         EXPECT_EQ(log.all()[0], "[Host] OIS input system creation failed: Error opening X!; continuing without it");
     }
-
-    // A pad is listed but cannot be opened: the manager stays, no joystick.
-    static PadFactory failing(false);
+    // A manager whose one pad comes from `pads`.
+    static PadFactory* pads = nullptr;
     setInputSystemFactory([](OIS::ParamList&) -> OIS::InputManager* {
         auto* manager = new FakeManager;
-        manager->addFactoryCreator(&failing);
+        manager->addFactoryCreator(pads);
         return manager;
     });
+
+    // A pad is listed but cannot be opened: the manager stays, no joystick.
+    PadFactory failing(false);
+    pads = &failing;
     {
         LogCapture log;
         createInputDevices(77, &listener, &listener);
@@ -170,12 +166,8 @@ TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
     }
 
     // A pad that opens gets the listener, and is unplugged later.
-    static PadFactory working(true);
-    setInputSystemFactory([](OIS::ParamList&) -> OIS::InputManager* {
-        auto* manager = new FakeManager;
-        manager->addFactoryCreator(&working);
-        return manager;
-    });
+    PadFactory working(true);
+    pads = &working;
     {
         LogCapture log;
         createInputDevices(77, &listener, &listener);
@@ -189,6 +181,7 @@ TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
         EXPECT_EQ(log.count("joystick capture failed"), 1u) << log.joined();
         EXPECT_NE(inputDevices().manager, nullptr);
     }
+    destroyInputDevices();
     setInputSystemFactory(nullptr);
 }
 
