@@ -26,9 +26,8 @@ public:
     void ccTouchEnded(CCTouch* t, CCEvent*) override { points.push_back(t->getLocation()); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { ++cancelled; }
     void ccTouchesBegan(CCSet* s, CCEvent*) override { standardCalls += s->count(); }
-    void keyBackClicked() override { ++backs; }
     std::vector<CCPoint> points, starts;
-    int cancelled = 0, standardCalls = 0, backs = 0;
+    int cancelled = 0, standardCalls = 0;
 };
 
 class TouchConversionTest : public InputTest {
