@@ -155,10 +155,9 @@ TEST_F(Labels, UnknownCodePointsAreSkippedWithoutAdvanceAndLoggedOnce) {
 TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
     CCLabelBMFont* l = label("E");
     const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.u, 0.8f);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.v, 0.0f);  // top edge of the glyph = its first texel row
-    EXPECT_FLOAT_EQ(q.br.texCoords.u, 0.9f);
-    EXPECT_FLOAT_EQ(q.br.texCoords.v, 0.4f);
+    // The top edge of the glyph is its first texel row.
+    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
+              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
 }
 
 // --- text, colour and drawing -------------------------------------------------------
@@ -197,10 +196,7 @@ TEST_F(Labels, IsAPlainNodeThatFadesReach) {
     EXPECT_NEAR(o, 128, 1);
     // Premultiplied: every corner carries (r*o, g*o, b*o, o).
     const ccColor4B c = l->getGlyphQuads().at(1).br.colors;
-    EXPECT_EQ(c.a, o);
-    EXPECT_EQ(c.r, 255 * o / 255);
-    EXPECT_EQ(c.g, 128 * o / 255);
-    EXPECT_EQ(c.b, 0);
+    EXPECT_EQ((std::vector<int>{c.r, c.g, c.b, c.a}), (std::vector<int>{255 * o / 255, 128 * o / 255, 0, o}));
     // A relayout keeps the colour.
     l->setString("ABC");
     EXPECT_EQ(l->getGlyphQuads().at(2).tl.colors.g, 128 * o / 255);
