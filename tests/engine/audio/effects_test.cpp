@@ -15,16 +15,6 @@ namespace {
 using effects = NullAudioTest;
 constexpr int kNone = AudioEngine::INVALID_AUDIO_ID;
 
-TEST_F(effects, HalfSecondSoundFinishesInFrame30ExactlyOnce) {
-    Finishes fin;
-    EXPECT_EQ(fin.play("beep_mono.mp3"), 0);
-    step(29);
-    EXPECT_TRUE(fin.calls.empty());
-    step(100);
-    ASSERT_EQ(fin.calls.size(), 1u);
-    EXPECT_EQ(fin.calls[0], std::make_pair(0, 30u));
-}
-
 TEST_F(effects, StopAndStopAllNeverFireTheCallback) {
     Finishes fin;
     const int a = fin.play("beep_mono.mp3");

@@ -1,6 +1,4 @@
 // User objects, box and ray queries, the mouse joint spring and the draw base.
-#include <vector>
-
 #include "physics_test_support.h"
 
 namespace {
@@ -11,7 +9,7 @@ struct Owner {
     int id;
 };
 
-TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndTheContactListener) {
+TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndFixtures) {
     Owner owners[] = {{1}, {2}, {3}, {4}};  // ground, box, ground fixture, box fixture
     b2World world(b2Vec2(0, -10));
     auto make = [&](b2BodyType type, b2Vec2 at, Owner* bodyOwner, Owner* fixtureOwner) {
@@ -36,20 +34,7 @@ TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndTheContactListener) {
     EXPECT_EQ(physics::userObject<Owner>(ground)->id, 1);
     EXPECT_EQ(physics::userObject<Owner>(box)->id, 2);
     EXPECT_EQ(physics::userObject<Owner>(ground->GetFixtureList())->id, 3);
-
-    struct Reader : b2ContactListener {
-        void BeginContact(b2Contact* contact) override {
-            Owner* a = physics::userObject<Owner>(contact->GetFixtureA());
-            Owner* b = physics::userObject<Owner>(contact->GetFixtureB());
-            Owner* bodyA = physics::userObject<Owner>(contact->GetFixtureA()->GetBody());
-            if (a && b && bodyA) seen.push_back(a->id * 100 + b->id * 10 + bodyA->id);
-        }
-        std::vector<int> seen;
-    } reader;
-    world.SetContactListener(&reader);
-    for (int i = 0; i < 60 && reader.seen.empty(); ++i) world.Step(kStep, 6, 6);
-    ASSERT_EQ(reader.seen.size(), 1u);
-    EXPECT_TRUE(reader.seen[0] == 341 || reader.seen[0] == 432) << reader.seen[0];
+    EXPECT_EQ(physics::userObject<Owner>(box->GetFixtureList())->id, 4);
 
     // Replacing and clearing on live objects.
     Owner other{9};
