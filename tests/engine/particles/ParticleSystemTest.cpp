@@ -65,7 +65,7 @@ protected:
 
 // --- emission -------------------------------------------------------------------
 
-TEST_F(Particles, CountFollowsTheRateUpToTheTotal) {
+TEST_F(Particles, CountFollowsTheRateUpToTheTotalAndDrainsAtRateZero) {
     CCParticleSystemQuad* s = system(500, 200, 5);
     run(s, 1.0f);
     EXPECT_NEAR(s->getParticleCount(), 200u, 1u);
@@ -85,34 +85,24 @@ TEST_F(Particles, CountFollowsTheRateUpToTheTotal) {
         ASSERT_LE(small->getParticleCount(), 10u);
     }
     EXPECT_GE(small->getParticleCount(), 6u);  // refilled as they die
+
+    // At rate 0 the live ones drain and the system stays active.
     small->setEmissionRate(0);
-    run(small, 1.0f);
+    for (unsigned int i = 0, previous = small->getParticleCount(); i < 60; ++i) {
+        small->update(kDt);
+        EXPECT_LE(small->getParticleCount(), previous);
+        previous = small->getParticleCount();
+    }
+    EXPECT_EQ(small->getParticleCount(), 0u);
+    EXPECT_TRUE(small->isActive());
+    for (float bad : {std::nanf(""), -5.0f}) {  // non-finite or negative rates from data
+        small->setEmissionRate(bad);
+        run(small, 0.5f);
+    }
     EXPECT_EQ(small->getParticleCount(), 0u);
     small->setEmissionRate(60);
     small->update(kDt);
     EXPECT_LE(small->getParticleCount(), 2u);
-}
-
-TEST_F(Particles, RateZeroEmitsNothingAndLiveParticlesDrain) {
-    CCParticleSystemQuad* s = system(500, 100, 1);
-    run(s, 0.5f);
-    const unsigned int live = s->getParticleCount();
-    EXPECT_GT(live, 40u);
-    s->setEmissionRate(0);
-    unsigned int previous = live;
-    for (int i = 0; i < 70; ++i) {
-        s->update(kDt);
-        EXPECT_LE(s->getParticleCount(), previous);
-        previous = s->getParticleCount();
-    }
-    EXPECT_EQ(s->getParticleCount(), 0u);
-    EXPECT_TRUE(s->isActive());
-    // Non-finite or negative rates from data emit nothing either.
-    s->setEmissionRate(std::nanf(""));
-    run(s, 0.5f);
-    s->setEmissionRate(-5);
-    run(s, 0.5f);
-    EXPECT_EQ(s->getParticleCount(), 0u);
 }
 
 TEST_F(Particles, StopLetsParticlesFinishAndResetStartsAfresh) {
