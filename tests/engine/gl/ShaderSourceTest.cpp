@@ -4,7 +4,6 @@
 #include <string>
 
 #include "gl/ccShaderSource.h"
-#include "gl/ccShaders.h"
 
 using namespace cocos2d;
 
@@ -100,18 +99,10 @@ TEST(ShaderHeader, EachUsedBuiltInIsDeclaredOnceWithItsType) {
     EXPECT_EQ(other.find("uniform vec4 CC_Time;"), std::string::npos);
 }
 
-TEST(ShaderHeader, SourcesOverTheCapAreRefusedAndTheBuiltInsPass) {
+TEST(ShaderHeader, SourcesOverTheCapAreRefused) {
     std::string out, error;
     const std::string huge(kCCShaderSourceMaxBytes + 1, ' ');
     EXPECT_FALSE(ccPrepareShaderSource(huge, &out, &error));
     EXPECT_NE(error.find("256 KiB"), std::string::npos);
     EXPECT_TRUE(ccPrepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
-
-    // The built-in texture-colour vertex shader gets its matrix; the
-    // alpha-colour name is the same text.
-    EXPECT_STREQ(ccPositionTextureA8Color_vert, ccPositionTextureColor_vert);
-    const std::string vert = prepare(ccPositionTextureColor_vert);
-    EXPECT_EQ(count(vert, "uniform mat4 CC_MVPMatrix;"), 1u);
-    EXPECT_NE(vert.find("v_fragmentColor"), std::string::npos);
-    EXPECT_NE(vert.find("v_texCoord"), std::string::npos);
 }

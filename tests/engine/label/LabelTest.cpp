@@ -3,6 +3,7 @@
 // colour interface, the configuration cache and the fonts it must refuse.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -36,19 +37,13 @@ const char* kFont =
     "kernings count=1\n"
     "kerning first=65 second=68 amount=-10\n";
 
-struct Box {
-    float x0, y0, x1, y1;
-};
-bool operator==(const Box& a, const Box& b) { return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1; }
-std::ostream& operator<<(std::ostream& os, const Box& b) {
-    return os << "(" << b.x0 << "," << b.y0 << ")-(" << b.x1 << "," << b.y1 << ")";
-}
+// Bottom-left and top-right corners of a glyph.
+using Box = std::array<float, 4>;
 
 std::vector<Box> boxes(CCLabelBMFont* label) {
     std::vector<Box> out;
-    for (const ccV3F_C4B_T2F_Quad& q : label->getGlyphQuads()) {
+    for (const ccV3F_C4B_T2F_Quad& q : label->getGlyphQuads())
         out.push_back(Box{q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y});
-    }
     return out;
 }
 

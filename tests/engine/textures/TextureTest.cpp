@@ -61,7 +61,6 @@ TEST_F(KeepPixels, FormatSevenIsRgba8888AndKeepsTheRequestedColour) {
     ASSERT_TRUE(two.initWithData(colour, kCCTexture2DPixelFormat_RGBA8888, 2, 1, CCSizeMake(2, 1)));
     EXPECT_EQ(pixels(two, 8), std::vector<unsigned char>({100, 50, 25, 128, 10, 20, 30, 255}));
     EXPECT_EQ(colour[0], 200);
-    EXPECT_FLOAT_EQ(two.getMaxS(), 1.0f);
 }
 
 TEST_F(KeepPixels, OtherFormatsAndImpossibleSizesAreRefused) {
