@@ -43,22 +43,12 @@ private:
     std::string m_name;
 };
 
-// A coloured stand-in for a sprite image.
-class Swatch : public CCNode, public CCRGBAProtocol {
-public:
-    static Swatch* make(float w = 200, float h = 100) {
-        auto* swatch = new Swatch();
-        swatch->setContentSize(CCSize(w, h));
-        swatch->autorelease();
-        return swatch;
-    }
-    void setColor(const ccColor3B& c) override { color = c; }
-    const ccColor3B& getColor() override { return color; }
-    void setOpacity(GLubyte o) override { opacity = o; }
-    GLubyte getOpacity() override { return opacity; }
-    ccColor3B color = {255, 255, 255};
-    GLubyte opacity = 255;
-};
+// An image for a sprite item: a sprite without a texture, of the given size.
+CCSprite* image(float w = 200, float h = 100) {
+    CCSprite* sprite = CCSprite::create();
+    sprite->setContentSize(CCSize(w, h));
+    return sprite;
+}
 
 class Receiver : public CCObject {
 public:
@@ -243,9 +233,9 @@ TEST_F(MenuTest, PriorityChangesApplyWhileRegistered) {
 }
 
 TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
-    Swatch* normal = Swatch::make(120, 60);
-    Swatch* pressed = Swatch::make();
-    Swatch* off = Swatch::make();
+    CCSprite* normal = image(120, 60);
+    CCSprite* pressed = image();
+    CCSprite* off = image();
     CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed, off);
     EXPECT_EQ(item->getContentSize().width, 120);
     EXPECT_EQ(item->getContentSize().height, 60);
@@ -260,13 +250,13 @@ TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
 
     item->setOpacity(100);
     item->setColor(ccc3(1, 2, 3));
-    for (Swatch* s : {normal, pressed, off}) {
-        EXPECT_EQ(s->opacity, 100);
-        EXPECT_EQ(s->color.b, 3);
+    for (CCSprite* s : {normal, pressed, off}) {
+        EXPECT_EQ(s->getOpacity(), 100);
+        EXPECT_EQ(s->getColor().b, 3);
     }
 
     // Missing state images fall back to the normal one.
-    CCMenuItemSprite* plain = CCMenuItemSprite::create(Swatch::make(), nullptr);
+    CCMenuItemSprite* plain = CCMenuItemSprite::create(image(), nullptr);
     plain->selected();
     EXPECT_TRUE(plain->getNormalImage()->isVisible());
     plain->setEnabled(false);
@@ -274,8 +264,8 @@ TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
 }
 
 TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
-    Swatch* normal = Swatch::make();
-    Swatch* pressed = Swatch::make();
+    CCSprite* normal = image();
+    CCSprite* pressed = image();
     CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed);
     item->setPosition(480, 320);
     Receiver receiver;
@@ -284,8 +274,8 @@ TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
     press(480, 320);
     ASSERT_TRUE(item->isSelected());
 
-    Swatch* normal2 = Swatch::make(100, 50);
-    Swatch* pressed2 = Swatch::make(100, 50);
+    CCSprite* normal2 = image(100, 50);
+    CCSprite* pressed2 = image(100, 50);
     item->initWithNormalSprite(normal2, pressed2, nullptr, &receiver, menu_selector(Receiver::onItem));
     EXPECT_EQ(normal->getParent(), nullptr);
     EXPECT_EQ(pressed->getParent(), nullptr);
@@ -305,7 +295,8 @@ TEST_F(MenuTest, AnImageTakenFromAnotherParentStaysAlive) {
     // The old parent holds the only reference to the image.
     CCNode* holder = CCNode::create();
     holder->retain();
-    Swatch* image = new Swatch();
+    CCSprite* image = new CCSprite();
+    image->init();
     image->setContentSize(CCSize(80, 40));
     holder->addChild(image);
     image->release();
