@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
 #include "platform_test_support.h"
