@@ -97,18 +97,16 @@ TEST_F(Strings, FormattedPointsRoundTrip) {
 }
 
 TEST_F(Strings, ParsingIgnoresTheProcessLocale) {
-    // Only meaningful where a comma-decimal locale is installed.
+    // tools/install-deps.sh generates de_DE.UTF-8; without a comma-decimal
+    // locale this test could not fail, so it fails instead.
     const char* chosen = nullptr;
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
-        if (std::setlocale(LC_NUMERIC, name)) {
-            chosen = name;
-            break;
-        }
+        if (!chosen && std::setlocale(LC_NUMERIC, name)) chosen = name;
+    ASSERT_NE(chosen, nullptr) << "no comma-decimal locale installed (run tools/install-deps.sh as root)";
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_FLOAT_EQ(CCString("1.5").floatValue(), 1.5f);
     EXPECT_TRUE(CCString("{1.5,2.25}").pointValue().equals(CCPoint(1.5f, 2.25f)));
-    EXPECT_STREQ(CCString::createWithFormat("%s", "0.5")->getCString(), "0.5");
     std::setlocale(LC_NUMERIC, "C");
-    if (!chosen) std::printf("no comma-decimal locale installed; checked under C only\n");
 }
 
 TEST_F(Strings, FormatHasNoLengthLimitAndEqualityComparesText) {
