@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -86,13 +87,14 @@ TEST_F(Strings, FormattedPointsRoundTrip) {
     const float values[] = {0.0f, -0.0f, 1.0f, -1.25f, 123.456f, -98765.432f, 0.0005f, 1e6f};
     for (float x : values)
         for (float y : values) {
-            CCString* text = CCString::createWithFormat("{%.3f,%.3f}", x, y);
-            const CCPoint p = text->pointValue();
-            EXPECT_EQ(p.x, std::strtof(CCString::createWithFormat("%.3f", x)->getCString(), nullptr))
-                << text->getCString();
-            EXPECT_EQ(p.y, std::strtof(CCString::createWithFormat("%.3f", y)->getCString(), nullptr))
-                << text->getCString();
-            EXPECT_NEAR(p.x, x, 0.0006f);
+            char text[64], xs[32], ys[32];
+            std::snprintf(text, sizeof text, "{%.3f,%.3f}", x, y);
+            std::snprintf(xs, sizeof xs, "%.3f", x);
+            std::snprintf(ys, sizeof ys, "%.3f", y);
+            SCOPED_TRACE(text);
+            const CCPoint p = CCString(text).pointValue();
+            EXPECT_EQ(p.x, std::strtof(xs, nullptr));
+            EXPECT_EQ(p.y, std::strtof(ys, nullptr));
         }
 }
 

@@ -6,6 +6,11 @@
 //   fullscreen  draws like clear; fullscreen by a posted message in frame 2,
 //               windowed 960x640 in frame 10; frame sizes at frames 8 and 16
 //   icon        sets a 16x16 icon and reads _NET_WM_ICON back in frame 3
+//   policy      (with --design, --frame, --policy) the window filled with
+//               (0,128,255) and 54-point red bands at its top and bottom
+//   lifecycle   stops the animation in the background and starts it again in
+//               the foreground; prints "background N", "foreground N", the
+//               number of ticks and the dt of the first tick after the restart
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -37,16 +42,16 @@ void drawClearPattern() {
     glClearColor(0, 0, 0, 1);
 }
 
-class ClearDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 3; }
-    CCScene* createScene() override {
-        CCScene* scene = CCScene::create();
-        scene->addChild(demoDrawNode(drawClearPattern));
-        return scene;
-    }
-};
-ENGINE_DEMO_SCENE("clear", ClearDemo);
+ENGINE_DEMO_SIMPLE("clear", 3, [] { return demoScene({demoDrawNode(drawClearPattern)}); });
+
+ENGINE_DEMO_SIMPLE("policy", 3, [] {
+    return demoScene({demoDrawNode([] {
+        const CCSize win = CCDirector::sharedDirector()->getWinSize();
+        ccDrawSolidRect(CCPoint(0, 0), CCPoint(win.width, win.height), ccc4f(0, 128.0f / 255.0f, 1, 1));
+        ccDrawSolidRect(CCPoint(0, 0), CCPoint(win.width, 54), ccc4f(1, 0, 0, 1));
+        ccDrawSolidRect(CCPoint(0, win.height - 54), CCPoint(win.width, win.height), ccc4f(1, 0, 0, 1));
+    })});
+});
 
 // Prints what the window hook sees, and the run's outcome.
 class HookedDemo : public DemoScene {
@@ -70,8 +75,7 @@ class EventsDemo : public HookedDemo {
 public:
     CCScene* createScene() override {
         installHook();
-        CCScene* scene = CCScene::create();
-        scene->addChild(demoTickNode([this](unsigned int frame, float) {
+        return demoScene({demoTickNode([this](unsigned int frame, float) {
             ++m_ticks;
             CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
             if (frame == 3) {
@@ -79,8 +83,7 @@ public:
                 view->postUserMessage(8);
             }
             if (frame == 4) view->requestClose();
-        }));
-        return scene;
+        })});
     }
 };
 ENGINE_DEMO_SCENE("events", EventsDemo);
@@ -89,12 +92,10 @@ class WmCloseDemo : public HookedDemo {
 public:
     CCScene* createScene() override {
         installHook();
-        CCScene* scene = CCScene::create();
-        scene->addChild(demoTickNode([this](unsigned int frame, float) {
+        return demoScene({demoTickNode([this](unsigned int frame, float) {
             ++m_ticks;
             if (frame == 3) sendDeleteWindow();
-        }));
-        return scene;
+        })});
     }
 
 private:
@@ -132,20 +133,17 @@ public:
         view->setWndProc([view](const ViewEvent& event) {
             if (event.type == ViewEvent::User && event.param == 1) view->setFullscreen(true);
         });
-        CCScene* scene = CCScene::create();
-        scene->addChild(demoDrawNode(drawClearPattern));
-        scene->addChild(demoTickNode([view](unsigned int frame, float) {
-            if (frame == 2) view->postUserMessage(1);
-            if (frame == 10) {
-                view->setFullscreen(false);
-                view->setFrameSize(960, 640);
-            }
-            if (frame == 8 || frame == 16) {
-                const CCSize& size = view->getFrameSize();
-                demoSay("frame " + std::to_string(frame) + " " + sizeText(size.width, size.height));
-            }
-        }));
-        return scene;
+        return demoScene({demoDrawNode(drawClearPattern), demoTickNode([view](unsigned int frame, float) {
+                              if (frame == 2) view->postUserMessage(1);
+                              if (frame == 10) {
+                                  view->setFullscreen(false);
+                                  view->setFrameSize(960, 640);
+                              }
+                              if (frame == 8 || frame == 16) {
+                                  const CCSize& size = view->getFrameSize();
+                                  demoSay("frame " + std::to_string(frame) + " " + sizeText(size.width, size.height));
+                              }
+                          })});
     }
 };
 ENGINE_DEMO_SCENE("fullscreen", FullscreenDemo);
@@ -161,11 +159,9 @@ public:
             icon[i + 3] = 255;
         }
         view->setIcon(icon.data(), 16, 16);
-        CCScene* scene = CCScene::create();
-        scene->addChild(demoTickNode([view](unsigned int frame, float) {
+        return demoScene({demoTickNode([view](unsigned int frame, float) {
             if (frame == 3) demoSay(readIcon(static_cast<Window>(view->getHWnd())));
-        }));
-        return scene;
+        })});
     }
 
 private:
@@ -190,5 +186,36 @@ private:
     }
 };
 ENGINE_DEMO_SCENE("icon", IconDemo);
+
+class LifecycleDemo : public DemoScene {
+public:
+    unsigned int defaultFrames() const override { return 30; }
+    CCScene* createScene() override {
+        return demoScene({demoTickNode([this](unsigned int, float dt) {
+            ++m_ticks;
+            if (m_firstDt < 0) m_firstDt = dt;
+        })});
+    }
+    void didEnterBackground() override {
+        demoSay("background " + std::to_string(demoFrame()));
+        CCDirector::sharedDirector()->stopAnimation();
+    }
+    void willEnterForeground() override {
+        demoSay("foreground " + std::to_string(demoFrame()));
+        CCDirector::sharedDirector()->startAnimation();
+        m_firstDt = -1;
+    }
+    int finish(int status) override {
+        char dt[32];
+        std::snprintf(dt, sizeof dt, "%g", static_cast<double>(m_firstDt));
+        if (status == 0) demoSay("ticks " + std::to_string(m_ticks) + "\nfirstdt " + dt);
+        return status;
+    }
+
+private:
+    unsigned int m_ticks = 0;
+    float m_firstDt = 0;
+};
+ENGINE_DEMO_SCENE("lifecycle", LifecycleDemo);
 
 }  // namespace
