@@ -1,5 +1,7 @@
 // The node tree: drawing order, mutation during walks, teardown, enter/exit
-// and the pool emptied in the middle of a visit.
+// and the pool emptied in the middle of a visit. A visit started on a node
+// nothing else keeps alive must survive its own walk, or the children listed
+// by that walk are freed under it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -37,7 +39,9 @@ public:
     }
     void draw() override {
         g_log.push_back("draw " + m_name);
-        if (onDraw) onDraw();
+        if (!onDraw) return;
+        std::function<void()> hook = onDraw;  // the hook may free this node
+        hook();
     }
     void onEnter() override {
         ++enters;
@@ -466,4 +470,39 @@ TEST_F(NodeTree, FinalizeDuringDrawReleasesEachPendingObjectOnce) {
     scene->onExit();
     scene->release();
     EXPECT_EQ(g_destroyed, 3);
+}
+
+TEST_F(NodeTree, PoolEmptiedMidVisitKeepsTheRootAndItsChildrenUntilTheWalkEnds) {
+    Probe* root = Probe::make("root");  // the pool holds the only reference
+    Probe* first = Probe::make("first");
+    root->addChild(first);
+    root->addChild(Probe::make("second"));
+    int destroyedDuringWalk = -1;
+    first->onDraw = [&] {
+        CCPoolManager::sharedPoolManager()->finalize();
+        destroyedDuringWalk = g_destroyed;
+    };
+    root->visit();
+    EXPECT_EQ(destroyedDuringWalk, 0);
+    EXPECT_EQ(draws(), (std::vector<std::string>{"root", "first", "second"}));
+    EXPECT_EQ(g_destroyed, 3);  // all freed once the visit is over
+    EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 1u);
+}
+
+TEST_F(NodeTree, SubtreeVisitedOnItsOwnSurvivesBeingRemovedByItsGrandchild) {
+    // As a render pass draws a part of the tree: the parent is not visiting.
+    CCNode* holder = CCNode::create();
+    holder->retain();
+    Probe* subtree = Probe::make("subtree");
+    Probe* leaf = Probe::make("leaf");
+    holder->addChild(subtree);
+    subtree->addChild(leaf);
+    subtree->addChild(Probe::make("sibling"));
+    CCPoolManager::sharedPoolManager()->finalize();  // the parents hold the only references
+    leaf->onDraw = [&] { subtree->removeFromParent(); };
+    subtree->visit();
+    EXPECT_EQ(draws(), (std::vector<std::string>{"subtree", "leaf", "sibling"}));
+    EXPECT_EQ(g_destroyed, 3);
+    EXPECT_EQ(holder->getChildrenCount(), 0u);
+    holder->release();
 }
