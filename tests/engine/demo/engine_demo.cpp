@@ -68,7 +68,8 @@ bool parseOptions(int argc, char** argv, Options* o) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]\nscenes:");
+    std::fprintf(stderr,
+                 "usage: engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]\nscenes:");
     for (const auto& entry : registry()) std::fprintf(stderr, " %s", entry.first.c_str());
     std::fprintf(stderr, "\n");
     return 2;

@@ -63,50 +63,49 @@ std::string plistFrame(const std::string& name, const std::string& rect, const s
 }
 
 ENGINE_DEMO_SIMPLE("sprites", 3, []() -> CCScene* {
-        // The sheet, top-left origin: red 64x64; duo 96x48 stored rotated
-        // (48 wide, 96 tall, turned clockwise: its green left half on top);
-        // trim's 32x32 blue square; white 16x16.
-        const int w = 256, h = 128;
-        std::vector<unsigned char> rgb(w * h * 3, 0);
-        fill(&rgb, w, 0, 0, 64, 64, {255, 0, 0});
-        fill(&rgb, w, 64, 0, 48, 48, {0, 255, 0});
-        fill(&rgb, w, 64, 48, 48, 48, {255, 255, 0});
-        fill(&rgb, w, 112, 0, 32, 32, {0, 0, 255});
-        fill(&rgb, w, 144, 0, 16, 16, {255, 255, 255});
-        const std::string plist =
-            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" +
-            plistFrame("red", "{{0,0},{64,64}}", "{0,0}", "{64,64}", false) +
-            plistFrame("duo", "{{64,0},{96,48}}", "{0,0}", "{96,48}", true) +
-            plistFrame("trim", "{{112,0},{32,32}}", "{16,16}", "{64,64}", false) +
-            plistFrame("white", "{{144,0},{16,16}}", "{0,0}", "{16,16}", false) +
-            "</dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
-            "<key>textureFileName</key><string>sheet.png</string></dict></dict></plist>\n";
-        const std::string sheet = demoFile("sheet.plist", plist);
-        if (demoPng("sheet.png", w, h, rgb).empty() || sheet.empty()) return nullptr;
-        CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(sheet.c_str());
+    // The sheet, top-left origin: red 64x64; duo 96x48 stored rotated
+    // (48 wide, 96 tall, turned clockwise: its green left half on top);
+    // trim's 32x32 blue square; white 16x16.
+    const int w = 256, h = 128;
+    std::vector<unsigned char> rgb(w * h * 3, 0);
+    fill(&rgb, w, 0, 0, 64, 64, {255, 0, 0});
+    fill(&rgb, w, 64, 0, 48, 48, {0, 255, 0});
+    fill(&rgb, w, 64, 48, 48, 48, {255, 255, 0});
+    fill(&rgb, w, 112, 0, 32, 32, {0, 0, 255});
+    fill(&rgb, w, 144, 0, 16, 16, {255, 255, 255});
+    const std::string plist = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" +
+                              plistFrame("red", "{{0,0},{64,64}}", "{0,0}", "{64,64}", false) +
+                              plistFrame("duo", "{{64,0},{96,48}}", "{0,0}", "{96,48}", true) +
+                              plistFrame("trim", "{{112,0},{32,32}}", "{16,16}", "{64,64}", false) +
+                              plistFrame("white", "{{144,0},{16,16}}", "{0,0}", "{16,16}", false) +
+                              "</dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
+                              "<key>textureFileName</key><string>sheet.png</string></dict></dict></plist>\n";
+    const std::string sheet = demoFile("sheet.plist", plist);
+    if (demoPng("sheet.png", w, h, rgb).empty() || sheet.empty()) return nullptr;
+    CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(sheet.c_str());
 
-        CCScene* scene = CCScene::create();
-        const struct {
-            const char* frame;
-            float x, y;
-        } plain[] = {{"red", 160, 480}, {"duo", 480, 480}, {"trim", 800, 480}};
-        for (const auto& p : plain) {
-            CCSprite* sprite = CCSprite::createWithSpriteFrameName(p.frame);
-            if (!sprite) return nullptr;
-            sprite->setPosition(p.x, p.y);
-            scene->addChild(sprite);
-        }
-        CCSprite* faded = CCSprite::createWithSpriteFrameName("red");
-        faded->setPosition(160, 160);
-        faded->setOpacity(128);
-        scene->addChild(faded);
-        CCSprite* tinted = CCSprite::createWithSpriteFrameName("white");
-        tinted->setPosition(480, 160);
-        tinted->setColor(ccc3(255, 128, 0));
-        scene->addChild(tinted);
-        scene->addChild(demoBlock(demoSolidTexture(0, 255, 255), 800, 160, 100, 50));
-        return scene;
-    });
+    CCScene* scene = CCScene::create();
+    const struct {
+        const char* frame;
+        float x, y;
+    } plain[] = {{"red", 160, 480}, {"duo", 480, 480}, {"trim", 800, 480}};
+    for (const auto& p : plain) {
+        CCSprite* sprite = CCSprite::createWithSpriteFrameName(p.frame);
+        if (!sprite) return nullptr;
+        sprite->setPosition(p.x, p.y);
+        scene->addChild(sprite);
+    }
+    CCSprite* faded = CCSprite::createWithSpriteFrameName("red");
+    faded->setPosition(160, 160);
+    faded->setOpacity(128);
+    scene->addChild(faded);
+    CCSprite* tinted = CCSprite::createWithSpriteFrameName("white");
+    tinted->setPosition(480, 160);
+    tinted->setColor(ccc3(255, 128, 0));
+    scene->addChild(tinted);
+    scene->addChild(demoBlock(demoSolidTexture(0, 255, 255), 800, 160, 100, 50));
+    return scene;
+});
 
 // ---- batch order
 
@@ -128,9 +127,10 @@ void drawGreenFan() {
 
 ENGINE_DEMO_SIMPLE("batchorder", 3, [] {
     CCTexture2D* red = demoSolidTexture(255, 0, 0);
-    return demoScene({demoBlock(red, 400, 320, 100, 100), demoDrawNode(drawGreenFan), demoBlock(red, 540, 320, 100, 100),
-                      demoTickNode([](unsigned int frame, float) {
-                          if (frame == 3) demoSay("draws " + std::to_string(CCDirector::sharedDirector()->getDrawCalls()));
+    return demoScene({demoBlock(red, 400, 320, 100, 100), demoDrawNode(drawGreenFan),
+                      demoBlock(red, 540, 320, 100, 100), demoTickNode([](unsigned int frame, float) {
+                          if (frame == 3)
+                              demoSay("draws " + std::to_string(CCDirector::sharedDirector()->getDrawCalls()));
                       })});
 });
 

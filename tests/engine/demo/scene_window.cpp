@@ -24,7 +24,9 @@ using namespace cocos2d;
 
 namespace {
 
-std::string sizeText(float w, float h) { return std::to_string(static_cast<int>(w)) + "x" + std::to_string(static_cast<int>(h)); }
+std::string sizeText(float w, float h) {
+    return std::to_string(static_cast<int>(w)) + "x" + std::to_string(static_cast<int>(h));
+}
 
 // Raw GL in the framebuffer's pixels: the batch is flushed first, as game
 // code drawing raw GL does.
@@ -53,139 +55,113 @@ ENGINE_DEMO_SIMPLE("policy", 3, [] {
     })});
 });
 
-// Prints what the window hook sees, and the run's outcome.
+// Prints what the window hook sees, then the run's outcome; `act` runs in
+// every tick.
 class HookedDemo : public DemoScene {
 public:
+    explicit HookedDemo(void (*act)(unsigned int frame)) : m_act(act) {}
+    CCScene* createScene() override {
+        CCDirector::sharedDirector()->getOpenGLView()->setWndProc([](const ViewEvent& event) {
+            if (event.type == ViewEvent::User) demoSay("hook user " + std::to_string(event.param));
+            if (event.type == ViewEvent::Close) demoSay("hook close");
+        });
+        return demoScene({demoTickNode([this](unsigned int frame, float) {
+            ++m_ticks;
+            m_act(frame);
+        })});
+    }
     int finish(int status) override {
         demoSay("run " + std::to_string(status) + " frames " + std::to_string(m_ticks));
         return status;
     }
 
-protected:
-    void installHook() {
-        CCDirector::sharedDirector()->getOpenGLView()->setWndProc([](const ViewEvent& event) {
-            if (event.type == ViewEvent::User) demoSay("hook user " + std::to_string(event.param));
-            if (event.type == ViewEvent::Close) demoSay("hook close");
-        });
-    }
+private:
+    void (*m_act)(unsigned int);
     unsigned int m_ticks = 0;
 };
 
-class EventsDemo : public HookedDemo {
-public:
-    CCScene* createScene() override {
-        installHook();
-        return demoScene({demoTickNode([this](unsigned int frame, float) {
-            ++m_ticks;
-            CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
-            if (frame == 3) {
-                view->postUserMessage(7);
-                view->postUserMessage(8);
-            }
-            if (frame == 4) view->requestClose();
-        })});
+void postTwoThenClose(unsigned int frame) {
+    CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
+    if (frame == 3) {
+        view->postUserMessage(7);
+        view->postUserMessage(8);
     }
-};
-ENGINE_DEMO_SCENE("events", EventsDemo);
+    if (frame == 4) view->requestClose();
+}
+DemoRegistrar g_events("events", [] { return std::unique_ptr<DemoScene>(new HookedDemo(postTwoThenClose)); });
 
-class WmCloseDemo : public HookedDemo {
-public:
-    CCScene* createScene() override {
-        installHook();
-        return demoScene({demoTickNode([this](unsigned int frame, float) {
-            ++m_ticks;
-            if (frame == 3) sendDeleteWindow();
-        })});
+// What a window manager's close button sends.
+void sendDeleteWindow(unsigned int frame) {
+    const Window window = static_cast<Window>(CCDirector::sharedDirector()->getOpenGLView()->getHWnd());
+    Display* display = frame == 3 && window ? XOpenDisplay(nullptr) : nullptr;
+    if (!display) {
+        if (frame == 3) std::fprintf(stderr, "wmclose: no X11 window\n");
+        return;
     }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+DemoRegistrar g_wmclose("wmclose", [] { return std::unique_ptr<DemoScene>(new HookedDemo(sendDeleteWindow)); });
 
-private:
-    // What a window manager's close button sends.
-    static void sendDeleteWindow() {
-        const Window window = static_cast<Window>(CCDirector::sharedDirector()->getOpenGLView()->getHWnd());
-        Display* display = window ? XOpenDisplay(nullptr) : nullptr;
-        if (!display) {
-            std::fprintf(stderr, "wmclose: no X11 window\n");
-            return;
+ENGINE_DEMO_SIMPLE("fullscreen", 18, [] {
+    CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
+    const CCRect monitor = view->getMonitorRect();
+    demoSay("monitor " + std::to_string(static_cast<int>(monitor.origin.x)) + "," +
+            std::to_string(static_cast<int>(monitor.origin.y)) + " " +
+            sizeText(monitor.size.width, monitor.size.height));
+    view->setWndProc([view](const ViewEvent& event) {
+        if (event.type == ViewEvent::User && event.param == 1) view->setFullscreen(true);
+    });
+    CCNode* steps = demoTickNode([view](unsigned int frame, float) {
+        if (frame == 2) view->postUserMessage(1);
+        if (frame == 10) {
+            view->setFullscreen(false);
+            view->setFrameSize(960, 640);
         }
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, window, False, NoEventMask, &event);
-        XSync(display, False);
-        XCloseDisplay(display);
-    }
-};
-ENGINE_DEMO_SCENE("wmclose", WmCloseDemo);
+        const CCSize& size = view->getFrameSize();
+        if (frame == 8 || frame == 16)
+            demoSay("frame " + std::to_string(frame) + " " + sizeText(size.width, size.height));
+    });
+    return demoScene({demoDrawNode(drawClearPattern), steps});
+});
 
-class FullscreenDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 18; }
-    CCScene* createScene() override {
-        CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
-        const CCRect monitor = view->getMonitorRect();
-        demoSay("monitor " + std::to_string(static_cast<int>(monitor.origin.x)) + "," +
-                std::to_string(static_cast<int>(monitor.origin.y)) + " " +
-                sizeText(monitor.size.width, monitor.size.height));
-        view->setWndProc([view](const ViewEvent& event) {
-            if (event.type == ViewEvent::User && event.param == 1) view->setFullscreen(true);
-        });
-        return demoScene({demoDrawNode(drawClearPattern), demoTickNode([view](unsigned int frame, float) {
-                              if (frame == 2) view->postUserMessage(1);
-                              if (frame == 10) {
-                                  view->setFullscreen(false);
-                                  view->setFrameSize(960, 640);
-                              }
-                              if (frame == 8 || frame == 16) {
-                                  const CCSize& size = view->getFrameSize();
-                                  demoSay("frame " + std::to_string(frame) + " " + sizeText(size.width, size.height));
-                              }
-                          })});
+std::string readIcon(Window window) {
+    Display* display = window ? XOpenDisplay(nullptr) : nullptr;
+    if (!display) return "icon none";
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string result = "icon none";
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 2, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 2) {
+        // 32-bit properties come back as longs.
+        const long* values = reinterpret_cast<const long*>(data);
+        result = "icon " + std::to_string(values[0]) + "x" + std::to_string(values[1]);
     }
-};
-ENGINE_DEMO_SCENE("fullscreen", FullscreenDemo);
+    if (data) XFree(data);
+    XCloseDisplay(display);
+    return result;
+}
 
-class IconDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 5; }
-    CCScene* createScene() override {
-        CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
-        std::vector<unsigned char> icon(16 * 16 * 4);
-        for (std::size_t i = 0; i < icon.size(); i += 4) {
-            icon[i] = 255;
-            icon[i + 3] = 255;
-        }
-        view->setIcon(icon.data(), 16, 16);
-        return demoScene({demoTickNode([view](unsigned int frame, float) {
-            if (frame == 3) demoSay(readIcon(static_cast<Window>(view->getHWnd())));
-        })});
-    }
-
-private:
-    static std::string readIcon(Window window) {
-        Display* display = window ? XOpenDisplay(nullptr) : nullptr;
-        if (!display) return "icon none";
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        std::string result = "icon none";
-        if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 2, False,
-                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-            data && format == 32 && count == 2) {
-            // 32-bit properties come back as longs.
-            const long* values = reinterpret_cast<const long*>(data);
-            result = "icon " + std::to_string(values[0]) + "x" + std::to_string(values[1]);
-        }
-        if (data) XFree(data);
-        XCloseDisplay(display);
-        return result;
-    }
-};
-ENGINE_DEMO_SCENE("icon", IconDemo);
+ENGINE_DEMO_SIMPLE("icon", 5, [] {
+    CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
+    std::vector<unsigned char> red(16 * 16 * 4, 0);
+    for (std::size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+    view->setIcon(red.data(), 16, 16);
+    return demoScene({demoTickNode([view](unsigned int frame, float) {
+        if (frame == 3) demoSay(readIcon(static_cast<Window>(view->getHWnd())));
+    })});
+});
 
 class LifecycleDemo : public DemoScene {
 public:
