@@ -2,6 +2,7 @@
 // and the action manager's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -42,10 +43,7 @@ class Actions : public ::testing::Test {
 protected:
     void SetUp() override {
         sprite = new FakeSprite();
-        for (int i = 0; i < 4; ++i) {
-            auto* frame = new CCSpriteFrame();
-            frames.push_back(frame);
-        }
+        for (int i = 0; i < 4; ++i) frames.push_back(new CCSpriteFrame());
     }
     void TearDown() override {
         manager.removeAllActions();
@@ -61,10 +59,8 @@ protected:
         return a;
     }
     int shownIndex() const {
-        for (size_t i = 0; i < frames.size(); ++i) {
-            if (frames[i] == sprite->shown) return static_cast<int>(i);
-        }
-        return -1;
+        const auto it = std::find(frames.begin(), frames.end(), sprite->shown);
+        return it == frames.end() ? -1 : static_cast<int>(it - frames.begin());
     }
     void tick(float dt) { manager.update(dt); }
 
