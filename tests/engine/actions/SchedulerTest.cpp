@@ -50,11 +50,6 @@ class Scheduler : public ::testing::Test {
 protected:
     void SetUp() override { g_calls.clear(); }
     CCScheduler scheduler;
-    int count(const std::string& call) const {
-        int n = 0;
-        for (const std::string& c : g_calls) n += c == call;
-        return n;
-    }
 };
 
 }  // namespace
