@@ -43,16 +43,17 @@ protected:
     static CCPoolManager* pm() { return CCPoolManager::sharedPoolManager(); }
 };
 
-TEST_F(Pool, CreateIsAutoreleasedAndTheLastReleaseDeletes) {
+TEST_F(Pool, CreateIsAutoreleasedAndArraysHoldTheLastReferenceAcrossDrains) {
     CCArray* array = CCArray::create();
     EXPECT_EQ(array->retainCount(), 1u);
     EXPECT_EQ(pm()->pendingCount(), 1u);
-
-    Probe* p = new Probe();
-    p->retain();
-    p->release();
-    EXPECT_TRUE(alive(p));
-    p->release();
+    array->retain();
+    Probe* p = pooled();
+    array->addObject(p);
+    pm()->drain();
+    ASSERT_TRUE(alive(p));
+    EXPECT_EQ(p->retainCount(), 1u);
+    array->release();  // the last release deletes
     EXPECT_FALSE(alive(p));
 }
 
@@ -153,18 +154,6 @@ TEST_F(Pool, DeletingAnObjectThatIsStillPooledRemovesItsEntries) {
         onStack.release();
     }
     EXPECT_EQ(pm()->pendingCount(), 0u);
-}
-
-TEST_F(Pool, ArraysRetainWhatTheyHoldAcrossDrains) {
-    CCArray* array = CCArray::create();
-    array->retain();
-    Probe* p = pooled();
-    array->addObject(p);
-    pm()->drain();
-    ASSERT_TRUE(alive(p));
-    EXPECT_EQ(p->retainCount(), 1u);
-    array->release();
-    EXPECT_FALSE(alive(p));
 }
 
 }  // namespace
