@@ -106,6 +106,7 @@ TEST_F(Actions, FrameAnimationsFollowTheClockTick) {
             const bool running = !finite || i + 1 < row.shown.size();
             ASSERT_EQ(manager.getActionByTag(76, sprite), running ? action : nullptr) << "tick " << i;
         }
+        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), finite ? 0u : 1u);
         int changes = 1;
         for (size_t i = 1; i < row.shown.size(); ++i) changes += row.shown[i] != row.shown[i - 1];
         EXPECT_EQ(sprite->frameChanges, changes);

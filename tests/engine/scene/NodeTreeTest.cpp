@@ -59,10 +59,7 @@ public:
         parents.push_back(parent);
         CCNode::setParent(parent);
     }
-    void update(float dt) override {
-        ++updates;
-        (void)dt;
-    }
+    void update(float) override { ++updates; }
 
     std::string m_name;
     std::function<void()> onDraw, afterEnter, afterExit, onDestroy;
@@ -79,10 +76,7 @@ public:
         a->autorelease();
         return a;
     }
-    void update(float t) override {
-        (void)t;
-        ++steps;
-    }
+    void update(float) override { ++steps; }
     int steps = 0;
 };
 
@@ -104,9 +98,8 @@ protected:
 
 std::vector<std::string> draws() {
     std::vector<std::string> out;
-    for (const std::string& line : g_log) {
+    for (const std::string& line : g_log)
         if (line.rfind("draw ", 0) == 0) out.push_back(line.substr(5));
-    }
     return out;
 }
 
@@ -360,39 +353,33 @@ TEST_F(NodeTree, ExitPausesEnterResumesAndCleanupStopsRecursively) {
     Probe* grandchild = Probe::make("grandchild");
     root->addChild(child);
     child->addChild(grandchild);
-
-    // Not running yet: scheduled and run paused.
     CountingAction* action = CountingAction::make();
     grandchild->runAction(action);
     grandchild->scheduleUpdate();
-    tick();
-    EXPECT_EQ(action->steps, 0);
-    EXPECT_EQ(grandchild->updates, 0);
-
-    root->onEnter();
-    tick();
-    EXPECT_EQ(action->steps, 1);
-    EXPECT_EQ(grandchild->updates, 1);
-
-    root->onExit();
-    EXPECT_FALSE(grandchild->isRunning());
-    tick();
-    EXPECT_EQ(action->steps, 1);
-    EXPECT_EQ(grandchild->updates, 1);
-
-    root->onEnter();
-    tick();
-    EXPECT_EQ(action->steps, 2);
-    EXPECT_EQ(grandchild->updates, 2);
-    // Enter and exit alternate even when asked twice.
-    root->onEnter();
+    // Each row, then one tick: the grandchild's action steps and updates.
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        int expected;
+    } rows[] = {
+        {"not running yet: paused", [] {}, 0},
+        {"entered", [&] { root->onEnter(); }, 1},
+        {"exited", [&] { root->onExit(); }, 1},
+        {"entered again", [&] { root->onEnter(); }, 2},
+        {"entered twice: no second enter", [&] { root->onEnter(); }, 3},
+        {"cleaned up", [&] { root->cleanup(); }, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.step();
+        tick();
+        EXPECT_EQ(action->steps, row.expected);
+        EXPECT_EQ(grandchild->updates, row.expected);
+        EXPECT_EQ(grandchild->isRunning(), root->isRunning());
+    }
     EXPECT_EQ(grandchild->enters, 2);
-
-    root->cleanup();
     EXPECT_EQ(grandchild->numberOfRunningActions(), 0u);
     EXPECT_FALSE(CCScheduler::sharedScheduler()->isUpdateScheduled(grandchild));
-    tick();
-    EXPECT_EQ(grandchild->updates, 2);
     root->onExit();
     root->release();
 }
