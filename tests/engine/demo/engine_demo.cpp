@@ -219,6 +219,9 @@ std::string demoPng(const std::string& name, int w, int h, const std::vector<uns
 }
 
 int main(int argc, char** argv) {
+    // The demo shows the engine's log on standard error unless QVP_LOG says
+    // otherwise (an empty QVP_LOG still writes nothing).
+    setenv("QVP_LOG", "stderr", 0);
     Options options;
     if (!parseOptions(argc, argv, &options)) return usage();
     auto it = registry().find(options.scene);
