@@ -10,7 +10,7 @@
 #include <map>
 
 #include "demo_registry.h"
-#include "view/CCScreenshot.h"
+#include "view/Screenshot.h"
 
 using namespace cocos2d;
 

@@ -17,7 +17,7 @@
 #include "label/BMFontParser.h"
 #include "label/CCLabelBMFont.h"
 #include "platform/CCFileUtils.h"
-#include "view/CCScreenshot.h"
+#include "view/Screenshot.h"
 
 namespace {
 
