@@ -59,10 +59,10 @@ void releaseChildren(std::vector<std::shared_ptr<QVModel>>& children) {
     std::vector<std::shared_ptr<QVModel>> pending;
     pending.swap(children);
     g_releasing = &pending;
-    while (!pending.empty()) {
-        std::shared_ptr<QVModel> last = std::move(pending.back());
-        pending.pop_back();
-        last.reset();  // may append its own children to `pending`
+    // In list order, as a vector releases its elements.
+    for (size_t i = 0; i < pending.size(); ++i) {
+        std::shared_ptr<QVModel> next = std::move(pending[i]);
+        next.reset();  // may append its own children to `pending`
     }
     g_releasing = nullptr;
 }
