@@ -15,6 +15,7 @@
 #include "QVPackageWriter.h"
 #include "ZipBytes.h"
 #include "model/core/QVArchiveReader.h"
+#include "model/core/QVModelController.h"
 #include "model/core/QVDataFormat.h"
 
 namespace {
@@ -428,4 +429,5 @@ TEST(ArchivePassword, StoredStringGivesThePackagePassword) {
     EXPECT_EQ(password.find('\0'), std::string::npos);  // minizip takes a C string
     EXPECT_EQ(decodeArchivePassword(""), "");
     EXPECT_EQ(decodeArchivePassword("not*base64"), "");
+    EXPECT_EQ(QVModelController::decodeArchivePassword(qvformat::kStoredArchivePassword), password);
 }

@@ -1,11 +1,12 @@
 // The sprite link: reference bookkeeping, the excluded-from-atlas hand-over,
-// and the pack/dictionary asymmetry of reading a link; plus the container shell.
+// the pack/dictionary asymmetry of reading a link, the controller following
+// the container; plus the container shell.
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVPackMap.h"
-#include "test_models.h"
+#include "../../core/spine/test_models.h"
 
 namespace {
 
@@ -110,6 +111,27 @@ TEST_F(SpriteLink, LinkWritesAndReadsTheContainerId) {
     fromDict->connectionFromDictionary(dict);
     EXPECT_EQ(fromPack->value(), second);
     EXPECT_EQ(fromDict->value(), second);
+}
+
+// The controller registers a linked container with its holder's tree and keeps
+// it when the holder goes.
+TEST(SpriteRegistry, ContainersFollowTheTreeInAndStayOnRemoval) {
+    RecordingController recorder;
+    QVModelController* previous = QVModelController::setShared(&recorder);
+    recorder.clear();
+    auto root = TestModel::create();
+    auto child = TestOther::create();
+    auto container = QVModelSpriteContainer::create();
+    (new QVAttributeSprite("Sprite", child.get()))->setValue(container, true);
+    root->addChild(child);
+    recorder.addModel(root);
+    EXPECT_EQ(recorder.getModel(container->id()), container);
+    EXPECT_EQ(recorder.added.size(), 3u);
+    recorder.removeModel(root);
+    EXPECT_EQ(recorder.getModel(child->id()), nullptr);
+    EXPECT_EQ(recorder.getModel(container->id()), container);
+    recorder.clear();
+    QVModelController::setShared(previous);
 }
 
 TEST_F(SpriteLink, ContainerShellDeclaresItsAttributes) {

@@ -1,7 +1,5 @@
 // The controller's registry: registration rules, removal, id changes, the
-// tree and sprite-container following, and clear.
-#include "model/classes/QVModelSpriteContainer.h"
-#include "model/core/QVAttributeSprite.h"
+// tree, and clear (the sprite-container following is a classes test).
 #include "test_models.h"
 
 namespace {
@@ -25,6 +23,7 @@ TEST_F(Registry, IndexZeroInsertsFirstAndOtherIndexesAppend) {
         auto extra = TestModel::create();
         recorder.addModel(extra, index);
         const Models list = recorder.getModels(typeId<TestModel>());
+        ASSERT_EQ(list.size(), 4u) << index;
         EXPECT_EQ(index == 0 ? list.front() : list.back(), extra) << index;
     }
 }
@@ -54,37 +53,68 @@ TEST_F(Registry, ReplaceModelIdWithAForeignOldIdChangesNothing) {
     EXPECT_EQ(recorder.modelChanges, 0);
 }
 
-TEST_F(Registry, RegisteringATreeRegistersChildrenAndSpriteContainers) {
-    auto root = TestModel::create(), child = TestModel::create();
-    auto grandchild = TestOther::create();
-    auto container = QVModelSpriteContainer::create();
-    (new QVAttributeSprite("Sprite", grandchild.get()))->setValue(container, true);
-    root->addChild(child);
-    child->addChild(grandchild);
-    recorder.addModel(root);
-    for (const auto& m : Models{root, child, grandchild, container}) EXPECT_EQ(recorder.getModel(m->id()), m);
-    EXPECT_EQ(recorder.added.size(), 4u);
-}
-
-TEST_F(Registry, RemovalKeepsSharedChildrenAndSpriteContainers) {
+TEST_F(Registry, RegisteringATreeRegistersItAndRemovalKeepsSharedChildren) {
     auto first = TestModel::create(), second = TestModel::create();
     auto shared = TestOther::create(), own = TestOther::create(), ownChild = TestOther::create();
-    auto container = QVModelSpriteContainer::create();
-    (new QVAttributeSprite("Sprite", first.get()))->setValue(container, true);
     first->addChild(shared);
     first->addChild(own);
     own->addChild(ownChild);
     second->addChild(shared);
     recorder.addModel(first);
     recorder.addModel(second);
+    for (const auto& m : Models{first, second, shared, own, ownChild}) EXPECT_EQ(recorder.getModel(m->id()), m);
+    EXPECT_EQ(recorder.added.size(), 5u);
 
     recorder.removeModel(first);
     EXPECT_EQ(recorder.getModel(shared->id()), shared);  // second still holds it
     EXPECT_EQ(recorder.getModel(own->id()), nullptr);
     EXPECT_EQ(recorder.getModel(ownChild->id()), nullptr);  // same rule, one level down
-    EXPECT_EQ(recorder.getModel(container->id()), container);
     recorder.removeModel(second);
     EXPECT_EQ(recorder.getModel(shared->id()), nullptr);
+}
+
+// A stale model (removed, or a twin carrying a taken id) never unregisters
+// the model that holds its id now.
+TEST_F(Registry, StaleModelsCannotDisturbTheirReplacement) {
+    auto stale = TestModel::create(), replacement = TestModel::create(), twin = TestModel::create();
+    recorder.addModel(stale);
+    recorder.addModel(replacement);
+    const uint32_t id = stale->id();
+    recorder.removeModel(stale);
+    replacement->setId(id);
+    ASSERT_EQ(recorder.getModel(id), replacement);
+    recorder.removeModel(stale);
+    twin->setId(id);
+    recorder.removeModel(twin);
+    EXPECT_EQ(recorder.getModel(id), replacement);
+    EXPECT_EQ(recorder.getModels<TestModel>().size(), 1u);
+}
+
+TEST_F(Registry, RuntimeIdsStayAboveStoredOnesAndIgnoreTheNoIdSentinel) {
+    auto stored = TestModel::create(), unnamed = TestModel::create();
+    stored->setId(1200);
+    recorder.addModel(stored);
+    EXPECT_GT(TestModel::create()->id(), 1200u);
+    const uint32_t before = recorder.lastId();
+    unnamed->setId(QVModel::kNoId);
+    recorder.addModel(unnamed);
+    EXPECT_EQ(recorder.getModel(QVModel::kNoId), unnamed);
+    EXPECT_EQ(recorder.lastId(), before);
+    EXPECT_EQ(TestModel::create()->id(), before + 1);
+}
+
+TEST_F(Registry, FactoriesKeepTheFirstRegistrationAndDoNotRegister) {
+    const auto& names = QVModelController::classNames();
+    ASSERT_EQ(names.size(), 72u);
+    EXPECT_EQ(names.front(), "QVModelGeneralSettings");
+    EXPECT_EQ(names.back(), "QVModelComponentScore");
+    EXPECT_TRUE(recorder.registerFactory("TestOnly", [] { return TestModel::create(); }));
+    EXPECT_FALSE(recorder.registerFactory("TestOnly", [] { return TestOther::create(); }));
+    auto made = recorder.createModel("TestOnly");
+    ASSERT_TRUE(made);
+    EXPECT_STREQ(made->className(), "TestModel");
+    EXPECT_FALSE(recorder.getModel(made->id()));
+    EXPECT_FALSE(recorder.createModel("QVModelNoSuchClass"));
 }
 
 TEST_F(Registry, ChangeHooksHearOnlyRegisteredModels) {
