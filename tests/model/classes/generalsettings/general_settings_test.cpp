@@ -2,14 +2,10 @@
 // read, platformSpecificValues in both forms, and the legacy values.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
-#include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "platform/QVLog.h"
+#include "../../core/support/model_test_support.h"
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
@@ -24,9 +20,6 @@ using cocos2d::CCString;
 
 namespace {
 
-std::vector<std::string> g_log;
-void captureLog(const char* text, std::size_t length) { g_log.emplace_back(text, length); }
-
 using Settings = std::shared_ptr<QVModelGeneralSettings>;
 
 class GeneralSettingsTest : public ::testing::Test {
@@ -35,16 +28,14 @@ protected:
         QVModelGeneralSettings::reset();
         controller()->clear();
         installKeyTable(fullTable());
-        g_log.clear();
-        setLogSink(captureLog);
     }
     void TearDown() override {
-        setLogSink(nullptr);
         QVModelGeneralSettings::reset();
         controller()->clear();
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
     }
     static QVModelController* controller() { return QVModelController::shared(); }
+    modeltest::LogCapture log;
 
     // Every key name a settings model writes, with the four numbers that
     // the bootstrap read relies on where our writers put them.
@@ -215,7 +206,7 @@ TEST_F(GeneralSettingsTest, PlatformValuesRoundTripEmptyAndAbsent) {
     // An empty nested map empties it.
     reader->unpack(empty.map());
     EXPECT_EQ(reader->platformSpecificValues()->count(), 0u);
-    EXPECT_TRUE(g_log.empty());
+    EXPECT_TRUE(log.lines().empty());
 
     // The dictionary form shares the same content.
     reader->setPlatformSpecificValues(platforms(values));
@@ -241,7 +232,7 @@ TEST_F(GeneralSettingsTest, UnknownKeyNumbersAreSkippedAndLoggedWhileTheRestLoad
     EXPECT_NO_THROW(settings->unpack(packed.map()));
     EXPECT_EQ(platformsOf(settings), (std::map<std::string, std::map<std::string, std::string>>{
                                          {"desktop", {{"volume", "0.5"}}}}));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"[QVModelGeneralSettings] unknown key 9999",
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"[QVModelGeneralSettings] unknown key 9999",
                                                "[QVModelGeneralSettings] unknown key 9998"}));
 }
 
@@ -249,19 +240,15 @@ TEST_F(GeneralSettingsTest, MistypedPlatformValuesRaiseAndKeepTheOldDictionary) 
     Settings settings = QVModelGeneralSettings::shared();
     settings->setPlatformSpecificValues(platforms({{"desktop", {{"volume", "0.5"}}}}));
     const auto before = platformsOf(settings);
-
-    Packed notAMap;
-    RawMap outer{{number("mobile"), msgpack::object("flat", notAMap.zone)}};
-    packRaw({{number("platformSpecificValues"), msgpack::object(outer, notAMap.zone)}}, notAMap);
-    EXPECT_THROW(settings->unpack(notAMap.map()), msgpack::type_error);
-    EXPECT_EQ(platformsOf(settings), before);
-
-    Packed notText;
-    RawMap inner{{number("volume"), msgpack::object(5)}};
-    RawMap outer2{{number("mobile"), msgpack::object(inner, notText.zone)}};
-    packRaw({{number("platformSpecificValues"), msgpack::object(outer2, notText.zone)}}, notText);
-    EXPECT_THROW(settings->unpack(notText.map()), msgpack::type_error);
-    EXPECT_EQ(platformsOf(settings), before);
+    for (bool flat : {true, false}) {  // a platform that is no map; a value that is no text
+        SCOPED_TRACE(flat ? "flat platform" : "number value");
+        Packed packed;
+        RawMap inner{{number("volume"), msgpack::object(5)}};
+        RawMap outer{{number("mobile"), flat ? msgpack::object("flat", packed.zone) : msgpack::object(inner, packed.zone)}};
+        packRaw({{number("platformSpecificValues"), msgpack::object(outer, packed.zone)}}, packed);
+        EXPECT_THROW(settings->unpack(packed.map()), msgpack::type_error);
+        EXPECT_EQ(platformsOf(settings), before);
+    }
 }
 
 TEST_F(GeneralSettingsTest, LegacyValuesChangeOnlyThroughTheDictionaryForm) {
