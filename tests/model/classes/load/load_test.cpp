@@ -317,7 +317,7 @@ TEST_F(LoadTest, MissingOrUnopenablePackageEndsWithNoDataArchive) {
 
     controller()->clear();
     Log::lines().clear();
-    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(gameRoot(bytes({'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'})));
+    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(gameRoot(octets({'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'})));
     controller()->archiveMode = true;
     ASSERT_NO_THROW(controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword));
     EXPECT_EQ(controller()->lastError(), "No data archive");

@@ -4,12 +4,12 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "model/core/QVKeyTable.h"
 
 namespace {
@@ -28,11 +28,7 @@ QVKeyTableMap parse(const std::string& plain, const std::string& userId = "12345
     return readKeysPack(bytes.data(), bytes.size(), userId);
 }
 
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "missing fixture " << path;
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using modeltest::readFile;
 
 // Reads a key listing ("<number> <name>" lines, names with \\xNN and \\\\ escapes).
 QVKeyTableMap parseExpected(const std::string& path) {

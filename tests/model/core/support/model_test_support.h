@@ -19,7 +19,7 @@ namespace modeltest {
 
 using Bytes = std::vector<unsigned char>;
 
-inline Bytes bytes(std::initializer_list<int> values) { return Bytes(values.begin(), values.end()); }
+inline Bytes octets(std::initializer_list<int> values) { return Bytes(values.begin(), values.end()); }
 
 // "0a ff ...", a line break every `perLine` bytes (0: one line).
 inline std::string hexText(const Bytes& data, size_t perLine = 0) {
