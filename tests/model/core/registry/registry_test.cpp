@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVModelGlue.h"
 #include "model/core/QVPackMap.h"
-#include "platform/QVLog.h"
 
 namespace {
 
@@ -22,23 +22,16 @@ public:
     LocalThing(const LocalThing& source) : QVModel(source) {}
 };
 
-std::vector<std::string> g_lines;
-void capture(const char* text, std::size_t length) { g_lines.emplace_back(text, length); }
-
 class Registry : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous = QVModelController::setShared(&controller);
-        g_lines.clear();
-        setLogSink(capture);
-    }
+    void SetUp() override { previous = QVModelController::setShared(&controller); }
     void TearDown() override {
-        setLogSink(nullptr);
         controller.clear();
         QVModelController::setShared(previous);
     }
     QVModelController controller;
     QVModelController* previous = nullptr;
+    modeltest::LogCapture log;
 };
 
 }  // namespace
@@ -55,10 +48,10 @@ TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
     for (const auto& load : loads) {
         SCOPED_TRACE(load.first);
         controller.clear();
-        g_lines.clear();
+        log.lines().clear();
         load.second(controller);
         EXPECT_EQ(controller.lastError(), QVModelController::kErrorLoad);
-        EXPECT_EQ(g_lines, std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
+        EXPECT_EQ(log.lines(), std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
         EXPECT_EQ(controller.modelCount(), 0u);
     }
 }

@@ -90,19 +90,6 @@ TEST_F(Registry, StaleModelsCannotDisturbTheirReplacement) {
     EXPECT_EQ(recorder.getModels<TestModel>().size(), 1u);
 }
 
-TEST_F(Registry, RuntimeIdsStayAboveStoredOnesAndIgnoreTheNoIdSentinel) {
-    auto stored = TestModel::create(), unnamed = TestModel::create();
-    stored->setId(1200);
-    recorder.addModel(stored);
-    EXPECT_GT(TestModel::create()->id(), 1200u);
-    const uint32_t before = recorder.lastId();
-    unnamed->setId(QVModel::kNoId);
-    recorder.addModel(unnamed);
-    EXPECT_EQ(recorder.getModel(QVModel::kNoId), unnamed);
-    EXPECT_EQ(recorder.lastId(), before);
-    EXPECT_EQ(TestModel::create()->id(), before + 1);
-}
-
 TEST_F(Registry, FactoriesKeepTheFirstRegistrationAndDoNotRegister) {
     const auto& names = QVModelController::classNames();
     ASSERT_EQ(names.size(), 72u);
