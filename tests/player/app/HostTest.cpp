@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "platform/QVLog.h"
+#include "../../model/core/support/model_test_support.h"
 #include "player/app/QVHost.h"
+
+using Lines = std::vector<std::string>;
 
 namespace {
 
-// The host's calls and the log's lines, in the order they happen.
-std::vector<std::string> g_events;
-void capture(const char* text, std::size_t length) { g_events.emplace_back(text, length); }
-
 struct Recording : QVHost {
-    void setFullscreen(bool on, bool force) override {
-        g_events.push_back("setFullscreen " + std::to_string(on) + std::to_string(force));
-    }
-    bool isFullscreenMode() const override { return g_events.push_back("isFullscreenMode"), true; }
-    void postWindowModeRequest(bool on) override { g_events.push_back("postWindowModeRequest " + std::to_string(on)); }
-    void postCloseRequest() override { g_events.push_back("postCloseRequest"); }
+    void setFullscreen(bool on, bool force) override { calls.push_back("setFullscreen " + std::to_string(on + 2 * force)); }
+    bool isFullscreenMode() const override { return calls.push_back("isFullscreenMode"), true; }
+    void postWindowModeRequest(bool on) override { calls.push_back("postWindowModeRequest " + std::to_string(on)); }
+    void postCloseRequest() override { calls.push_back("postCloseRequest"); }
+    mutable Lines calls;
 };
 
 }  // namespace
@@ -26,20 +23,18 @@ TEST(Host, InertUntilInstalledLoggingEachCallOnceThenTheHostGetsTheCallsInOrder)
         host.setFullscreen(true, false), host.postWindowModeRequest(false), host.postCloseRequest();
         return host.isFullscreenMode();
     };
-    setLogSink(capture);
+    modeltest::LogCapture log;
     EXPECT_FALSE(gameUsesHost());
     EXPECT_FALSE(gameUsesHost());
-    std::vector<std::string> expected;
+    Lines expected;
     for (const char* call : {"setFullscreen", "postWindowModeRequest", "postCloseRequest", "isFullscreenMode"})
         expected.push_back(std::string("[QVHost] no host installed: ") + call + " ignored");
-    EXPECT_EQ(g_events, expected);
+    EXPECT_EQ(log.lines(), expected);
 
     Recording recording;
     QVHost::install(&recording);
-    g_events.clear();
     EXPECT_TRUE(gameUsesHost());
-    EXPECT_EQ(g_events, (std::vector<std::string>{"setFullscreen 10", "postWindowModeRequest 0", "postCloseRequest",
-                                                  "isFullscreenMode"}));  // and no log line
+    EXPECT_EQ(recording.calls, (Lines{"setFullscreen 1", "postWindowModeRequest 0", "postCloseRequest", "isFullscreenMode"}));
+    EXPECT_EQ(log.lines(), expected);  // nothing more logged
     QVHost::install(nullptr);
-    setLogSink(nullptr);
 }

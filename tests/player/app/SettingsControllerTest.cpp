@@ -2,13 +2,11 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <fstream>
-
+#include "../../model/core/support/model_test_support.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVAttributeValue.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
-#include "platform/QVLog.h"
 #include "player/app/QVPSettingsController.h"
 
 using cocos2d::CCUserDefault;
@@ -17,19 +15,12 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 
 namespace {
 
-Lines g_lines;
-void capture(const char* text, std::size_t length) {
-    if (std::string(text, length).rfind("[QVPSettingsController]", 0) == 0) g_lines.emplace_back(text, length);
-}
-
 // The store file as written, every row in key order.
 Rows storedRows() {
     Rows rows;
     sqlite3* db = nullptr;
     sqlite3_open_v2(CCUserDefault::getXMLFilePath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    auto add = [](void* out, int, char** value, char**) {
-        return static_cast<Rows*>(out)->emplace_back(value[0], value[1]), 0;
-    };
+    auto add = [](void* out, int, char** v, char**) { return static_cast<Rows*>(out)->emplace_back(v[0], v[1]), 0; };
     sqlite3_exec(db, "SELECT key, value FROM user_default ORDER BY key", add, &rows, nullptr);
     sqlite3_close(db);
     return rows;
@@ -38,35 +29,26 @@ Rows storedRows() {
 // Reaches the maps a later load() fills, to check their formats.
 struct FilledSettings : QVPSettingsController {
     FilledSettings() {
-        m_refillTimers[5] = {1700000000, 600, 5, 3};
-        m_refillTimers[2] = {-7, 60, 2, 10};
-        m_inventory[4000000000u] = 7;
-        m_inventory[9] = -1;
+        m_refillTimers = {{5, {1700000000, 600, 5, 3}}, {2, {-7, 60, 2, 10}}};
+        m_inventory = {{4000000000u, 7}, {9, -1}};
     }
 };
 
 class PlayerState : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/qv-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        useWritable(dir = tmpl);
-        g_lines.clear();
-        setLogSink(capture);
-    }
+    void SetUp() override { useWritable(dir.path); }
     void TearDown() override {
         QVPSettingsController::destroy();
         QVPSettingsController::setLoaded(false);
         QVModelGeneralSettings::reset();
         useWritable("");
-        setLogSink(nullptr);
-        ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
     }
     static void useWritable(const std::string& path) {  // a new store object reads the file again
         CCUserDefault::purgeSharedUserDefault();
         cocos2d::CCFileUtils::sharedFileUtils()->setWritablePath(path);
     }
-    std::string dir;
+    modeltest::TempDir dir;
+    modeltest::LogCapture log;
 };
 
 }  // namespace
@@ -81,7 +63,7 @@ TEST_F(PlayerState, DefaultStateSavesNothingBeforeLoadingAndComesBackAfterDestro
     EXPECT_TRUE(s->refillTimers().empty() && s->inventory().empty());
     s->setRemoveAds(true);
     s->save();
-    EXPECT_EQ(g_lines, Lines{"[QVPSettingsController] - save while not loaded  = reset - issue prevented"});
+    EXPECT_EQ(log.lines(), Lines{"[QVPSettingsController] - save while not loaded  = reset - issue prevented"});
     EXPECT_FALSE(CCUserDefault::sharedUserDefault()->isDirty());
     EXPECT_EQ(access(CCUserDefault::getXMLFilePath().c_str(), F_OK), -1);
     QVPSettingsController::destroy();
@@ -93,7 +75,7 @@ TEST_F(PlayerState, DefaultStateSavesNothingBeforeLoadingAndComesBackAfterDestro
 TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
     CCUserDefault* store = CCUserDefault::sharedUserDefault();
     store->setStringForKey("QVP_Scores", "1001:250:3"), store->flush();
-    useWritable(dir);
+    useWritable(dir.path);
     dynamic_cast<QVAttributeString&>(*QVModelGeneralSettings::shared()->attribute("ZK Version")).setValue("2.5");
     QVPSettingsController::setLoaded(true);
     FilledSettings s;
@@ -102,7 +84,7 @@ TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
     s.setRemoveAds(true);
     s.setMuteBackgroundSound(true);
     s.save();
-    EXPECT_EQ(g_lines, (Lines{"[QVPSettingsController] - save", "[QVPSettingsController] - save complete"}));
+    EXPECT_EQ(log.lines(), (Lines{"[QVPSettingsController] - save", "[QVPSettingsController] - save complete"}));
     EXPECT_EQ(storedRows(), (Rows{{"QVP_Character_0", "0:1"}, {"QVP_Character_1", "7:1"}, {"QVP_Characters_count", "2"},
                                   {"QVP_Inventory_0", "9:-1"}, {"QVP_Inventory_1", "4000000000:7"},
                                   {"QVP_Inventory_count", "2"}, {"QVP_RefillPowerup_0", "2:10:60:-7"},
@@ -113,9 +95,11 @@ TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
 }
 
 TEST_F(PlayerState, FailedFlushIsReportedAsSaveFailed) {
-    std::ofstream(dir + "/file") << "x";  // the writable directory would be under a regular file
-    useWritable(dir + "/file/sub");
+    std::ofstream(dir.path + "/file") << "x";  // the writable directory would be under a regular file
+    useWritable(dir.path + "/file/sub");
     QVPSettingsController::setLoaded(true);
     QVPSettingsController::shared()->save();
-    EXPECT_EQ(g_lines, (Lines{"[QVPSettingsController] - save", "[QVPSettingsController] - save failed"}));
+    ASSERT_FALSE(log.lines().empty());  // the store's own lines come between
+    EXPECT_EQ(log.lines().front(), "[QVPSettingsController] - save");
+    EXPECT_EQ(log.lines().back(), "[QVPSettingsController] - save failed");
 }
