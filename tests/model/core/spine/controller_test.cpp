@@ -1,5 +1,10 @@
 // The controller's registry: registration rules, removal, id changes, the
-// tree, and clear (the sprite-container following is a classes test).
+// tree, clear, factories and loads with none registered (the sprite-container
+// following is a classes test).
+#include <functional>
+
+#include "../support/model_test_support.h"
+#include "model/core/QVPackMap.h"
 #include "test_models.h"
 
 namespace {
@@ -150,6 +155,45 @@ TEST_F(Registry, ClearForgetsEverythingAndRestartsIds) {
     EXPECT_EQ(recorder.getModel(400), nullptr);
     EXPECT_FALSE(recorder.dataChanged());
     EXPECT_EQ(TestModel::create()->id(), 1u);
+}
+
+TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
+    const std::vector<std::pair<const char*, std::function<void(QVModelController&)>>> loads = {
+        {"initial data", [](QVModelController& c) { c.loadInitialData("data.pkg", "x"); }},
+        {"next from files", [](QVModelController& c) { EXPECT_TRUE(c.loadNextFromFiles()); }},
+        {"initial, then next", [](QVModelController& c) {
+             c.loadInitialData("data.pkg", "x");
+             EXPECT_TRUE(c.loadNextFromFiles());
+         }},
+    };
+    modeltest::LogCapture log;
+    for (const auto& load : loads) {
+        SCOPED_TRACE(load.first);
+        recorder.clear();
+        log.lines().clear();
+        load.second(recorder);
+        EXPECT_EQ(recorder.lastError(), QVModelController::kErrorLoad);
+        EXPECT_EQ(log.lines(), std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
+        EXPECT_EQ(recorder.modelCount(), 0u);
+    }
+}
+
+TEST_F(Registry, APackOfATestLocalClassLoads) {
+    installKeyTable({{"Name", 1}, {"value", 10}, {"Class Name", 33}, {"id", 42}});
+    ASSERT_TRUE(recorder.registerFactory("TestModel", [] { return TestModel::create(); }));
+    auto thing = TestModel::create();
+    thing->setName("Packed");
+    thing->setId(7);
+    msgpack::zone zone;
+    QVPackMap map(zone);
+    thing->pack(map);
+    const std::vector<unsigned char> bytes = map.toBytes();
+    recorder.removeModel(thing);
+    recorder.parsePack(bytes.data(), bytes.size(), false);
+    ASSERT_TRUE(recorder.getModel<TestModel>(7));
+    EXPECT_NE(recorder.getModel(7), thing);
+    EXPECT_EQ(recorder.getModel(7)->name(), "Packed");
+    EXPECT_EQ(recorder.lastError(), "");
 }
 
 }  // namespace
