@@ -379,26 +379,7 @@ TEST_F(LoadTest, KeyTableThatMovesTheBuiltInNumbersDoesNotCrash) {
     EXPECT_TRUE(Log::has("[QVModelController] load data - fail"));
 }
 
-TEST_F(LoadTest, MissingKeysLoadNothingAndSayWhy) {
-    loadAll(kFixtures + "nokeys", false);
-    EXPECT_EQ(controller()->lastError(), "Unable to load data");
-    EXPECT_TRUE(Log::has("Failed to load keys"));
-    EXPECT_EQ(controller()->modelCount(), 0u);
-}
-
-TEST_F(LoadTest, WrongPasswordPackagesFailWithTheirCode) {
-    for (const char* name : {"wrongpw-infozip.pkg", "wrongpw-aes256.pkg"}) {
-        controller()->clear();
-        Log::lines().clear();
-        const Bytes package = readFile(std::string(QV_SOURCE_DIR) + "/tests/fixtures/load/" + name);
-        ASSERT_FALSE(package.empty()) << name;
-        loadAll(gameRoot(package), true);
-        EXPECT_EQ(controller()->lastError(), "Unable to load data") << name;
-        EXPECT_TRUE(std::any_of(Log::lines().begin(), Log::lines().end(), [](const std::string& line) {
-            return line.find("Unable to open a file: Error P17") != std::string::npos;
-        })) << name;
-        controller()->closeDataArchive();
-    }
-}
+// A missing Keys.pack and the wrong-password packages (7-Zip, Info-ZIP) are
+// loaded through qvloadcheck, which runs this loader (tests/model/core/load).
 
 }  // namespace
