@@ -143,17 +143,8 @@ TEST_F(ClassTableTest, EveryFactoryAnswersItsRow) {
     }
 }
 
-TEST_F(ClassTableTest, DuplicateRegistrationKeepsTheFirstFactory) {
-    EXPECT_FALSE(controller()->registerFactory(
-        "QVModelObject", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
-    EXPECT_EQ(create("QVModelObject")->type(), typeId<QVModelObject>());
-    registerModelClasses();  // again: nothing changes
-    for (const Row& row : tableRows()) EXPECT_EQ(create(row.className)->type(), row.type) << row.className;
-    // A test-only name outside the list takes its factory once.
-    EXPECT_TRUE(controller()->registerFactory(
-        "TestOnlyClass", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
-    EXPECT_EQ(create("TestOnlyClass")->type(), typeId<QVModelSound>());
-}
+// Registering the classes again (each SetUp does) keeps the first factories:
+// the first registration wins (core.spine Registry.FactoriesKeepTheFirst...).
 
 // Clone of a parent with two children, one registered and one not.
 struct CloneCase {
