@@ -24,10 +24,12 @@ protected:
         orientation = GetParam();
         setOrientationProvider([this] { return orientation; });
         installWindowProcHook();
+        QVHost::install(&desktop);  // the game's calls, as the player's main installs them
         view = CCDirector::sharedDirector()->getOpenGLView();
         ASSERT_TRUE(view->isHeadless());
     }
     void TearDown() override {
+        QVHost::install(nullptr);
         resetHostWindow();
         CCDirector::resetForTest();
     }
@@ -43,6 +45,8 @@ protected:
 
     int orientation = 1;
     CCEGLView* view = nullptr;
+    DesktopHost desktop;
+    QVHost& game = desktop;
 };
 
 }  // namespace
@@ -52,8 +56,8 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
     view->setFrameZoomFactor(2.0f);
 
     // Start-up: forced windowed, half the monitor, the frame actually set centred.
-    setFullscreen(false, true);
-    EXPECT_FALSE(isFullscreenMode());
+    game.setFullscreen(false, true);
+    EXPECT_FALSE(game.isFullscreenMode());
     EXPECT_FALSE(view->isFullscreen());
     // Portrait: inside the 1080 rows.
     EXPECT_EQ(view->getWindowRect(), landscape() ? CCRect(480, 270, 960, 540) : CCRect(690, 60, 540, 960));
@@ -64,13 +68,13 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
 
     // The current mode, unforced: nothing at all.
     view->setDesignResolutionSize(200, 200, kResolutionNoBorder);
-    setFullscreen(false, false);
+    game.setFullscreen(false, false);
     EXPECT_EQ(view->getRequestedDesignResolutionSize(), CCSize(200, 200));
 
     // Fullscreen covers the monitor and leaves the design resolution alone.
     view->setFrameZoomFactor(2.0f);
-    setFullscreen(true, false);
-    EXPECT_TRUE(isFullscreenMode());
+    game.setFullscreen(true, false);
+    EXPECT_TRUE(game.isFullscreenMode());
     EXPECT_TRUE(view->isFullscreen());
     EXPECT_EQ(view->getFrameSize(), CCSize(1920, 1080));
     EXPECT_EQ(view->getFrameZoomFactor(), 1.0f);
@@ -79,13 +83,13 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
 
     // Forced, the current mode is applied again.
     view->setFrameSize(300, 300);
-    setFullscreen(true, false);
+    game.setFullscreen(true, false);
     EXPECT_EQ(view->getFrameSize(), CCSize(300, 300));
-    setFullscreen(true, true);
+    game.setFullscreen(true, true);
     EXPECT_EQ(view->getFrameSize(), CCSize(1920, 1080));
 
     // And back: the same windowed placement, the policy still the game's.
-    setFullscreen(false, false);
+    game.setFullscreen(false, false);
     EXPECT_FALSE(view->isFullscreen());
     EXPECT_EQ(view->getFrameSize(), size(960, 540));
     EXPECT_EQ(view->getRequestedDesignResolutionSize(), size(1136, 640));
@@ -122,21 +126,6 @@ TEST_P(HostWindow, PostedModeMessagesSwitchInTheNextFrameAfterTheSaveInOrder) {
     frame();
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(view->getFrameSize(), CCSize(1000, 600));
-}
-
-TEST_P(HostWindow, GameCallsReachTheWindowThroughTheInstalledDesktopHost) {
-    DesktopHost host;
-    QVHost::install(&host);
-    QVHost& game = QVHost::current();
-    game.setFullscreen(false, true);
-    EXPECT_FALSE(game.isFullscreenMode());
-    game.postWindowModeRequest(true);
-    EXPECT_FALSE(isFullscreenMode());
-    frame();
-    EXPECT_TRUE(game.isFullscreenMode());
-    game.setFullscreen(false, false);
-    EXPECT_FALSE(isFullscreenMode());
-    QVHost::install(nullptr);
 }
 
 TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
@@ -183,8 +172,8 @@ TEST_P(HostWindow, APostedCloseEndsRunAfterTheFrameThatPostedIt) {
     std::vector<unsigned int> modeFrames;
     setBeforeSwitchHook([&] { modeFrames.push_back(director->getTotalFrames() + 1); });
     const int hook = director->addFrameHook([](unsigned int frame) {
-        if (frame == 2) postWindowModeRequest(true);
-        if (frame == 5) postCloseRequest();
+        if (frame == 2) QVHost::current().postWindowModeRequest(true);
+        if (frame == 5) QVHost::current().postCloseRequest();
     });
     EXPECT_EQ(app.run(), 0);
     director->removeFrameHook(hook);

@@ -1,8 +1,11 @@
 // Collects the player log's lines for the duration of a test.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/QVLog.h"
 
@@ -10,26 +13,20 @@ class LogCapture {
 public:
     LogCapture() {
         lines().clear();
-        setLogSink(&LogCapture::sink);
+        setLogSink([](const char* text, std::size_t length) { lines().emplace_back(text, length); });
     }
     ~LogCapture() { setLogSink(nullptr); }
     const std::vector<std::string>& all() const { return lines(); }
-    size_t count(const std::string& part) const {
-        size_t n = 0;
-        for (const std::string& l : lines())
-            if (l.find(part) != std::string::npos) ++n;
-        return n;
+    // Lines containing `part`.
+    long count(const std::string& part) const {
+        return std::count_if(lines().begin(), lines().end(),
+                             [&](const std::string& l) { return l.find(part) != std::string::npos; });
     }
-    std::string joined() const {
-        std::string s;
-        for (const std::string& l : lines()) s += l + "\n";
-        return s;
-    }
+    std::string joined() const { return testing::PrintToString(lines()); }
 
 private:
     static std::vector<std::string>& lines() {
         static std::vector<std::string> v;
         return v;
     }
-    static void sink(const char* text, std::size_t length) { lines().emplace_back(text, length); }
 };

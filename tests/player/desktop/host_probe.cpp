@@ -2,7 +2,6 @@
 // window, and prints what the window and the keyboard really did, for the
 // end-to-end scripts.
 //
-//   --write-test-icon FILE   write the 16/32/48 test icon and exit
 //   --icon FILE              set the window icon from FILE
 //   --orientation N          the game's orientation setting (default 1)
 //   --post K@F[,K@F...]      at frame F: windowed-forced (direct forced call),
@@ -20,7 +19,6 @@
 
 #include "GlfwKeyboard.h"
 #include "HostWindow.h"
-#include "IcoWriter.h"
 #include "IconFile.h"
 #include "InputDevices.h"
 #include "KeyCodeMap.h"
@@ -111,8 +109,7 @@ bool parsePosts(const char* text, std::vector<Post>& posts) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: host_probe [--write-test-icon FILE] [--icon FILE] [--orientation N]\n"
-                 "                  [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
+                 "usage: host_probe [--icon FILE] [--orientation N] [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
     return 2;
 }
 
@@ -123,9 +120,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--write-test-icon" && hasValue) {
-            return icowriter::writeFile(argv[++i], icowriter::testIcon()) ? 0 : 1;
-        } else if (arg == "--icon" && hasValue) {
+        if (arg == "--icon" && hasValue) {
             options.icon = argv[++i];
         } else if (arg == "--orientation" && hasValue) {
             options.orientation = std::atoi(argv[++i]);
