@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "DesktopHost.h"
+#include "HostTestSupport.h"
 #include "HostWindow.h"
-#include "director/CCApplication.h"
-#include "director/CCDirector.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 using namespace cocos2d;
@@ -161,12 +159,7 @@ TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
 }
 
 TEST_P(HostWindow, APostedCloseEndsRunAfterTheFrameThatPostedIt) {
-    struct App : CCApplication {
-        bool applicationDidFinishLaunching() override {
-            CCDirector::sharedDirector()->runWithScene(CCScene::create());
-            return true;
-        }
-    } app;
+    SceneApp app;
     CCDirector* director = CCDirector::sharedDirector();
     director->setFrameLimit(50);  // a lost close fails the test instead of hanging it
     std::vector<unsigned int> modeFrames;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "IconFile.h"
-#include "LogCapture.h"
+#include "HostTestSupport.h"
 #include "textures/CCImage.h"
 
 namespace {

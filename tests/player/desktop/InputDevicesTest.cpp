@@ -13,12 +13,10 @@
 #include <string>
 
 #include "GlfwKeyboard.h"
+#include "HostTestSupport.h"
 #include "InputDevices.h"
-#include "LogCapture.h"
-#include "director/CCApplication.h"
 #include "director/CCDirector.h"
 #include "input/CCKeypadDispatcher.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 namespace {
@@ -194,12 +192,7 @@ TEST_F(HostInputDevices, WindowAndScriptedKeysArriveOncePerPressAndRelease) {
     const std::string path = testing::TempDir() + "qv_keys.txt";
     std::ofstream(path) << "1 key down KC_J\n2 key down j\n3 key up KC_J\n4 key down ESCAPE\n5 key up KC_ESCAPE\n";
     setenv("ENGINE_INPUT_SCRIPT", path.c_str(), 1);
-    struct App : cocos2d::CCApplication {
-        bool applicationDidFinishLaunching() override {
-            cocos2d::CCDirector::sharedDirector()->runWithScene(cocos2d::CCScene::create());
-            return true;
-        }
-    } app;
+    SceneApp app;
     cocos2d::CCDirector::sharedDirector()->setFrameLimit(6);
     cocos2d::CCDirector::sharedDirector()->addFrameHook([](unsigned int) { captureInputDevices(); });
     EXPECT_EQ(app.run(), 0);

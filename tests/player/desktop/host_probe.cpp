@@ -18,13 +18,12 @@
 #include <utility>
 #include <vector>
 
+#include "HostTestSupport.h"
 #include "HostWindow.h"
 #include "IconFile.h"
 #include "InputDevices.h"
 #include "KeyCodeMap.h"
-#include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 using namespace cocos2d;
@@ -65,14 +64,6 @@ public:
 private:
     bool print(const char* what, OIS::KeyCode kc) {
         std::printf("%s %d 0x%X\n", what, static_cast<int>(kc), static_cast<unsigned>(toolKeyCode(kc)));
-        return true;
-    }
-};
-
-class ProbeApp : public CCApplication {
-public:
-    bool applicationDidFinishLaunching() override {
-        CCDirector::sharedDirector()->runWithScene(CCScene::create());
         return true;
     }
 };
@@ -124,7 +115,7 @@ int main(int argc, char** argv) {
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the scripts read lines while the probe runs
 
-    ProbeApp app;
+    SceneApp app;
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     // Headless (ENGINE_HEADLESS=1) runs on the fake monitor, keys from the input script.
     Display* display = nullptr;
