@@ -8,6 +8,8 @@
         a valid small game whose Keys.pack numbers N names
   hostile_games.py random-keys OUT
         a valid small game whose Keys.pack is random bytes
+  hostile_games.py other-user-keys OUT
+        a valid small game whose Keys.pack is scrambled for another User ID
 """
 
 import argparse
@@ -93,16 +95,21 @@ def main(argv):
     k = sub.add_parser("keys")
     k.add_argument("--names", type=int, required=True)
     sub.add_parser("random-keys")
-    for p in (c, k, sub.choices["random-keys"]):
+    sub.add_parser("other-user-keys")
+    for p in (c, k, sub.choices["random-keys"], sub.choices["other-user-keys"]):
         p.add_argument("out")
     args = parser.parse_args(argv)
     if args.kind == "chain":
         files = chain(args.levels, args.parent_first)
     elif args.kind == "keys":
         files = many_keys(args.names)
-    else:
+    elif args.kind == "random-keys":
         files = small_game()
         files["Keys.pack"] = random.Random(7).randbytes(len(files["Keys.pack"]) + 512)
+    else:
+        files = small_game()
+        plain = keyspack.scramble(files["Keys.pack"], USER_ID)
+        files["Keys.pack"] = keyspack.scramble(plain, USER_ID + "1")
     write_folder(args.out, files)
     return 0
 

@@ -31,6 +31,7 @@ while IFS='|' read -r args cause; do
     rm -rf "$t/keys"
 done <<'ROWS'
 random-keys|the key table has no "id" key
+other-user-keys|the key table has no "id" key
 keys --names 1000001|more names than the limit of 1000000
 ROWS
 
