@@ -26,7 +26,6 @@ namespace cocos2d {
 class CCDictionary;
 }  // namespace cocos2d
 
-
 // A model's attribute list: the first kInline pointers live inside the model
 // (most models have fewer, so the list costs no allocation), a longer list
 // moves to the heap. Iterates like a vector of QVAttribute*.
@@ -74,7 +73,6 @@ public:
     bool empty() const { return size() == 0; }
     const Entry* begin() const { return m_spilled ? m_more.data() : &m_first; }
     const Entry* end() const { return begin() + size(); }
-    const Entry& front() const { return *begin(); }
     // True when the next push_back would have to grow the storage.
     bool full() const { return m_spilled ? m_more.size() == m_more.capacity() : m_hasFirst; }
 
@@ -98,8 +96,9 @@ public:
     // Takes the controller's next id (or the id the loader is building the
     // model for) and creates the "Name" attribute silently.
     explicit QVModel(const std::string& name);
-    // A fresh id and clones of every attribute; no children, parents,
-    // references or listeners.
+    // A fresh id and clones of every attribute that is not one of the
+    // source's members (those are copied by the class's copy constructor);
+    // no children, parents, references or listeners.
     QVModel(const QVModel& source);
     QVModel& operator=(const QVModel&) = delete;
     ~QVModel() override;

@@ -173,9 +173,13 @@ public:
     const std::string& lastError() const { return m_lastError; }
 
     // Start-up load: Keys.pack, the general settings and the packs the
-    // loading screen needs.
+    // loading screen needs. Fails ("Unable to load data", with a log line
+    // naming why) for a Keys.pack above 16 MiB or 1,000,000 names, a key
+    // table without "id" or "Class Name", or general settings that do not
+    // read back with the table the same User ID.
     void loadInitialData(const std::string& archivePath, const std::string& storedPassword);
-    // One step each; true when loading has just finished. A step after the
+    // One step each; true when loading has just finished. Folder mode lists
+    // the data folder once per load and reads only the packs it holds. A step after the
     // end clears the store and starts again.
     bool loadNextFromArchive(const std::string& storedPassword);
     bool loadNextFromFiles();
