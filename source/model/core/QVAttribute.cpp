@@ -1,6 +1,7 @@
 #include "model/core/QVAttribute.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -32,16 +33,21 @@ std::int32_t QVAttributeName::keyCode() const {
 const QVAttributeName* QVAttributeName::shared(const char* text) {
     // By address first (a literal is met again at the same address), proved
     // by its text, since any char array may come here; then by text.
-    static std::unordered_map<const char*, const QVAttributeName*> byAddress;
+    struct Recent {
+        const char* address = nullptr;
+        const QVAttributeName* entry = nullptr;
+    };
+    static Recent recent[256];
     static std::unordered_map<std::string, std::unique_ptr<QVAttributeName>> byText;
-    auto known = byAddress.find(text);
-    if (known != byAddress.end() && std::strcmp(known->second->text.c_str(), text) == 0) return known->second;
+    Recent& slot = recent[(reinterpret_cast<std::uintptr_t>(text) >> 3) & 255];
+    if (slot.address == text && std::strcmp(slot.entry->text.c_str(), text) == 0) return slot.entry;
     std::unique_ptr<QVAttributeName>& entry = byText[text];
     if (!entry) {
         entry.reset(new QVAttributeName());
         entry->text = text;
     }
-    byAddress[text] = entry.get();
+    slot.address = text;
+    slot.entry = entry.get();
     return entry.get();
 }
 
