@@ -159,13 +159,16 @@ CCDictionary* QVAnimationCurve::toDictionary() const {
 QVCurveMap curvesFromArray(const msgpack::object& array) {
     if (array.type != msgpack::type::ARRAY) throw msgpack::type_error();
     QVCurveMap curves;
+    QVPackMap element, animation;  // storage reused by every element
     for (uint32_t i = 0; i < array.via.array.size; ++i) {
-        QVPackMap element(array.via.array.ptr[i]);
+        element.assign(array.via.array.ptr[i]);
         int state = -1;
         element.get(kStateKey, state);
         auto curve = std::make_unique<QVAnimationCurve>();
-        QVPackMap animation;
-        if (element.get(kAnimationKey, animation)) curve->unpack(animation);
+        if (const msgpack::object* entry = element.find(kAnimationKey)) {
+            animation.assign(*entry);
+            curve->unpack(animation);
+        }
         if (state != -1) curves[state] = std::move(curve);
     }
     return curves;
