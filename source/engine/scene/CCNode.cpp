@@ -335,6 +335,8 @@ void CCNode::setAnchorPoint(const CCPoint& anchor) {
 }
 
 void CCNode::setContentSize(const CCSize& size) {
+    // A label rewritten every frame usually keeps its size, and its transform.
+    if (size == m_obContentSize) return;
     m_obContentSize = size;
     m_obAnchorPointInPoints = CCPoint(size.width * m_obAnchorPoint.x, size.height * m_obAnchorPoint.y);
     m_bTransformDirty = true;
