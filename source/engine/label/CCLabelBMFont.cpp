@@ -59,9 +59,9 @@ bool CCLabelBMFont::initWithString(const char* str, const char* fntFile, float w
 void CCLabelBMFont::setString(const char* str) {
     const char* text = str ? str : "";
     // Scores are written every frame; only a real change lays out again.
-    // (The text never holds a NUL, so one strcmp decides.)
-    if (std::strcmp(m_string.c_str(), text) == 0) return;
-    m_string = text;
+    const size_t length = std::strlen(text);
+    if (length == m_string.size() && std::memcmp(m_string.data(), text, length) == 0) return;
+    m_string.assign(text, length);
     layout();
 }
 
@@ -89,10 +89,10 @@ void CCLabelBMFont::setOpacity(GLubyte opacity) {
 
 void CCLabelBMFont::layout() {
     ++m_layoutCount;
-    m_quads.clear();
-    m_pages.clear();
     m_lineSpans.clear();
     if (!m_pConfiguration) {
+        m_quads.clear();
+        m_pages.clear();
         setContentSize(CCSizeZero);
         return;
     }
@@ -104,8 +104,9 @@ void CCLabelBMFont::layout() {
     const float lineHeight = static_cast<float>(font.lineHeight);
     const float height = lineHeight * static_cast<float>(lineCount);
     const bool aligned = m_alignment == kCCTextAlignmentCenter || m_alignment == kCCTextAlignmentRight;
-    // Room for a glyph per byte, cut to the glyphs placed at the end: one
-    // clearing of the whole run instead of one per glyph.
+    // Room for a glyph per byte, cut to the glyphs placed at the end; every
+    // entry below that is overwritten, so a text of the old length (a score)
+    // clears nothing.
     m_quads.resize(m_string.size());
     m_pages.resize(m_string.size());
     size_t placed = 0;
