@@ -3,6 +3,7 @@
 // colour interface, the configuration cache and the fonts it must refuse.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ using namespace cocos2d;
 namespace {
 
 // Page 100x20: A red, B green, C blue, D white (20x20 each at x 0, 20, 40,
-// 60) and a small E (10x8 at x 80) with offsets.
+// 60) and a small E (10x8 at x 80) with offsets; U+00C9 shares E's glyph.
 const char* kFont =
     "info face=\"Test\" size=20\n"
     "common lineHeight=24 base=20 scaleW=100 scaleH=20 pages=1\n"
@@ -33,6 +34,7 @@ const char* kFont =
     "char id=67 x=40 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0\n"
     "char id=68 x=60 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0\n"
     "char id=69 x=80 y=0 width=10 height=8  xoffset=2 yoffset=3 xadvance=12 page=0\n"
+    "char id=201 x=80 y=0 width=10 height=8  xoffset=2 yoffset=3 xadvance=12 page=0\n"
     "kernings count=1\n"
     "kerning first=65 second=68 amount=-10\n";
 
@@ -159,6 +161,18 @@ TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
     EXPECT_FLOAT_EQ(q.tl.texCoords.v, 0.0f);  // top edge of the glyph = its first texel row
     EXPECT_FLOAT_EQ(q.br.texCoords.u, 0.9f);
     EXPECT_FLOAT_EQ(q.br.texCoords.v, 0.4f);
+}
+
+TEST_F(Labels, GlyphsBeyondAsciiArePlacedLikeAsciiOnesAndAShorterTextDropsTheRest) {
+    CCLabelBMFont* l = label("E\xC3\x89" "E");
+    ASSERT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}, {14, 13, 24, 21}, {26, 13, 36, 21}}));
+    const std::vector<ccV3F_C4B_T2F_Quad>& quads = l->getGlyphQuads();
+    EXPECT_EQ(std::memcmp(&quads[0].tl.colors, &quads[1].tl.colors, sizeof(ccColor4B)), 0);
+    EXPECT_EQ(quads[1].tl.texCoords.u, quads[0].tl.texCoords.u);
+    EXPECT_EQ(quads[1].br.texCoords.v, quads[0].br.texCoords.v);
+    l->setString("\xC3\x89");
+    EXPECT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}}));
+    EXPECT_EQ(l->getGlyphPages().size(), 1u);
 }
 
 // --- text, colour and drawing -------------------------------------------------------
