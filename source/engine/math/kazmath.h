@@ -54,6 +54,27 @@ inline std::vector<kmMat4>& kmGLCurrentStack() {
     return s.stacks[s.mode];
 }
 
+typedef float kmGLColumn __attribute__((vector_size(16)));
+
+// out = m * the 4x4 form of t. The affine matrix has only a, b, c, d, tx, ty
+// set; its third column is (0, 0, 1, 0), so column 2 of the product is
+// column 2 of m. Whole columns are loaded and stored at once: the next push
+// and the batcher read them as whole columns, and a column assembled from
+// four scalar stores would stall those loads. out may be m.
+inline void kmGLAffineProduct(const float* m, const CCAffineTransform& t, float* out) {
+    kmGLColumn c0, c1, c3;
+    std::memcpy(&c0, m, sizeof c0);
+    std::memcpy(&c1, m + 4, sizeof c1);
+    std::memcpy(&c3, m + 12, sizeof c3);
+    const kmGLColumn r0 = c0 * t.a + c1 * t.b;
+    const kmGLColumn r1 = c0 * t.c + c1 * t.d;
+    const kmGLColumn r3 = c0 * t.tx + c1 * t.ty + c3;
+    if (out != m) std::memcpy(out + 8, m + 8, 4 * sizeof(float));
+    std::memcpy(out, &r0, sizeof r0);
+    std::memcpy(out + 4, &r1, sizeof r1);
+    std::memcpy(out + 12, &r3, sizeof r3);
+}
+
 }  // namespace detail
 
 #define KM_GL_MODELVIEW 0x1700
@@ -83,23 +104,15 @@ void kmGLMultMatrix(const kmMat4* m);
 // (ours) current = current * the 4x4 form of t, without building the 4x4:
 // the scene graph does this once per node per frame.
 inline void kmGLMultAffine(const CCAffineTransform& t) {
-    float* m = detail::kmGLCurrentStack().back().mat;
-    // The affine matrix has only a, b, c, d, tx, ty set; its third column is
-    // (0, 0, 1, 0), so column 2 of the product is column 2 of current. Whole
-    // columns are loaded and stored at once: the next push and the batcher
-    // read them as whole columns, and a column assembled from four scalar
-    // stores would stall those loads.
-    typedef float Column __attribute__((vector_size(16)));
-    Column c0, c1, c3;
-    std::memcpy(&c0, m, sizeof c0);
-    std::memcpy(&c1, m + 4, sizeof c1);
-    std::memcpy(&c3, m + 12, sizeof c3);
-    const Column r0 = c0 * t.a + c1 * t.b;
-    const Column r1 = c0 * t.c + c1 * t.d;
-    const Column r3 = c0 * t.tx + c1 * t.ty + c3;
-    std::memcpy(m, &r0, sizeof r0);
-    std::memcpy(m + 4, &r1, sizeof r1);
-    std::memcpy(m + 12, &r3, sizeof r3);
+    detail::kmGLAffineProduct(detail::kmGLCurrentStack().back().mat, t, detail::kmGLCurrentStack().back().mat);
+}
+// (ours) kmGLPushMatrix then kmGLMultAffine(t) in one step: the product is
+// written straight into the new entry, with no copy of the old top first.
+inline void kmGLPushMultAffine(const CCAffineTransform& t) {
+    std::vector<kmMat4>& s = detail::kmGLCurrentStack();
+    kmMat4 product;  // made first: the push may reallocate
+    detail::kmGLAffineProduct(s.back().mat, t, product.mat);
+    s.push_back(product);
 }
 void kmGLTranslatef(float x, float y, float z);
 // Degrees, counter-clockwise about the axis.

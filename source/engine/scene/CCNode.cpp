@@ -356,7 +356,7 @@ CCRect CCNode::boundingBox() {
 
 // ---- transforms
 
-CCAffineTransform CCNode::nodeToParentTransform() {
+CCAffineTransform CCNode::updateNodeToParentTransform() {
     if (m_bTransformDirty) {
         m_bTransformDirty = false;
         double x = m_obPosition.x, y = m_obPosition.y;
@@ -520,8 +520,7 @@ void CCNode::cleanup() {
 
 void CCNode::visit() {
     if (!m_bVisible) return;
-    kmGLPushMatrix();
-    transform();
+    kmGLPushMultAffine(nodeToParentTransform());
     sortAllChildren();
     if (!m_pChildren || m_pChildren->count() == 0) {
         draw();
