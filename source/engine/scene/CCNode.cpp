@@ -527,6 +527,12 @@ void CCNode::visit() {
         kmGLPopMatrix();
         return;
     }
+    visitChildren();
+}
+
+// Apart from visit, so that the leaf path, taken for most nodes, keeps a
+// short entry and exit.
+void CCNode::visitChildren() {
     // A node whose parent is visiting is parked if it leaves, so only the
     // node a visit starts on (the scene, or a subtree drawn on its own) needs
     // a reference to outlive its walk.

@@ -219,6 +219,8 @@ private:
     void setStoredZOrder(int zOrder);
     void insertChild(CCNode* child, int zOrder);
     void releaseParkedChildren();
+    // The rest of visit for a node with children; ends with the pop.
+    __attribute__((noinline)) void visitChildren();
 
     unsigned int m_uVisitWalks = 0;  // visits walking the children right now
     bool m_bDestroyed = false;
