@@ -1,4 +1,5 @@
-# Every external library comes from Debian's packages; see tools/install-deps.sh.
+# Every external library comes from Debian's packages (tools/install-deps.sh)
+# and is found here, once, for every area of the build.
 find_package(PkgConfig REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
@@ -6,13 +7,26 @@ find_package(PNG REQUIRED)
 find_package(SQLite3 REQUIRED)
 find_package(tinyxml2 CONFIG REQUIRED)
 find_package(OpenSSL 3 REQUIRED COMPONENTS Crypto)
+find_package(box2d CONFIG REQUIRED)
+find_package(OpenGL REQUIRED)
+find_package(glfw3 3.3 REQUIRED)
+find_package(GLEW REQUIRED)
+find_package(X11 REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
+pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(OIS REQUIRED IMPORTED_TARGET OIS)
+
+# The test-data writer; Debian's interpreter first, as it sees python3-msgpack.
+set(Python3_FIND_UNVERSIONED_NAMES FIRST)
+set(Python3_ROOT_DIR /usr)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # msgpack-c is header-only here; Boost is never pulled in.
 add_library(qv_msgpack INTERFACE)
 target_compile_definitions(qv_msgpack INTERFACE MSGPACK_NO_BOOST MSGPACK_DEFAULT_API_VERSION=3)
 
-if((QV_BUILD_TESTS OR QV_FUZZ) AND NOT QV_FUZZ)
+if(QV_BUILD_TESTS AND NOT QV_FUZZ)
   find_package(GTest REQUIRED)
   include(GoogleTest)
 endif()

@@ -1,10 +1,14 @@
 # Project-wide build helpers. Every area's CMakeLists uses these, so options
 # (warnings, sanitizers, the fuzz build) apply in one place.
 
-set(QV_WARNINGS -Wall -Wextra)
-if(QV_WERROR)
-  list(APPEND QV_WARNINGS -Werror)
-endif()
+# Warnings are errors where CMAKE_COMPILE_WARNING_AS_ERROR is on (every
+# preset of CMakePresets.json turns it on).
+set(QV_WARNINGS -Wall -Wextra -Wshadow -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual
+    -Wimplicit-fallthrough -Wnull-dereference -Wcast-align)
+# Test code drops -Wnull-dereference: GCC 12 reports false positives inside
+# libstdc++'s stream iterators and GoogleTest's comparison helpers.
+set(QV_TEST_WARNINGS ${QV_WARNINGS})
+list(REMOVE_ITEM QV_TEST_WARNINGS -Wnull-dereference)
 
 if(QV_SANITIZE AND QV_FUZZ)
   message(FATAL_ERROR "QV_SANITIZE and QV_FUZZ are separate builds")
@@ -17,16 +21,19 @@ if(QV_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "QV_FUZZ needs clang (CC=clang CXX=clang++)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
-  add_link_options(-fsanitize=address,undefined)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
-# qv_add_library(NAME DIRS dir... [LIBS lib...] [PUBLIC_LIBS lib...])
+# qv_add_library(NAME DIRS dir... | SOURCES src... [LIBS lib...] [PUBLIC_LIBS lib...]
+#                [INCLUDES dir...] [TEST_CODE])
 # A static library of every .cpp/.c in the given folders (relative to the
-# calling CMakeLists). Under QV_FUZZ it is built only when a fuzz target needs it.
+# calling CMakeLists), or of the given sources; INCLUDES is the include root
+# it exports. TEST_CODE: test support, built with the tests' warnings. Under
+# QV_FUZZ it is built only when a fuzz target needs it.
 function(qv_add_library name)
-  cmake_parse_arguments(A "" "" "DIRS;LIBS;PUBLIC_LIBS;INCLUDES" ${ARGN})
-  set(srcs)
+  cmake_parse_arguments(A "TEST_CODE" "" "DIRS;SOURCES;LIBS;PUBLIC_LIBS;INCLUDES" ${ARGN})
+  set(srcs ${A_SOURCES})
   foreach(d ${A_DIRS})
     file(GLOB s CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${d}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${d}/*.c)
     list(APPEND srcs ${s})
@@ -37,7 +44,11 @@ function(qv_add_library name)
     set(srcs ${stub})
   endif()
   add_library(${name} STATIC ${srcs})
-  target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  if(A_TEST_CODE)
+    target_compile_options(${name} PRIVATE ${QV_TEST_WARNINGS})
+  else()
+    target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  endif()
   if(A_INCLUDES)
     target_include_directories(${name} PUBLIC ${A_INCLUDES})
   endif()
@@ -68,7 +79,7 @@ function(qv_add_gtest name)
   endif()
   add_executable(${name} ${A_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
-  target_compile_options(${name} PRIVATE ${QV_WARNINGS})
+  target_compile_options(${name} PRIVATE ${QV_TEST_WARNINGS})
   target_compile_definitions(${name} PRIVATE
     QV_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QV_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
@@ -85,8 +96,9 @@ function(qv_add_gtest name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60)
   set(props "LABELS [==[${A_LABELS}]==]")
-  # Unit tests never open a window: without this the view would try to.
-  list(PREPEND A_ENVIRONMENT ENGINE_HEADLESS=1)
+  # Unit tests never open a window: without this the view would try to. The
+  # log goes to standard error, where tests that capture it look.
+  list(PREPEND A_ENVIRONMENT ENGINE_HEADLESS=1 QVP_LOG=stderr)
   if(A_ENVIRONMENT)
     string(APPEND props " ENVIRONMENT [==[${A_ENVIRONMENT}]==]")
   endif()
@@ -114,7 +126,8 @@ endfunction()
 
 # qv_add_gl_check(NAME COMMAND cmd... [LABELS extra...] [ENVIRONMENT VAR=value...])
 # A check that needs a GL context: runs under tests/e2e/xrun (Xvfb, Mesa's
-# llvmpipe, ENGINE_FIXED_DT=1) from the repository root, labelled engine-gl.
+# llvmpipe, ENGINE_FIXED_DT=1) from the repository root, labelled engine-gl,
+# engine and, for a name engine.<module>.*, engine.<module>.
 # The checks share one lock, as parallel xvfb-run -a calls race for a display.
 # Under the sanitizer build, leaks inside Mesa, GLX/glvnd and X11 are
 # suppressed; leaks in our code still fail.
@@ -129,7 +142,13 @@ function(qv_add_gl_check name)
   if(QV_SANITIZE)
     list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/e2e/lsan-gl.supp:print_suppressions=0")
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "engine-gl;${A_LABELS}" RESOURCE_LOCK xvfb TIMEOUT 300)
+  # engine.<module>.Check carries the module's label too.
+  set(labels engine-gl engine ${A_LABELS})
+  if(name MATCHES "^engine\\.([^.]+)\\.")
+    list(APPEND labels engine.${CMAKE_MATCH_1})
+  endif()
+  list(REMOVE_DUPLICATES labels)
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" RESOURCE_LOCK xvfb TIMEOUT 300)
   if(env)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
   endif()
@@ -151,7 +170,7 @@ function(qv_add_fuzz_target name)
   set(labels fuzz ${A_LABELS})
   add_executable(${exe} ${A_SOURCES})
   set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz/bin)
-  target_compile_options(${exe} PRIVATE ${QV_WARNINGS})
+  target_compile_options(${exe} PRIVATE ${QV_TEST_WARNINGS})
   target_link_libraries(${exe} PRIVATE ${A_LIBS})
   if(QV_FUZZ)
     target_link_options(${exe} PRIVATE -fsanitize=fuzzer)

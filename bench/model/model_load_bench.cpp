@@ -16,6 +16,7 @@
 #include <msgpack.hpp>
 
 #include "model/core/QVDataFormat.h"
+#include "model/classes/QVModelClasses.h"
 #include "model/core/QVModelController.h"
 #include "platform/CCFileUtils.h"
 
@@ -56,6 +57,7 @@ double unpackSeconds(const std::vector<std::vector<char>>& packs) {
 // Returns false when the load failed.
 bool loadGame(const std::string& root, bool archive) {
     QVModelController* controller = QVModelController::shared();
+    registerModelClasses(controller);
     cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
     controller->archiveMode = archive;
     controller->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
@@ -77,6 +79,7 @@ void runLoad(benchmark::State& state, const std::string& root, bool archive) {
         return;
     }
     QVModelController* controller = QVModelController::shared();
+    registerModelClasses(controller);
     double loadTotal = 0;
     double unpackTotal = 0;
     size_t models = 0;

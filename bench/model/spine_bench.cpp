@@ -10,6 +10,7 @@
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
+#include "model/classes/QVModelClasses.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVModelGlue.h"
 #include "model/core/QVPackMap.h"
@@ -26,6 +27,7 @@ public:
 void BM_UnpackChildren(benchmark::State& state) {
     const auto n = static_cast<size_t>(state.range(0));
     QVModelController* controller = QVModelController::shared();
+    registerModelClasses(controller);
     controller->clear();
     installKeyTable({{"children", 1}});
     std::vector<uint32_t> ids;

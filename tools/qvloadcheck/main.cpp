@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "model/classes/QVModelClasses.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
 
     cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
     QVModelController* controller = QVModelController::shared();
+    registerModelClasses(controller);
     controller->archiveMode = archive;
 
     const std::string stored = qvformat::kStoredArchivePassword;

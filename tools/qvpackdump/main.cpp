@@ -29,7 +29,9 @@ int usage(const char* message) {
 bool readFile(const char* path, std::vector<unsigned char>& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    char chunk[65536];
+    out.clear();
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) out.insert(out.end(), chunk, chunk + in.gcount());
     return !in.bad();
 }
 

@@ -1,6 +1,5 @@
 #include "platform/CCCommon.h"
 
-#include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,22 +7,20 @@
 #include <string>
 #include <unordered_set>
 
+#include "platform/QVLog.h"
+
 namespace cocos2d {
 
 namespace {
 constexpr size_t kMaxLogLine = 1023;
 
 size_t formatLine(char* buffer, const char* format, va_list args) {
-    int n = std::vsnprintf(buffer, kMaxLogLine + 1, format, args);
-    size_t len = n < 0 ? 0 : (static_cast<size_t>(n) > kMaxLogLine ? kMaxLogLine : static_cast<size_t>(n));
-    buffer[len] = '\n';
-    return len + 1;
+    size_t len = 0;
+    logFormat(buffer, kMaxLogLine, len, format, args);
+    return len;
 }
 
-void writeLine(const char* buffer, size_t len) {
-    ssize_t written = ::write(STDERR_FILENO, buffer, len);
-    (void)written;  // nothing sensible to do when stderr is gone
-}
+void writeLine(char* buffer, size_t len) { logWrite(buffer, len); }
 }  // namespace
 
 void CCLog(const char* format, ...) {

@@ -1,5 +1,6 @@
-// The engine's log: printf-style, one line to stderr per call in a single
-// write, cut at 1023 bytes.
+// The engine's log: printf-style, one line per call through the debug log's
+// sink and QVP_LOG destination (platform/QVLog.h), cut at 1023 bytes on a
+// UTF-8 character boundary.
 #pragma once
 
 namespace cocos2d {

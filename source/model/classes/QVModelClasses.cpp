@@ -47,4 +47,5 @@ void registerModelClasses(QVModelController* controller) {
     for (const QVModelClassFactory& factory : modelClassFactories()) {
         controller->registerFactory(factory.className, factory.create);
     }
+    controller->setSettingsReset(&QVModelGeneralSettings::reset);
 }

@@ -1,6 +1,6 @@
 #include "model/classes/QVModelGeneralSettings.h"
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/core/QVKeyTable.h"
@@ -91,7 +91,7 @@ std::shared_ptr<QVModelGeneralSettings>& heldInstance() {
 
 }  // namespace
 
-QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name) : QVModel(name) {
+QVBaseModelGeneralSettings::QVBaseModelGeneralSettings(const std::string& name) : QVSettingsModel(name) {
     m_zkVersion = newText("ZK Version", this, "");
     m_lastId = new QVAttributeUInt("Last ID", this);
     m_orientation = new QVAttributeOrientation("Orientation", this);

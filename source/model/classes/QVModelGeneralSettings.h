@@ -23,12 +23,13 @@
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelGlue.h"
+#include "model/core/QVSettingsModel.h"
 
 namespace cocos2d {
 class CCDictionary;
 }  // namespace cocos2d
 
-class QVBaseModelGeneralSettings : public QVModel {
+class QVBaseModelGeneralSettings : public QVSettingsModel {
 public:
     // The two enumeration attributes, under the names the settings use.
     using QVAttributeOrientation = ::QVAttributeOrientation;
@@ -55,7 +56,7 @@ public:
 
     // Attribute values.
     const std::string& zkVersion() const;
-    uint32_t lastId() const;
+    uint32_t lastId() const override;
     QVOrientation orientation() const;
     QVObjectFrameEdgeState edge(unsigned index) const;  // kQVObjectFrameEdgeNone past the last edge
     QVScreenAdjustment screenAdjustment() const;
@@ -70,7 +71,7 @@ public:
     const std::string& resetText() const;
     const std::string& notEnoughCurrencyText() const;
     const std::string& buildDate() const;
-    const std::string& userId() const;
+    const std::string& userId() const override;
     QVAttributeSprite* icon() const { return m_icon; }
     int moveUpKey() const;
     int moveDownKey() const;

@@ -12,6 +12,7 @@
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
+#include "model/core/QVSettingsModel.h"
 
 using cocos2d::CCArray;
 using cocos2d::CCDictionary;
@@ -311,7 +312,7 @@ void QVModel::addChild(const std::shared_ptr<QVModel>& child, bool silent) {
 void QVModel::insertCheckedChild(const std::shared_ptr<QVModel>& child, unsigned index, bool silent) {
     // The general settings are never anybody's child, and a model that is
     // this one or above it would close a cycle: a leak and endless walks.
-    if (child->type() == typeId<QVModelGeneralSettings>() || isSelfOrAncestor(child.get())) return;
+    if (dynamic_cast<const QVSettingsModel*>(child.get()) || isSelfOrAncestor(child.get())) return;
     std::shared_ptr<QVModel> self = sharedFromThis();
     if (!self) return;  // a parent link needs a shared owner to point back at
     if (index < m_children.size()) {

@@ -27,7 +27,6 @@ class CCDictionary;
 class QVAttribute;
 class QVAttributeString;
 class QVBaseAttribute;
-class QVModelGeneralSettings;
 
 class QVModel : public QVMessagePackInterface, public std::enable_shared_from_this<QVModel> {
 public:

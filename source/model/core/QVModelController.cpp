@@ -4,13 +4,12 @@
 #include <utility>
 
 #include "base/CCAutoreleasePool.h"
-#include "model/classes/QVModelClasses.h"
-#include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVArchiveReader.h"
 #include "model/core/QVAttribute.h"
 #include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVModel.h"
+#include "model/core/QVSettingsModel.h"
 
 namespace {
 QVModelController* g_shared = nullptr;
@@ -93,7 +92,6 @@ const std::vector<std::string>& QVModelController::classNames() {
 
 QVModelController::QVModelController() : m_loading(new LoadingState()) {
     if (!g_shared) g_shared = this;
-    registerClasses();
 }
 
 QVModelController::~QVModelController() {
@@ -132,7 +130,19 @@ std::shared_ptr<QVModel> QVModelController::createModel(const std::string& class
     return it == m_factories.end() ? std::shared_ptr<QVModel>() : it->second();
 }
 
-void QVModelController::registerClasses() { registerModelClasses(this); }
+void QVModelController::setSettingsReset(std::function<void()> reset) { m_settingsReset = std::move(reset); }
+
+void QVModelController::resetSettings() {
+    if (m_settingsReset) m_settingsReset();
+}
+
+std::shared_ptr<QVSettingsModel> QVModelController::settingsModel() const {
+    for (const auto& entry : m_classIndex) {
+        if (entry.second.empty()) continue;
+        if (auto settings = std::dynamic_pointer_cast<QVSettingsModel>(entry.second.front())) return settings;
+    }
+    return std::shared_ptr<QVSettingsModel>();
+}
 
 void QVModelController::raiseLastId(uint32_t id) {
     if (id != QVModel::kNoId && id > m_lastId) m_lastId = id;
@@ -213,7 +223,7 @@ void QVModelController::clear() {
     m_classIndex.clear();
     QVModelIdMap released;
     released.swap(m_ids);
-    QVModelGeneralSettings::reset();
+    resetSettings();
     m_lastError.clear();
     m_dataChanged = false;
     m_lastId = 0;

@@ -33,6 +33,7 @@ class QVArchiveReader;
 class QVAttribute;
 class QVModel;
 class QVPackMap;
+class QVSettingsModel;
 
 // Where the incremental loader stands.
 struct LoadingState {
@@ -91,9 +92,15 @@ public:
     bool hasFactory(const std::string& className) const;
     // A new, unregistered model of that class; empty when it has no factory.
     std::shared_ptr<QVModel> createModel(const std::string& className) const;
-    // Attaches the factory of every model class that exists
-    // (registerModelClasses); the constructor runs it.
-    void registerClasses();
+    // The game's classes register their factories (registerModelClasses)
+    // before the first load; a load with none registered fails.
+
+    // The settings model (QVSettingsModel.h): the reset the game's classes
+    // register, run by clear() and when a pack replaces the settings model;
+    // and the first registered model of that kind, null when none is.
+    void setSettingsReset(std::function<void()> reset);
+    void resetSettings();
+    std::shared_ptr<QVSettingsModel> settingsModel() const;
 
     // ---- Store ----
     // Registers the model (null and taken ids are ignored); the class list
@@ -127,7 +134,7 @@ public:
     // Re-keys the id map when exactly this model is registered under oldId.
     void replaceModelId(const std::shared_ptr<QVModel>& model, uint32_t oldId);
 
-    // Forgets every model, resets the general settings, the last error, the
+    // Forgets every model, runs the settings reset, resets the last error, the
     // id counter and the loading state, and finalizes the engine's
     // autorelease pool; the models themselves die last. Factories, archive
     // mode, the open package, the data directory and the key table survive.
@@ -202,6 +209,9 @@ protected:
 
 private:
     // Logs the two failure lines and sets the last error.
+    // With no factory registered: logs one line (once per load), sets the
+    // last error and returns true.
+    bool refuseWithoutClasses();
     void loadFailed(const std::string& what, const char* reason, const char* error);
     // The entry walk of one archive step; false when it ended the stage.
     bool findNextArchiveEntry(const std::string& password);
@@ -210,6 +220,7 @@ private:
     void updatePercent();
 
     std::unordered_map<std::string, Factory> m_factories;
+    std::function<void()> m_settingsReset;
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> m_classIndex;
     QVModelIdMap m_ids;
     uint32_t m_lastId = 0;

@@ -9,15 +9,15 @@
 
 #include <msgpack.hpp>
 
-#include "QVLog.h"
-#include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVArchiveReader.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
 #include "model/core/QVPackStream.h"
+#include "model/core/QVSettingsModel.h"
 #include "platform/CCFileUtils.h"
+#include "platform/QVLog.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ constexpr InitialPack kInitialPacks[] = {
 // Unregisters the model held under an id that a pack object reuses. The
 // general settings go through their reset, so the next shared() builds anew.
 void dropRegistered(QVModelController& controller, const std::shared_ptr<QVModel>& model) {
-    if (modelCast<QVModelGeneralSettings>(model)) QVModelGeneralSettings::reset();
+    if (dynamic_cast<const QVSettingsModel*>(model.get())) controller.resetSettings();
     // Also for a settings model the instance no longer holds.
     controller.removeModel(model);
 }
@@ -53,6 +53,14 @@ void QVModelController::loadFailed(const std::string& what, const char* reason, 
     logMessage("[QVModelController] load data - fail");
     logMessage("[QVModelController] %s: %s", what.c_str(), reason);
     m_lastError = error;
+}
+
+bool QVModelController::refuseWithoutClasses() {
+    if (!m_factories.empty()) return false;
+    // Without factories every model would be skipped without a word.
+    if (m_lastError.empty()) logMessage("[QVModelController] load data - fail: no model class is registered");
+    m_lastError = kErrorLoad;
+    return true;
 }
 
 void QVModelController::updatePercent() {
@@ -135,6 +143,7 @@ int QVModelController::loadDataFromFile(const std::string& path, bool connection
 }
 
 void QVModelController::loadInitialData(const std::string& archivePath, const std::string& storedPassword) {
+    if (refuseWithoutClasses()) return;
     std::vector<unsigned char> keys;
     bool haveKeys = false;
     bool packageOpen = true;
@@ -175,7 +184,7 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
     }
 
     try {
-        const std::shared_ptr<QVModelGeneralSettings> settings = getFirstModel<QVModelGeneralSettings>();
+        const std::shared_ptr<QVSettingsModel> settings = settingsModel();
         const std::string userId = settings ? settings->userId() : std::string();
         installKeyTable(readKeysPack(keys.data(), keys.size(), userId));
     } catch (const std::exception& e) {
@@ -196,6 +205,11 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
 bool QVModelController::loadNextFromFiles() {
     LoadingState& state = *m_loading;
     if (state.stage == 2) clear();
+    if (refuseWithoutClasses()) {
+        state.stage = 2;
+        state.percent = 100;
+        return true;
+    }
     updatePercent();
     const int status = loadDataFromFile(dataPath() + "/" + state.packFileName(), state.stage != 0);
     if (status == kLoadOk) {
@@ -225,6 +239,11 @@ bool QVModelController::loadNextFromArchive(const std::string& storedPassword) {
         return true;
     }
     if (state.stage == 2) clear();
+    if (refuseWithoutClasses()) {
+        state.stage = 2;
+        state.percent = 100;
+        return true;
+    }
     updatePercent();
     const std::string entry = state.fresh ? state.packFileName() : state.className;
     loadDataFromArchive(entry, state.stage != 0, storedPassword);
@@ -301,7 +320,7 @@ void QVModelController::parseAttributesObject(const QVPackMap& map) {
         if (!model) return;
         model->unpack(map);
         addModel(model, -1);
-        if (auto settings = modelCast<QVModelGeneralSettings>(model)) raiseLastId(settings->lastId());
+        if (auto settings = std::dynamic_pointer_cast<QVSettingsModel>(model)) raiseLastId(settings->lastId());
         return;
     }
 

@@ -1,10 +1,10 @@
-#include "QVPSettingsController.h"
+#include "player/app/QVPSettingsController.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <string>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "platform/CCUserDefault.h"
 

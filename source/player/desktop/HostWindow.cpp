@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "director/CCDirector.h"
 #include "director/CCEGLView.h"
 

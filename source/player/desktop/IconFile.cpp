@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "director/CCEGLView.h"
 #include "platform/CCFileUtils.h"
 #include "textures/CCImage.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "GlfwKeyboard.h"
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "director/CCEGLView.h"
 #include "input/CCInputScript.h"
 

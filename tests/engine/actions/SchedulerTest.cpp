@@ -19,7 +19,7 @@ std::vector<std::string> g_calls;
 // A plain scheduled object (not a node) that logs its calls.
 class Target : public CCObject {
 public:
-    explicit Target(std::string name = "t") : name(std::move(name)) {}
+    explicit Target(std::string label = "t") : name(std::move(label)) {}
     void update(float dt) override {
         g_calls.push_back(name + ".update");
         lastDt = dt;

@@ -139,6 +139,9 @@ int DemoScene::run(const DemoOptions& options) {
 }
 
 int main(int argc, char** argv) {
+    // The demo shows the engine's log on standard error unless QVP_LOG says
+    // otherwise (an empty QVP_LOG still writes nothing).
+    setenv("QVP_LOG", "stderr", 0);
     DemoOptions options;
     if (!parseOptions(argc, argv, &options)) return usage();
     auto it = registry().find(options.scene);

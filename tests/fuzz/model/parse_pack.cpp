@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/core/QVKeyTable.h"
+#include "model/classes/QVModelClasses.h"
 #include "model/core/QVModelController.h"
 
 namespace {
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = (installFixtureKeys(), true);
     (void)ready;
     QVModelController* controller = QVModelController::shared();
+    registerModelClasses(controller);
     for (bool connections : {false, true}) {
         try {
             controller->parsePack(data, size, connections);

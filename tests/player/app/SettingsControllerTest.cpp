@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "QVLog.h"
-#include "QVPSettingsController.h"
+#include "platform/QVLog.h"
+#include "player/app/QVPSettingsController.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVAttributeValue.h"
 #include "platform/CCFileUtils.h"

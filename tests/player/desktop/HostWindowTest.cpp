@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DesktopHost.h"
 #include "HostWindow.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
@@ -132,6 +133,21 @@ TEST_P(HostWindow, PostedModeMessagesSwitchInTheNextFrameAfterTheSaveInOrder) {
     EXPECT_EQ(view->getFrameSize(), CCSize(1000, 600));
 }
 
+TEST_P(HostWindow, GameCallsReachTheWindowThroughTheInstalledDesktopHost) {
+    DesktopHost host;
+    QVHost::install(&host);
+    QVHost& game = QVHost::current();
+    game.setFullscreen(false, true);
+    EXPECT_FALSE(game.isFullscreenMode());
+    game.postWindowModeRequest(true);
+    EXPECT_FALSE(isFullscreenMode());
+    frame();
+    EXPECT_TRUE(game.isFullscreenMode());
+    game.setFullscreen(false, false);
+    EXPECT_FALSE(isFullscreenMode());
+    QVHost::install(nullptr);
+}
+
 TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
     setFullscreen(false, true);
     const CCSize sentinel(100, 100);
@@ -187,6 +203,6 @@ TEST_P(HostWindow, APostedCloseEndsRunAfterTheFrameThatPostedIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Orientation, HostWindow, ::testing::Values(1, 0),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 1 ? std::string("Landscape") : std::string("Portrait");
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return param.param == 1 ? std::string("Landscape") : std::string("Portrait");
                          });

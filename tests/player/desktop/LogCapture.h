@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 
 class LogCapture {
 public:

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "QVLog.h"
+#include "platform/QVLog.h"
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"

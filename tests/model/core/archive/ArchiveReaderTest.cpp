@@ -145,12 +145,12 @@ TEST_F(Archive, ReadsPackagesOfOtherToolsInBothAesVersions) {
         const char* file;
         std::vector<std::string> names;
     };
-    const std::vector<Case> cases = {
+    const std::vector<Case> packages = {
         {"aes256-7z.zip", {"a.txt", "b.txt"}},       {"aes192-7z.zip", {"a.txt", "b.txt"}},
         {"aes128-stored-7z.zip", {"a.txt"}},         {"traditional-infozip.zip", {"a.txt", "b.txt"}},
         {"traditional-stored-infozip.zip", {"a.txt", "b.txt"}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : packages) {
         QVArchiveReader reader(writeBytes(fixture(c.file), c.file));
         for (const std::string& name : c.names) {
             Bytes out;

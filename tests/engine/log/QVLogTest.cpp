@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/CCCommon.h"
+#include "platform/QVLog.h"
+
+namespace {
+std::vector<std::string> g_lines;
+void capture(const char* text, std::size_t length) { g_lines.emplace_back(text, length); }
+
+struct LogCapture : ::testing::Test {
+    void SetUp() override {
+        g_lines.clear();
+        setLogSink(capture);
+    }
+    void TearDown() override { setLogSink(nullptr); }
+};
+}  // namespace
+
+TEST_F(LogCapture, LongMessageIsCutTo254Bytes) {
+    std::string text(300, 'a');
+    logMessage("%s", text.c_str());
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], std::string(254, 'a'));
+}
+
+TEST_F(LogCapture, CutNeverSplitsAUtf8Character) {
+    // 253 ASCII bytes, then a 3-byte character that straddles the limit.
+    std::string text(253, 'b');
+    text += "\xE2\x82\xAC";
+    logMessage("%s", text.c_str());
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], std::string(253, 'b'));
+
+    g_lines.clear();
+    std::string exact(251, 'c');
+    exact += "\xE2\x82\xAC";  // ends exactly at 254 bytes: kept whole
+    exact += "tail";
+    logMessage("%s", exact.c_str());
+    EXPECT_EQ(g_lines[0], std::string(251, 'c') + "\xE2\x82\xAC");
+
+    // A 4-byte character (an emoji) cut after two of its bytes.
+    g_lines.clear();
+    logMessage("%s%s", std::string(252, 'd').c_str(), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(g_lines[0], std::string(252, 'd'));
+}
+
+TEST_F(LogCapture, EngineLinesReachTheSameSink) {
+    cocos2d::CCLog("[Engine] %d", 3);
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], "[Engine] 3");
+}
+
+TEST_F(LogCapture, FormatsArguments) {
+    logMessage("[Tag] %d %s %.1f", 7, "x", 1.5);
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], "[Tag] 7 x 1.5");
+}
+
+namespace {
+
+struct ChildRun {
+    std::string out, err, file;
+};
+
+std::string slurp(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string text;
+    if (!f) return text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+    std::fclose(f);
+    return text;
+}
+
+// Runs the log writer with QVP_LOG set as given (nullptr: unset).
+class LogDestination : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/qv-log-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
+    ChildRun run(const char* qvpLog, const std::vector<std::string>& lines, const std::string& file = "") {
+        std::string command = qvpLog ? "QVP_LOG='" + std::string(qvpLog) + "' " : "env -u QVP_LOG ";
+        command += QV_LOG_CHILD;
+        for (const std::string& line : lines) command += " '" + line + "'";
+        command += " >'" + dir + "/out' 2>'" + dir + "/err'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return {slurp(dir + "/out"), slurp(dir + "/err"), file.empty() ? std::string() : slurp(file)};
+    }
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(LogDestination, UnsetOrEmptyWritesNothing) {
+    for (const char* value : {static_cast<const char*>(nullptr), ""}) {
+        ChildRun r = run(value, {"hello"});
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST_F(LogDestination, OneOrStderrWritesLinesToStandardError) {
+    for (const char* value : {"1", "stderr"}) {
+        ChildRun r = run(value, {"first", "second line"});
+        EXPECT_EQ(r.err, "first\nsecond line\n") << value;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(LogDestination, PathAppendsCutLinesToTheFile) {
+    const std::string path = dir + "/player.log";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("earlier\n", f);
+        std::fclose(f);
+    }
+    const std::string longLine(300, 'x');
+    ChildRun r = run(path.c_str(), {"one", longLine}, path);
+    EXPECT_EQ(r.file, "earlier\none\n" + std::string(254, 'x') + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(LogDestination, UnopenablePathFallsBackToStandardErrorWithOneNote) {
+    ChildRun r = run((dir + "/missing/dir/player.log").c_str(), {"a", "b"});
+    const std::string note = "[QVLog] cannot open QVP_LOG file; logging to standard error\n";
+    EXPECT_EQ(r.err, note + "a\nb\n");
+}
