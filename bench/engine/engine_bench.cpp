@@ -199,10 +199,10 @@ public:
     // Six digits that change every frame for every label.
     static int textValue(int frame, int label) { return (label * 7919 + (frame + 1) * 104729) % 1000000; }
 
-    void nextFrame() { frame = (frame + 1) % kTextFrames; }
+    void nextFrame() { textFrame = (textFrame + 1) % kTextFrames; }
 
     void engineFrame() {
-        for (std::size_t i = 0; i < labels.size(); ++i) labels[i]->setString(texts[frame][i]);
+        for (std::size_t i = 0; i < labels.size(); ++i) labels[i]->setString(texts[textFrame][i]);
         kmGLMatrixMode(KM_GL_MODELVIEW);
         kmGLLoadIdentity();
         root->visit();
@@ -231,7 +231,7 @@ public:
         }
         ccV3F_C4B_T2F_Quad glyphQuads[8];
         for (std::size_t i = 0; i < labels.size(); ++i) {
-            const std::size_t n = layOut(texts[frame][i], glyphQuads);
+            const std::size_t n = layOut(texts[textFrame][i], glyphQuads);
             for (std::size_t k = 0; k < n; ++k) vertices.push_back(transformed(labelWorlds[i], glyphQuads[k]));
         }
         drawReference(current, start);
@@ -324,7 +324,7 @@ public:
     std::vector<CCLabelBMFont*> labels;
     std::vector<Item> items;  // the sprites
     char texts[kTextFrames][kLabels][8] = {};
-    int frame = 0;
+    int textFrame = 0;
     std::vector<kmMat4> labelWorlds;
     CCTexture2D* labelTexture = nullptr;
     GlyphBox glyphs[128];
