@@ -11,7 +11,7 @@
 #include "actions/CCActionManager.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
 #include "scene/CCNode.h"
 #include "scene/CCProtocols.h"
@@ -21,7 +21,7 @@ using namespace cocos2d;
 namespace {
 
 // Stands in for a sprite: shows frames and has an opacity.
-class FakeSprite : public CCNode, public CCDisplayFrameTarget, public CCRGBAProtocol {
+class FakeSprite : public CCNode, public DisplayFrameTarget, public CCRGBAProtocol {
 public:
     void setDisplayFrame(CCSpriteFrame* frame) override {
         shown = frame;

@@ -75,6 +75,8 @@ protected:
     }
     static void runFor(double seconds) { runUntil([] { return false; }, seconds); }
 
+    Finishes fin;
+
     // Starts again on OpenAL Soft (its null driver under ctest). A fallback
     // to the silent back-end would test the wrong thing, so it fails.
     void useOpenAL() {

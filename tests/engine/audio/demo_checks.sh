@@ -3,7 +3,6 @@
 #   beep-null   a 0.5 s effect ends in frame 30 on the silent back-end
 #   beep-wave   the effect really sounds (OpenAL Soft's file writer)
 #   music-wave  looped music keeps sounding across its loop and stops
-#   bad-files   empty, text and missing files play nothing and say why
 #   no-device   without a sound device the silent back-end takes over
 set -u
 demo=$1
@@ -51,17 +50,6 @@ music-wave)
     echo "RMS across the loop: ${across:-?}, after the stop: ${after:-?}"
     awk -v r="$across" 'BEGIN{exit !(r!="" && r>0.05)}' || fail "silent across the loop"
     awk -v r="$after" 'BEGIN{exit !(r!="" && r<0.01)}' || fail "still sounding after the stop"
-    ;;
-bad-files)
-    : > "$t/empty.mp3"
-    yes 'not an mp3' | head -c 4000 > "$t/text.mp3"
-    for f in empty text missing; do
-        out=$(ENGINE_HEADLESS=1 ENGINE_AUDIO=null ENGINE_FIXED_DT=1 ENGINE_MAX_FRAMES=10 \
-            "$demo" --scene beep "$t/$f.mp3" 2>&1) || fail "$f: engine_demo failed: $out"
-        echo "$out"
-        grep -qx 'play -1' <<<"$out" || fail "$f: expected 'play -1'"
-        grep -q 'cannot play' <<<"$out" || fail "$f: no 'cannot play' line"
-    done
     ;;
 no-device)
     tone beep 0.5 1 440

@@ -8,7 +8,6 @@ namespace {
 using openal = OpenALAudioTest;
 
 TEST_F(openal, CallbackOfAShortMonoAndStereoSoundArrivesExactlyOnce) {
-    Finishes fin;
     const int mono = fin.play("blip_mono.mp3");
     const int stereo = fin.play("blip_stereo.mp3");
     EXPECT_TRUE(runUntil([&] { return fin.calls.size() >= 2; }));
@@ -18,7 +17,6 @@ TEST_F(openal, CallbackOfAShortMonoAndStereoSoundArrivesExactlyOnce) {
 }
 
 TEST_F(openal, LoopingSoundSetToStopLoopingEnds) {
-    Finishes fin;
     const int id = fin.play("blip_mono.mp3", true);
     runFor(0.35);
     EXPECT_TRUE(fin.calls.empty()) << "a looping source stopped by itself";
@@ -27,7 +25,6 @@ TEST_F(openal, LoopingSoundSetToStopLoopingEnds) {
 }
 
 TEST_F(openal, PausedSourceNeverFinishes) {
-    Finishes fin;
     const int id = fin.play("blip_mono.mp3");
     AudioEngine::pause(id);
     runFor(0.5);
@@ -41,7 +38,6 @@ TEST_F(openal, PausedSourceNeverFinishes) {
 }
 
 TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) {
-    Finishes fin;
     const int id = fin.play("blip_mono.mp3");
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // ends with no tick
     AudioEngine::pause(id);
@@ -55,7 +51,6 @@ TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) 
 }
 
 TEST_F(openal, StopFiresNothing) {
-    Finishes fin;
     const int a = fin.play("blip_mono.mp3");
     fin.play("beep_mono.mp3", true);
     AudioEngine::stop(a);
@@ -66,7 +61,6 @@ TEST_F(openal, StopFiresNothing) {
 }
 
 TEST_F(openal, SoundsEndWhileTheAnimationIsStopped) {
-    Finishes fin;
     const int id = fin.play("blip_stereo.mp3");
     CCDirector* director = CCDirector::sharedDirector();
     director->stopAnimation();

@@ -38,11 +38,7 @@ std::string numberFrame(const std::string& name, const std::vector<std::string>&
 std::string format(int f) { return "<key>format</key><integer>" + std::to_string(f) + "</integer>"; }
 const std::string kTrue = "<key>rotated</key><true/>";
 
-size_t occurrences(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using pngtest::occurrences;
 
 class SpriteFrames : public ::testing::Test {
 protected:
@@ -183,10 +179,10 @@ TEST_F(SpriteFrames, BrokenAtlasFilesLoadNothingAndDoNotCrash) {
         {"fmt-text", atlas(rectFrame("fmt-t", "{{0,0},{1,1}}"), str("format", "two"))},
         {"noframes", "<plist><dict><key>frames</key><array/></dict></plist>"},
     };
-    for (const auto& f : files) {
-        png(std::string(f.first) + ".png");
-        file(std::string(f.first) + ".plist", f.second);
-        cache()->addSpriteFramesWithFile((std::string(f.first) + ".plist").c_str());
+    for (const auto& [name, text] : files) {
+        png(std::string(name) + ".png");
+        file(std::string(name) + ".plist", text);
+        cache()->addSpriteFramesWithFile((std::string(name) + ".plist").c_str());
     }
     cache()->addSpriteFramesWithFile("absent.plist");
     cache()->addSpriteFramesWithFile(nullptr);

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
@@ -39,7 +40,7 @@ protected:
         kmGLFreeAll();
         ccGLEndFrame();
         ccGLEndFrame();  // a clean "last frame" too
-        batcher = CCQuadBatcher::sharedBatcher();
+        batcher = QuadBatcher::sharedBatcher();
         texA = makeTexture();
         texB = makeTexture();
     }
@@ -58,7 +59,7 @@ protected:
         return batcher->flushCount() - before;
     }
 
-    CCQuadBatcher* batcher = nullptr;
+    QuadBatcher* batcher = nullptr;
     CCTexture2D* texA = nullptr;
     CCTexture2D* texB = nullptr;
 };
@@ -107,26 +108,17 @@ TEST_F(BatcherTest, ConsecutiveQuadsOfOneStateShareOneDrawAndAnyChangeStartsAnot
     invalid->release();
 }
 
-TEST_F(BatcherTest, QuadsArriveInEyeSpaceThroughTheCurrentModelView) {
+// The model-view itself is checked on every corner below.
+TEST_F(BatcherTest, AnExplicitMatrixWinsOverTheModelView) {
     kmGLMatrixMode(KM_GL_MODELVIEW);
     kmGLPushMatrix();
     kmGLTranslatef(100, 50, 0);
-    kmGLScalef(2, 3, 1);
-    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
-    kmGLPopMatrix();
-    ASSERT_EQ(batcher->pendingQuads(), 1u);
-    const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
-    EXPECT_FLOAT_EQ(q.bl.vertices.x, 100);
-    EXPECT_FLOAT_EQ(q.bl.vertices.y, 50);
-    EXPECT_FLOAT_EQ(q.tr.vertices.x, 102);
-    EXPECT_FLOAT_EQ(q.tr.vertices.y, 53);
-
-    // An explicit matrix wins over the stack.
     kmMat4 rot;
     kmMat4RotationAxisAngle(&rot, 0, 0, 1, 3.14159265f / 2);
     const ccV3F_C4B_T2F_Quad unit = unitQuad();
     batcher->addQuads(texA, nullptr, ccBlendFunc(), &unit, 1, rot);
-    const ccV3F_C4B_T2F_Quad& r = batcher->pendingVertices()[1];
+    kmGLPopMatrix();
+    const ccV3F_C4B_T2F_Quad& r = batcher->pendingVertices().at(0);
     EXPECT_NEAR(r.br.vertices.x, 0, 1e-5);
     EXPECT_NEAR(r.br.vertices.y, 1, 1e-5);
 }
@@ -161,21 +153,11 @@ TEST_F(BatcherTest, QuadsKeepColourAndTexCoordsAndSurviveTheBatchGrowing) {
     ASSERT_EQ(batcher->pendingQuads(), static_cast<std::size_t>(singles + run));
     for (int i = 0; i < singles + run; i += 37) {
         SCOPED_TRACE(i);
-        const ccV3F_C4B_T2F_Quad want = tagged(i);
         const ccV3F_C4B_T2F_Quad& got = batcher->pendingVertices().at(static_cast<std::size_t>(i));
-        const ccV3F_C4B_T2F* w[4] = {&want.tl, &want.bl, &want.tr, &want.br};
-        const ccV3F_C4B_T2F* g[4] = {&got.tl, &got.bl, &got.tr, &got.br};
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_FLOAT_EQ(g[c]->vertices.x, 10 + 2 * w[c]->vertices.x);
-            EXPECT_FLOAT_EQ(g[c]->vertices.y, 20 + 3 * w[c]->vertices.y);
-            EXPECT_FLOAT_EQ(g[c]->vertices.z, 30 + 4 * w[c]->vertices.z);
-            EXPECT_EQ(g[c]->colors.r, w[c]->colors.r);
-            EXPECT_EQ(g[c]->colors.g, w[c]->colors.g);
-            EXPECT_EQ(g[c]->colors.b, w[c]->colors.b);
-            EXPECT_EQ(g[c]->colors.a, w[c]->colors.a);
-            EXPECT_EQ(g[c]->texCoords.u, w[c]->texCoords.u);
-            EXPECT_EQ(g[c]->texCoords.v, w[c]->texCoords.v);
-        }
+        ccV3F_C4B_T2F_Quad moved = tagged(i);
+        for (ccV3F_C4B_T2F* v : {&moved.tl, &moved.bl, &moved.tr, &moved.br})
+            v->vertices = ccVertex3F{10 + 2 * v->vertices.x, 20 + 3 * v->vertices.y, 30 + 4 * v->vertices.z};
+        EXPECT_EQ(0, std::memcmp(&got, &moved, sizeof got));
     }
     EXPECT_THROW(batcher->pendingVertices().at(static_cast<std::size_t>(singles + run)), std::out_of_range);
 }
@@ -192,7 +174,7 @@ TEST_F(BatcherTest, TextureIsHeldUntilTheFlushEvenWhenItsOwnerLetsGo) {
 }
 
 TEST_F(BatcherTest, MoreQuadsThanOneDrawHoldsAreSplit) {
-    std::vector<ccV3F_C4B_T2F_Quad> many(CCQuadBatcher::kMaxQuads + 5, unitQuad());
+    std::vector<ccV3F_C4B_T2F_Quad> many(QuadBatcher::kMaxQuads + 5, unitQuad());
     const unsigned long long before = batcher->flushCount();
     batcher->addQuads(texA, nullptr, ccBlendFunc(), many.data(), many.size());
     EXPECT_EQ(batcher->flushCount(), before + 1);
@@ -200,24 +182,22 @@ TEST_F(BatcherTest, MoreQuadsThanOneDrawHoldsAreSplit) {
 }
 
 TEST_F(BatcherTest, EveryStateCacheCallProgramCallAndPrimitiveIsAFlushPoint) {
-    EXPECT_EQ(flushesDuring([] { ccGLUseProgram(0); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLBindTexture2D(0); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLBlendFunc(GL_ONE, GL_ONE); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLEnableVertexAttribs(kCCVertexAttribFlag_Position); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLDeleteTexture(0); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLDeleteProgram(0); }), 1u);
-    EXPECT_EQ(flushesDuring([] { CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->use(); }), 1u);
-    EXPECT_EQ(flushesDuring([] {
-                  CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->setUniformsForBuiltins();
-              }),
-              1u);
-    EXPECT_EQ(flushesDuring([] {
-                  CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor)->setUniformLocationWith1f(-1, 1);
-              }),
-              1u);
-    EXPECT_EQ(flushesDuring([] { ccDrawRect(CCPoint(0, 0), CCPoint(1, 1)); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1}); }), 1u);
-    EXPECT_EQ(flushesDuring([] { ccGLEndFrame(); }), 1u);
+    static auto uColor = [] { return CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor); };
+    const std::pair<const char*, void (*)()> points[] = {
+        {"ccGLUseProgram", [] { ccGLUseProgram(0); }},
+        {"ccGLBindTexture2D", [] { ccGLBindTexture2D(0); }},
+        {"ccGLBlendFunc", [] { ccGLBlendFunc(GL_ONE, GL_ONE); }},
+        {"ccGLEnableVertexAttribs", [] { ccGLEnableVertexAttribs(kCCVertexAttribFlag_Position); }},
+        {"ccGLDeleteTexture", [] { ccGLDeleteTexture(0); }},
+        {"ccGLDeleteProgram", [] { ccGLDeleteProgram(0); }},
+        {"use", [] { uColor()->use(); }},
+        {"setUniformsForBuiltins", [] { uColor()->setUniformsForBuiltins(); }},
+        {"setUniformLocationWith1f", [] { uColor()->setUniformLocationWith1f(-1, 1); }},
+        {"ccDrawRect", [] { ccDrawRect(CCPoint(0, 0), CCPoint(1, 1)); }},
+        {"ccDrawSolidRect", [] { ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1}); }},
+        {"ccGLEndFrame", [] { ccGLEndFrame(); }},
+    };
+    for (const auto& [name, call] : points) EXPECT_EQ(flushesDuring(call), 1u) << name;
 }
 
 TEST_F(BatcherTest, DrawCountOfAFrameAddsBatchesPrimitivesAndRawDraws) {

@@ -12,7 +12,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"
@@ -72,6 +72,12 @@ protected:
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
         return Pixel{px[0], px[1], px[2]};
+    }
+    // The second component of a vec4 uniform as the driver holds it.
+    static float uniformG(CCGLProgram* p, GLint location) {
+        GLfloat got[4] = {0, 0, 0, 0};
+        glGetUniformfv(p->getProgram(), location, got);
+        return got[1];
     }
     static GLint arrayBuffer() {
         GLint bound = -1;
@@ -139,24 +145,19 @@ TEST_F(GLContextTest, UniformSettersLandInTheirOwnProgramAndSkipUnchangedValues)
     const GLint lb = b->getUniformLocationForName("u_shadeColor");
     a->use();
     b->setUniformLocationWith4f(lb, 0.25f, 0.5f, 0.75f, 1.0f);  // while a is current
-    GLfloat got[4] = {0, 0, 0, 0};
-    glGetUniformfv(b->getProgram(), lb, got);
-    EXPECT_FLOAT_EQ(got[1], 0.5f);
-    glGetUniformfv(a->getProgram(), la, got);
-    EXPECT_FLOAT_EQ(got[1], 0.0f);  // a untouched
+    EXPECT_FLOAT_EQ(uniformG(b, lb), 0.5f);
+    EXPECT_FLOAT_EQ(uniformG(a, la), 0.0f);  // a untouched
 
     // A value changed behind the cache's back shows the cache skipped the repeat.
     glUseProgram(b->getProgram());
     glUniform4f(lb, 0, 0, 0, 0);
     b->setUniformLocationWith4f(lb, 0.25f, 0.5f, 0.75f, 1.0f);
-    glGetUniformfv(b->getProgram(), lb, got);
-    EXPECT_FLOAT_EQ(got[1], 0.0f);
+    EXPECT_FLOAT_EQ(uniformG(b, lb), 0.0f);
     // A relink forgets the cache.
     ASSERT_TRUE(b->link());
     b->updateUniforms();
     b->setUniformLocationWith4f(lb, 0.25f, 0.5f, 0.75f, 1.0f);
-    glGetUniformfv(b->getProgram(), lb, got);
-    EXPECT_FLOAT_EQ(got[1], 0.5f);
+    EXPECT_FLOAT_EQ(uniformG(b, lb), 0.5f);
     ccGLInvalidateStateCache();
     a->release();
     b->release();
@@ -206,11 +207,11 @@ TEST_F(GLContextTest, RawClientArrayDrawAfterBatchedQuadsLandsOnTop) {
     // quad paints its area black over a red background.
     glClearColor(1, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    CCQuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
+    QuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
     EXPECT_EQ(at(60, 60).r, 255);
     EXPECT_EQ(at(20, 20).r, 0);
     EXPECT_EQ(arrayBuffer(), 0);
-    CCQuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
+    QuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
     rawFan(24, 24, 56, 56, 0, 1, 0);  // the flush point inside use() draws the quad first
     EXPECT_EQ(at(30, 30).g, 255);
     EXPECT_EQ(at(12, 12).r, 0);

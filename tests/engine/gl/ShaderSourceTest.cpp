@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "gl/ccShaderSource.h"
-#include "gl/ccShaders.h"
+#include "gl/ShaderSource.h"
 
 using namespace cocos2d;
 
@@ -12,7 +11,7 @@ namespace {
 
 std::string prepare(const std::string& source) {
     std::string out, error;
-    EXPECT_TRUE(ccPrepareShaderSource(source, &out, &error)) << error;
+    EXPECT_TRUE(prepareShaderSource(source, &out, &error)) << error;
     return out;
 }
 
@@ -44,9 +43,8 @@ const char* const kGlesReflection =
 TEST(ShaderHeader, GlesShaderFromGameDataBecomesGlsl120WithTheSamplerDeclared) {
     const std::string out = prepare(kGlesReflection);
     EXPECT_EQ(out.rfind("#version 120\n", 0), 0u) << out;
-    EXPECT_NE(out.find("#define lowp\n"), std::string::npos);
-    EXPECT_NE(out.find("#define mediump\n"), std::string::npos);
-    EXPECT_NE(out.find("#define highp\n"), std::string::npos);
+    for (const char* define : {"#define lowp\n", "#define mediump\n", "#define highp\n"})
+        EXPECT_EQ(count(out, define), 1u) << define;
     EXPECT_EQ(count(out, "uniform sampler2D CC_Texture0;"), 1u);
     // Precision statements are gone; the GL_ES guard is left for the
     // preprocessor, which skips it on desktop GL.
@@ -55,6 +53,10 @@ TEST(ShaderHeader, GlesShaderFromGameDataBecomesGlsl120WithTheSamplerDeclared) {
     // Built-ins the shader never names are not declared.
     EXPECT_EQ(out.find("CC_MVPMatrix"), std::string::npos);
     EXPECT_EQ(out.find("CC_Time"), std::string::npos);
+    // A bare precision line without the guard is dropped too.
+    const std::string bare = prepare("precision highp float;\nvoid main() { gl_FragColor = vec4(1.0); }\n");
+    EXPECT_EQ(bare.find("precision"), std::string::npos);
+    EXPECT_NE(bare.find("gl_FragColor = vec4(1.0);"), std::string::npos);
 }
 
 TEST(ShaderHeader, VersionAndPrecisionLinesAreBlankedSoDriverLineNumbersMatchTheFile) {
@@ -79,12 +81,6 @@ TEST(ShaderHeader, VersionAndPrecisionLinesAreBlankedSoDriverLineNumbersMatchThe
     EXPECT_EQ(count(out, "CC_Texture0;"), 1u);
 }
 
-TEST(ShaderHeader, BarePrecisionLineWithoutGuardIsDropped) {
-    const std::string out = prepare("precision highp float;\nvoid main() { gl_FragColor = vec4(1.0); }\n");
-    EXPECT_EQ(out.find("precision"), std::string::npos);
-    EXPECT_NE(out.find("gl_FragColor = vec4(1.0);"), std::string::npos);
-}
-
 TEST(ShaderHeader, EachUsedBuiltInIsDeclaredOnceWithItsType) {
     const std::string out = prepare(
         "uniform mat4 CC_PMatrix;\n"
@@ -92,31 +88,21 @@ TEST(ShaderHeader, EachUsedBuiltInIsDeclaredOnceWithItsType) {
         "  vec4 p = CC_MVPMatrix * CC_MVMatrix * CC_PMatrix * vec4(CC_Time.x + CC_SinTime.y + CC_CosTime.z);\n"
         "  gl_FragColor = p * CC_Random01;\n"
         "}\n");
-    EXPECT_EQ(count(out, "uniform mat4 CC_MVPMatrix;"), 1u);
-    EXPECT_EQ(count(out, "uniform mat4 CC_MVMatrix;"), 1u);
-    EXPECT_EQ(count(out, "CC_PMatrix;"), 1u);  // the source's own declaration only
-    EXPECT_EQ(count(out, "uniform vec4 CC_Time;"), 1u);
-    EXPECT_EQ(count(out, "uniform vec4 CC_SinTime;"), 1u);
-    EXPECT_EQ(count(out, "uniform vec4 CC_CosTime;"), 1u);
-    EXPECT_EQ(count(out, "uniform vec4 CC_Random01;"), 1u);
+    // CC_PMatrix: the source's own declaration only.
+    for (const char* declaration : {"uniform mat4 CC_MVPMatrix;", "uniform mat4 CC_MVMatrix;", "CC_PMatrix;",
+                                    "uniform vec4 CC_Time;", "uniform vec4 CC_SinTime;", "uniform vec4 CC_CosTime;",
+                                    "uniform vec4 CC_Random01;"})
+        EXPECT_EQ(count(out, declaration), 1u) << declaration;
     EXPECT_EQ(out.find("CC_Texture0"), std::string::npos);
     // A longer name that merely starts with a built-in's name is not a use.
     const std::string other = prepare("uniform vec4 CC_TimeScale;\nvoid main() { gl_FragColor = CC_TimeScale; }\n");
     EXPECT_EQ(other.find("uniform vec4 CC_Time;"), std::string::npos);
 }
 
-TEST(ShaderHeader, SourcesOverTheCapAreRefusedAndTheBuiltInsPass) {
+TEST(ShaderHeader, SourcesOverTheCapAreRefused) {
     std::string out, error;
     const std::string huge(kCCShaderSourceMaxBytes + 1, ' ');
-    EXPECT_FALSE(ccPrepareShaderSource(huge, &out, &error));
+    EXPECT_FALSE(prepareShaderSource(huge, &out, &error));
     EXPECT_NE(error.find("256 KiB"), std::string::npos);
-    EXPECT_TRUE(ccPrepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
-
-    // The built-in texture-colour vertex shader gets its matrix; the
-    // alpha-colour name is the same text.
-    EXPECT_STREQ(ccPositionTextureA8Color_vert, ccPositionTextureColor_vert);
-    const std::string vert = prepare(ccPositionTextureColor_vert);
-    EXPECT_EQ(count(vert, "uniform mat4 CC_MVPMatrix;"), 1u);
-    EXPECT_NE(vert.find("v_fragmentColor"), std::string::npos);
-    EXPECT_NE(vert.find("v_texCoord"), std::string::npos);
+    EXPECT_TRUE(prepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
 }

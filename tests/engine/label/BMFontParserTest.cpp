@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../platform/platform_test_support.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 
 using namespace cocos2d;
 
@@ -22,6 +22,12 @@ bool parseText(const std::string& text, bmfont::Font* font, std::string* error) 
 }
 
 std::string withGlyphs(const std::string& lines) { return std::string(kHeader) + lines; }
+
+// x y width height xoffset yoffset xadvance page, or nothing for no glyph.
+std::vector<int> fields(const bmfont::Glyph* g) {
+    if (!g) return {};
+    return {g->x, g->y, g->width, g->height, g->xoffset, g->yoffset, g->xadvance, int(g->page)};
+}
 
 }  // namespace
 
@@ -40,16 +46,8 @@ TEST(BMFontParser, ReadsMetricsPagesGlyphsAndKerning) {
     ASSERT_EQ(font.pages.size(), 1u);
     EXPECT_EQ(font.pages[0], "demo page.png");  // quoted names keep their spaces
     ASSERT_EQ(font.glyphs.size(), 2u);
-    const bmfont::Glyph* a = font.glyph(65);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->width, 20);
-    EXPECT_EQ(a->xoffset, 1);
-    EXPECT_EQ(a->yoffset, -2);
-    EXPECT_EQ(a->xadvance, 21);
-    const bmfont::Glyph* euro = font.glyph(8364);
-    ASSERT_NE(euro, nullptr);
-    EXPECT_EQ(euro->x, 20);
-    EXPECT_EQ(euro->height, 12);
+    EXPECT_EQ(fields(font.glyph(65)), (std::vector<int>{0, 0, 20, 20, 1, -2, 21, 0}));
+    EXPECT_EQ(fields(font.glyph(8364)), (std::vector<int>{20, 0, 10, 12, 0, 3, 11, 0}));
     EXPECT_EQ(font.kerning(65, 8364), -4);
     EXPECT_EQ(font.kerning(8364, 65), 0);  // pairs are ordered
 }
@@ -92,10 +90,11 @@ TEST(BMFontParser, RefusesFontsThatCannotBeUsed) {
         {"lineHeight not a number", "common lineHeight=1e3\npage id=0 file=a.png\n", "lineHeight"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         bmfont::Font font;
         std::string error;
-        EXPECT_FALSE(parseText(c.text, &font, &error)) << c.name;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
+        EXPECT_FALSE(parseText(c.text, &font, &error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
 }
 

@@ -3,6 +3,7 @@
 // colour interface, the configuration cache and the fonts it must refuse.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 #include "../textures/PngTestUtil.h"
 #include "actions/CCActionInterval.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
 #include "label/CCLabelBMFont.h"
 #include "sprite/CCSprite.h"
@@ -38,19 +39,13 @@ const char* kFont =
     "kernings count=1\n"
     "kerning first=65 second=68 amount=-10\n";
 
-struct Box {
-    float x0, y0, x1, y1;
-};
-bool operator==(const Box& a, const Box& b) { return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1; }
-std::ostream& operator<<(std::ostream& os, const Box& b) {
-    return os << "(" << b.x0 << "," << b.y0 << ")-(" << b.x1 << "," << b.y1 << ")";
-}
+// Bottom-left and top-right corners of a glyph.
+using Box = std::array<float, 4>;
 
 std::vector<Box> boxes(CCLabelBMFont* label) {
     std::vector<Box> out;
-    for (const ccV3F_C4B_T2F_Quad& q : label->getGlyphQuads()) {
+    for (const ccV3F_C4B_T2F_Quad& q : label->getGlyphQuads())
         out.push_back(Box{q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y});
-    }
     return out;
 }
 
@@ -157,10 +152,9 @@ TEST_F(Labels, UnknownCodePointsAreSkippedWithoutAdvanceAndLoggedOnce) {
 TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
     CCLabelBMFont* l = label("E");
     const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.u, 0.8f);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.v, 0.0f);  // top edge of the glyph = its first texel row
-    EXPECT_FLOAT_EQ(q.br.texCoords.u, 0.9f);
-    EXPECT_FLOAT_EQ(q.br.texCoords.v, 0.4f);
+    // The top edge of the glyph is its first texel row.
+    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
+              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
 }
 
 TEST_F(Labels, GlyphsBeyondAsciiArePlacedLikeAsciiOnesAndAShorterTextDropsTheRest) {
@@ -211,10 +205,7 @@ TEST_F(Labels, IsAPlainNodeThatFadesReach) {
     EXPECT_NEAR(o, 128, 1);
     // Premultiplied: every corner carries (r*o, g*o, b*o, o).
     const ccColor4B c = l->getGlyphQuads().at(1).br.colors;
-    EXPECT_EQ(c.a, o);
-    EXPECT_EQ(c.r, 255 * o / 255);
-    EXPECT_EQ(c.g, 128 * o / 255);
-    EXPECT_EQ(c.b, 0);
+    EXPECT_EQ((std::vector<int>{c.r, c.g, c.b, c.a}), (std::vector<int>{255 * o / 255, 128 * o / 255, 0, o}));
     // A relayout keeps the colour.
     l->setString("ABC");
     EXPECT_EQ(l->getGlyphQuads().at(2).tl.colors.g, 128 * o / 255);
@@ -223,7 +214,7 @@ TEST_F(Labels, IsAPlainNodeThatFadesReach) {
 TEST_F(Labels, DrawHandsOneQuadPerGlyphToTheBatcher) {
     CCLabelBMFont* a = label("ABC");
     CCLabelBMFont* b = label("D\nE");
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
     const unsigned long long before = batcher->flushCount();
     a->draw();

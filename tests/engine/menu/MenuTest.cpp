@@ -17,10 +17,11 @@ std::vector<std::string> g_log;
 
 class LoggedItem : public CCMenuItem {
 public:
-    static LoggedItem* make(const std::string& name, float w = 200, float h = 100) {
+    static LoggedItem* make(const std::string& name, CCPoint at = CCPoint(480, 320), float w = 200, float h = 100) {
         auto* item = new LoggedItem(name);
         item->initWithTarget(nullptr, nullptr);
         item->setContentSize(CCSize(w, h));
+        item->setPosition(at);
         item->autorelease();
         return item;
     }
@@ -42,22 +43,12 @@ private:
     std::string m_name;
 };
 
-// A coloured stand-in for a sprite image.
-class Swatch : public CCNode, public CCRGBAProtocol {
-public:
-    static Swatch* make(float w = 200, float h = 100) {
-        auto* swatch = new Swatch();
-        swatch->setContentSize(CCSize(w, h));
-        swatch->autorelease();
-        return swatch;
-    }
-    void setColor(const ccColor3B& c) override { color = c; }
-    const ccColor3B& getColor() override { return color; }
-    void setOpacity(GLubyte o) override { opacity = o; }
-    GLubyte getOpacity() override { return opacity; }
-    ccColor3B color = {255, 255, 255};
-    GLubyte opacity = 255;
-};
+// An image for a sprite item: a sprite without a texture, of the given size.
+CCSprite* image(float w = 200, float h = 100) {
+    CCSprite* sprite = CCSprite::create();
+    sprite->setContentSize(CCSize(w, h));
+    return sprite;
+}
 
 class Receiver : public CCObject {
 public:
@@ -83,7 +74,7 @@ protected:
         clear();
     }
     static void clear() {
-        CCTouchInput::sharedTouchInput()->reset();
+        TouchInput::sharedTouchInput()->reset();
         CCTouchDispatcher::sharedDispatcher()->removeAllDelegates();
         CCDirector::resetForTest();
     }
@@ -104,7 +95,7 @@ protected:
         press(x, y);
         release(x, y);
     }
-    static CCTouchInput& input() { return *CCTouchInput::sharedTouchInput(); }
+    static TouchInput& input() { return *TouchInput::sharedTouchInput(); }
 
     CCScene* scene = nullptr;
 };
@@ -112,10 +103,8 @@ protected:
 typedef std::vector<std::string> Log;
 
 TEST_F(MenuTest, TrackingGivesTheExactSelectUnselectActivateSequence) {
-    LoggedItem* a = LoggedItem::make("A");
-    LoggedItem* b = LoggedItem::make("B");
-    a->setPosition(200, 320);
-    b->setPosition(600, 320);
+    LoggedItem* a = LoggedItem::make("A", CCPoint(200, 320));
+    LoggedItem* b = LoggedItem::make("B", CCPoint(600, 320));
     Receiver receiver;
     a->setTarget(&receiver, menu_selector(Receiver::onItem));
     CCMenu* m = menu(0, {a, b});
@@ -151,21 +140,14 @@ TEST_F(MenuTest, TrackingGivesTheExactSelectUnselectActivateSequence) {
 }
 
 TEST_F(MenuTest, HiddenMenusAndHiddenAncestorsClaimNothing) {
-    LoggedItem* under = LoggedItem::make("under");
-    LoggedItem* overlay = LoggedItem::make("overlay");
-    LoggedItem* hiddenMenuItem = LoggedItem::make("hiddenMenu");
-    for (CCMenuItem* item : {static_cast<CCMenuItem*>(under), static_cast<CCMenuItem*>(overlay),
-                             static_cast<CCMenuItem*>(hiddenMenuItem)})
-        item->setPosition(480, 320);
-    menu(0, {under});
+    menu(0, {LoggedItem::make("under")});
     // An overlay whose screen layer is hidden, as a paused screen behind a
     // dialog is.
     CCLayer* screen = CCLayer::create();
     scene->addChild(screen);
-    menu(-30, {overlay}, true, screen);
+    menu(-30, {LoggedItem::make("overlay")}, true, screen);
     screen->setVisible(false);
-    CCMenu* hidden = menu(-20, {hiddenMenuItem});
-    hidden->setVisible(false);
+    menu(-20, {LoggedItem::make("hiddenMenu")})->setVisible(false);
 
     click(480, 320);
     EXPECT_EQ(g_log, (Log{"under.selected", "under.unselected", "under.activate"}));
@@ -179,36 +161,25 @@ TEST_F(MenuTest, HiddenMenusAndHiddenAncestorsClaimNothing) {
 TEST_F(MenuTest, DisabledAndHiddenItemsLetTheTouchPass) {
     LoggedItem* disabled = LoggedItem::make("disabled");
     LoggedItem* invisible = LoggedItem::make("invisible");
-    LoggedItem* below = LoggedItem::make("below");
-    for (CCMenuItem* item : {static_cast<CCMenuItem*>(disabled), static_cast<CCMenuItem*>(invisible),
-                             static_cast<CCMenuItem*>(below)})
-        item->setPosition(480, 320);
     disabled->setEnabled(false);
     invisible->setVisible(false);
     menu(-20, {disabled});
     menu(-10, {invisible});
-    menu(0, {below});
+    menu(0, {LoggedItem::make("below")});
     click(480, 320);
     EXPECT_EQ(g_log, (Log{"below.selected", "below.unselected", "below.activate"}));
 }
 
 TEST_F(MenuTest, OnlySwallowingMenusStopTheTouch) {
-    LoggedItem* c = LoggedItem::make("C");
-    LoggedItem* d = LoggedItem::make("D");
-    LoggedItem* e = LoggedItem::make("E");
-    c->setPosition(480, 120);
-    d->setPosition(480, 120);
-    e->setPosition(480, 120);
-    menu(-20, {c}, false);
-    menu(0, {d});
-    menu(10, {e});
+    menu(-20, {LoggedItem::make("C", CCPoint(480, 120))}, false);
+    menu(0, {LoggedItem::make("D", CCPoint(480, 120))});
+    menu(10, {LoggedItem::make("E", CCPoint(480, 120))});
     click(480, 120);
     EXPECT_EQ(g_log, (Log{"C.selected", "D.selected", "C.unselected", "C.activate", "D.unselected", "D.activate"}));
 }
 
 TEST_F(MenuTest, AnItemMayRemoveItselfAndItsMenuWhileActivating) {
     LoggedItem* item = LoggedItem::make("I");
-    item->setPosition(480, 320);
     Receiver receiver;
     receiver.then = [](CCObject* sender) {
         auto* self = static_cast<CCMenuItem*>(sender);
@@ -230,11 +201,9 @@ TEST_F(MenuTest, AnItemMayRemoveItselfAndItsMenuWhileActivating) {
 }
 
 TEST_F(MenuTest, HitTestsRunInTheItemsOwnSpace) {
-    LoggedItem* bar = LoggedItem::make("bar", 200, 40);
-    bar->setPosition(480, 320);
+    LoggedItem* bar = LoggedItem::make("bar", CCPoint(480, 320), 200, 40);
     bar->setRotation(90);  // now 40 wide and 200 tall
-    LoggedItem* small = LoggedItem::make("small", 20, 20);
-    small->setPosition(100, 100);
+    LoggedItem* small = LoggedItem::make("small", CCPoint(100, 100), 20, 20);
     small->setScale(3);
     menu(0, {bar, small});
     click(480, 400);
@@ -245,28 +214,18 @@ TEST_F(MenuTest, HitTestsRunInTheItemsOwnSpace) {
 }
 
 TEST_F(MenuTest, TheItemDrawnLastWinsAnOverlap) {
-    LoggedItem* low = LoggedItem::make("low");
-    LoggedItem* high = LoggedItem::make("high");
-    LoggedItem* later = LoggedItem::make("later");
-    low->setPosition(480, 320);
-    high->setPosition(480, 320);
-    later->setPosition(480, 320);
     CCMenu* m = CCMenu::create();
-    m->addChild(low, 0);
-    m->addChild(high, 5);
-    m->addChild(later, 0);
+    m->addChild(LoggedItem::make("low"), 0);
+    m->addChild(LoggedItem::make("high"), 5);
+    m->addChild(LoggedItem::make("later"), 0);
     scene->addChild(m);
     click(480, 320);
     EXPECT_EQ(g_log.front(), "high.selected");
 }
 
 TEST_F(MenuTest, PriorityChangesApplyWhileRegistered) {
-    LoggedItem* a = LoggedItem::make("A");
-    LoggedItem* b = LoggedItem::make("B");
-    a->setPosition(480, 320);
-    b->setPosition(480, 320);
-    CCMenu* ma = menu(0, {a});
-    menu(-5, {b});
+    CCMenu* ma = menu(0, {LoggedItem::make("A")});
+    menu(-5, {LoggedItem::make("B")});
     ma->setTouchPriority(-10);
     EXPECT_EQ(CCTouchDispatcher::sharedDispatcher()->getPriority(ma), -10);
     click(480, 320);
@@ -274,9 +233,9 @@ TEST_F(MenuTest, PriorityChangesApplyWhileRegistered) {
 }
 
 TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
-    Swatch* normal = Swatch::make(120, 60);
-    Swatch* pressed = Swatch::make();
-    Swatch* off = Swatch::make();
+    CCSprite* normal = image(120, 60);
+    CCSprite* pressed = image();
+    CCSprite* off = image();
     CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed, off);
     EXPECT_EQ(item->getContentSize().width, 120);
     EXPECT_EQ(item->getContentSize().height, 60);
@@ -291,13 +250,13 @@ TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
 
     item->setOpacity(100);
     item->setColor(ccc3(1, 2, 3));
-    for (Swatch* s : {normal, pressed, off}) {
-        EXPECT_EQ(s->opacity, 100);
-        EXPECT_EQ(s->color.b, 3);
+    for (CCSprite* s : {normal, pressed, off}) {
+        EXPECT_EQ(s->getOpacity(), 100);
+        EXPECT_EQ(s->getColor().b, 3);
     }
 
     // Missing state images fall back to the normal one.
-    CCMenuItemSprite* plain = CCMenuItemSprite::create(Swatch::make(), nullptr);
+    CCMenuItemSprite* plain = CCMenuItemSprite::create(image(), nullptr);
     plain->selected();
     EXPECT_TRUE(plain->getNormalImage()->isVisible());
     plain->setEnabled(false);
@@ -305,8 +264,8 @@ TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {
 }
 
 TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
-    Swatch* normal = Swatch::make();
-    Swatch* pressed = Swatch::make();
+    CCSprite* normal = image();
+    CCSprite* pressed = image();
     CCMenuItemSprite* item = CCMenuItemSprite::create(normal, pressed);
     item->setPosition(480, 320);
     Receiver receiver;
@@ -315,8 +274,8 @@ TEST_F(MenuTest, ReplacingImagesWhileHeldKeepsTheSelection) {
     press(480, 320);
     ASSERT_TRUE(item->isSelected());
 
-    Swatch* normal2 = Swatch::make(100, 50);
-    Swatch* pressed2 = Swatch::make(100, 50);
+    CCSprite* normal2 = image(100, 50);
+    CCSprite* pressed2 = image(100, 50);
     item->initWithNormalSprite(normal2, pressed2, nullptr, &receiver, menu_selector(Receiver::onItem));
     EXPECT_EQ(normal->getParent(), nullptr);
     EXPECT_EQ(pressed->getParent(), nullptr);
@@ -336,7 +295,8 @@ TEST_F(MenuTest, AnImageTakenFromAnotherParentStaysAlive) {
     // The old parent holds the only reference to the image.
     CCNode* holder = CCNode::create();
     holder->retain();
-    Swatch* image = new Swatch();
+    CCSprite* image = new CCSprite();
+    image->init();
     image->setContentSize(CCSize(80, 40));
     holder->addChild(image);
     image->release();

@@ -4,15 +4,16 @@
 // quads handed to the batcher.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
 #include "../platform/platform_test_support.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "particles/CCParticleSystem.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "scene/CCNode.h"
 
 using namespace cocos2d;
@@ -20,6 +21,8 @@ using namespace cocos2d;
 namespace {
 
 constexpr float kDt = 1.0f / 60.0f;
+
+std::array<int, 4> rgba(const ccColor4B& c) { return {c.r, c.g, c.b, c.a}; }
 
 class Particles : public ::testing::Test {
 protected:
@@ -31,8 +34,9 @@ protected:
         }
         CCPoolManager::sharedPoolManager()->finalize();
     }
-    // The demo's emitter: red, size 8, speed 60 +- 20 in every direction.
-    CCParticleSystemQuad* system(int total, float rate, float life) {
+    // The demo's emitter: red, size 8, speed 60 +- 20 in every direction;
+    // a still one gives its particles no speed.
+    CCParticleSystemQuad* system(int total, float rate, float life, bool still = false) {
         CCParticleSystemQuad* s = CCParticleSystemQuad::create();
         s->retain();
         owned.push_back(s);
@@ -41,8 +45,8 @@ protected:
         s->setDuration(-1);
         s->setEmissionRate(rate);
         s->setLife(life);
-        s->setSpeed(60);
-        s->setSpeedVar(20);
+        s->setSpeed(still ? 0 : 60);
+        s->setSpeedVar(still ? 0 : 20);
         s->setAngle(90);
         s->setAngleVar(180);
         s->setStartSize(8);
@@ -61,7 +65,7 @@ protected:
 
 // --- emission -------------------------------------------------------------------
 
-TEST_F(Particles, CountFollowsTheRateUpToTheTotal) {
+TEST_F(Particles, CountFollowsTheRateUpToTheTotalAndDrainsAtRateZero) {
     CCParticleSystemQuad* s = system(500, 200, 5);
     run(s, 1.0f);
     EXPECT_NEAR(s->getParticleCount(), 200u, 1u);
@@ -81,34 +85,24 @@ TEST_F(Particles, CountFollowsTheRateUpToTheTotal) {
         ASSERT_LE(small->getParticleCount(), 10u);
     }
     EXPECT_GE(small->getParticleCount(), 6u);  // refilled as they die
+
+    // At rate 0 the live ones drain and the system stays active.
     small->setEmissionRate(0);
-    run(small, 1.0f);
+    for (unsigned int i = 0, previous = small->getParticleCount(); i < 60; ++i) {
+        small->update(kDt);
+        EXPECT_LE(small->getParticleCount(), previous);
+        previous = small->getParticleCount();
+    }
+    EXPECT_EQ(small->getParticleCount(), 0u);
+    EXPECT_TRUE(small->isActive());
+    for (float bad : {std::nanf(""), -5.0f}) {  // non-finite or negative rates from data
+        small->setEmissionRate(bad);
+        run(small, 0.5f);
+    }
     EXPECT_EQ(small->getParticleCount(), 0u);
     small->setEmissionRate(60);
     small->update(kDt);
     EXPECT_LE(small->getParticleCount(), 2u);
-}
-
-TEST_F(Particles, RateZeroEmitsNothingAndLiveParticlesDrain) {
-    CCParticleSystemQuad* s = system(500, 100, 1);
-    run(s, 0.5f);
-    const unsigned int live = s->getParticleCount();
-    EXPECT_GT(live, 40u);
-    s->setEmissionRate(0);
-    unsigned int previous = live;
-    for (int i = 0; i < 70; ++i) {
-        s->update(kDt);
-        EXPECT_LE(s->getParticleCount(), previous);
-        previous = s->getParticleCount();
-    }
-    EXPECT_EQ(s->getParticleCount(), 0u);
-    EXPECT_TRUE(s->isActive());
-    // Non-finite or negative rates from data emit nothing either.
-    s->setEmissionRate(std::nanf(""));
-    run(s, 0.5f);
-    s->setEmissionRate(-5);
-    run(s, 0.5f);
-    EXPECT_EQ(s->getParticleCount(), 0u);
 }
 
 TEST_F(Particles, StopLetsParticlesFinishAndResetStartsAfresh) {
@@ -229,9 +223,7 @@ TEST_F(Particles, CountsAreBounded) {
 // --- simulation -----------------------------------------------------------------------
 
 TEST_F(Particles, GravityRadialAccelerationAndLifeInterpolation) {
-    CCParticleSystemQuad* s = system(1, 60, 1);
-    s->setSpeed(0);
-    s->setSpeedVar(0);
+    CCParticleSystemQuad* s = system(1, 60, 1, true);
     s->setAngleVar(0);
     s->setGravity(ccp(0, -10));
     s->setStartColor(ccc4f(1, 0, 0, 1));
@@ -248,9 +240,7 @@ TEST_F(Particles, GravityRadialAccelerationAndLifeInterpolation) {
     EXPECT_NEAR(p.dir.y, -5.0f, 1e-3);
     EXPECT_NEAR(p.pos.y, -10.0f * kDt * kDt * 30 * 31 / 2, 1e-3);
     EXPECT_NEAR(p.pos.x, 0.0f, 1e-6);
-    EXPECT_NEAR(p.color.r, 0.5f, 1e-3);
-    EXPECT_NEAR(p.color.b, 0.5f, 1e-3);
-    EXPECT_NEAR(p.color.a, 0.5f, 1e-3);
+    for (float halfway : {p.color.r, p.color.b, p.color.a}) EXPECT_NEAR(halfway, 0.5f, 1e-3);
     EXPECT_NEAR(p.size, 12.0f, 1e-3);
     EXPECT_NEAR(p.rotation, 45.0f, 1e-3);
 
@@ -299,9 +289,7 @@ TEST_F(Particles, PositionTypesAfterMovingTheEmitterAndThenItsParent) {
     for (const Expect& e : cases) {
         CCNode* parent = CCNode::create();
         parent->setPosition(ccp(100, 100));
-        CCParticleSystemQuad* s = system(1, 60, 100);
-        s->setSpeed(0);
-        s->setSpeedVar(0);
+        CCParticleSystemQuad* s = system(1, 60, 100, true);
         s->setPositionType(e.type);
         s->setPosition(ccp(10, 0));
         parent->addChild(s);
@@ -322,11 +310,9 @@ TEST_F(Particles, PositionTypesAfterMovingTheEmitterAndThenItsParent) {
 // --- drawing ------------------------------------------------------------------------------
 
 TEST_F(Particles, DrawHandsOneQuadPerParticleWithTheBlendsColours) {
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
-    CCParticleSystemQuad* s = system(1, 60, 10);
-    s->setSpeed(0);
-    s->setSpeedVar(0);
+    CCParticleSystemQuad* s = system(1, 60, 10, true);
     s->setStartColor(ccc4f(1, 0.5f, 0, 0.5f));
     s->setEndColor(ccc4f(1, 0.5f, 0, 0.5f));
     s->setStartSpin(90);
@@ -339,9 +325,7 @@ TEST_F(Particles, DrawHandsOneQuadPerParticleWithTheBlendsColours) {
     ASSERT_EQ(batcher->pendingQuads(), 1u);
     ccV3F_C4B_T2F_Quad q = batcher->pendingVertices()[0];
     EXPECT_EQ(batcher->pendingBlend(), ccBlendFuncMake(GL_ONE, GL_ONE_MINUS_SRC_ALPHA));
-    EXPECT_EQ(q.tl.colors.r, 128);  // premultiplied
-    EXPECT_EQ(q.tl.colors.g, 64);
-    EXPECT_EQ(q.tl.colors.a, 128);
+    EXPECT_EQ(rgba(q.tl.colors), (std::array<int, 4>{128, 64, 0, 128}));  // premultiplied
     // Turned a quarter clockwise: the top-left corner comes to the top right.
     EXPECT_NEAR(q.tl.vertices.x, 44.0f, 1e-4);
     EXPECT_NEAR(q.tl.vertices.y, 4.0f, 1e-4);

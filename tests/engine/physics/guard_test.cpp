@@ -1,77 +1,44 @@
 // World changes: refused (with a log line, world untouched) while the world
 // is locked or when handed bad values; accepted otherwise.
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <functional>
-#include <limits>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "physics_test_support.h"
 
 namespace {
 
-using physicstest::LogCapture;
-using physicstest::fixtureCount;
-using physicstest::makeBox;
+using namespace physicstest;
+using Calls = std::vector<std::pair<std::string, bool>>;
 
-const float kNaN = std::numeric_limits<float>::quiet_NaN();
-const float kInf = std::numeric_limits<float>::infinity();
-
-// Every guarded call, run against the same world, returning whether it was
-// accepted. Run once from inside BeginContact and once after Step.
-struct GuardedCalls {
-    b2World* world;
-    b2Body* ground;
-    b2Body* box;
-    b2Body* spare;  // the body destroyBody is asked to destroy
+// Every guarded call against the same world, with whether it was accepted.
+Calls guardedCalls(b2World* world, b2Body* ground, b2Body* box, b2Body* spare) {
+    b2BodyDef bodyDef;
+    bodyDef.position.Set(5, 5);
     b2PolygonShape shape;
+    shape.SetAsBox(0.25f, 0.25f);
+    b2FixtureDef fixtureDef;
+    fixtureDef.shape = &shape;
+    b2RevoluteJointDef joint;
+    joint.Initialize(ground, box, box->GetPosition());
+    return {{"createBody", physics::createBody(world, bodyDef) != nullptr},
+            {"destroyBody", physics::destroyBody(world, spare)},
+            {"createFixture", physics::createFixture(box, fixtureDef) != nullptr},
+            {"destroyFixture", physics::destroyFixture(box, box->GetFixtureList())},
+            {"createJoint", physics::createJoint(world, joint) != nullptr},
+            {"setType", physics::setType(box, b2_kinematicBody)},
+            {"setEnabled", physics::setEnabled(box, true)},
+            {"setTransform", physics::setTransform(box, box->GetPosition(), 0.5f)}};
+}
 
-    std::vector<std::pair<std::string, bool>> runAll() {
-        std::vector<std::pair<std::string, bool>> r;
-        b2BodyDef bodyDef;
-        bodyDef.position.Set(5, 5);
-        r.emplace_back("createBody", physics::createBody(world, bodyDef) != nullptr);
-        r.emplace_back("destroyBody", physics::destroyBody(world, spare));
-        shape.SetAsBox(0.25f, 0.25f);
-        b2FixtureDef fixtureDef;
-        fixtureDef.shape = &shape;
-        r.emplace_back("createFixture", physics::createFixture(box, fixtureDef) != nullptr);
-        r.emplace_back("destroyFixture", physics::destroyFixture(box, box->GetFixtureList()));
-        b2RevoluteJointDef joint;
-        joint.Initialize(ground, box, box->GetPosition());
-        r.emplace_back("createJoint", physics::createJoint(world, joint) != nullptr);
-        r.emplace_back("setType", physics::setType(box, b2_kinematicBody));
-        r.emplace_back("setEnabled", physics::setEnabled(box, true));
-        r.emplace_back("setTransform", physics::setTransform(box, box->GetPosition(), 0.5f));
-        return r;
-    }
-};
-
-class LockedProbe : public b2ContactListener {
-public:
-    explicit LockedProbe(GuardedCalls* calls) : calls_(calls) {}
+struct OnFirstContact : b2ContactListener {
+    explicit OnFirstContact(std::function<void()> f) : hook(std::move(f)) {}
     void BeginContact(b2Contact*) override {
-        if (ran) return;
-        ran = true;
-        bodiesBefore = calls_->world->GetBodyCount();
-        fixturesBefore = fixtureCount(calls_->box);
-        jointsBefore = calls_->world->GetJointCount();
-        results = calls_->runAll();
-        bodiesAfter = calls_->world->GetBodyCount();
-        fixturesAfter = fixtureCount(calls_->box);
-        jointsAfter = calls_->world->GetJointCount();
-        typeAfter = calls_->box->GetType();
+        if (hook) std::exchange(hook, nullptr)();
     }
-    bool ran = false;
-    int bodiesBefore = 0, bodiesAfter = 0, fixturesBefore = 0, fixturesAfter = 0;
-    int jointsBefore = 0, jointsAfter = 0;
-    b2BodyType typeAfter = b2_staticBody;
-    std::vector<std::pair<std::string, bool>> results;
-
-private:
-    GuardedCalls* calls_;
+    std::function<void()> hook;
 };
 
 TEST(LockedWorld, EveryGuardedCallIsRefusedInsideAContactHookAndAcceptedAfterStep) {
@@ -80,29 +47,33 @@ TEST(LockedWorld, EveryGuardedCallIsRefusedInsideAContactHookAndAcceptedAfterSte
     b2Body* box = makeBox(world, b2_dynamicBody, b2Vec2(0, 1.2f), 0.5f, 0.5f);
     b2Body* spare = makeBox(world, b2_staticBody, b2Vec2(20, 0), 1, 1);
     ASSERT_TRUE(ground && box && spare);
-    GuardedCalls calls{&world, ground, box, spare, {}};
-    LockedProbe probe(&calls);
+    auto state = [&] {
+        return std::make_tuple(world.GetBodyCount(), fixtureCount(box), world.GetJointCount(), box->GetType());
+    };
+    decltype(state()) before, after;
+    Calls inside;
+    OnFirstContact probe([&] {
+        before = state();
+        inside = guardedCalls(&world, ground, box, spare);
+        after = state();
+    });
     world.SetContactListener(&probe);
-
     {
         LogCapture log;
-        for (int i = 0; i < 120 && !probe.ran; ++i) world.Step(1.0f / 60.0f, 6, 6);
-        ASSERT_TRUE(probe.ran) << "the box never touched the ground";
-        ASSERT_EQ(probe.results.size(), 8u);
-        for (const auto& [call, accepted] : probe.results) {
+        for (int i = 0; i < 120 && inside.empty(); ++i) world.Step(kStep, 6, 6);
+        ASSERT_EQ(inside.size(), 8u) << "the box never touched the ground";
+        for (const auto& [call, accepted] : inside) {
             EXPECT_FALSE(accepted) << call << " was accepted inside Step";
             EXPECT_EQ(log.count("[Physics] " + call + " refused: the world is locked"), 1) << call;
         }
-        EXPECT_EQ(probe.bodiesAfter, probe.bodiesBefore);
-        EXPECT_EQ(probe.fixturesAfter, probe.fixturesBefore);
-        EXPECT_EQ(probe.jointsAfter, probe.jointsBefore);
-        EXPECT_EQ(probe.typeAfter, b2_dynamicBody);
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(std::get<3>(after), b2_dynamicBody);
     }
 
     world.SetContactListener(nullptr);
     ASSERT_FALSE(world.IsLocked());
     LogCapture log;
-    for (const auto& [call, accepted] : calls.runAll()) EXPECT_TRUE(accepted) << call;
+    for (const auto& [call, accepted] : guardedCalls(&world, ground, box, spare)) EXPECT_TRUE(accepted) << call;
     EXPECT_EQ(log.count("[Physics]"), 0) << log.text();
     EXPECT_EQ(box->GetType(), b2_kinematicBody);
     EXPECT_EQ(world.GetJointCount(), 1);
@@ -130,33 +101,23 @@ TEST(Ownership, ForeignAndRepeatedDestroysAreRefused) {
     EXPECT_FALSE(physics::destroyFixture(mine, mine->GetFixtureList())) << "a body without fixtures";
     EXPECT_EQ(fixtureCount(second), 1);
 
-    b2RevoluteJointDef self;
+    b2RevoluteJointDef self, missing, crossWorld, good;
     self.Initialize(mine, mine, b2Vec2(0, 0));
-    EXPECT_EQ(physics::createJoint(&world, self), nullptr);
-    b2RevoluteJointDef missing;
     missing.bodyA = mine;
-    EXPECT_EQ(physics::createJoint(&world, missing), nullptr);
-    b2RevoluteJointDef crossWorld;
     crossWorld.Initialize(mine, foreign, b2Vec2(0, 0));
-    EXPECT_EQ(physics::createJoint(&world, crossWorld), nullptr);
+    for (const b2RevoluteJointDef* bad : {&self, &missing, &crossWorld}) EXPECT_EQ(physics::createJoint(&world, *bad), nullptr);
     EXPECT_EQ(world.GetJointCount(), 0);
+    good.Initialize(mine, second, b2Vec2(2, 0));
+    EXPECT_NE(physics::createJoint(&world, good), nullptr);
 
     EXPECT_EQ(log.count("[Physics] destroyBody refused: "), 2);
     EXPECT_EQ(log.count("[Physics] destroyFixture refused: "), 3);
     EXPECT_EQ(log.count("[Physics] createJoint refused: body A and body B are the same body"), 1);
     EXPECT_EQ(log.count("[Physics] createJoint refused: "), 3);
-
-    b2RevoluteJointDef good;
-    good.Initialize(mine, second, b2Vec2(2, 0));
-    EXPECT_NE(physics::createJoint(&world, good), nullptr);
 }
 
 TEST(Definitions, BodyDefinitionsWithBadValuesMakeNoBody) {
-    struct Case {
-        const char* name;
-        std::function<void(b2BodyDef&)> spoil;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<const char*, std::function<void(b2BodyDef&)>>> cases = {
         {"NaN position", [](b2BodyDef& d) { d.position.Set(kNaN, 0); }},
         {"infinite angle", [](b2BodyDef& d) { d.angle = kInf; }},
         {"NaN linear velocity", [](b2BodyDef& d) { d.linearVelocity.Set(0, kNaN); }},
@@ -170,11 +131,11 @@ TEST(Definitions, BodyDefinitionsWithBadValuesMakeNoBody) {
         {"gravity scale beyond 1e6", [](b2BodyDef& d) { d.gravityScale = 3e38f; }},
     };
     b2World world(b2Vec2(0, -10));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, spoil] : cases) {
+        SCOPED_TRACE(name);
         b2BodyDef def;
         def.type = b2_dynamicBody;
-        c.spoil(def);
+        spoil(def);
         LogCapture log;
         EXPECT_EQ(physics::createBody(&world, def), nullptr);
         EXPECT_EQ(log.count("[Physics] createBody refused: "), 1);
@@ -190,21 +151,17 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
     b2Body* body = physics::createBody(&world, bodyDef);
     ASSERT_NE(body, nullptr);
 
-    b2PolygonShape box;
+    b2PolygonShape box, neverSet, farSpeck, speck;
     box.SetAsBox(1, 1);
-    b2PolygonShape neverSet;
     b2CircleShape negative;
     negative.m_radius = -1.0f;
-    b2PolygonShape farSpeck;
     farSpeck.SetAsBox(0.001f, 0.001f, b2Vec2(500, 0), 0);  // inertia lost in float
-    b2PolygonShape speck;
     speck.SetAsBox(1e-4f, 1e-4f);  // SetAsBox skips Set's checks; no area for Box2D
-    struct Case {
+    const struct {
         const char* name;
         const b2Shape* shape;
         float density, friction, restitution;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"no shape", nullptr, 1, 0.2f, 0},
         {"polygon never set", &neverSet, 1, 0.2f, 0},
         {"negative circle", &negative, 1, 0.2f, 0},
@@ -243,15 +200,12 @@ TEST(Setters, NonFiniteValuesAreRefusedAndLeaveTheOldValue) {
     b2Body* ground = makeBox(world, b2_staticBody, b2Vec2(0, -5), 1, 1);
     b2Body* body = makeBox(world, b2_dynamicBody, b2Vec2(1, 2), 0.5f, 0.5f);
     ASSERT_TRUE(ground && body);
-    b2MouseJointDef mouseDef = physics::mouseJointDef(ground, body, b2Vec2(1, 2), 1000, 10, 1);
-    auto* mouse = static_cast<b2MouseJoint*>(physics::createJoint(&world, mouseDef));
+    auto* mouse = static_cast<b2MouseJoint*>(
+        physics::createJoint(&world, physics::mouseJointDef(ground, body, b2Vec2(1, 2), 1000, 10, 1)));
     ASSERT_NE(mouse, nullptr);
-
-    ASSERT_TRUE(physics::setLinearVelocity(body, b2Vec2(3, 4)));
-    ASSERT_TRUE(physics::setAngularVelocity(body, 2));
-    ASSERT_TRUE(physics::setGravity(&world, b2Vec2(0, -5)));
-    ASSERT_TRUE(physics::setMouseTarget(mouse, b2Vec2(7, 8)));
-    ASSERT_TRUE(physics::setTransform(body, b2Vec2(9, 9), 1));
+    ASSERT_TRUE(physics::setLinearVelocity(body, b2Vec2(3, 4)) && physics::setAngularVelocity(body, 2) &&
+                physics::setGravity(&world, b2Vec2(0, -5)) && physics::setMouseTarget(mouse, b2Vec2(7, 8)) &&
+                physics::setTransform(body, b2Vec2(9, 9), 1));
 
     LogCapture log;
     EXPECT_FALSE(physics::setLinearVelocity(body, b2Vec2(kNaN, 0)));
@@ -277,22 +231,18 @@ TEST(Setters, NonFiniteValuesAreRefusedAndLeaveTheOldValue) {
 TEST(Setters, EnabledFlagAndContactSwitch) {
     b2World world(b2Vec2(0, -10));
     b2Body* body = makeBox(world, b2_dynamicBody, b2Vec2(0, 0), 1, 1);
-    ASSERT_TRUE(physics::setEnabled(body, false));
-    EXPECT_FALSE(body->IsEnabled());
-    ASSERT_TRUE(physics::setEnabled(body, true));
-    EXPECT_TRUE(body->IsEnabled());
-
+    for (bool enabled : {false, true}) {
+        ASSERT_TRUE(physics::setEnabled(body, enabled));
+        EXPECT_EQ(body->IsEnabled(), enabled);
+    }
     // A contact disabled from PreSolve lets the box fall through the ground.
     struct PassThrough : b2ContactListener {
-        void PreSolve(b2Contact* contact, const b2Manifold*) override {
-            physics::setContactEnabled(contact, false);
-        }
+        void PreSolve(b2Contact* contact, const b2Manifold*) override { physics::setContactEnabled(contact, false); }
     } listener;
     physics::setContactEnabled(nullptr, false);  // harmless
-    b2Body* ground = makeBox(world, b2_staticBody, b2Vec2(0, -3), 5, 0.5f);
-    ASSERT_NE(ground, nullptr);
+    ASSERT_NE(makeBox(world, b2_staticBody, b2Vec2(0, -3), 5, 0.5f), nullptr);
     world.SetContactListener(&listener);
-    for (int i = 0; i < 90; ++i) world.Step(1.0f / 60.0f, 6, 6);
+    steps(world, 90);
     EXPECT_LT(body->GetPosition().y, -5.0f);
 }
 

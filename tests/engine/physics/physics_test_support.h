@@ -1,66 +1,41 @@
-// Helpers for the Box2D layer tests: a capture of the engine log (stderr) and
-// small world builders.
+// Helpers for the Box2D layer tests: the engine log and small world builders.
 #pragma once
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <string>
 
-#include "physics/PhysicsCompat.h"
+#include "physics/PhysicsGuard.h"
 
 namespace physicstest {
 
-// Redirects fd 2 into a temporary file while alive.
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+constexpr float kStep = 1.0f / 60.0f;
+
+// Captures stderr from construction until the first count().
 class LogCapture {
 public:
-    LogCapture() {
-        std::fflush(stderr);
-        char pattern[] = "/tmp/qv-physics-log-XXXXXX";
-        fd_ = ::mkstemp(pattern);
-        path_ = pattern;
-        saved_ = ::dup(2);
-        ::dup2(fd_, 2);
-    }
-    ~LogCapture() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-        ::close(fd_);
-        ::unlink(path_.c_str());
-    }
+    LogCapture() { testing::internal::CaptureStderr(); }
+    ~LogCapture() { text(); }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
-
-    std::string text() const {
-        std::fflush(stderr);
-        std::ifstream in(path_, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string& text() {
+        if (!done_) text_ = testing::internal::GetCapturedStderr();
+        done_ = true;
+        return text_;
     }
-    // Number of lines containing needle.
-    int count(const std::string& needle) const {
-        std::string all = text();
+    int count(const std::string& needle) {
         int n = 0;
-        size_t start = 0;
-        while (start < all.size()) {
-            size_t end = all.find('\n', start);
-            if (end == std::string::npos) end = all.size();
-            if (all.substr(start, end - start).find(needle) != std::string::npos) ++n;
-            start = end + 1;
-        }
+        for (size_t at = text().find(needle); at != std::string::npos; at = text_.find(needle, at + 1)) ++n;
         return n;
     }
 
 private:
-    int fd_ = -1;
-    int saved_ = -1;
-    std::string path_;
+    bool done_ = false;
+    std::string text_;
 };
-
-inline int bodyCount(b2World& world) { return world.GetBodyCount(); }
 
 inline int fixtureCount(b2Body* body) {
     int n = 0;
@@ -69,20 +44,22 @@ inline int fixtureCount(b2Body* body) {
 }
 
 // A body with one box fixture (half sizes hx, hy), through the layer.
-inline b2Body* makeBox(b2World& world, b2BodyType type, b2Vec2 position, float hx, float hy,
-                       float density = 1.0f) {
+inline b2Body* makeBox(b2World& world, b2BodyType type, b2Vec2 position, float hx, float hy) {
     b2BodyDef def;
     def.type = type;
     def.position = position;
     b2Body* body = physics::createBody(&world, def);
-    if (!body) return nullptr;
     b2PolygonShape box;
     box.SetAsBox(hx, hy);
     b2FixtureDef fixture;
     fixture.shape = &box;
-    fixture.density = density;
-    physics::createFixture(body, fixture);
+    fixture.density = 1.0f;
+    if (body) physics::createFixture(body, fixture);
     return body;
+}
+
+inline void steps(b2World& world, int n) {
+    for (int i = 0; i < n; ++i) world.Step(kStep, 6, 6);
 }
 
 }  // namespace physicstest

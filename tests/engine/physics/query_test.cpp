@@ -1,27 +1,17 @@
 // User objects, box and ray queries, the mouse joint spring and the draw base.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <limits>
-#include <vector>
-
 #include "physics_test_support.h"
 
 namespace {
 
-using physicstest::LogCapture;
-using physicstest::makeBox;
-
-const float kNaN = std::numeric_limits<float>::quiet_NaN();
+using namespace physicstest;
 
 struct Owner {
     int id;
 };
 
-TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndTheContactListener) {
-    Owner groundOwner{1}, boxOwner{2}, groundFixtureOwner{3}, boxFixtureOwner{4};
+TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndFixtures) {
+    Owner owners[] = {{1}, {2}, {3}, {4}};  // ground, box, ground fixture, box fixture
     b2World world(b2Vec2(0, -10));
-
     auto make = [&](b2BodyType type, b2Vec2 at, Owner* bodyOwner, Owner* fixtureOwner) {
         b2BodyDef def;
         def.type = type;
@@ -39,26 +29,12 @@ TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndTheContactListener) {
         physics::createFixture(body, fixture);
         return body;
     };
-    b2Body* ground = make(b2_staticBody, b2Vec2(0, 0), &groundOwner, &groundFixtureOwner);
-    b2Body* box = make(b2_dynamicBody, b2Vec2(0, 1.5f), &boxOwner, &boxFixtureOwner);
+    b2Body* ground = make(b2_staticBody, b2Vec2(0, 0), &owners[0], &owners[2]);
+    b2Body* box = make(b2_dynamicBody, b2Vec2(0, 1.5f), &owners[1], &owners[3]);
     EXPECT_EQ(physics::userObject<Owner>(ground)->id, 1);
     EXPECT_EQ(physics::userObject<Owner>(box)->id, 2);
     EXPECT_EQ(physics::userObject<Owner>(ground->GetFixtureList())->id, 3);
-
-    struct Reader : b2ContactListener {
-        void BeginContact(b2Contact* contact) override {
-            Owner* a = physics::userObject<Owner>(contact->GetFixtureA());
-            Owner* b = physics::userObject<Owner>(contact->GetFixtureB());
-            Owner* bodyA = physics::userObject<Owner>(contact->GetFixtureA()->GetBody());
-            if (a && b && bodyA) seen.push_back(a->id * 100 + b->id * 10 + bodyA->id);
-        }
-        std::vector<int> seen;
-    } reader;
-    world.SetContactListener(&reader);
-    for (int i = 0; i < 60 && reader.seen.empty(); ++i) world.Step(1.0f / 60.0f, 6, 6);
-    ASSERT_EQ(reader.seen.size(), 1u);
-    int code = reader.seen[0];
-    EXPECT_TRUE(code == 341 || code == 432) << code;
+    EXPECT_EQ(physics::userObject<Owner>(box->GetFixtureList())->id, 4);
 
     // Replacing and clearing on live objects.
     Owner other{9};
@@ -80,39 +56,33 @@ TEST(FixtureBox, OnlyAnEnabledBodysFixtureHasABox) {
     ASSERT_TRUE(physics::firstFixtureBox(box, aabb));
     EXPECT_NEAR(aabb.upperBound.x, 4.0f + b2_polygonRadius, 1e-4f);
 
-    auto expectZero = [](const b2AABB& b) {
-        EXPECT_EQ(b.lowerBound, b2Vec2(0, 0));
-        EXPECT_EQ(b.upperBound, b2Vec2(0, 0));
-    };
+    // Every refusal zeroes the box it was handed.
+    auto zeroed = [&] { return aabb.lowerBound == b2Vec2(0, 0) && aabb.upperBound == b2Vec2(0, 0); };
     ASSERT_TRUE(physics::setEnabled(box, false));
     aabb.lowerBound.Set(7, 7);
     EXPECT_FALSE(physics::fixtureBox(box->GetFixtureList(), aabb)) << "a disabled body has no proxy";
-    expectZero(aabb);
-
-    b2BodyDef bare;
-    b2Body* empty = physics::createBody(&world, bare);
+    EXPECT_TRUE(zeroed());
+    b2Body* empty = physics::createBody(&world, b2BodyDef());
     aabb.upperBound.Set(7, 7);
     EXPECT_FALSE(physics::firstFixtureBox(empty, aabb));
-    expectZero(aabb);
+    EXPECT_TRUE(zeroed());
     EXPECT_FALSE(physics::fixtureBox(nullptr, aabb));
     EXPECT_FALSE(physics::firstFixtureBox(nullptr, aabb));
-    expectZero(aabb);
+    EXPECT_TRUE(zeroed());
 }
 
-struct CountingRay : b2RayCastCallback {
-    float ReportFixture(b2Fixture*, const b2Vec2& point, const b2Vec2&, float fraction) override {
-        ++calls;
-        hit = point;
-        return fraction;
-    }
-    int calls = 0;
-    b2Vec2 hit{0, 0};
-};
-
 TEST(RayCast, ZeroLengthAndNonFiniteRaysReportNoHit) {
+    struct CountingRay : b2RayCastCallback {
+        float ReportFixture(b2Fixture*, const b2Vec2& point, const b2Vec2&, float fraction) override {
+            ++calls;
+            hit = point;
+            return fraction;
+        }
+        int calls = 0;
+        b2Vec2 hit{0, 0};
+    };
     b2World world(b2Vec2(0, 0));
     makeBox(world, b2_staticBody, b2Vec2(0, 0), 1, 1);
-
     CountingRay through;
     EXPECT_TRUE(physics::rayCast(&world, &through, b2Vec2(-5, 0), b2Vec2(5, 0)));
     EXPECT_GE(through.calls, 1);
@@ -121,11 +91,9 @@ TEST(RayCast, ZeroLengthAndNonFiniteRaysReportNoHit) {
     // Ends that coincide, inside the box (where a hit would otherwise be
     // possible), at a tiny offset that rounds to zero length, NaN, and an end
     // at the edge of float's range.
-    const std::vector<std::pair<b2Vec2, b2Vec2>> rays = {
-        {b2Vec2(0.5f, 0.5f), b2Vec2(0.5f, 0.5f)},
-        {b2Vec2(-1.0f, 0.0f), b2Vec2(-1.0f, 0.0f)},
-        {b2Vec2(0, 0), b2Vec2(1e-30f, 0)},
-        {b2Vec2(kNaN, 0), b2Vec2(1, 0)},
+    const std::pair<b2Vec2, b2Vec2> rays[] = {
+        {b2Vec2(0.5f, 0.5f), b2Vec2(0.5f, 0.5f)}, {b2Vec2(-1.0f, 0.0f), b2Vec2(-1.0f, 0.0f)},
+        {b2Vec2(0, 0), b2Vec2(1e-30f, 0)},        {b2Vec2(kNaN, 0), b2Vec2(1, 0)},
         {b2Vec2(0, 0.5f), b2Vec2(-3e38f, 0.5f)},
     };
     for (const auto& [p1, p2] : rays) {
@@ -139,8 +107,7 @@ TEST(RayCast, ZeroLengthAndNonFiniteRaysReportNoHit) {
 // The mouse joint of direct movement: 10 Hz, ratio 1.0, max force 10000.
 TEST(MouseJoint, PullsToTheTargetAndKeepsDoingSoAfterTheBodyGrows) {
     b2World world(b2Vec2(0, -10));
-    b2BodyDef groundDef;
-    b2Body* ground = physics::createBody(&world, groundDef);
+    b2Body* ground = physics::createBody(&world, b2BodyDef());
     b2Body* body = makeBox(world, b2_dynamicBody, b2Vec2(0, 0), 0.5f, 0.5f);
     ASSERT_TRUE(ground && body);
     // Grabbed at its centre, as the character is.
@@ -149,26 +116,22 @@ TEST(MouseJoint, PullsToTheTargetAndKeepsDoingSoAfterTheBodyGrows) {
     EXPECT_GT(def.stiffness, 0.0f);
     auto* joint = static_cast<b2MouseJoint*>(physics::createJoint(&world, def));
     ASSERT_NE(joint, nullptr);
-
     auto settle = [&](b2Vec2 target) {
         EXPECT_TRUE(physics::setMouseTarget(joint, target));
-        for (int i = 0; i < 60; ++i) world.Step(1.0f / 60.0f, 6, 6);
+        steps(world, 60);
         return (body->GetPosition() - target).Length();
     };
     EXPECT_LT(settle(b2Vec2(2, 0)), 0.01f);
 
     // Swap the fixture for one 4x the size: 16x the mass. The spring set for
     // the small box is now far too soft to hold it against gravity.
-    auto grow = [&]() {
-        ASSERT_TRUE(physics::destroyFixture(body, body->GetFixtureList()));
-        b2PolygonShape big;
-        big.SetAsBox(2.0f, 2.0f);
-        b2FixtureDef fixture;
-        fixture.shape = &big;
-        fixture.density = 1;
-        ASSERT_NE(physics::createFixture(body, fixture), nullptr);
-    };
-    grow();
+    ASSERT_TRUE(physics::destroyFixture(body, body->GetFixtureList()));
+    b2PolygonShape big;
+    big.SetAsBox(2.0f, 2.0f);
+    b2FixtureDef fixture;
+    fixture.shape = &big;
+    fixture.density = 1;
+    ASSERT_NE(physics::createFixture(body, fixture), nullptr);
     EXPECT_GT(settle(b2Vec2(4, 0)), 0.01f) << "without a new spring the grown body sags";
     ASSERT_TRUE(physics::setMouseJointSpring(joint, 10, 1));
     EXPECT_LT(settle(b2Vec2(6, 0)), 0.01f);
@@ -182,15 +145,12 @@ TEST(MouseJoint, PullsToTheTargetAndKeepsDoingSoAfterTheBodyGrows) {
 TEST(DrawBase, ADrawerDerivedFromItSeesTheWorldsShapes) {
     struct Counter : physics::DrawBase {
         void DrawPolygon(const b2Vec2*, int32, const b2Color&) override { ++polygons; }
-        void DrawSolidPolygon(const b2Vec2*, int32 count, const b2Color&) override {
-            ++polygons;
-            vertices += count;
-        }
+        void DrawSolidPolygon(const b2Vec2*, int32 count, const b2Color&) override { polygons++, vertices += count; }
         void DrawCircle(const b2Vec2&, float, const b2Color&) override {}
-        void DrawSolidCircle(const b2Vec2&, float, const b2Vec2&, const b2Color&) override { ++circles; }
+        void DrawSolidCircle(const b2Vec2&, float, const b2Vec2&, const b2Color&) override {}
         void DrawSegment(const b2Vec2&, const b2Vec2&, const b2Color&) override {}
         void DrawTransform(const b2Transform&) override {}
-        int polygons = 0, vertices = 0, circles = 0;
+        int polygons = 0, vertices = 0;
     } counter;
     counter.SetFlags(b2Draw::e_shapeBit);
     b2World world(b2Vec2(0, 0));

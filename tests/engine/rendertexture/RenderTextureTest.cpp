@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
@@ -35,6 +35,12 @@ CCPoint project(float x, float y) {
     kmMat4Multiply(&mvp, &p, &mv);
     const float* m = mvp.mat;
     return CCPoint(m[0] * x + m[4] * y + m[12], m[1] * x + m[5] * y + m[13]);
+}
+
+void expectProjects(float x, float y, float nx, float ny) {
+    const CCPoint p = project(x, y);
+    EXPECT_NEAR(p.x, nx, 1e-5) << "from " << x << "," << y;
+    EXPECT_NEAR(p.y, ny, 1e-5) << "from " << x << "," << y;
 }
 
 }  // namespace
@@ -73,23 +79,20 @@ TEST_F(RenderTextureTest, CaptureMapsEyePointsToTexelsAndRestoresBothStacks) {
 
     CCSprite* pending = CCSprite::createWithTexture(rt->getSprite()->getTexture());
     pending->visit();
-    ASSERT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 1u);
+    ASSERT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 1u);
     rt->begin();
     // The outer drawing was flushed before the redirect.
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 0u);
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 0u);
     EXPECT_TRUE(rt->isCapturing());
     // Eye (0, 0) is the bottom-left texel corner and (200, 50) the top-right.
-    EXPECT_NEAR(project(0, 0).x, -1, 1e-5);
-    EXPECT_NEAR(project(0, 0).y, -1, 1e-5);
-    EXPECT_NEAR(project(200, 50).x, 1, 1e-5);
-    EXPECT_NEAR(project(200, 50).y, 1, 1e-5);
-    EXPECT_NEAR(project(100, 10).y, -0.6, 1e-5);
+    expectProjects(0, 0, -1, -1);
+    expectProjects(200, 50, 1, 1);
+    expectProjects(100, 10, 0, -0.6f);
     // Game code moves the model-view after begin; end undoes it.
     kmGLTranslatef(-430, -360, 0);
     rt->end();
     EXPECT_FALSE(rt->isCapturing());
-    EXPECT_NEAR(project(0, 0).x, 3.5, 1e-5);
-    EXPECT_NEAR(project(0, 0).y, 4.5, 1e-5);
+    expectProjects(0, 0, 3.5f, 4.5f);
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 1u);
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_PROJECTION), 1u);
 }
@@ -122,8 +125,7 @@ TEST_F(RenderTextureTest, NestedBeginAndStrayEndAreRefusedWithoutUnbalancingTheS
 TEST_F(RenderTextureTest, SpriteShowsTheCaptureUprightCentredOnTheNodeAndFollowsItsTransform) {
     CCRenderTexture* rt = CCRenderTexture::create(100, 40);
     CCSprite* sprite = rt->getSprite();
-    EXPECT_EQ(sprite->getBlendFunc().src, static_cast<GLenum>(GL_ONE));
-    EXPECT_EQ(sprite->getBlendFunc().dst, static_cast<GLenum>(GL_ONE_MINUS_SRC_ALPHA));
+    EXPECT_EQ(sprite->getBlendFunc(), ccBlendFuncMake(GL_ONE, GL_ONE_MINUS_SRC_ALPHA));
     // Texel row 0 (v = 0) is the sprite's bottom.
     EXPECT_FLOAT_EQ(sprite->getQuad().bl.texCoords.v, 0);
     EXPECT_FLOAT_EQ(sprite->getQuad().tl.texCoords.v, 1);
@@ -132,7 +134,7 @@ TEST_F(RenderTextureTest, SpriteShowsTheCaptureUprightCentredOnTheNodeAndFollows
     rt->setPosition(CCPoint(480, 310));
     rt->setScaleY(-1);
     rt->visit();
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 1u);
     const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
     EXPECT_FLOAT_EQ(q.bl.vertices.x, 430);

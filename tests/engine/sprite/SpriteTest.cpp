@@ -4,7 +4,7 @@
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"
@@ -28,10 +28,14 @@ CCTexture2D* texture(unsigned int w, unsigned int h) {
     return t;
 }
 
-struct Box {
-    float x1, y1, x2, y2;
-};
-Box vertexBox(const ccV3F_C4B_T2F_Quad& q) { return {q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y}; }
+// Bottom-left and top-right corners.
+std::vector<float> box(const ccV3F_C4B_T2F_Quad& q) { return {q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y}; }
+// Texture coordinates of bl, tl, tr, br.
+std::vector<float> uv(const ccV3F_C4B_T2F_Quad& q) {
+    return {q.bl.texCoords.u, q.bl.texCoords.v, q.tl.texCoords.u, q.tl.texCoords.v,
+            q.tr.texCoords.u, q.tr.texCoords.v, q.br.texCoords.u, q.br.texCoords.v};
+}
+std::vector<int> rgba(const ccColor4B& c) { return {c.r, c.g, c.b, c.a}; }
 
 class SpriteTest : public ::testing::Test {
 protected:
@@ -63,20 +67,10 @@ TEST_F(SpriteTest, RotatedFrameShowsUprightWithItsLeftEdgeFromTheStoredTopRow) {
     CCSprite* s = CCSprite::createWithSpriteFrame(frame);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->getContentSize(), CCSize(96, 48));
-    const ccV3F_C4B_T2F_Quad& q = s->getQuad();
-    const Box b = vertexBox(q);
-    EXPECT_FLOAT_EQ(b.x2 - b.x1, 96);
-    EXPECT_FLOAT_EQ(b.y2 - b.y1, 48);
+    EXPECT_EQ(box(s->getQuad()), (std::vector<float>{0, 0, 96, 48}));
     const float left = 10 / 128.f, right = (10 + 48) / 128.f, top = 20 / 128.f, bottom = (20 + 96) / 128.f;
     // Upright left edge = stored top row; upright top edge = stored right column.
-    EXPECT_FLOAT_EQ(q.bl.texCoords.u, left);
-    EXPECT_FLOAT_EQ(q.bl.texCoords.v, top);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.u, right);
-    EXPECT_FLOAT_EQ(q.tl.texCoords.v, top);
-    EXPECT_FLOAT_EQ(q.tr.texCoords.u, right);
-    EXPECT_FLOAT_EQ(q.tr.texCoords.v, bottom);
-    EXPECT_FLOAT_EQ(q.br.texCoords.u, left);
-    EXPECT_FLOAT_EQ(q.br.texCoords.v, bottom);
+    EXPECT_EQ(uv(s->getQuad()), (std::vector<float>{left, top, right, top, right, bottom, left, bottom}));
 }
 
 TEST_F(SpriteTest, TrimmedFrameSitsAtItsOffsetWithYUpAndKeepsTheOriginalSize) {
@@ -87,22 +81,15 @@ TEST_F(SpriteTest, TrimmedFrameSitsAtItsOffsetWithYUpAndKeepsTheOriginalSize) {
     CCSprite* s = CCSprite::createWithSpriteFrame(frame);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->getContentSize(), CCSize(64, 64));
-    Box b = vertexBox(s->getQuad());
-    EXPECT_FLOAT_EQ(b.x1, 32);
-    EXPECT_FLOAT_EQ(b.y1, 32);
-    EXPECT_FLOAT_EQ(b.x2, 64);
-    EXPECT_FLOAT_EQ(b.y2, 64);
+    EXPECT_EQ(box(s->getQuad()), (std::vector<float>{32, 32, 64, 64}));
     // A negative offset moves it down-left.
     CCSpriteFrame* low =
         CCSpriteFrame::createWithTexture(sheet, CCRect(0, 0, 32, 32), false, CCPoint(-16, -8), CCSize(64, 64));
     s->setDisplayFrame(low);
-    b = vertexBox(s->getQuad());
-    EXPECT_FLOAT_EQ(b.x1, 0);
-    EXPECT_FLOAT_EQ(b.y1, 8);
+    EXPECT_EQ(box(s->getQuad()), (std::vector<float>{0, 8, 32, 40}));
     // The node's size may change afterwards without moving the quad.
     s->setContentSize(CCSize(200, 10));
-    EXPECT_FLOAT_EQ(vertexBox(s->getQuad()).y1, 8);
-    EXPECT_FLOAT_EQ(vertexBox(s->getQuad()).x2, 32);
+    EXPECT_EQ(box(s->getQuad()), (std::vector<float>{0, 8, 32, 40}));
 }
 
 TEST_F(SpriteTest, OnePixelTextureIsStretchedOverTheRequestedRect) {
@@ -115,12 +102,9 @@ TEST_F(SpriteTest, OnePixelTextureIsStretchedOverTheRequestedRect) {
     s->setTextureRect(CCRect(0, 0, 100, 50));
     t->release();
     EXPECT_EQ(s->getContentSize(), CCSize(100, 50));
-    const ccV3F_C4B_T2F_Quad& q = s->getQuad();
-    EXPECT_FLOAT_EQ(q.tr.vertices.x, 100);
-    EXPECT_FLOAT_EQ(q.tr.vertices.y, 50);
+    EXPECT_EQ(box(s->getQuad()), (std::vector<float>{0, 0, 100, 50}));
     // rect / texture pixels: clamped to the edge texel when drawn.
-    EXPECT_FLOAT_EQ(q.tr.texCoords.u, 100);
-    EXPECT_FLOAT_EQ(q.bl.texCoords.v, 50);
+    EXPECT_EQ(uv(s->getQuad()), (std::vector<float>{0, 50, 0, 0, 100, 0, 100, 50}));
 }
 
 TEST_F(SpriteTest, OpacityIsPremultipliedIntoTheTintAndStraightAlphaTexturesBlendByAlpha) {
@@ -129,12 +113,8 @@ TEST_F(SpriteTest, OpacityIsPremultipliedIntoTheTintAndStraightAlphaTexturesBlen
     CCSprite* s = CCSprite::createWithTexture(premul);
     s->setColor(ccc3(255, 128, 0));
     s->setOpacity(128);
-    ccColor4B c = s->getQuad().tl.colors;
     // (r, g, b) scaled by opacity: a fading sprite never shows a bright halo.
-    EXPECT_EQ(c.r, 128);
-    EXPECT_EQ(c.g, 64);
-    EXPECT_EQ(c.b, 0);
-    EXPECT_EQ(c.a, 128);
+    EXPECT_EQ(rgba(s->getQuad().tl.colors), (std::vector<int>{128, 64, 0, 128}));
     EXPECT_EQ(s->getBlendFunc().src, static_cast<GLenum>(GL_ONE));
     EXPECT_EQ(s->getBlendFunc().dst, static_cast<GLenum>(GL_ONE_MINUS_SRC_ALPHA));
     EXPECT_EQ(s->getColor().g, 128);
@@ -152,10 +132,7 @@ TEST_F(SpriteTest, OpacityIsPremultipliedIntoTheTintAndStraightAlphaTexturesBlen
     ASSERT_FALSE(straight->hasPremultipliedAlpha());
     s->setTexture(straight);
     straight->release();
-    c = s->getQuad().tl.colors;
-    EXPECT_EQ(c.r, 255);
-    EXPECT_EQ(c.g, 128);
-    EXPECT_EQ(c.a, 128);
+    EXPECT_EQ(rgba(s->getQuad().tl.colors), (std::vector<int>{255, 128, 0, 128}));
     EXPECT_EQ(s->getBlendFunc().src, static_cast<GLenum>(GL_SRC_ALPHA));
 }
 
@@ -173,7 +150,7 @@ TEST_F(SpriteTest, DisplayFrameFromAnotherSheetSwitchesTextureRectAndSize) {
     EXPECT_FLOAT_EQ(s->getQuad().tr.texCoords.u, 1.0f);
     EXPECT_TRUE(s->isFrameDisplayed(frame));
     // Frames drive animations: the sprite is a display-frame target.
-    CCDisplayFrameTarget* target = s;
+    DisplayFrameTarget* target = s;
     target->setDisplayFrame(CCSpriteFrame::createWithTexture(first, CCRect(0, 0, 8, 8)));
     EXPECT_EQ(s->getTexture(), first);
     EXPECT_FALSE(s->isFrameDisplayed(frame));
@@ -191,7 +168,7 @@ TEST_F(SpriteTest, MissingFilesAndFramesGiveNull) {
     EXPECT_EQ(empty->getAnchorPoint(), CCPoint(0.5f, 0.5f));
     // A sprite without a texture submits nothing.
     empty->visit();
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 0u);
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 0u);
 
     CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFrame(
         CCSpriteFrame::createWithTexture(texture(8, 8), CCRect(0, 0, 8, 8)), "known.png");
@@ -209,7 +186,7 @@ TEST_F(SpriteTest, StandardSpritesBatchInWorldSpaceAndOwnProgramsDrawAlone) {
     root->addChild(a);
     root->addChild(b);
     root->visit();
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 2u);
     // Centred on the position: 16 wide at scale 1, 32 at scale 2.
     EXPECT_FLOAT_EQ(batcher->pendingVertices()[0].bl.vertices.x, 92);
@@ -246,7 +223,7 @@ TEST_F(SpriteTest, BatchNodeWorksAsAValueMemberAndDrawsNothingOfItsOwn) {
     EXPECT_TRUE(holder.batch.init());
     holder.batch.addChild(CCSprite::createWithTexture(texture(4, 4)));
     holder.batch.visit();
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 1u);  // only the child
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 1u);  // only the child
     holder.batch.removeAllChildren();
     EXPECT_NE(CCSpriteBatchNode::create(), nullptr);
     EXPECT_EQ(CCSpriteBatchNode::create("no/such.png"), nullptr);

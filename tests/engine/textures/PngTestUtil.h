@@ -1,6 +1,6 @@
-// PNG and scratch-directory helpers shared by the texture and frame tests.
-// Images are generated with libpng's simplified write API, so the decoder is
-// checked against an independent encoder rather than against itself.
+// PNG and scratch-directory helpers shared by the texture, frame, label and
+// sprite tests. Images are generated with libpng's simplified write API, so
+// the decoder is checked against an independent encoder, not against itself.
 #pragma once
 
 #include <png.h>
@@ -29,9 +29,9 @@ inline Bytes encode(png_uint_32 w, png_uint_32 h, png_uint_32 format, const void
     image.format = format;
     image.colormap_entries = colormapEntries;
     png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, colormap)) return {};
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, colormap);
     Bytes out(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, colormap)) return {};
+    if (!size || !png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, colormap)) return {};
     out.resize(size);
     return out;
 }
@@ -50,32 +50,32 @@ inline Bytes solid(png_uint_32 w, png_uint_32 h, uint8_t r, uint8_t g, uint8_t b
 // Rewrites the IHDR size (and its CRC) of a valid PNG, as a hostile file would.
 inline Bytes withClaimedSize(Bytes png, uint32_t w, uint32_t h) {
     auto put = [&](size_t at, uint32_t v) {
-        png[at] = uint8_t(v >> 24);
-        png[at + 1] = uint8_t(v >> 16);
-        png[at + 2] = uint8_t(v >> 8);
-        png[at + 3] = uint8_t(v);
+        for (int i = 0; i < 4; ++i) png[at + i] = uint8_t(v >> (24 - 8 * i));
     };
     put(16, w);
     put(20, h);
-    uLong crc = crc32(0, png.data() + 12, 17);  // chunk type + 13 data bytes
-    put(29, uint32_t(crc));
+    put(29, uint32_t(crc32(0, png.data() + 12, 17)));  // chunk type + 13 data bytes
     return png;
 }
 
-inline void writeFile(const std::string& path, const void* data, size_t size) {
+template <class Data>
+void writeFile(const std::string& path, const Data& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), std::streamsize(size));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
 }
-inline void writeFile(const std::string& path, const Bytes& b) { writeFile(path, b.data(), b.size()); }
-inline void writeFile(const std::string& path, const std::string& s) { writeFile(path, s.data(), s.size()); }
+
+inline size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 // A fresh directory under the build tree, made the resource root, removed at
 // the end so every test starts from nothing.
 class ScratchRoot {
 public:
-    explicit ScratchRoot(const std::string& name)
-        : m_dir(std::string(QV_BINARY_DIR) + "/tests/tmp/" + name) {
+    explicit ScratchRoot(const std::string& name) : m_dir(std::string(QV_BINARY_DIR) + "/tests/tmp/" + name) {
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(m_dir);
@@ -86,7 +86,6 @@ public:
         std::filesystem::remove_all(m_dir, ec);
     }
     std::string path(const std::string& rel) const { return m_dir + "/" + rel; }
-    const std::string& dir() const { return m_dir; }
 
 private:
     std::string m_dir;

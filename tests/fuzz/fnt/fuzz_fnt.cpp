@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 #include "label/CCLabelBMFont.h"
 #include "platform/CCFileUtils.h"
 
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(std::isfinite(s.width) && std::isfinite(s.height) && s.height >= 0, "finite content size");
         check(label->getGlyphQuads().size() <= 6, "at most one quad per code point");
         label->draw();
-        CCQuadBatcher::sharedBatcher()->flush();
+        QuadBatcher::sharedBatcher()->flush();
     }
     label->release();
     FNTConfigRemoveCache();
