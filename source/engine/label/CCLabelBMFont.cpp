@@ -196,7 +196,7 @@ void CCLabelBMFont::layout() {
         for (size_t i = 0; i < m_lineSpans.size(); ++i) {
             const size_t end = i + 1 < m_lineSpans.size() ? m_lineSpans[i + 1].firstQuad : m_quads.size();
             const float shift = m_alignment == kCCTextAlignmentCenter ? (widest - m_lineSpans[i].width) / 2
-                                                                       : widest - m_lineSpans[i].width;
+                                                                      : widest - m_lineSpans[i].width;
             for (size_t k = m_lineSpans[i].firstQuad; k < end; ++k) {
                 m_quads[k].tl.vertices.x += shift;
                 m_quads[k].bl.vertices.x += shift;

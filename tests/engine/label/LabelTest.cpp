@@ -158,7 +158,9 @@ TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
 }
 
 TEST_F(Labels, GlyphsBeyondAsciiArePlacedLikeAsciiOnesAndAShorterTextDropsTheRest) {
-    CCLabelBMFont* l = label("E\xC3\x89" "E");
+    CCLabelBMFont* l = label(
+        "E\xC3\x89"
+        "E");
     ASSERT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}, {14, 13, 24, 21}, {26, 13, 36, 21}}));
     const std::vector<ccV3F_C4B_T2F_Quad>& quads = l->getGlyphQuads();
     EXPECT_EQ(std::memcmp(&quads[0].tl.colors, &quads[1].tl.colors, sizeof(ccColor4B)), 0);
