@@ -1,0 +1,297 @@
+// Agreement with the independently written pack fixtures, both ways: C++
+// packs the fixture models to exactly the fixture bytes, and reading the
+// fixtures gives the known values field by field. Mistakes an encoder and a
+// decoder share (float widths, size classes, entry order) show here.
+#include <gtest/gtest.h>
+
+#include "../../core/support/model_test_support.h"
+#include "TestAllKinds.h"
+#include "base/CCAutoreleasePool.h"
+#include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
+#include "model/core/QVPackStream.h"
+
+using cocos2d::ccc4f;
+using cocos2d::CCPoint;
+using cocos2d::CCRect;
+using cocos2d::CCSize;
+
+namespace {
+
+using modeltest::Bytes;
+
+Bytes readFixture(const std::string& name) {
+    return modeltest::readFile(std::string(QV_SOURCE_DIR) + "/tests/fixtures/packs/" + name);
+}
+std::string hex(const Bytes& bytes) { return modeltest::hexText(bytes, 32); }
+
+// One pack file read through the bounded reader: every object with its bytes.
+struct PackFile {
+    Bytes bytes;
+    std::vector<msgpack::object_handle> objects;
+    std::vector<Bytes> objectBytes;
+    bool endedAtNil = false;
+
+    explicit PackFile(const std::string& name) : bytes(readFixture(name)) {
+        QVPackStream stream(bytes.data(), bytes.size());
+        msgpack::object_handle handle;
+        while (stream.next(handle)) {
+            objectBytes.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(stream.objectOffset()),
+                                     bytes.begin() + static_cast<std::ptrdiff_t>(stream.offset()));
+            objects.push_back(std::move(handle));
+        }
+        endedAtNil = stream.endedAtNil();
+    }
+    QVPackMap map(size_t index) const { return QVPackMap(objects.at(index).get()); }
+};
+
+// What a model (or attribute) packs, or its connections, as bytes.
+template <class Packable>
+Bytes packed(Packable& object, bool connections = false) {
+    msgpack::zone zone;
+    QVPackMap map(zone);
+    if (connections) {
+        object.packConnections(map);
+    } else {
+        object.pack(map);
+    }
+    return map.toBytes();
+}
+
+std::vector<QVAnimationKey> addedKeys(std::initializer_list<std::pair<float, float>> timeValues) {
+    QVAnimationCurve curve;
+    for (const auto& key : timeValues) curve.addKey(key.second, key.first);
+    return curve.keys();
+}
+
+class AllKindsGolden : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QVModelController::shared()->clear();
+        cocos2d::CCPoolManager::sharedPoolManager()->push();
+        const Bytes keys = readFixture("Keys.pack");
+        ASSERT_FALSE(keys.empty()) << "tests/fixtures/packs/Keys.pack is missing";
+        installKeyTable(readKeysPack(keys.data(), keys.size(), "12345"));
+    }
+    void TearDown() override {
+        QVModelController::shared()->clear();
+        cocos2d::CCPoolManager::sharedPoolManager()->pop();
+        installKeyTable({});
+    }
+
+    // The fully set model, the partial one and the container, linked as in
+    // the connections fixture.
+    void buildFixtureModels() {
+        full = TestAllKinds::create();
+        full->setId(allkinds::kFullId);
+        allkinds::setFullValues(*full);
+        partial = TestAllKinds::create();
+        partial->setId(allkinds::kPartialId);
+        container = QVModelSpriteContainer::create();
+        container->setId(allkinds::kContainerId);
+        allkinds::setContainerValues(*container);
+        full->spriteAttribute()->setValue(container);
+        full->targetAttribute()->connect(partial->loadAttribute());
+        full->addChild(partial);
+        full->addChild(container);
+    }
+
+    std::shared_ptr<TestAllKinds> full, partial;
+    std::shared_ptr<QVModelSpriteContainer> container;
+};
+
+TEST_F(AllKindsGolden, KeysPackHoldsTheTableTheModelsUse) {
+    EXPECT_EQ(keyTable(), allkinds::fixtureKeyTable());
+}
+
+TEST_F(AllKindsGolden, FullySetModelAndContainerPackToTheFixtureBytes) {
+    buildFixtureModels();
+    const PackFile file("all-kinds.attributes.pack");
+    ASSERT_EQ(file.objects.size(), 3u);
+    EXPECT_FALSE(file.endedAtNil);
+    EXPECT_EQ(hex(packed(*full)), hex(file.objectBytes[0]));
+    EXPECT_EQ(hex(packed(*container)), hex(file.objectBytes[2]));
+}
+
+TEST_F(AllKindsGolden, ConnectionsPackToTheFixtureBytes) {
+    buildFixtureModels();
+    const PackFile file("all-kinds.connections.pack");
+    ASSERT_EQ(file.objects.size(), 3u);
+    EXPECT_EQ(hex(packed(*full, true)), hex(file.objectBytes[0]));
+    EXPECT_EQ(hex(packed(*partial, true)), hex(file.objectBytes[1]));
+    EXPECT_EQ(hex(packed(*container, true)), hex(file.objectBytes[2]));
+}
+
+TEST_F(AllKindsGolden, UnpackingTheFullObjectGivesEveryKnownValue) {
+    const PackFile file("all-kinds.attributes.pack");
+    ASSERT_EQ(file.objects.size(), 3u);
+    auto model = TestAllKinds::create();
+    model->unpack(file.map(0));
+
+    EXPECT_EQ(model->id(), allkinds::kFullId);
+    EXPECT_EQ(model->name(), "All Kinds");
+    EXPECT_EQ(model->intAttribute()->value(), -70000);
+    EXPECT_EQ(model->intAttribute()->variableValue(), -3);
+    EXPECT_EQ(model->keyAttribute()->value(), 300);
+    EXPECT_EQ(model->uintAttribute()->value(), 3000000000u);
+    EXPECT_EQ(model->uintAttribute()->variableValue(), 200u);
+    EXPECT_FALSE(model->boolAttribute()->value());
+    EXPECT_TRUE(model->boolAttribute()->variableValue());
+    EXPECT_FALSE(model->boolAttribute()->isEmpty());
+
+    QVAttributeFloat* f = model->floatAttribute();
+    EXPECT_EQ(f->value(), 2.5f);
+    EXPECT_EQ(f->variableValue(), 0.1f);
+    ASSERT_EQ(f->curves().size(), 1u);
+    const QVAnimationCurve* floatCurve = f->animationCurves(2).at(0);
+    EXPECT_EQ(floatCurve->preset(), 2);
+    EXPECT_EQ(floatCurve->keys(), (std::vector<QVAnimationKey>{
+                                      {-1.f, 0.f, 0.f, 0.5f}, {2.f, 0.5f, 3.f, 4.f}, {1.f, 1.25f, 1.f, 1.f}}));
+
+    EXPECT_EQ(model->emptyIntAttribute()->value(), -100);
+    EXPECT_TRUE(model->emptyIntAttribute()->isEmpty());
+    EXPECT_FALSE(model->emptyIntAttribute()->hasValue());
+    EXPECT_EQ(model->edgeStateAttribute()->value(), kQVObjectFrameEdgeKill);
+    EXPECT_EQ(model->orientationAttribute()->value(), kQVOrientationPortrait);
+    EXPECT_EQ(model->screenAdjustmentAttribute()->value(), kQVScreenAdjustment3);
+    EXPECT_EQ(model->textAttribute()->value(), allkinds::kFullText);
+    EXPECT_EQ(model->textAttribute()->value().size(), 33u);
+    EXPECT_EQ(model->choiceAttribute()->value(), "kMovementLinear");
+    EXPECT_TRUE(model->rectAttribute()->value().equals(CCRect(-16.5f, 8.f, 320.f, 240.f)));
+    EXPECT_TRUE(model->sizeAttribute()->value().equals(CCSize(64.f, 32.5f)));
+
+    QVAttributePoint* p = model->pointAttribute();
+    EXPECT_EQ(p->value(), CCPoint(1.5f, -2.f));
+    EXPECT_EQ(p->variableValue(), CCPoint(0.5f, 0.25f));
+    EXPECT_FALSE(p->isXEmpty());
+    EXPECT_FALSE(p->isYEmpty());
+    ASSERT_EQ(p->curvesX().size(), 2u);
+    ASSERT_EQ(p->curvesY().size(), 2u);
+    EXPECT_EQ(p->curvesX().at(1)->keys(),
+              addedKeys({{0.f, 0.f}, {0.25f, 4.f}, {0.5f, 10.f}, {0.75f, 6.f}, {1.f, 2.f}, {1.25f, -4.f}, {1.5f, 0.f},
+                         {1.75f, 8.f}, {2.f, 12.f}}));
+    EXPECT_EQ(p->curvesX().at(1)->keys()[1], (QVAnimationKey{1.5f, 0.25f, 4.f, 6.5f}));
+    EXPECT_EQ(p->curvesX().at(4)->keys(), addedKeys({{0.f, 0.f}, {1.f, -5.f}}));
+    EXPECT_EQ(p->curvesY().at(1)->keys(), addedKeys({{0.f, 0.f}, {0.5f, 2.5f}}));
+    EXPECT_EQ(p->curvesY().at(4)->keys(), addedKeys({{0.f, 1.f}, {1.f, 3.f}, {2.f, 2.f}}));
+    EXPECT_EQ(p->curvesY().at(4)->preset(), 4);
+
+    EXPECT_TRUE(ccc4FEqual(model->colorAttribute()->value(), ccc4f(1.f, 0.5f, 0.25f, 0.75f)));
+    const QVAttributeGradient::Colors& colors = model->gradientAttribute()->colors();
+    ASSERT_EQ(colors.size(), 3u);
+    EXPECT_TRUE(ccc4FEqual(colors.at(0.f), ccc4f(1.f, 0.f, 0.f, 1.f)));
+    EXPECT_TRUE(ccc4FEqual(colors.at(0.5f), ccc4f(0.f, 1.f, 0.f, 1.f)));
+    EXPECT_TRUE(ccc4FEqual(colors.at(1.f), ccc4f(0.f, 0.f, 1.f, 1.f)));
+
+    // Links travel in the connections pack only.
+    EXPECT_FALSE(model->spriteAttribute()->valueModel());
+    EXPECT_EQ(model->targetAttribute()->connectedAttribute(), nullptr);
+    EXPECT_EQ(model->loadAttribute()->connectionMode(), QVBaseAttribute::kConnectionSource);
+
+    // What was read packs back to the same bytes.
+    EXPECT_EQ(hex(packed(*model)), hex(file.objectBytes[0]));
+}
+
+TEST_F(AllKindsGolden, PartialModelKeepsItsDefaults) {
+    const PackFile file("all-kinds.attributes.pack");
+    ASSERT_EQ(file.objects.size(), 3u);
+    auto model = TestAllKinds::create();
+    auto defaults = TestAllKinds::create();
+    model->unpack(file.map(1));
+
+    EXPECT_EQ(model->id(), allkinds::kPartialId);
+    EXPECT_EQ(model->name(), "Partial");
+    EXPECT_EQ(model->intAttribute()->value(), -1234);
+    EXPECT_EQ(model->intAttribute()->variableValue(), 0);
+    EXPECT_FALSE(model->intAttribute()->isEmpty());
+    EXPECT_EQ(model->edgeStateAttribute()->value(), kQVObjectFrameEdgeNone) << "a map without \"enum\" gives 0";
+    EXPECT_EQ(model->textAttribute()->value(), allkinds::kPartialText);
+    EXPECT_EQ(model->textAttribute()->value().size(), 72u) << "packs are not cut to maxLength";
+
+    for (QVAttribute* attribute : model->attributes()) {
+        const std::string& name = attribute->name();
+        if (name == "Name" || name == "Int" || name == "Edge State" || name == "Text") continue;
+        EXPECT_EQ(hex(packed(*attribute)), hex(packed(*defaults->attribute(name))))
+            << name << " changed although the pack does not name it";
+    }
+    EXPECT_EQ(model->uintAttribute()->value(), 1u);
+    EXPECT_TRUE(model->boolAttribute()->value());
+    EXPECT_EQ(model->orientationAttribute()->value(), kQVOrientationLandscape);
+}
+
+TEST_F(AllKindsGolden, ConnectionsLinkTheRegisteredModels) {
+    const PackFile attributes("all-kinds.attributes.pack");
+    const PackFile connections("all-kinds.connections.pack");
+    ASSERT_EQ(attributes.objects.size(), 3u);
+    ASSERT_EQ(connections.objects.size(), 3u);
+    auto model = TestAllKinds::create();
+    auto partialModel = TestAllKinds::create();
+    auto containerModel = QVModelSpriteContainer::create();
+    model->unpack(attributes.map(0));
+    partialModel->unpack(attributes.map(1));
+    containerModel->unpack(attributes.map(2));
+    EXPECT_EQ(containerModel->name(), "Hero Frames");
+    EXPECT_EQ(containerModel->animationSpeed(), 1.5f);
+    EXPECT_EQ(containerModel->duration(), 0.75f);
+    EXPECT_FALSE(containerModel->excludedFromAtlas());
+
+    QVModelController* controller = QVModelController::shared();
+    controller->addModel(model);
+    controller->addModel(partialModel);
+    controller->addModel(containerModel);
+    model->unpackConnections(connections.map(0));
+    partialModel->unpackConnections(connections.map(1));
+    containerModel->unpackConnections(connections.map(2));
+
+    EXPECT_EQ(model->targetAttribute()->connectedAttribute(), partialModel->loadAttribute());
+    EXPECT_TRUE(partialModel->loadAttribute()->contains(model->targetAttribute()));
+    EXPECT_EQ(model->spriteAttribute()->valueModel(), containerModel);
+    ASSERT_EQ(model->children().size(), 2u);
+    EXPECT_EQ(model->children()[0], partialModel);
+    EXPECT_EQ(model->children()[1], containerModel);
+    EXPECT_EQ(hex(packed(*model, true)), hex(connections.objectBytes[0]));
+}
+
+TEST_F(AllKindsGolden, StreamObjectsReadAtEverySizeClassAndUnknownChildrenAreSkipped) {
+    const PackFile file("stream.pack");
+    ASSERT_EQ(file.objects.size(), 3u);
+    EXPECT_TRUE(file.endedAtNil) << "the trailing garbage after the nil is never read";
+
+    auto model = TestAllKinds::create();
+    model->floatAttribute()->setAnimationCurves({new QVAnimationCurve}, 3);
+    model->unpack(file.map(0));
+    EXPECT_EQ(model->id(), 1u);
+    EXPECT_EQ(model->intAttribute()->value(), -32);
+    EXPECT_EQ(model->intAttribute()->variableValue(), -33);
+    EXPECT_EQ(model->keyAttribute()->value(), -129);
+    EXPECT_EQ(model->keyAttribute()->variableValue(), -32768);
+    EXPECT_EQ(model->uintAttribute()->value(), 65536u);
+    EXPECT_EQ(model->uintAttribute()->variableValue(), 255u);
+    EXPECT_EQ(model->emptyIntAttribute()->value(), -2147483647 - 1);
+    EXPECT_EQ(model->emptyIntAttribute()->variableValue(), -32769);
+    EXPECT_TRUE(model->emptyIntAttribute()->isEmpty());
+    EXPECT_EQ(model->floatAttribute()->value(), 3.f);
+    EXPECT_EQ(model->floatAttribute()->variableValue(), 0.1f);
+    EXPECT_EQ(model->floatAttribute()->curves().size(), 1u) << "an empty \"animations\" keeps the curves";
+    EXPECT_EQ(model->textAttribute()->value(), "Thirty-one bytes, fixstr limit!");
+    EXPECT_EQ(model->choiceAttribute()->value(), "kJump") << "strings also come as bin";
+
+    auto frames = QVModelSpriteContainer::create();
+    frames->unpack(file.map(1));
+    EXPECT_EQ(frames->id(), 128u);
+    EXPECT_EQ(frames->animationSpeed(), 0.5f);
+    EXPECT_EQ(attributeCast<QVAttributeFloat>(frames->attribute("Animation Speed"))->variableValue(), -1.f);
+    EXPECT_TRUE(frames->excludedFromAtlas());
+
+    auto other = TestAllKinds::create();
+    other->setId(allkinds::kFullId);
+    QVModelController::shared()->addModel(model);
+    QVModelController::shared()->addModel(frames);
+    QVModelController::shared()->addModel(other);
+    model->unpackConnections(file.map(2));
+    ASSERT_EQ(model->children().size(), 2u);
+    EXPECT_EQ(model->children()[0], frames);
+    EXPECT_EQ(model->children()[1], other);
+}
+
+}  // namespace
