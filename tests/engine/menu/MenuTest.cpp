@@ -210,11 +210,9 @@ TEST_F(MenuTest, HitTestsRunInTheItemsOwnSpace) {
 // Inside a menu the item drawn last wins an overlap; between menus a
 // priority changed while registered applies.
 TEST_F(MenuTest, TheItemDrawnLastAndAChangedPriorityWin) {
-    CCMenu* m = CCMenu::create();
-    m->addChild(LoggedItem::make("low"), 0);
+    CCMenu* m = menu(0, {LoggedItem::make("low")});
     m->addChild(LoggedItem::make("high"), 5);
     m->addChild(LoggedItem::make("later"), 0);
-    scene->addChild(m);
     menu(-5, {LoggedItem::make("B")});
     m->setTouchPriority(-10);
     EXPECT_EQ(CCTouchDispatcher::sharedDispatcher()->getPriority(m), -10);
