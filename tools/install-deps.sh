@@ -13,7 +13,7 @@ PACKAGES=(
   libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libssl-dev
   libx11-dev libgl1-mesa-dri
   xvfb xauth xdotool x11-utils x11-xserver-utils jq
-  zip p7zip-full sox lame
+  zip p7zip-full sox lame locales
 )
 
 missing=()
@@ -22,16 +22,29 @@ for p in "${PACKAGES[@]}"; do
   [[ "$status" == ii* ]] || missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+# A comma-decimal locale, so the locale test of the number readers can fail.
+locale_missing=0
+locale -a 2>/dev/null | grep -ix 'de_DE.utf-\?8' > /dev/null || locale_missing=1
+
+if [ ${#missing[@]} -eq 0 ] && [ $locale_missing -eq 0 ]; then
   exit 0
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  need=("${missing[@]}")
+  [ $locale_missing -eq 0 ] || need+=("the de_DE.UTF-8 locale")
+  echo "install-deps: these are missing and installing them needs root: ${need[*]}" >&2
   exit 1
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ $locale_missing -eq 1 ]; then
+  echo "install-deps: generating the de_DE.UTF-8 locale"
+  localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
+fi

@@ -17,11 +17,11 @@
 
 #include "base/CCAutoreleasePool.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "frames/CCSpriteFrame.h"
 #include "gl/CCGL.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "label/CCBMFontConfiguration.h"

@@ -2,27 +2,9 @@
 # The host's window glue in a real window under Xvfb (1280x720): a forced
 # windowed start, a posted switch to fullscreen and back, for landscape and
 # portrait, and the window icon's three sizes in _NET_WM_ICON.
-# Usage: bash tests/e2e/host_window.sh   (from the repository root; the probe
-# is taken from ${QV_BUILD_DIR:-build}/bin/host_probe)
+# Usage: bash tests/e2e/host_window.sh   (from the repository root)
 set -u
-cd "$(dirname "$0")/../.."
-if [ -z "${QV_E2E_INNER:-}" ]; then
-    exec env QV_E2E_INNER=1 tests/e2e/xrun bash "$0" "$@"
-fi
-
-probe="${QV_BUILD_DIR:-build}/bin/host_probe"
-[ -x "$probe" ] || { echo "host_window: $probe is not built" >&2; exit 2; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-status=0
-
-compare() {  # name expected-file actual-file
-    if ! diff -u "$2" "$3" > "$work/diff"; then
-        echo "host_window: $1 differs (expected -, got +):"
-        cat "$work/diff"
-        status=1
-    fi
-}
+. "$(dirname "$0")/common.sh"
 
 "$probe" --write-test-icon "$work/icon.ico" || { echo "host_window: cannot write the test icon"; exit 1; }
 
@@ -33,27 +15,21 @@ pid=$!
 window=$(xdotool search --sync --name '^host_probe$' | head -1)
 sleep 0.5
 xprop -id "$window" _NET_WM_ICON > "$work/icon.prop" 2>&1
-wait "$pid" || { echo "host_window: the landscape probe exited with $?"; cat "$work/landscape.err"; status=1; }
+wait "$pid" || { fail "the landscape probe exited with $?"; cat "$work/landscape.err"; }
 printf '%s\n' 'window 640x360+320+180 windowed' save 'window 1280x720+0+0 fullscreen' save \
-    'window 640x360+320+180 windowed' > "$work/landscape.expected"
-compare "landscape" "$work/landscape.expected" "$work/landscape.out"
+    'window 640x360+320+180 windowed' | diff -u - "$work/landscape.out" ||
+    fail "landscape differs (expected -, got +)"
 
 grep -ao 'Icon ([0-9]* x [0-9]*)' "$work/icon.prop" > "$work/icons" || true
 for size in 16 32 48; do
-    if ! grep -qx "Icon ($size x $size)" "$work/icons"; then
-        echo "host_window: _NET_WM_ICON lacks the ${size}x${size} image; it lists:" $(cat "$work/icons")
-        status=1
-    fi
+    grep -qx "Icon ($size x $size)" "$work/icons" ||
+        fail "_NET_WM_ICON lacks the ${size}x${size} image; it lists:" $(cat "$work/icons")
 done
 
 # Portrait: the windowed frame is swapped and centred on the monitor.
-"$probe" --orientation 0 --post windowed-forced@1 --seconds 1 > "$work/portrait.out" 2> "$work/portrait.err" \
-    || { echo "host_window: the portrait probe failed"; cat "$work/portrait.err"; status=1; }
+"$probe" --orientation 0 --post windowed-forced@1 --seconds 1 > "$work/portrait.out" 2> "$work/portrait.err" ||
+    { fail "the portrait probe failed"; cat "$work/portrait.err"; }
 first=$(head -1 "$work/portrait.out")
-if [ "$first" != 'window 360x640+460+40 windowed' ]; then
-    echo "host_window: portrait: expected 'window 360x640+460+40 windowed', got '$first'"
-    status=1
-fi
-
-[ $status = 0 ] && echo "host_window: ok"
-exit $status
+[ "$first" = 'window 360x640+460+40 windowed' ] ||
+    fail "portrait: expected 'window 360x640+460+40 windowed', got '$first'"
+finish

@@ -10,43 +10,31 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
+namespace fs = std::filesystem;
+
 namespace {
-bool runFile(const std::filesystem::path& p) {
+bool runFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "replay: cannot read %s\n", p.c_str());
-        return false;
-    }
+    if (!in) std::fprintf(stderr, "replay: cannot read %s\n", p.c_str());
+    // Its own allocation of the exact size, so ASan sees reads past the end.
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // A copy in its own allocation, so ASan sees reads past the end.
-    std::vector<uint8_t> exact(bytes.begin(), bytes.end());
-    LLVMFuzzerTestOneInput(exact.empty() ? nullptr : exact.data(), exact.size());
-    return true;
+    if (in) LLVMFuzzerTestOneInput(bytes.empty() ? nullptr : bytes.data(), bytes.size());
+    return static_cast<bool>(in);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
-    int files = 0;
-    bool ok = true;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
-        fs::path arg(argv[i]);
         std::error_code ec;
-        if (fs::is_directory(arg, ec)) {
-            std::vector<fs::path> entries;
-            for (const auto& e : fs::directory_iterator(arg))
-                if (e.is_regular_file()) entries.push_back(e.path());
-            std::sort(entries.begin(), entries.end());
-            for (const auto& e : entries) { ok = runFile(e) && ok; ++files; }
-        } else {
-            ok = runFile(arg) && ok;
-            ++files;
-        }
+        if (!fs::is_directory(argv[i], ec)) files.emplace_back(argv[i]);
+        for (fs::directory_iterator it(argv[i], ec), end; !ec && it != end; ++it)
+            if (it->is_regular_file()) files.push_back(it->path());
     }
-    std::printf("replayed %d inputs\n", files);
-    if (files == 0) {
-        std::fprintf(stderr, "replay: no corpus inputs found\n");
-        return 1;
-    }
+    std::sort(files.begin(), files.end());
+    bool ok = !files.empty();
+    for (const fs::path& p : files) ok = runFile(p) && ok;
+    std::printf("replayed %zu inputs\n", files.size());
+    if (files.empty()) std::fprintf(stderr, "replay: no corpus inputs found\n");
     return ok ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/CCArray.h"
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
 #include "platform/CCCommon.h"
 #include "scene/CCNode.h"
@@ -279,7 +279,7 @@ void CCAnimate::updateExact(double t) {
     unsigned int n = m_pAnimation->getFrameCount();
     if (n == 0 || !m_pTarget) return;
     t = clampFraction(t);
-    auto* display = dynamic_cast<CCDisplayFrameTarget*>(m_pTarget);
+    auto* display = dynamic_cast<DisplayFrameTarget*>(m_pTarget);
     if (!display) {
         if (!m_bTargetChecked) {
             m_bTargetChecked = true;

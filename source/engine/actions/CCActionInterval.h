@@ -104,7 +104,7 @@ private:
     bool m_bRestoreOriginalFrame = false;
 };
 
-// Shows the animation's frames on a target implementing CCDisplayFrameTarget:
+// Shows the animation's frames on a target implementing DisplayFrameTarget:
 // with n frames and delay d, frame i during [i*d, (i+1)*d) from the first
 // step. The index is clamped to the frame list; after the last pass the last
 // frame stays, and stopping does not restore a frame. Other targets get no

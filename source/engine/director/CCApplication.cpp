@@ -7,13 +7,13 @@
 #include "audio/AudioEngine.h"
 #include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
 #include "gl/CCGL.h"
-#include "input/CCInputScript.h"
-#include "input/CCViewInput.h"
+#include "input/InputScript.h"
+#include "input/ViewInput.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
-#include "view/CCScreenshot.h"
+#include "platform/RandomAndClock.h"
+#include "view/CCEGLView.h"
+#include "view/Screenshot.h"
 
 namespace cocos2d {
 
@@ -23,11 +23,22 @@ CCApplication* s_sharedApplication = nullptr;
 
 void sleepUntil(double deadline) { compat::sleepSeconds(deadline - compat::monotonicSeconds()); }
 
+void toLifecycle(bool background) {
+    CCApplication* app = CCApplication::currentApplication();
+    if (!app) return;
+    if (background) {
+        app->applicationDidEnterBackground();
+    } else {
+        app->applicationWillEnterForeground();
+    }
+}
+
 }  // namespace
 
 CCApplication::CCApplication() {
     if (s_sharedApplication) CCLog("[CCApplication] a second application replaces the first");
     s_sharedApplication = this;
+    CCEGLView::setLifecycleHandler(&toLifecycle);
 }
 
 CCApplication::~CCApplication() {
@@ -54,14 +65,13 @@ bool CCApplication::shouldStop() const {
 namespace {
 
 // The window-level lines of the input script.
-class ViewScriptTarget : public CCInputScriptTarget {
+class ViewScriptTarget : public InputScriptTarget {
 public:
     explicit ViewScriptTarget(CCEGLView* view) : m_view(view) {}
-    void scriptKey(const CCInputScriptEvent& event) override {
+    void scriptKey(const InputScriptEvent& event) override {
         ViewKeyEvent key;
-        key.pressed = event.kind == CCInputScriptEvent::KeyDown;
+        key.pressed = event.kind == InputScriptEvent::KeyDown;
         key.key = event.key;
-        key.text = event.text;
         m_view->sendKey(key);
     }
     void scriptIconify() override { send(ViewEvent::Iconified); }
@@ -99,7 +109,7 @@ int CCApplication::run() {
         CCLog("[CCApplication] no window; not starting");
         return 1;
     }
-    CCScreenshotPlan screenshots;
+    ScreenshotPlan screenshots;
     if (!screenshots.loadFromEnvironment()) return 1;
     if (!viewInputBeginRun()) return 1;
     if (!applicationDidFinishLaunching()) {

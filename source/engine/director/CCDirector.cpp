@@ -6,13 +6,16 @@
 #include "actions/CCScheduler.h"
 #include "audio/AudioSystem.h"
 #include "base/CCAutoreleasePool.h"
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 #include "gl/ccGLStateCache.h"
+#include "input/CCAccelerometer.h"
+#include "input/CCKeypadDispatcher.h"
+#include "input/CCTouchDispatcher.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 namespace cocos2d {
 
@@ -23,7 +26,15 @@ CCDirector* CCDirector::sharedDirector() {
 
 CCDirector::CCDirector() { applyHooks(engineHooks()); }
 
-void CCDirector::applyHooks(const CCEngineHooks& hooks) {
+// The shared input objects: layers, menus and the window delivery all use
+// these same instances.
+CCTouchDispatcher* CCDirector::getTouchDispatcher() { return CCTouchDispatcher::sharedDispatcher(); }
+
+CCKeypadDispatcher* CCDirector::getKeypadDispatcher() { return CCKeypadDispatcher::sharedDispatcher(); }
+
+CCAccelerometer* CCDirector::getAccelerometer() { return CCAccelerometer::sharedAccelerometer(); }
+
+void CCDirector::applyHooks(const EngineHooks& hooks) {
     m_bFixedDeltaTime = hooks.fixedDeltaTime;
     m_uFrameLimit = hooks.maxFrames;
 }

@@ -14,7 +14,7 @@ class CCAccelerometer;
 class CCActionManager;
 class CCKeypadDispatcher;
 class CCTouchDispatcher;
-struct CCEngineHooks;
+struct EngineHooks;
 class CCEGLView;
 class CCScene;
 class CCScheduler;
@@ -113,7 +113,7 @@ private:
     void visitRunningScene();
     void loadProjection();
     float computeDeltaTime();
-    void applyHooks(const CCEngineHooks& hooks);
+    void applyHooks(const EngineHooks& hooks);
 
     CCScene* m_pRunningScene = nullptr;
     CCScene* m_pNextScene = nullptr;

@@ -6,10 +6,10 @@
 #include "base/CCArray.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
-#include "frames/CCPlistReader.h"
+#include "frames/PlistReader.h"
 #include "frames/CCSpriteFrame.h"
 #include "platform/CCCommon.h"
-#include "textures/CCResourceFiles.h"
+#include "textures/ResourceFiles.h"
 #include "textures/CCTexture2D.h"
 #include "textures/CCTextureCache.h"
 

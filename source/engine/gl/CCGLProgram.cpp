@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "director/CCDirector.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
-#include "gl/ccGLStateCacheInternal.h"
-#include "gl/ccShaderSource.h"
+#include "gl/GLStateCacheInternal.h"
+#include "gl/ShaderSource.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"
 
@@ -65,11 +65,11 @@ bool CCGLProgram::initWithVertexShaderByteArray(const GLchar* vShaderByteArray, 
         return false;
     }
     std::string error;
-    if (!ccPrepareShaderSource(vShaderByteArray, &m_vertexSource, &error)) {
+    if (!prepareShaderSource(vShaderByteArray, &m_vertexSource, &error)) {
         fail("vertex shader refused: " + error);
         return false;
     }
-    if (!ccPrepareShaderSource(fShaderByteArray, &m_fragmentSource, &error)) {
+    if (!prepareShaderSource(fShaderByteArray, &m_fragmentSource, &error)) {
         fail("fragment shader refused: " + error);
         return false;
     }

@@ -1,9 +1,9 @@
 #include "gl/ccGLStateCache.h"
 
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
-#include "gl/ccGLStateCacheInternal.h"
+#include "gl/GLStateCacheInternal.h"
 
 namespace cocos2d {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/CCObject.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 
 namespace cocos2d {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
 #include "platform/CCCommon.h"
 #include "textures/CCTexture2D.h"
@@ -212,7 +212,7 @@ ccBlendFunc CCLabelBMFont::blendForPage(unsigned int page) const {
 
 void CCLabelBMFont::draw() {
     if (m_quads.empty() || !m_pConfiguration) return;
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     // Runs of glyphs on one page go in one call; the batcher joins them
     // further with whatever was drawn before.
     size_t start = 0;

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "actions/CCScheduler.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "textures/CCTexture2D.h"
 
 namespace cocos2d {
@@ -325,7 +325,7 @@ void CCParticleSystemQuad::draw() {
         q.br.texCoords = {maxS, maxT};
         q.tl.colors = q.bl.colors = q.tr.colors = q.br.colors = color;
     }
-    CCQuadBatcher::sharedBatcher()->addQuads(texture, nullptr, blend, m_quads.data(), m_quads.size());
+    QuadBatcher::sharedBatcher()->addQuads(texture, nullptr, blend, m_quads.data(), m_quads.size());
 }
 
 }  // namespace cocos2d

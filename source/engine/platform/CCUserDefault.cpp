@@ -14,7 +14,7 @@
 
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
 
 namespace cocos2d {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "platform/CCCommon.h"

@@ -6,7 +6,7 @@
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "platform/CCCommon.h"
@@ -280,7 +280,7 @@ void CCSprite::draw() {
     // A program the driver rejected falls back to the standard one, so the
     // sprite still shows (untinted) instead of drawing garbage.
     if (!program || program == standard || !program->isValid()) {
-        CCQuadBatcher::sharedBatcher()->addQuad(m_pTexture, standard, m_sBlendFunc, m_sQuad);
+        QuadBatcher::sharedBatcher()->addQuad(m_pTexture, standard, m_sBlendFunc, m_sQuad);
         return;
     }
     // Own program: drawn alone, in node space, its own uniforms untouched.

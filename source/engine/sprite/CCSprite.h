@@ -3,7 +3,7 @@
 // with a program other than the standard one it draws on its own.
 #pragma once
 
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "gl/ccGLTypes.h"
 #include "math/CCGeometry.h"
 #include "scene/CCNode.h"
@@ -15,7 +15,7 @@ class CCGLProgram;
 class CCSpriteFrame;
 class CCTexture2D;
 
-class CCSprite : public CCNode, public CCRGBAProtocol, public CCDisplayFrameTarget {
+class CCSprite : public CCNode, public CCRGBAProtocol, public DisplayFrameTarget {
 public:
     CCSprite();
     ~CCSprite() override;

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "platform/CCCommon.h"
-#include "textures/CCResourceFiles.h"
+#include "textures/ResourceFiles.h"
 
 namespace cocos2d {
 

@@ -7,7 +7,7 @@
 
 #include "platform/CCCommon.h"
 #include "textures/CCImage.h"
-#include "textures/CCTextureUpload.h"
+#include "textures/TextureUpload.h"
 
 namespace cocos2d {
 

@@ -4,7 +4,7 @@
 
 #include "platform/CCCommon.h"
 #include "textures/CCImage.h"
-#include "textures/CCResourceFiles.h"
+#include "textures/ResourceFiles.h"
 #include "textures/CCTexture2D.h"
 
 namespace cocos2d {

@@ -7,7 +7,7 @@
 #include "base/CCString.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVPackMap.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 
 using namespace cocos2d;
 

@@ -2,8 +2,9 @@
 // connection. OIS's X11 keyboard, beside a GLFW window, sees each press as a
 // release/press pair with one timestamp (its connection lacks detectable
 // auto-repeat) and its repeat filter swallows the press. This keyboard gets
-// GLFW's clean press and release events, queues them, and hands them to the
-// listener from capture(), so listeners cannot tell it from an OIS device.
+// the view's clean press and release events (window and script alike),
+// queues them, and hands them to the listener from capture(), so listeners
+// cannot tell it from an OIS device.
 #pragma once
 
 #include <deque>
@@ -29,14 +30,11 @@ public:
     const std::string& getAsString(OIS::KeyCode kc) override;
     void copyKeyStates(char keys[256]) const override;
 
-    // One window key event: the GLFW key and action, and the text character
-    // (0 takes the key's own printable character). Repeats, presses of a key
-    // already down, releases of a key not down and keys outside the table are
-    // dropped. Returns true when the event was queued.
-    bool feedGlfwKey(int glfwKey, int glfwAction, unsigned int text = 0);
-    // The same for an OIS key name such as "KC_J" (the input script's form).
-    bool feedNamedKey(const std::string& name, bool down);
-    bool feedKey(OIS::KeyCode kc, bool down, unsigned int text = 0);
+    // The one translation: a key from the view's sink (already free of
+    // repeats) becomes an OIS key event, queued for capture(). The character
+    // is the window's (`text`) or, where it gives none, the US layout's
+    // unshifted one; releases carry none. False for a key outside the table.
+    bool feedKey(int glfwKey, bool pressed, unsigned int text = 0);
 
     // Number of events waiting for capture().
     std::size_t pendingEvents() const { return m_queue.size(); }
@@ -49,8 +47,6 @@ public:
     static OIS::KeyCode keyCodeForName(const std::string& name);
     // "KC_J"; empty for a code outside the table.
     static const char* nameForKeyCode(OIS::KeyCode kc);
-    // The character the key types without modifiers (letters lower case), else 0.
-    static unsigned int printableCharacter(OIS::KeyCode kc, bool shift);
 
 private:
     struct Pending {
@@ -61,7 +57,6 @@ private:
     void apply(const Pending& event);
 
     std::deque<Pending> m_queue;
-    bool m_fed[256] = {};   // state as fed, to filter the incoming events
     bool m_down[256] = {};  // state as delivered
     std::string m_name;     // getAsString's storage
 };

@@ -4,7 +4,7 @@
 
 #include "platform/QVLog.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 
 using cocos2d::CCDirector;
 using cocos2d::CCEGLView;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/QVLog.h"
-#include "director/CCEGLView.h"
+#include "view/CCEGLView.h"
 #include "platform/CCFileUtils.h"
 #include "textures/CCImage.h"
 

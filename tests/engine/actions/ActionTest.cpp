@@ -2,6 +2,7 @@
 // and the action manager's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -11,7 +12,7 @@
 #include "actions/CCActionManager.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "frames/CCDisplayFrameTarget.h"
+#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
 #include "scene/CCNode.h"
 #include "scene/CCProtocols.h"
@@ -21,7 +22,7 @@ using namespace cocos2d;
 namespace {
 
 // Stands in for a sprite: shows frames and has an opacity.
-class FakeSprite : public CCNode, public CCDisplayFrameTarget, public CCRGBAProtocol {
+class FakeSprite : public CCNode, public DisplayFrameTarget, public CCRGBAProtocol {
 public:
     void setDisplayFrame(CCSpriteFrame* frame) override {
         shown = frame;
@@ -42,10 +43,7 @@ class Actions : public ::testing::Test {
 protected:
     void SetUp() override {
         sprite = new FakeSprite();
-        for (int i = 0; i < 4; ++i) {
-            auto* frame = new CCSpriteFrame();
-            frames.push_back(frame);
-        }
+        for (int i = 0; i < 4; ++i) frames.push_back(new CCSpriteFrame());
     }
     void TearDown() override {
         manager.removeAllActions();
@@ -61,10 +59,8 @@ protected:
         return a;
     }
     int shownIndex() const {
-        for (size_t i = 0; i < frames.size(); ++i) {
-            if (frames[i] == sprite->shown) return static_cast<int>(i);
-        }
-        return -1;
+        const auto it = std::find(frames.begin(), frames.end(), sprite->shown);
+        return it == frames.end() ? -1 : static_cast<int>(it - frames.begin());
     }
     void tick(float dt) { manager.update(dt); }
 
@@ -77,51 +73,45 @@ constexpr float kSixtieth = 1.0f / 60.0f;
 
 }  // namespace
 
-TEST_F(Actions, AnimateShowsFrameKOnTicks2kAnd2kPlus1AndKeepsTheLastFrame) {
-    CCAnimate* animate = CCAnimate::create(animation(4, 1.0f / 30.0f));
-    manager.addAction(animate, sprite, false);
-    for (int tickIndex = 0; tickIndex < 8; ++tickIndex) {
-        tick(kSixtieth);  // the first step counts as time 0
-        EXPECT_EQ(shownIndex(), tickIndex / 2) << "tick " << tickIndex;
-        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 1u) << "tick " << tickIndex;
+// The first step counts as time 0; a finite action ends exactly on the last
+// listed tick (its tag gone with it) and keeps its last frame. A frame is set
+// when it changes, never again while it stays.
+TEST_F(Actions, FrameAnimationsFollowTheClockTick) {
+    std::vector<int> forever;  // stays on the beat over many ticks
+    for (int i = 0; i < 600; ++i) forever.push_back(i / 2 % 3);
+    const struct {
+        const char* name;
+        std::function<CCAction*()> make;
+        float dt;
+        std::vector<int> shown;
+    } rows[] = {
+        {"animate", [&] { return CCAnimate::create(animation(4, 1 / 30.0f)); }, kSixtieth, {0, 0, 1, 1, 2, 2, 3, 3, 3}},
+        {"forever", [&] { return CCRepeatForever::create(CCAnimate::create(animation(3, 1 / 30.0f))); }, kSixtieth,
+         forever},
+        {"repeat 3 back to back", [&] { return CCRepeat::create(CCAnimate::create(animation(2, 1 / 30.0f)), 3); },
+         kSixtieth, {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 1}},
+        {"repeat once", [&] { return CCRepeat::create(CCAnimate::create(animation(3, 0.1f)), 1); }, 0.05f,
+         {0, 0, 1, 1, 2, 2, 2}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        sprite->frameChanges = 0;
+        CCAction* action = row.make();
+        action->setTag(76);
+        manager.addAction(action, sprite, false);
+        const bool finite = row.shown != forever;
+        for (size_t i = 0; i < row.shown.size(); ++i) {
+            tick(row.dt);
+            ASSERT_EQ(shownIndex(), row.shown[i]) << "tick " << i;
+            const bool running = !finite || i + 1 < row.shown.size();
+            ASSERT_EQ(manager.getActionByTag(76, sprite), running ? action : nullptr) << "tick " << i;
+        }
+        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), finite ? 0u : 1u);
+        int changes = 1;
+        for (size_t i = 1; i < row.shown.size(); ++i) changes += row.shown[i] != row.shown[i - 1];
+        EXPECT_EQ(sprite->frameChanges, changes);
+        manager.removeAllActionsFromTarget(sprite);
     }
-    tick(kSixtieth);  // reaches the duration exactly
-    EXPECT_EQ(shownIndex(), 3);
-    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
-    EXPECT_EQ(sprite->frameChanges, 4);
-}
-
-TEST_F(Actions, LongAnimationStaysOnTheBeatAfterManyTicks) {
-    // 3 frames at 1/30 s, repeated for ever: after 600 ticks of 1/60 s the
-    // frame still follows tick / 2 exactly.
-    CCRepeatForever* forever = CCRepeatForever::create(CCAnimate::create(animation(3, 1.0f / 30.0f)));
-    manager.addAction(forever, sprite, false);
-    for (int tickIndex = 0; tickIndex < 600; ++tickIndex) {
-        tick(kSixtieth);
-        ASSERT_EQ(shownIndex(), (tickIndex / 2) % 3) << "tick " << tickIndex;
-    }
-}
-
-TEST_F(Actions, RepeatOnceLeavesTheLastFrameAndTheTagIsGone) {
-    CCRepeat* repeat = CCRepeat::create(CCAnimate::create(animation(3, 0.1f)), 1);
-    repeat->setTag(76);
-    manager.addAction(repeat, sprite, false);
-    EXPECT_EQ(manager.getActionByTag(76, sprite), repeat);
-    for (int i = 0; i < 10; ++i) tick(0.05f);
-    EXPECT_EQ(shownIndex(), 2);
-    EXPECT_EQ(manager.getActionByTag(76, sprite), nullptr);
-}
-
-TEST_F(Actions, RepeatPlaysPassesBackToBack) {
-    CCRepeat* repeat = CCRepeat::create(CCAnimate::create(animation(2, 1.0f / 30.0f)), 3);
-    manager.addAction(repeat, sprite, false);
-    std::vector<int> seen;
-    for (int i = 0; i < 13; ++i) {
-        tick(kSixtieth);
-        seen.push_back(shownIndex());
-    }
-    EXPECT_EQ(seen, (std::vector<int>{0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 1}));
-    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
 }
 
 TEST_F(Actions, StoppedAndFinishedInstancesRestartFromTheBeginning) {

@@ -50,51 +50,37 @@ class Scheduler : public ::testing::Test {
 protected:
     void SetUp() override { g_calls.clear(); }
     CCScheduler scheduler;
-    int count(const std::string& call) const {
-        int n = 0;
-        for (const std::string& c : g_calls) n += c == call;
-        return n;
-    }
 };
 
 }  // namespace
 
-TEST_F(Scheduler, RepeatZeroFiresOnceAfterTheInterval) {
-    Target t;
-    scheduler.scheduleSelector(schedule_selector(Target::tick), &t, 0.5f, 0, 0.0f, false);
-    scheduler.update(0.25f);
-    EXPECT_EQ(count("t.tick"), 0);
-    scheduler.update(0.25f);
-    EXPECT_EQ(count("t.tick"), 1);
-    EXPECT_FALSE(scheduler.isScheduled(schedule_selector(Target::tick), &t));
-    for (int i = 0; i < 10; ++i) scheduler.update(0.5f);
-    EXPECT_EQ(count("t.tick"), 1);
+// Each call gets the time since the last one; a long frame fires once and
+// never catches up; the delay comes first, then the interval.
+TEST_F(Scheduler, SelectorTiming) {
+    const struct {
+        const char* name;
+        float interval;
+        unsigned int repeat;
+        float delay;
+        std::vector<float> dts, seen;
+    } rows[] = {
+        {"repeat 0 fires once", 0.5f, 0, 0, {0.25f, 0.25f, 0.5f, 0.5f, 0.5f}, {0.5f}},
+        {"long frame", 1.0f, kCCRepeatForever, 0, {3.0f, 0.5f, 0.5f}, {3.0f, 1.0f}},
+        {"delay, then 2 repeats", 1.0f, 2, 0.25f, {0.25f, 0.5f, 0.5f, 1.0f, 1.0f}, {0.25f, 1.0f, 1.0f}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Target t;
+        scheduler.scheduleSelector(schedule_selector(Target::tick), &t, row.interval, row.repeat, row.delay, false);
+        for (float dt : row.dts) scheduler.update(dt);
+        EXPECT_EQ(t.elapsedSeen, row.seen);
+        EXPECT_EQ(scheduler.isScheduled(schedule_selector(Target::tick), &t), row.repeat == kCCRepeatForever);
+        scheduler.unscheduleAll();
+    }
 }
 
-TEST_F(Scheduler, LongFrameFiresOnceWithItsElapsedTimeAndNeverCatchesUp) {
+TEST_F(Scheduler, RescheduleKeepsTheEntryAndRestartsItsTiming) {
     Target t;
-    scheduler.scheduleSelector(schedule_selector(Target::tick), &t, 1.0f, false);
-    scheduler.update(3.0f);
-    ASSERT_EQ(t.elapsedSeen.size(), 1u);
-    EXPECT_FLOAT_EQ(t.elapsedSeen[0], 3.0f);
-    scheduler.update(0.5f);
-    EXPECT_EQ(t.elapsedSeen.size(), 1u);
-    scheduler.update(0.5f);
-    ASSERT_EQ(t.elapsedSeen.size(), 2u);
-    EXPECT_FLOAT_EQ(t.elapsedSeen[1], 1.0f);
-}
-
-TEST_F(Scheduler, DelayFirstThenIntervalAndRescheduleRestartsTiming) {
-    Target t;
-    scheduler.scheduleSelector(schedule_selector(Target::tick), &t, 1.0f, 2, 0.25f, false);
-    scheduler.update(0.25f);  // the delay
-    scheduler.update(0.5f);
-    scheduler.update(0.5f);  // one interval
-    scheduler.update(1.0f);  // the third and last call
-    scheduler.update(1.0f);
-    EXPECT_EQ(t.elapsedSeen, (std::vector<float>{0.25f, 1.0f, 1.0f}));
-
-    t.elapsedSeen.clear();
     scheduler.scheduleSelector(schedule_selector(Target::tick), &t, 1.0f, false);
     scheduler.update(0.75f);
     scheduler.scheduleSelector(schedule_selector(Target::tick), &t, 2.0f, false);
@@ -102,6 +88,8 @@ TEST_F(Scheduler, DelayFirstThenIntervalAndRescheduleRestartsTiming) {
     EXPECT_TRUE(t.elapsedSeen.empty());
     scheduler.update(0.5f);
     EXPECT_EQ(t.elapsedSeen, (std::vector<float>{2.0f}));
+    EXPECT_EQ(scheduler.entryCount(), 1u);
+    scheduler.unscheduleAll();
 }
 
 TEST_F(Scheduler, TickOrderIsActionsThenUpdatesByPriorityThenSelectors) {

@@ -1,6 +1,5 @@
-// engine_demo's scene registry. Each demo lives in its own scene_<name>.cpp
-// and registers itself with ENGINE_DEMO_SCENE; main() parses the common
-// options and runs the named one.
+// engine_demo's scene registry. Each demo registers itself under a name;
+// main() parses the common options and runs the named one.
 //
 //   engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]
 //
@@ -8,66 +7,56 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cocos2d.h"
 
-struct DemoOptions {
-    std::string scene;
-    float frameW = 960, frameH = 640;
-    // Without --design and --policy the design size follows the frame.
-    bool designSet = false;
-    float designW = 960, designH = 640;
-    int policy = cocos2d::kResolutionExactFit;
-    // Whatever else was on the command line, in order (scene arguments).
-    std::vector<std::string> args;
-    int argc = 0;
-    char** argv = nullptr;
-};
-
 class DemoScene {
 public:
     virtual ~DemoScene() = default;
-    // Scene arguments; false prints the usage line.
+    // The arguments after the common options; false prints the usage line.
     virtual bool parseArgs(const std::vector<std::string>& args) { return args.empty(); }
     virtual const char* usage() const { return ""; }
     // The run ends after this many frames when ENGINE_MAX_FRAMES is unset.
     virtual unsigned int defaultFrames() const { return 600; }
     // Called once the view has the options' frame and design: the first scene.
     virtual cocos2d::CCScene* createScene() = 0;
-    // The application's lifecycle calls.
     virtual void didEnterBackground() {}
     virtual void willEnterForeground() {}
-    // After run() returned its status; gives the process exit status.
+    // After the run returned its status; gives the process exit status.
     virtual int finish(int status) { return status; }
-    // The whole run; scenes with their own application override it.
-    virtual int run(const DemoOptions& options);
 };
-
-typedef std::function<std::unique_ptr<DemoScene>()> DemoFactory;
 
 struct DemoRegistrar {
-    DemoRegistrar(const char* name, DemoFactory factory);
+    DemoRegistrar(const char* name, std::function<std::unique_ptr<DemoScene>()> factory);
+    // A demo that is only its first scene, run for `frames` frames.
+    DemoRegistrar(const char* name, unsigned int frames, std::function<cocos2d::CCScene*()> make);
 };
-
-// Registered names, sorted.
-std::vector<std::string> demoSceneNames();
+#define ENGINE_DEMO_CONCAT2(a, b) a##b
+#define ENGINE_DEMO_CONCAT(a, b) ENGINE_DEMO_CONCAT2(a, b)
+#define ENGINE_DEMO_SCENE(NAME, CLASS)                         \
+    static DemoRegistrar ENGINE_DEMO_CONCAT(g_demo_, __LINE__)( \
+        NAME, [] { return std::unique_ptr<DemoScene>(new CLASS()); })
+#define ENGINE_DEMO_SIMPLE(NAME, FRAMES, ...) \
+    static DemoRegistrar ENGINE_DEMO_CONCAT(g_demo_, __LINE__)(NAME, FRAMES, __VA_ARGS__)
 
 // The frame being run (loop iterations from 1).
 unsigned int demoFrame();
 // One line on stdout, flushed at once (the checks read it as it comes).
 void demoSay(const std::string& line);
+// A scene holding `nodes`, in order.
+cocos2d::CCScene* demoScene(std::initializer_list<cocos2d::CCNode*> nodes);
 // A node whose draw() calls `fn` (raw GL or primitives in the scene's space).
 cocos2d::CCNode* demoDrawNode(std::function<void()> fn);
-// A node whose update(dt) calls `fn` every tick from frame 1 on, with the
-// frame number.
+// A node whose update(dt) calls `fn` every tick from frame 1 on.
 cocos2d::CCNode* demoTickNode(std::function<void(unsigned int frame, float dt)> fn);
-
-#define ENGINE_DEMO_CONCAT2(a, b) a##b
-#define ENGINE_DEMO_CONCAT(a, b) ENGINE_DEMO_CONCAT2(a, b)
-#define ENGINE_DEMO_SCENE(NAME, CLASS)                                                                  \
-    static DemoRegistrar ENGINE_DEMO_CONCAT(g_demoRegistrar_, __LINE__)(NAME, [] {                      \
-        return std::unique_ptr<DemoScene>(new CLASS());                                                 \
-    })
+// A 1x1 texture of one colour, and a w x h sprite of one at (x, y).
+cocos2d::CCTexture2D* demoSolidTexture(GLubyte r, GLubyte g, GLubyte b);
+cocos2d::CCSprite* demoBlock(cocos2d::CCTexture2D* texture, float x, float y, float w, float h);
+// Writes a file into the run's private folder (removed at exit); its path,
+// or "" when it could not be written. demoPng takes RGB rows, top row first.
+std::string demoFile(const std::string& name, const std::string& bytes);
+std::string demoPng(const std::string& name, int w, int h, const std::vector<unsigned char>& rgb);

@@ -1,18 +1,33 @@
 // engine_demo: one scene per engine feature, chosen with --scene NAME.
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "demo_registry.h"
+#include "view/Screenshot.h"
 
 using namespace cocos2d;
 
 namespace {
 
-std::map<std::string, DemoFactory>& registry() {
-    static std::map<std::string, DemoFactory> scenes;
+struct Options {
+    std::string scene;
+    float frameW = 960, frameH = 640;
+    // Without --design and --policy the design size follows the frame.
+    bool designSet = false;
+    float designW = 960, designH = 640;
+    int policy = kResolutionExactFit;
+    std::vector<std::string> args;  // the scene's own, in order
+};
+
+std::map<std::string, std::function<std::unique_ptr<DemoScene>()>>& registry() {
+    static std::map<std::string, std::function<std::unique_ptr<DemoScene>()>> scenes;
     return scenes;
 }
 
@@ -25,40 +40,37 @@ bool parseSize(const char* text, float* w, float* h) {
     return true;
 }
 
-bool parseOptions(int argc, char** argv, DemoOptions* options) {
-    options->argc = argc;
-    options->argv = argv;
+bool parseOptions(int argc, char** argv, Options* o) {
     for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const bool common = std::strcmp(arg, "--scene") == 0 || std::strcmp(arg, "--frame") == 0 ||
-                            std::strcmp(arg, "--design") == 0 || std::strcmp(arg, "--policy") == 0;
-        if (!common) {
-            options->args.push_back(arg);
+        const std::string arg = argv[i];
+        if (arg != "--scene" && arg != "--frame" && arg != "--design" && arg != "--policy") {
+            o->args.push_back(arg);
             continue;
         }
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
-        if (std::strcmp(arg, "--scene") == 0) {
-            options->scene = value;
-        } else if (std::strcmp(arg, "--frame") == 0) {
-            if (!parseSize(value, &options->frameW, &options->frameH)) return false;
-        } else if (std::strcmp(arg, "--design") == 0) {
-            if (!parseSize(value, &options->designW, &options->designH)) return false;
-            options->designSet = true;
+        if (arg == "--scene") {
+            o->scene = value;
+        } else if (arg == "--frame") {
+            if (!parseSize(value, &o->frameW, &o->frameH)) return false;
+        } else if (arg == "--design") {
+            if (!parseSize(value, &o->designW, &o->designH)) return false;
+            o->designSet = true;
         } else {
             char* end = nullptr;
             const long policy = std::strtol(value, &end, 10);
             if (end == value || *end || policy < 0 || policy > INT_MAX) return false;
-            options->policy = static_cast<int>(policy);
-            options->designSet = true;
+            o->policy = static_cast<int>(policy);
+            o->designSet = true;
         }
     }
-    return !options->scene.empty();
+    return !o->scene.empty();
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]\nscenes:");
-    for (const std::string& name : demoSceneNames()) std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr,
+                 "usage: engine_demo --scene NAME [--frame WxH] [--design WxH] [--policy N] [ARGS...]\nscenes:");
+    for (const auto& entry : registry()) std::fprintf(stderr, " %s", entry.first.c_str());
     std::fprintf(stderr, "\n");
     return 2;
 }
@@ -73,9 +85,27 @@ public:
     void update(float dt) override { tickFn(demoFrame(), dt); }
 };
 
+NodeWithFn* newNodeWithFn() {
+    auto* node = new NodeWithFn();
+    node->init();
+    node->autorelease();
+    return node;
+}
+
+class SimpleDemo : public DemoScene {
+public:
+    SimpleDemo(unsigned int frames, std::function<CCScene*()> make) : m_frames(frames), m_make(std::move(make)) {}
+    unsigned int defaultFrames() const override { return m_frames; }
+    CCScene* createScene() override { return m_make(); }
+
+private:
+    unsigned int m_frames;
+    std::function<CCScene*()> m_make;
+};
+
 class DemoApp : public CCApplication {
 public:
-    DemoApp(DemoScene* demo, const DemoOptions& options) : m_demo(demo), m_options(options) {}
+    DemoApp(DemoScene* demo, const Options& options) : m_demo(demo), m_options(options) {}
     bool applicationDidFinishLaunching() override {
         CCDirector* director = CCDirector::sharedDirector();
         CCEGLView* view = CCEGLView::sharedOpenGLView();
@@ -85,26 +115,44 @@ public:
         director->setAnimationInterval(1.0 / 60.0);
         if (director->getFrameLimit() == 0) director->setFrameLimit(m_demo->defaultFrames());
         CCScene* scene = m_demo->createScene();
-        if (!scene) return false;
-        director->runWithScene(scene);
-        return true;
+        if (scene) director->runWithScene(scene);
+        return scene != nullptr;
     }
     void applicationDidEnterBackground() override { m_demo->didEnterBackground(); }
     void applicationWillEnterForeground() override { m_demo->willEnterForeground(); }
 
 private:
     DemoScene* m_demo;
-    const DemoOptions& m_options;
+    const Options& m_options;
 };
+
+// The run's private folder, removed with everything in it at exit.
+struct AssetFolder {
+    std::string dir;
+    AssetFolder() {
+        char pattern[] = "/tmp/qv-engine-demo-XXXXXX";
+        if (::mkdtemp(pattern)) dir = pattern;
+    }
+    ~AssetFolder() {
+        std::error_code ignored;
+        if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+    }
+};
+
+std::string assetPath(const std::string& name) {
+    static AssetFolder folder;
+    if (folder.dir.empty()) std::fprintf(stderr, "[engine_demo] cannot create an asset folder under /tmp\n");
+    return folder.dir.empty() ? "" : folder.dir + "/" + name;
+}
 
 }  // namespace
 
-DemoRegistrar::DemoRegistrar(const char* name, DemoFactory factory) { registry()[name] = std::move(factory); }
+DemoRegistrar::DemoRegistrar(const char* name, std::function<std::unique_ptr<DemoScene>()> factory) {
+    registry()[name] = std::move(factory);
+}
 
-std::vector<std::string> demoSceneNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : registry()) names.push_back(entry.first);
-    return names;
+DemoRegistrar::DemoRegistrar(const char* name, unsigned int frames, std::function<CCScene*()> make) {
+    registry()[name] = [frames, make] { return std::unique_ptr<DemoScene>(new SimpleDemo(frames, make)); };
 }
 
 unsigned int demoFrame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
@@ -114,18 +162,20 @@ void demoSay(const std::string& line) {
     std::fflush(stdout);
 }
 
+CCScene* demoScene(std::initializer_list<CCNode*> nodes) {
+    CCScene* scene = CCScene::create();
+    for (CCNode* node : nodes) scene->addChild(node);
+    return scene;
+}
+
 CCNode* demoDrawNode(std::function<void()> fn) {
-    auto* node = new NodeWithFn();
-    node->init();
-    node->autorelease();
+    NodeWithFn* node = newNodeWithFn();
     node->drawFn = std::move(fn);
     return node;
 }
 
 CCNode* demoTickNode(std::function<void(unsigned int, float)> fn) {
-    auto* node = new NodeWithFn();
-    node->init();
-    node->autorelease();
+    NodeWithFn* node = newNodeWithFn();
     node->tickFn = std::move(fn);
     // Scheduled now, not when the scene enters, so it ticks from frame 1
     // (the scene enters after that frame's tick).
@@ -133,16 +183,46 @@ CCNode* demoTickNode(std::function<void(unsigned int, float)> fn) {
     return node;
 }
 
-int DemoScene::run(const DemoOptions& options) {
-    DemoApp app(this, options);
-    return finish(app.run());
+CCTexture2D* demoSolidTexture(GLubyte r, GLubyte g, GLubyte b) {
+    const GLubyte pixel[4] = {r, g, b, 255};
+    auto* texture = new CCTexture2D();
+    texture->initWithData(pixel, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSize(1, 1));
+    texture->autorelease();
+    return texture;
+}
+
+CCSprite* demoBlock(CCTexture2D* texture, float x, float y, float w, float h) {
+    CCSprite* sprite = CCSprite::createWithTexture(texture);
+    sprite->setTextureRect(CCRect(0, 0, w, h));
+    sprite->setPosition(x, y);
+    return sprite;
+}
+
+std::string demoFile(const std::string& name, const std::string& bytes) {
+    const std::string path = assetPath(name);
+    std::ofstream out(path, std::ios::binary);
+    if (path.empty() || !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) {
+        std::fprintf(stderr, "[engine_demo] cannot write %s\n", name.c_str());
+        return "";
+    }
+    return path;
+}
+
+std::string demoPng(const std::string& name, int w, int h, const std::vector<unsigned char>& rgb) {
+    const std::string path = assetPath(name);
+    std::string error;
+    if (path.empty() || rgb.size() != static_cast<size_t>(w) * h * 3 || !writeRGBPng(path, rgb.data(), w, h, &error)) {
+        std::fprintf(stderr, "[engine_demo] cannot write %s %s\n", name.c_str(), error.c_str());
+        return "";
+    }
+    return path;
 }
 
 int main(int argc, char** argv) {
     // The demo shows the engine's log on standard error unless QVP_LOG says
     // otherwise (an empty QVP_LOG still writes nothing).
     setenv("QVP_LOG", "stderr", 0);
-    DemoOptions options;
+    Options options;
     if (!parseOptions(argc, argv, &options)) return usage();
     auto it = registry().find(options.scene);
     if (it == registry().end()) {
@@ -154,5 +234,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: engine_demo --scene %s %s\n", options.scene.c_str(), demo->usage());
         return 2;
     }
-    return demo->run(options);
+    DemoApp app(demo.get(), options);
+    return demo->finish(app.run());
 }

@@ -9,31 +9,24 @@
 //   mirror      an 80x80 red-over-green block above a 100x100 mirror at
 //               (480,310), reflected through a render texture and a data
 //               shader that halves every channel
+//   label       a 20x20 four-glyph font (A red, B green, C blue, D white;
+//               advance 20, line height 24, kerning A->D -10), anchored at
+//               (0,0): "ABC" tracked 5 at (100,400), "AD" at (100,300) and
+//               "A\nBB" centred at (100,100); prints each content size
+//   particles   one emitter seeded with 1 at (480,320): total 500, rate 200,
+//               life 1, speed 60 +- 20, angle 90 +- 180, red, size 8, 8x8
+//               white texture; prints the count at frame 59, which a seeded
+//               run repeats exactly, headless or not
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "demo_registry.h"
-#include "text_fx_assets.h"
 
 using namespace cocos2d;
 
 namespace {
-
-CCTexture2D* solidTexture(GLubyte r, GLubyte g, GLubyte b) {
-    const GLubyte pixel[4] = {r, g, b, 255};
-    auto* texture = new CCTexture2D();
-    texture->initWithData(pixel, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSize(1, 1));
-    texture->autorelease();
-    return texture;
-}
-
-CCSprite* block(CCTexture2D* texture, float x, float y, float w, float h) {
-    CCSprite* sprite = CCSprite::createWithTexture(texture);
-    sprite->setTextureRect(CCRect(0, 0, w, h));
-    sprite->setPosition(x, y);
-    return sprite;
-}
 
 // ---- primitives
 
@@ -48,33 +41,18 @@ public:
     }
 };
 
-class PrimitivesDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 3; }
-    CCScene* createScene() override {
-        CCScene* scene = CCScene::create();
-        auto* bar = new BarParent();
-        bar->init();
-        bar->autorelease();
-        scene->addChild(bar);
-        return scene;
-    }
-};
-ENGINE_DEMO_SCENE("primitives", PrimitivesDemo);
+ENGINE_DEMO_SIMPLE("primitives", 3, [] {
+    auto* bar = new BarParent();
+    bar->init();
+    bar->autorelease();
+    return demoScene({bar});
+});
 
 // ---- sprites
 
-void fill(std::vector<uint8_t>* rgba, int sheetW, int x0, int y0, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    for (int y = y0; y < y0 + h; ++y) {
-        for (int x = x0; x < x0 + w; ++x) {
-            uint8_t* px = &(*rgba)[(static_cast<std::size_t>(y) * static_cast<std::size_t>(sheetW) +
-                                   static_cast<std::size_t>(x)) * 4u];
-            px[0] = r;
-            px[1] = g;
-            px[2] = b;
-            px[3] = 255;
-        }
-    }
+void fill(std::vector<unsigned char>* rgb, int sheetW, int x0, int y0, int w, int h, std::vector<unsigned char> c) {
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) std::copy(c.begin(), c.end(), rgb->begin() + (y * sheetW + x) * 3);
 }
 
 std::string plistFrame(const std::string& name, const std::string& rect, const std::string& offset,
@@ -84,59 +62,50 @@ std::string plistFrame(const std::string& name, const std::string& rect, const s
            "<key>sourceSize</key><string>" + source + "</string></dict>";
 }
 
-class SpritesDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 3; }
-    CCScene* createScene() override {
-        // The sheet, top-left origin: red 64x64; duo 96x48 stored rotated
-        // (48 wide, 96 tall, turned clockwise: its green left half on top);
-        // trim's 32x32 blue square; white 16x16.
-        const int w = 256, h = 128;
-        std::vector<uint8_t> rgba(static_cast<std::size_t>(w) * h * 4u, 0);
-        fill(&rgba, w, 0, 0, 64, 64, 255, 0, 0);
-        fill(&rgba, w, 64, 0, 48, 48, 0, 255, 0);
-        fill(&rgba, w, 64, 48, 48, 48, 255, 255, 0);
-        fill(&rgba, w, 112, 0, 32, 32, 0, 0, 255);
-        fill(&rgba, w, 144, 0, 16, 16, 255, 255, 255);
-        const std::string plist =
-            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" +
-            plistFrame("red", "{{0,0},{64,64}}", "{0,0}", "{64,64}", false) +
-            plistFrame("duo", "{{64,0},{96,48}}", "{0,0}", "{96,48}", true) +
-            plistFrame("trim", "{{112,0},{32,32}}", "{16,16}", "{64,64}", false) +
-            plistFrame("white", "{{144,0},{16,16}}", "{0,0}", "{16,16}", false) +
-            "</dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
-            "<key>textureFileName</key><string>sheet.png</string></dict></dict></plist>\n";
-        if (!m_assets.ok() || !m_assets.writePng("sheet.png", w, h, rgba) || !m_assets.writeText("sheet.plist", plist))
-            return nullptr;
-        CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(m_assets.path("sheet.plist").c_str());
+ENGINE_DEMO_SIMPLE("sprites", 3, []() -> CCScene* {
+    // The sheet, top-left origin: red 64x64; duo 96x48 stored rotated
+    // (48 wide, 96 tall, turned clockwise: its green left half on top);
+    // trim's 32x32 blue square; white 16x16.
+    const int w = 256, h = 128;
+    std::vector<unsigned char> rgb(w * h * 3, 0);
+    fill(&rgb, w, 0, 0, 64, 64, {255, 0, 0});
+    fill(&rgb, w, 64, 0, 48, 48, {0, 255, 0});
+    fill(&rgb, w, 64, 48, 48, 48, {255, 255, 0});
+    fill(&rgb, w, 112, 0, 32, 32, {0, 0, 255});
+    fill(&rgb, w, 144, 0, 16, 16, {255, 255, 255});
+    const std::string plist = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" +
+                              plistFrame("red", "{{0,0},{64,64}}", "{0,0}", "{64,64}", false) +
+                              plistFrame("duo", "{{64,0},{96,48}}", "{0,0}", "{96,48}", true) +
+                              plistFrame("trim", "{{112,0},{32,32}}", "{16,16}", "{64,64}", false) +
+                              plistFrame("white", "{{144,0},{16,16}}", "{0,0}", "{16,16}", false) +
+                              "</dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
+                              "<key>textureFileName</key><string>sheet.png</string></dict></dict></plist>\n";
+    const std::string sheet = demoFile("sheet.plist", plist);
+    if (demoPng("sheet.png", w, h, rgb).empty() || sheet.empty()) return nullptr;
+    CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(sheet.c_str());
 
-        CCScene* scene = CCScene::create();
-        const struct {
-            const char* frame;
-            float x, y;
-        } plain[] = {{"red", 160, 480}, {"duo", 480, 480}, {"trim", 800, 480}};
-        for (const auto& p : plain) {
-            CCSprite* sprite = CCSprite::createWithSpriteFrameName(p.frame);
-            if (!sprite) return nullptr;
-            sprite->setPosition(p.x, p.y);
-            scene->addChild(sprite);
-        }
-        CCSprite* faded = CCSprite::createWithSpriteFrameName("red");
-        faded->setPosition(160, 160);
-        faded->setOpacity(128);
-        scene->addChild(faded);
-        CCSprite* tinted = CCSprite::createWithSpriteFrameName("white");
-        tinted->setPosition(480, 160);
-        tinted->setColor(ccc3(255, 128, 0));
-        scene->addChild(tinted);
-        scene->addChild(block(solidTexture(0, 255, 255), 800, 160, 100, 50));
-        return scene;
+    CCScene* scene = CCScene::create();
+    const struct {
+        const char* frame;
+        float x, y;
+    } plain[] = {{"red", 160, 480}, {"duo", 480, 480}, {"trim", 800, 480}};
+    for (const auto& p : plain) {
+        CCSprite* sprite = CCSprite::createWithSpriteFrameName(p.frame);
+        if (!sprite) return nullptr;
+        sprite->setPosition(p.x, p.y);
+        scene->addChild(sprite);
     }
-
-private:
-    TextFxAssets m_assets;
-};
-ENGINE_DEMO_SCENE("sprites", SpritesDemo);
+    CCSprite* faded = CCSprite::createWithSpriteFrameName("red");
+    faded->setPosition(160, 160);
+    faded->setOpacity(128);
+    scene->addChild(faded);
+    CCSprite* tinted = CCSprite::createWithSpriteFrameName("white");
+    tinted->setPosition(480, 160);
+    tinted->setColor(ccc3(255, 128, 0));
+    scene->addChild(tinted);
+    scene->addChild(demoBlock(demoSolidTexture(0, 255, 255), 800, 160, 100, 50));
+    return scene;
+});
 
 // ---- batch order
 
@@ -156,22 +125,14 @@ void drawGreenFan() {
     CC_INCREMENT_GL_DRAWS(1);
 }
 
-class BatchOrderDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 3; }
-    CCScene* createScene() override {
-        CCScene* scene = CCScene::create();
-        CCTexture2D* red = solidTexture(255, 0, 0);
-        scene->addChild(block(red, 400, 320, 100, 100), 0);
-        scene->addChild(demoDrawNode(drawGreenFan), 1);
-        scene->addChild(block(red, 540, 320, 100, 100), 2);
-        scene->addChild(demoTickNode([](unsigned int frame, float) {
-            if (frame == 3) demoSay("draws " + std::to_string(CCDirector::sharedDirector()->getDrawCalls()));
-        }));
-        return scene;
-    }
-};
-ENGINE_DEMO_SCENE("batchorder", BatchOrderDemo);
+ENGINE_DEMO_SIMPLE("batchorder", 3, [] {
+    CCTexture2D* red = demoSolidTexture(255, 0, 0);
+    return demoScene({demoBlock(red, 400, 320, 100, 100), demoDrawNode(drawGreenFan),
+                      demoBlock(red, 540, 320, 100, 100), demoTickNode([](unsigned int frame, float) {
+                          if (frame == 3)
+                              demoSay("draws " + std::to_string(CCDirector::sharedDirector()->getDrawCalls()));
+                      })});
+});
 
 // ---- mirror
 
@@ -254,29 +215,95 @@ public:
     }
 };
 
-class MirrorDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 3; }
-    CCScene* createScene() override {
-        if (!m_assets.ok() || !m_assets.writeText("WaterReflection.fsh", kReflectionShader)) return nullptr;
-        auto* scene = new MirrorScene();
-        scene->init();
-        scene->autorelease();
-        scene->addChild(block(solidTexture(255, 0, 0), 480, 430, 80, 40));
-        scene->addChild(block(solidTexture(0, 255, 0), 480, 390, 80, 40));
-        auto* mirror = new Mirror();
-        mirror->init();
-        mirror->autorelease();
-        if (!mirror->setUp(m_assets.path("WaterReflection.fsh"))) return nullptr;
-        mirror->setPosition(480, 310);
-        scene->addChild(mirror);
-        scene->mirror = mirror;
-        return scene;
-    }
+ENGINE_DEMO_SIMPLE("mirror", 3, []() -> CCScene* {
+    const std::string shader = demoFile("WaterReflection.fsh", kReflectionShader);
+    auto* scene = new MirrorScene();
+    scene->init();
+    scene->autorelease();
+    scene->addChild(demoBlock(demoSolidTexture(255, 0, 0), 480, 430, 80, 40));
+    scene->addChild(demoBlock(demoSolidTexture(0, 255, 0), 480, 390, 80, 40));
+    auto* mirror = new Mirror();
+    mirror->init();
+    mirror->autorelease();
+    if (shader.empty() || !mirror->setUp(shader)) return nullptr;
+    mirror->setPosition(480, 310);
+    scene->addChild(mirror);
+    scene->mirror = mirror;
+    return scene;
+});
 
-private:
-    TextFxAssets m_assets;
-};
-ENGINE_DEMO_SCENE("mirror", MirrorDemo);
+// ---- label
+
+const char* const kFont =
+    "info face=\"Demo\" size=20 bold=0 italic=0 charset=\"\" unicode=1 padding=0,0,0,0 spacing=0,0\n"
+    "common lineHeight=24 base=20 scaleW=80 scaleH=20 pages=1 packed=0\n"
+    "page id=0 file=\"demo_font.png\"\n"
+    "chars count=4\n"
+    "char id=65 x=0  y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0 chnl=15\n"
+    "char id=66 x=20 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0 chnl=15\n"
+    "char id=67 x=40 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0 chnl=15\n"
+    "char id=68 x=60 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0 chnl=15\n"
+    "kernings count=1\n"
+    "kerning first=65 second=68 amount=-10\n";
+
+ENGINE_DEMO_SIMPLE("label", 3, []() -> CCScene* {
+    std::vector<unsigned char> page(80 * 20 * 3, 0);
+    const std::vector<unsigned char> colours[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int i = 0; i < 4; ++i) fill(&page, 80, i * 20, 0, 20, 20, colours[i]);
+    const std::string font = demoFile("demo.fnt", kFont);
+    if (demoPng("demo_font.png", 80, 20, page).empty() || font.empty()) return nullptr;
+    CCScene* scene = CCScene::create();
+    const struct {
+        const char *text, *name;
+        int tracking;
+        CCTextAlignment alignment;
+        CCPoint position;
+    } specs[] = {
+        {"ABC", "ABC", 5, kCCTextAlignmentLeft, ccp(100, 400)},
+        {"AD", "AD", 0, kCCTextAlignmentLeft, ccp(100, 300)},
+        {"A\nBB", "A/BB", 0, kCCTextAlignmentCenter, ccp(100, 100)},
+    };
+    for (const auto& s : specs) {
+        CCLabelBMFont* label = CCLabelBMFont::create(s.text, font.c_str(), -1, s.alignment, CCPointZero);
+        if (!label) return nullptr;
+        label->setTracking(s.tracking);
+        label->setAnchorPoint(ccp(0, 0));
+        label->setPosition(s.position);
+        scene->addChild(label);
+        char line[64];
+        std::snprintf(line, sizeof line, "label %s %gx%g", s.name, label->getContentSize().width,
+                      label->getContentSize().height);
+        demoSay(line);
+    }
+    return scene;
+});
+
+// ---- particles
+
+ENGINE_DEMO_SIMPLE("particles", 60, []() -> CCScene* {
+    const std::string png = demoPng("particle.png", 8, 8, std::vector<unsigned char>(8 * 8 * 3, 255));
+    CCTexture2D* texture = png.empty() ? nullptr : CCTextureCache::sharedTextureCache()->addImage(png.c_str());
+    if (!texture) return nullptr;
+    compat::srand(1);
+    CCParticleSystemQuad* emitter = CCParticleSystemQuad::create();
+    emitter->initWithTotalParticles(500);
+    emitter->setEmitterMode(kCCParticleModeGravity);
+    emitter->setDuration(-1);
+    emitter->setTexture(texture);
+    emitter->setEmissionRate(200);
+    emitter->setLife(1);
+    emitter->setSpeed(60);
+    emitter->setSpeedVar(20);
+    emitter->setAngle(90);
+    emitter->setAngleVar(180);
+    emitter->setStartSize(8);
+    emitter->setStartColor(ccc4f(1, 0, 0, 1));
+    emitter->setEndColor(ccc4f(1, 0, 0, 1));
+    emitter->setPosition(ccp(480, 320));
+    CCDirector::sharedDirector()->addFrameHook([emitter](unsigned int frame) {
+        if (frame == 59) demoSay("frame 59 particles " + std::to_string(emitter->getParticleCount()));
+    });
+    return demoScene({emitter});
+});
 
 }  // namespace

@@ -2,7 +2,6 @@
 // frame 60, and each step of the switch is printed as it happens.
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "demo_registry.h"
 
@@ -10,21 +9,14 @@ using namespace cocos2d;
 
 namespace {
 
-constexpr unsigned int kReplaceFrame = 60;
-
-struct Stats {
-    unsigned int updatesA = 0;
-    unsigned int updatesB = 0;
-    std::vector<float> deltas;
-};
-Stats g_stats;
+unsigned int g_updates[2] = {0, 0};  // A's, B's
+bool g_exactDt = true;               // every update got the animation interval
 
 void say(const std::string& what) {
     // The transcript covers the frames; the tear-down after the last one is
     // summed up by the closing line instead.
-    if (CCDirector::sharedDirector()->isFrameLimitReached()) return;
-    std::printf("frame %u: %s\n", demoFrame(), what.c_str());
-    std::fflush(stdout);
+    if (!CCDirector::sharedDirector()->isFrameLimitReached())
+        demoSay("frame " + std::to_string(demoFrame()) + ": " + what);
 }
 
 class NamedScene : public CCScene {
@@ -44,19 +36,20 @@ private:
     char m_name;
 };
 
+CCScene* createNamedScene(char name);
+
 class NamedLayer : public CCLayer {
 public:
     explicit NamedLayer(char name) : m_name(name) {}
-    bool init() override {
-        if (!CCLayer::init()) return false;
-        scheduleUpdate();
-        return true;
-    }
     void update(float dt) override {
-        (m_name == 'A' ? g_stats.updatesA : g_stats.updatesB)++;
-        g_stats.deltas.push_back(dt);
+        ++g_updates[m_name - 'A'];
+        g_exactDt = g_exactDt && dt == static_cast<float>(CCDirector::sharedDirector()->getAnimationInterval());
     }
-    void draw() override;
+    void draw() override {
+        if (m_name != 'A' || demoFrame() != 60) return;
+        CCDirector::sharedDirector()->replaceScene(createNamedScene('B'));
+        say("replaceScene(B) called from A's draw");
+    }
 
 private:
     char m_name;
@@ -69,15 +62,9 @@ CCScene* createNamedScene(char name) {
     NamedLayer* layer = new NamedLayer(name);
     layer->init();
     layer->autorelease();
+    layer->scheduleUpdate();
     scene->addChild(layer);
     return scene;
-}
-
-void NamedLayer::draw() {
-    if (m_name == 'A' && demoFrame() == kReplaceFrame) {
-        CCDirector::sharedDirector()->replaceScene(createNamedScene('B'));
-        say("replaceScene(B) called from A's draw");
-    }
 }
 
 class ReplaceDemo : public DemoScene {
@@ -86,17 +73,17 @@ public:
     // Nothing here keeps A: the director's reference is its only owner.
     CCScene* createScene() override { return createNamedScene('A'); }
     int finish(int status) override {
-        if (status != 0) return status;
-        const float expected = static_cast<float>(CCDirector::sharedDirector()->getAnimationInterval());
-        bool exact = !g_stats.deltas.empty();
-        for (float dt : g_stats.deltas) exact = exact && dt == expected;
-        std::printf("end after %u frames: A updates %u, B updates %u, ", CCDirector::sharedDirector()->getTotalFrames(),
-                    g_stats.updatesA, g_stats.updatesB);
-        if (exact)
-            std::printf("dt %.6f on every update\n", static_cast<double>(expected));
-        else
-            std::printf("dt varies (interval %.6f)\n", static_cast<double>(expected));
-        return 0;
+        CCDirector* director = CCDirector::sharedDirector();
+        char line[160];
+        std::snprintf(line, sizeof line, "end after %u frames: A updates %u, B updates %u, ",
+                      director->getTotalFrames(), g_updates[0], g_updates[1]);
+        const double interval = director->getAnimationInterval();
+        char dt[64];
+        std::snprintf(dt, sizeof dt,
+                      g_exactDt && g_updates[0] ? "dt %.6f on every update" : "dt varies (interval %.6f)",
+                      static_cast<double>(static_cast<float>(interval)));
+        if (status == 0) demoSay(std::string(line) + dt);
+        return status;
     }
 };
 

@@ -2,38 +2,9 @@
 // by ctest: the director and the view must pick them up on creation.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <vector>
-
-#include "director/CCApplication.h"
-#include "director/CCDirector.h"
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
-#include "scene/CCScene.h"
+#include "../view/ViewTestSupport.h"
 
 using namespace cocos2d;
-
-namespace {
-
-class CountingScene : public CCScene {
-public:
-    void update(float dt) override { deltas.push_back(dt); }
-    std::vector<float> deltas;
-};
-
-class HookApp : public CCApplication {
-public:
-    bool applicationDidFinishLaunching() override {
-        scene = new CountingScene();
-        scene->init();
-        scene->scheduleUpdate();
-        CCDirector::sharedDirector()->runWithScene(scene);
-        return true;
-    }
-    CountingScene* scene = nullptr;
-};
-
-}  // namespace
 
 TEST(EngineHooksFromEnvironment, RunStopsAfterTheFrameLimitWithFixedSteps) {
     ASSERT_STREQ(std::getenv("ENGINE_MAX_FRAMES"), "3") << "run this test through ctest";
@@ -42,11 +13,8 @@ TEST(EngineHooksFromEnvironment, RunStopsAfterTheFrameLimitWithFixedSteps) {
     EXPECT_EQ(director->getFrameLimit(), 3u);
     EXPECT_TRUE(director->getOpenGLView()->isHeadless());
 
-    HookApp app;
+    viewtest::TestApp app;
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(director->getTotalFrames(), 3u);
-    ASSERT_NE(app.scene, nullptr);
-    // Frame 1 ticks before the scene enters; frames 2 and 3 reach it.
-    EXPECT_EQ(app.scene->deltas, std::vector<float>(2, 1.0f / 60.0f));
-    app.scene->release();
+    EXPECT_EQ(app.scene->updates, std::vector<float>(3, 1.0f / 60.0f));
 }

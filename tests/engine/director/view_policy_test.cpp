@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "director/CCEGLView.h"
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
@@ -55,24 +55,20 @@ const PolicyCase kTable[] = {
 
 }  // namespace
 
+// Either order of frame and design size gives the same layout, and the
+// requested design size survives the frame change.
 TEST(ViewPolicy, TableForWideFrameAndDesign1136x640) {
     for (const PolicyCase& c : kTable) {
-        TestView view;
-        view.setFrameSize(1280, 600);
-        view.setDesignResolutionSize(1136, 640, c.policy);
-        EXPECT_EQ(view.getResolutionPolicy(), c.policy);
-        expectLayout(view, c);
-    }
-}
-
-TEST(ViewPolicy, SameLayoutWhenFrameIsSetAfterTheDesignSize) {
-    for (const PolicyCase& c : kTable) {
-        TestView view;
-        view.setFrameSize(640, 480);
-        view.setDesignResolutionSize(1136, 640, c.policy);
-        view.setFrameSize(1280, 600);
-        expectLayout(view, c);
-        EXPECT_EQ(view.getRequestedDesignResolutionSize(), CCSize(1136, 640));
+        for (bool frameFirst : {true, false}) {
+            SCOPED_TRACE(frameFirst ? "frame first" : "design first");
+            TestView view;
+            view.setFrameSize(frameFirst ? 1280 : 640, frameFirst ? 600 : 480);
+            view.setDesignResolutionSize(1136, 640, c.policy);
+            view.setFrameSize(1280, 600);
+            EXPECT_EQ(view.getResolutionPolicy(), c.policy);
+            EXPECT_EQ(view.getRequestedDesignResolutionSize(), CCSize(1136, 640));
+            expectLayout(view, c);
+        }
     }
 }
 
@@ -118,78 +114,14 @@ TEST(ViewPolicy, ZeroNegativeAndNonFiniteSizesAreIgnored) {
     EXPECT_EQ(view.getFrameZoomFactor(), 1.0f);
 }
 
-TEST(HeadlessView, StartsAt960x640WithoutContext) {
-    CCEGLView::purgeSharedOpenGLView();
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    EXPECT_EQ(view, CCEGLView::sharedOpenGLView());
-    EXPECT_TRUE(view->isHeadless());
-    EXPECT_FALSE(view->isOpenGLReady());
-    EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
-    EXPECT_EQ(view->getDesignResolutionSize(), CCSize(960, 640));
-    EXPECT_EQ(view->getResolutionPolicy(), kResolutionUnKnown);
-    view->pollEvents();
-    view->swapBuffers();
-    EXPECT_FALSE(view->windowShouldClose());
-    view->end();  // a Close, delivered with the next iteration's events
-    EXPECT_FALSE(view->windowShouldClose());
-    view->pollEvents();
-    EXPECT_FALSE(view->deliverEvents());
-    EXPECT_TRUE(view->windowShouldClose());
-    CCEGLView::purgeSharedOpenGLView();
-    EXPECT_FALSE(CCEGLView::sharedOpenGLView()->windowShouldClose());
-    CCEGLView::purgeSharedOpenGLView();
-}
-
-namespace {
-class FakeWindow : public CCViewBackend {
-public:
-    explicit FakeWindow(int* resizes) : m_resizes(resizes) {}
-    const char* getName() const override { return "fake"; }
-    bool isOpenGLReady() const override { return true; }
-    void pollEvents(CCEGLView* view) override { view->setFrameSize(1280, 720); }
-    void swapBuffers() override {}
-    void close() override {}
-    bool isClosed() const override { return false; }
-    void frameSizeChanged(float, float) override { ++*m_resizes; }
-
-private:
-    int* m_resizes;
-};
-}  // namespace
-
-TEST(HeadlessView, RegisteredBackendIsUsedUnlessHeadlessIsForced) {
-    int resizes = 0;
-    CCEGLView::setBackendFactory([&] { return std::unique_ptr<CCViewBackend>(new FakeWindow(&resizes)); });
-    CCEGLView::purgeSharedOpenGLView();
-    CCEGLView* view = CCEGLView::sharedOpenGLView();
-    const bool forced = readEngineHooks().headless;
-    EXPECT_EQ(view->isHeadless(), forced);
-    if (!forced) {
-        EXPECT_TRUE(view->isOpenGLReady());
-        view->pollEvents();
-        EXPECT_EQ(view->getFrameSize(), CCSize(1280, 720));
-        EXPECT_EQ(resizes, 1);
-        view->setFrameSize(0, 0);  // ignored: the window is not told
-        EXPECT_EQ(resizes, 1);
-    }
-    CCEGLView::setBackendFactory(nullptr);
-    CCEGLView::purgeSharedOpenGLView();
-    EXPECT_TRUE(CCEGLView::sharedOpenGLView()->isHeadless());
-    CCEGLView::purgeSharedOpenGLView();
-}
-
 TEST(EngineHooks, FlagsAndFrameLimitParsing) {
-    EXPECT_FALSE(parseFlagHook("X", nullptr));
-    EXPECT_FALSE(parseFlagHook("X", ""));
-    EXPECT_FALSE(parseFlagHook("X", "0"));
-    EXPECT_TRUE(parseFlagHook("X", "1"));
-    EXPECT_TRUE(parseFlagHook("X", "yes"));
-
-    EXPECT_EQ(parseFrameLimitHook("X", nullptr), 0u);
-    EXPECT_EQ(parseFrameLimitHook("X", ""), 0u);
+    // A flag is on for any value but "0"; unset or empty is off.
+    for (const char* off : {static_cast<const char*>(nullptr), "", "0"}) EXPECT_FALSE(parseFlagHook("X", off));
+    for (const char* on : {"1", "yes"}) EXPECT_TRUE(parseFlagHook("X", on));
     EXPECT_EQ(parseFrameLimitHook("X", "120"), 120u);
     EXPECT_EQ(parseFrameLimitHook("X", "4294967295"), 4294967295u);
-    // Unparsable values are ignored rather than misread as a limit.
-    for (const char* bad : {"0", "-5", "12abc", " 12", "abc", "4294967296", "1e3", "+7"})
-        EXPECT_EQ(parseFrameLimitHook("X", bad), 0u) << bad;
+    // Unset, and unparsable values, are no limit rather than a misread one.
+    for (const char* bad : {static_cast<const char*>(nullptr), "", "0", "-5", "12abc", " 12", "abc", "4294967296",
+                            "1e3", "+7"})
+        EXPECT_EQ(parseFrameLimitHook("X", bad), 0u) << (bad ? bad : "null");
 }

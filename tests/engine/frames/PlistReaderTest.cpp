@@ -6,7 +6,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
-#include "frames/CCPlistReader.h"
+#include "frames/PlistReader.h"
 
 using namespace cocos2d;
 

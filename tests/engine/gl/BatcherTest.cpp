@@ -7,7 +7,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
@@ -40,7 +40,7 @@ protected:
         kmGLFreeAll();
         ccGLEndFrame();
         ccGLEndFrame();  // a clean "last frame" too
-        batcher = CCQuadBatcher::sharedBatcher();
+        batcher = QuadBatcher::sharedBatcher();
         texA = makeTexture();
         texB = makeTexture();
     }
@@ -59,7 +59,7 @@ protected:
         return batcher->flushCount() - before;
     }
 
-    CCQuadBatcher* batcher = nullptr;
+    QuadBatcher* batcher = nullptr;
     CCTexture2D* texA = nullptr;
     CCTexture2D* texB = nullptr;
 };
@@ -174,7 +174,7 @@ TEST_F(BatcherTest, TextureIsHeldUntilTheFlushEvenWhenItsOwnerLetsGo) {
 }
 
 TEST_F(BatcherTest, MoreQuadsThanOneDrawHoldsAreSplit) {
-    std::vector<ccV3F_C4B_T2F_Quad> many(CCQuadBatcher::kMaxQuads + 5, unitQuad());
+    std::vector<ccV3F_C4B_T2F_Quad> many(QuadBatcher::kMaxQuads + 5, unitQuad());
     const unsigned long long before = batcher->flushCount();
     batcher->addQuads(texA, nullptr, ccBlendFunc(), many.data(), many.size());
     EXPECT_EQ(batcher->flushCount(), before + 1);

@@ -12,7 +12,7 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"
@@ -207,11 +207,11 @@ TEST_F(GLContextTest, RawClientArrayDrawAfterBatchedQuadsLandsOnTop) {
     // quad paints its area black over a red background.
     glClearColor(1, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    CCQuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
+    QuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
     EXPECT_EQ(at(60, 60).r, 255);
     EXPECT_EQ(at(20, 20).r, 0);
     EXPECT_EQ(arrayBuffer(), 0);
-    CCQuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
+    QuadBatcher::sharedBatcher()->addQuad(nullptr, nullptr, ccBlendFunc(), q);
     rawFan(24, 24, 56, 56, 0, 1, 0);  // the flush point inside use() draws the quad first
     EXPECT_EQ(at(30, 30).g, 255);
     EXPECT_EQ(at(12, 12).r, 0);

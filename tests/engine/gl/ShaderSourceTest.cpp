@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "gl/ccShaderSource.h"
+#include "gl/ShaderSource.h"
 
 using namespace cocos2d;
 
@@ -11,7 +11,7 @@ namespace {
 
 std::string prepare(const std::string& source) {
     std::string out, error;
-    EXPECT_TRUE(ccPrepareShaderSource(source, &out, &error)) << error;
+    EXPECT_TRUE(prepareShaderSource(source, &out, &error)) << error;
     return out;
 }
 
@@ -102,7 +102,7 @@ TEST(ShaderHeader, EachUsedBuiltInIsDeclaredOnceWithItsType) {
 TEST(ShaderHeader, SourcesOverTheCapAreRefused) {
     std::string out, error;
     const std::string huge(kCCShaderSourceMaxBytes + 1, ' ');
-    EXPECT_FALSE(ccPrepareShaderSource(huge, &out, &error));
+    EXPECT_FALSE(prepareShaderSource(huge, &out, &error));
     EXPECT_NE(error.find("256 KiB"), std::string::npos);
-    EXPECT_TRUE(ccPrepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
+    EXPECT_TRUE(prepareShaderSource(std::string(kCCShaderSourceMaxBytes, ' '), &out, &error));
 }

@@ -18,7 +18,7 @@ protected:
     void SetUp() override { clear(); }
     void TearDown() override { clear(); }
     static void clear() {
-        CCTouchInput::sharedTouchInput()->reset();
+        TouchInput::sharedTouchInput()->reset();
         CCTouchDispatcher::sharedDispatcher()->removeAllDelegates();
         CCKeypadDispatcher::sharedDispatcher()->removeAllDelegates();
         CCAccelerometer::sharedAccelerometer()->setDelegate(nullptr);

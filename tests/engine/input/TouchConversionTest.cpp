@@ -1,7 +1,6 @@
 // Window pixels to touch locations under each policy, the touch's history,
 // and the layer's registration life cycle.
 #include "InputTestSupport.h"
-#include "input/CCViewInput.h"
 
 namespace inputtest {
 namespace {
@@ -27,9 +26,8 @@ public:
     void ccTouchEnded(CCTouch* t, CCEvent*) override { points.push_back(t->getLocation()); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { ++cancelled; }
     void ccTouchesBegan(CCSet* s, CCEvent*) override { standardCalls += s->count(); }
-    void keyBackClicked() override { ++backs; }
     std::vector<CCPoint> points, starts;
-    int cancelled = 0, standardCalls = 0, backs = 0;
+    int cancelled = 0, standardCalls = 0;
 };
 
 class TouchConversionTest : public InputTest {
@@ -48,26 +46,30 @@ protected:
     } while (0)
 
 TEST_F(TouchConversionTest, FramePixelsMapIntoTheDesignAreaUnderEachPolicy) {
-    // Show all, letterboxed left and right: scale 0.9375, viewport x 190.
-    setUp(1280, 600, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 190, 0), 0, 0);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 1090, 600), 960, 640);
-
-    // Show all, bars top and bottom: the viewport top is 20 px down.
-    setUp(960, 680, 960, 640, kResolutionShowAll);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 0, 20), 0, 0);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 480, 340), 480, 320);
-
-    // No border crops: scale 4/3, the design area overhangs the frame by
-    // 126.7 px above and below, which is 95 design units.
-    setUp(1280, 600, 960, 640, kResolutionNoBorder);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 640, 300), 480, 320);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 0, 0), 0, 95);
-
-    // Exact fit stretches each axis on its own.
-    setUp(1920, 320, 960, 640, kResolutionExactFit);
-    EXPECT_POINT(CCTouchInput::frameToView(*view(), 1920, 160), 960, 320);
+    const struct {
+        const char* what;
+        float frameW, frameH;
+        int policy;
+        float px, py, x, y;
+    } rows[] = {
+        // Show all, letterboxed left and right: scale 0.9375, viewport x 190.
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 640, 300, 480, 320},
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 190, 0, 0, 0},
+        {"show all, bars left and right", 1280, 600, kResolutionShowAll, 1090, 600, 960, 640},
+        // The viewport top is 20 px down.
+        {"show all, bars top and bottom", 960, 680, kResolutionShowAll, 0, 20, 0, 0},
+        {"show all, bars top and bottom", 960, 680, kResolutionShowAll, 480, 340, 480, 320},
+        // Scale 4/3: the design area overhangs the frame by 126.7 px above
+        // and below, which is 95 design units.
+        {"no border", 1280, 600, kResolutionNoBorder, 640, 300, 480, 320},
+        {"no border", 1280, 600, kResolutionNoBorder, 0, 0, 0, 95},
+        {"exact fit stretches each axis", 1920, 320, kResolutionExactFit, 1920, 160, 960, 320},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        setUp(r.frameW, r.frameH, 960, 640, r.policy);
+        EXPECT_POINT(TouchInput::frameToView(*view(), r.px, r.py), r.x, r.y);
+    }
 }
 
 TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
@@ -78,7 +80,7 @@ TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
     scene->addChild(layer);
     scene->onEnter();
 
-    CCTouchInput input;
+    TouchInput input;
     input.touchBegan(0, 640, 300);
     input.touchMoved(0, 640, 300);  // no change: no event
     input.touchMoved(0, 715, 300);
@@ -99,31 +101,6 @@ TEST_F(TouchConversionTest, TouchesCarryGLLocationsAndTheirHistory) {
     EXPECT_EQ(layer->cancelled, 1);
     EXPECT_EQ(layer->points.size(), 4u);
     scene->onExit();
-}
-
-TEST_F(TouchConversionTest, TheMouseIsTouchZeroAndMovesCountOnlyWhilePressed) {
-    CCScene* scene = CCScene::create();
-    Logger* layer = Logger::make(kCCTouchesOneByOne);
-    layer->setTouchEnabled(true);
-    scene->addChild(layer);
-    scene->onEnter();
-    viewInputMouseMove(5, 5);  // hovering
-    viewInputMouseButton(true, 10, 600);
-    viewInputMouseMove(20, 600);
-    viewInputMouseButton(false, 30, 600);
-    viewInputMouseMove(40, 600);
-    ASSERT_EQ(layer->points.size(), 3u);
-    EXPECT_POINT(layer->points[0], 10, 40);
-    EXPECT_POINT(layer->points[1], 20, 40);
-    EXPECT_POINT(layer->points[2], 30, 40);
-
-    viewInputMouseButton(true, 10, 10);
-    viewInputCancelTouches();
-    viewInputMouseButton(false, 10, 10);  // the release after the cancel
-    EXPECT_EQ(layer->cancelled, 1);
-    EXPECT_EQ(layer->points.size(), 4u);
-    scene->onExit();
-    viewInputEndRun();
 }
 
 TEST_F(TouchConversionTest, NodesConvertTouchesIntoTheirOwnSpace) {
@@ -158,7 +135,7 @@ TEST_F(TouchConversionTest, LayersRegisterWhileRunningAndFollowTheirSwitches) {
     EXPECT_TRUE(keypad->hasDelegate(layer));
     EXPECT_EQ(accelerometer->getDelegate(), layer);
     // All at once: a standard delegate.
-    CCTouchInput input;
+    TouchInput input;
     input.touchBegan(0, 1, 1);
     EXPECT_EQ(layer->standardCalls, 1);
     EXPECT_TRUE(layer->points.empty());

@@ -9,32 +9,24 @@ namespace {
 
 std::vector<std::string> g_log;
 
-// Records every call as "<name>.<phase>"; behaviour is configurable.
+// Records every call as "<name>.<phase>", then runs onCall; claims when told.
 class Recorder : public CCTouchDelegate {
 public:
     explicit Recorder(std::string name, bool claim = true) : m_name(std::move(name)), m_claim(claim) {}
-    bool ccTouchBegan(CCTouch*, CCEvent*) override {
-        g_log.push_back(m_name + ".began");
-        if (onCall) onCall();
-        return m_claim;
-    }
+    bool ccTouchBegan(CCTouch*, CCEvent*) override { return note("began"), m_claim; }
     void ccTouchMoved(CCTouch*, CCEvent*) override { note("moved"); }
     void ccTouchEnded(CCTouch*, CCEvent*) override { note("ended"); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { note("cancelled"); }
-    void ccTouchesBegan(CCSet* s, CCEvent*) override { notes("Began", s); }
-    void ccTouchesMoved(CCSet* s, CCEvent*) override { notes("Moved", s); }
-    void ccTouchesEnded(CCSet* s, CCEvent*) override { notes("Ended", s); }
-    void ccTouchesCancelled(CCSet* s, CCEvent*) override { notes("Cancelled", s); }
+    void ccTouchesBegan(CCSet* s, CCEvent*) override { note("touchesBegan", s); }
+    void ccTouchesMoved(CCSet* s, CCEvent*) override { note("touchesMoved", s); }
+    void ccTouchesEnded(CCSet* s, CCEvent*) override { note("touchesEnded", s); }
+    void ccTouchesCancelled(CCSet* s, CCEvent*) override { note("touchesCancelled", s); }
 
     std::function<void()> onCall;
 
 private:
-    void note(const char* phase) {
-        g_log.push_back(m_name + "." + phase);
-        if (onCall) onCall();
-    }
-    void notes(const char* phase, CCSet* set) {
-        g_log.push_back(m_name + ".touches" + phase + "(" + std::to_string(set->count()) + ")");
+    void note(const char* phase, CCSet* set = nullptr) {
+        g_log.push_back(m_name + "." + phase + (set ? "(" + std::to_string(set->count()) + ")" : ""));
         if (onCall) onCall();
     }
     std::string m_name;
@@ -42,8 +34,7 @@ private:
 };
 
 // A CCObject delegate, to check it is kept alive during its own call.
-class ObjectRecorder : public CCObject, public Recorder {
-public:
+struct ObjectRecorder : CCObject, Recorder {
     using Recorder::Recorder;
     ~ObjectRecorder() override { g_log.push_back("destroyed"); }
 };

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../platform/platform_test_support.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 
 using namespace cocos2d;
 

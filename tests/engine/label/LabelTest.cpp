@@ -11,7 +11,7 @@
 #include "../textures/PngTestUtil.h"
 #include "actions/CCActionInterval.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
 #include "label/CCLabelBMFont.h"
 #include "sprite/CCSprite.h"
@@ -196,7 +196,7 @@ TEST_F(Labels, IsAPlainNodeThatFadesReach) {
 TEST_F(Labels, DrawHandsOneQuadPerGlyphToTheBatcher) {
     CCLabelBMFont* a = label("ABC");
     CCLabelBMFont* b = label("D\nE");
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
     const unsigned long long before = batcher->flushCount();
     a->draw();

@@ -19,12 +19,9 @@ void expectPointNear(const CCPoint& actual, float x, float y, float tolerance = 
 }
 
 void expectTransformNear(const CCAffineTransform& t, const CCAffineTransform& u, float tolerance = 1e-4f) {
-    EXPECT_NEAR(t.a, u.a, tolerance);
-    EXPECT_NEAR(t.b, u.b, tolerance);
-    EXPECT_NEAR(t.c, u.c, tolerance);
-    EXPECT_NEAR(t.d, u.d, tolerance);
-    EXPECT_NEAR(t.tx, u.tx, tolerance);
-    EXPECT_NEAR(t.ty, u.ty, tolerance);
+    for (float CCAffineTransform::*m : {&CCAffineTransform::a, &CCAffineTransform::b, &CCAffineTransform::c,
+                                        &CCAffineTransform::d, &CCAffineTransform::tx, &CCAffineTransform::ty})
+        EXPECT_NEAR(t.*m, u.*m, tolerance);
 }
 
 // A node kept alive by the test, released when the test ends.
@@ -36,62 +33,56 @@ struct Owned {
     T* operator->() { return node; }
 };
 
+const CCAffineTransform kTranslate = CCAffineTransformTranslate(CCAffineTransformIdentity, 10, 0);
+const CCAffineTransform kRotate = CCAffineTransformRotate(CCAffineTransformIdentity, float(M_PI / 2));
+
 }  // namespace
 
-TEST(AffineTransform, ConcatAppliesFirstThenSecondAndInvertUndoesIt) {
-    CCAffineTransform translate = CCAffineTransformTranslate(CCAffineTransformIdentity, 10, 0);
-    CCAffineTransform rotate = CCAffineTransformRotate(CCAffineTransformIdentity, float(M_PI / 2));
-    // Translate then rotate counter-clockwise: (0,0) -> (10,0) -> (0,10).
-    expectPointNear(CCPointApplyAffineTransform(CCPointZero, CCAffineTransformConcat(translate, rotate)), 0, 10);
-    // Rotate then translate: (0,0) stays, then moves to (10,0).
-    expectPointNear(CCPointApplyAffineTransform(CCPointZero, CCAffineTransformConcat(rotate, translate)), 10, 0);
-    // Translate/Rotate/Scale apply the new step first.
-    CCAffineTransform built = CCAffineTransformScale(CCAffineTransformTranslate(rotate, 5, 0), 2, 3);
-    expectPointNear(CCPointApplyAffineTransform(CCPoint(1, 1), built), -3, 7);
-
-    CCAffineTransform t = CCAffineTransformMake(1.5f, -0.5f, 0.25f, 2.0f, 7.0f, -3.0f);
-    CCPoint p(3.5f, -8.0f);
-    CCPoint back = CCPointApplyAffineTransform(CCPointApplyAffineTransform(p, t), CCAffineTransformInvert(t));
-    expectPointNear(back, p.x, p.y);
-    expectTransformNear(CCAffineTransformConcat(t, CCAffineTransformInvert(t)), CCAffineTransformIdentity);
-}
-
-TEST(AffineTransform, SingularInverseIsTheIdentityWithoutNaN) {
-    const CCAffineTransform singular[] = {
-        CCAffineTransformMake(0, 0, 0, 0, 5, 5),
-        CCAffineTransformMake(1, 2, 2, 4, 1, 1),  // parallel columns
-        CCAffineTransformMake(NAN, 0, 0, 1, 0, 0),
+TEST(AffineTransform, PointsMapThroughConcatBuildersAndInverse) {
+    const CCAffineTransform t = CCAffineTransformMake(1.5f, -0.5f, 0.25f, 2.0f, 7.0f, -3.0f);
+    const struct {
+        const char* name;
+        CCAffineTransform transform;
+        CCPoint in, out;
+    } rows[] = {
+        // Concat applies the first, then the second (rotation counter-clockwise).
+        {"translate then rotate", CCAffineTransformConcat(kTranslate, kRotate), CCPointZero, ccp(0, 10)},
+        {"rotate then translate", CCAffineTransformConcat(kRotate, kTranslate), CCPointZero, ccp(10, 0)},
+        // Translate/Rotate/Scale apply the new step first.
+        {"built", CCAffineTransformScale(CCAffineTransformTranslate(kRotate, 5, 0), 2, 3), ccp(1, 1), ccp(-3, 7)},
+        {"inverse", CCAffineTransformInvert(t), CCPointApplyAffineTransform(ccp(3.5f, -8), t), ccp(3.5f, -8)},
     };
-    for (const CCAffineTransform& t : singular) {
-        CCAffineTransform inv = CCAffineTransformInvert(t);
-        EXPECT_TRUE(CCAffineTransformEqualToTransform(inv, CCAffineTransformIdentity));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        expectPointNear(CCPointApplyAffineTransform(row.in, row.transform), row.out.x, row.out.y);
     }
+    expectTransformNear(CCAffineTransformConcat(t, CCAffineTransformInvert(t)), CCAffineTransformIdentity);
+    // A singular matrix inverts to the identity, never to NaN.
+    for (const CCAffineTransform& singular : {CCAffineTransformMake(0, 0, 0, 0, 5, 5),
+                                              CCAffineTransformMake(1, 2, 2, 4, 1, 1),  // parallel columns
+                                              CCAffineTransformMake(NAN, 0, 0, 1, 0, 0)})
+        EXPECT_TRUE(CCAffineTransformEqualToTransform(CCAffineTransformInvert(singular), CCAffineTransformIdentity));
 }
 
 TEST(AffineTransform, RectAndSizeApplication) {
     CCAffineTransform rotate = CCAffineTransformRotate(CCAffineTransformMake(1, 0, 0, 1, 100, 0), float(M_PI / 2));
     CCRect box = CCRectApplyAffineTransform(CCRect(0, 0, 10, 20), rotate);
-    EXPECT_NEAR(box.origin.x, 80, 1e-4);
-    EXPECT_NEAR(box.origin.y, 0, 1e-4);
-    EXPECT_NEAR(box.size.width, 20, 1e-4);
-    EXPECT_NEAR(box.size.height, 10, 1e-4);
+    expectPointNear(box.origin, 80, 0);
+    expectPointNear(ccp(box.size.width, box.size.height), 20, 10);
     // Sizes ignore the translation.
     CCSize s = CCSizeApplyAffineTransform(CCSize(2, 3), CCAffineTransformMake(2, 0, 0, 2, 50, 50));
-    EXPECT_FLOAT_EQ(s.width, 4);
-    EXPECT_FLOAT_EQ(s.height, 6);
+    expectPointNear(ccp(s.width, s.height), 4, 6);
 }
 
 TEST(NodeTransform, RotatedMirroredChildUnderRotatedParentMatchesHandValues) {
-    Owned<CCNode> parent;
+    Owned<CCNode> parent, child;
     parent->setPosition(ccp(100, 50));
     parent->setRotation(90);  // clockwise
-    Owned<CCNode> child;
     child->setContentSize(CCSize(10, 20));
     child->setAnchorPoint(ccp(0.5f, 0.5f));
     child->setPosition(ccp(10, 0));
     child->setRotation(30);
     child->setScaleX(-2);
-    child->setScaleY(1);
     parent->addChild(child.node);
 
     CCAffineTransform world = child->nodeToWorldTransform();
@@ -109,7 +100,6 @@ TEST(NodeTransform, RotatedMirroredChildUnderRotatedParentMatchesHandValues) {
 TEST(NodeTransform, LayersIgnoreTheAnchorForTheirPosition) {
     Owned<CCLayer> layer;
     layer->setContentSize(CCSize(200, 100));
-    layer->setPosition(ccp(0, 0));
     layer->setRotation(180);
     // Rotation is about the centre; the origin stays where the position says.
     expectPointNear(CCPointApplyAffineTransform(ccp(0, 0), layer->nodeToParentTransform()), 200, 100);
@@ -128,12 +118,10 @@ TEST(NodeTransform, LayersIgnoreTheAnchorForTheirPosition) {
 // as its additional transform. b must stay where it was, and its placement
 // must decompose back into the values it had.
 TEST(NodeTransform, AttachKeepsWorldPlacementAndDecomposesBack) {
-    Owned<CCNode> world;
-    Owned<CCNode> a;
+    Owned<CCNode> world, a, b;
     a->setPosition(ccp(200, -10));
     a->setRotation(-60);
     a->setScale(2);
-    Owned<CCNode> b;
     b->setPosition(ccp(30, 40));
     b->setRotation(25);
     b->setScaleX(1.5f);
@@ -151,60 +139,52 @@ TEST(NodeTransform, AttachKeepsWorldPlacementAndDecomposesBack) {
     a->addChild(b.node);
     CCAffineTransform after = b->nodeToWorldTransform();
     expectTransformNear(after, before, 2e-3f);
-
-    float x = after.tx, y = after.ty;
-    float rotation = -std::atan2(after.b, after.a) * 180.0f / float(M_PI);
-    float sx = std::sqrt(after.a * after.a + after.b * after.b);
-    float sy = std::sqrt(after.c * after.c + after.d * after.d);
-    EXPECT_NEAR(x, 30, 2e-3);
-    EXPECT_NEAR(y, 40, 2e-3);
-    EXPECT_NEAR(rotation, 25, 1e-3);
-    EXPECT_NEAR(sx, 1.5, 1e-4);
-    EXPECT_NEAR(sy, 0.5, 1e-4);
+    expectPointNear(ccp(after.tx, after.ty), 30, 40, 2e-3f);
+    EXPECT_NEAR(-std::atan2(after.b, after.a) * 180.0f / float(M_PI), 25, 1e-3);
+    expectPointNear(ccp(std::hypot(after.a, after.b), std::hypot(after.c, after.d)), 1.5f, 0.5f);
     a->removeChild(b.node);
     world->removeChild(a.node);
 }
 
 class MatrixStack : public ::testing::Test {
 protected:
-    void SetUp() override { kmGLFreeAll(); }
+    void SetUp() override {
+        kmGLFreeAll();
+        kmGLMatrixMode(KM_GL_MODELVIEW);
+    }
     void TearDown() override { kmGLFreeAll(); }
+    static kmMat4 top() {
+        kmMat4 m;
+        kmGLGetMatrix(KM_GL_MODELVIEW, &m);
+        return m;
+    }
 };
 
 TEST_F(MatrixStack, PushTranslateRotatePopRestoresAndBasePopIsRefused) {
-    kmGLMatrixMode(KM_GL_MODELVIEW);
     kmGLLoadIdentity();
     kmGLTranslatef(5, 0, 0);
-    kmMat4 base;
-    kmGLGetMatrix(KM_GL_MODELVIEW, &base);
-
+    const kmMat4 base = top();
     kmGLPushMatrix();
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 2u);
     kmGLTranslatef(10, 0, 0);
     kmGLRotatef(90, 0, 0, 1);
-    kmMat4 top;
-    kmGLGetMatrix(KM_GL_MODELVIEW, &top);
     // (1, 0) rotates to (0, 1), then moves by 15 in x.
-    float x = top.mat[0] * 1 + top.mat[12], y = top.mat[1] * 1 + top.mat[13];
-    EXPECT_NEAR(x, 15, 1e-5);
-    EXPECT_NEAR(y, 1, 1e-5);
+    const kmMat4 moved = top();
+    expectPointNear(ccp(moved.mat[0] + moved.mat[12], moved.mat[1] + moved.mat[13]), 15, 1, 1e-5f);
     kmGLPopMatrix();
-
-    kmMat4 restored;
-    kmGLGetMatrix(KM_GL_MODELVIEW, &restored);
+    kmMat4 restored = top();
     EXPECT_TRUE(kmMat4AreEqual(&restored, &base, 0));
     // Popping the base matrix is refused: depth and matrix stay.
     kmGLPopMatrix();
     kmGLPopMatrix();
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 1u);
-    kmGLGetMatrix(KM_GL_MODELVIEW, &restored);
+    restored = top();
     EXPECT_TRUE(kmMat4AreEqual(&restored, &base, 0));
     // The projection stack is separate.
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_PROJECTION), 1u);
 }
 
 TEST_F(MatrixStack, UnbalancedPushesGrowThenResetToTheBase) {
-    kmGLMatrixMode(KM_GL_MODELVIEW);
     kmGLScalef(2, 2, 1);
     for (int i = 0; i < 100; ++i) {
         kmGLPushMatrix();
@@ -213,8 +193,7 @@ TEST_F(MatrixStack, UnbalancedPushesGrowThenResetToTheBase) {
     EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 101u);
     EXPECT_EQ(kmGLResetStackDepth(KM_GL_MODELVIEW), 100u);
     EXPECT_EQ(kmGLResetStackDepth(KM_GL_MODELVIEW), 0u);
-    kmMat4 m, expected;
-    kmGLGetMatrix(KM_GL_MODELVIEW, &m);
+    kmMat4 m = top(), expected;
     EXPECT_TRUE(kmMat4AreEqual(&m, kmMat4Scaling(&expected, 2, 2, 1), 0));
 }
 
@@ -231,7 +210,6 @@ public:
 }  // namespace
 
 TEST_F(MatrixStack, ModelViewInsideDrawEqualsNodeToWorld) {
-    kmGLMatrixMode(KM_GL_MODELVIEW);
     kmGLLoadIdentity();
     Owned<CCLayer> root;
     root->setContentSize(CCSize(960, 640));

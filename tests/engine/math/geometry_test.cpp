@@ -47,14 +47,11 @@ TEST(Geometry, RotationIsCounterClockwiseAboutThePivot) {
     EXPECT_TRUE(ccpForAngle(0).equals(ccp(1, 0)));
 }
 
-TEST(Geometry, UnionWithAZeroRectangleIncludesTheOrigin) {
-    const CCRect r(5, 6, 2, 3);
-    EXPECT_TRUE(r.unionWithRect(CCRectZero).equals(CCRect(0, 0, 7, 9)));
-    EXPECT_TRUE(CCRectZero.unionWithRect(r).equals(CCRect(0, 0, 7, 9)));
+TEST(Geometry, RectanglesAreClosedAndAZeroOneJoinsAUnion) {
+    const CCRect u(5, 6, 2, 3);
+    EXPECT_TRUE(u.unionWithRect(CCRectZero).equals(CCRect(0, 0, 7, 9)));
+    EXPECT_TRUE(CCRectZero.unionWithRect(u).equals(CCRect(0, 0, 7, 9)));
     EXPECT_TRUE(CCRect(-1, -1, 1, 1).unionWithRect(CCRect(2, 3, 1, 1)).equals(CCRect(-1, -1, 4, 5)));
-}
-
-TEST(Geometry, RectanglesAreClosed) {
     const CCRect r(0, 0, 10, 5);
     EXPECT_TRUE(r.containsPoint(ccp(10, 5)));
     EXPECT_TRUE(r.containsPoint(ccp(0, 0)));
@@ -65,7 +62,7 @@ TEST(Geometry, RectanglesAreClosed) {
     EXPECT_FLOAT_EQ(r.getMaxY(), 5);
 }
 
-TEST(Geometry, PointEqualityIsExactAndFuzzyIsPerAxis) {
+TEST(Geometry, PointEqualityIsExactFuzzyIsPerAxisAndTinyVectorsStayUnnormalised) {
     EXPECT_FALSE(ccp(1, 1).equals(ccp(1, 1.0000001f)));
     EXPECT_TRUE(ccp(1, 1) == ccp(1, 1));
     EXPECT_TRUE(ccpFuzzyEqual(ccp(1, 1), ccp(1.5f, 0.5f), 0.5f));
@@ -73,9 +70,7 @@ TEST(Geometry, PointEqualityIsExactAndFuzzyIsPerAxis) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE(ccp(nan, 0).equals(ccp(nan, 0)));
     EXPECT_FALSE(ccpFuzzyEqual(ccp(nan, 0), ccp(0, 0), 1));
-}
-
-TEST(Geometry, NormalisingLeavesTinyVectorsAlone) {
+    // Normalising leaves tiny vectors alone.
     EXPECT_TRUE(ccpNormalize(ccp(3, 4)).fuzzyEquals(ccp(0.6f, 0.8f), 1e-6f));
     EXPECT_TRUE(ccpNormalize(ccp(0, 0)).equals(ccp(0, 0)));
     EXPECT_TRUE(ccpNormalize(ccp(1e-8f, 0)).equals(ccp(1e-8f, 0)));

@@ -74,7 +74,7 @@ protected:
         clear();
     }
     static void clear() {
-        CCTouchInput::sharedTouchInput()->reset();
+        TouchInput::sharedTouchInput()->reset();
         CCTouchDispatcher::sharedDispatcher()->removeAllDelegates();
         CCDirector::resetForTest();
     }
@@ -95,7 +95,7 @@ protected:
         press(x, y);
         release(x, y);
     }
-    static CCTouchInput& input() { return *CCTouchInput::sharedTouchInput(); }
+    static TouchInput& input() { return *TouchInput::sharedTouchInput(); }
 
     CCScene* scene = nullptr;
 };

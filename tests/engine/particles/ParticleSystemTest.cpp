@@ -11,9 +11,9 @@
 #include "../platform/platform_test_support.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "particles/CCParticleSystem.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "scene/CCNode.h"
 
 using namespace cocos2d;
@@ -310,7 +310,7 @@ TEST_F(Particles, PositionTypesAfterMovingTheEmitterAndThenItsParent) {
 // --- drawing ------------------------------------------------------------------------------
 
 TEST_F(Particles, DrawHandsOneQuadPerParticleWithTheBlendsColours) {
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     batcher->flush();
     CCParticleSystemQuad* s = system(1, 60, 10, true);
     s->setStartColor(ccc4f(1, 0.5f, 0, 0.5f));

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "../platform/platform_test_support.h"
-#include "physics/PhysicsCompat.h"
+#include "physics/PhysicsGuard.h"
 
 namespace physicstest {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/CCCommon.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "platform_test_support.h"
 
 extern char** environ;

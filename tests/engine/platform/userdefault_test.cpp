@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
 #include "platform_test_support.h"

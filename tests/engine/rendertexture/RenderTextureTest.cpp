@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
@@ -80,10 +80,10 @@ TEST_F(RenderTextureTest, CaptureMapsEyePointsToTexelsAndRestoresBothStacks) {
 
     CCSprite* pending = CCSprite::createWithTexture(rt->getSprite()->getTexture());
     pending->visit();
-    ASSERT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 1u);
+    ASSERT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 1u);
     rt->begin();
     // The outer drawing was flushed before the redirect.
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 0u);
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 0u);
     EXPECT_TRUE(rt->isCapturing());
     // Eye (0, 0) is the bottom-left texel corner and (200, 50) the top-right.
     expectProjects(0, 0, -1, -1);
@@ -135,7 +135,7 @@ TEST_F(RenderTextureTest, SpriteShowsTheCaptureUprightCentredOnTheNodeAndFollows
     rt->setPosition(CCPoint(480, 310));
     rt->setScaleY(-1);
     rt->visit();
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 1u);
     const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
     // Flipped: the bottom texel row (bl) is on top.

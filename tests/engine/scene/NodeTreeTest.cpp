@@ -1,5 +1,7 @@
 // The node tree: drawing order, mutation during walks, teardown, enter/exit
-// and the pool emptied in the middle of a visit.
+// and the pool emptied in the middle of a visit. A visit started on a node
+// nothing else keeps alive must survive its own walk, or the children listed
+// by that walk are freed under it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -37,7 +39,9 @@ public:
     }
     void draw() override {
         g_log.push_back("draw " + m_name);
-        if (onDraw) onDraw();
+        if (!onDraw) return;
+        std::function<void()> hook = onDraw;  // the hook may free this node
+        hook();
     }
     void onEnter() override {
         ++enters;
@@ -55,10 +59,7 @@ public:
         parents.push_back(parent);
         CCNode::setParent(parent);
     }
-    void update(float dt) override {
-        ++updates;
-        (void)dt;
-    }
+    void update(float) override { ++updates; }
 
     std::string m_name;
     std::function<void()> onDraw, afterEnter, afterExit, onDestroy;
@@ -75,10 +76,7 @@ public:
         a->autorelease();
         return a;
     }
-    void update(float t) override {
-        (void)t;
-        ++steps;
-    }
+    void update(float) override { ++steps; }
     int steps = 0;
 };
 
@@ -100,9 +98,8 @@ protected:
 
 std::vector<std::string> draws() {
     std::vector<std::string> out;
-    for (const std::string& line : g_log) {
+    for (const std::string& line : g_log)
         if (line.rfind("draw ", 0) == 0) out.push_back(line.substr(5));
-    }
     return out;
 }
 
@@ -356,39 +353,33 @@ TEST_F(NodeTree, ExitPausesEnterResumesAndCleanupStopsRecursively) {
     Probe* grandchild = Probe::make("grandchild");
     root->addChild(child);
     child->addChild(grandchild);
-
-    // Not running yet: scheduled and run paused.
     CountingAction* action = CountingAction::make();
     grandchild->runAction(action);
     grandchild->scheduleUpdate();
-    tick();
-    EXPECT_EQ(action->steps, 0);
-    EXPECT_EQ(grandchild->updates, 0);
-
-    root->onEnter();
-    tick();
-    EXPECT_EQ(action->steps, 1);
-    EXPECT_EQ(grandchild->updates, 1);
-
-    root->onExit();
-    EXPECT_FALSE(grandchild->isRunning());
-    tick();
-    EXPECT_EQ(action->steps, 1);
-    EXPECT_EQ(grandchild->updates, 1);
-
-    root->onEnter();
-    tick();
-    EXPECT_EQ(action->steps, 2);
-    EXPECT_EQ(grandchild->updates, 2);
-    // Enter and exit alternate even when asked twice.
-    root->onEnter();
+    // Each row, then one tick: the grandchild's action steps and updates.
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        int expected;
+    } rows[] = {
+        {"not running yet: paused", [] {}, 0},
+        {"entered", [&] { root->onEnter(); }, 1},
+        {"exited", [&] { root->onExit(); }, 1},
+        {"entered again", [&] { root->onEnter(); }, 2},
+        {"entered twice: no second enter", [&] { root->onEnter(); }, 3},
+        {"cleaned up", [&] { root->cleanup(); }, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.step();
+        tick();
+        EXPECT_EQ(action->steps, row.expected);
+        EXPECT_EQ(grandchild->updates, row.expected);
+        EXPECT_EQ(grandchild->isRunning(), root->isRunning());
+    }
     EXPECT_EQ(grandchild->enters, 2);
-
-    root->cleanup();
     EXPECT_EQ(grandchild->numberOfRunningActions(), 0u);
     EXPECT_FALSE(CCScheduler::sharedScheduler()->isUpdateScheduled(grandchild));
-    tick();
-    EXPECT_EQ(grandchild->updates, 2);
     root->onExit();
     root->release();
 }
@@ -418,52 +409,66 @@ TEST_F(NodeTree, DestroyedScheduledNodeLeavesTheSchedulerAndActionManager) {
     root->release();
 }
 
-// The pool emptied from inside a draw, in the middle of the traversal.
-TEST_F(NodeTree, FinalizeDuringDrawReleasesEachPendingObjectOnce) {
-    struct Tracked : CCObject {
-        int* destroyed;
-        explicit Tracked(int* d) : destroyed(d) {}
-        ~Tracked() override { ++*destroyed; }
-    };
-    int unownedDead = 0, keptDead = 0, lateDead = 0;
+// The pool emptied from inside a draw, in the middle of the traversal (what
+// the pool releases, and when, is the pool suite's): the walk goes on, and a
+// node created this frame and attached survives.
+TEST_F(NodeTree, FinalizeDuringDrawKeepsTheWalkAndAttachedNewNodes) {
     CCScene* scene = CCScene::create();
     scene->retain();
     CCLayer* layer = CCLayer::create();
     scene->addChild(layer);
     Probe* loader = Probe::make("loader");
-    Probe* after = Probe::make("after");
     layer->addChild(loader);
-    layer->addChild(after);
-    (new Tracked(&unownedDead))->autorelease();
-    CCObject* kept = (new Tracked(&keptDead))->autorelease();
-    kept->retain();
-    CCPoolManager* pool = CCPoolManager::sharedPoolManager();
-
+    layer->addChild(Probe::make("after"));
     loader->onDraw = [&] {
-        // Nodes created this frame and attached survive; temporaries die now.
         layer->addChild(Probe::make("fresh"));
-        pool->finalize();
-        EXPECT_EQ(unownedDead, 1);
-        EXPECT_EQ(keptDead, 0);
-        (new Tracked(&lateDead))->autorelease();
+        CCPoolManager::sharedPoolManager()->finalize();
     };
     scene->onEnter();
     scene->visit();
     EXPECT_EQ(draws(), (std::vector<std::string>{"loader", "after"}));
+    CCPoolManager::sharedPoolManager()->drain();  // the frame end
     EXPECT_EQ(g_destroyed, 0);
-    EXPECT_EQ(lateDead, 0);
-    pool->drain();  // the frame end
-    EXPECT_EQ(unownedDead, 1);
-    EXPECT_EQ(lateDead, 1);
-    EXPECT_EQ(keptDead, 0);
-    EXPECT_EQ(layer->getChildrenCount(), 3u);
     loader->onDraw = nullptr;
     g_log.clear();
     scene->visit();
     EXPECT_EQ(draws(), (std::vector<std::string>{"loader", "after", "fresh"}));
-    kept->release();
-    EXPECT_EQ(keptDead, 1);
     scene->onExit();
     scene->release();
     EXPECT_EQ(g_destroyed, 3);
+}
+
+TEST_F(NodeTree, PoolEmptiedMidVisitKeepsTheRootAndItsChildrenUntilTheWalkEnds) {
+    Probe* root = Probe::make("root");  // the pool holds the only reference
+    Probe* first = Probe::make("first");
+    root->addChild(first);
+    root->addChild(Probe::make("second"));
+    int destroyedDuringWalk = -1;
+    first->onDraw = [&] {
+        CCPoolManager::sharedPoolManager()->finalize();
+        destroyedDuringWalk = g_destroyed;
+    };
+    root->visit();
+    EXPECT_EQ(destroyedDuringWalk, 0);
+    EXPECT_EQ(draws(), (std::vector<std::string>{"root", "first", "second"}));
+    EXPECT_EQ(g_destroyed, 3);  // all freed once the visit is over
+    EXPECT_EQ(kmGLGetStackDepth(KM_GL_MODELVIEW), 1u);
+}
+
+TEST_F(NodeTree, SubtreeVisitedOnItsOwnSurvivesBeingRemovedByItsGrandchild) {
+    // As a render pass draws a part of the tree: the parent is not visiting.
+    CCNode* holder = CCNode::create();
+    holder->retain();
+    Probe* subtree = Probe::make("subtree");
+    Probe* leaf = Probe::make("leaf");
+    holder->addChild(subtree);
+    subtree->addChild(leaf);
+    subtree->addChild(Probe::make("sibling"));
+    CCPoolManager::sharedPoolManager()->finalize();  // the parents hold the only references
+    leaf->onDraw = [&] { subtree->removeFromParent(); };
+    subtree->visit();
+    EXPECT_EQ(draws(), (std::vector<std::string>{"subtree", "leaf", "sibling"}));
+    EXPECT_EQ(g_destroyed, 3);
+    EXPECT_EQ(holder->getChildrenCount(), 0u);
+    holder->release();
 }

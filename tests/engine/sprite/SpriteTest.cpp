@@ -4,7 +4,7 @@
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "gl/CCGLProgram.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"
@@ -145,7 +145,7 @@ TEST_F(SpriteTest, DisplayFrameFromAnotherSheetSwitchesTextureRectAndSize) {
     EXPECT_FLOAT_EQ(s->getQuad().tr.texCoords.u, 1.0f);
     EXPECT_TRUE(s->isFrameDisplayed(frame));
     // Frames drive animations: the sprite is a display-frame target.
-    CCDisplayFrameTarget* target = s;
+    DisplayFrameTarget* target = s;
     target->setDisplayFrame(CCSpriteFrame::createWithTexture(first, CCRect(0, 0, 8, 8)));
     EXPECT_EQ(s->getTexture(), first);
     EXPECT_FALSE(s->isFrameDisplayed(frame));
@@ -163,7 +163,7 @@ TEST_F(SpriteTest, MissingFilesAndFramesGiveNull) {
     EXPECT_EQ(empty->getAnchorPoint(), CCPoint(0.5f, 0.5f));
     // A sprite without a texture submits nothing.
     empty->visit();
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 0u);
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 0u);
 
     CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFrame(
         CCSpriteFrame::createWithTexture(texture(8, 8), CCRect(0, 0, 8, 8)), "known.png");
@@ -181,7 +181,7 @@ TEST_F(SpriteTest, StandardSpritesBatchInWorldSpaceAndOwnProgramsDrawAlone) {
     root->addChild(a);
     root->addChild(b);
     root->visit();
-    CCQuadBatcher* batcher = CCQuadBatcher::sharedBatcher();
+    QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 2u);
     // Centred on the position: 16 wide at scale 1, 32 at scale 2.
     EXPECT_EQ(box(batcher->pendingVertices()[0]), (std::vector<float>{92, 92, 108, 108}));
@@ -217,7 +217,7 @@ TEST_F(SpriteTest, BatchNodeWorksAsAValueMemberAndDrawsNothingOfItsOwn) {
     EXPECT_TRUE(holder.batch.init());
     holder.batch.addChild(CCSprite::createWithTexture(texture(4, 4)));
     holder.batch.visit();
-    EXPECT_EQ(CCQuadBatcher::sharedBatcher()->pendingQuads(), 1u);  // only the child
+    EXPECT_EQ(QuadBatcher::sharedBatcher()->pendingQuads(), 1u);  // only the child
     holder.batch.removeAllChildren();
     EXPECT_NE(CCSpriteBatchNode::create(), nullptr);
     EXPECT_EQ(CCSpriteBatchNode::create("no/such.png"), nullptr);

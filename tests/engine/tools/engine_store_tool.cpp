@@ -67,17 +67,14 @@ int flushLoop(long long states) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    const std::string command = argv[1];
+    const std::string command = argc > 1 ? argv[1] : "";
     if (command == "set" && argc == 4) {
         CCUserDefault* store = CCUserDefault::sharedUserDefault();
         store->setStringForKey(argv[2], argv[3]);
         store->flush();
-        if (store->isDirty() || store->isReadOnly()) {
-            std::fprintf(stderr, "engine_store_tool: %s was not written\n", store->filePath().c_str());
-            return 1;
-        }
-        return 0;
+        if (!store->isDirty() && !store->isReadOnly()) return 0;
+        std::fprintf(stderr, "engine_store_tool: %s was not written\n", store->filePath().c_str());
+        return 1;
     }
     if (command == "get" && argc == 3) {
         static const std::string kMissing("\x01missing");
@@ -90,14 +87,9 @@ int main(int argc, char** argv) {
         std::fputc('\n', stdout);
         return 0;
     }
-    if (command == "flush-loop" && argc <= 3) {
-        long long states = -1;
-        if (argc == 3) {
-            char* end = nullptr;
-            states = std::strtoll(argv[2], &end, 10);
-            if (!*argv[2] || *end || states < 0) return usage();
-        }
+    char* end = nullptr;
+    const long long states = argc == 3 ? std::strtoll(argv[2], &end, 10) : -1;
+    if (command == "flush-loop" && (argc == 2 || (argc == 3 && *argv[2] && !*end && states >= 0)))
         return flushLoop(states);
-    }
     return usage();
 }

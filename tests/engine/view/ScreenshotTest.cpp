@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "ViewTestSupport.h"
 #include "pngprobe.h"
-#include "view/CCScreenshot.h"
+#include "view/Screenshot.h"
 
 using namespace cocos2d;
 using namespace viewtest;
@@ -13,7 +14,7 @@ using namespace viewtest;
 namespace {
 
 TEST(Screenshot, RequestsParseOrFailAsAWhole) {
-    std::vector<CCScreenshotRequest> out;
+    std::vector<ScreenshotRequest> out;
     std::string error;
     ASSERT_TRUE(parseScreenshotSpec("8:/tmp/f.png;16:g:h.png", &out, &error)) << error;
     ASSERT_EQ(out.size(), 2u);
@@ -61,56 +62,50 @@ TEST(Screenshot, HeadlessFramesAreSkippedAndNothingIsWritten) {
     CCDirector::resetForTest();
 }
 
-// ---- pngprobe
+// ---- pngprobe: the GL checks pass only if it fails on a wrong pixel
 
-pngprobe::Image checker() {
+TEST(PngProbe, ChecksFailOnTheWrongPixelAndOnMalformedArguments) {
     // 4x2: top row red, bottom row half-transparent blue.
     pngprobe::Image image;
     image.width = 4;
     image.height = 2;
     for (int i = 0; i < 4; ++i) image.rgba.insert(image.rgba.end(), {255, 0, 0, 255});
     for (int i = 0; i < 4; ++i) image.rgba.insert(image.rgba.end(), {0, 0, 250, 128});
-    return image;
-}
-
-std::vector<std::string> check(const std::vector<std::string>& args) {
+    const struct {
+        std::vector<std::string> args;
+        size_t failures;  // 9: refused as malformed
+    } cases[] = {
+        {{"--size", "4x2", "--expect", "0,0=255,0,0", "--expect", "3,1=0,0,255~5"}, 0},
+        {{"--expect", "3,1=0,0,255"}, 1},      // tolerance defaults to 0
+        {{"--expect", "3,1=0,0,250,255"}, 1},  // alpha is checked when given
+        {{"--expect", "0,1=255,0,0"}, 1},      // origin is the top-left
+        {{"--size", "2x4"}, 1},
+        {{"--expect", "4,0=255,0,0"}, 1},  // outside
+        {{"--count", "0,0,3,1=255,0,0~0>=4"}, 0},
+        {{"--count", "3,1,0,0=255,0,0>=5"}, 1},  // corners in any order
+        {{"--count", "0,0,100,100=0,0,255~5>=4"}, 0},  // boxes are clipped to the image
+        {{"--count", "0,0,3,1=0,255,0"}, 1},  // without ">=N" one matching pixel is needed
+        {{"--expect", "1,2"}, 9},           {{"--expect", "1,2=3,4"}, 9},       {{"--expect", "1,2=3,4,5~"}, 9},
+        {{"--expect", "1,2=256,0,0"}, 9},   {{"--expect", "-1,2=0,0,0"}, 9},    {{"--count", "0,0,1,1=0,0,0>"}, 9},
+        {{"--count", "0,0,1=0,0,0>=1"}, 9}, {{"--size", "4"}, 9},               {{"--expect"}, 9},
+        {{"--bogus"}, 9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args.back());
+        pngprobe::Checks checks;
+        std::string error;
+        std::vector<std::string> all = {"f.png"};
+        all.insert(all.end(), c.args.begin(), c.args.end());
+        const bool parsed = pngprobe::parseArgs(all, &checks, &error);
+        EXPECT_EQ(!parsed, c.failures == 9);
+        if (parsed) {
+            EXPECT_EQ(pngprobe::runChecks(image, checks).size(), c.failures);
+        }
+    }
     pngprobe::Checks checks;
     std::string error;
-    std::vector<std::string> all = {"f.png"};
-    all.insert(all.end(), args.begin(), args.end());
-    if (!pngprobe::parseArgs(all, &checks, &error)) return {"parse: " + error};
-    return pngprobe::runChecks(checker(), checks);
-}
-
-TEST(PngProbe, ExpectationsCountsAndSizes) {
-    EXPECT_TRUE(check({"--size", "4x2", "--expect", "0,0=255,0,0", "--expect", "3,1=0,0,255~5"}).empty());
-    EXPECT_EQ(check({"--expect", "3,1=0,0,255"}).size(), 1u) << "tolerance defaults to 0";
-    EXPECT_EQ(check({"--expect", "3,1=0,0,250,255"}).size(), 1u) << "alpha is checked when given";
-    EXPECT_EQ(check({"--expect", "0,1=255,0,0"}).size(), 1u) << "origin is the top-left";
-    EXPECT_EQ(check({"--size", "2x4"}).size(), 1u);
-    const auto outside = check({"--expect", "4,0=255,0,0"});
-    ASSERT_EQ(outside.size(), 1u);
-    EXPECT_NE(outside[0].find("outside"), std::string::npos) << outside[0];
-    EXPECT_TRUE(check({"--count", "0,0,3,1=255,0,0~0>=4"}).empty());
-    EXPECT_EQ(check({"--count", "3,1,0,0=255,0,0>=5"}).size(), 1u) << "corners in any order";
-    EXPECT_TRUE(check({"--count", "0,0,100,100=0,0,255~5>=4"}).empty()) << "boxes are clipped to the image";
-    // Without ">=N" (an unquoted one is a shell redirection) one matching pixel is enough.
-    EXPECT_TRUE(check({"--count", "0,0,3,1=255,0,0"}).empty());
-    EXPECT_EQ(check({"--count", "0,0,3,1=0,255,0"}).size(), 1u);
-    const auto mismatch = check({"--expect", "1,0=0,255,0"});
-    ASSERT_EQ(mismatch.size(), 1u);
-    EXPECT_EQ(mismatch[0], "pixel 1,0 is 255,0,0,255, expected 0,255,0");
-}
-
-TEST(PngProbe, MalformedArgumentsAreRefused) {
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--expect", "1,2"}, {"--expect", "1,2=3,4"}, {"--expect", "1,2=3,4,5~"}, {"--expect", "1,2=256,0,0"},
-             {"--expect", "-1,2=0,0,0"}, {"--count", "0,0,1,1=0,0,0>"}, {"--count", "0,0,1=0,0,0>=1"},
-             {"--size", "4"}, {"--expect"}, {"--bogus"}}) {
-        const auto result = check(bad);
-        ASSERT_EQ(result.size(), 1u) << bad[0];
-        EXPECT_EQ(result[0].rfind("parse: ", 0), 0u) << bad.back();
-    }
+    ASSERT_TRUE(pngprobe::parseArgs({"f.png", "--expect", "1,0=0,255,0"}, &checks, &error));
+    EXPECT_EQ(pngprobe::runChecks(image, checks), std::vector<std::string>{"pixel 1,0 is 255,0,0,255, expected 0,255,0"});
 }
 
 TEST(PngProbe, ExitStatusNamesTheKindOfFailure) {
@@ -124,12 +119,10 @@ TEST(PngProbe, ExitStatusNamesTheKindOfFailure) {
     writeTemp("probe_text.png", "not a png at all");
     EXPECT_EQ(pngprobe::run({dir + "probe_text.png"}), 2);
     // A real header whose data is cut off.
-    std::FILE* in = std::fopen((dir + "probe_one.png").c_str(), "rb");
-    ASSERT_NE(in, nullptr);
+    std::ifstream in(dir + "probe_one.png", std::ios::binary);
     char head[40] = {0};
-    const std::size_t n = std::fread(head, 1, sizeof head, in);
-    std::fclose(in);
-    writeTemp("probe_cut.png", std::string(head, n));
+    in.read(head, sizeof head);
+    writeTemp("probe_cut.png", std::string(head, static_cast<size_t>(in.gcount())));
     EXPECT_EQ(pngprobe::run({dir + "probe_cut.png"}), 2);
 }
 

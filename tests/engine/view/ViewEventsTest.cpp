@@ -50,6 +50,12 @@ TEST_F(ViewEvents, DeliveredInArrivalOrderWithTheEngineBeforeTheHook) {
     // swallow what arrived after it.
     EXPECT_EQ(seen, (std::vector<std::string>{"4:1@960", "1:0@1280", "4:2@1280", "0:0@1280", "4:3@1280"}));
     EXPECT_TRUE(view->windowShouldClose());
+    // A new view starts open, at 960 x 640 and without a context.
+    CCDirector::resetForTest();
+    view = CCEGLView::sharedOpenGLView();
+    EXPECT_FALSE(view->windowShouldClose());
+    EXPECT_FALSE(view->isOpenGLReady());
+    EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
 }
 
 TEST_F(ViewEvents, HookPostingDuringDeliveryWaitsForTheNextIteration) {
@@ -79,37 +85,8 @@ TEST_F(ViewEvents, ZeroSizedFramesAreNeverApplied) {
     EXPECT_EQ(view->getFrameSize(), CCSize(960, 640));
     EXPECT_EQ(view->getScaleX(), 1.0f);
     // Touch conversion stays finite.
-    const CCPoint p = CCTouchInput::frameToView(*view, 10, 10);
+    const CCPoint p = TouchInput::frameToView(*view, 10, 10);
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
-}
-
-TEST_F(ViewEvents, LifecycleRunsOncePerTransition) {
-    TestApp app;
-    app.stopWhenHidden = false;
-    for (ViewEvent::Type type : {ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Iconified, ViewEvent::Restored,
-                                 ViewEvent::Restored, ViewEvent::Iconified, ViewEvent::Close})
-        view->queueEvent(event(type));
-    view->queueFocusLost();
-    view->deliverEvents();
-    EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 1", "foreground 1", "background 1"}));
-    EXPECT_TRUE(view->isIconified());
-}
-
-TEST_F(ViewEvents, KeysGoToTheSinkInOrderAndRepeatsAreDropped) {
-    std::vector<std::string> keys;
-    view->setKeySink([&](const ViewKeyEvent& k) {
-        keys.push_back(std::to_string(k.key) + (k.pressed ? " down" : " up") + " " + std::to_string(k.text));
-    });
-    ViewKeyEvent a;
-    a.key = 65;
-    a.text = 'a';
-    a.pressed = true;
-    view->queueKey(a, false);
-    view->queueKey(a, true);
-    a.pressed = false;
-    view->queueKey(a, false);
-    view->deliverEvents();
-    EXPECT_EQ(keys, (std::vector<std::string>{"65 down 97", "65 up 97"}));
 }
 
 // ---- the run loop
@@ -121,9 +98,9 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
     TestApp app;
     std::vector<std::string> hook;
     app.onLaunch = [&] {
-        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(RecordingScene::frame())); });
-        app.scene->onTick = [&](unsigned int frame) {
-            if (frame == 4) view->requestClose();
+        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(ProbeScene::frame())); });
+        app.scene->onUpdate = [&] {
+            if (ProbeScene::frame() == 4) view->requestClose();
         };
     };
     EXPECT_EQ(app.run(), 0);
@@ -134,17 +111,18 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
 }
 
 TEST_F(RunLoop, ScriptedIconifyStopsTheFramesAndTheFirstTickAfterHasNoTime) {
-    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_iconify.txt", "3 iconify\n4 iconify\n7 restore\n"));
+    const ScopedEnv script("ENGINE_INPUT_SCRIPT", writeTemp("view_iconify.txt", "2 restore\n3 iconify\n4 iconify\n7 restore\n8 restore\n"));
     CCDirector* director = CCDirector::sharedDirector();
     director->setFixedDeltaTime(false);
     director->setFrameLimit(10);
     director->setAnimationInterval(0.002);
     TestApp app;
     EXPECT_EQ(app.run(), 0);
+    // Once per transition: a restore while shown and a second iconify do nothing.
     EXPECT_EQ(app.lifecycle, (std::vector<std::string>{"background 3", "foreground 7"}));
     // Frames 3 to 6 are stopped but counted.
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2, 7, 8, 9, 10}));
-    EXPECT_EQ(app.scene->deltas[2], 0.0f) << "the time spent minimised arrived as one step";
+    EXPECT_EQ(app.scene->updates[2], 0.0f) << "the time spent minimised arrived as one step";
     EXPECT_EQ(director->getTotalFrames(), 10u);
 }
 

@@ -1,5 +1,6 @@
-// Shared pieces of the view tests: an application that runs a recording
-// scene, and helpers for the run hooks read from the environment.
+// Shared pieces of the view and director tests: a scene that records its
+// ticks, draws and life, an application that runs one, and helpers for the
+// run hooks read from the environment.
 #pragma once
 
 #include <cstdlib>
@@ -14,57 +15,95 @@ namespace viewtest {
 
 using namespace cocos2d;
 
-// Ticks and draws are recorded with their frame numbers.
-class RecordingScene : public CCScene {
+// Ticks (with dt and frame number) and draws are recorded; its life goes to
+// events() as "<name> entered|exited|cleanup|destroyed". Autoreleased.
+class ProbeScene : public CCScene {
 public:
-    static RecordingScene* create() {
-        auto* scene = new RecordingScene();
+    // `tickFromNextFrame`: ticks from the next frame on, before it enters;
+    // otherwise paused until it enters, as scheduleUpdate() leaves it.
+    static ProbeScene* create(const std::string& name, bool tickFromNextFrame = false) {
+        auto* scene = new ProbeScene();
+        scene->m_name = name;
         scene->init();
-        // Ticks from frame 1, before it enters at that frame's switch.
-        CCDirector::sharedDirector()->getScheduler()->scheduleUpdateForTarget(scene, 0, false);
+        if (tickFromNextFrame) {
+            CCDirector::sharedDirector()->getScheduler()->scheduleUpdateForTarget(scene, 0, false);
+        } else {
+            scene->scheduleUpdate();
+        }
         scene->autorelease();
         return scene;
     }
-    void update(float dt) override {
-        tickFrames.push_back(frame());
-        deltas.push_back(dt);
-        if (onTick) onTick(frame());
+    ~ProbeScene() override { note("destroyed"); }
+    void onEnter() override {
+        CCScene::onEnter();
+        note("entered");
     }
-    void draw() override { drawFrames.push_back(frame()); }
+    void onExit() override {
+        CCScene::onExit();
+        note("exited");
+    }
+    void cleanup() override {
+        CCScene::cleanup();
+        note("cleanup");
+    }
+    void update(float dt) override {
+        updates.push_back(dt);
+        tickFrames.push_back(frame());
+        if (onUpdate) onUpdate();
+    }
+    void draw() override {
+        drawFrames.push_back(frame());
+        if (onDraw) onDraw();
+    }
+    // The frame being run (the director counts finished ones).
     static unsigned int frame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
+    static std::vector<std::string>& events() {
+        static std::vector<std::string> log;
+        return log;
+    }
 
+    std::vector<float> updates;
     std::vector<unsigned int> tickFrames, drawFrames;
-    std::vector<float> deltas;
-    std::function<void(unsigned int)> onTick;
+    std::function<void()> onUpdate, onDraw;
+
+private:
+    void note(const char* what) { events().push_back(m_name + " " + what); }
+    std::string m_name;
 };
 
+// Runs scene "A", ticking from frame 1 and kept for the test to read after
+// run(); without `ownScene`, onLaunch runs a scene of its own.
 class TestApp : public CCApplication {
 public:
-    bool applicationDidFinishLaunching() override {
-        ++launches;
-        scene = RecordingScene::create();
-        scene->retain();
-        if (onLaunch) onLaunch();
-        CCDirector::sharedDirector()->runWithScene(scene);
-        return true;
-    }
-    void applicationDidEnterBackground() override {
-        lifecycle.push_back("background " + std::to_string(RecordingScene::frame()));
-        if (stopWhenHidden) CCDirector::sharedDirector()->stopAnimation();
-    }
-    void applicationWillEnterForeground() override {
-        lifecycle.push_back("foreground " + std::to_string(RecordingScene::frame()));
-        if (stopWhenHidden) CCDirector::sharedDirector()->startAnimation();
-    }
+    explicit TestApp(bool ownScene = true) : m_ownScene(ownScene) {}
     ~TestApp() override {
         if (scene) scene->release();
     }
+    bool applicationDidFinishLaunching() override {
+        ++launches;
+        if (m_ownScene) (scene = ProbeScene::create("A", true))->retain();
+        if (onLaunch) onLaunch();
+        if (scene) CCDirector::sharedDirector()->runWithScene(scene);
+        return launchOk;
+    }
+    void applicationDidEnterBackground() override {
+        lifecycle.push_back("background " + std::to_string(ProbeScene::frame()));
+        if (stopWhenHidden) CCDirector::sharedDirector()->stopAnimation();
+    }
+    void applicationWillEnterForeground() override {
+        lifecycle.push_back("foreground " + std::to_string(ProbeScene::frame()));
+        if (stopWhenHidden) CCDirector::sharedDirector()->startAnimation();
+    }
 
     int launches = 0;
+    bool launchOk = true;
     bool stopWhenHidden = true;
-    RecordingScene* scene = nullptr;
+    ProbeScene* scene = nullptr;
     std::vector<std::string> lifecycle;
     std::function<void()> onLaunch;
+
+private:
+    bool m_ownScene;
 };
 
 // Sets an environment variable for one test and clears it afterwards.

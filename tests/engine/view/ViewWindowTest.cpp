@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "ViewTestSupport.h"
-#include "director/CCEngineHooks.h"
+#include "director/EngineHooks.h"
 
 using namespace cocos2d;
 using namespace viewtest;
@@ -14,7 +14,7 @@ using namespace viewtest;
 namespace {
 
 // Plays one list of window callbacks per poll, as GLFW would report them.
-class FakeWindow : public CCViewBackend {
+class FakeWindow : public ViewBackend {
 public:
     explicit FakeWindow(std::deque<std::function<void(CCEGLView*)>>* polls) : m_polls(polls) {}
     const char* getName() const override { return "fake"; }
@@ -41,14 +41,14 @@ protected:
         CCDirector::resetForTest();
     }
     void useFake() {
-        CCEGLView::setBackendFactory([this] { return std::unique_ptr<CCViewBackend>(new FakeWindow(&polls)); });
+        CCEGLView::setBackendFactory([this] { return std::unique_ptr<ViewBackend>(new FakeWindow(&polls)); });
         CCDirector::resetForTest();
     }
     std::deque<std::function<void(CCEGLView*)>> polls;
 };
 
 TEST_F(WindowView, AFailedStartIsReportedNotRunHeadless) {
-    CCEGLView::setBackendFactory([] { return std::unique_ptr<CCViewBackend>(); });
+    CCEGLView::setBackendFactory([] { return std::unique_ptr<ViewBackend>(); });
     CCDirector::resetForTest();
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     EXPECT_FALSE(view->isHeadless());
@@ -76,16 +76,18 @@ public:
         setKeypadEnabled(true);
         return true;
     }
-    bool ccTouchBegan(CCTouch* t, CCEvent*) override {
-        log.push_back("began " + std::to_string(static_cast<int>(t->getLocation().x)));
+    // GL locations: y up from the bottom of the 640-high window.
+    bool ccTouchBegan(CCTouch* t, CCEvent*) override { return note("began", t); }
+    void ccTouchMoved(CCTouch* t, CCEvent*) override { note("moved", t); }
+    void ccTouchEnded(CCTouch* t, CCEvent*) override { note("ended", t); }
+    bool note(const char* what, CCTouch* t) {
+        log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(t->getLocation().x)) + "," +
+                      std::to_string(static_cast<int>(t->getLocation().y)));
         return true;
     }
-    void ccTouchMoved(CCTouch* t, CCEvent*) override {
-        log.push_back("moved " + std::to_string(static_cast<int>(t->getLocation().x)));
-    }
-    void ccTouchEnded(CCTouch*, CCEvent*) override { log.push_back("ended"); }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { log.push_back("cancelled"); }
     void keyBackClicked() override { log.push_back("back"); }
+    void keyDown(int) override { log.push_back("key code"); }  // Escape gives none
     std::vector<std::string>& log = *s_log;
     static std::vector<std::string>* s_log;
 };
@@ -97,25 +99,30 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     TouchAndBackLayer::s_log = &log;
     useFake();
     ViewKeyEvent esc;
-    esc.key = 256;
+    esc.key = kViewKeyEscape;
     esc.pressed = true;
     ViewKeyEvent a;
     a.key = 65;
+    a.text = 'a';
     a.pressed = true;
     polls = {
         nullptr,
         [&](CCEGLView* v) {  // frame 2
+            v->queueMouseMove(5, 5);  // hovering: no touch
             v->queueMouseButton(true, 100, 50);
             v->queueMouseMove(100, 50);  // unchanged: no move
             v->queueMouseMove(130, 50);
-            v->queueKey(a, false);
-            v->queueKey(esc, false);
-            v->queueKey(esc, true);  // auto-repeat: neither back nor the sink
+            v->queueKey(a);
+            v->queueKey(esc);
+            v->queueKey(esc);  // auto-repeat: neither back nor the sink
             v->queueFocusLost();     // the held touch is cancelled
         },
         [&](CCEGLView* v) {  // frame 3
-            v->queueMouseButton(true, 10, 10);
-            v->queueMouseButton(false, 10, 10);
+            v->queueMouseButton(false, 130, 50);  // the release after the cancel
+            v->queueMouseButton(true, 10, 600);
+            v->queueMouseMove(20, 600);
+            v->queueMouseButton(false, 30, 600);
+            v->queueMouseMove(40, 600);  // released: no touch
             v->requestClose();  // as the close button does
         },
     };
@@ -125,7 +132,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     app.onLaunch = [&] {
         CCEGLView* view = CCDirector::sharedDirector()->getOpenGLView();
         EXPECT_EQ(view->getHWnd(), 42u);
-        view->setKeySink([&](const ViewKeyEvent& k) { keys.push_back(k.pressed ? k.key : -k.key); });
+        view->setKeySink([&](const ViewKeyEvent& k) { keys.push_back(k.pressed ? k.key + k.text : -k.key); });
         view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type)); });
         auto* layer = new TouchAndBackLayer();
         layer->init();
@@ -135,8 +142,9 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     CCDirector::sharedDirector()->setFixedDeltaTime(true);
     CCDirector::sharedDirector()->setFrameLimit(20);
     EXPECT_EQ(app.run(), 0);
-    EXPECT_EQ(keys, (std::vector<int>{65, 256}));
-    EXPECT_EQ(log, (std::vector<std::string>{"began 100", "moved 130", "back", "cancelled", "began 10", "ended"}));
+    EXPECT_EQ(keys, (std::vector<int>{65 + 'a', kViewKeyEscape}));
+    EXPECT_EQ(log, (std::vector<std::string>{"began 100,590", "moved 130,590", "back", "cancelled", "began 10,40",
+                                             "moved 20,40", "ended 30,40"}));
     EXPECT_EQ(hook, (std::vector<std::string>{"0"}));
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2})) << "the close ends run() before frame 3 ticks";
 }

@@ -79,11 +79,6 @@ lifecycle)
         run --scene lifecycle > "$t/l.txt" || fail "demo failed"
     diff <(printf 'background 5\nforeground 10\nticks 25\nfirstdt 0\n') "$t/l.txt" || fail "transcript"
     ;;
-badscript)
-    printf '5 tuch down 1 2\n' > "$t/bad.txt"
-    ENGINE_HEADLESS=1 ENGINE_INPUT_SCRIPT=$t/bad.txt "$demo" --scene touchlog 2> "$t/err.txt" && fail "a bad script ran"
-    grep -q 'line 1' "$t/err.txt" || fail "no line number: $(cat "$t/err.txt")"
-    ;;
 nowindow)
     # No display: one line naming what is missing, and run() returns 1.
     status=0

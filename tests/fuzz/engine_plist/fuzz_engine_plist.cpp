@@ -4,7 +4,7 @@
 
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
-#include "frames/CCPlistReader.h"
+#include "frames/PlistReader.h"
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "textures/CCTexture2D.h"

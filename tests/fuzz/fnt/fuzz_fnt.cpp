@@ -1,6 +1,5 @@
 // .fnt bytes through the reader, then, when they parse, through the font
 // loader and a label layout against a real page texture.
-#include <png.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -13,11 +12,12 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/CCQuadBatcher.h"
+#include "gl/QuadBatcher.h"
 #include "label/CCBMFontConfiguration.h"
-#include "label/CCBMFontParser.h"
+#include "label/BMFontParser.h"
 #include "label/CCLabelBMFont.h"
 #include "platform/CCFileUtils.h"
+#include "view/Screenshot.h"
 
 namespace {
 
@@ -41,15 +41,9 @@ void removeScratch() {
 const char* scratch() {
     static const bool made = [] {
         if (!::mkdtemp(g_scratch)) std::strcpy(g_scratch, "/tmp");
-        std::vector<unsigned char> pixels(64 * 64 * 4, 255);
-        png_image image;
-        std::memset(&image, 0, sizeof(image));
-        image.version = PNG_IMAGE_VERSION;
-        image.width = 64;
-        image.height = 64;
-        image.format = PNG_FORMAT_RGBA;
-        png_image_write_to_file(&image, (std::string(g_scratch) + "/page.png").c_str(), 0, pixels.data(), 0,
-                                nullptr);
+        const std::vector<unsigned char> white(64 * 64 * 3, 255);
+        std::string error;
+        cocos2d::writeRGBPng(std::string(g_scratch) + "/page.png", white.data(), 64, 64, &error);
         if (std::strcmp(g_scratch, "/tmp") != 0) std::atexit(removeScratch);
         return true;
     }();
@@ -93,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(std::isfinite(s.width) && std::isfinite(s.height) && s.height >= 0, "finite content size");
         check(label->getGlyphQuads().size() <= 6, "at most one quad per code point");
         label->draw();
-        CCQuadBatcher::sharedBatcher()->flush();
+        QuadBatcher::sharedBatcher()->flush();
     }
     label->release();
     FNTConfigRemoveCache();

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "physics/PhysicsCompat.h"
+#include "physics/PhysicsGuard.h"
 
 namespace {
 

@@ -20,20 +20,10 @@ def case(points, scale=1.0, body_type=2, position=(0, 5), angle=0.0, velocity=(0
          omega=0.0, linear_damping=0.0, angular_damping=0.0, gravity_scale=1.0, flags=0,
          density=1.0, friction=0.2, restitution=0.0, centre=(0, 0), radius=0.5,
          set_velocity=(1, 0), ray_end=(0, -5)):
-    out = bytes([len(points)])
-    for x, y in points:
-        out += struct.pack("<ff", x, y)
-    out += struct.pack("<f", scale)
-    out += bytes([body_type])
-    out += struct.pack("<fff", *position, angle)
-    out += struct.pack("<fff", *velocity, omega)
-    out += struct.pack("<fff", linear_damping, angular_damping, gravity_scale)
-    out += bytes([flags])
-    out += struct.pack("<fff", density, friction, restitution)
-    out += struct.pack("<fff", *centre, radius)
-    out += struct.pack("<ff", *set_velocity)
-    out += struct.pack("<ff", *ray_end)
-    return out
+    return (bytes([len(points)]) + b"".join(struct.pack("<ff", *p) for p in points) +
+            struct.pack("<fB9fB10f", scale, body_type, *position, angle, *velocity, omega, linear_damping,
+                        angular_damping, gravity_scale, flags, density, friction, restitution, *centre, radius,
+                        *set_velocity, *ray_end))
 
 
 def regular(n, r=1.0):
@@ -87,8 +77,7 @@ CASES = {
 
 
 def main():
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "corpus", "physics")
+    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "corpus", "physics")
     os.makedirs(out_dir, exist_ok=True)
     for name, data in CASES.items():
         with open(os.path.join(out_dir, name), "wb") as f:

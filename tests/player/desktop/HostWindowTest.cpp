@@ -9,8 +9,8 @@
 #include "HostWindow.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
@@ -45,13 +45,6 @@ protected:
     CCEGLView* view = nullptr;
 };
 
-void expectRect(const CCRect& r, float x, float y, float w, float h) {
-    EXPECT_EQ(r.origin.x, x);
-    EXPECT_EQ(r.origin.y, y);
-    EXPECT_EQ(r.size.width, w);
-    EXPECT_EQ(r.size.height, h);
-}
-
 }  // namespace
 
 TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
@@ -62,10 +55,8 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
     setFullscreen(false, true);
     EXPECT_FALSE(isFullscreenMode());
     EXPECT_FALSE(view->isFullscreen());
-    if (landscape())
-        expectRect(view->getWindowRect(), 480, 270, 960, 540);
-    else
-        expectRect(view->getWindowRect(), 690, 60, 540, 960);  // inside the 1080 rows
+    // Portrait: inside the 1080 rows.
+    EXPECT_EQ(view->getWindowRect(), landscape() ? CCRect(480, 270, 960, 540) : CCRect(690, 60, 540, 960));
     EXPECT_EQ(view->getFrameSize(), size(960, 540));
     EXPECT_EQ(view->getFrameZoomFactor(), 1.0f);
     EXPECT_EQ(view->getRequestedDesignResolutionSize(), size(1136, 640));

@@ -2,72 +2,63 @@
 
 #include <png.h>
 
-#include <cstdio>
+#include <fstream>
+#include <functional>
 
 namespace icowriter {
 
 namespace {
 
-void put16(Bytes& b, unsigned v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(Bytes& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
+void put(Bytes& b, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-Bytes dibHeader(int width, int height, int bpp, uint32_t colours) {
+// The info header (height doubled for the mask), the palette (RGB triples in,
+// BGR0 out), rows bottom-up padded to 4 bytes and filled by `pixel`, then the
+// 1-bit mask (set = transparent, top row first in `transparent`).
+Bytes bitmap(int width, int height, int bpp, const std::vector<uint8_t>& paletteRgb,
+             const std::function<void(int x, int y, uint8_t* row)>& pixel, const std::vector<bool>& transparent) {
+    const uint32_t colours = static_cast<uint32_t>(paletteRgb.size() / 3);
     Bytes b;
-    put32(b, 40);
-    put32(b, static_cast<uint32_t>(width));
-    put32(b, static_cast<uint32_t>(height * 2));
-    put16(b, 1);
-    put16(b, static_cast<unsigned>(bpp));
-    put32(b, 0);  // uncompressed
-    put32(b, 0);
-    put32(b, 0);
-    put32(b, 0);
-    put32(b, colours);
-    put32(b, 0);
+    put(b, 40, 4);
+    put(b, static_cast<uint32_t>(width), 4);
+    put(b, static_cast<uint32_t>(height * 2), 4);
+    put(b, 1, 2);
+    put(b, static_cast<uint32_t>(bpp), 2);
+    for (uint32_t v : {0u, 0u, 0u, 0u, bpp <= 8 && colours == (1u << bpp) ? 0u : colours, 0u}) put(b, v, 4);
+    for (uint32_t i = 0; i < colours; ++i)
+        b.insert(b.end(), {paletteRgb[i * 3 + 2], paletteRgb[i * 3 + 1], paletteRgb[i * 3], 0});
+    for (int pass = 0; pass < 2; ++pass) {
+        const int bits = pass == 0 ? bpp : 1;
+        const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+        for (int row = height - 1; row >= 0; --row) {
+            Bytes line(stride, 0);
+            for (int x = 0; x < width; ++x) {
+                if (pass == 0)
+                    pixel(x, row, line.data());
+                else if (!transparent.empty() && transparent[static_cast<size_t>(row) * width + x])
+                    line[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+            b.insert(b.end(), line.begin(), line.end());
+        }
+    }
     return b;
 }
 
-// Rows bottom-up, each padded to 4 bytes; bit set = transparent.
-void appendMask(Bytes& b, int width, int height, const std::vector<bool>& transparent) {
-    const size_t stride = (static_cast<size_t>(width) + 31) / 32 * 4;
-    for (int row = height - 1; row >= 0; --row) {
-        Bytes line(stride, 0);
-        for (int x = 0; x < width; ++x)
-            if (!transparent.empty() && transparent[static_cast<size_t>(row) * width + x])
-                line[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
-        b.insert(b.end(), line.begin(), line.end());
-    }
-}
-
-std::vector<bool> alphaZeroMask(const Image& image) {
+Bytes directColour(const Image& image, int bpp, bool zeroAlpha) {
     std::vector<bool> mask(static_cast<size_t>(image.width) * image.height);
     for (size_t i = 0; i < mask.size(); ++i) mask[i] = image.rgba[i * 4 + 3] == 0;
-    return mask;
-}
-
-Bytes directColour(const Image& image, int bpp, bool zeroAlpha) {
-    Bytes b = dibHeader(image.width, image.height, bpp, 0);
-    const size_t stride = (static_cast<size_t>(image.width) * bpp + 31) / 32 * 4;
-    for (int row = image.height - 1; row >= 0; --row) {
-        Bytes line(stride, 0);
-        for (int x = 0; x < image.width; ++x) {
-            const uint8_t* p = &image.rgba[(static_cast<size_t>(row) * image.width + x) * 4];
-            uint8_t* q = &line[static_cast<size_t>(x) * (bpp / 8)];
+    return bitmap(
+        image.width, image.height, bpp, {},
+        [&](int x, int y, uint8_t* row) {
+            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            uint8_t* q = row + static_cast<size_t>(x) * (bpp / 8);
             q[0] = p[2];
             q[1] = p[1];
             q[2] = p[0];
             if (bpp == 32) q[3] = zeroAlpha ? 0 : p[3];
-        }
-        b.insert(b.end(), line.begin(), line.end());
-    }
-    appendMask(b, image.width, image.height, alphaZeroMask(image));
-    return b;
+        },
+        mask);
 }
 
 }  // namespace
@@ -125,43 +116,25 @@ Bytes bmp24(const Image& image) { return directColour(image, 24, false); }
 
 Bytes bmpIndexed(int width, int height, int bpp, const std::vector<uint8_t>& indices,
                  const std::vector<uint8_t>& paletteRgb, const std::vector<bool>& transparent) {
-    const uint32_t colours = static_cast<uint32_t>(paletteRgb.size() / 3);
-    Bytes b = dibHeader(width, height, bpp, colours == (1u << bpp) ? 0 : colours);
-    for (uint32_t i = 0; i < colours; ++i) {
-        b.push_back(paletteRgb[i * 3 + 2]);
-        b.push_back(paletteRgb[i * 3 + 1]);
-        b.push_back(paletteRgb[i * 3]);
-        b.push_back(0);
-    }
-    const size_t stride = (static_cast<size_t>(width) * bpp + 31) / 32 * 4;
-    for (int row = height - 1; row >= 0; --row) {
-        Bytes line(stride, 0);
-        for (int x = 0; x < width; ++x) {
-            const unsigned index = indices[static_cast<size_t>(row) * width + x];
+    return bitmap(
+        width, height, bpp, paletteRgb,
+        [&](int x, int y, uint8_t* row) {
             const size_t bit = static_cast<size_t>(x) * bpp;
-            line[bit / 8] |= static_cast<uint8_t>(index << (8 - bpp - bit % 8));
-        }
-        b.insert(b.end(), line.begin(), line.end());
-    }
-    appendMask(b, width, height, transparent);
-    return b;
+            row[bit / 8] |= static_cast<uint8_t>(indices[static_cast<size_t>(y) * width + x] << (8 - bpp - bit % 8));
+        },
+        transparent);
 }
 
 Bytes ico(const std::vector<Entry>& entries) {
-    Bytes b;
-    put16(b, 0);
-    put16(b, 1);
-    put16(b, static_cast<unsigned>(entries.size()));
+    Bytes b = {0, 0, 1, 0};
+    put(b, static_cast<uint32_t>(entries.size()), 2);
     uint32_t offset = static_cast<uint32_t>(6 + 16 * entries.size());
     for (const Entry& e : entries) {
-        b.push_back(static_cast<uint8_t>(e.dirWidth >= 256 ? 0 : e.dirWidth));
-        b.push_back(static_cast<uint8_t>(e.dirHeight >= 256 ? 0 : e.dirHeight));
-        b.push_back(0);
-        b.push_back(0);
-        put16(b, 1);
-        put16(b, 32);
-        put32(b, static_cast<uint32_t>(e.data.size()));
-        put32(b, offset);
+        b.insert(b.end(), {static_cast<uint8_t>(e.dirWidth % 256), static_cast<uint8_t>(e.dirHeight % 256), 0, 0});
+        put(b, 1, 2);
+        put(b, 32, 2);
+        put(b, static_cast<uint32_t>(e.data.size()), 4);
+        put(b, offset, 4);
         offset += static_cast<uint32_t>(e.data.size());
     }
     for (const Entry& e : entries) b.insert(b.end(), e.data.begin(), e.data.end());
@@ -175,10 +148,9 @@ Bytes testIcon() {
 }
 
 bool writeFile(const std::string& path, const Bytes& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
 }
 
 }  // namespace icowriter

@@ -140,69 +140,49 @@ TEST(IcoDecode, DirectorySizeZeroMeans256AndMustMatchTheImage) {
 TEST(IcoDecode, HostileFilesAreRefusedWithAReason) {
     const Bytes good = icowriter::bmp24(icowriter::pattern(4, 4, false));
     const Bytes goodFile = icowriter::ico({{4, 4, good}, {4, 4, good}, {4, 4, good}});
-    struct Case {
+    // A copy of `b` with bytes set at the given offsets.
+    auto patched = [](Bytes b, std::initializer_list<std::pair<size_t, uint8_t>> changes) {
+        for (const auto& [at, value] : changes) b[at] = value;
+        return b;
+    };
+    auto one = [](const Bytes& entry) { return icowriter::ico({{4, 4, entry}}); };
+    Bytes hugePng = icowriter::png(icowriter::pattern(300, 2, false));
+    Bytes cutPng = icowriter::png(icowriter::pattern(8, 8, false));
+    cutPng.resize(cutPng.size() / 2);
+    const Bytes palette = icowriter::bmpIndexed(2, 2, 1, {0, 1, 1, 0}, {0, 0, 0, 255, 255, 255}, {});
+    const struct {
         const char* name;
         Bytes file;
         const char* reason;
         size_t usable;
+    } cases[] = {
+        {"empty", {}, "empty", 0},
+        {"not an icon", Bytes{'B', 'M', 0, 0, 0, 0}, "not an icon", 0},
+        {"cursor type", patched(goodFile, {{2, 2}}), "not an icon", 0},
+        {"count 0", icowriter::ico({}), "no entries", 0},
+        {"directory cut short", Bytes(goodFile.begin(), goodFile.begin() + 6 + 16 * 2), "cut short", 0},
+        {"65 entries", icowriter::ico(std::vector<icowriter::Entry>(65, {4, 4, good})), "at most 64", 0},
+        {"over 4 MiB", Bytes(kIcoMaxFileSize + 1, 0), "at most 4 MiB", 0},
+        // The second entry's offset, the third entry's length, far past the end.
+        {"offset past the end", patched(goodFile, {{6 + 16 + 12, 0xF0}, {6 + 16 + 15, 0x7F}}), "outside the file", 2},
+        {"length past the end", patched(goodFile, {{6 + 32 + 8, 0xFF}, {6 + 32 + 9, 0xFF}}), "outside the file", 2},
+        {"PNG over 256", icowriter::ico({{300 % 256, 2, hugePng}, {4, 4, good}}), "at most 256x256", 1},
+        {"truncated PNG", icowriter::ico({{8, 8, cutPng}}), "PNG", 0},
+        {"huge bitmap width", one(patched(good, {{4, 0x40}, {7, 0x40}})), "bitmap of", 0},
+        {"compressed bitmap", one(patched(good, {{16, 1}})), "compressed", 0},
+        {"16 bpp", one(patched(good, {{14, 16}})), "16 bits", 0},
+        {"pixels cut short", one(Bytes(good.begin(), good.begin() + 50)), "cut short", 0},
+        {"oversized palette", icowriter::ico({{2, 2, patched(palette, {{32, 200}})}}), "palette", 0},
+        {"header size past the entry", one(patched(good, {{0, 0xFF}, {1, 0xFF}})), "header size", 0},
     };
-    std::vector<Case> cases;
-
-    cases.push_back({"empty", {}, "empty", 0});
-    cases.push_back({"not an icon", Bytes{'B', 'M', 0, 0, 0, 0}, "not an icon", 0});
-    Bytes cursor = goodFile;
-    cursor[2] = 2;
-    cases.push_back({"cursor type", cursor, "not an icon", 0});
-    cases.push_back({"count 0", icowriter::ico({}), "no entries", 0});
-    cases.push_back({"directory cut short", Bytes(goodFile.begin(), goodFile.begin() + 6 + 16 * 2), "cut short", 0});
-    Bytes many = icowriter::ico(std::vector<icowriter::Entry>(65, icowriter::Entry{4, 4, good}));
-    cases.push_back({"65 entries", many, "at most 64", 0});
-    cases.push_back({"over 4 MiB", Bytes(kIcoMaxFileSize + 1, 0), "at most 4 MiB", 0});
-
-    Bytes pastEnd = goodFile;
-    pastEnd[6 + 16 + 12] = 0xF0;  // second entry's offset far past the end
-    pastEnd[6 + 16 + 15] = 0x7F;
-    cases.push_back({"offset past the end", pastEnd, "outside the file", 2});
-    Bytes longLength = goodFile;
-    longLength[6 + 32 + 8] = 0xFF;  // third entry's length runs past the end
-    longLength[6 + 32 + 9] = 0xFF;
-    cases.push_back({"length past the end", longLength, "outside the file", 2});
-
-    Bytes hugePng = icowriter::png(icowriter::pattern(300, 2, false));
-    cases.push_back({"PNG over 256", icowriter::ico({{300 % 256, 2, hugePng}, {4, 4, good}}), "at most 256x256", 1});
-    Bytes badPng = icowriter::png(icowriter::pattern(8, 8, false));
-    badPng.resize(badPng.size() / 2);
-    cases.push_back({"truncated PNG", icowriter::ico({{8, 8, badPng}}), "PNG", 0});
-
-    Bytes wide = good;
-    wide[4] = 0x40;  // width 0x40000040
-    wide[7] = 0x40;
-    cases.push_back({"huge bitmap width", icowriter::ico({{4, 4, wide}}), "bitmap of", 0});
-    Bytes compressed = good;
-    compressed[16] = 1;
-    cases.push_back({"compressed bitmap", icowriter::ico({{4, 4, compressed}}), "compressed", 0});
-    Bytes depth = good;
-    depth[14] = 16;
-    cases.push_back({"16 bpp", icowriter::ico({{4, 4, depth}}), "16 bits", 0});
-    Bytes shortPixels = good;
-    shortPixels.resize(50);
-    cases.push_back({"pixels cut short", icowriter::ico({{4, 4, shortPixels}}), "cut short", 0});
-    Bytes palette = icowriter::bmpIndexed(2, 2, 1, {0, 1, 1, 0}, {0, 0, 0, 255, 255, 255}, {});
-    palette[32] = 200;  // 200 colours claimed for 1 bit
-    cases.push_back({"oversized palette", icowriter::ico({{2, 2, palette}}), "palette", 0});
-    Bytes header = good;
-    header[0] = 0xFF;
-    header[1] = 0xFF;
-    cases.push_back({"header size past the entry", icowriter::ico({{4, 4, header}}), "header size", 0});
-
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         std::vector<std::string> problems;
-        const auto images = decode(c.file, &problems);
-        EXPECT_EQ(images.size(), c.usable) << c.name;
-        ASSERT_FALSE(problems.empty()) << c.name;
+        EXPECT_EQ(decode(c.file, &problems).size(), c.usable);
+        ASSERT_FALSE(problems.empty());
         bool named = false;
         for (const auto& p : problems) named = named || p.find(c.reason) != std::string::npos;
-        EXPECT_TRUE(named) << c.name << ": " << problems.front();
+        EXPECT_TRUE(named) << problems.front();
     }
     EXPECT_TRUE(decodeIco(nullptr, 100).empty());
 }

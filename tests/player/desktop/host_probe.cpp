@@ -1,9 +1,8 @@
-// host_probe: drives the host's window glue, icon, keyboard and Steam line in
-// a real window, and prints what the window and the keyboard really did, for
-// the end-to-end scripts.
+// host_probe: drives the host's window glue, icon and keyboard in a real
+// window, and prints what the window and the keyboard really did, for the
+// end-to-end scripts.
 //
 //   --write-test-icon FILE   write the 16/32/48 test icon and exit
-//   --steam-line             print the Steam start-up line and exit
 //   --icon FILE              set the window icon from FILE
 //   --orientation N          the game's orientation setting (default 1)
 //   --post K@F[,K@F...]      at frame F: windowed-forced (direct forced call),
@@ -15,7 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,13 +22,12 @@
 #include "HostWindow.h"
 #include "IcoWriter.h"
 #include "IconFile.h"
+#include "InputDevices.h"
 #include "KeyCodeMap.h"
-#include "OisSetup.h"
-#include "SteamStub.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "director/CCEGLView.h"
 #include "scene/CCScene.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
@@ -48,29 +46,28 @@ struct Options {
     double seconds = 0;
 };
 
-// Client-area geometry in root coordinates, from our own X connection.
+// Client-area geometry in root coordinates, from our own X connection;
+// headless, the view's remembered rectangle.
 void printWindow(Display* display) {
     CCEGLView* view = CCEGLView::sharedOpenGLView();
-    if (!display) {  // headless: the view's remembered rectangle
-        const CCRect r = view->getWindowRect();
-        std::printf("window %dx%d+%d+%d %s\n", static_cast<int>(r.size.width), static_cast<int>(r.size.height),
-                    static_cast<int>(r.origin.x), static_cast<int>(r.origin.y),
-                    view->isFullscreen() ? "fullscreen" : "windowed");
-        std::fflush(stdout);
-        return;
+    const CCRect r = view->getWindowRect();
+    int w = static_cast<int>(r.size.width), h = static_cast<int>(r.size.height);
+    int x = static_cast<int>(r.origin.x), y = static_cast<int>(r.origin.y);
+    if (display) {
+        const Window window = static_cast<Window>(view->getHWnd());
+        XWindowAttributes attributes;
+        Window child;
+        XSync(display, False);
+        if (!window || !XGetWindowAttributes(display, window, &attributes) ||
+            !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
+            std::printf("window unknown\n");
+            std::fflush(stdout);
+            return;
+        }
+        w = attributes.width;
+        h = attributes.height;
     }
-    const Window window = static_cast<Window>(view->getHWnd());
-    XWindowAttributes attributes;
-    Window child;
-    int x = 0, y = 0;
-    XSync(display, False);
-    if (!window || !XGetWindowAttributes(display, window, &attributes) ||
-        !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
-        std::printf("window unknown\n");
-    } else {
-        std::printf("window %dx%d+%d+%d %s\n", attributes.width, attributes.height, x, y,
-                    view->isFullscreen() ? "fullscreen" : "windowed");
-    }
+    std::printf("window %dx%d+%d+%d %s\n", w, h, x, y, view->isFullscreen() ? "fullscreen" : "windowed");
     std::fflush(stdout);
 }
 
@@ -95,35 +92,26 @@ public:
     }
 };
 
+// "kind@frame,kind@frame..."
 bool parsePosts(const char* text, std::vector<Post>& posts) {
-    std::string list = text;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t comma = list.find(',', start);
-        std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        size_t at = item.find('@');
-        if (at == std::string::npos) return false;
-        std::string kind = item.substr(0, at);
-        char* end = nullptr;
-        unsigned long frame = std::strtoul(item.c_str() + at + 1, &end, 10);
-        if (*end || frame == 0) return false;
-        Post p{Post::Windowed, static_cast<unsigned int>(frame)};
-        if (kind == "windowed-forced")
-            p.kind = Post::WindowedForced;
-        else if (kind == "fullscreen")
-            p.kind = Post::Fullscreen;
-        else if (kind != "windowed")
-            return false;
-        posts.push_back(p);
-        if (comma == std::string::npos) break;
-        start = comma + 1;
+    std::istringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        const size_t at = item.find('@');
+        const int frame = at == std::string::npos ? 0 : std::atoi(item.c_str() + at + 1);
+        const std::string kind = item.substr(0, at);
+        const Post::Kind k = kind == "windowed-forced" ? Post::WindowedForced
+                             : kind == "fullscreen"    ? Post::Fullscreen
+                                                       : Post::Windowed;
+        if (frame <= 0 || (k == Post::Windowed && kind != "windowed")) return false;
+        posts.push_back({k, static_cast<unsigned int>(frame)});
     }
-    return true;
+    return !posts.empty();
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: host_probe [--write-test-icon FILE | --steam-line] [--icon FILE] [--orientation N]\n"
+                 "usage: host_probe [--write-test-icon FILE] [--icon FILE] [--orientation N]\n"
                  "                  [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
     return 2;
 }
@@ -135,10 +123,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--steam-line") {
-            writeSteamStarted(stdout, SteamAPI_Init());
-            return 0;
-        } else if (arg == "--write-test-icon" && hasValue) {
+        if (arg == "--write-test-icon" && hasValue) {
             return icowriter::writeFile(argv[++i], icowriter::testIcon()) ? 0 : 1;
         } else if (arg == "--icon" && hasValue) {
             options.icon = argv[++i];

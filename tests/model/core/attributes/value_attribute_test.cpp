@@ -11,7 +11,7 @@
 #include "model/core/QVAttributeEnum.h"
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVAttributeValue.h"
-#include "platform/CCCompat.h"
+#include "platform/RandomAndClock.h"
 
 using namespace attrtest;
 using cocos2d::ccc4f;

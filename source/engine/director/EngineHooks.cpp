@@ -1,0 +1,44 @@
+#include "director/EngineHooks.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "platform/CCCommon.h"
+
+namespace cocos2d {
+
+bool parseFlagHook(const char* name, const char* value) {
+    (void)name;
+    if (!value || !*value) return false;
+    return std::strcmp(value, "0") != 0;
+}
+
+unsigned int parseFrameLimitHook(const char* name, const char* value) {
+    if (!value || !*value) return 0;
+    const char* end = value + std::strlen(value);
+    unsigned long long n = 0;
+    auto result = std::from_chars(value, end, n);
+    if (result.ec != std::errc() || result.ptr != end || n == 0 ||
+        n > std::numeric_limits<unsigned int>::max()) {
+        CCLog("[engine] %s=\"%s\" is not a positive frame count; ignored", name, value);
+        return 0;
+    }
+    return static_cast<unsigned int>(n);
+}
+
+EngineHooks readEngineHooks() {
+    EngineHooks hooks;
+    hooks.headless = parseFlagHook("ENGINE_HEADLESS", std::getenv("ENGINE_HEADLESS"));
+    hooks.fixedDeltaTime = parseFlagHook("ENGINE_FIXED_DT", std::getenv("ENGINE_FIXED_DT"));
+    hooks.maxFrames = parseFrameLimitHook("ENGINE_MAX_FRAMES", std::getenv("ENGINE_MAX_FRAMES"));
+    return hooks;
+}
+
+const EngineHooks& engineHooks() {
+    static const EngineHooks hooks = readEngineHooks();
+    return hooks;
+}
+
+}  // namespace cocos2d

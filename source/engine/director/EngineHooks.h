@@ -1,0 +1,29 @@
+// (ours) Run hooks from the environment, so the real player binary needs no
+// test arguments. Each singleton reads them once when it is created; an
+// unparsable value is logged and ignored.
+//
+//   ENGINE_HEADLESS=1    no window and no GL context
+//   ENGINE_FIXED_DT=1    every frame's dt is the animation interval, no sleeping
+//   ENGINE_MAX_FRAMES=N  CCApplication::run() ends after frame N
+#pragma once
+
+namespace cocos2d {
+
+struct EngineHooks {
+    bool headless = false;
+    bool fixedDeltaTime = false;
+    unsigned int maxFrames = 0;  // 0: no limit
+};
+
+// The hooks as read at the first call; later calls return the same values.
+const EngineHooks& engineHooks();
+// Reads the environment again (tests that change it).
+EngineHooks readEngineHooks();
+
+// The parsing rules on explicit values; a null or empty value means unset.
+// A flag is on for any value but "0".
+bool parseFlagHook(const char* name, const char* value);
+// A positive decimal frame count, else 0 (logged unless unset).
+unsigned int parseFrameLimitHook(const char* name, const char* value);
+
+}  // namespace cocos2d

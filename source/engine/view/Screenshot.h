@@ -1,0 +1,52 @@
+// ENGINE_SCREENSHOT=N:file.png[;M:file2.png]: the framebuffer of frame N,
+// after the last flush and before the swap, as an 8-bit RGB PNG written top
+// row first (the default framebuffer's alpha is undefined under Xvfb).
+#pragma once
+
+#include <string>
+#include <cstddef>
+#include <vector>
+
+namespace cocos2d {
+
+class CCEGLView;
+
+struct ScreenshotRequest {
+    unsigned int frame = 0;
+    std::string path;
+};
+
+// Bounded, so a runaway variable is refused rather than swallowed.
+constexpr std::size_t kMaxScreenshots = 256;
+
+// Parses the variable's value. An empty value is no request. Frames are
+// positive; a repeated frame is an error. On failure `error` says why.
+bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error);
+
+// Writes tightly packed RGB rows (top row first) as a PNG.
+bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error);
+
+// Flips rows read from GL (bottom row first) so the top row comes first.
+void flipRows(unsigned char* pixels, int rowBytes, int rows);
+
+// The run's screenshot plan.
+class ScreenshotPlan {
+public:
+    // Reads ENGINE_SCREENSHOT; false (logged) on a malformed value.
+    bool loadFromEnvironment();
+    bool load(const std::string& text);
+    bool empty() const { return m_requests.empty(); }
+    // In a drawn frame, after the final flush: reads and writes the shots of
+    // `frame`, or logs them skipped when there is no context.
+    void capture(unsigned int frame, CCEGLView* view);
+    // In a frame that drew nothing (animation stopped).
+    void skip(unsigned int frame, const char* reason);
+    // (ours) Files written so far (tests).
+    unsigned int written() const { return m_written; }
+
+private:
+    std::vector<ScreenshotRequest> m_requests;
+    unsigned int m_written = 0;
+};
+
+}  // namespace cocos2d
