@@ -108,16 +108,16 @@ bool readSoundFile(const std::string& fullPath, std::vector<unsigned char>* byte
         *reason = "no file name";
         return false;
     }
-    const int fd = ::open(fullPath.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    const int fd = CCFileUtils::openRegularFile(fullPath.c_str(), &st);
     if (fd < 0) {
-        *reason = errno == ENOENT || errno == ENOTDIR ? std::string("file not found") : std::strerror(errno);
+        *reason = errno == ENOENT || errno == ENOTDIR ? std::string("file not found")
+                  : errno == EISDIR                  ? std::string("not a regular file")
+                                                     : std::strerror(errno);
         return false;
     }
-    struct stat st {};
     bool ok = false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *reason = "not a regular file";
-    } else if (st.st_size == 0) {
+    if (st.st_size == 0) {
         *reason = "empty file";
     } else if (static_cast<unsigned long long>(st.st_size) > kMaxSoundBytes) {
         *reason = "file over 64 MiB";

@@ -190,6 +190,25 @@ bool CCFileUtils::isFileExist(const std::string& path) {
     return !found.empty() && isRegularFile(found);
 }
 
+int CCFileUtils::openRegularFile(const char* path, struct stat* st) {
+    // Non-blocking only for the open: a FIFO without a writer would hang it.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    int err = 0;
+    if (::fstat(fd, st) != 0)
+        err = errno;
+    else if (!S_ISREG(st->st_mode))
+        err = EISDIR;
+    else if (::fcntl(fd, F_SETFL, 0) != 0)
+        err = errno;
+    if (err) {
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
 unsigned char* CCFileUtils::getFileData(const char* fileName, const char* mode, unsigned long* size) {
     if (size) *size = 0;
     (void)mode;  // text and binary reads are the same here
@@ -198,17 +217,14 @@ unsigned char* CCFileUtils::getFileData(const char* fileName, const char* mode, 
         return nullptr;
     }
     const std::string path = fullPathForFilename(fileName);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    int fd = openRegularFile(path.c_str(), &st);
     if (fd < 0) {
         // Missing files are routine (optional resources); everything else is worth a line.
-        if (errno != ENOENT && errno != ENOTDIR)
+        if (errno == EISDIR)
+            CCLog("[CCFileUtils] %s is not a regular file", path.c_str());
+        else if (errno != ENOENT && errno != ENOTDIR)
             CCLog("[CCFileUtils] cannot open %s: %s", path.c_str(), std::strerror(errno));
-        return nullptr;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        CCLog("[CCFileUtils] %s is not a regular file", path.c_str());
-        ::close(fd);
         return nullptr;
     }
     if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxFileSize()) {

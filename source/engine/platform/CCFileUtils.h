@@ -3,6 +3,8 @@
 // progress.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -28,6 +30,10 @@ public:
         return getFileData(fileName.c_str(), mode, size);
     }
     static constexpr unsigned long maxFileSize() { return 256ul * 1024 * 1024; }
+    // (ours) Opens a data file for reading only when it is a regular file, so
+    // a FIFO or a device never blocks the reader. The descriptor (close-on-exec)
+    // or -1 with errno set; EISDIR for anything that is not a regular file.
+    static int openRegularFile(const char* path, struct stat* st);
 
     // Resolves a name against the search paths:
     //  - a name starting with "/" is first looked up under each search path

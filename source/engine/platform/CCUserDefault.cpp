@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,7 +93,34 @@ std::string CCUserDefault::getXMLFilePath() {
 
 CCUserDefault::CCUserDefault() : m_path(getXMLFilePath()) {}
 
+CCUserDefault::~CCUserDefault() {
+    if (m_lockFd >= 0) ::close(m_lockFd);
+}
+
+// The lock file is never removed: a third player would lock a fresh file
+// while the first still holds the old one.
+CCUserDefault::Lock CCUserDefault::lock() {
+    if (m_lockFd >= 0) return Lock::Taken;
+    const std::string path = m_path + ".lock";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return Lock::NoDirectory;
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            CCLog("[CCUserDefault] %s is in use by another running player; progress is read-only for this run",
+                  m_path.c_str());
+        else
+            CCLog("[CCUserDefault] cannot lock %s: %s; progress is read-only for this run", path.c_str(),
+                  std::strerror(errno));
+        if (fd >= 0) ::close(fd);
+        return Lock::Refused;
+    }
+    m_lockFd = fd;
+    return Lock::Taken;
+}
+
 void CCUserDefault::load() {
+    // Another player's store is still read, never moved or written.
+    if (lock() == Lock::Refused) m_readOnly = true;
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return;  // first run: empty, nothing created
@@ -120,7 +148,8 @@ void CCUserDefault::load() {
     {
         Connection c;
         // Read-write, so SQLite rolls back a journal a crashed flush left behind.
-        int rc = sqlite3_open_v2(m_path.c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr);
+        int rc = sqlite3_open_v2(m_path.c_str(), &c.db, m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+                                 nullptr);
         auto fail = [&](int code, Verdict v) {
             verdict = v == Verdict::Ok ? classify(code) : v;
             reason = c.error();
@@ -221,6 +250,10 @@ void CCUserDefault::load() {
 }
 
 void CCUserDefault::moveAside() {
+    if (m_readOnly) {
+        CCLog("[CCUserDefault] %s is left in place for the player that holds it", m_path.c_str());
+        return;
+    }
     const std::string base = m_path + ".corrupt-" + utcStamp();
     std::string target = base;
     for (int n = 2; pathExists(target) || pathExists(target + "-journal"); ++n) {
@@ -257,13 +290,25 @@ void CCUserDefault::flush() {
         m_readOnlyLogged = true;
         return;
     }
-    if (!m_dirty) return;
+    if (m_changed.empty()) return;
 
     const size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !CCFileUtils::createDirectories(m_path.substr(0, slash))) {
         CCLog("[CCUserDefault] flush failed: no directory for %s", m_path.c_str());
         return;
     }
+    switch (lock()) {
+        case Lock::Taken:
+            break;
+        case Lock::NoDirectory:
+            CCLog("[CCUserDefault] flush failed: no directory for %s", m_path.c_str());
+            return;
+        case Lock::Refused:
+            m_readOnly = m_readOnlyLogged = true;
+            return;
+    }
+    // A store removed under us gets everything back, not just the last changes.
+    const bool everything = !pathExists(m_path);
 
     Connection c;
     const char* step = "open";
@@ -280,24 +325,30 @@ void CCUserDefault::flush() {
     exec("BEGIN IMMEDIATE");
     inTransaction = rc == SQLITE_OK;
     exec("CREATE TABLE IF NOT EXISTS user_default(key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL)");
-    exec("DELETE FROM user_default");
     if (rc == SQLITE_OK) {
         step = "INSERT";
         Statement s;
-        rc = sqlite3_prepare_v2(c.db, "INSERT INTO user_default(key, value) VALUES(?1, ?2)", -1, &s.stmt,
-                                nullptr);
-        for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it) {
+        rc = sqlite3_prepare_v2(c.db,
+                                "INSERT INTO user_default(key, value) VALUES(?1, ?2) "
+                                "ON CONFLICT(key) DO UPDATE SET value = excluded.value",
+                                -1, &s.stmt, nullptr);
+        auto write = [&](const std::string& key, const std::string& value) {
             sqlite3_reset(s.stmt);
-            rc = sqlite3_bind_text(s.stmt, 1, it->first.data(), static_cast<int>(it->first.size()), SQLITE_STATIC);
+            rc = sqlite3_bind_text(s.stmt, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
             if (rc == SQLITE_OK)
-                rc = sqlite3_bind_text(s.stmt, 2, it->second.data(), static_cast<int>(it->second.size()),
-                                       SQLITE_STATIC);
+                rc = sqlite3_bind_text(s.stmt, 2, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
             if (rc == SQLITE_OK) rc = sqlite3_step(s.stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(c.db);
+        };
+        if (everything) {
+            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it) write(it->first, it->second);
+        } else {
+            for (auto it = m_changed.begin(); rc == SQLITE_OK && it != m_changed.end(); ++it)
+                write(*it, m_values.at(*it));
         }
     }
     exec("COMMIT");
     if (rc == SQLITE_OK) {
-        m_dirty = false;
+        m_changed.clear();
         return;
     }
     const std::string error = c.error();
@@ -329,12 +380,13 @@ void CCUserDefault::set(const char* key, std::string value) {
             CCLog("[CCUserDefault] more than %lld keys; \"%.64s\" refused", kMaxRows, key);
             return;
         }
-        m_values.emplace(std::string(key, keyBytes), std::move(value));
-        m_dirty = true;
+        it = m_values.emplace(std::string(key, keyBytes), std::move(value)).first;
     } else if (it->second != value) {
         it->second = std::move(value);
-        m_dirty = true;
+    } else {
+        return;
     }
+    m_changed.insert(it->first);
 }
 
 bool CCUserDefault::getBoolForKey(const char* key) { return getBoolForKey(key, false); }

@@ -2,15 +2,19 @@
 // writable directory.
 //
 // The whole table is read at the first sharedUserDefault(); setters change only
-// memory, and flush() writes the whole map in one transaction, so a crash or
-// power cut leaves either the old or the new state. A file that is not a valid
-// store is moved aside (never deleted) and the store starts empty. A store
-// that is locked by another process or cannot be read makes this run
-// read-only, so a second player never overwrites the first one's progress.
-// No file is held open between flushes.
+// memory, and flush() writes the keys changed since the last flush in one
+// transaction, so a crash or power cut leaves either the old or the new state.
+// A file that is not a valid store is moved aside (never deleted) and the
+// store starts empty. The running player holds an exclusive lock on
+// UserDefault.sqlite.lock from the first sharedUserDefault() (or, when the
+// directory does not exist yet, from the first flush) until the purge: a
+// second player finds it held and runs read-only, as does one whose store is
+// locked by another program or cannot be read, so it never overwrites the
+// first one's progress. The database itself is only open during a flush.
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace cocos2d {
@@ -18,7 +22,7 @@ namespace cocos2d {
 class CCUserDefault {
 public:
     static CCUserDefault* sharedUserDefault();
-    // Drops the object without writing anything.
+    // Drops the object (and the lock) without writing anything.
     static void purgeSharedUserDefault();
     // The writable path + "UserDefault.sqlite".
     static std::string getXMLFilePath();
@@ -37,22 +41,25 @@ public:
     void setIntegerForKey(const char* key, int value);
     void setStringForKey(const char* key, const std::string& value);
 
-    // Writes the map when it changed since the last successful flush. On
-    // failure the old file stays as it was and the map stays dirty, so the
-    // next flush tries again.
+    // Writes the keys changed since the last successful flush (every key when
+    // the file is gone). On failure the old file stays as it was and the keys
+    // stay marked, so the next flush writes them with any changed since.
     void flush();
 
     // (ours)
     bool isReadOnly() const { return m_readOnly; }
-    bool isDirty() const { return m_dirty; }
+    bool isDirty() const { return !m_changed.empty(); }
     // The path this instance reads and writes (fixed when it was created).
     const std::string& filePath() const { return m_path; }
     static constexpr long long kMaxRows = 100000;
     static constexpr long long kMaxTextBytes = 16ll * 1024 * 1024;
 
 private:
+    enum class Lock { Taken, NoDirectory, Refused };
+
     CCUserDefault();
-    ~CCUserDefault() = default;
+    ~CCUserDefault();
+    Lock lock();
     void load();
     void moveAside();
     const std::string* find(const char* key) const;
@@ -60,7 +67,8 @@ private:
 
     std::string m_path;
     std::map<std::string, std::string> m_values;
-    bool m_dirty = false;
+    std::set<std::string> m_changed;  // since the last successful flush
+    int m_lockFd = -1;
     bool m_readOnly = false;
     bool m_readOnlyLogged = false;
 };

@@ -13,8 +13,10 @@
 #include <system_error>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/base64.h"
+#include "platform/CCFileUtils.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/ZipAes.h"
 #include "model/core/ZipCrypto.h"
@@ -44,6 +46,29 @@ struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
 };
 
+// The package is opened only when it is a regular file: minizip's fopen would
+// block for good on a FIFO. Anything else reads as a missing package.
+FILE* openPackage(const char* path, uint64_t* size) {
+    struct stat st {};
+    const int fd = cocos2d::CCFileUtils::openRegularFile(path, &st);
+    if (fd < 0) {
+        if (errno == EISDIR) errno = ENOENT;
+        return nullptr;
+    }
+    FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (size) *size = static_cast<uint64_t>(st.st_size);
+    return file;
+}
+
+voidpf ZCALLBACK openForMinizip(voidpf fileSize, const void* path, int mode) {
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    return openPackage(static_cast<const char*>(path), static_cast<uint64_t*>(fileSize));
+}
+
 // Appends with geometric growth so reading stays linear in the entry size.
 void appendChunk(std::vector<unsigned char>& out, const unsigned char* data, std::size_t n, std::size_t cap) {
     if (n > cap || out.size() > cap - n) QVArchiveReader::throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
@@ -54,16 +79,18 @@ void appendChunk(std::vector<unsigned char>& out, const unsigned char* data, std
 
 QVArchiveReader::QVArchiveReader(const std::string& path, std::size_t entryCap)
     : m_path(path), m_entryCap(entryCap) {
+    // The size comes from the opened file: no entry can hold more bytes than
+    // the file, checked before any buffer is sized from a header.
+    zlib_filefunc64_def io;
+    fill_fopen64_filefunc(&io);
+    io.zopen64_file = openForMinizip;
+    io.opaque = &m_fileSize;
     errno = 0;
-    m_archive = unzOpen64(path.c_str());
+    m_archive = unzOpen2_64(path.c_str(), &io);
     if (!m_archive) {
         int err = errno ? errno : ENOENT;
         throw std::system_error(err, std::generic_category(), "Unable to open the archive");
     }
-    // No entry can hold more bytes than the file: checked before any buffer
-    // is sized from a header.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && st.st_size > 0) m_fileSize = static_cast<uint64_t>(st.st_size);
 }
 
 QVArchiveReader::~QVArchiveReader() {
@@ -288,7 +315,7 @@ std::vector<unsigned char> QVArchiveReader::readRawEntryBytes(std::size_t compre
     // minizip 1.1 refuses to open method-99 entries even raw, so the entry's
     // bytes are read straight from the file: central header, local header, data.
     const uint64_t centralPos = unzGetOffset64(zip(m_archive));
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(m_path.c_str(), "rb"));
+    std::unique_ptr<FILE, FileCloser> file(openPackage(m_path.c_str(), nullptr));
     if (!file) throwArchiveError(UNZ_ERRNO, kOpenMessage);
     unsigned char central[46];
     if (fseeko(file.get(), static_cast<off_t>(centralPos), SEEK_SET) != 0 ||

@@ -62,7 +62,9 @@ public:
         ::dup2(fd_, 2);
     }
     ~StderrCapture() {
-        restore();
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
         ::close(fd_);
         ::unlink(path_.c_str());
     }
@@ -73,13 +75,6 @@ public:
     }
 
 private:
-    void restore() {
-        if (saved_ < 0) return;
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-        saved_ = -1;
-    }
     int fd_ = -1;
     int saved_ = -1;
     std::string path_;
