@@ -41,16 +41,6 @@ TEST_F(openal, SoundThatEndedBetweenTicksIsReportedNotReplayedByPauseAndResume) 
     EXPECT_EQ(fin.count(id), 1);
 }
 
-TEST_F(openal, StopFiresNothing) {
-    const int a = fin.play("blip_mono.mp3");
-    fin.play("beep_mono.mp3", true);
-    AudioEngine::stop(a);
-    runFor(0.2);
-    AudioEngine::stopAll();
-    runFor(0.3);
-    EXPECT_TRUE(fin.calls.empty());
-}
-
 TEST_F(openal, MonoAndStereoSoundsEndOnceWhileTheAnimationIsStopped) {
     const int mono = fin.play("blip_mono.mp3");
     const int stereo = fin.play("blip_stereo.mp3");
