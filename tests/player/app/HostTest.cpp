@@ -1,71 +1,40 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "platform/QVLog.h"
+#include "../../model/core/support/model_test_support.h"
 #include "player/app/QVHost.h"
+
+using Lines = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> g_lines;
-void capture(const char* text, std::size_t length) { g_lines.emplace_back(text, length); }
-
-class Recording : public QVHost {
-public:
-    void setFullscreen(bool fullscreen, bool force) override {
-        calls.push_back(std::string("setFullscreen ") + (fullscreen ? "1" : "0") + (force ? "1" : "0"));
-    }
-    bool isFullscreenMode() const override {
-        calls.push_back("isFullscreenMode");
-        return true;
-    }
-    void postWindowModeRequest(bool fullscreen) override {
-        calls.push_back(std::string("postWindowModeRequest ") + (fullscreen ? "1" : "0"));
-    }
+struct Recording : QVHost {
+    void setFullscreen(bool on, bool force) override { calls.push_back("setFullscreen " + std::to_string(on + 2 * force)); }
+    bool isFullscreenMode() const override { return calls.push_back("isFullscreenMode"), true; }
+    void postWindowModeRequest(bool on) override { calls.push_back("postWindowModeRequest " + std::to_string(on)); }
     void postCloseRequest() override { calls.push_back("postCloseRequest"); }
-    mutable std::vector<std::string> calls;
-};
-
-// What game code does: a mode switch, a query, a posted request and a close.
-bool gameUsesHost() {
-    QVHost& host = QVHost::current();
-    host.setFullscreen(true, false);
-    host.postWindowModeRequest(false);
-    host.postCloseRequest();
-    return host.isFullscreenMode();
-}
-
-class Host : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_lines.clear();
-        setLogSink(capture);
-    }
-    void TearDown() override {
-        QVHost::install(nullptr);
-        setLogSink(nullptr);
-    }
+    mutable Lines calls;
 };
 
 }  // namespace
 
-TEST_F(Host, WithNoneInstalledCallsDoNothingAndEachLogsOnce) {
+TEST(Host, InertUntilInstalledLoggingEachCallOnceThenTheHostGetsTheCallsInOrder) {
+    auto gameUsesHost = [] {  // a mode switch, a posted request, a close and a query
+        QVHost& host = QVHost::current();
+        host.setFullscreen(true, false), host.postWindowModeRequest(false), host.postCloseRequest();
+        return host.isFullscreenMode();
+    };
+    modeltest::LogCapture log;
     EXPECT_FALSE(gameUsesHost());
     EXPECT_FALSE(gameUsesHost());
-    EXPECT_EQ(g_lines, (std::vector<std::string>{
-                           "[QVHost] no host installed: setFullscreen ignored",
-                           "[QVHost] no host installed: postWindowModeRequest ignored",
-                           "[QVHost] no host installed: postCloseRequest ignored",
-                           "[QVHost] no host installed: isFullscreenMode ignored",
-                       }));
-}
+    Lines expected;
+    for (const char* call : {"setFullscreen", "postWindowModeRequest", "postCloseRequest", "isFullscreenMode"})
+        expected.push_back(std::string("[QVHost] no host installed: ") + call + " ignored");
+    EXPECT_EQ(log.lines(), expected);
 
-TEST_F(Host, InstalledHostReceivesTheCallsInOrder) {
     Recording recording;
     QVHost::install(&recording);
     EXPECT_TRUE(gameUsesHost());
-    EXPECT_EQ(recording.calls, (std::vector<std::string>{"setFullscreen 10", "postWindowModeRequest 0",
-                                                         "postCloseRequest", "isFullscreenMode"}));
-    EXPECT_TRUE(g_lines.empty());
+    EXPECT_EQ(recording.calls, (Lines{"setFullscreen 1", "postWindowModeRequest 0", "postCloseRequest", "isFullscreenMode"}));
+    EXPECT_EQ(log.lines(), expected);  // nothing more logged
+    QVHost::install(nullptr);
 }

@@ -2,18 +2,15 @@
 // read, platformSpecificValues in both forms, and the legacy values.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
-#include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "platform/QVLog.h"
+#include "../../core/support/model_test_support.h"
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelObject.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
@@ -24,10 +21,17 @@ using cocos2d::CCString;
 
 namespace {
 
-std::vector<std::string> g_log;
-void captureLog(const char* text, std::size_t length) { g_log.emplace_back(text, length); }
-
 using Settings = std::shared_ptr<QVModelGeneralSettings>;
+
+// Counts its own destruction, so a test can tell what the pool released.
+class Tracked : public cocos2d::CCObject {
+public:
+    explicit Tracked(int* deaths) : m_deaths(deaths) {}
+    ~Tracked() override { ++*m_deaths; }
+
+private:
+    int* m_deaths;
+};
 
 class GeneralSettingsTest : public ::testing::Test {
 protected:
@@ -35,16 +39,14 @@ protected:
         QVModelGeneralSettings::reset();
         controller()->clear();
         installKeyTable(fullTable());
-        g_log.clear();
-        setLogSink(captureLog);
     }
     void TearDown() override {
-        setLogSink(nullptr);
         QVModelGeneralSettings::reset();
         controller()->clear();
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
     }
     static QVModelController* controller() { return QVModelController::shared(); }
+    modeltest::LogCapture log;
 
     // Every key name a settings model writes, with the four numbers that
     // the bootstrap read relies on where our writers put them.
@@ -106,48 +108,8 @@ protected:
     }
 };
 
-TEST_F(GeneralSettingsTest, NewInstanceHasTheAttributesInOrderWithExactDefaults) {
+TEST_F(GeneralSettingsTest, NewInstanceHasExactDefaults) {
     Settings settings = QVModelGeneralSettings::shared();
-    const std::vector<std::pair<std::string, std::string>> expected{
-        {"Name", "QVAttributeString"},
-        {"ZK Version", "QVAttributeString"},
-        {"Last ID", "QVAttributeUInt"},
-        {"Orientation", "QVAttributeOrientation"},
-        {"Edge 0", "QVAttributeFrameEdgeState"},
-        {"Edge 1", "QVAttributeFrameEdgeState"},
-        {"Edge 2", "QVAttributeFrameEdgeState"},
-        {"Edge 3", "QVAttributeFrameEdgeState"},
-        {"Screen Adjustment", "QVAttributeScreenAdjustment"},
-        {"Game Angle Direction", "QVAttributeFloat"},
-        {"Object Frame", "QVAttributeRect"},
-        {"Design Size", "QVAttributeSize"},
-        {"Score Type", "QVAttributeString"},
-        {"Share Screen", "QVAttributeString"},
-        {"Version Number", "QVAttributeString"},
-        {"Application Name", "QVAttributeString"},
-        {"Comments", "QVAttributeString"},
-        {"Reset text", "QVAttributeString"},
-        {"Not Enough Currency Text", "QVAttributeString"},
-        {"Build Date", "QVAttributeString"},
-        {"User ID", "QVAttributeString"},
-        {"Icon", "QVAttributeSprite"},
-        {"Move Up Key", "QVAttributeKey"},
-        {"Move Down Key", "QVAttributeKey"},
-        {"Move Left Key", "QVAttributeKey"},
-        {"Move Right Key", "QVAttributeKey"},
-        {"Motor CW Key", "QVAttributeKey"},
-        {"Motor CCW Key", "QVAttributeKey"},
-        {"Rotate Left Key", "QVAttributeKey"},
-        {"Rotate Right Key", "QVAttributeKey"},
-        {"Shoot Key", "QVAttributeKey"},
-        {"Jump Key", "QVAttributeKey"},
-    };
-    ASSERT_EQ(settings->attributes().size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(settings->attributes()[i]->name(), expected[i].first) << i;
-        EXPECT_STREQ(settings->attributes()[i]->className(), expected[i].second.c_str()) << i;
-    }
-
     EXPECT_EQ(settings->zkVersion(), "");
     EXPECT_EQ(settings->shareScreen(), "Game Field Screen");
     EXPECT_EQ(settings->versionNumber(), "1.0");
@@ -255,7 +217,7 @@ TEST_F(GeneralSettingsTest, PlatformValuesRoundTripEmptyAndAbsent) {
     // An empty nested map empties it.
     reader->unpack(empty.map());
     EXPECT_EQ(reader->platformSpecificValues()->count(), 0u);
-    EXPECT_TRUE(g_log.empty());
+    EXPECT_TRUE(log.lines().empty());
 
     // The dictionary form shares the same content.
     reader->setPlatformSpecificValues(platforms(values));
@@ -281,7 +243,7 @@ TEST_F(GeneralSettingsTest, UnknownKeyNumbersAreSkippedAndLoggedWhileTheRestLoad
     EXPECT_NO_THROW(settings->unpack(packed.map()));
     EXPECT_EQ(platformsOf(settings), (std::map<std::string, std::map<std::string, std::string>>{
                                          {"desktop", {{"volume", "0.5"}}}}));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"[QVModelGeneralSettings] unknown key 9999",
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"[QVModelGeneralSettings] unknown key 9999",
                                                "[QVModelGeneralSettings] unknown key 9998"}));
 }
 
@@ -289,19 +251,15 @@ TEST_F(GeneralSettingsTest, MistypedPlatformValuesRaiseAndKeepTheOldDictionary) 
     Settings settings = QVModelGeneralSettings::shared();
     settings->setPlatformSpecificValues(platforms({{"desktop", {{"volume", "0.5"}}}}));
     const auto before = platformsOf(settings);
-
-    Packed notAMap;
-    RawMap outer{{number("mobile"), msgpack::object("flat", notAMap.zone)}};
-    packRaw({{number("platformSpecificValues"), msgpack::object(outer, notAMap.zone)}}, notAMap);
-    EXPECT_THROW(settings->unpack(notAMap.map()), msgpack::type_error);
-    EXPECT_EQ(platformsOf(settings), before);
-
-    Packed notText;
-    RawMap inner{{number("volume"), msgpack::object(5)}};
-    RawMap outer2{{number("mobile"), msgpack::object(inner, notText.zone)}};
-    packRaw({{number("platformSpecificValues"), msgpack::object(outer2, notText.zone)}}, notText);
-    EXPECT_THROW(settings->unpack(notText.map()), msgpack::type_error);
-    EXPECT_EQ(platformsOf(settings), before);
+    for (bool flat : {true, false}) {  // a platform that is no map; a value that is no text
+        SCOPED_TRACE(flat ? "flat platform" : "number value");
+        Packed packed;
+        RawMap inner{{number("volume"), msgpack::object(5)}};
+        RawMap outer{{number("mobile"), flat ? msgpack::object("flat", packed.zone) : msgpack::object(inner, packed.zone)}};
+        packRaw({{number("platformSpecificValues"), msgpack::object(outer, packed.zone)}}, packed);
+        EXPECT_THROW(settings->unpack(packed.map()), msgpack::type_error);
+        EXPECT_EQ(platformsOf(settings), before);
+    }
 }
 
 TEST_F(GeneralSettingsTest, LegacyValuesChangeOnlyThroughTheDictionaryForm) {
@@ -361,6 +319,42 @@ TEST_F(GeneralSettingsTest, EnumerationsAndSizesReadFromPacks) {
     EXPECT_EQ(settings->screenAdjustment(), kQVScreenAdjustment2);
     EXPECT_EQ(settings->designSize().width, 1136.0f);
     EXPECT_EQ(settings->designSize().height, 640.0f);
+}
+
+// The controller's clear() rebuilds the settings through the reset the classes
+// register, and keeps the key table, the mode and the factories.
+TEST_F(GeneralSettingsTest, ControllerClearResetsTheStoreButKeepsConfiguration) {
+    installKeyTable({{"Name", 0}, {"id", 42}});
+    controller()->archiveMode = true;
+    auto settings = QVModelGeneralSettings::shared();
+    auto object = QVModelObject::create();
+    object->setId(300);
+    controller()->addModel(object);
+
+    int deaths = 0;
+    auto* pending = new Tracked(&deaths);
+    pending->autorelease();
+    auto* kept = new Tracked(&deaths);
+    kept->autorelease();
+    kept->retain();
+
+    controller()->clear();
+    EXPECT_EQ(deaths, 1) << "the pending object is released, the retained one lives";
+    kept->release();
+    EXPECT_EQ(deaths, 2);
+
+    EXPECT_EQ(controller()->modelCount(), 0u);
+    EXPECT_FALSE(controller()->getModel(300));
+    EXPECT_EQ(QVModelObject::create()->id(), 1u);
+    auto fresh = QVModelGeneralSettings::shared();
+    EXPECT_NE(fresh, settings);
+    EXPECT_EQ(controller()->getModel(fresh->id()), fresh);
+    EXPECT_TRUE(controller()->archiveMode);
+    EXPECT_EQ(keyCode("Name"), 0);
+    EXPECT_TRUE(controller()->hasFactory("QVModelObject"));
+    EXPECT_EQ(controller()->loadingPercent(), 0);
+    EXPECT_EQ(controller()->loadingState().className, "QVModelGeneralSettings");
+    controller()->archiveMode = false;
 }
 
 }  // namespace

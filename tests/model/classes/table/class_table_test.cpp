@@ -80,26 +80,6 @@ std::vector<uint32_t> everyKindId() {
     return ids;
 }
 
-const std::vector<std::string> kRegistryOrder{
-    "QVModelGeneralSettings", "QVModelSprite", "QVModelSound", "QVModelFont", "QVModelPolygon", "QVModelCircle",
-    "QVModelSpriteContainer", "QVModelAnimation", "QVModelAtlas", "QVModelAsset", "QVModelAssetCharacter",
-    "QVModelAssetObstacle", "QVModelAssetPowerup", "QVModelLinker", "QVModelObject", "QVModelObjectAccelerometer",
-    "QVModelObjectAsset", "QVModelObjectAssetCharacter", "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit",
-    "QVModelObjectBackground", "QVModelObjectButton", "QVModelObjectButtonCharacterUnlock",
-    "QVModelObjectButtonControl", "QVModelObjectButtonFacebook", "QVModelObjectButtonPowerup",
-    "QVModelObjectButtonPurchase", "QVModelObjectButtonSoundControl", "QVModelObjectButtonSwitch",
-    "QVModelObjectButtonUrl", "QVModelObjectCharacterSelector", "QVModelObjectEventObserver", "QVModelObjectFlag",
-    "QVModelObjectGatekeeper", "QVModelObjectGroup", "QVModelObjectImage", "QVModelObjectInstance",
-    "QVModelObjectLight", "QVModelObjectLoadingBar", "QVModelObjectLockButton", "QVModelObjectLogic",
-    "QVModelObjectManipulator", "QVModelObjectMirror", "QVModelObjectParticles", "QVModelObjectParticlesEmitter",
-    "QVModelObjectPath", "QVModelObjectScreenJump", "QVModelObjectSwipeControl", "QVModelObjectTeleport",
-    "QVModelObjectTrail", "QVModelObjectUnlocker", "QVModelObjectLabel", "QVModelLevelSection", "QVModelScreen",
-    "QVModelScreenScene", "QVNodeScene", "QVNodeUI", "QVNodeUIStart", "QVModelComponentCharacterGameplaySettings",
-    "QVModelComponentCharacterIcon", "QVModelComponentDamage", "QVModelComponentDeletionThreshold",
-    "QVModelComponentForcedMovement", "QVModelComponentHealth", "QVModelComponentIsoJump", "QVModelComponentMotor",
-    "QVModelComponentMove", "QVModelComponentRotationMapper", "QVModelComponentSlide", "QVModelComponentSpawner",
-    "QVModelComponentWakeup", "QVModelComponentScore"};
-
 class ClassTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -120,17 +100,18 @@ protected:
     static bool isRegistered(const std::shared_ptr<QVModel>& m) { return m && controller()->getModel(m->id()) == m; }
 };
 
-TEST_F(ClassTableTest, RegistryKeepsTheFixedOrderAndEveryWrittenClass) {
-    EXPECT_EQ(QVModelController::classNames(), kRegistryOrder);
+// The factories follow the registry's order (its names are the core's data,
+// checked there) and each creates its class.
+TEST_F(ClassTableTest, RegistryHoldsEveryWrittenClassInOrder) {
+    const std::vector<std::string>& order = QVModelController::classNames();
     const std::vector<QVModelClassFactory>& factories = modelClassFactories();
     ASSERT_EQ(factories.size(), tableRows().size());
-    // The factory list follows the registry's order.
     size_t previous = 0;
     for (const QVModelClassFactory& factory : factories) {
-        auto at = std::find(kRegistryOrder.begin(), kRegistryOrder.end(), factory.className);
-        ASSERT_NE(at, kRegistryOrder.end()) << factory.className;
-        EXPECT_GE(static_cast<size_t>(at - kRegistryOrder.begin()), previous) << factory.className;
-        previous = static_cast<size_t>(at - kRegistryOrder.begin());
+        auto at = std::find(order.begin(), order.end(), factory.className);
+        ASSERT_NE(at, order.end()) << factory.className;
+        EXPECT_GE(static_cast<size_t>(at - order.begin()), previous) << factory.className;
+        previous = static_cast<size_t>(at - order.begin());
         EXPECT_TRUE(create(factory.className)) << factory.className;
     }
     EXPECT_FALSE(create("QVModelCompound"));  // a base only
@@ -162,17 +143,8 @@ TEST_F(ClassTableTest, EveryFactoryAnswersItsRow) {
     }
 }
 
-TEST_F(ClassTableTest, DuplicateRegistrationKeepsTheFirstFactory) {
-    EXPECT_FALSE(controller()->registerFactory(
-        "QVModelObject", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
-    EXPECT_EQ(create("QVModelObject")->type(), typeId<QVModelObject>());
-    registerModelClasses();  // again: nothing changes
-    for (const Row& row : tableRows()) EXPECT_EQ(create(row.className)->type(), row.type) << row.className;
-    // A test-only name outside the list takes its factory once.
-    EXPECT_TRUE(controller()->registerFactory(
-        "TestOnlyClass", []() -> std::shared_ptr<QVModel> { return QVModelSound::create(); }));
-    EXPECT_EQ(create("TestOnlyClass")->type(), typeId<QVModelSound>());
-}
+// Registering the classes again (each SetUp does) keeps the first factories:
+// the first registration wins (core.spine Registry.FactoriesKeepTheFirst...).
 
 // Clone of a parent with two children, one registered and one not.
 struct CloneCase {

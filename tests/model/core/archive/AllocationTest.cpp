@@ -3,16 +3,14 @@
 // from a lying header shows up without timing anything.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "QVPackageWriter.h"
 #include "ZipBytes.h"
 #include "model/core/QVArchiveReader.h"
@@ -46,25 +44,17 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using modeltest::Bytes;
 using Kind = QVPackageEntry::Kind;
 const std::string kPassword = "rzQKcR5azqXhHMh";
 constexpr std::size_t kMiB = std::size_t(1) << 20;
 
-struct TempDir {
-    TempDir() {
-        char tmpl[] = "/tmp/qv-alloc-XXXXXX";
-        path = mkdtemp(tmpl) ? tmpl : "";
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string file(const Bytes& bytes, const std::string& name) const {
-        std::string p = path + "/" + name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return p;
-    }
-    std::string path;
-};
+using modeltest::TempDir;
+
+std::string fileIn(const TempDir& dir, const Bytes& bytes, const std::string& name) {
+    modeltest::writeFile(dir.path + "/" + name, bytes);
+    return dir.path + "/" + name;
+}
 
 Bytes noise(std::size_t n) {
     Bytes b(n);
@@ -107,7 +97,7 @@ TEST(ArchiveAllocation, SixteenMiBEntryAllocatesAtMostTwiceItsSize) {
     add("aes-stored", Kind::Aes, false);
     add("aes-deflated", Kind::Aes, true);
     TempDir dir;
-    QVArchiveReader reader(dir.file(w.finish(), "big.pkg"));
+    QVArchiveReader reader(fileIn(dir, w.finish(), "big.pkg"));
     for (const char* name : {"stored", "deflated", "traditional", "aes-stored", "aes-deflated"}) {
         Bytes out;
         std::size_t total = 0;
@@ -142,7 +132,7 @@ TEST(ArchiveAllocation, HeadersClaimingHugeSizesAllocateLittle) {
         zipbytes::put32(b, e.central + 24, 200u << 20);
         zipbytes::put32(b, e.local + 18, 200u << 20);
         zipbytes::put32(b, e.local + 22, 200u << 20);
-        QVArchiveReader reader(dir.file(b, e.name + ".pkg"));
+        QVArchiveReader reader(fileIn(dir, b, e.name + ".pkg"));
         Bytes out;
         Counter counter;
         EXPECT_THROW(reader.readFile(e.name, out, kPassword), std::exception) << e.name;

@@ -16,25 +16,21 @@ Bytes extraField(int version, char v1, char v2, int strength, int method, int si
 }
 }  // namespace
 
-TEST(ZipAesExtra, AcceptsOnlyWellFormedFields) {
+// Bad versions, vendors, strengths and inner methods are refused through the
+// reader (Archive.RefusesEntriesItCannotReadSafely); here the field's frame.
+TEST(ZipAesExtra, FindsTheFieldAfterOthersAndRefusesShortOnes) {
     zipaes::AesExtra aes;
-    Bytes unrelated = {0x55, 0x54, 0x01, 0x00, 0x03};  // another field first
-    Bytes good = unrelated;
+    Bytes good = {0x55, 0x54, 0x01, 0x00, 0x03};  // another field first
     Bytes field = extraField(2, 'A', 'E', 3, 8);
     good.insert(good.end(), field.begin(), field.end());
     ASSERT_TRUE(zipaes::parseAesExtra(good.data(), good.size(), aes));
-    EXPECT_EQ(aes.version, 2);
     EXPECT_EQ(aes.keyLength(), 32u);
     EXPECT_EQ(aes.saltLength(), 16u);
     EXPECT_EQ(aes.innerMethod, 8);
-
-    for (const Bytes& bad : {extraField(3, 'A', 'E', 3, 8), extraField(1, 'A', 'X', 1, 0), extraField(1, 'A', 'E', 4, 0),
-                             extraField(1, 'A', 'E', 0, 0), extraField(2, 'A', 'E', 2, 12), extraField(2, 'A', 'E', 2, 8, 6)}) {
-        EXPECT_FALSE(zipaes::parseAesExtra(bad.data(), bad.size(), aes));
-    }
-    Bytes truncated = field;
-    truncated.resize(8);
-    EXPECT_FALSE(zipaes::parseAesExtra(truncated.data(), truncated.size(), aes));
+    const Bytes shortSize = extraField(2, 'A', 'E', 2, 8, 6);
+    EXPECT_FALSE(zipaes::parseAesExtra(shortSize.data(), shortSize.size(), aes));
+    field.resize(8);
+    EXPECT_FALSE(zipaes::parseAesExtra(field.data(), field.size(), aes));
     EXPECT_FALSE(zipaes::parseAesExtra(nullptr, 0, aes));
 }
 

@@ -42,12 +42,19 @@ msgpack::object element(msgpack::zone& zone, int state, std::vector<CCPoint> poi
 
 using CurveEvaluation = AttributeTest;
 
-TEST_F(CurveEvaluation, LinearHoldsEndValuesAndInterpolatesBetween) {
-    const QVAnimationCurve curve = twoKeyCurve(QVAnimationCurve::kInterpolationLinear);
-    EXPECT_FLOAT_EQ(curve.evaluate(0.5f), 5.f);
-    EXPECT_FLOAT_EQ(curve.evaluate(-3.f), 0.f);
-    EXPECT_FLOAT_EQ(curve.evaluate(1.f), 10.f);
-    EXPECT_FLOAT_EQ(curve.evaluate(7.f), 10.f);
+// Before the first key and after the last the end values hold; between them
+// linear interpolates and an unknown interpolation gives 0.
+TEST_F(CurveEvaluation, EndValuesHoldAndTheInterpolationFillsBetween) {
+    const struct {
+        int32_t interpolation;
+        float time, expected;
+    } rows[] = {{QVAnimationCurve::kInterpolationLinear, 0.5f, 5.f}, {QVAnimationCurve::kInterpolationLinear, -3.f, 0.f},
+                {QVAnimationCurve::kInterpolationLinear, 1.f, 10.f}, {QVAnimationCurve::kInterpolationLinear, 7.f, 10.f},
+                {7, 0.5f, 0.f},                                    {7, 2.f, 10.f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "interpolation " << row.interpolation << " at " << row.time);
+        EXPECT_FLOAT_EQ(twoKeyCurve(row.interpolation).evaluate(row.time), row.expected);
+    }
 }
 
 TEST_F(CurveEvaluation, BezierUsesOutControlOfStartAndInControlOfEnd) {
@@ -58,12 +65,6 @@ TEST_F(CurveEvaluation, BezierUsesOutControlOfStartAndInControlOfEnd) {
     curve.appendKey({100.f, 0.f, 0.f, 4.f});
     curve.appendKey({8.f, 1.f, 10.f, -100.f});
     EXPECT_FLOAT_EQ(curve.evaluate(0.5f), 0.375f * 4.f + 0.375f * 8.f + 0.125f * 10.f);
-}
-
-TEST_F(CurveEvaluation, UnknownInterpolationGivesZeroBetweenKeysOnly) {
-    const QVAnimationCurve curve = twoKeyCurve(7);
-    EXPECT_FLOAT_EQ(curve.evaluate(0.5f), 0.f);
-    EXPECT_FLOAT_EQ(curve.evaluate(2.f), 10.f);
 }
 
 TEST_F(CurveEvaluation, NoKeysGivesZeroAndOneKeyGivesItsValue) {

@@ -13,6 +13,7 @@
 
 #include <msgpack.hpp>
 
+#include "../support/model_test_support.h"
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
@@ -102,16 +103,7 @@ void packInto(A& from, B& to) {
     to.unpack(read.map);
 }
 
-inline std::string hex(const std::vector<unsigned char>& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
+inline std::string hex(const std::vector<unsigned char>& bytes) { return modeltest::hexText(bytes); }
 
 // A curve with the given (time, value) keys added through addKey.
 inline std::unique_ptr<QVAnimationCurve> curveOf(std::initializer_list<std::pair<float, float>> keys) {

@@ -17,45 +17,8 @@ using cocos2d::CCString;
 
 using FundamentalPacking = AttributeTest;
 
-TEST_F(FundamentalPacking, EveryKindReadsBackWhatItWrote) {
-    auto other = ProbeModel::create();
-    auto* i = new QVAttributeInt("I", model.get());
-    auto* k = new QVAttributeKey("K", model.get());
-    auto* u = new QVAttributeUInt("U", model.get());
-    auto* b = new QVAttributeBool("B", model.get());
-    auto* f = new QVAttributeFloat("F", model.get());
-    i->setValue(-70000);
-    i->setVariableValue(3);
-    k->setValue(65);
-    u->setValue(3000000000u);
-    u->setVariableValue(4294967295u);
-    b->setValue(true);
-    f->setValue(2.5f);
-    f->setVariableValue(-0.125f);
-    f->setAnimationCurves({curveOf({{0.f, 1.f}, {2.f, 3.f}}).release()}, 4);
-
-    QVAttributeInt i2("I", other.get());
-    QVAttributeKey k2("K", other.get());
-    QVAttributeUInt u2("U", other.get());
-    QVAttributeBool b2("B", other.get());
-    QVAttributeFloat f2("F", other.get());
-    packInto(*i, i2);
-    packInto(*k, k2);
-    packInto(*u, u2);
-    packInto(*b, b2);
-    packInto(*f, f2);
-    EXPECT_EQ(i2.value(), -70000);
-    EXPECT_EQ(i2.variableValue(), 3);
-    EXPECT_EQ(k2.value(), 65);
-    EXPECT_EQ(u2.value(), 3000000000u);
-    EXPECT_EQ(u2.variableValue(), 4294967295u);
-    EXPECT_TRUE(b2.value());
-    EXPECT_EQ(f2.value(), 2.5f);
-    EXPECT_EQ(f2.variableValue(), -0.125f);
-    ASSERT_EQ(f2.animationCurves(4).size(), 1u);
-    EXPECT_EQ(f2.animationCurves(4)[0]->keys(), f->animationCurves(4)[0]->keys());
-}
-
+// Each kind reading back what it wrote is checked value by value against the
+// pack fixtures (tests/model/classes/golden).
 TEST_F(FundamentalPacking, WritesCanonicalFormsInOrder) {
     QVAttributeInt i("I", model.get());
     i.setValue(-5);

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "model/core/QVKeyTable.h"
 
 namespace {
@@ -28,40 +27,7 @@ QVKeyTableMap parse(const std::string& plain, const std::string& userId = "12345
     return readKeysPack(bytes.data(), bytes.size(), userId);
 }
 
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "missing fixture " << path;
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Reads a key listing ("<number> <name>" lines, names with \\xNN and \\\\ escapes).
-QVKeyTableMap parseExpected(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "missing fixture " << path;
-    QVKeyTableMap table;
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::size_t space = line.find(' ');
-        if (space == std::string::npos) {
-            ADD_FAILURE() << "bad listing line: " << line;
-            continue;
-        }
-        std::string name;
-        for (std::size_t i = space + 1; i < line.size(); ++i) {
-            if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '\\') {
-                name.push_back('\\');
-                ++i;
-            } else if (line[i] == '\\' && i + 3 < line.size() && line[i + 1] == 'x') {
-                name.push_back(static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16)));
-                i += 3;
-            } else {
-                name.push_back(line[i]);
-            }
-        }
-        table.emplace(name, std::stoi(line.substr(0, space)));
-    }
-    return table;
-}
+using modeltest::readFile;
 
 class KeyTable : public ::testing::Test {
 protected:
@@ -202,24 +168,9 @@ TEST(KeysPackTable, MatchesTheMersenneTwisterAndTheSharedConstant) {
     EXPECT_EQ(kKeysPackConstant[63], 0x1A);
 }
 
-TEST(KeysPackFixtures, ReadingTheCommittedFilesGivesTheExpectedLists) {
-    const std::string dir = std::string(QV_SOURCE_DIR) + "/tests/fixtures/keys/";
-    const struct {
-        const char* pack;
-        const char* userId;
-        const char* expected;
-    } cases[] = {
-        {"basic-12345.pack", "12345", "basic.expected"},
-        {"basic-abc.pack", "abc", "basic.expected"},
-        {"edge-0.pack", "0", "edge.expected"},
-        {"empty.pack", "x", "empty.expected"},
-    };
-    for (const auto& c : cases) {
-        const std::vector<unsigned char> bytes = readFile(dir + c.pack);
-        EXPECT_EQ(readKeysPack(bytes.data(), bytes.size(), c.userId), parseExpected(dir + c.expected)) << c.pack;
-    }
-}
-
+// Reading the committed Keys.pack files against their listings is the
+// keys-fixtures check of qvkeys (tests/model/core/tools), which prints what
+// readKeysPack gives.
 TEST(KeysPackFixtures, WritingTheBasicLinesRebuildsBothFilesByteForByte) {
     // Unscramble one file into its exact lines (empty ones and repeats
     // included), then write them under both User IDs.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVPackMap.h"
 
@@ -18,17 +19,12 @@ using cocos2d::CCPoint;
 using cocos2d::CCRect;
 using cocos2d::CCSize;
 using cocos2d::ccColor4F;
-using Bytes = std::vector<unsigned char>;
+using modeltest::Bytes;
+using modeltest::octets;
 
 namespace {
 
 Bytes packed(const msgpack::object& o) { return QVPackMap::encode(o); }
-
-Bytes hex(std::initializer_list<int> bytes) {
-    Bytes out;
-    for (int b : bytes) out.push_back(static_cast<unsigned char>(b));
-    return out;
-}
 
 // Parses bytes into an object whose zone the test keeps alive.
 struct Parsed {
@@ -52,6 +48,18 @@ protected:
         installKeyTable({});
     }
 
+    // A value written under "value", encoded, parsed and read back.
+    template <class T>
+    static T roundTrip(const T& value) {
+        msgpack::zone zone;
+        QVPackMap map(zone);
+        map.put("value", value);
+        Parsed parsed = parse(map.toBytes());
+        T read{};
+        EXPECT_TRUE(QVPackMap(parsed.get()).get("value", read));
+        return read;
+    }
+
     // The bytes one put writes as the value of "value".
     template <typename... Args>
     Bytes valueBytes(Args&&... args) {
@@ -67,61 +75,61 @@ protected:
 }  // namespace
 
 TEST_F(PackMap, WritersProduceTheCanonicalSmallestForms) {
-    EXPECT_EQ(valueBytes(CCPoint(1.5f, -2.f)), hex({0x92, 0xca, 0x3f, 0xc0, 0x00, 0x00, 0xca, 0xc0, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(valueBytes(std::int32_t{-1}), hex({0xff}));
-    EXPECT_EQ(valueBytes(std::int32_t{7}), hex({0x07}));
-    EXPECT_EQ(valueBytes(std::int32_t{300}), hex({0xcd, 0x01, 0x2c}));
-    EXPECT_EQ(valueBytes(std::int32_t{-33}), hex({0xd0, 0xdf}));
-    EXPECT_EQ(valueBytes(std::int32_t{-129}), hex({0xd1, 0xff, 0x7f}));
-    EXPECT_EQ(valueBytes(std::numeric_limits<std::int32_t>::min()), hex({0xd2, 0x80, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(valueBytes(std::uint32_t{4294967295u}), hex({0xce, 0xff, 0xff, 0xff, 0xff}));
-    EXPECT_EQ(valueBytes(std::uint32_t{0}), hex({0x00}));
+    EXPECT_EQ(valueBytes(CCPoint(1.5f, -2.f)), octets({0x92, 0xca, 0x3f, 0xc0, 0x00, 0x00, 0xca, 0xc0, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(valueBytes(std::int32_t{-1}), octets({0xff}));
+    EXPECT_EQ(valueBytes(std::int32_t{7}), octets({0x07}));
+    EXPECT_EQ(valueBytes(std::int32_t{300}), octets({0xcd, 0x01, 0x2c}));
+    EXPECT_EQ(valueBytes(std::int32_t{-33}), octets({0xd0, 0xdf}));
+    EXPECT_EQ(valueBytes(std::int32_t{-129}), octets({0xd1, 0xff, 0x7f}));
+    EXPECT_EQ(valueBytes(std::numeric_limits<std::int32_t>::min()), octets({0xd2, 0x80, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(valueBytes(std::uint32_t{4294967295u}), octets({0xce, 0xff, 0xff, 0xff, 0xff}));
+    EXPECT_EQ(valueBytes(std::uint32_t{0}), octets({0x00}));
     // A float is float32 even when a double would be exact.
-    EXPECT_EQ(valueBytes(0.1f), hex({0xca, 0x3d, 0xcc, 0xcc, 0xcd}));
-    EXPECT_EQ(valueBytes(true), hex({0xc3}));
-    EXPECT_EQ(valueBytes(false), hex({0xc2}));
-    EXPECT_EQ(valueBytes("ab"), hex({0xa2, 'a', 'b'}));
-    EXPECT_EQ(valueBytes(std::string()), hex({0xa0}));
+    EXPECT_EQ(valueBytes(0.1f), octets({0xca, 0x3d, 0xcc, 0xcc, 0xcd}));
+    EXPECT_EQ(valueBytes(true), octets({0xc3}));
+    EXPECT_EQ(valueBytes(false), octets({0xc2}));
+    EXPECT_EQ(valueBytes("ab"), octets({0xa2, 'a', 'b'}));
+    EXPECT_EQ(valueBytes(std::string()), octets({0xa0}));
     const Bytes str32 = valueBytes(std::string(32, 'x'));
     ASSERT_EQ(str32.size(), 34u);
     EXPECT_EQ(str32[0], 0xd9);
     EXPECT_EQ(str32[1], 32);
-    EXPECT_EQ(valueBytes(std::vector<std::uint32_t>{1, 300}), hex({0x92, 0x01, 0xcd, 0x01, 0x2c}));
-    EXPECT_EQ(valueBytes(std::vector<CCPoint>{}), hex({0x90}));
+    EXPECT_EQ(valueBytes(std::vector<std::uint32_t>{1, 300}), octets({0x92, 0x01, 0xcd, 0x01, 0x2c}));
+    EXPECT_EQ(valueBytes(std::vector<CCPoint>{}), octets({0x90}));
     EXPECT_EQ(valueBytes(std::vector<CCPoint>{CCPoint(0, 1)}),
-              hex({0x91, 0x92, 0xca, 0, 0, 0, 0, 0xca, 0x3f, 0x80, 0, 0}));
-    EXPECT_EQ(valueBytes(CCSize(1, 0)), hex({0x92, 0xca, 0x3f, 0x80, 0, 0, 0xca, 0, 0, 0, 0}));
+              octets({0x91, 0x92, 0xca, 0, 0, 0, 0, 0xca, 0x3f, 0x80, 0, 0}));
+    EXPECT_EQ(valueBytes(CCSize(1, 0)), octets({0x92, 0xca, 0x3f, 0x80, 0, 0, 0xca, 0, 0, 0, 0}));
     EXPECT_EQ(valueBytes(CCRect(1, 0, 0, 0)),
-              hex({0x94, 0xca, 0x3f, 0x80, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0}));
+              octets({0x94, 0xca, 0x3f, 0x80, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0}));
     EXPECT_EQ(valueBytes(ccColor4F{0, 0, 0, 1}),
-              hex({0x94, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0x3f, 0x80, 0, 0}));
+              octets({0x94, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0, 0, 0, 0, 0xca, 0x3f, 0x80, 0, 0}));
     EXPECT_EQ(valueBytes(std::map<std::string, std::string>{{"b", "2"}, {"a", "1"}}),
-              hex({0x82, 0xa1, 'a', 0xa1, '1', 0xa1, 'b', 0xa1, '2'}));
+              octets({0x82, 0xa1, 'a', 0xa1, '1', 0xa1, 'b', 0xa1, '2'}));
 }
 
 TEST_F(PackMap, EncodesEveryObjectKindInItsSmallestForm) {
     msgpack::zone zone;
     auto bytesOf = [&](const auto& value) { return QVPackMap::encode(msgpack::object(value, zone)); };
-    EXPECT_EQ(bytesOf(std::uint64_t{1} << 40), hex({0xcf, 0, 0, 0x01, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(bytesOf(std::int64_t{-(std::int64_t{1} << 40)}), hex({0xd3, 0xff, 0xff, 0xff, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(bytesOf(std::uint64_t{255}), hex({0xcc, 0xff}));
-    EXPECT_EQ(bytesOf(std::int64_t{-32}), hex({0xe0}));
-    EXPECT_EQ(bytesOf(2.0), hex({0xcb, 0x40, 0, 0, 0, 0, 0, 0, 0}));  // float64 stays float64
+    EXPECT_EQ(bytesOf(std::uint64_t{1} << 40), octets({0xcf, 0, 0, 0x01, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bytesOf(std::int64_t{-(std::int64_t{1} << 40)}), octets({0xd3, 0xff, 0xff, 0xff, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bytesOf(std::uint64_t{255}), octets({0xcc, 0xff}));
+    EXPECT_EQ(bytesOf(std::int64_t{-32}), octets({0xe0}));
+    EXPECT_EQ(bytesOf(2.0), octets({0xcb, 0x40, 0, 0, 0, 0, 0, 0, 0}));  // float64 stays float64
     msgpack::object nil;
-    EXPECT_EQ(QVPackMap::encode(nil), hex({0xc0}));
+    EXPECT_EQ(QVPackMap::encode(nil), octets({0xc0}));
     const Bytes str256 = bytesOf(std::string(256, 'a'));
-    EXPECT_EQ(Bytes(str256.begin(), str256.begin() + 3), hex({0xda, 0x01, 0x00}));
+    EXPECT_EQ(Bytes(str256.begin(), str256.begin() + 3), octets({0xda, 0x01, 0x00}));
     EXPECT_EQ(str256.size(), 259u);
     const Bytes array16 = bytesOf(std::vector<int>(16, 1));
-    EXPECT_EQ(Bytes(array16.begin(), array16.begin() + 4), hex({0xdc, 0x00, 0x10, 0x01}));
+    EXPECT_EQ(Bytes(array16.begin(), array16.begin() + 4), octets({0xdc, 0x00, 0x10, 0x01}));
     const Bytes map16 = bytesOf(std::map<int, int>{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7},
                                                     {8, 8}, {9, 9}, {10, 10}, {11, 11}, {12, 12}, {13, 13},
                                                     {14, 14}, {15, 15}});
-    EXPECT_EQ(Bytes(map16.begin(), map16.begin() + 5), hex({0xde, 0x00, 0x10, 0x00, 0x00}));
+    EXPECT_EQ(Bytes(map16.begin(), map16.begin() + 5), octets({0xde, 0x00, 0x10, 0x00, 0x00}));
 
     // Anything msgpack-c reads back re-encodes to the same bytes.
-    const Bytes samples[] = {hex({0xc4, 0x02, 'h', 'i'}), hex({0xd4, 0x05, 0x01}), hex({0xc7, 0x03, 0x05, 1, 2, 3}),
-                             hex({0xc7, 0x00, 0x05}), hex({0x92, 0xca, 0x40, 0, 0, 0, 0x81, 0xa0, 0xc2})};
+    const Bytes samples[] = {octets({0xc4, 0x02, 'h', 'i'}), octets({0xd4, 0x05, 0x01}), octets({0xc7, 0x03, 0x05, 1, 2, 3}),
+                             octets({0xc7, 0x00, 0x05}), octets({0x92, 0xca, 0x40, 0, 0, 0, 0x81, 0xa0, 0xc2})};
     for (const Bytes& b : samples) EXPECT_EQ(QVPackMap::encode(parse(b).get()), b);
 }
 
@@ -131,15 +139,15 @@ TEST_F(PackMap, SerialisesEntriesInPutOrderAndKeepsTheFirstOfARepeatedKey) {
     map.put("id", std::int32_t{7});
     map.put("Class Name", "QVModelObject");
     map.put("id", std::int32_t{8});
-    EXPECT_EQ(map.toBytes(), hex({0x82, 0x2a, 0x07, 0x21, 0xad, 'Q', 'V', 'M', 'o', 'd', 'e', 'l', 'O', 'b', 'j',
+    EXPECT_EQ(map.toBytes(), octets({0x82, 0x2a, 0x07, 0x21, 0xad, 'Q', 'V', 'M', 'o', 'd', 'e', 'l', 'O', 'b', 'j',
                                   'e', 'c', 't'}));
 
     QVPackMap reversed(zone);
     reversed.put("Class Name", "x");
     reversed.put("value", std::uint32_t{1});
     reversed.put("id", std::uint32_t{2});
-    EXPECT_EQ(reversed.toBytes(), hex({0x83, 0x21, 0xa1, 'x', 0x0a, 0x01, 0x2a, 0x02}));
-    EXPECT_EQ(QVPackMap(zone).toBytes(), hex({0x80}));
+    EXPECT_EQ(reversed.toBytes(), octets({0x83, 0x21, 0xa1, 'x', 0x0a, 0x01, 0x2a, 0x02}));
+    EXPECT_EQ(QVPackMap(zone).toBytes(), octets({0x80}));
 }
 
 TEST_F(PackMap, ZoneNotSetComesBeforeTheKeyLookupAndBeforeCollecting) {
@@ -224,59 +232,28 @@ TEST_F(PackMap, WrittenValuesAreDeepCopiedIntoTheMapsZone) {
 }
 
 TEST_F(PackMap, RoundTripsEveryWriterThroughBytes) {
-    msgpack::zone zone;
-    QVPackMap map(zone);
-    installKeyTable({{"u", 0}, {"i", 1}, {"f", 2}, {"b", 3}, {"s", 4}, {"p", 5}, {"pl", 6}, {"r", 7}, {"c", 8},
-                     {"sz", 9}, {"ids", 10}, {"m", 11}});
-    map.put("u", std::uint32_t{3000000000u});
-    map.put("i", std::int32_t{-70000});
-    map.put("f", -2.25f);
-    map.put("b", true);
-    map.put("s", std::string("caf\xc3\xa9\0x", 7));
-    map.put("p", CCPoint(-1.5f, 1e30f));
-    map.put("pl", std::vector<CCPoint>{CCPoint(1, 2), CCPoint(3, 4)});
-    map.put("r", CCRect(1, 2, 3, 4));
-    map.put("c", ccColor4F{0.25f, 0.5f, 0.75f, 1.f});
-    map.put("sz", CCSize(5, 6));
-    map.put("ids", std::vector<std::uint32_t>{4294967295u, 0});
-    map.put("m", std::map<std::string, std::string>{{"k", "v"}});
-
-    Parsed parsed = parse(map.toBytes());
-    QVPackMap in(parsed.get());
-    ASSERT_EQ(in.size(), 12u);
-    std::uint32_t u = 0;
-    std::int32_t i = 0;
-    float f = 0;
-    bool b = false;
-    std::string s;
-    CCPoint p;
-    std::vector<CCPoint> pl;
-    CCRect r;
-    ccColor4F c;
-    CCSize sz;
-    std::vector<std::uint32_t> ids;
-    std::map<std::string, std::string> m;
-    EXPECT_TRUE(in.get("u", u) && in.get("i", i) && in.get("f", f) && in.get("b", b) && in.get("s", s) &&
-                in.get("p", p) && in.get("pl", pl) && in.get("r", r) && in.get("c", c) && in.get("sz", sz) &&
-                in.get("ids", ids) && in.get("m", m));
-    EXPECT_EQ(u, 3000000000u);
-    EXPECT_EQ(i, -70000);
-    EXPECT_EQ(f, -2.25f);
-    EXPECT_TRUE(b);
-    EXPECT_EQ(s, std::string("caf\xc3\xa9\0x", 7));
-    EXPECT_EQ(p, CCPoint(-1.5f, 1e30f));
-    EXPECT_EQ(pl, (std::vector<CCPoint>{CCPoint(1, 2), CCPoint(3, 4)}));
-    EXPECT_TRUE(r.equals(CCRect(1, 2, 3, 4)));
-    EXPECT_TRUE(cocos2d::ccc4FEqual(c, ccColor4F{0.25f, 0.5f, 0.75f, 1.f}));
-    EXPECT_EQ(sz.width, 5.f);
-    EXPECT_EQ(sz.height, 6.f);
-    EXPECT_EQ(ids, (std::vector<std::uint32_t>{4294967295u, 0}));
-    EXPECT_EQ(m, (std::map<std::string, std::string>{{"k", "v"}}));
+    const std::string text("caf\xc3\xa9\0x", 7);
+    const std::vector<CCPoint> points{CCPoint(1, 2), CCPoint(3, 4)};
+    const ccColor4F color{0.25f, 0.5f, 0.75f, 1.f};
+    const std::vector<std::uint32_t> ids{4294967295u, 0};
+    const std::map<std::string, std::string> texts{{"k", "v"}};
+    EXPECT_EQ(roundTrip(std::uint32_t{3000000000u}), 3000000000u);
+    EXPECT_EQ(roundTrip(std::int32_t{-70000}), -70000);
+    EXPECT_EQ(roundTrip(-2.25f), -2.25f);
+    EXPECT_TRUE(roundTrip(true));
+    EXPECT_EQ(roundTrip(text), text);
+    EXPECT_EQ(roundTrip(CCPoint(-1.5f, 1e30f)), CCPoint(-1.5f, 1e30f));
+    EXPECT_EQ(roundTrip(points), points);
+    EXPECT_TRUE(roundTrip(CCRect(1, 2, 3, 4)).equals(CCRect(1, 2, 3, 4)));
+    EXPECT_TRUE(cocos2d::ccc4FEqual(roundTrip(color), color));
+    EXPECT_TRUE(roundTrip(CCSize(5, 6)).equals(CCSize(5, 6)));
+    EXPECT_EQ(roundTrip(ids), ids);
+    EXPECT_EQ(roundTrip(texts), texts);
 }
 
 TEST_F(PackMap, ReadAcceptanceRules) {
     // Each value: [5, -5, 2.5f32, 2.5f64, true, "s", bin "b", 4294967296, [1,2,3], [1, 2], -1]
-    const Bytes bytes = hex({0x9b, 0x05, 0xfb, 0xca, 0x40, 0x20, 0, 0, 0xcb, 0x40, 0x04, 0, 0, 0, 0, 0, 0, 0xc3,
+    const Bytes bytes = octets({0x9b, 0x05, 0xfb, 0xca, 0x40, 0x20, 0, 0, 0xcb, 0x40, 0x04, 0, 0, 0, 0, 0, 0, 0xc3,
                              0xa1, 's', 0xc4, 0x01, 'b', 0xcf, 0, 0, 0, 0x01, 0, 0, 0, 0, 0x93, 1, 2, 3, 0x92,
                              1, 2, 0xff});
     Parsed parsed = parse(bytes);
@@ -332,7 +309,7 @@ TEST_F(PackMap, ReadAcceptanceRules) {
 
 TEST_F(PackMap, GetSkipsUnknownNamesAndAbsentKeysAndLeavesTheTargetOnTypeErrors) {
     // {10: [1, "x"], 0: "n", 99: 1}
-    const Bytes bytes = hex({0x83, 0x0a, 0x92, 0x01, 0xa1, 'x', 0x00, 0xa1, 'n', 0x63, 0x01});
+    const Bytes bytes = octets({0x83, 0x0a, 0x92, 0x01, 0xa1, 'x', 0x00, 0xa1, 'n', 0x63, 0x01});
     Parsed parsed = parse(bytes);
     QVPackMap map(parsed.get());
     CCPoint p(3, 4);
@@ -349,27 +326,27 @@ TEST_F(PackMap, GetSkipsUnknownNamesAndAbsentKeysAndLeavesTheTargetOnTypeErrors)
     // The built-in number is used by readers while the table lacks the name.
     installKeyTable({});
     std::uint32_t id = 0;
-    const Bytes withId = hex({0x81, 0x2a, 0x07});
+    const Bytes withId = octets({0x81, 0x2a, 0x07});
     Parsed idParsed = parse(withId);
     EXPECT_TRUE(QVPackMap(idParsed.get()).get("id", id));
     EXPECT_EQ(id, 7u);
 }
 
 TEST_F(PackMap, ConversionFromAnObjectKeepsStreamOrderAndFirstValues) {
-    EXPECT_THROW(QVPackMap(parse(hex({0x92, 1, 2})).get()), msgpack::type_error);
-    EXPECT_THROW(QVPackMap(parse(hex({0x81, 0xff, 1})).get()), msgpack::type_error);     // negative key
-    EXPECT_THROW(QVPackMap(parse(hex({0x81, 0xa1, 'k', 1})).get()), msgpack::type_error);  // string key
-    EXPECT_THROW(QVPackMap(parse(hex({0x81, 0xcf, 0, 0, 0, 1, 0, 0, 0, 0, 1})).get()), msgpack::type_error);
+    EXPECT_THROW(QVPackMap(parse(octets({0x92, 1, 2})).get()), msgpack::type_error);
+    EXPECT_THROW(QVPackMap(parse(octets({0x81, 0xff, 1})).get()), msgpack::type_error);     // negative key
+    EXPECT_THROW(QVPackMap(parse(octets({0x81, 0xa1, 'k', 1})).get()), msgpack::type_error);  // string key
+    EXPECT_THROW(QVPackMap(parse(octets({0x81, 0xcf, 0, 0, 0, 1, 0, 0, 0, 0, 1})).get()), msgpack::type_error);
 
     // {5: 1, 3: 2, 5: 3, 4294967295: 4}
-    Parsed parsed = parse(hex({0x84, 0x05, 0x01, 0x03, 0x02, 0x05, 0x03, 0xce, 0xff, 0xff, 0xff, 0xff, 0x04}));
+    Parsed parsed = parse(octets({0x84, 0x05, 0x01, 0x03, 0x02, 0x05, 0x03, 0xce, 0xff, 0xff, 0xff, 0xff, 0x04}));
     QVPackMap map(parsed.get());
     ASSERT_EQ(map.size(), 3u);
     EXPECT_EQ(map.entries()[0].first, 5u);
     EXPECT_EQ(map.entries()[1].first, 3u);
     EXPECT_EQ(map.entries()[2].first, 4294967295u);
     EXPECT_EQ(map.find(5u)->as<int>(), 1);
-    EXPECT_EQ(map.toBytes(), hex({0x83, 0x05, 0x01, 0x03, 0x02, 0xce, 0xff, 0xff, 0xff, 0xff, 0x04}));
+    EXPECT_EQ(map.toBytes(), octets({0x83, 0x05, 0x01, 0x03, 0x02, 0xce, 0xff, 0xff, 0xff, 0xff, 0x04}));
     QVPackMap viaAs = parsed.get().as<QVPackMap>();
     EXPECT_EQ(viaAs.size(), 3u);
 }
@@ -415,15 +392,15 @@ TEST_F(PackMap, LargeMapsFindEveryKeyAndStillKeepFirstValues) {
 // the new object, whether the map was small, indexed or left by a throw.
 TEST_F(PackMap, ReusedMapShowsOnlyTheLastAssignedObject) {
     // {0..19: i} (indexed), then {10: "v", 10: "w"}, then a bad key, then {42: 1}.
-    Bytes large = hex({0xde, 0x00, 20});
+    Bytes large = octets({0xde, 0x00, 20});
     for (int k = 0; k < 20; ++k) {
         large.push_back(static_cast<unsigned char>(k));
         large.push_back(static_cast<unsigned char>(k + 100));
     }
     const Parsed big = parse(large);
-    const Parsed repeated = parse(hex({0x82, 0x0a, 0xa1, 'v', 0x0a, 0xa1, 'w'}));
-    const Parsed badKey = parse(hex({0x82, 0x01, 0x01, 0xff, 0x02}));
-    const Parsed small = parse(hex({0x81, 0x2a, 0x01}));
+    const Parsed repeated = parse(octets({0x82, 0x0a, 0xa1, 'v', 0x0a, 0xa1, 'w'}));
+    const Parsed badKey = parse(octets({0x82, 0x01, 0x01, 0xff, 0x02}));
+    const Parsed small = parse(octets({0x81, 0x2a, 0x01}));
 
     QVPackMap map;
     map.assign(big.get());

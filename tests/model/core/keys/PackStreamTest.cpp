@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "../support/model_test_support.h"
 #include "model/core/QVPackMap.h"
 #include "model/core/QVPackStream.h"
 
-using Bytes = std::vector<unsigned char>;
+using modeltest::Bytes;
 
 namespace {
 
-Bytes hex(std::initializer_list<int> bytes) {
-    Bytes out;
-    for (int b : bytes) out.push_back(static_cast<unsigned char>(b));
-    return out;
-}
+using modeltest::octets;
 
 // Reads every object; returns how many were read before the end.
 std::size_t readAll(QVPackStream& stream) {
@@ -71,7 +68,7 @@ void packRandom(msgpack::packer<msgpack::sbuffer>& p, std::mt19937& rng, int dep
 
 TEST(PackStream, ReadsObjectsUpToTheFirstNilAndReportsWhereItStopped) {
     // {1: 2}, [3], "s", nil, then garbage that must never be looked at.
-    const Bytes bytes = hex({0x81, 0x01, 0x02, 0x91, 0x03, 0xa1, 's', 0xc0, 0xc1, 0xdd, 0xff});
+    const Bytes bytes = octets({0x81, 0x01, 0x02, 0x91, 0x03, 0xa1, 's', 0xc0, 0xc1, 0xdd, 0xff});
     QVPackStream stream(bytes.data(), bytes.size());
     msgpack::object_handle handle;
     ASSERT_TRUE(stream.next(handle));
@@ -89,7 +86,7 @@ TEST(PackStream, ReadsObjectsUpToTheFirstNilAndReportsWhereItStopped) {
 }
 
 TEST(PackStream, EndsCleanlyAtTheEndOfDataAndOnEmptyInput) {
-    const Bytes bytes = hex({0x80, 0x80});
+    const Bytes bytes = octets({0x80, 0x80});
     QVPackStream stream(bytes.data(), bytes.size());
     EXPECT_EQ(readAll(stream), 2u);
     EXPECT_FALSE(stream.endedAtNil());
@@ -107,13 +104,13 @@ TEST(PackStream, HostileCountsFailBeforeAnyAllocation) {
     // to allocate for the count (about 96 GiB for the first), which ASan
     // reports as an error in this test.
     const Bytes bombs[] = {
-        hex({0xdd, 0xff, 0xff, 0xff, 0xff}),               // array32
-        hex({0xdf, 0xff, 0xff, 0xff, 0xff}),               // map32
-        hex({0xdb, 0xff, 0xff, 0xff, 0xff}),               // str32
-        hex({0xc6, 0xff, 0xff, 0xff, 0xff}),               // bin32
-        hex({0xc9, 0xff, 0xff, 0xff, 0xff, 0x01}),         // ext32
-        hex({0x81, 0x01, 0xdc, 0xff, 0xff, 0, 0, 0}),      // nested array16
-        hex({0xde, 0x00, 0x03, 1, 1, 1, 1, 1}),            // map16 of 3 pairs in 5 bytes
+        octets({0xdd, 0xff, 0xff, 0xff, 0xff}),               // array32
+        octets({0xdf, 0xff, 0xff, 0xff, 0xff}),               // map32
+        octets({0xdb, 0xff, 0xff, 0xff, 0xff}),               // str32
+        octets({0xc6, 0xff, 0xff, 0xff, 0xff}),               // bin32
+        octets({0xc9, 0xff, 0xff, 0xff, 0xff, 0x01}),         // ext32
+        octets({0x81, 0x01, 0xdc, 0xff, 0xff, 0, 0, 0}),      // nested array16
+        octets({0xde, 0x00, 0x03, 1, 1, 1, 1, 1}),            // map16 of 3 pairs in 5 bytes
     };
     for (const Bytes& bomb : bombs) {
         QVPackStream stream(bomb.data(), bomb.size());
@@ -175,7 +172,7 @@ TEST(PackStream, TruncatedOrInvalidObjectsFailAfterTheObjectsBeforeThem) {
         msgpack::object_handle handle;
         EXPECT_THROW(stream.next(handle), msgpack::unpack_error) << cut;
     }
-    const Bytes reserved = hex({0x80, 0x91, 0xc1});
+    const Bytes reserved = octets({0x80, 0x91, 0xc1});
     QVPackStream stream(reserved.data(), reserved.size());
     msgpack::object_handle handle;
     EXPECT_TRUE(stream.next(handle));
@@ -223,7 +220,7 @@ TEST(PackStream, RandomBytesRaiseOnlyUnpackErrors) {
 TEST(PackStream, ZoneReaderBuildsTheSameObjectsAsMsgpack) {
     msgpack::sbuffer buffer;
     msgpack::packer<msgpack::sbuffer> p(buffer);
-    const Bytes edge = hex({0xd0, 0x05, 0xd0, 0x80, 0xd1, 0x80, 0x00, 0xd2, 0x7f, 0xff, 0xff, 0xff,
+    const Bytes edge = octets({0xd0, 0x05, 0xd0, 0x80, 0xd1, 0x80, 0x00, 0xd2, 0x7f, 0xff, 0xff, 0xff,
                             0xd3, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xfe, 0xcf, 0xff, 0xff, 0xff,
                             0xff, 0xff, 0xff, 0xff, 0xff, 0xe0, 0x7f, 0xca, 0x3f, 0xc0, 0x00, 0x00, 0xcb,
                             0x40, 0x09, 0x21, 0xfb, 0x54, 0x44, 0x2d, 0x18, 0xd4, 0x01, 0x41, 0xd8, 0x02,
@@ -256,10 +253,10 @@ TEST(PackStream, ZoneReaderBuildsTheSameObjectsAsMsgpack) {
 
 TEST(PackStream, ZoneReaderRefusesWhatTheHandleReaderRefuses) {
     const Bytes cases[] = {
-        hex({0x81, 0x01, 0x92, 0x01}),          // truncated inside an array
-        hex({0xdd, 0xff, 0xff, 0xff, 0xff}),    // count above the bytes left
-        hex({0xdb, 0x00, 0x00, 0x10, 0x00}),    // string longer than the data
-        hex({0x91, 0xc1}),                      // invalid type byte
+        octets({0x81, 0x01, 0x92, 0x01}),          // truncated inside an array
+        octets({0xdd, 0xff, 0xff, 0xff, 0xff}),    // count above the bytes left
+        octets({0xdb, 0x00, 0x00, 0x10, 0x00}),    // string longer than the data
+        octets({0x91, 0xc1}),                      // invalid type byte
     };
     for (const Bytes& bytes : cases) {
         QVPackStream stream(bytes.data(), bytes.size());

@@ -36,7 +36,7 @@ grep -qx 'mode folder' "$t/mode"; check "an empty package leaves folder mode" $?
 for v in infozip aes256; do
     mkdir -p "$t/wrong-$v/data" && cp "$expected/wrongpw-$v.pkg" "$t/wrong-$v/data/data.pkg"
     QVP_LOG=1 "$tool" "$t/wrong-$v" >"$t/$v.out" 2>"$t/$v.err"; s=$?
-    test $s -eq 1 && grep -qx 'last error Unable to load data' "$t/$v.out" && grep -q 'Error P17' "$t/$v.err"
+    test $s -eq 1 && grep -qx 'last error Unable to load data' "$t/$v.out" && grep -q 'Unable to open a file: Error P17' "$t/$v.err"
     check "wrong password on $v fails with Error P17" $?
 done
 
@@ -49,7 +49,8 @@ diff -u "$expected/truncated.expected" "$t/truncated"; d=$?
 check "a truncated pack fails the load and keeps what came before" $(( s != 1 || d != 0 ))
 
 QVP_LOG=1 "$tool" --folder "$fixtures/nokeys" >"$t/nokeys.out" 2>"$t/nokeys.err"; s=$?
-test $s -eq 1 && grep -qx 'Failed to load keys' "$t/nokeys.err" && grep -qx 'models 0' "$t/nokeys.out"
+test $s -eq 1 && grep -qx 'Failed to load keys' "$t/nokeys.err" && grep -qx 'models 0' "$t/nokeys.out" &&
+    grep -qx 'last error Unable to load data' "$t/nokeys.out"
 check "a missing Keys.pack loads nothing" $?
 
 mkdir -p "$t/notzip/data" && printf 'not a zip' >"$t/notzip/data/data.pkg"

@@ -1,4 +1,4 @@
-// The game's test binaries start as the player does: the real model classes
+// The classes test binaries start as the player does: the real model classes
 // are registered with the shared controller before anything loads.
 #include <gtest/gtest.h>
 

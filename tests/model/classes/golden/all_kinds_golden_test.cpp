@@ -4,11 +4,7 @@
 // decoder share (float widths, size classes, entry order) show here.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
-
+#include "../../core/support/model_test_support.h"
 #include "TestAllKinds.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/core/QVModelController.h"
@@ -22,28 +18,18 @@ using cocos2d::CCSize;
 
 namespace {
 
-std::vector<unsigned char> readFixture(const std::string& name) {
-    std::ifstream in(std::string(QV_SOURCE_DIR) + "/tests/fixtures/packs/" + name, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using modeltest::Bytes;
 
-std::string hex(const unsigned char* data, size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < size; ++i) {
-        if (i) out += (i % 32 == 0) ? '\n' : ' ';
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 15];
-    }
-    return out;
+Bytes readFixture(const std::string& name) {
+    return modeltest::readFile(std::string(QV_SOURCE_DIR) + "/tests/fixtures/packs/" + name);
 }
-std::string hex(const std::vector<unsigned char>& bytes) { return hex(bytes.data(), bytes.size()); }
+std::string hex(const Bytes& bytes) { return modeltest::hexText(bytes, 32); }
 
 // One pack file read through the bounded reader: every object with its bytes.
 struct PackFile {
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     std::vector<msgpack::object_handle> objects;
-    std::vector<std::vector<unsigned char>> objectBytes;
+    std::vector<Bytes> objectBytes;
     bool endedAtNil = false;
 
     explicit PackFile(const std::string& name) : bytes(readFixture(name)) {
@@ -59,27 +45,16 @@ struct PackFile {
     QVPackMap map(size_t index) const { return QVPackMap(objects.at(index).get()); }
 };
 
-template <class Model>
-std::vector<unsigned char> packed(Model& model) {
+// What a model (or attribute) packs, or its connections, as bytes.
+template <class Packable>
+Bytes packed(Packable& object, bool connections = false) {
     msgpack::zone zone;
     QVPackMap map(zone);
-    model.pack(map);
-    return map.toBytes();
-}
-
-template <class Model>
-std::vector<unsigned char> packedConnections(Model& model) {
-    msgpack::zone zone;
-    QVPackMap map(zone);
-    model.packConnections(map);
-    return map.toBytes();
-}
-
-// The nested map one attribute writes, as bytes.
-std::vector<unsigned char> attributeBytes(QVAttribute* attribute) {
-    msgpack::zone zone;
-    QVPackMap map(zone);
-    attribute->pack(map);
+    if (connections) {
+        object.packConnections(map);
+    } else {
+        object.pack(map);
+    }
     return map.toBytes();
 }
 
@@ -94,7 +69,7 @@ protected:
     void SetUp() override {
         QVModelController::shared()->clear();
         cocos2d::CCPoolManager::sharedPoolManager()->push();
-        const std::vector<unsigned char> keys = readFixture("Keys.pack");
+        const Bytes keys = readFixture("Keys.pack");
         ASSERT_FALSE(keys.empty()) << "tests/fixtures/packs/Keys.pack is missing";
         installKeyTable(readKeysPack(keys.data(), keys.size(), "12345"));
     }
@@ -142,9 +117,9 @@ TEST_F(AllKindsGolden, ConnectionsPackToTheFixtureBytes) {
     buildFixtureModels();
     const PackFile file("all-kinds.connections.pack");
     ASSERT_EQ(file.objects.size(), 3u);
-    EXPECT_EQ(hex(packedConnections(*full)), hex(file.objectBytes[0]));
-    EXPECT_EQ(hex(packedConnections(*partial)), hex(file.objectBytes[1]));
-    EXPECT_EQ(hex(packedConnections(*container)), hex(file.objectBytes[2]));
+    EXPECT_EQ(hex(packed(*full, true)), hex(file.objectBytes[0]));
+    EXPECT_EQ(hex(packed(*partial, true)), hex(file.objectBytes[1]));
+    EXPECT_EQ(hex(packed(*container, true)), hex(file.objectBytes[2]));
 }
 
 TEST_F(AllKindsGolden, UnpackingTheFullObjectGivesEveryKnownValue) {
@@ -236,7 +211,7 @@ TEST_F(AllKindsGolden, PartialModelKeepsItsDefaults) {
     for (QVAttribute* attribute : model->attributes()) {
         const std::string& name = attribute->name();
         if (name == "Name" || name == "Int" || name == "Edge State" || name == "Text") continue;
-        EXPECT_EQ(hex(attributeBytes(attribute)), hex(attributeBytes(defaults->attribute(name))))
+        EXPECT_EQ(hex(packed(*attribute)), hex(packed(*defaults->attribute(name))))
             << name << " changed although the pack does not name it";
     }
     EXPECT_EQ(model->uintAttribute()->value(), 1u);
@@ -274,7 +249,7 @@ TEST_F(AllKindsGolden, ConnectionsLinkTheRegisteredModels) {
     ASSERT_EQ(model->children().size(), 2u);
     EXPECT_EQ(model->children()[0], partialModel);
     EXPECT_EQ(model->children()[1], containerModel);
-    EXPECT_EQ(hex(packedConnections(*model)), hex(connections.objectBytes[0]));
+    EXPECT_EQ(hex(packed(*model, true)), hex(connections.objectBytes[0]));
 }
 
 TEST_F(AllKindsGolden, StreamObjectsReadAtEverySizeClassAndUnknownChildrenAreSkipped) {

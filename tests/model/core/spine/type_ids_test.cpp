@@ -53,16 +53,21 @@ TEST_F(TypeIds, TypedChildAndParentLookups) {
 
 TEST_F(TypeIds, ControllerListsByExactClassOrByKind) {
     auto m = TestModel::create();
-    auto o = TestOther::create();
+    auto o = TestOther::create(), o2 = TestOther::create();
     auto d = TestDerived::create();
     auto l = TestLeaf::create();
-    for (const auto& x : std::vector<std::shared_ptr<QVModel>>{m, d, l, o}) controller()->addModel(x);
+    for (const auto& x : std::vector<std::shared_ptr<QVModel>>{m, d, l, o, o2}) controller()->addModel(x);
     EXPECT_EQ(controller()->getModels<TestDerived>(), std::vector<std::shared_ptr<TestDerived>>{d});
     EXPECT_EQ(controller()->getModelsOfKind<TestDerived>().size(), 2u);
     EXPECT_EQ(controller()->getModelsOfKind<TestModel>().size(), 3u);
+    EXPECT_EQ(controller()->getModelsOfKind<QVModel>().size(), 5u);
     EXPECT_TRUE(controller()->getModels<FakeGeneralSettings>().empty());
+    EXPECT_FALSE(controller()->getFirstModel<FakeGeneralSettings>());
     EXPECT_EQ(controller()->getModel<TestDerived>(l->id()), nullptr);
     EXPECT_EQ(controller()->getModelOfKind<TestDerived>(l->id()), l);
+    EXPECT_EQ(controller()->getFirstModel<TestOther>(), o);
+    controller()->removeModel(o);
+    EXPECT_EQ(controller()->getFirstModel<TestOther>(), o2);
 }
 
 TEST_F(TypeIds, KindListAfterEveryModelOfAClassWasRemoved) {

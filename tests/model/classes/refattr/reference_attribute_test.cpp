@@ -1,5 +1,5 @@
 // Model-reference attributes: reference bookkeeping, copies, pack and
-// dictionary links, the animation's loop flag, and linker use.
+// dictionary links, owned models, the animation's loop flag, and linker use.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -274,6 +274,22 @@ TEST_F(ReferenceTest, AnimationLoopFollowsTheLinkedModelsLoopAttribute) {
     holder->animation->connectionFromDictionary(dictionaryWithValue("1701"));
     EXPECT_EQ(holder->animation->model(), plain);
     EXPECT_FALSE(holder->animation->loop());
+}
+
+// Registering a holder registers the shape and animation it owns; they leave
+// with it. (The sprite container it would only show stays: tests/model/classes/sprite.)
+TEST_F(ReferenceTest, OwnedShapeAndAnimationRegisterAndLeaveWithTheirOwner) {
+    auto holder = Holder::create();
+    auto shape = QVModelPolygon::create();
+    auto animation = QVModelAnimation::create();
+    holder->shape->setModel(shape);
+    holder->animation->setModel(animation);
+    controller()->addModel(holder);
+    EXPECT_EQ(controller()->getModel(shape->id()), shape);
+    EXPECT_EQ(controller()->getModel(animation->id()), animation);
+    controller()->removeModel(holder);
+    EXPECT_FALSE(controller()->getModel(shape->id()));
+    EXPECT_FALSE(controller()->getModel(animation->id()));
 }
 
 class LinkerTest : public ReferenceTest {};

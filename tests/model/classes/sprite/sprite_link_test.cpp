@@ -1,11 +1,12 @@
 // The sprite link: reference bookkeeping, the excluded-from-atlas hand-over,
-// and the pack/dictionary asymmetry of reading a link; plus the container shell.
+// the pack/dictionary asymmetry of reading a link, the controller following
+// the container; plus the container shell.
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVPackMap.h"
-#include "test_models.h"
+#include "../../core/spine/test_models.h"
 
 namespace {
 
@@ -112,14 +113,31 @@ TEST_F(SpriteLink, LinkWritesAndReadsTheContainerId) {
     EXPECT_EQ(fromDict->value(), second);
 }
 
-TEST_F(SpriteLink, ContainerShellDeclaresItsAttributes) {
+// The controller registers a linked container with its holder's tree and keeps
+// it when the holder goes.
+TEST(SpriteRegistry, ContainersFollowTheTreeInAndStayOnRemoval) {
+    RecordingController recorder;
+    QVModelController* previous = QVModelController::setShared(&recorder);
+    recorder.clear();
+    auto root = TestModel::create();
+    auto child = TestOther::create();
     auto container = QVModelSpriteContainer::create();
-    EXPECT_STREQ(container->className(), "QVModelSpriteContainer");
-    EXPECT_TRUE(container->isKindOf(typeId<QVModel>()));
-    std::vector<std::string> names;
-    for (auto* a : container->attributes()) names.push_back(a->name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Animation Speed", "Duration", "Excluded From Atlas"}));
-    auto clone = std::static_pointer_cast<QVModelSpriteContainer>(container->clone(false, false));
+    (new QVAttributeSprite("Sprite", child.get()))->setValue(container, true);
+    root->addChild(child);
+    recorder.addModel(root);
+    EXPECT_EQ(recorder.getModel(container->id()), container);
+    EXPECT_EQ(recorder.added.size(), 3u);
+    recorder.removeModel(root);
+    EXPECT_EQ(recorder.getModel(child->id()), nullptr);
+    EXPECT_EQ(recorder.getModel(container->id()), container);
+    recorder.clear();
+    QVModelController::setShared(previous);
+}
+
+// Its attributes and their order are the pack fixtures' (tests/model/classes/golden).
+TEST_F(SpriteLink, ContainerShellClonesWithItsDefaults) {
+    auto clone = std::static_pointer_cast<QVModelSpriteContainer>(QVModelSpriteContainer::create()->clone(false, false));
+    EXPECT_STREQ(clone->className(), "QVModelSpriteContainer");
     EXPECT_FLOAT_EQ(clone->animationSpeed(), 1.0f);
     EXPECT_FLOAT_EQ(clone->duration(), 0.0f);
     EXPECT_FALSE(clone->excludedFromAtlas());

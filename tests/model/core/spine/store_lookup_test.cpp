@@ -11,10 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/classes/QVModelObject.h"
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVModelIdMap.h"
+#include "test_models.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void expectSame(const QVModelIdMap& map, const std::unordered_map<uint32_t, std:
 
 TEST(ModelIdMap, AgreesWithANodeMapThroughRandomInsertsReplacementsAndRemovals) {
     std::vector<std::shared_ptr<QVModel>> models;
-    for (int i = 0; i < 8; ++i) models.push_back(QVModelObject::create());
+    for (int i = 0; i < 8; ++i) models.push_back(TestModel::create());
     QVModelIdMap map;
     std::unordered_map<uint32_t, std::shared_ptr<QVModel>> expected;
     std::mt19937 rng(11);
@@ -81,7 +81,7 @@ TEST(ModelIdMap, AgreesWithANodeMapThroughRandomInsertsReplacementsAndRemovals) 
 // Reference lists switch from a linear search to an index once they grow;
 // order, holes and lookups must not notice the switch in either direction.
 TEST(ModelReferences, KeepOrderAndLookupsAcrossTheIndexThreshold) {
-    std::shared_ptr<QVModel> model = QVModelObject::create();
+    std::shared_ptr<QVModel> model = TestModel::create();
     std::vector<std::unique_ptr<QVAttributeBool>> attributes;
     for (int i = 0; i < 60; ++i) attributes.push_back(std::make_unique<QVAttributeBool>("flag", nullptr));
     std::vector<QVBaseAttribute*> expected;

@@ -135,7 +135,10 @@ TEST_F(ModelTree, IdsRekeyTheRegistryAndKeepTheCounterAhead) {
     auto loose = TestModel::create();
     loose->setId(9000);  // unregistered: not keyed, but counted
     EXPECT_EQ(controller()->getModel(9000), nullptr);
-    loose->setId(QVModel::kNoId);  // the no-id value is never counted
+    loose->setId(QVModel::kNoId);  // the no-id value is never counted, even registered
+    controller()->addModel(loose);
+    EXPECT_EQ(controller()->getModel(QVModel::kNoId), loose);
+    EXPECT_EQ(controller()->lastId(), 9000u);
     EXPECT_EQ(TestModel::create()->id(), 9001u);
 }
 

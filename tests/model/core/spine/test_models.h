@@ -1,4 +1,5 @@
-// Small model classes and recorders shared by the spine tests.
+// Small model classes and recorders of the tests' own, shared by the spine
+// tests (core alone) and the sprite-link test (over the real container).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "model/classes/QVModelClasses.h"
 #include "model/core/QVAttribute.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModel.h"
@@ -107,7 +107,6 @@ public:
 // Records the controller's hooks.
 class RecordingController : public QVModelController {
 public:
-    RecordingController() { registerModelClasses(this); }
     void modelAdded(const std::shared_ptr<QVModel>& model) override {
         added.push_back(model.get());
         QVModelController::modelAdded(model);
