@@ -118,6 +118,10 @@ TEST_F(Labels, OffsetsPlaceTheGlyphBelowTheLineTop) {
     // E: x = pen + 2, top = 24 - 3, height 8; A follows at its advance of 12.
     EXPECT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}, {12, 4, 32, 24}}));
     EXPECT_EQ(l->getContentSize(), CCSize(32, 24));
+    // Its texture coordinates: the top edge of the glyph is its first texel row.
+    const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
+    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
+              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
 }
 
 TEST_F(Labels, LinesStackDownwardAndAlignWithinTheWidest) {
@@ -147,14 +151,6 @@ TEST_F(Labels, UnknownCodePointsAreSkippedWithoutAdvanceAndLoggedOnce) {
     size_t first = logged.find("U+20AC");
     ASSERT_NE(first, std::string::npos) << logged;
     EXPECT_EQ(logged.find("U+20AC", first + 1), std::string::npos) << logged;
-}
-
-TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
-    CCLabelBMFont* l = label("E");
-    const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
-    // The top edge of the glyph is its first texel row.
-    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
-              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
 }
 
 TEST_F(Labels, GlyphsBeyondAsciiArePlacedLikeAsciiOnesAndAShorterTextDropsTheRest) {
@@ -253,7 +249,6 @@ TEST_F(Labels, RefusesFontsWithMissingOrEscapingPages) {
     writeFont("escape.fnt", "common lineHeight=10\npage id=0 file=\"../page.png\"\n");
     writeFont("bad.fnt", std::string("garbage\x01\x02\n"));
     writeFont("big.fnt", std::string(kFont) + std::string(bmfont::kMaxFileSize, '#'));
-    writePage("notapng.png", 1, 1);
     pngtest::writeFile(root.path("notapng.png"), std::string("not a png"));
     writeFont("badpage.fnt", "common lineHeight=10\npage id=0 file=\"notapng.png\"\n");
     qvtest::StderrCapture log;
