@@ -13,7 +13,7 @@ PACKAGES=(
   libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libssl-dev
   libx11-dev libgl1-mesa-dri
   xvfb xauth xdotool x11-utils x11-xserver-utils jq
-  zip p7zip-full sox lame locales
+  zip p7zip-full sox lame locales icoutils
 )
 
 missing=()

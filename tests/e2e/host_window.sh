@@ -6,10 +6,11 @@
 set -u
 . "$(dirname "$0")/common.sh"
 
-"$probe" --write-test-icon "$work/icon.ico" || { echo "host_window: cannot write the test icon"; exit 1; }
+icon="${QV_BUILD_DIR:-build}/fixtures/icons/window.ico"  # icotool's, made by the build
+[ -f "$icon" ] || { echo "host_window: $icon is not built" >&2; exit 2; }
 
 # Landscape, with the icon; the window id is read while the probe runs.
-"$probe" --icon "$work/icon.ico" --orientation 1 \
+"$probe" --icon "$icon" --orientation 1 \
     --post windowed-forced@1,fullscreen@30,windowed@60 --seconds 4 > "$work/landscape.out" 2> "$work/landscape.err" &
 pid=$!
 window=$(xdotool search --sync --name '^host_probe$' | head -1)

@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "DesktopHost.h"
+#include "HostTestSupport.h"
 #include "HostWindow.h"
-#include "director/CCApplication.h"
-#include "director/CCDirector.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 using namespace cocos2d;
@@ -24,10 +22,12 @@ protected:
         orientation = GetParam();
         setOrientationProvider([this] { return orientation; });
         installWindowProcHook();
+        QVHost::install(&desktop);  // the game's calls, as the player's main installs them
         view = CCDirector::sharedDirector()->getOpenGLView();
         ASSERT_TRUE(view->isHeadless());
     }
     void TearDown() override {
+        QVHost::install(nullptr);
         resetHostWindow();
         CCDirector::resetForTest();
     }
@@ -43,6 +43,8 @@ protected:
 
     int orientation = 1;
     CCEGLView* view = nullptr;
+    DesktopHost desktop;
+    QVHost& game = desktop;
 };
 
 }  // namespace
@@ -52,8 +54,8 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
     view->setFrameZoomFactor(2.0f);
 
     // Start-up: forced windowed, half the monitor, the frame actually set centred.
-    setFullscreen(false, true);
-    EXPECT_FALSE(isFullscreenMode());
+    game.setFullscreen(false, true);
+    EXPECT_FALSE(game.isFullscreenMode());
     EXPECT_FALSE(view->isFullscreen());
     // Portrait: inside the 1080 rows.
     EXPECT_EQ(view->getWindowRect(), landscape() ? CCRect(480, 270, 960, 540) : CCRect(690, 60, 540, 960));
@@ -64,13 +66,13 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
 
     // The current mode, unforced: nothing at all.
     view->setDesignResolutionSize(200, 200, kResolutionNoBorder);
-    setFullscreen(false, false);
+    game.setFullscreen(false, false);
     EXPECT_EQ(view->getRequestedDesignResolutionSize(), CCSize(200, 200));
 
     // Fullscreen covers the monitor and leaves the design resolution alone.
     view->setFrameZoomFactor(2.0f);
-    setFullscreen(true, false);
-    EXPECT_TRUE(isFullscreenMode());
+    game.setFullscreen(true, false);
+    EXPECT_TRUE(game.isFullscreenMode());
     EXPECT_TRUE(view->isFullscreen());
     EXPECT_EQ(view->getFrameSize(), CCSize(1920, 1080));
     EXPECT_EQ(view->getFrameZoomFactor(), 1.0f);
@@ -79,13 +81,13 @@ TEST_P(HostWindow, SwitchesSizeAndCentreTheWindowOnItsMonitor) {
 
     // Forced, the current mode is applied again.
     view->setFrameSize(300, 300);
-    setFullscreen(true, false);
+    game.setFullscreen(true, false);
     EXPECT_EQ(view->getFrameSize(), CCSize(300, 300));
-    setFullscreen(true, true);
+    game.setFullscreen(true, true);
     EXPECT_EQ(view->getFrameSize(), CCSize(1920, 1080));
 
     // And back: the same windowed placement, the policy still the game's.
-    setFullscreen(false, false);
+    game.setFullscreen(false, false);
     EXPECT_FALSE(view->isFullscreen());
     EXPECT_EQ(view->getFrameSize(), size(960, 540));
     EXPECT_EQ(view->getRequestedDesignResolutionSize(), size(1136, 640));
@@ -124,21 +126,6 @@ TEST_P(HostWindow, PostedModeMessagesSwitchInTheNextFrameAfterTheSaveInOrder) {
     EXPECT_EQ(view->getFrameSize(), CCSize(1000, 600));
 }
 
-TEST_P(HostWindow, GameCallsReachTheWindowThroughTheInstalledDesktopHost) {
-    DesktopHost host;
-    QVHost::install(&host);
-    QVHost& game = QVHost::current();
-    game.setFullscreen(false, true);
-    EXPECT_FALSE(game.isFullscreenMode());
-    game.postWindowModeRequest(true);
-    EXPECT_FALSE(isFullscreenMode());
-    frame();
-    EXPECT_TRUE(game.isFullscreenMode());
-    game.setFullscreen(false, false);
-    EXPECT_FALSE(isFullscreenMode());
-    QVHost::install(nullptr);
-}
-
 TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
     setFullscreen(false, true);
     const CCSize sentinel(100, 100);
@@ -172,19 +159,14 @@ TEST_P(HostWindow, ResizesAreFittedOnlyWhenWindowedAndChanged) {
 }
 
 TEST_P(HostWindow, APostedCloseEndsRunAfterTheFrameThatPostedIt) {
-    struct App : CCApplication {
-        bool applicationDidFinishLaunching() override {
-            CCDirector::sharedDirector()->runWithScene(CCScene::create());
-            return true;
-        }
-    } app;
+    SceneApp app;
     CCDirector* director = CCDirector::sharedDirector();
     director->setFrameLimit(50);  // a lost close fails the test instead of hanging it
     std::vector<unsigned int> modeFrames;
     setBeforeSwitchHook([&] { modeFrames.push_back(director->getTotalFrames() + 1); });
     const int hook = director->addFrameHook([](unsigned int frame) {
-        if (frame == 2) postWindowModeRequest(true);
-        if (frame == 5) postCloseRequest();
+        if (frame == 2) QVHost::current().postWindowModeRequest(true);
+        if (frame == 5) QVHost::current().postCloseRequest();
     });
     EXPECT_EQ(app.run(), 0);
     director->removeFrameHook(hook);

@@ -13,39 +13,25 @@
 #include <string>
 
 #include "GlfwKeyboard.h"
+#include "HostTestSupport.h"
 #include "InputDevices.h"
-#include "LogCapture.h"
-#include "director/CCApplication.h"
 #include "director/CCDirector.h"
 #include "input/CCKeypadDispatcher.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 namespace {
 
 // Devices whose capture throws, as OIS's do when a device goes away.
 struct ThrowingKeyboard : GlfwKeyboard {
-    explicit ThrowingKeyboard(int* count) : captures(count) {}
-    void capture() override {
-        ++*captures;
-        OIS_EXCEPT(OIS::E_InputDisconnected, "keyboard went away");
-    }
-    int* captures;
+    void capture() override { OIS_EXCEPT(OIS::E_InputDisconnected, "keyboard went away"); }
 };
 
 struct ThrowingJoyStick : OIS::JoyStick {
-    ThrowingJoyStick(int* count, bool* gone)
-        : OIS::JoyStick("test pad", true, 0, nullptr), captures(count), destroyed(gone) {}
-    ~ThrowingJoyStick() override { *destroyed = true; }
+    ThrowingJoyStick() : OIS::JoyStick("test pad", true, 0, nullptr) {}
     void setBuffered(bool) override {}
-    void capture() override {
-        ++*captures;
-        throw std::runtime_error("pad unplugged");
-    }
+    void capture() override { throw std::runtime_error("pad unplugged"); }
     OIS::Interface* queryInterface(OIS::Interface::IType) override { return nullptr; }
     void _initialize() override {}
-    int* captures;
-    bool* destroyed;
 };
 
 // Lists one pad; opening it fails, or gives a pad whose capture throws.
@@ -53,26 +39,21 @@ class PadFactory : public OIS::FactoryCreator {
 public:
     explicit PadFactory(bool opens) : m_opens(opens) {}
     OIS::DeviceList freeDeviceList() override { return OIS::DeviceList(); }
-    int totalDevices(OIS::Type type) override { return type == OIS::OISJoyStick ? 1 : 0; }
-    int freeDevices(OIS::Type type) override { return type == OIS::OISJoyStick && !m_open ? 1 : 0; }
-    bool vendorExist(OIS::Type type, const std::string&) override { return type == OIS::OISJoyStick; }
+    int totalDevices(OIS::Type type) override { return type == OIS::OISJoyStick; }
+    int freeDevices(OIS::Type type) override { return type == OIS::OISJoyStick; }
+    bool vendorExist(OIS::Type, const std::string&) override { return false; }
     OIS::Object* createObject(OIS::InputManager*, OIS::Type, bool, const std::string&) override {
         if (!m_opens) throw std::runtime_error("pad busy");
-        m_open = true;
-        return new ThrowingJoyStick(&captures, &gone);
+        return new ThrowingJoyStick;
     }
     void destroyObject(OIS::Object* object) override {
         ++destroyed;
-        m_open = false;
         delete object;
     }
-    int captures = 0;
     int destroyed = 0;
-    bool gone = false;
 
 private:
     bool m_opens;
-    bool m_open = false;
 };
 
 struct FakeManager : OIS::InputManager {
@@ -96,17 +77,6 @@ protected:
 
 }  // namespace
 
-TEST_F(HostInputDevices, WithoutAWindowOnlyTheKeyboardExists) {
-    LogCapture log;
-    createInputDevices(0, &listener, &listener);
-    EXPECT_EQ(inputDevices().manager, nullptr);
-    EXPECT_EQ(inputDevices().joystick, nullptr);
-    ASSERT_NE(glfwKeyboard(), nullptr);
-    EXPECT_EQ(glfwKeyboard()->getEventCallback(), &listener);
-    EXPECT_EQ(log.count("[Host]"), 1u) << log.joined();
-    EXPECT_EQ(log.count("OIS"), 1u) << log.joined();
-}
-
 TEST_F(HostInputDevices, RealOisWithoutADisplayNeverEndsTheProcess) {
     // No display and a window id that names nothing. OIS 1.3 only opens the
     // display for its own keyboard and mouse, which are never created, so
@@ -127,82 +97,62 @@ TEST_F(HostInputDevices, RealOisWithoutADisplayNeverEndsTheProcess) {
     EXPECT_EQ(inputDevices().manager, nullptr);
 }
 
-// OIS gets the window (unsigned decimal) and leaves keyboard, mouse and cursor alone.
-TEST_F(HostInputDevices, EachFailingOisStepIsLoggedAndSkipped) {
+// OIS gets the window (unsigned decimal) and leaves keyboard, mouse and
+// cursor alone; each of its steps may throw, and the player goes on.
+TEST_F(HostInputDevices, EachFailingOisStepIsLoggedOnceAndSkipped) {
     EXPECT_EQ(oisParameters(4294967295u).find("WINDOW")->second, "4294967295");
-    // Creation of the input system throws: no manager, the keyboard stays.
+    static PadFactory* pads = nullptr;  // the fake manager's one pad; without one, creation throws
     setInputSystemFactory([](OIS::ParamList& params) -> OIS::InputManager* {
-        const OIS::ParamList expected = {
-            {"WINDOW", "77"}, {"x11_keyboard_grab", "false"}, {"x11_mouse_grab", "false"}, {"x11_mouse_hide", "false"}};
-        EXPECT_EQ(params, expected);
-        OIS_EXCEPT(OIS::E_General, "Error opening X!");
-    });
-    {
-        LogCapture log;
-        createInputDevices(77, &listener, &listener);
-        EXPECT_EQ(inputDevices().manager, nullptr);
-        EXPECT_NE(glfwKeyboard(), nullptr);
-        ASSERT_EQ(log.all().size(), 1u) << log.joined();
-        EXPECT_EQ(log.all()[0], "[Host] OIS input system creation failed: Error opening X!; continuing without it");
-    }
-    // A manager whose one pad comes from `pads`.
-    static PadFactory* pads = nullptr;
-    setInputSystemFactory([](OIS::ParamList&) -> OIS::InputManager* {
+        EXPECT_EQ(params, (OIS::ParamList{{"WINDOW", "77"},
+                                          {"x11_keyboard_grab", "false"},
+                                          {"x11_mouse_grab", "false"},
+                                          {"x11_mouse_hide", "false"}}));
+        if (!pads) OIS_EXCEPT(OIS::E_General, "Error opening X!");
         auto* manager = new FakeManager;
         manager->addFactoryCreator(pads);
         return manager;
     });
-
-    // A pad is listed but cannot be opened: the manager stays, no joystick.
-    PadFactory failing(false);
-    pads = &failing;
-    {
+    PadFactory failing(false), working(true);
+    const struct {
+        std::uintptr_t window;
+        PadFactory* pad;
+        const char* log;
+        bool manager;
+    } steps[] = {
+        {0, nullptr, "[Host] no native window; OIS not created, no gamepad", false},
+        {77, nullptr, "[Host] OIS input system creation failed: Error opening X!; continuing without it", false},
+        {77, &failing, "[Host] OIS joystick creation failed: pad busy; continuing without it", true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.log);
+        pads = step.pad;
         LogCapture log;
-        createInputDevices(77, &listener, &listener);
-        EXPECT_NE(inputDevices().manager, nullptr);
+        createInputDevices(step.window, &listener, &listener);
+        EXPECT_EQ(inputDevices().manager != nullptr, step.manager);
         EXPECT_EQ(inputDevices().joystick, nullptr);
-        ASSERT_EQ(log.all().size(), 1u) << log.joined();
-        EXPECT_EQ(log.all()[0], "[Host] OIS joystick creation failed: pad busy; continuing without it");
+        ASSERT_NE(glfwKeyboard(), nullptr);  // whatever OIS does
+        EXPECT_EQ(glfwKeyboard()->getEventCallback(), &listener);
+        EXPECT_EQ(log.all(), std::vector<std::string>{step.log});
     }
 
-    // A pad that opens gets the listener, and is unplugged later.
-    PadFactory working(true);
+    // A pad that opens gets the listener. A keyboard and a pad whose capture
+    // throws are each dropped after one line, the pad handed back to OIS.
     pads = &working;
-    {
-        LogCapture log;
-        createInputDevices(77, &listener, &listener);
-        ASSERT_NE(inputDevices().joystick, nullptr);
-        EXPECT_EQ(inputDevices().joystick->getEventCallback(), &listener);
-        EXPECT_TRUE(log.all().empty()) << log.joined();
-        captureInputDevices();
-        captureInputDevices();
-        EXPECT_EQ(inputDevices().joystick, nullptr);
-        EXPECT_EQ(working.destroyed, 1);  // handed back to OIS, not deleted behind its back
-        EXPECT_EQ(log.count("joystick capture failed"), 1u) << log.joined();
-        EXPECT_NE(inputDevices().manager, nullptr);
-    }
-    destroyInputDevices();
-    setInputSystemFactory(nullptr);
-}
-
-TEST_F(HostInputDevices, ADeviceWhoseCaptureThrowsIsDroppedAfterOneLogLine) {
-    int keyboardCaptures = 0, padCaptures = 0;
-    bool padDestroyed = false;
-    inputDevices().keyboard.reset(new ThrowingKeyboard(&keyboardCaptures));
-    inputDevices().joystick = new ThrowingJoyStick(&padCaptures, &padDestroyed);
-
     LogCapture log;
-    captureInputDevices();
-    captureInputDevices();
-    captureInputDevices();
-    EXPECT_EQ(keyboardCaptures, 1);
-    EXPECT_EQ(padCaptures, 1);
+    createInputDevices(77, &listener, &listener);
+    ASSERT_NE(inputDevices().joystick, nullptr);
+    EXPECT_EQ(inputDevices().joystick->getEventCallback(), &listener);
+    inputDevices().keyboard.reset(new ThrowingKeyboard);
+    for (int i = 0; i < 3; ++i) captureInputDevices();
     EXPECT_EQ(inputDevices().keyboard, nullptr);
     EXPECT_EQ(inputDevices().joystick, nullptr);
-    EXPECT_TRUE(padDestroyed);
-    ASSERT_EQ(log.all().size(), 2u) << log.joined();
-    EXPECT_EQ(log.all()[0], "[Host] OIS keyboard capture failed: keyboard went away; continuing without it");
-    EXPECT_EQ(log.all()[1], "[Host] OIS joystick capture failed: pad unplugged; continuing without it");
+    EXPECT_EQ(working.destroyed, 1);  // not deleted behind OIS's back
+    EXPECT_NE(inputDevices().manager, nullptr);
+    EXPECT_EQ(log.all(), (std::vector<std::string>{
+                             "[Host] OIS keyboard capture failed: keyboard went away; continuing without it",
+                             "[Host] OIS joystick capture failed: pad unplugged; continuing without it"}));
+    destroyInputDevices();
+    setInputSystemFactory(nullptr);
 }
 
 // The one key path, for window keys and scripted ones alike: one press and
@@ -242,12 +192,7 @@ TEST_F(HostInputDevices, WindowAndScriptedKeysArriveOncePerPressAndRelease) {
     const std::string path = testing::TempDir() + "qv_keys.txt";
     std::ofstream(path) << "1 key down KC_J\n2 key down j\n3 key up KC_J\n4 key down ESCAPE\n5 key up KC_ESCAPE\n";
     setenv("ENGINE_INPUT_SCRIPT", path.c_str(), 1);
-    struct App : cocos2d::CCApplication {
-        bool applicationDidFinishLaunching() override {
-            cocos2d::CCDirector::sharedDirector()->runWithScene(cocos2d::CCScene::create());
-            return true;
-        }
-    } app;
+    SceneApp app;
     cocos2d::CCDirector::sharedDirector()->setFrameLimit(6);
     cocos2d::CCDirector::sharedDirector()->addFrameHook([](unsigned int) { captureInputDevices(); });
     EXPECT_EQ(app.run(), 0);

