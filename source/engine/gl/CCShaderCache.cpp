@@ -8,7 +8,6 @@
 namespace cocos2d {
 
 namespace {
-CCShaderCache* g_sharedShaderCache = nullptr;
 
 struct BuiltInProgram {
     const char* key;
@@ -22,18 +21,18 @@ const BuiltInProgram kBuiltIns[] = {
 };
 }  // namespace
 
-CCShaderCache* CCShaderCache::sharedShaderCache() {
-    if (!g_sharedShaderCache) {
-        g_sharedShaderCache = new CCShaderCache();
-        g_sharedShaderCache->loadDefaultShaders();
-    }
-    return g_sharedShaderCache;
+CCShaderCache* CCShaderCache::s_shared = nullptr;
+
+CCShaderCache* CCShaderCache::createShared() {
+    s_shared = new CCShaderCache();
+    s_shared->loadDefaultShaders();
+    return s_shared;
 }
 
 void CCShaderCache::purgeSharedShaderCache() {
     ccDrawFree();
-    CCShaderCache* cache = g_sharedShaderCache;
-    g_sharedShaderCache = nullptr;
+    CCShaderCache* cache = s_shared;
+    s_shared = nullptr;
     if (cache) cache->release();
 }
 
@@ -85,7 +84,7 @@ void CCShaderCache::reloadDefaultShaders() {
 }
 
 void CCShaderCache::reloadSharedIfLoaded() {
-    if (g_sharedShaderCache) g_sharedShaderCache->reloadDefaultShaders();
+    if (s_shared) s_shared->reloadDefaultShaders();
 }
 
 }  // namespace cocos2d

@@ -16,7 +16,8 @@ class CCGLProgram;
 
 class CCShaderCache : public CCObject {
 public:
-    static CCShaderCache* sharedShaderCache();
+    // Inline: every sprite and label asks for it each frame.
+    static CCShaderCache* sharedShaderCache() { return s_shared ? s_shared : createShared(); }
     // Drops the shared cache; the next sharedShaderCache() builds it again
     // (a new context, or tests).
     static void purgeSharedShaderCache();
@@ -37,6 +38,8 @@ public:
 
 private:
     CCShaderCache() = default;
+    static CCShaderCache* createShared();
+    static CCShaderCache* s_shared;
     void loadDefaultShaders();
     std::map<std::string, CCGLProgram*> m_programs;
     CCGLProgram* m_pPositionTextureColor = nullptr;

@@ -96,7 +96,29 @@ bool CCBMFontConfiguration::initWithFNTfile(const char* fntFile) {
             ++it;
         }
     }
+    for (Placement& p : m_direct) p.page = kNoPage;
+    for (const auto& entry : m_font.glyphs) {
+        if (entry.first < kDirectGlyphs) m_direct[entry.first] = place(entry.second);
+    }
     return true;
+}
+
+CCBMFontConfiguration::Placement CCBMFontConfiguration::place(const bmfont::Glyph& g) const {
+    const CCTexture2D* page = pageTexture(g.page);
+    const float texW = page && page->getPixelsWide() ? static_cast<float>(page->getPixelsWide()) : 1.0f;
+    const float texH = page && page->getPixelsHigh() ? static_cast<float>(page->getPixelsHigh()) : 1.0f;
+    Placement p;
+    p.page = g.page;
+    p.xoffset = static_cast<float>(g.xoffset);
+    p.top = -static_cast<float>(g.yoffset);
+    p.width = static_cast<float>(g.width);
+    p.height = static_cast<float>(g.height);
+    p.advance = static_cast<float>(g.xadvance);
+    p.u0 = static_cast<float>(g.x) / texW;
+    p.u1 = static_cast<float>(g.x + g.width) / texW;
+    p.v0 = static_cast<float>(g.y) / texH;  // texture row 0 is the image's top row
+    p.v1 = static_cast<float>(g.y + g.height) / texH;
+    return p;
 }
 
 CCBMFontConfiguration* FNTConfigLoadFile(const char* fntFile) {

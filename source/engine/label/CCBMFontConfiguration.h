@@ -3,6 +3,7 @@
 // start-up loader can bring all fonts in ahead of time.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,22 @@ public:
     ~CCBMFontConfiguration() override;
 
     const bmfont::Font& font() const { return m_font; }
+    // Where a glyph's quad goes relative to the pen and the line top, and
+    // what it samples. Null when the font lacks the code point. ASCII comes
+    // from a table made at load; other code points are worked out into
+    // *scratch.
+    struct Placement {
+        unsigned int page;
+        float xoffset, top, width, height, advance;
+        float u0, v0, u1, v1;
+    };
+    const Placement* placement(uint32_t id, Placement* scratch) const {
+        if (id < kDirectGlyphs) return m_direct[id].page == kNoPage ? nullptr : &m_direct[id];
+        const bmfont::Glyph* g = m_font.glyph(id);
+        if (!g) return nullptr;
+        *scratch = place(*g);
+        return scratch;
+    }
     const std::string& fullPath() const { return m_fullPath; }
     unsigned int pageCount() const { return static_cast<unsigned int>(m_pages.size()); }
     CCTexture2D* pageTexture(unsigned int page) const { return page < m_pages.size() ? m_pages[page] : nullptr; }
@@ -30,7 +47,13 @@ private:
     CCBMFontConfiguration() = default;
     bool initWithFNTfile(const char* fntFile);
 
+    Placement place(const bmfont::Glyph& g) const;
+
+    static constexpr uint32_t kDirectGlyphs = 128;
+    static constexpr unsigned int kNoPage = ~0u;
+
     bmfont::Font m_font;
+    Placement m_direct[kDirectGlyphs];
     std::string m_fullPath;
     std::vector<CCTexture2D*> m_pages;  // retained
 };

@@ -59,9 +59,9 @@ bool CCLabelBMFont::initWithString(const char* str, const char* fntFile, float w
 void CCLabelBMFont::setString(const char* str) {
     const char* text = str ? str : "";
     // Scores are written every frame; only a real change lays out again.
-    // (The text never holds a NUL, so one strcmp decides.)
-    if (std::strcmp(m_string.c_str(), text) == 0) return;
-    m_string = text;
+    const size_t length = std::strlen(text);
+    if (length == m_string.size() && std::memcmp(m_string.data(), text, length) == 0) return;
+    m_string.assign(text, length);
     layout();
 }
 
@@ -89,114 +89,143 @@ void CCLabelBMFont::setOpacity(GLubyte opacity) {
 
 void CCLabelBMFont::layout() {
     ++m_layoutCount;
-    m_quads.clear();
-    m_pages.clear();
+    m_lineSpans.clear();
     if (!m_pConfiguration) {
+        m_quads.clear();
+        m_pages.clear();
         setContentSize(CCSizeZero);
         return;
     }
     const bmfont::Font& font = m_pConfiguration->font();
+    const bool kerned = !font.kernings.empty();
+    // Counted first, so each glyph goes straight to its line's final height;
+    // only a centred or right-aligned text needs a second pass.
+    const size_t lineCount = 1 + static_cast<size_t>(std::count(m_string.begin(), m_string.end(), '\n'));
+    const float lineHeight = static_cast<float>(font.lineHeight);
+    const float height = lineHeight * static_cast<float>(lineCount);
+    const bool aligned = m_alignment == kCCTextAlignmentCenter || m_alignment == kCCTextAlignmentRight;
+    // Room for a glyph per byte, cut to the glyphs placed at the end; every
+    // entry below that is overwritten, so a text of the old length (a score)
+    // clears nothing.
+    m_quads.resize(m_string.size());
+    m_pages.resize(m_string.size());
+    size_t placed = 0;
 
-    struct Line {
-        size_t firstQuad;
-        float width;
-    };
-    std::vector<Line> lines;
-    lines.push_back(Line{0, 0});
-    // Glyphs are placed relative to their line's top-left corner first; the
-    // line tops and the alignment shift need every line's width.
+    // The page last used, with its glyph colour.
+    unsigned int pageId = 0;
+    bool havePage = false;
+    ccColor4B colour;
+    CCBMFontConfiguration::Placement scratch;
+
+    size_t line = 0;
+    size_t lineStart = 0;
+    float top = height;
+    float widest = 0;
     float pen = 0;
     bool havePrevious = false;
     uint32_t previous = 0;
     size_t pos = 0;
-    while (pos < m_string.size()) {
-        uint32_t cp = bmfont::decodeUtf8(m_string, &pos);
+    const size_t size = m_string.size();
+    while (pos < size) {
+        const unsigned char byte = static_cast<unsigned char>(m_string[pos]);
+        uint32_t cp = byte;
+        if (byte < 0x80) {
+            ++pos;
+        } else {
+            cp = bmfont::decodeUtf8(m_string, &pos);
+        }
         if (cp == '\n') {
-            lines.back().width = pen;
-            lines.push_back(Line{m_quads.size(), 0});
+            widest = std::max(widest, pen);
+            if (aligned) m_lineSpans.push_back(LineSpan{lineStart, pen});
+            lineStart = placed;
+            ++line;
+            top = height - lineHeight * static_cast<float>(line);
             pen = 0;
             havePrevious = false;
             continue;
         }
-        const bmfont::Glyph* g = font.glyph(cp);
+        const CCBMFontConfiguration::Placement* g = m_pConfiguration->placement(cp, &scratch);
         if (!g) {
             CCLogOnce("[CCLabelBMFont] %s has no glyph for U+%04X; skipped", m_pConfiguration->fullPath().c_str(),
                       cp);
             continue;
         }
         if (havePrevious) {
-            pen += static_cast<float>(font.kerning(previous, cp));
+            if (kerned) pen += static_cast<float>(font.kerning(previous, cp));
             pen += static_cast<float>(m_tracking);
         }
-        CCTexture2D* page = m_pConfiguration->pageTexture(g->page);
-        const float texW = page && page->getPixelsWide() ? static_cast<float>(page->getPixelsWide()) : 1.0f;
-        const float texH = page && page->getPixelsHigh() ? static_cast<float>(page->getPixelsHigh()) : 1.0f;
-        const float x0 = pen + static_cast<float>(g->xoffset);
-        const float y1 = -static_cast<float>(g->yoffset);
-        const float x1 = x0 + static_cast<float>(g->width);
-        const float y0 = y1 - static_cast<float>(g->height);
-        const float u0 = static_cast<float>(g->x) / texW;
-        const float u1 = static_cast<float>(g->x + g->width) / texW;
-        const float v0 = static_cast<float>(g->y) / texH;  // texture row 0 is the image's top row
-        const float v1 = static_cast<float>(g->y + g->height) / texH;
+        if (!havePage || g->page != pageId) {
+            havePage = true;
+            pageId = g->page;
+            colour = glyphColour(m_pConfiguration->pageTexture(pageId));
+        }
+        // Placed relative to the line top first, then moved down to it.
+        const float x0 = pen + g->xoffset;
+        const float y1 = g->top;
+        const float x1 = x0 + g->width;
+        const float y0 = y1 - g->height;
 
-        ccV3F_C4B_T2F_Quad q;
-        q.tl.vertices = {x0, y1, 0};
-        q.tl.texCoords = {u0, v0};
-        q.bl.vertices = {x0, y0, 0};
-        q.bl.texCoords = {u0, v1};
-        q.tr.vertices = {x1, y1, 0};
-        q.tr.texCoords = {u1, v0};
-        q.br.vertices = {x1, y0, 0};
-        q.br.texCoords = {u1, v1};
-        m_quads.push_back(q);
-        m_pages.push_back(g->page);
+        // Written in place: a quad assembled elsewhere and copied in costs a
+        // stall per glyph.
+        ccV3F_C4B_T2F_Quad& q = m_quads[placed];
+        q.tl.vertices = {x0, y1 + top, 0};
+        q.tl.colors = colour;
+        q.tl.texCoords = {g->u0, g->v0};
+        q.bl.vertices = {x0, y0 + top, 0};
+        q.bl.colors = colour;
+        q.bl.texCoords = {g->u0, g->v1};
+        q.tr.vertices = {x1, y1 + top, 0};
+        q.tr.colors = colour;
+        q.tr.texCoords = {g->u1, g->v0};
+        q.br.vertices = {x1, y0 + top, 0};
+        q.br.colors = colour;
+        q.br.texCoords = {g->u1, g->v1};
+        m_pages[placed] = g->page;
+        ++placed;
 
-        pen += static_cast<float>(g->xadvance);
+        pen += g->advance;
         previous = cp;
         havePrevious = true;
     }
-    lines.back().width = pen;
+    widest = std::max(widest, pen);
+    m_quads.resize(placed);
+    m_pages.resize(placed);
 
-    float widest = 0;
-    for (const Line& line : lines) widest = std::max(widest, line.width);
-    const float lineHeight = static_cast<float>(font.lineHeight);
-    const float height = lineHeight * static_cast<float>(lines.size());
-
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const size_t end = i + 1 < lines.size() ? lines[i + 1].firstQuad : m_quads.size();
-        float shift = 0;
-        if (m_alignment == kCCTextAlignmentCenter) {
-            shift = (widest - lines[i].width) / 2;
-        } else if (m_alignment == kCCTextAlignmentRight) {
-            shift = widest - lines[i].width;
-        }
-        const float top = height - lineHeight * static_cast<float>(i);
-        for (size_t k = lines[i].firstQuad; k < end; ++k) {
-            for (ccV3F_C4B_T2F* v : {&m_quads[k].tl, &m_quads[k].bl, &m_quads[k].tr, &m_quads[k].br}) {
-                v->vertices.x += shift;
-                v->vertices.y += top;
+    if (aligned) {
+        m_lineSpans.push_back(LineSpan{lineStart, pen});
+        for (size_t i = 0; i < m_lineSpans.size(); ++i) {
+            const size_t end = i + 1 < m_lineSpans.size() ? m_lineSpans[i + 1].firstQuad : m_quads.size();
+            const float shift = m_alignment == kCCTextAlignmentCenter ? (widest - m_lineSpans[i].width) / 2
+                                                                      : widest - m_lineSpans[i].width;
+            for (size_t k = m_lineSpans[i].firstQuad; k < end; ++k) {
+                m_quads[k].tl.vertices.x += shift;
+                m_quads[k].bl.vertices.x += shift;
+                m_quads[k].tr.vertices.x += shift;
+                m_quads[k].br.vertices.x += shift;
             }
         }
     }
     setContentSize(CCSize(widest, height));
-    updateColors();
+}
+
+ccColor4B CCLabelBMFont::glyphColour(const CCTexture2D* page) const {
+    ccColor4B c;
+    if (!page || page->hasPremultipliedAlpha()) {
+        c.r = static_cast<GLubyte>(m_color.r * m_opacity / 255);
+        c.g = static_cast<GLubyte>(m_color.g * m_opacity / 255);
+        c.b = static_cast<GLubyte>(m_color.b * m_opacity / 255);
+    } else {
+        c.r = m_color.r;
+        c.g = m_color.g;
+        c.b = m_color.b;
+    }
+    c.a = m_opacity;
+    return c;
 }
 
 void CCLabelBMFont::updateColors() {
     for (size_t i = 0; i < m_quads.size(); ++i) {
-        const CCTexture2D* page = m_pConfiguration ? m_pConfiguration->pageTexture(m_pages[i]) : nullptr;
-        ccColor4B c;
-        if (!page || page->hasPremultipliedAlpha()) {
-            c.r = static_cast<GLubyte>(m_color.r * m_opacity / 255);
-            c.g = static_cast<GLubyte>(m_color.g * m_opacity / 255);
-            c.b = static_cast<GLubyte>(m_color.b * m_opacity / 255);
-        } else {
-            c.r = m_color.r;
-            c.g = m_color.g;
-            c.b = m_color.b;
-        }
-        c.a = m_opacity;
+        const ccColor4B c = glyphColour(m_pConfiguration ? m_pConfiguration->pageTexture(m_pages[i]) : nullptr);
         m_quads[i].tl.colors = c;
         m_quads[i].bl.colors = c;
         m_quads[i].tr.colors = c;

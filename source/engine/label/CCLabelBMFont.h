@@ -11,6 +11,7 @@
 // places each line within the widest one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 namespace cocos2d {
 
 class CCBMFontConfiguration;
+class CCTexture2D;
 
 enum CCTextAlignment {
     kCCTextAlignmentLeft = 0,
@@ -81,6 +83,7 @@ public:
 private:
     void layout();
     void updateColors();
+    ccColor4B glyphColour(const CCTexture2D* page) const;
     ccBlendFunc blendForPage(unsigned int page) const;
 
     CCBMFontConfiguration* m_pConfiguration = nullptr;  // retained
@@ -92,6 +95,13 @@ private:
     unsigned int m_layoutCount = 0;
     std::vector<ccV3F_C4B_T2F_Quad> m_quads;
     std::vector<unsigned int> m_pages;
+    // Where each line starts and how wide it is, for centring (kept between
+    // layouts so a score rewritten every frame allocates nothing).
+    struct LineSpan {
+        std::size_t firstQuad;
+        float width;
+    };
+    std::vector<LineSpan> m_lineSpans;
 };
 
 }  // namespace cocos2d

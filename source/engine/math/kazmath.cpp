@@ -104,38 +104,36 @@ kmMat4* kmMat4FromAffineTransform(kmMat4* out, const CCAffineTransform& t) {
     return out;
 }
 
-namespace {
+namespace detail {
 
-struct MatrixStacks {
-    std::vector<kmMat4> stacks[3];
-    unsigned int mode = 0;
-    bool loggedReset = false;
+kmGLMatrixStacks* g_kmGLStacks = nullptr;
 
-    MatrixStacks() { reset(); }
-    void reset() {
-        for (auto& s : stacks) {
-            s.clear();
-            kmMat4 m;
-            s.push_back(*kmMat4Identity(&m));
-        }
-        mode = 0;
+kmGLMatrixStacks::kmGLMatrixStacks() { reset(); }
+
+void kmGLMatrixStacks::reset() {
+    for (auto& s : stacks) {
+        s.clear();
+        kmMat4 m;
+        s.push_back(*kmMat4Identity(&m));
     }
-};
+    mode = 0;
+}
 
 // Created on first use and never destroyed, like the engine's singletons.
-// A plain pointer rather than a function-local static: every node's visit
-// comes through here several times, and the check must stay inlined.
-MatrixStacks* g_matrixStacks = nullptr;
-
-MatrixStacks& createMatrixStacks() {
-    g_matrixStacks = new MatrixStacks();
-    return *g_matrixStacks;
+kmGLMatrixStacks& kmGLCreateStacks() {
+    g_kmGLStacks = new kmGLMatrixStacks();
+    return *g_kmGLStacks;
 }
 
-inline MatrixStacks& matrixStacks() {
-    if (__builtin_expect(g_matrixStacks != nullptr, 1)) return *g_matrixStacks;
-    return createMatrixStacks();
-}
+void kmGLPopRefused() { CCLog("[kazmath] pop of the base matrix refused (unbalanced push/pop)"); }
+
+}  // namespace detail
+
+namespace {
+
+using MatrixStacks = detail::kmGLMatrixStacks;
+
+inline MatrixStacks& matrixStacks() { return detail::kmGLStacks(); }
 
 int stackIndex(unsigned int mode) {
     switch (mode) {
@@ -162,21 +160,6 @@ void kmGLMatrixMode(unsigned int mode) {
     matrixStacks().mode = static_cast<unsigned int>(index);
 }
 
-void kmGLPushMatrix() {
-    std::vector<kmMat4>& s = currentStack();
-    const kmMat4 top = s.back();  // copied first: the push may reallocate
-    s.push_back(top);
-}
-
-void kmGLPopMatrix() {
-    std::vector<kmMat4>& s = currentStack();
-    if (s.size() <= 1) {
-        CCLog("[kazmath] pop of the base matrix refused (unbalanced push/pop)");
-        return;
-    }
-    s.pop_back();
-}
-
 void kmGLLoadIdentity() { kmMat4Identity(&currentStack().back()); }
 
 void kmGLLoadMatrix(const kmMat4* m) {
@@ -187,26 +170,6 @@ void kmGLMultMatrix(const kmMat4* m) {
     if (!m) return;
     kmMat4& top = currentStack().back();
     kmMat4Multiply(&top, &top, m);
-}
-
-void kmGLMultAffine(const CCAffineTransform& t) {
-    float* m = currentStack().back().mat;
-    // The affine matrix has only a, b, c, d, tx, ty set; its third column is
-    // (0, 0, 1, 0), so column 2 of the product is column 2 of current. Whole
-    // columns are loaded and stored at once: the next push and the batcher
-    // read them as whole columns, and a column assembled from four scalar
-    // stores would stall those loads.
-    typedef float Column __attribute__((vector_size(16)));
-    Column c0, c1, c3;
-    std::memcpy(&c0, m, sizeof c0);
-    std::memcpy(&c1, m + 4, sizeof c1);
-    std::memcpy(&c3, m + 12, sizeof c3);
-    const Column r0 = c0 * t.a + c1 * t.b;
-    const Column r1 = c0 * t.c + c1 * t.d;
-    const Column r3 = c0 * t.tx + c1 * t.ty + c3;
-    std::memcpy(m, &r0, sizeof r0);
-    std::memcpy(m + 4, &r1, sizeof r1);
-    std::memcpy(m + 12, &r3, sizeof r3);
 }
 
 void kmGLTranslatef(float x, float y, float z) {
@@ -234,8 +197,6 @@ void kmGLGetMatrix(unsigned int mode, kmMat4* out) {
     }
     *out = matrixStacks().stacks[index].back();
 }
-
-const kmMat4& kmGLModelViewMatrix() { return matrixStacks().stacks[0].back(); }
 
 unsigned int kmGLGetStackDepth(unsigned int mode) {
     int index = stackIndex(mode);

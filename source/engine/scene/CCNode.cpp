@@ -335,6 +335,8 @@ void CCNode::setAnchorPoint(const CCPoint& anchor) {
 }
 
 void CCNode::setContentSize(const CCSize& size) {
+    // A label rewritten every frame usually keeps its size, and its transform.
+    if (size == m_obContentSize) return;
     m_obContentSize = size;
     m_obAnchorPointInPoints = CCPoint(size.width * m_obAnchorPoint.x, size.height * m_obAnchorPoint.y);
     m_bTransformDirty = true;
@@ -354,7 +356,7 @@ CCRect CCNode::boundingBox() {
 
 // ---- transforms
 
-CCAffineTransform CCNode::nodeToParentTransform() {
+CCAffineTransform CCNode::updateNodeToParentTransform() {
     if (m_bTransformDirty) {
         m_bTransformDirty = false;
         double x = m_obPosition.x, y = m_obPosition.y;
@@ -518,14 +520,19 @@ void CCNode::cleanup() {
 
 void CCNode::visit() {
     if (!m_bVisible) return;
-    kmGLPushMatrix();
-    transform();
+    kmGLPushMultAffine(nodeToParentTransform());
     sortAllChildren();
     if (!m_pChildren || m_pChildren->count() == 0) {
         draw();
         kmGLPopMatrix();
         return;
     }
+    visitChildren();
+}
+
+// Apart from visit, so that the leaf path, taken for most nodes, keeps a
+// short entry and exit.
+void CCNode::visitChildren() {
     // A node whose parent is visiting is parked if it leaves, so only the
     // node a visit starts on (the scene, or a subtree drawn on its own) needs
     // a reference to outlive its walk.

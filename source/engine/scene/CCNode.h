@@ -111,7 +111,12 @@ public:
     // ---- transforms
     // position + R(-rotation) * S(scaleX, scaleY) * (p - anchorInPoints),
     // followed by the additional transform.
-    virtual CCAffineTransform nodeToParentTransform();
+    // Not virtual, and inline when nothing changed: visit asks every node
+    // every frame.
+    CCAffineTransform nodeToParentTransform() {
+        if (!m_bTransformDirty && !m_bHasAdditionalTransform) return m_sTransform;
+        return updateNodeToParentTransform();
+    }
     virtual CCAffineTransform parentToNodeTransform();
     virtual CCAffineTransform nodeToWorldTransform();
     virtual CCAffineTransform worldToNodeTransform();
@@ -127,8 +132,9 @@ public:
     void setAdditionalTransform(const CCAffineTransform& additional);
     // (ours) Back to no additional transform.
     void clearAdditionalTransform();
-    // Multiplies the current model-view matrix by node-to-parent.
-    virtual void transform();
+    // Multiplies the current model-view matrix by node-to-parent. Not
+    // virtual: visit pushes and multiplies in one step, without calling it.
+    void transform();
 
     // ---- user data
     virtual void* getUserData() { return m_pUserData; }
@@ -209,9 +215,12 @@ protected:
     bool m_bTransformDirty = true;
 
 private:
+    CCAffineTransform updateNodeToParentTransform();
     void setStoredZOrder(int zOrder);
     void insertChild(CCNode* child, int zOrder);
     void releaseParkedChildren();
+    // The rest of visit for a node with children; ends with the pop.
+    __attribute__((noinline)) void visitChildren();
 
     unsigned int m_uVisitWalks = 0;  // visits walking the children right now
     bool m_bDestroyed = false;

@@ -88,17 +88,19 @@ protected:
     void updateColor();
     void updateBlendFunc();
 
+    // What draw reads comes first, so a frame touches fewer cache lines of
+    // each sprite.
     CCTexture2D* m_pTexture = nullptr;
     CCGLProgram* m_pShaderProgram = nullptr;
+    ccBlendFunc m_sBlendFunc;
+    ccV3F_C4B_T2F_Quad m_sQuad;
     CCRect m_obRect;
     bool m_bRectRotated = false;
     CCPoint m_obUnflippedOffsetPositionFromCenter;
     CCPoint m_obOffsetPosition;
     CCSize m_obUntrimmedSize;
-    ccV3F_C4B_T2F_Quad m_sQuad;
     ccColor3B m_sColor = {255, 255, 255};
     GLubyte m_nOpacity = 255;
-    ccBlendFunc m_sBlendFunc;
     bool m_bFlipX = false;
     bool m_bFlipY = false;
 };

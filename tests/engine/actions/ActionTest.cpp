@@ -114,30 +114,6 @@ TEST_F(Actions, FrameAnimationsFollowTheClockTick) {
     }
 }
 
-TEST_F(Actions, StoppedAndFinishedInstancesRestartFromTheBeginning) {
-    CCAnimate* animate = CCAnimate::create(animation(4, 0.1f));
-    animate->retain();
-    manager.addAction(animate, sprite, false);
-    for (int i = 0; i < 3; ++i) tick(0.1f);
-    EXPECT_EQ(shownIndex(), 2);
-    manager.removeAction(animate);
-    EXPECT_EQ(shownIndex(), 2);  // stopping does not restore a frame
-
-    manager.addAction(animate, sprite, false);
-    tick(0.1f);
-    EXPECT_EQ(shownIndex(), 0);
-    for (int i = 0; i < 10; ++i) tick(0.1f);
-    EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
-    EXPECT_EQ(shownIndex(), 3);
-
-    manager.addAction(animate, sprite, false);
-    tick(0.5f);  // first step: time 0 whatever dt says
-    EXPECT_EQ(shownIndex(), 0);
-    tick(0.15f);
-    EXPECT_EQ(shownIndex(), 1);
-    animate->release();
-}
-
 TEST_F(Actions, FadesReachTheirTargetsAndSkipTargetsWithoutOpacity) {
     sprite->opacity = 255;
     manager.addAction(CCFadeTo::create(1.0f, 55), sprite, false);
@@ -206,13 +182,14 @@ TEST_F(Actions, ZeroNegativeNaNAndInfiniteDurations) {
     EXPECT_EQ(sprite->opacity, 0);
 }
 
-TEST_F(Actions, ActionManagerRunRules) {
+TEST_F(Actions, ActionManagerRunRulesAndRestarts) {
     CCAnimate* animate = CCAnimate::create(animation(4, 0.1f));
+    animate->retain();
     manager.addAction(nullptr, sprite, false);
     EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
 
     manager.addAction(animate, sprite, false);
-    tick(0.0f);
+    tick(0.5f);  // first step: time 0 whatever dt says
     tick(0.15f);
     EXPECT_EQ(shownIndex(), 1);
     // Already running here: left as it is, not restarted.
@@ -225,15 +202,23 @@ TEST_F(Actions, ActionManagerRunRules) {
     manager.addAction(animate, other, false);
     EXPECT_EQ(manager.numberOfRunningActionsInTarget(other), 0u);
     EXPECT_EQ(animate->getTarget(), sprite);
-
-    // Paused targets keep their place.
-    manager.pauseTarget(sprite);
-    tick(1.0f);
-    EXPECT_EQ(shownIndex(), 2);
-    manager.resumeTarget(sprite);
+    other->release();
+    // Pausing is the node tree's exit and enter test's.
     tick(0.1f);
     EXPECT_EQ(shownIndex(), 3);
-    other->release();
+    // Stopping does not restore a frame; stopped and finished instances
+    // restart from the beginning.
+    manager.removeAction(animate);
+    EXPECT_EQ(shownIndex(), 3);
+    for (int pass = 0; pass < 2; ++pass) {
+        manager.addAction(animate, sprite, false);
+        tick(0.1f);
+        EXPECT_EQ(shownIndex(), 0) << pass;
+        for (int i = 0; i < 10; ++i) tick(0.1f);
+        EXPECT_EQ(manager.numberOfRunningActionsInTarget(sprite), 0u);
+        EXPECT_EQ(shownIndex(), 3);
+    }
+    animate->release();
 }
 
 TEST_F(Actions, ChangesDuringTheTickAndDestroyedTargets) {

@@ -13,26 +13,18 @@ SimpleAudioEngine* bgm() { return SimpleAudioEngine::sharedEngine(); }
 
 using music = NullAudioTest;
 
-TEST_F(music, TrackThatDoesNotLoopEndsNotPlayingAfterItsLength) {
+TEST_F(music, LoopingTrackPlaysOnUntilANewTrackReplacesIt) {
+    bgm()->playBackgroundMusic(fixture("short_stereo.mp3"), true);
+    step(60);
+    EXPECT_TRUE(bgm()->isBackgroundMusicPlaying()) << "after three lengths";
     bgm()->playBackgroundMusic(fixture("tone_stereo.mp3").c_str(), false);
     EXPECT_TRUE(bgm()->isBackgroundMusicPlaying()) << "asked right after playing";
     step(59);
     EXPECT_TRUE(bgm()->isBackgroundMusicPlaying());
     step(1);
-    EXPECT_FALSE(bgm()->isBackgroundMusicPlaying());
-    bgm()->resumeBackgroundMusic();
-    EXPECT_FALSE(bgm()->isBackgroundMusicPlaying());
-}
-
-TEST_F(music, LoopingTrackPlaysOnUntilANewTrackReplacesIt) {
-    bgm()->playBackgroundMusic(fixture("short_stereo.mp3"), true);
-    step(60);
-    EXPECT_TRUE(bgm()->isBackgroundMusicPlaying()) << "after three lengths";
-    bgm()->playBackgroundMusic(fixture("tone_stereo.mp3"), false);
-    step(59);
-    EXPECT_TRUE(bgm()->isBackgroundMusicPlaying());
-    step(1);
     EXPECT_FALSE(bgm()->isBackgroundMusicPlaying()) << "the looping track lived on";
+    bgm()->resumeBackgroundMusic();
+    EXPECT_FALSE(bgm()->isBackgroundMusicPlaying()) << "resume after the end";
 }
 
 TEST_F(music, PauseResumeAndStop) {

@@ -65,33 +65,30 @@ TEST_F(Containers, ForeachReadsTheCountAtEveryStep) {
     CCARRAY_FOREACH(none, o) { ADD_FAILURE() << "a null array has no elements"; }
 }
 
-TEST_F(Containers, DictionaryKeepsInsertionOrderThroughReplaceAndRemove) {
-    CCDictionary* d = CCDictionary::create();
-    for (const char* k : {"zeta", "alpha", "mid", "beta"}) d->setObject(CCString::create(k), k);
-    CCString* replacement = CCString::create("new alpha");
-    d->setObject(replacement, "alpha");
-    EXPECT_EQ(keysOf(d), (std::vector<std::string>{"zeta", "alpha", "mid", "beta"}));
-    EXPECT_EQ(d->objectForKey("alpha"), replacement);
-    d->removeObjectForKey("zeta");
-    d->setObject(CCString::create("again"), "zeta");
-    EXPECT_EQ(keysOf(d), (std::vector<std::string>{"alpha", "mid", "beta", "zeta"}));
-    d->removeObjectForKey("missing");
-    EXPECT_EQ(d->count(), 4u);
-}
-
-TEST_F(Containers, EveryKeyAfterARemovedOneStillFindsItsOwnValue) {
+// Removing any key leaves every other one in order with its own value;
+// replacing keeps a key's place, and a removed key comes back last.
+TEST_F(Containers, DictionaryKeepsInsertionOrderAndValuesThroughRemoveAndReplace) {
     const std::vector<std::string> keys{"k0", "k1", "k2", "k3", "k4", "k5"};
     for (const std::string& removed : keys) {
         SCOPED_TRACE(removed);
         CCDictionary* d = CCDictionary::create();
         for (const std::string& k : keys) d->setObject(CCString::create("value of " + k), k);
         d->removeObjectForKey(removed);
+        d->removeObjectForKey("missing");
         EXPECT_EQ(d->objectForKey(removed), nullptr);
-        EXPECT_EQ(d->count(), keys.size() - 1);
+        std::vector<std::string> rest;
         for (const std::string& k : keys) {
             if (k == removed) continue;
+            rest.push_back(k);
             EXPECT_EQ(d->valueForKey(k)->str(), "value of " + k) << k;
         }
+        EXPECT_EQ(d->count(), rest.size());
+        CCString* replacement = CCString::create("new");
+        d->setObject(replacement, rest[0]);
+        d->setObject(CCString::create("again"), removed);
+        rest.push_back(removed);
+        EXPECT_EQ(keysOf(d), rest);
+        EXPECT_EQ(d->objectForKey(rest[0]), replacement);
     }
 }
 

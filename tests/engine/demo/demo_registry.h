@@ -17,15 +17,12 @@
 class DemoScene {
 public:
     virtual ~DemoScene() = default;
-    // The arguments after the common options; false prints the usage line.
+    // The arguments after the common options; false refuses them.
     virtual bool parseArgs(const std::vector<std::string>& args) { return args.empty(); }
-    virtual const char* usage() const { return ""; }
     // The run ends after this many frames when ENGINE_MAX_FRAMES is unset.
     virtual unsigned int defaultFrames() const { return 600; }
     // Called once the view has the options' frame and design: the first scene.
     virtual cocos2d::CCScene* createScene() = 0;
-    virtual void didEnterBackground() {}
-    virtual void willEnterForeground() {}
     // After the run returned its status; gives the process exit status.
     virtual int finish(int status) { return status; }
 };

@@ -118,8 +118,6 @@ public:
         if (scene) director->runWithScene(scene);
         return scene != nullptr;
     }
-    void applicationDidEnterBackground() override { m_demo->didEnterBackground(); }
-    void applicationWillEnterForeground() override { m_demo->willEnterForeground(); }
 
 private:
     DemoScene* m_demo;
@@ -231,7 +229,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<DemoScene> demo = it->second();
     if (!demo->parseArgs(options.args)) {
-        std::fprintf(stderr, "usage: engine_demo --scene %s %s\n", options.scene.c_str(), demo->usage());
+        std::fprintf(stderr, "engine_demo: bad arguments for scene %s (see its file)\n", options.scene.c_str());
         return 2;
     }
     DemoApp app(demo.get(), options);

@@ -26,7 +26,6 @@ public:
         if (args.size() == 1) m_file = args[0];
         return args.size() == 1;
     }
-    const char* usage() const override { return "FILE"; }
     unsigned int defaultFrames() const override { return kSafetyFrames; }
     CCScene* createScene() override {
         // In the first tick, when the scene's first frame runs.
@@ -60,7 +59,6 @@ public:
         m_file = args[0];
         return end != args[2].c_str() && *end == '\0' && m_seconds >= 0 && m_seconds < 3600;
     }
-    const char* usage() const override { return "FILE --seconds S"; }
     unsigned int defaultFrames() const override { return kSafetyFrames; }
     CCScene* createScene() override {
         return demoScene({demoTickNode([this](unsigned int frame, float) {

@@ -159,7 +159,7 @@ public:
         m_texture->retain();
         unsigned long size = 0;
         unsigned char* data = CCFileUtils::sharedFileUtils()->getFileData(shaderPath, "rt", &size);
-        if (!data) return true;  // untinted, as without the file
+        if (!data) return false;
         const std::string source(reinterpret_cast<const char*>(data), size);
         std::free(data);  // getFileData's buffer comes from malloc
         auto* program = new CCGLProgram();
@@ -181,9 +181,6 @@ public:
         setVisible(false);
         m_texture->beginWithClear(0, 0, 0, 0);
         const CCPoint pos = getPosition();
-        kmGLTranslatef(50, 50, 0);
-        kmGLRotatef(-getRotation(), 0, 0, 1);
-        kmGLTranslatef(-50, -50, 0);
         // The band above the mirror lands at texel (0, 0).
         kmGLTranslatef(50 - pos.x, 50 - 100 - pos.y, 0);
     }
@@ -195,7 +192,6 @@ public:
         CCNode::visit();
         if (!isVisible()) return;
         m_texture->setPosition(getPosition());
-        m_texture->setRotation(getRotation());
         m_texture->setScaleY(-1);
         m_texture->visit();
     }

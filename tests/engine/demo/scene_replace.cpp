@@ -69,7 +69,6 @@ CCScene* createNamedScene(char name) {
 
 class ReplaceDemo : public DemoScene {
 public:
-    unsigned int defaultFrames() const override { return 120; }
     // Nothing here keeps A: the director's reference is its only owner.
     CCScene* createScene() override { return createNamedScene('A'); }
     int finish(int status) override {

@@ -8,9 +8,6 @@
 //   icon        sets a 16x16 icon and reads _NET_WM_ICON back in frame 3
 //   policy      (with --design, --frame, --policy) the window filled with
 //               (0,128,255) and 54-point red bands at its top and bottom
-//   lifecycle   stops the animation in the background and starts it again in
-//               the foreground; prints "background N", "foreground N", the
-//               number of ticks and the dt of the first tick after the restart
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -162,36 +159,5 @@ ENGINE_DEMO_SIMPLE("icon", 5, [] {
         if (frame == 3) demoSay(readIcon(static_cast<Window>(view->getHWnd())));
     })});
 });
-
-class LifecycleDemo : public DemoScene {
-public:
-    unsigned int defaultFrames() const override { return 30; }
-    CCScene* createScene() override {
-        return demoScene({demoTickNode([this](unsigned int, float dt) {
-            ++m_ticks;
-            if (m_firstDt < 0) m_firstDt = dt;
-        })});
-    }
-    void didEnterBackground() override {
-        demoSay("background " + std::to_string(demoFrame()));
-        CCDirector::sharedDirector()->stopAnimation();
-    }
-    void willEnterForeground() override {
-        demoSay("foreground " + std::to_string(demoFrame()));
-        CCDirector::sharedDirector()->startAnimation();
-        m_firstDt = -1;
-    }
-    int finish(int status) override {
-        char dt[32];
-        std::snprintf(dt, sizeof dt, "%g", static_cast<double>(m_firstDt));
-        if (status == 0) demoSay("ticks " + std::to_string(m_ticks) + "\nfirstdt " + dt);
-        return status;
-    }
-
-private:
-    unsigned int m_ticks = 0;
-    float m_firstDt = 0;
-};
-ENGINE_DEMO_SCENE("lifecycle", LifecycleDemo);
 
 }  // namespace

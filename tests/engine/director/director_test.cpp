@@ -60,18 +60,25 @@ protected:
 
 // ---- scene switching
 
-TEST_F(DirectorTest, FirstSceneEntersAtTheFirstFrameAfterTheTick) {
+TEST_F(DirectorTest, FirstSceneEntersAfterTheFirstTickAndNullOrSelfReplacesAreIgnored) {
     ProbeScene* a = ProbeScene::create("A");
     director->replaceScene(a);  // with no scene at all, the same as runWithScene
     EXPECT_EQ(director->getRunningScene(), nullptr);
     director->stepFrame(0.5f);
     EXPECT_EQ(g_events, Events{"A entered"});
-    EXPECT_EQ(director->getRunningScene(), a);
     // Paused until it entered, so the tick before the switch missed it.
     EXPECT_TRUE(a->updates.empty());
     EXPECT_EQ(a->drawFrames.size(), 1u);
-    director->stepFrame(0.25f);
-    EXPECT_EQ(a->updates, std::vector<float>{0.25f});
+    a->onUpdate = [&] {
+        director->replaceScene(nullptr);
+        director->replaceScene(a);
+    };
+    for (int i = 0; i < 3; ++i) director->stepFrame(0.25f);
+    EXPECT_EQ(g_events, Events{"A entered"});  // never exited, cleaned up or freed
+    EXPECT_EQ(director->getRunningScene(), a);
+    EXPECT_EQ(director->getNextScene(), nullptr);
+    EXPECT_EQ(a->updates, std::vector<float>(3, 0.25f));
+    EXPECT_EQ(a->retainCount(), 1u);
 }
 
 // From draw the switch waits for the next frame; from update it happens in
@@ -113,20 +120,6 @@ TEST_F(DirectorTest, SecondReplaceInAFrameDropsTheFirstWithoutEnteringIt) {
     EXPECT_EQ(director->getRunningScene(), second);
     EXPECT_TRUE(happened("second entered"));
     EXPECT_FALSE(happened("first entered"));
-}
-
-TEST_F(DirectorTest, ReplacingWithNullOrTheRunningSceneIsIgnored) {
-    ProbeScene* a = runScene("A");
-    a->onUpdate = [&] {
-        director->replaceScene(nullptr);
-        director->replaceScene(a);
-    };
-    for (int i = 0; i < 3; ++i) director->stepFrame(0);
-    EXPECT_TRUE(g_events.empty());  // never exited, cleaned up or freed
-    EXPECT_EQ(director->getRunningScene(), a);
-    EXPECT_EQ(director->getNextScene(), nullptr);
-    EXPECT_EQ(a->updates.size(), 3u);
-    EXPECT_EQ(a->retainCount(), 1u);
 }
 
 // ---- frame contract

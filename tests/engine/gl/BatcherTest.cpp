@@ -195,6 +195,8 @@ TEST_F(BatcherTest, EveryStateCacheCallProgramCallAndPrimitiveIsAFlushPoint) {
         {"setUniformLocationWith1f", [] { uColor()->setUniformLocationWith1f(-1, 1); }},
         {"ccDrawRect", [] { ccDrawRect(CCPoint(0, 0), CCPoint(1, 1)); }},
         {"ccDrawSolidRect", [] { ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1}); }},
+        {"node set-up without a program", [] { PlainNode().draw(); }},
+        {"node set-up with a program", [] { ProgramNode().draw(); }},
         {"ccGLEndFrame", [] { ccGLEndFrame(); }},
     };
     for (const auto& [name, call] : points) EXPECT_EQ(flushesDuring(call), 1u) << name;
@@ -218,15 +220,4 @@ TEST_F(BatcherTest, DrawCountOfAFrameAddsBatchesPrimitivesAndRawDraws) {
     EXPECT_EQ(ccGLDrawCallsLastFrame(), 2u);
     ccGLEndFrame();
     EXPECT_EQ(ccGLDrawCallsLastFrame(), 0u);  // an empty frame draws nothing
-}
-
-TEST_F(BatcherTest, NodeDrawSetupFlushesWithOrWithoutAProgram) {
-    PlainNode plain;
-    ProgramNode withProgram;
-    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
-    plain.draw();
-    EXPECT_EQ(batcher->pendingQuads(), 0u);
-    batcher->addQuad(texA, nullptr, ccBlendFunc(), unitQuad());
-    withProgram.draw();
-    EXPECT_EQ(batcher->pendingQuads(), 0u);
 }

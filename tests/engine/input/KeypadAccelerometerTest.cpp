@@ -31,33 +31,29 @@ struct KeypadTest : InputTest {
     void SetUp() override { InputTest::SetUp(), g_log.clear(); }
 };
 
-TEST_F(KeypadTest, BackReachesEveryDelegateInRegistrationOrderAndNothingElse) {
-    KeyRecorder first("first"), second("second"), third("third");
+TEST_F(KeypadTest, BackReachesEveryDelegateInOrderAndChangesDuringItApplyNextTime) {
+    KeyRecorder a("a"), b("b"), c("c"), late("late");
     CCKeypadDispatcher* keypad = CCKeypadDispatcher::sharedDispatcher();
-    keypad->addDelegate(&second);
-    keypad->addDelegate(&first);
-    keypad->addDelegate(&third);
-    keypad->addDelegate(&first);  // already there
+    keypad->addDelegate(&b);
+    keypad->addDelegate(&a);
+    keypad->addDelegate(&c);
+    keypad->addDelegate(&a);  // already there
     // The script's (and the Escape key's) back path.
     InputScriptTarget().scriptBack();
-    EXPECT_EQ(g_log, (std::vector<std::string>{"second.back", "first.back", "third.back"}));
-}
+    EXPECT_EQ(g_log, (std::vector<std::string>{"b.back", "a.back", "c.back"}));
 
-TEST_F(KeypadTest, ChangesDuringABackPressFollowTheDispatchRules) {
-    CCKeypadDispatcher keypad;
-    KeyRecorder a("a"), b("b"), late("late");
-    a.onBack = [&] {
-        keypad.removeDelegate(&b);
-        keypad.addDelegate(&late);
-    };
-    keypad.addDelegate(&a);
-    keypad.addDelegate(&b);
-    EXPECT_TRUE(keypad.dispatchKeypadMSG(kTypeBackClicked));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"a.back"}));
     g_log.clear();
-    a.onBack = nullptr;
-    keypad.dispatchKeypadMSG(kTypeBackClicked);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"a.back", "late.back"}));
+    keypad->removeDelegate(&c);
+    b.onBack = [&] {
+        keypad->removeDelegate(&a);
+        keypad->addDelegate(&late);
+    };
+    EXPECT_TRUE(keypad->dispatchKeypadMSG(kTypeBackClicked));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"b.back"}));
+    g_log.clear();
+    b.onBack = nullptr;
+    keypad->dispatchKeypadMSG(kTypeBackClicked);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"b.back", "late.back"}));
 }
 
 TEST_F(KeypadTest, DeletedKeypadDelegateIsNeverCalled) {
@@ -85,7 +81,7 @@ TEST_F(KeypadTest, DeletedKeypadDelegateIsNeverCalled) {
     EXPECT_EQ(g_log, (std::vector<std::string>{"killer.back"}));
 }
 
-TEST_F(KeypadTest, AccelerometerHasOneRemovableDelegate) {
+TEST_F(KeypadTest, AccelerometerHasOneRemovableDelegateAndTheDirectorTime) {
     CCAccelerometer* accelerometer = CCAccelerometer::sharedAccelerometer();
     Tilt first, second;
     accelerometer->setDelegate(&first);
@@ -106,17 +102,15 @@ TEST_F(KeypadTest, AccelerometerHasOneRemovableDelegate) {
     delete doomed;
     EXPECT_EQ(accelerometer->getDelegate(), nullptr);
     accelerometer->update(1, 1, 1, 0);  // must not touch the deleted delegate
-}
 
-TEST_F(KeypadTest, ReadingsCarryTheDirectorTime) {
-    Tilt tilt;
-    CCAccelerometer::sharedAccelerometer()->setDelegate(&tilt);
+    // Readings carry the director's time.
+    accelerometer->setDelegate(&first);
     CCDirector* director = CCDirector::sharedDirector();
     director->setFixedDeltaTime(true);
     for (int i = 0; i < 30; ++i) director->stepFrame(1.0f / 60);
     InputScriptTarget().scriptAccel(0, 0, 0);
-    ASSERT_EQ(tilt.readings.size(), 1u);
-    EXPECT_NEAR(tilt.readings[0].timestamp, 0.5, 1e-6);
+    ASSERT_EQ(first.readings.size(), 1u);
+    EXPECT_NEAR(first.readings[0].timestamp, 0.5, 1e-6);
 }
 
 }  // namespace

@@ -43,28 +43,21 @@ TEST(BMFontParser, ReadsMetricsPagesGlyphsAndKerning) {
     ASSERT_TRUE(parseText(text, &font, &error)) << error;
     EXPECT_EQ(font.lineHeight, 24);
     EXPECT_EQ(font.base, 18);
-    ASSERT_EQ(font.pages.size(), 1u);
-    EXPECT_EQ(font.pages[0], "demo page.png");  // quoted names keep their spaces
+    EXPECT_EQ(font.pages, (std::vector<std::string>{"demo page.png"}));  // quoted names keep their spaces
     ASSERT_EQ(font.glyphs.size(), 2u);
     EXPECT_EQ(fields(font.glyph(65)), (std::vector<int>{0, 0, 20, 20, 1, -2, 21, 0}));
     EXPECT_EQ(fields(font.glyph(8364)), (std::vector<int>{20, 0, 10, 12, 0, 3, 11, 0}));
     EXPECT_EQ(font.kerning(65, 8364), -4);
     EXPECT_EQ(font.kerning(8364, 65), 0);  // pairs are ordered
-}
 
-TEST(BMFontParser, ReadsSeveralPagesInAnyOrder) {
-    const std::string text =
-        "common lineHeight=10 pages=2\n"
-        "page id=1 file=b.png\n"
-        "page id=0 file=\"sub/a.png\"\n"
-        "char id=66 x=0 y=0 width=4 height=4 page=1\n";
-    bmfont::Font font;
-    std::string error;
-    ASSERT_TRUE(parseText(text, &font, &error)) << error;
-    ASSERT_EQ(font.pages.size(), 2u);
-    EXPECT_EQ(font.pages[0], "sub/a.png");
-    EXPECT_EQ(font.pages[1], "b.png");
-    EXPECT_EQ(font.glyph(66)->page, 1u);
+    // Pages in any order, glyphs on the second.
+    bmfont::Font two;
+    ASSERT_TRUE(parseText("common lineHeight=10 pages=2\npage id=1 file=b.png\npage id=0 file=\"sub/a.png\"\n"
+                          "char id=66 x=0 y=0 width=4 height=4 page=1\n",
+                          &two, &error))
+        << error;
+    EXPECT_EQ(two.pages, (std::vector<std::string>{"sub/a.png", "b.png"}));
+    EXPECT_EQ(two.glyph(66)->page, 1u);
 }
 
 TEST(BMFontParser, RefusesFontsThatCannotBeUsed) {

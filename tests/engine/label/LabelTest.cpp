@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ using namespace cocos2d;
 namespace {
 
 // Page 100x20: A red, B green, C blue, D white (20x20 each at x 0, 20, 40,
-// 60) and a small E (10x8 at x 80) with offsets.
+// 60) and a small E (10x8 at x 80) with offsets; U+00C9 shares E's glyph.
 const char* kFont =
     "info face=\"Test\" size=20\n"
     "common lineHeight=24 base=20 scaleW=100 scaleH=20 pages=1\n"
@@ -34,6 +35,7 @@ const char* kFont =
     "char id=67 x=40 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0\n"
     "char id=68 x=60 y=0 width=20 height=20 xoffset=0 yoffset=0 xadvance=20 page=0\n"
     "char id=69 x=80 y=0 width=10 height=8  xoffset=2 yoffset=3 xadvance=12 page=0\n"
+    "char id=201 x=80 y=0 width=10 height=8  xoffset=2 yoffset=3 xadvance=12 page=0\n"
     "kernings count=1\n"
     "kerning first=65 second=68 amount=-10\n";
 
@@ -116,6 +118,10 @@ TEST_F(Labels, OffsetsPlaceTheGlyphBelowTheLineTop) {
     // E: x = pen + 2, top = 24 - 3, height 8; A follows at its advance of 12.
     EXPECT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}, {12, 4, 32, 24}}));
     EXPECT_EQ(l->getContentSize(), CCSize(32, 24));
+    // Its texture coordinates: the top edge of the glyph is its first texel row.
+    const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
+    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
+              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
 }
 
 TEST_F(Labels, LinesStackDownwardAndAlignWithinTheWidest) {
@@ -147,12 +153,18 @@ TEST_F(Labels, UnknownCodePointsAreSkippedWithoutAdvanceAndLoggedOnce) {
     EXPECT_EQ(logged.find("U+20AC", first + 1), std::string::npos) << logged;
 }
 
-TEST_F(Labels, TextureCoordinatesTakeTheGlyphFromThePageTopDown) {
-    CCLabelBMFont* l = label("E");
-    const ccV3F_C4B_T2F_Quad& q = l->getGlyphQuads().at(0);
-    // The top edge of the glyph is its first texel row.
-    EXPECT_EQ((std::vector<float>{q.tl.texCoords.u, q.tl.texCoords.v, q.br.texCoords.u, q.br.texCoords.v}),
-              (std::vector<float>{0.8f, 0.0f, 0.9f, 0.4f}));
+TEST_F(Labels, GlyphsBeyondAsciiArePlacedLikeAsciiOnesAndAShorterTextDropsTheRest) {
+    CCLabelBMFont* l = label(
+        "E\xC3\x89"
+        "E");
+    ASSERT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}, {14, 13, 24, 21}, {26, 13, 36, 21}}));
+    const std::vector<ccV3F_C4B_T2F_Quad>& quads = l->getGlyphQuads();
+    EXPECT_EQ(std::memcmp(&quads[0].tl.colors, &quads[1].tl.colors, sizeof(ccColor4B)), 0);
+    EXPECT_EQ(quads[1].tl.texCoords.u, quads[0].tl.texCoords.u);
+    EXPECT_EQ(quads[1].br.texCoords.v, quads[0].br.texCoords.v);
+    l->setString("\xC3\x89");
+    EXPECT_EQ(boxes(l), (std::vector<Box>{{2, 13, 12, 21}}));
+    EXPECT_EQ(l->getGlyphPages().size(), 1u);
 }
 
 // --- text, colour and drawing -------------------------------------------------------
@@ -237,7 +249,6 @@ TEST_F(Labels, RefusesFontsWithMissingOrEscapingPages) {
     writeFont("escape.fnt", "common lineHeight=10\npage id=0 file=\"../page.png\"\n");
     writeFont("bad.fnt", std::string("garbage\x01\x02\n"));
     writeFont("big.fnt", std::string(kFont) + std::string(bmfont::kMaxFileSize, '#'));
-    writePage("notapng.png", 1, 1);
     pngtest::writeFile(root.path("notapng.png"), std::string("not a png"));
     writeFont("badpage.fnt", "common lineHeight=10\npage id=0 file=\"notapng.png\"\n");
     qvtest::StderrCapture log;

@@ -139,7 +139,13 @@ TEST_F(MenuTest, TrackingGivesTheExactSelectUnselectActivateSequence) {
     EXPECT_EQ(g_log.size(), 4u);
 }
 
-TEST_F(MenuTest, HiddenMenusAndHiddenAncestorsClaimNothing) {
+TEST_F(MenuTest, HiddenAndDisabledClaimantsLetTheTouchPass) {
+    LoggedItem* disabled = LoggedItem::make("disabled");
+    LoggedItem* invisible = LoggedItem::make("invisible");
+    disabled->setEnabled(false);
+    invisible->setVisible(false);
+    menu(-15, {disabled});
+    menu(-10, {invisible});
     menu(0, {LoggedItem::make("under")});
     // An overlay whose screen layer is hidden, as a paused screen behind a
     // dialog is.
@@ -156,18 +162,6 @@ TEST_F(MenuTest, HiddenMenusAndHiddenAncestorsClaimNothing) {
     screen->setVisible(true);
     click(480, 320);
     EXPECT_EQ(g_log, (Log{"overlay.selected", "overlay.unselected", "overlay.activate"}));
-}
-
-TEST_F(MenuTest, DisabledAndHiddenItemsLetTheTouchPass) {
-    LoggedItem* disabled = LoggedItem::make("disabled");
-    LoggedItem* invisible = LoggedItem::make("invisible");
-    disabled->setEnabled(false);
-    invisible->setVisible(false);
-    menu(-20, {disabled});
-    menu(-10, {invisible});
-    menu(0, {LoggedItem::make("below")});
-    click(480, 320);
-    EXPECT_EQ(g_log, (Log{"below.selected", "below.unselected", "below.activate"}));
 }
 
 TEST_F(MenuTest, OnlySwallowingMenusStopTheTouch) {
@@ -213,23 +207,17 @@ TEST_F(MenuTest, HitTestsRunInTheItemsOwnSpace) {
                           "small.activate"}));
 }
 
-TEST_F(MenuTest, TheItemDrawnLastWinsAnOverlap) {
-    CCMenu* m = CCMenu::create();
-    m->addChild(LoggedItem::make("low"), 0);
+// Inside a menu the item drawn last wins an overlap; between menus a
+// priority changed while registered applies.
+TEST_F(MenuTest, TheItemDrawnLastAndAChangedPriorityWin) {
+    CCMenu* m = menu(0, {LoggedItem::make("low")});
     m->addChild(LoggedItem::make("high"), 5);
     m->addChild(LoggedItem::make("later"), 0);
-    scene->addChild(m);
+    menu(-5, {LoggedItem::make("B")});
+    m->setTouchPriority(-10);
+    EXPECT_EQ(CCTouchDispatcher::sharedDispatcher()->getPriority(m), -10);
     click(480, 320);
     EXPECT_EQ(g_log.front(), "high.selected");
-}
-
-TEST_F(MenuTest, PriorityChangesApplyWhileRegistered) {
-    CCMenu* ma = menu(0, {LoggedItem::make("A")});
-    menu(-5, {LoggedItem::make("B")});
-    ma->setTouchPriority(-10);
-    EXPECT_EQ(CCTouchDispatcher::sharedDispatcher()->getPriority(ma), -10);
-    click(480, 320);
-    EXPECT_EQ(g_log.front(), "A.selected");
 }
 
 TEST_F(MenuTest, SpriteItemsShowTheImageOfTheirState) {

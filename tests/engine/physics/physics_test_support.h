@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "../platform/platform_test_support.h"
 #include "physics/PhysicsGuard.h"
 
 namespace physicstest {
@@ -14,27 +15,14 @@ const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 constexpr float kStep = 1.0f / 60.0f;
 
-// Captures stderr from construction until the first count().
-class LogCapture {
-public:
-    LogCapture() { testing::internal::CaptureStderr(); }
-    ~LogCapture() { text(); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-    const std::string& text() {
-        if (!done_) text_ = testing::internal::GetCapturedStderr();
-        done_ = true;
-        return text_;
-    }
+// The engine log from construction on, with a count of a phrase in it.
+struct LogCapture : qvtest::StderrCapture {
     int count(const std::string& needle) {
+        const std::string logged = text();
         int n = 0;
-        for (size_t at = text().find(needle); at != std::string::npos; at = text_.find(needle, at + 1)) ++n;
+        for (size_t at = logged.find(needle); at != std::string::npos; at = logged.find(needle, at + 1)) ++n;
         return n;
     }
-
-private:
-    bool done_ = false;
-    std::string text_;
 };
 
 inline int fixtureCount(b2Body* body) {

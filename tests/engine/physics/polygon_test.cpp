@@ -88,69 +88,55 @@ TEST(Circle, FiniteNonNegativeOnly) {
     EXPECT_EQ(log.count("[Physics] setCircle refused: "), 4);
 }
 
-// Point sets meant to sit on both sides of every rule: plain random ones,
-// near-collinear runs, tight clusters away from the origin, near-welded
-// duplicates, flat triangles and hull edges with an almost-straight corner.
-class OutlineGenerator {
-public:
-    explicit OutlineGenerator(uint32_t seed) : rng_(seed) {}
-
-    std::vector<b2Vec2> next() {
-        const int count = uniformInt(3, 8);
-        std::vector<b2Vec2> pts;
-        const int kind = uniformInt(0, 5);
-        if (kind == 0) {  // random in the unit box
-            for (int i = 0; i < count; ++i) pts.emplace_back(unit(), unit());
-        } else if (kind == 1) {  // along a line, pushed off it by 10^-2..10^-9
-            b2Vec2 a(unit(), unit()), d(unit(), unit());
-            float off = tenTo(2, 9);
-            for (int i = 0; i < count; ++i) {
-                float t = unit();
-                pts.emplace_back(a.x + t * d.x + off * unit(), a.y + t * d.y + off * unit());
-            }
-        } else if (kind == 2) {  // a cluster of size 10^-1..10^-6 somewhere in the box
-            b2Vec2 c(unit(), unit());
-            float r = tenTo(1, 6);
-            for (int i = 0; i < count; ++i) pts.emplace_back(c.x + r * unit(), c.y + r * unit());
-        } else if (kind == 3) {  // a random polygon with points doubled at about the weld distance
-            float jitter = tenTo(1, 5);
-            for (int i = 0; i < count; ++i) {
-                if (i == 0 || !uniformInt(0, 1)) {
-                    pts.emplace_back(unit(), unit());
-                    continue;
-                }
-                b2Vec2 p = pts[static_cast<size_t>(uniformInt(0, i - 1))];
-                pts.emplace_back(p.x + jitter * unit(), p.y + jitter * unit());
-            }
-        } else if (kind == 4) {  // a triangle of height 10^-1..10^-8, plus extra points on its base
-            float h = tenTo(1, 8);
-            pts = {{-1, 0}, {1, 0}, {unit(), h}};
-            while (static_cast<int>(pts.size()) < count) pts.emplace_back(unit(), 0.0f);
-        } else {  // a convex polygon with one point nudged onto an edge
-            pts = regular(count, 1, uniform(0.0f, 6.0f));
-            size_t i = static_cast<size_t>(uniformInt(0, count - 1));
-            b2Vec2 mid = 0.5f * (pts[(i + count - 1) % count] + pts[(i + 1) % count]);
-            pts[i] = mid + tenTo(1, 9) * (uniformInt(0, 1) ? 1.0f : -1.0f) * pts[i];
+// Point sets on both sides of every rule, scaled by 10^-3..10^3.
+std::vector<b2Vec2> outline(std::mt19937& rng) {
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    auto uniformInt = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto unit = [&] { return uniform(-1.0f, 1.0f); };
+    auto tenTo = [&](float lo, float hi) { return std::pow(10.0f, -uniform(lo, hi)); };
+    const int count = uniformInt(3, 8);
+    std::vector<b2Vec2> pts;
+    const int kind = uniformInt(0, 5);
+    if (kind == 0) {  // random in the unit box
+        for (int i = 0; i < count; ++i) pts.emplace_back(unit(), unit());
+    } else if (kind == 1) {  // along a line, pushed off it by 10^-2..10^-9
+        b2Vec2 a(unit(), unit()), d(unit(), unit());
+        float off = tenTo(2, 9);
+        for (int i = 0; i < count; ++i) {
+            float t = unit();
+            pts.emplace_back(a.x + t * d.x + off * unit(), a.y + t * d.y + off * unit());
         }
-        float scale = std::pow(10.0f, uniform(-3.0f, 3.0f));
-        for (auto& p : pts) p *= scale;
-        return pts;
+    } else if (kind == 2) {  // a cluster of size 10^-1..10^-6 somewhere in the box
+        b2Vec2 c(unit(), unit());
+        float r = tenTo(1, 6);
+        for (int i = 0; i < count; ++i) pts.emplace_back(c.x + r * unit(), c.y + r * unit());
+    } else if (kind == 3) {  // some points doubled at about the weld distance
+        float jitter = tenTo(1, 5);
+        for (int i = 0; i < count; ++i) {
+            const bool twin = i && uniformInt(0, 1);
+            b2Vec2 p = twin ? pts[static_cast<size_t>(uniformInt(0, i - 1))] : b2Vec2(unit(), unit());
+            pts.push_back(twin ? p + jitter * b2Vec2(unit(), unit()) : p);
+        }
+    } else if (kind == 4) {  // a triangle of height 10^-1..10^-8, plus extra points on its base
+        pts = {{-1, 0}, {1, 0}, {unit(), tenTo(1, 8)}};
+        while (static_cast<int>(pts.size()) < count) pts.emplace_back(unit(), 0.0f);
+    } else {  // a convex polygon with one point nudged onto an edge
+        pts = regular(count, 1, uniform(0.0f, 6.0f));
+        size_t i = static_cast<size_t>(uniformInt(0, count - 1));
+        b2Vec2 mid = 0.5f * (pts[(i + count - 1) % count] + pts[(i + 1) % count]);
+        pts[i] = mid + tenTo(1, 9) * (uniformInt(0, 1) ? 1.0f : -1.0f) * pts[i];
     }
-
-private:
-    float tenTo(float lo, float hi) { return std::pow(10.0f, -uniform(lo, hi)); }
-    float unit() { return uniform(-1.0f, 1.0f); }
-    float uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng_); }
-    int uniformInt(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    std::mt19937 rng_;
-};
+    const float scale = std::pow(10.0f, uniform(-3.0f, 3.0f));
+    for (auto& p : pts) p *= scale;
+    return pts;
+}
 
 TEST(PolygonProperty, NothingAcceptedReachesABox2DAbort) {
     b2World world(b2Vec2(0.0f, -10.0f));
-    OutlineGenerator generator(20240611u);
+    std::mt19937 rng(20240611u);
     int accepted = 0, refused = 0;
     for (int i = 0; i < 100000; ++i) {
-        std::vector<b2Vec2> pts = generator.next();
+        std::vector<b2Vec2> pts = outline(rng);
         const int n = static_cast<int>(pts.size());
         if (!physics::validPolygon(pts.data(), n)) {
             ++refused;

@@ -10,38 +10,29 @@ struct Owner {
 };
 
 TEST(UserObjects, RoundTripThroughDefinitionsBodiesAndFixtures) {
-    Owner owners[] = {{1}, {2}, {3}, {4}};  // ground, box, ground fixture, box fixture
+    Owner bodyOwner{1}, fixtureOwner{2}, other{9};
     b2World world(b2Vec2(0, -10));
-    auto make = [&](b2BodyType type, b2Vec2 at, Owner* bodyOwner, Owner* fixtureOwner) {
-        b2BodyDef def;
-        def.type = type;
-        def.position = at;
-        physics::setUserObject(def, bodyOwner);
-        EXPECT_EQ(physics::userObject<Owner>(def), bodyOwner);
-        b2Body* body = physics::createBody(&world, def);
-        b2PolygonShape box;
-        box.SetAsBox(0.5f, 0.5f);
-        b2FixtureDef fixture;
-        fixture.shape = &box;
-        fixture.density = 1;
-        physics::setUserObject(fixture, fixtureOwner);
-        EXPECT_EQ(physics::userObject<Owner>(fixture), fixtureOwner);
-        physics::createFixture(body, fixture);
-        return body;
-    };
-    b2Body* ground = make(b2_staticBody, b2Vec2(0, 0), &owners[0], &owners[2]);
-    b2Body* box = make(b2_dynamicBody, b2Vec2(0, 1.5f), &owners[1], &owners[3]);
-    EXPECT_EQ(physics::userObject<Owner>(ground)->id, 1);
-    EXPECT_EQ(physics::userObject<Owner>(box)->id, 2);
-    EXPECT_EQ(physics::userObject<Owner>(ground->GetFixtureList())->id, 3);
-    EXPECT_EQ(physics::userObject<Owner>(box->GetFixtureList())->id, 4);
+    b2BodyDef def;
+    physics::setUserObject(def, &bodyOwner);
+    EXPECT_EQ(physics::userObject<Owner>(def), &bodyOwner);
+    b2Body* body = physics::createBody(&world, def);
+    b2PolygonShape box;
+    box.SetAsBox(0.5f, 0.5f);
+    b2FixtureDef fixture;
+    fixture.shape = &box;
+    physics::setUserObject(fixture, &fixtureOwner);
+    EXPECT_EQ(physics::userObject<Owner>(fixture), &fixtureOwner);
+    ASSERT_NE(physics::createFixture(body, fixture), nullptr);
+    EXPECT_EQ(physics::userObject<Owner>(body)->id, 1);
+    EXPECT_EQ(physics::userObject<Owner>(body->GetFixtureList())->id, 2);
 
-    // Replacing and clearing on live objects.
-    Owner other{9};
-    physics::setUserObject(box, &other);
-    EXPECT_EQ(physics::userObject<Owner>(box), &other);
-    physics::setUserObject<Owner>(box->GetFixtureList(), nullptr);
-    EXPECT_EQ(physics::userObject<Owner>(box->GetFixtureList()), nullptr);
+    // Set on a live body, cleared on a live fixture; each object keeps its own.
+    b2Body* second = makeBox(world, b2_dynamicBody, b2Vec2(0, 3), 0.5f, 0.5f);
+    physics::setUserObject(second, &other);
+    EXPECT_EQ(physics::userObject<Owner>(second), &other);
+    EXPECT_EQ(physics::userObject<Owner>(body), &bodyOwner);
+    physics::setUserObject<Owner>(body->GetFixtureList(), nullptr);
+    EXPECT_EQ(physics::userObject<Owner>(body->GetFixtureList()), nullptr);
     EXPECT_EQ(physics::userObject<Owner>(static_cast<b2Body*>(nullptr)), nullptr);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "base/CCAutoreleasePool.h"
 #include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
@@ -57,8 +59,7 @@ TEST_F(RenderTextureTest, SizesFromBadScalesAreClampedToAUsableTexture) {
     for (const Case& c : cases) {
         CCRenderTexture* rt = CCRenderTexture::create(c.w, c.h);
         ASSERT_NE(rt, nullptr) << c.w << "x" << c.h;
-        EXPECT_EQ(rt->getPixelsWide(), c.expectW);
-        EXPECT_EQ(rt->getPixelsHigh(), c.expectH);
+        EXPECT_EQ((std::vector<int>{rt->getPixelsWide(), rt->getPixelsHigh()}), (std::vector<int>{c.expectW, c.expectH}));
         ASSERT_NE(rt->getSprite(), nullptr);
         EXPECT_EQ(rt->getSprite()->getContentSize(), CCSize(float(c.expectW), float(c.expectH)));
         // Usable: a capture on it balances.
@@ -137,10 +138,9 @@ TEST_F(RenderTextureTest, SpriteShowsTheCaptureUprightCentredOnTheNodeAndFollows
     QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 1u);
     const ccV3F_C4B_T2F_Quad& q = batcher->pendingVertices()[0];
-    EXPECT_FLOAT_EQ(q.bl.vertices.x, 430);
-    EXPECT_FLOAT_EQ(q.bl.vertices.y, 330);  // flipped: the bottom texel row is on top
-    EXPECT_FLOAT_EQ(q.tl.vertices.y, 290);
-    EXPECT_FLOAT_EQ(q.tr.vertices.x, 530);
+    // Flipped: the bottom texel row (bl) is on top.
+    EXPECT_EQ((std::vector<float>{q.bl.vertices.x, q.bl.vertices.y, q.tl.vertices.y, q.tr.vertices.x}),
+              (std::vector<float>{430, 330, 290, 530}));
     rt->setVisible(false);
     ccGLEndFrame();
     rt->visit();

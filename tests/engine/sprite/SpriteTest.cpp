@@ -93,14 +93,10 @@ TEST_F(SpriteTest, TrimmedFrameSitsAtItsOffsetWithYUpAndKeepsTheOriginalSize) {
 }
 
 TEST_F(SpriteTest, OnePixelTextureIsStretchedOverTheRequestedRect) {
-    const unsigned char cyan[4] = {0, 255, 255, 255};
-    CCTexture2D* t = new CCTexture2D();
-    ASSERT_TRUE(t->initWithData(cyan, kCCTexture2DPixelFormat_RGBA8888, 1, 1, CCSize(1, 1)));
     CCSprite* s = CCSprite::create();
     ASSERT_NE(s, nullptr);
-    s->setTexture(t);
+    s->setTexture(texture(1, 1));
     s->setTextureRect(CCRect(0, 0, 100, 50));
-    t->release();
     EXPECT_EQ(s->getContentSize(), CCSize(100, 50));
     EXPECT_EQ(box(s->getQuad()), (std::vector<float>{0, 0, 100, 50}));
     // rect / texture pixels: clamped to the edge texel when drawn.
@@ -115,8 +111,7 @@ TEST_F(SpriteTest, OpacityIsPremultipliedIntoTheTintAndStraightAlphaTexturesBlen
     s->setOpacity(128);
     // (r, g, b) scaled by opacity: a fading sprite never shows a bright halo.
     EXPECT_EQ(rgba(s->getQuad().tl.colors), (std::vector<int>{128, 64, 0, 128}));
-    EXPECT_EQ(s->getBlendFunc().src, static_cast<GLenum>(GL_ONE));
-    EXPECT_EQ(s->getBlendFunc().dst, static_cast<GLenum>(GL_ONE_MINUS_SRC_ALPHA));
+    EXPECT_EQ(s->getBlendFunc(), ccBlendFuncMake(GL_ONE, GL_ONE_MINUS_SRC_ALPHA));
     EXPECT_EQ(s->getColor().g, 128);
     EXPECT_EQ(s->getOpacity(), 128);
     // All four corners carry it.
@@ -133,7 +128,7 @@ TEST_F(SpriteTest, OpacityIsPremultipliedIntoTheTintAndStraightAlphaTexturesBlen
     s->setTexture(straight);
     straight->release();
     EXPECT_EQ(rgba(s->getQuad().tl.colors), (std::vector<int>{255, 128, 0, 128}));
-    EXPECT_EQ(s->getBlendFunc().src, static_cast<GLenum>(GL_SRC_ALPHA));
+    EXPECT_EQ(s->getBlendFunc(), ccBlendFuncMake(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
 }
 
 TEST_F(SpriteTest, DisplayFrameFromAnotherSheetSwitchesTextureRectAndSize) {
@@ -189,9 +184,8 @@ TEST_F(SpriteTest, StandardSpritesBatchInWorldSpaceAndOwnProgramsDrawAlone) {
     QuadBatcher* batcher = QuadBatcher::sharedBatcher();
     ASSERT_EQ(batcher->pendingQuads(), 2u);
     // Centred on the position: 16 wide at scale 1, 32 at scale 2.
-    EXPECT_FLOAT_EQ(batcher->pendingVertices()[0].bl.vertices.x, 92);
-    EXPECT_FLOAT_EQ(batcher->pendingVertices()[1].bl.vertices.x, 184);
-    EXPECT_FLOAT_EQ(batcher->pendingVertices()[1].tr.vertices.y, 116);
+    EXPECT_EQ(box(batcher->pendingVertices()[0]), (std::vector<float>{92, 92, 108, 108}));
+    EXPECT_EQ(box(batcher->pendingVertices()[1]), (std::vector<float>{184, 84, 216, 116}));
     ccGLEndFrame();
     EXPECT_EQ(ccGLDrawCallsLastFrame(), 1u);
 

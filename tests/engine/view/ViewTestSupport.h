@@ -88,16 +88,15 @@ public:
     }
     void applicationDidEnterBackground() override {
         lifecycle.push_back("background " + std::to_string(ProbeScene::frame()));
-        if (stopWhenHidden) CCDirector::sharedDirector()->stopAnimation();
+        CCDirector::sharedDirector()->stopAnimation();
     }
     void applicationWillEnterForeground() override {
         lifecycle.push_back("foreground " + std::to_string(ProbeScene::frame()));
-        if (stopWhenHidden) CCDirector::sharedDirector()->startAnimation();
+        CCDirector::sharedDirector()->startAnimation();
     }
 
     int launches = 0;
     bool launchOk = true;
-    bool stopWhenHidden = true;
     ProbeScene* scene = nullptr;
     std::vector<std::string> lifecycle;
     std::function<void()> onLaunch;

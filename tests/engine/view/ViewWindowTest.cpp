@@ -66,7 +66,8 @@ TEST_F(WindowView, AFailedStartIsReportedNotRunHeadless) {
     EXPECT_EQ(app.launches, 0) << "nothing is launched without a window";
 }
 
-// Logs into the test's vector, which outlives the layer.
+std::vector<std::string> g_log;
+
 class TouchAndBackLayer : public CCLayer {
 public:
     bool init() override {
@@ -81,22 +82,16 @@ public:
     void ccTouchMoved(CCTouch* t, CCEvent*) override { note("moved", t); }
     void ccTouchEnded(CCTouch* t, CCEvent*) override { note("ended", t); }
     bool note(const char* what, CCTouch* t) {
-        log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(t->getLocation().x)) + "," +
+        g_log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(t->getLocation().x)) + "," +
                       std::to_string(static_cast<int>(t->getLocation().y)));
         return true;
     }
-    void ccTouchCancelled(CCTouch*, CCEvent*) override { log.push_back("cancelled"); }
-    void keyBackClicked() override { log.push_back("back"); }
-    void keyDown(int) override { log.push_back("key code"); }  // Escape gives none
-    std::vector<std::string>& log = *s_log;
-    static std::vector<std::string>* s_log;
+    void ccTouchCancelled(CCTouch*, CCEvent*) override { g_log.push_back("cancelled"); }
+    void keyBackClicked() override { g_log.push_back("back"); }
+    void keyDown(int) override { g_log.push_back("key code"); }  // Escape gives none
 };
 
-std::vector<std::string>* TouchAndBackLayer::s_log = nullptr;
-
 TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
-    std::vector<std::string> log;
-    TouchAndBackLayer::s_log = &log;
     useFake();
     ViewKeyEvent esc;
     esc.key = kViewKeyEscape;
@@ -143,7 +138,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     CCDirector::sharedDirector()->setFrameLimit(20);
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(keys, (std::vector<int>{65 + 'a', kViewKeyEscape}));
-    EXPECT_EQ(log, (std::vector<std::string>{"began 100,590", "moved 130,590", "back", "cancelled", "began 10,40",
+    EXPECT_EQ(g_log, (std::vector<std::string>{"began 100,590", "moved 130,590", "back", "cancelled", "began 10,40",
                                              "moved 20,40", "ended 30,40"}));
     EXPECT_EQ(hook, (std::vector<std::string>{"0"}));
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2})) << "the close ends run() before frame 3 ticks";

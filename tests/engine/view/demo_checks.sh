@@ -74,11 +74,6 @@ policy)
     "$probe" "$t/y3.png" --expect 20,300=0,128,255 --expect 1260,300=0,128,255 --expect 640,20=255,0,0 ||
         fail "fixed height"
     ;;
-lifecycle)
-    ENGINE_HEADLESS=1 ENGINE_FIXED_DT=0 ENGINE_MAX_FRAMES=30 ENGINE_INPUT_SCRIPT=tests/engine/scripts/iconify.txt \
-        run --scene lifecycle > "$t/l.txt" || fail "demo failed"
-    diff <(printf 'background 5\nforeground 10\nticks 25\nfirstdt 0\n') "$t/l.txt" || fail "transcript"
-    ;;
 nowindow)
     # No display: one line naming what is missing, and run() returns 1.
     status=0
