@@ -231,6 +231,8 @@ private:
     // A child may be linked under this model: not the settings, not this
     // model nor one of its ancestors.
     bool acceptsChild(const QVModel& child) const;
+    // A hint: the parts of `model` that linking it as a child reads.
+    static void prefetchModel(const QVModel* model);
     void forgetParent(const QVModel* parent);
     void purgeDeadParents();
     void compactReferences() const;

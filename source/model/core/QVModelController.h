@@ -112,6 +112,8 @@ public:
     std::shared_ptr<QVModel> getModel(uint32_t id) const;
     // As getModel, without taking a reference: for a step that only looks.
     QVModel* findModel(uint32_t id) const { return m_ids.find(id); }
+    // A hint that findModel(id) comes soon.
+    void prefetchModelId(uint32_t id) const { m_ids.prefetch(id); }
     // A copy of the list of exactly that class; empty when none.
     std::vector<std::shared_ptr<QVModel>> getModels(uint32_t classTypeId) const;
 

@@ -23,6 +23,10 @@ public:
         return i == kAbsent ? nullptr : m_slots[i].model;
     }
     bool contains(uint32_t id) const { return find(id) != nullptr; }
+    // A hint that `id` is about to be looked up: its home slot is fetched.
+    void prefetch(uint32_t id) const {
+        if (m_size != 0) __builtin_prefetch(&m_slots[home(id)]);
+    }
 
     // False, changing nothing, when the id is taken or the model is null.
     bool insert(uint32_t id, QVModel* model) {
