@@ -66,12 +66,16 @@ CCDictionary* QVAttributeModelLink::connectionToDictionary() const {
     return dict;
 }
 
-void QVAttributeModelLink::link(const std::shared_ptr<QVModel>& model) {
-    std::shared_ptr<QVModel> accepted = model && model->isKindOf(m_linkedType) ? model : nullptr;
-    if (accepted == m_model) return;
+void QVAttributeModelLink::link(std::shared_ptr<QVModel> model) {
+    const bool accepted = model && model->isKindOf(m_linkedType);
+    if ((accepted ? model.get() : nullptr) == m_model.get()) return;
     if (m_model) m_model->removeReference(this);
-    m_model = std::move(accepted);
-    if (m_model) m_model->addReference(this);
+    if (accepted) {
+        m_model = std::move(model);
+        m_model->addReference(this);
+    } else {
+        m_model.reset();
+    }
 }
 
 std::shared_ptr<QVModel> QVAttributeModelLink::lookUp(uint32_t id) const {

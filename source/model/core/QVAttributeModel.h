@@ -62,7 +62,7 @@ protected:
 
     // Links `model` when it is of the linked kind, else unlinks. Keeps the
     // reference lists in step; a relink to the held model changes nothing.
-    void link(const std::shared_ptr<QVModel>& model);
+    void link(std::shared_ptr<QVModel> model);
     // After a link was read from a pack or a dictionary.
     virtual void linkRead() {}
 

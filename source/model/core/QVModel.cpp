@@ -489,10 +489,10 @@ void QVModel::prefetchModel(const QVModel* model) {
     if (!model) return;
     // The start (the shared owner's count lies just before it), the parent
     // records and the marks.
-    __builtin_prefetch(reinterpret_cast<const char*>(model) - 16);
-    __builtin_prefetch(&model->m_parents);
+    __builtin_prefetch(reinterpret_cast<const char*>(model) - 16, 1);
+    __builtin_prefetch(&model->m_parents, 1);
     __builtin_prefetch(&model->m_children);
-    __builtin_prefetch(&model->m_childMark);
+    __builtin_prefetch(&model->m_childMark, 1);
 }
 
 void QVModel::appendChildrenById(const std::vector<uint32_t>& ids) {
@@ -518,7 +518,8 @@ void QVModel::appendChildrenById(const std::vector<uint32_t>& ids) {
         if (!child || child->m_childMark == mark) continue;
         child->m_childMark = mark;
         if (!acceptsChild(*child)) continue;
-        m_children.push_back(child->sharedFromThis());
+        // Registered, so owned by the controller (see getModel).
+        m_children.push_back(child->shared_from_this());
         child->recordParent(self);
         childAdded(m_children.back());
     }

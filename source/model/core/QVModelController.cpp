@@ -183,7 +183,10 @@ void QVModelController::removeModel(const std::shared_ptr<QVModel>& model) {
 
 std::shared_ptr<QVModel> QVModelController::getModel(uint32_t id) const {
     QVModel* found = m_ids.find(id);
-    return found ? found->sharedFromThis() : std::shared_ptr<QVModel>();
+    // A registered model is owned by the class index, so it has a live shared
+    // owner: shared_from_this cannot throw, and takes one count where
+    // sharedFromThis takes three.
+    return found ? found->shared_from_this() : std::shared_ptr<QVModel>();
 }
 
 std::vector<std::shared_ptr<QVModel>> QVModelController::getModels(uint32_t classTypeId) const {
