@@ -92,6 +92,35 @@ void packAttributes(const QVAttributeList& attributes, QVPackMap& map, Write wri
 // Attribute lists up to this size are copied onto the stack.
 constexpr size_t kInlineAttributes = 32;
 
+// An object whose storage the outermost user reuses from call to call (a load
+// reads hundreds of thousands of models); a nested user, reached from inside
+// the outer one's work, gets a fresh one.
+template <class T>
+class Scratch {
+public:
+    Scratch() : m_reused(!busy()) {
+        if (m_reused) busy() = true;
+    }
+    ~Scratch() {
+        if (m_reused) busy() = false;
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    T& get() { return m_reused ? shared() : m_own; }
+
+private:
+    static T& shared() {
+        thread_local T value;
+        return value;
+    }
+    static bool& busy() {
+        thread_local bool flag = false;
+        return flag;
+    }
+    bool m_reused;
+    T m_own;
+};
+
 // Reads from a copy of the list: a reader must not see the list change under it.
 template <class Read>
 void unpackAttributes(const QVAttributeList& list, const QVPackMap& map, Read read) {
@@ -105,7 +134,8 @@ void unpackAttributes(const QVAttributeList& list, const QVPackMap& map, Read re
         heapCopy = list.toVector();
         attributes = heapCopy.data();
     }
-    QVPackMap nested;  // one for all attributes: its storage is reused
+    Scratch<QVPackMap> scratch;  // its storage serves every attribute and model
+    QVPackMap& nested = scratch.get();
     for (size_t i = 0; i < count; ++i) {
         QVAttribute* attribute = attributes[i];
         const msgpack::object* entry = map.findCode(attribute->nameKeyCode());
@@ -325,8 +355,15 @@ void QVModel::unpack(const QVPackMap& map) {
 void QVModel::unpackConnections(const QVPackMap& map) {
     unpackAttributes(m_attributes, map,
                      [](QVAttribute* a, const QVPackMap& nested) { a->unpackConnections(nested); });
-    std::vector<uint32_t> ids;
-    if (map.get(kChildren, ids)) appendChildrenById(ids);
+    const msgpack::object* children = map.find(kChildren);
+    if (!children) return;
+    // All ids are read before any is linked, so a bad one links nothing.
+    if (children->type != msgpack::type::ARRAY) throw msgpack::type_error();
+    Scratch<std::vector<uint32_t>> scratch;
+    std::vector<uint32_t>& ids = scratch.get();
+    ids.resize(children->via.array.size);
+    for (uint32_t i = 0; i < children->via.array.size; ++i) QVPackMap::read(children->via.array.ptr[i], ids[i]);
+    appendChildrenById(ids);
 }
 
 CCDictionary* QVModel::toDictionary() const {

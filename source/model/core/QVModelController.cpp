@@ -26,12 +26,18 @@ const std::shared_ptr<QVModel>* ownedModel(QVAttribute* attribute) {
 // hold none, and then the hooks below copy no lists.
 bool holdsModels(const QVModel& model, bool withSprites) {
     if (!model.children().empty()) return true;
+    // One type() per attribute: every registered model comes through here.
+    const uint32_t animation = typeId<QVAttributeAnimation>();
+    const uint32_t shape = typeId<QVAttributeShape>();
+    const uint32_t sprite = typeId<QVAttributeSprite>();
     for (QVAttribute* attribute : model.attributes()) {
-        if (const std::shared_ptr<QVModel>* owned = ownedModel(attribute)) {
-            if (*owned) return true;
-        } else if (withSprites) {
-            auto* sprite = attributeCast<QVAttributeSprite>(attribute);
-            if (sprite && sprite->valueModel()) return true;
+        const uint32_t type = attribute->type();
+        if (type == animation) {
+            if (static_cast<QVAttributeAnimation*>(attribute)->linkedModel()) return true;
+        } else if (type == shape) {
+            if (static_cast<QVAttributeShape*>(attribute)->linkedModel()) return true;
+        } else if (withSprites && type == sprite) {
+            if (static_cast<QVAttributeSprite*>(attribute)->valueModel()) return true;
         }
     }
     return false;
