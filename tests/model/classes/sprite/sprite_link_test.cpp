@@ -1,12 +1,14 @@
 // The sprite link: reference bookkeeping, the excluded-from-atlas hand-over,
 // the pack/dictionary asymmetry of reading a link, the controller following
-// the container; plus the container shell.
+// the container; plus the container shell and its pack against the fixtures.
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVPackMap.h"
+#include "model/core/QVPackStream.h"
 #include "../../core/spine/test_models.h"
+#include "../../core/support/model_test_support.h"
 
 namespace {
 
@@ -134,7 +136,36 @@ TEST(SpriteRegistry, ContainersFollowTheTreeInAndStayOnRemoval) {
     QVModelController::setShared(previous);
 }
 
-// Its attributes and their order are the pack fixtures' (tests/model/classes/golden).
+// The fixtures' containers (tests/model/core/golden reads the rest of these
+// files with a stand-in) read field by field and pack back to their bytes.
+TEST_F(SpriteLink, ContainerReadsAndPacksTheFixtureBytes) {
+    const std::string dir = std::string(QV_SOURCE_DIR) + "/tests/fixtures/packs/";
+    const auto keys = modeltest::readFile(dir + "Keys.pack");
+    installKeyTable(readKeysPack(keys.data(), keys.size(), "12345"));
+    struct Row { const char* file; size_t index; uint32_t id; float speed, duration; bool excluded; };
+    for (const Row& row : {Row{"all-kinds.attributes.pack", 2, 77, 1.5f, 0.75f, false},
+                           Row{"stream.pack", 1, 128, 0.5f, 0.f, true}}) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = modeltest::readFile(dir + row.file);
+        QVPackStream stream(bytes.data(), bytes.size());
+        msgpack::object_handle handle;
+        for (size_t i = 0; i <= row.index; ++i) ASSERT_TRUE(stream.next(handle));
+        const modeltest::Bytes object(bytes.begin() + static_cast<std::ptrdiff_t>(stream.objectOffset()),
+                                      bytes.begin() + static_cast<std::ptrdiff_t>(stream.offset()));
+        auto container = QVModelSpriteContainer::create();
+        container->unpack(QVPackMap(handle.get()));
+        EXPECT_EQ(container->id(), row.id);
+        EXPECT_EQ(container->animationSpeed(), row.speed);
+        EXPECT_EQ(container->duration(), row.duration);
+        EXPECT_EQ(container->excludedFromAtlas(), row.excluded);
+        if (row.id != 77) continue;  // the stream object is written in other size classes
+        msgpack::zone packZone;
+        QVPackMap packed(packZone);
+        container->pack(packed);
+        EXPECT_EQ(modeltest::hexText(packed.toBytes()), modeltest::hexText(object));
+    }
+}
+
 TEST_F(SpriteLink, ContainerShellClonesWithItsDefaults) {
     auto clone = std::static_pointer_cast<QVModelSpriteContainer>(QVModelSpriteContainer::create()->clone(false, false));
     EXPECT_STREQ(clone->className(), "QVModelSpriteContainer");

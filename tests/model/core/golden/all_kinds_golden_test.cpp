@@ -1,10 +1,13 @@
 // Agreement with the independently written pack fixtures, both ways: C++
 // packs the fixture models to exactly the fixture bytes, and reading the
 // fixtures gives the known values field by field. Mistakes an encoder and a
-// decoder share (float widths, size classes, entry order) show here.
+// decoder share (float widths, size classes, entry order) show here. The
+// container is a stand-in with the real one's attributes; the real container
+// reads the same bytes in tests/model/classes/sprite.
 #include <gtest/gtest.h>
 
-#include "../../core/support/model_test_support.h"
+#include "../support/game_stand_ins.h"
+#include "../support/model_test_support.h"
 #include "TestAllKinds.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/core/QVModelController.h"
@@ -89,7 +92,9 @@ protected:
         partial->setId(allkinds::kPartialId);
         container = QVModelSpriteContainer::create();
         container->setId(allkinds::kContainerId);
-        allkinds::setContainerValues(*container);
+        container->setName("Hero Frames");
+        attributeCast<QVAttributeFloat>(container->attribute("Animation Speed"))->setValue(1.5f, true);
+        attributeCast<QVAttributeFloat>(container->attribute("Duration"))->setValue(0.75f, true);
         full->spriteAttribute()->setValue(container);
         full->targetAttribute()->connect(partial->loadAttribute());
         full->addChild(partial);
