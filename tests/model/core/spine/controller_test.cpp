@@ -144,17 +144,39 @@ TEST_F(Registry, ChangeHooksHearOnlyRegisteredModels) {
     EXPECT_TRUE(recorder.dataChanged());
 }
 
-TEST_F(Registry, ClearForgetsEverythingAndRestartsIds) {
+// clear() also runs the settings reset and drains the autorelease pool, and
+// keeps the key table, the mode and the factories.
+TEST_F(Registry, ClearForgetsEverythingAndRestartsIdsButKeepsConfiguration) {
     auto model = TestModel::create();
     model->setId(400);
     recorder.addModel(model);
     std::weak_ptr<QVModel> watch = model;
     model.reset();
+    int resets = 0;
+    recorder.setSettingsReset([&resets] { ++resets; });
+    ASSERT_TRUE(recorder.registerFactory("TestModel", [] { return TestModel::create(); }));
+    installKeyTable({{"Name", 0}});
+    recorder.archiveMode = true;
+    auto* object = new cocos2d::CCObject;
+    object->autorelease();
+    object->retain();
+    const unsigned int pooledRefs = object->retainCount();
+
     recorder.clear();
     EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(object->retainCount(), pooledRefs - 1) << "the pool let go of it";
+    object->release();
+    EXPECT_EQ(resets, 1);
     EXPECT_EQ(recorder.getModel(400), nullptr);
     EXPECT_FALSE(recorder.dataChanged());
     EXPECT_EQ(TestModel::create()->id(), 1u);
+    EXPECT_TRUE(recorder.archiveMode);
+    EXPECT_EQ(keyCode("Name"), 0);
+    EXPECT_TRUE(recorder.hasFactory("TestModel"));
+    EXPECT_EQ(recorder.loadingPercent(), 0);
+    EXPECT_EQ(recorder.loadingState().className, "QVModelGeneralSettings");
+    recorder.setSettingsReset(nullptr);
+    recorder.archiveMode = false;
 }
 
 TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {

@@ -40,7 +40,9 @@ public:
     QVModelSpriteContainer(const QVModelSpriteContainer& source) : QVModel(source) {}
     float animationSpeed() const { return attributeCast<QVAttributeFloat>(attribute("Animation Speed"))->value(); }
     float duration() const { return attributeCast<QVAttributeFloat>(attribute("Duration"))->value(); }
-    bool excludedFromAtlas() const { return attributeCast<QVAttributeBool>(attribute("Excluded From Atlas"))->value(); }
+    QVAttributeBool* excluded() const { return attributeCast<QVAttributeBool>(attribute("Excluded From Atlas")); }
+    bool excludedFromAtlas() const { return excluded()->value(); }
+    void setExcludedFromAtlas(bool value) { excluded()->setValue(value, false); }
 };
 
 // The settings the loader reads: the User ID and the Last ID.
