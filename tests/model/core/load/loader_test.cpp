@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <list>
-#include <sstream>
 
 #include "../support/game_stand_ins.h"
 #include "../support/model_test_support.h"
@@ -24,15 +23,12 @@ const char* const kUserId = "12345";
 
 // Key names of the hand-made games: the four pinned numbers, then the rest.
 std::vector<std::string> keyNames(const std::string& onLine42 = "id") {
-    std::vector<std::string> names = {"Name", "children", "Last ID", "Speed", "Object A", "Object B", "Filler 6",
-                                      "Filler 7", "Filler 8", "Filler 9"};
-    names.push_back("value");  // 10
-    for (int n = 11; n < 33; ++n) names.push_back("Filler " + std::to_string(n));
-    names.push_back("Class Name");  // 33
-    for (int n = 34; n < 42; ++n) names.push_back("Filler " + std::to_string(n));
-    names.push_back(onLine42);  // 42
-    for (int n = 43; n < 50; ++n) names.push_back("Filler " + std::to_string(n));
-    names.push_back("User ID");  // 50
+    std::vector<std::string> names{"Name", "children", "Last ID", "Speed", "Object A", "Object B"};
+    while (names.size() <= 50) names.push_back("Filler " + std::to_string(names.size()));
+    names[10] = "value";
+    names[33] = "Class Name";
+    names[42] = onLine42;
+    names[50] = "User ID";
     if (onLine42 != "id") names.push_back("id");
     return names;
 }
@@ -72,10 +68,6 @@ public:
     }
     PackBuilder& nil() {
         m_bytes.push_back(0xc0);
-        return *this;
-    }
-    PackBuilder& raw(const std::vector<unsigned char>& bytes) {
-        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
         return *this;
     }
     const std::vector<unsigned char>& bytes() const { return m_bytes; }
