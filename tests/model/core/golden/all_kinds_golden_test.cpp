@@ -182,10 +182,6 @@ TEST_F(AllKindsGolden, ConnectionsLinkTheRegisteredModels) {
     model->unpack(attributes.map(0));
     partialModel->unpack(attributes.map(1));
     containerModel->unpack(attributes.map(2));
-    EXPECT_EQ(containerModel->name(), "Hero Frames");
-    EXPECT_EQ(containerModel->animationSpeed(), 1.5f);
-    EXPECT_EQ(containerModel->duration(), 0.75f);
-    EXPECT_FALSE(containerModel->excludedFromAtlas());
 
     QVModelController* controller = QVModelController::shared();
     controller->addModel(model);

@@ -94,7 +94,7 @@ protected:
         controller()->closeDataArchive();
         controller()->archiveMode = false;
         controller()->clear();
-        installKeyTable({});
+        installKeyTable(tableOf(names));
     }
     void TearDown() override {
         controller()->closeDataArchive();
@@ -130,20 +130,19 @@ protected:
         return root;
     }
     // A folder game: Keys.pack plus the given packs.
-    std::string folderGame(const std::vector<std::pair<std::string, Bytes>>& packs, const std::vector<std::string>& names) {
+    std::string folderGame(const std::vector<std::pair<std::string, Bytes>>& packs, const std::vector<std::string>& keys) {
         const std::string root = gameRoot();
-        writeFile(root + "/data/Keys.pack", writeKeysPack(names, kUserId));
+        writeFile(root + "/data/Keys.pack", writeKeysPack(keys, kUserId));
         for (const auto& pack : packs) writeFile(root + "/data/" + pack.first, pack.second);
         return root;
     }
 
+    const std::vector<std::string> names = keyNames();
     Log log;
     std::list<TempDir> m_dirs;
 };
 
 TEST_F(LoadTest, PackRulesForMissingNumbersReplacementsAndUnknowns) {
-    const auto names = keyNames();
-    installKeyTable(tableOf(names));
     const auto settings = PackBuilder().settings(1001, 1999).bytes();
     const auto object0 = PackBuilder().object(1200, "QVModelObject", "Zero").bytes();
     const auto object2 = PackBuilder().object(1202, "QVModelObject", "Two").bytes();
@@ -194,8 +193,6 @@ TEST_F(LoadTest, PackRulesForMissingNumbersReplacementsAndUnknowns) {
 }
 
 TEST_F(LoadTest, BrokenPacksFailCleanlyAndTheLoadGoesOn) {
-    const auto names = keyNames();
-    installKeyTable(tableOf(names));
     const auto settings = PackBuilder().settings(1001, 1999).bytes();
     // Cut inside the second object.
     auto truncated = PackBuilder().object(1200, "QVModelObject", "Kept").object(1201, "QVModelObject", "Cut").bytes();
@@ -247,8 +244,6 @@ TEST_F(LoadTest, MissingOrUnopenablePackageEndsWithNoDataArchive) {
 }
 
 TEST_F(LoadTest, ManyPacksKeepThePercentWithinBounds) {
-    const auto names = keyNames();
-    installKeyTable(tableOf(names));
     const std::string password = QVModelController::decodeArchivePassword(qvformat::kStoredArchivePassword);
     QVPackageWriter writer(7);
     auto add = [&](const std::string& name, const std::vector<unsigned char>& data) {
@@ -278,8 +273,8 @@ TEST_F(LoadTest, ManyPacksKeepThePercentWithinBounds) {
 TEST_F(LoadTest, KeyTableThatMovesTheBuiltInNumbersDoesNotCrash) {
     // "id" is not on line 42, so the first settings read (built-in numbers
     // only) finds a map where it expects the id.
-    const auto names = keyNames("Other");
-    installKeyTable(tableOf(names));
+    const auto moved = keyNames("Other");
+    installKeyTable(tableOf(moved));
     msgpack::zone zone;
     QVPackMap map(zone);
     map.put("id", uint32_t(1001));
@@ -289,7 +284,7 @@ TEST_F(LoadTest, KeyTableThatMovesTheBuiltInNumbersDoesNotCrash) {
     map.put("Other", other);
     user.put("value", std::string(kUserId));
     map.put("User ID", user);
-    const std::string root = folderGame({{"QVModelGeneralSettings.0.attributes.pack", map.toBytes()}}, names);
+    const std::string root = folderGame({{"QVModelGeneralSettings.0.attributes.pack", map.toBytes()}}, moved);
     installKeyTable({});
     ASSERT_NO_THROW(loadAll(root, false));
     // The failed first read leaves no User ID to unscramble the keys with:

@@ -1,10 +1,9 @@
 // The controller's registry: registration rules, removal, id changes, the
-// tree, clear, factories and loads with none registered (the sprite-container
-// following is a classes test).
+// tree, clear, factories and loads with none registered (packs of test-local
+// classes: core.load; the sprite-container following: sprite_link_test.cpp).
 #include <functional>
 
 #include "../support/model_test_support.h"
-#include "model/core/QVPackMap.h"
 #include "test_models.h"
 
 namespace {
@@ -198,24 +197,6 @@ TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
         EXPECT_EQ(log.lines(), std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
         EXPECT_EQ(recorder.modelCount(), 0u);
     }
-}
-
-TEST_F(Registry, APackOfATestLocalClassLoads) {
-    installKeyTable({{"Name", 1}, {"value", 10}, {"Class Name", 33}, {"id", 42}});
-    ASSERT_TRUE(recorder.registerFactory("TestModel", [] { return TestModel::create(); }));
-    auto thing = TestModel::create();
-    thing->setName("Packed");
-    thing->setId(7);
-    msgpack::zone zone;
-    QVPackMap map(zone);
-    thing->pack(map);
-    const std::vector<unsigned char> bytes = map.toBytes();
-    recorder.removeModel(thing);
-    recorder.parsePack(bytes.data(), bytes.size(), false);
-    ASSERT_TRUE(recorder.getModel<TestModel>(7));
-    EXPECT_NE(recorder.getModel(7), thing);
-    EXPECT_EQ(recorder.getModel(7)->name(), "Packed");
-    EXPECT_EQ(recorder.lastError(), "");
 }
 
 }  // namespace
