@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestAllKinds.h"
+#include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
 #include "model/core/QVPackStream.h"

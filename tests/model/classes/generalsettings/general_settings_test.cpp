@@ -10,7 +10,6 @@
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelGeneralSettings.h"
-#include "model/classes/QVModelObject.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
@@ -22,16 +21,6 @@ using cocos2d::CCString;
 namespace {
 
 using Settings = std::shared_ptr<QVModelGeneralSettings>;
-
-// Counts its own destruction, so a test can tell what the pool released.
-class Tracked : public cocos2d::CCObject {
-public:
-    explicit Tracked(int* deaths) : m_deaths(deaths) {}
-    ~Tracked() override { ++*m_deaths; }
-
-private:
-    int* m_deaths;
-};
 
 class GeneralSettingsTest : public ::testing::Test {
 protected:
@@ -160,6 +149,11 @@ TEST_F(GeneralSettingsTest, SharedResetAndCloneKeepOneRegisteredInstance) {
     QVModelGeneralSettings::reset();
     QVModelGeneralSettings::reset();  // nothing held: nothing happens
     EXPECT_EQ(controller()->modelCount(), 0u);
+
+    // The controller's clear() runs the reset the classes register.
+    Settings third = QVModelGeneralSettings::shared();
+    controller()->clear();
+    EXPECT_NE(QVModelGeneralSettings::shared(), third);
 }
 
 TEST_F(GeneralSettingsTest, BootstrapReadWithoutKeyTableGetsOnlyIdAndUserId) {
@@ -319,42 +313,6 @@ TEST_F(GeneralSettingsTest, EnumerationsAndSizesReadFromPacks) {
     EXPECT_EQ(settings->screenAdjustment(), kQVScreenAdjustment2);
     EXPECT_EQ(settings->designSize().width, 1136.0f);
     EXPECT_EQ(settings->designSize().height, 640.0f);
-}
-
-// The controller's clear() rebuilds the settings through the reset the classes
-// register, and keeps the key table, the mode and the factories.
-TEST_F(GeneralSettingsTest, ControllerClearResetsTheStoreButKeepsConfiguration) {
-    installKeyTable({{"Name", 0}, {"id", 42}});
-    controller()->archiveMode = true;
-    auto settings = QVModelGeneralSettings::shared();
-    auto object = QVModelObject::create();
-    object->setId(300);
-    controller()->addModel(object);
-
-    int deaths = 0;
-    auto* pending = new Tracked(&deaths);
-    pending->autorelease();
-    auto* kept = new Tracked(&deaths);
-    kept->autorelease();
-    kept->retain();
-
-    controller()->clear();
-    EXPECT_EQ(deaths, 1) << "the pending object is released, the retained one lives";
-    kept->release();
-    EXPECT_EQ(deaths, 2);
-
-    EXPECT_EQ(controller()->modelCount(), 0u);
-    EXPECT_FALSE(controller()->getModel(300));
-    EXPECT_EQ(QVModelObject::create()->id(), 1u);
-    auto fresh = QVModelGeneralSettings::shared();
-    EXPECT_NE(fresh, settings);
-    EXPECT_EQ(controller()->getModel(fresh->id()), fresh);
-    EXPECT_TRUE(controller()->archiveMode);
-    EXPECT_EQ(keyCode("Name"), 0);
-    EXPECT_TRUE(controller()->hasFactory("QVModelObject"));
-    EXPECT_EQ(controller()->loadingPercent(), 0);
-    EXPECT_EQ(controller()->loadingState().className, "QVModelGeneralSettings");
-    controller()->archiveMode = false;
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using cocos2d::CCString;
 using FundamentalPacking = AttributeTest;
 
 // Each kind reading back what it wrote is checked value by value against the
-// pack fixtures (tests/model/classes/golden).
+// pack fixtures (tests/model/core/golden).
 TEST_F(FundamentalPacking, WritesCanonicalFormsInOrder) {
     QVAttributeInt i("I", model.get());
     i.setValue(-5);

@@ -1,10 +1,9 @@
 // The controller's registry: registration rules, removal, id changes, the
-// tree, clear, factories and loads with none registered (the sprite-container
-// following is a classes test).
+// tree, clear, factories and loads with none registered (packs of test-local
+// classes: core.load; the sprite-container following: sprite_link_test.cpp).
 #include <functional>
 
 #include "../support/model_test_support.h"
-#include "model/core/QVPackMap.h"
 #include "test_models.h"
 
 namespace {
@@ -144,17 +143,39 @@ TEST_F(Registry, ChangeHooksHearOnlyRegisteredModels) {
     EXPECT_TRUE(recorder.dataChanged());
 }
 
-TEST_F(Registry, ClearForgetsEverythingAndRestartsIds) {
+// clear() also runs the settings reset and drains the autorelease pool, and
+// keeps the key table, the mode and the factories.
+TEST_F(Registry, ClearForgetsEverythingAndRestartsIdsButKeepsConfiguration) {
     auto model = TestModel::create();
     model->setId(400);
     recorder.addModel(model);
     std::weak_ptr<QVModel> watch = model;
     model.reset();
+    int resets = 0;
+    recorder.setSettingsReset([&resets] { ++resets; });
+    ASSERT_TRUE(recorder.registerFactory("TestModel", [] { return TestModel::create(); }));
+    installKeyTable({{"Name", 0}});
+    recorder.archiveMode = true;
+    auto* object = new cocos2d::CCObject;
+    object->autorelease();
+    object->retain();
+    const unsigned int pooledRefs = object->retainCount();
+
     recorder.clear();
     EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(object->retainCount(), pooledRefs - 1) << "the pool let go of it";
+    object->release();
+    EXPECT_EQ(resets, 1);
     EXPECT_EQ(recorder.getModel(400), nullptr);
     EXPECT_FALSE(recorder.dataChanged());
     EXPECT_EQ(TestModel::create()->id(), 1u);
+    EXPECT_TRUE(recorder.archiveMode);
+    EXPECT_EQ(keyCode("Name"), 0);
+    EXPECT_TRUE(recorder.hasFactory("TestModel"));
+    EXPECT_EQ(recorder.loadingPercent(), 0);
+    EXPECT_EQ(recorder.loadingState().className, "QVModelGeneralSettings");
+    recorder.setSettingsReset(nullptr);
+    recorder.archiveMode = false;
 }
 
 TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
@@ -176,24 +197,6 @@ TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
         EXPECT_EQ(log.lines(), std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
         EXPECT_EQ(recorder.modelCount(), 0u);
     }
-}
-
-TEST_F(Registry, APackOfATestLocalClassLoads) {
-    installKeyTable({{"Name", 1}, {"value", 10}, {"Class Name", 33}, {"id", 42}});
-    ASSERT_TRUE(recorder.registerFactory("TestModel", [] { return TestModel::create(); }));
-    auto thing = TestModel::create();
-    thing->setName("Packed");
-    thing->setId(7);
-    msgpack::zone zone;
-    QVPackMap map(zone);
-    thing->pack(map);
-    const std::vector<unsigned char> bytes = map.toBytes();
-    recorder.removeModel(thing);
-    recorder.parsePack(bytes.data(), bytes.size(), false);
-    ASSERT_TRUE(recorder.getModel<TestModel>(7));
-    EXPECT_NE(recorder.getModel(7), thing);
-    EXPECT_EQ(recorder.getModel(7)->name(), "Packed");
-    EXPECT_EQ(recorder.lastError(), "");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ protected:
 
 // Entry order (id, class name, then the attributes that hold a value; links
 // and children in the connections pack) is checked byte for byte against the
-// pack fixtures (tests/model/classes/golden).
+// pack fixtures (tests/model/core/golden).
 
 TEST_F(ModelEncoding, MissingEntriesGiveNoIdAndKeepDefaults) {
     QVPackMap bare(zone);

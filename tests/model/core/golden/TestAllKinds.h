@@ -1,14 +1,13 @@
 // TestAllKinds: a test model that declares one attribute of every kind, in the
 // order and with the defaults that tests/fixtures/packs/README.md gives, so a
 // pack written by C++ can be compared byte for byte with the fixtures.
-// Also: the values of the fixtures' fully set model and container, and the
-// key table of their Keys.pack.
+// Also: the values of the fixtures' fully set model and the key table of
+// their Keys.pack.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttribute.h"
 #include "model/core/QVAttributeEnum.h"
 #include "model/core/QVAttributeFundamental.h"
@@ -72,7 +71,5 @@ QVKeyTableMap fixtureKeyTable();
 // Gives `model` every value of the fixtures' fully set model (id 200), apart
 // from its links; silently.
 void setFullValues(TestAllKinds& model);
-// Gives `container` the values of the fixtures' container (id 77).
-void setContainerValues(QVModelSpriteContainer& container);
 
 }  // namespace allkinds

@@ -121,11 +121,4 @@ void setFullValues(TestAllKinds& model) {
     g->setColor(1.f, ccc4f(0.f, 0.f, 1.f, 1.f), true);
 }
 
-void setContainerValues(QVModelSpriteContainer& container) {
-    container.setName("Hero Frames");
-    attributeCast<QVAttributeFloat>(container.attribute("Animation Speed"))->setValue(1.5f, true);
-    attributeCast<QVAttributeFloat>(container.attribute("Duration"))->setValue(0.75f, true);
-    container.setExcludedFromAtlas(false, true);
-}
-
 }  // namespace allkinds

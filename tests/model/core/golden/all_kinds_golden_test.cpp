@@ -1,20 +1,18 @@
 // Agreement with the independently written pack fixtures, both ways: C++
 // packs the fixture models to exactly the fixture bytes, and reading the
-// fixtures gives the known values field by field. Mistakes an encoder and a
-// decoder share (float widths, size classes, entry order) show here.
+// fixtures gives models that pack back to the same bytes. Mistakes an encoder and a
+// decoder share (float widths, size classes, entry order) show here. The
+// container is a stand-in with the real one's attributes; the real container
+// reads the same bytes in tests/model/classes/sprite.
 #include <gtest/gtest.h>
 
-#include "../../core/support/model_test_support.h"
+#include "../support/game_stand_ins.h"
+#include "../support/model_test_support.h"
 #include "TestAllKinds.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
 #include "model/core/QVPackStream.h"
-
-using cocos2d::ccc4f;
-using cocos2d::CCPoint;
-using cocos2d::CCRect;
-using cocos2d::CCSize;
 
 namespace {
 
@@ -58,12 +56,6 @@ Bytes packed(Packable& object, bool connections = false) {
     return map.toBytes();
 }
 
-std::vector<QVAnimationKey> addedKeys(std::initializer_list<std::pair<float, float>> timeValues) {
-    QVAnimationCurve curve;
-    for (const auto& key : timeValues) curve.addKey(key.second, key.first);
-    return curve.keys();
-}
-
 class AllKindsGolden : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -89,7 +81,9 @@ protected:
         partial->setId(allkinds::kPartialId);
         container = QVModelSpriteContainer::create();
         container->setId(allkinds::kContainerId);
-        allkinds::setContainerValues(*container);
+        container->setName("Hero Frames");
+        attributeCast<QVAttributeFloat>(container->attribute("Animation Speed"))->setValue(1.5f, true);
+        attributeCast<QVAttributeFloat>(container->attribute("Duration"))->setValue(0.75f, true);
         full->spriteAttribute()->setValue(container);
         full->targetAttribute()->connect(partial->loadAttribute());
         full->addChild(partial);
@@ -104,22 +98,20 @@ TEST_F(AllKindsGolden, KeysPackHoldsTheTableTheModelsUse) {
     EXPECT_EQ(keyTable(), allkinds::fixtureKeyTable());
 }
 
-TEST_F(AllKindsGolden, FullySetModelAndContainerPackToTheFixtureBytes) {
+// Attributes (the partial model is read, not written: below) and connections.
+TEST_F(AllKindsGolden, FixtureModelsPackToTheFixtureBytes) {
     buildFixtureModels();
-    const PackFile file("all-kinds.attributes.pack");
-    ASSERT_EQ(file.objects.size(), 3u);
-    EXPECT_FALSE(file.endedAtNil);
-    EXPECT_EQ(hex(packed(*full)), hex(file.objectBytes[0]));
-    EXPECT_EQ(hex(packed(*container)), hex(file.objectBytes[2]));
-}
-
-TEST_F(AllKindsGolden, ConnectionsPackToTheFixtureBytes) {
-    buildFixtureModels();
-    const PackFile file("all-kinds.connections.pack");
-    ASSERT_EQ(file.objects.size(), 3u);
-    EXPECT_EQ(hex(packed(*full, true)), hex(file.objectBytes[0]));
-    EXPECT_EQ(hex(packed(*partial, true)), hex(file.objectBytes[1]));
-    EXPECT_EQ(hex(packed(*container, true)), hex(file.objectBytes[2]));
+    for (bool connections : {false, true}) {
+        const PackFile file(connections ? "all-kinds.connections.pack" : "all-kinds.attributes.pack");
+        SCOPED_TRACE(connections ? "connections" : "attributes");
+        ASSERT_EQ(file.objects.size(), 3u);
+        EXPECT_FALSE(file.endedAtNil);
+        EXPECT_EQ(hex(packed(*full, connections)), hex(file.objectBytes[0]));
+        if (connections) {
+            EXPECT_EQ(hex(packed(*partial, true)), hex(file.objectBytes[1]));
+        }
+        EXPECT_EQ(hex(packed(*container, connections)), hex(file.objectBytes[2]));
+    }
 }
 
 TEST_F(AllKindsGolden, UnpackingTheFullObjectGivesEveryKnownValue) {
@@ -130,58 +122,16 @@ TEST_F(AllKindsGolden, UnpackingTheFullObjectGivesEveryKnownValue) {
 
     EXPECT_EQ(model->id(), allkinds::kFullId);
     EXPECT_EQ(model->name(), "All Kinds");
-    EXPECT_EQ(model->intAttribute()->value(), -70000);
-    EXPECT_EQ(model->intAttribute()->variableValue(), -3);
-    EXPECT_EQ(model->keyAttribute()->value(), 300);
-    EXPECT_EQ(model->uintAttribute()->value(), 3000000000u);
-    EXPECT_EQ(model->uintAttribute()->variableValue(), 200u);
-    EXPECT_FALSE(model->boolAttribute()->value());
-    EXPECT_TRUE(model->boolAttribute()->variableValue());
+    // Every other value is pinned by the bytes: the fixture model packs to
+    // them (above) and what was read packs back to them (below). Here: what
+    // the bytes do not show.
     EXPECT_FALSE(model->boolAttribute()->isEmpty());
-
-    QVAttributeFloat* f = model->floatAttribute();
-    EXPECT_EQ(f->value(), 2.5f);
-    EXPECT_EQ(f->variableValue(), 0.1f);
-    ASSERT_EQ(f->curves().size(), 1u);
-    const QVAnimationCurve* floatCurve = f->animationCurves(2).at(0);
-    EXPECT_EQ(floatCurve->preset(), 2);
-    EXPECT_EQ(floatCurve->keys(), (std::vector<QVAnimationKey>{
-                                      {-1.f, 0.f, 0.f, 0.5f}, {2.f, 0.5f, 3.f, 4.f}, {1.f, 1.25f, 1.f, 1.f}}));
-
-    EXPECT_EQ(model->emptyIntAttribute()->value(), -100);
     EXPECT_TRUE(model->emptyIntAttribute()->isEmpty());
     EXPECT_FALSE(model->emptyIntAttribute()->hasValue());
-    EXPECT_EQ(model->edgeStateAttribute()->value(), kQVObjectFrameEdgeKill);
-    EXPECT_EQ(model->orientationAttribute()->value(), kQVOrientationPortrait);
-    EXPECT_EQ(model->screenAdjustmentAttribute()->value(), kQVScreenAdjustment3);
+    EXPECT_EQ(model->emptyIntAttribute()->value(), -100);
     EXPECT_EQ(model->textAttribute()->value(), allkinds::kFullText);
-    EXPECT_EQ(model->textAttribute()->value().size(), 33u);
-    EXPECT_EQ(model->choiceAttribute()->value(), "kMovementLinear");
-    EXPECT_TRUE(model->rectAttribute()->value().equals(CCRect(-16.5f, 8.f, 320.f, 240.f)));
-    EXPECT_TRUE(model->sizeAttribute()->value().equals(CCSize(64.f, 32.5f)));
-
-    QVAttributePoint* p = model->pointAttribute();
-    EXPECT_EQ(p->value(), CCPoint(1.5f, -2.f));
-    EXPECT_EQ(p->variableValue(), CCPoint(0.5f, 0.25f));
-    EXPECT_FALSE(p->isXEmpty());
-    EXPECT_FALSE(p->isYEmpty());
-    ASSERT_EQ(p->curvesX().size(), 2u);
-    ASSERT_EQ(p->curvesY().size(), 2u);
-    EXPECT_EQ(p->curvesX().at(1)->keys(),
-              addedKeys({{0.f, 0.f}, {0.25f, 4.f}, {0.5f, 10.f}, {0.75f, 6.f}, {1.f, 2.f}, {1.25f, -4.f}, {1.5f, 0.f},
-                         {1.75f, 8.f}, {2.f, 12.f}}));
-    EXPECT_EQ(p->curvesX().at(1)->keys()[1], (QVAnimationKey{1.5f, 0.25f, 4.f, 6.5f}));
-    EXPECT_EQ(p->curvesX().at(4)->keys(), addedKeys({{0.f, 0.f}, {1.f, -5.f}}));
-    EXPECT_EQ(p->curvesY().at(1)->keys(), addedKeys({{0.f, 0.f}, {0.5f, 2.5f}}));
-    EXPECT_EQ(p->curvesY().at(4)->keys(), addedKeys({{0.f, 1.f}, {1.f, 3.f}, {2.f, 2.f}}));
-    EXPECT_EQ(p->curvesY().at(4)->preset(), 4);
-
-    EXPECT_TRUE(ccc4FEqual(model->colorAttribute()->value(), ccc4f(1.f, 0.5f, 0.25f, 0.75f)));
-    const QVAttributeGradient::Colors& colors = model->gradientAttribute()->colors();
-    ASSERT_EQ(colors.size(), 3u);
-    EXPECT_TRUE(ccc4FEqual(colors.at(0.f), ccc4f(1.f, 0.f, 0.f, 1.f)));
-    EXPECT_TRUE(ccc4FEqual(colors.at(0.5f), ccc4f(0.f, 1.f, 0.f, 1.f)));
-    EXPECT_TRUE(ccc4FEqual(colors.at(1.f), ccc4f(0.f, 0.f, 1.f, 1.f)));
+    EXPECT_EQ(model->floatAttribute()->animationCurves(2).at(0)->preset(), 2);
+    EXPECT_EQ(model->pointAttribute()->curvesX().at(1)->keys()[1], (QVAnimationKey{1.5f, 0.25f, 4.f, 6.5f}));
 
     // Links travel in the connections pack only.
     EXPECT_FALSE(model->spriteAttribute()->valueModel());
@@ -230,10 +180,6 @@ TEST_F(AllKindsGolden, ConnectionsLinkTheRegisteredModels) {
     model->unpack(attributes.map(0));
     partialModel->unpack(attributes.map(1));
     containerModel->unpack(attributes.map(2));
-    EXPECT_EQ(containerModel->name(), "Hero Frames");
-    EXPECT_EQ(containerModel->animationSpeed(), 1.5f);
-    EXPECT_EQ(containerModel->duration(), 0.75f);
-    EXPECT_FALSE(containerModel->excludedFromAtlas());
 
     QVModelController* controller = QVModelController::shared();
     controller->addModel(model);

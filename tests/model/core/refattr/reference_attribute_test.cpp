@@ -1,5 +1,6 @@
 // Model-reference attributes: reference bookkeeping, copies, pack and
-// dictionary links, owned models, the animation's loop flag, and linker use.
+// dictionary links, owned models and the animation's loop flag, over
+// stand-ins of the linked classes.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,18 +10,12 @@
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
-#include "model/classes/QVModelAnimation.h"
-#include "model/classes/QVModelLinker.h"
-#include "model/classes/QVModelObject.h"
-#include "model/classes/QVModelObjectLabel.h"
-#include "model/classes/QVModelPolygon.h"
-#include "model/classes/QVModelSound.h"
+#include "../support/game_stand_ins.h"
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVAttributeModel.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVModelGlue.h"
-#include "model/core/QVModelListener.h"
 #include "model/core/QVPackMap.h"
 
 using cocos2d::CCDictionary;
@@ -50,12 +45,6 @@ public:
     QVAttributeObject* target;
     QVAttributeShape* shape;
     QVAttributeAnimation* animation;
-};
-
-class CountingListener : public QVModelListener {
-public:
-    void modelChanged(const std::shared_ptr<QVModel>&) override { ++changes; }
-    int changes = 0;
 };
 
 std::vector<QVBaseAttribute*> refs(const std::shared_ptr<QVModel>& model) { return model->references(); }
@@ -290,75 +279,6 @@ TEST_F(ReferenceTest, OwnedShapeAndAnimationRegisterAndLeaveWithTheirOwner) {
     controller()->removeModel(holder);
     EXPECT_FALSE(controller()->getModel(shape->id()));
     EXPECT_FALSE(controller()->getModel(animation->id()));
-}
-
-class LinkerTest : public ReferenceTest {};
-
-TEST_F(LinkerTest, SetObjectsMovesReferencesAndNotifiesUnlessSilent) {
-    auto linker = QVModelLinker::create();
-    auto a = QVModelObject::create(), b = QVModelObject::create(), c = QVModelObject::create();
-    CountingListener listener;
-    linker->addListener(&listener);
-
-    EXPECT_FALSE(linker->objectA());
-    EXPECT_FLOAT_EQ(linker->torque(), 200.0f);
-    linker->setObjects(a, b);
-    EXPECT_EQ(linker->objectA(), a);
-    EXPECT_EQ(linker->objectB(), b);
-    EXPECT_EQ(refs(a), std::vector<QVBaseAttribute*>{linker->objectAAttribute()});
-    EXPECT_EQ(refs(b), std::vector<QVBaseAttribute*>{linker->objectBAttribute()});
-    EXPECT_EQ(listener.changes, 1);
-
-    linker->setObjects(c, b, true);
-    EXPECT_TRUE(refs(a).empty());
-    EXPECT_EQ(refs(c), std::vector<QVBaseAttribute*>{linker->objectAAttribute()});
-    EXPECT_EQ(refs(b).size(), 1u);
-    EXPECT_EQ(listener.changes, 1);
-    linker->removeListener(&listener);
-}
-
-TEST_F(LinkerTest, LinkersOfFindsDirectLinkersAndTheConnectedGroup) {
-    auto x = QVModelObject::create(), y = QVModelObject::create(), z = QVModelObject::create();
-    auto lone = QVModelObject::create();
-    auto l1 = QVModelLinker::create(), l2 = QVModelLinker::create(), self = QVModelLinker::create();
-    l1->setObjects(x, y, true);
-    l2->setObjects(y, z, true);
-    self->setObjects(lone, lone, true);
-    auto holder = Holder::create();  // references x, but is no linker
-    holder->target->setModel(x);
-
-    using Linkers = std::vector<std::shared_ptr<QVModelLinker>>;
-    EXPECT_EQ(QVModelLinker::linkersOf(x, false), Linkers{l1});
-    EXPECT_EQ(QVModelLinker::linkersOf(x, true), (Linkers{l1, l2}));
-    EXPECT_EQ(QVModelLinker::linkersOf(z, true), (Linkers{l2, l1}));
-    EXPECT_EQ(QVModelLinker::linkersOf(y, false), (Linkers{l1, l2}));
-    EXPECT_EQ(QVModelLinker::linkersOf(lone, true), Linkers{self});
-    EXPECT_TRUE(QVModelLinker::linkersOf(QVModelObject::create(), true).empty());
-    EXPECT_TRUE(QVModelLinker::linkersOf(nullptr, true).empty());
-
-    // A linker copy shares its objects, so it joins the group.
-    auto copy = std::static_pointer_cast<QVModelLinker>(l2->clone(false, false));
-    EXPECT_EQ(copy->objectB(), z);
-    EXPECT_EQ(QVModelLinker::linkersOf(z, false), (Linkers{l2, copy}));
-}
-
-TEST_F(LinkerTest, ALongChainOfLinkersIsWalkedWithoutRecursion) {
-    const size_t count = 100000;
-    std::vector<std::shared_ptr<QVModelObject>> objects;
-    std::vector<std::shared_ptr<QVModelLinker>> linkers;
-    objects.reserve(count + 1);
-    linkers.reserve(count);
-    objects.push_back(QVModelObject::create());
-    for (size_t i = 0; i < count; ++i) {
-        objects.push_back(QVModelObject::create());
-        linkers.push_back(QVModelLinker::create());
-        linkers.back()->setObjects(objects[i], objects[i + 1], true);
-    }
-    auto found = QVModelLinker::linkersOf(objects.front(), true);
-    ASSERT_EQ(found.size(), count);
-    EXPECT_EQ(found.front(), linkers.front());
-    EXPECT_EQ(found.back(), linkers.back());
-    EXPECT_EQ(QVModelLinker::linkersOf(objects[count / 2], true).size(), count);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // The sprite link: reference bookkeeping, the excluded-from-atlas hand-over,
 // the pack/dictionary asymmetry of reading a link, the controller following
-// the container; plus the container shell.
+// the container; over the stand-in container (the real one: classes.sprite).
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
-#include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVPackMap.h"
-#include "../../core/spine/test_models.h"
+#include "../support/game_stand_ins.h"
+#include "test_models.h"
 
 namespace {
 
@@ -132,15 +132,6 @@ TEST(SpriteRegistry, ContainersFollowTheTreeInAndStayOnRemoval) {
     EXPECT_EQ(recorder.getModel(container->id()), container);
     recorder.clear();
     QVModelController::setShared(previous);
-}
-
-// Its attributes and their order are the pack fixtures' (tests/model/classes/golden).
-TEST_F(SpriteLink, ContainerShellClonesWithItsDefaults) {
-    auto clone = std::static_pointer_cast<QVModelSpriteContainer>(QVModelSpriteContainer::create()->clone(false, false));
-    EXPECT_STREQ(clone->className(), "QVModelSpriteContainer");
-    EXPECT_FLOAT_EQ(clone->animationSpeed(), 1.0f);
-    EXPECT_FLOAT_EQ(clone->duration(), 0.0f);
-    EXPECT_FALSE(clone->excludedFromAtlas());
 }
 
 }  // namespace
