@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "../../core/support/loader_fixture.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/classes/QVModelGeneralSettings.h"
@@ -40,39 +41,11 @@ std::string dumpModels() {
     return out.str();
 }
 
-class LoadTest : public ::testing::Test {
+class LoadTest : public modeltest::LoaderFixture {
 protected:
     void SetUp() override {
-        controller()->closeDataArchive();
-        controller()->archiveMode = false;
-        controller()->clear();
-        installKeyTable({});
+        resetController({});
     }
-    void TearDown() override {
-        controller()->closeDataArchive();
-        controller()->archiveMode = false;
-        controller()->clear();
-        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(QV_SOURCE_DIR);
-    }
-    static QVModelController* controller() { return QVModelController::shared(); }
-
-    // Loads the resource root as the player does; returns the percent trace.
-    std::vector<int> loadAll(const std::string& root, bool archive) {
-        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
-        controller()->archiveMode = archive;
-        controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
-        std::vector<int> trace;
-        if (!controller()->lastError().empty()) return trace;
-        controller()->clear();
-        for (int step = 0; step < 100000; ++step) {
-            const bool done = archive ? controller()->loadNextFromArchive(qvformat::kStoredArchivePassword)
-                                      : controller()->loadNextFromFiles();
-            trace.push_back(controller()->loadingPercent());
-            if (done) break;
-        }
-        return trace;
-    }
-
 };
 
 void expectStagedPercent(const std::vector<int>& trace, const std::string& what) {

@@ -5,6 +5,7 @@
 
 #include <list>
 
+#include "../support/loader_fixture.h"
 #include "../support/game_stand_ins.h"
 #include "../support/model_test_support.h"
 #include "QVPackageWriter.h"
@@ -87,38 +88,11 @@ private:
     std::vector<unsigned char> m_bytes;
 };
 
-class LoadTest : public ::testing::Test {
+class LoadTest : public modeltest::LoaderFixture {
 protected:
     void SetUp() override {
         registerStandIns();
-        controller()->closeDataArchive();
-        controller()->archiveMode = false;
-        controller()->clear();
-        installKeyTable(tableOf(names));
-    }
-    void TearDown() override {
-        controller()->closeDataArchive();
-        controller()->archiveMode = false;
-        controller()->clear();
-        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(QV_SOURCE_DIR);
-    }
-    static QVModelController* controller() { return QVModelController::shared(); }
-
-    // Loads the resource root as the player does; returns the percent trace.
-    std::vector<int> loadAll(const std::string& root, bool archive) {
-        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
-        controller()->archiveMode = archive;
-        controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
-        std::vector<int> trace;
-        if (!controller()->lastError().empty()) return trace;
-        controller()->clear();
-        for (int step = 0; step < 100000; ++step) {
-            const bool done = archive ? controller()->loadNextFromArchive(qvformat::kStoredArchivePassword)
-                                      : controller()->loadNextFromFiles();
-            trace.push_back(controller()->loadingPercent());
-            if (done) break;
-        }
-        return trace;
+        resetController(tableOf(names));
     }
 
     // A game root with an empty data folder; `data` is written as its package.

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/QVLog.h"
+#include "../../../engine/log/log_capture.h"
 
 namespace modeltest {
 
@@ -57,25 +57,6 @@ struct TempDir {
     TempDir& operator=(const TempDir&) = delete;
 };
 
-// Every log line while it lives.
-class LogCapture {
-public:
-    LogCapture() {
-        lines().clear();
-        setLogSink([](const char* text, std::size_t length) { lines().emplace_back(text, length); });
-    }
-    ~LogCapture() { setLogSink(nullptr); }
-    static std::vector<std::string>& lines() {
-        static std::vector<std::string> captured;
-        return captured;
-    }
-    static bool has(const std::string& line) {
-        return std::find(lines().begin(), lines().end(), line) != lines().end();
-    }
-    static bool hasPrefix(const std::string& prefix) {
-        return std::any_of(lines().begin(), lines().end(),
-                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-    }
-};
+using ::LogCapture;
 
 }  // namespace modeltest
