@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests three ways
 # (the presets of CMakePresets.json: default, asan, fuzz). Stops at the first
-# failure; a green run ends with the test-to-code figure.
+# failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,11 +25,3 @@ cmake --build --preset fuzz -j"$jobs"
 ctest --preset fuzz -j"$jobs"
 
 echo "== all tests passed"
-# The test budget (docs/CONVENTIONS.md); a figure to read, never a failure.
-# ../shared beside the repository; from a worktree, beside the main one.
-for ratio in ../shared/tools/test-ratio "$(git rev-parse --path-format=absolute --git-common-dir 2>/dev/null)/../../shared/tools/test-ratio"; do
-    if [ -x "$ratio" ]; then
-        echo "test ratio: $("$ratio" . 2>/dev/null | head -n 1 || true)"
-        break
-    fi
-done

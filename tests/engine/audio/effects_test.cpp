@@ -17,12 +17,20 @@ constexpr int kNone = AudioEngine::INVALID_AUDIO_ID;
 
 TEST_F(effects, StopAndStopAllNeverFireTheCallback) {
     const int a = fin.play("beep_mono.mp3");
-    fin.play("beep_mono.mp3");
-    fin.play("beep_mono.mp3", true);
+    const int b = fin.play("beep_mono.mp3");
+    const int looping = fin.play("beep_mono.mp3", true);
     step(10);
+    // Each is still playing (an unknown or ended id reads volume 0).
+    for (int id : {a, b, looping}) {
+        ASSERT_NE(id, kNone);
+        ASSERT_EQ(AudioEngine::getVolume(id), 1.0f) << id;
+    }
     AudioEngine::stop(a);
+    EXPECT_EQ(AudioEngine::getVolume(a), 0.0f);
     step(5);
+    EXPECT_EQ(AudioEngine::getVolume(b), 1.0f);
     AudioEngine::stopAll();
+    EXPECT_EQ(AudioEngine::getVolume(looping), 0.0f);
     step(120);
     EXPECT_TRUE(fin.calls.empty());
 }

@@ -31,24 +31,29 @@ TEST_F(LogCapture, LongMessageIsCutTo254Bytes) {
 }
 
 TEST_F(LogCapture, CutNeverSplitsAUtf8Character) {
-    // 253 ASCII bytes, then a 3-byte character that straddles the limit.
-    std::string text(253, 'b');
-    text += "\xE2\x82\xAC";
-    logMessage("%s", text.c_str());
-    ASSERT_EQ(g_lines.size(), 1u);
-    EXPECT_EQ(g_lines[0], std::string(253, 'b'));
-
-    g_lines.clear();
-    std::string exact(251, 'c');
-    exact += "\xE2\x82\xAC";  // ends exactly at 254 bytes: kept whole
-    exact += "tail";
-    logMessage("%s", exact.c_str());
-    EXPECT_EQ(g_lines[0], std::string(251, 'c') + "\xE2\x82\xAC");
-
-    // A 4-byte character (an emoji) cut after two of its bytes.
-    g_lines.clear();
-    logMessage("%s%s", std::string(252, 'd').c_str(), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(g_lines[0], std::string(252, 'd'));
+    // The limit is 254 bytes; each row puts a multi-byte character across it
+    // (or exactly up to it) and names what the line keeps.
+    const std::string euro = "\xE2\x82\xAC", emoji = "\xF0\x9F\x98\x80", cent = "\xC2\xA2";
+    struct Row {
+        const char* name;
+        std::string text, kept;
+    };
+    const Row rows[] = {
+        {"3-byte cut after 1", std::string(253, 'b') + euro, std::string(253, 'b')},
+        {"3-byte cut after 2", std::string(252, 'b') + euro, std::string(252, 'b')},
+        {"3-byte ends at the limit", std::string(251, 'c') + euro + "tail", std::string(251, 'c') + euro},
+        {"4-byte cut after 1", std::string(253, 'd') + emoji, std::string(253, 'd')},
+        {"4-byte cut after 2", std::string(252, 'd') + emoji, std::string(252, 'd')},
+        {"4-byte cut after 3", std::string(251, 'd') + emoji, std::string(251, 'd')},
+        {"4-byte ends at the limit", std::string(250, 'e') + emoji + "x", std::string(250, 'e') + emoji},
+        {"2-byte cut after 1", std::string(253, 'f') + cent, std::string(253, 'f')},
+    };
+    for (const Row& row : rows) {
+        g_lines.clear();
+        logMessage("%s", row.text.c_str());
+        ASSERT_EQ(g_lines.size(), 1u) << row.name;
+        EXPECT_EQ(g_lines[0], row.kept) << row.name;
+    }
 }
 
 TEST_F(LogCapture, EngineLinesReachTheSameSink) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -37,6 +38,9 @@ TEST(ImageDecode, EveryColourTypeBecomesPremultipliedRgba) {
     // The simplified writer stores 16-bit data as linear light with
     // associated alpha, tagged as such; the reader converts back to sRGB.
     const uint16_t wide[] = {65535, 0, 0, 65535, 0, 0, 0, 0, 32768, 32768, 32768, 32768, 65535, 65535, 65535, 65535};
+    // Untagged 16-bit art is sRGB already: a mid value stays mid, not brightened.
+    const std::vector<uint16_t> untagged = {0x8080, 0x8080, 0x8080, 0xFFFF, 0x4040, 0x4040, 0x4040, 0xFFFF,
+                                            0xFFFF, 0,      0,      0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x8080};
     const struct {
         const char* name;
         Bytes png;
@@ -55,6 +59,8 @@ TEST(ImageDecode, EveryColourTypeBecomesPremultipliedRgba) {
          {{0, 0, 100, 100, 100, 128}, {1, 0, 40, 40, 40, 255}}},
         {"16 bits reduced to 8", pngtest::encode(2, 2, PNG_FORMAT_LINEAR_RGB_ALPHA, wide), 2, 2,
          {{0, 0, 255, 0, 0, 255}, {1, 0, 0, 0, 0, 0}, {0, 1, 128, 128, 128, 128, 1}, {1, 1, 255, 255, 255, 255}}},
+        {"16 bits untagged", pngtest::rgba16Untagged(2, 2, untagged), 2, 2,
+         {{0, 0, 128, 128, 128, 255}, {1, 0, 64, 64, 64, 255}, {0, 1, 255, 0, 0, 255}, {1, 1, 128, 128, 128, 128, 1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -67,6 +73,8 @@ TEST(ImageDecode, EveryColourTypeBecomesPremultipliedRgba) {
         expectPixels(img, c.pixels);
     }
     EXPECT_EQ(cases[4].png.at(24), 16) << "the file must really be 16-bit";
+    for (const char* tag : {"gAMA", "sRGB", "iCCP", "cHRM"})
+        EXPECT_EQ(std::search(cases[5].png.begin(), cases[5].png.end(), tag, tag + 4), cases[5].png.end()) << tag;
 
     // The straight-alpha entry keeps the colours.
     Bytes png = pngtest::solid(2, 1, 200, 100, 50, 128);

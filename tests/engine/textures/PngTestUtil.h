@@ -58,6 +58,43 @@ inline Bytes withClaimedSize(Bytes png, uint32_t w, uint32_t h) {
     return png;
 }
 
+// A 16-bit RGBA PNG with no colour-space chunk (no gAMA, sRGB, cHRM or
+// iCCP), as art tools save it: libpng's simplified writer always tags 16-bit
+// data as linear, so this one is put together chunk by chunk.
+inline Bytes rgba16Untagged(png_uint_32 w, png_uint_32 h, const std::vector<uint16_t>& px) {
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto be32 = [](Bytes& b, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (24 - 8 * i)));
+    };
+    auto chunk = [&](const char* type, const Bytes& data) {
+        be32(out, uint32_t(data.size()));
+        const size_t start = out.size();
+        out.insert(out.end(), type, type + 4);
+        out.insert(out.end(), data.begin(), data.end());
+        be32(out, uint32_t(crc32(0, out.data() + start, uInt(out.size() - start))));
+    };
+    Bytes header;
+    be32(header, w);
+    be32(header, h);
+    header.insert(header.end(), {16, 6, 0, 0, 0});  // 16 bits, RGBA, deflate, no filter, no interlace
+    Bytes raw;
+    for (png_uint_32 y = 0; y < h; ++y) {
+        raw.push_back(0);  // filter: none
+        for (png_uint_32 i = 0; i < w * 4; ++i) {
+            const uint16_t v = px.at(size_t(y) * w * 4 + i);
+            raw.insert(raw.end(), {uint8_t(v >> 8), uint8_t(v)});
+        }
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    Bytes packed(packedSize);
+    if (compress(packed.data(), &packedSize, raw.data(), uLong(raw.size())) != Z_OK) return {};
+    packed.resize(packedSize);
+    chunk("IHDR", header);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return out;
+}
+
 template <class Data>
 void writeFile(const std::string& path, const Data& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

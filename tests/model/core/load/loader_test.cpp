@@ -166,6 +166,35 @@ TEST_F(LoadTest, PackRulesForMissingNumbersReplacementsAndUnknowns) {
     EXPECT_FALSE(controller()->getModel(1300));
 }
 
+TEST_F(LoadTest, EachModelGetsExactlyItsOwnChildrenWhenAShorterListFollowsALonger) {
+    PackBuilder objects;
+    for (uint32_t id = 1300; id <= 1306; ++id) objects.object(id, "QVModelObject", "Object " + std::to_string(id));
+    controller()->parsePack(objects.bytes().data(), objects.bytes().size(), false);
+
+    struct Row {
+        const char* name;
+        std::vector<uint32_t> second;
+    };
+    const Row rows[] = {{"one child", {1304}}, {"no child", {}}};
+    uint32_t parentA = 1400;
+    for (const Row& row : rows) {
+        const uint32_t parentB = parentA + 1;
+        const auto parents = PackBuilder().object(parentA, "QVModelObject", "A").object(parentB, "QVModelObject", "B").bytes();
+        controller()->parsePack(parents.data(), parents.size(), false);
+        const auto links = PackBuilder().children(parentA, {1301, 1302, 1303}).children(parentB, row.second).bytes();
+        controller()->parsePack(links.data(), links.size(), true);
+
+        auto idsOf = [&](uint32_t id) {
+            std::vector<uint32_t> ids;
+            for (const auto& child : controller()->getModel(id)->children()) ids.push_back(child->id());
+            return ids;
+        };
+        EXPECT_EQ(idsOf(parentA), (std::vector<uint32_t>{1301, 1302, 1303})) << row.name;
+        EXPECT_EQ(idsOf(parentB), row.second) << row.name;
+        parentA += 2;
+    }
+}
+
 TEST_F(LoadTest, BrokenPacksFailCleanlyAndTheLoadGoesOn) {
     const auto settings = PackBuilder().settings(1001, 1999).bytes();
     // Cut inside the second object.
