@@ -28,7 +28,7 @@ class QVModelObject;
 class QVModelObjectAsset;
 class QVModelPolygon;
 class QVModelSound;
-class QVModelSprite;
+class QVModelSpriteContainer;
 
 // The untyped half of the family: the link, its bookkeeping and the encodings.
 // Answers className "QVAttribute" and the type of QVAttribute, like the typed
@@ -97,11 +97,12 @@ class QVBaseAttributeAnimation : public QVBaseAttributeModel<QVModelAnimation> {
 public:
     ~QVBaseAttributeAnimation() override;
 
-    // Rebuilds the linked animation from the frames of `sprite` (defined with
-    // the animation and image models).
-    void setAnimation(const std::shared_ptr<QVModelSprite>& sprite);
-    // The sprite last given to setAnimation; empty until then (and in copies).
-    virtual std::shared_ptr<QVModelSprite> sprite() const { return m_sprite; }
+    // Rebuilds the linked animation from the frames of the container
+    // `sprite` (defined with the animation and image models).
+    void setAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprite);
+    // The container last given to setAnimation; empty until then (and in
+    // copies).
+    virtual std::shared_ptr<QVModelSpriteContainer> sprite() const { return m_sprite; }
 
     bool loop() const { return m_loop; }
     void setLoop(bool loop) { m_loop = loop; }
@@ -113,7 +114,7 @@ protected:
     // The loop flag follows the linked animation's "Loop".
     void linkRead() override;
 
-    std::shared_ptr<QVModelSprite> m_sprite;
+    std::shared_ptr<QVModelSpriteContainer> m_sprite;
     bool m_loop = true;
 };
 
