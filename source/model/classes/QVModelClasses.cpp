@@ -3,6 +3,7 @@
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLevelSection.h"
@@ -36,6 +37,7 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelSound", &createAs<QVModelSound>},
         {"QVModelFont", &createAs<QVModelFont>},
         {"QVModelPolygon", &createAs<QVModelPolygon>},
+        {"QVModelCircle", &createAs<QVModelCircle>},
         {"QVModelSpriteContainer", &createAs<QVModelSpriteContainer>},
         {"QVModelAnimation", &createAs<QVModelAnimation>},
         {"QVModelAtlas", &createAs<QVModelAtlas>},
@@ -50,6 +52,20 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
         {"QVModelScreenScene", &createAs<QVModelScreenScene>},
+        {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
+        {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
+        {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},
+        {"QVModelComponentDeletionThreshold", &createAs<QVModelComponentDeletionThreshold>},
+        {"QVModelComponentForcedMovement", &createAs<QVModelComponentForcedMovement>},
+        {"QVModelComponentHealth", &createAs<QVModelComponentHealth>},
+        {"QVModelComponentIsoJump", &createAs<QVModelComponentIsoJump>},
+        {"QVModelComponentMotor", &createAs<QVModelComponentMotor>},
+        {"QVModelComponentMove", &createAs<QVModelComponentMove>},
+        {"QVModelComponentRotationMapper", &createAs<QVModelComponentRotationMapper>},
+        {"QVModelComponentSlide", &createAs<QVModelComponentSlide>},
+        {"QVModelComponentSpawner", &createAs<QVModelComponentSpawner>},
+        {"QVModelComponentWakeup", &createAs<QVModelComponentWakeup>},
+        {"QVModelComponentScore", &createAs<QVModelComponentScore>},
     };
     return factories;
 }
