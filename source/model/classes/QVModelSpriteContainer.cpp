@@ -1,30 +1,32 @@
 #include "model/classes/QVModelSpriteContainer.h"
 
-namespace {
-constexpr char kAnimationSpeed[] = "Animation Speed";
-constexpr char kDuration[] = "Duration";
-constexpr char kExcludedFromAtlas[] = "Excluded From Atlas";
-}  // namespace
+using namespace cocos2d;
 
 QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const std::string& name)
-    : QVModel(name),
-      m_animationSpeedMember(kAnimationSpeed, this),
-      m_durationMember(kDuration, this),
-      m_excludedFromAtlasMember(kExcludedFromAtlas, this),
-      m_animationSpeed(&m_animationSpeedMember),
-      m_duration(&m_durationMember),
-      m_excludedFromAtlas(&m_excludedFromAtlasMember) {
+    : QVModel(name) QV_SPRITE_CONTAINER_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
     m_animationSpeed->setValue(1.0f, true);
 }
 
+// The sprite list fills again as the children are copied into the copy.
 QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const QVBaseModelSpriteContainer& source)
-    : QVModel(source),
-      m_animationSpeedMember(kAnimationSpeed, this, source.m_animationSpeedMember),
-      m_durationMember(kDuration, this, source.m_durationMember),
-      m_excludedFromAtlasMember(kExcludedFromAtlas, this, source.m_excludedFromAtlasMember) {
-    m_animationSpeed = source.listed(source.m_animationSpeedMember, m_animationSpeedMember);
-    m_duration = source.listed(source.m_durationMember, m_durationMember);
-    m_excludedFromAtlas = source.listed(source.m_excludedFromAtlasMember, m_excludedFromAtlasMember);
+    : QVModel(source) QV_SPRITE_CONTAINER_ATTRIBUTES(QV_ATTRIBUTE_COPY),
+      m_collisionOffset(source.m_collisionOffset) {}
+
+QVBaseModelSpriteContainer::~QVBaseModelSpriteContainer() { m_sprites.clear(); }
+
+void QVBaseModelSpriteContainer::childAdded(const std::shared_ptr<QVModel>& child) {
+    QVModel::childAdded(child);
+    m_sprites.added(child);
+}
+
+void QVBaseModelSpriteContainer::childRemoved(const std::shared_ptr<QVModel>& child) {
+    QVModel::childRemoved(child);
+    m_sprites.removed(child);
+}
+
+void QVBaseModelSpriteContainer::childrenCleared() {
+    QVModel::childrenCleared();
+    m_sprites.clear();
 }
 
 float QVBaseModelSpriteContainer::animationSpeed() const {
@@ -40,6 +42,13 @@ bool QVBaseModelSpriteContainer::excludedFromAtlas() const {
 void QVBaseModelSpriteContainer::setExcludedFromAtlas(bool excluded, bool silent) {
     if (m_excludedFromAtlas) m_excludedFromAtlas->setValue(excluded, silent);
 }
+
+CCSprite* QVBaseModelSpriteContainer::getSprite(float, bool) const { return nullptr; }
+CCSpriteFrame* QVBaseModelSpriteContainer::getSpriteFrame(unsigned) const { return nullptr; }
+CCTexture2D* QVBaseModelSpriteContainer::getTexture(unsigned) const { return nullptr; }
+const QVModelSprite* QVBaseModelSpriteContainer::spriteAt(float) const { return nullptr; }
+CCSize QVBaseModelSpriteContainer::sizeAt(float) const { return CCSize(); }
+CCSize QVBaseModelSpriteContainer::spriteSize(float) const { return CCSize(); }
 
 QVModelSpriteContainer::QVModelSpriteContainer(const std::string& name) : QVBaseModelSpriteContainer(name) {}
 
