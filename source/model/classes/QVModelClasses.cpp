@@ -2,6 +2,7 @@
 
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLinker.h"
@@ -29,6 +30,7 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelSound", &createAs<QVModelSound>},
         {"QVModelFont", &createAs<QVModelFont>},
         {"QVModelPolygon", &createAs<QVModelPolygon>},
+        {"QVModelCircle", &createAs<QVModelCircle>},
         {"QVModelSpriteContainer", &createAs<QVModelSpriteContainer>},
         {"QVModelAnimation", &createAs<QVModelAnimation>},
         {"QVModelAsset", &createAs<QVModelAsset>},
@@ -38,6 +40,20 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
         {"QVModelScreen", &createAs<QVModelScreen>},
+        {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
+        {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
+        {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},
+        {"QVModelComponentDeletionThreshold", &createAs<QVModelComponentDeletionThreshold>},
+        {"QVModelComponentForcedMovement", &createAs<QVModelComponentForcedMovement>},
+        {"QVModelComponentHealth", &createAs<QVModelComponentHealth>},
+        {"QVModelComponentIsoJump", &createAs<QVModelComponentIsoJump>},
+        {"QVModelComponentMotor", &createAs<QVModelComponentMotor>},
+        {"QVModelComponentMove", &createAs<QVModelComponentMove>},
+        {"QVModelComponentRotationMapper", &createAs<QVModelComponentRotationMapper>},
+        {"QVModelComponentSlide", &createAs<QVModelComponentSlide>},
+        {"QVModelComponentSpawner", &createAs<QVModelComponentSpawner>},
+        {"QVModelComponentWakeup", &createAs<QVModelComponentWakeup>},
+        {"QVModelComponentScore", &createAs<QVModelComponentScore>},
     };
     return factories;
 }

@@ -13,6 +13,7 @@
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelCompound.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
@@ -49,6 +50,7 @@ std::vector<Row> tableRows() {
         {"QVModelSound", typeId<QVModelSound>(), "", {model()}},
         {"QVModelFont", typeId<QVModelFont>(), "Default Font", {model()}},
         {"QVModelPolygon", typeId<QVModelPolygon>(), "", {model()}},
+        {"QVModelCircle", typeId<QVModelCircle>(), "", {typeId<QVModelPolygon>(), model()}},
         {"QVModelSpriteContainer", typeId<QVModelSpriteContainer>(), "", {model()}},
         {"QVModelAnimation", typeId<QVModelAnimation>(), "", {model()}},
         {"QVModelAsset", typeId<QVModelAsset>(), "", {compound(), model()}},
@@ -58,6 +60,20 @@ std::vector<Row> tableRows() {
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
         {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
         {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
+        {"QVModelComponentCharacterGameplaySettings", typeId<QVModelComponentCharacterGameplaySettings>(), "Character Gameplay Settings", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentCharacterIcon", typeId<QVModelComponentCharacterIcon>(), "Character Icon", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentDamage", typeId<QVModelComponentDamage>(), "Damage", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentDeletionThreshold", typeId<QVModelComponentDeletionThreshold>(), "Object Deletion Threshold", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentForcedMovement", typeId<QVModelComponentForcedMovement>(), "Forced Movement", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentHealth", typeId<QVModelComponentHealth>(), "Health", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentIsoJump", typeId<QVModelComponentIsoJump>(), "Ghost Jump", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentMotor", typeId<QVModelComponentMotor>(), "Motor", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentMove", typeId<QVModelComponentMove>(), "Advanced Move", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentRotationMapper", typeId<QVModelComponentRotationMapper>(), "Rotation Mapper", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentSlide", typeId<QVModelComponentSlide>(), "Slide", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentSpawner", typeId<QVModelComponentSpawner>(), "Spawner", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentWakeup", typeId<QVModelComponentWakeup>(), "Wake Up", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentScore", typeId<QVModelComponentScore>(), "Score", {typeId<QVModelComponent>(), model()}},
     };
 }
 
@@ -75,7 +91,12 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelAnimation>(),
                               typeId<QVBaseModelLinker>(),
                               typeId<QVBaseModelGeneralSettings>(),
-                              typeId<QVBaseModelSpriteContainer>()};
+                              typeId<QVBaseModelSpriteContainer>(),
+                              typeId<QVModelComponent>(),
+                              typeId<QVBaseModelComponentCharacterGameplaySettings>(),
+                              typeId<QVBaseModelComponentIsoJump>(),
+                              typeId<QVBaseModelComponentMotor>(),
+                              typeId<QVBaseModelComponentMove>()};
     for (const Row& row : tableRows()) ids.push_back(row.type);
     return ids;
 }
