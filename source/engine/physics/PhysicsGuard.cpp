@@ -391,13 +391,19 @@ bool setPolygon(b2PolygonShape* shape, const b2Vec2* points, int count) {
     return true;
 }
 
-bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius) {
-    if (!shape) return refuse("setCircle", "no shape");
-    if (!inRange(centre) || !inRange(radius)) return refuse("setCircle", "non-finite or huge centre or radius");
-    if (radius < 0.0f) return refuse("setCircle", "negative radius");
+bool validCircle(const b2Vec2& centre, float radius, std::string* reason) {
+    if (!inRange(centre) || !inRange(radius)) return fail(reason, "non-finite or huge centre or radius");
+    if (radius < 0.0f) return fail(reason, "negative radius");
     // A circle of radius 0 has no mass, so only a real one can lose its inertia.
     if (radius > 0.0f && !inertiaSurvivesShift(0.5 * double(radius) * radius, centre.x, centre.y))
-        return refuse("setCircle", "the circle is too small for its distance from the body origin");
+        return fail(reason, "the circle is too small for its distance from the body origin");
+    return true;
+}
+
+bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius) {
+    if (!shape) return refuse("setCircle", "no shape");
+    std::string reason;
+    if (!validCircle(centre, radius, &reason)) return refuse("setCircle", reason.c_str());
     shape->m_p = centre;
     shape->m_radius = radius;
     return true;

@@ -121,8 +121,14 @@ bool validPolygon(const b2Vec2* points, int count, std::string* reason = nullptr
 // a caller with more than 8 points chooses which to pass.
 bool setPolygon(b2PolygonShape* shape, const b2Vec2* points, int count);
 
-// Refuses a non-finite (or huge) centre or radius, a negative radius, and a circle too
+// Whether a circle can be given to Box2D: centre and radius finite and within
+// kMaxCoordinate, the radius not negative, and a circle with a radius not too
 // small for its distance from the origin (kMinGyrationRatio, as polygons).
+// On refusal, *reason (when given) says which rule failed.
+bool validCircle(const b2Vec2& centre, float radius, std::string* reason = nullptr);
+
+// Sets the circle when validCircle accepts it; otherwise logs, leaves the
+// shape untouched and returns false.
 bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius);
 
 // ---- User objects (stored in the pointer field of Box2D's user data) ----

@@ -1,17 +1,24 @@
 #include "model/classes/QVModelClasses.h"
 
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectGroup.h"
+#include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSound.h"
+#include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVModelController.h"
 
@@ -26,18 +33,39 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
     // New classes add their line here, in the registry's order.
     static const std::vector<QVModelClassFactory> factories{
         {"QVModelGeneralSettings", &createAs<QVModelGeneralSettings>},
+        {"QVModelSprite", &createAs<QVModelSprite>},
         {"QVModelSound", &createAs<QVModelSound>},
         {"QVModelFont", &createAs<QVModelFont>},
         {"QVModelPolygon", &createAs<QVModelPolygon>},
+        {"QVModelCircle", &createAs<QVModelCircle>},
         {"QVModelSpriteContainer", &createAs<QVModelSpriteContainer>},
         {"QVModelAnimation", &createAs<QVModelAnimation>},
+        {"QVModelAtlas", &createAs<QVModelAtlas>},
         {"QVModelAsset", &createAs<QVModelAsset>},
         {"QVModelLinker", &createAs<QVModelLinker>},
         {"QVModelObject", &createAs<QVModelObject>},
         {"QVModelObjectAsset", &createAs<QVModelObjectAsset>},
+        {"QVModelObjectGroup", &createAs<QVModelObjectGroup>},
+        {"QVModelObjectImage", &createAs<QVModelObjectImage>},
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
+        {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
+        {"QVModelScreenScene", &createAs<QVModelScreenScene>},
+        {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
+        {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
+        {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},
+        {"QVModelComponentDeletionThreshold", &createAs<QVModelComponentDeletionThreshold>},
+        {"QVModelComponentForcedMovement", &createAs<QVModelComponentForcedMovement>},
+        {"QVModelComponentHealth", &createAs<QVModelComponentHealth>},
+        {"QVModelComponentIsoJump", &createAs<QVModelComponentIsoJump>},
+        {"QVModelComponentMotor", &createAs<QVModelComponentMotor>},
+        {"QVModelComponentMove", &createAs<QVModelComponentMove>},
+        {"QVModelComponentRotationMapper", &createAs<QVModelComponentRotationMapper>},
+        {"QVModelComponentSlide", &createAs<QVModelComponentSlide>},
+        {"QVModelComponentSpawner", &createAs<QVModelComponentSpawner>},
+        {"QVModelComponentWakeup", &createAs<QVModelComponentWakeup>},
+        {"QVModelComponentScore", &createAs<QVModelComponentScore>},
     };
     return factories;
 }

@@ -1,5 +1,4 @@
-// QVModelSound: a sound or music file of the game. Shell: identity only; the
-// file path comes with the resource models.
+// QVModelSound: a sound or music file of the game, named by its id.
 #pragma once
 
 #include <string>
@@ -8,6 +7,10 @@
 #include "model/core/QVModelGlue.h"
 
 class QVBaseModelSound : public QVModel {
+public:
+    // data path + "/sounds/QVModelSound_ID<id>.mp3".
+    virtual std::string filePath() const;
+
 protected:
     explicit QVBaseModelSound(const std::string& name);
     QVBaseModelSound(const QVBaseModelSound& source);

@@ -12,18 +12,25 @@
 #include "base/CCAutoreleasePool.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelCompound.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectGroup.h"
+#include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSound.h"
+#include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
@@ -46,18 +53,39 @@ uint32_t object() { return typeId<QVModelObject>(); }
 std::vector<Row> tableRows() {
     return {
         {"QVModelGeneralSettings", typeId<QVModelGeneralSettings>(), "", {model()}},
+        {"QVModelSprite", typeId<QVModelSprite>(), "", {model()}},
         {"QVModelSound", typeId<QVModelSound>(), "", {model()}},
         {"QVModelFont", typeId<QVModelFont>(), "Default Font", {model()}},
         {"QVModelPolygon", typeId<QVModelPolygon>(), "", {model()}},
+        {"QVModelCircle", typeId<QVModelCircle>(), "", {typeId<QVModelPolygon>(), model()}},
         {"QVModelSpriteContainer", typeId<QVModelSpriteContainer>(), "", {model()}},
         {"QVModelAnimation", typeId<QVModelAnimation>(), "", {model()}},
+        {"QVModelAtlas", typeId<QVModelAtlas>(), "", {model()}},
         {"QVModelAsset", typeId<QVModelAsset>(), "", {compound(), model()}},
         {"QVModelLinker", typeId<QVModelLinker>(), "", {model()}},
         {"QVModelObject", typeId<QVModelObject>(), "Untitled", {compound(), model()}},
         {"QVModelObjectAsset", typeId<QVModelObjectAsset>(), "", {object(), compound(), model()}},
+        {"QVModelObjectGroup", typeId<QVModelObjectGroup>(), "My Group Layer", {object(), compound(), model()}},
+        {"QVModelObjectImage", typeId<QVModelObjectImage>(), "Image", {object(), compound(), model()}},
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
         {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
+        {"QVModelLevelSection", typeId<QVModelLevelSection>(), "", {model()}},
         {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
+        {"QVModelScreenScene", typeId<QVModelScreenScene>(), "", {typeId<QVModelScreen>(), compound(), model()}},
+        {"QVModelComponentCharacterGameplaySettings", typeId<QVModelComponentCharacterGameplaySettings>(), "Character Gameplay Settings", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentCharacterIcon", typeId<QVModelComponentCharacterIcon>(), "Character Icon", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentDamage", typeId<QVModelComponentDamage>(), "Damage", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentDeletionThreshold", typeId<QVModelComponentDeletionThreshold>(), "Object Deletion Threshold", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentForcedMovement", typeId<QVModelComponentForcedMovement>(), "Forced Movement", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentHealth", typeId<QVModelComponentHealth>(), "Health", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentIsoJump", typeId<QVModelComponentIsoJump>(), "Ghost Jump", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentMotor", typeId<QVModelComponentMotor>(), "Motor", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentMove", typeId<QVModelComponentMove>(), "Advanced Move", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentRotationMapper", typeId<QVModelComponentRotationMapper>(), "Rotation Mapper", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentSlide", typeId<QVModelComponentSlide>(), "Slide", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentSpawner", typeId<QVModelComponentSpawner>(), "Spawner", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentWakeup", typeId<QVModelComponentWakeup>(), "Wake Up", {typeId<QVModelComponent>(), model()}},
+        {"QVModelComponentScore", typeId<QVModelComponentScore>(), "Score", {typeId<QVModelComponent>(), model()}},
     };
 }
 
@@ -75,7 +103,18 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelAnimation>(),
                               typeId<QVBaseModelLinker>(),
                               typeId<QVBaseModelGeneralSettings>(),
-                              typeId<QVBaseModelSpriteContainer>()};
+                              typeId<QVBaseModelSpriteContainer>(),
+                              typeId<QVBaseModelSprite>(),
+                              typeId<QVBaseModelAtlas>(),
+                              typeId<QVBaseModelObjectImage>(),
+                              typeId<QVBaseModelObjectGroup>(),
+                              typeId<QVBaseModelLevelSection>(),
+                              typeId<QVBaseModelScreenScene>(),
+                              typeId<QVModelComponent>(),
+                              typeId<QVBaseModelComponentCharacterGameplaySettings>(),
+                              typeId<QVBaseModelComponentIsoJump>(),
+                              typeId<QVBaseModelComponentMotor>(),
+                              typeId<QVBaseModelComponentMove>()};
     for (const Row& row : tableRows()) ids.push_back(row.type);
     return ids;
 }
