@@ -6,14 +6,17 @@
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
@@ -42,10 +45,13 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelLinker", &createAs<QVModelLinker>},
         {"QVModelObject", &createAs<QVModelObject>},
         {"QVModelObjectAsset", &createAs<QVModelObjectAsset>},
+        {"QVModelObjectGroup", &createAs<QVModelObjectGroup>},
         {"QVModelObjectImage", &createAs<QVModelObjectImage>},
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
+        {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
+        {"QVModelScreenScene", &createAs<QVModelScreenScene>},
         {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
         {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
         {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},

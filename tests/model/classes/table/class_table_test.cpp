@@ -18,14 +18,17 @@
 #include "model/classes/QVModelCompound.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
@@ -62,10 +65,13 @@ std::vector<Row> tableRows() {
         {"QVModelLinker", typeId<QVModelLinker>(), "", {model()}},
         {"QVModelObject", typeId<QVModelObject>(), "Untitled", {compound(), model()}},
         {"QVModelObjectAsset", typeId<QVModelObjectAsset>(), "", {object(), compound(), model()}},
+        {"QVModelObjectGroup", typeId<QVModelObjectGroup>(), "My Group Layer", {object(), compound(), model()}},
         {"QVModelObjectImage", typeId<QVModelObjectImage>(), "Image", {object(), compound(), model()}},
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
         {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
+        {"QVModelLevelSection", typeId<QVModelLevelSection>(), "", {model()}},
         {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
+        {"QVModelScreenScene", typeId<QVModelScreenScene>(), "", {typeId<QVModelScreen>(), compound(), model()}},
         {"QVModelComponentCharacterGameplaySettings", typeId<QVModelComponentCharacterGameplaySettings>(), "Character Gameplay Settings", {typeId<QVModelComponent>(), model()}},
         {"QVModelComponentCharacterIcon", typeId<QVModelComponentCharacterIcon>(), "Character Icon", {typeId<QVModelComponent>(), model()}},
         {"QVModelComponentDamage", typeId<QVModelComponentDamage>(), "Damage", {typeId<QVModelComponent>(), model()}},
@@ -98,14 +104,17 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelLinker>(),
                               typeId<QVBaseModelGeneralSettings>(),
                               typeId<QVBaseModelSpriteContainer>(),
+                              typeId<QVBaseModelSprite>(),
+                              typeId<QVBaseModelAtlas>(),
+                              typeId<QVBaseModelObjectImage>(),
+                              typeId<QVBaseModelObjectGroup>(),
+                              typeId<QVBaseModelLevelSection>(),
+                              typeId<QVBaseModelScreenScene>(),
                               typeId<QVModelComponent>(),
                               typeId<QVBaseModelComponentCharacterGameplaySettings>(),
                               typeId<QVBaseModelComponentIsoJump>(),
                               typeId<QVBaseModelComponentMotor>(),
-                              typeId<QVBaseModelComponentMove>(),
-                              typeId<QVBaseModelSprite>(),
-                              typeId<QVBaseModelAtlas>(),
-                              typeId<QVBaseModelObjectImage>()};
+                              typeId<QVBaseModelComponentMove>()};
     for (const Row& row : tableRows()) ids.push_back(row.type);
     return ids;
 }

@@ -1,0 +1,136 @@
+#include "player/screens/QVPGameFieldSettings.h"
+
+#include <cmath>
+
+#include "director/CCDirector.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelScreenScene.h"
+#include "view/CCEGLView.h"
+
+using cocos2d::CCPoint;
+using cocos2d::CCSize;
+
+namespace {
+std::unique_ptr<QVPGameFieldSettings>& instance() {
+    static std::unique_ptr<QVPGameFieldSettings> settings;
+    return settings;
+}
+}  // namespace
+
+QVPGameFieldSettings* QVPGameFieldSettings::shared() {
+    std::unique_ptr<QVPGameFieldSettings>& settings = instance();
+    if (!settings) settings.reset(new QVPGameFieldSettings());
+    return settings.get();
+}
+
+void QVPGameFieldSettings::destroy() { instance().reset(); }
+
+QVPGameFieldSettings::QVPGameFieldSettings() : m_generalSettings(QVModelGeneralSettings::shared()) {
+    const QVModelGeneralSettings& general = *m_generalSettings;
+    m_values.gravity = general.gravity();
+    m_values.moveSpeed = general.moveSpeed();
+    m_values.bounceForce = general.bounceForce();
+    m_values.upForce = general.jump();
+    m_values.upForceDuration = general.jumpTimeout();
+    m_values.upForceCounter = general.jumpCounter();
+    m_jumpGroundThreshold = general.jumpGroundThreshold();
+    m_values.leftLeanForce = general.leftLeanForce();
+    m_values.rightLeanForce = general.rightLeanForce();
+    m_values.simulationTimeScale = general.simulationTimeScale();
+    m_values.friction = general.friction();
+    m_values.characterFriction = general.characterFriction();
+    m_values.velocityScale = 1.0f - general.velocityScale();
+    m_values.rotationScale = general.rotationScale();
+    m_values.restitution = general.restitution();
+    m_values.platformFriction = general.platformFriction();
+    m_values.scoreMultiplier = general.scoreMultiplier();
+    m_values.upForceFromGround = general.jumpFromGround();
+    m_fixedPosition = general.fixedPosition();
+    m_forcedMovement = general.forcedMovement();
+    m_values.fixedRotation = general.fixedRotation();
+    m_autoImageDirection = general.autoImageDirection();
+    m_values.gameSpeedMin = general.gameSpeedMin();
+    m_values.gameSpeedMax = general.gameSpeedMax();
+    m_gameSpeed = general.gameSpeedCurrent();
+    m_values.gameSpeedIncrease = general.gameSpeedIncrease();
+    m_values.gameplayAngleDirection = general.gameAngleDirection();
+    m_sidesDeletionThreshold = general.sidesDeletionThreshold();
+    m_backDeletionThreshold = general.backDeletionThreshold();
+}
+
+CCPoint QVPGameFieldSettings::gameplayDirection() const {
+    return CCPoint::forAngle(-(m_values.gameplayAngleDirection * 0.017453292f));
+}
+
+void QVPGameFieldSettings::applySceneSettings(const std::shared_ptr<QVModelScreenScene>& scene) {
+    if (!scene) return;
+    m_values.gravity = scene->gravity();
+    m_values.simulationTimeScale = scene->timeWarp();
+    m_values.friction = scene->friction();
+    m_values.velocityScale = scene->velocityDrag();
+    m_values.restitution = scene->bounce();
+    m_values.scoreMultiplier = scene->scoreMultiplier();
+    m_values.gameSpeedMin = scene->gameSpeedMin();
+    m_values.gameSpeedMax = scene->gameSpeedMax();
+    m_values.gameSpeedIncrease = scene->speedIncrease();
+    m_values.gameplayAngleDirection = scene->gameDirection();
+    m_sidesDeletionThreshold = scene->sidesDeletionThreshold();
+    m_backDeletionThreshold = scene->backDeletionThreshold();
+}
+
+void QVPGameFieldSettings::applyCharacterSettings(
+    const std::shared_ptr<QVModelComponentCharacterGameplaySettings>& component) {
+    if (!component) return;
+    m_values.moveSpeed = component->maxSpeed();
+    m_values.bounceForce = component->bounceForce();
+    m_values.upForce = component->jumpForce();
+    m_values.upForceDuration = component->jumpTimeout();
+    m_values.upForceCounter = component->jumpCounter();
+    m_jumpGroundThreshold = component->groundThreshold();
+    m_values.leftLeanForce = component->leftLeanForce();
+    m_values.rightLeanForce = component->rightLeanForce();
+    m_values.characterFriction = component->airDrag();
+    m_values.rotationScale = component->rotationDrag();
+    m_values.platformFriction = component->platformFriction();
+    m_values.upForceFromGround = component->jumpFromGround();
+    m_fixedPosition = component->directMovement();
+    m_forcedMovement = component->forcedMovement();
+    m_values.fixedRotation = component->fixedRotation();
+    m_autoImageDirection = component->imageDirection();
+}
+
+void QVPGameFieldSettings::applyPowerupSettings(const std::shared_ptr<QVModelAssetPowerup>& powerup) {
+    if (powerup) powerup->applyGameplaySettings();
+}
+
+void QVPGameFieldSettings::pushSettings() {
+    ++m_saveDepth;
+    if (m_saveDepth == 1) m_savedValues = m_values;
+}
+
+void QVPGameFieldSettings::popSettings() {
+    if (m_saveDepth == 0) return;
+    --m_saveDepth;
+    if (m_saveDepth > 0) return;
+    m_values = m_savedValues;
+}
+
+CCPoint visibleOriginOffset() {
+    cocos2d::CCDirector* director = cocos2d::CCDirector::sharedDirector();
+    cocos2d::CCEGLView* view = director->getOpenGLView();
+    if (!view || view->getResolutionPolicy() != cocos2d::kResolutionNoBorder) return director->getContentOffset();
+    const CCSize& frame = view->getFrameSize();
+    const CCSize& design = view->getDesignResolutionSize();
+    const float scaleX = view->getScaleX();
+    const float scaleY = view->getScaleY();
+    // A degenerate view would divide by zero; it has nothing cropped.
+    if (!(frame.height > 0.0f) || !(design.height > 0.0f) || !(scaleX > 0.0f) || !(scaleY > 0.0f)) {
+        return CCPoint(0.0f, 0.0f);
+    }
+    if (frame.width / frame.height <= design.width / design.height) {
+        return CCPoint((frame.width / scaleY - design.width) * 0.5f, 0.0f);
+    }
+    return CCPoint(0.0f, (frame.height / scaleX - design.height) * 0.5f);
+}
