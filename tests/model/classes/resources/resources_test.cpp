@@ -54,7 +54,8 @@ struct ValueCounter : QVModelListener {
 
 class Resources : public ::testing::Test {
 protected:
-    Resources() : root(std::string("classes_resources_") + testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+    Resources()
+        : root(std::string("classes_resources_") + testing::UnitTest::GetInstance()->current_test_info()->name()) {}
     ~Resources() override {
         CCSpriteFrameCache::purgeSharedSpriteFrameCache();
         CCTextureCache::purgeSharedTextureCache();
@@ -91,7 +92,8 @@ protected:
         const std::string plist =
             "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" + frames +
             "</dict><key>metadata</key><dict><key>format</key><integer>2</integer><key>textureFileName</key><string>"
-            "atlas_ID" + std::to_string(atlas->id()) + ".png</string></dict></dict></plist>\n";
+            "atlas_ID" +
+            std::to_string(atlas->id()) + ".png</string></dict></dict></plist>\n";
         pngtest::writeFile(root.path(atlas->plistPath()), plist);
         pngtest::writeFile(root.path(atlas->imagePath()), pngtest::solid(128, 128, 255, 255, 255, 255));
         CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
@@ -99,7 +101,8 @@ protected:
     static float delayOf(CCAction* action) {
         CCActionInterval* inner = nullptr;
         if (auto* forever = dynamic_cast<CCRepeatForever*>(action)) inner = forever->getInnerAction();
-        if (auto* repeat = dynamic_cast<CCRepeat*>(action)) inner = static_cast<CCActionInterval*>(repeat->getInnerAction());
+        if (auto* repeat = dynamic_cast<CCRepeat*>(action))
+            inner = static_cast<CCActionInterval*>(repeat->getInnerAction());
         auto* animate = dynamic_cast<CCAnimate*>(inner);
         return animate ? animate->getAnimation()->getDelayPerUnit() : kNaN;
     }
@@ -202,7 +205,8 @@ TEST_F(Resources, GetSpriteWithDegenerateSpeedsReturns) {
             for (int i = 0; i < 5; ++i) action->step(1.0f / 60.0f);
             CCSpriteFrame* frame = shown->displayFrame();
             bool known = false;
-            for (const auto& s : c->sprites()) known = known || frame == s->spriteFrame() || shown->isFrameDisplayed(s->spriteFrame());
+            for (const auto& s : c->sprites())
+                known = known || frame == s->spriteFrame() || shown->isFrameDisplayed(s->spriteFrame());
             EXPECT_TRUE(known);
             shown->release();
         }
@@ -227,9 +231,16 @@ TEST_F(Resources, FrameAtATime) {
         float speed, time;
         unsigned index;
     } rows[] = {
-        {3, 1.0f, 0.0f, 0},   {3, 1.0f, 0.05f, 1},  {3, 1.0f, 0.25f, 1}, {3, 2.0f, 0.05f, 0},
-        {3, -1.0f, 1.0f, 0},  {3, 1.0f, -0.5f, 0},  {3, kNaN, 1.0f, 0},  {3, kInf, 1.0f, 0},
-        {3, 1.0f, kInf, 0},   {3, -kInf, 1.0f, 0},
+        {3, 1.0f, 0.0f, 0},
+        {3, 1.0f, 0.05f, 1},
+        {3, 1.0f, 0.25f, 1},
+        {3, 2.0f, 0.05f, 0},
+        {3, -1.0f, 1.0f, 0},
+        {3, 1.0f, -0.5f, 0},
+        {3, kNaN, 1.0f, 0},
+        {3, kInf, 1.0f, 0},
+        {3, 1.0f, kInf, 0},
+        {3, -kInf, 1.0f, 0},
         // 2^40 x 30 frames: 2^40 = 2 and 30 = 2 (mod 7).
         {7, 1099511627776.0f, 1.0f, 4},
     };
