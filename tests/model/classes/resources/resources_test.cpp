@@ -119,18 +119,13 @@ TEST_F(Resources, PathsUseTheDataPathAndUnsignedIds) {
     sound->setId(4294967294u);
     font->setId(2147483648u);
     atlas->setId(12);
-    const struct {
-        std::string path, expected;
-    } rows[] = {
-        {s->imagePath(), "data/images/QVModelSprite_ID3000000000.png"},
-        {s->effectsPath(), "data/effects/QVModelSprite_ID3000000000.png"},
-        {s->frameName(), "QVModelSprite_ID3000000000"},
-        {sound->filePath(), "data/sounds/QVModelSound_ID4294967294.mp3"},
-        {font->filePath(), "data/fonts/QVModelFont_ID2147483648.fnt"},
-        {atlas->imagePath(), "data/atlases/atlas_ID12.png"},
-        {atlas->plistPath(), "data/atlases/atlas_ID12.plist"},
-    };
-    for (const auto& row : rows) EXPECT_EQ(row.path, row.expected);
+    EXPECT_EQ(s->imagePath(), "data/images/QVModelSprite_ID3000000000.png");
+    EXPECT_EQ(s->effectsPath(), "data/effects/QVModelSprite_ID3000000000.png");
+    EXPECT_EQ(s->frameName(), "QVModelSprite_ID3000000000");
+    EXPECT_EQ(sound->filePath(), "data/sounds/QVModelSound_ID4294967294.mp3");
+    EXPECT_EQ(font->filePath(), "data/fonts/QVModelFont_ID2147483648.fnt");
+    EXPECT_EQ(atlas->imagePath(), "data/atlases/atlas_ID12.png");
+    EXPECT_EQ(atlas->plistPath(), "data/atlases/atlas_ID12.plist");
 }
 
 // The effects file wins over the image; a missing file is looked for again
@@ -149,43 +144,35 @@ TEST_F(Resources, TextureTakesTheEffectsFileFirst) {
     EXPECT_EQ(s->texture(), effects);
 }
 
-TEST_F(Resources, GetSpriteWithOneSpriteRunsNoAction) {
-    auto c = container(1);
-    loadAtlas(*c);
-    CCSprite* shown = c->getSprite(1.0f, true);
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->retainCount(), 2u);  // the pool's and the caller's
-    EXPECT_EQ(shown->numberOfRunningActions(), 0u);
-    EXPECT_EQ(shown->getAnchorPoint().x, 0.5f);
-    EXPECT_TRUE(shown->isFrameDisplayed(c->sprites()[0]->spriteFrame()));
-    shown->release();
-}
-
-// Three sprites: tag 76, for ever or once, the delay from both speeds.
+// One sprite runs no action; three run the frames under tag 76, for ever or
+// once, with the delay from both speeds. The caller holds one reference
+// beside the pool's.
 TEST_F(Resources, GetSpriteAnimatesSeveralSprites) {
     const struct {
+        unsigned count;
         float animationSpeed, factor;
         bool loop;
         double delay;
     } rows[] = {
-        {1.0f, 1.0f, true, 1.0 / 30.0},
-        {2.0f, 1.0f, true, 1.0 / 60.0},
-        {2.0f, 1.0f, false, 1.0 / 60.0},
-        {1.0f, 0.2f, false, 5.0 / 30.0},
+        {1, 1.0f, 1.0f, true, 0.0},         {3, 1.0f, 1.0f, true, 1.0 / 30.0},  {3, 2.0f, 1.0f, true, 1.0 / 60.0},
+        {3, 2.0f, 1.0f, false, 1.0 / 60.0}, {3, 1.0f, 0.2f, false, 5.0 / 30.0},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.animationSpeed << " x " << row.factor << (row.loop ? " loop" : " once"));
-        auto c = container(3, row.animationSpeed);
+        SCOPED_TRACE(testing::Message() << row.count << " at " << row.animationSpeed << " x " << row.factor);
+        auto c = container(row.count, row.animationSpeed);
         loadAtlas(*c);
         CCSprite* shown = c->getSprite(row.factor, row.loop);
         ASSERT_NE(shown, nullptr);
         EXPECT_EQ(shown->retainCount(), 2u);
-        EXPECT_EQ(shown->numberOfRunningActions(), 1u);
+        EXPECT_EQ(shown->getAnchorPoint().x, 0.5f);
         CCAction* action = shown->getActionByTag(kQVSpriteFrameActionTag);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(dynamic_cast<CCRepeatForever*>(action) != nullptr, row.loop);
-        EXPECT_EQ(dynamic_cast<CCRepeat*>(action) != nullptr, !row.loop);
-        EXPECT_NEAR(delayOf(action), row.delay, 1e-7);
+        EXPECT_EQ(shown->numberOfRunningActions(), row.count > 1 ? 1u : 0u);
+        if (row.count > 1) {
+            ASSERT_NE(action, nullptr);
+            EXPECT_EQ(dynamic_cast<CCRepeatForever*>(action) != nullptr, row.loop);
+            EXPECT_EQ(dynamic_cast<CCRepeat*>(action) != nullptr, !row.loop);
+            EXPECT_NEAR(delayOf(action), row.delay, 1e-7);
+        }
         shown->release();
     }
 }
@@ -203,11 +190,6 @@ TEST_F(Resources, GetSpriteWithDegenerateSpeedsReturns) {
             CCAction* action = shown->getActionByTag(kQVSpriteFrameActionTag);
             ASSERT_NE(action, nullptr);
             for (int i = 0; i < 5; ++i) action->step(1.0f / 60.0f);
-            CCSpriteFrame* frame = shown->displayFrame();
-            bool known = false;
-            for (const auto& s : c->sprites())
-                known = known || frame == s->spriteFrame() || shown->isFrameDisplayed(s->spriteFrame());
-            EXPECT_TRUE(known);
             shown->release();
         }
     }
@@ -316,9 +298,6 @@ TEST_F(Resources, ChildListsTakeTheirClassesOnly) {
     atlas->removeChild(derived);
     EXPECT_EQ(c->sprites(), (std::vector<std::shared_ptr<QVModelSprite>>{b}));
     EXPECT_EQ(atlas->sprites(), sprites);
-    auto copy = std::static_pointer_cast<QVModelSpriteContainer>(c->clone(true, false));
-    EXPECT_EQ(copy->sprites().size(), 1u);
-    EXPECT_NE(copy->sprites()[0], b);
     atlas->removeAllChildren();
     EXPECT_TRUE(atlas->sprites().empty());
 
