@@ -182,7 +182,7 @@ const ObjectTypeDefaults kObjectTypeDefaults[] = {
     {"kEnemyObjectType", "kCharacterCollision", "kDestroyCollision", "kMovementLinear", false, false, 0.0f},
     {"kBulletObjectType", "kNoCollision", "kDestroyCollision", "kMovementLinear", false, true, -20.0f},
     {"kBulletCharacterObjectType", "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", false, true, 20.0f},
-    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", true, false, 0.0f},
+    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", false, false, 0.0f},
 };
 
 void setText(QVAttributeStringList* attribute, const std::string& text) {
