@@ -49,10 +49,34 @@ std::shared_ptr<QVModelObject> QVBaseModelAnimation::objectAt(unsigned index) co
     return index < objects.size() ? objects[index] : nullptr;
 }
 
-void QVBaseModelAnimation::removeAllObjects() {}
+void QVBaseModelAnimation::removeAllObjects() {
+    // A copy: each removal erases its entry from the list.
+    const std::vector<std::shared_ptr<QVModelObject>> objects = m_objects.items();
+    for (const auto& object : objects) removeChild(object);
+    m_objects.clear();
+}
 
 QVModelAnimation::QVModelAnimation(const std::string& name) : QVBaseModelAnimation(name) {}
 
 QVModelAnimation::QVModelAnimation(const QVModelAnimation& source) : QVBaseModelAnimation(source) {}
 
-void QVBaseAttributeAnimation::setAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprite) { m_sprite = sprite; }
+void QVBaseAttributeAnimation::setAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprite) {
+    QVModelController* controller = QVModelController::shared();
+    std::shared_ptr<QVModelAnimation> animation = model();
+    if (animation) {
+        animation->removeAllObjects();
+    } else {
+        animation = QVModelAnimation::create();
+        controller->addModel(animation, -1);
+        animation->setLoop(m_loop, true);
+        animation->setDuration(3.0f);
+        setModel(animation);
+    }
+    m_sprite = sprite;
+    if (!sprite) return;
+    std::shared_ptr<QVModelObjectImage> image = QVModelObjectImage::create();
+    controller->addModel(image, -1);
+    image->setImage(sprite);
+    animation->addChild(image);
+    animation->setDuration(static_cast<float>(sprite->sprites().size()) / 30.0f);
+}

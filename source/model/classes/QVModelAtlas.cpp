@@ -1,5 +1,7 @@
 #include "model/classes/QVModelAtlas.h"
 
+#include "model/classes/QVModelMediaPath.h"
+
 QVBaseModelAtlas::QVBaseModelAtlas(const std::string& name) : QVModel(name) QV_ATLAS_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
     m_width->setRange(128.0f, 4096.0f);
     m_height->setRange(128.0f, 4096.0f);
@@ -11,8 +13,8 @@ QVBaseModelAtlas::QVBaseModelAtlas(const std::string& name) : QVModel(name) QV_A
 QVBaseModelAtlas::QVBaseModelAtlas(const QVBaseModelAtlas& source)
     : QVModel(source) QV_ATLAS_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-std::string QVBaseModelAtlas::imagePath() const { return std::string(); }
-std::string QVBaseModelAtlas::plistPath() const { return std::string(); }
+std::string QVBaseModelAtlas::imagePath() const { return qvMediaPath("/atlases/atlas_ID", id(), ".png"); }
+std::string QVBaseModelAtlas::plistPath() const { return qvMediaPath("/atlases/atlas_ID", id(), ".plist"); }
 
 void QVBaseModelAtlas::childAdded(const std::shared_ptr<QVModel>& child) {
     QVModel::childAdded(child);

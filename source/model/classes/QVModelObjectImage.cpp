@@ -12,6 +12,9 @@ QVBaseModelObjectImage::QVBaseModelObjectImage(const QVBaseModelObjectImage& sou
 
 void QVBaseModelObjectImage::attributeChanged(QVAttribute* attribute, int kind) {
     QVModelObject::attributeChanged(attribute, kind);
+    if (attribute != nameAttribute()) return;
+    // The container shown takes the image's name.
+    if (std::shared_ptr<QVModelSpriteContainer> container = image()) container->setName(name());
 }
 
 std::shared_ptr<QVModelSpriteContainer> QVBaseModelObjectImage::visualModel() const { return image(); }
