@@ -182,7 +182,7 @@ const ObjectTypeDefaults kObjectTypeDefaults[] = {
     {"kEnemyObjectType", "kCharacterCollision", "kDestroyCollision", "kMovementLinear", false, false, 0.0f},
     {"kBulletObjectType", "kNoCollision", "kDestroyCollision", "kMovementLinear", false, true, -20.0f},
     {"kBulletCharacterObjectType", "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", false, true, 20.0f},
-    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", true, false, 0.0f},
+    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", false, false, 0.0f},
 };
 
 void setText(QVAttributeStringList* attribute, const std::string& text) {
@@ -257,9 +257,15 @@ void QVBaseModelObjectAssetUnit::applyObjectTypeDefaults() {
     }
 }
 
-std::string QVBaseModelObjectAssetUnit::wakeUp() const { return m_wakeup ? m_wakeup->wakeUp() : "kNoWakeup"; }
-std::string QVBaseModelObjectAssetUnit::sleep() const { return m_wakeup ? m_wakeup->sleep() : "kNoSleep"; }
-float QVBaseModelObjectAssetUnit::wakeupDistance() const { return m_wakeup ? m_wakeup->wakeupDistance() : 0.0f; }
+std::string QVBaseModelObjectAssetUnit::wakeUp() const {
+    return m_wakeup ? qvread::text(m_wakeup->wakeUpAttribute()) : "kNoWakeup";
+}
+std::string QVBaseModelObjectAssetUnit::sleep() const {
+    return m_wakeup ? qvread::text(m_wakeup->sleepAttribute()) : "kNoSleep";
+}
+float QVBaseModelObjectAssetUnit::wakeupDistance() const {
+    return m_wakeup ? qvread::value(m_wakeup->wakeupDistanceAttribute()) : 0.0f;
+}
 float QVBaseModelObjectAssetUnit::sleepDistance() const { return m_wakeup ? m_wakeup->sleepDistance() : 0.0f; }
 
 bool QVBaseModelObjectAssetUnit::hasSpawner() const { return m_spawner != nullptr; }
