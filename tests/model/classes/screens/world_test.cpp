@@ -130,7 +130,8 @@ std::shared_ptr<QVModelScreenScene> deepCopy(const std::shared_ptr<QVModelScreen
 
 TEST_F(WorldTest, DeepCopyRelinksGroupCharactersToTheInitSectionsOfTheSameDepth) {
     auto initial = character(3);
-    auto three = character(3), four = character(4), twin = character(3), other = QVModelObject::create();
+    auto three = character(3), four = character(4), twin = character(3);
+    auto other = QVModelObject::create();
     auto g = group({three, four});
     auto twins = group({three, other, twin});
     auto world = withChildren(QVModelScreenScene::create(),
@@ -177,7 +178,9 @@ TEST_F(WorldTest, DeepCopyOfTheFixtureWorldRelinksTheGroupCharacter) {
     auto init = section({hero, unit, QVModelObjectAssetPowerup::create(), QVModelObjectAsset::create(),
                          QVModelObject::create()},
                         true);
-    auto member = character(3), floating = QVModelObjectAssetUnit::create(), post = QVModelObject::create();
+    auto member = character(3);
+    auto floating = QVModelObjectAssetUnit::create();
+    auto post = QVModelObject::create();
     auto layer = group({member, floating});
     auto later = section({member, post, layer, linker(member, post)});
     auto world = withChildren(QVModelScreenScene::create(), {forced(4.0f), threshold(40.0f),
