@@ -83,15 +83,15 @@ TEST_F(LevelSectionTest, ShallowCopySharesEveryChildAndAnEmptySourceGivesAnEmpty
 }
 
 TEST_F(LevelSectionTest, CloneRegistersCopiesOnlyWhenAskedAndNotifiesNobody) {
-    CountingController counting;
+    RecordingController counting;
     QVModelController* previous = QVModelController::setShared(&counting);
     {
         Example e;
         counting.addModel(e.s);  // with its children and theirs
         const size_t registered = counting.modelCount();
-        CountingListener listener;
+        RecordingListener listener;
         for (const auto& model : Models{e.s, e.x, e.g, e.l, e.z}) model->addListener(&listener);
-        counting.changes = 0;
+        counting.modelChanges = counting.attributeChanges = 0;
 
         auto unregistered = e.s->clone(true, false);
         EXPECT_EQ(counting.modelCount(), registered);
@@ -104,8 +104,8 @@ TEST_F(LevelSectionTest, CloneRegistersCopiesOnlyWhenAskedAndNotifiesNobody) {
             EXPECT_EQ(counting.getModel(model->id()), model);
         }
         EXPECT_EQ(counting.getModels<QVModelLevelSection>().size(), 2u);  // s and the registered copy
-        EXPECT_EQ(counting.changes, 0);
-        EXPECT_EQ(listener.calls, 0);
+        EXPECT_EQ(counting.modelChanges + counting.attributeChanges, 0);
+        EXPECT_EQ(events(listener), 0u);
         for (const auto& model : Models{e.s, e.x, e.g, e.l, e.z}) model->removeListener(&listener);
     }
     QVModelController::setShared(previous);
@@ -114,15 +114,15 @@ TEST_F(LevelSectionTest, CloneRegistersCopiesOnlyWhenAskedAndNotifiesNobody) {
 TEST_F(LevelSectionTest, SoloAndMutedNotifyOnlyOnAChangeAndObjectAtStopsAtTheEnd) {
     auto object = QVModelObject::create();
     auto s = section({object, linker(object, object)});
-    CountingListener listener;
+    RecordingListener listener;
     s->addListener(&listener);
     s->setSolo(true);
     s->setSolo(true);
-    EXPECT_EQ(listener.calls, 1);
+    EXPECT_EQ(events(listener), 1u);
     s->setMuted(true);
     s->setMuted(true);
     s->setMuted(false);
-    EXPECT_EQ(listener.calls, 3);
+    EXPECT_EQ(events(listener), 3u);
     s->removeListener(&listener);
     EXPECT_TRUE(s->solo() && !s->muted());
 

@@ -1,6 +1,6 @@
-// What the section and screen tests share: a controller that counts change
-// notifications, a listener that counts every callback, attribute setters by
-// name, and builders of objects, groups, linkers and sections.
+// What the section and screen tests share besides the recorders of the core
+// tests: attribute setters by name, and builders of objects, groups, linkers
+// and sections.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "../../core/spine/test_models.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
@@ -16,33 +17,14 @@
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectGroup.h"
 #include "model/core/QVModelController.h"
-#include "model/core/QVModelListener.h"
 
 namespace sectiontest {
 
-// Counts the change notifications that reach the controller.
-class CountingController : public QVModelController {
-public:
-    void modelChanged(const std::shared_ptr<QVModel>& model) override {
-        ++changes;
-        QVModelController::modelChanged(model);
-    }
-    void attributeChanged(QVAttribute* attribute, int kind) override {
-        ++changes;
-        QVModelController::attributeChanged(attribute, kind);
-    }
-    int changes = 0;
-};
-
-class CountingListener : public QVModelListener {
-public:
-    void modelChanged(const std::shared_ptr<QVModel>&) override { ++calls; }
-    void attributeChanged(QVAttribute*, int) override { ++calls; }
-    void childAdded(const std::shared_ptr<QVModel>&, const std::shared_ptr<QVModel>&) override { ++calls; }
-    void childRemoved(const std::shared_ptr<QVModel>&, const std::shared_ptr<QVModel>&) override { ++calls; }
-    void childrenCleared(const std::shared_ptr<QVModel>&) override { ++calls; }
-    int calls = 0;
-};
+// Every callback a recording listener has seen.
+inline size_t events(const RecordingListener& listener) {
+    return static_cast<size_t>(listener.changed + listener.cleared) + listener.attributeEvents.size() +
+           listener.added.size() + listener.removed.size();
+}
 
 // Sets the attribute `name` of class A; fails the test when there is none.
 template <class A, class V>
