@@ -152,6 +152,11 @@ TEST_F(WorldTest, DeepCopyRelinksGroupCharactersToTheInitSectionsOfTheSameDepth)
     EXPECT_EQ(later[5]->children(), (Models{initial2, later[3]}));
     EXPECT_EQ(initial2->parents(), (Models{init, later[4], later[5]}));
     EXPECT_EQ(modelCast<QVModelObjectGroup>(later[5])->characterCount(), 1);
+    // Copying more into a world already re-linked leaves its groups alone.
+    copy->copyChildren(world, true, false, true);
+    ASSERT_EQ(copy->levelSections().size(), 4u);
+    EXPECT_EQ(later[4]->children(), (Models{initial2, later[1]}));
+    EXPECT_EQ(copy->levelSections()[3]->children()[4]->children()[0], initial2);
     // The source is untouched.
     EXPECT_EQ(g->children(), (Models{three, four}));
     EXPECT_EQ(initial->parents().size(), 1u);
