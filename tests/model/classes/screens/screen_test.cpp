@@ -14,6 +14,7 @@
 #include "../sections/section_test_support.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/classes/QVModelSound.h"
 #include "player/app/QVPSettingsController.h"
 
 namespace {
@@ -140,6 +141,25 @@ TEST_F(ScreenTest, ScreenOfIgnoresWorldsAndACopyKeepsTheCounters) {
     EXPECT_EQ(copy->interstitialCounter(), 5);
     EXPECT_TRUE(copy->muted());
     EXPECT_EQ(copy->objects(), screen->objects());
+}
+
+TEST_F(ScreenTest, MusicRelinksAndNotifiesOnlyOnAChange) {
+    auto screen = QVModelScreen::create();
+    auto first = QVModelSound::create(), second = QVModelSound::create();
+    RecordingListener listener;
+    screen->addListener(&listener);
+    screen->setMusic(first);
+    screen->setMusic(first);
+    EXPECT_EQ(events(listener), 1u);
+    EXPECT_EQ(screen->music(), first);
+    ASSERT_EQ(first->references().size(), 1u);
+    screen->setMusic(second);
+    screen->setMusic(nullptr);
+    EXPECT_EQ(events(listener), 3u);
+    EXPECT_TRUE(first->references().empty());
+    EXPECT_TRUE(second->references().empty());
+    EXPECT_FALSE(screen->music());
+    screen->removeListener(&listener);
 }
 
 }  // namespace

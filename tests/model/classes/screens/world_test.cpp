@@ -29,6 +29,16 @@ Models models(const std::vector<std::shared_ptr<T>>& list) {
 
 class WorldTest : public ModelTest {};
 
+// A section of another class: no level section of the world.
+class SubSection : public QVModelLevelSection {
+    QV_MODEL_GLUE_OWN_CLONE(SubSection, "", QVModelLevelSection, QVModel)
+public:
+    explicit SubSection(const std::string& name) : QVModelLevelSection(name) {}
+    SubSection(const SubSection& source) : QVModelLevelSection(source) {}
+};
+
+std::shared_ptr<QVModel> SubSection::clone(bool, bool) const { return createCopy(*this); }
+
 std::shared_ptr<QVModelComponentForcedMovement> forced(float min) {
     auto component = QVModelComponentForcedMovement::create();
     set<QVAttributeFloat>(component, "Froce Min", min);
@@ -105,7 +115,7 @@ TEST_F(WorldTest, ObjectsAndContainsSpanTheSectionsButNotGroupMembers) {
     auto g = group({nested});
     auto joint = linker(a, a);
     auto first = section({a, joint, g}), second = section({b}, true);
-    auto world = withChildren(QVModelScreenScene::create(), {own, first, second});
+    auto world = withChildren(QVModelScreenScene::create(), {own, first, SubSection::create(), second});
     set<QVAttributeFrameEdgeState>(world, "Object Frame State 2", kQVObjectFrameEdgeKill);
     set<QVAttributeFrameEdgeState>(world, "Object Frame State 4", kQVObjectFrameEdgePush);
 
