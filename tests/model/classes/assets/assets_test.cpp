@@ -244,8 +244,7 @@ TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
          3},
         {"kEnemyObjectType", normal, "kCharacterCollision", "kDestroyCollision", "kMovementLinear", {1, 1}, 3},
         {"kBulletObjectType", bullet, "kNoCollision", "kDestroyCollision", "kMovementLinear", {-20, 0}, 0},
-        {"kBulletCharacterObjectType", bullet, "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", {20, 0},
-         0},
+        {"kBulletCharacterObjectType", bullet, "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", {20, 0}, 0},
         {"kWheelObjectType", normal, "kCharacterCollision", "kDestroyNo", "kMovementPhysics", {1, 1}, 3},
         {"kPhysicsObjectType ", {"Object Type"}, "", "", "", {1, 1}, 3},
     };
@@ -270,9 +269,10 @@ TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
 TEST_F(AssetsTest, LoadedObjectTypeAppliesNoDefaultsAndCopiesKeepTheOrder) {
     auto source = QVModelObjectAssetUnit::create();
     attr<QVAttributeStringList>(source, "Object Type")->setValue("kEnemyObjectType", true);
-    const std::vector<std::string> order{"Object Type", "Movement Type", "Name", "Position", "Rotation",
-                                         "Scale", "Opacity", "Z Depth", "Hidden", "Asset", "Linear Velocity",
-                                         "Angular Velocity", "Collision Type", "Destroy Type"};
+    const std::vector<std::string> order{
+        "Object Type",     "Movement Type",    "Name",           "Position",    "Rotation",
+        "Scale",           "Opacity",          "Z Depth",        "Hidden",      "Asset",
+        "Linear Velocity", "Angular Velocity", "Collision Type", "Destroy Type"};
     EXPECT_EQ(attributeNames(*source), order);
     EXPECT_EQ(attributeNames(*QVModelObjectAssetUnit::createCopy(*source)), order);
 
