@@ -214,9 +214,7 @@ void QVBaseModelObjectAssetUnit::setSpawnerEnabled(bool enabled) {
         return;
     }
     if (m_spawner) return;
-    std::shared_ptr<QVModelComponentSpawner> spawner =
-        modelCast<QVModelComponentSpawner>(QVModelController::shared()->createModel("QVModelComponentSpawner"));
-    if (!spawner) return;
+    std::shared_ptr<QVModelComponentSpawner> spawner = QVModelComponentSpawner::create();
     QVModelController::shared()->addModel(spawner);
     addChild(spawner);
 }
