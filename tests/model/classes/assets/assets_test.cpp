@@ -3,7 +3,8 @@
 // per-type defaults and component members.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <climits>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -216,6 +217,26 @@ TEST_F(AssetsTest, PlacementsWithoutAnAssetOfTheirClassAnswerNeutrally) {
     placedPowerup->setAsset(powerup);
     EXPECT_EQ(placedPowerup->rewardCoins(), 3);
     EXPECT_EQ(placedPowerup->powerupType(), "kPowerupCoin");
+}
+
+// Stored floats are unclamped: whole-number readings must not reach an
+// undefined conversion (checked under UBSan).
+TEST_F(AssetsTest, PowerupWholeNumbersTruncateAndSaturate) {
+    // Setters clamp into the float range, so a NaN comes only from a pack;
+    // infinity stands for "far beyond an int".
+    const std::pair<float, int> rows[] = {{49.9f, 49}, {-2.9f, -2}, {1e10f, INT_MAX}, {-INFINITY, INT_MIN}};
+    auto powerup = QVModelAssetPowerup::create();
+    auto placed = QVModelObjectAssetPowerup::create();
+    placed->setAsset(powerup);
+    for (const auto& [stored, expected] : rows) {
+        SCOPED_TRACE(stored);
+        for (const char* name : {"Appearance Chance", "Reward Coins", "Reward Points"}) {
+            attr<QVAttributeFloat>(powerup, name)->setValue(stored, true);
+        }
+        EXPECT_EQ(placed->appearanceChance(), expected);
+        EXPECT_EQ(placed->rewardCoins(), expected);
+        EXPECT_EQ(powerup->rewardPoints(), expected);
+    }
 }
 
 TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
