@@ -13,19 +13,20 @@ using cocos2d::CCSize;
 using qvread::value;
 
 namespace {
-std::unique_ptr<QVPGameFieldSettings>& instance() {
-    static std::unique_ptr<QVPGameFieldSettings> settings;
-    return settings;
-}
+// Never destroyed at exit: it holds a model, which must not outlive the
+// model controller during static destruction.
+QVPGameFieldSettings* g_settings = nullptr;
 }  // namespace
 
 QVPGameFieldSettings* QVPGameFieldSettings::shared() {
-    std::unique_ptr<QVPGameFieldSettings>& settings = instance();
-    if (!settings) settings.reset(new QVPGameFieldSettings());
-    return settings.get();
+    if (!g_settings) g_settings = new QVPGameFieldSettings();
+    return g_settings;
 }
 
-void QVPGameFieldSettings::destroy() { instance().reset(); }
+void QVPGameFieldSettings::destroy() {
+    delete g_settings;
+    g_settings = nullptr;
+}
 
 QVPGameFieldSettings::QVPGameFieldSettings() : m_generalSettings(QVModelGeneralSettings::shared()) {
     const QVModelGeneralSettings& general = *m_generalSettings;

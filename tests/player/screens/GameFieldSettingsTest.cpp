@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "base/CCAutoreleasePool.h"
-#include "cocoa/CCDictionary.h"
-#include "cocoa/CCString.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"

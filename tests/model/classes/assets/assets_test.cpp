@@ -3,7 +3,8 @@
 // per-type defaults and component members.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <climits>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,6 +219,26 @@ TEST_F(AssetsTest, PlacementsWithoutAnAssetOfTheirClassAnswerNeutrally) {
     EXPECT_EQ(placedPowerup->powerupType(), "kPowerupCoin");
 }
 
+// Stored floats are unclamped: whole-number readings must not reach an
+// undefined conversion (checked under UBSan).
+TEST_F(AssetsTest, PowerupWholeNumbersTruncateAndSaturate) {
+    // Setters clamp into the float range, so a NaN comes only from a pack;
+    // infinity stands for "far beyond an int".
+    const std::pair<float, int> rows[] = {{49.9f, 49}, {-2.9f, -2}, {1e10f, INT_MAX}, {-INFINITY, INT_MIN}};
+    auto powerup = QVModelAssetPowerup::create();
+    auto placed = QVModelObjectAssetPowerup::create();
+    placed->setAsset(powerup);
+    for (const auto& [stored, expected] : rows) {
+        SCOPED_TRACE(stored);
+        for (const char* name : {"Appearance Chance", "Reward Coins", "Reward Points"}) {
+            attr<QVAttributeFloat>(powerup, name)->setValue(stored, true);
+        }
+        EXPECT_EQ(placed->appearanceChance(), expected);
+        EXPECT_EQ(placed->rewardCoins(), expected);
+        EXPECT_EQ(powerup->rewardPoints(), expected);
+    }
+}
+
 TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
     using Names = std::vector<std::string>;
     const Names normal{"Object Type", "Collision Type", "Destroy Type", "Movement Type"};
@@ -244,8 +265,7 @@ TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
          3},
         {"kEnemyObjectType", normal, "kCharacterCollision", "kDestroyCollision", "kMovementLinear", {1, 1}, 3},
         {"kBulletObjectType", bullet, "kNoCollision", "kDestroyCollision", "kMovementLinear", {-20, 0}, 0},
-        {"kBulletCharacterObjectType", bullet, "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", {20, 0},
-         0},
+        {"kBulletCharacterObjectType", bullet, "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", {20, 0}, 0},
         {"kWheelObjectType", normal, "kCharacterCollision", "kDestroyNo", "kMovementPhysics", {1, 1}, 3},
         {"kPhysicsObjectType ", {"Object Type"}, "", "", "", {1, 1}, 3},
     };
@@ -270,9 +290,10 @@ TEST_F(AssetsTest, ObjectTypeSetsItsRowInItsOrder) {
 TEST_F(AssetsTest, LoadedObjectTypeAppliesNoDefaultsAndCopiesKeepTheOrder) {
     auto source = QVModelObjectAssetUnit::create();
     attr<QVAttributeStringList>(source, "Object Type")->setValue("kEnemyObjectType", true);
-    const std::vector<std::string> order{"Object Type", "Movement Type", "Name", "Position", "Rotation",
-                                         "Scale", "Opacity", "Z Depth", "Hidden", "Asset", "Linear Velocity",
-                                         "Angular Velocity", "Collision Type", "Destroy Type"};
+    const std::vector<std::string> order{
+        "Object Type",     "Movement Type",    "Name",           "Position",    "Rotation",
+        "Scale",           "Opacity",          "Z Depth",        "Hidden",      "Asset",
+        "Linear Velocity", "Angular Velocity", "Collision Type", "Destroy Type"};
     EXPECT_EQ(attributeNames(*source), order);
     EXPECT_EQ(attributeNames(*QVModelObjectAssetUnit::createCopy(*source)), order);
 
