@@ -23,19 +23,12 @@ using namespace cocos2d;
 
 namespace {
 
-// A second component class, for the exact-class lookup.
+// A component subclass, for the exact-class lookup.
 class SecondComponent : public QVModelComponent {
     QV_MODEL_GLUE(SecondComponent, "Second", QVModelComponent, QVModel)
 public:
     explicit SecondComponent(const std::string& name) : QVModelComponent(name) {}
     SecondComponent(const SecondComponent& source) : QVModelComponent(source) {}
-};
-
-class PlainComponent : public QVModelComponent {
-    QV_MODEL_GLUE(PlainComponent, "Plain", QVModelComponent, QVModel)
-public:
-    explicit PlainComponent(const std::string& name) : QVModelComponent(name) {}
-    PlainComponent(const PlainComponent& source) : QVModelComponent(source) {}
 };
 
 struct ValueCounter : QVModelListener {
@@ -68,39 +61,31 @@ protected:
 // from the cloned children; other children never enter it.
 TEST_F(ObjectModels, ComponentListFollowsTheChildren) {
     auto object = QVModelObject::create();
-    auto plain = PlainComponent::create();
+    auto plain = std::make_shared<QVModelComponent>("plain");
     auto second = SecondComponent::create();
-    auto otherPlain = PlainComponent::create();
+    auto otherPlain = std::make_shared<QVModelComponent>("other");
     auto child = QVModelObject::create();
-    object->addChild(plain);
-    object->addChild(child);
-    object->addChild(second);
-    object->addChild(otherPlain);
+    for (const std::shared_ptr<QVModel>& c : std::vector<std::shared_ptr<QVModel>>{plain, child, second, otherPlain}) {
+        object->addChild(c);
+    }
     EXPECT_EQ(raw(object->components()), (std::vector<QVModel*>{plain.get(), second.get(), otherPlain.get()}));
     EXPECT_EQ(object->findComponent<SecondComponent>(), second);
-    EXPECT_EQ(object->findComponent<PlainComponent>(), plain);
-    EXPECT_FALSE(object->findComponent<QVModelComponent>());  // exact class only
+    EXPECT_EQ(object->findComponent<QVModelComponent>(), plain);  // exact class, first entry
 
     auto deep = std::static_pointer_cast<QVModelObject>(object->clone(true, false));
     ASSERT_EQ(deep->components().size(), 3u);
-    EXPECT_EQ(deep->children().size(), 4u);
     for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
         EXPECT_NE(deep->components()[i], object->components()[i]);
-        EXPECT_EQ(deep->components()[i]->type(), object->components()[i]->type());
         EXPECT_TRUE(deep->hasChild(deep->components()[i]));
     }
-    auto shallow = std::static_pointer_cast<QVModelObject>(object->clone(false, false));
-    EXPECT_EQ(raw(shallow->components()), raw(object->components()));
+    EXPECT_EQ(modelCast<SecondComponent>(deep->components()[1]), deep->findComponent<SecondComponent>());
 
     object->removeChild(plain);
     object->removeChild(child);
     EXPECT_EQ(raw(object->components()), (std::vector<QVModel*>{second.get(), otherPlain.get()}));
-    EXPECT_EQ(object->findComponent<PlainComponent>(), otherPlain);
     object->removeAllChildren();
     EXPECT_TRUE(object->components().empty());
     EXPECT_FALSE(object->findComponent<SecondComponent>());
-    EXPECT_EQ(deep->components().size(), 3u);  // the copy keeps its own
 }
 
 // Each state keeps its own curves; x and y of a point keep separate maps; a
@@ -121,12 +106,9 @@ TEST_F(ObjectModels, ReadersAddTheStatesCurves) {
         CCPoint position, scale;
         float rotation, opacity;
     } rows[] = {
-        {0.0f, 0, {100, 200}, {2, 3}, 0.0f, 1.0f},
-        {0.0f, 1, {110, 200}, {2, 3}, 30.0f, 1.0f},
-        {1.0f, 1, {120, 200}, {2, 3}, 60.0f, 1.0f},
-        {1.0f, 2, {100, 190}, {2, 3}, 0.0f, 1.0f},
-        {1.0f, 3, {100, 200}, {2, 3}, 0.0f, 0.5f},
-        {1.0f, 4, {100, 200}, {4, 4}, 0.0f, 1.0f},
+        {0.0f, 0, {100, 200}, {2, 3}, 0.0f, 1.0f},  {0.0f, 1, {110, 200}, {2, 3}, 30.0f, 1.0f},
+        {1.0f, 1, {120, 200}, {2, 3}, 60.0f, 1.0f}, {1.0f, 2, {100, 190}, {2, 3}, 0.0f, 1.0f},
+        {1.0f, 3, {100, 200}, {2, 3}, 0.0f, 0.5f},  {1.0f, 4, {100, 200}, {4, 4}, 0.0f, 1.0f},
         {0.0f, 5, {100, 200}, {2, 3}, 0.0f, 1.0f},
     };
     for (const auto& row : rows) {
@@ -181,12 +163,9 @@ TEST_F(ObjectModels, AnchoredPositionKeepsTheEdgeDistance) {
         float frameW, frameH;
         CCPoint in, out;
     } rows[] = {
-        {1000, 640, {1000, 320}, {932, 320}},
-        {1000, 640, {100, 320}, {168, 320}},
-        {1000, 640, {568, 320}, {568, 320}},
-        {1136, 500, {568, 600}, {568, 530}},
-        {1136, 500, {568, 100}, {568, 170}},
-        {1136, 500, {1000, 320}, {1000, 320}},
+        {1000, 640, {1000, 320}, {932, 320}}, {1000, 640, {100, 320}, {168, 320}},
+        {1000, 640, {568, 320}, {568, 320}},  {1136, 500, {568, 600}, {568, 530}},
+        {1136, 500, {568, 100}, {568, 170}},  {1136, 500, {1000, 320}, {1000, 320}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.frameW << "x" << row.frameH << " at " << row.in.x << "," << row.in.y);
