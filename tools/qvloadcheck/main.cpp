@@ -1,4 +1,4 @@
-// qvloadcheck [--folder | --archive] <resource root>
+// qvloadcheck [--folder | --archive] [--repack DIR] <resource root>
 // Loads a game through the real loader, the way the player does at start-up
 // and on its loading screen, and prints what happened:
 //   mode <folder|archive>
@@ -7,12 +7,20 @@
 //   last error <text, or ->
 //   models <count>
 //   <id> <className> <name>      one line per model, ascending id
-// Exit status: 0 loaded, 1 failed load, 2 usage error, 3 step limit hit.
+// --repack DIR: after a load that ends with status 0, writes into DIR (made
+// when missing), for every class in registry order that has models,
+// <Class>.0.attributes.pack and <Class>.0.connections.pack: each model's pack
+// map in the class list's order, back to back, with the loaded key table.
+// Exit status: 0 loaded, 1 failed load or repack, 2 usage error, 3 step limit hit.
 // Log lines go where QVP_LOG says.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +28,7 @@
 #include "model/core/QVDataFormat.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
 #include "platform/CCFileUtils.h"
 
 namespace {
@@ -27,7 +36,7 @@ namespace {
 constexpr long kStepLimit = 1000000;
 
 int usage() {
-    std::fprintf(stderr, "usage: qvloadcheck [--folder | --archive] <resource root>\n");
+    std::fprintf(stderr, "usage: qvloadcheck [--folder | --archive] [--repack DIR] <resource root>\n");
     return 2;
 }
 
@@ -54,16 +63,68 @@ bool packageHasData(const std::string& root) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// Writes both packs of every class that has registered models; false after a
+// message on stderr.
+bool repack(const QVModelController& controller, const std::string& dir) {
+    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "qvloadcheck: cannot make %s: %s\n", dir.c_str(), std::strerror(errno));
+        return false;
+    }
+    // A class's type id, from any of its models: making one would take an id.
+    std::map<std::string, uint32_t> typeOf;
+    for (const auto& model : controller.modelsById()) typeOf.emplace(model->className(), model->type());
+    for (const std::string& className : QVModelController::classNames()) {
+        const auto type = typeOf.find(className);
+        if (type == typeOf.end()) continue;
+        for (const bool connections : {false, true}) {
+            const std::string path =
+                dir + "/" + className + ".0." + (connections ? "connections" : "attributes") + ".pack";
+            std::vector<unsigned char> bytes;
+            try {
+                for (const auto& model : controller.getModels(type->second)) {
+                    msgpack::zone zone;
+                    QVPackMap map(zone);
+                    if (connections) {
+                        model->packConnections(map);
+                    } else {
+                        model->pack(map);
+                    }
+                    map.appendTo(bytes);
+                }
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "qvloadcheck: cannot pack %s: %s\n", printable(path).c_str(), e.what());
+                return false;
+            }
+            if (!writeFile(path, bytes)) {
+                std::fprintf(stderr, "qvloadcheck: cannot write %s: %s\n", printable(path).c_str(), std::strerror(errno));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     enum { kDefault, kFolder, kArchive } mode = kDefault;
     std::string root;
+    std::string repackDir;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--folder") == 0 || std::strcmp(arg, "--archive") == 0) {
             if (mode != kDefault) return usage();
             mode = arg[2] == 'f' ? kFolder : kArchive;
+        } else if (std::strcmp(arg, "--repack") == 0) {
+            if (!repackDir.empty() || i + 1 >= argc || argv[i + 1][0] == '\0') return usage();
+            repackDir = argv[++i];
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usage();
         } else if (root.empty() && arg[0] != '\0') {
@@ -115,11 +176,13 @@ int main(int argc, char** argv) {
                     printable(model->name()).c_str());
     }
     std::fflush(stdout);
+    const bool loaded = error.empty() && finished;
+    const bool repacked = !loaded || repackDir.empty() || repack(*controller, repackDir);
     // The player drops the store before each load; a game it cannot release
     // fails here, not in the next load.
     controller->clear();
 
     if (!error.empty()) return 1;
     if (!finished) return 3;
-    return 0;
+    return repacked ? 0 : 1;
 }

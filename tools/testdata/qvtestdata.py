@@ -6,6 +6,9 @@
   qvtestdata.py fixtures --check DIR   regenerate and compare DIR byte for byte
   qvtestdata.py load-fixtures --specs DIR --out DIR
                                        write the loader's data folders and packages
+  qvtestdata.py schema CLASS...        list the attributes of fresh models of the classes
+  qvtestdata.py class-fixtures --specs DIR --out DIR
+                                       write the fixture game of every model class
 """
 
 import sys
@@ -60,7 +63,7 @@ def _extra_files(directory, files):
         path = os.path.join(directory, folder)
         for name in sorted(os.listdir(path)) if os.path.isdir(path) else []:
             rel = os.path.join(folder, name)
-            if rel not in files:
+            if rel not in files and rel not in fixtures.INPUTS:
                 extra.append(rel)
     return extra
 
@@ -78,7 +81,32 @@ def main(argv):
     lf.add_argument("--specs", metavar="DIR", required=True)
     lf.add_argument("--out", metavar="DIR", required=True)
     lf.add_argument("--stamp", metavar="FILE", help="touched when everything is written")
+    sc = sub.add_parser("schema", help="list the attributes of fresh models of the classes")
+    sc.add_argument("classes", metavar="CLASS", nargs="+")
+    cf = sub.add_parser("class-fixtures", help="write the fixture game of every model class")
+    cf.add_argument("--specs", metavar="DIR", required=True)
+    cf.add_argument("--out", metavar="DIR", required=True)
+    cf.add_argument("--stamp", metavar="FILE", help="touched when everything is written")
     args = parser.parse_args(argv)
+
+    if args.command == "schema":
+        from qvtd import classes
+        try:
+            text = classes.schema(args.classes)
+        except KeyError as e:
+            print("error: unknown model class %s" % e.args[0], file=sys.stderr)
+            return 2
+        sys.stdout.buffer.write(text.encode())
+        return 0
+
+    if args.command == "class-fixtures":
+        from qvtd import classfixtures
+        names = classfixtures.write(args.specs, args.out)
+        print("wrote %d fixture games into %s" % (len(names), args.out))
+        if args.stamp:
+            with open(args.stamp, "w") as f:
+                f.write("\n".join(sorted(names)) + "\n")
+        return 0
 
     if args.command == "load-fixtures":
         from qvtd import loadfixtures

@@ -239,7 +239,23 @@ def build():
 
     from .readme import readme
     files["packs/README.md"] = readme().encode()
+
+    from . import classes
+    files["classes/schema.expected"] = classes.schema(schema_classes()).encode()
     return files
+
+
+# Committed beside the fixtures as inputs of the writer, not written by it.
+INPUTS = {"classes/schema.classes", "classes/full.json"}
+
+SCHEMA_CLASSES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                              "tests", "fixtures", "classes", "schema.classes")
+
+
+def schema_classes():
+    """The classes of the schema listing, one per line, in registration order."""
+    with open(SCHEMA_CLASSES) as f:
+        return [line.strip() for line in f if line.strip()]
 
 
 def write(out_dir):

@@ -43,10 +43,16 @@ class Curve:
 
 
 class Decl:
-    """One attribute declaration of a model class."""
+    """One attribute declaration of a model class.
+
+    `variance` is the declared random variance; `marked` the declared empty
+    mark (a bool, or an (x, y) pair for points); `excluded` the sprite
+    attribute's atlas flag; `loop` the animation attribute's loop flag.
+    """
 
     def __init__(self, name, kind, default=None, lo=None, hi=None, allow_empty=False,
-                 max_length=None, mode=0, flags=0):
+                 max_length=None, mode=0, flags=0, variance=None, marked=False,
+                 excluded=False, loop=True):
         self.name = name
         self.kind = kind
         self.default = default
@@ -56,10 +62,19 @@ class Decl:
         self.max_length = max_length
         self.mode = mode
         self.flags = flags
+        self.variance = variance
+        self.marked = marked
+        self.excluded = excluded
+        self.loop = loop
 
 
 FUNDAMENTAL = {"int", "key", "uint", "bool", "float"}
 ENUMS = {"frameEdgeState", "orientation", "screenAdjustment"}
+# Model references: linked in the connections pack under "value", nothing packed.
+REFERENCES = {"object": "QVModelObject", "objectAsset": "QVModelObjectAsset",
+              "asset": "QVModelAsset", "sound": "QVModelSound",
+              "animation": "QVModelAnimation", "shape": "QVModelPolygon"}
+LINKED = set(REFERENCES) | {"sprite"}
 
 CLASS_NAMES = {
     "int": "QVAttributeInt", "key": "QVAttributeKey", "uint": "QVAttributeUInt",
@@ -69,15 +84,25 @@ CLASS_NAMES = {
     "stringList": "QVAttributeStringList", "rect": "QVAttributeRect", "size": "QVAttributeSize",
     "point": "QVAttributePoint", "color": "QVAttributeColor", "gradient": "QVAttributeGradient",
     "sprite": "QVAttributeSprite", "attribute": "QVAttribute",
+    "object": "QVAttributeObject", "objectAsset": "QVAttributeObjectAsset",
+    "asset": "QVAttributeAsset", "sound": "QVAttributeSound",
+    "animation": "QVAttributeAnimation", "shape": "QVAttributeShape",
 }
 
 
 class ModelClass:
-    def __init__(self, class_name, decls, default_name):
+    """`front` names attributes the constructor moves to the head of the list,
+    in that order; `extra` gives the pack entries a class writes after its
+    attributes, as extra(model, k) -> [(key node, value node)]."""
+
+    def __init__(self, class_name, decls, default_name, front=(), extra=None):
         self.class_name = class_name
         # "Name" is every model's first attribute.
-        self.decls = [Decl("Name", "string", default_name)] + list(decls)
+        decls = [Decl("Name", "string", default_name)] + list(decls)
+        moved = [d for name in front for d in decls if d.name == name]
+        self.decls = moved + [d for d in decls if d not in moved]
         self.default_name = default_name
+        self.extra = extra
 
 
 class Model:
@@ -150,7 +175,7 @@ def pack_attribute(decl, val, k):
             e.append((k("gradients"), A([
                 M([(k("pos"), F32(pos)), (k("color"), _floats(rgba))])
                 for pos, rgba in sorted(val, key=lambda pc: pc[0])])))
-    elif kind in ("sprite", "attribute"):
+    elif kind in ("sprite", "attribute") or kind in REFERENCES:
         pass
     else:
         raise ValueError(kind)
@@ -164,6 +189,8 @@ def pack_model(model, k):
         nested = pack_attribute(decl, model.values[decl.name], k)
         if nested.entries:
             e.append((k(decl.name), nested))
+    if model.cls.extra:
+        e.extend(model.cls.extra(model, k))
     return M(e)
 
 
@@ -173,7 +200,7 @@ def connection_attribute(decl, val, k):
         source_id, source_name = val
         e.append((k("connectedModelId"), U(source_id)))
         e.append((k("attributeName"), S(source_name)))
-    if decl.kind == "sprite" and val is not None:
+    if decl.kind in LINKED and val is not None:
         e.append((k("value"), U(val)))
     return M(e)
 
@@ -182,7 +209,7 @@ def pack_connections(model, k):
     """The connections-pack map of a model."""
     e = [(k("id"), U(model.id))]
     for decl in model.cls.decls:
-        link = model.values.get(decl.name) if decl.kind in ("sprite", "attribute") else None
+        link = model.values.get(decl.name) if decl.kind in LINKED | {"attribute"} else None
         nested = connection_attribute(decl, link, k)
         if nested.entries:
             e.append((k(decl.name), nested))
