@@ -36,3 +36,19 @@ private:
 
     std::vector<std::shared_ptr<T>> m_items;
 };
+
+// Defines Class's three child hooks: Base's hook first, then `list` kept in
+// step with the children.
+#define QV_CHILD_LIST_HOOKS(Class, Base, list)                        \
+    void Class::childAdded(const std::shared_ptr<QVModel>& child) {   \
+        Base::childAdded(child);                                      \
+        list.added(child);                                            \
+    }                                                                 \
+    void Class::childRemoved(const std::shared_ptr<QVModel>& child) { \
+        Base::childRemoved(child);                                    \
+        list.removed(child);                                          \
+    }                                                                 \
+    void Class::childrenCleared() {                                   \
+        Base::childrenCleared();                                      \
+        list.clear();                                                 \
+    }

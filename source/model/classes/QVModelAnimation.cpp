@@ -17,20 +17,7 @@ QVBaseModelAnimation::QVBaseModelAnimation(const QVBaseModelAnimation& source)
 
 QVBaseModelAnimation::~QVBaseModelAnimation() { m_objects.clear(); }
 
-void QVBaseModelAnimation::childAdded(const std::shared_ptr<QVModel>& child) {
-    QVModel::childAdded(child);
-    m_objects.added(child);
-}
-
-void QVBaseModelAnimation::childRemoved(const std::shared_ptr<QVModel>& child) {
-    QVModel::childRemoved(child);
-    m_objects.removed(child);
-}
-
-void QVBaseModelAnimation::childrenCleared() {
-    QVModel::childrenCleared();
-    m_objects.clear();
-}
+QV_CHILD_LIST_HOOKS(QVBaseModelAnimation, QVModel, m_objects)
 
 float QVBaseModelAnimation::speed() const { return m_speed ? m_speed->value() : 0.0f; }
 float QVBaseModelAnimation::duration() const { return m_duration ? m_duration->value() : 0.0f; }

@@ -14,9 +14,9 @@
 #include "model/core/QVModel.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_ANIMATION_ATTRIBUTES(X)              \
-    X(QVAttributeFloat, speed, "Speed")         \
-    X(QVAttributeFloat, duration, "Duration")   \
+#define QV_ANIMATION_ATTRIBUTES(X)            \
+    X(QVAttributeFloat, speed, "Speed")       \
+    X(QVAttributeFloat, duration, "Duration") \
     X(QVAttributeBool, loop, "Loop")
 
 class QVBaseModelAnimation : public QVModel {

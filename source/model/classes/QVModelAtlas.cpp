@@ -16,20 +16,7 @@ QVBaseModelAtlas::QVBaseModelAtlas(const QVBaseModelAtlas& source)
 std::string QVBaseModelAtlas::imagePath() const { return qvMediaPath("/atlases/atlas_ID", id(), ".png"); }
 std::string QVBaseModelAtlas::plistPath() const { return qvMediaPath("/atlases/atlas_ID", id(), ".plist"); }
 
-void QVBaseModelAtlas::childAdded(const std::shared_ptr<QVModel>& child) {
-    QVModel::childAdded(child);
-    m_sprites.added(child);
-}
-
-void QVBaseModelAtlas::childRemoved(const std::shared_ptr<QVModel>& child) {
-    QVModel::childRemoved(child);
-    m_sprites.removed(child);
-}
-
-void QVBaseModelAtlas::childrenCleared() {
-    QVModel::childrenCleared();
-    m_sprites.clear();
-}
+QV_CHILD_LIST_HOOKS(QVBaseModelAtlas, QVModel, m_sprites)
 
 float QVBaseModelAtlas::width() const { return m_width ? m_width->value() : 0.0f; }
 float QVBaseModelAtlas::height() const { return m_height ? m_height->value() : 0.0f; }

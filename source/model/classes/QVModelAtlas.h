@@ -14,9 +14,9 @@
 #include "model/core/QVModel.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_ATLAS_ATTRIBUTES(X)              \
-    X(QVAttributeFloat, width, "width")     \
-    X(QVAttributeFloat, height, "height")   \
+#define QV_ATLAS_ATTRIBUTES(X)            \
+    X(QVAttributeFloat, width, "width")   \
+    X(QVAttributeFloat, height, "height") \
     X(QVAttributeFloat, padding, "padding")
 
 class QVBaseModelAtlas : public QVModel {

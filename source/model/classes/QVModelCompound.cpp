@@ -7,20 +7,7 @@ QVBaseModelCompound::QVBaseModelCompound(const QVBaseModelCompound& source) : QV
 
 QVBaseModelCompound::~QVBaseModelCompound() { m_components.clear(); }
 
-void QVBaseModelCompound::childAdded(const std::shared_ptr<QVModel>& child) {
-    QVModel::childAdded(child);
-    m_components.added(child);
-}
-
-void QVBaseModelCompound::childRemoved(const std::shared_ptr<QVModel>& child) {
-    QVModel::childRemoved(child);
-    m_components.removed(child);
-}
-
-void QVBaseModelCompound::childrenCleared() {
-    QVModel::childrenCleared();
-    m_components.clear();
-}
+QV_CHILD_LIST_HOOKS(QVBaseModelCompound, QVModel, m_components)
 
 QVModelCompound::QVModelCompound(const std::string& name) : QVBaseModelCompound(name) {}
 

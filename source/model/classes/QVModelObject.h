@@ -18,12 +18,12 @@
 class QVModelPolygon;
 class QVModelSpriteContainer;
 
-#define QV_OBJECT_ATTRIBUTES(X)                 \
-    X(QVAttributePoint, position, "Position")   \
-    X(QVAttributeFloat, rotation, "Rotation")   \
-    X(QVAttributePoint, scale, "Scale")         \
-    X(QVAttributeFloat, opacity, "Opacity")     \
-    X(QVAttributeInt, zDepth, "Z Depth")        \
+#define QV_OBJECT_ATTRIBUTES(X)               \
+    X(QVAttributePoint, position, "Position") \
+    X(QVAttributeFloat, rotation, "Rotation") \
+    X(QVAttributePoint, scale, "Scale")       \
+    X(QVAttributeFloat, opacity, "Opacity")   \
+    X(QVAttributeInt, zDepth, "Z Depth")      \
     X(QVAttributeBool, hidden, "Hidden")
 
 class QVBaseModelObject : public QVModelCompound {

@@ -12,9 +12,9 @@
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_OBJECT_IMAGE_ATTRIBUTES(X)             \
-    X(QVAttributeSprite, image, "Image")          \
-    X(QVAttributeFloat, autohide, "Autohide")     \
+#define QV_OBJECT_IMAGE_ATTRIBUTES(X)         \
+    X(QVAttributeSprite, image, "Image")      \
+    X(QVAttributeFloat, autohide, "Autohide") \
     X(QVAttributeBool, stickToEdge, "Stick To Edge")
 
 class QVBaseModelObjectImage : public QVModelObject {

@@ -1,7 +1,7 @@
 #include "model/classes/QVModelSprite.h"
 
-#include "model/classes/QVModelMediaPath.h"
 #include "frames/CCSpriteFrameCache.h"
+#include "model/classes/QVModelMediaPath.h"
 #include "platform/CCFileUtils.h"
 #include "sprite/CCSprite.h"
 #include "textures/CCTextureCache.h"

@@ -17,10 +17,10 @@ class CCSpriteFrame;
 class CCTexture2D;
 }  // namespace cocos2d
 
-#define QV_SPRITE_ATTRIBUTES(X)                       \
-    X(QVAttributeSize, size, "Size")                  \
-    X(QVAttributeRect, sourceRect, "Source Rect")     \
-    X(QVAttributeSize, sourceSize, "SourceSize")      \
+#define QV_SPRITE_ATTRIBUTES(X)                   \
+    X(QVAttributeSize, size, "Size")              \
+    X(QVAttributeRect, sourceRect, "Source Rect") \
+    X(QVAttributeSize, sourceSize, "SourceSize")  \
     X(QVAttributePoint, offset, "Offset")
 
 class QVBaseModelSprite : public QVModel {

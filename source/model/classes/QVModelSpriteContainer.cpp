@@ -36,29 +36,13 @@ QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const std::string& name)
 
 // The sprite list fills again as the children are copied into the copy.
 QVBaseModelSpriteContainer::QVBaseModelSpriteContainer(const QVBaseModelSpriteContainer& source)
-    : QVModel(source) QV_SPRITE_CONTAINER_ATTRIBUTES(QV_ATTRIBUTE_COPY),
-      m_collisionOffset(source.m_collisionOffset) {}
+    : QVModel(source) QV_SPRITE_CONTAINER_ATTRIBUTES(QV_ATTRIBUTE_COPY), m_collisionOffset(source.m_collisionOffset) {}
 
 QVBaseModelSpriteContainer::~QVBaseModelSpriteContainer() { m_sprites.clear(); }
 
-void QVBaseModelSpriteContainer::childAdded(const std::shared_ptr<QVModel>& child) {
-    QVModel::childAdded(child);
-    m_sprites.added(child);
-}
+QV_CHILD_LIST_HOOKS(QVBaseModelSpriteContainer, QVModel, m_sprites)
 
-void QVBaseModelSpriteContainer::childRemoved(const std::shared_ptr<QVModel>& child) {
-    QVModel::childRemoved(child);
-    m_sprites.removed(child);
-}
-
-void QVBaseModelSpriteContainer::childrenCleared() {
-    QVModel::childrenCleared();
-    m_sprites.clear();
-}
-
-float QVBaseModelSpriteContainer::animationSpeed() const {
-    return m_animationSpeed ? m_animationSpeed->value() : 1.0f;
-}
+float QVBaseModelSpriteContainer::animationSpeed() const { return m_animationSpeed ? m_animationSpeed->value() : 1.0f; }
 
 float QVBaseModelSpriteContainer::duration() const { return m_duration ? m_duration->value() : 0.0f; }
 

@@ -21,9 +21,9 @@ class CCSpriteFrame;
 class CCTexture2D;
 }  // namespace cocos2d
 
-#define QV_SPRITE_CONTAINER_ATTRIBUTES(X)                    \
-    X(QVAttributeFloat, animationSpeed, "Animation Speed")   \
-    X(QVAttributeFloat, duration, "Duration")                \
+#define QV_SPRITE_CONTAINER_ATTRIBUTES(X)                  \
+    X(QVAttributeFloat, animationSpeed, "Animation Speed") \
+    X(QVAttributeFloat, duration, "Duration")              \
     X(QVAttributeBool, excludedFromAtlas, "Excluded From Atlas")
 
 // The frame action's tag on a sprite from getSprite.
