@@ -2,6 +2,7 @@
 // nothing it accepts can reach one of Box2D's aborts.
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "physics_test_support.h"
@@ -85,6 +86,12 @@ TEST(Circle, FiniteNonNegativeOnly) {
     EXPECT_FLOAT_EQ(circle.m_radius, 1.5f);
     EXPECT_FALSE(physics::setCircle(&circle, b2Vec2(1000, 0), 0.001f)) << "inertia lost far from the origin";
     EXPECT_TRUE(physics::setCircle(&circle, b2Vec2(1000, 0), 0.0f)) << "no mass, nothing to lose";
+    // The same rules answered silently, with the reason.
+    std::string reason;
+    EXPECT_FALSE(physics::validCircle(b2Vec2(0, 0), -1.0f, &reason));
+    EXPECT_EQ(reason, "negative radius");
+    EXPECT_FALSE(physics::validCircle(b2Vec2(2 * physics::kMaxCoordinate, 0), 1.0f));
+    EXPECT_TRUE(physics::validCircle(b2Vec2(0, physics::kMaxCoordinate), physics::kMaxCoordinate));
     EXPECT_EQ(log.count("[Physics] setCircle refused: "), 4);
 }
 
