@@ -1,10 +1,10 @@
 #include "model/classes/QVModelAsset.h"
 
 #include "model/classes/QVModelAnimation.h"
-#include "model/classes/QVNeutralRead.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSpriteContainer.h"
+#include "model/classes/QVNeutralRead.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -103,8 +103,7 @@ float QVBaseModelAssetCharacter::price() const { return value(m_price); }
 
 QVModelAssetCharacter::QVModelAssetCharacter(const std::string& name) : QVBaseModelAssetCharacter(name) {}
 
-QVModelAssetCharacter::QVModelAssetCharacter(const QVModelAssetCharacter& source)
-    : QVBaseModelAssetCharacter(source) {}
+QVModelAssetCharacter::QVModelAssetCharacter(const QVModelAssetCharacter& source) : QVBaseModelAssetCharacter(source) {}
 
 // --- obstacle ---
 

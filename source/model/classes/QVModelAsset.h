@@ -62,27 +62,27 @@ protected:
 
 // --- character ---
 
-#define QV_ASSET_CHARACTER_ATTRIBUTES(X)                          \
-    X(QVAttributeAnimation, defaultAnimation, "Default Animation") \
+#define QV_ASSET_CHARACTER_ATTRIBUTES(X)                             \
+    X(QVAttributeAnimation, defaultAnimation, "Default Animation")   \
     X(QVAttributeAnimation, shootingAnimation, "Shooting Animation") \
-    X(QVAttributeAnimation, bulletAnimation, "Bullet Animation")   \
-    X(QVAttributeAnimation, jumpAnimation, "Jump Animation")       \
-    X(QVAttributeAnimation, moveAnimation, "Move Animation")       \
+    X(QVAttributeAnimation, bulletAnimation, "Bullet Animation")     \
+    X(QVAttributeAnimation, jumpAnimation, "Jump Animation")         \
+    X(QVAttributeAnimation, moveAnimation, "Move Animation")         \
     X(QVAttributeAnimation, defeatedAnimation, "Defeated Animation") \
-    X(QVAttributeSound, jumpSound, "Jump Sound")                   \
-    X(QVAttributeSound, shootSound, "Shoot Sound")                 \
-    X(QVAttributeSound, defeatedSound, "Defeated Sound")           \
-    X(QVAttributeSound, groundCollision, "Ground Collision")       \
-    X(QVAttributeBool, castShadow, "Cast Shadow")                  \
-    X(QVAttributeBool, autoTilt, "Auto Tilt")                      \
-    X(QVAttributeFloat, gameOverDelay, "Game Over Delay")          \
-    X(QVAttributeFloat, cameraShake, "Camera Shake")               \
-    X(QVAttributeFloat, cameraFlash, "Camera Flash")               \
-    X(QVAttributeFloat, fallAttribute, "Fall Attribute")           \
-    X(QVAttributeStringList, purchaseMethod, "Purchase Method")    \
-    X(QVAttributeStringList, adNetwork, "Ad Network")              \
-    X(QVAttributeString, storeIdentifier, "Store Identifier")      \
-    X(QVAttributeString, webLink, "Web Link")                      \
+    X(QVAttributeSound, jumpSound, "Jump Sound")                     \
+    X(QVAttributeSound, shootSound, "Shoot Sound")                   \
+    X(QVAttributeSound, defeatedSound, "Defeated Sound")             \
+    X(QVAttributeSound, groundCollision, "Ground Collision")         \
+    X(QVAttributeBool, castShadow, "Cast Shadow")                    \
+    X(QVAttributeBool, autoTilt, "Auto Tilt")                        \
+    X(QVAttributeFloat, gameOverDelay, "Game Over Delay")            \
+    X(QVAttributeFloat, cameraShake, "Camera Shake")                 \
+    X(QVAttributeFloat, cameraFlash, "Camera Flash")                 \
+    X(QVAttributeFloat, fallAttribute, "Fall Attribute")             \
+    X(QVAttributeStringList, purchaseMethod, "Purchase Method")      \
+    X(QVAttributeStringList, adNetwork, "Ad Network")                \
+    X(QVAttributeString, storeIdentifier, "Store Identifier")        \
+    X(QVAttributeString, webLink, "Web Link")                        \
     X(QVAttributeFloat, price, "Price")
 
 class QVBaseModelAssetCharacter : public QVModelAsset {
@@ -127,7 +127,7 @@ public:
 
 // --- obstacle ---
 
-#define QV_ASSET_OBSTACLE_ATTRIBUTES(X)                             \
+#define QV_ASSET_OBSTACLE_ATTRIBUTES(X)                              \
     X(QVAttributeAnimation, idleAnimation, "Idle Animation")         \
     X(QVAttributeAnimation, defeatedAnimation, "Defeated Animation") \
     X(QVAttributeSound, idleSound, "Idle Sound")                     \
@@ -166,7 +166,7 @@ public:
 
 // --- powerup ---
 
-#define QV_ASSET_POWERUP_ATTRIBUTES(X)                                 \
+#define QV_ASSET_POWERUP_ATTRIBUTES(X)                                  \
     X(QVAttributeAnimation, idleAnimation, "Idle Animation")            \
     X(QVAttributeStringList, powerupType, "Powerup Type")               \
     X(QVAttributeAnimation, startAnimation, "Start Animation")          \

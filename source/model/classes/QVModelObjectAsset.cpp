@@ -16,8 +16,7 @@ namespace {
 // A getter of the placed asset, read only when the asset is of the right
 // class: bad data must not reach an empty pointer.
 template <class Asset, class Getter>
-auto forward(const std::shared_ptr<Asset>& asset, Getter getter)
-    -> std::decay_t<decltype((asset.get()->*getter)())> {
+auto forward(const std::shared_ptr<Asset>& asset, Getter getter) -> std::decay_t<decltype((asset.get()->*getter)())> {
     if (!asset) return {};
     return (asset.get()->*getter)();
 }
@@ -61,49 +60,12 @@ std::shared_ptr<QVModelAssetCharacter> QVModelObjectAssetCharacter::assetCharact
     return modelCast<QVModelAssetCharacter>(asset());
 }
 
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::defaultAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::defaultAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::shootingAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::shootingAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::bulletAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::bulletAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::jumpAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::jumpAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::moveAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::moveAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetCharacter::defeatedAnimation() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::defeatedAnimation);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetCharacter::jumpSound() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::jumpSound);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetCharacter::shootSound() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::shootSound);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetCharacter::defeatedSound() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::defeatedSound);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetCharacter::groundCollision() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::groundCollision);
-}
-bool QVModelObjectAssetCharacter::castShadow() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::castShadow);
-}
-bool QVModelObjectAssetCharacter::autoTilt() const { return forward(assetCharacter(), &QVModelAssetCharacter::autoTilt); }
-float QVModelObjectAssetCharacter::cameraShake() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::cameraShake);
-}
-float QVModelObjectAssetCharacter::cameraFlash() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::cameraFlash);
-}
-float QVModelObjectAssetCharacter::fallAttribute() const {
-    return forward(assetCharacter(), &QVModelAssetCharacter::fallAttribute);
-}
+#define QV_CHARACTER_FORWARD(Type, getter)                                \
+    Type QVModelObjectAssetCharacter::getter() const {                    \
+        return forward(assetCharacter(), &QVModelAssetCharacter::getter); \
+    }
+QV_CHARACTER_FORWARDS(QV_CHARACTER_FORWARD)
+#undef QV_CHARACTER_FORWARD
 
 // --- powerup ---
 
@@ -116,49 +78,13 @@ std::shared_ptr<QVModelAssetPowerup> QVModelObjectAssetPowerup::powerupAsset() c
     return modelCast<QVModelAssetPowerup>(asset());
 }
 
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetPowerup::idleAnimation() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::idleAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetPowerup::startAnimation() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::startAnimation);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetPowerup::startSound() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::startSound);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetPowerup::endSound() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::endSound);
-}
+#define QV_POWERUP_FORWARD(Type, getter) \
+    Type QVModelObjectAssetPowerup::getter() const { return forward(powerupAsset(), &QVModelAssetPowerup::getter); }
+QV_POWERUP_FORWARDS(QV_POWERUP_FORWARD)
+#undef QV_POWERUP_FORWARD
+
 std::shared_ptr<QVModelSound> QVModelObjectAssetPowerup::idleSound() const {
     return forward(powerupAsset(), &QVModelAssetPowerup::idleSound);
-}
-std::string QVModelObjectAssetPowerup::powerupType() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::powerupType);
-}
-std::string QVModelObjectAssetPowerup::animationPlacement() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::animationPlacement);
-}
-std::string QVModelObjectAssetPowerup::animationBehaviour() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::animationBehaviour);
-}
-int QVModelObjectAssetPowerup::rewardCoins() const { return forward(powerupAsset(), &QVModelAssetPowerup::rewardCoins); }
-int QVModelObjectAssetPowerup::rewardPoints() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::rewardPoints);
-}
-int QVModelObjectAssetPowerup::appearanceChance() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::appearanceChance);
-}
-bool QVModelObjectAssetPowerup::showCoinReward() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::showCoinReward);
-}
-bool QVModelObjectAssetPowerup::showPointsReward() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::showPointsReward);
-}
-float QVModelObjectAssetPowerup::duration() const { return forward(powerupAsset(), &QVModelAssetPowerup::duration); }
-float QVModelObjectAssetPowerup::cameraShake() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::cameraShake);
-}
-float QVModelObjectAssetPowerup::cameraFlash() const {
-    return forward(powerupAsset(), &QVModelAssetPowerup::cameraFlash);
 }
 
 // --- unit ---
@@ -182,7 +108,7 @@ const ObjectTypeDefaults kObjectTypeDefaults[] = {
     {"kEnemyObjectType", "kCharacterCollision", "kDestroyCollision", "kMovementLinear", false, false, 0.0f},
     {"kBulletObjectType", "kNoCollision", "kDestroyCollision", "kMovementLinear", false, true, -20.0f},
     {"kBulletCharacterObjectType", "kNoCollision", "kDestroyEnemyCollision", "kMovementLinear", false, true, 20.0f},
-    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", true, false, 0.0f},
+    {"kWheelObjectType", "kCharacterCollision", "kDestroyNo", "kMovementPhysics", false, false, 0.0f},
 };
 
 void setText(QVAttributeStringList* attribute, const std::string& text) {
@@ -257,9 +183,15 @@ void QVBaseModelObjectAssetUnit::applyObjectTypeDefaults() {
     }
 }
 
-std::string QVBaseModelObjectAssetUnit::wakeUp() const { return m_wakeup ? m_wakeup->wakeUp() : "kNoWakeup"; }
-std::string QVBaseModelObjectAssetUnit::sleep() const { return m_wakeup ? m_wakeup->sleep() : "kNoSleep"; }
-float QVBaseModelObjectAssetUnit::wakeupDistance() const { return m_wakeup ? m_wakeup->wakeupDistance() : 0.0f; }
+std::string QVBaseModelObjectAssetUnit::wakeUp() const {
+    return m_wakeup ? qvread::text(m_wakeup->wakeUpAttribute()) : "kNoWakeup";
+}
+std::string QVBaseModelObjectAssetUnit::sleep() const {
+    return m_wakeup ? qvread::text(m_wakeup->sleepAttribute()) : "kNoSleep";
+}
+float QVBaseModelObjectAssetUnit::wakeupDistance() const {
+    return m_wakeup ? qvread::value(m_wakeup->wakeupDistanceAttribute()) : 0.0f;
+}
 float QVBaseModelObjectAssetUnit::sleepDistance() const { return m_wakeup ? m_wakeup->sleepDistance() : 0.0f; }
 
 bool QVBaseModelObjectAssetUnit::hasSpawner() const { return m_spawner != nullptr; }
@@ -282,9 +214,7 @@ void QVBaseModelObjectAssetUnit::setSpawnerEnabled(bool enabled) {
         return;
     }
     if (m_spawner) return;
-    std::shared_ptr<QVModelComponentSpawner> spawner =
-        modelCast<QVModelComponentSpawner>(QVModelController::shared()->createModel("QVModelComponentSpawner"));
-    if (!spawner) return;
+    std::shared_ptr<QVModelComponentSpawner> spawner = QVModelComponentSpawner::create();
     QVModelController::shared()->addModel(spawner);
     addChild(spawner);
 }
@@ -323,18 +253,11 @@ std::shared_ptr<QVModelAssetObstacle> QVModelObjectAssetUnit::obstacleAsset() co
     return modelCast<QVModelAssetObstacle>(asset());
 }
 
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetUnit::idleAnimation() const {
-    return forward(obstacleAsset(), &QVModelAssetObstacle::idleAnimation);
-}
-std::shared_ptr<QVModelAnimation> QVModelObjectAssetUnit::defeatedAnimation() const {
-    return forward(obstacleAsset(), &QVModelAssetObstacle::defeatedAnimation);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetUnit::deathSound() const {
-    return forward(obstacleAsset(), &QVModelAssetObstacle::deathSound);
-}
-std::shared_ptr<QVModelSound> QVModelObjectAssetUnit::wakeUpSound() const {
-    return forward(obstacleAsset(), &QVModelAssetObstacle::wakeUpSound);
-}
+#define QV_UNIT_FORWARD(Type, getter) \
+    Type QVModelObjectAssetUnit::getter() const { return forward(obstacleAsset(), &QVModelAssetObstacle::getter); }
+QV_UNIT_FORWARDS(QV_UNIT_FORWARD)
+#undef QV_UNIT_FORWARD
+
 std::shared_ptr<QVModelSound> QVModelObjectAssetUnit::idleSound() const {
     return forward(obstacleAsset(), &QVModelAssetObstacle::idleSound);
 }

@@ -23,6 +23,52 @@ class QVModelSound;
 
 #define QV_OBJECT_ASSET_ATTRIBUTES(X) X(QVAttributeAsset, asset, "Asset")
 
+// What each placement reads from its asset, as (type, getter): the
+// placement's getter answers the asset's, or the type's neutral value
+// without an asset of the right class.
+#define QV_FORWARD_DECLARE(Type, getter) Type getter() const;
+
+#define QV_CHARACTER_FORWARDS(X)                            \
+    X(std::shared_ptr<QVModelAnimation>, defaultAnimation)  \
+    X(std::shared_ptr<QVModelAnimation>, shootingAnimation) \
+    X(std::shared_ptr<QVModelAnimation>, bulletAnimation)   \
+    X(std::shared_ptr<QVModelAnimation>, jumpAnimation)     \
+    X(std::shared_ptr<QVModelAnimation>, moveAnimation)     \
+    X(std::shared_ptr<QVModelAnimation>, defeatedAnimation) \
+    X(std::shared_ptr<QVModelSound>, jumpSound)             \
+    X(std::shared_ptr<QVModelSound>, shootSound)            \
+    X(std::shared_ptr<QVModelSound>, defeatedSound)         \
+    X(std::shared_ptr<QVModelSound>, groundCollision)       \
+    X(bool, castShadow)                                     \
+    X(bool, autoTilt)                                       \
+    X(float, cameraShake)                                   \
+    X(float, cameraFlash)                                   \
+    X(float, fallAttribute)
+
+// The idle sound is the virtual idleSound, written out.
+#define QV_POWERUP_FORWARDS(X)                           \
+    X(std::shared_ptr<QVModelAnimation>, idleAnimation)  \
+    X(std::shared_ptr<QVModelAnimation>, startAnimation) \
+    X(std::shared_ptr<QVModelSound>, startSound)         \
+    X(std::shared_ptr<QVModelSound>, endSound)           \
+    X(std::string, powerupType)                          \
+    X(std::string, animationPlacement)                   \
+    X(std::string, animationBehaviour)                   \
+    X(int, rewardCoins)                                  \
+    X(int, rewardPoints)                                 \
+    X(int, appearanceChance)                             \
+    X(bool, showCoinReward)                              \
+    X(bool, showPointsReward)                            \
+    X(float, duration)                                   \
+    X(float, cameraShake)                                \
+    X(float, cameraFlash)
+
+#define QV_UNIT_FORWARDS(X)                                 \
+    X(std::shared_ptr<QVModelAnimation>, idleAnimation)     \
+    X(std::shared_ptr<QVModelAnimation>, defeatedAnimation) \
+    X(std::shared_ptr<QVModelSound>, deathSound)            \
+    X(std::shared_ptr<QVModelSound>, wakeUpSound)
+
 class QVModelObjectAsset : public QVModelObject {
     QV_MODEL_GLUE(QVModelObjectAsset, "", QVModelObject, QVModelCompound, QVModel)
 public:
@@ -54,21 +100,7 @@ public:
     // The asset when its class is exactly QVModelAssetCharacter.
     std::shared_ptr<QVModelAssetCharacter> assetCharacter() const;
 
-    std::shared_ptr<QVModelAnimation> defaultAnimation() const;
-    std::shared_ptr<QVModelAnimation> shootingAnimation() const;
-    std::shared_ptr<QVModelAnimation> bulletAnimation() const;
-    std::shared_ptr<QVModelAnimation> jumpAnimation() const;
-    std::shared_ptr<QVModelAnimation> moveAnimation() const;
-    std::shared_ptr<QVModelAnimation> defeatedAnimation() const;
-    std::shared_ptr<QVModelSound> jumpSound() const;
-    std::shared_ptr<QVModelSound> shootSound() const;
-    std::shared_ptr<QVModelSound> defeatedSound() const;
-    std::shared_ptr<QVModelSound> groundCollision() const;
-    bool castShadow() const;
-    bool autoTilt() const;
-    float cameraShake() const;
-    float cameraFlash() const;
-    float fallAttribute() const;
+    QV_CHARACTER_FORWARDS(QV_FORWARD_DECLARE)
 };
 
 class QVModelObjectAssetPowerup : public QVModelObjectAsset {
@@ -80,32 +112,18 @@ public:
     // The asset when its class is exactly QVModelAssetPowerup.
     std::shared_ptr<QVModelAssetPowerup> powerupAsset() const;
 
-    std::shared_ptr<QVModelAnimation> idleAnimation() const;
-    std::shared_ptr<QVModelAnimation> startAnimation() const;
-    std::shared_ptr<QVModelSound> startSound() const;
-    std::shared_ptr<QVModelSound> endSound() const;
+    QV_POWERUP_FORWARDS(QV_FORWARD_DECLARE)
     std::shared_ptr<QVModelSound> idleSound() const override;
-    std::string powerupType() const;
-    std::string animationPlacement() const;
-    std::string animationBehaviour() const;
-    int rewardCoins() const;
-    int rewardPoints() const;
-    int appearanceChance() const;
-    bool showCoinReward() const;
-    bool showPointsReward() const;
-    float duration() const;
-    float cameraShake() const;
-    float cameraFlash() const;
 };
 
 // "Object Type" and "Movement Type" stand first in the unit's list, before
 // "Name"; the rest follow "Asset".
-#define QV_OBJECT_ASSET_UNIT_ATTRIBUTES(X)                           \
-    X(QVAttributeStringList, objectType, "Object Type")              \
-    X(QVAttributeStringList, movementType, "Movement Type")          \
-    X(QVAttributePoint, linearVelocity, "Linear Velocity")           \
-    X(QVAttributeFloat, angularVelocity, "Angular Velocity")         \
-    X(QVAttributeStringList, collisionType, "Collision Type")        \
+#define QV_OBJECT_ASSET_UNIT_ATTRIBUTES(X)                    \
+    X(QVAttributeStringList, objectType, "Object Type")       \
+    X(QVAttributeStringList, movementType, "Movement Type")   \
+    X(QVAttributePoint, linearVelocity, "Linear Velocity")    \
+    X(QVAttributeFloat, angularVelocity, "Angular Velocity")  \
+    X(QVAttributeStringList, collisionType, "Collision Type") \
     X(QVAttributeStringList, destroyType, "Destroy Type")
 
 class QVBaseModelObjectAssetUnit : public QVModelObjectAsset {
@@ -174,9 +192,6 @@ public:
     // The asset when its class is exactly QVModelAssetObstacle.
     std::shared_ptr<QVModelAssetObstacle> obstacleAsset() const;
 
-    std::shared_ptr<QVModelAnimation> idleAnimation() const;
-    std::shared_ptr<QVModelAnimation> defeatedAnimation() const;
-    std::shared_ptr<QVModelSound> deathSound() const;
-    std::shared_ptr<QVModelSound> wakeUpSound() const;
+    QV_UNIT_FORWARDS(QV_FORWARD_DECLARE)
     std::shared_ptr<QVModelSound> idleSound() const override;
 };

@@ -1,26 +1,14 @@
 #include "model/classes/QVModelScreenScene.h"
 
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectGroup.h"
-
-class QVModelObjectAssetCharacter;
 
 namespace {
 const cocos2d::CCPoint kNoPoint;
 const cocos2d::CCRect kNoRect;
 
 float valueOf(const QVAttributeFloat* attribute) { return attribute ? attribute->value() : 0.0f; }
-
-// A group's or section's children of exact class QVModelObjectAssetCharacter.
-std::vector<std::shared_ptr<QVModelObject>> characters(const QVModel& parent) {
-    std::vector<std::shared_ptr<QVModelObject>> result;
-    for (const auto& child : parent.children()) {
-        if (child->type() == typeId<QVModelObjectAssetCharacter>()) {
-            result.push_back(std::static_pointer_cast<QVModelObject>(child));
-        }
-    }
-    return result;
-}
 }  // namespace
 
 QVBaseModelScreenScene::QVBaseModelScreenScene(const std::string& name)
@@ -133,12 +121,12 @@ void QVBaseModelScreenScene::copyChildren(const std::shared_ptr<QVModel>& source
 void QVBaseModelScreenScene::relinkGroupCharacters() {
     const std::shared_ptr<QVModelLevelSection> init = initSection();
     if (!init) return;
-    const std::vector<std::shared_ptr<QVModelObject>> initCharacters = characters(*init);
+    const auto initCharacters = init->children<QVModelObjectAssetCharacter>();
     const std::vector<std::shared_ptr<QVModelLevelSection>> sections = levelSections();
     for (const auto& section : sections) {
         if (section == init) continue;
         for (const auto& group : section->children<QVModelObjectGroup>()) {
-            for (const auto& character : characters(*group)) {
+            for (const auto& character : group->children<QVModelObjectAssetCharacter>()) {
                 for (const auto& match : initCharacters) {
                     if (match->zDepth() != character->zDepth()) continue;
                     if (match == character) break;
@@ -153,7 +141,7 @@ void QVBaseModelScreenScene::relinkGroupCharacters() {
 
 void QVBaseModelScreenScene::childAdded(const std::shared_ptr<QVModel>& child) {
     QVModelScreen::childAdded(child);
-    if (m_levelSections.added(child)) return;
+    m_levelSections.added(child);
     if (auto forced = modelCast<QVModelComponentForcedMovement>(child)) {
         m_forcedMovement = std::move(forced);
     } else if (auto threshold = modelCast<QVModelComponentDeletionThreshold>(child)) {
@@ -163,7 +151,7 @@ void QVBaseModelScreenScene::childAdded(const std::shared_ptr<QVModel>& child) {
 
 void QVBaseModelScreenScene::childRemoved(const std::shared_ptr<QVModel>& child) {
     QVModelScreen::childRemoved(child);
-    if (m_levelSections.removed(child)) return;
+    m_levelSections.removed(child);
     if (child && child == m_forcedMovement) {
         m_forcedMovement.reset();
     } else if (child && child == m_deletionThreshold) {

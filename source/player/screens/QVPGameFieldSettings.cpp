@@ -1,31 +1,32 @@
 #include "player/screens/QVPGameFieldSettings.h"
 
-#include <cmath>
-
 #include "director/CCDirector.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/classes/QVNeutralRead.h"
 #include "view/CCEGLView.h"
 
 using cocos2d::CCPoint;
 using cocos2d::CCSize;
+using qvread::value;
 
 namespace {
-std::unique_ptr<QVPGameFieldSettings>& instance() {
-    static std::unique_ptr<QVPGameFieldSettings> settings;
-    return settings;
-}
+// Never destroyed at exit: it holds a model, which must not outlive the
+// model controller during static destruction.
+QVPGameFieldSettings* g_settings = nullptr;
 }  // namespace
 
 QVPGameFieldSettings* QVPGameFieldSettings::shared() {
-    std::unique_ptr<QVPGameFieldSettings>& settings = instance();
-    if (!settings) settings.reset(new QVPGameFieldSettings());
-    return settings.get();
+    if (!g_settings) g_settings = new QVPGameFieldSettings();
+    return g_settings;
 }
 
-void QVPGameFieldSettings::destroy() { instance().reset(); }
+void QVPGameFieldSettings::destroy() {
+    delete g_settings;
+    g_settings = nullptr;
+}
 
 QVPGameFieldSettings::QVPGameFieldSettings() : m_generalSettings(QVModelGeneralSettings::shared()) {
     const QVModelGeneralSettings& general = *m_generalSettings;
@@ -83,22 +84,23 @@ void QVPGameFieldSettings::applySceneSettings(const std::shared_ptr<QVModelScree
 void QVPGameFieldSettings::applyCharacterSettings(
     const std::shared_ptr<QVModelComponentCharacterGameplaySettings>& component) {
     if (!component) return;
-    m_values.moveSpeed = component->maxSpeed();
-    m_values.bounceForce = component->bounceForce();
-    m_values.upForce = component->jumpForce();
-    m_values.upForceDuration = component->jumpTimeout();
-    m_values.upForceCounter = component->jumpCounter();
+    // Read through the attributes: a copy may lack one (neutral value then).
+    m_values.moveSpeed = value(component->maxSpeedAttribute());
+    m_values.bounceForce = value(component->bounceForceAttribute());
+    m_values.upForce = value(component->jumpForceAttribute());
+    m_values.upForceDuration = value(component->jumpTimeoutAttribute());
+    m_values.upForceCounter = value(component->jumpCounterAttribute());
     m_jumpGroundThreshold = component->groundThreshold();
     m_values.leftLeanForce = component->leftLeanForce();
     m_values.rightLeanForce = component->rightLeanForce();
-    m_values.characterFriction = component->airDrag();
+    m_values.characterFriction = value(component->airDragAttribute());
     m_values.rotationScale = component->rotationDrag();
     m_values.platformFriction = component->platformFriction();
-    m_values.upForceFromGround = component->jumpFromGround();
-    m_fixedPosition = component->directMovement();
+    m_values.upForceFromGround = value(component->jumpFromGroundAttribute());
+    m_fixedPosition = value(component->directMovementAttribute());
     m_forcedMovement = component->forcedMovement();
-    m_values.fixedRotation = component->fixedRotation();
-    m_autoImageDirection = component->imageDirection();
+    m_values.fixedRotation = value(component->fixedRotationAttribute());
+    m_autoImageDirection = value(component->imageDirectionAttribute());
 }
 
 void QVPGameFieldSettings::applyPowerupSettings(const std::shared_ptr<QVModelAssetPowerup>& powerup) {

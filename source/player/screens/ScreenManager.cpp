@@ -3,10 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "model/classes/QVModelLevelSection.h"
 #include "model/core/QVModelController.h"
-#include "model/core/QVTypeId.h"
-
-class QVModelLevelSection;
 
 ScreenManager* ScreenManager::shared() {
     static ScreenManager manager;

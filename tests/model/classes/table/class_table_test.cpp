@@ -62,9 +62,15 @@ std::vector<Row> tableRows() {
         {"QVModelAnimation", typeId<QVModelAnimation>(), "", {model()}},
         {"QVModelAtlas", typeId<QVModelAtlas>(), "", {model()}},
         {"QVModelAsset", typeId<QVModelAsset>(), "", {compound(), model()}},
+        {"QVModelAssetCharacter", typeId<QVModelAssetCharacter>(), "", {typeId<QVModelAsset>(), compound(), model()}},
+        {"QVModelAssetObstacle", typeId<QVModelAssetObstacle>(), "Obstacle", {typeId<QVModelAsset>(), compound(), model()}},
+        {"QVModelAssetPowerup", typeId<QVModelAssetPowerup>(), "Powerup", {typeId<QVModelAsset>(), compound(), model()}},
         {"QVModelLinker", typeId<QVModelLinker>(), "", {model()}},
         {"QVModelObject", typeId<QVModelObject>(), "Untitled", {compound(), model()}},
         {"QVModelObjectAsset", typeId<QVModelObjectAsset>(), "", {object(), compound(), model()}},
+        {"QVModelObjectAssetCharacter", typeId<QVModelObjectAssetCharacter>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectAssetPowerup", typeId<QVModelObjectAssetPowerup>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectAssetUnit", typeId<QVModelObjectAssetUnit>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectGroup", typeId<QVModelObjectGroup>(), "My Group Layer", {object(), compound(), model()}},
         {"QVModelObjectImage", typeId<QVModelObjectImage>(), "Image", {object(), compound(), model()}},
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
@@ -114,7 +120,11 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelComponentCharacterGameplaySettings>(),
                               typeId<QVBaseModelComponentIsoJump>(),
                               typeId<QVBaseModelComponentMotor>(),
-                              typeId<QVBaseModelComponentMove>()};
+                              typeId<QVBaseModelComponentMove>(),
+                              typeId<QVBaseModelAssetCharacter>(),
+                              typeId<QVBaseModelAssetObstacle>(),
+                              typeId<QVBaseModelAssetPowerup>(),
+                              typeId<QVBaseModelObjectAssetUnit>()};
     for (const Row& row : tableRows()) ids.push_back(row.type);
     return ids;
 }
