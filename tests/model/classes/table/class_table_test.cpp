@@ -236,6 +236,12 @@ TEST_F(ClassTableTest, CloneRegistersCopiesAndSharesOrClonesChildren) {
                 EXPECT_EQ(controller()->getModels(row.type)[listed], copy);
             }
             EXPECT_TRUE(copy->parents().empty());
+            if (row.type == typeId<QVModelObjectGroup>()) {
+                // A group's clone takes no children: its copier gives it members.
+                EXPECT_TRUE(copy->children().empty());
+                controller()->clear();
+                continue;
+            }
             ASSERT_EQ(copy->children().size(), 2u);
             if (!c.deep) {
                 EXPECT_EQ(copy->children(), source->children());
