@@ -36,7 +36,7 @@ import zlib
 
 from . import keyspack
 from .classes import ALL_CLASSES, fresh_value
-from .loadfixtures import key_table_lines
+from .loadfixtures import key_table
 from .models import ENUMS, FUNDAMENTAL, LINKED, REFERENCES, Curve, Model, f32, pack_connections, \
     pack_model
 from .msgpackenc import U, encode
@@ -195,15 +195,8 @@ def packs(models, user_id):
     for m in models:
         pack_model(m, collect)
         pack_connections(m, collect)
-    lines = key_table_lines(names)
-    numbers = {}
-    for n, name in enumerate(lines):
-        numbers.setdefault(name, n)
-
-    def k(name):
-        return U(numbers[name])
-
-    files = {"Keys.pack": keyspack.write_keys_pack(lines, user_id)}
+    keys_pack, k = key_table(names, user_id)
+    files = {"Keys.pack": keys_pack}
     by_class = {}
     for m in sorted(models, key=lambda m: m.id):
         by_class.setdefault(m.cls.class_name, []).append(m)
