@@ -1,6 +1,6 @@
-// Behaviour components: the default shapes of the jump and move components
-// and what a connection read does with them, change notifications, ids in
-// text, the spawner's random rate and integer readings of stored floats.
+// Behaviour components: the jump and move default shapes and what a
+// connection read does with them, change notifications, ids in text, the
+// spawner's random rate and integer readings of stored floats.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "../../core/support/model_test_support.h"
 #include "../pack_keys.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/classes/QVModelComponents.h"
@@ -21,8 +20,6 @@
 
 namespace {
 
-using cocos2d::CCPoint;
-
 class ComponentsTest : public ::testing::Test {
 protected:
     void SetUp() override { controller()->clear(); }
@@ -33,144 +30,100 @@ protected:
     static QVModelController* controller() { return QVModelController::shared(); }
 };
 
-struct ValueChanges : QVModelListener {
-    int count = 0;
-    void attributeChanged(QVAttribute* attribute, int kind) override {
-        (void)attribute;
-        if (kind == QVBaseAttribute::kChangeValue) ++count;
-    }
-};
-
-TEST_F(ComponentsTest, JumpAndMoveStartWithTheirOwnEmptyPolygon) {
-    auto jump = QVModelComponentIsoJump::create();
+TEST_F(ComponentsTest, MoveStartsWithoutVelocitiesUntilTheyMayNotBeEmpty) {
     auto move = QVModelComponentMove::create();
-    for (const auto& shape : {jump->collisionShape(), move->collisionShapeAttribute()->model()}) {
-        ASSERT_TRUE(shape);
-        EXPECT_EQ(shape->type(), typeId<QVModelPolygon>());
-        EXPECT_TRUE(shape->isEmpty());
-    }
-    EXPECT_NE(jump->collisionShape(), move->collisionShapeAttribute()->model());
-    EXPECT_FALSE(QVModelComponentSlide::create()->collisionShapeAttribute()->model());
-
-    // Registering the component registers the shape it owns.
-    controller()->addModel(jump);
-    EXPECT_EQ(controller()->getModel(jump->collisionShape()->id()), jump->collisionShape());
-
-    EXPECT_FALSE(move->hasLinearVelocityX());
-    EXPECT_FALSE(move->hasLinearVelocityY());
-    EXPECT_FALSE(move->hasAngularVelocity());
+    EXPECT_FALSE(move->hasLinearVelocityX() || move->hasLinearVelocityY() || move->hasAngularVelocity());
     move->linearVelocityAttribute()->setEmptyAllowed(false, true);
     move->angularVelocityAttribute()->setAllowEmpty(false);
-    EXPECT_TRUE(move->hasLinearVelocityX());
-    EXPECT_TRUE(move->hasLinearVelocityY());
-    EXPECT_TRUE(move->hasAngularVelocity());
+    EXPECT_TRUE(move->hasLinearVelocityX() && move->hasLinearVelocityY() && move->hasAngularVelocity());
 }
 
-// As a load does it: the component is registered with its default shape,
-// then its connections name a shape.
+// As a load does it: the component is registered with its own empty
+// polygon, then its connections name a shape.
 TEST_F(ComponentsTest, AConnectionThatNamesAnotherShapeDropsTheDefault) {
     enum Names { kOther, kDefault, kNothing };
-    struct Row { const char* what; bool move, fromPack; Names names; bool collidingModel; };
-    const Row rows[] = {
-        {"jump, pack", false, true, kOther, false},
-        {"jump, dictionary", false, false, kOther, false},
-        {"move, pack", true, true, kOther, false},
-        {"move, dictionary", true, false, kOther, false},
-        {"the default itself", false, true, kDefault, false},
-        {"no shape entry", true, true, kNothing, false},
-        {"another model under the default's id", false, true, kOther, true},
-    };
-    for (const Row& row : rows) {
+    struct Row { const char* what; bool move, fromPack; Names names; bool colliding; };
+    for (const Row& row :
+         {Row{"jump, pack", false, true, kOther, false}, Row{"jump, dictionary", false, false, kOther, false},
+          Row{"move, pack", true, true, kOther, false}, Row{"move, dictionary", true, false, kOther, false},
+          Row{"the default itself", false, true, kDefault, false}, Row{"no shape entry", true, true, kNothing, false},
+          Row{"another model under the default's id", false, true, kOther, true}}) {
         SCOPED_TRACE(row.what);
         controller()->clear();
         std::shared_ptr<QVModelComponent> component;
-        QVAttributeShape* shape = nullptr;
-        if (row.move) {
-            auto move = QVModelComponentMove::create();
-            shape = move->collisionShapeAttribute();
-            component = move;
-        } else {
-            auto jump = QVModelComponentIsoJump::create();
-            shape = jump->collisionShapeAttribute();
-            component = jump;
-        }
+        if (row.move) component = QVModelComponentMove::create();
+        if (!row.move) component = QVModelComponentIsoJump::create();
+        auto* shape = attributeCast<QVAttributeShape>(component->attribute("Collision Shape"));
         const std::shared_ptr<QVModelPolygon> original = shape->model();
-        std::shared_ptr<QVModelPolygon> colliding;
-        if (row.collidingModel) {
-            // The default is not registered; an unrelated model holds its id.
-            colliding = QVModelPolygon::create();
+        ASSERT_TRUE(original && original->type() == typeId<QVModelPolygon>() && original->isEmpty());
+        std::shared_ptr<QVModelPolygon> colliding = QVModelPolygon::create();
+        if (row.colliding) {  // the default unregistered, its id held by another model
             colliding->setId(original->id());
             controller()->addModel(colliding);
         } else {
             controller()->addModel(component);
+            ASSERT_EQ(controller()->getModel(original->id()), original);
         }
         auto other = QVModelPolygon::create();
         controller()->addModel(other);
 
-        // The source of the connections: a component of the same class
-        // linking the shape the row names.
+        // The connections of a copy that links what the row names.
         std::shared_ptr<QVModel> source = component->clone(false, false);
         auto* sourceShape = attributeCast<QVAttributeShape>(source->attribute("Collision Shape"));
-        ASSERT_TRUE(sourceShape);
         if (row.names == kOther) sourceShape->setModel(other);
         if (row.names == kDefault) sourceShape->setModel(original);
         if (row.names == kNothing) source->removeAttribute(sourceShape);
         classtest::installKeysOf({source.get()});
         msgpack::zone zone;
         if (row.fromPack) {
-            component->unpackConnections(
-                classtest::readBack(zone, [&](QVPackMap& map) { source->packConnections(map); }));
+            component->unpackConnections(classtest::readBack(zone, [&](QVPackMap& m) { source->packConnections(m); }));
         } else {
             component->connectionsFromDictionary(source->connectionsToDictionary());
         }
-
-        const std::shared_ptr<QVModelPolygon> expected = row.names == kOther ? other : original;
-        EXPECT_EQ(shape->model(), expected);
+        EXPECT_EQ(shape->model(), row.names == kOther ? other : original);
         EXPECT_EQ(controller()->getModel(other->id()), other);
-        if (row.collidingModel) {
-            EXPECT_EQ(controller()->getModel(original->id()), colliding);
-        } else {
-            EXPECT_EQ(controller()->getModel(original->id()) == original, row.names != kOther);
-        }
+        const std::shared_ptr<QVModel> kept = row.names == kOther ? nullptr : original;
+        EXPECT_EQ(controller()->getModel(original->id()), row.colliding ? colliding : kept);
     }
 }
 
+struct ValueChanges : QVModelListener {
+    int count = 0;
+    void attributeChanged(QVAttribute*, int kind) override { count += kind == QVBaseAttribute::kChangeValue; }
+};
+
+// Each edit runs twice: only a first call that changes the value notifies.
 TEST_F(ComponentsTest, SettersNotifyOnlyOnARealChange) {
-    using Edit = std::function<void(QVModel&)>;
-    auto damage = [](QVModel& m) -> QVModelComponentDamage& { return static_cast<QVModelComponentDamage&>(m); };
-    auto spawner = [](QVModel& m) -> QVModelComponentSpawner& { return static_cast<QVModelComponentSpawner&>(m); };
-    struct Row { const char* what; bool isSpawner; Edit edit; int changes; };
+    auto damage = QVModelComponentDamage::create();
+    auto spawner = QVModelComponentSpawner::create();
+    struct Row { const char* what; QVModel* model; std::function<void()> edit; int changes; };
     const Row rows[] = {
-        {"damage, the current value", false, [&](QVModel& m) { damage(m).setDamage(1); }, 0},
-        {"damage, a new value twice", false, [&](QVModel& m) { damage(m).setDamage(3); damage(m).setDamage(3); }, 1},
-        {"damage, silent", false, [&](QVModel& m) { damage(m).setDamage(7, true); }, 0},
-        {"damage delay twice", false,
-         [&](QVModel& m) { damage(m).setDamageDelay(0.5f); damage(m).setDamageDelay(0.5f); }, 1},
-        {"spawn rate, the current value", true, [&](QVModel& m) { spawner(m).setSpawnRate(1.0f); }, 0},
-        {"spawn rate twice", true, [&](QVModel& m) { spawner(m).setSpawnRate(2.0f); spawner(m).setSpawnRate(2.0f); }, 1},
-        {"spawn action twice", true,
-         [&](QVModel& m) { spawner(m).setSpawnAction("kPermanentSpawning"); spawner(m).setSpawnAction("kPermanentSpawning"); },
-         1},
+        {"damage, the current value", damage.get(), [&] { damage->setDamage(1); }, 0},
+        {"damage, a new value", damage.get(), [&] { damage->setDamage(3); }, 1},
+        {"damage, silent", damage.get(), [&] { damage->setDamage(7, true); }, 0},
+        {"damage delay", damage.get(), [&] { damage->setDamageDelay(0.5f); }, 1},
+        {"spawn rate, the current value", spawner.get(), [&] { spawner->setSpawnRate(1.0f); }, 0},
+        {"spawn rate", spawner.get(), [&] { spawner->setSpawnRate(2.0f); }, 1},
+        {"spawn action", spawner.get(), [&] { spawner->setSpawnAction("kJumpingSpawning"); }, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        std::shared_ptr<QVModel> model = row.isSpawner ? std::shared_ptr<QVModel>(QVModelComponentSpawner::create())
-                                                       : std::shared_ptr<QVModel>(QVModelComponentDamage::create());
         ValueChanges changes;
-        model->addListener(&changes);
-        row.edit(*model);
-        model->removeListener(&changes);
+        row.model->addListener(&changes);
+        row.edit();
+        row.edit();
+        row.model->removeListener(&changes);
         EXPECT_EQ(changes.count, row.changes);
     }
 }
 
 TEST_F(ComponentsTest, AffectedAssetIdsFromText) {
+    auto motor = QVModelComponentMotor::create();
+    auto move = QVModelComponentMove::create();
     struct Row { const char* text; int32_t motor; uint32_t move; };
     for (const Row& row : {Row{"12", 12, 12u}, Row{"", 0, 0u}, Row{" 42ab", 42, 42u}, Row{"ab42", 0, 0u},
                            Row{"-1", -1, 4294967295u}, Row{"99999999999", INT_MAX, 4294967295u}}) {
         SCOPED_TRACE(row.text);
-        auto motor = QVModelComponentMotor::create();
-        auto move = QVModelComponentMove::create();
         motor->affectedAssetAttribute()->setValue(row.text);
         move->affectedAssetAttribute()->setValue(row.text);
         EXPECT_EQ(motor->affectedAssetId(), row.motor);
@@ -178,7 +131,7 @@ TEST_F(ComponentsTest, AffectedAssetIdsFromText) {
     }
 }
 
-// The project generator after srand(1) draws 41 first: 2 + 1 × (41 / 32767 × 2 − 1).
+// The project generator draws 41 first after srand(1): 2 + 1 × (41 / 32767 × 2 − 1).
 TEST_F(ComponentsTest, RandomSpawnRateFromTheProjectGenerator) {
     auto spawner = QVModelComponentSpawner::create();
     spawner->setSpawnRate(2.0f, true);
@@ -191,39 +144,27 @@ TEST_F(ComponentsTest, RandomSpawnRateFromTheProjectGenerator) {
 TEST_F(ComponentsTest, IntegerReadingsOfStoredFloats) {
     auto damage = QVModelComponentDamage::create();
     auto health = QVModelComponentHealth::create();
-    classtest::installKeysOf({damage.get(), health.get()});
+    classtest::installKeysOf({damage.get()});
     struct Row { float stored; int read; };
     for (const Row& row : {Row{2.9f, 2}, Row{-2.9f, -2}, Row{std::numeric_limits<float>::quiet_NaN(), 0},
                            Row{1e10f, INT_MAX}, Row{-std::numeric_limits<float>::infinity(), INT_MIN}}) {
         SCOPED_TRACE(row.stored);
         msgpack::zone zone;
         const QVPackMap value = classtest::readBack(zone, [&](QVPackMap& map) { map.put("value", row.stored); });
-        for (QVAttributeFloat* attribute :
-             {damage->damageAttribute(), health->healthAttribute(), health->livesAttribute()}) {
-            attribute->unpack(value);
-        }
-        EXPECT_EQ(damage->damage(), row.read);
-        EXPECT_EQ(health->health(), row.read);
-        EXPECT_EQ(health->lives(), row.read);
+        for (QVAttributeFloat* a : {damage->damageAttribute(), health->healthAttribute(), health->livesAttribute()})
+            a->unpack(value);
+        EXPECT_TRUE(damage->damage() == row.read && health->health() == row.read && health->lives() == row.read);
     }
     EXPECT_EQ(health->livesLeft(), 1);
 }
 
 TEST_F(ComponentsTest, OnlyJumpMoveAndSlideShowTheirAnimation) {
     auto container = QVModelSpriteContainer::create();
-    auto jump = QVModelComponentIsoJump::create();
-    auto move = QVModelComponentMove::create();
-    auto slide = QVModelComponentSlide::create();
-    auto mapper = QVModelComponentRotationMapper::create();
-    struct Row { const char* what; QVModelComponent* component; QVAttributeAnimation* animation; bool shown; };
-    for (const Row& row : {Row{"jump", jump.get(), jump->animationAttribute(), true},
-                           Row{"move", move.get(), move->animationAttribute(), true},
-                           Row{"slide", slide.get(), slide->animationAttribute(), true},
-                           Row{"rotation mapper", mapper.get(), mapper->animationAttribute(), false}}) {
-        SCOPED_TRACE(row.what);
-        EXPECT_FALSE(row.component->animationModel());
-        row.animation->setAnimation(container);
-        EXPECT_EQ(row.component->animationModel(), row.shown ? container : nullptr);
+    for (const std::string name : {"IsoJump", "Move", "Slide", "RotationMapper"}) {
+        SCOPED_TRACE(name);
+        auto component = modelKindCast<QVModelComponent>(controller()->createModel("QVModelComponent" + name));
+        attributeCast<QVAttributeAnimation>(component->attribute("Animation"))->setAnimation(container);
+        EXPECT_EQ(component->animationModel(), name == "RotationMapper" ? nullptr : container);
     }
 }
 
