@@ -235,8 +235,7 @@ int32_t QVBaseModelComponentMotor::affectedAssetId() const { return parseDecimal
 
 QVModelComponentMotor::QVModelComponentMotor(const std::string& name) : QVBaseModelComponentMotor(name) {}
 
-QVModelComponentMotor::QVModelComponentMotor(const QVModelComponentMotor& source)
-    : QVBaseModelComponentMotor(source) {}
+QVModelComponentMotor::QVModelComponentMotor(const QVModelComponentMotor& source) : QVBaseModelComponentMotor(source) {}
 
 // ---------------------------------------------------------------- move
 
@@ -312,9 +311,7 @@ QVModelComponentSlide::QVModelComponentSlide(const QVModelComponentSlide& source
 
 std::shared_ptr<QVModelSound> QVModelComponentSlide::slideSound() const { return modelOf(m_slideSound); }
 
-std::shared_ptr<QVModelSpriteContainer> QVModelComponentSlide::animationModel() const {
-    return spriteOf(m_animation);
-}
+std::shared_ptr<QVModelSpriteContainer> QVModelComponentSlide::animationModel() const { return spriteOf(m_animation); }
 
 // ---------------------------------------------------------------- spawner
 
@@ -332,8 +329,8 @@ QVModelComponentSpawner::QVModelComponentSpawner(const std::string& name)
 QVModelComponentSpawner::QVModelComponentSpawner(const QVModelComponentSpawner& source)
     : QVModelComponent(source),
       m_spawnRateMember(kSpawnRate, this, source.m_spawnRateMember),
-      m_spawnRate(source.listed(source.m_spawnRateMember, m_spawnRateMember))
-          QV_SPAWNER_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
+      m_spawnRate(source.listed(source.m_spawnRateMember, m_spawnRateMember)) QV_SPAWNER_ATTRIBUTES(QV_ATTRIBUTE_COPY) {
+}
 
 const std::string& QVModelComponentSpawner::spawnAction() const { return textOf(m_spawnAction); }
 

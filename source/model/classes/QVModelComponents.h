@@ -32,22 +32,22 @@ class QVModelSound;
 
 // ---------------------------------------------------------------- gameplay
 
-#define QV_GAMEPLAY_SETTINGS_ATTRIBUTES(X)                  \
-    X(QVAttributePoint, maxSpeed, "Max Speed")              \
-    X(QVAttributePoint, bounceForce, "Bounce Force")        \
-    X(QVAttributePoint, jumpForce, "Jump Force")            \
-    X(QVAttributeFloat, jumpTimeout, "Jump Timeout")        \
-    X(QVAttributeFloat, jumpCounter, "Jump Counter")        \
-    X(QVAttributeFloat, groundThreshold, "Ground Threshold") \
-    X(QVAttributeBool, jumpFromGround, "Jump From Ground")  \
-    X(QVAttributeFloat, leftLeanForce, "Left Lean Force")   \
-    X(QVAttributeFloat, rightLeanForce, "Right Lean Force") \
+#define QV_GAMEPLAY_SETTINGS_ATTRIBUTES(X)                     \
+    X(QVAttributePoint, maxSpeed, "Max Speed")                 \
+    X(QVAttributePoint, bounceForce, "Bounce Force")           \
+    X(QVAttributePoint, jumpForce, "Jump Force")               \
+    X(QVAttributeFloat, jumpTimeout, "Jump Timeout")           \
+    X(QVAttributeFloat, jumpCounter, "Jump Counter")           \
+    X(QVAttributeFloat, groundThreshold, "Ground Threshold")   \
+    X(QVAttributeBool, jumpFromGround, "Jump From Ground")     \
+    X(QVAttributeFloat, leftLeanForce, "Left Lean Force")      \
+    X(QVAttributeFloat, rightLeanForce, "Right Lean Force")    \
     X(QVAttributeFloat, platformFriction, "Platform Friction") \
-    X(QVAttributeFloat, rotationDrag, "Rotation Drag")      \
-    X(QVAttributePoint, airDrag, "Air Drag")                \
-    X(QVAttributeBool, directMovement, "Direct Movement")   \
-    X(QVAttributeBool, forcedMovement, "Forced Movement")   \
-    X(QVAttributeBool, fixedRotation, "Fixed Rotation")     \
+    X(QVAttributeFloat, rotationDrag, "Rotation Drag")         \
+    X(QVAttributePoint, airDrag, "Air Drag")                   \
+    X(QVAttributeBool, directMovement, "Direct Movement")      \
+    X(QVAttributeBool, forcedMovement, "Forced Movement")      \
+    X(QVAttributeBool, fixedRotation, "Fixed Rotation")        \
     X(QVAttributeBool, imageDirection, "Image Direction")
 
 class QVBaseModelComponentCharacterGameplaySettings : public QVModelComponent {
@@ -87,7 +87,7 @@ public:
 
 // ---------------------------------------------------------------- icon
 
-#define QV_CHARACTER_ICON_ATTRIBUTES(X)                 \
+#define QV_CHARACTER_ICON_ATTRIBUTES(X)                  \
     X(QVAttributeAnimation, regularIcon, "Regular Icon") \
     X(QVAttributeAnimation, lockedIcon, "Locked Icon")   \
     X(QVAttributeAnimation, selectedIcon, "Selected Icon")
@@ -107,7 +107,7 @@ protected:
 
 // ---------------------------------------------------------------- damage
 
-#define QV_DAMAGE_ATTRIBUTES(X)          \
+#define QV_DAMAGE_ATTRIBUTES(X)           \
     X(QVAttributeFloat, damage, "Damage") \
     X(QVAttributeFloat, damageDelay, "Damage delay")
 
@@ -130,7 +130,7 @@ protected:
 
 // ---------------------------------------------------------------- deletion threshold
 
-#define QV_DELETION_THRESHOLD_ATTRIBUTES(X)                           \
+#define QV_DELETION_THRESHOLD_ATTRIBUTES(X)                               \
     X(QVAttributeFloat, backDeletionThreshold, "Back Deletion Threshold") \
     X(QVAttributeFloat, sidesDeletionThreshold, "Sides Deletion Threshold")
 
@@ -150,9 +150,9 @@ protected:
 // ---------------------------------------------------------------- forced movement
 
 // "Froce Min" is spelled so in stored games.
-#define QV_FORCED_MOVEMENT_ATTRIBUTES(X)          \
-    X(QVAttributeFloat, forceMin, "Froce Min")     \
-    X(QVAttributeFloat, forceMax, "Force Max")     \
+#define QV_FORCED_MOVEMENT_ATTRIBUTES(X)       \
+    X(QVAttributeFloat, forceMin, "Froce Min") \
+    X(QVAttributeFloat, forceMax, "Force Max") \
     X(QVAttributeFloat, forceIncrease, "Force Increase")
 
 class QVModelComponentForcedMovement : public QVModelComponent {
@@ -170,11 +170,11 @@ protected:
 
 // ---------------------------------------------------------------- health
 
-#define QV_HEALTH_ATTRIBUTES(X)                                    \
+#define QV_HEALTH_ATTRIBUTES(X)                                           \
     X(QVAttributeAnimation, takingDamageAnimation, "Taking Damage Anim.") \
-    X(QVAttributeSound, takingDamageSound, "Taking Damage Sound")  \
-    X(QVAttributeFloat, deathDelay, "Death Delay")                 \
-    X(QVAttributeFloat, health, "Health")                          \
+    X(QVAttributeSound, takingDamageSound, "Taking Damage Sound")         \
+    X(QVAttributeFloat, deathDelay, "Death Delay")                        \
+    X(QVAttributeFloat, health, "Health")                                 \
     X(QVAttributeFloat, lives, "Lives")
 
 class QVModelComponentHealth : public QVModelComponent {
@@ -253,11 +253,11 @@ public:
 
 // ---------------------------------------------------------------- motor
 
-#define QV_MOTOR_ATTRIBUTES(X)                                 \
-    X(QVAttributePoint, linearVelocity, "Linear Velocity")     \
-    X(QVAttributeFloat, angularVelocity, "Angular Velocity")   \
-    X(QVAttributeStringList, event, "Event")                   \
-    X(QVAttributePoint, linearMultiplier, "Linear Multiplier") \
+#define QV_MOTOR_ATTRIBUTES(X)                                   \
+    X(QVAttributePoint, linearVelocity, "Linear Velocity")       \
+    X(QVAttributeFloat, angularVelocity, "Angular Velocity")     \
+    X(QVAttributeStringList, event, "Event")                     \
+    X(QVAttributePoint, linearMultiplier, "Linear Multiplier")   \
     X(QVAttributeFloat, angularMultiplier, "Angular Multiplier") \
     X(QVAttributeStringList, affectedAsset, "Affected asset")
 
@@ -285,17 +285,17 @@ public:
 
 // ---------------------------------------------------------------- move
 
-#define QV_MOVE_ATTRIBUTES(X)                                             \
-    X(QVAttributeShape, collisionShape, "Collision Shape")                \
-    X(QVAttributeAnimation, animation, "Animation")                       \
-    X(QVAttributeSound, sound, "Sound")                                   \
-    X(QVAttributeBool, activateOnRelease, "Activate On Release")          \
-    X(QVAttributeBool, forcedSwitchButton, "Forced Switch Button")        \
-    X(QVAttributePoint, linearVelocity, "Linear Velocity")                \
-    X(QVAttributeFloat, angularVelocity, "Angular Velocity")              \
+#define QV_MOVE_ATTRIBUTES(X)                                                 \
+    X(QVAttributeShape, collisionShape, "Collision Shape")                    \
+    X(QVAttributeAnimation, animation, "Animation")                           \
+    X(QVAttributeSound, sound, "Sound")                                       \
+    X(QVAttributeBool, activateOnRelease, "Activate On Release")              \
+    X(QVAttributeBool, forcedSwitchButton, "Forced Switch Button")            \
+    X(QVAttributePoint, linearVelocity, "Linear Velocity")                    \
+    X(QVAttributeFloat, angularVelocity, "Angular Velocity")                  \
     X(QVAttributeStringList, mathematicalOperation, "Mathematical Operation") \
-    X(QVAttributeStringList, event, "Event")                              \
-    X(QVAttributeStringList, affectedAsset, "Affected asset")             \
+    X(QVAttributeStringList, event, "Event")                                  \
+    X(QVAttributeStringList, affectedAsset, "Affected asset")                 \
     X(QVAttributeFloat, timeout, "Timeout")
 
 class QVBaseModelComponentMove : public QVModelComponent {
@@ -350,9 +350,9 @@ protected:
 
 // ---------------------------------------------------------------- score
 
-#define QV_SCORE_ATTRIBUTES(X)                       \
-    X(QVAttributeBool, resetCoins, "Reset Coins")     \
-    X(QVAttributeBool, resetPoints, "Reset Points")   \
+#define QV_SCORE_ATTRIBUTES(X)                      \
+    X(QVAttributeBool, resetCoins, "Reset Coins")   \
+    X(QVAttributeBool, resetPoints, "Reset Points") \
     X(QVAttributeBool, resetDistance, "Reset Distance")
 
 class QVModelComponentScore : public QVModelComponent {
@@ -422,10 +422,10 @@ protected:
 
 // ---------------------------------------------------------------- wake-up
 
-#define QV_WAKEUP_ATTRIBUTES(X)                           \
-    X(QVAttributeStringList, wakeUp, "Wake Up")           \
+#define QV_WAKEUP_ATTRIBUTES(X)                            \
+    X(QVAttributeStringList, wakeUp, "Wake Up")            \
     X(QVAttributeFloat, wakeupDistance, "Wakeup Distance") \
-    X(QVAttributeStringList, sleep, "Sleep")              \
+    X(QVAttributeStringList, sleep, "Sleep")               \
     X(QVAttributeFloat, sleepDistance, "Sleep Distance")
 
 class QVModelComponentWakeup : public QVModelComponent {

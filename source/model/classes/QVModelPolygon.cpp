@@ -173,8 +173,8 @@ float QVModelPolygon::rimDistance() const {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-QVModelPolygon::Outline QVModelPolygon::outline(float scaleX, float scaleY, b2Vec2* scaled, int& count,
-                                                float& radius, std::string* refusal) const {
+QVModelPolygon::Outline QVModelPolygon::outline(float scaleX, float scaleY, b2Vec2* scaled, int& count, float& radius,
+                                                std::string* refusal) const {
     count = scaledPoints(scaled, kMaxScaledPoints, scaleX * kPixelToMetre, scaleY * -kPixelToMetre);
     radius = 0.0f;
     if (count == 0) return Outline::kNone;
@@ -203,21 +203,21 @@ QVFixtureDef QVModelPolygon::createFixtureShape(float scaleX, float scaleY) cons
     float radius = 0.0f;
     std::string reason;
     switch (outline(scaleX, scaleY, scaled, count, radius, &reason)) {
-    case Outline::kPolygon: {
-        auto polygon = std::make_unique<b2PolygonShape>();
-        if (physics::setPolygon(polygon.get(), scaled, count)) result.shape = std::move(polygon);
-        break;
-    }
-    case Outline::kCircle: {
-        auto circle = std::make_unique<b2CircleShape>();
-        if (physics::setCircle(circle.get(), scaled[0], radius)) result.shape = std::move(circle);
-        break;
-    }
-    case Outline::kRefused:
-        logMessage("[QVModelPolygon] no fixture shape for model %u: %s", id(), reason.c_str());
-        break;
-    case Outline::kNone:
-        break;
+        case Outline::kPolygon: {
+            auto polygon = std::make_unique<b2PolygonShape>();
+            if (physics::setPolygon(polygon.get(), scaled, count)) result.shape = std::move(polygon);
+            break;
+        }
+        case Outline::kCircle: {
+            auto circle = std::make_unique<b2CircleShape>();
+            if (physics::setCircle(circle.get(), scaled[0], radius)) result.shape = std::move(circle);
+            break;
+        }
+        case Outline::kRefused:
+            logMessage("[QVModelPolygon] no fixture shape for model %u: %s", id(), reason.c_str());
+            break;
+        case Outline::kNone:
+            break;
     }
     result.def.shape = result.shape.get();
     return result;

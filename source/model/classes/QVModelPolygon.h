@@ -87,8 +87,7 @@ private:
     // points (at most 8 for a polygon; the centre first for a circle), the
     // circle's radius in metres, and what they make. `refusal` gets the
     // physics layer's reason when it refuses (kRefused).
-    Outline outline(float scaleX, float scaleY, b2Vec2* scaled, int& count, float& radius,
-                    std::string* refusal) const;
+    Outline outline(float scaleX, float scaleY, b2Vec2* scaled, int& count, float& radius, std::string* refusal) const;
 };
 
 class QVModelCircle : public QVModelPolygon {
