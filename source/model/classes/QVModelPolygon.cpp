@@ -9,6 +9,7 @@
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVNumeric.h"
 #include "model/core/QVPackMap.h"
+#include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
 
 using cocos2d::CCArray;
