@@ -1,6 +1,7 @@
 #include "model/classes/QVModelComponents.h"
 
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSpriteContainer.h"
@@ -33,12 +34,6 @@ auto modelOf(const Attribute* attribute) -> decltype(attribute->model()) {
 
 std::shared_ptr<QVModelSpriteContainer> spriteOf(const QVAttributeAnimation* attribute) {
     return attribute ? attribute->sprite() : nullptr;
-}
-
-// The default shape goes in through the notifying path, as an edit would.
-void setDefaultShape(QVAttributeShape* shape) {
-    shape->setModel(QVModelPolygon::create());
-    shape->valueChanged(QVBaseAttribute::kChangeValue);
 }
 
 // A connection read that links another shape drops the one held before (the
@@ -180,7 +175,8 @@ QVBaseModelComponentIsoJump::QVBaseModelComponentIsoJump(const std::string& name
     m_jumpDuration->setValue(0.75f, true);
     m_jumpTimeout->setValue(0.25f, true);
     m_jumpCount->setValue(1.0f, true);
-    setDefaultShape(m_collisionShape);
+    // The default goes in through the notifying path, as an edit would.
+    relinkNotifying(m_collisionShape, QVModelPolygon::create());
 }
 
 QVBaseModelComponentIsoJump::QVBaseModelComponentIsoJump(const QVBaseModelComponentIsoJump& source)
@@ -241,7 +237,8 @@ QVModelComponentMotor::QVModelComponentMotor(const QVModelComponentMotor& source
 
 QVBaseModelComponentMove::QVBaseModelComponentMove(const std::string& name)
     : QVModelComponent(name) QV_MOVE_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
-    setDefaultShape(m_collisionShape);
+    // The default goes in through the notifying path, as an edit would.
+    relinkNotifying(m_collisionShape, QVModelPolygon::create());
     m_linearVelocity->setEmptyAllowed(true, true);
     m_linearVelocity->setEmpty(true, true);
     m_angularVelocity->setAllowEmpty(true);
