@@ -5,6 +5,7 @@
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSpriteContainer.h"
+#include "model/classes/QVNeutralRead.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
 #include "platform/RandomAndClock.h"
@@ -18,20 +19,6 @@ const CCPoint& pointOf(const QVAttributePoint* attribute) {
     return attribute ? attribute->value() : kNone;
 }
 
-const std::string& textOf(const QVAttributeString* attribute) {
-    static const std::string kNone;
-    return attribute ? attribute->value() : kNone;
-}
-
-float floatOf(const QVAttributeFloat* attribute) { return attribute ? attribute->value() : 0.0f; }
-
-bool boolOf(const QVAttributeBool* attribute) { return attribute && attribute->value(); }
-
-template <class Attribute>
-auto modelOf(const Attribute* attribute) -> decltype(attribute->model()) {
-    return attribute ? attribute->model() : nullptr;
-}
-
 std::shared_ptr<QVModelSpriteContainer> spriteOf(const QVAttributeAnimation* attribute) {
     return attribute ? attribute->sprite() : nullptr;
 }
@@ -41,9 +28,9 @@ std::shared_ptr<QVModelSpriteContainer> spriteOf(const QVAttributeAnimation* att
 // model registered under the same id alone.
 template <class Read>
 void readReplacingShape(QVAttributeShape* shape, Read read) {
-    std::shared_ptr<QVModelPolygon> before = modelOf(shape);
+    std::shared_ptr<QVModelPolygon> before = qvread::linked(shape);
     read();
-    if (before && modelOf(shape) != before) QVModelController::shared()->removeModel(before);
+    if (before && qvread::linked(shape) != before) QVModelController::shared()->removeModel(before);
 }
 
 }  // namespace
@@ -69,19 +56,19 @@ using GameplaySettings = QVBaseModelComponentCharacterGameplaySettings;
 const CCPoint& GameplaySettings::maxSpeed() const { return pointOf(m_maxSpeed); }
 const CCPoint& GameplaySettings::bounceForce() const { return pointOf(m_bounceForce); }
 const CCPoint& GameplaySettings::jumpForce() const { return pointOf(m_jumpForce); }
-float GameplaySettings::jumpTimeout() const { return floatOf(m_jumpTimeout); }
-float GameplaySettings::jumpCounter() const { return floatOf(m_jumpCounter); }
-float GameplaySettings::groundThreshold() const { return floatOf(m_groundThreshold); }
-bool GameplaySettings::jumpFromGround() const { return boolOf(m_jumpFromGround); }
-float GameplaySettings::leftLeanForce() const { return floatOf(m_leftLeanForce); }
-float GameplaySettings::rightLeanForce() const { return floatOf(m_rightLeanForce); }
-float GameplaySettings::platformFriction() const { return floatOf(m_platformFriction); }
-float GameplaySettings::rotationDrag() const { return floatOf(m_rotationDrag); }
+float GameplaySettings::jumpTimeout() const { return qvread::value(m_jumpTimeout); }
+float GameplaySettings::jumpCounter() const { return qvread::value(m_jumpCounter); }
+float GameplaySettings::groundThreshold() const { return qvread::value(m_groundThreshold); }
+bool GameplaySettings::jumpFromGround() const { return qvread::value(m_jumpFromGround); }
+float GameplaySettings::leftLeanForce() const { return qvread::value(m_leftLeanForce); }
+float GameplaySettings::rightLeanForce() const { return qvread::value(m_rightLeanForce); }
+float GameplaySettings::platformFriction() const { return qvread::value(m_platformFriction); }
+float GameplaySettings::rotationDrag() const { return qvread::value(m_rotationDrag); }
 const CCPoint& GameplaySettings::airDrag() const { return pointOf(m_airDrag); }
-bool GameplaySettings::directMovement() const { return boolOf(m_directMovement); }
-bool GameplaySettings::forcedMovement() const { return boolOf(m_forcedMovement); }
-bool GameplaySettings::fixedRotation() const { return boolOf(m_fixedRotation); }
-bool GameplaySettings::imageDirection() const { return boolOf(m_imageDirection); }
+bool GameplaySettings::directMovement() const { return qvread::value(m_directMovement); }
+bool GameplaySettings::forcedMovement() const { return qvread::value(m_forcedMovement); }
+bool GameplaySettings::fixedRotation() const { return qvread::value(m_fixedRotation); }
+bool GameplaySettings::imageDirection() const { return qvread::value(m_imageDirection); }
 
 QVModelComponentCharacterGameplaySettings::QVModelComponentCharacterGameplaySettings(const std::string& name)
     : QVBaseModelComponentCharacterGameplaySettings(name) {}
@@ -99,7 +86,7 @@ QVModelComponentCharacterIcon::QVModelComponentCharacterIcon(const QVModelCompon
     : QVModelComponent(source) QV_CHARACTER_ICON_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
 std::shared_ptr<QVModelAnimation> QVModelComponentCharacterIcon::selectedIcon() const {
-    return modelOf(m_selectedIcon);
+    return qvread::linked(m_selectedIcon);
 }
 
 // ---------------------------------------------------------------- damage
@@ -112,7 +99,7 @@ QVModelComponentDamage::QVModelComponentDamage(const std::string& name)
 QVModelComponentDamage::QVModelComponentDamage(const QVModelComponentDamage& source)
     : QVModelComponent(source) QV_DAMAGE_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-int QVModelComponentDamage::damage() const { return truncToInt(floatOf(m_damage)); }
+int QVModelComponentDamage::damage() const { return truncToInt(qvread::value(m_damage)); }
 
 void QVModelComponentDamage::setDamage(int damage, bool silent) {
     if (m_damage) m_damage->setValue(static_cast<float>(damage), silent);
@@ -133,7 +120,9 @@ QVModelComponentDeletionThreshold::QVModelComponentDeletionThreshold(const std::
 QVModelComponentDeletionThreshold::QVModelComponentDeletionThreshold(const QVModelComponentDeletionThreshold& source)
     : QVModelComponent(source) QV_DELETION_THRESHOLD_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-float QVModelComponentDeletionThreshold::sidesDeletionThreshold() const { return floatOf(m_sidesDeletionThreshold); }
+float QVModelComponentDeletionThreshold::sidesDeletionThreshold() const {
+    return qvread::value(m_sidesDeletionThreshold);
+}
 
 // ---------------------------------------------------------------- forced movement
 
@@ -147,7 +136,7 @@ QVModelComponentForcedMovement::QVModelComponentForcedMovement(const std::string
 QVModelComponentForcedMovement::QVModelComponentForcedMovement(const QVModelComponentForcedMovement& source)
     : QVModelComponent(source) QV_FORCED_MOVEMENT_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-float QVModelComponentForcedMovement::forceMin() const { return floatOf(m_forceMin); }
+float QVModelComponentForcedMovement::forceMin() const { return qvread::value(m_forceMin); }
 
 // ---------------------------------------------------------------- health
 
@@ -161,9 +150,9 @@ QVModelComponentHealth::QVModelComponentHealth(const std::string& name)
 QVModelComponentHealth::QVModelComponentHealth(const QVModelComponentHealth& source)
     : QVModelComponent(source) QV_HEALTH_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-int QVModelComponentHealth::health() const { return truncToInt(floatOf(m_health)); }
+int QVModelComponentHealth::health() const { return truncToInt(qvread::value(m_health)); }
 
-int QVModelComponentHealth::lives() const { return truncToInt(floatOf(m_lives)); }
+int QVModelComponentHealth::lives() const { return truncToInt(qvread::value(m_lives)); }
 
 // ---------------------------------------------------------------- iso jump
 
@@ -183,18 +172,18 @@ QVBaseModelComponentIsoJump::QVBaseModelComponentIsoJump(const QVBaseModelCompon
     : QVModelComponent(source) QV_ISO_JUMP_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
 const CCPoint& QVBaseModelComponentIsoJump::jumpVelocity() const { return pointOf(m_jumpVelocity); }
-const std::string& QVBaseModelComponentIsoJump::event() const { return textOf(m_event); }
-bool QVBaseModelComponentIsoJump::continuousJump() const { return boolOf(m_continuousJump); }
-bool QVBaseModelComponentIsoJump::activateOnRelease() const { return boolOf(m_activateOnRelease); }
+const std::string& QVBaseModelComponentIsoJump::event() const { return qvread::text(m_event); }
+bool QVBaseModelComponentIsoJump::continuousJump() const { return qvread::value(m_continuousJump); }
+bool QVBaseModelComponentIsoJump::activateOnRelease() const { return qvread::value(m_activateOnRelease); }
 
 std::shared_ptr<QVModelPolygon> QVBaseModelComponentIsoJump::collisionShape() const {
-    return modelOf(m_collisionShape);
+    return qvread::linked(m_collisionShape);
 }
-std::shared_ptr<QVModelAnimation> QVBaseModelComponentIsoJump::animation() const { return modelOf(m_animation); }
-std::shared_ptr<QVModelAnimation> QVBaseModelComponentIsoJump::ground() const { return modelOf(m_ground); }
-std::shared_ptr<QVModelSound> QVBaseModelComponentIsoJump::jumpSound() const { return modelOf(m_jumpSound); }
+std::shared_ptr<QVModelAnimation> QVBaseModelComponentIsoJump::animation() const { return qvread::linked(m_animation); }
+std::shared_ptr<QVModelAnimation> QVBaseModelComponentIsoJump::ground() const { return qvread::linked(m_ground); }
+std::shared_ptr<QVModelSound> QVBaseModelComponentIsoJump::jumpSound() const { return qvread::linked(m_jumpSound); }
 std::shared_ptr<QVModelSound> QVBaseModelComponentIsoJump::doubleJumpSound() const {
-    return modelOf(m_doubleJumpSound);
+    return qvread::linked(m_doubleJumpSound);
 }
 
 std::shared_ptr<QVModelSpriteContainer> QVBaseModelComponentIsoJump::animationModel() const {
@@ -227,7 +216,9 @@ QVBaseModelComponentMotor::QVBaseModelComponentMotor(const QVBaseModelComponentM
 
 const CCPoint& QVBaseModelComponentMotor::linearMultiplier() const { return pointOf(m_linearMultiplier); }
 
-int32_t QVBaseModelComponentMotor::affectedAssetId() const { return parseDecimal<int32_t>(textOf(m_affectedAsset)); }
+int32_t QVBaseModelComponentMotor::affectedAssetId() const {
+    return parseDecimal<int32_t>(qvread::text(m_affectedAsset));
+}
 
 QVModelComponentMotor::QVModelComponentMotor(const std::string& name) : QVBaseModelComponentMotor(name) {}
 
@@ -248,8 +239,8 @@ QVBaseModelComponentMove::QVBaseModelComponentMove(const std::string& name)
 QVBaseModelComponentMove::QVBaseModelComponentMove(const QVBaseModelComponentMove& source)
     : QVModelComponent(source) QV_MOVE_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-bool QVBaseModelComponentMove::activateOnRelease() const { return boolOf(m_activateOnRelease); }
-float QVBaseModelComponentMove::angularVelocity() const { return floatOf(m_angularVelocity); }
+bool QVBaseModelComponentMove::activateOnRelease() const { return qvread::value(m_activateOnRelease); }
+float QVBaseModelComponentMove::angularVelocity() const { return qvread::value(m_angularVelocity); }
 bool QVBaseModelComponentMove::hasAngularVelocity() const { return m_angularVelocity && m_angularVelocity->hasValue(); }
 
 bool QVBaseModelComponentMove::hasLinearVelocityX() const {
@@ -260,9 +251,13 @@ bool QVBaseModelComponentMove::hasLinearVelocityY() const {
     return m_linearVelocity && !(m_linearVelocity->allowEmpty() && m_linearVelocity->isYEmpty());
 }
 
-const std::string& QVBaseModelComponentMove::mathematicalOperation() const { return textOf(m_mathematicalOperation); }
+const std::string& QVBaseModelComponentMove::mathematicalOperation() const {
+    return qvread::text(m_mathematicalOperation);
+}
 
-uint32_t QVBaseModelComponentMove::affectedAssetId() const { return parseDecimal<uint32_t>(textOf(m_affectedAsset)); }
+uint32_t QVBaseModelComponentMove::affectedAssetId() const {
+    return parseDecimal<uint32_t>(qvread::text(m_affectedAsset));
+}
 
 std::shared_ptr<QVModelSpriteContainer> QVBaseModelComponentMove::animationModel() const {
     return spriteOf(m_animation);
@@ -296,7 +291,7 @@ QVModelComponentScore::QVModelComponentScore(const std::string& name)
 QVModelComponentScore::QVModelComponentScore(const QVModelComponentScore& source)
     : QVModelComponent(source) QV_SCORE_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-bool QVModelComponentScore::resetDistance() const { return boolOf(m_resetDistance); }
+bool QVModelComponentScore::resetDistance() const { return qvread::value(m_resetDistance); }
 
 // ---------------------------------------------------------------- slide
 
@@ -306,7 +301,7 @@ QVModelComponentSlide::QVModelComponentSlide(const std::string& name)
 QVModelComponentSlide::QVModelComponentSlide(const QVModelComponentSlide& source)
     : QVModelComponent(source) QV_SLIDE_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-std::shared_ptr<QVModelSound> QVModelComponentSlide::slideSound() const { return modelOf(m_slideSound); }
+std::shared_ptr<QVModelSound> QVModelComponentSlide::slideSound() const { return qvread::linked(m_slideSound); }
 
 std::shared_ptr<QVModelSpriteContainer> QVModelComponentSlide::animationModel() const { return spriteOf(m_animation); }
 
@@ -329,7 +324,7 @@ QVModelComponentSpawner::QVModelComponentSpawner(const QVModelComponentSpawner& 
       m_spawnRate(source.listed(source.m_spawnRateMember, m_spawnRateMember)) QV_SPAWNER_ATTRIBUTES(QV_ATTRIBUTE_COPY) {
 }
 
-const std::string& QVModelComponentSpawner::spawnAction() const { return textOf(m_spawnAction); }
+const std::string& QVModelComponentSpawner::spawnAction() const { return qvread::text(m_spawnAction); }
 
 void QVModelComponentSpawner::setSpawnAction(const std::string& action, bool silent) {
     if (m_spawnAction) m_spawnAction->setValue(action, silent);
@@ -354,7 +349,7 @@ QVModelComponentWakeup::QVModelComponentWakeup(const std::string& name)
 QVModelComponentWakeup::QVModelComponentWakeup(const QVModelComponentWakeup& source)
     : QVModelComponent(source) QV_WAKEUP_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-const std::string& QVModelComponentWakeup::wakeUp() const { return textOf(m_wakeUp); }
-float QVModelComponentWakeup::wakeupDistance() const { return floatOf(m_wakeupDistance); }
-const std::string& QVModelComponentWakeup::sleep() const { return textOf(m_sleep); }
-float QVModelComponentWakeup::sleepDistance() const { return floatOf(m_sleepDistance); }
+const std::string& QVModelComponentWakeup::wakeUp() const { return qvread::text(m_wakeUp); }
+float QVModelComponentWakeup::wakeupDistance() const { return qvread::value(m_wakeupDistance); }
+const std::string& QVModelComponentWakeup::sleep() const { return qvread::text(m_sleep); }
+float QVModelComponentWakeup::sleepDistance() const { return qvread::value(m_sleepDistance); }
