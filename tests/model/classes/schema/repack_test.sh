@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # qvloadcheck --repack: the fixture game written back equals its packs byte
 # for byte, with the same stdout as a plain load; a failed load writes
-# nothing; a folder that cannot be made is exit 1.
+# nothing; a folder that cannot be made is exit 1; a missing folder is a
+# usage error.
 # Usage: repack_test.sh <qvloadcheck> <fixture game>
 set -u
 tool=$1
@@ -35,5 +36,9 @@ check "a failed load writes nothing" $?
 "$tool" --folder "$game" --repack "$t/file/sub" >"$t/out" 2>"$t/err"; s=$?
 test $s -eq 1 && grep -q 'qvloadcheck: cannot' "$t/err" && cmp -s "$t/plain" "$t/out"
 check "an unwritable folder is exit 1 with a message" $?
+
+"$tool" --folder "$game" --repack >/dev/null 2>&1; s=$?
+test $s -eq 2
+check "--repack without a folder is a usage error" $?
 
 exit $fail
