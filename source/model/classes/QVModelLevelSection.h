@@ -20,13 +20,13 @@
 #include "model/core/QVModel.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_LEVEL_SECTION_ATTRIBUTES(X)                  \
-    X(QVAttributeBool, initSection, "Init Section")     \
-    X(QVAttributeBool, muted, "Muted")                  \
-    X(QVAttributeBool, solo, "Solo")                    \
+#define QV_LEVEL_SECTION_ATTRIBUTES(X)                   \
+    X(QVAttributeBool, initSection, "Init Section")      \
+    X(QVAttributeBool, muted, "Muted")                   \
+    X(QVAttributeBool, solo, "Solo")                     \
     X(QVAttributeFloat, startDistance, "Start Distance") \
-    X(QVAttributeFloat, endDistance, "End Distance")    \
-    X(QVAttributeFloat, width, "Width")                 \
+    X(QVAttributeFloat, endDistance, "End Distance")     \
+    X(QVAttributeFloat, width, "Width")                  \
     X(QVAttributeFloat, playCooldown, "Play Cooldown")
 
 class QVBaseModelLevelSection : public QVModel {

@@ -106,8 +106,7 @@ void QVBaseModelScreen::childrenCleared() {
 
 std::shared_ptr<QVBaseModelScreen> QVBaseModelScreen::forKey(uint32_t classTypeId, const std::string& key,
                                                              std::shared_ptr<QVBaseModelScreen> (*create)(),
-                                                             const char* tag, const char* function,
-                                                             const char* noun) {
+                                                             const char* tag, const char* function, const char* noun) {
     QVModelController* controller = QVModelController::shared();
     for (const std::shared_ptr<QVModel>& model : controller->getModels(classTypeId)) {
         // Exactly that class, which is a screen class.

@@ -24,20 +24,20 @@
 
 class QVModelSound;
 
-#define QV_SCREEN_ATTRIBUTES(X)                                          \
-    X(QVAttributeString, key, "Key")                                     \
-    X(QVAttributeStringList, adBanner, "Ad Banner")                      \
-    X(QVAttributeStringList, adInterstitial, "Ad Interstitial")          \
-    X(QVAttributeFloat, adBannerFreq, "Ad Banner Freq.")                 \
-    X(QVAttributeFloat, adInterstitialsFreq, "Ad Interstitials Freq.")   \
-    X(QVAttributeSound, music, "Music")                                  \
-    X(QVAttributeBool, loopMusic, "Loop Music")                          \
-    X(QVAttributeBool, stopBGMOnDeath, "Stop BGM on Death")              \
-    X(QVAttributeStringList, backgroundScene, "Background Scene")        \
-    X(QVAttributeBool, idleAnimationLoop, "Idle Animation Loop")         \
-    X(QVAttributeInt, openAnimationFrames, "Open Animation Frames")      \
-    X(QVAttributeInt, idleAnimationFrames, "Idle Animation Frames")      \
-    X(QVAttributeInt, closeAnimationFrames, "Close Animation Frames")    \
+#define QV_SCREEN_ATTRIBUTES(X)                                        \
+    X(QVAttributeString, key, "Key")                                   \
+    X(QVAttributeStringList, adBanner, "Ad Banner")                    \
+    X(QVAttributeStringList, adInterstitial, "Ad Interstitial")        \
+    X(QVAttributeFloat, adBannerFreq, "Ad Banner Freq.")               \
+    X(QVAttributeFloat, adInterstitialsFreq, "Ad Interstitials Freq.") \
+    X(QVAttributeSound, music, "Music")                                \
+    X(QVAttributeBool, loopMusic, "Loop Music")                        \
+    X(QVAttributeBool, stopBGMOnDeath, "Stop BGM on Death")            \
+    X(QVAttributeStringList, backgroundScene, "Background Scene")      \
+    X(QVAttributeBool, idleAnimationLoop, "Idle Animation Loop")       \
+    X(QVAttributeInt, openAnimationFrames, "Open Animation Frames")    \
+    X(QVAttributeInt, idleAnimationFrames, "Idle Animation Frames")    \
+    X(QVAttributeInt, closeAnimationFrames, "Close Animation Frames")  \
     X(QVAttributeBool, muted, "Muted")
 
 class QVBaseModelScreen : public QVModelCompound {
@@ -98,8 +98,8 @@ protected:
     // class) whose "Key" is `key`; else a new one from `create`, keyed,
     // registered and logged as "[<tag>] <function>: no <noun> with key ...".
     static std::shared_ptr<QVBaseModelScreen> forKey(uint32_t classTypeId, const std::string& key,
-                                                     std::shared_ptr<QVBaseModelScreen> (*create)(),
-                                                     const char* tag, const char* function, const char* noun);
+                                                     std::shared_ptr<QVBaseModelScreen> (*create)(), const char* tag,
+                                                     const char* function, const char* noun);
 
     QV_SCREEN_ATTRIBUTES(QV_ATTRIBUTE_MEMBER)
 

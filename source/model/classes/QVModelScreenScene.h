@@ -29,25 +29,25 @@
 class QVModelComponentDeletionThreshold;
 class QVModelComponentForcedMovement;
 
-#define QV_SCREEN_SCENE_ATTRIBUTES(X)                                                \
-    X(QVAttributePoint, gravity, "Gravity")                                          \
-    X(QVAttributeFloat, timeWarp, "Time Warp")                                       \
-    X(QVAttributeFloat, gameSpeedMin, "Game Speed Min")                              \
-    X(QVAttributeFloat, gameSpeedMax, "Game Speed Max")                              \
-    X(QVAttributeFloat, speedIncrease, "Speed Increase")                             \
-    X(QVAttributeFloat, friction, "Friction")                                        \
-    X(QVAttributeFloat, velocityDrag, "Velocity Drag")                               \
-    X(QVAttributeFloat, bounce, "Bounce")                                            \
-    X(QVAttributeFloat, scoreMultiplier, "Score Multiplier")                         \
-    X(QVAttributeFloat, gameDirection, "Game Direction")                             \
-    X(QVAttributeFloat, cameraSmooth, "Camera Smooth")                               \
-    X(QVAttributeBool, alignCameraBorders, "Align Camera Borders")                   \
-    X(QVAttributeFloat, backDeletionThreshold, "Back Deletion Threshold")            \
-    X(QVAttributeFloat, sidesDeletionThreshold, "Sides Deletion Threshold")          \
-    X(QVAttributeRect, objectFrameRect, "Object Frame Rect")                         \
-    X(QVAttributeFrameEdgeState, objectFrameState1, "Object Frame State 1")          \
-    X(QVAttributeFrameEdgeState, objectFrameState2, "Object Frame State 2")          \
-    X(QVAttributeFrameEdgeState, objectFrameState3, "Object Frame State 3")          \
+#define QV_SCREEN_SCENE_ATTRIBUTES(X)                                       \
+    X(QVAttributePoint, gravity, "Gravity")                                 \
+    X(QVAttributeFloat, timeWarp, "Time Warp")                              \
+    X(QVAttributeFloat, gameSpeedMin, "Game Speed Min")                     \
+    X(QVAttributeFloat, gameSpeedMax, "Game Speed Max")                     \
+    X(QVAttributeFloat, speedIncrease, "Speed Increase")                    \
+    X(QVAttributeFloat, friction, "Friction")                               \
+    X(QVAttributeFloat, velocityDrag, "Velocity Drag")                      \
+    X(QVAttributeFloat, bounce, "Bounce")                                   \
+    X(QVAttributeFloat, scoreMultiplier, "Score Multiplier")                \
+    X(QVAttributeFloat, gameDirection, "Game Direction")                    \
+    X(QVAttributeFloat, cameraSmooth, "Camera Smooth")                      \
+    X(QVAttributeBool, alignCameraBorders, "Align Camera Borders")          \
+    X(QVAttributeFloat, backDeletionThreshold, "Back Deletion Threshold")   \
+    X(QVAttributeFloat, sidesDeletionThreshold, "Sides Deletion Threshold") \
+    X(QVAttributeRect, objectFrameRect, "Object Frame Rect")                \
+    X(QVAttributeFrameEdgeState, objectFrameState1, "Object Frame State 1") \
+    X(QVAttributeFrameEdgeState, objectFrameState2, "Object Frame State 2") \
+    X(QVAttributeFrameEdgeState, objectFrameState3, "Object Frame State 3") \
     X(QVAttributeFrameEdgeState, objectFrameState4, "Object Frame State 4")
 
 class QVBaseModelScreenScene : public QVModelScreen {
@@ -73,9 +73,7 @@ public:
     int objectFrameState(unsigned edge) const;
 
     const std::shared_ptr<QVModelComponentForcedMovement>& forcedMovement() const { return m_forcedMovement; }
-    const std::shared_ptr<QVModelComponentDeletionThreshold>& deletionThreshold() const {
-        return m_deletionThreshold;
-    }
+    const std::shared_ptr<QVModelComponentDeletionThreshold>& deletionThreshold() const { return m_deletionThreshold; }
     const std::vector<std::shared_ptr<QVModelLevelSection>>& levelSections() const { return m_levelSections.items(); }
     // The first section with "Init Section" set; empty when none.
     std::shared_ptr<QVModelLevelSection> initSection() const;

@@ -74,8 +74,8 @@ TEST_F(ScreenTest, ScreensAndWorldsAreFoundByKeyOrMadeRegisteredAndLogged) {
     set<QVAttributeString>(world, "Key", std::string("menu"));
     auto level = QVModelScreenScene::create();
     set<QVAttributeString>(level, "Key", std::string("level"));
-    for (const std::shared_ptr<QVModel>& model : {std::shared_ptr<QVModel>(menu), std::shared_ptr<QVModel>(world),
-                                                  std::shared_ptr<QVModel>(level)}) {
+    for (const std::shared_ptr<QVModel>& model :
+         {std::shared_ptr<QVModel>(menu), std::shared_ptr<QVModel>(world), std::shared_ptr<QVModel>(level)}) {
         controller()->addModel(model);
     }
     using Find = std::function<std::shared_ptr<QVModelScreen>(const std::string&)>;

@@ -63,13 +63,15 @@ TEST_F(WorldTest, ComponentsOverrideTheFirstAfterAReadTheLatestAfterwards) {
     // The two forms of a connections read.
     using Read = std::function<void(QVModelScreenScene&)>;
     const std::vector<std::pair<const char*, Read>> reads = {
-        {"dictionary", [&](QVModelScreenScene& world) { world.connectionsFromDictionary(source->connectionsToDictionary()); }},
+        {"dictionary",
+         [&](QVModelScreenScene& world) { world.connectionsFromDictionary(source->connectionsToDictionary()); }},
         {"pack",
          [&](QVModelScreenScene& world) {
              msgpack::zone zone;
              std::vector<uint32_t> ids;
              for (const auto& child : source->children()) ids.push_back(child->id());
-             auto object = msgpack::object(std::map<uint32_t, msgpack::object>{{43u, msgpack::object(ids, zone)}}, zone);
+             auto object =
+                 msgpack::object(std::map<uint32_t, msgpack::object>{{43u, msgpack::object(ids, zone)}}, zone);
              world.unpackConnections(QVPackMap(object));
          }},
     };
@@ -190,16 +192,15 @@ TEST_F(WorldTest, DeepCopyOfTheFixtureWorldRelinksTheGroupCharacter) {
     auto hero = character(3);
     auto unit = withChildren(QVModelObjectAssetUnit::create(),
                              {QVModelComponentWakeup::create(), QVModelComponentSpawner::create()});
-    auto init = section({hero, unit, QVModelObjectAssetPowerup::create(), QVModelObjectAsset::create(),
-                         QVModelObject::create()},
-                        true);
+    auto init = section(
+        {hero, unit, QVModelObjectAssetPowerup::create(), QVModelObjectAsset::create(), QVModelObject::create()}, true);
     auto member = character(3);
     auto floating = QVModelObjectAssetUnit::create();
     auto post = QVModelObject::create();
     auto layer = group({member, floating});
     auto later = section({member, post, layer, linker(member, post)});
-    auto world = withChildren(QVModelScreenScene::create(), {forced(4.0f), threshold(40.0f),
-                                                             QVModelComponentScore::create(), init, later});
+    auto world = withChildren(QVModelScreenScene::create(),
+                              {forced(4.0f), threshold(40.0f), QVModelComponentScore::create(), init, later});
     controller()->addModel(world);
     const size_t before = controller()->modelCount();
 
