@@ -15,12 +15,6 @@
 #include "model/core/QVModel.h"
 #include "model/core/QVModelGlue.h"
 
-namespace cocos2d {
-class CCSprite;
-class CCSpriteFrame;
-class CCTexture2D;
-}  // namespace cocos2d
-
 #define QV_SPRITE_CONTAINER_ATTRIBUTES(X)                  \
     X(QVAttributeFloat, animationSpeed, "Animation Speed") \
     X(QVAttributeFloat, duration, "Duration")              \
