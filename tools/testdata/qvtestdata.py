@@ -99,19 +99,14 @@ def main(argv):
         sys.stdout.buffer.write(text.encode())
         return 0
 
-    if args.command == "class-fixtures":
-        from qvtd import classfixtures
-        names = classfixtures.write(args.specs, args.out)
-        print("wrote %d fixture games into %s" % (len(names), args.out))
-        if args.stamp:
-            with open(args.stamp, "w") as f:
-                f.write("\n".join(sorted(names)) + "\n")
-        return 0
-
-    if args.command == "load-fixtures":
-        from qvtd import loadfixtures
-        names = loadfixtures.write(args.specs, args.out)
-        print("wrote %d resource roots into %s" % (len(names), args.out))
+    if args.command in ("class-fixtures", "load-fixtures"):
+        from qvtd import classfixtures, loadfixtures
+        if args.command == "class-fixtures":
+            writer, what = classfixtures, "fixture games"
+        else:
+            writer, what = loadfixtures, "resource roots"
+        names = writer.write(args.specs, args.out)
+        print("wrote %d %s into %s" % (len(names), what, args.out))
         if args.stamp:
             with open(args.stamp, "w") as f:
                 f.write("\n".join(sorted(names)) + "\n")

@@ -70,12 +70,23 @@ QVBaseModelComponentCharacterGameplaySettings::QVBaseModelComponentCharacterGame
     const QVBaseModelComponentCharacterGameplaySettings& source)
     : QVModelComponent(source) QV_GAMEPLAY_SETTINGS_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
-bool QVBaseModelComponentCharacterGameplaySettings::forcedMovement() const { return boolOf(m_forcedMovement); }
-float QVBaseModelComponentCharacterGameplaySettings::groundThreshold() const { return floatOf(m_groundThreshold); }
-float QVBaseModelComponentCharacterGameplaySettings::leftLeanForce() const { return floatOf(m_leftLeanForce); }
-float QVBaseModelComponentCharacterGameplaySettings::rightLeanForce() const { return floatOf(m_rightLeanForce); }
-float QVBaseModelComponentCharacterGameplaySettings::platformFriction() const { return floatOf(m_platformFriction); }
-float QVBaseModelComponentCharacterGameplaySettings::rotationDrag() const { return floatOf(m_rotationDrag); }
+using GameplaySettings = QVBaseModelComponentCharacterGameplaySettings;
+const CCPoint& GameplaySettings::maxSpeed() const { return pointOf(m_maxSpeed); }
+const CCPoint& GameplaySettings::bounceForce() const { return pointOf(m_bounceForce); }
+const CCPoint& GameplaySettings::jumpForce() const { return pointOf(m_jumpForce); }
+float GameplaySettings::jumpTimeout() const { return floatOf(m_jumpTimeout); }
+float GameplaySettings::jumpCounter() const { return floatOf(m_jumpCounter); }
+float GameplaySettings::groundThreshold() const { return floatOf(m_groundThreshold); }
+bool GameplaySettings::jumpFromGround() const { return boolOf(m_jumpFromGround); }
+float GameplaySettings::leftLeanForce() const { return floatOf(m_leftLeanForce); }
+float GameplaySettings::rightLeanForce() const { return floatOf(m_rightLeanForce); }
+float GameplaySettings::platformFriction() const { return floatOf(m_platformFriction); }
+float GameplaySettings::rotationDrag() const { return floatOf(m_rotationDrag); }
+const CCPoint& GameplaySettings::airDrag() const { return pointOf(m_airDrag); }
+bool GameplaySettings::directMovement() const { return boolOf(m_directMovement); }
+bool GameplaySettings::forcedMovement() const { return boolOf(m_forcedMovement); }
+bool GameplaySettings::fixedRotation() const { return boolOf(m_fixedRotation); }
+bool GameplaySettings::imageDirection() const { return boolOf(m_imageDirection); }
 
 QVModelComponentCharacterGameplaySettings::QVModelComponentCharacterGameplaySettings(const std::string& name)
     : QVBaseModelComponentCharacterGameplaySettings(name) {}
@@ -349,4 +360,7 @@ QVModelComponentWakeup::QVModelComponentWakeup(const std::string& name)
 QVModelComponentWakeup::QVModelComponentWakeup(const QVModelComponentWakeup& source)
     : QVModelComponent(source) QV_WAKEUP_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
+const std::string& QVModelComponentWakeup::wakeUp() const { return textOf(m_wakeUp); }
+float QVModelComponentWakeup::wakeupDistance() const { return floatOf(m_wakeupDistance); }
+const std::string& QVModelComponentWakeup::sleep() const { return textOf(m_sleep); }
 float QVModelComponentWakeup::sleepDistance() const { return floatOf(m_sleepDistance); }

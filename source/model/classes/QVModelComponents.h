@@ -54,12 +54,22 @@ class QVBaseModelComponentCharacterGameplaySettings : public QVModelComponent {
 public:
     QV_GAMEPLAY_SETTINGS_ATTRIBUTES(QV_COMPONENT_ATTRIBUTE)
 
-    bool forcedMovement() const;
+    const cocos2d::CCPoint& maxSpeed() const;
+    const cocos2d::CCPoint& bounceForce() const;
+    const cocos2d::CCPoint& jumpForce() const;
+    float jumpTimeout() const;
+    float jumpCounter() const;
     float groundThreshold() const;
+    bool jumpFromGround() const;
     float leftLeanForce() const;
     float rightLeanForce() const;
     float platformFriction() const;
     float rotationDrag() const;
+    const cocos2d::CCPoint& airDrag() const;
+    bool directMovement() const;
+    bool forcedMovement() const;
+    bool fixedRotation() const;
+    bool imageDirection() const;
 
 protected:
     explicit QVBaseModelComponentCharacterGameplaySettings(const std::string& name);
@@ -425,6 +435,9 @@ public:
     QVModelComponentWakeup(const QVModelComponentWakeup& source);
 
     QV_WAKEUP_ATTRIBUTES(QV_COMPONENT_ATTRIBUTE)
+    const std::string& wakeUp() const;
+    float wakeupDistance() const;
+    const std::string& sleep() const;
     float sleepDistance() const;
 
 protected:

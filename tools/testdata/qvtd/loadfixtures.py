@@ -72,6 +72,19 @@ def key_table_lines(names):
     return lines
 
 
+def key_table(names, user_id):
+    """Keys.pack for the names, and the strict name -> key node lookup."""
+    lines = key_table_lines(names)
+    numbers = {}
+    for n, name in enumerate(lines):
+        numbers.setdefault(name, n)
+
+    def k(name):
+        return U(numbers[name])
+
+    return keyspack.write_keys_pack(lines, user_id), k
+
+
 def _object_node(o, k):
     if "class" in o:
         e = [(k("id"), U(o["id"])), (k("Class Name"), S(o["class"]))]
@@ -94,15 +107,8 @@ def _object_node(o, k):
 def build_game(objects_by_pack, user_id):
     """file name -> bytes for the packs and Keys.pack; plus each pack's
     object boundaries (for cutting)."""
-    lines = key_table_lines(_key_names(objects_by_pack))
-    numbers = {}
-    for n, name in enumerate(lines):
-        numbers.setdefault(name, n)
-
-    def k(name):
-        return U(numbers[name])
-
-    files = {"Keys.pack": keyspack.write_keys_pack(lines, user_id)}
+    keys_pack, k = key_table(_key_names(objects_by_pack), user_id)
+    files = {"Keys.pack": keys_pack}
     bounds = {}
     for pack, objects in objects_by_pack.items():
         chunks = [encode(_object_node(o, k)) for o in objects]

@@ -255,6 +255,67 @@ def fixture_checks(r):
                 for d in fx.TEST_ALL_KINDS.decls))
 
 
+def class_fixture_checks(r):
+    """The `full` game: every class of the schema listing, each with one
+    model set away from every default, and packs a foreign reader decodes
+    into one map per model with every key number in the key table."""
+    import os
+    from . import classes, classfixtures
+    spec_dir = os.path.dirname(fx.SCHEMA_CLASSES)
+    spec = classfixtures.load_spec(spec_dir, "full")
+    models = classfixtures.build_models(spec)
+    present = {m.cls.class_name for m in models}
+    r.equal("classes of the schema listing missing from the full game",
+            [c for c in fx.schema_classes() if c not in present], [])
+    ids = [m.id for m in models]
+    r.check("full game ids lie in 1000..1999", all(1000 <= i <= 1999 for i in ids))
+
+    def away(m, d):
+        have, fresh = m.values[d.name], classes.fresh_value(d)
+        if isinstance(fresh, dict):
+            return have["value"] != fresh["value"]
+        return have is not None and have != fresh
+
+    lazy = []
+    for name in fx.schema_classes() + ["QVModelGeneralSettings"]:
+        members = [m for m in models if m.cls.class_name == name]
+        if members and not any(all(away(m, d) for d in m.cls.decls) for m in members):
+            m = members[0]
+            lazy.append("%s (%s)" % (name, ", ".join(d.name for d in m.cls.decls if not away(m, d))))
+    r.equal("classes without a model set away from every default", lazy, [])
+
+    files, listing = classfixtures.game_files(spec)
+    table = keyspack.read_keys_pack(files["Keys.pack"], spec["user_id"])
+    numbers = set(table.values())
+    per_class = {}
+    for m in models:
+        per_class[m.cls.class_name] = per_class.get(m.cls.class_name, 0) + 1
+    bad = []
+    for name, count in sorted(per_class.items()):
+        for stage in ("attributes", "connections"):
+            unpacker = msgpack.Unpacker(raw=True, strict_map_key=False)
+            unpacker.feed(files["%s.0.%s.pack" % (name, stage)])
+            maps = list(unpacker)
+            used = set()
+            for o in maps:
+                _raw_keys(o, used)
+            if len(maps) != count or used - numbers:
+                bad.append("%s.0.%s.pack" % (name, stage))
+    r.equal("full game packs that do not decode to their models", bad, [])
+    r.equal("full game listing count", listing.splitlines()[0], "models %d" % len(models))
+
+
+def _raw_keys(node, out):
+    if isinstance(node, dict):
+        for k, v in node.items():
+            if isinstance(k, int):
+                out.add(k)
+            _raw_keys(v, out)
+    elif isinstance(node, list):
+        for item in node:
+            _raw_keys(item, out)
+
+
 def _key_numbers(node, out):
     if isinstance(node, M):
         for k, v in node.entries:
@@ -279,7 +340,7 @@ def _decode_fails(data):
 
 def run():
     r = Results()
-    for group in (key_table_vectors, encoding_vectors, fixture_checks):
+    for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks):
         try:
             group(r)
         except Exception as e:  # a broken group is a failure, not a crash

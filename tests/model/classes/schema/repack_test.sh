@@ -26,7 +26,7 @@ for f in "$t"/re/*.pack; do
 done
 check "every pack written back byte for byte" $same
 
-mkdir -p "$t/broken/data" && cp "$game"/data/* "$t/broken/data/" && : >"$t/broken/data/Keys.pack"
+mkdir -p "$t/broken" && cp -r "$game/data" "$t/broken/" && : >"$t/broken/data/Keys.pack"
 "$tool" --folder "$t/broken" --repack "$t/none" >/dev/null 2>&1; s=$?
 test $s -eq 1 && test ! -e "$t/none"
 check "a failed load writes nothing" $?

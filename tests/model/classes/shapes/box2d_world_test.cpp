@@ -6,11 +6,14 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "../../core/support/loader_fixture.h"
 #include "../../core/support/model_test_support.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelPolygon.h"
+#include "model/core/QVModelController.h"
 #include "platform/RandomAndClock.h"
 
 namespace {
@@ -62,7 +65,34 @@ private:
     b2World m_world;
 };
 
-TEST(Box2DWorld, KnownShapesAttachAndSimulateAtEveryScale) {
+// The loader's fixture: one test reads the fixture game.
+class Box2DWorld : public modeltest::LoaderFixture {};
+
+// Every shape that makes a definition at a scale attaches to a dynamic body,
+// and 60 steps keep every body finite. Returns the number attached.
+int attachAtEveryScale(const std::vector<std::shared_ptr<QVModelPolygon>>& shapes) {
+    int attached = 0;
+    for (const Scale& scale : kScales) {
+        World world;
+        std::vector<b2Body*> bodies;
+        for (const auto& shape : shapes) {
+            SCOPED_TRACE(std::string(shape->className()) + " " + std::to_string(shape->id()) + " at " +
+                         std::to_string(scale.x) + ", " + std::to_string(scale.y));
+            QVFixtureDef made = shape->createFixtureShape(scale.x, scale.y);
+            EXPECT_EQ(shape->isValidShape(scale.x, scale.y), made.hasShape());
+            if (!made.hasShape()) continue;
+            b2Body* body = world.dynamicBody();
+            EXPECT_TRUE(world.attach(body, made));
+            bodies.push_back(body);
+            ++attached;
+        }
+        for (int step = 0; step < 60; ++step) world.get().Step(1.0f / 60.0f, 8, 3);
+        for (const b2Body* body : bodies) EXPECT_TRUE(finitePosition(body));
+    }
+    return attached;
+}
+
+TEST_F(Box2DWorld, KnownShapesAttachAndSimulateAtEveryScale) {
     modeltest::LogCapture log;
     std::vector<std::shared_ptr<QVModelPolygon>> shapes{
         outline(true, {{10, 20}, {40, 20}}),
@@ -79,27 +109,25 @@ TEST(Box2DWorld, KnownShapesAttachAndSimulateAtEveryScale) {
             shapes.push_back(box);
         }
     }
-    int attached = 0;
-    for (const Scale& scale : kScales) {
-        World world;
-        std::vector<b2Body*> bodies;
-        for (const auto& shape : shapes) {
-            ASSERT_TRUE(shape);
-            SCOPED_TRACE(std::string(shape->className()) + " of " + std::to_string(shape->points().size()) +
-                         " points at " + std::to_string(scale.x) + ", " + std::to_string(scale.y));
-            QVFixtureDef made = shape->createFixtureShape(scale.x, scale.y);
-            EXPECT_EQ(shape->isValidShape(scale.x, scale.y), made.hasShape());
-            if (!made.hasShape()) continue;
-            b2Body* body = world.dynamicBody();
-            EXPECT_TRUE(world.attach(body, made));
-            bodies.push_back(body);
-            ++attached;
-        }
-        for (int step = 0; step < 60; ++step) world.get().Step(1.0f / 60.0f, 8, 3);
-        for (const b2Body* body : bodies) EXPECT_TRUE(finitePosition(body));
-    }
     // Every scale attaches the boxes, the circles and the convex examples.
-    EXPECT_GE(attached, 5 * 9);
+    EXPECT_GE(attachAtEveryScale(shapes), 5 * 9);
+}
+
+TEST_F(Box2DWorld, EveryShapeOfTheFixtureGameAttaches) {
+    resetController({});
+    loadAll(std::string(QV_BINARY_DIR) + "/fixtures/classes/full", false);
+    ASSERT_EQ(controller()->lastError(), "");
+    std::vector<std::shared_ptr<QVModelPolygon>> shapes;
+    for (uint32_t type : {typeId<QVModelPolygon>(), typeId<QVModelCircle>()}) {
+        for (const auto& model : controller()->getModels(type)) shapes.push_back(modelKindCast<QVModelPolygon>(model));
+    }
+    for (const auto& model : controller()->getModels(typeId<QVModelComponentIsoJump>()))
+        shapes.push_back(modelCast<QVModelComponentIsoJump>(model)->collisionShape());
+    for (const auto& model : controller()->getModels(typeId<QVModelComponentMove>()))
+        shapes.push_back(modelCast<QVModelComponentMove>(model)->collisionShapeAttribute()->model());
+    for (const auto& shape : shapes) ASSERT_TRUE(shape);
+    ASSERT_GE(shapes.size(), 3u);
+    EXPECT_GE(attachAtEveryScale(shapes), 3 * 5);
 }
 
 // Draws from the project generator, so the outlines are the same on every
@@ -148,7 +176,7 @@ std::vector<CCPoint> randomOutline(int kind) {
     return points;
 }
 
-TEST(Box2DWorld, SeededOutlinesAndCirclesNeverAbort) {
+TEST_F(Box2DWorld, SeededOutlinesAndCirclesNeverAbort) {
     modeltest::LogCapture log;  // the refusals are many; keep them off stderr
     compat::srand(12);
     World world;

@@ -1,0 +1,359 @@
+"""The fixture games of the model classes, made from the specs in
+tests/fixtures/classes/ (full.json: the `full` game).
+
+A spec lists models with their class, id, attribute values, links and
+children; every attribute it leaves out keeps its declared default, and every
+attribute is written, as the player's own pack writers write them. Value
+forms, by attribute kind:
+
+  string, string list      "text"
+  int, uint, key, float    n, or {"value": n, "variance": n, "empty": bool,
+                           "curves": {"<state>": CURVE}}
+  bool                     true / false, or the dict form
+  point                    [x, y], or {"value": [x, y], "variance": [x, y],
+                           "empty": "x" | "y" | "xy" | "", "curvesX": {...}, "curvesY": {...}}
+  rect, size, colour       [numbers]
+  enumerations             n
+  gradient                 [[position, [r, g, b, a]], ...]
+  references, sprites      under "links": {"<attribute>": id}
+
+A CURVE is a list of [time, value] keys (added in time order, smoothed
+controls) or {"keys": [[in, time, value, out], ...], "preset": n}. Shapes
+take "points" and "oneWayCollisionVector"; the general settings
+"platformSpecificValues". "media" names the sprites with image and effects
+files and the fonts to write; atlases are written for every atlas model.
+
+Written into <out>/<game>/: data/Keys.pack, one attributes and one
+connections pack per class (number 0), the media, and <out>/<game>.models,
+the model listing the loader check prints after loading the game.
+"""
+
+import json
+import os
+import shutil
+import struct
+import zlib
+
+from . import keyspack
+from .classes import ALL_CLASSES, fresh_value
+from .loadfixtures import key_table
+from .models import ENUMS, FUNDAMENTAL, LINKED, REFERENCES, Curve, Model, f32, pack_connections, \
+    pack_model
+from .msgpackenc import U, encode
+
+GAMES = ("full",)
+
+# Classes a reference of each kind accepts: the class and its subclasses.
+KIND_OF = {
+    "QVModelObject": {"QVModelObject", "QVModelObjectAsset", "QVModelObjectAssetCharacter",
+                      "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit",
+                      "QVModelObjectGroup", "QVModelObjectImage"},
+    "QVModelObjectAsset": {"QVModelObjectAsset", "QVModelObjectAssetCharacter",
+                           "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit"},
+    "QVModelAsset": {"QVModelAsset", "QVModelAssetCharacter", "QVModelAssetObstacle",
+                     "QVModelAssetPowerup"},
+    "QVModelSound": {"QVModelSound"},
+    "QVModelAnimation": {"QVModelAnimation"},
+    "QVModelPolygon": {"QVModelPolygon", "QVModelCircle"},
+}
+
+
+class SpecError(ValueError):
+    pass
+
+
+# ---------------------------------------------------------------- values
+
+def _curve(form):
+    if isinstance(form, dict):
+        return Curve([tuple(k) for k in form["keys"]], form.get("preset", 4))
+    return Curve.added([tuple(p) for p in form])
+
+
+def _curves(forms):
+    return {int(state): _curve(form) for state, form in (forms or {}).items()}
+
+
+def _value(decl, form, where):
+    """A spec value in the form models.pack_attribute takes."""
+    kind = decl.kind
+    fresh = fresh_value(decl)
+    if kind in FUNDAMENTAL:
+        if not isinstance(form, dict):
+            form = {"value": form}
+        v = dict(fresh)
+        v["value"] = form["value"]
+        v["variableValue"] = form.get("variance", fresh["variableValue"])
+        v["isEmpty"] = form.get("empty", fresh["isEmpty"])
+        if form.get("curves"):
+            v["curves"] = _curves(form["curves"])
+        if kind == "bool":
+            v["value"], v["variableValue"] = bool(v["value"]), bool(v["variableValue"])
+        return v
+    if kind == "point":
+        if not isinstance(form, dict):
+            form = {"value": form}
+        v = dict(fresh)
+        v["value"] = tuple(form["value"])
+        v["variableValue"] = tuple(form.get("variance", fresh["variableValue"]))
+        if "empty" in form:
+            v["isXEmpty"], v["isYEmpty"] = "x" in form["empty"], "y" in form["empty"]
+        for axis in ("curvesX", "curvesY"):
+            if form.get(axis):
+                v[axis] = _curves(form[axis])
+        return v
+    if kind in ("rect", "size", "color"):
+        if len(form) != len(fresh):
+            raise SpecError("%s: %s needs %d numbers" % (where, decl.name, len(fresh)))
+        return tuple(form)
+    if kind in ("string", "stringList"):
+        return str(form)
+    if kind in ENUMS:
+        return int(form)
+    if kind == "gradient":
+        return [(pos, tuple(rgba)) for pos, rgba in form]
+    raise SpecError("%s: %s takes no value (link it)" % (where, decl.name))
+
+
+def build_models(spec):
+    """Model objects in spec order, checked against the class tables."""
+    by_id = {}
+    for m in spec["models"]:
+        if m["id"] in by_id:
+            raise SpecError("id %d given twice" % m["id"])
+        if m["class"] not in ALL_CLASSES:
+            raise SpecError("id %d: no table for class %s" % (m["id"], m["class"]))
+        by_id[m["id"]] = m
+    models = []
+    for m in spec["models"]:
+        cls = ALL_CLASSES[m["class"]]
+        where = "%s %d" % (m["class"], m["id"])
+        decls = {d.name: d for d in cls.decls}
+        for name in list(m.get("attributes", {})) + list(m.get("links", {})):
+            if name not in decls:
+                raise SpecError("%s: no attribute %r" % (where, name))
+        values = {}
+        for d in cls.decls:
+            if d.kind in LINKED or d.kind == "attribute":
+                values[d.name] = m.get("links", {}).get(d.name)
+            elif d.name in m.get("attributes", {}):
+                values[d.name] = _value(d, m["attributes"][d.name], where)
+            else:
+                values[d.name] = fresh_value(d)
+        for name, target in m.get("links", {}).items():
+            _check_link(where, decls[name], by_id.get(target), target)
+        for key in ("points", "oneWayCollisionVector", "platformSpecificValues"):
+            if key in m:
+                values[key] = m[key]
+        for child in m.get("children", []):
+            if child not in by_id:
+                raise SpecError("%s: child %d is not in the game" % (where, child))
+        models.append(Model(cls, m["id"], values, m.get("children", [])))
+    _check_atlas_flags(models)
+    return models
+
+
+def _check_link(where, decl, target, target_id):
+    if target is None:
+        raise SpecError("%s: %s links %d, which is not in the game" % (where, decl.name, target_id))
+    if decl.kind == "sprite":
+        wanted = {"QVModelSpriteContainer"}
+    elif decl.kind in REFERENCES:
+        wanted = KIND_OF[REFERENCES[decl.kind]]
+    else:
+        raise SpecError("%s: %s is not a reference" % (where, decl.name))
+    if target["class"] not in wanted:
+        raise SpecError("%s: %s links a %s" % (where, decl.name, target["class"]))
+
+
+def _check_atlas_flags(models):
+    """Linking a container passes the sprite attribute's atlas flag on to it
+    while loading, so a container must already hold the flag of every
+    attribute that links it, or the loaded game differs from its packs."""
+    containers = {m.id: m for m in models if m.cls.class_name == "QVModelSpriteContainer"}
+    for m in models:
+        for d in m.cls.decls:
+            target = m.values.get(d.name) if d.kind == "sprite" else None
+            if target is None:
+                continue
+            held = containers[target].values["Excluded From Atlas"]["value"]
+            if held != d.excluded:
+                raise SpecError("%s %d: %s passes excluded %s to container %d, which holds %s"
+                                % (m.cls.class_name, m.id, d.name, d.excluded, target, held))
+
+
+# ---------------------------------------------------------------- packs
+
+def packs(models, user_id):
+    """file name -> bytes: Keys.pack and both packs of every class."""
+    names = set(["id", "Class Name", "value", "User ID"])
+
+    def collect(name):
+        names.add(name)
+        return U(0)
+
+    for m in models:
+        pack_model(m, collect)
+        pack_connections(m, collect)
+    keys_pack, k = key_table(names, user_id)
+    files = {"Keys.pack": keys_pack}
+    by_class = {}
+    for m in sorted(models, key=lambda m: m.id):
+        by_class.setdefault(m.cls.class_name, []).append(m)
+    for class_name, members in by_class.items():
+        files["%s.0.attributes.pack" % class_name] = b"".join(
+            encode(pack_model(m, k)) for m in members)
+        files["%s.0.connections.pack" % class_name] = b"".join(
+            encode(pack_connections(m, k)) for m in members)
+    return files
+
+
+def model_listing(models):
+    """`models N`, then `<id> <className> <name>` in ascending id."""
+    rows = sorted(models, key=lambda m: m.id)
+    return "models %d\n" % len(rows) + "".join(
+        "%d %s %s\n" % (m.id, m.cls.class_name,
+                        keyspack.escape_bytes(m.values["Name"].encode("utf-8")))
+        for m in rows)
+
+
+# ---------------------------------------------------------------- media
+
+def png(width, height, pixel):
+    """An 8-bit RGBA PNG; pixel(x, y) -> (r, g, b, a)."""
+    rows = b"".join(b"\x00" + b"".join(bytes(pixel(x, y)) for x in range(width))
+                    for y in range(height))
+
+    def chunk(tag, data):
+        return (struct.pack(">I", len(data)) + tag + data
+                + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF))
+
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
+def _checker(colour):
+    def pixel(x, y):
+        on = (x // 8 + y // 8) % 2 == 0
+        return colour if on else (255 - colour[0], 255 - colour[1], 255 - colour[2], 255)
+    return pixel
+
+
+def _n(x):
+    return "%g" % f32(x)
+
+
+def atlas_plist(atlas_id, sprites, size):
+    """Format-2 frames named after their sprites: frame rect, offset and
+    source size are the sprite's "Source Rect", "Offset" and "SourceSize"."""
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           '<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" '
+           '"http://www.apple.com/DTDs/PropertyList-1.0.dtd">',
+           '<plist version="1.0">', '<dict>', '    <key>frames</key>', '    <dict>']
+    for s in sprites:
+        x, y, w, h = s.values["Source Rect"]
+        ox, oy = s.values["Offset"]["value"]
+        sw, sh = s.values["SourceSize"]
+        cx, cy = (sw - w) / 2 + ox, (sh - h) / 2 - oy
+        out += ['        <key>QVModelSprite_ID%u</key>' % s.id, '        <dict>',
+                '            <key>frame</key>',
+                '            <string>{{%s,%s},{%s,%s}}</string>' % (_n(x), _n(y), _n(w), _n(h)),
+                '            <key>offset</key>',
+                '            <string>{%s,%s}</string>' % (_n(ox), _n(oy)),
+                '            <key>rotated</key>', '            <false/>',
+                '            <key>sourceColorRect</key>',
+                '            <string>{{%s,%s},{%s,%s}}</string>' % (_n(cx), _n(cy), _n(w), _n(h)),
+                '            <key>sourceSize</key>',
+                '            <string>{%s,%s}</string>' % (_n(sw), _n(sh)),
+                '        </dict>']
+    texture = "atlas_ID%u.png" % atlas_id
+    out += ['    </dict>', '    <key>metadata</key>', '    <dict>',
+            '        <key>format</key>', '        <integer>2</integer>',
+            '        <key>realTextureFileName</key>', '        <string>%s</string>' % texture,
+            '        <key>size</key>', '        <string>{%d,%d}</string>' % size,
+            '        <key>textureFileName</key>', '        <string>%s</string>' % texture,
+            '    </dict>', '</dict>', '</plist>', '']
+    return "\n".join(out).encode()
+
+
+FONT_CHARS = "0123456789"
+FONT_PAGE = (64, 32)
+
+
+def bmfont(font_id):
+    """A text BMFont with the digits on one page."""
+    page = "QVModelFont_ID%u.png" % font_id
+    lines = ['info face="Full" size=16 bold=0 italic=0 charset="" unicode=1 stretchH=100 '
+             'smooth=1 aa=1 padding=0,0,0,0 spacing=1,1 outline=0',
+             'common lineHeight=16 base=13 scaleW=%d scaleH=%d pages=1 packed=0 alphaChnl=0 '
+             'redChnl=0 greenChnl=0 blueChnl=0' % FONT_PAGE,
+             'page id=0 file="%s"' % page,
+             'chars count=%d' % len(FONT_CHARS)]
+    for i, c in enumerate(FONT_CHARS):
+        lines.append('char id=%d x=%d y=%d width=10 height=14 xoffset=0 yoffset=1 xadvance=11 '
+                     'page=0 chnl=15' % (ord(c), (i % 6) * 10, (i // 6) * 14))
+    return ("\n".join(lines) + "\n").encode(), page
+
+
+def media(models, spec_media):
+    """data-relative path -> bytes of the game's media files."""
+    by_id = {m.id: m for m in models}
+    files = {}
+    for m in models:
+        if m.cls.class_name != "QVModelAtlas":
+            continue
+        size = (int(m.values["width"]["value"]), int(m.values["height"]["value"]))
+        sprites = [by_id[c] for c in m.children if by_id[c].cls.class_name == "QVModelSprite"]
+        files["atlases/atlas_ID%u.png" % m.id] = png(size[0], size[1], _checker((200, 60, 40, 255)))
+        files["atlases/atlas_ID%u.plist" % m.id] = atlas_plist(m.id, sprites, size)
+    for folder, colour in (("images", (40, 120, 220, 255)), ("effects", (240, 200, 30, 255))):
+        for sprite_id in spec_media.get(folder, []):
+            if by_id.get(sprite_id) is None or by_id[sprite_id].cls.class_name != "QVModelSprite":
+                raise SpecError("media: %d is not a sprite of the game" % sprite_id)
+            w, h = by_id[sprite_id].values["SourceSize"]
+            # Effects files are half size, so a reader can tell which one it got.
+            if folder == "effects":
+                w, h = w / 2, h / 2
+            files["%s/QVModelSprite_ID%u.png" % (folder, sprite_id)] = png(
+                int(w), int(h), _checker(colour))
+    for font_id in spec_media.get("fonts", []):
+        if by_id.get(font_id) is None or by_id[font_id].cls.class_name != "QVModelFont":
+            raise SpecError("media: %d is not a font of the game" % font_id)
+        text, page = bmfont(font_id)
+        files["fonts/QVModelFont_ID%u.fnt" % font_id] = text
+        files["fonts/" + page] = png(FONT_PAGE[0], FONT_PAGE[1],
+                                     lambda x, y: (255, 255, 255, 255 if (x + y) % 3 else 0))
+    return files
+
+
+# ---------------------------------------------------------------- writing
+
+def load_spec(spec_dir, game):
+    with open(os.path.join(spec_dir, game + ".json")) as f:
+        return json.load(f)
+
+
+def game_files(spec):
+    """(data-relative path -> bytes, model listing) of one game."""
+    models = build_models(spec)
+    files = packs(models, spec["user_id"])
+    files.update(media(models, spec.get("media", {})))
+    return files, model_listing(models)
+
+
+def write(spec_dir, out_dir):
+    """Writes every game; returns their names."""
+    for game in GAMES:
+        files, listing = game_files(load_spec(spec_dir, game))
+        root = os.path.join(out_dir, game)
+        if os.path.isdir(root):
+            shutil.rmtree(root)
+        for rel, data in files.items():
+            path = os.path.join(root, "data", rel)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+        with open(os.path.join(out_dir, game + ".models"), "w") as f:
+            f.write(listing)
+    return list(GAMES)
