@@ -7,12 +7,8 @@
 set -u
 tool=$1
 game=$2
-t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
-fail=0
-check() {  # description, command status
-    if [ "$2" -ne 0 ]; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi
-}
+# shellcheck source=/dev/null
+. "$(dirname "$0")/../../core/support/script_checks.sh"
 
 "$tool" --folder "$game" >"$t/plain"; s1=$?
 "$tool" --folder "$game" --repack "$t/re" >"$t/repacked"; s2=$?
