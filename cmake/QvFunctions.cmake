@@ -189,6 +189,29 @@ function(qv_add_fuzz_target name)
   endif()
 endfunction()
 
+# qv_add_writer_fixtures(TARGET COMMAND SPECS OUT)
+# Fixtures the Python test-data writer generates at build time: its COMMAND
+# (load-fixtures, class-fixtures ...) reads the specs in SPECS and writes OUT,
+# again whenever a spec or the writer changes. TARGET is part of all; tests
+# that read OUT depend on it. Outside the fuzz build only.
+function(qv_add_writer_fixtures target)
+  cmake_parse_arguments(A "" "COMMAND;SPECS;OUT" "" ${ARGN})
+  set(stamp ${A_OUT}/.stamp)
+  file(GLOB inputs LIST_DIRECTORIES false CONFIGURE_DEPENDS
+    ${A_SPECS}/*
+    ${CMAKE_SOURCE_DIR}/tools/testdata/qvtestdata.py
+    ${CMAKE_SOURCE_DIR}/tools/testdata/qvtd/*.py)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/testdata/qvtestdata.py ${A_COMMAND}
+            --specs ${A_SPECS} --out ${A_OUT} --stamp ${stamp}
+    DEPENDS ${inputs}
+    COMMENT "Generating the ${A_COMMAND} in ${A_OUT}"
+    VERBATIM)
+  if(NOT QV_FUZZ)
+    add_custom_target(${target} ALL DEPENDS ${stamp})
+  endif()
+endfunction()
+
 # qv_add_benchmark(NAME SOURCES src... [LIBS lib...]): linked into build/bin/qvbench.
 function(qv_add_benchmark name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})

@@ -103,7 +103,8 @@ bool repack(const QVModelController& controller, const std::string& dir) {
                 return false;
             }
             if (!writeFile(path, bytes)) {
-                std::fprintf(stderr, "qvloadcheck: cannot write %s: %s\n", printable(path).c_str(), std::strerror(errno));
+                std::fprintf(stderr, "qvloadcheck: cannot write %s: %s\n", printable(path).c_str(),
+                             std::strerror(errno));
                 return false;
             }
         }
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
             if (mode != kDefault) return usage();
             mode = arg[2] == 'f' ? kFolder : kArchive;
         } else if (std::strcmp(arg, "--repack") == 0) {
-            if (!repackDir.empty() || i + 1 >= argc || argv[i + 1][0] == '\0') return usage();
+            if (!repackDir.empty() || i + 1 >= argc || argv[i + 1][0] == '\0' || argv[i + 1][0] == '-') return usage();
             repackDir = argv[++i];
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usage();

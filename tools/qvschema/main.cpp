@@ -26,9 +26,7 @@
 
 namespace {
 
-std::string quoted(const std::string& text) {
-    return "\"" + tooltext::escaped(text.data(), text.size(), true) + "\"";
-}
+std::string quoted(const std::string& text) { return "\"" + tooltext::escaped(text.data(), text.size(), true) + "\""; }
 
 std::string number(float value) {
     if (std::isnan(value)) return "nan";

@@ -115,7 +115,7 @@ bool setEnum(QVAttribute* a) {
 
 class CopyRoundTrip : public modeltest::LoaderFixture {
 protected:
-    // A registered model of a class that `linkedType` accepts, made once.
+    // A new registered model of the first class that `linkedType` accepts.
     std::shared_ptr<QVModel> linkTarget(uint32_t linkedType) {
         for (const QVModelClassFactory& factory : modelClassFactories()) {
             std::shared_ptr<QVModel> model = factory.create();

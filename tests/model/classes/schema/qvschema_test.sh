@@ -5,12 +5,8 @@
 set -u
 tool=$1
 dir=tests/fixtures/classes
-t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
-fail=0
-check() {  # description, command status
-    if [ "$2" -ne 0 ]; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi
-}
+# shellcheck source=/dev/null
+. "$(dirname "$0")/../../core/support/script_checks.sh"
 
 # shellcheck disable=SC2046
 "$tool" $(cat "$dir/schema.classes") >"$t/listing"; s=$?

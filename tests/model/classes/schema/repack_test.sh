@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
 # qvloadcheck --repack: the fixture game written back equals its packs byte
 # for byte, with the same stdout as a plain load; a failed load writes
-# nothing; a folder that cannot be made is exit 1.
+# nothing; a folder that cannot be made is exit 1; a missing folder is a
+# usage error.
 # Usage: repack_test.sh <qvloadcheck> <fixture game>
 set -u
 tool=$1
 game=$2
-t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
-fail=0
-check() {  # description, command status
-    if [ "$2" -ne 0 ]; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi
-}
+# shellcheck source=/dev/null
+. "$(dirname "$0")/../../core/support/script_checks.sh"
 
 "$tool" --folder "$game" >"$t/plain"; s1=$?
 "$tool" --folder "$game" --repack "$t/re" >"$t/repacked"; s2=$?
@@ -35,5 +32,9 @@ check "a failed load writes nothing" $?
 "$tool" --folder "$game" --repack "$t/file/sub" >"$t/out" 2>"$t/err"; s=$?
 test $s -eq 1 && grep -q 'qvloadcheck: cannot' "$t/err" && cmp -s "$t/plain" "$t/out"
 check "an unwritable folder is exit 1 with a message" $?
+
+"$tool" --folder "$game" --repack >/dev/null 2>&1; s=$?
+test $s -eq 2
+check "--repack without a folder is a usage error" $?
 
 exit $fail

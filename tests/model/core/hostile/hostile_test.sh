@@ -8,12 +8,8 @@ set -u
 tool=$1
 python=$2
 gen="$(dirname "$0")/hostile_games.py"
-t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
-fail=0
-check() {  # description, status (0 = passed)
-    if [ "$2" -ne 0 ]; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi
-}
+# shellcheck source=/dev/null
+. "$(dirname "$0")/../support/script_checks.sh"
 
 for order in "" --parent-first; do
     "$python" "$gen" chain --levels 20000 $order "$t/chain$order"

@@ -6,12 +6,8 @@ set -u
 tool=$1
 fixtures=$2
 expected=tests/fixtures/load
-t=$(mktemp -d)
-trap 'rm -rf "$t"' EXIT
-fail=0
-check() {  # description, command status
-    if [ "$2" -ne 0 ]; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi
-}
+# shellcheck source=/dev/null
+. "$(dirname "$0")/../support/script_checks.sh"
 
 "$tool" --folder "$fixtures/small" >"$t/folder"; s=$?
 diff -u "$expected/small.folder.expected" "$t/folder"; d=$?
