@@ -201,8 +201,9 @@ template <typename T>
 void QVBaseAttributeFundamental<T>::setRange(T min, T max) {
     m_min = min;
     m_max = max;
+    // The variance is a spread, not a value: a declared range such as
+    // 128..4096 must not turn a variance of 0 into 128.
     m_value = clamp(m_value);
-    m_variableValue = clamp(m_variableValue);
 }
 
 template <typename T>

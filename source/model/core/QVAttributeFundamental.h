@@ -57,7 +57,8 @@ public:
     // change. Returns whether the value changed.
     bool setValue(T value, bool silent = false);
     bool setVariableValue(T value, bool silent = false);
-    // Declaration of the model: new bounds, the held values clamped silently.
+    // Declaration of the model: new bounds, the value clamped silently; the
+    // variance is left as it is.
     void setRange(T min, T max);
     void setAllowEmpty(bool allow) { m_allowEmpty = allow; }
     // Notifies (unless silent) only on a change that counts (empties allowed).

@@ -282,8 +282,7 @@ bool QVBaseAttributePoint::setVariableValue(const CCPoint& point, bool silent) {
 void QVBaseAttributePoint::setRange(const CCPoint& min, const CCPoint& max) {
     m_min = min;
     m_max = max;
-    m_value = clamp(m_value);
-    m_variableValue = clamp(m_variableValue);
+    m_value = clamp(m_value);  // the variance stays as declared, as for numbers
 }
 
 void QVBaseAttributePoint::setEmpty(bool empty, bool silent) {

@@ -137,7 +137,8 @@ public:
     // only on a change. Returns whether it changed.
     bool setValue(const cocos2d::CCPoint& point, bool silent = false);
     bool setVariableValue(const cocos2d::CCPoint& point, bool silent = false);
-    // Declaration of the model: new bounds, the held values clamped silently.
+    // Declaration of the model: new bounds, the value clamped silently; the
+    // variance is left as it is.
     void setRange(const cocos2d::CCPoint& min, const cocos2d::CCPoint& max);
     // Both marks take the flag; notifies only while empties are allowed.
     void setEmpty(bool empty, bool silent = false);

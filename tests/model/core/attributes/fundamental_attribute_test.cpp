@@ -40,6 +40,12 @@ TEST_F(FundamentalPacking, PackValuesStayUnclampedWhileDictionaryAndSetterValues
     source->setValue(1.5f, true);
     auto* ranged = new QVAttributeFloat("F", model.get());
     ranged->setRange(0.f, 1.f);
+    // A declared range clamps the value but never the variance (a spread).
+    auto* sheet = new QVAttributeFloat("Sheet", model.get());
+    sheet->setValue(9000.f, true);
+    sheet->setRange(128.f, 4096.f);
+    EXPECT_EQ(sheet->value(), 4096.f);
+    EXPECT_EQ(sheet->variableValue(), 0.f);
     listener.valueChanges = 0;
 
     packInto(*source, *ranged);
