@@ -15,7 +15,9 @@
 // attribute: getters read through the pointer and answer a neutral value
 // when it is null. Defaults and ranges are set once, in the constructor by
 // name, silently. A row whose attribute needs extra constructor arguments
-// (flags) is written out by hand in the same order.
+// (flags) is written out by hand in the same order. A copy's member takes
+// the source member's name, so a member a constructor renamed keeps its new
+// name in copies.
 #pragma once
 
 #include "model/core/QVAttribute.h"
@@ -27,7 +29,7 @@
 #define QV_ATTRIBUTE_INIT(Kind, member, Name) , m_##member##Member(Name, this), m_##member(&m_##member##Member)
 
 #define QV_ATTRIBUTE_COPY(Kind, member, Name)                            \
-    , m_##member##Member(Name, this, source.m_##member##Member),         \
+    , m_##member##Member(source.m_##member##Member.nameArg(), this, source.m_##member##Member), \
         m_##member(source.listed(source.m_##member##Member, m_##member##Member))
 
 // `true QV_X_ATTRIBUTES(QV_ATTRIBUTE_BOUND)`: whether every member is listed.

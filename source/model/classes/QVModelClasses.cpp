@@ -10,6 +10,8 @@
 #include "model/classes/QVModelLinker.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectButton.h"
+#include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
@@ -20,6 +22,7 @@
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
+#include "model/classes/QVModelUIObjects.h"
 #include "model/core/QVModelController.h"
 
 namespace {
@@ -51,9 +54,22 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelObjectAssetCharacter", &createAs<QVModelObjectAssetCharacter>},
         {"QVModelObjectAssetPowerup", &createAs<QVModelObjectAssetPowerup>},
         {"QVModelObjectAssetUnit", &createAs<QVModelObjectAssetUnit>},
+        {"QVModelObjectButton", &createAs<QVModelObjectButton>},
+        {"QVModelObjectButtonCharacterUnlock", &createAs<QVModelObjectButtonCharacterUnlock>},
+        {"QVModelObjectButtonControl", &createAs<QVModelObjectButtonControl>},
+        {"QVModelObjectButtonFacebook", &createAs<QVModelObjectButtonFacebook>},
+        {"QVModelObjectButtonPowerup", &createAs<QVModelObjectButtonPowerup>},
+        {"QVModelObjectButtonPurchase", &createAs<QVModelObjectButtonPurchase>},
+        {"QVModelObjectButtonSoundControl", &createAs<QVModelObjectButtonSoundControl>},
+        {"QVModelObjectButtonSwitch", &createAs<QVModelObjectButtonSwitch>},
+        {"QVModelObjectButtonUrl", &createAs<QVModelObjectButtonUrl>},
+        {"QVModelObjectCharacterSelector", &createAs<QVModelObjectCharacterSelector>},
+        {"QVModelObjectEventObserver", &createAs<QVModelObjectEventObserver>},
         {"QVModelObjectGroup", &createAs<QVModelObjectGroup>},
         {"QVModelObjectImage", &createAs<QVModelObjectImage>},
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
+        {"QVModelObjectLockButton", &createAs<QVModelObjectLockButton>},
+        {"QVModelObjectUnlocker", &createAs<QVModelObjectUnlocker>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},

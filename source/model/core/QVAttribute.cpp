@@ -161,6 +161,16 @@ void QVBaseAttribute::setName(const std::string& name, bool silent) {
     if (!silent) valueChanged(kChangeValue);
 }
 
+QVNameArg QVBaseAttribute::nameArg() const {
+    QVNameArg arg{std::string()};
+    if (m_ownName) {
+        arg.m_text = m_name->text;
+    } else {
+        arg.m_shared = m_name;
+    }
+    return arg;
+}
+
 void QVBaseAttribute::setConnectionMode(uint32_t mode, bool silent) {
     if (mode == m_connectionMode) return;
     disconnectAll(silent);

@@ -116,6 +116,8 @@ public:
 
     // Notifies kind 0 unless silent, also when the name is unchanged.
     void setName(const std::string& name, bool silent = false);
+    // The name as made, for a copy that keeps it (a renamed member included).
+    QVNameArg nameArg() const;
     // Drops every link (same silent flag) when the mode changes.
     void setConnectionMode(uint32_t mode, bool silent = false);
     void connect(QVBaseAttribute* other, bool silent = false);

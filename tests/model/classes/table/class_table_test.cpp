@@ -23,9 +23,12 @@
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectGroup.h"
+#include "model/classes/QVModelObjectButton.h"
+#include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelUIObjects.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
@@ -71,9 +74,22 @@ std::vector<Row> tableRows() {
         {"QVModelObjectAssetCharacter", typeId<QVModelObjectAssetCharacter>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectAssetPowerup", typeId<QVModelObjectAssetPowerup>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectAssetUnit", typeId<QVModelObjectAssetUnit>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectButton", typeId<QVModelObjectButton>(), "Navigation Button", {typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonCharacterUnlock", typeId<QVModelObjectButtonCharacterUnlock>(), "Single Unlock", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonControl", typeId<QVModelObjectButtonControl>(), "", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonFacebook", typeId<QVModelObjectButtonFacebook>(), "Facebook Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonPowerup", typeId<QVModelObjectButtonPowerup>(), "Action Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonPurchase", typeId<QVModelObjectButtonPurchase>(), "Purchase Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonSoundControl", typeId<QVModelObjectButtonSoundControl>(), "Audio Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonSwitch", typeId<QVModelObjectButtonSwitch>(), "Switch Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectButtonUrl", typeId<QVModelObjectButtonUrl>(), "Url Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectCharacterSelector", typeId<QVModelObjectCharacterSelector>(), "", {object(), compound(), model()}},
+        {"QVModelObjectEventObserver", typeId<QVModelObjectEventObserver>(), "Event Observer", {object(), compound(), model()}},
         {"QVModelObjectGroup", typeId<QVModelObjectGroup>(), "My Group Layer", {object(), compound(), model()}},
         {"QVModelObjectImage", typeId<QVModelObjectImage>(), "Image", {object(), compound(), model()}},
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
+        {"QVModelObjectLockButton", typeId<QVModelObjectLockButton>(), "Lock Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectUnlocker", typeId<QVModelObjectUnlocker>(), "Unlock", {object(), compound(), model()}},
         {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
         {"QVModelLevelSection", typeId<QVModelLevelSection>(), "", {model()}},
         {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
@@ -104,6 +120,14 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelObject>(),
                               typeId<QVBaseModelScreen>(),
                               typeId<QVBaseModelObjectLabel>(),
+                              typeId<QVBaseModelObjectButton>(),
+                              typeId<QVBaseModelObjectButtonPowerup>(),
+                              typeId<QVBaseModelObjectButtonPurchase>(),
+                              typeId<QVBaseModelObjectButtonCharacterUnlock>(),
+                              typeId<QVBaseModelObjectLockButton>(),
+                              typeId<QVBaseModelObjectUnlocker>(),
+                              typeId<QVBaseModelObjectCharacterSelector>(),
+                              typeId<QVBaseModelObjectEventObserver>(),
                               typeId<QVBaseModelFont>(),
                               typeId<QVBaseModelSound>(),
                               typeId<QVBaseModelAnimation>(),
