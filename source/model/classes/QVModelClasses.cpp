@@ -20,6 +20,7 @@
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
+#include "model/classes/QVNode.h"
 #include "model/core/QVModelController.h"
 
 namespace {
@@ -58,6 +59,9 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
         {"QVModelScreenScene", &createAs<QVModelScreenScene>},
+        {"QVNodeScene", &createAs<QVNodeScene>},
+        {"QVNodeUI", &createAs<QVNodeUI>},
+        {"QVNodeUIStart", &createAs<QVNodeUIStart>},
         {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
         {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
         {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},
