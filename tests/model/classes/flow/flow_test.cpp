@@ -199,6 +199,7 @@ TEST_F(FlowTest, FollowsEveryLink) {
     const std::string root = std::string(QV_BINARY_DIR) + "/fixtures/classes/flow";
     std::ifstream expected(std::string(QV_SOURCE_DIR) + "/tests/fixtures/classes/flow.expected");
     ASSERT_TRUE(expected.good());
+    resetController({});  // the first settings read needs the built-in numbers
     loadAll(root, false);
     ASSERT_EQ(controller()->lastError(), "");
 
@@ -214,7 +215,7 @@ TEST_F(FlowTest, FollowsEveryLink) {
         if (word != "link") continue;
         std::getline(in >> std::ws, quoted, '>');
         const std::string name = quoted.substr(1, quoted.rfind('"') - 1);
-        auto node = modelKindCast<QVBaseNode>(controller()->getModel(id));
+        auto node = modelKindCast<QVNode>(controller()->getModel(id));
         ASSERT_TRUE(node);
         followers[id].push_back(name);
         uint32_t targetId = 0, screenId = 0;
@@ -232,7 +233,7 @@ TEST_F(FlowTest, FollowsEveryLink) {
         EXPECT_EQ(target->screenModel()->key(), screenKey);
         ++followed;
     }
-    EXPECT_EQ(followed, 7u);
+    EXPECT_EQ(followed, 6u);
     // Every follower in stream order, and none for the entries without a target.
     for (const auto& node : followers) {
         std::vector<std::string> listed;
