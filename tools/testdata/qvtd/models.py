@@ -84,6 +84,7 @@ CLASS_NAMES = {
     "stringList": "QVAttributeStringList", "rect": "QVAttributeRect", "size": "QVAttributeSize",
     "point": "QVAttributePoint", "color": "QVAttributeColor", "gradient": "QVAttributeGradient",
     "sprite": "QVAttributeSprite", "attribute": "QVAttribute",
+    "emitters": "QVAttributeParticlesEmitters",
     "object": "QVAttributeObject", "objectAsset": "QVAttributeObjectAsset",
     "asset": "QVAttributeAsset", "sound": "QVAttributeSound",
     "animation": "QVAttributeAnimation", "shape": "QVAttributeShape",
@@ -175,7 +176,7 @@ def pack_attribute(decl, val, k):
             e.append((k("gradients"), A([
                 M([(k("pos"), F32(pos)), (k("color"), _floats(rgba))])
                 for pos, rgba in sorted(val, key=lambda pc: pc[0])])))
-    elif kind in ("sprite", "attribute") or kind in REFERENCES:
+    elif kind in ("sprite", "attribute", "emitters") or kind in REFERENCES:
         pass
     else:
         raise ValueError(kind)
