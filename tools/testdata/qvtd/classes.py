@@ -573,8 +573,10 @@ _FRONT = {"QVModelObjectAssetUnit": ("Object Type", "Movement Type")}
 _EXTRA = {"QVModelPolygon": _points_extra, "QVModelCircle": _points_extra,
           "QVModelObjectPath": _path_extra}
 
+NODES = ("QVNodeScene", "QVNodeUI", "QVNodeUIStart")
+
 CLASSES = {name: ModelClass(name, decls, default_name, front=_FRONT.get(name, ()),
-                            extra=_EXTRA.get(name))
+                            extra=_EXTRA.get(name), counted=name in NODES)
            for name, default_name, decls in TABLES}
 
 # Not in the schema listing: its factory hands out the one shared instance.
