@@ -29,4 +29,9 @@ inline std::string escaped(const char* data, std::size_t size, bool quote) {
     return out;
 }
 
+// The text escaped and in double quotes.
+inline std::string quoted(const std::string& text) {
+    return "\"" + escaped(text.data(), text.size(), true) + "\"";
+}
+
 }  // namespace tooltext

@@ -1,4 +1,4 @@
-// qvloadcheck [--folder | --archive] [--repack DIR] <resource root>
+// qvloadcheck [--folder | --archive] [--repack DIR] [--flow] <resource root>
 // Loads a game through the real loader, the way the player does at start-up
 // and on its loading screen, and prints what happened:
 //   mode <folder|archive>
@@ -11,6 +11,11 @@
 // when missing), for every class in registry order that has models,
 // <Class>.0.attributes.pack and <Class>.0.connections.pack: each model's pack
 // map in the class list's order, back to back, with the loaded key table.
+// --flow: then a line "flow" and, for every flow-graph node in ascending id,
+//   node <id> <class> "<name>" screen <screen id> "<screen Key>"   (screen -)
+//   link <id> "<link name>" -> <target id> <class> "<name>" screen ...
+// one link line per follower attribute in attribute order ("-> -" when the
+// link leads to no node); texts quoted and escaped as qvpackdump shows them.
 // Exit status: 0 loaded, 1 failed load or repack, 2 usage error, 3 step limit hit.
 // Log lines go where QVP_LOG says.
 #include <sys/stat.h>
@@ -25,19 +30,48 @@
 #include <vector>
 
 #include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelScreen.h"
+#include "model/classes/QVNode.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
 #include "platform/CCFileUtils.h"
 
+#include "../common/ToolText.h"
+
 namespace {
 
 constexpr long kStepLimit = 1000000;
 
 int usage() {
-    std::fprintf(stderr, "usage: qvloadcheck [--folder | --archive] [--repack DIR] <resource root>\n");
+    std::fprintf(stderr, "usage: qvloadcheck [--folder | --archive] [--repack DIR] [--flow] <resource root>\n");
     return 2;
+}
+
+using tooltext::quoted;
+
+// `<id> <class> "<name>" screen <id> "<Key>"`, or `screen -` without one.
+std::string describeNode(const QVBaseNode& node) {
+    std::string out = std::to_string(node.id()) + " " + node.className() + " " + quoted(node.name()) + " screen ";
+    const auto screen = node.screenModel();
+    if (!screen) return out + "-";
+    return out + std::to_string(screen->id()) + " " + quoted(screen->key());
+}
+
+void printFlow(const QVModelController& controller) {
+    std::printf("flow\n");
+    for (const auto& model : controller.modelsById()) {
+        const auto node = modelKindCast<QVNode>(model);
+        if (!node) continue;
+        std::printf("node %s\n", describeNode(*node).c_str());
+        for (const QVAttribute* link : node->attributes()) {
+            if (link->connectionMode() != QVBaseAttribute::kConnectionFollower) continue;
+            const auto target = node->linkTarget(link->name());
+            std::printf("link %u %s -> %s\n", node->id(), quoted(link->name()).c_str(),
+                        target ? describeNode(*target).c_str() : "-");
+        }
+    }
 }
 
 // Names come from game data: control bytes are shown, not sent to the terminal.
@@ -118,6 +152,7 @@ int main(int argc, char** argv) {
     enum { kDefault, kFolder, kArchive } mode = kDefault;
     std::string root;
     std::string repackDir;
+    bool flow = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--folder") == 0 || std::strcmp(arg, "--archive") == 0) {
@@ -126,6 +161,9 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(arg, "--repack") == 0) {
             if (!repackDir.empty() || i + 1 >= argc || argv[i + 1][0] == '\0' || argv[i + 1][0] == '-') return usage();
             repackDir = argv[++i];
+        } else if (std::strcmp(arg, "--flow") == 0) {
+            if (flow) return usage();
+            flow = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usage();
         } else if (root.empty() && arg[0] != '\0') {
@@ -173,9 +211,9 @@ int main(int argc, char** argv) {
     const auto models = controller->modelsById();
     std::printf("models %zu\n", models.size());
     for (const auto& model : models) {
-        std::printf("%u %s %s\n", model->id(), printable(model->className()).c_str(),
-                    printable(model->name()).c_str());
+        std::printf("%u %s %s\n", model->id(), printable(model->className()).c_str(), printable(model->name()).c_str());
     }
+    if (flow) printFlow(*controller);
     std::fflush(stdout);
     const bool loaded = error.empty() && finished;
     const bool repacked = !loaded || repackDir.empty() || repack(*controller, repackDir);

@@ -1,4 +1,5 @@
 // qvschema [CLASS...]
+// qvschema --registry
 // Lists fresh instances of model classes as the attribute API sees them: for
 // each class (none named: every class with a factory, in registry order,
 // except the general settings) a line "class <name> "<default name>"", then
@@ -6,7 +7,10 @@
 // kind declares (value, variance, range, empty rule, max length, link ...).
 // The test-data writer prints the same text from its own tables, so the two
 // can be compared byte for byte.
-// Exit: 0 listed, 2 for a class without a factory (nothing is listed).
+// --registry prints the registry's names in order, one a line, each without a
+// factory followed by " (no factory)": the check that every class attached.
+// Exit: 0 listed, 2 for a class without a factory (nothing is listed) or a
+// usage error; with --registry 1 when a name has no factory.
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -26,7 +30,7 @@
 
 namespace {
 
-std::string quoted(const std::string& text) { return "\"" + tooltext::escaped(text.data(), text.size(), true) + "\""; }
+using tooltext::quoted;
 
 std::string number(float value) {
     if (std::isnan(value)) return "nan";
@@ -107,6 +111,17 @@ std::string describe(const QVAttribute* a) {
     return "mode " + std::to_string(a->connectionMode());
 }
 
+int listRegistry(const QVModelController& controller) {
+    bool missing = false;
+    for (const std::string& name : QVModelController::classNames()) {
+        const bool attached = controller.hasFactory(name);
+        missing = missing || !attached;
+        std::printf("%s%s\n", name.c_str(), attached ? "" : " (no factory)");
+    }
+    if (std::fflush(stdout) != 0) return 1;
+    return missing ? 1 : 0;
+}
+
 void list(const QVModel& model) {
     std::printf("class %s %s\n", model.className(), quoted(model.name()).c_str());
     size_t index = 0;
@@ -122,6 +137,13 @@ int main(int argc, char** argv) {
     QVModelController* controller = QVModelController::shared();
     registerModelClasses(controller);
 
+    if (argc > 1 && std::string(argv[1]) == "--registry") {
+        if (argc != 2) {
+            std::fprintf(stderr, "usage: qvschema [CLASS...] | qvschema --registry\n");
+            return 2;
+        }
+        return listRegistry(*controller);
+    }
     std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) names.emplace_back(argv[i]);
     if (names.empty()) {

@@ -23,6 +23,7 @@
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVModelUIObjects.h"
+#include "model/classes/QVNode.h"
 #include "model/core/QVModelController.h"
 
 namespace {
@@ -74,6 +75,9 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
         {"QVModelScreenScene", &createAs<QVModelScreenScene>},
+        {"QVNodeScene", &createAs<QVNodeScene>},
+        {"QVNodeUI", &createAs<QVNodeUI>},
+        {"QVNodeUIStart", &createAs<QVNodeUIStart>},
         {"QVModelComponentCharacterGameplaySettings", &createAs<QVModelComponentCharacterGameplaySettings>},
         {"QVModelComponentCharacterIcon", &createAs<QVModelComponentCharacterIcon>},
         {"QVModelComponentDamage", &createAs<QVModelComponentDamage>},

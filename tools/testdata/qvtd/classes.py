@@ -7,6 +7,8 @@ the player's own schema tool prints from its live classes, so the two
 transcriptions can be compared byte for byte.
 """
 
+import copy
+
 from .keyspack import escape_bytes
 from .models import CLASS_NAMES, ENUMS, FLT_MAX, FUNDAMENTAL, REFERENCES, Decl, ModelClass, f32
 from .msgpackenc import A, F32, M, S
@@ -17,8 +19,9 @@ STRING_MAX = 2147483647
 
 # ---------------------------------------------------------------- declaration helpers
 
-def Float(name, default=0.0, lo=-FLT_MAX, hi=FLT_MAX, flags=0, empty=False, marked=False):
-    return Decl(name, "float", default, lo, hi, allow_empty=empty, flags=flags, variance=0.0,
+def Float(name, default=0.0, lo=-FLT_MAX, hi=FLT_MAX, flags=0, empty=False, marked=False,
+          variance=0.0):
+    return Decl(name, "float", default, lo, hi, allow_empty=empty, flags=flags, variance=variance,
                 marked=marked)
 
 
@@ -71,6 +74,44 @@ def Sprite(name, excluded=False):
     return Decl(name, "sprite", None, excluded=excluded)
 
 
+def Color(name, default=(0.0, 0.0, 0.0, 0.0)):
+    return Decl(name, "color", default)
+
+
+def Gradient(name, keys=()):
+    return Decl(name, "gradient", list(keys))
+
+
+def Link(name, mode):
+    """A plain attribute: no value, only a connection mode."""
+    return Decl(name, "attribute", None, mode=mode)
+
+
+# ---------------------------------------------------------------- placing and renaming
+
+def _at(decls, name):
+    at = [i for i, d in enumerate(decls) if d.name == name]
+    if len(at) != 1:
+        raise KeyError(name)
+    return at[0]
+
+
+def inserted(decls, after, new):
+    """The list with `new` placed directly after the attribute `after`."""
+    i = _at(decls, after) + 1
+    return decls[:i] + list(new) + decls[i:]
+
+
+def changed(decls, attribute, **fields):
+    """The list with a copy of the named attribute whose fields differ
+    (a new name, a connection mode, a default value)."""
+    i = _at(decls, attribute)
+    d = copy.copy(decls[i])
+    for field, value in fields.items():
+        setattr(d, field, value)
+    return decls[:i] + [d] + decls[i + 1:]
+
+
 # ---------------------------------------------------------------- pack extras
 
 def _points_extra(model, k):
@@ -79,6 +120,11 @@ def _points_extra(model, k):
     vector = model.values.get("oneWayCollisionVector", (0.0, 0.0))
     return [(k("points"), A([A([F32(x), F32(y)]) for x, y in points])),
             (k("oneWayCollisionVector"), A([F32(vector[0]), F32(vector[1])]))]
+
+
+def _path_extra(model, k):
+    """A path's point list, after its attributes."""
+    return [(k("points"), A([A([F32(x), F32(y)]) for x, y in model.values.get("points", [])]))]
 
 
 def _platform_extra(model, k):
@@ -325,6 +371,197 @@ TABLES = [
         Bool("Reset Coins"), Bool("Reset Points"), Bool("Reset Distance")]),
 ]
 
+# ---------------------------------------------------------------- flow graph, buttons, UI objects,
+# controls, effects, logic objects, paths
+
+NODE = [Point("Position"), Link("Load", 1)]
+IMAGE = OBJECT + [Sprite("Image"), Float("Autohide"), Bool("Stick To Edge", True)]
+# The button constructor inserts "Image Selected" after the image's "Image",
+# then appends the rest.
+BUTTON = inserted(IMAGE, "Image", [Sprite("Image Selected")]) + [
+    Choice("Action"),
+    Float("Interval"),
+    Choice("Back To"),
+    Choice("Back To World"),
+    Ref("Click Sound", "sound"),
+    Ref("Release Sound", "sound"),
+    Bool("Block Touch", True),
+    Key("Keyboard Key"),
+    Float("Touch Emulation", 0.0, -1.0, 1.0),
+]
+BUTTON_URL = BUTTON + [String("URL")]
+# Powerup and purchase buttons rename "Action", then insert after it.
+BUTTON_POWERUP = inserted(changed(BUTTON, "Action", name="Powerup Selection"), "Powerup Selection", [
+    Bool("Force Action on Press"), Choice("Layering"), Float("Visibility Threshold")]) + [
+    Point("Label Offset"),
+    Float("Label Scale", 0.5),
+    Float("Label Vertical Spacing", 100.0),
+    Bool("Unlimited Use"),
+    Float("Max Refill", 3.0),
+    Float("Refill Timeout"),
+    Bool("Refill At Start"),
+]
+BUTTON_PURCHASE = inserted(changed(BUTTON, "Action", name="Powerup Selection"), "Powerup Selection", [
+    Choice("Type"), Float("Visibility Threshold")]) + [
+    Bool("Buy And Use"),
+    Float("Quantity", 1.0),
+    Ref("Purchase Complete", "sound"),
+    Choice("Purchase Method"),
+    Float("Price"),
+    Choice("One Time Purchase"),
+    String("Store Identifier"),
+    Choice("Ad Network"),
+]
+LOCK_BUTTON = inserted(inserted(BUTTON, "Image Selected", [
+    Sprite("Locked Image"), Sprite("Locked Image Selected")]), "Action", [
+    Choice("Unlock"),
+    Float("Price"),
+    String("Store Identifier"),
+    Choice("Destination"),
+    Choice("World"),
+    Choice("Scene"),
+    Bool("Auto Follow"),
+    Bool("Auto Lock"),
+])
+MANIPULATOR = OBJECT + [Float("Sensitivity"), Choice("Control Style")]
+WHITE = (255.0, 255.0, 255.0, 255.0)
+
+
+def _strip(defaults):
+    """Flag and trail: one table shape, own defaults."""
+    start, end, speed, length, height, wave = defaults
+    return OBJECT_ASSET + [
+        Sprite("Texture", excluded=True),
+        Float("Start Width", start),
+        Float("End Width", end),
+        Float("Speed", speed),
+        Float("Length", length),
+        Float("Wave Height", height),
+        Float("Wave Length", wave),
+    ]
+
+
+# Emission Rate: whole part of (whole Total Particles as unsigned / Life).
+_EMISSION_RATE = float(int(int(150.0) / 3.0))
+
+TABLES += [
+    ("QVModelObjectAccelerometer", "", MANIPULATOR + [Choice("Control Type"), Choice("Active Axes")]),
+    ("QVModelObjectBackground", "Untitled", OBJECT + [
+        Sprite("Image"), Float("Speed"), Float("Tiling Offset"), Bool("Fixed Rotation")]),
+    ("QVModelObjectButton", "Navigation Button", BUTTON),
+    ("QVModelObjectButtonCharacterUnlock", "Single Unlock", BUTTON + [
+        Choice("Character"), Bool("Show When Selected")]),
+    ("QVModelObjectButtonControl", "", BUTTON),
+    ("QVModelObjectButtonFacebook", "Facebook Button",
+     changed(BUTTON_URL, "URL", name="Facebook URL") + [String("Facebook ID")]),
+    ("QVModelObjectButtonPowerup", "Action Button", BUTTON_POWERUP),
+    ("QVModelObjectButtonPurchase", "Purchase Button", BUTTON_PURCHASE),
+    ("QVModelObjectButtonSoundControl", "Audio Button",
+     changed(changed(BUTTON, "Image", name="Sound is ON"), "Image Selected", name="Sound is OFF")),
+    ("QVModelObjectButtonSwitch", "Switch Button",
+     changed(BUTTON, "Action", default="kInputControllerActionButton")),
+    ("QVModelObjectButtonUrl", "Url Button", BUTTON_URL),
+    ("QVModelObjectCharacterSelector", "", OBJECT + [
+        Bool("Label Visibility", True),
+        Float("Label Vertical Spacing", 100.0),
+        Choice("Label Name"),
+        Ref("Unlock Button", "animation"),
+        Ref("Unlock Yes", "sound"),
+        Ref("Unlock No", "sound"),
+        Ref("Unlock Suggestion", "animation"),
+        Float("Spread", 100.0),
+    ]),
+    ("QVModelObjectEventObserver", "Event Observer", OBJECT + [
+        Choice("Event Type"),
+        Float("Limit Number", 1000.0),
+        Float("Plays Before Redirect", 1.0),
+        UInt("Time", 1000),
+        Choice("Function"),
+        Bool("Pause Current World", True),
+    ]),
+    ("QVModelObjectFlag", "Flag", _strip((50.0, 50.0, 100.0, 200.0, 100.0, 100.0))),
+    ("QVModelObjectGatekeeper", "Gatekeeper", OBJECT_ASSET + [Float("Passed Amount", 1.0)]),
+    ("QVModelObjectInstance", "", OBJECT + [Ref("Reference", "objectAsset")]),
+    ("QVModelObjectLight", "Light", OBJECT_ASSET + [
+        Float("Radius", 25.0), Color("Color", WHITE), Bool("Cast Shadow")]),
+    ("QVModelObjectLoadingBar", "Loading Bar", OBJECT),
+    ("QVModelObjectLockButton", "Lock Button", LOCK_BUTTON),
+    ("QVModelObjectLogic", "Transform", OBJECT_ASSET + [
+        Point("Position Modifier", empty=True, marked=(True, True)),
+        Float("Rotation Modifier", empty=True, marked=True),
+        Point("Scale Modifier", empty=True, marked=(True, True)),
+        Bool("World Space", True),
+        Point("Linear Velocity Modifier", empty=True, marked=(True, True)),
+        Float("Angular Velocity Modifier", empty=True, marked=True),
+        Choice("Affected asset"),
+        Choice("Affect operation"),
+    ]),
+    ("QVModelObjectManipulator", "", MANIPULATOR),
+    ("QVModelObjectMirror", "Mirror", OBJECT_ASSET + [Color("Color", WHITE)]),
+    ("QVModelObjectParticles", "Particle", OBJECT_ASSET + [Decl("Emitters", "emitters", None)]),
+    ("QVModelObjectParticlesEmitter", "", changed(OBJECT_ASSET, "Position", flags=1) + [
+        Sprite("Texture", excluded=True),
+        Float("Total Particles", 150.0),
+        Float("Emission Rate", _EMISSION_RATE),
+        Bool("Blend Additive"),
+        Float("Start Size", 50.0, flags=1),
+        Float("End Size", 50.0, flags=1),
+        Float("Start Spin", flags=1),
+        Float("End Spin", flags=1),
+        Point("Gravity"),
+        Float("Radial Acceleration", flags=1),
+        Float("Speed", 60.0, flags=1, variance=20.0),
+        Float("Angle", 90.0, flags=1, variance=10.0),
+        Float("Life", 3.0, flags=1, variance=0.25),
+        Gradient("Color", [(0.0, (1.0, 1.0, 1.0, 1.0)), (1.0, (0.0, 0.0, 0.0, 1.0))]),
+        Gradient("Color Variation", [(0.0, (0.0, 0.0, 0.0, 0.0)), (1.0, (0.0, 0.0, 0.0, 0.0))]),
+        Choice("Position Type"),
+    ]),
+    ("QVModelObjectPath", "Path", OBJECT_ASSET + [
+        Float("Search Radius", 50.0),
+        Float("Speed", 50.0),
+        Float("Attraction Force", 50.0, 0.0, 100.0),
+        Bool("Keep Velocity", True),
+        Bool("Image Direction"),
+        Choice("Play Mode"),
+        Choice("Affected Asset"),
+        Choice("Object Asset"),
+        Choice("Image Transition"),
+    ]),
+    ("QVModelObjectScreenJump", "Menu Jump", OBJECT_ASSET + [
+        Choice("Function"), Bool("Pause Current World")]),
+    ("QVModelObjectSwipeControl", "", OBJECT),
+    ("QVModelObjectTeleport", "Portal", OBJECT_ASSET + [
+        Float("Group ID"),
+        Bool("Delete Input Object", True),
+        Bool("Single Use", True),
+        Bool("Exit Only"),
+        Float("Search Radius", 600.0),
+    ]),
+    ("QVModelObjectTrail", "Trail", _strip((15.0, 5.0, 50.0, 300.0, 0.0, 50.0))),
+    ("QVModelObjectUnlocker", "Unlock", OBJECT + [Choice("Unlock Type"), Choice("Object")]),
+    ("QVModelObjectLabel", "Untitled", OBJECT + [
+        Choice("Action"),
+        Choice("World"),
+        Choice("Score Type"),
+        Choice("Amount"),
+        Int("Score Modifier"),
+        Choice("Alignment"),
+        String("Text"),
+        Choice("Font"),
+        Float("Tracking"),
+        Bool("Stick To Edge"),
+        Float("Autohide"),
+        Size("Calculated Size", (100.0, 100.0)),
+    ]),
+    # Default names are those a node gets in an empty controller.
+    ("QVNodeScene", "New World 1", NODE + [Link("UI", 2)]),
+    ("QVNodeUI", "New UI 1", NODE),
+    # The start node turns its "Load" into an unlinked "---" and follows
+    # through a new "Load".
+    ("QVNodeUIStart", "New UI 1", changed(NODE, "Load", name="---", mode=0) + [Link("Load", 2)]),
+]
+
 # Classes whose constructor links a model of its own to a reference
 # attribute: the jump and move components make a default polygon.
 DEFAULT_LINKS = {
@@ -333,10 +570,13 @@ DEFAULT_LINKS = {
 }
 
 _FRONT = {"QVModelObjectAssetUnit": ("Object Type", "Movement Type")}
-_EXTRA = {"QVModelPolygon": _points_extra, "QVModelCircle": _points_extra}
+_EXTRA = {"QVModelPolygon": _points_extra, "QVModelCircle": _points_extra,
+          "QVModelObjectPath": _path_extra}
+
+NODES = ("QVNodeScene", "QVNodeUI", "QVNodeUIStart")
 
 CLASSES = {name: ModelClass(name, decls, default_name, front=_FRONT.get(name, ()),
-                            extra=_EXTRA.get(name))
+                            extra=_EXTRA.get(name), counted=name in NODES)
            for name, default_name, decls in TABLES}
 
 # Not in the schema listing: its factory hands out the one shared instance.
@@ -462,7 +702,7 @@ def attribute_line(index, decl, linked=None):
             rest += " loop %s" % ("true" if decl.loop else "false")
     elif kind == "sprite":
         rest = "link %s excluded %s" % (linked or "none", "true" if decl.excluded else "false")
-    elif kind == "attribute":
+    elif kind in ("attribute", "emitters"):
         rest = "mode %d" % decl.mode
     else:
         raise ValueError(kind)

@@ -19,15 +19,26 @@ forms, by attribute kind:
 
 A CURVE is a list of [time, value] keys (added in time order, smoothed
 controls) or {"keys": [[in, time, value, out], ...], "preset": n}. Shapes
-take "points" and "oneWayCollisionVector"; the general settings
+and paths take "points", shapes "oneWayCollisionVector"; the general settings
 "platformSpecificValues". "media" names the sprites with image and effects
 files and the fonts to write; atlases are written for every atlas model.
 
-Written into <out>/<game>/: data/Keys.pack, one attributes and one
-connections pack per class (number 0), the media, and <out>/<game>.models,
-the model listing the loader check prints after loading the game.
+Flow-graph nodes: a follower of the table ("UI", the start node's "Load") is
+linked under "links" by the target node's id (its source "Load"); the links
+beyond the table go under "connections", in stream order, as [name, id] or
+[name, id, source name] (id 0 allowed), [name, null] for an empty map, or a
+raw key number in place of the name. Each node writes "attributesCount", its
+count once the reader has made those links. "keys_first" puts names at the
+head of Keys.pack in the order given (the four pinned numbers stay); the
+other names follow in sorted order.
+
+Every *.json of the spec folder is one game, written into <out>/<game>/:
+data/Keys.pack, one attributes and one connections pack per class (number
+0), the media, and <out>/<game>.models, the model listing the loader check
+prints after loading the game.
 """
 
+import glob
 import json
 import os
 import shutil
@@ -37,24 +48,47 @@ import zlib
 from . import keyspack
 from .classes import ALL_CLASSES, fresh_value
 from .loadfixtures import key_table
-from .models import ENUMS, FUNDAMENTAL, LINKED, REFERENCES, Curve, Model, f32, pack_connections, \
-    pack_model
+from .models import ENUMS, FUNDAMENTAL, LINKED, LINKS_OUT, REFERENCES, Curve, Model, f32, \
+    pack_connections, pack_model
 from .msgpackenc import U, encode
 
-GAMES = ("full",)
-
 # Classes a reference of each kind accepts: the class and its subclasses.
+_OBJECT_ASSETS = {
+    "QVModelObjectAsset", "QVModelObjectAssetCharacter", "QVModelObjectAssetPowerup",
+    "QVModelObjectAssetUnit", "QVModelObjectFlag", "QVModelObjectGatekeeper", "QVModelObjectLight",
+    "QVModelObjectLogic", "QVModelObjectMirror", "QVModelObjectParticles",
+    "QVModelObjectParticlesEmitter", "QVModelObjectPath", "QVModelObjectScreenJump",
+    "QVModelObjectTeleport", "QVModelObjectTrail"}
+_BUTTONS = {
+    "QVModelObjectButton", "QVModelObjectButtonCharacterUnlock", "QVModelObjectButtonControl",
+    "QVModelObjectButtonFacebook", "QVModelObjectButtonPowerup", "QVModelObjectButtonPurchase",
+    "QVModelObjectButtonSoundControl", "QVModelObjectButtonSwitch", "QVModelObjectButtonUrl",
+    "QVModelObjectLockButton"}
 KIND_OF = {
-    "QVModelObject": {"QVModelObject", "QVModelObjectAsset", "QVModelObjectAssetCharacter",
-                      "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit",
-                      "QVModelObjectGroup", "QVModelObjectImage"},
-    "QVModelObjectAsset": {"QVModelObjectAsset", "QVModelObjectAssetCharacter",
-                           "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit"},
+    "QVModelObject": {"QVModelObject", "QVModelObjectGroup", "QVModelObjectImage",
+                      "QVModelObjectAccelerometer", "QVModelObjectBackground",
+                      "QVModelObjectCharacterSelector", "QVModelObjectEventObserver",
+                      "QVModelObjectInstance", "QVModelObjectLabel", "QVModelObjectLoadingBar",
+                      "QVModelObjectManipulator", "QVModelObjectSwipeControl",
+                      "QVModelObjectUnlocker"} | _OBJECT_ASSETS | _BUTTONS,
+    "QVModelObjectAsset": _OBJECT_ASSETS,
     "QVModelAsset": {"QVModelAsset", "QVModelAssetCharacter", "QVModelAssetObstacle",
                      "QVModelAssetPowerup"},
     "QVModelSound": {"QVModelSound"},
     "QVModelAnimation": {"QVModelAnimation"},
     "QVModelPolygon": {"QVModelPolygon", "QVModelCircle"},
+}
+
+# String-list attributes that hold a model id as decimal text, and the
+# classes that id must name.
+ID_TEXTS = {
+    "Font": {"QVModelFont"},
+    "Label Name": {"QVModelObjectLabel"},
+    "Powerup Selection": {"QVModelAssetPowerup"},
+    "Scene": {"QVModelLevelSection"},
+    "Character": {"QVModelAssetCharacter"},
+    "Object Asset": _OBJECT_ASSETS,
+    "Affected asset": {"QVModelAssetObstacle"},
 }
 
 
@@ -134,14 +168,23 @@ def build_models(spec):
                 raise SpecError("%s: no attribute %r" % (where, name))
         values = {}
         for d in cls.decls:
-            if d.kind in LINKED or d.kind == "attribute":
+            if d.kind in LINKED:
                 values[d.name] = m.get("links", {}).get(d.name)
+            elif d.kind == "attribute":
+                target = m.get("links", {}).get(d.name)
+                values[d.name] = None if target is None else (target, "Load")
             elif d.name in m.get("attributes", {}):
                 values[d.name] = _value(d, m["attributes"][d.name], where)
             else:
                 values[d.name] = fresh_value(d)
+            if d.kind == "stringList" and d.name in ID_TEXTS and values[d.name]:
+                _check_id_text(where, d.name, values[d.name], by_id)
         for name, target in m.get("links", {}).items():
             _check_link(where, decls[name], by_id.get(target), target)
+        if "connections" in m:
+            if not cls.counted:
+                raise SpecError("%s: only flow-graph nodes take connections" % where)
+            values[LINKS_OUT] = [_link_out(entry) for entry in m["connections"]]
         for key in ("points", "oneWayCollisionVector", "platformSpecificValues"):
             if key in m:
                 values[key] = m[key]
@@ -153,9 +196,31 @@ def build_models(spec):
     return models
 
 
+def _link_out(entry):
+    key, target = entry[0], entry[1]
+    return key, None if target is None else (target, entry[2] if len(entry) > 2 else "Load")
+
+
+def _check_id_text(where, name, text, by_id):
+    digits = text.lstrip(" ")
+    digits = digits[:len(digits) - len(digits.lstrip("0123456789"))]
+    target = by_id.get(int(digits)) if digits else None
+    if target is None or target["class"] not in ID_TEXTS[name]:
+        raise SpecError("%s: %s %r names no %s" % (where, name, text, " or ".join(
+            sorted(ID_TEXTS[name]))))
+
+
 def _check_link(where, decl, target, target_id):
     if target is None:
         raise SpecError("%s: %s links %d, which is not in the game" % (where, decl.name, target_id))
+    if decl.kind == "attribute":
+        # A follower of the table links the target node's source "Load".
+        sources = [d for d in ALL_CLASSES[target["class"]].decls
+                   if d.kind == "attribute" and d.mode == 1 and d.name == "Load"]
+        if decl.mode != 2 or not sources:
+            raise SpecError("%s: %s cannot link %s %d" % (where, decl.name, target["class"],
+                                                         target_id))
+        return
     if decl.kind == "sprite":
         wanted = {"QVModelSpriteContainer"}
     elif decl.kind in REFERENCES:
@@ -184,7 +249,7 @@ def _check_atlas_flags(models):
 
 # ---------------------------------------------------------------- packs
 
-def packs(models, user_id):
+def packs(models, user_id, spec_keys_first=None):
     """file name -> bytes: Keys.pack and both packs of every class."""
     names = set(["id", "Class Name", "value", "User ID"])
 
@@ -195,7 +260,11 @@ def packs(models, user_id):
     for m in models:
         pack_model(m, collect)
         pack_connections(m, collect)
-    keys_pack, k = key_table(names, user_id)
+    first = spec_keys_first or []
+    unused = [n for n in first if n not in names]
+    if unused:
+        raise SpecError("keys_first names keys the game does not use: %s" % ", ".join(unused))
+    keys_pack, k = key_table(names, user_id, first)
     files = {"Keys.pack": keys_pack}
     by_class = {}
     for m in sorted(models, key=lambda m: m.id):
@@ -337,14 +406,21 @@ def load_spec(spec_dir, game):
 def game_files(spec):
     """(data-relative path -> bytes, model listing) of one game."""
     models = build_models(spec)
-    files = packs(models, spec["user_id"])
+    files = packs(models, spec["user_id"], spec.get("keys_first"))
     files.update(media(models, spec.get("media", {})))
     return files, model_listing(models)
 
 
+def games(spec_dir):
+    """The games of the spec folder: the names of its *.json files, sorted."""
+    return sorted(os.path.basename(p)[:-len(".json")]
+                  for p in glob.glob(os.path.join(spec_dir, "*.json")))
+
+
 def write(spec_dir, out_dir):
     """Writes every game; returns their names."""
-    for game in GAMES:
+    names = games(spec_dir)
+    for game in names:
         files, listing = game_files(load_spec(spec_dir, game))
         root = os.path.join(out_dir, game)
         if os.path.isdir(root):
@@ -356,4 +432,4 @@ def write(spec_dir, out_dir):
                 f.write(data)
         with open(os.path.join(out_dir, game + ".models"), "w") as f:
             f.write(listing)
-    return list(GAMES)
+    return names

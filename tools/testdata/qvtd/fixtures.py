@@ -245,8 +245,10 @@ def build():
     return files
 
 
-# Committed beside the fixtures as inputs of the writer, not written by it.
-INPUTS = {"classes/schema.classes", "classes/full.json"}
+# Committed beside the fixtures as inputs of the writer, not written by it
+# (flow.expected: what the loader check prints for the `flow` game).
+INPUTS = {"classes/schema.classes", "classes/full.json", "classes/flow.json",
+          "classes/flow.expected"}
 
 SCHEMA_CLASSES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                               "tests", "fixtures", "classes", "schema.classes")

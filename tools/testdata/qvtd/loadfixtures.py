@@ -58,9 +58,11 @@ def _key_names(objects_by_pack):
     return names
 
 
-def key_table_lines(names):
-    """Pinned numbers in place, the other names in sorted order, filler in gaps."""
-    rest = sorted(n for n in names if n not in PINNED.values())
+def key_table_lines(names, first=()):
+    """Pinned numbers in place, the names of `first` in that order, the other
+    names in sorted order, filler in gaps."""
+    rest = [n for n in first if n not in PINNED.values()] + sorted(
+        n for n in names if n not in PINNED.values() and n not in first)
     count = max(max(PINNED) + 1, len(rest) + len(PINNED))
     lines = []
     it = iter(rest)
@@ -72,9 +74,9 @@ def key_table_lines(names):
     return lines
 
 
-def key_table(names, user_id):
+def key_table(names, user_id, first=()):
     """Keys.pack for the names, and the strict name -> key node lookup."""
-    lines = key_table_lines(names)
+    lines = key_table_lines(names, first)
     numbers = {}
     for n, name in enumerate(lines):
         numbers.setdefault(name, n)

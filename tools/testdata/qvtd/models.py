@@ -84,6 +84,7 @@ CLASS_NAMES = {
     "stringList": "QVAttributeStringList", "rect": "QVAttributeRect", "size": "QVAttributeSize",
     "point": "QVAttributePoint", "color": "QVAttributeColor", "gradient": "QVAttributeGradient",
     "sprite": "QVAttributeSprite", "attribute": "QVAttribute",
+    "emitters": "QVAttributeParticlesEmitters",
     "object": "QVAttributeObject", "objectAsset": "QVAttributeObjectAsset",
     "asset": "QVAttributeAsset", "sound": "QVAttributeSound",
     "animation": "QVAttributeAnimation", "shape": "QVAttributeShape",
@@ -93,10 +94,14 @@ CLASS_NAMES = {
 class ModelClass:
     """`front` names attributes the constructor moves to the head of the list,
     in that order; `extra` gives the pack entries a class writes after its
-    attributes, as extra(model, k) -> [(key node, value node)]."""
+    attributes, as extra(model, k) -> [(key node, value node)]; a `counted`
+    class (a flow-graph node) writes its link attributes beyond the table and
+    its attribute count into its connections pack."""
 
-    def __init__(self, class_name, decls, default_name, front=(), extra=None):
+    def __init__(self, class_name, decls, default_name, front=(), extra=None, counted=False):
         self.class_name = class_name
+        # Flow-graph nodes: links beyond the table, and "attributesCount".
+        self.counted = counted
         # "Name" is every model's first attribute.
         decls = [Decl("Name", "string", default_name)] + list(decls)
         moved = [d for name in front for d in decls if d.name == name]
@@ -175,7 +180,7 @@ def pack_attribute(decl, val, k):
             e.append((k("gradients"), A([
                 M([(k("pos"), F32(pos)), (k("color"), _floats(rgba))])
                 for pos, rgba in sorted(val, key=lambda pc: pc[0])])))
-    elif kind in ("sprite", "attribute") or kind in REFERENCES:
+    elif kind in ("sprite", "attribute", "emitters") or kind in REFERENCES:
         pass
     else:
         raise ValueError(kind)
@@ -213,6 +218,27 @@ def pack_connections(model, k):
         nested = connection_attribute(decl, link, k)
         if nested.entries:
             e.append((k(decl.name), nested))
+    for key, link in model.values.get(LINKS_OUT, []):
+        nested = M([]) if link is None else M([(k("connectedModelId"), U(link[0])),
+                                               (k("attributeName"), S(link[1]))])
+        e.append((U(key) if isinstance(key, int) else k(key), nested))
     if model.children:
         e.append((k("children"), A([U(c) for c in model.children])))
+    if model.cls.counted:
+        e.append((k("attributesCount"), U(attribute_count(model))))
     return M(e)
+
+
+# A node's links beyond its table, in stream order: (name, or a raw key
+# number, and (target id, source attribute name), or None for an empty map).
+LINKS_OUT = "links out"
+
+
+def attribute_count(model):
+    """A node's attribute count once the reader has made its links: a named
+    entry that no attribute bears makes one when its target id is not 0."""
+    names = {d.name for d in model.cls.decls}
+    for key, link in model.values.get(LINKS_OUT, []):
+        if isinstance(key, str) and key not in names and link is not None and link[0] != 0:
+            names.add(key)
+    return len(names)

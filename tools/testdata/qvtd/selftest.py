@@ -271,6 +271,8 @@ def class_fixture_checks(r):
     r.check("full game ids lie in 1000..1999", all(1000 <= i <= 1999 for i in ids))
 
     def away(m, d):
+        if d.kind == "emitters" or (d.kind == "attribute" and d.mode != 2):
+            return True  # nothing to set: no value, no link of its own
         have, fresh = m.values[d.name], classes.fresh_value(d)
         if isinstance(fresh, dict):
             return have["value"] != fresh["value"]

@@ -35,6 +35,7 @@
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
+#include "model/classes/QVNode.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 
@@ -94,6 +95,9 @@ std::vector<Row> tableRows() {
         {"QVModelLevelSection", typeId<QVModelLevelSection>(), "", {model()}},
         {"QVModelScreen", typeId<QVModelScreen>(), "", {compound(), model()}},
         {"QVModelScreenScene", typeId<QVModelScreenScene>(), "", {typeId<QVModelScreen>(), compound(), model()}},
+        {"QVNodeScene", typeId<QVNodeScene>(), "New World 1", {typeId<QVNode>(), model()}},
+        {"QVNodeUI", typeId<QVNodeUI>(), "New UI 1", {typeId<QVNode>(), model()}},
+        {"QVNodeUIStart", typeId<QVNodeUIStart>(), "New UI 1", {typeId<QVNodeUI>(), typeId<QVNode>(), model()}},
         {"QVModelComponentCharacterGameplaySettings", typeId<QVModelComponentCharacterGameplaySettings>(), "Character Gameplay Settings", {typeId<QVModelComponent>(), model()}},
         {"QVModelComponentCharacterIcon", typeId<QVModelComponentCharacterIcon>(), "Character Icon", {typeId<QVModelComponent>(), model()}},
         {"QVModelComponentDamage", typeId<QVModelComponentDamage>(), "Damage", {typeId<QVModelComponent>(), model()}},
@@ -148,7 +152,9 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelAssetCharacter>(),
                               typeId<QVBaseModelAssetObstacle>(),
                               typeId<QVBaseModelAssetPowerup>(),
-                              typeId<QVBaseModelObjectAssetUnit>()};
+                              typeId<QVBaseModelObjectAssetUnit>(),
+                              typeId<QVBaseNode>(),
+                              typeId<QVNode>()};
     for (const Row& row : tableRows()) ids.push_back(row.type);
     return ids;
 }
@@ -189,6 +195,18 @@ TEST_F(ClassTableTest, RegistryHoldsEveryWrittenClassInOrder) {
     }
     EXPECT_FALSE(create("QVModelCompound"));  // a base only
     EXPECT_FALSE(create("QVModelNoSuchClass"));
+}
+
+// Every registered name has attached a factory that makes its own class.
+TEST_F(ClassTableTest, EveryRegisteredNameHasItsFactory) {
+    ASSERT_EQ(QVModelController::classNames().size(), 72u);
+    for (const std::string& name : QVModelController::classNames()) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(controller()->hasFactory(name));
+        std::shared_ptr<QVModel> made = create(name);
+        ASSERT_TRUE(made);
+        EXPECT_EQ(made->className(), name);
+    }
 }
 
 TEST_F(ClassTableTest, EveryFactoryAnswersItsRow) {
