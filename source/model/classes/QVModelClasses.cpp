@@ -4,16 +4,21 @@
 #include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelControls.h"
+#include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelLogicObjects.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelObjectParticles.h"
+#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
@@ -47,13 +52,29 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelAssetPowerup", &createAs<QVModelAssetPowerup>},
         {"QVModelLinker", &createAs<QVModelLinker>},
         {"QVModelObject", &createAs<QVModelObject>},
+        {"QVModelObjectAccelerometer", &createAs<QVModelObjectAccelerometer>},
         {"QVModelObjectAsset", &createAs<QVModelObjectAsset>},
         {"QVModelObjectAssetCharacter", &createAs<QVModelObjectAssetCharacter>},
         {"QVModelObjectAssetPowerup", &createAs<QVModelObjectAssetPowerup>},
         {"QVModelObjectAssetUnit", &createAs<QVModelObjectAssetUnit>},
+        {"QVModelObjectBackground", &createAs<QVModelObjectBackground>},
+        {"QVModelObjectFlag", &createAs<QVModelObjectFlag>},
+        {"QVModelObjectGatekeeper", &createAs<QVModelObjectGatekeeper>},
         {"QVModelObjectGroup", &createAs<QVModelObjectGroup>},
         {"QVModelObjectImage", &createAs<QVModelObjectImage>},
+        {"QVModelObjectInstance", &createAs<QVModelObjectInstance>},
+        {"QVModelObjectLight", &createAs<QVModelObjectLight>},
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
+        {"QVModelObjectLogic", &createAs<QVModelObjectLogic>},
+        {"QVModelObjectManipulator", &createAs<QVModelObjectManipulator>},
+        {"QVModelObjectMirror", &createAs<QVModelObjectMirror>},
+        {"QVModelObjectParticles", &createAs<QVModelObjectParticles>},
+        {"QVModelObjectParticlesEmitter", &createAs<QVModelObjectParticlesEmitter>},
+        {"QVModelObjectPath", &createAs<QVModelObjectPath>},
+        {"QVModelObjectScreenJump", &createAs<QVModelObjectScreenJump>},
+        {"QVModelObjectSwipeControl", &createAs<QVModelObjectSwipeControl>},
+        {"QVModelObjectTeleport", &createAs<QVModelObjectTeleport>},
+        {"QVModelObjectTrail", &createAs<QVModelObjectTrail>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},
         {"QVModelScreen", &createAs<QVModelScreen>},
