@@ -4,10 +4,13 @@
 #include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelControls.h"
+#include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelLogicObjects.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectButton.h"
@@ -16,6 +19,8 @@
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelObjectParticles.h"
+#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
@@ -51,10 +56,12 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelAssetPowerup", &createAs<QVModelAssetPowerup>},
         {"QVModelLinker", &createAs<QVModelLinker>},
         {"QVModelObject", &createAs<QVModelObject>},
+        {"QVModelObjectAccelerometer", &createAs<QVModelObjectAccelerometer>},
         {"QVModelObjectAsset", &createAs<QVModelObjectAsset>},
         {"QVModelObjectAssetCharacter", &createAs<QVModelObjectAssetCharacter>},
         {"QVModelObjectAssetPowerup", &createAs<QVModelObjectAssetPowerup>},
         {"QVModelObjectAssetUnit", &createAs<QVModelObjectAssetUnit>},
+        {"QVModelObjectBackground", &createAs<QVModelObjectBackground>},
         {"QVModelObjectButton", &createAs<QVModelObjectButton>},
         {"QVModelObjectButtonCharacterUnlock", &createAs<QVModelObjectButtonCharacterUnlock>},
         {"QVModelObjectButtonControl", &createAs<QVModelObjectButtonControl>},
@@ -66,10 +73,24 @@ const std::vector<QVModelClassFactory>& modelClassFactories() {
         {"QVModelObjectButtonUrl", &createAs<QVModelObjectButtonUrl>},
         {"QVModelObjectCharacterSelector", &createAs<QVModelObjectCharacterSelector>},
         {"QVModelObjectEventObserver", &createAs<QVModelObjectEventObserver>},
+        {"QVModelObjectFlag", &createAs<QVModelObjectFlag>},
+        {"QVModelObjectGatekeeper", &createAs<QVModelObjectGatekeeper>},
         {"QVModelObjectGroup", &createAs<QVModelObjectGroup>},
         {"QVModelObjectImage", &createAs<QVModelObjectImage>},
+        {"QVModelObjectInstance", &createAs<QVModelObjectInstance>},
+        {"QVModelObjectLight", &createAs<QVModelObjectLight>},
         {"QVModelObjectLoadingBar", &createAs<QVModelObjectLoadingBar>},
         {"QVModelObjectLockButton", &createAs<QVModelObjectLockButton>},
+        {"QVModelObjectLogic", &createAs<QVModelObjectLogic>},
+        {"QVModelObjectManipulator", &createAs<QVModelObjectManipulator>},
+        {"QVModelObjectMirror", &createAs<QVModelObjectMirror>},
+        {"QVModelObjectParticles", &createAs<QVModelObjectParticles>},
+        {"QVModelObjectParticlesEmitter", &createAs<QVModelObjectParticlesEmitter>},
+        {"QVModelObjectPath", &createAs<QVModelObjectPath>},
+        {"QVModelObjectScreenJump", &createAs<QVModelObjectScreenJump>},
+        {"QVModelObjectSwipeControl", &createAs<QVModelObjectSwipeControl>},
+        {"QVModelObjectTeleport", &createAs<QVModelObjectTeleport>},
+        {"QVModelObjectTrail", &createAs<QVModelObjectTrail>},
         {"QVModelObjectUnlocker", &createAs<QVModelObjectUnlocker>},
         {"QVModelObjectLabel", &createAs<QVModelObjectLabel>},
         {"QVModelLevelSection", &createAs<QVModelLevelSection>},

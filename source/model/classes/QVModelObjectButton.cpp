@@ -6,11 +6,9 @@
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVNeutralRead.h"
+#include "model/classes/QVNode.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
-
-class QVNodeUI;
-class QVNodeScene;
 
 namespace {
 

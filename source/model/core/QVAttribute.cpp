@@ -64,6 +64,8 @@ void QVBaseAttribute::adoptName(QVNameArg&& name) {
 
 QVBaseAttribute::QVBaseAttribute(QVNameArg name, uint32_t flags) : m_flags(flags) { adoptName(std::move(name)); }
 
+void QVBaseAttribute::setFlags(uint32_t flags) { m_flags = flags; }
+
 QVBaseAttribute::QVBaseAttribute(QVNameArg name, const QVBaseAttribute& source)
     : m_flags(source.m_flags), m_connectionMode(source.m_connectionMode) {
     adoptName(std::move(name));

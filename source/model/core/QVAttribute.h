@@ -112,6 +112,8 @@ public:
     // The model this attribute is a member of (see QVMember), else null.
     QVModel* memberOf() const { return m_memberOf; }
     uint32_t flags() const { return m_flags; }
+    // A declaration: neither packed nor notified.
+    void setFlags(uint32_t flags);
     uint32_t connectionMode() const { return m_connectionMode; }
 
     // Notifies kind 0 unless silent, also when the name is unchanged.

@@ -15,11 +15,14 @@
 #include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelClasses.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelCompound.h"
+#include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelLogicObjects.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectGroup.h"
@@ -28,6 +31,8 @@
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelObjectParticles.h"
+#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelUIObjects.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
@@ -71,10 +76,12 @@ std::vector<Row> tableRows() {
         {"QVModelAssetPowerup", typeId<QVModelAssetPowerup>(), "Powerup", {typeId<QVModelAsset>(), compound(), model()}},
         {"QVModelLinker", typeId<QVModelLinker>(), "", {model()}},
         {"QVModelObject", typeId<QVModelObject>(), "Untitled", {compound(), model()}},
+        {"QVModelObjectAccelerometer", typeId<QVModelObjectAccelerometer>(), "", {typeId<QVModelObjectManipulator>(), object(), compound(), model()}},
         {"QVModelObjectAsset", typeId<QVModelObjectAsset>(), "", {object(), compound(), model()}},
         {"QVModelObjectAssetCharacter", typeId<QVModelObjectAssetCharacter>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectAssetPowerup", typeId<QVModelObjectAssetPowerup>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectAssetUnit", typeId<QVModelObjectAssetUnit>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectBackground", typeId<QVModelObjectBackground>(), "Untitled", {object(), compound(), model()}},
         {"QVModelObjectButton", typeId<QVModelObjectButton>(), "Navigation Button", {typeId<QVModelObjectImage>(), object(), compound(), model()}},
         {"QVModelObjectButtonCharacterUnlock", typeId<QVModelObjectButtonCharacterUnlock>(), "Single Unlock", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
         {"QVModelObjectButtonControl", typeId<QVModelObjectButtonControl>(), "", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
@@ -86,10 +93,24 @@ std::vector<Row> tableRows() {
         {"QVModelObjectButtonUrl", typeId<QVModelObjectButtonUrl>(), "Url Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
         {"QVModelObjectCharacterSelector", typeId<QVModelObjectCharacterSelector>(), "", {object(), compound(), model()}},
         {"QVModelObjectEventObserver", typeId<QVModelObjectEventObserver>(), "Event Observer", {object(), compound(), model()}},
+        {"QVModelObjectFlag", typeId<QVModelObjectFlag>(), "Flag", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectGatekeeper", typeId<QVModelObjectGatekeeper>(), "Gatekeeper", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectGroup", typeId<QVModelObjectGroup>(), "My Group Layer", {object(), compound(), model()}},
         {"QVModelObjectImage", typeId<QVModelObjectImage>(), "Image", {object(), compound(), model()}},
+        {"QVModelObjectInstance", typeId<QVModelObjectInstance>(), "", {object(), compound(), model()}},
+        {"QVModelObjectLight", typeId<QVModelObjectLight>(), "Light", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectLoadingBar", typeId<QVModelObjectLoadingBar>(), "Loading Bar", {object(), compound(), model()}},
         {"QVModelObjectLockButton", typeId<QVModelObjectLockButton>(), "Lock Button", {typeId<QVModelObjectButton>(), typeId<QVModelObjectImage>(), object(), compound(), model()}},
+        {"QVModelObjectLogic", typeId<QVModelObjectLogic>(), "Transform", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectManipulator", typeId<QVModelObjectManipulator>(), "", {object(), compound(), model()}},
+        {"QVModelObjectMirror", typeId<QVModelObjectMirror>(), "Mirror", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectParticles", typeId<QVModelObjectParticles>(), "Particle", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectParticlesEmitter", typeId<QVModelObjectParticlesEmitter>(), "", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectPath", typeId<QVModelObjectPath>(), "Path", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectScreenJump", typeId<QVModelObjectScreenJump>(), "Menu Jump", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectSwipeControl", typeId<QVModelObjectSwipeControl>(), "", {object(), compound(), model()}},
+        {"QVModelObjectTeleport", typeId<QVModelObjectTeleport>(), "Portal", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
+        {"QVModelObjectTrail", typeId<QVModelObjectTrail>(), "Trail", {typeId<QVModelObjectAsset>(), object(), compound(), model()}},
         {"QVModelObjectUnlocker", typeId<QVModelObjectUnlocker>(), "Unlock", {object(), compound(), model()}},
         {"QVModelObjectLabel", typeId<QVModelObjectLabel>(), "Untitled", {object(), compound(), model()}},
         {"QVModelLevelSection", typeId<QVModelLevelSection>(), "", {model()}},
@@ -142,6 +163,12 @@ std::vector<uint32_t> everyKindId() {
                               typeId<QVBaseModelAtlas>(),
                               typeId<QVBaseModelObjectImage>(),
                               typeId<QVBaseModelObjectGroup>(),
+                              typeId<QVBaseModelObjectRibbon>(),
+                              typeId<QVBaseModelObjectLight>(),
+                              typeId<QVBaseModelObjectParticles>(),
+                              typeId<QVBaseModelObjectInstance>(),
+                              typeId<QVBaseModelObjectLogic>(),
+                              typeId<QVBaseModelObjectPath>(),
                               typeId<QVBaseModelLevelSection>(),
                               typeId<QVBaseModelScreenScene>(),
                               typeId<QVModelComponent>(),
