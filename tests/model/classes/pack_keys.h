@@ -31,4 +31,13 @@ QVPackMap readBack(msgpack::zone& zone, Write write) {
     return QVPackMap(written.toObject(zone));
 }
 
+// Stores `value` in a float attribute as a pack does: unclamped, so NaN,
+// infinities and values beyond the range get past the setter.
+template <class A>
+void storeUnclamped(A* attribute, float value) {
+    installKeysOf({attribute->owner()});
+    msgpack::zone zone;
+    attribute->unpack(readBack(zone, [&](QVPackMap& map) { map.put("value", value); }));
+}
+
 }  // namespace classtest

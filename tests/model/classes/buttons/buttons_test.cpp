@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../pack_keys.h"
 #include "base/CCAutoreleasePool.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelObjectButton.h"
@@ -33,8 +34,9 @@ void setText(const QVModel& model, const char* name, const std::string& text) {
     attributeOf<QVAttributeStringList>(model, name)->setValue(text);
 }
 
+// As a pack stores it: unclamped.
 void setInterval(const QVModelObjectButton& button, float interval) {
-    attributeOf<QVAttributeFloat>(button, "Interval")->setValue(interval);
+    classtest::storeUnclamped(attributeOf<QVAttributeFloat>(button, "Interval"), interval);
 }
 
 std::vector<std::string> names(const QVModel& model) {
