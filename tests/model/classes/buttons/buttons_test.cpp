@@ -30,8 +30,9 @@ A* attributeOf(const QVModel& model, const char* name) {
     return attributeCast<A>(model.attribute(name));
 }
 
+// Strings and string lists alike.
 void setText(const QVModel& model, const char* name, const std::string& text) {
-    attributeOf<QVAttributeStringList>(model, name)->setValue(text);
+    static_cast<QVAttributeString*>(model.attribute(name))->setValue(text);
 }
 
 // As a pack stores it: unclamped.
@@ -195,8 +196,8 @@ TEST_F(Buttons, CopiesKeepRenamedMembersBound) {
     auto pressed = QVModelSpriteContainer::create();
 
     auto facebook = QVModelObjectButtonFacebook::create();
-    attributeOf<QVAttributeString>(*facebook, "Facebook URL")->setValue("https://example.org");
-    attributeOf<QVAttributeString>(*facebook, "Facebook ID")->setValue("page");
+    setText(*facebook, "Facebook URL", "https://example.org");
+    setText(*facebook, "Facebook ID", "page");
     auto sound = QVModelObjectButtonSoundControl::create();
     attributeOf<QVAttributeSprite>(*sound, "Sound is ON")->setValue(image);
     attributeOf<QVAttributeSprite>(*sound, "Sound is OFF")->setValue(pressed);
