@@ -29,8 +29,9 @@ TEST_F(LockStates, StoredTextRoundTripsAndUnknownNamesReadLocked) {
     EXPECT_EQ(LockStateStore::serializeLockStates(), "kA:1;kB:0");
 
     EXPECT_TRUE(LockStateStore::lockState("kNeverStored"));
+    LockStateStore::lockFlag("kTaken");  // a button binding its flag stores it locked
     LockStateStore::lockFlag("kC") = false;
-    EXPECT_EQ(LockStateStore::serializeLockStates(), "kA:1;kB:0;kNeverStored:1;kC:0");
+    EXPECT_EQ(LockStateStore::serializeLockStates(), "kA:1;kB:0;kNeverStored:1;kTaken:1;kC:0");
 }
 
 // A flag taken before a load must neither dangle nor keep the old value.
