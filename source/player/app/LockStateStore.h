@@ -22,6 +22,7 @@
 class LockStateStore {
 public:
     // A handle on one name's entry that stays valid across every parse.
+    // Assigning another Flag rebinds the handle; assigning a bool writes.
     class Flag {
     public:
         explicit Flag(std::string name) : m_name(std::move(name)) {}
