@@ -391,7 +391,8 @@ BUTTON = inserted(IMAGE, "Image", [Sprite("Image Selected")]) + [
 ]
 BUTTON_URL = BUTTON + [String("URL")]
 # Powerup and purchase buttons rename "Action", then insert after it.
-BUTTON_POWERUP = inserted(changed(BUTTON, "Action", name="Powerup Selection"), "Powerup Selection", [
+_SELECTION = changed(BUTTON, "Action", name="Powerup Selection")
+BUTTON_POWERUP = inserted(_SELECTION, "Powerup Selection", [
     Bool("Force Action on Press"), Choice("Layering"), Float("Visibility Threshold")]) + [
     Point("Label Offset"),
     Float("Label Scale", 0.5),
@@ -401,7 +402,7 @@ BUTTON_POWERUP = inserted(changed(BUTTON, "Action", name="Powerup Selection"), "
     Float("Refill Timeout"),
     Bool("Refill At Start"),
 ]
-BUTTON_PURCHASE = inserted(changed(BUTTON, "Action", name="Powerup Selection"), "Powerup Selection", [
+BUTTON_PURCHASE = inserted(_SELECTION, "Powerup Selection", [
     Choice("Type"), Float("Visibility Threshold")]) + [
     Bool("Buy And Use"),
     Float("Quantity", 1.0),
@@ -445,7 +446,8 @@ def _strip(defaults):
 _EMISSION_RATE = float(int(int(150.0) / 3.0))
 
 TABLES += [
-    ("QVModelObjectAccelerometer", "", MANIPULATOR + [Choice("Control Type"), Choice("Active Axes")]),
+    ("QVModelObjectAccelerometer", "", MANIPULATOR + [
+        Choice("Control Type"), Choice("Active Axes")]),
     ("QVModelObjectBackground", "Untitled", OBJECT + [
         Sprite("Image"), Float("Speed"), Float("Tiling Offset"), Bool("Fixed Rotation")]),
     ("QVModelObjectButton", "Navigation Button", BUTTON),

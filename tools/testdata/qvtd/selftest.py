@@ -11,7 +11,7 @@ import msgpack
 from . import fixtures as fx
 from . import keyspack
 from .dump import dump, scalar_text
-from .models import Curve
+from .models import LINKS_OUT, Curve
 from .msgpackenc import A, B, Bin, Ext, F32, F64, I, M, Nil, S, U, encode, to_python
 
 
@@ -286,6 +286,19 @@ def class_fixture_checks(r):
             lazy.append("%s (%s)" % (name, ", ".join(d.name for d in m.cls.decls if not away(m, d))))
     r.equal("classes without a model set away from every default", lazy, [])
 
+    for game in classfixtures.games(spec_dir):
+        _check_game_packs(r, game, classfixtures.load_spec(spec_dir, game))
+
+    # The button constructors insert and rename; their resulting orders, as
+    # the class descriptions spell them out.
+    for name, order in BUTTON_ORDERS.items():
+        r.equal("attribute order of %s" % name,
+                [d.name for d in classes.CLASSES[name].decls], ORDER_HEAD + order.split(", "))
+
+
+def _check_game_packs(r, game, spec):
+    from . import classfixtures
+    models = classfixtures.build_models(spec)
     files, listing = classfixtures.game_files(spec)
     table = keyspack.read_keys_pack(files["Keys.pack"], spec["user_id"])
     numbers = set(table.values())
@@ -301,10 +314,37 @@ def class_fixture_checks(r):
             used = set()
             for o in maps:
                 _raw_keys(o, used)
+            # Raw key numbers a spec writes on purpose are not in the table.
+            used -= {key for m in models for key, _ in m.values.get(LINKS_OUT, [])
+                     if isinstance(key, int)}
             if len(maps) != count or used - numbers:
                 bad.append("%s.0.%s.pack" % (name, stage))
-    r.equal("full game packs that do not decode to their models", bad, [])
-    r.equal("full game listing count", listing.splitlines()[0], "models %d" % len(models))
+    r.equal("%s game packs that do not decode to their models" % game, bad, [])
+    r.equal("%s game listing count" % game, listing.splitlines()[0], "models %d" % len(models))
+
+
+ORDER_HEAD = ["Name", "Position", "Rotation", "Scale", "Opacity", "Z Depth", "Hidden"]
+BUTTON_ORDERS = {
+    "QVModelObjectButton":
+        "Image, Image Selected, Autohide, Stick To Edge, Action, Interval, Back To, "
+        "Back To World, Click Sound, Release Sound, Block Touch, Keyboard Key, Touch Emulation",
+    "QVModelObjectButtonPowerup":
+        "Image, Image Selected, Autohide, Stick To Edge, Powerup Selection, "
+        "Force Action on Press, Layering, Visibility Threshold, Interval, Back To, Back To World, "
+        "Click Sound, Release Sound, Block Touch, Keyboard Key, Touch Emulation, Label Offset, "
+        "Label Scale, Label Vertical Spacing, Unlimited Use, Max Refill, Refill Timeout, "
+        "Refill At Start",
+    "QVModelObjectButtonPurchase":
+        "Image, Image Selected, Autohide, Stick To Edge, Powerup Selection, Type, "
+        "Visibility Threshold, Interval, Back To, Back To World, Click Sound, Release Sound, "
+        "Block Touch, Keyboard Key, Touch Emulation, Buy And Use, Quantity, Purchase Complete, "
+        "Purchase Method, Price, One Time Purchase, Store Identifier, Ad Network",
+    "QVModelObjectLockButton":
+        "Image, Image Selected, Locked Image, Locked Image Selected, Autohide, Stick To Edge, "
+        "Action, Unlock, Price, Store Identifier, Destination, World, Scene, Auto Follow, "
+        "Auto Lock, Interval, Back To, Back To World, Click Sound, Release Sound, Block Touch, "
+        "Keyboard Key, Touch Emulation",
+}
 
 
 def _raw_keys(node, out):
