@@ -15,8 +15,8 @@
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelLogicObjects.h"
-#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelObjectParticles.h"
+#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/core/QVModelController.h"
@@ -130,7 +130,8 @@ TEST_F(EffectsTest, EmitterListFollowsTheChildren) {
     auto second = QVModelObjectParticlesEmitter::create();
     auto sprite = QVModelSprite::create();
     auto stranger = QVModelObjectParticlesEmitter::create();
-    for (const std::shared_ptr<QVModel>& model : std::vector<std::shared_ptr<QVModel>>{particles, first, second, sprite})
+    for (const std::shared_ptr<QVModel>& model :
+         std::vector<std::shared_ptr<QVModel>>{particles, first, second, sprite})
         controller->addModel(model);
 
     particles->addChild(first);

@@ -59,15 +59,14 @@ TEST_F(LogicTest, ModifiersAreEmptyUntilSetPerAxis) {
         const char* yEmpty;
         bool hasX, hasY;
     };
-    const std::vector<Case> cases{
-        {"Position Modifier", &QVBaseModelObjectLogic::hasPositionModifierX,
-         &QVBaseModelObjectLogic::hasPositionModifierY, "0", "1", true, false},
-        {"Scale Modifier", &QVBaseModelObjectLogic::hasScaleModifierX, &QVBaseModelObjectLogic::hasScaleModifierY, "1",
-         "0", false, true},
-        {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
-         &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "0", false, true},
-        {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
-         &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "1", false, false}};
+    const std::vector<Case> cases{{"Position Modifier", &QVBaseModelObjectLogic::hasPositionModifierX,
+                                   &QVBaseModelObjectLogic::hasPositionModifierY, "0", "1", true, false},
+                                  {"Scale Modifier", &QVBaseModelObjectLogic::hasScaleModifierX,
+                                   &QVBaseModelObjectLogic::hasScaleModifierY, "1", "0", false, true},
+                                  {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
+                                   &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "0", false, true},
+                                  {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
+                                   &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "1", false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.attribute) + " " + c.xEmpty + c.yEmpty);
         auto model = QVModelObjectLogic::create();
@@ -94,8 +93,12 @@ TEST_F(LogicTest, IdsInTextReadAsUnsignedDecimals) {
         const char* text;
         uint32_t expected;
     };
-    for (const Case& c : std::vector<Case>{
-             {"42", 42}, {" 42abc", 42}, {"abc", 0}, {"", 0}, {"4000000000", 4000000000u}, {"99999999999", 4294967295u}}) {
+    for (const Case& c : std::vector<Case>{{"42", 42},
+                                           {" 42abc", 42},
+                                           {"abc", 0},
+                                           {"", 0},
+                                           {"4000000000", 4000000000u},
+                                           {"99999999999", 4294967295u}}) {
         SCOPED_TRACE(c.text);
         affected->setValue(c.text, true);
         objectAsset->setValue(c.text, true);
