@@ -24,5 +24,4 @@ const std::string& QVModelObjectAccelerometer::activeAxes() const { return qvrea
 
 QVModelObjectSwipeControl::QVModelObjectSwipeControl(const std::string& name) : QVModelObject(name) {}
 
-QVModelObjectSwipeControl::QVModelObjectSwipeControl(const QVModelObjectSwipeControl& source)
-    : QVModelObject(source) {}
+QVModelObjectSwipeControl::QVModelObjectSwipeControl(const QVModelObjectSwipeControl& source) : QVModelObject(source) {}

@@ -12,7 +12,7 @@
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_MANIPULATOR_ATTRIBUTES(X)                 \
+#define QV_MANIPULATOR_ATTRIBUTES(X)                \
     X(QVAttributeFloat, sensitivity, "Sensitivity") \
     X(QVAttributeStringList, controlStyle, "Control Style")
 
@@ -30,7 +30,7 @@ protected:
     QV_MANIPULATOR_ATTRIBUTES(QV_ATTRIBUTE_MEMBER)
 };
 
-#define QV_ACCELEROMETER_ATTRIBUTES(X)                   \
+#define QV_ACCELEROMETER_ATTRIBUTES(X)                    \
     X(QVAttributeStringList, controlType, "Control Type") \
     X(QVAttributeStringList, activeAxes, "Active Axes")
 

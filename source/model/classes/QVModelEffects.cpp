@@ -112,8 +112,8 @@ const ccColor4F& QVModelObjectMirror::color() const { return colorOf(m_color); }
 void QVModelObjectMirror::attributeChanged(QVAttribute* attribute, int kind) {
     QVModelObjectAsset::attributeChanged(attribute, kind);
     if (!m_scale || attribute != m_scale) return;
-    // NaN fails every comparison: without its own case it would pass, and
-    // the set below would see a change on each call and never end.
+    // A NaN axis (only a pack stores one) fails every comparison; it is
+    // taken as 0, like a negative one, not left to pass the clamp.
     auto clamped = [](float axis) { return std::isnan(axis) || axis < 0.0f ? 0.0f : std::fmin(axis, kMaxScale); };
     const CCPoint scale = m_scale->value();
     // Notifies only on a change, so the nested call ends the chain.

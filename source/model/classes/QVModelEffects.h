@@ -22,9 +22,9 @@
 
 class QVModelSpriteContainer;
 
-#define QV_BACKGROUND_ATTRIBUTES(X)                  \
-    X(QVAttributeSprite, image, "Image")             \
-    X(QVAttributeFloat, speed, "Speed")              \
+#define QV_BACKGROUND_ATTRIBUTES(X)                    \
+    X(QVAttributeSprite, image, "Image")               \
+    X(QVAttributeFloat, speed, "Speed")                \
     X(QVAttributeFloat, tilingOffset, "Tiling Offset") \
     X(QVAttributeBool, fixedRotation, "Fixed Rotation")
 
@@ -47,13 +47,13 @@ protected:
 };
 
 // The textured strip of flags and trails: one shape, each with its defaults.
-#define QV_RIBBON_ATTRIBUTES(X)                      \
-    X(QVAttributeSprite, texture, "Texture")         \
-    X(QVAttributeFloat, startWidth, "Start Width")   \
-    X(QVAttributeFloat, endWidth, "End Width")       \
-    X(QVAttributeFloat, speed, "Speed")              \
-    X(QVAttributeFloat, length, "Length")            \
-    X(QVAttributeFloat, waveHeight, "Wave Height")   \
+#define QV_RIBBON_ATTRIBUTES(X)                    \
+    X(QVAttributeSprite, texture, "Texture")       \
+    X(QVAttributeFloat, startWidth, "Start Width") \
+    X(QVAttributeFloat, endWidth, "End Width")     \
+    X(QVAttributeFloat, speed, "Speed")            \
+    X(QVAttributeFloat, length, "Length")          \
+    X(QVAttributeFloat, waveHeight, "Wave Height") \
     X(QVAttributeFloat, waveLength, "Wave Length")
 
 class QVBaseModelObjectRibbon : public QVModelObjectAsset {
@@ -92,9 +92,9 @@ public:
     QVModelObjectTrail(const QVModelObjectTrail& source);
 };
 
-#define QV_LIGHT_ATTRIBUTES(X)              \
-    X(QVAttributeFloat, radius, "Radius")   \
-    X(QVAttributeColor, color, "Color")     \
+#define QV_LIGHT_ATTRIBUTES(X)            \
+    X(QVAttributeFloat, radius, "Radius") \
+    X(QVAttributeColor, color, "Color")   \
     X(QVAttributeBool, castShadow, "Cast Shadow")
 
 class QVBaseModelObjectLight : public QVModelObjectAsset {

@@ -45,21 +45,16 @@ float QVBaseModelObjectInstance::spawnRate() const {
 
 QVModelObjectInstance::QVModelObjectInstance(const std::string& name) : QVBaseModelObjectInstance(name) {}
 
-QVModelObjectInstance::QVModelObjectInstance(const QVModelObjectInstance& source)
-    : QVBaseModelObjectInstance(source) {}
+QVModelObjectInstance::QVModelObjectInstance(const QVModelObjectInstance& source) : QVBaseModelObjectInstance(source) {}
 
 // ---------------------------------------------------------------- logic
 
 namespace {
 bool hasValue(const QVAttributeFloat* modifier) { return modifier && modifier->hasValue(); }
 
-bool hasX(const QVAttributePoint* modifier) {
-    return modifier && !(modifier->allowEmpty() && modifier->isXEmpty());
-}
+bool hasX(const QVAttributePoint* modifier) { return modifier && !(modifier->allowEmpty() && modifier->isXEmpty()); }
 
-bool hasY(const QVAttributePoint* modifier) {
-    return modifier && !(modifier->allowEmpty() && modifier->isYEmpty());
-}
+bool hasY(const QVAttributePoint* modifier) { return modifier && !(modifier->allowEmpty() && modifier->isYEmpty()); }
 }  // namespace
 
 QVBaseModelObjectLogic::QVBaseModelObjectLogic(const std::string& name)

@@ -24,8 +24,7 @@
 #define QV_GATEKEEPER_ATTRIBUTES(X) X(QVAttributeFloat, passedAmount, "Passed Amount")
 
 class QVModelObjectGatekeeper : public QVModelObjectAsset {
-    QV_MODEL_GLUE(QVModelObjectGatekeeper, "Gatekeeper", QVModelObjectAsset, QVModelObject, QVModelCompound,
-                  QVModel)
+    QV_MODEL_GLUE(QVModelObjectGatekeeper, "Gatekeeper", QVModelObjectAsset, QVModelObject, QVModelCompound, QVModel)
     QV_OWN_BOX(60.0f)
     explicit QVModelObjectGatekeeper(const std::string& name);
     // A fresh box, as the logic's copy: copied level sections keep their
@@ -66,14 +65,14 @@ public:
     QVModelObjectInstance(const QVModelObjectInstance& source);
 };
 
-#define QV_LOGIC_ATTRIBUTES(X)                                                 \
-    X(QVAttributePoint, positionModifier, "Position Modifier")                 \
-    X(QVAttributeFloat, rotationModifier, "Rotation Modifier")                 \
-    X(QVAttributePoint, scaleModifier, "Scale Modifier")                       \
-    X(QVAttributeBool, worldSpace, "World Space")                              \
-    X(QVAttributePoint, linearVelocityModifier, "Linear Velocity Modifier")    \
-    X(QVAttributeFloat, angularVelocityModifier, "Angular Velocity Modifier")  \
-    X(QVAttributeStringList, affectedAsset, "Affected asset")                  \
+#define QV_LOGIC_ATTRIBUTES(X)                                                \
+    X(QVAttributePoint, positionModifier, "Position Modifier")                \
+    X(QVAttributeFloat, rotationModifier, "Rotation Modifier")                \
+    X(QVAttributePoint, scaleModifier, "Scale Modifier")                      \
+    X(QVAttributeBool, worldSpace, "World Space")                             \
+    X(QVAttributePoint, linearVelocityModifier, "Linear Velocity Modifier")   \
+    X(QVAttributeFloat, angularVelocityModifier, "Angular Velocity Modifier") \
+    X(QVAttributeStringList, affectedAsset, "Affected asset")                 \
     X(QVAttributeStringList, affectOperation, "Affect operation")
 
 // An empty modifier, or an empty axis of one, leaves that quantity of the
@@ -118,11 +117,11 @@ public:
     QVModelObjectLogic(const QVModelObjectLogic& source);
 };
 
-#define QV_TELEPORT_ATTRIBUTES(X)                                  \
-    X(QVAttributeFloat, groupId, "Group ID")                       \
-    X(QVAttributeBool, deleteInputObject, "Delete Input Object")   \
-    X(QVAttributeBool, singleUse, "Single Use")                    \
-    X(QVAttributeBool, exitOnly, "Exit Only")                      \
+#define QV_TELEPORT_ATTRIBUTES(X)                                \
+    X(QVAttributeFloat, groupId, "Group ID")                     \
+    X(QVAttributeBool, deleteInputObject, "Delete Input Object") \
+    X(QVAttributeBool, singleUse, "Single Use")                  \
+    X(QVAttributeBool, exitOnly, "Exit Only")                    \
     X(QVAttributeFloat, searchRadius, "Search Radius")
 
 class QVModelObjectTeleport : public QVModelObjectAsset {

@@ -42,8 +42,9 @@ QVModelObjectParticlesEmitter::QVModelObjectParticlesEmitter(const std::string& 
     : QVModelObjectAsset(name) QV_EMITTER_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
     // The variance is part of what the author set on these, and on where
     // the particles start.
-    for (QVBaseAttribute* variable : std::initializer_list<QVBaseAttribute*>{
-             m_startSize, m_endSize, m_startSpin, m_endSpin, m_radialAcceleration, m_speed, m_angle, m_life, m_position}) {
+    for (QVBaseAttribute* variable :
+         std::initializer_list<QVBaseAttribute*>{m_startSize, m_endSize, m_startSpin, m_endSpin, m_radialAcceleration,
+                                                 m_speed, m_angle, m_life, m_position}) {
         variable->setFlags(QVBaseAttribute::kFlagVariableValue);
     }
     m_texture->setExcludedFromAtlas(true);

@@ -62,22 +62,22 @@ public:
     QVModelObjectParticles(const QVModelObjectParticles& source);
 };
 
-#define QV_EMITTER_ATTRIBUTES(X)                                      \
-    X(QVAttributeSprite, texture, "Texture")                          \
-    X(QVAttributeFloat, totalParticles, "Total Particles")            \
-    X(QVAttributeFloat, emissionRate, "Emission Rate")                \
-    X(QVAttributeBool, blendAdditive, "Blend Additive")               \
-    X(QVAttributeFloat, startSize, "Start Size")                      \
-    X(QVAttributeFloat, endSize, "End Size")                          \
-    X(QVAttributeFloat, startSpin, "Start Spin")                      \
-    X(QVAttributeFloat, endSpin, "End Spin")                          \
-    X(QVAttributePoint, gravity, "Gravity")                           \
-    X(QVAttributeFloat, radialAcceleration, "Radial Acceleration")    \
-    X(QVAttributeFloat, speed, "Speed")                               \
-    X(QVAttributeFloat, angle, "Angle")                               \
-    X(QVAttributeFloat, life, "Life")                                 \
-    X(QVAttributeGradient, color, "Color")                            \
-    X(QVAttributeGradient, colorVariation, "Color Variation")         \
+#define QV_EMITTER_ATTRIBUTES(X)                                   \
+    X(QVAttributeSprite, texture, "Texture")                       \
+    X(QVAttributeFloat, totalParticles, "Total Particles")         \
+    X(QVAttributeFloat, emissionRate, "Emission Rate")             \
+    X(QVAttributeBool, blendAdditive, "Blend Additive")            \
+    X(QVAttributeFloat, startSize, "Start Size")                   \
+    X(QVAttributeFloat, endSize, "End Size")                       \
+    X(QVAttributeFloat, startSpin, "Start Spin")                   \
+    X(QVAttributeFloat, endSpin, "End Spin")                       \
+    X(QVAttributePoint, gravity, "Gravity")                        \
+    X(QVAttributeFloat, radialAcceleration, "Radial Acceleration") \
+    X(QVAttributeFloat, speed, "Speed")                            \
+    X(QVAttributeFloat, angle, "Angle")                            \
+    X(QVAttributeFloat, life, "Life")                              \
+    X(QVAttributeGradient, color, "Color")                         \
+    X(QVAttributeGradient, colorVariation, "Color Variation")      \
     X(QVAttributeStringList, positionType, "Position Type")
 
 class QVModelObjectParticlesEmitter : public QVModelObjectAsset {

@@ -79,7 +79,8 @@ void QVBaseModelObjectPath::fromDictionary(CCDictionary* dict) {
 CCDictionary* QVBaseModelObjectPath::toDictionary() const {
     CCDictionary* dict = QVModelObjectAsset::toDictionary();
     CCArray* points = CCArray::createWithCapacity(static_cast<unsigned>(m_points.size()));
-    for (const CCPoint& point : m_points) points->addObject(CCString::createWithFormat("{%.3f,%.3f}", point.x, point.y));
+    for (const CCPoint& point : m_points)
+        points->addObject(CCString::createWithFormat("{%.3f,%.3f}", point.x, point.y));
     dict->setObject(points, kPointsKey);
     return dict;
 }

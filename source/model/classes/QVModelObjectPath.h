@@ -20,15 +20,15 @@
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_PATH_ATTRIBUTES(X)                                  \
-    X(QVAttributeFloat, searchRadius, "Search Radius")         \
-    X(QVAttributeFloat, speed, "Speed")                        \
-    X(QVAttributeFloat, attractionForce, "Attraction Force")   \
-    X(QVAttributeBool, keepVelocity, "Keep Velocity")          \
-    X(QVAttributeBool, imageDirection, "Image Direction")      \
-    X(QVAttributeStringList, playMode, "Play Mode")            \
-    X(QVAttributeStringList, affectedAsset, "Affected Asset")  \
-    X(QVAttributeStringList, objectAsset, "Object Asset")      \
+#define QV_PATH_ATTRIBUTES(X)                                 \
+    X(QVAttributeFloat, searchRadius, "Search Radius")        \
+    X(QVAttributeFloat, speed, "Speed")                       \
+    X(QVAttributeFloat, attractionForce, "Attraction Force")  \
+    X(QVAttributeBool, keepVelocity, "Keep Velocity")         \
+    X(QVAttributeBool, imageDirection, "Image Direction")     \
+    X(QVAttributeStringList, playMode, "Play Mode")           \
+    X(QVAttributeStringList, affectedAsset, "Affected Asset") \
+    X(QVAttributeStringList, objectAsset, "Object Asset")     \
     X(QVAttributeStringList, imageTransition, "Image Transition")
 
 class QVBaseModelObjectPath : public QVModelObjectAsset {

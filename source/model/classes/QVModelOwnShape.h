@@ -27,19 +27,17 @@ private:
 };
 
 // In a class body: the object's placeholder size, side × side.
-#define QV_PLACEHOLDER_SIZE(side)                                           \
-    cocos2d::CCSize placeholderSize(float /*time*/) const override {        \
-        return cocos2d::CCSize(side, side);                                 \
-    }
+#define QV_PLACEHOLDER_SIZE(side) \
+    cocos2d::CCSize placeholderSize(float /*time*/) const override { return cocos2d::CCSize(side, side); }
 
 // In a class body: an own side × side box as the collision shape, with the
 // 60 × 60 placeholder every owner of a box shows. Leaves the body public.
-#define QV_OWN_BOX(side)                                                                   \
-public:                                                                                    \
+#define QV_OWN_BOX(side)                                                                         \
+public:                                                                                          \
     std::shared_ptr<QVModelPolygon> collisionShape() const override { return m_ownBox.shape(); } \
-    QV_PLACEHOLDER_SIZE(60.0f)                                                             \
-                                                                                           \
-protected:                                                                                 \
-    QVOwnBox m_ownBox{side};                                                               \
-                                                                                           \
+    QV_PLACEHOLDER_SIZE(60.0f)                                                                   \
+                                                                                                 \
+protected:                                                                                       \
+    QVOwnBox m_ownBox{side};                                                                     \
+                                                                                                 \
 public:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,45 +45,24 @@ size_t entriesOf(const std::shared_ptr<QVModel>& target, const QVBaseAttribute* 
     return static_cast<size_t>(std::count(references.begin(), references.end(), attribute));
 }
 
+// Each reader in order: position x, y, rotation, scale x, y, linear velocity
+// (either axis), its x, y, angular velocity.
+std::vector<bool> modifiersOf(const QVModelObjectLogic& l) {
+    return {l.hasPositionModifierX(),       l.hasPositionModifierY(),       l.hasRotationModifier(),
+            l.hasScaleModifierX(),          l.hasScaleModifierY(),          l.hasLinearVelocityModifier(),
+            l.hasLinearVelocityModifierX(), l.hasLinearVelocityModifierY(), l.hasAngularVelocityModifier()};
+}
+
 TEST_F(LogicTest, ModifiersAreEmptyUntilSetPerAxis) {
     auto logic = QVModelObjectLogic::create();
     EXPECT_TRUE(logic->worldSpace());
-    EXPECT_FALSE(logic->hasPositionModifierX() || logic->hasPositionModifierY() || logic->hasRotationModifier() ||
-                 logic->hasScaleModifierX() || logic->hasScaleModifierY() || logic->hasLinearVelocityModifier() ||
-                 logic->hasAngularVelocityModifier());
+    EXPECT_EQ(modifiersOf(*logic), std::vector<bool>(9, false));
 
-    using Reader = bool (QVBaseModelObjectLogic::*)() const;
-    struct Case {
-        const char* attribute;
-        Reader x, y;
-        const char* xEmpty;
-        const char* yEmpty;
-        bool hasX, hasY;
-    };
-    const std::vector<Case> cases{
-        {"Position Modifier", &QVBaseModelObjectLogic::hasPositionModifierX,
-         &QVBaseModelObjectLogic::hasPositionModifierY, "0", "1", true, false},
-        {"Scale Modifier", &QVBaseModelObjectLogic::hasScaleModifierX, &QVBaseModelObjectLogic::hasScaleModifierY, "1",
-         "0", false, true},
-        {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
-         &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "0", false, true},
-        {"Linear Velocity Modifier", &QVBaseModelObjectLogic::hasLinearVelocityModifierX,
-         &QVBaseModelObjectLogic::hasLinearVelocityModifierY, "1", "1", false, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.attribute) + " " + c.xEmpty + c.yEmpty);
-        auto model = QVModelObjectLogic::create();
-        model->attribute(c.attribute)->valueFromDictionary(textDict({{"isXEmpty", c.xEmpty}, {"isYEmpty", c.yEmpty}}));
-        EXPECT_EQ(((*model).*c.x)(), c.hasX);
-        EXPECT_EQ(((*model).*c.y)(), c.hasY);
-        if (std::string(c.attribute) == "Linear Velocity Modifier") {
-            EXPECT_EQ(model->hasLinearVelocityModifier(), c.hasX || c.hasY);
-        }
-    }
-
-    // A float modifier counts once its empty mark is gone.
+    logic->attribute("Position Modifier")->valueFromDictionary(textDict({{"isXEmpty", "0"}, {"isYEmpty", "1"}}));
+    logic->attribute("Scale Modifier")->valueFromDictionary(textDict({{"isXEmpty", "1"}, {"isYEmpty", "0"}}));
+    logic->attribute("Linear Velocity Modifier")->valueFromDictionary(textDict({{"isXEmpty", "1"}, {"isYEmpty", "0"}}));
     static_cast<QVAttributeFloat*>(logic->attribute("Rotation Modifier"))->setEmpty(false);
-    EXPECT_TRUE(logic->hasRotationModifier());
-    EXPECT_FALSE(logic->hasAngularVelocityModifier());
+    EXPECT_EQ(modifiersOf(*logic), (std::vector<bool>{true, false, true, false, true, true, false, true, false}));
 }
 
 TEST_F(LogicTest, IdsInTextReadAsUnsignedDecimals) {
@@ -94,8 +74,12 @@ TEST_F(LogicTest, IdsInTextReadAsUnsignedDecimals) {
         const char* text;
         uint32_t expected;
     };
-    for (const Case& c : std::vector<Case>{
-             {"42", 42}, {" 42abc", 42}, {"abc", 0}, {"", 0}, {"4000000000", 4000000000u}, {"99999999999", 4294967295u}}) {
+    for (const Case& c : std::vector<Case>{{"42", 42},
+                                           {" 42abc", 42},
+                                           {"abc", 0},
+                                           {"", 0},
+                                           {"4000000000", 4000000000u},
+                                           {"99999999999", 4294967295u}}) {
         SCOPED_TRACE(c.text);
         affected->setValue(c.text, true);
         objectAsset->setValue(c.text, true);
@@ -153,27 +137,22 @@ TEST_F(LogicTest, PathPointsReplaceFromPacksAndAppendFromDictionaries) {
     force->setValue(-5.0f);
     EXPECT_FLOAT_EQ(path->attractionForce(), 0.0f);
 
-    CCArray* points = CCArray::create();
-    for (const char* text : {"{1,1}", "{2,2}", "{3,3}"}) points->addObject(CCString::create(text));
-    CCDictionary* three = CCDictionary::create();
-    three->setObject(points, "points");
-    path->fromDictionary(three);
-    path->fromDictionary(three);
+    auto pointsDict = [](std::initializer_list<const char*> texts) {
+        CCArray* points = CCArray::create();
+        for (const char* text : texts) points->addObject(CCString::create(text));
+        CCDictionary* dict = CCDictionary::create();
+        dict->setObject(points, "points");
+        return dict;
+    };
+    path->fromDictionary(pointsDict({"{1,1}", "{2,2}", "{3,3}"}));
+    path->fromDictionary(pointsDict({"{1,1}", "{2,2}", "{3,3}"}));
     ASSERT_EQ(path->points().size(), 6u);
     EXPECT_FLOAT_EQ(path->points()[5].x, 3.0f);
 
     auto twoPoints = QVModelObjectPath::create();
-    twoPoints->fromDictionary(textDict({}));
-    EXPECT_TRUE(twoPoints->points().empty());
-    CCArray* two = CCArray::create();
-    two->addObject(CCString::create("{0,0}"));
-    two->addObject(CCString::create("{10.5,2}"));
-    CCDictionary* dict = CCDictionary::create();
-    dict->setObject(two, "points");
-    twoPoints->fromDictionary(dict);
+    twoPoints->fromDictionary(pointsDict({"{0,0}", "{10.5,2}"}));
     auto* written = dynamic_cast<CCArray*>(twoPoints->toDictionary()->objectForKey("points"));
-    ASSERT_TRUE(written);
-    ASSERT_EQ(written->count(), 2u);
+    ASSERT_TRUE(written && written->count() == 2u);
     EXPECT_STREQ(static_cast<CCString*>(written->objectAtIndex(0))->getCString(), "{0.000,0.000}");
     EXPECT_STREQ(static_cast<CCString*>(written->objectAtIndex(1))->getCString(), "{10.500,2.000}");
 
@@ -186,15 +165,12 @@ TEST_F(LogicTest, PathPointsReplaceFromPacksAndAppendFromDictionaries) {
     EXPECT_EQ(copy->points(), twoPoints->points());
 
     // Each point must be a pair of numbers.
-    for (int shape = 0; shape < 2; ++shape) {
-        SCOPED_TRACE(shape);
-        QVPackMap bad(zone);
-        if (shape == 0) {
-            bad.put("points", 7.0f);
-        } else {
-            bad.put("points", std::vector<std::uint32_t>{1, 2});
-        }
-        EXPECT_THROW(path->unpack(QVPackMap(bad.toObject(zone))), msgpack::type_error);
+    for (const std::function<void(QVPackMap&)>& write :
+         {std::function<void(QVPackMap&)>([](QVPackMap& map) { map.put("points", 7.0f); }),
+          std::function<void(QVPackMap&)>([](QVPackMap& map) {
+              map.put("points", std::vector<std::uint32_t>{1, 2});
+          })}) {
+        EXPECT_THROW(path->unpack(classtest::readBack(zone, write)), msgpack::type_error);
     }
     EXPECT_EQ(path->points().size(), 2u);
 }
