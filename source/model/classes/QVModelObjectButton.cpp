@@ -42,9 +42,7 @@ std::shared_ptr<QVModelSpriteContainer> QVBaseModelObjectButton::imageSelected()
     return m_imageSelected ? m_imageSelected->value() : nullptr;
 }
 std::shared_ptr<QVModelSound> QVBaseModelObjectButton::clickSound() const { return qvread::linked(m_clickSound); }
-std::shared_ptr<QVModelSound> QVBaseModelObjectButton::releaseSound() const {
-    return qvread::linked(m_releaseSound);
-}
+std::shared_ptr<QVModelSound> QVBaseModelObjectButton::releaseSound() const { return qvread::linked(m_releaseSound); }
 const std::string& QVBaseModelObjectButton::action() const { return qvread::text(m_action); }
 float QVBaseModelObjectButton::interval() const { return qvread::value(m_interval); }
 int32_t QVBaseModelObjectButton::keyboardKey() const { return qvread::value(m_keyboardKey); }
@@ -106,8 +104,7 @@ QVModelObjectButtonFacebook::QVModelObjectButtonFacebook(const QVModelObjectButt
     : QVModelObjectButtonUrl(source) QV_OBJECT_BUTTON_FACEBOOK_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 const std::string& QVModelObjectButtonFacebook::facebookId() const { return qvread::text(m_facebookId); }
 
-QVModelObjectButtonSoundControl::QVModelObjectButtonSoundControl(const std::string& name)
-    : QVModelObjectButton(name) {
+QVModelObjectButtonSoundControl::QVModelObjectButtonSoundControl(const std::string& name) : QVModelObjectButton(name) {
     m_image->setName("Sound is ON", true);
     m_imageSelected->setName("Sound is OFF", true);
 }

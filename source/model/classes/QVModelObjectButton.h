@@ -16,16 +16,16 @@
 class QVModelSound;
 
 // "Image Selected" is placed after "Image" by the constructor.
-#define QV_OBJECT_BUTTON_ATTRIBUTES(X)                         \
-    X(QVAttributeSprite, imageSelected, "Image Selected")      \
-    X(QVAttributeStringList, action, "Action")                 \
-    X(QVAttributeFloat, interval, "Interval")                  \
-    X(QVAttributeStringList, backTo, "Back To")                \
-    X(QVAttributeStringList, backToWorld, "Back To World")     \
-    X(QVAttributeSound, clickSound, "Click Sound")             \
-    X(QVAttributeSound, releaseSound, "Release Sound")         \
-    X(QVAttributeBool, blockTouch, "Block Touch")              \
-    X(QVAttributeKey, keyboardKey, "Keyboard Key")             \
+#define QV_OBJECT_BUTTON_ATTRIBUTES(X)                     \
+    X(QVAttributeSprite, imageSelected, "Image Selected")  \
+    X(QVAttributeStringList, action, "Action")             \
+    X(QVAttributeFloat, interval, "Interval")              \
+    X(QVAttributeStringList, backTo, "Back To")            \
+    X(QVAttributeStringList, backToWorld, "Back To World") \
+    X(QVAttributeSound, clickSound, "Click Sound")         \
+    X(QVAttributeSound, releaseSound, "Release Sound")     \
+    X(QVAttributeBool, blockTouch, "Block Touch")          \
+    X(QVAttributeKey, keyboardKey, "Keyboard Key")         \
     X(QVAttributeFloat, touchEmulation, "Touch Emulation")
 
 class QVBaseModelObjectButton : public QVModelObjectImage {
@@ -67,8 +67,7 @@ private:
 };
 
 class QVModelObjectButton : public QVBaseModelObjectButton {
-    QV_MODEL_GLUE(QVModelObjectButton, "Navigation Button", QVModelObjectImage, QVModelObject, QVModelCompound,
-                  QVModel)
+    QV_MODEL_GLUE(QVModelObjectButton, "Navigation Button", QVModelObjectImage, QVModelObject, QVModelCompound, QVModel)
 public:
     explicit QVModelObjectButton(const std::string& name);
     QVModelObjectButton(const QVModelObjectButton& source);
@@ -125,8 +124,8 @@ public:
 
 // Starts with the action "kInputControllerActionButton".
 class QVModelObjectButtonSwitch : public QVModelObjectButton {
-    QV_MODEL_GLUE(QVModelObjectButtonSwitch, "Switch Button", QVModelObjectButton, QVModelObjectImage,
-                  QVModelObject, QVModelCompound, QVModel)
+    QV_MODEL_GLUE(QVModelObjectButtonSwitch, "Switch Button", QVModelObjectButton, QVModelObjectImage, QVModelObject,
+                  QVModelCompound, QVModel)
 public:
     explicit QVModelObjectButtonSwitch(const std::string& name);
     QVModelObjectButtonSwitch(const QVModelObjectButtonSwitch& source);

@@ -54,13 +54,9 @@ bool QVBaseModelObjectButtonPurchase::buyAndUse() const { return qvread::value(m
 std::shared_ptr<QVModelSound> QVBaseModelObjectButtonPurchase::purchaseComplete() const {
     return qvread::linked(m_purchaseComplete);
 }
-const std::string& QVBaseModelObjectButtonPurchase::oneTimePurchase() const {
-    return qvread::text(m_oneTimePurchase);
-}
+const std::string& QVBaseModelObjectButtonPurchase::oneTimePurchase() const { return qvread::text(m_oneTimePurchase); }
 const std::string& QVBaseModelObjectButtonPurchase::adNetwork() const { return qvread::text(m_adNetwork); }
-const std::string& QVBaseModelObjectButtonPurchase::storeIdentifier() const {
-    return qvread::text(m_storeIdentifier);
-}
+const std::string& QVBaseModelObjectButtonPurchase::storeIdentifier() const { return qvread::text(m_storeIdentifier); }
 const std::string& QVBaseModelObjectButtonPurchase::purchaseMethod() const { return qvread::text(m_purchaseMethod); }
 
 QVModelObjectButtonPurchase::QVModelObjectButtonPurchase(const std::string& name)
@@ -80,15 +76,14 @@ bool QVBaseModelObjectButtonCharacterUnlock::showWhenSelected() const { return q
 
 QVModelObjectButtonCharacterUnlock::QVModelObjectButtonCharacterUnlock(const std::string& name)
     : QVBaseModelObjectButtonCharacterUnlock(name) {}
-QVModelObjectButtonCharacterUnlock::QVModelObjectButtonCharacterUnlock(
-    const QVModelObjectButtonCharacterUnlock& source)
+QVModelObjectButtonCharacterUnlock::QVModelObjectButtonCharacterUnlock(const QVModelObjectButtonCharacterUnlock& source)
     : QVBaseModelObjectButtonCharacterUnlock(source) {}
 
 QVBaseModelObjectLockButton::QVBaseModelObjectLockButton(const std::string& name)
     : QVModelObjectButton(name) QV_OBJECT_LOCK_BUTTON_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
     placeAfter(m_imageSelected, {m_lockedImage, m_lockedImageSelected});
-    placeAfter(m_action, {m_unlock, m_price, m_storeIdentifier, m_destination, m_world, m_scene, m_autoFollow,
-                          m_autoLock});
+    placeAfter(m_action,
+               {m_unlock, m_price, m_storeIdentifier, m_destination, m_world, m_scene, m_autoFollow, m_autoLock});
 }
 
 QVBaseModelObjectLockButton::QVBaseModelObjectLockButton(const QVBaseModelObjectLockButton& source)

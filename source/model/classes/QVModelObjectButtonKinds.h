@@ -9,16 +9,16 @@
 #include "model/classes/QVModelObjectButton.h"
 
 // "Action" is renamed "Powerup Selection"; the first three rows follow it.
-#define QV_OBJECT_BUTTON_POWERUP_ATTRIBUTES(X)                           \
-    X(QVAttributeBool, forceActionOnPress, "Force Action on Press")      \
-    X(QVAttributeStringList, layering, "Layering")                       \
-    X(QVAttributeFloat, visibilityThreshold, "Visibility Threshold")     \
-    X(QVAttributePoint, labelOffset, "Label Offset")                     \
-    X(QVAttributeFloat, labelScale, "Label Scale")                       \
-    X(QVAttributeFloat, labelVerticalSpacing, "Label Vertical Spacing")  \
-    X(QVAttributeBool, unlimitedUse, "Unlimited Use")                    \
-    X(QVAttributeFloat, maxRefill, "Max Refill")                         \
-    X(QVAttributeFloat, refillTimeout, "Refill Timeout")                 \
+#define QV_OBJECT_BUTTON_POWERUP_ATTRIBUTES(X)                          \
+    X(QVAttributeBool, forceActionOnPress, "Force Action on Press")     \
+    X(QVAttributeStringList, layering, "Layering")                      \
+    X(QVAttributeFloat, visibilityThreshold, "Visibility Threshold")    \
+    X(QVAttributePoint, labelOffset, "Label Offset")                    \
+    X(QVAttributeFloat, labelScale, "Label Scale")                      \
+    X(QVAttributeFloat, labelVerticalSpacing, "Label Vertical Spacing") \
+    X(QVAttributeBool, unlimitedUse, "Unlimited Use")                   \
+    X(QVAttributeFloat, maxRefill, "Max Refill")                        \
+    X(QVAttributeFloat, refillTimeout, "Refill Timeout")                \
     X(QVAttributeBool, refillAtStart, "Refill At Start")
 
 class QVBaseModelObjectButtonPowerup : public QVModelObjectButton {
@@ -42,24 +42,24 @@ protected:
 };
 
 class QVModelObjectButtonPowerup : public QVBaseModelObjectButtonPowerup {
-    QV_MODEL_GLUE(QVModelObjectButtonPowerup, "Action Button", QVModelObjectButton, QVModelObjectImage,
-                  QVModelObject, QVModelCompound, QVModel)
+    QV_MODEL_GLUE(QVModelObjectButtonPowerup, "Action Button", QVModelObjectButton, QVModelObjectImage, QVModelObject,
+                  QVModelCompound, QVModel)
 public:
     explicit QVModelObjectButtonPowerup(const std::string& name);
     QVModelObjectButtonPowerup(const QVModelObjectButtonPowerup& source);
 };
 
 // "Action" is renamed "Powerup Selection"; the first two rows follow it.
-#define QV_OBJECT_BUTTON_PURCHASE_ATTRIBUTES(X)                          \
-    X(QVAttributeStringList, type, "Type")                               \
-    X(QVAttributeFloat, visibilityThreshold, "Visibility Threshold")     \
-    X(QVAttributeBool, buyAndUse, "Buy And Use")                         \
-    X(QVAttributeFloat, quantity, "Quantity")                            \
-    X(QVAttributeSound, purchaseComplete, "Purchase Complete")           \
-    X(QVAttributeStringList, purchaseMethod, "Purchase Method")          \
-    X(QVAttributeFloat, price, "Price")                                  \
-    X(QVAttributeStringList, oneTimePurchase, "One Time Purchase")       \
-    X(QVAttributeString, storeIdentifier, "Store Identifier")            \
+#define QV_OBJECT_BUTTON_PURCHASE_ATTRIBUTES(X)                      \
+    X(QVAttributeStringList, type, "Type")                           \
+    X(QVAttributeFloat, visibilityThreshold, "Visibility Threshold") \
+    X(QVAttributeBool, buyAndUse, "Buy And Use")                     \
+    X(QVAttributeFloat, quantity, "Quantity")                        \
+    X(QVAttributeSound, purchaseComplete, "Purchase Complete")       \
+    X(QVAttributeStringList, purchaseMethod, "Purchase Method")      \
+    X(QVAttributeFloat, price, "Price")                              \
+    X(QVAttributeStringList, oneTimePurchase, "One Time Purchase")   \
+    X(QVAttributeString, storeIdentifier, "Store Identifier")        \
     X(QVAttributeStringList, adNetwork, "Ad Network")
 
 class QVBaseModelObjectButtonPurchase : public QVModelObjectButton {
@@ -115,16 +115,16 @@ public:
 };
 
 // The two images follow "Image Selected"; the other rows follow "Action".
-#define QV_OBJECT_LOCK_BUTTON_ATTRIBUTES(X)                               \
-    X(QVAttributeSprite, lockedImage, "Locked Image")                     \
-    X(QVAttributeSprite, lockedImageSelected, "Locked Image Selected")    \
-    X(QVAttributeStringList, unlock, "Unlock")                            \
-    X(QVAttributeFloat, price, "Price")                                   \
-    X(QVAttributeString, storeIdentifier, "Store Identifier")             \
-    X(QVAttributeStringList, destination, "Destination")                  \
-    X(QVAttributeStringList, world, "World")                              \
-    X(QVAttributeStringList, scene, "Scene")                              \
-    X(QVAttributeBool, autoFollow, "Auto Follow")                         \
+#define QV_OBJECT_LOCK_BUTTON_ATTRIBUTES(X)                            \
+    X(QVAttributeSprite, lockedImage, "Locked Image")                  \
+    X(QVAttributeSprite, lockedImageSelected, "Locked Image Selected") \
+    X(QVAttributeStringList, unlock, "Unlock")                         \
+    X(QVAttributeFloat, price, "Price")                                \
+    X(QVAttributeString, storeIdentifier, "Store Identifier")          \
+    X(QVAttributeStringList, destination, "Destination")               \
+    X(QVAttributeStringList, world, "World")                           \
+    X(QVAttributeStringList, scene, "Scene")                           \
+    X(QVAttributeBool, autoFollow, "Auto Follow")                      \
     X(QVAttributeBool, autoLock, "Auto Lock")
 
 class QVBaseModelObjectLockButton : public QVModelObjectButton {

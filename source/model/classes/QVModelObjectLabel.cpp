@@ -44,9 +44,15 @@ CCLabelBMFont* QVBaseModelObjectLabel::createLabel() const {
     CCLabelBMFont* label = font ? font->createLabel() : nullptr;
     if (!label) return nullptr;
     switch (textAlignment()) {
-        case cocos2d::kCCTextAlignmentLeft: label->setAnchorPoint(CCPoint(0.0f, 0.5f)); break;
-        case cocos2d::kCCTextAlignmentRight: label->setAnchorPoint(CCPoint(1.0f, 0.5f)); break;
-        default: label->setAnchorPoint(CCPoint(0.5f, 0.5f)); break;
+        case cocos2d::kCCTextAlignmentLeft:
+            label->setAnchorPoint(CCPoint(0.0f, 0.5f));
+            break;
+        case cocos2d::kCCTextAlignmentRight:
+            label->setAnchorPoint(CCPoint(1.0f, 0.5f));
+            break;
+        default:
+            label->setAnchorPoint(CCPoint(0.5f, 0.5f));
+            break;
     }
     label->setTracking(truncToInt(qvread::value(m_tracking)));
     if (action() == "kCustomVector") {

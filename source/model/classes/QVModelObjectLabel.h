@@ -12,18 +12,18 @@
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelGlue.h"
 
-#define QV_OBJECT_LABEL_ATTRIBUTES(X)                     \
-    X(QVAttributeStringList, action, "Action")            \
-    X(QVAttributeStringList, world, "World")              \
-    X(QVAttributeStringList, scoreType, "Score Type")     \
-    X(QVAttributeStringList, amount, "Amount")            \
-    X(QVAttributeInt, scoreModifier, "Score Modifier")    \
-    X(QVAttributeStringList, alignment, "Alignment")      \
-    X(QVAttributeString, text, "Text")                    \
-    X(QVAttributeStringList, font, "Font")                \
-    X(QVAttributeFloat, tracking, "Tracking")             \
-    X(QVAttributeBool, stickToEdge, "Stick To Edge")      \
-    X(QVAttributeFloat, autohide, "Autohide")             \
+#define QV_OBJECT_LABEL_ATTRIBUTES(X)                  \
+    X(QVAttributeStringList, action, "Action")         \
+    X(QVAttributeStringList, world, "World")           \
+    X(QVAttributeStringList, scoreType, "Score Type")  \
+    X(QVAttributeStringList, amount, "Amount")         \
+    X(QVAttributeInt, scoreModifier, "Score Modifier") \
+    X(QVAttributeStringList, alignment, "Alignment")   \
+    X(QVAttributeString, text, "Text")                 \
+    X(QVAttributeStringList, font, "Font")             \
+    X(QVAttributeFloat, tracking, "Tracking")          \
+    X(QVAttributeBool, stickToEdge, "Stick To Edge")   \
+    X(QVAttributeFloat, autohide, "Autohide")          \
     X(QVAttributeSize, calculatedSize, "Calculated Size")
 
 class QVBaseModelObjectLabel : public QVModelObject {

@@ -60,8 +60,7 @@ void QVBaseModelObjectUnlocker::applyCharacterUnlock() const {
 CCSize QVBaseModelObjectUnlocker::placeholderSize(float) const { return kMarkerSize; }
 
 QVModelObjectUnlocker::QVModelObjectUnlocker(const std::string& name) : QVBaseModelObjectUnlocker(name) {}
-QVModelObjectUnlocker::QVModelObjectUnlocker(const QVModelObjectUnlocker& source)
-    : QVBaseModelObjectUnlocker(source) {}
+QVModelObjectUnlocker::QVModelObjectUnlocker(const QVModelObjectUnlocker& source) : QVBaseModelObjectUnlocker(source) {}
 
 QVBaseModelObjectCharacterSelector::QVBaseModelObjectCharacterSelector(const std::string& name)
     : QVModelObject(name) QV_OBJECT_CHARACTER_SELECTOR_ATTRIBUTES(QV_ATTRIBUTE_INIT) {
@@ -70,8 +69,7 @@ QVBaseModelObjectCharacterSelector::QVBaseModelObjectCharacterSelector(const std
     m_spread->setValue(100.0f, true);
 }
 
-QVBaseModelObjectCharacterSelector::QVBaseModelObjectCharacterSelector(
-    const QVBaseModelObjectCharacterSelector& source)
+QVBaseModelObjectCharacterSelector::QVBaseModelObjectCharacterSelector(const QVBaseModelObjectCharacterSelector& source)
     : QVModelObject(source) QV_OBJECT_CHARACTER_SELECTOR_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
 int32_t QVBaseModelObjectCharacterSelector::labelNameId() const {

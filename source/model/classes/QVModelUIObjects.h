@@ -42,14 +42,14 @@ public:
     QVModelObjectUnlocker(const QVModelObjectUnlocker& source);
 };
 
-#define QV_OBJECT_CHARACTER_SELECTOR_ATTRIBUTES(X)                         \
-    X(QVAttributeBool, labelVisibility, "Label Visibility")                \
-    X(QVAttributeFloat, labelVerticalSpacing, "Label Vertical Spacing")    \
-    X(QVAttributeStringList, labelName, "Label Name")                      \
-    X(QVAttributeAnimation, unlockButton, "Unlock Button")                 \
-    X(QVAttributeSound, unlockYes, "Unlock Yes")                           \
-    X(QVAttributeSound, unlockNo, "Unlock No")                             \
-    X(QVAttributeAnimation, unlockSuggestion, "Unlock Suggestion")         \
+#define QV_OBJECT_CHARACTER_SELECTOR_ATTRIBUTES(X)                      \
+    X(QVAttributeBool, labelVisibility, "Label Visibility")             \
+    X(QVAttributeFloat, labelVerticalSpacing, "Label Vertical Spacing") \
+    X(QVAttributeStringList, labelName, "Label Name")                   \
+    X(QVAttributeAnimation, unlockButton, "Unlock Button")              \
+    X(QVAttributeSound, unlockYes, "Unlock Yes")                        \
+    X(QVAttributeSound, unlockNo, "Unlock No")                          \
+    X(QVAttributeAnimation, unlockSuggestion, "Unlock Suggestion")      \
     X(QVAttributeFloat, spread, "Spread")
 
 class QVBaseModelObjectCharacterSelector : public QVModelObject {
@@ -75,12 +75,12 @@ public:
     QVModelObjectCharacterSelector(const QVModelObjectCharacterSelector& source);
 };
 
-#define QV_OBJECT_EVENT_OBSERVER_ATTRIBUTES(X)                             \
-    X(QVAttributeStringList, eventType, "Event Type")                      \
-    X(QVAttributeFloat, limitNumber, "Limit Number")                       \
-    X(QVAttributeFloat, playsBeforeRedirect, "Plays Before Redirect")      \
-    X(QVAttributeUInt, time, "Time")                                       \
-    X(QVAttributeStringList, function, "Function")                         \
+#define QV_OBJECT_EVENT_OBSERVER_ATTRIBUTES(X)                        \
+    X(QVAttributeStringList, eventType, "Event Type")                 \
+    X(QVAttributeFloat, limitNumber, "Limit Number")                  \
+    X(QVAttributeFloat, playsBeforeRedirect, "Plays Before Redirect") \
+    X(QVAttributeUInt, time, "Time")                                  \
+    X(QVAttributeStringList, function, "Function")                    \
     X(QVAttributeBool, pauseCurrentWorld, "Pause Current World")
 
 class QVBaseModelObjectEventObserver : public QVModelObject {

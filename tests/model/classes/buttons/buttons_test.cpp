@@ -85,7 +85,7 @@ TEST_F(Buttons, StoredIntervalsOfEveryKindNeitherTrapNorOverflow) {
         float interval;
         bool reached;
     };
-    const Row rows[] = {{0.5f, true}, {0.0f, true},  {-1.0f, true}, {kNaN, true},
+    const Row rows[] = {{0.5f, true},  {0.0f, true},  {-1.0f, true}, {kNaN, true},
                         {-kInf, true}, {-3e9f, true}, {kInf, false}, {3e9f, false}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "interval " << row.interval);
@@ -117,8 +117,8 @@ TEST_F(Buttons, TouchEmulationAddsTheStatesCurve) {
         float time;
         bool emulated;
     };
-    const Row rows[] = {{0.5f, 0, 0.0f, true},  {0.49f, 0, 0.0f, false}, {0.2f, 1, 0.0f, false},
-                        {0.2f, 1, 1.0f, true},  {0.2f, 0, 1.0f, false},  {1.0f, 2, 1.0f, false}};
+    const Row rows[] = {{0.5f, 0, 0.0f, true}, {0.49f, 0, 0.0f, false}, {0.2f, 1, 0.0f, false},
+                        {0.2f, 1, 1.0f, true}, {0.2f, 0, 1.0f, false},  {1.0f, 2, 1.0f, false}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.base << " state " << row.state << " at " << row.time);
         auto button = QVModelObjectButton::create();
@@ -139,9 +139,9 @@ TEST_F(Buttons, TouchEmulationAddsTheStatesCurve) {
 // match byte for byte.
 TEST_F(Buttons, BackTargetsFollowTheRegisteredNodes) {
     QVModelController* controller = QVModelController::shared();
-    for (const auto& node : std::vector<std::shared_ptr<QVModel>>{
-             std::make_shared<QVNodeUI>("Menu"), std::make_shared<QVNodeScene>("World"),
-             std::make_shared<QVNodeUIStart>("Start")}) {
+    for (const auto& node : std::vector<std::shared_ptr<QVModel>>{std::make_shared<QVNodeUI>("Menu"),
+                                                                  std::make_shared<QVNodeScene>("World"),
+                                                                  std::make_shared<QVNodeUIStart>("Start")}) {
         controller->addModel(node);
     }
     struct Row {
@@ -150,9 +150,12 @@ TEST_F(Buttons, BackTargetsFollowTheRegisteredNodes) {
         const char* ui;
         const char* world;
     };
-    const Row rows[] = {{"Menu", "", "Menu", ""},          {"World", "", "", "World"},
-                        {"Start", "", "", ""},              {"Menu ", "", "", ""},
-                        {"Nowhere", "Other", "Nowhere", "Other"}, {"", "", "", ""}};
+    const Row rows[] = {{"Menu", "", "Menu", ""},
+                        {"World", "", "", "World"},
+                        {"Start", "", "", ""},
+                        {"Menu ", "", "", ""},
+                        {"Nowhere", "Other", "Nowhere", "Other"},
+                        {"", "", "", ""}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << '"' << row.backTo << "\" / \"" << row.backToWorld << '"');
         auto button = QVModelObjectButton::create();
@@ -219,11 +222,11 @@ TEST_F(Buttons, CopiesKeepRenamedMembersBound) {
     EXPECT_EQ(powerupCopy->powerupSelectionId(), 41);
     EXPECT_EQ(purchaseCopy->powerupSelectionId(), 42);
     // Same names as the source: no copy falls back to an old name.
-    for (const auto& pair : std::vector<std::pair<const QVModel*, const QVModel*>>{
-             {facebook.get(), facebookCopy.get()},
-             {sound.get(), soundCopy.get()},
-             {powerup.get(), powerupCopy.get()},
-             {purchase.get(), purchaseCopy.get()}}) {
+    for (const auto& pair :
+         std::vector<std::pair<const QVModel*, const QVModel*>>{{facebook.get(), facebookCopy.get()},
+                                                                {sound.get(), soundCopy.get()},
+                                                                {powerup.get(), powerupCopy.get()},
+                                                                {purchase.get(), purchaseCopy.get()}}) {
         SCOPED_TRACE(pair.first->className());
         EXPECT_EQ(names(*pair.second), names(*pair.first));
     }

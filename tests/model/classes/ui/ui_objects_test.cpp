@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "../../../engine/textures/PngTestUtil.h"
-#include "../pack_keys.h"
 #include "../../core/support/model_test_support.h"
+#include "../pack_keys.h"
 #include "base/CCAutoreleasePool.h"
 #include "label/CCBMFontConfiguration.h"
 #include "label/CCLabelBMFont.h"
@@ -58,8 +58,7 @@ std::shared_ptr<T> registered(const std::string& name = "") {
 
 class UIObjects : public ::testing::Test {
 protected:
-    UIObjects()
-        : root(std::string("classes_ui_") + testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+    UIObjects() : root(std::string("classes_ui_") + testing::UnitTest::GetInstance()->current_test_info()->name()) {}
     ~UIObjects() override {
         ScreenManager::shared()->setStartSectionId(0);
         LockStateStore::parseLockStates("");
