@@ -8,10 +8,10 @@
 #include "player/app/QVPSettingsController.h"
 
 // Created on first use and never deleted: callers keep the pointers until exit.
-#define QV_AD_SHARED(Class)                    \
-    Class* Class::shared() {                   \
+#define QV_AD_SHARED(Class)                         \
+    Class* Class::shared() {                        \
         static Class* const instance = new Class(); \
-        return instance;                       \
+        return instance;                            \
     }
 
 QV_AD_SHARED(QVAdAdMob)
@@ -89,9 +89,8 @@ const NamedNetwork kRewardedVideos[] = {
 
 // The networks a screen's ad names activate at start: these from either name,
 const NamedNetwork kActivatedByEither[] = {
-    {"kCustom", networkOf<QVAdCustom>},   {"kInMobi", networkOf<QVAdInMobi>},
-    {"kAdMob", networkOf<QVAdAdMob>},     {"kRevMob", networkOf<QVAdRevMob>},
-    {"kFacebook", networkOf<QVAdFacebook>}, {"kAppLovin", networkOf<QVAdAppLovin>},
+    {"kCustom", networkOf<QVAdCustom>}, {"kInMobi", networkOf<QVAdInMobi>},     {"kAdMob", networkOf<QVAdAdMob>},
+    {"kRevMob", networkOf<QVAdRevMob>}, {"kFacebook", networkOf<QVAdFacebook>}, {"kAppLovin", networkOf<QVAdAppLovin>},
 };
 // and these from "Ad Interstitial" only.
 const NamedNetwork kActivatedByInterstitial[] = {

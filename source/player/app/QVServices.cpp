@@ -37,7 +37,9 @@ void QVServices::exitGame() {
 
 void QVServices::requestFullscreen(bool fullscreen) { QVHost::current().postWindowModeRequest(fullscreen); }
 
-void QVServices::screenOnEnter(const std::string& name) { logMessage("[QVServices] Screen On Enter: %s", name.c_str()); }
+void QVServices::screenOnEnter(const std::string& name) {
+    logMessage("[QVServices] Screen On Enter: %s", name.c_str());
+}
 
 void QVServices::screenOnExit(const std::string& name) { logMessage("[QVServices] Screen On Exit: %s", name.c_str()); }
 
@@ -122,8 +124,7 @@ bool spawnDetached(const char* program, const std::string& argument, int& error)
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) return false;
     std::thread([pid] {
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
     }).detach();
     return true;
 }
@@ -137,7 +138,8 @@ void QVServices::openUrl(const std::string& url) {
     }
     logMessage("[QVServices] open URL: %s", url.c_str());
     int error = 0;
-    if (!spawnDetached("xdg-open", url, error)) logMessage("[QVServices] could not start xdg-open: %s", std::strerror(error));
+    if (!spawnDetached("xdg-open", url, error))
+        logMessage("[QVServices] could not start xdg-open: %s", std::strerror(error));
 }
 
 void PurchaseService::setCallback(cocos2d::CCObject* target, Callback callback) { m_callback.set(target, callback); }

@@ -97,9 +97,9 @@ TEST_F(AdTest, RewardedVideoEndsAtOnceOnlyThroughInstantNetworksAndCallsBackOnce
         Rewardee rewardee;
         ads.setRewardedVideoCallback(&rewardee, callfunc_selector(Rewardee::rewarded));
         ads.showRewardedVideo(row.network);
-        EXPECT_EQ(rewardee.calls, row.calls);  // before showRewardedVideo returned
-        ads.showRewardedVideo("kHeyzap");      // without registering again
-        EXPECT_EQ(rewardee.calls, 1);          // the next end calls a stored callback, once
+        EXPECT_EQ(rewardee.calls, row.calls);   // before showRewardedVideo returned
+        ads.showRewardedVideo("kHeyzap");       // without registering again
+        EXPECT_EQ(rewardee.calls, 1);           // the next end calls a stored callback, once
         EXPECT_EQ(rewardee.retainCount(), 1u);  // the controller let go of it
     }
     EXPECT_TRUE(ads.isRewardedVideoAvailable("kCustom"));

@@ -17,18 +17,11 @@
 #include "player/app/QVServices.h"
 #include "player/app/ScoreTable.h"
 #include "player/screens/ScreenManager.h"
+#include "recording_host.h"
 
 using Lines = std::vector<std::string>;
 
 namespace {
-
-struct Recording : QVHost {
-    void setFullscreen(bool on, bool force) override { calls.push_back("setFullscreen " + std::to_string(on + 2 * force)); }
-    bool isFullscreenMode() const override { return calls.push_back("isFullscreenMode"), false; }
-    void postWindowModeRequest(bool on) override { calls.push_back("postWindowModeRequest " + std::to_string(on)); }
-    void postCloseRequest() override { calls.push_back("postCloseRequest"); }
-    mutable Lines calls;
-};
 
 struct Asker : cocos2d::CCObject {
     void answered(bool yes) { seen.push_back(std::string("answered ") + (yes ? "yes" : "no")); }
@@ -47,7 +40,8 @@ TEST(Services, ConfirmationsAndPurchasesSucceedAtOnceAndOnlyOnce) {
     store.purchase("gold");
     EXPECT_EQ(asker.seen, Lines{"bought gold"});  // before purchase returned
     store.purchase("gold");
-    QVServices::shared()->setCallback("Reset all progress?", &asker, static_cast<QVServices::Callback>(&Asker::answered));
+    QVServices::shared()->setCallback("Reset all progress?", &asker,
+                                      static_cast<QVServices::Callback>(&Asker::answered));
     EXPECT_EQ(asker.seen, (Lines{"bought gold", "answered yes"}));
     QVServices::shared()->setCallback("Not enough coins", nullptr, nullptr);
     store.setCallback(&asker, nullptr);
@@ -58,7 +52,7 @@ TEST(Services, ConfirmationsAndPurchasesSucceedAtOnceAndOnlyOnce) {
 }
 
 TEST(Services, ExitAndWindowModeArePostedToTheHostAndTheStubsLogTheirLines) {
-    Recording host;
+    RecordingHost host;
     QVHost::install(&host);
     modeltest::LogCapture log;
     QVServices& services = *QVServices::shared();
@@ -78,8 +72,9 @@ TEST(Services, ExitAndWindowModeArePostedToTheHostAndTheStubsLogTheirLines) {
     PurchaseService::shared()->restore(nullptr);
     EXPECT_FALSE(services.isAvailable());
     EXPECT_FALSE(services.wantsImmediateHighlight());
-    EXPECT_EQ(log.all(), (Lines{"Exit", "[QVServices] Screen On Enter: Main Menu", "[QVServices] Screen On Exit: Main Menu",
-                                "[QVServices] review request", "[PurchaseService] restore purchases"}));
+    EXPECT_EQ(log.all(),
+              (Lines{"Exit", "[QVServices] Screen On Enter: Main Menu", "[QVServices] Screen On Exit: Main Menu",
+                     "[QVServices] review request", "[PurchaseService] restore purchases"}));
 }
 
 TEST(Services, ScoreValueReadsSessionSumsAndTheCurrentWorldsRecordWithoutCreatingOne) {
@@ -97,10 +92,10 @@ TEST(Services, ScoreValueReadsSessionSumsAndTheCurrentWorldsRecordWithoutCreatin
         const char* type;
         float value;
     };
-    for (const Row& row : {Row{"Session Distance", 3.75f}, Row{"Session Coins", 7}, Row{"Session Points", 30},
-                           Row{"Best Distance", 7.5f}, Row{"Best Coins", 5}, Row{"Best Points", 11},
-                           Row{"Total Distance", 30}, Row{"Total Coins", 60}, Row{"Total Points", 40},
-                           Row{"session coins", 0}, Row{"", 0}}) {
+    for (const Row& row :
+         {Row{"Session Distance", 3.75f}, Row{"Session Coins", 7}, Row{"Session Points", 30},
+          Row{"Best Distance", 7.5f}, Row{"Best Coins", 5}, Row{"Best Points", 11}, Row{"Total Distance", 30},
+          Row{"Total Coins", 60}, Row{"Total Points", 40}, Row{"session coins", 0}, Row{"", 0}}) {
         SCOPED_TRACE(row.type);
         EXPECT_EQ(QVServices::scoreValue(row.type), row.value);
     }
