@@ -61,6 +61,7 @@ public:
     bool isRewardedVideoAvailable() override { return true; }
 };
 
+// Each network is one object, made on first use and kept until exit.
 #define QV_AD_NETWORK_SINGLETON(Class) \
 public:                                \
     static Class* shared();            \
