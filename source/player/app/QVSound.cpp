@@ -194,29 +194,22 @@ float QVSound::getVolume() const {
     return 0.0f;
 }
 
-void QVSound::pauseAll(unsigned int owner) {
-    Registry& r = registry();
-    for (QVSound* sound : r.live) {
-        if (!ownedBy(sound, owner) || sound->m_state != kPlaying) continue;
-        if (sound->m_audioId != -1) {
-            AudioEngine::pause(sound->m_audioId);
-        } else if (r.music == sound) {
-            SimpleAudioEngine::sharedEngine()->pauseBackgroundMusic();
-        }
-        sound->m_state = kPaused;
-    }
-}
+void QVSound::pauseAll(unsigned int owner) { setPausedAll(owner, true); }
 
-void QVSound::resumeAll(unsigned int owner) {
+void QVSound::resumeAll(unsigned int owner) { setPausedAll(owner, false); }
+
+void QVSound::setPausedAll(unsigned int owner, bool pause) {
     Registry& r = registry();
+    const int from = pause ? kPlaying : kPaused;
     for (QVSound* sound : r.live) {
-        if (!ownedBy(sound, owner) || sound->m_state != kPaused) continue;
+        if (!ownedBy(sound, owner) || sound->m_state != from) continue;
         if (sound->m_audioId != -1) {
-            AudioEngine::resume(sound->m_audioId);
+            pause ? AudioEngine::pause(sound->m_audioId) : AudioEngine::resume(sound->m_audioId);
         } else if (r.music == sound) {
-            SimpleAudioEngine::sharedEngine()->resumeBackgroundMusic();
+            SimpleAudioEngine* music = SimpleAudioEngine::sharedEngine();
+            pause ? music->pauseBackgroundMusic() : music->resumeBackgroundMusic();
         }
-        sound->m_state = kPlaying;
+        sound->m_state = pause ? kPaused : kPlaying;
     }
 }
 

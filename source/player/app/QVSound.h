@@ -86,6 +86,7 @@ private:
     static void forEachStill(const Snapshot& taken, const std::vector<QVSound*>& list,
                              const std::function<void(QVSound*)>& action);
     static bool isIn(const std::vector<QVSound*>& list, const QVSound* sound, uint64_t serial);
+    static void setPausedAll(unsigned int owner, bool pause);
     static void reap();
     static void updateReaper();
 

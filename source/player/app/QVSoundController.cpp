@@ -82,20 +82,12 @@ void QVSoundController::toggleAll(cocos2d::CCObject* sender) {
 
 void QVSoundController::toggleEffects(cocos2d::CCObject* sender) {
     (void)sender;
-    if (settings()->muteEffectsSound()) {
-        unmuteEffects();
-    } else {
-        muteEffects();
-    }
+    settings()->muteEffectsSound() ? unmuteEffects() : muteEffects();
 }
 
 void QVSoundController::toggleMusic(cocos2d::CCObject* sender) {
     (void)sender;
-    if (settings()->muteBackgroundSound()) {
-        unmuteMusic();
-    } else {
-        muteMusic();
-    }
+    settings()->muteBackgroundSound() ? unmuteMusic() : muteMusic();
 }
 
 void QVSoundController::muteEffects() {
