@@ -104,7 +104,7 @@ private:
 TEST_F(Sounds, OwnerTimeline) {
     QVSound *a = nullptr, *b = nullptr, *c = nullptr, *d = nullptr, *m = nullptr;
     std::vector<bool> musicIn(1, false);  // by frame, as the frame's audio tick begins
-    CCDirector::sharedDirector()->addFrameHook([&](unsigned int) { musicIn.push_back(musicPlaying()); });
+    const int hook = CCDirector::sharedDirector()->addFrameHook([&](unsigned int) { musicIn.push_back(musicPlaying()); });
     int cId = -1;
     bool cPlayedOn = false;
     FrameScript script;
@@ -122,6 +122,7 @@ TEST_F(Sounds, OwnerTimeline) {
     script.at[35] = [] { QVSound::stopAll(2, true); };
     script.at[40] = [&] { d->stopLooping(); };
     step(90);
+    CCDirector::sharedDirector()->removeFrameHook(hook);
 
     EXPECT_EQ(destroyedIn, (Frames{{"A", 40}, {"B", 30}, {"C", 35}, {"D", 60}}));
     EXPECT_TRUE(cPlayedOn) << "the loop ended before it was stopped";
