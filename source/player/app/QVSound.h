@@ -33,7 +33,7 @@ public:
     enum State { kStopped = 0, kPlaying = 1, kPaused = 2 };
 
     QVSound(std::shared_ptr<QVModelSound> model, unsigned int owner);
-    // Runs the destroyed callback, then stops.
+    // Leaves the list, runs the destroyed callback, then stops.
     virtual ~QVSound();
     QVSound(const QVSound&) = delete;
     QVSound& operator=(const QVSound&) = delete;
