@@ -123,8 +123,7 @@ void parseRecords(const std::string& stored, bool resetCurrent, bool legacy) {
         }
         if (!read) table.unread.emplace_back(piece);
     });
-    if (!table.unread.empty())
-        logMessage("[ScoreTable] kept %d unread records", static_cast<int>(table.unread.size()));
+    if (!table.unread.empty()) logMessage("[ScoreTable] kept %d unread records", static_cast<int>(table.unread.size()));
 }
 
 template <class T>
@@ -228,8 +227,8 @@ std::string serializeScores(int* nonFinite) {
     const ScoreTableState& table = state();
     std::string out;
     for (const auto& entry : table.records) {
-        persisted::appendPiece(out, entry.first.empty() ? std::string(kGlobalScoreKey)
-                                                        : persisted::escapeKey(entry.first));
+        persisted::appendPiece(out,
+                               entry.first.empty() ? std::string(kGlobalScoreKey) : persisted::escapeKey(entry.first));
         out += ':';
         writeCounter(out, entry.second.distance, nonFinite);
         out += ' ';

@@ -33,6 +33,13 @@ const char* const kDamaged =
     "<qvp_score_global>:100 250 1 5 100 250 3 9 0 40 120 1 0 40 120;World 1: Forest:12.5 40 0 7 9 0 2 5 0;"
     "W%3B2:1 2 0 3 4 0 5 6 0;World 3:12.5 x 0 7 9 0 2 5 0;;Broken;W%3B2:9 9 0 9 9 0 9 9 0";
 
+template <class T>
+void expectCounter(const ScoreCounter<T>& counter, T current, T best, T total) {
+    EXPECT_EQ(counter.current, current);
+    EXPECT_EQ(counter.best, best);
+    EXPECT_EQ(counter.total, total);
+}
+
 }  // namespace
 
 // Each row is loaded, serialised, and loaded and serialised again: the
@@ -46,14 +53,22 @@ TEST_F(Scores, StoredTexts) {
         int unread;
     };
     const Row rows[] = {
-        {"World 1:12.5 40 1 3.5 12.5 40 7 9 0 2 5 0", "1.0", {"World 1"},
-         "World 1:12.5 40 1 3.5 12.5 40 7 9 0 2 5 0", 0},
+        {"World 1:12.5 40 1 3.5 12.5 40 7 9 0 2 5 0",
+         "1.0",
+         {"World 1"},
+         "World 1:12.5 40 1 3.5 12.5 40 7 9 0 2 5 0",
+         0},
         {"W:10 20 1 2 3 4", "", {"W"}, "W:10 20 0 1 2 0 3 4 0", 0},
-        {"W:10 20 1 2 3 4;<qvp_score_global>:5 6 7 8 9 10;Bad:1 2 3", "", {"W", ""},
-         "W:10 20 0 1 2 0 3 4 0;<qvp_score_global>:5 6 0 7 8 0 9 10 0;Bad:1 2 3", 1},
+        {"W:10 20 1 2 3 4;<qvp_score_global>:5 6 7 8 9 10;Bad:1 2 3",
+         "",
+         {"W", ""},
+         "W:10 20 0 1 2 0 3 4 0;<qvp_score_global>:5 6 0 7 8 0 9 10 0;Bad:1 2 3",
+         1},
         // Six blanks without a version: the current form, read as such.
         {"W:10 20 1 2 3 4;V:1 2 0 3 4 0 5 6 0", "", {"V"}, "V:1 2 0 3 4 0 5 6 0;W:10 20 1 2 3 4", 1},
-        {kDamaged, "1.0", {"", "World 1: Forest", "W;2"},
+        {kDamaged,
+         "1.0",
+         {"", "World 1: Forest", "W;2"},
          "<qvp_score_global>:100 250 1 5 100 250 3 9 0 40 120 1 0 40 120;World 1: Forest:12.5 40 0 7 9 0 2 5 0;"
          "W%3B2:1 2 0 3 4 0 5 6 0;World 3:12.5 x 0 7 9 0 2 5 0;Broken;W%3B2:9 9 0 9 9 0 9 9 0",
          3},
@@ -62,7 +77,8 @@ TEST_F(Scores, StoredTexts) {
         {"A:1 2 0 3 4 0 5 6;B:1  2 0 3 4 0 5 6 0;C:+1 2 0 3 4 0 5 6 0;D:1 2 2 3 4 0 5 6 0;E:1 2 1 3 4 0 5 6 0;"
          "F:nan 2 0 3 4 0 5 6 0;G:1e999 2 0 3 4 0 5 6 0;:1 2 0 3 4 0 5 6 0;H:1 2 0 2147483648 4 0 5 6 0;"
          "I:1 2 0 3 4 0 5 6 0 ;J:1.5 2 0 3.5 4 0 5 6 0;K:0012 -3 0 -2147483648 4 0 5 6 0",
-         "1", {"K"},
+         "1",
+         {"K"},
          "K:12 -3 0 -2147483648 4 0 5 6 0;A:1 2 0 3 4 0 5 6;B:1  2 0 3 4 0 5 6 0;C:+1 2 0 3 4 0 5 6 0;"
          "D:1 2 2 3 4 0 5 6 0;E:1 2 1 3 4 0 5 6 0;F:nan 2 0 3 4 0 5 6 0;G:1e999 2 0 3 4 0 5 6 0;"
          ":1 2 0 3 4 0 5 6 0;H:1 2 0 2147483648 4 0 5 6 0;I:1 2 0 3 4 0 5 6 0 ;J:1.5 2 0 3.5 4 0 5 6 0",
@@ -77,7 +93,8 @@ TEST_F(Scores, StoredTexts) {
         EXPECT_EQ(serializeScores(), row.serialized);
         EXPECT_EQ(static_cast<int>(unreadScoreRecords().size()), row.unread);
         std::vector<std::string> expectedLog;
-        if (row.unread > 0) expectedLog.push_back("[ScoreTable] kept " + std::to_string(row.unread) + " unread records");
+        if (row.unread > 0)
+            expectedLog.push_back("[ScoreTable] kept " + std::to_string(row.unread) + " unread records");
         EXPECT_EQ(log.all(), expectedLog);
         parseScores(serializeScores(), true);
         EXPECT_EQ(serializeScores(), row.serialized);
@@ -87,12 +104,9 @@ TEST_F(Scores, StoredTexts) {
 TEST_F(Scores, ValuesOfTheStoredForms) {
     loadScores("W:10 20 1 2 3 4", "", false);
     const ScoreRecord& legacy = scoreRecord("W");
-    EXPECT_EQ(legacy.distance.best, 10.0f);
-    EXPECT_EQ(legacy.distance.total, 20.0f);
-    EXPECT_EQ(legacy.points.best, 1);
-    EXPECT_EQ(legacy.points.total, 2);
-    EXPECT_EQ(legacy.coins.best, 3);
-    EXPECT_EQ(legacy.coins.total, 4);
+    expectCounter(legacy.distance, 0.0f, 10.0f, 20.0f);
+    expectCounter(legacy.points, 0, 1, 2);
+    expectCounter(legacy.coins, 0, 3, 4);
     EXPECT_FALSE(legacy.distance.saved || legacy.points.saved || legacy.coins.saved);
 
     loadScores(kDamaged, "1.0", false);
@@ -114,12 +128,8 @@ TEST_F(Scores, LoadingDuringASessionKeepsItsCurrentValues) {
 
     parseScores(stored, false);
     const ScoreRecord& kept = scoreRecord("W");
-    EXPECT_EQ(kept.distance.current, 120.0f);
-    EXPECT_EQ(kept.distance.best, 120.0f);
-    EXPECT_EQ(kept.distance.total, 300.0f);
-    EXPECT_EQ(kept.coins.current, 7);
-    EXPECT_EQ(kept.coins.best, 7);
-    EXPECT_EQ(kept.coins.total, 7);
+    expectCounter(kept.distance, 120.0f, 120.0f, 300.0f);
+    expectCounter(kept.coins, 7, 7, 7);
     EXPECT_EQ(findScoreRecord("Gone"), nullptr);
 
     parseScores(stored, true);
@@ -227,9 +237,7 @@ TEST_F(Scores, CounterOperationsSaturateAndIgnoreNonFiniteAmounts) {
         } else {
             counter.add(row.amount);
         }
-        EXPECT_EQ(counter.current, row.wantCurrent);
-        EXPECT_EQ(counter.best, row.wantBest);
-        EXPECT_EQ(counter.total, row.wantTotal);
+        expectCounter(counter, row.wantCurrent, row.wantBest, row.wantTotal);
     }
 
     ScoreCounter<float> distance;
