@@ -184,8 +184,10 @@ TEST_F(Scores, SessionSumsAndResetSkipOrIncludeTheGlobalRecord) {
     scoreRecord("B").coins.current = INT_MAX;
     scoreRecord("B").points.current = 6;
     scoreRecord("B").distance.current = 2.25f;
-    EXPECT_EQ(sessionCoins(), INT_MAX);  // the float sum saturates, it does not wrap
+    EXPECT_EQ(sessionCoins(), INT_MAX);  // saturates, never wraps
     EXPECT_EQ(sessionPoints(), 10);
+    scoreRecord("B").coins.current = (1 << 24) - 2;
+    EXPECT_EQ(sessionCoins(), (1 << 24) + 1);  // exact where a float sum is not
     EXPECT_EQ(sessionDistance(), 3.75f);
 
     scoreRecord("A").coins.best = 50;
