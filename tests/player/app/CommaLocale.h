@@ -1,5 +1,4 @@
-// Installs a global C and C++ locale whose decimal separator is a comma for
-// the life of the object, so tests can show that stored numbers ignore it.
+// A global C and C++ locale with a decimal comma while the object lives.
 #pragma once
 
 #include <clocale>
