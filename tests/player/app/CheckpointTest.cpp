@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../../model/core/support/model_test_support.h"
-#include "CommaLocale.h"
+#include "persisted_text_support.h"
 #include "player/app/LockStateStore.h"
 #include "player/screens/ScreenManager.h"
 
@@ -53,15 +53,10 @@ TEST_F(Checkpoints, StoredTexts) {
         SCOPED_TRACE(row.stored);
         log.lines().clear();
         parseCheckpoints(row.stored);
-        std::vector<std::string> keys;
-        for (const auto& entry : checkpointRecords()) keys.push_back(entry.first);
-        EXPECT_EQ(keys, row.keys);
+        EXPECT_EQ(apptest::keysOf(checkpointRecords()), row.keys);
         const std::string serialized = row.serialized ? row.serialized : row.stored;
         EXPECT_EQ(serializeCheckpoints(), serialized);
-        std::vector<std::string> expectedLog;
-        if (row.unread)
-            expectedLog.push_back("[CheckpointStore] kept " + std::to_string(row.unread) + " unread records");
-        EXPECT_EQ(log.all(), expectedLog);
+        EXPECT_EQ(log.all(), apptest::unreadLog("CheckpointStore", row.unread));
         parseCheckpoints(serializeCheckpoints());
         EXPECT_EQ(serializeCheckpoints(), serialized);
     }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../../model/core/support/model_test_support.h"
-#include "CommaLocale.h"
+#include "persisted_text_support.h"
 #include "player/app/ScoreTable.h"
 #include "player/screens/ScreenManager.h"
 
@@ -79,14 +79,10 @@ TEST_F(Scores, StoredTexts) {
         SCOPED_TRACE(row.stored);
         log.lines().clear();
         loadScores(row.stored, row.version, false);
-        std::vector<std::string> keys;
-        for (const auto& entry : scoreRecords()) keys.push_back(entry.first);
-        EXPECT_EQ(keys, row.keys);
+        EXPECT_EQ(apptest::keysOf(scoreRecords()), row.keys);
         const std::string serialized = row.serialized ? row.serialized : row.stored;
         EXPECT_EQ(serializeScores(), serialized);
-        std::vector<std::string> expectedLog;
-        if (row.unread) expectedLog.push_back("[ScoreTable] kept " + std::to_string(row.unread) + " unread records");
-        EXPECT_EQ(log.all(), expectedLog);
+        EXPECT_EQ(log.all(), apptest::unreadLog("ScoreTable", row.unread));
         parseScores(serializeScores(), true);
         EXPECT_EQ(serializeScores(), serialized);
     }
