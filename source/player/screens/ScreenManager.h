@@ -3,11 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class ScreenManager {
 public:
     // Created on first use and kept until exit.
     static ScreenManager* shared();
+
+    // Key of the current world's screen-scene model; empty while no world
+    // runs.
+    const std::string& getSceneName() const { return m_sceneName; }
+    void setSceneName(const std::string& name) { m_sceneName = name; }
 
     // The level section the next world starts in; 0 is the world's own
     // start.
@@ -19,5 +25,6 @@ public:
     uint32_t nextSectionId(uint32_t id) const;
 
 private:
+    std::string m_sceneName;
     uint32_t m_startSectionId = 0;
 };
