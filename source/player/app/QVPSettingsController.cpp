@@ -21,6 +21,8 @@
 #include "platform/QVLog.h"
 #include "platform/RandomAndClock.h"
 #include "player/app/LockStateStore.h"
+#include "player/app/PersistedText.h"
+#include "player/app/ScoreTable.h"
 
 using cocos2d::CCUserDefault;
 
@@ -37,29 +39,11 @@ int32_t clampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// Whole text, decimal digits, '-' only for signed types; no blanks, no '+'.
-template <class T>
-bool readInteger(std::string_view text, T& out) {
-    if (text.empty()) return false;
-    const char* end = text.data() + text.size();
-    auto result = std::from_chars(text.data(), end, out);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
-bool readSwitch(const std::string& text, bool& out) {
-    if (text == "true" || text == "1") return out = true, true;
-    if (text == "false" || text == "0") return out = false, true;
-    return false;
-}
-
 // Exactly n fields joined by single ':'.
-bool splitFields(std::string_view text, std::string_view* fields, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        const size_t colon = text.find(':');
-        if ((colon == std::string_view::npos) != (i + 1 == n)) return false;
-        fields[i] = text.substr(0, colon);
-        if (colon != std::string_view::npos) text.remove_prefix(colon + 1);
-    }
+bool splitEntry(std::string_view text, std::string_view* fields, size_t n) {
+    const auto parts = persisted::splitFields(text, ':');
+    if (parts.size() != n) return false;
+    std::copy(parts.begin(), parts.end(), fields);
     return true;
 }
 
@@ -79,7 +63,7 @@ std::vector<std::pair<std::string, std::string>> readNumbered(CCUserDefault* sto
     std::vector<std::pair<std::string, std::string>> entries;
     const std::string countText = store->getStringForKey(countKey);
     int32_t count = 0;
-    if (readInteger(countText, count) && count >= 0 && count <= kMaxEntries) {
+    if (parseStrictInteger(countText, count) && count >= 0 && count <= kMaxEntries) {
         int missing = 0;
         for (int i = 0; i < count; ++i) {
             std::string key = numberedKey(prefix, i);
@@ -103,14 +87,14 @@ std::vector<std::pair<std::string, std::string>> readNumbered(CCUserDefault* sto
     return entries;
 }
 
-void keepUnread(std::vector<std::string>& unread, const std::string& key, const std::string& value) {
+void keepUnread(UnreadRecords& unread, const std::string& key, const std::string& value) {
     logMessage("[QVPSettingsController] - %s: unreadable entry kept: %s", key.c_str(), value.c_str());
     unread.push_back(value);
 }
 
 // Live entries first, then the unread ones, all counted.
 void writeNumbered(CCUserDefault* store, const char* countKey, const char* prefix, std::vector<std::string> values,
-                   const std::vector<std::string>& unread) {
+                   const UnreadRecords& unread) {
     values.insert(values.end(), unread.begin(), unread.end());
     int index = 0;
     for (const std::string& value : values) store->setStringForKey(numberedKey(prefix, index++).c_str(), value);
@@ -127,7 +111,8 @@ bool readScalar(CCUserDefault* store, const char* key, T& out, const std::functi
     return false;
 }
 
-bool readInt32(const std::string& text, int32_t& out) { return readInteger(text, out); }
+bool readInt32(const std::string& text, int32_t& out) { return parseStrictInteger(text, out); }
+bool readSwitch(const std::string& text, bool& out) { return parseStrictSwitch(text, out); }
 
 }  // namespace
 
@@ -197,15 +182,17 @@ void QVPSettingsController::load() {
     loadInventoryMap();
     logMessage("[QVPSettingsController] - load");
     CCUserDefault* store = CCUserDefault::sharedUserDefault();
+    loadScores(store->getStringForKey("QVP_Scores"), store->getStringForKey("ZK_Version"), false);
     LockStateStore::parseLockStates(store->getStringForKey("QVP_LockStates"));
+    parseCheckpoints(store->getStringForKey("PQV_Checkpoints"));
 
     m_unreadRefillTimers.clear();
     for (const auto& entry : readNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_")) {
         logMessage("REFILL value: %s", entry.second.c_str());
         std::string_view f[4];
         RefillTimer t;
-        if (!splitFields(entry.second, f, 4) || !readInteger(f[0], t.id) || !readInteger(f[1], t.max) ||
-            !readInteger(f[2], t.interval) || !readInteger(f[3], t.start) || t.interval <= 0) {
+        if (!splitEntry(entry.second, f, 4) || !parseStrictInteger(f[0], t.id) || !parseStrictInteger(f[1], t.max) ||
+            !parseStrictInteger(f[2], t.interval) || !parseStrictInteger(f[3], t.start) || t.interval <= 0) {
             keepUnread(m_unreadRefillTimers, entry.first, entry.second);
             continue;
         }
@@ -222,7 +209,7 @@ void QVPSettingsController::load() {
         std::string_view f[2];
         uint32_t id = 0;
         int32_t count = 0;
-        if (!splitFields(entry.second, f, 2) || !readInteger(f[0], id) || !readInteger(f[1], count)) {
+        if (!splitEntry(entry.second, f, 2) || !parseStrictInteger(f[0], id) || !parseStrictInteger(f[1], count)) {
             keepUnread(m_unreadInventory, entry.first, entry.second);
             continue;
         }
@@ -237,7 +224,7 @@ void QVPSettingsController::load() {
         std::string_view f[2];
         uint32_t index = 0;
         uint32_t flag = 0;
-        if (!splitFields(entry.second, f, 2) || !readInteger(f[0], index) || !readInteger(f[1], flag) || flag > 1) {
+        if (!splitEntry(entry.second, f, 2) || !parseStrictInteger(f[0], index) || !parseStrictInteger(f[1], flag) || flag > 1) {
             keepUnread(m_unreadCharacters, entry.first, entry.second);
             continue;
         }
@@ -269,7 +256,12 @@ void QVPSettingsController::save() {
     logMessage("[QVPSettingsController] - save");
     CCUserDefault* store = CCUserDefault::sharedUserDefault();
     store->setStringForKey("ZK_Version", QVModelGeneralSettings::shared()->zkVersion());
+    int nonFinite = 0;
+    store->setStringForKey("QVP_Scores", serializeScores(&nonFinite));
     store->setStringForKey("QVP_LockStates", LockStateStore::serializeLockStates());
+    store->setStringForKey("PQV_Checkpoints", serializeCheckpoints(&nonFinite));
+    if (nonFinite)
+        logMessage("[QVPSettingsController] - %d values were not finite and are saved as 0", nonFinite);
 
     char value[96];
     std::vector<std::string> values;
@@ -319,6 +311,8 @@ bool QVPSettingsController::resetAllProgress() {
                                        : "the store could not be moved aside");
         return false;
     }
+    clearScores();
+    clearCheckpoints();
     LockStateStore::parseLockStates("");
     reset(true);
     save();

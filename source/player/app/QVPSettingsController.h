@@ -13,9 +13,9 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/CCObject.h"
+#include "player/app/PersistedText.h"
 
 class QVModel;
 
@@ -91,9 +91,9 @@ public:
     const std::map<uint32_t, int32_t>& inventory() const { return m_inventory; }
     const std::map<uint32_t, bool>& characters() const { return m_characters; }
     // Stored entries that could not be read, verbatim, in stored order.
-    const std::vector<std::string>& unreadRefillTimers() const { return m_unreadRefillTimers; }
-    const std::vector<std::string>& unreadInventory() const { return m_unreadInventory; }
-    const std::vector<std::string>& unreadCharacters() const { return m_unreadCharacters; }
+    const UnreadRecords& unreadRefillTimers() const { return m_unreadRefillTimers; }
+    const UnreadRecords& unreadInventory() const { return m_unreadInventory; }
+    const UnreadRecords& unreadCharacters() const { return m_unreadCharacters; }
 
 protected:
     QVPSettingsController();
@@ -109,8 +109,8 @@ protected:
     int32_t m_selectedCharacter = 0;
 
 private:
-    std::vector<std::string> m_unreadRefillTimers;
-    std::vector<std::string> m_unreadInventory;
-    std::vector<std::string> m_unreadCharacters;
+    UnreadRecords m_unreadRefillTimers;
+    UnreadRecords m_unreadInventory;
+    UnreadRecords m_unreadCharacters;
     bool m_hasLoaded = false;  // by this instance, since it was constructed
 };
