@@ -4,7 +4,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/core/QVNumeric.h"
 #include "platform/QVLog.h"
+#include "player/screens/ScreenManager.h"
 
 namespace {
 
@@ -28,6 +30,11 @@ struct Table {
 
 Table& table() {
     static Table instance;
+    return instance;
+}
+
+UnreadRecords& unreadLocks() {
+    static UnreadRecords instance;
     return instance;
 }
 
@@ -88,67 +95,111 @@ void LockStateStore::removeListener(const void* owner) {
 void LockStateStore::parseLockStates(const std::string& stored) {
     Table& states = table();
     states.clear();
-    int malformed = 0;
-    std::size_t start = 0;
-    while (start <= stored.size()) {
-        std::size_t end = stored.find(';', start);
-        if (end == std::string::npos) end = stored.size();
-        const std::string piece = stored.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) continue;
-        // The last ':' splits, so a name may hold ':' itself.
-        const std::size_t colon = piece.rfind(':');
-        const std::string value = colon == std::string::npos ? std::string() : piece.substr(colon + 1);
-        if (value != "0" && value != "1") {
-            ++malformed;
-            continue;
+    UnreadRecords& unread = unreadLocks();
+    unread.clear();
+    persisted::forEachPiece(stored, [&](std::string_view piece) {
+        std::string_view name;
+        std::string_view value;
+        if (!persisted::splitKey(piece, name, value) || (value != "0" && value != "1")) {
+            unread.emplace_back(piece);
+            return;
         }
         const bool locked = value == "1";
-        bool& slot = states.slot(unescapeStoredName(piece.substr(0, colon)), locked);
+        bool& slot = states.slot(persisted::unescapeKey(name), locked);
         slot = slot && locked;
-    }
-    if (malformed > 0) logMessage("[LockStateStore] skipped %d malformed entries", malformed);
+    });
+    if (!unread.empty()) logMessage("[LockStateStore] skipped %d malformed entries", static_cast<int>(unread.size()));
     notifyListeners();
 }
 
 std::string LockStateStore::serializeLockStates() {
     std::string out;
     for (const auto& entry : table().entries) {
-        if (!out.empty()) out += ';';
-        out += escapeStoredName(entry.first);
+        persisted::appendPiece(out, persisted::escapeKey(entry.first));
         out += entry.second ? ":1" : ":0";
     }
+    persisted::appendUnread(out, unreadLocks());
     return out;
 }
 
-std::string LockStateStore::escapeStoredName(const std::string& name) {
-    std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
-        if (c == '%') {
-            out += "%25";
-        } else if (c == ';') {
-            out += "%3B";
-        } else {
-            out += c;
-        }
+const UnreadRecords& LockStateStore::unreadLockStates() { return unreadLocks(); }
+
+std::string LockStateStore::escapeStoredName(const std::string& name) { return persisted::escapeKey(name); }
+
+std::string LockStateStore::unescapeStoredName(const std::string& stored) { return persisted::unescapeKey(stored); }
+
+namespace {
+
+struct CheckpointTable {
+    CheckpointRecords records;
+    UnreadRecords unread;
+};
+
+CheckpointTable& checkpoints() {
+    static CheckpointTable instance;
+    return instance;
+}
+
+bool readCheckpoint(std::string_view value, CheckpointRecord& record) {
+    const std::vector<std::string_view> fields = persisted::splitFields(value, ' ');
+    if (fields.size() != 6) return false;
+    float* const floats[] = {&record.pointX, &record.pointY, &record.cameraX, &record.cameraY, &record.distance};
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (!parseStrictFloat(fields[i], *floats[i])) return false;
     }
+    return parseStrictInteger(fields[5], record.sectionId);
+}
+
+}  // namespace
+
+CheckpointRecords& checkpointRecords() { return checkpoints().records; }
+
+const UnreadRecords& unreadCheckpointRecords() { return checkpoints().unread; }
+
+void parseCheckpoints(const std::string& stored) {
+    clearCheckpoints();
+    CheckpointTable& table = checkpoints();
+    persisted::forEachPiece(stored, [&](std::string_view piece) {
+        std::string_view key;
+        std::string_view value;
+        CheckpointRecord record;
+        bool read = persisted::splitKey(piece, key, value) && readCheckpoint(value, record);
+        if (read) {
+            const std::string name = persisted::unescapeKey(key);
+            read = !name.empty() && table.records.insert(name, record);
+        }
+        if (!read) table.unread.emplace_back(piece);
+    });
+    if (!table.unread.empty())
+        logMessage("[CheckpointStore] kept %d unread records", static_cast<int>(table.unread.size()));
+}
+
+std::string serializeCheckpoints(int* nonFinite) {
+    const CheckpointTable& table = checkpoints();
+    std::string out;
+    for (const auto& entry : table.records) {
+        const CheckpointRecord& r = entry.second;
+        persisted::appendPiece(out, persisted::escapeKey(entry.first));
+        out += ':';
+        for (float value : {r.pointX, r.pointY, r.cameraX, r.cameraY, r.distance}) {
+            persisted::appendFloat(out, value, nonFinite);
+            out += ' ';
+        }
+        persisted::appendInteger(out, r.sectionId);
+    }
+    persisted::appendUnread(out, table.unread);
     return out;
 }
 
-std::string LockStateStore::unescapeStoredName(const std::string& stored) {
-    std::string out;
-    out.reserve(stored.size());
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        if (stored.compare(i, 3, "%25") == 0) {
-            out += '%';
-            i += 2;
-        } else if (stored.compare(i, 3, "%3B") == 0) {
-            out += ';';
-            i += 2;
-        } else {
-            out += stored[i];
-        }
-    }
-    return out;
+CheckpointRecord& checkpointRecord(const std::string& key) { return checkpoints().records.obtain(key); }
+
+CheckpointRecord* currentCheckpointRecord() {
+    const std::string& name = ScreenManager::shared()->getSceneName();
+    if (name.empty()) return nullptr;
+    return &checkpointRecord(name);
+}
+
+void clearCheckpoints() {
+    checkpoints().records.clear();
+    checkpoints().unread.clear();
 }
