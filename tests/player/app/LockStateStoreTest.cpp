@@ -69,16 +69,21 @@ TEST_F(LockStates, TableOfStoredTexts) {
     };
     const Row rows[] = {
         {"kA:1;kB:0", {{"kA", true}, {"kB", false}, {"kNew", true}}, "kA:1;kB:0;kNew:1", 0},
-        {"World 1: Forest:0;a;b:1", {{"World 1: Forest", false}, {"b", true}}, "World 1: Forest:0;b:1", 1},
+        {"World 1: Forest:0;a;b:1", {{"World 1: Forest", false}, {"b", true}}, "World 1: Forest:0;b:1;a", 1},
         {"a%3Bb:0;100%25 done:1;x%41%3b:0",
          {{"a;b", false}, {"100% done", true}, {"x%41%3b", false}},
          "a%3Bb:0;100%25 done:1;x%2541%253b:0",
          0},
-        // Damaged pieces never unlock: they are skipped and read locked.
+        // Damaged pieces never unlock: they are left out, read locked, and
+        // written back verbatim after the live entries.
         {"kA;kB:2;kC:;kD:true;kE: 0;kF:00;;kG:0",
          {{"kG", false}, {"kA", true}, {"kB", true}, {"kC", true}},
-         "kG:0;kA:1;kB:1;kC:1",
+         "kG:0;kA:1;kB:1;kC:1;kA;kB:2;kC:;kD:true;kE: 0;kF:00",
          6},
+        {"kA:1;kB:1;World 1: Forest:0;kC;kD:2;k%25E:0;kA:0",
+         {{"kA", false}, {"kB", true}, {"World 1: Forest", false}, {"k%E", false}, {"kC", true}},
+         "kA:0;kB:1;World 1: Forest:0;k%25E:0;kC:1;kC;kD:2",
+         2},
         {"kA:0;kB:1;kA:1;kB:0;kB:1", {{"kA", false}, {"kB", false}}, "kA:0;kB:0", 0},
         {":1;;", {{"", true}}, ":1", 0},
     };
@@ -96,4 +101,17 @@ TEST_F(LockStates, TableOfStoredTexts) {
         LockStateStore::parseLockStates(LockStateStore::serializeLockStates());
         EXPECT_EQ(LockStateStore::serializeLockStates(), row.serialized);
     }
+}
+
+// A later parse replaces the unread pieces; only a parse of "" drops them.
+TEST_F(LockStates, UnreadPiecesLastUntilTheNextParse) {
+    LockStateStore::parseLockStates("kA:1;kB:x;kC");
+    LockStateStore::setLockState("kD", false);
+    EXPECT_EQ(LockStateStore::unreadLockStates(), (std::vector<std::string>{"kB:x", "kC"}));
+    EXPECT_EQ(LockStateStore::serializeLockStates(), "kA:1;kD:0;kB:x;kC");
+    LockStateStore::parseLockStates("kE:0;:;kF:01");
+    EXPECT_EQ(LockStateStore::serializeLockStates(), "kE:0;:;kF:01");
+    LockStateStore::parseLockStates("");
+    EXPECT_TRUE(LockStateStore::unreadLockStates().empty());
+    EXPECT_EQ(LockStateStore::serializeLockStates(), "");
 }
