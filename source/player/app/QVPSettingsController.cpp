@@ -143,6 +143,8 @@ QVPSettingsController::~QVPSettingsController() {
 }
 
 void QVPSettingsController::reset(bool deleteFile) {
+    // Entries beyond the current models are progress too.
+    m_characters.clear();
     m_characters[0] = true;
     const auto characters = QVModelController::shared()->getModels<QVModelAssetCharacter>();
     for (size_t i = 0; i < characters.size(); ++i)

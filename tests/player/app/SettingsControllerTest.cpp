@@ -120,11 +120,9 @@ TEST_F(PlayerState, LoadRestoresEveryEntryOverTheDefaultsWithoutEmptyingTheMaps)
     EXPECT_EQ(families(*loaded()).at("QVP_Scores"), stored.at("QVP_Scores"));
     EXPECT_EQ(families(*QVPSettingsController::shared()).at("PQV_Checkpoints"), stored.at("PQV_Checkpoints"));
     EXPECT_EQ(QVPSettingsController::shared()->inventory().at(77), 4);
-    EXPECT_EQ(storedRows(), [] {
-        Rows before = storedRows();
-        loaded()->save();
-        return before;
-    }());
+    const Rows once = storedRows();
+    loaded()->save();
+    EXPECT_EQ(storedRows(), once) << "load, save, load, save writes the same store";
 }
 
 // Damaged counts: a huge one costs only the entries that exist, an
@@ -157,7 +155,9 @@ TEST_F(PlayerState, CountsReadTheEntriesThatExist) {
         writeStore(row.stored);
         log.lines().clear();
         EXPECT_EQ(loaded()->inventory(), row.inventory);
-        if (row.line) EXPECT_TRUE(log.has(row.line));
+        if (row.line) {
+            EXPECT_TRUE(log.has(row.line));
+        }
     }
     useWritable(dir.path);
 }
@@ -189,7 +189,9 @@ TEST_F(PlayerState, RefillTimers) {
         s.update(1.0f);
         EXPECT_EQ(s.inventory().at(5), row.countAfter);
         ASSERT_EQ(s.refillTimers().count(5), row.timerAfter ? 1u : 0u);
-        if (row.timerAfter) EXPECT_EQ(s.refillTimers().at(5).start, kNow + row.startAfter);
+        if (row.timerAfter) {
+            EXPECT_EQ(s.refillTimers().at(5).start, kNow + row.startAfter);
+        }
         setClock(kNow);
     }
     EXPECT_TRUE(log.has("[QVPSettingsController] - refill 5: start in the future, restarted"));
