@@ -106,7 +106,9 @@ TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
 TEST_F(PlayerState, LoadRestoresEveryEntryOverTheDefaultsWithoutEmptyingTheMaps) {
     writeStore(fixtureRows("full.kv"));
     setVersion("1.0");
-    auto* s = static_cast<OpenSettings*>(loaded());
+    auto* s = new OpenSettings();
+    s->load();
+    QVPSettingsController::setLoaded(true);
     const auto stored = families(*s);
     EXPECT_EQ(s->selectedCharacter(), 2);
     EXPECT_EQ(s->inventory(), (std::map<uint32_t, int32_t>{{5, 2}, {6, 0}}));
@@ -117,6 +119,7 @@ TEST_F(PlayerState, LoadRestoresEveryEntryOverTheDefaultsWithoutEmptyingTheMaps)
     EXPECT_EQ(s->inventory(), (std::map<uint32_t, int32_t>{{5, 2}, {6, 0}, {77, 4}}));
     EXPECT_TRUE(s->characters().at(40));
     s->save();
+    s->release();
     EXPECT_EQ(families(*loaded()).at("QVP_Scores"), stored.at("QVP_Scores"));
     EXPECT_EQ(families(*QVPSettingsController::shared()).at("PQV_Checkpoints"), stored.at("PQV_Checkpoints"));
     EXPECT_EQ(QVPSettingsController::shared()->inventory().at(77), 4);
@@ -222,7 +225,7 @@ TEST_F(PlayerState, RefillTimers) {
 
 // The constructor schedules the tick: 60 frames of 1/60 s give one unit.
 TEST_F(PlayerState, TheDirectorTicksTheRefillOnceASecond) {
-    auto* s = static_cast<OpenSettings*>(QVPSettingsController::shared());
+    OpenSettings* s = new OpenSettings();
     s->startRefill(5, 1, 3);
     setClock(kNow + 60);
     auto* director = cocos2d::CCDirector::sharedDirector();
@@ -231,6 +234,7 @@ TEST_F(PlayerState, TheDirectorTicksTheRefillOnceASecond) {
     director->stepFrame(1.0f / 60);
     director->stepFrame(1.0f / 60);
     EXPECT_EQ(s->inventory().at(5), 1);
+    s->release();
 }
 
 TEST_F(PlayerState, InventoryDefaultsComeFromPowerupButtonsOnScreens) {
