@@ -39,13 +39,8 @@ int32_t clampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// Exactly n fields joined by single ':'.
-bool splitEntry(std::string_view text, std::string_view* fields, size_t n) {
-    const auto parts = persisted::splitFields(text, ':');
-    if (parts.size() != n) return false;
-    std::copy(parts.begin(), parts.end(), fields);
-    return true;
-}
+using Entries = std::vector<std::pair<std::string, std::string>>;
+using Fields = std::vector<std::string_view>;
 
 std::string numberedKey(const char* prefix, int index) { return prefix + std::to_string(index); }
 
@@ -58,9 +53,8 @@ std::string screenPlayedKey(const std::string& screenName) {
 // A count in [0, kMaxRows] is used as it is; any other reads the entries that
 // exist, so a huge count costs nothing and an unreadable one loses nothing.
 // Returns the entries read; entries missing below a valid count are skipped.
-std::vector<std::pair<std::string, std::string>> readNumbered(CCUserDefault* store, const char* countKey,
-                                                              const char* prefix) {
-    std::vector<std::pair<std::string, std::string>> entries;
+Entries readNumbered(CCUserDefault* store, const char* countKey, const char* prefix) {
+    Entries entries;
     const std::string countText = store->getStringForKey(countKey);
     int32_t count = 0;
     if (parseStrictInteger(countText, count) && count >= 0 && count <= kMaxEntries) {
@@ -87,9 +81,18 @@ std::vector<std::pair<std::string, std::string>> readNumbered(CCUserDefault* sto
     return entries;
 }
 
-void keepUnread(UnreadRecords& unread, const std::string& key, const std::string& value) {
-    logMessage("[QVPSettingsController] - %s: unreadable entry kept: %s", key.c_str(), value.c_str());
-    unread.push_back(value);
+// Replaces `unread` with the entries that do not have exactly `fields`
+// ':'-separated fields or that `take` refuses, each logged and kept verbatim.
+template <class Note, class Take>
+void loadFamily(const Entries& entries, size_t fields, UnreadRecords& unread, Note&& note, Take&& take) {
+    unread.clear();
+    for (const auto& [key, value] : entries) {
+        note(key, value);
+        const Fields f = persisted::splitFields(value, ':');
+        if (f.size() == fields && take(f)) continue;
+        logMessage("[QVPSettingsController] - %s: unreadable entry kept: %s", key.c_str(), value.c_str());
+        unread.push_back(value);
+    }
 }
 
 // Live entries first, then the unread ones, all counted.
@@ -188,50 +191,45 @@ void QVPSettingsController::load() {
     LockStateStore::parseLockStates(store->getStringForKey("QVP_LockStates"));
     parseCheckpoints(store->getStringForKey("PQV_Checkpoints"));
 
-    m_unreadRefillTimers.clear();
-    for (const auto& entry : readNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_")) {
-        logMessage("REFILL value: %s", entry.second.c_str());
-        std::string_view f[4];
-        RefillTimer t;
-        if (!splitEntry(entry.second, f, 4) || !parseStrictInteger(f[0], t.id) || !parseStrictInteger(f[1], t.max) ||
-            !parseStrictInteger(f[2], t.interval) || !parseStrictInteger(f[3], t.start) || t.interval <= 0) {
-            keepUnread(m_unreadRefillTimers, entry.first, entry.second);
-            continue;
-        }
-        m_refillTimers[t.id] = t;
-        logMessage("REFILL %d: %u:%d:%d:%" PRId64, static_cast<int>(m_refillTimers.size()) - 1, t.id, t.max,
-                   t.interval, t.start);
-    }
+    loadFamily(readNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_"), 4, m_unreadRefillTimers,
+               [](const std::string&, const std::string& value) { logMessage("REFILL value: %s", value.c_str()); },
+               [&](const Fields& f) {
+                   RefillTimer t;
+                   if (!parseStrictInteger(f[0], t.id) || !parseStrictInteger(f[1], t.max) ||
+                       !parseStrictInteger(f[2], t.interval) || !parseStrictInteger(f[3], t.start) || t.interval <= 0)
+                       return false;
+                   m_refillTimers[t.id] = t;
+                   logMessage("REFILL %d: %u:%d:%d:%" PRId64, static_cast<int>(m_refillTimers.size()) - 1, t.id,
+                              t.max, t.interval, t.start);
+                   return true;
+               });
 
-    m_unreadInventory.clear();
     const auto inventory = readNumbered(store, "QVP_Inventory_count", "QVP_Inventory_");
     logMessage("invenotory count: %d", static_cast<int>(inventory.size()));
-    for (const auto& entry : inventory) {
-        logMessage("load invenotory: %s = %s", entry.first.c_str(), entry.second.c_str());
-        std::string_view f[2];
-        uint32_t id = 0;
-        int32_t count = 0;
-        if (!splitEntry(entry.second, f, 2) || !parseStrictInteger(f[0], id) || !parseStrictInteger(f[1], count)) {
-            keepUnread(m_unreadInventory, entry.first, entry.second);
-            continue;
-        }
-        m_inventory[id] = count;
-    }
+    loadFamily(inventory, 2, m_unreadInventory,
+               [](const std::string& key, const std::string& value) {
+                   logMessage("load invenotory: %s = %s", key.c_str(), value.c_str());
+               },
+               [&](const Fields& f) {
+                   uint32_t id = 0;
+                   int32_t count = 0;
+                   if (!parseStrictInteger(f[0], id) || !parseStrictInteger(f[1], count)) return false;
+                   m_inventory[id] = count;
+                   return true;
+               });
 
-    m_unreadCharacters.clear();
     const auto characters = readNumbered(store, "QVP_Characters_count", "QVP_Character_");
     logMessage("characters count: %d", static_cast<int>(characters.size()));
-    for (const auto& entry : characters) {
-        logMessage("load character: %s = %s", entry.first.c_str(), entry.second.c_str());
-        std::string_view f[2];
-        uint32_t index = 0;
-        uint32_t flag = 0;
-        if (!splitEntry(entry.second, f, 2) || !parseStrictInteger(f[0], index) || !parseStrictInteger(f[1], flag) || flag > 1) {
-            keepUnread(m_unreadCharacters, entry.first, entry.second);
-            continue;
-        }
-        m_characters[index] = flag == 1;
-    }
+    loadFamily(characters, 2, m_unreadCharacters,
+               [](const std::string& key, const std::string& value) {
+                   logMessage("load character: %s = %s", key.c_str(), value.c_str());
+               },
+               [&](const Fields& f) {
+                   uint32_t index = 0, flag = 0;
+                   if (!parseStrictInteger(f[0], index) || !parseStrictInteger(f[1], flag) || flag > 1) return false;
+                   m_characters[index] = flag == 1;
+                   return true;
+               });
 
     readScalar<int32_t>(store, "QVP_selectedCharacter", m_selectedCharacter, readInt32);
     readScalar<bool>(store, "QVP_removeAds", m_removeAds, readSwitch);

@@ -13,6 +13,7 @@
 #include <random>
 #include <sstream>
 
+#include "../../engine/tools/tool_run.h"
 #include "state_test_support.h"
 
 using namespace statetest;
@@ -21,20 +22,10 @@ namespace {
 
 const std::string kTool = QV_BINARY_DIR "/bin/state_crash_tool";
 
-struct ToolRun {
-    std::string out;
-    int status = -1;  // of the shell: 137 when the tool was killed
-};
+using qvtest::ToolRun;
 
 ToolRun runTool(const std::string& dir, const std::string& args, int killMs = -1) {
-    std::string command = "QVP_LOG= '" + kTool + "' --dir '" + dir + "' " + args;
-    if (killMs >= 0) command += " & sleep " + std::to_string(killMs / 1000.0) + "; kill -KILL $! 2>/dev/null; wait $!";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    if (pipe) run.status = ::pclose(pipe);
-    return run;
+    return qvtest::runCommand("QVP_LOG= '" + kTool + "' --dir '" + dir + "' " + args, killMs);
 }
 
 // The state `check` reads in dir, or -1 (with the reason) when it is mixed.
