@@ -240,7 +240,7 @@ void QVPSettingsController::load() {
     logMessage("[QVPSettingsController] - load complete");
 }
 
-bool QVPSettingsController::isCharacterUnlocked(uint32_t index) {
+bool QVPSettingsController::isCharacterUnlocked(uint32_t index) const {
     auto it = m_characters.find(index);
     if (it != m_characters.end()) return it->second;
     const auto characters = QVModelController::shared()->getModels<QVModelAssetCharacter>();

@@ -74,7 +74,7 @@ public:
     void unlockCharacter(uint32_t index) { m_characters[index] = true; }
     // The map, else the character model of that index ("kFree" unlocks),
     // whose answer is stored; false for an index beyond the models.
-    bool isCharacterUnlocked(uint32_t index);
+    bool isCharacterUnlocked(uint32_t index) const;
 
     int selectedCharacter() const { return m_selectedCharacter; }
     void setSelectedCharacter(int index) { m_selectedCharacter = index; }
@@ -100,7 +100,8 @@ protected:
 
     std::map<uint32_t, RefillTimer> m_refillTimers;
     std::map<uint32_t, int32_t> m_inventory;
-    std::map<uint32_t, bool> m_characters;
+    // Mutable: isCharacterUnlocked stores the answer it took from a model.
+    mutable std::map<uint32_t, bool> m_characters;
     bool m_removeAds = false;
     bool m_lowPerformance = false;  // not persisted
     bool m_fullscreen = false;

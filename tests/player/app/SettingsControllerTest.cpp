@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cmath>
 
 #include "director/CCDirector.h"
 #include "model/classes/QVModelAsset.h"
@@ -11,6 +12,7 @@
 #include "model/core/QVModelController.h"
 #include "model/core/QVTypeId.h"
 #include "platform/RandomAndClock.h"
+#include "CommaLocale.h"
 #include "state_test_support.h"
 
 using namespace statetest;
@@ -62,8 +64,10 @@ protected:
 }  // namespace
 
 // Keys a save does not own survive it untouched; the numbered entries follow
-// ascending ids, each in its own format, with their counts.
+// ascending ids, each in its own format, with their counts; non-finite
+// values are written as 0 with one line, whatever the global locale.
 TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
+    apptest::CommaLocale comma;
     writeStore({{"ScreenPlayed-Level_1", "4"}, {"Other", "kept"}});
     setVersion("2.5");
     QVPSettingsController::setLoaded(true);
@@ -75,11 +79,16 @@ TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
     s.setMuteBackgroundSound(true);
     LockStateStore::setLockState("k;%", false);
     scoreRecord("W").coins.add(3);
+    scoreRecord("W").distance.best = 2.5f;
+    checkpointRecord("C").pointX = NAN;
+    checkpointRecord("C").distance = INFINITY;
     log.lines().clear();
     s.save();
-    EXPECT_EQ(log.lines(), (Lines{"[QVPSettingsController] - save", "[QVPSettingsController] - save complete"}));
+    EXPECT_EQ(log.lines(), (Lines{"[QVPSettingsController] - save",
+                                  "[QVPSettingsController] - 2 values were not finite and are saved as 0",
+                                  "[QVPSettingsController] - save complete"}));
     EXPECT_EQ(storedRows(), (Rows{{"Other", "kept"},
-                                  {"PQV_Checkpoints", ""},
+                                  {"PQV_Checkpoints", "C:0 0 0 0 0 0"},
                                   {"QVP_Character_0", "0:1"},
                                   {"QVP_Character_1", "2:1"},
                                   {"QVP_Character_2", "7:1"},
@@ -91,7 +100,7 @@ TEST_F(PlayerState, SaveWritesExactlyTheKeysItHoldsAndKeepsTheOthers) {
                                   {"QVP_RefillPowerup_0", "2:10:60:-7"},
                                   {"QVP_RefillPowerup_1", "5:3:600:1700000000"},
                                   {"QVP_RefillPowerup_count", "2"},
-                                  {"QVP_Scores", "W:0 0 0 0 0 0 3 3 0"},
+                                  {"QVP_Scores", "W:2.5 0 0 0 0 0 3 3 0"},
                                   {"QVP_fullscreen", "false"},
                                   {"QVP_muteBackgroundSound", "true"},
                                   {"QVP_muteEffectsSound", "false"},
