@@ -74,7 +74,7 @@ using SaveBeforeLoaded = StoreTest;
 TEST_F(KillDuringSave, EveryKillLeavesOneWholeState) {
     ASSERT_TRUE(std::filesystem::exists(kTool)) << kTool << " is not built";
     std::mt19937 random(crashSeed(20261207));
-    std::uniform_int_distribution<int> delay(0, 20);
+    std::uniform_int_distribution<int> delay(0, envCount("QV_STATE_KILL_MS", 20));
     auto reported = [](const std::string& out) {  // the kill may cut the last line
         long long last = 0;
         std::istringstream in(out);
@@ -97,7 +97,11 @@ TEST_F(KillDuringSave, EveryKillLeavesOneWholeState) {
         r = j;
         ASSERT_TRUE(copies(dir.path, "UserDefault.sqlite.corrupt-").empty());
     }
-    std::printf("reached state %lld\n", r);
+    // An undisturbed run continues exactly from the surviving state.
+    ASSERT_EQ(runTool(dir.path, "loop 3").status, 0);
+    std::string why;
+    EXPECT_EQ(checkedState(dir.path, why), r + 3) << why;
+    std::printf("reached state %lld\n", r + 3);
 }
 
 // A killed reset leaves the old state live, or defaults beside exactly one
@@ -105,7 +109,7 @@ TEST_F(KillDuringSave, EveryKillLeavesOneWholeState) {
 TEST_F(KillDuringReset, TheOldStateIsLiveOrInOneCopy) {
     ASSERT_TRUE(std::filesystem::exists(kTool)) << kTool << " is not built";
     std::mt19937 random(crashSeed(20261208));
-    std::uniform_int_distribution<int> delay(0, 20), states(1, 3);
+    std::uniform_int_distribution<int> delay(0, envCount("QV_STATE_KILL_MS", 20)), states(1, 3);
     int moved = 0;
     for (int round = 0; round < 50; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
