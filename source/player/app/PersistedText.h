@@ -54,9 +54,9 @@ void appendUnread(std::string& out, const UnreadRecords& unread);
 void appendFloat(std::string& out, float value, int* nonFinite = nullptr);
 void appendInteger(std::string& out, long long value);
 
-// A table from key to record that iterates in insertion order. Records
-// never move: a reference stays valid until the record's key is erased or
-// the table is cleared.
+// A table from key to record that iterates in insertion order, with O(1)
+// lookup. Records never move: a reference stays valid until the table is
+// cleared.
 template <class Record>
 class KeyedTable {
 public:

@@ -123,8 +123,7 @@ void parseRecords(const std::string& stored, bool resetCurrent, bool legacy) {
         }
         if (!read) table.unread.emplace_back(piece);
     });
-    if (!table.unread.empty())
-        logMessage("[ScoreTable] kept %d unread records", static_cast<int>(table.unread.size()));
+    if (!table.unread.empty()) logMessage("[ScoreTable] kept %d unread records", static_cast<int>(table.unread.size()));
 }
 
 template <class T>
@@ -228,8 +227,8 @@ std::string serializeScores(int* nonFinite) {
     const ScoreTableState& table = state();
     std::string out;
     for (const auto& entry : table.records) {
-        persisted::appendPiece(out, entry.first.empty() ? std::string(kGlobalScoreKey)
-                                                        : persisted::escapeKey(entry.first));
+        persisted::appendPiece(out,
+                               entry.first.empty() ? std::string(kGlobalScoreKey) : persisted::escapeKey(entry.first));
         out += ':';
         writeCounter(out, entry.second.distance, nonFinite);
         out += ' ';
@@ -249,10 +248,12 @@ ScoreRecord& currentScoreRecord() { return scoreRecord(ScreenManager::shared()->
 
 namespace {
 
+// Integer counters are summed exactly: a float sum stops counting single
+// coins above 2^24.
 struct SessionSums {
     float distance = 0;
-    float points = 0;
-    float coins = 0;
+    int64_t points = 0;
+    int64_t coins = 0;
 };
 
 SessionSums sessionSums() {
@@ -260,19 +261,19 @@ SessionSums sessionSums() {
     for (const auto& entry : state().records) {
         if (entry.first.empty()) continue;
         sums.distance += entry.second.distance.current;
-        sums.points += static_cast<float>(entry.second.points.current);
-        sums.coins += static_cast<float>(entry.second.coins.current);
+        sums.points += entry.second.points.current;
+        sums.coins += entry.second.coins.current;
     }
     return sums;
 }
 
 }  // namespace
 
-int sessionCoins() { return truncToInt(sessionSums().coins); }
+int sessionCoins() { return saturated(sessionSums().coins); }
 
 float sessionDistance() { return sessionSums().distance; }
 
-int sessionPoints() { return truncToInt(sessionSums().points); }
+int sessionPoints() { return saturated(sessionSums().points); }
 
 void resetScores(bool distance, bool points, bool coins, bool alsoKept) {
     if (!distance && !points && !coins) return;

@@ -79,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ParseText firstScores = input.legacyScores ? [](const std::string& s) { parseScoresLegacy(s, true); }
                                                      : [](const std::string& s) { parseScores(s, true); };
     roundTrip<ParseText>(
-        input.scores, firstScores, [](const std::string& s) { parseScores(s, true); },
-        [] { return serializeScores(); }, [] { return unreadScoreRecords(); });
+        input.scores, firstScores, [](const std::string& s) { parseScores(s, true); }, [] { return serializeScores(); },
+        [] { return unreadScoreRecords(); });
 
     roundTrip<ParseText>(
         input.locks, LockStateStore::parseLockStates, LockStateStore::parseLockStates,

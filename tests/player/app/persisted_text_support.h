@@ -1,13 +1,28 @@
-// Installs a global C and C++ locale whose decimal separator is a comma for
-// the life of the object, so tests can show that stored numbers ignore it.
+// Shared by the tests of the stored player-state strings.
 #pragma once
 
 #include <clocale>
 #include <locale>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace apptest {
+
+template <class Table>
+std::vector<std::string> keysOf(const Table& table) {
+    std::vector<std::string> keys;
+    for (const auto& entry : table) keys.push_back(entry.first);
+    return keys;
+}
+
+// The one line a parse logs for `unread` records kept; none for 0.
+inline std::vector<std::string> unreadLog(const std::string& tag, int unread) {
+    if (unread == 0) return {};
+    return {"[" + tag + "] kept " + std::to_string(unread) + " unread records"};
+}
+
+// A global C and C++ locale with a decimal comma while the object lives.
 
 class CommaLocale {
 public:
