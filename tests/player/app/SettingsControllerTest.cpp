@@ -12,7 +12,7 @@
 #include "model/core/QVModelController.h"
 #include "model/core/QVTypeId.h"
 #include "platform/RandomAndClock.h"
-#include "CommaLocale.h"
+#include "persisted_text_support.h"
 #include "state_test_support.h"
 
 using namespace statetest;
