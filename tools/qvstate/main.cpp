@@ -81,8 +81,10 @@ std::string number(float value) {
 template <class T>
 std::string counter(const char* name, const ScoreCounter<T>& c) {
     auto text = [](T v) {
-        if constexpr (std::is_same_v<T, float>) return number(v);
-        else return std::to_string(v);
+        if constexpr (std::is_same_v<T, float>)
+            return number(v);
+        else
+            return std::to_string(v);
     };
     std::string out = std::string(" ") + name + " " + text(c.best) + " " + text(c.total);
     if (c.saved) out += " saved " + text(c.saved->current) + " " + text(c.saved->best) + " " + text(c.saved->total);

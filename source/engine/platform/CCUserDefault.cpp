@@ -264,8 +264,10 @@ bool CCUserDefault::moveStoreAside(const std::string& tag, std::string* movedTo)
         return false;
     };
     if (m_readOnly) {
-        if (corrupt) CCLog("[CCUserDefault] %s is left in place for the player that holds it", m_path.c_str());
-        else CCLog("[CCUserDefault] %s is read-only for this run and is not moved", m_path.c_str());
+        if (corrupt)
+            CCLog("[CCUserDefault] %s is left in place for the player that holds it", m_path.c_str());
+        else
+            CCLog("[CCUserDefault] %s is read-only for this run and is not moved", m_path.c_str());
         return false;
     }
     if (!pathExists(m_path)) return true;
@@ -289,8 +291,10 @@ bool CCUserDefault::moveStoreAside(const std::string& tag, std::string* movedTo)
             m_readOnly = true;
         }
     }
-    if (corrupt) CCLog("[CCUserDefault] moved the damaged store to %s; starting with empty progress", target.c_str());
-    else CCLog("[CCUserDefault] moved %s to %s", m_path.c_str(), target.c_str());
+    if (corrupt)
+        CCLog("[CCUserDefault] moved the damaged store to %s; starting with empty progress", target.c_str());
+    else
+        CCLog("[CCUserDefault] moved %s to %s", m_path.c_str(), target.c_str());
     if (movedTo) *movedTo = target;
     return true;
 }
@@ -352,7 +356,8 @@ void CCUserDefault::flush() {
             if (rc == SQLITE_OK) rc = sqlite3_step(s.stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(c.db);
         };
         if (everything) {
-            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it) write(it->first, it->second);
+            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it)
+                write(it->first, it->second);
         } else {
             for (auto it = m_changed.begin(); rc == SQLITE_OK && it != m_changed.end(); ++it)
                 write(*it, m_values.at(*it));

@@ -35,9 +35,7 @@ constexpr int kMaxEntries = static_cast<int>(CCUserDefault::kMaxRows);
 
 int64_t nowSeconds() { return compat::systemTicks() / 10'000'000; }
 
-int32_t clampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+int32_t clampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 using Fields = std::vector<std::string_view>;
@@ -62,11 +60,12 @@ Entries readNumbered(CCUserDefault* store, const char* countKey, const char* pre
         for (int i = 0; i < count; ++i) {
             std::string key = numberedKey(prefix, i);
             std::string value = store->getStringForKey(key.c_str());
-            if (value.empty()) ++missing;
-            else entries.emplace_back(std::move(key), std::move(value));
+            if (value.empty())
+                ++missing;
+            else
+                entries.emplace_back(std::move(key), std::move(value));
         }
-        if (missing)
-            logMessage("[QVPSettingsController] - %s: %d missing entries skipped", countKey, missing);
+        if (missing) logMessage("[QVPSettingsController] - %s: %d missing entries skipped", countKey, missing);
         return entries;
     }
     for (int i = 0; i < kMaxEntries; ++i) {
@@ -105,7 +104,8 @@ void writeNumbered(CCUserDefault* store, const char* countKey, const char* prefi
 }
 
 template <class T>
-bool readScalar(CCUserDefault* store, const char* key, T& out, const std::function<bool(const std::string&, T&)>& read) {
+bool readScalar(CCUserDefault* store, const char* key, T& out,
+                const std::function<bool(const std::string&, T&)>& read) {
     const std::string text = store->getStringForKey(key);
     if (!text.empty() && read(text, out)) return true;
     if (!text.empty())
@@ -134,7 +134,6 @@ void QVPSettingsController::setLoaded(bool loaded) { g_loaded = loaded; }
 bool QVPSettingsController::isLoaded() { return g_loaded; }
 
 QVPSettingsController::QVPSettingsController() {
-    m_characters[0] = true;
     cocos2d::CCDirector::sharedDirector()->getScheduler()->scheduleSelector(
         schedule_selector(QVPSettingsController::update), this, 1.0f, false);
     reset(false);
@@ -191,45 +190,48 @@ void QVPSettingsController::load() {
     LockStateStore::parseLockStates(store->getStringForKey("QVP_LockStates"));
     parseCheckpoints(store->getStringForKey("PQV_Checkpoints"));
 
-    loadFamily(readNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_"), 4, m_unreadRefillTimers,
-               [](const std::string&, const std::string& value) { logMessage("REFILL value: %s", value.c_str()); },
-               [&](const Fields& f) {
-                   RefillTimer t;
-                   if (!parseStrictInteger(f[0], t.id) || !parseStrictInteger(f[1], t.max) ||
-                       !parseStrictInteger(f[2], t.interval) || !parseStrictInteger(f[3], t.start) || t.interval <= 0)
-                       return false;
-                   m_refillTimers[t.id] = t;
-                   logMessage("REFILL %d: %u:%d:%d:%" PRId64, static_cast<int>(m_refillTimers.size()) - 1, t.id,
-                              t.max, t.interval, t.start);
-                   return true;
-               });
+    loadFamily(
+        readNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_"), 4, m_unreadRefillTimers,
+        [](const std::string&, const std::string& value) { logMessage("REFILL value: %s", value.c_str()); },
+        [&](const Fields& f) {
+            RefillTimer t;
+            if (!parseStrictInteger(f[0], t.id) || !parseStrictInteger(f[1], t.max) ||
+                !parseStrictInteger(f[2], t.interval) || !parseStrictInteger(f[3], t.start) || t.interval <= 0)
+                return false;
+            m_refillTimers[t.id] = t;
+            logMessage("REFILL %d: %u:%d:%d:%" PRId64, static_cast<int>(m_refillTimers.size()) - 1, t.id, t.max,
+                       t.interval, t.start);
+            return true;
+        });
 
     const auto inventory = readNumbered(store, "QVP_Inventory_count", "QVP_Inventory_");
     logMessage("invenotory count: %d", static_cast<int>(inventory.size()));
-    loadFamily(inventory, 2, m_unreadInventory,
-               [](const std::string& key, const std::string& value) {
-                   logMessage("load invenotory: %s = %s", key.c_str(), value.c_str());
-               },
-               [&](const Fields& f) {
-                   uint32_t id = 0;
-                   int32_t count = 0;
-                   if (!parseStrictInteger(f[0], id) || !parseStrictInteger(f[1], count)) return false;
-                   m_inventory[id] = count;
-                   return true;
-               });
+    loadFamily(
+        inventory, 2, m_unreadInventory,
+        [](const std::string& key, const std::string& value) {
+            logMessage("load invenotory: %s = %s", key.c_str(), value.c_str());
+        },
+        [&](const Fields& f) {
+            uint32_t id = 0;
+            int32_t count = 0;
+            if (!parseStrictInteger(f[0], id) || !parseStrictInteger(f[1], count)) return false;
+            m_inventory[id] = count;
+            return true;
+        });
 
     const auto characters = readNumbered(store, "QVP_Characters_count", "QVP_Character_");
     logMessage("characters count: %d", static_cast<int>(characters.size()));
-    loadFamily(characters, 2, m_unreadCharacters,
-               [](const std::string& key, const std::string& value) {
-                   logMessage("load character: %s = %s", key.c_str(), value.c_str());
-               },
-               [&](const Fields& f) {
-                   uint32_t index = 0, flag = 0;
-                   if (!parseStrictInteger(f[0], index) || !parseStrictInteger(f[1], flag) || flag > 1) return false;
-                   m_characters[index] = flag == 1;
-                   return true;
-               });
+    loadFamily(
+        characters, 2, m_unreadCharacters,
+        [](const std::string& key, const std::string& value) {
+            logMessage("load character: %s = %s", key.c_str(), value.c_str());
+        },
+        [&](const Fields& f) {
+            uint32_t index = 0, flag = 0;
+            if (!parseStrictInteger(f[0], index) || !parseStrictInteger(f[1], flag) || flag > 1) return false;
+            m_characters[index] = flag == 1;
+            return true;
+        });
 
     readScalar<int32_t>(store, "QVP_selectedCharacter", m_selectedCharacter, readInt32);
     readScalar<bool>(store, "QVP_removeAds", m_removeAds, readSwitch);
@@ -260,8 +262,7 @@ void QVPSettingsController::save() {
     store->setStringForKey("QVP_Scores", serializeScores(&nonFinite));
     store->setStringForKey("QVP_LockStates", LockStateStore::serializeLockStates());
     store->setStringForKey("PQV_Checkpoints", serializeCheckpoints(&nonFinite));
-    if (nonFinite)
-        logMessage("[QVPSettingsController] - %d values were not finite and are saved as 0", nonFinite);
+    if (nonFinite) logMessage("[QVPSettingsController] - %d values were not finite and are saved as 0", nonFinite);
 
     char value[96];
     std::vector<std::string> values;
@@ -307,8 +308,7 @@ bool QVPSettingsController::resetAllProgress() {
     std::string movedTo;
     if (!store->moveStoreAside("reset", &movedTo)) {
         logMessage("[QVPSettingsController] - reset refused: %s",
-                   store->isReadOnly() ? "progress is read-only for this run"
-                                       : "the store could not be moved aside");
+                   store->isReadOnly() ? "progress is read-only for this run" : "the store could not be moved aside");
         return false;
     }
     clearScores();

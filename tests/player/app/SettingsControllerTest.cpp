@@ -11,8 +11,8 @@
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVTypeId.h"
-#include "platform/RandomAndClock.h"
 #include "persisted_text_support.h"
+#include "platform/RandomAndClock.h"
 #include "state_test_support.h"
 
 using namespace statetest;

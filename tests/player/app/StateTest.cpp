@@ -175,8 +175,7 @@ TEST_F(CorruptedValues, OnlyTheDamagedFamilyChangesAndUnreadTextsSurvive) {
         {"semicolon in key", [](const std::string& v) { return v.substr(0, 1) + ";" + v.substr(1); }, true},
         {"::", [](const std::string&) { return std::string("::"); }, true},
         {"100 KB key",
-         [&](const std::string& v) { return std::string(100 * 1024, 'k') + v.substr(firstPiece(v).rfind(':')); },
-         true},
+         [&](const std::string& v) { return std::string(100 * 1024, 'k') + v.substr(firstPiece(v).rfind(':')); }, true},
     };
     int cases = 0;
     for (const auto& [key, value] : clean) {
@@ -267,11 +266,19 @@ TEST_F(ResetKeepsCopy, TheCopyHoldsTheOldStoreAndTheSwitchesStay) {
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(fileBytes(kept[0]), before);
     EXPECT_TRUE(log.has("[QVPSettingsController] - reset: previous progress kept in " + kept[0]));
-    EXPECT_EQ(storedRows(), (Rows{{"PQV_Checkpoints", ""}, {"QVP_Character_0", "0:1"}, {"QVP_Characters_count", "1"},
-                                  {"QVP_Inventory_count", "0"}, {"QVP_LockStates", ""}, {"QVP_RefillPowerup_count", "0"},
-                                  {"QVP_Scores", ""}, {"QVP_fullscreen", "true"}, {"QVP_muteBackgroundSound", "false"},
-                                  {"QVP_muteEffectsSound", "true"}, {"QVP_removeAds", "false"},
-                                  {"QVP_selectedCharacter", "0"}, {"ZK_Version", "1.0"}}));
+    EXPECT_EQ(storedRows(), (Rows{{"PQV_Checkpoints", ""},
+                                  {"QVP_Character_0", "0:1"},
+                                  {"QVP_Characters_count", "1"},
+                                  {"QVP_Inventory_count", "0"},
+                                  {"QVP_LockStates", ""},
+                                  {"QVP_RefillPowerup_count", "0"},
+                                  {"QVP_Scores", ""},
+                                  {"QVP_fullscreen", "true"},
+                                  {"QVP_muteBackgroundSound", "false"},
+                                  {"QVP_muteEffectsSound", "true"},
+                                  {"QVP_removeAds", "false"},
+                                  {"QVP_selectedCharacter", "0"},
+                                  {"ZK_Version", "1.0"}}));
     EXPECT_TRUE(std::filesystem::exists(storePath() + ".lock"));
     // Undoing it: the copy renamed back reads as the old progress.
     useWritable(dir.path);  // the player quits

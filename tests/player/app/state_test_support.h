@@ -100,7 +100,8 @@ inline std::map<std::string, std::string> families(QVPSettingsController& s) {
     for (const auto& [key, r] : scoreRecords()) {
         scores += key + "=";
         for (float v : {r.distance.best, r.distance.total}) scores += std::to_string(v) + " ";
-        for (int32_t v : {r.points.best, r.points.total, r.coins.best, r.coins.total}) scores += std::to_string(v) + " ";
+        for (int32_t v : {r.points.best, r.points.total, r.coins.best, r.coins.total})
+            scores += std::to_string(v) + " ";
         scores += std::to_string(r.distance.saved.has_value()) + std::to_string(r.points.saved.has_value()) +
                   std::to_string(r.coins.saved.has_value()) + ";";
     }
@@ -116,8 +117,10 @@ inline std::map<std::string, std::string> families(QVPSettingsController& s) {
     for (const auto& [id, t] : s.refillTimers())
         out["QVP_RefillPowerup_"] += std::to_string(id) + ":" + std::to_string(t.max) + ":" +
                                      std::to_string(t.interval) + ":" + std::to_string(t.start) + ";";
-    for (const auto& [id, n] : s.inventory()) out["QVP_Inventory_"] += std::to_string(id) + ":" + std::to_string(n) + ";";
-    for (const auto& [i, on] : s.characters()) out["QVP_Character_"] += std::to_string(i) + ":" + std::to_string(on) + ";";
+    for (const auto& [id, n] : s.inventory())
+        out["QVP_Inventory_"] += std::to_string(id) + ":" + std::to_string(n) + ";";
+    for (const auto& [i, on] : s.characters())
+        out["QVP_Character_"] += std::to_string(i) + ":" + std::to_string(on) + ";";
     out["QVP_selectedCharacter"] = std::to_string(s.selectedCharacter());
     out["QVP_removeAds"] = std::to_string(s.removeAds());
     out["QVP_fullscreen"] = std::to_string(s.isFullscreen());
@@ -130,9 +133,9 @@ inline std::map<std::string, std::string> families(QVPSettingsController& s) {
 // Every unread record the last load kept, of every family.
 inline UnreadRecords allUnread(const QVPSettingsController& s) {
     UnreadRecords all;
-    for (const UnreadRecords* list : {&unreadScoreRecords(), &LockStateStore::unreadLockStates(),
-                                      &unreadCheckpointRecords(), &s.unreadRefillTimers(), &s.unreadInventory(),
-                                      &s.unreadCharacters()})
+    for (const UnreadRecords* list :
+         {&unreadScoreRecords(), &LockStateStore::unreadLockStates(), &unreadCheckpointRecords(),
+          &s.unreadRefillTimers(), &s.unreadInventory(), &s.unreadCharacters()})
         all.insert(all.end(), list->begin(), list->end());
     return all;
 }

@@ -112,8 +112,8 @@ struct CrashState : QVPSettingsController {
             if (!r || r->distance.best != e.distance.best || r->distance.total != e.distance.total ||
                 r->points.best != e.points.best || r->points.total != e.points.total || r->coins.best != e.coins.best ||
                 r->coins.total != e.coins.total || r->coins.saved.has_value() != e.coins.saved.has_value() ||
-                (e.coins.saved && (r->coins.saved->best != e.coins.saved->best ||
-                                   r->coins.saved->total != e.coins.saved->total)))
+                (e.coins.saved &&
+                 (r->coins.saved->best != e.coins.saved->best || r->coins.saved->total != e.coins.saved->total)))
                 return "score " + scoreKey(i);
         }
         for (int i = 0; i < kLocks; ++i)
@@ -128,9 +128,9 @@ struct CrashState : QVPSettingsController {
         }
         (void)n;
         const std::pair<const UnreadRecords*, const char*> unread[] = {
-            {&unreadScoreRecords(), kUnreadScore},         {&LockStateStore::unreadLockStates(), kUnreadLock},
+            {&unreadScoreRecords(), kUnreadScore},           {&LockStateStore::unreadLockStates(), kUnreadLock},
             {&unreadCheckpointRecords(), kUnreadCheckpoint}, {&unreadRefillTimers(), kUnreadRefill},
-            {&unreadInventory(), kUnreadInventory},        {&unreadCharacters(), kUnreadCharacter}};
+            {&unreadInventory(), kUnreadInventory},          {&unreadCharacters(), kUnreadCharacter}};
         for (const auto& [list, text] : unread)
             if (list->size() != 1 || list->front() != text) return std::string("unread record ") + text;
         return "";
@@ -171,8 +171,10 @@ int main(int argc, char** argv) {
     cocos2d::CCFileUtils::sharedFileUtils()->setWritablePath(argv[2]);
     const std::string command = argv[3];
     long long states = -1;
-    if (command == "loop" && argc == 5) states = std::strtoll(argv[4], nullptr, 10);
-    else if (argc != 4) return usage();
+    if (command == "loop" && argc == 5)
+        states = std::strtoll(argv[4], nullptr, 10);
+    else if (argc != 4)
+        return usage();
 
     QVPSettingsController::setLoaded(true);
     if (command == "loop") seedUnread();
