@@ -139,7 +139,7 @@ void CCUserDefault::load() {
     // foreign file as its own and delete or replay it.
     if (st.st_size > 0 && !hasDatabaseHeader(m_path)) {
         CCLog("[CCUserDefault] %s is not a valid store (no database header)", m_path.c_str());
-        moveAside();
+        moveStoreAside("corrupt", nullptr);
         return;
     }
 
@@ -246,29 +246,40 @@ void CCUserDefault::load() {
         return;
     }
     CCLog("[CCUserDefault] %s is not a valid store (%s)", m_path.c_str(), reason.c_str());
-    moveAside();
+    moveStoreAside("corrupt", nullptr);
 }
 
-void CCUserDefault::moveAside() {
+bool CCUserDefault::moveStoreAside(const std::string& tag, std::string* movedTo) {
+    if (movedTo) movedTo->clear();
+    const bool corrupt = tag == "corrupt";
+    // Only the damaged-store path falls back to read-only: a refused reset
+    // leaves the store as usable as it was.
+    auto refuse = [&](const std::string& why, const std::string& detail) {
+        if (corrupt) {
+            CCLog("[CCUserDefault] %s %s; progress is read-only for this run", why.c_str(), detail.c_str());
+            m_readOnly = true;
+        } else {
+            CCLog("[CCUserDefault] %s %s", why.c_str(), detail.c_str());
+        }
+        return false;
+    };
     if (m_readOnly) {
-        CCLog("[CCUserDefault] %s is left in place for the player that holds it", m_path.c_str());
-        return;
+        if (corrupt)
+            CCLog("[CCUserDefault] %s is left in place for the player that holds it", m_path.c_str());
+        else
+            CCLog("[CCUserDefault] %s is read-only for this run and is not moved", m_path.c_str());
+        return false;
     }
-    const std::string base = m_path + ".corrupt-" + utcStamp();
+    if (!pathExists(m_path)) return true;
+    const std::string base = m_path + "." + tag + "-" + utcStamp();
     std::string target = base;
     for (int n = 2; pathExists(target) || pathExists(target + "-journal"); ++n) {
-        if (n > 10000) {
-            CCLog("[CCUserDefault] no free name beside %s; progress is read-only for this run", m_path.c_str());
-            m_readOnly = true;
-            return;
-        }
+        if (n > 10000) return refuse("no free name beside", m_path);
         target = base + "-" + std::to_string(n);
     }
     if (std::rename(m_path.c_str(), target.c_str()) != 0) {
-        CCLog("[CCUserDefault] cannot move %s aside: %s; progress is read-only for this run", m_path.c_str(),
-              std::strerror(errno));
-        m_readOnly = true;
-        return;
+        const std::string why = std::string("cannot move ") + m_path + " aside:";
+        return refuse(why, std::strerror(errno));
     }
     // A journal left beside a new database would be replayed into it.
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
@@ -280,7 +291,12 @@ void CCUserDefault::moveAside() {
             m_readOnly = true;
         }
     }
-    CCLog("[CCUserDefault] moved the damaged store to %s; starting with empty progress", target.c_str());
+    if (corrupt)
+        CCLog("[CCUserDefault] moved the damaged store to %s; starting with empty progress", target.c_str());
+    else
+        CCLog("[CCUserDefault] moved %s to %s", m_path.c_str(), target.c_str());
+    if (movedTo) *movedTo = target;
+    return true;
 }
 
 void CCUserDefault::flush() {
@@ -340,7 +356,8 @@ void CCUserDefault::flush() {
             if (rc == SQLITE_OK) rc = sqlite3_step(s.stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(c.db);
         };
         if (everything) {
-            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it) write(it->first, it->second);
+            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it)
+                write(it->first, it->second);
         } else {
             for (auto it = m_changed.begin(); rc == SQLITE_OK && it != m_changed.end(); ++it)
                 write(*it, m_values.at(*it));

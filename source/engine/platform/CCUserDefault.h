@@ -51,6 +51,12 @@ public:
     bool isDirty() const { return !m_changed.empty(); }
     // The path this instance reads and writes (fixed when it was created).
     const std::string& filePath() const { return m_path; }
+    // Renames the store file (with its journal files; never the lock file) to
+    // "UserDefault.sqlite.<tag>-<UTC stamp>", "-2", "-3" ... when taken. True
+    // when it moved the file (the new path in movedTo) or there was none
+    // (movedTo empty); false in a read-only run or when the rename failed.
+    // "corrupt" also makes the run read-only when the file cannot be moved.
+    bool moveStoreAside(const std::string& tag, std::string* movedTo);
     static constexpr long long kMaxRows = 100000;
     static constexpr long long kMaxTextBytes = 16ll * 1024 * 1024;
 
@@ -61,7 +67,6 @@ private:
     ~CCUserDefault();
     Lock lock();
     void load();
-    void moveAside();
     const std::string* find(const char* key) const;
     void set(const char* key, std::string value);
 

@@ -30,6 +30,7 @@ const cocos2d::CCPoint& QVBaseModelObjectButtonPowerup::labelOffset() const {
 float QVBaseModelObjectButtonPowerup::labelScale() const { return qvread::value(m_labelScale); }
 float QVBaseModelObjectButtonPowerup::labelVerticalSpacing() const { return qvread::value(m_labelVerticalSpacing); }
 bool QVBaseModelObjectButtonPowerup::unlimitedUse() const { return qvread::value(m_unlimitedUse); }
+float QVBaseModelObjectButtonPowerup::maxRefill() const { return qvread::value(m_maxRefill); }
 float QVBaseModelObjectButtonPowerup::refillTimeout() const { return qvread::value(m_refillTimeout); }
 
 QVModelObjectButtonPowerup::QVModelObjectButtonPowerup(const std::string& name)

@@ -32,6 +32,7 @@ public:
     float labelScale() const;
     float labelVerticalSpacing() const;
     bool unlimitedUse() const;
+    float maxRefill() const;
     float refillTimeout() const;
 
 protected:

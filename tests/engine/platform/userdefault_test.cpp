@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "../tools/tool_run.h"
 #include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
@@ -47,21 +48,11 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-struct ToolRun {
-    std::string out;
-    int status = -1;  // of the shell: 137 when the tool was killed
-};
+using qvtest::ToolRun;
 
 // engine_store_tool on `dir`, killed after killMs when that is not negative.
 ToolRun runTool(const std::string& dir, const std::string& args, int killMs = -1) {
-    std::string command = "ENGINE_WRITABLE_PATH='" + dir + "' " + kTool + " " + args;
-    if (killMs >= 0) command += " & sleep " + std::to_string(killMs / 1000.0) + "; kill -KILL $!; wait $!";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    if (pipe) run.status = ::pclose(pipe);
-    return run;
+    return qvtest::runCommand("ENGINE_WRITABLE_PATH='" + dir + "' " + kTool + " " + args, killMs);
 }
 
 class UserDefault : public ::testing::Test {

@@ -235,15 +235,16 @@ TEST_F(UIObjects, CharacterUnlockUnlocksEveryCharacterOfThatName) {
     setText(*unlocker, "Object", "Hero");
     unlocker->applySceneUnlock();  // not a button unlock: no lock key appears
     EXPECT_EQ(LockStateStore::serializeLockStates(), "");
+    QVPSettingsController::shared()->load();  // only an instance that loaded may save
     QVPSettingsController::setLoaded(true);
     unlocker->applyCharacterUnlock();
     const QVPSettingsController* settings = QVPSettingsController::shared();
     EXPECT_TRUE(settings->isCharacterUnlocked(1));
     EXPECT_FALSE(settings->isCharacterUnlocked(2));
     EXPECT_TRUE(settings->isCharacterUnlocked(3));
-    // Entries 0, 1 and 3 of the map, in key order.
-    EXPECT_EQ(CCUserDefault::sharedUserDefault()->getStringForKey("QVP_Character_2"), "3:1");
-    EXPECT_EQ(CCUserDefault::sharedUserDefault()->getIntegerForKey("QVP_Characters_count"), 3);
+    // One entry per character model (none is free), in key order.
+    EXPECT_EQ(CCUserDefault::sharedUserDefault()->getStringForKey("QVP_Character_3"), "3:1");
+    EXPECT_EQ(CCUserDefault::sharedUserDefault()->getIntegerForKey("QVP_Characters_count"), 4);
 }
 
 // "Label Name" may name the font itself or a label whose font is meant.
