@@ -377,7 +377,7 @@ const std::string* CCUserDefault::find(const char* key) const {
     return it == m_values.end() ? nullptr : &it->second.text;
 }
 
-void CCUserDefault::set(const char* key, std::string value) {
+void CCUserDefault::set(const char* key, std::string_view value) {
     if (!key) {
         CCLog("[CCUserDefault] set with a null key ignored");
         return;
@@ -394,9 +394,9 @@ void CCUserDefault::set(const char* key, std::string value) {
             CCLog("[CCUserDefault] more than %lld keys; \"%.64s\" refused", kMaxRows, key);
             return;
         }
-        it = m_values.emplace_hint(it, std::string(name), Value{std::move(value), false});
+        it = m_values.emplace_hint(it, std::string(name), Value{std::string(value), false});
     } else if (it->second.text != value) {
-        it->second.text = std::move(value);
+        it->second.text.assign(value);  // reuses the old value's buffer
     } else {
         return;
     }

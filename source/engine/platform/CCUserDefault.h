@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace cocos2d {
 
@@ -69,7 +70,7 @@ private:
     Lock lock();
     void load();
     const std::string* find(const char* key) const;
-    void set(const char* key, std::string value);
+    void set(const char* key, std::string_view value);
 
     std::string m_path;
     struct Value {
