@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
@@ -229,7 +230,7 @@ void CCUserDefault::load() {
                 const unsigned char* value = sqlite3_column_text(s.stmt, 1);
                 const int valueBytes = sqlite3_column_bytes(s.stmt, 1);
                 if (!key || !value) continue;  // NULLs are not ours; skip them
-                m_values[std::string(reinterpret_cast<const char*>(key), static_cast<size_t>(keyBytes))] =
+                m_values[std::string(reinterpret_cast<const char*>(key), static_cast<size_t>(keyBytes))].text =
                     std::string(reinterpret_cast<const char*>(value), static_cast<size_t>(valueBytes));
             }
             if (rc != SQLITE_DONE) fail(rc, Verdict::Ok);
@@ -306,7 +307,7 @@ void CCUserDefault::flush() {
         m_readOnlyLogged = true;
         return;
     }
-    if (m_changed.empty()) return;
+    if (m_changed == 0) return;
 
     const size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !CCFileUtils::createDirectories(m_path.substr(0, slash))) {
@@ -355,17 +356,13 @@ void CCUserDefault::flush() {
                 rc = sqlite3_bind_text(s.stmt, 2, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
             if (rc == SQLITE_OK) rc = sqlite3_step(s.stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(c.db);
         };
-        if (everything) {
-            for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it)
-                write(it->first, it->second);
-        } else {
-            for (auto it = m_changed.begin(); rc == SQLITE_OK && it != m_changed.end(); ++it)
-                write(*it, m_values.at(*it));
-        }
+        for (auto it = m_values.begin(); rc == SQLITE_OK && it != m_values.end(); ++it)
+            if (everything || it->second.changed) write(it->first, it->second.text);
     }
     exec("COMMIT");
     if (rc == SQLITE_OK) {
-        m_changed.clear();
+        for (auto& entry : m_values) entry.second.changed = false;
+        m_changed = 0;
         return;
     }
     const std::string error = c.error();
@@ -377,33 +374,34 @@ void CCUserDefault::flush() {
 const std::string* CCUserDefault::find(const char* key) const {
     if (!key) return nullptr;
     auto it = m_values.find(key);
-    return it == m_values.end() ? nullptr : &it->second;
+    return it == m_values.end() ? nullptr : &it->second.text;
 }
 
-void CCUserDefault::set(const char* key, std::string value) {
+void CCUserDefault::set(const char* key, std::string_view value) {
     if (!key) {
         CCLog("[CCUserDefault] set with a null key ignored");
         return;
     }
-    const size_t keyBytes = std::strlen(key);
+    const std::string_view name(key);
     // The same limits the loader enforces: a store we write must load again.
-    if (keyBytes > static_cast<size_t>(kMaxTextBytes) || value.size() > static_cast<size_t>(kMaxTextBytes)) {
+    if (name.size() > static_cast<size_t>(kMaxTextBytes) || value.size() > static_cast<size_t>(kMaxTextBytes)) {
         CCLog("[CCUserDefault] value of \"%.64s\" larger than %lld bytes refused", key, kMaxTextBytes);
         return;
     }
-    auto it = m_values.find(key);
-    if (it == m_values.end()) {
+    auto it = m_values.lower_bound(name);
+    if (it == m_values.end() || it->first != name) {
         if (static_cast<long long>(m_values.size()) >= kMaxRows) {
             CCLog("[CCUserDefault] more than %lld keys; \"%.64s\" refused", kMaxRows, key);
             return;
         }
-        it = m_values.emplace(std::string(key, keyBytes), std::move(value)).first;
-    } else if (it->second != value) {
-        it->second = std::move(value);
+        it = m_values.emplace_hint(it, std::string(name), Value{std::string(value), false});
+    } else if (it->second.text != value) {
+        it->second.text.assign(value);  // reuses the old value's buffer
     } else {
         return;
     }
-    m_changed.insert(it->first);
+    if (!it->second.changed) ++m_changed;
+    it->second.changed = true;
 }
 
 bool CCUserDefault::getBoolForKey(const char* key) { return getBoolForKey(key, false); }

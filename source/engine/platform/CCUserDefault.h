@@ -13,9 +13,11 @@
 // first one's progress. The database itself is only open during a flush.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <map>
-#include <set>
 #include <string>
+#include <string_view>
 
 namespace cocos2d {
 
@@ -48,7 +50,7 @@ public:
 
     // (ours)
     bool isReadOnly() const { return m_readOnly; }
-    bool isDirty() const { return !m_changed.empty(); }
+    bool isDirty() const { return m_changed != 0; }
     // The path this instance reads and writes (fixed when it was created).
     const std::string& filePath() const { return m_path; }
     // Renames the store file (with its journal files; never the lock file) to
@@ -68,11 +70,16 @@ private:
     Lock lock();
     void load();
     const std::string* find(const char* key) const;
-    void set(const char* key, std::string value);
+    void set(const char* key, std::string_view value);
 
     std::string m_path;
-    std::map<std::string, std::string> m_values;
-    std::set<std::string> m_changed;  // since the last successful flush
+    struct Value {
+        std::string text;
+        bool changed = false;  // since the last successful flush
+    };
+    // Transparent, so a lookup by const char* builds no string.
+    std::map<std::string, Value, std::less<>> m_values;
+    size_t m_changed = 0;  // entries marked changed
     int m_lockFd = -1;
     bool m_readOnly = false;
     bool m_readOnlyLogged = false;

@@ -115,7 +115,7 @@ void LockStateStore::parseLockStates(const std::string& stored) {
 std::string LockStateStore::serializeLockStates() {
     std::string out;
     for (const auto& entry : table().entries) {
-        persisted::appendPiece(out, persisted::escapeKey(entry.first));
+        persisted::appendKeyPiece(out, entry.first);
         out += entry.second ? ":1" : ":0";
     }
     persisted::appendUnread(out, unreadLocks());
@@ -179,7 +179,7 @@ std::string serializeCheckpoints(int* nonFinite) {
     std::string out;
     for (const auto& entry : table.records) {
         const CheckpointRecord& r = entry.second;
-        persisted::appendPiece(out, persisted::escapeKey(entry.first));
+        persisted::appendKeyPiece(out, entry.first);
         out += ':';
         for (float value : {r.pointX, r.pointY, r.cameraX, r.cameraY, r.distance}) {
             persisted::appendFloat(out, value, nonFinite);

@@ -5,9 +5,9 @@
 
 namespace persisted {
 
-std::string escapeKey(std::string_view key) {
-    std::string out;
-    out.reserve(key.size());
+namespace {
+
+void appendEscaped(std::string& out, std::string_view key) {
     for (char c : key) {
         if (c == '%') {
             out += "%25";
@@ -17,6 +17,14 @@ std::string escapeKey(std::string_view key) {
             out += c;
         }
     }
+}
+
+}  // namespace
+
+std::string escapeKey(std::string_view key) {
+    std::string out;
+    out.reserve(key.size());
+    appendEscaped(out, key);
     return out;
 }
 
@@ -63,6 +71,11 @@ std::vector<std::string_view> splitFields(std::string_view text, char separator)
 void appendPiece(std::string& out, std::string_view piece) {
     if (!out.empty()) out += ';';
     out += piece;
+}
+
+void appendKeyPiece(std::string& out, std::string_view key) {
+    if (!out.empty()) out += ';';
+    appendEscaped(out, key);
 }
 
 void appendUnread(std::string& out, const UnreadRecords& unread) {

@@ -46,6 +46,8 @@ void forEachPiece(std::string_view stored, Visit&& visit) {
 
 // Appends `piece` with a ';' before it unless `out` is empty.
 void appendPiece(std::string& out, std::string_view piece);
+// The same for a key, escaped as escapeKey does, without a copy of it.
+void appendKeyPiece(std::string& out, std::string_view key);
 // Appends every unread record as a further piece.
 void appendUnread(std::string& out, const UnreadRecords& unread);
 

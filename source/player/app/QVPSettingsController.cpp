@@ -94,12 +94,25 @@ void loadFamily(const Entries& entries, size_t fields, UnreadRecords& unread, No
     }
 }
 
-// Live entries first, then the unread ones, all counted.
-void writeNumbered(CCUserDefault* store, const char* countKey, const char* prefix, std::vector<std::string> values,
-                   const UnreadRecords& unread) {
-    values.insert(values.end(), unread.begin(), unread.end());
+// Live entries first, then the unread ones, all counted. One key and one value
+// buffer serve every entry: a save writes thousands of them.
+template <class Map, class Format>
+void writeNumbered(CCUserDefault* store, const char* countKey, const char* prefix, const Map& live,
+                   const UnreadRecords& unread, Format format) {
+    std::string key = prefix, value;
+    const std::size_t prefixLength = key.size();
     int index = 0;
-    for (const std::string& value : values) store->setStringForKey(numberedKey(prefix, index++).c_str(), value);
+    auto write = [&](const std::string& text) {
+        key.resize(prefixLength);
+        persisted::appendInteger(key, index++);
+        store->setStringForKey(key.c_str(), text);
+    };
+    for (const auto& entry : live) {
+        value.clear();
+        format(value, entry);
+        write(value);
+    }
+    for (const std::string& text : unread) write(text);
     store->setIntegerForKey(countKey, index);
 }
 
@@ -264,28 +277,30 @@ void QVPSettingsController::save() {
     store->setStringForKey("PQV_Checkpoints", serializeCheckpoints(&nonFinite));
     if (nonFinite) logMessage("[QVPSettingsController] - %d values were not finite and are saved as 0", nonFinite);
 
-    char value[96];
-    std::vector<std::string> values;
-    for (const auto& entry : m_refillTimers) {
-        const RefillTimer& t = entry.second;
-        std::snprintf(value, sizeof value, "%u:%d:%d:%" PRId64, t.id, t.max, t.interval, t.start);
-        values.emplace_back(value);
-    }
-    writeNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_", std::move(values), m_unreadRefillTimers);
-
-    values.clear();
-    for (const auto& entry : m_inventory) {
-        std::snprintf(value, sizeof value, "%u:%d", entry.first, entry.second);
-        values.emplace_back(value);
-    }
-    writeNumbered(store, "QVP_Inventory_count", "QVP_Inventory_", std::move(values), m_unreadInventory);
-
-    values.clear();
-    for (const auto& entry : m_characters) {
-        std::snprintf(value, sizeof value, "%u:%d", entry.first, entry.second ? 1 : 0);
-        values.emplace_back(value);
-    }
-    writeNumbered(store, "QVP_Characters_count", "QVP_Character_", std::move(values), m_unreadCharacters);
+    // Decimal integers joined by ':', as "%u:%d:%d:%lld", "%u:%d" and "%u:%d".
+    using persisted::appendInteger;
+    writeNumbered(store, "QVP_RefillPowerup_count", "QVP_RefillPowerup_", m_refillTimers, m_unreadRefillTimers,
+                  [](std::string& out, const auto& entry) {
+                      const RefillTimer& t = entry.second;
+                      appendInteger(out, t.id);
+                      out += ':';
+                      appendInteger(out, t.max);
+                      out += ':';
+                      appendInteger(out, t.interval);
+                      out += ':';
+                      appendInteger(out, t.start);
+                  });
+    writeNumbered(store, "QVP_Inventory_count", "QVP_Inventory_", m_inventory, m_unreadInventory,
+                  [](std::string& out, const auto& entry) {
+                      appendInteger(out, entry.first);
+                      out += ':';
+                      appendInteger(out, entry.second);
+                  });
+    writeNumbered(store, "QVP_Characters_count", "QVP_Character_", m_characters, m_unreadCharacters,
+                  [](std::string& out, const auto& entry) {
+                      appendInteger(out, entry.first);
+                      out += entry.second ? ":1" : ":0";
+                  });
 
     store->setIntegerForKey("QVP_selectedCharacter", m_selectedCharacter);
     store->setBoolForKey("QVP_removeAds", m_removeAds);

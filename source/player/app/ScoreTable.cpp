@@ -227,8 +227,10 @@ std::string serializeScores(int* nonFinite) {
     const ScoreTableState& table = state();
     std::string out;
     for (const auto& entry : table.records) {
-        persisted::appendPiece(out,
-                               entry.first.empty() ? std::string(kGlobalScoreKey) : persisted::escapeKey(entry.first));
+        if (entry.first.empty())
+            persisted::appendPiece(out, kGlobalScoreKey);
+        else
+            persisted::appendKeyPiece(out, entry.first);
         out += ':';
         writeCounter(out, entry.second.distance, nonFinite);
         out += ' ';
