@@ -32,7 +32,7 @@ count once the reader has made those links. "keys_first" puts names at the
 head of Keys.pack in the order given (the four pinned numbers stay); the
 other names follow in sorted order.
 
-Every *.json of the spec folder is one game, written into <out>/<game>/:
+Every *.json of the --specs folder is one game, written into <out>/<game>/:
 data/Keys.pack, one attributes and one connections pack per class (number
 0), the media, and <out>/<game>.models, the model listing the loader check
 prints after loading the game.
@@ -412,7 +412,7 @@ def game_files(spec):
 
 
 def games(spec_dir):
-    """The games of the spec folder: the names of its *.json files, sorted."""
+    """The games of the --specs folder: the names of its *.json files, sorted."""
     return sorted(os.path.basename(p)[:-len(".json")]
                   for p in glob.glob(os.path.join(spec_dir, "*.json")))
 
