@@ -30,8 +30,6 @@ inline std::string escaped(const char* data, std::size_t size, bool quote) {
 }
 
 // The text escaped and in double quotes.
-inline std::string quoted(const std::string& text) {
-    return "\"" + escaped(text.data(), text.size(), true) + "\"";
-}
+inline std::string quoted(const std::string& text) { return "\"" + escaped(text.data(), text.size(), true) + "\""; }
 
 }  // namespace tooltext

@@ -112,42 +112,42 @@ const char* unusableShape(const b2Shape* shape, float density) {
     // and the centroid's squared distance from the body origin.
     double area = 0.0, gyration2 = 0.0, distance2 = 0.0;
     switch (shape->GetType()) {
-    case b2Shape::e_polygon: {
-        const auto* polygon = static_cast<const b2PolygonShape*>(shape);
-        if (polygon->m_count < 3 || polygon->m_count > b2_maxPolygonVertices)
-            return "the polygon shape has no valid outline";
-        std::vector<Point> v;
-        for (int i = 0; i < polygon->m_count; ++i) {
-            if (!inRange(polygon->m_vertices[i])) return "the polygon shape has a non-finite or huge vertex";
-            v.push_back({polygon->m_vertices[i].x, polygon->m_vertices[i].y});
+        case b2Shape::e_polygon: {
+            const auto* polygon = static_cast<const b2PolygonShape*>(shape);
+            if (polygon->m_count < 3 || polygon->m_count > b2_maxPolygonVertices)
+                return "the polygon shape has no valid outline";
+            std::vector<Point> v;
+            for (int i = 0; i < polygon->m_count; ++i) {
+                if (!inRange(polygon->m_vertices[i])) return "the polygon shape has a non-finite or huge vertex";
+                v.push_back({polygon->m_vertices[i].x, polygon->m_vertices[i].y});
+            }
+            MassShape mass = polygonMass(v);
+            // Box2D asserts that the area exceeds its float epsilon; SetAsBox with
+            // tiny halves gets past Set's checks, so hold every polygon to the
+            // same floor validPolygon uses.
+            if (mass.area <= kMinArea) return "the polygon shape has (almost) no area";
+            if (!inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
+                return "the polygon shape is too small for its distance from the body origin";
+            area = mass.area;
+            gyration2 = mass.gyration2;
+            distance2 = mass.cx * mass.cx + mass.cy * mass.cy;
+            break;
         }
-        MassShape mass = polygonMass(v);
-        // Box2D asserts that the area exceeds its float epsilon; SetAsBox with
-        // tiny halves gets past Set's checks, so hold every polygon to the
-        // same floor validPolygon uses.
-        if (mass.area <= kMinArea) return "the polygon shape has (almost) no area";
-        if (!inertiaSurvivesShift(mass.gyration2, mass.cx, mass.cy))
-            return "the polygon shape is too small for its distance from the body origin";
-        area = mass.area;
-        gyration2 = mass.gyration2;
-        distance2 = mass.cx * mass.cx + mass.cy * mass.cy;
-        break;
-    }
-    case b2Shape::e_circle: {
-        const auto* circle = static_cast<const b2CircleShape*>(shape);
-        const double r = circle->m_radius;
-        if (!inRange(circle->m_p) || !inRange(circle->m_radius) || r < 0.0)
-            return "the circle shape has a non-finite, huge or negative size";
-        if (r > 0.0 && !inertiaSurvivesShift(0.5 * r * r, circle->m_p.x, circle->m_p.y))
-            return "the circle shape is too small for its distance from the body origin";
-        area = b2_pi * r * r;
-        gyration2 = 0.5 * r * r;
-        distance2 = double(circle->m_p.x) * circle->m_p.x + double(circle->m_p.y) * circle->m_p.y;
-        break;
-    }
-    default:
-        if (!finite(shape->m_radius)) return "the shape has a non-finite radius";
-        break;
+        case b2Shape::e_circle: {
+            const auto* circle = static_cast<const b2CircleShape*>(shape);
+            const double r = circle->m_radius;
+            if (!inRange(circle->m_p) || !inRange(circle->m_radius) || r < 0.0)
+                return "the circle shape has a non-finite, huge or negative size";
+            if (r > 0.0 && !inertiaSurvivesShift(0.5 * r * r, circle->m_p.x, circle->m_p.y))
+                return "the circle shape is too small for its distance from the body origin";
+            area = b2_pi * r * r;
+            gyration2 = 0.5 * r * r;
+            distance2 = double(circle->m_p.x) * circle->m_p.x + double(circle->m_p.y) * circle->m_p.y;
+            break;
+        }
+        default:
+            if (!finite(shape->m_radius)) return "the shape has a non-finite radius";
+            break;
     }
     // Box2D sums masses and inertias in float and divides by them. A negative
     // density can cancel the sum to zero, an overflow becomes NaN, and a mass
@@ -243,8 +243,7 @@ b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def) {
     if (!body) return refuse(call, "no body"), nullptr;
     if (lockedWorld(body->GetWorld(), call)) return nullptr;
     if (!def.shape) return refuse(call, "the definition has no shape"), nullptr;
-    if (!finite(def.density) || !finite(def.friction) || !finite(def.restitution) ||
-        !finite(def.restitutionThreshold))
+    if (!finite(def.density) || !finite(def.friction) || !finite(def.restitution) || !finite(def.restitutionThreshold))
         return refuse(call, "non-finite density, friction or restitution"), nullptr;
     if (const char* why = unusableShape(def.shape, def.density)) return refuse(call, why), nullptr;
     return body->CreateFixture(&def);
@@ -271,8 +270,8 @@ b2Joint* createJoint(b2World* world, const b2JointDef& def) {
     if (def.type == e_mouseJoint) {
         const auto& mouse = static_cast<const b2MouseJointDef&>(def);
         if (!inRange(mouse.target)) return refuse(call, "non-finite or out-of-range mouse target"), nullptr;
-        if (!finite(mouse.maxForce) || !finite(mouse.stiffness) || !finite(mouse.damping) ||
-            mouse.maxForce < 0.0f || mouse.stiffness < 0.0f || mouse.damping < 0.0f)
+        if (!finite(mouse.maxForce) || !finite(mouse.stiffness) || !finite(mouse.damping) || mouse.maxForce < 0.0f ||
+            mouse.stiffness < 0.0f || mouse.damping < 0.0f)
             return refuse(call, "negative or non-finite mouse force, stiffness or damping"), nullptr;
     }
     return world->CreateJoint(&def);
@@ -295,8 +294,7 @@ bool setEnabled(b2Body* body, bool enabled) {
 bool setTransform(b2Body* body, const b2Vec2& position, float angle) {
     const char* call = "setTransform";
     if (!body) return refuse(call, "no body");
-    if (!inRange(position) || !finite(angle))
-        return refuse(call, "non-finite or out-of-range position or angle");
+    if (!inRange(position) || !finite(angle)) return refuse(call, "non-finite or out-of-range position or angle");
     if (lockedWorld(body->GetWorld(), call)) return false;
     body->SetTransform(position, angle);
     return true;
@@ -411,8 +409,8 @@ bool setCircle(b2CircleShape* shape, const b2Vec2& centre, float radius) {
 
 // ---------------------------------------------------------------- mouse joint
 
-b2MouseJointDef mouseJointDef(b2Body* ground, b2Body* body, const b2Vec2& target, float maxForce,
-                              float frequencyHz, float dampingRatio) {
+b2MouseJointDef mouseJointDef(b2Body* ground, b2Body* body, const b2Vec2& target, float maxForce, float frequencyHz,
+                              float dampingRatio) {
     b2MouseJointDef def;
     def.bodyA = ground;
     def.bodyB = body;

@@ -91,7 +91,6 @@ void setContactEnabled(b2Contact* contact, bool enabled);
 
 // ---- Shapes ----
 
-
 // Box2D's own weld distance: points closer than this are one point.
 constexpr float kWeldDistance = 0.0025f;
 // Shortest hull edge accepted.
@@ -173,8 +172,8 @@ T* userObject(const b2FixtureDef& def) {
 // A mouse joint definition (ground = body A, dragged body = body B) whose
 // stiffness and damping come from b2LinearStiffness over the bodies' current
 // masses. Connected bodies do not collide.
-b2MouseJointDef mouseJointDef(b2Body* ground, b2Body* body, const b2Vec2& target, float maxForce,
-                              float frequencyHz, float dampingRatio);
+b2MouseJointDef mouseJointDef(b2Body* ground, b2Body* body, const b2Vec2& target, float maxForce, float frequencyHz,
+                              float dampingRatio);
 
 // Recomputes stiffness and damping from the bodies' current masses. Box2D 2.3
 // did this every step; 2.4 keeps the values, so the owner calls this after a

@@ -16,8 +16,8 @@
 
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
-#include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
+#include "platform/RandomAndClock.h"
 
 namespace cocos2d {
 
@@ -149,8 +149,8 @@ void CCUserDefault::load() {
     {
         Connection c;
         // Read-write, so SQLite rolls back a journal a crashed flush left behind.
-        int rc = sqlite3_open_v2(m_path.c_str(), &c.db, m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
-                                 nullptr);
+        int rc =
+            sqlite3_open_v2(m_path.c_str(), &c.db, m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
         auto fail = [&](int code, Verdict v) {
             verdict = v == Verdict::Ok ? classify(code) : v;
             reason = c.error();
@@ -205,8 +205,7 @@ void CCUserDefault::load() {
                                     -1, &s.stmt, nullptr);
             if (rc == SQLITE_OK && (rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
                 const long long rows = sqlite3_column_int64(s.stmt, 0);
-                const long long longest =
-                    std::max(sqlite3_column_int64(s.stmt, 1), sqlite3_column_int64(s.stmt, 2));
+                const long long longest = std::max(sqlite3_column_int64(s.stmt, 1), sqlite3_column_int64(s.stmt, 2));
                 if (rows > kMaxRows) {
                     verdict = Verdict::Corrupt;
                     reason = "more than " + std::to_string(kMaxRows) + " rows";

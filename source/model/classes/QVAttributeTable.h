@@ -28,7 +28,7 @@
 
 #define QV_ATTRIBUTE_INIT(Kind, member, Name) , m_##member##Member(Name, this), m_##member(&m_##member##Member)
 
-#define QV_ATTRIBUTE_COPY(Kind, member, Name)                            \
+#define QV_ATTRIBUTE_COPY(Kind, member, Name)                                                   \
     , m_##member##Member(source.m_##member##Member.nameArg(), this, source.m_##member##Member), \
         m_##member(source.listed(source.m_##member##Member, m_##member##Member))
 

@@ -1,8 +1,8 @@
 #include "model/classes/QVModelClasses.h"
 
 #include "model/classes/QVModelAnimation.h"
-#include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelEffects.h"

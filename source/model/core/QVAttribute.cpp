@@ -239,8 +239,7 @@ QVAttribute::QVAttribute(QVNameArg name, QVModel* owner, uint32_t flags) : QVBas
     if (owner) owner->addAttribute(this);
 }
 
-QVAttribute::QVAttribute(QVNameArg name, QVModel* owner, const QVAttribute& source)
-    : QVBaseAttribute(name, source) {
+QVAttribute::QVAttribute(QVNameArg name, QVModel* owner, const QVAttribute& source) : QVBaseAttribute(name, source) {
     if (owner) owner->addAttribute(this);
 }
 

@@ -48,8 +48,8 @@ public:
     template <std::size_t N>
     QVNameArg(const char (&text)[N]) : m_shared(QVAttributeName::shared(text)) {}  // NOLINT: implicit by design
     template <class P, std::enable_if_t<std::is_same<P, const char*>::value || std::is_same<P, char*>::value, int> = 0>
-    QVNameArg(P text) : m_text(text ? text : "") {}  // NOLINT
-    QVNameArg(const std::string& text) : m_text(text) {}  // NOLINT
+    QVNameArg(P text) : m_text(text ? text : "") {}             // NOLINT
+    QVNameArg(const std::string& text) : m_text(text) {}        // NOLINT
     QVNameArg(std::string&& text) : m_text(std::move(text)) {}  // NOLINT
 
 private:
@@ -198,11 +198,11 @@ public:
 
 // The per-class glue of an attribute class: class name, type id and the
 // three clones through the copy constructor Class(name, owner, source).
-#define QV_ATTRIBUTE_GLUE(Class)                                               \
-public:                                                                        \
-    const char* className() const override { return #Class; }                  \
-    uint32_t type() const override { return typeId<Class>(); }                 \
-    using QVBaseAttribute::clone;                                              \
+#define QV_ATTRIBUTE_GLUE(Class)                                                           \
+public:                                                                                    \
+    const char* className() const override { return #Class; }                              \
+    uint32_t type() const override { return typeId<Class>(); }                             \
+    using QVBaseAttribute::clone;                                                          \
     QVAttribute* clone(const std::string& cloneName, QVModel* cloneOwner) const override { \
-        return new Class(cloneName, cloneOwner, *this);                        \
+        return new Class(cloneName, cloneOwner, *this);                                    \
     }

@@ -59,8 +59,7 @@ float addCurve(float value, float curve) { return value + curve; }
 }  // namespace
 
 template <typename T>
-QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(QVNameArg name, QVModel* owner, uint32_t flags,
-                                                          T min, T max)
+QVBaseAttributeFundamental<T>::QVBaseAttributeFundamental(QVNameArg name, QVModel* owner, uint32_t flags, T min, T max)
     : QVAttribute(name, owner, flags), m_min(min), m_max(max) {
     m_value = clamp(T{});
     m_variableValue = clamp(T{});

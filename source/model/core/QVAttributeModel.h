@@ -57,8 +57,7 @@ protected:
     enum class CopyLink { kShare, kDeepClone };
 
     QVAttributeModelLink(QVNameArg name, QVModel* owner, uint32_t linkedType);
-    QVAttributeModelLink(QVNameArg name, QVModel* owner, const QVAttributeModelLink& source,
-                         CopyLink copy);
+    QVAttributeModelLink(QVNameArg name, QVModel* owner, const QVAttributeModelLink& source, CopyLink copy);
 
     // Links `model` when it is of the linked kind, else unlinks. Keeps the
     // reference lists in step; a relink to the held model changes nothing.
@@ -85,8 +84,7 @@ public:
     void setModel(const std::shared_ptr<T>& model) { link(model); }
 
 protected:
-    QVBaseAttributeModel(QVNameArg name, QVModel* owner)
-        : QVAttributeModelLink(name, owner, typeId<T>()) {}
+    QVBaseAttributeModel(QVNameArg name, QVModel* owner) : QVAttributeModelLink(name, owner, typeId<T>()) {}
     QVBaseAttributeModel(QVNameArg name, QVModel* owner, const QVBaseAttributeModel& source,
                          CopyLink copy = CopyLink::kShare)
         : QVAttributeModelLink(name, owner, source, copy) {}

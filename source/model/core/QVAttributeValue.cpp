@@ -115,10 +115,8 @@ CCDictionary* QVAttributeString::valueToDictionary() const {
     return dict;
 }
 
-QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner)
-    : QVAttributeString(name, owner) {}
-QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner,
-                                             const QVAttributeStringList& source)
+QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner) : QVAttributeString(name, owner) {}
+QVAttributeStringList::QVAttributeStringList(QVNameArg name, QVModel* owner, const QVAttributeStringList& source)
     : QVAttributeString(name, owner, source) {}
 
 // ---------------------------------------------------------------------------
@@ -134,11 +132,11 @@ void QVAttributeRect::valueFromDictionary(CCDictionary* dict) {
 
 CCDictionary* QVAttributeRect::valueToDictionary() const {
     CCDictionary* dict = CCDictionary::create();
-    dict->setObject(CCString::createWithFormat("{{%.2f,%.2f},{%.2f,%.2f}}", static_cast<double>(m_value.origin.x),
-                                               static_cast<double>(m_value.origin.y),
-                                               static_cast<double>(m_value.size.width),
-                                               static_cast<double>(m_value.size.height)),
-                    "value");
+    dict->setObject(
+        CCString::createWithFormat("{{%.2f,%.2f},{%.2f,%.2f}}", static_cast<double>(m_value.origin.x),
+                                   static_cast<double>(m_value.origin.y), static_cast<double>(m_value.size.width),
+                                   static_cast<double>(m_value.size.height)),
+        "value");
     return dict;
 }
 
@@ -409,9 +407,8 @@ void QVAttributeGradient::valueFromDictionary(CCDictionary* dict) {
     for (CCObject* item : gradients->data()) {
         CCDictionary* element = dynamic_cast<CCDictionary*>(item);
         if (!element) break;
-        const ccColor4F color =
-            ccc4f(element->valueForKey("r")->floatValue(), element->valueForKey("g")->floatValue(),
-                  element->valueForKey("b")->floatValue(), element->valueForKey("a")->floatValue());
+        const ccColor4F color = ccc4f(element->valueForKey("r")->floatValue(), element->valueForKey("g")->floatValue(),
+                                      element->valueForKey("b")->floatValue(), element->valueForKey("a")->floatValue());
         float key;
         if (!gradientKey(element->valueForKey("pos")->floatValue(), key)) continue;
         m_colors[key] = color;

@@ -46,45 +46,43 @@ std::shared_ptr<QVModel> standardClone(const T& source, bool deep, bool register
 
 // className, type and isKindOf, and the destructor that detaches the
 // attributes before member attributes die (classes never copied by clone).
-#define QV_MODEL_IDENTITY(Class, ...)                                                  \
-public:                                                                                \
-    ~Class() override { releaseAttributes(); }                                         \
-    const char* className() const override { return #Class; }                          \
-    uint32_t type() const override { return typeId<Class>(); }                         \
-    bool isKindOf(uint32_t kindId) const override {                                    \
-        return kindId == typeId<Class>() || qvglue::isAnyOf<__VA_ARGS__>(kindId);      \
+#define QV_MODEL_IDENTITY(Class, ...)                                             \
+public:                                                                           \
+    ~Class() override { releaseAttributes(); }                                    \
+    const char* className() const override { return #Class; }                     \
+    uint32_t type() const override { return typeId<Class>(); }                    \
+    bool isKindOf(uint32_t kindId) const override {                               \
+        return kindId == typeId<Class>() || qvglue::isAnyOf<__VA_ARGS__>(kindId); \
     }
 
 // Identity and createCopy, without clone.
-#define QV_MODEL_COPY_GLUE(Class, ...)                                                 \
-    QV_MODEL_IDENTITY(Class, __VA_ARGS__)                                              \
-    static std::shared_ptr<Class> createCopy(const Class& source) {                    \
-        std::shared_ptr<Class> copy(new Class(source));                                \
-        copy->adoptAttributeOrder(source);                                             \
-        return copy;                                                                   \
+#define QV_MODEL_COPY_GLUE(Class, ...)                              \
+    QV_MODEL_IDENTITY(Class, __VA_ARGS__)                           \
+    static std::shared_ptr<Class> createCopy(const Class& source) { \
+        std::shared_ptr<Class> copy(new Class(source));             \
+        copy->adoptAttributeOrder(source);                          \
+        return copy;                                                \
     }
 
 // Everything but create (classes that are never registered by name).
-#define QV_MODEL_GLUE_NO_CREATE(Class, ...)                                            \
-    QV_MODEL_COPY_GLUE(Class, __VA_ARGS__)                                             \
-    std::shared_ptr<QVModel> clone(bool deep, bool registerCopy) const override {      \
-        return qvglue::standardClone(*this, deep, registerCopy);                       \
+#define QV_MODEL_GLUE_NO_CREATE(Class, ...)                                       \
+    QV_MODEL_COPY_GLUE(Class, __VA_ARGS__)                                        \
+    std::shared_ptr<QVModel> clone(bool deep, bool registerCopy) const override { \
+        return qvglue::standardClone(*this, deep, registerCopy);                  \
     }
 
-#define QV_MODEL_CREATE(Class, DefaultName)                                            \
-    static std::shared_ptr<Class> create() {                                           \
-        return std::make_shared<Class>(std::string(DefaultName));                      \
-    }
+#define QV_MODEL_CREATE(Class, DefaultName) \
+    static std::shared_ptr<Class> create() { return std::make_shared<Class>(std::string(DefaultName)); }
 
 // The full glue; create gives a new, unregistered instance named DefaultName.
-#define QV_MODEL_GLUE(Class, DefaultName, ...)                                         \
-    QV_MODEL_GLUE_NO_CREATE(Class, __VA_ARGS__)                                        \
+#define QV_MODEL_GLUE(Class, DefaultName, ...)  \
+    QV_MODEL_GLUE_NO_CREATE(Class, __VA_ARGS__) \
     QV_MODEL_CREATE(Class, DefaultName)
 
 // The full glue for a class whose clone differs from the standard one (a
 // level section copies its content its own way, a group copies no
 // children): the class defines clone itself.
-#define QV_MODEL_GLUE_OWN_CLONE(Class, DefaultName, ...)                               \
-    QV_MODEL_COPY_GLUE(Class, __VA_ARGS__)                                             \
-    QV_MODEL_CREATE(Class, DefaultName)                                                \
+#define QV_MODEL_GLUE_OWN_CLONE(Class, DefaultName, ...) \
+    QV_MODEL_COPY_GLUE(Class, __VA_ARGS__)               \
+    QV_MODEL_CREATE(Class, DefaultName)                  \
     std::shared_ptr<QVModel> clone(bool deep, bool registerCopy) const override;

@@ -43,13 +43,18 @@ TEST(Polygon, TableOfOutlines) {
         // Box2D's float hull walk steps back and forth between the last two
         // points (one lies almost on the edge to the first) until it aborts.
         {"point almost on a hull edge",
-         {{0.431040466f, 0.357896239f}, {-0.207180724f, 0.52053988f}, {-0.55908519f, -0.0361849405f},
-          {-0.138353005f, -0.542903364f}, {0.146343738f, -0.0925035551f}},
+         {{0.431040466f, 0.357896239f},
+          {-0.207180724f, 0.52053988f},
+          {-0.55908519f, -0.0361849405f},
+          {-0.138353005f, -0.542903364f},
+          {0.146343738f, -0.0925035551f}},
          0},
         // 15 cm across, 230 m from the body origin: its inertia cancels to
         // nothing when Box2D shifts it to the centre of mass in float.
         {"small outline far from the origin",
-         {{133.522583f, -184.077957f}, {133.415665f, -184.19545f}, {133.555405f, -184.080551f},
+         {{133.522583f, -184.077957f},
+          {133.415665f, -184.19545f},
+          {133.555405f, -184.080551f},
           {133.435226f, -183.993683f}},
          0},
         {"a 15 cm square at the origin", {{0, 0}, {0.15f, 0}, {0.15f, 0.15f}, {0, 0.15f}}, 4},
@@ -152,7 +157,11 @@ TEST(PolygonProperty, NothingAcceptedReachesABox2DAbort) {
         ++accepted;
         b2PolygonShape shape;
         ASSERT_TRUE(physics::setPolygon(&shape, pts.data(), n)) << "case " << i;
-        b2Body* body = physics::createBody(&world, [] { b2BodyDef d; d.type = b2_dynamicBody; return d; }());
+        b2Body* body = physics::createBody(&world, [] {
+            b2BodyDef d;
+            d.type = b2_dynamicBody;
+            return d;
+        }());
         ASSERT_NE(body, nullptr);
         b2FixtureDef fixture;
         fixture.shape = &shape;

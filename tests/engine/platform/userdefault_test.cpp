@@ -11,9 +11,9 @@
 #include <string>
 
 #include "../tools/tool_run.h"
-#include "platform/RandomAndClock.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
+#include "platform/RandomAndClock.h"
 #include "platform_test_support.h"
 
 using cocos2d::CCFileUtils;
@@ -35,12 +35,13 @@ public:
     int exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
     Rows rows() {
         Rows out;
-        sqlite3_exec(db_, "SELECT key, value FROM user_default",
-                     [](void* rows, int, char** v, char**) {
-                         (*static_cast<Rows*>(rows))[v[0]] = v[1];
-                         return 0;
-                     },
-                     &out, nullptr);
+        sqlite3_exec(
+            db_, "SELECT key, value FROM user_default",
+            [](void* rows, int, char** v, char**) {
+                (*static_cast<Rows*>(rows))[v[0]] = v[1];
+                return 0;
+            },
+            &out, nullptr);
         return out;
     }
 
@@ -91,7 +92,9 @@ TEST_F(UserDefault, AnyKeyAndValueRoundTripAcrossPurge) {
     const Rows values{
         {"ScreenPlayed-Level 1", "3"},
         {"ScreenPlayed-<&>\"'", "quotes <&>\"' in the value"},
-        {"Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9F\x8E\xAE"},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e \xE6\x97\xA5\xE6\x9C\xAC",
+         "\xF0\x9F\x8E\xAE"},
         {"embedded", std::string("a\0b", 3)},
         {"empty", ""},
     };
@@ -121,11 +124,24 @@ TEST_F(UserDefault, GettersAreLenient) {
         int asBool;  // 1 true, 0 false, -1 the default
     };
     const Case cases[] = {
-        {"12", 12, -1},         {" 7", 7, -1},        {"-3", -3, -1},         {"12abc", 12, -1},
-        {"abc", 5, -1},         {"", 5, -1},          {"1.5", 1, -1},         {"2147483647", 2147483647, -1},
-        {"2147483648", 5, -1},  {"-2147483649", 5, -1}, {"-2147483648", -2147483647 - 1, -1},
-        {"99999999999999999999", 5, -1},              {"true", 5, 1},         {"1", 1, 1},
-        {"false", 5, 0},        {"0", 0, 0},          {"TRUE", 5, -1},        {"yes", 5, -1},
+        {"12", 12, -1},
+        {" 7", 7, -1},
+        {"-3", -3, -1},
+        {"12abc", 12, -1},
+        {"abc", 5, -1},
+        {"", 5, -1},
+        {"1.5", 1, -1},
+        {"2147483647", 2147483647, -1},
+        {"2147483648", 5, -1},
+        {"-2147483649", 5, -1},
+        {"-2147483648", -2147483647 - 1, -1},
+        {"99999999999999999999", 5, -1},
+        {"true", 5, 1},
+        {"1", 1, 1},
+        {"false", 5, 0},
+        {"0", 0, 0},
+        {"TRUE", 5, -1},
+        {"yes", 5, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("\"") + c.stored + '"');

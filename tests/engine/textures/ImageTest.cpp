@@ -19,7 +19,8 @@ using Pixel = std::array<int, 7>;
 void expectPixels(CCImage& img, const std::vector<Pixel>& want) {
     for (const Pixel& w : want) {
         const unsigned char* p = img.getData() + (size_t(w[1]) * img.getWidth() + w[0]) * 4;
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(p[c], w[2 + c], w[6]) << "at " << w[0] << "," << w[1] << " channel " << c;
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(p[c], w[2 + c], w[6]) << "at " << w[0] << "," << w[1] << " channel " << c;
     }
 }
 
@@ -47,19 +48,40 @@ TEST(ImageDecode, EveryColourTypeBecomesPremultipliedRgba) {
         int w, h;
         std::vector<Pixel> pixels;
     } cases[] = {
-        {"rgba", pngtest::rgba(3, 2, rgba), 3, 2,
-         {{0, 0, 100, 50, 25, 128}, {1, 0, 255, 255, 255, 255}, {2, 0, 0, 0, 0, 0}, {0, 1, 1, 2, 3, 255},
+        {"rgba",
+         pngtest::rgba(3, 2, rgba),
+         3,
+         2,
+         {{0, 0, 100, 50, 25, 128},
+          {1, 0, 255, 255, 255, 255},
+          {2, 0, 0, 0, 0, 0},
+          {0, 1, 1, 2, 3, 255},
           {1, 1, 1, 0, 0, 1},  // (255*1 + 127) / 255 rounds to 1
           {2, 1, 90, 90, 90, 254}}},
-        {"palette with transparency", pngtest::encode(2, 2, PNG_FORMAT_RGBA_COLORMAP, indices, colormap, 3), 2, 2,
+        {"palette with transparency",
+         pngtest::encode(2, 2, PNG_FORMAT_RGBA_COLORMAP, indices, colormap, 3),
+         2,
+         2,
          {{0, 0, 100, 50, 25, 128}, {1, 0, 0, 0, 255, 255}, {0, 1, 0, 0, 0, 0}}},
-        {"grey", pngtest::encode(3, 1, PNG_FORMAT_GRAY, grey), 3, 1,
+        {"grey",
+         pngtest::encode(3, 1, PNG_FORMAT_GRAY, grey),
+         3,
+         1,
          {{0, 0, 0, 0, 0, 255}, {1, 0, 77, 77, 77, 255}, {2, 0, 255, 255, 255, 255}}},
-        {"grey and alpha", pngtest::encode(2, 1, PNG_FORMAT_GA, greyAlpha), 2, 1,
+        {"grey and alpha",
+         pngtest::encode(2, 1, PNG_FORMAT_GA, greyAlpha),
+         2,
+         1,
          {{0, 0, 100, 100, 100, 128}, {1, 0, 40, 40, 40, 255}}},
-        {"16 bits reduced to 8", pngtest::encode(2, 2, PNG_FORMAT_LINEAR_RGB_ALPHA, wide), 2, 2,
+        {"16 bits reduced to 8",
+         pngtest::encode(2, 2, PNG_FORMAT_LINEAR_RGB_ALPHA, wide),
+         2,
+         2,
          {{0, 0, 255, 0, 0, 255}, {1, 0, 0, 0, 0, 0}, {0, 1, 128, 128, 128, 128, 1}, {1, 1, 255, 255, 255, 255}}},
-        {"16 bits untagged", pngtest::rgba16Untagged(2, 2, untagged), 2, 2,
+        {"16 bits untagged",
+         pngtest::rgba16Untagged(2, 2, untagged),
+         2,
+         2,
          {{0, 0, 128, 128, 128, 255}, {1, 0, 64, 64, 64, 255}, {0, 1, 255, 0, 0, 255}, {1, 1, 128, 128, 128, 128, 1}}},
     };
     for (const auto& c : cases) {
@@ -100,7 +122,8 @@ TEST(ImageDecode, FileIsFoundThroughTheResourceRoot) {
 
 TEST(ImageHostile, OversizedHeadersAreRefusedBeforeAllocating) {
     const Bytes base = pngtest::solid(2, 2, 9, 9, 9, 255);
-    const std::pair<uint32_t, uint32_t> sizes[] = {{100000, 100000}, {8193, 1}, {1, 8193}, {8192, 8192}, {0x7fffffff, 1}};
+    const std::pair<uint32_t, uint32_t> sizes[] = {
+        {100000, 100000}, {8193, 1}, {1, 8193}, {8192, 8192}, {0x7fffffff, 1}};
     for (const auto& [w, h] : sizes) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         CCImage img;

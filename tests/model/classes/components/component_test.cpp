@@ -42,7 +42,12 @@ TEST_F(ComponentsTest, MoveStartsWithoutVelocitiesUntilTheyMayNotBeEmpty) {
 // polygon, then its connections name a shape.
 TEST_F(ComponentsTest, AConnectionThatNamesAnotherShapeDropsTheDefault) {
     enum Names { kOther, kDefault, kNothing };
-    struct Row { const char* what; bool move, fromPack; Names names; bool colliding; };
+    struct Row {
+        const char* what;
+        bool move, fromPack;
+        Names names;
+        bool colliding;
+    };
     for (const Row& row :
          {Row{"jump, pack", false, true, kOther, false}, Row{"jump, dictionary", false, false, kOther, false},
           Row{"move, pack", true, true, kOther, false}, Row{"move, dictionary", true, false, kOther, false},
@@ -96,7 +101,12 @@ struct ValueChanges : QVModelListener {
 TEST_F(ComponentsTest, SettersNotifyOnlyOnARealChange) {
     auto damage = QVModelComponentDamage::create();
     auto spawner = QVModelComponentSpawner::create();
-    struct Row { const char* what; QVModel* model; std::function<void()> edit; int changes; };
+    struct Row {
+        const char* what;
+        QVModel* model;
+        std::function<void()> edit;
+        int changes;
+    };
     const Row rows[] = {
         {"damage, the current value", damage.get(), [&] { damage->setDamage(1); }, 0},
         {"damage, a new value", damage.get(), [&] { damage->setDamage(3); }, 1},
@@ -120,7 +130,11 @@ TEST_F(ComponentsTest, SettersNotifyOnlyOnARealChange) {
 TEST_F(ComponentsTest, AffectedAssetIdsFromText) {
     auto motor = QVModelComponentMotor::create();
     auto move = QVModelComponentMove::create();
-    struct Row { const char* text; int32_t motor; uint32_t move; };
+    struct Row {
+        const char* text;
+        int32_t motor;
+        uint32_t move;
+    };
     for (const Row& row : {Row{"12", 12, 12u}, Row{"", 0, 0u}, Row{" 42ab", 42, 42u}, Row{"ab42", 0, 0u},
                            Row{"-1", -1, 4294967295u}, Row{"99999999999", INT_MAX, 4294967295u}}) {
         SCOPED_TRACE(row.text);
@@ -145,7 +159,10 @@ TEST_F(ComponentsTest, IntegerReadingsOfStoredFloats) {
     auto damage = QVModelComponentDamage::create();
     auto health = QVModelComponentHealth::create();
     classtest::installKeysOf({damage.get()});
-    struct Row { float stored; int read; };
+    struct Row {
+        float stored;
+        int read;
+    };
     for (const Row& row : {Row{2.9f, 2}, Row{-2.9f, -2}, Row{std::numeric_limits<float>::quiet_NaN(), 0},
                            Row{1e10f, INT_MAX}, Row{-std::numeric_limits<float>::infinity(), INT_MIN}}) {
         SCOPED_TRACE(row.stored);

@@ -60,7 +60,11 @@ protected:
 TEST_F(ShapesTest, PointListsFromPacksAndDictionaries) {
     Points ten;
     for (int i = 0; i < 10; ++i) ten.emplace_back(static_cast<float>(i), static_cast<float>(-2 * i));
-    struct Row { const char* what; bool circle, fromPack; size_t kept; };
+    struct Row {
+        const char* what;
+        bool circle, fromPack;
+        size_t kept;
+    };
     for (const Row& row : {Row{"polygon pack", false, true, 8}, Row{"polygon dictionary", false, false, 10},
                            Row{"circle dictionary", true, false, 2}, Row{"circle pack", true, true, 8}}) {
         SCOPED_TRACE(row.what);
@@ -92,7 +96,14 @@ TEST_F(ShapesTest, PointListsFromPacksAndDictionaries) {
 }
 
 TEST_F(ShapesTest, DefaultBoxesAndCircles) {
-    struct Row { const char* what; bool circle; Points start; CCSize size; CCPoint offset; Points expected; };
+    struct Row {
+        const char* what;
+        bool circle;
+        Points start;
+        CCSize size;
+        CCPoint offset;
+        Points expected;
+    };
     const Row rows[] = {
         {"no width: 120 x 80", false, {}, {0, 50}, {}, {{-60, -40}, {60, -40}, {60, 40}, {-60, 40}}},
         {"size and offset", false, {}, {60, 40}, {10, 0}, {{-40, -20}, {20, -20}, {20, 20}, {-40, 20}}},
@@ -111,7 +122,12 @@ TEST_F(ShapesTest, DefaultBoxesAndCircles) {
 }
 
 TEST_F(ShapesTest, Convexity) {
-    struct Row { const char* what; bool circle; Points points; bool convex; };
+    struct Row {
+        const char* what;
+        bool circle;
+        Points points;
+        bool convex;
+    };
     const Row rows[] = {
         {"square, counter-clockwise", false, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true},
         {"square, clockwise", false, {{0, 10}, {10, 10}, {10, 0}, {0, 0}}, true},
@@ -134,7 +150,14 @@ TEST_F(ShapesTest, EditingOperations) {
     using Edit = std::function<void(QVModelPolygon&)>;
     const Points tri{{0, 0}, {10, 0}, {0, 10}};
     const Points circle{{0, 0}, {30, 0}};
-    struct Row { const char* what; bool circle; Points start; Edit edit; Points expected; int changes; };
+    struct Row {
+        const char* what;
+        bool circle;
+        Points start;
+        Edit edit;
+        Points expected;
+        int changes;
+    };
     const Row rows[] = {
         {"remove past the end", false, tri, [](QVModelPolygon& s) { s.removePoint(5); }, tri, 0},
         {"remove one", false, tri, [](QVModelPolygon& s) { s.removePoint(0); }, {{10, 0}, {0, 10}}, 1},

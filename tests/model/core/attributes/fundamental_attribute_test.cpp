@@ -254,13 +254,14 @@ TEST(AttributeClasses, EachConcreteClassHasItsOwnNameAndTypeAndClonesAsItself) {
     installKeyTable({});
     auto owner = ProbeModel::create();
     std::vector<QVAttribute*> attributes = {
-        new QVAttributeInt("a", owner.get()),           new QVAttributeKey("b", owner.get()),
-        new QVAttributeUInt("c", owner.get()),          new QVAttributeBool("d", owner.get()),
-        new QVAttributeFloat("e", owner.get()),         new QVAttributeFrameEdgeState("f", owner.get()),
-        new QVAttributeOrientation("g", owner.get()),   new QVAttributeScreenAdjustment("h", owner.get()),
+        new QVAttributeInt("a", owner.get()),         new QVAttributeKey("b", owner.get()),
+        new QVAttributeUInt("c", owner.get()),        new QVAttributeBool("d", owner.get()),
+        new QVAttributeFloat("e", owner.get()),       new QVAttributeFrameEdgeState("f", owner.get()),
+        new QVAttributeOrientation("g", owner.get()), new QVAttributeScreenAdjustment("h", owner.get()),
     };
-    const char* names[] = {"QVAttributeInt",        "QVAttributeKey",           "QVAttributeUInt",
-                           "QVAttributeBool",       "QVAttributeFloat",         "QVAttributeFrameEdgeState",
+    const char* names[] = {"QVAttributeInt",         "QVAttributeKey",
+                           "QVAttributeUInt",        "QVAttributeBool",
+                           "QVAttributeFloat",       "QVAttributeFrameEdgeState",
                            "QVAttributeOrientation", "QVAttributeScreenAdjustment"};
     std::set<uint32_t> types;
     for (size_t n = 0; n < attributes.size(); ++n) {

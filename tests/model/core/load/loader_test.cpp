@@ -5,8 +5,8 @@
 
 #include <list>
 
-#include "../support/loader_fixture.h"
 #include "../support/game_stand_ins.h"
+#include "../support/loader_fixture.h"
 #include "../support/model_test_support.h"
 #include "QVPackageWriter.h"
 #include "model/core/QVDataFormat.h"
@@ -104,7 +104,8 @@ protected:
         return root;
     }
     // A folder game: Keys.pack plus the given packs.
-    std::string folderGame(const std::vector<std::pair<std::string, Bytes>>& packs, const std::vector<std::string>& keys) {
+    std::string folderGame(const std::vector<std::pair<std::string, Bytes>>& packs,
+                           const std::vector<std::string>& keys) {
         const std::string root = gameRoot();
         writeFile(root + "/data/Keys.pack", writeKeysPack(keys, kUserId));
         for (const auto& pack : packs) writeFile(root + "/data/" + pack.first, pack.second);
@@ -179,7 +180,8 @@ TEST_F(LoadTest, EachModelGetsExactlyItsOwnChildrenWhenAShorterListFollowsALonge
     uint32_t parentA = 1400;
     for (const Row& row : rows) {
         const uint32_t parentB = parentA + 1;
-        const auto parents = PackBuilder().object(parentA, "QVModelObject", "A").object(parentB, "QVModelObject", "B").bytes();
+        const auto parents =
+            PackBuilder().object(parentA, "QVModelObject", "A").object(parentB, "QVModelObject", "B").bytes();
         controller()->parsePack(parents.data(), parents.size(), false);
         const auto links = PackBuilder().children(parentA, {1301, 1302, 1303}).children(parentB, row.second).bytes();
         controller()->parsePack(links.data(), links.size(), true);
@@ -236,7 +238,8 @@ TEST_F(LoadTest, MissingOrUnopenablePackageEndsWithNoDataArchive) {
 
     controller()->clear();
     Log::lines().clear();
-    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(gameRoot(octets({'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'})));
+    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(
+        gameRoot(octets({'n', 'o', 't', ' ', 'a', ' ', 'z', 'i', 'p'})));
     controller()->archiveMode = true;
     ASSERT_NO_THROW(controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword));
     EXPECT_EQ(controller()->lastError(), "No data archive");
