@@ -17,6 +17,12 @@ pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(OIS REQUIRED IMPORTED_TARGET OIS)
 
+# The sample-game tool's font baker and the face it bakes.
+find_package(Freetype REQUIRED)
+find_file(QV_SAMPLEGAME_FONT DejaVuSans-Bold.ttf
+  PATHS /usr/share/fonts/truetype/dejavu
+  NO_DEFAULT_PATH REQUIRED)
+
 # The test-data writer; Debian's interpreter first, as it sees python3-msgpack.
 set(Python3_FIND_UNVERSIONED_NAMES FIRST)
 set(Python3_ROOT_DIR /usr)
