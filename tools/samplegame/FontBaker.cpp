@@ -182,4 +182,10 @@ void drawText(Image& image, const BakedFont& font, const std::string& text, int 
     }
 }
 
+Image drawCaptioned(const Look& look, const BakedFont& font, const std::string& caption) {
+    Image out = drawLook(look);
+    drawText(out, font, caption, (out.width - textWidth(font, caption)) / 2, (out.height - font.lineHeight) / 2);
+    return out;
+}
+
 }  // namespace samplegame

@@ -52,4 +52,7 @@ int textWidth(const BakedFont& font, const std::string& text);
 // Sets `text` with its line's top at `top`; characters the font lacks are skipped.
 void drawText(Image& image, const BakedFont& font, const std::string& text, int x, int top);
 
+// A button's picture: `look` with `caption` centred on it.
+Image drawCaptioned(const Look& look, const BakedFont& font, const std::string& caption);
+
 }  // namespace samplegame

@@ -207,6 +207,19 @@ TEST(Font, EveryPrintableGlyphIsInsideItsPageApartFromTheOthersAndParses) {
     }
     for (size_t i = 0; i < boxes.size(); ++i)
         for (size_t j = i + 1; j < boxes.size(); ++j) ASSERT_FALSE(overlap(boxes[i], boxes[j], 0));
+
+    // A caption's glyphs land on the button: white ink inside the fill's colour.
+    const Look button{LookShape::RoundedBox, 200, 60, Colour{40, 90, 200, 255}, Colour{40, 90, 200, 255}};
+    const Image plain = drawLook(button);
+    const Image captioned = drawCaptioned(button, font, "BACK");
+    int white = 0;
+    for (int y = 0; y < captioned.height; ++y)
+        for (int x = 0; x < captioned.width; ++x) {
+            const uint8_t* p = captioned.pixel(x, y);
+            if (p[0] == 255 && p[1] == 255 && p[2] == 255) ++white;
+            ASSERT_EQ(p[3], plain.pixel(x, y)[3]) << "the caption stays inside the button's outline";
+        }
+    EXPECT_GT(white, 200);
 }
 
 TEST_F(Scratch, FixedFilesDecodeAndTwoRunsWriteTheSameBytes) {
