@@ -36,8 +36,10 @@ using cocos2d::CCSize;
 
 // Keyboard codes as the desktop host maps them.
 constexpr int kKeySpace = 32;
+constexpr int kKeyB = 66;
 constexpr int kKeyC = 67;
 constexpr int kKeyE = 69;
+constexpr int kKeyL = 76;
 constexpr int kKeyM = 77;
 constexpr int kKeyP = 80;
 constexpr int kKeyS = 83;
@@ -53,9 +55,16 @@ class Plan {
 public:
     explicit Plan(QVModelController& controller) : m_controller(controller) {}
 
-    QVModel& make(const char* className, uint32_t id, const std::string& name) {
+    // `shapeId`: the planned id of the default polygon the class makes for
+    // itself, given before the model (and with it the shape) is registered.
+    QVModel& make(const char* className, uint32_t id, const std::string& name, uint32_t shapeId = 0) {
         std::shared_ptr<QVModel> model = m_controller.createModel(className);
         if (!model) throw std::runtime_error(std::string("no factory for ") + className);
+        if (shapeId != 0) {
+            auto* shape = dynamic_cast<QVAttributeModelLink*>(model->attribute("Collision Shape"));
+            if (!shape || !shape->linkedModel()) throw std::runtime_error(std::string(className) + " has no own shape");
+            shape->linkedModel()->setId(shapeId);
+        }
         model->setId(id);
         m_controller.addModel(model);
         if (m_controller.getModel(id) != model) throw std::runtime_error("id taken: " + std::to_string(id));
@@ -657,6 +666,18 @@ void authorScreens(Plan& p) {
     for (uint32_t c = 1541; c <= 1548; ++c) p.child(1540, c);
 }
 
+void backgrounds(Plan& p, uint32_t sky, uint32_t hills) {
+    p.point(sky, "Position", 568, 320);
+    p.point(sky, "Scale", 2, 2);
+    p.num(sky, "Speed", 0.05);
+    p.num(sky, "Z Depth", -20);
+    p.link(sky, "Image", 1217);
+    p.point(hills, "Position", 256, 80);
+    p.num(hills, "Speed", 0.3);
+    p.num(hills, "Z Depth", -10);
+    p.link(hills, "Image", 1218);
+}
+
 void worldValues(Plan& p, uint32_t w, const char* key) {
     screenCommon(p, w, key);
     p.point(w, "Gravity", 0, -40);
@@ -686,33 +707,276 @@ void authorWorld(Plan& p) {
     p.num(1401, "Reset Distance", 1);
     p.num(1401, "Reset Points", 1);
     p.num(1401, "Reset Coins", 0);
-    p.point(1402, "Position", 568, 320);
-    p.point(1402, "Scale", 2, 2);
-    p.num(1402, "Speed", 0.05);
-    p.num(1402, "Z Depth", -20);
-    p.link(1402, "Image", 1217);
-    p.point(1403, "Position", 256, 80);
-    p.num(1403, "Speed", 0.3);
-    p.num(1403, "Z Depth", -10);
-    p.link(1403, "Image", 1218);
+    backgrounds(p, 1402, 1403);
     for (uint32_t c = 1410; c <= 1413; ++c) p.child(1400, c);
     for (uint32_t c = 1401; c <= 1403; ++c) p.child(1400, c);
 }
 
+// Button looks of the extras and the Lab (sprites 1800-1811, containers 1820-1831).
+void authorExtraLooks(Plan& p) {
+    const char* names[] = {"Extras", "Back", "Buy", "Get", "Lab", "Lab Locked",
+                           "Web",    "Share", "Push", "Hop On", "Hop Off", "Magnet Button"};
+    for (uint32_t i = 0; i < 12; ++i) p.make("QVModelSprite", 1800 + i, names[i]);
+    for (uint32_t i = 0; i < 12; ++i) p.make("QVModelSpriteContainer", 1820 + i, names[i]);
+    for (uint32_t i = 0; i < 12; ++i) {
+        const bool round = i >= 8;
+        p.size(1800 + i, "Size", round ? 72 : 180, round ? 72 : 60);
+        p.size(1800 + i, "SourceSize", round ? 72 : 180, round ? 72 : 60);
+        p.child(1820 + i, 1800 + i);
+        p.child(1010, 1800 + i);
+    }
+}
+
+// One Lab asset with its look: asset `base`, container +1, image frame +2,
+// animation +3, shape +4 (none for the plain asset), sprites from +5.
+void labAsset(Plan& p, uint32_t base, const char* className, const char* name, int sprites, float w, float h,
+              float radius) {
+    p.make(className, base, name);
+    p.make("QVModelSpriteContainer", base + 1, name);
+    p.make("QVModelObjectImage", base + 2, name);
+    p.make("QVModelAnimation", base + 3, name);
+    const bool plain = std::string(className) == "QVModelAsset";
+    if (!plain) p.make(radius > 0 ? "QVModelCircle" : "QVModelPolygon", base + 4, std::string(name) + " Shape");
+    for (int i = 0; i < sprites; ++i) {
+        const uint32_t sprite = base + 5 + static_cast<uint32_t>(i);
+        p.make("QVModelSprite", sprite, std::string(name) + " " + std::to_string(i + 1));
+        p.size(sprite, "Size", w, h);
+        p.size(sprite, "SourceSize", w, h);
+        p.child(base + 1, sprite);
+        p.child(1010, sprite);
+    }
+    p.num(base + 1, "Animation Speed", sprites > 1 ? 0.2 : 1);
+    p.link(base + 2, "Image", base + 1);
+    p.num(base + 2, "Stick To Edge", 0);
+    p.num(base + 3, "Duration", sprites / 30.0);
+    p.child(base + 3, base + 2);
+    if (plain) {
+        p.child(base, base + 3);
+        return;
+    }
+    if (radius > 0) {
+        p.circle(base + 4, radius);
+    } else {
+        p.box(base + 4, w, h);
+    }
+    p.link(base, "Collision Shape", base + 4);
+    p.link(base, "Idle Animation", base + 3);
+}
+
+// The Lab's assets (1840-1896).
+void authorLabAssets(Plan& p) {
+    labAsset(p, 1840, "QVModelAssetObstacle", "Wheel", 4, 88, 88, 44);
+    p.make("QVModelComponentMotor", 1849, "Motor");
+    p.num(1849, "Angular Velocity", 2);
+    p.text(1849, "Event", "kEventButton");
+    p.num(1849, "Angular Multiplier", 1.5);
+    p.make("QVModelComponentRotationMapper", 1850, "Rotation");
+    p.link(1850, "Animation", 1843);
+    p.child(1840, 1849);
+    p.child(1840, 1850);
+
+    labAsset(p, 1851, "QVModelAssetObstacle", "Frog", 2, 56, 40, 0);
+    p.make("QVModelComponentIsoJump", 1858, "Hop", 1859);
+    p.text(1858, "Event", "kSwitch-Hop-0");
+    p.point(1858, "Jump Velocity", 0, 30);
+    p.make("QVModelComponentDamage", 1860, "Damage");
+    p.num(1860, "Damage", 1);
+    p.child(1851, 1858);
+    p.child(1851, 1860);
+
+    labAsset(p, 1861, "QVModelAssetObstacle", "Crate", 1, 60, 60, 0);
+    p.make("QVModelComponentSlide", 1867, "Slide");
+    p.make("QVModelPolygon", 1868, "Crate Slide Box");
+    p.box(1868, 60, 30);
+    p.link(1867, "Collision Shape", 1868);
+    p.link(1867, "Animation", 1864);
+    p.text(1867, "Event", "kEventButton");
+    p.child(1861, 1867);
+
+    labAsset(p, 1869, "QVModelAssetObstacle", "Lift", 1, 160, 24, 0);
+    p.make("QVModelComponentMove", 1875, "Lift Move", 1876);
+    p.text(1875, "Event", "kSwipe-Swipe-2");
+    p.point(1875, "Linear Velocity", 0, 6);
+    p.text(1875, "Mathematical Operation", "kAdd");
+    p.child(1869, 1875);
+
+    labAsset(p, 1877, "QVModelAssetObstacle", "Cannon", 1, 64, 48, 0);
+    p.make("QVModelComponentSpawner", 1883, "Spawner");
+    p.num(1883, "Spawn Rate", 3);
+    p.text(1883, "Spawn Action", "kPermanentSpawning");
+    p.child(1877, 1883);
+
+    labAsset(p, 1884, "QVModelAssetObstacle", "Saw", 1, 60, 60, 30);
+    p.make("QVModelComponentDamage", 1890, "Damage");
+    p.num(1890, "Damage", 1);
+    p.num(1890, "Damage delay", 0.5);
+    p.child(1884, 1890);
+
+    labAsset(p, 1891, "QVModelAsset", "Flower", 1, 40, 56, 0);
+}
+
+// A unit of the Lab with part 1's four strings.
+void labUnit(Plan& p, uint32_t id, const char* name, uint32_t asset, bool enemy, float x, float y) {
+    p.make("QVModelObjectAssetUnit", id, name);
+    p.point(id, "Position", x, y);
+    p.num(id, "Z Depth", 1);
+    p.link(id, "Asset", asset);
+    p.text(id, "Object Type", enemy ? "kEnemyObjectType" : "kPlatformObjectType");
+    p.text(id, "Movement Type", "kMovementLinear");
+    p.point(id, "Linear Velocity", 0, 0);
+    p.text(id, "Collision Type", "kCharacterCollision");
+    p.text(id, "Destroy Type", enemy ? "kDestroyCollision" : "kDestroyNo");
+}
+
+// The Lab's sections and what they hold (1770, 1771, 1900-1933).
+void authorLabSections(Plan& p) {
+    section(p, 1770, "Lab Start", true, 0, 0, 0);
+    section(p, 1771, "Lab Loop", false, 0, -1, 1);
+    place(p, 1900, Placement::kCharacter, 260, 200);
+    place(p, 1901, Placement::kGround, 284, 32);
+    place(p, 1902, Placement::kGround, 852, 32);
+    labUnit(p, 1903, "Wheel", 1840, false, 500, 160);
+    p.make("QVModelLinker", 1904, "Wheel Joint");
+    p.link(1904, "Object A", 1903);
+    p.link(1904, "Object B", 1901);
+    p.num(1904, "Speed", 2);
+    p.num(1904, "Torque", 200);
+    labUnit(p, 1905, "Crate", 1861, false, 760, 94);
+    p.make("QVModelObjectAsset", 1906, "Flower");
+    p.point(1906, "Position", 960, 92);
+    p.link(1906, "Asset", 1891);
+    p.make("QVModelObject", 1907, "Spawn Marker");
+    p.point(1907, "Position", 1040, 300);
+    p.make("QVModelObjectGroup", 1908, "Coin Row");
+    p.num(1908, "Auto Depth Sorting", 1);
+    p.text(1908, "Sort Direction", "gAxisX");
+    p.text(1908, "Sort Order", "gSortAsc");
+    place(p, 1909, Placement::kCoin, 620, 260);
+    place(p, 1910, Placement::kCoin, 680, 260);
+    place(p, 1911, Placement::kCoin, 740, 260);
+    for (uint32_t c = 1909; c <= 1911; ++c) p.child(1908, c);
+    p.make("QVModelObjectInstance", 1912, "Coin Echo");
+    p.point(1912, "Position", 800, 320);
+    p.link(1912, "Reference", 1909);
+    for (uint32_t c = 1900; c <= 1908; ++c) p.child(1770, c);
+    p.child(1770, 1912);
+
+    place(p, 1920, Placement::kGround, 284, 32);
+    place(p, 1921, Placement::kGround, 1000, 32);
+    labUnit(p, 1922, "Lift", 1869, false, 642, 60);
+    p.make("QVModelObjectPath", 1923, "Lift Path");
+    p.num(1923, "Speed", 60);
+    p.text(1923, "Play Mode", "kPlayModePingPong");
+    p.text(1923, "Affected Asset", "kAssets");
+    p.text(1923, "Object Asset", "1922");
+    labUnit(p, 1924, "Frog", 1851, true, 300, 84);
+    labUnit(p, 1925, "Saw", 1884, true, 860, 130);
+    labUnit(p, 1926, "Cannon", 1877, true, 1080, 88);
+    p.make("QVModelObjectTeleport", 1927, "Portal A");
+    p.num(1927, "Group ID", 1);
+    p.make("QVModelObjectTeleport", 1928, "Portal B");
+    p.num(1928, "Group ID", 1);
+    p.num(1928, "Exit Only", 1);
+    p.make("QVModelObjectGatekeeper", 1929, "Gate");
+    p.num(1929, "Passed Amount", 3);
+    p.make("QVModelObjectLogic", 1930, "Booster");
+    p.point(1930, "Linear Velocity Modifier", 10, 0);
+    p.text(1930, "Affect operation", "kAdd");
+    p.text(1930, "Affected asset", "1861");
+    p.make("QVModelObjectScreenJump", 1931, "Exit");
+    p.text(1931, "Function", "kStartKeepScores");
+    place(p, 1932, Placement::kCoin, 560, 140);
+    place(p, 1933, Placement::kCoin, 620, 140);
+    for (uint32_t c = 1920; c <= 1933; ++c) p.child(1771, c);
+}
+
 void authorExtras(Plan& p) {
-    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1208, nullptr, 940, 80, kKeyE);
+    authorExtraLooks(p);
+    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1820, nullptr, 940, 80, kKeyE);
     p.child(1510, 1713);
+
     makeScreen(p, 1700, "Extras", "Extras");
     makeLabel(p, 1701, "Extras", "EXTRAS", 568, 560, 1.4f);
-    p.child(1700, 1701);
+    makeCoinIcon(p, 1702, 1010, 600, true);
+    makeLabel(p, 1703, "Coins", "", 1040, 600);
+    scoreLabel(p, 1703, "kGlobal", "kScoreCoins", "kScoreTotal");
+    p.num(1703, "Stick To Edge", 1);
+    makeButton(p, "QVModelObjectButtonPurchase", 1704, "Buy Magnet", 1822, nullptr, 300, 400, 0);
+    p.text(1704, "Powerup Selection", "1326");
+    p.text(1704, "Type", "kPurchasePowerup");
+    p.text(1704, "Purchase Method", "kInGameCurrency");
+    p.num(1704, "Price", 5);
+    p.num(1704, "Quantity", 1);
+    p.link(1704, "Purchase Complete", 1032);
+    makeButton(p, "QVModelObjectButtonCharacterUnlock", 1705, "Get Dasher", 1823, "kUnlockCharacter", 568, 400, 0);
+    p.text(1705, "Character", "1");
+    makeButton(p, "QVModelObjectLockButton", 1706, "Lab", 1824, nullptr, 836, 400, kKeyL);
+    p.text(1706, "Unlock", "kInGameCurrency");
+    p.num(1706, "Price", 20);
+    p.text(1706, "Destination", "kSceneDestination");
+    p.text(1706, "World", "Lab");
+    p.text(1706, "Scene", "1770");
+    p.link(1706, "Locked Image", 1825);
+    makeButton(p, "QVModelObjectButtonUrl", 1707, "Web", 1826, nullptr, 400, 250, 0);
+    p.text(1707, "URL", "https://example.org/");
+    makeButton(p, "QVModelObjectButtonFacebook", 1708, "Share", 1827, nullptr, 736, 250, 0);
+    p.text(1708, "Facebook URL", "https://example.org/share");
+    p.text(1708, "Facebook ID", "0");
+    makeButton(p, "QVModelObjectButton", 1709, "Back", 1821, "kBackButton", 568, 80, kKeyB);
+    for (uint32_t c = 1701; c <= 1709; ++c) p.child(1700, c);
 
     makeScreen(p, 1730, "Lab HUD", "Lab HUD");
     makeButton(p, "QVModelObjectButton", 1731, "Pause", 1214, "kPauseButton", 1090, 594, kKeyP);
-    p.num(1731, "Stick To Edge", 1);
-    p.child(1730, 1731);
+    makeLabel(p, 1732, "Distance", "", 40, 600);
+    scoreLabel(p, 1732, "kCurrentWorld", "kScoreDistance", nullptr);
+    makeLabel(p, 1733, "Coins", "", 550, 600);
+    scoreLabel(p, 1733, "kCurrentWorld", "kScoreCoins", nullptr);
+    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, nullptr, 100, 80, 0);
+    makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1829, nullptr, 200, 80, 0);
+    p.link(1735, "Image Selected", 1830);
+    makeButton(p, "QVModelObjectButtonPowerup", 1736, "Magnet", 1831, nullptr, 1036, 80, 0);
+    p.text(1736, "Powerup Selection", "1326");
+    p.num(1736, "Max Refill", 3);
+    p.num(1736, "Refill Timeout", 1);
+    p.num(1736, "Refill At Start", 1);
+    p.make("QVModelObjectManipulator", 1737, "Stick");
+    p.num(1737, "Sensitivity", 1);
+    p.text(1737, "Control Style", "kControlStyleAbsolute");
+    p.make("QVModelObjectAccelerometer", 1738, "Tilt");
+    p.text(1738, "Control Type", "kControlTypeMove");
+    p.text(1738, "Active Axes", "kActiveAxeX");
+    p.num(1738, "Sensitivity", 1);
+    p.make("QVModelObjectSwipeControl", 1739, "Swipe");
+    p.make("QVModelObjectUnlocker", 1740, "Unlocker");
+    p.text(1740, "Unlock Type", "kCharacterUnlock");
+    p.text(1740, "Object", "Dasher");
+    p.make("QVModelObjectEventObserver", 1741, "Game Over");
+    p.text(1741, "Event Type", "kGameOver");
+    p.num(1741, "Pause Current World", 1);
+    for (uint32_t c = 1731; c <= 1733; ++c) p.num(c, "Stick To Edge", 1);
+    for (uint32_t c = 1731; c <= 1741; ++c) p.child(1730, c);
 
+    authorLabAssets(p);
     p.make("QVModelScreenScene", 1760, "Lab");
     worldValues(p, 1760, "Lab");
+    p.make("QVModelComponentForcedMovement", 1761, "Forced Movement");
+    p.num(1761, "Froce Min", 3);
+    p.num(1761, "Force Max", 5);
+    p.num(1761, "Force Increase", 0.001);
+    p.make("QVModelComponentDeletionThreshold", 1762, "Deletion");
+    p.num(1762, "Back Deletion Threshold", 600);
+    p.num(1762, "Sides Deletion Threshold", 800);
+    p.make("QVModelComponentScore", 1763, "Score");
+    p.num(1763, "Reset Distance", 1);
+    p.num(1763, "Reset Points", 1);
+    p.num(1763, "Reset Coins", 0);
+    p.make("QVModelObjectBackground", 1764, "Sky");
+    p.make("QVModelObjectBackground", 1765, "Hills");
+    backgrounds(p, 1764, 1765);
+    authorLabSections(p);
+    for (uint32_t c = 1761; c <= 1765; ++c) p.child(1760, c);
+    p.child(1760, 1770);
+    p.child(1760, 1771);
 }
 
 void authorNodes(Plan& p) {
