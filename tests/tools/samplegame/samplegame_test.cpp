@@ -11,7 +11,11 @@
 #include <vector>
 
 #include "../../model/core/support/loader_fixture.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/classes/QVNode.h"
 #include "model/core/QVModel.h"
 
@@ -108,6 +112,51 @@ TEST_F(Load, EveryFlowLinkResolvesAsTheGolden) {
         ++links;
     }
     EXPECT_EQ(links, 11u);
+}
+
+// Every class of the schema and the settings have a model; the characters
+// come in plan order; the components that make their own polygon keep the
+// planned one; every label names the font; every plan link survives.
+TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    std::set<std::string> present;
+    for (const auto& model : controller()->modelsById()) present.insert(model->className());
+    std::istringstream classes(readText(std::string(QV_SOURCE_DIR) + "/tests/fixtures/classes/schema.classes"));
+    size_t listed = 0;
+    for (std::string name; std::getline(classes, name);) {
+        if (name.empty()) continue;
+        SCOPED_TRACE(name);
+        EXPECT_EQ(present.count(name), 1u);
+        ++listed;
+    }
+    EXPECT_EQ(listed, 71u);
+    EXPECT_EQ(present.count("QVModelGeneralSettings"), 1u);
+
+    std::vector<std::string> characters;
+    for (const auto& c : controller()->getModels<QVModelAssetCharacter>()) characters.push_back(c->name());
+    EXPECT_EQ(characters, (std::vector<std::string>{"Runner", "Dasher"}));
+
+    // Component -> the polygon its "Collision Shape" must hold after loading.
+    const std::pair<uint32_t, uint32_t> ownShapes[] = {{1858, 1859}, {1875, 1876}};
+    for (const auto& row : ownShapes) {
+        SCOPED_TRACE(row.first);
+        const auto component = controller()->getModel(row.first);
+        ASSERT_TRUE(component);
+        const auto* shape = dynamic_cast<const QVAttributeModelLink*>(component->attribute("Collision Shape"));
+        ASSERT_TRUE(shape && shape->linkedModel());
+        EXPECT_EQ(shape->linkedModel()->id(), row.second);
+        const auto polygon = modelKindCast<QVModelPolygon>(shape->linkedModel());
+        ASSERT_TRUE(polygon);
+        EXPECT_EQ(controller()->getModel(row.second), shape->linkedModel());
+    }
+
+    for (const auto& label : controller()->getModels<QVModelObjectLabel>()) {
+        SCOPED_TRACE(label->id());
+        EXPECT_EQ(label->fontId(), 1020);
+        EXPECT_TRUE(controller()->getModel(static_cast<uint32_t>(label->fontId())));
+    }
 }
 
 TEST(Deterministic, TwoRunsAndTheBuiltGameAreIdentical) {
