@@ -77,9 +77,10 @@ Image spriteImage(const QVModelSprite& sprite, const BakedFont& font) {
         const Look l{look.shape, w, h, lighter(look.top, shade), lighter(look.bottom, shade)};
         return look.caption ? drawCaptioned(l, font, look.caption) : drawLook(l);
     }
-    if (w >= 2 * h) {
-        std::string caption = name;
-        for (char& c : caption) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string caption = name;
+    for (char& c : caption) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // Wide pictures are buttons, captioned when the caption fits.
+    if (w >= 2 * h && textWidth(font, caption) <= w - 8 && font.lineHeight <= h) {
         return drawCaptioned(Look{LookShape::RoundedBox, w, h, {250, 190, 60, 255}, {225, 120, 30, 255}}, font,
                              caption);
     }
