@@ -35,10 +35,10 @@
 #include "model/core/QVDataFormat.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
-#include "model/core/QVPackMap.h"
 #include "platform/CCFileUtils.h"
 
-#include "../common/ToolText.h"
+#include "PackWriter.h"
+#include "ToolText.h"
 
 namespace {
 
@@ -97,13 +97,6 @@ bool packageHasData(const std::string& root) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
-bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 // Writes both packs of every class that has registered models; false after a
 // message on stderr.
 bool repack(const QVModelController& controller, const std::string& dir) {
@@ -118,25 +111,15 @@ bool repack(const QVModelController& controller, const std::string& dir) {
         const auto type = typeOf.find(className);
         if (type == typeOf.end()) continue;
         for (const bool connections : {false, true}) {
-            const std::string path =
-                dir + "/" + className + ".0." + (connections ? "connections" : "attributes") + ".pack";
+            const std::string path = dir + "/" + packwriter::packFileName(className, 0, connections);
             std::vector<unsigned char> bytes;
             try {
-                for (const auto& model : controller.getModels(type->second)) {
-                    msgpack::zone zone;
-                    QVPackMap map(zone);
-                    if (connections) {
-                        model->packConnections(map);
-                    } else {
-                        model->pack(map);
-                    }
-                    map.appendTo(bytes);
-                }
+                bytes = packwriter::packBytes(controller.getModels(type->second), connections);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "qvloadcheck: cannot pack %s: %s\n", printable(path).c_str(), e.what());
                 return false;
             }
-            if (!writeFile(path, bytes)) {
+            if (!packwriter::writeFile(path, bytes)) {
                 std::fprintf(stderr, "qvloadcheck: cannot write %s: %s\n", printable(path).c_str(),
                              std::strerror(errno));
                 return false;

@@ -1,0 +1,575 @@
+#include "SampleGame.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
+
+#include "PackWriter.h"
+#include "QVPackageWriter.h"
+#include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelObject.h"
+#include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelPolygon.h"
+#include "model/classes/QVModelSound.h"
+#include "model/core/QVAttributeEnum.h"
+#include "model/core/QVAttributeFundamental.h"
+#include "model/core/QVAttributeModel.h"
+#include "model/core/QVAttributeSprite.h"
+#include "model/core/QVAttributeValue.h"
+#include "model/core/QVDataFormat.h"
+#include "model/core/QVKeyTable.h"
+#include "model/core/QVModel.h"
+#include "model/core/QVModelController.h"
+#include "model/core/QVPackMap.h"
+
+namespace samplegame {
+
+namespace {
+
+using cocos2d::CCPoint;
+using cocos2d::CCRect;
+using cocos2d::CCSize;
+
+// Keyboard codes as the desktop host maps them.
+constexpr int kKeySpace = 32;
+constexpr int kKeyC = 67;
+constexpr int kKeyE = 69;
+constexpr int kKeyM = 77;
+constexpr int kKeyP = 80;
+constexpr int kKeyS = 83;
+
+constexpr uint32_t kFont = 1020;
+constexpr uint32_t kSoundClick = 1034;
+constexpr uint32_t kSoundMusic = 1035;
+
+// Authoring helpers over the controller. Every setter is silent so that no
+// notification replaces a planned value; an attribute the class lacks, or
+// one of another kind, is a fault in the plan and throws.
+class Plan {
+public:
+    explicit Plan(QVModelController& controller) : m_controller(controller) {}
+
+    QVModel& make(const char* className, uint32_t id, const std::string& name) {
+        std::shared_ptr<QVModel> model = m_controller.createModel(className);
+        if (!model) throw std::runtime_error(std::string("no factory for ") + className);
+        model->setId(id);
+        m_controller.addModel(model);
+        if (m_controller.getModel(id) != model) throw std::runtime_error("id taken: " + std::to_string(id));
+        model->nameAttribute()->setValue(name, true);
+        return *model;
+    }
+
+    QVModel& get(uint32_t id) const {
+        QVModel* model = m_controller.findModel(id);
+        if (!model) throw std::runtime_error("no model " + std::to_string(id));
+        return *model;
+    }
+
+    void num(uint32_t id, const char* name, double value) {
+        QVAttribute* a = attr(id, name);
+        if (auto* f = dynamic_cast<QVAttributeFloat*>(a)) {
+            f->setValue(static_cast<float>(value), true);
+        } else if (auto* i = dynamic_cast<QVAttributeInt*>(a)) {
+            i->setValue(static_cast<int>(value), true);
+        } else if (auto* u = dynamic_cast<QVAttributeUInt*>(a)) {
+            u->setValue(static_cast<unsigned>(value), true);
+        } else if (auto* b = dynamic_cast<QVAttributeBool*>(a)) {
+            b->setValue(value != 0, true);
+        } else if (auto* o = dynamic_cast<QVAttributeOrientation*>(a)) {
+            o->setValue(static_cast<QVOrientation>(value), true);
+        } else if (auto* s = dynamic_cast<QVAttributeScreenAdjustment*>(a)) {
+            s->setValue(static_cast<QVScreenAdjustment>(value), true);
+        } else if (auto* e = dynamic_cast<QVAttributeFrameEdgeState*>(a)) {
+            e->setValue(static_cast<QVObjectFrameEdgeState>(value), true);
+        } else {
+            wrongKind(id, name);
+        }
+    }
+    void text(uint32_t id, const char* name, const std::string& value) {
+        auto* s = dynamic_cast<QVAttributeString*>(attr(id, name));
+        if (!s) wrongKind(id, name);
+        s->setValue(value, true);
+    }
+    void point(uint32_t id, const char* name, float x, float y) {
+        auto* p = dynamic_cast<QVBaseAttributePoint*>(attr(id, name));
+        if (!p) wrongKind(id, name);
+        p->setValue(CCPoint(x, y), true);
+    }
+    void size(uint32_t id, const char* name, float w, float h) {
+        auto* s = dynamic_cast<QVAttributeSize*>(attr(id, name));
+        if (!s) wrongKind(id, name);
+        s->setValue(CCSize(w, h), true);
+    }
+    void rect(uint32_t id, const char* name, float x, float y, float w, float h) {
+        auto* r = dynamic_cast<QVAttributeRect*>(attr(id, name));
+        if (!r) wrongKind(id, name);
+        r->setValue(CCRect(x, y, w, h), true);
+    }
+    void color(uint32_t id, const char* name, float r, float g, float b, float a) {
+        auto* c = dynamic_cast<QVBaseAttributeColor*>(attr(id, name));
+        if (!c) wrongKind(id, name);
+        c->setValue(cocos2d::ccColor4F{r, g, b, a}, true);
+    }
+
+    // A reference attribute of `id` to the model `target`.
+    void link(uint32_t id, const char* name, uint32_t target) {
+        QVAttribute* a = attr(id, name);
+        const std::shared_ptr<QVModel> model = get(target).sharedFromThis();
+        bool linked = false;
+        if (auto* sprite = dynamic_cast<QVAttributeSprite*>(a)) {
+            sprite->setValue(model, true);
+            linked = true;
+        } else if (auto* sound = dynamic_cast<QVAttributeSound*>(a)) {
+            linked = setTyped<QVModelSound>(*sound, model);
+        } else if (auto* animation = dynamic_cast<QVBaseAttributeAnimation*>(a)) {
+            linked = setTyped<QVModelAnimation>(*animation, model);
+        } else if (auto* shape = dynamic_cast<QVBaseAttributeShape*>(a)) {
+            linked = setTyped<QVModelPolygon>(*shape, model);
+        } else if (auto* asset = dynamic_cast<QVAttributeAsset*>(a)) {
+            linked = setTyped<QVModelAsset>(*asset, model);
+        } else if (auto* objectAsset = dynamic_cast<QVAttributeObjectAsset*>(a)) {
+            linked = setTyped<QVModelObjectAsset>(*objectAsset, model);
+        } else if (auto* object = dynamic_cast<QVAttributeObject*>(a)) {
+            linked = setTyped<QVModelObject>(*object, model);
+        }
+        if (!linked) wrongKind(id, name);
+    }
+
+    void child(uint32_t parent, uint32_t childId) { get(parent).addChild(get(childId).sharedFromThis(), true); }
+
+    // A flow link named `name` from node `from` to node `to`'s "Load"; the
+    // node's own follower of that name when it has one.
+    void flow(uint32_t from, const std::string& name, uint32_t to) {
+        QVModel& node = get(from);
+        QVAttribute* link = node.attribute(name);
+        if (!link || link->connectionMode() != QVBaseAttribute::kConnectionFollower) {
+            link = new QVAttribute(name, &node);
+            link->setConnectionMode(QVBaseAttribute::kConnectionFollower, true);
+        }
+        QVAttribute* load = nullptr;
+        for (QVAttribute* candidate : get(to).attributes()) {
+            if (candidate->connectionMode() == QVBaseAttribute::kConnectionSource && candidate->name() == "Load") {
+                load = candidate;
+            }
+        }
+        if (!load) throw std::runtime_error("node " + std::to_string(to) + " has no source \"Load\"");
+        link->connect(load, true);
+    }
+
+private:
+    QVAttribute* attr(uint32_t id, const char* name) const {
+        QVAttribute* a = get(id).attribute(name);
+        if (!a) throw std::runtime_error(std::string(get(id).className()) + " has no attribute \"" + name + "\"");
+        return a;
+    }
+    [[noreturn]] void wrongKind(uint32_t id, const char* name) const {
+        throw std::runtime_error("attribute \"" + std::string(name) + "\" of " + std::to_string(id) +
+                                 " is not of the planned kind");
+    }
+    template <class T, class A>
+    static bool setTyped(A& attribute, const std::shared_ptr<QVModel>& model) {
+        auto typed = modelKindCast<T>(model);
+        if (!typed) return false;
+        attribute.setModel(typed);
+        return true;
+    }
+
+    QVModelController& m_controller;
+};
+
+void authorSettings(Plan& p) {
+    const uint32_t s = 1001;
+    p.make("QVModelGeneralSettings", s, "Settings");
+    p.text(s, "Application Name", "Sample Runner");
+    p.text(s, "ZK Version", "1.0");
+    p.num(s, "Last ID", 1999);
+    p.num(s, "Orientation", 1);
+    p.num(s, "Screen Adjustment", 0);
+    p.size(s, "Design Size", 1136, 640);
+    p.text(s, "User ID", kUserId);
+    p.text(s, "Build Date", "2020-01-01");
+    p.num(s, "Move Up Key", 16777235);
+    p.num(s, "Move Down Key", 16777237);
+    p.num(s, "Move Left Key", 16777234);
+    p.num(s, "Move Right Key", 16777236);
+    p.num(s, "Jump Key", kKeySpace);
+    for (const char* key : {"Shoot Key", "Motor CW Key", "Motor CCW Key", "Rotate Left Key", "Rotate Right Key"}) {
+        p.num(s, key, 0);
+    }
+}
+
+struct Look {
+    uint32_t container;
+    const char* name;
+    std::vector<uint32_t> sprites;
+    float width, height;
+    float speed;
+    uint32_t atlas;  // 0: none
+};
+
+// The looks of the main road: sprites 1100-1123, containers 1200-1219.
+const std::vector<Look>& mainLooks() {
+    static const std::vector<Look> looks = {
+        {1200, "Runner", {1100, 1101}, 80, 96, 0.25f, 1010},
+        {1201, "Dasher", {1102, 1103}, 80, 96, 0.25f, 1010},
+        {1202, "Ground", {1104}, 568, 64, 1, 1010},
+        {1203, "Ledge", {1105}, 192, 32, 1, 1010},
+        {1204, "Coin", {1106, 1107}, 40, 40, 0.2f, 1010},
+        {1205, "Magnet", {1108}, 48, 48, 1, 1010},
+        {1206, "Spiky", {1109, 1110}, 64, 56, 0.15f, 1010},
+        {1207, "Checkpoint", {1111}, 32, 112, 1, 1010},
+        {1208, "Play", {1112}, 240, 80, 1, 1010},
+        {1209, "Resume", {1113}, 240, 80, 1, 1010},
+        {1210, "Retry", {1114}, 240, 80, 1, 1010},
+        {1211, "Continue", {1115}, 240, 80, 1, 1010},
+        {1212, "Menu", {1116}, 240, 80, 1, 1010},
+        {1213, "Unlock", {1117}, 180, 60, 1, 1010},
+        {1214, "Pause", {1118}, 72, 72, 1, 1010},
+        {1215, "Sound On", {1119}, 72, 72, 1, 1010},
+        {1216, "Sound Off", {1120}, 72, 72, 1, 1010},
+        {1217, "Sky", {1121}, 568, 320, 1, 1011},
+        {1218, "Hills", {1122}, 512, 160, 1, 1011},
+        {1219, "Spark", {1123}, 16, 16, 1, 0},
+    };
+    return looks;
+}
+
+void authorMedia(Plan& p) {
+    p.make("QVModelAtlas", 1010, "Sprites");
+    p.make("QVModelAtlas", 1011, "Backgrounds");
+    p.make("QVModelFont", kFont, "Main");
+    const char* sounds[] = {"Jump", "Coin", "Power", "Hit", "Click", "Music"};
+    for (uint32_t i = 0; i < 6; ++i) p.make("QVModelSound", 1030 + i, sounds[i]);
+
+    for (const Look& look : mainLooks()) {
+        for (size_t i = 0; i < look.sprites.size(); ++i) {
+            const std::string name =
+                look.sprites.size() > 1 ? std::string(look.name) + " " + std::to_string(i + 1) : look.name;
+            p.make("QVModelSprite", look.sprites[i], name);
+        }
+    }
+    for (const Look& look : mainLooks()) p.make("QVModelSpriteContainer", look.container, look.name);
+
+    // Values and links, after every model of the group exists.
+    p.num(1010, "width", 1024);
+    p.num(1010, "height", 1024);
+    p.num(1010, "padding", 2);
+    p.num(1011, "width", 1024);
+    p.num(1011, "height", 512);
+    p.num(1011, "padding", 2);
+    for (const Look& look : mainLooks()) {
+        p.num(look.container, "Animation Speed", look.speed);
+        if (look.atlas == 0) p.num(look.container, "Excluded From Atlas", 1);
+        for (uint32_t sprite : look.sprites) {
+            p.size(sprite, "Size", look.width, look.height);
+            p.size(sprite, "SourceSize", look.width, look.height);
+            p.point(sprite, "Offset", 0, 0);
+            p.child(look.container, sprite);
+        }
+    }
+    for (const uint32_t atlas : {1010u, 1011u}) {
+        for (const Look& look : mainLooks()) {
+            if (look.atlas != atlas) continue;
+            for (uint32_t sprite : look.sprites) p.child(atlas, sprite);
+        }
+    }
+}
+
+void screenCommon(Plan& p, uint32_t id, const char* key) {
+    p.text(id, "Key", key);
+    p.text(id, "Ad Banner", "kNoAds");
+    p.text(id, "Ad Interstitial", "kNoAds");
+}
+
+void makeScreen(Plan& p, uint32_t id, const char* name, const char* key) {
+    p.make("QVModelScreen", id, name);
+    screenCommon(p, id, key);
+}
+
+// A label: custom text unless a score kind is given afterwards.
+void makeLabel(Plan& p, uint32_t id, const char* name, const std::string& text, float x, float y, float scale = 1) {
+    p.make("QVModelObjectLabel", id, name);
+    p.point(id, "Position", x, y);
+    p.point(id, "Scale", scale, scale);
+    p.text(id, "Font", std::to_string(kFont));
+    p.text(id, "Action", "kCustomVector");
+    p.text(id, "Text", text);
+    p.num(id, "Stick To Edge", 0);
+}
+
+void scoreLabel(Plan& p, uint32_t id, const char* world, const char* type, const char* amount) {
+    p.text(id, "Action", "kScoreVector");
+    p.text(id, "World", world);
+    p.text(id, "Score Type", type);
+    if (amount) p.text(id, "Amount", amount);
+    p.text(id, "Alignment", "left");
+}
+
+void makeButton(Plan& p, const char* className, uint32_t id, const char* name, uint32_t look, const char* action,
+                float x, float y, int key) {
+    p.make(className, id, name);
+    p.point(id, "Position", x, y);
+    p.link(id, std::string(className) == "QVModelObjectButtonSoundControl" ? "Sound is ON" : "Image", look);
+    p.link(id, "Click Sound", kSoundClick);
+    if (action) p.text(id, "Action", action);
+    p.num(id, "Keyboard Key", key);
+    p.num(id, "Stick To Edge", 0);
+}
+
+void makeCoinIcon(Plan& p, uint32_t id, float x, float y, bool stick) {
+    p.make("QVModelObjectImage", id, "Coin Icon");
+    p.point(id, "Position", x, y);
+    p.link(id, "Image", 1204);
+    p.num(id, "Stick To Edge", stick ? 1 : 0);
+}
+
+void authorScreens(Plan& p) {
+    // Loading screen: the start-up set.
+    makeScreen(p, 1500, "Loading", "QVPScreenStart");
+    makeLabel(p, 1501, "Loading", "LOADING", 568, 380);
+    makeLabel(p, 1502, "Counter", "", 568, 320);
+    p.text(1502, "Action", "kLoadingCounter");
+    p.make("QVModelObjectLoadingBar", 1503, "Loading Bar");
+    p.point(1503, "Position", 568, 260);
+    for (uint32_t c = 1501; c <= 1503; ++c) p.child(1500, c);
+
+    // Main menu.
+    makeScreen(p, 1510, "Main Menu", "QVPScreenMainMenu");
+    makeLabel(p, 1511, "Title", "SAMPLE RUNNER", 568, 560, 1.5f);
+    makeCoinIcon(p, 1512, 1010, 600, true);
+    makeLabel(p, 1513, "Coins", "", 1040, 600);
+    scoreLabel(p, 1513, "kGlobal", "kScoreCoins", "kScoreTotal");
+    p.num(1513, "Stick To Edge", 1);
+    makeButton(p, "QVModelObjectButton", 1514, "Play", 1208, nullptr, 568, 80, kKeySpace);
+    makeButton(p, "QVModelObjectButtonSoundControl", 1515, "Sound", 1215, "kMuteAllSound", 70, 590, kKeyS);
+    p.link(1515, "Sound is OFF", 1216);
+    p.num(1515, "Stick To Edge", 1);
+    p.make("QVModelObjectCharacterSelector", 1516, "Characters");
+    p.point(1516, "Position", 568, 330);
+    p.text(1516, "Label Name", std::to_string(kFont));
+    p.num(1516, "Spread", 220);
+    p.num(1516, "Label Vertical Spacing", 70);
+    for (uint32_t c = 1511; c <= 1516; ++c) p.child(1510, c);
+
+    // HUD.
+    makeScreen(p, 1520, "HUD", "HUD");
+    makeLabel(p, 1521, "Distance", "", 40, 600);
+    scoreLabel(p, 1521, "kCurrentWorld", "kScoreDistance", nullptr);
+    makeCoinIcon(p, 1522, 520, 600, true);
+    makeLabel(p, 1523, "Coins", "", 550, 600);
+    scoreLabel(p, 1523, "kCurrentWorld", "kScoreCoins", nullptr);
+    makeButton(p, "QVModelObjectButton", 1524, "Pause", 1214, "kPauseButton", 1090, 594, kKeyP);
+    p.make("QVModelObjectEventObserver", 1525, "Game Over");
+    p.text(1525, "Event Type", "kGameOver");
+    p.num(1525, "Pause Current World", 1);
+    for (uint32_t c = 1521; c <= 1524; ++c) p.num(c, "Stick To Edge", 1);
+    for (uint32_t c = 1521; c <= 1525; ++c) p.child(1520, c);
+
+    // Pause.
+    makeScreen(p, 1530, "Pause", "Pause");
+    makeLabel(p, 1531, "Paused", "PAUSED", 568, 440, 1.4f);
+    makeButton(p, "QVModelObjectButton", 1532, "Resume", 1209, "kBackButton", 568, 300, kKeyP);
+    makeButton(p, "QVModelObjectButton", 1533, "Menu", 1212, "kBackToButton", 568, 190, kKeyM);
+    p.text(1533, "Back To", "QVPScreenMainMenu");
+    for (uint32_t c = 1531; c <= 1533; ++c) p.child(1530, c);
+
+    // Game over.
+    makeScreen(p, 1540, "Game Over", "Game Over");
+    makeLabel(p, 1541, "Game Over", "GAME OVER", 568, 520, 1.4f);
+    makeLabel(p, 1542, "Score Caption", "SCORE", 470, 420);
+    makeLabel(p, 1543, "Score", "", 600, 420);
+    scoreLabel(p, 1543, "kCurrentWorld", "kScoreDistance", nullptr);
+    makeLabel(p, 1544, "Best Caption", "BEST", 470, 360);
+    makeLabel(p, 1545, "Best", "", 600, 360);
+    scoreLabel(p, 1545, "kCurrentWorld", "kScoreBest", nullptr);
+    makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 250, kKeySpace);
+    makeButton(p, "QVModelObjectButton", 1547, "Continue", 1211, "kRestartCheckpointButton", 568, 160, kKeyC);
+    makeButton(p, "QVModelObjectButton", 1548, "Menu", 1212, "kBackToButton", 568, 70, kKeyM);
+    p.text(1548, "Back To", "QVPScreenMainMenu");
+    for (uint32_t c = 1541; c <= 1548; ++c) p.child(1540, c);
+}
+
+void worldValues(Plan& p, uint32_t w, const char* key) {
+    screenCommon(p, w, key);
+    p.point(w, "Gravity", 0, -40);
+    p.num(w, "Time Warp", 1);
+    p.num(w, "Game Speed Min", 4);
+    p.num(w, "Game Speed Max", 6);
+    p.num(w, "Speed Increase", 0.001);
+    p.num(w, "Velocity Drag", 1);
+    p.num(w, "Score Multiplier", 0.05);
+    p.num(w, "Camera Smooth", 0.2);
+    p.rect(w, "Object Frame Rect", 0.15f, 0, 0.5f, 1);
+    p.num(w, "Object Frame State 1", 0);
+    p.num(w, "Object Frame State 2", 0);
+    p.num(w, "Object Frame State 3", 2);
+    p.num(w, "Object Frame State 4", 1);
+    p.link(w, "Music", kSoundMusic);
+    p.num(w, "Loop Music", 1);
+}
+
+void authorWorld(Plan& p) {
+    p.make("QVModelScreenScene", 1400, "World 1");
+    p.make("QVModelComponentScore", 1401, "Score");
+    p.make("QVModelObjectBackground", 1402, "Sky");
+    p.make("QVModelObjectBackground", 1403, "Hills");
+    worldValues(p, 1400, "World1");
+    p.num(1401, "Reset Distance", 1);
+    p.num(1401, "Reset Points", 1);
+    p.num(1401, "Reset Coins", 0);
+    p.point(1402, "Position", 568, 320);
+    p.point(1402, "Scale", 2, 2);
+    p.num(1402, "Speed", 0.05);
+    p.num(1402, "Z Depth", -20);
+    p.link(1402, "Image", 1217);
+    p.point(1403, "Position", 256, 80);
+    p.num(1403, "Speed", 0.3);
+    p.num(1403, "Z Depth", -10);
+    p.link(1403, "Image", 1218);
+    for (uint32_t c = 1401; c <= 1403; ++c) p.child(1400, c);
+}
+
+void authorExtras(Plan& p) {
+    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1208, nullptr, 940, 80, kKeyE);
+    p.child(1510, 1713);
+    makeScreen(p, 1700, "Extras", "Extras");
+    makeLabel(p, 1701, "Extras", "EXTRAS", 568, 560, 1.4f);
+    p.child(1700, 1701);
+
+    makeScreen(p, 1730, "Lab HUD", "Lab HUD");
+    makeButton(p, "QVModelObjectButton", 1731, "Pause", 1214, "kPauseButton", 1090, 594, kKeyP);
+    p.num(1731, "Stick To Edge", 1);
+    p.child(1730, 1731);
+
+    p.make("QVModelScreenScene", 1760, "Lab");
+    worldValues(p, 1760, "Lab");
+}
+
+void authorNodes(Plan& p) {
+    struct Node {
+        uint32_t id;
+        const char* className;
+        const char* name;
+        uint32_t screen;
+    };
+    const Node nodes[] = {
+        {1600, "QVNodeUIStart", "QVPScreenStart", 1500}, {1601, "QVNodeUI", "QVPScreenMainMenu", 1510},
+        {1602, "QVNodeScene", "World1", 1400},           {1603, "QVNodeUI", "HUD", 1520},
+        {1604, "QVNodeUI", "Pause", 1530},               {1605, "QVNodeUI", "Game Over", 1540},
+        {1606, "QVNodeUI", "Extras", 1700},              {1607, "QVNodeScene", "Lab", 1760},
+        {1608, "QVNodeUI", "Lab HUD", 1730},
+    };
+    for (const Node& node : nodes) p.make(node.className, node.id, node.name);
+    for (const Node& node : nodes) p.child(node.id, node.screen);
+    p.flow(1600, "Load", 1601);
+    p.flow(1601, "Play", 1602);
+    p.flow(1601, "Extras", 1606);
+    p.flow(1602, "UI", 1603);
+    p.flow(1603, "Pause", 1604);
+    p.flow(1603, "Game Over", 1605);
+    p.flow(1606, "Lab", 1607);
+    p.flow(1607, "UI", 1608);
+    p.flow(1607, "Exit", 1602);
+    p.flow(1608, "Pause", 1604);
+    p.flow(1608, "Game Over", 1605);
+}
+
+// Pack numbers: the start-up set alone in pack 0 of its classes.
+int packNumber(const QVModel& model) {
+    const std::string className = model.className();
+    if (className == "QVModelScreen") return model.id() == 1500 ? 0 : 1;
+    if (className == "QVModelObjectLabel") return model.id() == 1501 || model.id() == 1502 ? 0 : 1;
+    return 0;
+}
+
+// Key lines the first read of the settings relies on.
+const std::map<size_t, std::string>& fixedKeyLines() {
+    static const std::map<size_t, std::string> lines = {{10, "value"}, {33, "Class Name"}, {42, "id"}, {50, "User ID"}};
+    return lines;
+}
+
+}  // namespace
+
+void authorModels(QVModelController& controller) {
+    controller.clear();
+    Plan plan(controller);
+    authorSettings(plan);
+    authorMedia(plan);
+    authorWorld(plan);
+    authorScreens(plan);
+    authorExtras(plan);
+    authorNodes(plan);
+}
+
+std::vector<PackFile> packGame(const QVModelController& controller) {
+    const std::vector<std::shared_ptr<QVModel>> models = controller.modelsById();
+
+    collectedKeys().clear();
+    setCollectingKeys(true);
+    for (const auto& model : models) {
+        model->collectKeys();
+        msgpack::zone zone;
+        QVPackMap map(zone);
+        model->pack(map);
+        model->packConnections(map);
+    }
+    setCollectingKeys(false);
+
+    std::set<std::string> names = collectedKeys();
+    for (const auto& line : fixedKeyLines()) names.erase(line.second);
+    std::vector<std::string> lines;
+    auto rest = names.begin();  // std::set iterates in byte order
+    for (size_t n = 0; rest != names.end() || n <= fixedKeyLines().rbegin()->first; ++n) {
+        const auto fixed = fixedKeyLines().find(n);
+        if (fixed != fixedKeyLines().end()) {
+            lines.push_back(fixed->second);
+        } else if (rest != names.end()) {
+            lines.push_back(*rest++);
+        } else {
+            throw std::runtime_error("too few key names to place the fixed ones");
+        }
+    }
+    QVKeyTableMap table;
+    for (size_t n = 0; n < lines.size(); ++n) table.emplace(lines[n], static_cast<std::int32_t>(n));
+    installKeyTable(std::move(table));
+
+    std::vector<PackFile> files;
+    files.push_back({"Keys.pack", writeKeysPack(lines, kUserId)});
+    // Registry order, then pack number; each class list is ascending id.
+    std::vector<PackFile> attributes, connections;
+    for (const std::string& className : QVModelController::classNames()) {
+        std::map<int, std::vector<std::shared_ptr<QVModel>>> byPack;
+        for (const auto& model : models) {
+            if (className == model->className()) byPack[packNumber(*model)].push_back(model);
+        }
+        for (const auto& pack : byPack) {
+            attributes.push_back({packwriter::packFileName(className, pack.first, false),
+                                  packwriter::packBytes(pack.second, false)});
+            connections.push_back({packwriter::packFileName(className, pack.first, true),
+                                   packwriter::packBytes(pack.second, true)});
+        }
+    }
+    for (auto* group : {&attributes, &connections}) {
+        for (PackFile& file : *group) files.push_back(std::move(file));
+    }
+    return files;
+}
+
+std::vector<unsigned char> packageBytes(const std::vector<PackFile>& files) {
+    const std::string password = QVModelController::decodeArchivePassword(qvformat::kStoredArchivePassword);
+    QVPackageWriter writer(1);
+    for (const PackFile& file : files) {
+        QVPackageEntry entry;
+        entry.name = file.name;
+        entry.data = file.bytes;
+        entry.kind = QVPackageEntry::Kind::Traditional;
+        entry.dataDescriptor = false;
+        writer.add(entry, password);
+    }
+    return writer.finish();
+}
+
+}  // namespace samplegame
