@@ -12,6 +12,7 @@
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectParticles.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
 #include "model/core/QVAttributeEnum.h"
@@ -136,6 +137,21 @@ public:
             linked = setTyped<QVModelObject>(*object, model);
         }
         if (!linked) wrongKind(id, name);
+    }
+
+    // A centred w x h box.
+    void box(uint32_t id, float w, float h) {
+        auto* polygon = dynamic_cast<QVModelPolygon*>(&get(id));
+        if (!polygon) wrongKind(id, "points");
+        polygon->initAsBox(CCSize(w, h), CCPoint(w / 2, h / 2), true);
+    }
+    // Centre (0, 0), rim point at radius r.
+    void circle(uint32_t id, float r) {
+        auto* circle = dynamic_cast<QVModelCircle*>(&get(id));
+        if (!circle) wrongKind(id, "points");
+        while (!circle->points().empty()) circle->removePoint(0, true);
+        circle->addPoint(CCPoint(0, 0), true);
+        circle->addPoint(CCPoint(r, 0), true);
     }
 
     void child(uint32_t parent, uint32_t childId) { get(parent).addChild(get(childId).sharedFromThis(), true); }
@@ -278,6 +294,255 @@ void authorMedia(Plan& p) {
     }
 }
 
+// Frames, animations, shapes, assets and their components (1240-1344).
+void authorAssets(Plan& p) {
+    struct Frame {
+        uint32_t image, container;
+        const char* name;
+        int sprites;
+    };
+    const Frame frames[] = {{1240, 1200, "Runner", 2}, {1241, 1201, "Dasher", 2},   {1242, 1202, "Ground", 1},
+                            {1243, 1203, "Ledge", 1},  {1244, 1204, "Coin", 2},     {1245, 1205, "Magnet", 1},
+                            {1246, 1206, "Spiky", 2},  {1247, 1207, "Checkpoint", 1}, {1248, 1213, "Unlock", 1}};
+    for (const Frame& f : frames) p.make("QVModelObjectImage", f.image, f.name);
+    struct Anim {
+        uint32_t id;
+        const char* name;
+        uint32_t image;
+        int sprites;
+    };
+    const Anim animations[] = {{1280, "Runner Run", 1240, 2}, {1281, "Runner Icon", 1240, 2},
+                               {1282, "Dasher Run", 1241, 2}, {1283, "Ground", 1242, 1},
+                               {1284, "Ledge", 1243, 1},      {1285, "Coin", 1244, 2},
+                               {1286, "Magnet", 1245, 1},     {1287, "Spiky", 1246, 2},
+                               {1288, "Checkpoint", 1247, 1}, {1289, "Unlock Button", 1248, 1}};
+    for (const Anim& a : animations) p.make("QVModelAnimation", a.id, a.name);
+    p.make("QVModelObjectTrail", 1290, "Runner Trail");
+    const char* boxes[] = {"Runner Box", "Ground Box", "Ledge Box"};
+    for (uint32_t i = 0; i < 3; ++i) p.make("QVModelPolygon", 1300 + i, boxes[i]);
+    p.make("QVModelCircle", 1303, "Coin Circle");
+    p.make("QVModelCircle", 1304, "Magnet Circle");
+    p.make("QVModelPolygon", 1305, "Spiky Box");
+    p.make("QVModelPolygon", 1306, "Checkpoint Box");
+    p.make("QVModelAssetCharacter", 1320, "Runner");
+    p.make("QVModelAssetCharacter", 1321, "Dasher");
+    p.make("QVModelAssetObstacle", 1322, "Ground");
+    p.make("QVModelAssetObstacle", 1323, "Ledge");
+    p.make("QVModelAssetObstacle", 1324, "Spiky");
+    p.make("QVModelAssetPowerup", 1325, "Coin");
+    p.make("QVModelAssetPowerup", 1326, "Magnet");
+    p.make("QVModelAssetPowerup", 1327, "Checkpoint");
+    p.make("QVModelComponentCharacterGameplaySettings", 1340, "Gameplay");
+    p.make("QVModelComponentHealth", 1341, "Health");
+    p.make("QVModelComponentCharacterIcon", 1342, "Icon");
+    p.make("QVModelComponentCharacterGameplaySettings", 1343, "Gameplay");
+    p.make("QVModelComponentHealth", 1344, "Health");
+
+    for (const Frame& f : frames) {
+        p.point(f.image, "Position", 0, f.image == 1248 ? -160 : 0);
+        p.num(f.image, "Stick To Edge", 0);
+        p.link(f.image, "Image", f.container);
+    }
+    for (const Anim& a : animations) {
+        p.num(a.id, "Speed", 1);
+        p.num(a.id, "Loop", 1);
+        p.num(a.id, "Duration", a.sprites / 30.0);
+        p.child(a.id, a.image);
+    }
+    p.child(1280, 1290);
+    p.point(1290, "Position", -10, 0);
+    p.num(1290, "Z Depth", -1);
+    p.num(1290, "Start Width", 14);
+    p.num(1290, "End Width", 2);
+    p.num(1290, "Speed", 0);
+    p.num(1290, "Length", 180);
+    p.num(1290, "Wave Height", 0);
+    p.num(1290, "Wave Length", 50);
+
+    p.box(1300, 56, 84);
+    p.box(1301, 568, 64);
+    p.box(1302, 192, 24);
+    p.circle(1303, 16);
+    p.circle(1304, 20);
+    p.box(1305, 56, 44);
+    p.box(1306, 32, 112);
+
+    for (const uint32_t c : {1320u, 1321u}) {
+        const bool runner = c == 1320;
+        p.link(c, "Collision Shape", 1300);
+        p.link(c, "Default Animation", runner ? 1280 : 1282);
+        p.link(c, "Jump Sound", 1030);
+        p.link(c, "Defeated Sound", 1033);
+        p.num(c, "Price", runner ? 0 : 10);
+        p.text(c, "Purchase Method", runner ? "kFree" : "kInGameCurrency");
+        p.num(c, "Cast Shadow", 1);
+        p.num(c, "Game Over Delay", 1);
+        p.num(c, "Camera Shake", 0.4);
+        const uint32_t gameplay = runner ? 1340 : 1343;
+        p.point(gameplay, "Max Speed", runner ? 15 : 18, 0);
+        p.point(gameplay, "Jump Force", 0, runner ? 14 : 16);
+        p.point(gameplay, "Bounce Force", 0, 0);
+        p.num(gameplay, "Jump Timeout", 0.2);
+        p.num(gameplay, "Jump Counter", 2);
+        p.num(gameplay, "Ground Threshold", 0.05);
+        p.num(gameplay, "Jump From Ground", 1);
+        p.point(gameplay, "Air Drag", 1, 1);
+        p.num(gameplay, "Rotation Drag", 1);
+        p.num(gameplay, "Platform Friction", 0);
+        p.num(gameplay, "Forced Movement", 1);
+        p.num(gameplay, "Fixed Rotation", 1);
+        p.num(gameplay, "Direct Movement", 0);
+        p.num(gameplay, "Image Direction", 0);
+        const uint32_t health = gameplay + 1;
+        p.num(health, "Health", 1);
+        p.num(health, "Lives", 1);
+        p.num(health, "Death Delay", 0);
+        p.child(c, gameplay);
+        p.child(c, health);
+    }
+    p.link(1342, "Regular Icon", 1281);
+    p.child(1320, 1342);
+
+    const uint32_t obstacleShapes[] = {1301, 1302, 1305}, obstacleIdle[] = {1283, 1284, 1287};
+    for (uint32_t i = 0; i < 3; ++i) {
+        p.link(1322 + i, "Collision Shape", obstacleShapes[i]);
+        p.link(1322 + i, "Idle Animation", obstacleIdle[i]);
+    }
+    const uint32_t powerupShapes[] = {1303, 1304, 1306}, powerupIdle[] = {1285, 1286, 1288},
+                   powerupSound[] = {1031, 1032, 1032};
+    const char* powerupTypes[] = {"kPowerupCoin", "kPowerupMagnet", "kPowerupCheckpoint"};
+    for (uint32_t i = 0; i < 3; ++i) {
+        const uint32_t a = 1325 + i;
+        p.link(a, "Collision Shape", powerupShapes[i]);
+        p.link(a, "Idle Animation", powerupIdle[i]);
+        p.link(a, "Start Sound", powerupSound[i]);
+        p.text(a, "Powerup Type", powerupTypes[i]);
+        p.num(a, "Appearance Chance", 100);
+    }
+    p.num(1325, "Reward Coins", 1);
+    p.num(1325, "Show coin reward", 1);
+    p.num(1325, "Reward Points", 10);
+    p.num(1326, "Duration", 6);
+    p.text(1326, "Animation Placement", "kPowerupCharacterConstraint");
+}
+
+enum class Placement { kCharacter, kGround, kLedge, kEnemy, kCoin, kMagnet, kCheckpoint };
+
+// A placement of an asset in a level section.
+void place(Plan& p, uint32_t id, Placement kind, float x, float y) {
+    struct Kind {
+        const char* className;
+        const char* name;
+        uint32_t asset;
+        int z;
+    };
+    static const std::map<Placement, Kind> kinds = {
+        {Placement::kCharacter, {"QVModelObjectAssetCharacter", "Player", 1320, 5}},
+        {Placement::kGround, {"QVModelObjectAssetUnit", "Ground", 1322, 1}},
+        {Placement::kLedge, {"QVModelObjectAssetUnit", "Ledge", 1323, 1}},
+        {Placement::kEnemy, {"QVModelObjectAssetUnit", "Spiky", 1324, 1}},
+        {Placement::kCoin, {"QVModelObjectAssetPowerup", "Coin", 1325, 3}},
+        {Placement::kMagnet, {"QVModelObjectAssetPowerup", "Magnet", 1326, 3}},
+        {Placement::kCheckpoint, {"QVModelObjectAssetPowerup", "Checkpoint", 1327, 3}},
+    };
+    const Kind& k = kinds.at(kind);
+    p.make(k.className, id, k.name);
+    p.point(id, "Position", x, y);
+    p.num(id, "Z Depth", k.z);
+    p.link(id, "Asset", k.asset);
+    if (std::string(k.className) == "QVModelObjectAssetUnit") {
+        const bool enemy = kind == Placement::kEnemy;
+        p.text(id, "Object Type", enemy ? "kEnemyObjectType" : "kPlatformObjectType");
+        p.text(id, "Movement Type", "kMovementLinear");
+        p.point(id, "Linear Velocity", enemy ? -3 : 0, 0);
+        p.text(id, "Collision Type", "kCharacterCollision");
+        p.text(id, "Destroy Type", enemy ? "kDestroyCollision" : "kDestroyNo");
+    }
+}
+
+void section(Plan& p, uint32_t id, const char* name, bool init, float start, float end, float cooldown) {
+    p.make("QVModelLevelSection", id, name);
+    p.num(id, "Width", 1136);
+    p.num(id, "Init Section", init ? 1 : 0);
+    if (!init) {
+        p.num(id, "Start Distance", start);
+        p.num(id, "End Distance", end);
+        p.num(id, "Play Cooldown", cooldown);
+    }
+}
+
+// World1's sections and what they hold (1410-1450).
+void authorSections(Plan& p) {
+    section(p, 1410, "Start", true, 0, 0, 0);
+    section(p, 1411, "Gap", false, 0, -1, 1);
+    section(p, 1412, "Spiky", false, 1500, -1, 1);
+    section(p, 1413, "Checkpoint", false, 4000, -1, 3);
+    using P = Placement;
+    struct Item {
+        uint32_t id;
+        P kind;
+        float x, y;
+    };
+    const std::vector<std::pair<uint32_t, std::vector<Item>>> placed = {
+        {1410, {{1420, P::kCharacter, 260, 200}, {1421, P::kGround, 284, 32}, {1422, P::kGround, 852, 32},
+                {1423, P::kCoin, 640, 140}, {1424, P::kCoin, 720, 140}, {1425, P::kCoin, 800, 140}}},
+        {1411, {{1426, P::kGround, 284, 32}, {1427, P::kGround, 1000, 32}, {1428, P::kLedge, 900, 230},
+                {1429, P::kCoin, 600, 180}, {1430, P::kCoin, 642, 220}, {1431, P::kCoin, 684, 180}}},
+        {1412, {{1432, P::kGround, 284, 32}, {1433, P::kGround, 852, 32}, {1434, P::kEnemy, 820, 86},
+                {1436, P::kLedge, 420, 220}, {1437, P::kMagnet, 420, 280}, {1438, P::kCoin, 620, 110},
+                {1439, P::kCoin, 680, 110}, {1440, P::kCoin, 740, 110}}},
+        {1413, {{1442, P::kGround, 284, 32}, {1443, P::kGround, 1000, 32}, {1445, P::kCheckpoint, 880, 120}}},
+    };
+    for (const auto& group : placed) {
+        for (const Item& item : group.second) {
+            place(p, item.id, item.kind, item.x, item.y);
+            p.child(group.first, item.id);
+        }
+    }
+    p.make("QVModelComponentWakeup", 1435, "Wakeup");
+    p.text(1435, "Wake Up", "kTimeBasedWakeup");
+    p.num(1435, "Wakeup Distance", 600);
+    p.text(1435, "Sleep", "kDistanceBasedSleep");
+    p.num(1435, "Sleep Distance", 400);
+    p.child(1434, 1435);
+
+    p.make("QVModelObjectLight", 1441, "Lamp");
+    p.point(1441, "Position", 560, 380);
+    p.num(1441, "Radius", 6);
+    p.color(1441, "Color", 255 / 255.0f, 214 / 255.0f, 140 / 255.0f, 180 / 255.0f);
+    p.num(1441, "Cast Shadow", 1);
+    p.num(1441, "Z Depth", 8);
+    p.child(1412, 1441);
+
+    p.make("QVModelObjectMirror", 1444, "Pond");
+    p.point(1444, "Position", 642, 24);
+    p.point(1444, "Scale", 1.48f, 0.48f);
+    p.color(1444, "Color", 140 / 255.0f, 180 / 255.0f, 1, 200 / 255.0f);
+    p.make("QVModelObjectFlag", 1446, "Banner");
+    p.point(1446, "Position", 886, 166);
+    p.num(1446, "Start Width", 12);
+    p.num(1446, "End Width", 8);
+    p.num(1446, "Speed", 200);
+    p.num(1446, "Length", 60);
+    p.num(1446, "Wave Height", 6);
+    p.num(1446, "Wave Length", 40);
+    p.make("QVModelObjectParticles", 1447, "Sparkle");
+    p.point(1447, "Position", 880, 190);
+    p.make("QVModelObjectParticlesEmitter", 1448, "Sparks");
+    p.num(1448, "Total Particles", 60);
+    p.num(1448, "Emission Rate", 40);
+    p.num(1448, "Life", 1);
+    p.num(1448, "Speed", 80);
+    p.num(1448, "Angle", 90);
+    p.point(1448, "Gravity", 0, -60);
+    p.num(1448, "Start Size", 16);
+    p.num(1448, "End Size", 4);
+    p.num(1448, "Blend Additive", 1);
+    p.text(1448, "Position Type", "kCCPositionTypeRelative");
+    p.child(1447, 1448);
+    for (const uint32_t c : {1444u, 1446u, 1447u}) p.child(1413, c);
+}
+
 void screenCommon(Plan& p, uint32_t id, const char* key) {
     p.text(id, "Key", key);
     p.text(id, "Ad Banner", "kNoAds");
@@ -416,6 +681,7 @@ void authorWorld(Plan& p) {
     p.make("QVModelComponentScore", 1401, "Score");
     p.make("QVModelObjectBackground", 1402, "Sky");
     p.make("QVModelObjectBackground", 1403, "Hills");
+    authorSections(p);
     worldValues(p, 1400, "World1");
     p.num(1401, "Reset Distance", 1);
     p.num(1401, "Reset Points", 1);
@@ -429,6 +695,7 @@ void authorWorld(Plan& p) {
     p.num(1403, "Speed", 0.3);
     p.num(1403, "Z Depth", -10);
     p.link(1403, "Image", 1218);
+    for (uint32_t c = 1410; c <= 1413; ++c) p.child(1400, c);
     for (uint32_t c = 1401; c <= 1403; ++c) p.child(1400, c);
 }
 
@@ -498,6 +765,7 @@ void authorModels(QVModelController& controller) {
     Plan plan(controller);
     authorSettings(plan);
     authorMedia(plan);
+    authorAssets(plan);
     authorWorld(plan);
     authorScreens(plan);
     authorExtras(plan);

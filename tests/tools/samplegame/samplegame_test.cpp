@@ -1,0 +1,137 @@
+// The game in build/samplegame, read by the player's own loader, and the
+// tool that writes it: the listing and flow goldens, the start-up set, and
+// byte-identical runs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../../model/core/support/loader_fixture.h"
+#include "model/classes/QVModelScreen.h"
+#include "model/classes/QVNode.h"
+#include "model/core/QVModel.h"
+
+namespace {
+
+const std::string kGame = std::string(QV_BINARY_DIR) + "/samplegame";
+const std::string kGoldens = std::string(QV_SOURCE_DIR) + "/tests/fixtures/samplegame";
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// The shell's exit status of a command line.
+int run(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string tool() { return std::string(QV_BINARY_DIR) + "/bin/qvsamplegame"; }
+
+std::string scratchDir() {
+    char pattern[] = "/tmp/samplegame-test-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    return dir ? dir : "";
+}
+
+class Load : public modeltest::LoaderFixture {
+protected:
+    // "models N" and one "<id> <class> <name>" line per model, as qvloadcheck prints.
+    std::string listing() const {
+        const auto models = controller()->modelsById();
+        std::string out = "models " + std::to_string(models.size()) + "\n";
+        for (const auto& model : models) {
+            out += std::to_string(model->id()) + " " + model->className() + " " + model->name() + "\n";
+        }
+        return out;
+    }
+};
+
+TEST_F(Load, FolderAndArchiveGiveTheGoldenModelsWithNoError) {
+    const std::string expected = readText(kGoldens + "/models.expected");
+    ASSERT_FALSE(expected.empty());
+    for (const bool archive : {false, true}) {
+        SCOPED_TRACE(archive ? "archive" : "folder");
+        resetController({});
+        const std::vector<int> percent = loadAll(kGame, archive);
+        EXPECT_EQ(controller()->lastError(), "");
+        ASSERT_FALSE(percent.empty());
+        EXPECT_EQ(percent.back(), 100);
+        EXPECT_EQ(listing(), expected);
+        for (const auto& model : controller()->modelsById()) {
+            EXPECT_GE(model->id(), 1001u);
+            EXPECT_LE(model->id(), 1999u);
+        }
+    }
+}
+
+TEST_F(Load, StartUpReadRegistersOnlyTheLoadingScreenSet) {
+    for (const bool archive : {false, true}) {
+        SCOPED_TRACE(archive ? "archive" : "folder");
+        resetController({});
+        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(kGame);
+        controller()->archiveMode = archive;
+        controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
+        EXPECT_EQ(controller()->lastError(), "");
+        std::set<uint32_t> ids;
+        for (const auto& model : controller()->modelsById()) ids.insert(model->id());
+        EXPECT_EQ(ids, (std::set<uint32_t>{1001, 1020, 1500, 1501, 1502, 1503}));
+    }
+}
+
+// Every "link" line of flow.expected resolves in the loaded game.
+TEST_F(Load, EveryFlowLinkResolvesAsTheGolden) {
+    resetController({});
+    loadAll(kGame, true);
+    ASSERT_EQ(controller()->lastError(), "");
+    std::istringstream expected(readText(kGoldens + "/flow.expected"));
+    size_t links = 0;
+    for (std::string line; std::getline(expected, line);) {
+        if (line.rfind("link ", 0) != 0) continue;
+        SCOPED_TRACE(line);
+        const size_t q1 = line.find('"'), q2 = line.find('"', q1 + 1);
+        const std::string name = line.substr(q1 + 1, q2 - q1 - 1), rest = line.substr(q2 + 5);
+        const auto node = modelKindCast<QVNode>(controller()->getModel(std::stoul(line.substr(5))));
+        ASSERT_TRUE(node);
+        const auto target = node->linkTarget(name);
+        ASSERT_TRUE(target);
+        EXPECT_EQ(target->id(), std::stoul(rest));
+        ASSERT_TRUE(target->screenModel());
+        EXPECT_EQ(target->screenModel()->id(), std::stoul(rest.substr(rest.find(" screen ") + 8)));
+        ++links;
+    }
+    EXPECT_EQ(links, 11u);
+}
+
+TEST(Deterministic, TwoRunsAndTheBuiltGameAreIdentical) {
+    const std::string dir = scratchDir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(run(tool() + " " + dir + "/a >/dev/null"), 0);
+    ASSERT_EQ(run(tool() + " " + dir + "/b >/dev/null"), 0);
+    EXPECT_EQ(run("diff -r " + dir + "/a " + dir + "/b"), 0);
+    EXPECT_EQ(run("diff -r " + dir + "/a " + kGame), 0);
+    // A previous output is replaced in place.
+    EXPECT_EQ(run(tool() + " " + dir + "/a >/dev/null"), 0);
+    EXPECT_EQ(run("diff -r " + dir + "/a " + kGame), 0);
+    run("rm -rf " + dir);
+}
+
+TEST(Deterministic, AForeignFolderIsRefusedAndLeftIntact) {
+    const std::string dir = scratchDir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(run("mkdir " + dir + "/x && echo keep > " + dir + "/x/f"), 0);
+    EXPECT_EQ(run(tool() + " " + dir + "/x 2>/dev/null"), 1);
+    EXPECT_EQ(readText(dir + "/x/f"), "keep\n");
+    EXPECT_EQ(run("test \"$(ls -A " + dir + "/x)\" = f && test \"$(ls -A " + dir + ")\" = x"), 0);
+    EXPECT_EQ(run(tool() + " 2>/dev/null"), 2);
+    run("rm -rf " + dir);
+}
+
+}  // namespace
