@@ -17,6 +17,16 @@ pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(OIS REQUIRED IMPORTED_TARGET OIS)
 
+# LAME has no pkg-config file on Debian; the sample-game tool encodes with it.
+if(QV_BUILD_TOOLS AND NOT QV_FUZZ)
+  find_path(LAME_INCLUDE_DIR lame/lame.h REQUIRED)
+  find_library(LAME_LIBRARY mp3lame REQUIRED)
+  add_library(Lame::mp3lame UNKNOWN IMPORTED)
+  set_target_properties(Lame::mp3lame PROPERTIES
+    IMPORTED_LOCATION ${LAME_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${LAME_INCLUDE_DIR})
+endif()
+
 # The test-data writer; Debian's interpreter first, as it sees python3-msgpack.
 set(Python3_FIND_UNVERSIONED_NAMES FIRST)
 set(Python3_ROOT_DIR /usr)

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "SampleGame.h"
 #include "Sounds.h"
 #include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelSound.h"
 #include "model/core/QVModelController.h"
 
 namespace fs = std::filesystem;
@@ -74,6 +76,15 @@ size_t countFiles(const fs::path& dir) {
     return n;
 }
 
+// Ids of the sound models, in id order.
+std::vector<int> soundIds(const QVModelController& controller) {
+    std::vector<int> ids;
+    for (const auto& model : controller.modelsById()) {
+        if (std::dynamic_pointer_cast<QVModelSound>(model)) ids.push_back(static_cast<int>(model->id()));
+    }
+    return ids;
+}
+
 // The whole game into `root`; the model count in `models`.
 bool writeGame(const fs::path& root, const std::string& font, size_t& models, std::string& error) {
     QVModelController& controller = *QVModelController::shared();
@@ -83,7 +94,8 @@ bool writeGame(const fs::path& root, const std::string& font, size_t& models, st
     fs::create_directories(root / "data");
     // Atlases first: they give the sprites the frame values the packs store.
     if (!samplegame::writeAtlases(controller, dir, error) || !samplegame::writeArt(controller, dir, error) ||
-        !samplegame::writeFont(controller, font, dir, error) || !samplegame::writeSounds(controller, dir, error) ||
+        !samplegame::writeFont(controller, font, dir, error) ||
+        !samplegame::writeSounds(dir, soundIds(controller), &error) ||
         !samplegame::writeFixedFiles(controller, dir, error)) {
         return false;
     }
