@@ -27,6 +27,12 @@ if(QV_BUILD_TOOLS AND NOT QV_FUZZ)
     INTERFACE_INCLUDE_DIRECTORIES ${LAME_INCLUDE_DIR})
 endif()
 
+# The sample-game tool's font baker and the face it bakes.
+find_package(Freetype REQUIRED)
+find_file(QV_SAMPLEGAME_FONT DejaVuSans-Bold.ttf
+  PATHS /usr/share/fonts/truetype/dejavu
+  NO_DEFAULT_PATH REQUIRED)
+
 # The test-data writer; Debian's interpreter first, as it sees python3-msgpack.
 set(Python3_FIND_UNVERSIONED_NAMES FIRST)
 set(Python3_ROOT_DIR /usr)

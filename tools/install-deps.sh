@@ -14,6 +14,7 @@ PACKAGES=(
   libx11-dev libgl1-mesa-dri
   xvfb xauth xdotool x11-utils x11-xserver-utils jq
   zip p7zip-full sox lame locales icoutils
+  libfreetype-dev fonts-dejavu-core
 )
 
 missing=()

@@ -1,12 +1,175 @@
 #include "Art.h"
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "view/Screenshot.h"
+
 namespace samplegame {
 
-bool writeArt(QVModelController& controller, const std::string& root, std::string& error) {
-    (void)controller;
-    (void)root;
-    (void)error;
+Image::Image(int w, int h)
+    : width(w), height(h), rgba(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)) * 4, 0) {}
+
+void Image::blend(int x, int y, Colour c, float coverage) {
+    if (x < 0 || y < 0 || x >= width || y >= height || coverage <= 0.0f) return;
+    uint8_t* p = pixel(x, y);
+    const float sa = (c.a / 255.0f) * std::min(coverage, 1.0f);
+    const float da = p[3] / 255.0f;
+    const float oa = sa + da * (1.0f - sa);
+    if (oa <= 0.0f) return;
+    const uint8_t src[3] = {c.r, c.g, c.b};
+    for (int i = 0; i < 3; ++i) {
+        const float v = (src[i] * sa + p[i] * da * (1.0f - sa)) / oa;
+        p[i] = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f)));
+    }
+    p[3] = static_cast<uint8_t>(std::lround(oa * 255.0f));
+}
+
+void Image::paste(const Image& src, int x, int y) {
+    for (int sy = 0; sy < src.height; ++sy) {
+        const int dy = y + sy;
+        if (dy < 0 || dy >= height) continue;
+        for (int sx = 0; sx < src.width; ++sx) {
+            const int dx = x + sx;
+            if (dx < 0 || dx >= width) continue;
+            std::copy_n(src.pixel(sx, sy), 4, pixel(dx, dy));
+        }
+    }
+}
+
+void fillShape(Image& image, Inside inside, const void* shape, Colour c) {
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            int hits = 0;
+            for (int sy = 0; sy < 4; ++sy)
+                for (int sx = 0; sx < 4; ++sx)
+                    if (inside(x + (sx + 0.5f) / 4.0f, y + (sy + 0.5f) / 4.0f, shape)) ++hits;
+            if (hits) image.blend(x, y, c, hits / 16.0f);
+        }
+    }
+}
+
+namespace {
+
+struct Circle {
+    float cx, cy, r;
+};
+struct RoundRect {
+    float x, y, w, h, radius;
+};
+
+bool insideCircle(float x, float y, const void* s) {
+    const auto* c = static_cast<const Circle*>(s);
+    const float dx = x - c->cx, dy = y - c->cy;
+    return dx * dx + dy * dy <= c->r * c->r;
+}
+
+bool insideRoundRect(float x, float y, const void* s) {
+    const auto* r = static_cast<const RoundRect*>(s);
+    if (x < r->x || y < r->y || x > r->x + r->w || y > r->y + r->h) return false;
+    const float rad = std::min({r->radius, r->w / 2, r->h / 2});
+    const float nx = std::clamp(x, r->x + rad, r->x + r->w - rad);
+    const float ny = std::clamp(y, r->y + rad, r->y + r->h - rad);
+    const float dx = x - nx, dy = y - ny;
+    return dx * dx + dy * dy <= rad * rad;
+}
+
+uint8_t mix(uint8_t a, uint8_t b, float t) { return static_cast<uint8_t>(std::lround(a + (b - a) * t)); }
+
+Colour mix(Colour a, Colour b, float t) {
+    return {mix(a.r, b.r, t), mix(a.g, b.g, t), mix(a.b, b.b, t), mix(a.a, b.a, t)};
+}
+
+}  // namespace
+
+void fillCircle(Image& image, float cx, float cy, float r, Colour c) {
+    const Circle shape{cx, cy, r};
+    fillShape(image, insideCircle, &shape, c);
+}
+
+void fillRoundedRect(Image& image, float x, float y, float w, float h, float radius, Colour c) {
+    const RoundRect shape{x, y, w, h, radius};
+    fillShape(image, insideRoundRect, &shape, c);
+}
+
+void verticalGradient(Image& image, Colour top, Colour bottom) {
+    for (int y = 0; y < image.height; ++y) {
+        Colour c = mix(top, bottom, image.height > 1 ? y / static_cast<float>(image.height - 1) : 0.0f);
+        c.a = 255;
+        for (int x = 0; x < image.width; ++x) {
+            uint8_t* p = image.pixel(x, y);
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+            p[3] = 255;
+        }
+    }
+}
+
+Image drawLook(const Look& look) {
+    Image out(look.width, look.height);
+    if (look.width < 1 || look.height < 1) return out;
+    const Colour outline{30, 24, 40, 255};
+    const float w = static_cast<float>(look.width), h = static_cast<float>(look.height);
+    const float radius = look.shape == LookShape::Box ? 0.0f : std::min(w, h) * 0.25f;
+    // The outline is the full shape in the dark colour; the fill, 2 px in.
+    Image fill(look.width, look.height);
+    if (look.shape == LookShape::Circle) {
+        const float r = std::min(w, h) / 2;
+        fillCircle(out, w / 2, h / 2, r, outline);
+        fillCircle(fill, w / 2, h / 2, r - 2, Colour{255, 255, 255, 255});
+    } else {
+        fillRoundedRect(out, 0, 0, w, h, radius, outline);
+        fillRoundedRect(fill, 2, 2, w - 4, h - 4, std::max(radius - 2, 0.0f), Colour{255, 255, 255, 255});
+    }
+    for (int y = 0; y < look.height; ++y) {
+        const Colour c = mix(look.top, look.bottom, look.height > 1 ? y / (h - 1) : 0.0f);
+        for (int x = 0; x < look.width; ++x) out.blend(x, y, c, fill.pixel(x, y)[3] / 255.0f);
+    }
+    return out;
+}
+
+Image drawRunnerFace(int size) {
+    Image out(size, size);
+    const float s = static_cast<float>(size);
+    fillCircle(out, s / 2, s / 2, s / 2, Colour{30, 24, 40, 255});
+    fillCircle(out, s / 2, s / 2, s / 2 - std::max(1.0f, s / 16), Colour{250, 150, 40, 255});
+    for (const float ex : {0.36f, 0.64f}) {
+        fillCircle(out, s * ex, s * 0.42f, s * 0.11f, Colour{255, 255, 255, 255});
+        fillCircle(out, s * ex + s * 0.03f, s * 0.43f, s * 0.055f, Colour{30, 24, 40, 255});
+    }
+    fillRoundedRect(out, s * 0.32f, s * 0.64f, s * 0.36f, s * 0.1f, s * 0.05f, Colour{30, 24, 40, 255});
+    return out;
+}
+
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        *error = "cannot write " + path;
+        return false;
+    }
     return true;
+}
+
+bool writeFile(const std::string& path, const std::string& text, std::string* error) {
+    return writeFile(path, std::vector<uint8_t>(text.begin(), text.end()), error);
+}
+
+bool writePng(const Image& image, const std::string& path, std::string* error) {
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!cocos2d::encodePng(image.rgba.data(), image.width, image.height, 4, 9, &bytes, &why)) {
+        *error = path + ": " + why;
+        return false;
+    }
+    return writeFile(path, bytes, error);
 }
 
 }  // namespace samplegame

@@ -13,10 +13,8 @@
 #include <system_error>
 #include <vector>
 
-#include "Art.h"
-#include "Atlas.h"
-#include "FixedFiles.h"
 #include "FontBaker.h"
+#include "Media.h"
 #include "PackWriter.h"
 #include "SampleGame.h"
 #include "Sounds.h"
@@ -31,11 +29,6 @@ namespace {
 constexpr const char* kMarkerName = ".qvsamplegame";
 constexpr const char* kMarkerText = "qvsamplegame 1\n";
 
-#ifdef QV_SAMPLEGAME_FONT
-constexpr const char* kDefaultFont = QV_SAMPLEGAME_FONT;
-#else
-constexpr const char* kDefaultFont = "";
-#endif
 
 int usage() {
     std::fprintf(stderr, "usage: qvsamplegame [--font TTF] OUTDIR\n");
@@ -92,11 +85,9 @@ bool writeGame(const fs::path& root, const std::string& font, size_t& models, st
     models = controller.modelsById().size();
     const std::string dir = root.string();
     fs::create_directories(root / "data");
-    // Atlases first: they give the sprites the frame values the packs store.
-    if (!samplegame::writeAtlases(controller, dir, error) || !samplegame::writeArt(controller, dir, error) ||
-        !samplegame::writeFont(controller, font, dir, error) ||
-        !samplegame::writeSounds(dir, soundIds(controller), &error) ||
-        !samplegame::writeFixedFiles(controller, dir, error)) {
+    // Media first: the atlases give the sprites the frame values the packs store.
+    if (!samplegame::writeMedia(controller, dir, font, error) ||
+        !samplegame::writeSounds(dir, soundIds(controller), &error)) {
         return false;
     }
     const std::vector<samplegame::PackFile> packs = samplegame::packGame(controller);
@@ -111,7 +102,7 @@ bool writeGame(const fs::path& root, const std::string& font, size_t& models, st
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string font = kDefaultFont;
+    std::string font = samplegame::defaultFontFile();
     std::string out;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--font") == 0) {

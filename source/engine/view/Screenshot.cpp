@@ -73,6 +73,7 @@ void flipRows(unsigned char* pixels, int rowBytes, int rows) {
 namespace {
 
 struct PngWriteState {
+    std::vector<unsigned char>* out = nullptr;
     std::string message;
 };
 
@@ -84,14 +85,22 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+void pngAppend(png_structp png, png_bytep data, png_size_t length) {
+    auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
+    state->out->insert(state->out->end(), data, data + length);
+}
+
+void pngFlush(png_structp) {}
+
 // libpng reports errors by longjmp, so nothing with a destructor may live in
 // this frame.
-bool writeRows(png_structp png, png_infop info, FILE* file, png_bytep* rows, int width, int height) {
+bool writeRows(png_structp png, png_infop info, PngWriteState* state, png_bytep* rows, int width, int height,
+               int colorType, int level) {
     if (setjmp(png_jmpbuf(png)) != 0) return false;
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+    png_set_write_fn(png, state, pngAppend, pngFlush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 1);
+    png_set_compression_level(png, level);
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
@@ -100,9 +109,41 @@ bool writeRows(png_structp png, png_infop info, FILE* file, png_bytep* rows, int
 
 }  // namespace
 
-bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error) {
-    if (!rgb || width < 1 || height < 1) {
+bool encodePng(const unsigned char* pixels, int width, int height, int channels, int level,
+               std::vector<unsigned char>* out, std::string* error) {
+    out->clear();
+    if (!pixels || width < 1 || height < 1 || (channels != 3 && channels != 4) || level < 0 || level > 9) {
         *error = "nothing to write";
+        return false;
+    }
+    PngWriteState state;
+    state.out = out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, pngError, pngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, &info);
+        *error = "out of memory";
+        return false;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(pixels + static_cast<std::size_t>(y) * rowBytes);
+    const bool ok = writeRows(png, info, &state, rows.data(), width, height,
+                              channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, level);
+    if (!ok) {
+        *error = state.message;
+        out->clear();
+    }
+    png_destroy_write_struct(&png, &info);
+    return ok;
+}
+
+bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error) {
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!encodePng(rgb, width, height, 3, 1, &bytes, &why)) {
+        *error = why == "nothing to write" ? why : "cannot write " + path + ": " + why;
         return false;
     }
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -110,26 +151,9 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
         *error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
-    PngWriteState state;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, pngError, pngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        *error = "out of memory";
-        return false;
-    }
-    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y)
-        rows[static_cast<std::size_t>(y)] =
-            const_cast<png_bytep>(rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3u);
-    bool ok = writeRows(png, info, file, rows.data(), width, height);
-    if (!ok) *error = "cannot write " + path + ": " + state.message;
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0 && ok) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        ok = false;
-    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0) ok = false;
+    if (!ok) *error = "cannot write " + path + ": " + std::strerror(errno);
     return ok;
 }
 

@@ -23,7 +23,13 @@ constexpr std::size_t kMaxScreenshots = 256;
 // positive; a repeated frame is an error. On failure `error` says why.
 bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error);
 
-// Writes tightly packed RGB rows (top row first) as a PNG.
+// Encodes tightly packed 8-bit rows (top row first) of `channels` 3 (RGB) or
+// 4 (straight RGBA) as PNG bytes at zlib `level` 0-9. The one PNG encoder:
+// screenshots and the sample-game tool both call it.
+bool encodePng(const unsigned char* pixels, int width, int height, int channels, int level,
+               std::vector<unsigned char>* out, std::string* error);
+
+// Writes tightly packed RGB rows (top row first) as a PNG (zlib level 1).
 bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error);
 
 // Flips rows read from GL (bottom row first) so the top row comes first.
