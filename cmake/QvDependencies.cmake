@@ -17,6 +17,16 @@ pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(OIS REQUIRED IMPORTED_TARGET OIS)
 
+# LAME has no pkg-config file on Debian; the sample-game tool encodes with it.
+if(QV_BUILD_TOOLS AND NOT QV_FUZZ)
+  find_path(LAME_INCLUDE_DIR lame/lame.h REQUIRED)
+  find_library(LAME_LIBRARY mp3lame REQUIRED)
+  add_library(Lame::mp3lame UNKNOWN IMPORTED)
+  set_target_properties(Lame::mp3lame PROPERTIES
+    IMPORTED_LOCATION ${LAME_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${LAME_INCLUDE_DIR})
+endif()
+
 # The sample-game tool's font baker and the face it bakes.
 find_package(Freetype REQUIRED)
 find_file(QV_SAMPLEGAME_FONT DejaVuSans-Bold.ttf

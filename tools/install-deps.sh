@@ -10,7 +10,7 @@ PACKAGES=(
   libmsgpack-cxx-dev zlib1g-dev libminizip-dev
   python3 python3-msgpack
   libbox2d-dev libois-dev libglfw3-dev libgl-dev libglew-dev libpng-dev
-  libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libssl-dev
+  libtinyxml2-dev libsqlite3-dev libopenal-dev libmpg123-dev libmp3lame-dev libssl-dev
   libx11-dev libgl1-mesa-dri
   xvfb xauth xdotool x11-utils x11-xserver-utils jq
   zip p7zip-full sox lame locales icoutils

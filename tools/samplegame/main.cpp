@@ -8,15 +8,18 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "MediaPlan.h"
+#include "FontBaker.h"
+#include "Media.h"
 #include "PackWriter.h"
 #include "SampleGame.h"
 #include "Sounds.h"
 #include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelSound.h"
 #include "model/core/QVModelController.h"
 
 namespace fs = std::filesystem;
@@ -26,11 +29,6 @@ namespace {
 constexpr const char* kMarkerName = ".qvsamplegame";
 constexpr const char* kMarkerText = "qvsamplegame 1\n";
 
-#ifdef QV_SAMPLEGAME_FONT
-constexpr const char* kDefaultFont = QV_SAMPLEGAME_FONT;
-#else
-constexpr const char* kDefaultFont = "";
-#endif
 
 int usage() {
     std::fprintf(stderr, "usage: qvsamplegame [--font TTF] OUTDIR\n");
@@ -71,6 +69,15 @@ size_t countFiles(const fs::path& dir) {
     return n;
 }
 
+// Ids of the sound models, in id order.
+std::vector<int> soundIds(const QVModelController& controller) {
+    std::vector<int> ids;
+    for (const auto& model : controller.modelsById()) {
+        if (std::dynamic_pointer_cast<QVModelSound>(model)) ids.push_back(static_cast<int>(model->id()));
+    }
+    return ids;
+}
+
 // The whole game into `root`; the model count in `models`.
 bool writeGame(const fs::path& root, const std::string& font, size_t& models, std::string& error) {
     QVModelController& controller = *QVModelController::shared();
@@ -78,11 +85,9 @@ bool writeGame(const fs::path& root, const std::string& font, size_t& models, st
     models = controller.modelsById().size();
     const std::string dir = root.string();
     fs::create_directories(root / "data");
-    // Atlases first: they give the sprites the frame values the packs store.
-    if (!samplegame::writeAtlases(controller, font, dir, error) ||
-        !samplegame::writeArt(controller, font, dir, error) || !samplegame::writeFont(controller, font, dir, error) ||
-        !samplegame::writeSounds(controller, dir, error) ||
-        !samplegame::writeFixedFiles(controller, font, dir, error)) {
+    // Media first: the atlases give the sprites the frame values the packs store.
+    if (!samplegame::writeMedia(controller, dir, font, error) ||
+        !samplegame::writeSounds(dir, soundIds(controller), &error)) {
         return false;
     }
     const std::vector<samplegame::PackFile> packs = samplegame::packGame(controller);
@@ -97,7 +102,7 @@ bool writeGame(const fs::path& root, const std::string& font, size_t& models, st
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string font = kDefaultFont;
+    std::string font = samplegame::defaultFontFile();
     std::string out;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--font") == 0) {

@@ -1,0 +1,140 @@
+#include "Media.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "Art.h"
+#include "Atlas.h"
+#include "FixedFiles.h"
+#include "FontBaker.h"
+#include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelSprite.h"
+#include "model/core/QVAttributeFundamental.h"
+#include "model/core/QVAttributeValue.h"
+#include "model/core/QVModel.h"
+#include "model/core/QVModelController.h"
+
+namespace samplegame {
+
+namespace {
+
+constexpr uint32_t kFontId = 1020;
+constexpr int kFontPixels = 36;
+constexpr float kTallSheet = 2048;
+
+// Button captions by sprite id.
+const std::map<uint32_t, const char*>& captions() {
+    static const std::map<uint32_t, const char*> table = {
+        {1112, "PLAY"},  {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"},
+        {1117, "UNLOCK"}, {1800, "EXTRAS"}, {1801, "BACK"}, {1802, "BUY"},     {1803, "GET"},
+        {1804, "LAB"},   {1805, "LAB"},    {1806, "WEB"},   {1807, "SHARE"},    {1808, "PUSH"},
+        {1809, "HOP"},   {1810, "HOP"},    {1811, "MAGNET"},
+    };
+    return table;
+}
+
+// Sprites drawn as discs.
+const std::set<uint32_t>& roundSprites() {
+    static const std::set<uint32_t> ids = {1106, 1107, 1108, 1118, 1119, 1120, 1123, 1808, 1809, 1810, 1811};
+    return ids;
+}
+
+QVAttributeSize* sizeAttribute(const QVModel& sprite, const char* name) {
+    return dynamic_cast<QVAttributeSize*>(sprite.attribute(name));
+}
+
+Image drawSprite(const QVModel& sprite, const BakedFont& font) {
+    const QVAttributeSize* size = sizeAttribute(sprite, "Size");
+    Look look;
+    look.width = size ? static_cast<int>(size->value().width) : 0;
+    look.height = size ? static_cast<int>(size->value().height) : 0;
+    const uint32_t id = sprite.id();
+    look.shape = roundSprites().count(id) ? LookShape::Circle : LookShape::RoundedBox;
+    // A fixed palette picked by id: deterministic and varied.
+    static const Colour palette[][2] = {
+        {{255, 170, 60, 255}, {230, 110, 30, 255}}, {{90, 200, 120, 255}, {40, 140, 70, 255}},
+        {{100, 170, 255, 255}, {50, 100, 210, 255}}, {{255, 220, 70, 255}, {220, 160, 20, 255}},
+        {{200, 120, 230, 255}, {140, 60, 180, 255}}, {{240, 90, 90, 255}, {180, 40, 40, 255}},
+    };
+    const auto& colours = palette[id % (sizeof palette / sizeof palette[0])];
+    look.top = colours[0];
+    look.bottom = colours[1];
+    const auto caption = captions().find(id);
+    return caption == captions().end() ? drawLook(look) : drawCaptioned(look, font, caption->second);
+}
+
+// One atlas: its sprite children packed onto its sheet, then the frames
+// copied into the sprites.
+bool writeOneAtlas(QVModel& atlas, const std::string& dataDir, const BakedFont& font, std::set<uint32_t>& packed,
+                   std::string& error) {
+    auto* width = dynamic_cast<QVAttributeFloat*>(atlas.attribute("width"));
+    auto* height = dynamic_cast<QVAttributeFloat*>(atlas.attribute("height"));
+    auto* padding = dynamic_cast<QVAttributeFloat*>(atlas.attribute("padding"));
+    if (!width || !height || !padding) {
+        error = "atlas " + std::to_string(atlas.id()) + " lacks its sheet size";
+        return false;
+    }
+    std::vector<AtlasSprite> sprites;
+    std::map<uint32_t, QVModel*> byId;
+    for (const auto& child : atlas.children()) {
+        if (!child || std::string(child->className()) != "QVModelSprite") continue;
+        sprites.push_back({child->id(), drawSprite(*child, font)});
+        byId[child->id()] = child.get();
+    }
+    std::vector<Placement> placed;
+    std::string packError;
+    bool written = writeAtlas(dataDir, atlas.id(), static_cast<int>(width->value()),
+                              static_cast<int>(height->value()), static_cast<int>(padding->value()), sprites,
+                              &placed, &packError);
+    if (!written && height->value() < kTallSheet) {
+        height->setValue(kTallSheet, true);
+        placed.clear();
+        packError.clear();
+        written = writeAtlas(dataDir, atlas.id(), static_cast<int>(width->value()), static_cast<int>(kTallSheet),
+                             static_cast<int>(padding->value()), sprites, &placed, &packError);
+    }
+    if (!written) {
+        error = packError;
+        return false;
+    }
+    for (const Placement& frame : placed) {
+        QVModel& sprite = *byId.at(frame.id);
+        const cocos2d::CCSize size(static_cast<float>(frame.width), static_cast<float>(frame.height));
+        sizeAttribute(sprite, "Size")->setValue(size, true);
+        sizeAttribute(sprite, "SourceSize")->setValue(size, true);
+        if (auto* rect = dynamic_cast<QVAttributeRect*>(sprite.attribute("Source Rect"))) {
+            rect->setValue(cocos2d::CCRect(static_cast<float>(frame.x), static_cast<float>(frame.y), size.width,
+                                           size.height),
+                           true);
+        }
+        if (auto* offset = dynamic_cast<QVBaseAttributePoint*>(sprite.attribute("Offset"))) {
+            offset->setValue(cocos2d::CCPoint(0, 0), true);
+        }
+        packed.insert(frame.id);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeMedia(QVModelController& controller, const std::string& root, const std::string& fontFile,
+                std::string& error) {
+    const std::string dataDir = root + "/data";
+    BakedFont font;
+    if (!bakeFont(fontFile, kFontPixels, &font, &error) || !samplegame::writeFont(dataDir, kFontId, font, &error)) {
+        return false;
+    }
+    std::set<uint32_t> packed;
+    for (const auto& atlas : controller.getModels<QVModelAtlas>()) {
+        if (!writeOneAtlas(*atlas, dataDir, font, packed, error)) return false;
+    }
+    for (const auto& sprite : controller.getModels<QVModelSprite>()) {
+        if (packed.count(sprite->id())) continue;
+        if (!writeSpriteImage(dataDir, {sprite->id(), drawSprite(*sprite, font)}, &error)) return false;
+    }
+    return writeFixedFiles(root, fontFile, &error);
+}
+
+}  // namespace samplegame
