@@ -1,10 +1,12 @@
 #include "Art.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "PackWriter.h"
 #include "view/Screenshot.h"
 
 namespace samplegame {
@@ -148,14 +150,9 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    if (packwriter::writeFile(path, bytes)) return true;
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
 }
 
 bool writeFile(const std::string& path, const std::string& text, std::string* error) {
