@@ -10,7 +10,9 @@
 #include "base/CCAutoreleasePool.h"
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
+#include "label/CCBMFontConfiguration.h"
 #include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeFundamental.h"
@@ -20,12 +22,22 @@
 
 namespace {
 
+const std::string kGame = std::string(QV_BINARY_DIR) + "/samplegame";
+
 class GameAtlas : public modeltest::LoaderFixture {
 protected:
+    // The folder load; media paths are then relative to the game, as under
+    // the player's resource root.
+    void loadGame() {
+        resetController({});
+        loadAll(kGame, false);
+        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(kGame);
+    }
     void TearDown() override {
         cocos2d::CCSpriteFrameCache::purgeSharedSpriteFrameCache();
         cocos2d::CCTextureCache::purgeSharedTextureCache();
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
+        cocos2d::FNTConfigRemoveCache();
         cocos2d::CCFileUtils::purgeFileUtils();
         modeltest::LoaderFixture::TearDown();
     }
@@ -39,11 +51,7 @@ cocos2d::CCRect sourceRect(const QVModelSprite& sprite) {
 }  // namespace
 
 TEST_F(GameAtlas, EveryPackedSpriteHasOneFrameMatchingItsAttributesAndExcludedOnesNone) {
-    const std::string game = std::string(QV_BINARY_DIR) + "/samplegame";
-    resetController({});
-    loadAll(game, false);
-    // The media paths are relative to the game, as the player's resource root.
-    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(game);
+    loadGame();
     ASSERT_EQ(controller()->lastError(), "");
     auto* cache = cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache();
     std::map<uint32_t, uint32_t> atlasOf;
@@ -51,7 +59,7 @@ TEST_F(GameAtlas, EveryPackedSpriteHasOneFrameMatchingItsAttributesAndExcludedOn
     ASSERT_EQ(atlases.size(), 2u);
     for (const auto& atlas : atlases) {
         SCOPED_TRACE("atlas " + std::to_string(atlas->id()));
-        std::ifstream in(game + "/" + atlas->imagePath(), std::ios::binary);
+        std::ifstream in(kGame + "/" + atlas->imagePath(), std::ios::binary);
         const std::vector<unsigned char> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         cocos2d::CCImage sheet;
         ASSERT_TRUE(sheet.decodePng(png.data(), png.size(), false)) << atlas->imagePath();
@@ -97,4 +105,21 @@ TEST_F(GameAtlas, EveryPackedSpriteHasOneFrameMatchingItsAttributesAndExcludedOn
         }
     }
     EXPECT_GE(excluded, 1u) << "the game keeps an excluded sprite (Spark)";
+}
+
+TEST_F(GameAtlas, TheFontLoadsWithItsPageAndHasEveryPrintableCharacter) {
+    loadGame();
+    ASSERT_EQ(controller()->lastError(), "");
+    const auto fonts = controller()->getModels<QVModelFont>();
+    ASSERT_FALSE(fonts.empty());
+    for (const auto& font : fonts) {
+        SCOPED_TRACE(font->id());
+        cocos2d::CCBMFontConfiguration* config = cocos2d::CCBMFontConfiguration::create(font->filePath().c_str());
+        ASSERT_NE(config, nullptr);
+        ASSERT_EQ(config->pageCount(), 1u);
+        EXPECT_NE(config->pageTexture(0), nullptr);
+        cocos2d::CCBMFontConfiguration::Placement scratch{};
+        for (uint32_t c = 32; c <= 126; ++c) EXPECT_NE(config->placement(c, &scratch), nullptr) << "character " << c;
+        EXPECT_GT(config->placement(' ', &scratch)->advance, 0.0f);
+    }
 }
