@@ -98,6 +98,18 @@ public:
             wrongKind(id, name);
         }
     }
+    // A float's value and its variance (the "±" of the plan).
+    void vary(uint32_t id, const char* name, float value, float variance) {
+        auto* f = dynamic_cast<QVAttributeFloat*>(attr(id, name));
+        if (!f) wrongKind(id, name);
+        f->setValue(value, true);
+        f->setVariableValue(variance, true);
+    }
+    void gradientKey(uint32_t id, const char* name, float position, float r, float g, float b, float a) {
+        auto* gradient = dynamic_cast<QVAttributeGradient*>(attr(id, name));
+        if (!gradient) wrongKind(id, name);
+        gradient->setColor(position, cocos2d::ccColor4F{r, g, b, a}, true);
+    }
     void text(uint32_t id, const char* name, const std::string& value) {
         auto* s = dynamic_cast<QVAttributeString*>(attr(id, name));
         if (!s) wrongKind(id, name);
@@ -540,11 +552,13 @@ void authorSections(Plan& p) {
     p.make("QVModelObjectParticlesEmitter", 1448, "Sparks");
     p.num(1448, "Total Particles", 60);
     p.num(1448, "Emission Rate", 40);
-    p.num(1448, "Life", 1);
-    p.num(1448, "Speed", 80);
-    p.num(1448, "Angle", 90);
+    p.vary(1448, "Life", 1, 0.3f);
+    p.vary(1448, "Speed", 80, 30);
+    p.vary(1448, "Angle", 90, 40);
     p.point(1448, "Gravity", 0, -60);
-    p.num(1448, "Start Size", 16);
+    p.vary(1448, "Start Size", 16, 4);
+    p.gradientKey(1448, "Color", 0, 1, 0.9f, 0.4f, 1);
+    p.gradientKey(1448, "Color", 1, 1, 0.5f, 0.1f, 0);
     p.num(1448, "End Size", 4);
     p.num(1448, "Blend Additive", 1);
     p.text(1448, "Position Type", "kCCPositionTypeRelative");
@@ -802,7 +816,7 @@ void authorLabAssets(Plan& p) {
 
     labAsset(p, 1877, "QVModelAssetObstacle", "Cannon", 1, 64, 48, 0);
     p.make("QVModelComponentSpawner", 1883, "Spawner");
-    p.num(1883, "Spawn Rate", 3);
+    p.vary(1883, "Spawn Rate", 3, 0.5f);
     p.text(1883, "Spawn Action", "kPermanentSpawning");
     p.child(1877, 1883);
 
