@@ -593,7 +593,7 @@ void scoreLabel(Plan& p, uint32_t id, const char* world, const char* type, const
     p.text(id, "World", world);
     p.text(id, "Score Type", type);
     if (amount) p.text(id, "Amount", amount);
-    p.text(id, "Alignment", "left");
+    p.text(id, "Alignment", "kCCTextAlignmentLeft");
 }
 
 void makeButton(Plan& p, const char* className, uint32_t id, const char* name, uint32_t look, const char* action,
@@ -672,7 +672,7 @@ void authorScreens(Plan& p) {
     scoreLabel(p, 1543, "kCurrentWorld", "kScoreDistance", nullptr);
     makeLabel(p, 1544, "Best Caption", "BEST", 470, 360);
     makeLabel(p, 1545, "Best", "", 600, 360);
-    scoreLabel(p, 1545, "kCurrentWorld", "kScoreBest", nullptr);
+    scoreLabel(p, 1545, "kCurrentWorld", "kScoreDistance", "kScoreBest");
     makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 250, kKeySpace);
     makeButton(p, "QVModelObjectButton", 1547, "Continue", 1211, "kRestartCheckpointButton", 568, 160, kKeyC);
     makeButton(p, "QVModelObjectButton", 1548, "Menu", 1212, "kBackToButton", 568, 70, kKeyM);

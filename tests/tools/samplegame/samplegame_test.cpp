@@ -160,6 +160,9 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
     for (const auto& label : controller()->getModels<QVModelObjectLabel>()) {
         SCOPED_TRACE(label->id());
         EXPECT_EQ(label->fontId(), 1020);
+        // Score texts grow to the right from their place; titles stay centred.
+        EXPECT_EQ(label->textAlignment(), label->action() == "kScoreVector" ? cocos2d::kCCTextAlignmentLeft
+                                                                             : cocos2d::kCCTextAlignmentCenter);
         EXPECT_TRUE(controller()->getModel(static_cast<uint32_t>(label->fontId())));
     }
 }
