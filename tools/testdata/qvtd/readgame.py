@@ -236,6 +236,9 @@ def _check_package(data_dir, game):
             if "/" in entry or not os.path.isfile(folder):
                 game.error("data.pkg: entry %s has no file in the data folder" % entry)
                 continue
+            if info.compress_type == 99:
+                game.error("data.pkg: entry %s is WinZip AES, which zipfile cannot read" % entry)
+                continue
             try:
                 content = archive.read(info, pwd=password)
             except (RuntimeError, NotImplementedError, zipfile.BadZipFile, OSError,
