@@ -26,6 +26,11 @@ _PACK_NAME = re.compile(r"^([^.]+)\.(0|[1-9][0-9]*)\.(attributes|connections)\.p
 _MAX_ID = 0xFFFFFFFF
 
 
+class Map(list):
+    """A decoded msgpack map: its (key, value) pairs in stream order, so
+    that repeated keys stay visible and arrays are never taken for maps."""
+
+
 def decode_archive_password(stored):
     """Base64, then each byte XOR the table; no bytes give no password."""
     try:
@@ -36,9 +41,9 @@ def decode_archive_password(stored):
 
 
 def decode_pack(data):
-    """The pack's objects up to the end or the first nil; each map as a list
-    of (key, value) pairs so that repeats stay visible. Raises ValueError."""
-    unpacker = msgpack.Unpacker(raw=True, strict_map_key=False, object_pairs_hook=list,
+    """(objects, problem): the objects up to the end or the first nil, maps
+    as Map; on undecodable data those before it, as the loader keeps them."""
+    unpacker = msgpack.Unpacker(raw=True, strict_map_key=False, object_pairs_hook=Map,
                                 max_buffer_size=max(len(data), 1))
     unpacker.feed(data)
     objects = []
@@ -47,15 +52,17 @@ def decode_pack(data):
         try:
             obj = unpacker.unpack()
         except Exception as e:  # truncation, reserved bytes, over-deep nesting
-            raise ValueError("undecodable object at byte %d (%s)" % (at, type(e).__name__))
+            return objects, "undecodable object at byte %d (%s)" % (at, type(e).__name__)
         if obj is None:
             break
         objects.append((at, obj))
-    return objects
+    return objects, None
 
 
 def _first(pairs, key):
     """A map's value under a key number; the first one wins, as in the player."""
+    if not isinstance(pairs, Map):
+        return None
     for k, v in pairs:
         if k == key:
             return v
@@ -76,15 +83,13 @@ def settings_user_id(data):
     built-in key numbers resolve, and the last settings model read wins."""
     n = keyspack.BUILTIN_KEY_NUMBERS
     user_id = b""
-    for _, obj in decode_pack(data):
-        if not isinstance(obj, list) or _model_id(_first(obj, n["id"])) is None:
+    for _, obj in decode_pack(data)[0]:
+        if _model_id(_first(obj, n["id"])) is None:
             continue
         if _first(obj, n["Class Name"]) != b"QVModelGeneralSettings":
             continue
         user_id = b""
-        entry = _first(obj, n["User ID"])
-        if isinstance(entry, list):
-            user_id = _text(_first(entry, n["value"])) or b""
+        user_id = _text(_first(_first(obj, n["User ID"]), n["value"])) or b""
     return user_id
 
 
@@ -129,18 +134,21 @@ def _pack_files(data_dir, game):
 
 
 def _check_keys(node, names, where, game, seen):
-    """Every map key anywhere is a key number that Keys.pack names."""
-    if isinstance(node, list) and node and all(isinstance(p, tuple) for p in node):
-        for k, v in node:
-            if not isinstance(k, int) or isinstance(k, bool) or k < 0:
-                game.error("%s: map key %r is not a key number" % (where, k))
-            elif k not in names and k not in seen:
-                seen.add(k)
-                game.error("%s: key number %d is not in Keys.pack" % (where, k))
-            _check_keys(v, names, where, game, seen)
-    elif isinstance(node, (list, tuple)):
-        for item in node:
-            _check_keys(item, names, where, game, seen)
+    """Every map key anywhere is a key number that Keys.pack names. A walk
+    with its own stack: a hostile pack nests deeper than Python recurses."""
+    stack = [node]
+    while stack:
+        node = stack.pop()
+        if isinstance(node, Map):
+            for k, v in node:
+                if not isinstance(k, int) or isinstance(k, bool) or k < 0:
+                    game.error("%s: map key %r is not a key number" % (where, k))
+                elif k not in names and k not in seen:
+                    seen.add(k)
+                    game.error("%s: key number %d is not in Keys.pack" % (where, k))
+                stack.append(v)
+        elif isinstance(node, list):
+            stack.extend(node)
 
 
 def _read_packs(data_dir, files, table, game):
@@ -153,15 +161,13 @@ def _read_packs(data_dir, files, table, game):
                 name = files[stage][cls][number]
                 with open(os.path.join(data_dir, name), "rb") as f:
                     data = f.read()
-                try:
-                    objects = decode_pack(data)
-                except ValueError as e:
-                    game.error("%s: %s" % (name, e))
-                    continue
+                objects, problem = decode_pack(data)
+                if problem:
+                    game.error("%s: %s" % (name, problem))
                 seen = set()
                 for at, obj in objects:
                     where = "%s at byte %d" % (name, at)
-                    if not isinstance(obj, list):
+                    if not isinstance(obj, Map):
                         game.error("%s: object is not a map" % where)
                         continue
                     _check_keys(obj, names, where, game, seen)
@@ -182,8 +188,7 @@ def _attributes(read, k, game):
         if model_id in game.models:
             game.error("%s: id %d is given twice" % (where, model_id))
             continue
-        entry = _first(obj, k("Name"))
-        text = _text(_first(entry, k("value"))) if isinstance(entry, list) else None
+        text = _text(_first(_first(obj, k("Name")), k("value")))
         if text is None:
             game.error("%s: model %d has no \"Name\" text" % (where, model_id))
             text = b""
@@ -198,13 +203,13 @@ def _connections(read, k, game):
             continue
         for key, value in obj:
             if key == k("children"):
-                if not isinstance(value, list) or any(isinstance(c, tuple) for c in value):
+                if not isinstance(value, list) or isinstance(value, Map):
                     game.error("%s: model %d: \"children\" is not a list of ids" % (where, model_id))
                     continue
                 for child in value:
                     if _model_id(child) not in game.models:
                         game.error("%s: model %d: child %r is no model" % (where, model_id, child))
-            elif isinstance(value, list) and all(isinstance(p, tuple) for p in value):
+            elif isinstance(value, Map):
                 _check_link(value, k, where, model_id, game)
 
 
@@ -266,9 +271,6 @@ def read_game(root):
             user_id = settings_user_id(f.read())
     except OSError as e:
         game.error("%s: %s" % (SETTINGS_PACK, e.strerror))
-        return game
-    except ValueError as e:
-        game.error("%s: %s" % (SETTINGS_PACK, e))
         return game
     try:
         with open(os.path.join(data_dir, "Keys.pack"), "rb") as f:
