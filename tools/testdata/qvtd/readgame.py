@@ -104,9 +104,7 @@ class Game:
         self.errors.append(text)
 
     def listing(self):
-        rows = sorted(self.models.items())
-        return "models %d\n" % len(rows) + "".join(
-            "%d %s %s\n" % (i, cls, keyspack.escape_bytes(name)) for i, (cls, name) in rows)
+        return keyspack.model_listing((i, cls, name) for i, (cls, name) in self.models.items())
 
 
 def _pack_files(data_dir, game):
