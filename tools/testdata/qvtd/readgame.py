@@ -111,7 +111,8 @@ def _pack_files(data_dir, game):
     """stage -> class -> number -> file name, after the naming checks."""
     found = {"attributes": {}, "connections": {}}
     for name in sorted(os.listdir(data_dir)):
-        if not re.match(r"^.+\..+\.pack$", name) or name == "Keys.pack":
+        if not re.match(r"^.+\..+\.pack$", name) or name == "Keys.pack" \
+                or not os.path.isfile(os.path.join(data_dir, name)):
             continue
         m = _PACK_NAME.match(name)
         if not m:
@@ -150,15 +151,19 @@ def _check_keys(node, names, where, game, seen):
 
 
 def _read_packs(data_dir, files, table, game):
-    """stage -> [(file name, offset, object)] of every map object."""
+    """stage -> [(file name, class, where, object)] of every map object."""
     names = set(table.values())
     read = {"attributes": [], "connections": []}
     for stage in ("attributes", "connections"):
         for cls in sorted(files[stage]):
             for number in sorted(files[stage][cls]):
                 name = files[stage][cls][number]
-                with open(os.path.join(data_dir, name), "rb") as f:
-                    data = f.read()
+                try:
+                    with open(os.path.join(data_dir, name), "rb") as f:
+                        data = f.read()
+                except OSError as e:
+                    game.error("%s: %s" % (name, e.strerror))
+                    continue
                 objects, problem = decode_pack(data)
                 if problem:
                     game.error("%s: %s" % (name, problem))
