@@ -207,7 +207,8 @@ def _connections(read, k, game):
         for key, value in obj:
             if key == k("children"):
                 if not isinstance(value, list) or isinstance(value, Map):
-                    game.error("%s: model %d: \"children\" is not a list of ids" % (where, model_id))
+                    game.error("%s: model %d: \"children\" is not a list of ids"
+                               % (where, model_id))
                     continue
                 for child in value:
                     if _model_id(child) not in game.models:
