@@ -7,6 +7,10 @@
 #include <stdexcept>
 
 #include "PackWriter.h"
+#include "base/CCArray.h"
+#include "base/CCAutoreleasePool.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
 #include "QVPackageWriter.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
@@ -164,7 +168,7 @@ public:
     void box(uint32_t id, float w, float h) {
         auto* polygon = dynamic_cast<QVModelPolygon*>(&get(id));
         if (!polygon) wrongKind(id, "points");
-        polygon->initAsBox(CCSize(w, h), CCPoint(w / 2, h / 2), true);
+        polygon->initAsBox(CCSize(w, h), CCPoint(0, 0), true);
     }
     // Centre (0, 0), rim point at radius r.
     void circle(uint32_t id, float r) {
@@ -173,6 +177,21 @@ public:
         while (!circle->points().empty()) circle->removePoint(0, true);
         circle->addPoint(CCPoint(0, 0), true);
         circle->addPoint(CCPoint(r, 0), true);
+    }
+
+    // Values a class takes only from a dictionary (the path's points, a
+    // polygon's one-way vector): its own dictionary with `key` replaced, read
+    // back. A polygon's points are read again from it, so they are cleared first.
+    void dictionaryValue(uint32_t id, const char* key, cocos2d::CCObject* value) {
+        QVModel& model = get(id);
+        cocos2d::CCDictionary* dict = model.toDictionary();
+        dict->setObject(value, key);
+        if (auto* polygon = dynamic_cast<QVModelPolygon*>(&model)) {
+            while (!polygon->points().empty()) polygon->removePoint(0, true);
+        }
+        model.fromDictionary(dict);
+        cocos2d::CCPoolManager::sharedPoolManager()->drain();
+        if (model.id() != id) throw std::runtime_error("dictionary read changed the id of " + std::to_string(id));
     }
 
     void child(uint32_t parent, uint32_t childId) { get(parent).addChild(get(childId).sharedFromThis(), true); }
@@ -383,6 +402,7 @@ void authorAssets(Plan& p) {
     p.box(1300, 56, 84);
     p.box(1301, 568, 64);
     p.box(1302, 192, 24);
+    p.dictionaryValue(1302, "oneWayCollisionVector", cocos2d::CCString::create("{0,1}"));
     p.circle(1303, 16);
     p.circle(1304, 20);
     p.box(1305, 56, 44);
@@ -880,6 +900,10 @@ void authorLabSections(Plan& p) {
     labUnit(p, 1922, "Lift", 1869, false, 642, 60);
     p.make("QVModelObjectPath", 1923, "Lift Path");
     p.num(1923, "Speed", 60);
+    p.point(1923, "Position", 642, 60);
+    cocos2d::CCArray* liftPoints = cocos2d::CCArray::create();
+    for (const char* point : {"{0,0}", "{0,180}", "{0,0}"}) liftPoints->addObject(cocos2d::CCString::create(point));
+    p.dictionaryValue(1923, "points", liftPoints);
     p.text(1923, "Play Mode", "kPlayModePingPong");
     p.text(1923, "Affected Asset", "kAssets");
     p.text(1923, "Object Asset", "1922");

@@ -157,6 +157,17 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
         EXPECT_EQ(controller()->getModel(row.second), shape->linkedModel());
     }
 
+    // Boxes are centred on their body; the ledge lets the runner jump through.
+    for (const uint32_t id : {1300u, 1301u, 1302u, 1305u, 1306u}) {
+        SCOPED_TRACE(id);
+        const auto box = controller()->getModel<QVModelPolygon>(id);
+        ASSERT_TRUE(box);
+        ASSERT_EQ(box->points().size(), 4u);
+        EXPECT_EQ(box->points()[0].x, -box->points()[2].x);
+        EXPECT_EQ(box->points()[0].y, -box->points()[2].y);
+        EXPECT_EQ(box->oneWayCollisionVector().y, id == 1302 ? 1.0f : 0.0f);
+    }
+
     for (const auto& label : controller()->getModels<QVModelObjectLabel>()) {
         SCOPED_TRACE(label->id());
         EXPECT_EQ(label->fontId(), 1020);
