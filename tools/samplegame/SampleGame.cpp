@@ -7,6 +7,10 @@
 #include <stdexcept>
 
 #include "PackWriter.h"
+#include "base/CCArray.h"
+#include "base/CCAutoreleasePool.h"
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
 #include "QVPackageWriter.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
@@ -98,6 +102,18 @@ public:
             wrongKind(id, name);
         }
     }
+    // A float's value and its variance (the "±" of the plan).
+    void vary(uint32_t id, const char* name, float value, float variance) {
+        auto* f = dynamic_cast<QVAttributeFloat*>(attr(id, name));
+        if (!f) wrongKind(id, name);
+        f->setValue(value, true);
+        f->setVariableValue(variance, true);
+    }
+    void gradientKey(uint32_t id, const char* name, float position, float r, float g, float b, float a) {
+        auto* gradient = dynamic_cast<QVAttributeGradient*>(attr(id, name));
+        if (!gradient) wrongKind(id, name);
+        gradient->setColor(position, cocos2d::ccColor4F{r, g, b, a}, true);
+    }
     void text(uint32_t id, const char* name, const std::string& value) {
         auto* s = dynamic_cast<QVAttributeString*>(attr(id, name));
         if (!s) wrongKind(id, name);
@@ -152,7 +168,7 @@ public:
     void box(uint32_t id, float w, float h) {
         auto* polygon = dynamic_cast<QVModelPolygon*>(&get(id));
         if (!polygon) wrongKind(id, "points");
-        polygon->initAsBox(CCSize(w, h), CCPoint(w / 2, h / 2), true);
+        polygon->initAsBox(CCSize(w, h), CCPoint(0, 0), true);
     }
     // Centre (0, 0), rim point at radius r.
     void circle(uint32_t id, float r) {
@@ -161,6 +177,21 @@ public:
         while (!circle->points().empty()) circle->removePoint(0, true);
         circle->addPoint(CCPoint(0, 0), true);
         circle->addPoint(CCPoint(r, 0), true);
+    }
+
+    // Values a class takes only from a dictionary (the path's points, a
+    // polygon's one-way vector): its own dictionary with `key` replaced, read
+    // back. A polygon's points are read again from it, so they are cleared first.
+    void dictionaryValue(uint32_t id, const char* key, cocos2d::CCObject* value) {
+        QVModel& model = get(id);
+        cocos2d::CCDictionary* dict = model.toDictionary();
+        dict->setObject(value, key);
+        if (auto* polygon = dynamic_cast<QVModelPolygon*>(&model)) {
+            while (!polygon->points().empty()) polygon->removePoint(0, true);
+        }
+        model.fromDictionary(dict);
+        cocos2d::CCPoolManager::sharedPoolManager()->drain();
+        if (model.id() != id) throw std::runtime_error("dictionary read changed the id of " + std::to_string(id));
     }
 
     void child(uint32_t parent, uint32_t childId) { get(parent).addChild(get(childId).sharedFromThis(), true); }
@@ -371,6 +402,7 @@ void authorAssets(Plan& p) {
     p.box(1300, 56, 84);
     p.box(1301, 568, 64);
     p.box(1302, 192, 24);
+    p.dictionaryValue(1302, "oneWayCollisionVector", cocos2d::CCString::create("{0,1}"));
     p.circle(1303, 16);
     p.circle(1304, 20);
     p.box(1305, 56, 44);
@@ -540,11 +572,13 @@ void authorSections(Plan& p) {
     p.make("QVModelObjectParticlesEmitter", 1448, "Sparks");
     p.num(1448, "Total Particles", 60);
     p.num(1448, "Emission Rate", 40);
-    p.num(1448, "Life", 1);
-    p.num(1448, "Speed", 80);
-    p.num(1448, "Angle", 90);
+    p.vary(1448, "Life", 1, 0.3f);
+    p.vary(1448, "Speed", 80, 30);
+    p.vary(1448, "Angle", 90, 40);
     p.point(1448, "Gravity", 0, -60);
-    p.num(1448, "Start Size", 16);
+    p.vary(1448, "Start Size", 16, 4);
+    p.gradientKey(1448, "Color", 0, 1, 0.9f, 0.4f, 1);
+    p.gradientKey(1448, "Color", 1, 1, 0.5f, 0.1f, 0);
     p.num(1448, "End Size", 4);
     p.num(1448, "Blend Additive", 1);
     p.text(1448, "Position Type", "kCCPositionTypeRelative");
@@ -579,7 +613,7 @@ void scoreLabel(Plan& p, uint32_t id, const char* world, const char* type, const
     p.text(id, "World", world);
     p.text(id, "Score Type", type);
     if (amount) p.text(id, "Amount", amount);
-    p.text(id, "Alignment", "left");
+    p.text(id, "Alignment", "kCCTextAlignmentLeft");
 }
 
 void makeButton(Plan& p, const char* className, uint32_t id, const char* name, uint32_t look, const char* action,
@@ -658,7 +692,7 @@ void authorScreens(Plan& p) {
     scoreLabel(p, 1543, "kCurrentWorld", "kScoreDistance", nullptr);
     makeLabel(p, 1544, "Best Caption", "BEST", 470, 360);
     makeLabel(p, 1545, "Best", "", 600, 360);
-    scoreLabel(p, 1545, "kCurrentWorld", "kScoreBest", nullptr);
+    scoreLabel(p, 1545, "kCurrentWorld", "kScoreDistance", "kScoreBest");
     makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 250, kKeySpace);
     makeButton(p, "QVModelObjectButton", 1547, "Continue", 1211, "kRestartCheckpointButton", 568, 160, kKeyC);
     makeButton(p, "QVModelObjectButton", 1548, "Menu", 1212, "kBackToButton", 568, 70, kKeyM);
@@ -802,7 +836,7 @@ void authorLabAssets(Plan& p) {
 
     labAsset(p, 1877, "QVModelAssetObstacle", "Cannon", 1, 64, 48, 0);
     p.make("QVModelComponentSpawner", 1883, "Spawner");
-    p.num(1883, "Spawn Rate", 3);
+    p.vary(1883, "Spawn Rate", 3, 0.5f);
     p.text(1883, "Spawn Action", "kPermanentSpawning");
     p.child(1877, 1883);
 
@@ -866,6 +900,10 @@ void authorLabSections(Plan& p) {
     labUnit(p, 1922, "Lift", 1869, false, 642, 60);
     p.make("QVModelObjectPath", 1923, "Lift Path");
     p.num(1923, "Speed", 60);
+    p.point(1923, "Position", 642, 60);
+    cocos2d::CCArray* liftPoints = cocos2d::CCArray::create();
+    for (const char* point : {"{0,0}", "{0,180}", "{0,0}"}) liftPoints->addObject(cocos2d::CCString::create(point));
+    p.dictionaryValue(1923, "points", liftPoints);
     p.text(1923, "Play Mode", "kPlayModePingPong");
     p.text(1923, "Affected Asset", "kAssets");
     p.text(1923, "Object Asset", "1922");

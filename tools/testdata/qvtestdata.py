@@ -9,6 +9,8 @@
   qvtestdata.py schema CLASS...        list the attributes of fresh models of the classes
   qvtestdata.py class-fixtures --specs DIR --out DIR
                                        write the fixture game of every model class
+  qvtestdata.py readgame DIR           check an exported game's data folder and
+                                       package, and list its models
 """
 
 import sys
@@ -87,7 +89,13 @@ def main(argv):
     cf.add_argument("--specs", metavar="DIR", required=True)
     cf.add_argument("--out", metavar="DIR", required=True)
     cf.add_argument("--stamp", metavar="FILE", help="touched when everything is written")
+    rg = sub.add_parser("readgame", help="check a game's data and list its models")
+    rg.add_argument("dir", metavar="DIR")
     args = parser.parse_args(argv)
+
+    if args.command == "readgame":
+        from qvtd import readgame
+        return readgame.run(args.dir, sys.stdout)
 
     if args.command == "schema":
         from qvtd import classes

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -12,6 +13,10 @@
 
 #include "../../model/core/support/loader_fixture.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelSprite.h"
+#include "model/classes/QVModelSpriteContainer.h"
+#include "model/core/QVAttributeValue.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
@@ -152,10 +157,70 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
         EXPECT_EQ(controller()->getModel(row.second), shape->linkedModel());
     }
 
+    // Boxes are centred on their body; the ledge lets the runner jump through.
+    for (const uint32_t id : {1300u, 1301u, 1302u, 1305u, 1306u}) {
+        SCOPED_TRACE(id);
+        const auto box = controller()->getModel<QVModelPolygon>(id);
+        ASSERT_TRUE(box);
+        ASSERT_EQ(box->points().size(), 4u);
+        EXPECT_EQ(box->points()[0].x, -box->points()[2].x);
+        EXPECT_EQ(box->points()[0].y, -box->points()[2].y);
+        EXPECT_EQ(box->oneWayCollisionVector().y, id == 1302 ? 1.0f : 0.0f);
+    }
+
     for (const auto& label : controller()->getModels<QVModelObjectLabel>()) {
         SCOPED_TRACE(label->id());
         EXPECT_EQ(label->fontId(), 1020);
+        // Score texts grow to the right from their place; titles stay centred.
+        EXPECT_EQ(label->textAlignment(), label->action() == "kScoreVector" ? cocos2d::kCCTextAlignmentLeft
+                                                                             : cocos2d::kCCTextAlignmentCenter);
         EXPECT_TRUE(controller()->getModel(static_cast<uint32_t>(label->fontId())));
+    }
+}
+
+// Every sprite of a container not excluded from atlases is on exactly one
+// sheet, its frame inside the sheet, apart from the others by the padding,
+// and the size the packs store equals the frame.
+TEST_F(Load, AtlasFramesFitTheirSheetAndMatchTheSprites) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    std::map<uint32_t, int> sheetsOf;
+    for (const auto& atlas : controller()->getModels<QVModelAtlas>()) {
+        SCOPED_TRACE(atlas->id());
+        std::vector<cocos2d::CCRect> frames;
+        for (const auto& sprite : atlas->sprites()) {
+            SCOPED_TRACE(sprite->id());
+            ++sheetsOf[sprite->id()];
+            const auto* rect = dynamic_cast<const QVAttributeRect*>(sprite->attribute("Source Rect"));
+            ASSERT_TRUE(rect);
+            const cocos2d::CCRect frame = rect->value();
+            EXPECT_GT(frame.size.width, 0);
+            EXPECT_GE(frame.origin.x, 0);
+            EXPECT_GE(frame.origin.y, 0);
+            EXPECT_LE(frame.origin.x + frame.size.width, atlas->width());
+            EXPECT_LE(frame.origin.y + frame.size.height, atlas->height());
+            EXPECT_EQ(sprite->size().width, frame.size.width);
+            EXPECT_EQ(sprite->size().height, frame.size.height);
+            EXPECT_EQ(sprite->sourceSize().width, frame.size.width);
+            const float pad = atlas->padding();
+            for (const cocos2d::CCRect& other : frames) {
+                const bool apart = frame.origin.x >= other.origin.x + other.size.width + pad ||
+                                   other.origin.x >= frame.origin.x + frame.size.width + pad ||
+                                   frame.origin.y >= other.origin.y + other.size.height + pad ||
+                                   other.origin.y >= frame.origin.y + frame.size.height + pad;
+                EXPECT_TRUE(apart);
+            }
+            frames.push_back(frame);
+        }
+    }
+    for (const auto& container : controller()->getModels<QVModelSpriteContainer>()) {
+        const auto* excluded = dynamic_cast<const QVAttributeBool*>(container->attribute("Excluded From Atlas"));
+        ASSERT_TRUE(excluded);
+        for (const auto& child : container->children()) {
+            SCOPED_TRACE(child->id());
+            EXPECT_EQ(sheetsOf[child->id()], excluded->value() ? 0 : 1);
+        }
     }
 }
 

@@ -279,11 +279,8 @@ def packs(models, user_id, spec_keys_first=None):
 
 def model_listing(models):
     """`models N`, then `<id> <className> <name>` in ascending id."""
-    rows = sorted(models, key=lambda m: m.id)
-    return "models %d\n" % len(rows) + "".join(
-        "%d %s %s\n" % (m.id, m.cls.class_name,
-                        keyspack.escape_bytes(m.values["Name"].encode("utf-8")))
-        for m in rows)
+    return keyspack.model_listing(
+        (m.id, m.cls.class_name, m.values["Name"].encode("utf-8")) for m in models)
 
 
 # ---------------------------------------------------------------- media

@@ -126,6 +126,14 @@ def listing(table):
     return "".join("%d %s\n" % (n, escape_name(name)) for n, name in rows)
 
 
+def model_listing(rows):
+    """`models N`, then `<id> <className> <name>` per (id, class, name bytes)
+    in ascending id, as the loader check prints a loaded game."""
+    rows = sorted(rows)
+    return "models %d\n" % len(rows) + "".join(
+        "%d %s %s\n" % (i, cls, escape_bytes(name)) for i, cls, name in rows)
+
+
 def key_code(name, table):
     """The lenient reader lookup over a name->number table (names as bytes)."""
     if name in table:

@@ -347,6 +347,103 @@ BUTTON_ORDERS = {
 }
 
 
+def readgame_checks(r):
+    """readgame over the `full` game and broken copies of it: the clean game
+    lists what the loader check lists, each fault gives its error line."""
+    import os
+    import shutil
+    import tempfile
+    from . import classfixtures, readgame, zipwriter
+    spec = classfixtures.load_spec(os.path.dirname(fx.SCHEMA_CLASSES), "full")
+    files, listing = classfixtures.game_files(spec)
+    data = {n: b for n, b in files.items() if "/" not in n}
+    table = {name.decode(): n for name, n in keyspack.read_keys_pack(data["Keys.pack"],
+                                                                      spec["user_id"]).items()}
+    password = readgame.decode_archive_password(readgame.STORED_ARCHIVE_PASSWORD).decode()
+    r.equal("archive password derived from the stored string", password, "rzQKcR5azqXhHMh")
+
+    def package(d, pw=password):
+        return zipwriter.traditional_zip([(n, d[n], i % 2 == 1) for i, n in enumerate(sorted(d))],
+                                         pw)
+
+    def repack(name, edit):
+        def change(d):
+            unpacker = msgpack.Unpacker(raw=True, strict_map_key=False)
+            unpacker.feed(d[name])
+            objects = list(unpacker)
+            edit(objects)
+            d[name] = b"".join(msgpack.packb(o) for o in objects)
+        return change
+
+    def rename(old, new):
+        def change(d):
+            d[new] = d.pop(old)
+        return change
+
+    def add_file(name, content):
+        def change(d):
+            d[name] = content
+        return change
+
+    def remove(name):
+        return lambda d: d.pop(name)
+
+    k = table.__getitem__
+    sprites = "QVModelSprite.0.attributes.pack"
+    cases = [  # (name, change of the folder, change of the package, error wanted or None)
+        ("clean folder and package", None, None, None),
+        ("package entry differs", None, repack(sprites, lambda o: o.pop()), "differs from its"),
+        ("package under another password", None, "wrong", "does not read"),
+        ("folder pack missing from the package", None, remove(sprites), "not in the package"),
+        ("pack number gap", rename(sprites, "QVModelSprite.1.attributes.pack"), None,
+         "number 0 is missing"),
+        ("not a pack name", add_file("QVModelSprite.a.attributes.pack", b""), None,
+         "not a pack name"),
+        ("class that does not exist", add_file("QVModelNone.0.attributes.pack", b""), None,
+         "is no model class"),
+        ("id given twice", repack(sprites, lambda o: o.append(o[0])), None, "given twice"),
+        ("class name not the file's", repack(sprites, lambda o: o[0].__setitem__(
+            k("Class Name"), b"QVModelAtlas")), None, "is not the file's"),
+        ("child that is no model", repack("QVModelSpriteContainer.0.connections.pack",
+                                          lambda o: o[0][k("children")].append(9)), None,
+         "child 9 is no model"),
+        ("follower of no model", repack("QVNodeUIStart.0.connections.pack", lambda o: [
+            v.__setitem__(k("connectedModelId"), 9) for v in o[0].values()
+            if isinstance(v, dict) and k("connectedModelId") in v]), None, "9 is no model"),
+        ("key number not in Keys.pack", repack(sprites, lambda o: o[0].__setitem__(9999, 1)),
+         None, "key number 9999"),
+        ("Keys.pack of another User ID", add_file("Keys.pack", keyspack.scramble(
+            keyspack.scramble(data["Keys.pack"], spec["user_id"]), "54321")), None,
+         "no \"Name\""),
+        ("truncated pack", add_file(sprites, data[sprites][:-3]), None, "undecodable object"),
+        ("no settings pack", remove(readgame.SETTINGS_PACK), None, readgame.SETTINGS_PACK),
+    ]
+    for name, folder_change, package_change, wanted in cases:
+        folder, packed = dict(data), dict(data)
+        if folder_change:
+            folder_change(folder)
+            if package_change is None:
+                packed = dict(folder)
+        if callable(package_change):
+            package_change(packed)
+        scratch = tempfile.mkdtemp(prefix="qvreadgame-")
+        try:
+            os.makedirs(os.path.join(scratch, "data"))
+            folder["data.pkg"] = package(packed, package_change if isinstance(
+                package_change, str) else password)
+            for n, b in folder.items():
+                with open(os.path.join(scratch, "data", n), "wb") as f:
+                    f.write(b)
+            game = readgame.read_game(scratch)
+        finally:
+            shutil.rmtree(scratch)
+        if wanted is None:
+            r.equal("readgame: %s" % name, (game.errors, game.listing()), ([], listing))
+        else:
+            r.check("readgame: %s" % name, any(wanted in e for e in game.errors),
+                    "errors: %r" % game.errors)
+
+
 def _raw_keys(node, out):
     if isinstance(node, dict):
         for k, v in node.items():
@@ -382,7 +479,8 @@ def _decode_fails(data):
 
 def run():
     r = Results()
-    for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks):
+    for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks,
+                  readgame_checks):
         try:
             group(r)
         except Exception as e:  # a broken group is a failure, not a crash
