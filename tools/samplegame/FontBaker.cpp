@@ -77,8 +77,10 @@ bool bakeFont(const std::string& fontFile, int pixelSize, BakedFont* out, std::s
     out->base = pixels26(face->size->metrics.ascender);
     std::vector<Placement> sizes;
     for (uint32_t id = 32; id <= 126; ++id) {
-        if (FT_Load_Char(face.get(), id, FT_LOAD_RENDER) != 0) {
-            *error = "the font cannot render " + std::to_string(id);
+        // Outlines only: an embedded bitmap strike could be 1-bit or colour.
+        if (FT_Load_Char(face.get(), id, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) != 0 ||
+            (face->glyph->bitmap.rows > 0 && face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)) {
+            *error = "the font cannot render " + std::to_string(id) + " as grey levels";
             return false;
         }
         const FT_GlyphSlot slot = face->glyph;

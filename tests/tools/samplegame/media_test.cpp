@@ -174,6 +174,11 @@ TEST_F(Scratch, AtlasFramesReadBackThroughTheSpriteFrameCache) {
 TEST(Font, EveryPrintableGlyphIsInsideItsPageApartFromTheOthersAndParses) {
     BakedFont font;
     std::string error;
+    for (const std::string& notAFont : {std::string(QV_SOURCE_DIR) + "/README.md", std::string("/nonexistent.ttf")}) {
+        SCOPED_TRACE(notAFont);
+        EXPECT_FALSE(bakeFont(notAFont, 36, &font, &error));
+        EXPECT_NE(error.find("cannot open the font"), std::string::npos) << error;
+    }
     ASSERT_TRUE(bakeFont(defaultFontFile(), 36, &font, &error)) << error;
     const std::string text = fntText(font, 1020);
     cocos2d::bmfont::Font parsed;
