@@ -27,10 +27,9 @@ constexpr float kTallSheet = 2048;
 // Button captions by sprite id.
 const std::map<uint32_t, const char*>& captions() {
     static const std::map<uint32_t, const char*> table = {
-        {1112, "PLAY"},  {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"},
-        {1117, "UNLOCK"}, {1800, "EXTRAS"}, {1801, "BACK"}, {1802, "BUY"},     {1803, "GET"},
-        {1804, "LAB"},   {1805, "LAB"},    {1806, "WEB"},   {1807, "SHARE"},    {1808, "PUSH"},
-        {1809, "HOP"},   {1810, "HOP"},    {1811, "MAGNET"},
+        {1112, "PLAY"},   {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"}, {1117, "UNLOCK"},
+        {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY"},   {1803, "GET"},      {1804, "LAB"},  {1805, "LAB"},
+        {1806, "WEB"},    {1807, "SHARE"},  {1808, "PUSH"},  {1809, "HOP"},      {1810, "HOP"},  {1811, "MAGNET"},
     };
     return table;
 }
@@ -54,7 +53,7 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     look.shape = roundSprites().count(id) ? LookShape::Circle : LookShape::RoundedBox;
     // A fixed palette picked by id: deterministic and varied.
     static const Colour palette[][2] = {
-        {{255, 170, 60, 255}, {230, 110, 30, 255}}, {{90, 200, 120, 255}, {40, 140, 70, 255}},
+        {{255, 170, 60, 255}, {230, 110, 30, 255}},  {{90, 200, 120, 255}, {40, 140, 70, 255}},
         {{100, 170, 255, 255}, {50, 100, 210, 255}}, {{255, 220, 70, 255}, {220, 160, 20, 255}},
         {{200, 120, 230, 255}, {140, 60, 180, 255}}, {{240, 90, 90, 255}, {180, 40, 40, 255}},
     };
@@ -85,9 +84,8 @@ bool writeOneAtlas(QVModel& atlas, const std::string& dataDir, const BakedFont& 
     }
     std::vector<Placement> placed;
     std::string packError;
-    bool written = writeAtlas(dataDir, atlas.id(), static_cast<int>(width->value()),
-                              static_cast<int>(height->value()), static_cast<int>(padding->value()), sprites,
-                              &placed, &packError);
+    bool written = writeAtlas(dataDir, atlas.id(), static_cast<int>(width->value()), static_cast<int>(height->value()),
+                              static_cast<int>(padding->value()), sprites, &placed, &packError);
     if (!written && height->value() < kTallSheet) {
         height->setValue(kTallSheet, true);
         placed.clear();
@@ -105,9 +103,9 @@ bool writeOneAtlas(QVModel& atlas, const std::string& dataDir, const BakedFont& 
         sizeAttribute(sprite, "Size")->setValue(size, true);
         sizeAttribute(sprite, "SourceSize")->setValue(size, true);
         if (auto* rect = dynamic_cast<QVAttributeRect*>(sprite.attribute("Source Rect"))) {
-            rect->setValue(cocos2d::CCRect(static_cast<float>(frame.x), static_cast<float>(frame.y), size.width,
-                                           size.height),
-                           true);
+            rect->setValue(
+                cocos2d::CCRect(static_cast<float>(frame.x), static_cast<float>(frame.y), size.width, size.height),
+                true);
         }
         if (auto* offset = dynamic_cast<QVBaseAttributePoint*>(sprite.attribute("Offset"))) {
             offset->setValue(cocos2d::CCPoint(0, 0), true);

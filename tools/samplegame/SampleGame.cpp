@@ -7,11 +7,11 @@
 #include <stdexcept>
 
 #include "PackWriter.h"
+#include "QVPackageWriter.h"
 #include "base/CCArray.h"
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
-#include "QVPackageWriter.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelObject.h"
@@ -341,8 +341,8 @@ void authorAssets(Plan& p) {
         const char* name;
         int sprites;
     };
-    const Frame frames[] = {{1240, 1200, "Runner", 2}, {1241, 1201, "Dasher", 2},   {1242, 1202, "Ground", 1},
-                            {1243, 1203, "Ledge", 1},  {1244, 1204, "Coin", 2},     {1245, 1205, "Magnet", 1},
+    const Frame frames[] = {{1240, 1200, "Runner", 2}, {1241, 1201, "Dasher", 2},     {1242, 1202, "Ground", 1},
+                            {1243, 1203, "Ledge", 1},  {1244, 1204, "Coin", 2},       {1245, 1205, "Magnet", 1},
                             {1246, 1206, "Spiky", 2},  {1247, 1207, "Checkpoint", 1}, {1248, 1213, "Unlock", 1}};
     for (const Frame& f : frames) p.make("QVModelObjectImage", f.image, f.name);
     struct Anim {
@@ -525,13 +525,29 @@ void authorSections(Plan& p) {
         float x, y;
     };
     const std::vector<std::pair<uint32_t, std::vector<Item>>> placed = {
-        {1410, {{1420, P::kCharacter, 260, 200}, {1421, P::kGround, 284, 32}, {1422, P::kGround, 852, 32},
-                {1423, P::kCoin, 640, 140}, {1424, P::kCoin, 720, 140}, {1425, P::kCoin, 800, 140}}},
-        {1411, {{1426, P::kGround, 284, 32}, {1427, P::kGround, 1000, 32}, {1428, P::kLedge, 900, 230},
-                {1429, P::kCoin, 600, 180}, {1430, P::kCoin, 642, 220}, {1431, P::kCoin, 684, 180}}},
-        {1412, {{1432, P::kGround, 284, 32}, {1433, P::kGround, 852, 32}, {1434, P::kEnemy, 820, 86},
-                {1436, P::kLedge, 420, 220}, {1437, P::kMagnet, 420, 280}, {1438, P::kCoin, 620, 110},
-                {1439, P::kCoin, 680, 110}, {1440, P::kCoin, 740, 110}}},
+        {1410,
+         {{1420, P::kCharacter, 260, 200},
+          {1421, P::kGround, 284, 32},
+          {1422, P::kGround, 852, 32},
+          {1423, P::kCoin, 640, 140},
+          {1424, P::kCoin, 720, 140},
+          {1425, P::kCoin, 800, 140}}},
+        {1411,
+         {{1426, P::kGround, 284, 32},
+          {1427, P::kGround, 1000, 32},
+          {1428, P::kLedge, 900, 230},
+          {1429, P::kCoin, 600, 180},
+          {1430, P::kCoin, 642, 220},
+          {1431, P::kCoin, 684, 180}}},
+        {1412,
+         {{1432, P::kGround, 284, 32},
+          {1433, P::kGround, 852, 32},
+          {1434, P::kEnemy, 820, 86},
+          {1436, P::kLedge, 420, 220},
+          {1437, P::kMagnet, 420, 280},
+          {1438, P::kCoin, 620, 110},
+          {1439, P::kCoin, 680, 110},
+          {1440, P::kCoin, 740, 110}}},
         {1413, {{1442, P::kGround, 284, 32}, {1443, P::kGround, 1000, 32}, {1445, P::kCheckpoint, 880, 120}}},
     };
     for (const auto& group : placed) {
@@ -748,7 +764,7 @@ void authorWorld(Plan& p) {
 
 // Button looks of the extras and the Lab (sprites 1800-1811, containers 1820-1831).
 void authorExtraLooks(Plan& p) {
-    const char* names[] = {"Extras", "Back", "Buy", "Get", "Lab", "Lab Locked",
+    const char* names[] = {"Extras", "Back",  "Buy",  "Get",    "Lab",     "Lab Locked",
                            "Web",    "Share", "Push", "Hop On", "Hop Off", "Magnet Button"};
     for (uint32_t i = 0; i < 12; ++i) p.make("QVModelSprite", 1800 + i, names[i]);
     for (uint32_t i = 0; i < 12; ++i) p.make("QVModelSpriteContainer", 1820 + i, names[i]);
@@ -1025,10 +1041,14 @@ void authorNodes(Plan& p) {
         uint32_t screen;
     };
     const Node nodes[] = {
-        {1600, "QVNodeUIStart", "QVPScreenStart", 1500}, {1601, "QVNodeUI", "QVPScreenMainMenu", 1510},
-        {1602, "QVNodeScene", "World1", 1400},           {1603, "QVNodeUI", "HUD", 1520},
-        {1604, "QVNodeUI", "Pause", 1530},               {1605, "QVNodeUI", "Game Over", 1540},
-        {1606, "QVNodeUI", "Extras", 1700},              {1607, "QVNodeScene", "Lab", 1760},
+        {1600, "QVNodeUIStart", "QVPScreenStart", 1500},
+        {1601, "QVNodeUI", "QVPScreenMainMenu", 1510},
+        {1602, "QVNodeScene", "World1", 1400},
+        {1603, "QVNodeUI", "HUD", 1520},
+        {1604, "QVNodeUI", "Pause", 1530},
+        {1605, "QVNodeUI", "Game Over", 1540},
+        {1606, "QVNodeUI", "Extras", 1700},
+        {1607, "QVNodeScene", "Lab", 1760},
         {1608, "QVNodeUI", "Lab HUD", 1730},
     };
     for (const Node& node : nodes) p.make(node.className, node.id, node.name);
@@ -1116,10 +1136,10 @@ std::vector<PackFile> packGame(const QVModelController& controller) {
             if (className == model->className()) byPack[packNumber(*model)].push_back(model);
         }
         for (const auto& pack : byPack) {
-            attributes.push_back({packwriter::packFileName(className, pack.first, false),
-                                  packwriter::packBytes(pack.second, false)});
-            connections.push_back({packwriter::packFileName(className, pack.first, true),
-                                   packwriter::packBytes(pack.second, true)});
+            attributes.push_back(
+                {packwriter::packFileName(className, pack.first, false), packwriter::packBytes(pack.second, false)});
+            connections.push_back(
+                {packwriter::packFileName(className, pack.first, true), packwriter::packBytes(pack.second, true)});
         }
     }
     for (auto* group : {&attributes, &connections}) {

@@ -18,7 +18,7 @@ struct SoundSpec {
 
 // The game's six sounds, by id (1030 Jump … 1035 Music).
 const std::vector<SoundSpec>& soundSpecs();
-// The spec of a sound id; null for an id that is not a sound.
+// The description of a sound id; null for an id that is not a sound.
 const SoundSpec* findSoundSpec(int id);
 
 // "sounds/QVModelSound_ID<id>.mp3", relative to the game's data folder.

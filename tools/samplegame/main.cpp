@@ -29,7 +29,6 @@ namespace {
 constexpr const char* kMarkerName = ".qvsamplegame";
 constexpr const char* kMarkerText = "qvsamplegame 1\n";
 
-
 int usage() {
     std::fprintf(stderr, "usage: qvsamplegame [--font TTF] OUTDIR\n");
     return 2;

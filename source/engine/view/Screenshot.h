@@ -3,8 +3,8 @@
 // row first (the default framebuffer's alpha is undefined under Xvfb).
 #pragma once
 
-#include <string>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace cocos2d {

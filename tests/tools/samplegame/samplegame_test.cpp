@@ -14,14 +14,14 @@
 #include "../../model/core/support/loader_fixture.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
-#include "model/classes/QVModelSprite.h"
-#include "model/classes/QVModelSpriteContainer.h"
-#include "model/core/QVAttributeValue.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
-#include "model/core/QVAttributeModel.h"
+#include "model/classes/QVModelSprite.h"
+#include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVNode.h"
+#include "model/core/QVAttributeModel.h"
+#include "model/core/QVAttributeValue.h"
 #include "model/core/QVModel.h"
 
 namespace {
@@ -172,8 +172,8 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
         SCOPED_TRACE(label->id());
         EXPECT_EQ(label->fontId(), 1020);
         // Score texts grow to the right from their place; titles stay centred.
-        EXPECT_EQ(label->textAlignment(), label->action() == "kScoreVector" ? cocos2d::kCCTextAlignmentLeft
-                                                                             : cocos2d::kCCTextAlignmentCenter);
+        EXPECT_EQ(label->textAlignment(),
+                  label->action() == "kScoreVector" ? cocos2d::kCCTextAlignmentLeft : cocos2d::kCCTextAlignmentCenter);
         EXPECT_TRUE(controller()->getModel(static_cast<uint32_t>(label->fontId())));
     }
 }
