@@ -21,18 +21,18 @@
 
 #include "base/CCAutoreleasePool.h"
 #include "director/CCDirector.h"
-#include "view/CCEGLView.h"
 #include "frames/CCSpriteFrame.h"
 #include "gl/CCGL.h"
 #include "gl/CCGLProgram.h"
-#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "label/CCBMFontConfiguration.h"
 #include "label/CCLabelBMFont.h"
 #include "math/kazmath.h"
 #include "sprite/CCSprite.h"
 #include "textures/CCTexture2D.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
@@ -295,8 +295,8 @@ public:
             indices.resize(quads * 6);
             for (std::size_t i = 0; i < quads; ++i) {
                 const GLushort b = static_cast<GLushort>(i * 4);
-                const GLushort idx[6] = {b, GLushort(b + 1), GLushort(b + 2), GLushort(b + 3), GLushort(b + 2),
-                                         GLushort(b + 1)};
+                const GLushort idx[6] = {
+                    b, GLushort(b + 1), GLushort(b + 2), GLushort(b + 3), GLushort(b + 2), GLushort(b + 1)};
                 std::memcpy(&indices[i * 6], idx, sizeof idx);
             }
         }

@@ -20,8 +20,8 @@
 
 #include <msgpack.hpp>
 
-#include "model/core/QVDataFormat.h"
 #include "model/classes/QVModelClasses.h"
+#include "model/core/QVDataFormat.h"
 #include "model/core/QVModel.h"
 #include "model/core/QVModelController.h"
 #include "platform/CCFileUtils.h"
@@ -30,9 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 std::string fixtureRoot(int64_t models) {
     const std::string dir = std::string(QV_LOAD_FIXTURE_DIR) + "/";

@@ -89,8 +89,8 @@ bool CCBMFontConfiguration::initWithFNTfile(const char* fntFile) {
         const CCTexture2D* page = m_pages[g.page];
         if (static_cast<unsigned int>(g.x + g.width) > page->getPixelsWide() ||
             static_cast<unsigned int>(g.y + g.height) > page->getPixelsHigh()) {
-            CCLog("[BMFont] %s: glyph %u (%d,%d %dx%d) lies outside page %u (%ux%u); dropped", fntFile, g.id, g.x,
-                  g.y, g.width, g.height, g.page, page->getPixelsWide(), page->getPixelsHigh());
+            CCLog("[BMFont] %s: glyph %u (%d,%d %dx%d) lies outside page %u (%ux%u); dropped", fntFile, g.id, g.x, g.y,
+                  g.width, g.height, g.page, page->getPixelsWide(), page->getPixelsHigh());
             it = m_font.glyphs.erase(it);
         } else {
             ++it;

@@ -146,8 +146,7 @@ void CCLabelBMFont::layout() {
         }
         const CCBMFontConfiguration::Placement* g = m_pConfiguration->placement(cp, &scratch);
         if (!g) {
-            CCLogOnce("[CCLabelBMFont] %s has no glyph for U+%04X; skipped", m_pConfiguration->fullPath().c_str(),
-                      cp);
+            CCLogOnce("[CCLabelBMFont] %s has no glyph for U+%04X; skipped", m_pConfiguration->fullPath().c_str(), cp);
             continue;
         }
         if (havePrevious) {

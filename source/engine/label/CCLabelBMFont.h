@@ -40,8 +40,7 @@ public:
     static CCLabelBMFont* create();
     // Null when the font cannot be loaded. Autoreleased.
     static CCLabelBMFont* create(const char* str, const char* fntFile, float width = -1,
-                                 CCTextAlignment alignment = kCCTextAlignmentLeft,
-                                 CCPoint imageOffset = CCPointZero);
+                                 CCTextAlignment alignment = kCCTextAlignmentLeft, CCPoint imageOffset = CCPointZero);
 
     bool init() override;
     // False when the font cannot be loaded; the label may then be deleted

@@ -69,8 +69,8 @@ kmMat4* kmMat4RotationAxisAngle(kmMat4* out, float x, float y, float z, float ra
     return out;
 }
 
-kmMat4* kmMat4OrthographicProjection(kmMat4* out, float left, float right, float bottom, float top,
-                                     float nearVal, float farVal) {
+kmMat4* kmMat4OrthographicProjection(kmMat4* out, float left, float right, float bottom, float top, float nearVal,
+                                     float farVal) {
     kmMat4Identity(out);
     double w = double(right) - left, h = double(top) - bottom, d = double(farVal) - nearVal;
     if (w == 0.0 || h == 0.0 || d == 0.0) {
@@ -137,10 +137,14 @@ inline MatrixStacks& matrixStacks() { return detail::kmGLStacks(); }
 
 int stackIndex(unsigned int mode) {
     switch (mode) {
-        case KM_GL_MODELVIEW: return 0;
-        case KM_GL_PROJECTION: return 1;
-        case KM_GL_TEXTURE: return 2;
-        default: return -1;
+        case KM_GL_MODELVIEW:
+            return 0;
+        case KM_GL_PROJECTION:
+            return 1;
+        case KM_GL_TEXTURE:
+            return 2;
+        default:
+            return -1;
     }
 }
 

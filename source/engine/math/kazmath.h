@@ -21,8 +21,8 @@ kmMat4* kmMat4Translation(kmMat4* out, float x, float y, float z);
 kmMat4* kmMat4Scaling(kmMat4* out, float x, float y, float z);
 // Counter-clockwise about the axis, radians. A zero axis gives the identity.
 kmMat4* kmMat4RotationAxisAngle(kmMat4* out, float x, float y, float z, float radians);
-kmMat4* kmMat4OrthographicProjection(kmMat4* out, float left, float right, float bottom, float top,
-                                     float nearVal, float farVal);
+kmMat4* kmMat4OrthographicProjection(kmMat4* out, float left, float right, float bottom, float top, float nearVal,
+                                     float farVal);
 bool kmMat4AreEqual(const kmMat4* a, const kmMat4* b, float tolerance);
 // (ours) The 4x4 form of a 2D affine transform.
 kmMat4* kmMat4FromAffineTransform(kmMat4* out, const CCAffineTransform& t);

@@ -5,8 +5,8 @@
 // skip a child that left during the walk, so callbacks may add or remove
 // nodes freely and may even visit the same tree again from inside a visit.
 // Every node in a snapshot stays alive until its walk ends; children must
-// therefore leave through removeChild, not by editing getChildren() directly. A node's destructor neither exits nor cleans up: it clears its
-// children's parent pointers, then releases them.
+// therefore leave through removeChild, not by editing getChildren() directly. A node's destructor neither exits nor
+// cleans up: it clears its children's parent pointers, then releases them.
 #pragma once
 
 #include "base/CCArray.h"

@@ -1,11 +1,11 @@
 #include "model/classes/QVModelGeneralSettings.h"
 
-#include "platform/QVLog.h"
 #include "base/CCDictionary.h"
 #include "base/CCString.h"
 #include "model/core/QVKeyTable.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVPackMap.h"
+#include "platform/QVLog.h"
 
 using cocos2d::CCDictionary;
 using cocos2d::CCObject;
@@ -287,9 +287,7 @@ const std::string& QVBaseModelGeneralSettings::versionNumber() const { return te
 const std::string& QVBaseModelGeneralSettings::applicationName() const { return textOf(m_applicationName); }
 const std::string& QVBaseModelGeneralSettings::comments() const { return textOf(m_comments); }
 const std::string& QVBaseModelGeneralSettings::resetText() const { return textOf(m_resetText); }
-const std::string& QVBaseModelGeneralSettings::notEnoughCurrencyText() const {
-    return textOf(m_notEnoughCurrencyText);
-}
+const std::string& QVBaseModelGeneralSettings::notEnoughCurrencyText() const { return textOf(m_notEnoughCurrencyText); }
 const std::string& QVBaseModelGeneralSettings::buildDate() const { return textOf(m_buildDate); }
 const std::string& QVBaseModelGeneralSettings::userId() const { return textOf(m_userId); }
 

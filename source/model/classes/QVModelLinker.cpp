@@ -41,13 +41,9 @@ QVBaseModelLinker::QVBaseModelLinker(const QVBaseModelLinker& source)
     m_buttonActivated = source.listed(source.m_buttonActivatedMember, m_buttonActivatedMember);
 }
 
-std::shared_ptr<QVModelObject> QVBaseModelLinker::objectA() const {
-    return m_objectA ? m_objectA->model() : nullptr;
-}
+std::shared_ptr<QVModelObject> QVBaseModelLinker::objectA() const { return m_objectA ? m_objectA->model() : nullptr; }
 
-std::shared_ptr<QVModelObject> QVBaseModelLinker::objectB() const {
-    return m_objectB ? m_objectB->model() : nullptr;
-}
+std::shared_ptr<QVModelObject> QVBaseModelLinker::objectB() const { return m_objectB ? m_objectB->model() : nullptr; }
 
 float QVBaseModelLinker::speed() const { return m_speed ? m_speed->value() : 0.0f; }
 

@@ -18,7 +18,6 @@ const QVKey kPresetKey("preset");
 const QVKey kStateKey("state");
 const QVKey kAnimationKey("animation");
 
-
 // The sum is formed in single precision, halved in double precision and
 // rounded back, which is what stored curves were smoothed with.
 inline float halfOf(float sum) { return static_cast<float>(static_cast<double>(sum) * 0.5); }
@@ -63,14 +62,14 @@ float QVAnimationCurve::evaluate(float time) const {
     const float u = (time - a.time) / span;
     const float s = 1.0f - u;
     switch (m_interpolation) {
-    case kInterpolationLinear:
-        return s * a.value + b.value * u;
-    case kInterpolationBezier: {
-        const float head = 3.0f * u * s * s * a.outControl + s * s * s * a.value;
-        return head + 3.0f * u * u * s * b.inControl + u * u * u * b.value;
-    }
-    default:
-        return 0.f;
+        case kInterpolationLinear:
+            return s * a.value + b.value * u;
+        case kInterpolationBezier: {
+            const float head = 3.0f * u * s * s * a.outControl + s * s * s * a.value;
+            return head + 3.0f * u * u * s * b.inControl + u * u * u * b.value;
+        }
+        default:
+            return 0.f;
     }
 }
 
@@ -226,9 +225,7 @@ bool getCurves(const QVPackMap& map, const std::string& name, QVCurveMap& curves
     return curvesFrom(map.find(name), curves);
 }
 
-bool getCurves(const QVPackMap& map, const QVKey& key, QVCurveMap& curves) {
-    return curvesFrom(map.find(key), curves);
-}
+bool getCurves(const QVPackMap& map, const QVKey& key, QVCurveMap& curves) { return curvesFrom(map.find(key), curves); }
 
 QVCurveMap curvesFromDictionaries(CCArray* array) {
     QVCurveMap curves;

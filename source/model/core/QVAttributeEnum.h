@@ -67,8 +67,7 @@ extern template class QVBaseAttributeEnum<QVScreenAdjustment>;
 class QVAttributeFrameEdgeState : public QVBaseAttributeEnum<QVObjectFrameEdgeState> {
     QV_ATTRIBUTE_GLUE(QVAttributeFrameEdgeState)
 public:
-    QVAttributeFrameEdgeState(QVNameArg name, QVModel* owner,
-                              QVObjectFrameEdgeState value = kQVObjectFrameEdgeNone)
+    QVAttributeFrameEdgeState(QVNameArg name, QVModel* owner, QVObjectFrameEdgeState value = kQVObjectFrameEdgeNone)
         : QVBaseAttributeEnum(name, owner, value) {}
     QVAttributeFrameEdgeState(QVNameArg name, QVModel* owner, const QVAttributeFrameEdgeState& source)
         : QVBaseAttributeEnum(name, owner, source) {}
@@ -87,8 +86,7 @@ public:
 class QVAttributeScreenAdjustment : public QVBaseAttributeEnum<QVScreenAdjustment> {
     QV_ATTRIBUTE_GLUE(QVAttributeScreenAdjustment)
 public:
-    QVAttributeScreenAdjustment(QVNameArg name, QVModel* owner,
-                                QVScreenAdjustment value = kQVScreenAdjustment0)
+    QVAttributeScreenAdjustment(QVNameArg name, QVModel* owner, QVScreenAdjustment value = kQVScreenAdjustment0)
         : QVBaseAttributeEnum(name, owner, value) {}
     QVAttributeScreenAdjustment(QVNameArg name, QVModel* owner, const QVAttributeScreenAdjustment& source)
         : QVBaseAttributeEnum(name, owner, source) {}

@@ -20,8 +20,8 @@ const char* const kLoopAttribute = "Loop";
 QVAttributeModelLink::QVAttributeModelLink(QVNameArg name, QVModel* owner, uint32_t linkedType)
     : QVAttribute(name, owner), m_linkedType(linkedType) {}
 
-QVAttributeModelLink::QVAttributeModelLink(QVNameArg name, QVModel* owner,
-                                           const QVAttributeModelLink& source, CopyLink copy)
+QVAttributeModelLink::QVAttributeModelLink(QVNameArg name, QVModel* owner, const QVAttributeModelLink& source,
+                                           CopyLink copy)
     : QVAttribute(name, owner, source), m_linkedType(source.m_linkedType) {
     if (!source.m_model) return;
     link(copy == CopyLink::kShare ? source.m_model : source.m_model->clone(true, true));
@@ -98,17 +98,14 @@ void QVBaseAttributeAnimation::linkRead() {
     }
 }
 
-QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner)
-    : QVBaseAttributeModel(name, owner) {}
+QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner) : QVBaseAttributeModel(name, owner) {}
 
-QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner,
-                                           const QVBaseAttributeShape& source)
+QVBaseAttributeShape::QVBaseAttributeShape(QVNameArg name, QVModel* owner, const QVBaseAttributeShape& source)
     : QVBaseAttributeModel(name, owner, source, CopyLink::kDeepClone) {}
 
-#define QV_SHARED_REFERENCE_CONSTRUCTORS(Class)                                                  \
+#define QV_SHARED_REFERENCE_CONSTRUCTORS(Class)                                         \
     Class::Class(QVNameArg name, QVModel* owner) : QVBaseAttributeModel(name, owner) {} \
-    Class::Class(QVNameArg name, QVModel* owner, const Class& source)                   \
-        : QVBaseAttributeModel(name, owner, source) {}
+    Class::Class(QVNameArg name, QVModel* owner, const Class& source) : QVBaseAttributeModel(name, owner, source) {}
 
 QV_SHARED_REFERENCE_CONSTRUCTORS(QVAttributeObject)
 QV_SHARED_REFERENCE_CONSTRUCTORS(QVAttributeObjectAsset)
@@ -117,11 +114,9 @@ QV_SHARED_REFERENCE_CONSTRUCTORS(QVAttributeSound)
 
 #undef QV_SHARED_REFERENCE_CONSTRUCTORS
 
-QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner)
-    : QVBaseAttributeAnimation(name, owner) {}
+QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner) : QVBaseAttributeAnimation(name, owner) {}
 
-QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner,
-                                           const QVAttributeAnimation& source)
+QVAttributeAnimation::QVAttributeAnimation(QVNameArg name, QVModel* owner, const QVAttributeAnimation& source)
     : QVBaseAttributeAnimation(name, owner, source) {}
 
 QVAttributeShape::QVAttributeShape(QVNameArg name, QVModel* owner) : QVBaseAttributeShape(name, owner) {}

@@ -48,9 +48,7 @@ constexpr BuiltInKey kBuiltInKeys[] = {
     {"User ID", 50},
 };
 
-bool isCBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isCBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // The User ID as `istream >> uint32_t` reads it in libstdc++; false on failure.
 bool parseUnsigned32(const std::string& text, std::uint32_t& out) {

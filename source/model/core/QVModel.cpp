@@ -231,7 +231,7 @@ void QVAttributeList::assign(const std::vector<QVAttribute*>& attributes) {
 }
 
 QVAttribute* const* QVAttributeList::takeAll(QVAttribute** inlineOut, std::vector<QVAttribute*>& heapOut,
-                                            size_t& count) {
+                                             size_t& count) {
     count = size();
     if (m_spilled) {
         heapOut.swap(m_heap);
@@ -251,8 +251,7 @@ void QVAttributeList::clear() {
 }
 
 QVModel::QVModel(const std::string& name)
-    : m_id(QVModelController::shared()->constructionId()),
-      m_name(kNameAttribute, this) {
+    : m_id(QVModelController::shared()->constructionId()), m_name(kNameAttribute, this) {
     m_nameAttribute = &m_name;
     m_name.setValue(name, true);
 }
@@ -353,8 +352,7 @@ void QVModel::unpack(const QVPackMap& map) {
 }
 
 void QVModel::unpackConnections(const QVPackMap& map) {
-    unpackAttributes(m_attributes, map,
-                     [](QVAttribute* a, const QVPackMap& nested) { a->unpackConnections(nested); });
+    unpackAttributes(m_attributes, map, [](QVAttribute* a, const QVPackMap& nested) { a->unpackConnections(nested); });
     const msgpack::object* children = map.find(kChildren);
     if (!children) return;
     // All ids are read before any is linked, so a bad one links nothing.
@@ -649,9 +647,7 @@ void QVModel::forgetParent(const QVModel* parent) {
     }
 }
 
-void QVModel::purgeDeadParents() {
-    m_parents.purgeDead();
-}
+void QVModel::purgeDeadParents() { m_parents.purgeDead(); }
 
 bool QVModel::isSelfOrAncestor(const QVModel* model) const {
     if (!model) return false;
@@ -720,9 +716,7 @@ void QVModel::removeReference(QVBaseAttribute* attribute) {
     }
 }
 
-bool QVModel::hasReference(const QVBaseAttribute* attribute) const {
-    return findReference(attribute) != kNoReference;
-}
+bool QVModel::hasReference(const QVBaseAttribute* attribute) const { return findReference(attribute) != kNoReference; }
 
 const std::vector<QVBaseAttribute*>& QVModel::references() const {
     if (m_referenceHoles > 0) compactReferences();

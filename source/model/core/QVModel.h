@@ -223,8 +223,8 @@ protected:
 
 private:
     // insertChild after the duplicate test, with this model's shared owner.
-    void insertCheckedChild(const std::shared_ptr<QVModel>& self, const std::shared_ptr<QVModel>& child,
-                            unsigned index, bool silent);
+    void insertCheckedChild(const std::shared_ptr<QVModel>& self, const std::shared_ptr<QVModel>& child, unsigned index,
+                            bool silent);
     // The parent half of a link the parent has just made (so not recorded
     // yet); the child half is the caller's.
     void recordParent(const std::shared_ptr<QVModel>& parent);

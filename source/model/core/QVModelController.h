@@ -194,8 +194,7 @@ public:
     int loadDataFromFile(const std::string& path, bool connections);
     // Whole entries and files; false when missing (`out` empty). The archive
     // read throws the package reader's errors.
-    bool readFileArchive(const std::string& entry, std::vector<unsigned char>& out,
-                         const std::string& storedPassword);
+    bool readFileArchive(const std::string& entry, std::vector<unsigned char>& out, const std::string& storedPassword);
     bool readFile(const std::string& path, std::vector<unsigned char>& out);
     // Opens the package at the engine's full path of `path`, dropping the one
     // open before. Throws std::system_error when it cannot be opened.

@@ -41,8 +41,8 @@ struct InitialPack {
     bool connections;
 };
 constexpr InitialPack kInitialPacks[] = {
-    {"QVModelGeneralSettings.0.attributes.pack", false}, {"QVModelFont.0.attributes.pack", false},
-    {"QVModelScreen.0.attributes.pack", false},          {"QVModelObjectLabel.0.attributes.pack", false},
+    {"QVModelGeneralSettings.0.attributes.pack", false},  {"QVModelFont.0.attributes.pack", false},
+    {"QVModelScreen.0.attributes.pack", false},           {"QVModelObjectLabel.0.attributes.pack", false},
     {"QVModelObjectLoadingBar.0.attributes.pack", false}, {"QVModelScreen.0.connections.pack", true},
 };
 
@@ -163,8 +163,7 @@ int QVModelController::loadDataFromArchive(const std::string& entry, bool connec
         loadFailed(entry, "no data archive is open", kErrorNoArchive);
         return kLoadFailed;
     }
-    logMessage("[QVModelController] load data(%d) for class from archive file: %s", connections ? 1 : 0,
-               entry.c_str());
+    logMessage("[QVModelController] load data(%d) for class from archive file: %s", connections ? 1 : 0, entry.c_str());
     try {
         std::vector<unsigned char> bytes;
         if (!readFileArchive(entry, bytes, storedPassword)) return kLoadMissing;

@@ -255,10 +255,10 @@ void QVPackMap::put(const std::string& name, const std::map<std::string, std::st
     msgpack::object o;
     o.type = msgpack::type::MAP;
     o.via.map.size = static_cast<std::uint32_t>(value.size());
-    o.via.map.ptr = value.empty() ? nullptr
-                                  : static_cast<msgpack::object_kv*>(z->allocate_align(
-                                        sizeof(msgpack::object_kv) * value.size(),
-                                        MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
+    o.via.map.ptr = value.empty()
+                        ? nullptr
+                        : static_cast<msgpack::object_kv*>(z->allocate_align(sizeof(msgpack::object_kv) * value.size(),
+                                                                             MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
     std::size_t i = 0;
     for (const auto& kv : value) {
         o.via.map.ptr[i].key = stringObject(kv.first.data(), kv.first.size(), *z);
@@ -298,8 +298,7 @@ void QVPackMap::put(const std::string& name, const std::vector<cocos2d::CCPoint>
     msgpack::zone* z;
     if (!beginPut(name, z)) return;
     msgpack::object o = arrayObject(value.size(), *z);
-    for (std::size_t i = 0; i < value.size(); ++i)
-        o.via.array.ptr[i] = floatsObject({value[i].x, value[i].y}, *z);
+    for (std::size_t i = 0; i < value.size(); ++i) o.via.array.ptr[i] = floatsObject({value[i].x, value[i].y}, *z);
     putObject(name, o);
 }
 
@@ -325,10 +324,10 @@ msgpack::object QVPackMap::toObject(msgpack::zone& zone) const {
     msgpack::object o;
     o.type = msgpack::type::MAP;
     o.via.map.size = static_cast<std::uint32_t>(entries_.size());
-    o.via.map.ptr = entries_.empty() ? nullptr
-                                     : static_cast<msgpack::object_kv*>(zone.allocate_align(
-                                           sizeof(msgpack::object_kv) * entries_.size(),
-                                           MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
+    o.via.map.ptr = entries_.empty()
+                        ? nullptr
+                        : static_cast<msgpack::object_kv*>(zone.allocate_align(
+                              sizeof(msgpack::object_kv) * entries_.size(), MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         o.via.map.ptr[i].key = unsignedObject(entries_[i].first);
         o.via.map.ptr[i].val = copyObject(entries_[i].second, zone);
@@ -358,115 +357,127 @@ std::vector<unsigned char> QVPackMap::encode(const msgpack::object& o) {
 
 void QVPackMap::appendObject(const msgpack::object& o, std::vector<unsigned char>& out) {
     switch (o.type) {
-    case msgpack::type::NIL:
-        out.push_back(0xc0);
-        break;
-    case msgpack::type::BOOLEAN:
-        out.push_back(o.via.boolean ? 0xc3 : 0xc2);
-        break;
-    case msgpack::type::POSITIVE_INTEGER:
-        appendUnsigned(out, o.via.u64);
-        break;
-    case msgpack::type::NEGATIVE_INTEGER:
-        appendSigned(out, o.via.i64);
-        break;
-    case msgpack::type::FLOAT32: {
-        const float f = static_cast<float>(o.via.f64);
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        out.push_back(0xca);
-        appendBigEndian(out, bits, 4);
-        break;
-    }
-    case msgpack::type::FLOAT64: {
-        std::uint64_t bits;
-        std::memcpy(&bits, &o.via.f64, sizeof bits);
-        out.push_back(0xcb);
-        appendBigEndian(out, bits, 8);
-        break;
-    }
-    case msgpack::type::STR:
-        if (o.via.str.size < 32)
-            out.push_back(static_cast<unsigned char>(0xa0 | o.via.str.size));
-        else
-            appendSized(out, o.via.str.size, 0xd9, 0xda, 0xdb);
-        out.insert(out.end(), o.via.str.ptr, o.via.str.ptr + o.via.str.size);
-        break;
-    case msgpack::type::BIN:
-        appendSized(out, o.via.bin.size, 0xc4, 0xc5, 0xc6);
-        out.insert(out.end(), o.via.bin.ptr, o.via.bin.ptr + o.via.bin.size);
-        break;
-    case msgpack::type::EXT: {
-        const std::uint32_t size = o.via.ext.size;
-        switch (size) {
-        case 1: out.push_back(0xd4); break;
-        case 2: out.push_back(0xd5); break;
-        case 4: out.push_back(0xd6); break;
-        case 8: out.push_back(0xd7); break;
-        case 16: out.push_back(0xd8); break;
-        default: appendSized(out, size, 0xc7, 0xc8, 0xc9); break;
+        case msgpack::type::NIL:
+            out.push_back(0xc0);
+            break;
+        case msgpack::type::BOOLEAN:
+            out.push_back(o.via.boolean ? 0xc3 : 0xc2);
+            break;
+        case msgpack::type::POSITIVE_INTEGER:
+            appendUnsigned(out, o.via.u64);
+            break;
+        case msgpack::type::NEGATIVE_INTEGER:
+            appendSigned(out, o.via.i64);
+            break;
+        case msgpack::type::FLOAT32: {
+            const float f = static_cast<float>(o.via.f64);
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, sizeof bits);
+            out.push_back(0xca);
+            appendBigEndian(out, bits, 4);
+            break;
         }
-        // ptr[0] is the type byte, followed by the data.
-        out.insert(out.end(), o.via.ext.ptr, o.via.ext.ptr + size + 1);
-        break;
-    }
-    case msgpack::type::ARRAY:
-        appendLength(out, o.via.array.size, 0x90, 0x0f, 0xdc, 0xdd);
-        for (std::uint32_t i = 0; i < o.via.array.size; ++i) appendObject(o.via.array.ptr[i], out);
-        break;
-    case msgpack::type::MAP:
-        appendLength(out, o.via.map.size, 0x80, 0x0f, 0xde, 0xdf);
-        for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
-            appendObject(o.via.map.ptr[i].key, out);
-            appendObject(o.via.map.ptr[i].val, out);
+        case msgpack::type::FLOAT64: {
+            std::uint64_t bits;
+            std::memcpy(&bits, &o.via.f64, sizeof bits);
+            out.push_back(0xcb);
+            appendBigEndian(out, bits, 8);
+            break;
         }
-        break;
+        case msgpack::type::STR:
+            if (o.via.str.size < 32)
+                out.push_back(static_cast<unsigned char>(0xa0 | o.via.str.size));
+            else
+                appendSized(out, o.via.str.size, 0xd9, 0xda, 0xdb);
+            out.insert(out.end(), o.via.str.ptr, o.via.str.ptr + o.via.str.size);
+            break;
+        case msgpack::type::BIN:
+            appendSized(out, o.via.bin.size, 0xc4, 0xc5, 0xc6);
+            out.insert(out.end(), o.via.bin.ptr, o.via.bin.ptr + o.via.bin.size);
+            break;
+        case msgpack::type::EXT: {
+            const std::uint32_t size = o.via.ext.size;
+            switch (size) {
+                case 1:
+                    out.push_back(0xd4);
+                    break;
+                case 2:
+                    out.push_back(0xd5);
+                    break;
+                case 4:
+                    out.push_back(0xd6);
+                    break;
+                case 8:
+                    out.push_back(0xd7);
+                    break;
+                case 16:
+                    out.push_back(0xd8);
+                    break;
+                default:
+                    appendSized(out, size, 0xc7, 0xc8, 0xc9);
+                    break;
+            }
+            // ptr[0] is the type byte, followed by the data.
+            out.insert(out.end(), o.via.ext.ptr, o.via.ext.ptr + size + 1);
+            break;
+        }
+        case msgpack::type::ARRAY:
+            appendLength(out, o.via.array.size, 0x90, 0x0f, 0xdc, 0xdd);
+            for (std::uint32_t i = 0; i < o.via.array.size; ++i) appendObject(o.via.array.ptr[i], out);
+            break;
+        case msgpack::type::MAP:
+            appendLength(out, o.via.map.size, 0x80, 0x0f, 0xde, 0xdf);
+            for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
+                appendObject(o.via.map.ptr[i].key, out);
+                appendObject(o.via.map.ptr[i].val, out);
+            }
+            break;
     }
 }
 
 msgpack::object QVPackMap::copyObject(const msgpack::object& o, msgpack::zone& zone) {
     msgpack::object copy = o;
     switch (o.type) {
-    case msgpack::type::STR:
-    case msgpack::type::BIN: {
-        // str and bin share the layout of their (size, ptr) pair.
-        const std::uint32_t size = o.via.str.size;
-        char* bytes = nullptr;
-        if (size > 0) {
-            bytes = static_cast<char*>(zone.allocate_no_align(size));
-            std::memcpy(bytes, o.via.str.ptr, size);
+        case msgpack::type::STR:
+        case msgpack::type::BIN: {
+            // str and bin share the layout of their (size, ptr) pair.
+            const std::uint32_t size = o.via.str.size;
+            char* bytes = nullptr;
+            if (size > 0) {
+                bytes = static_cast<char*>(zone.allocate_no_align(size));
+                std::memcpy(bytes, o.via.str.ptr, size);
+            }
+            if (o.type == msgpack::type::STR)
+                copy.via.str.ptr = bytes;
+            else
+                copy.via.bin.ptr = bytes;
+            break;
         }
-        if (o.type == msgpack::type::STR)
-            copy.via.str.ptr = bytes;
-        else
-            copy.via.bin.ptr = bytes;
-        break;
-    }
-    case msgpack::type::EXT: {
-        const std::uint32_t size = o.via.ext.size + 1;  // the type byte leads the data
-        char* bytes = static_cast<char*>(zone.allocate_no_align(size));
-        std::memcpy(bytes, o.via.ext.ptr, size);
-        copy.via.ext.ptr = bytes;
-        break;
-    }
-    case msgpack::type::ARRAY:
-        copy.via.array.ptr = allocateObjects(o.via.array.size, zone);
-        for (std::uint32_t i = 0; i < o.via.array.size; ++i)
-            copy.via.array.ptr[i] = copyObject(o.via.array.ptr[i], zone);
-        break;
-    case msgpack::type::MAP:
-        copy.via.map.ptr = o.via.map.size == 0
-                               ? nullptr
-                               : static_cast<msgpack::object_kv*>(zone.allocate_align(
-                                     sizeof(msgpack::object_kv) * o.via.map.size,
-                                     MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
-        for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
-            copy.via.map.ptr[i].key = copyObject(o.via.map.ptr[i].key, zone);
-            copy.via.map.ptr[i].val = copyObject(o.via.map.ptr[i].val, zone);
+        case msgpack::type::EXT: {
+            const std::uint32_t size = o.via.ext.size + 1;  // the type byte leads the data
+            char* bytes = static_cast<char*>(zone.allocate_no_align(size));
+            std::memcpy(bytes, o.via.ext.ptr, size);
+            copy.via.ext.ptr = bytes;
+            break;
         }
-        break;
-    default:
-        break;
+        case msgpack::type::ARRAY:
+            copy.via.array.ptr = allocateObjects(o.via.array.size, zone);
+            for (std::uint32_t i = 0; i < o.via.array.size; ++i)
+                copy.via.array.ptr[i] = copyObject(o.via.array.ptr[i], zone);
+            break;
+        case msgpack::type::MAP:
+            copy.via.map.ptr =
+                o.via.map.size == 0
+                    ? nullptr
+                    : static_cast<msgpack::object_kv*>(zone.allocate_align(sizeof(msgpack::object_kv) * o.via.map.size,
+                                                                           MSGPACK_ZONE_ALIGNOF(msgpack::object_kv)));
+            for (std::uint32_t i = 0; i < o.via.map.size; ++i) {
+                copy.via.map.ptr[i].key = copyObject(o.via.map.ptr[i].key, zone);
+                copy.via.map.ptr[i].val = copyObject(o.via.map.ptr[i].val, zone);
+            }
+            break;
+        default:
+            break;
     }
     return copy;
 }
@@ -489,18 +500,18 @@ void QVPackMap::read(const msgpack::object& o, std::int32_t& out) {
 
 void QVPackMap::read(const msgpack::object& o, float& out) {
     switch (o.type) {
-    case msgpack::type::FLOAT32:
-    case msgpack::type::FLOAT64:
-        out = static_cast<float>(o.via.f64);
-        break;
-    case msgpack::type::POSITIVE_INTEGER:
-        out = static_cast<float>(o.via.u64);
-        break;
-    case msgpack::type::NEGATIVE_INTEGER:
-        out = static_cast<float>(o.via.i64);
-        break;
-    default:
-        throw msgpack::type_error();
+        case msgpack::type::FLOAT32:
+        case msgpack::type::FLOAT64:
+            out = static_cast<float>(o.via.f64);
+            break;
+        case msgpack::type::POSITIVE_INTEGER:
+            out = static_cast<float>(o.via.u64);
+            break;
+        case msgpack::type::NEGATIVE_INTEGER:
+            out = static_cast<float>(o.via.i64);
+            break;
+        default:
+            throw msgpack::type_error();
     }
 }
 

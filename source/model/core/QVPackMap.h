@@ -105,14 +105,14 @@ public:
 
     // Readers of the encodings. Each throws msgpack::type_error for any other
     // form and writes `out` only on success.
-    static void read(const msgpack::object& o, std::uint32_t& out);   // positive integer <= 2^32-1
-    static void read(const msgpack::object& o, std::int32_t& out);    // integer in range
-    static void read(const msgpack::object& o, float& out);           // float32/64 or integer
-    static void read(const msgpack::object& o, bool& out);            // boolean only
-    static void read(const msgpack::object& o, std::string& out);     // str or bin
-    static void read(const msgpack::object& o, cocos2d::CCPoint& out);  // exactly 2 numbers
-    static void read(const msgpack::object& o, cocos2d::CCSize& out);   // exactly 2 numbers
-    static void read(const msgpack::object& o, cocos2d::CCRect& out);   // exactly 4 numbers
+    static void read(const msgpack::object& o, std::uint32_t& out);       // positive integer <= 2^32-1
+    static void read(const msgpack::object& o, std::int32_t& out);        // integer in range
+    static void read(const msgpack::object& o, float& out);               // float32/64 or integer
+    static void read(const msgpack::object& o, bool& out);                // boolean only
+    static void read(const msgpack::object& o, std::string& out);         // str or bin
+    static void read(const msgpack::object& o, cocos2d::CCPoint& out);    // exactly 2 numbers
+    static void read(const msgpack::object& o, cocos2d::CCSize& out);     // exactly 2 numbers
+    static void read(const msgpack::object& o, cocos2d::CCRect& out);     // exactly 4 numbers
     static void read(const msgpack::object& o, cocos2d::ccColor4F& out);  // exactly 4 numbers
     static void read(const msgpack::object& o, std::vector<cocos2d::CCPoint>& out);
     static void read(const msgpack::object& o, std::vector<std::uint32_t>& out);
@@ -156,20 +156,20 @@ private:
 // (object.as<QVPackMap>(), msgpack::object(map, zone)).
 namespace msgpack {
 MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS) {
-namespace adaptor {
-template <>
-struct convert<QVPackMap> {
-    const msgpack::object& operator()(const msgpack::object& o, QVPackMap& v) const {
-        QVPackMap::read(o, v);
-        return o;
-    }
-};
-template <>
-struct object_with_zone<QVPackMap> {
-    void operator()(msgpack::object::with_zone& o, const QVPackMap& v) const {
-        static_cast<msgpack::object&>(o) = v.toObject(o.zone);
-    }
-};
-}  // namespace adaptor
+    namespace adaptor {
+    template <>
+    struct convert<QVPackMap> {
+        const msgpack::object& operator()(const msgpack::object& o, QVPackMap& v) const {
+            QVPackMap::read(o, v);
+            return o;
+        }
+    };
+    template <>
+    struct object_with_zone<QVPackMap> {
+        void operator()(msgpack::object::with_zone& o, const QVPackMap& v) const {
+            static_cast<msgpack::object&>(o) = v.toObject(o.zone);
+        }
+    };
+    }  // namespace adaptor
 }  // MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS)
 }  // namespace msgpack

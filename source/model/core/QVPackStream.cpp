@@ -43,31 +43,88 @@ Header readHeader(const unsigned char* data, std::size_t length, std::size_t pos
         h.payload = b & 0x1fu;
     } else {
         switch (b) {
-        case 0xc4: h.payload = lengthField(1); break;
-        case 0xc5: h.payload = lengthField(2); break;
-        case 0xc6: h.payload = lengthField(4); break;
-        case 0xc7: h.payload = lengthField(1) + 1; break;  // + the type byte
-        case 0xc8: h.payload = lengthField(2) + 1; break;
-        case 0xc9: h.payload = lengthField(4) + 1; break;
-        case 0xca: h.payload = 4; break;
-        case 0xcb: h.payload = 8; break;
-        case 0xcc: case 0xd0: h.payload = 1; break;
-        case 0xcd: case 0xd1: h.payload = 2; break;
-        case 0xce: case 0xd2: h.payload = 4; break;
-        case 0xcf: case 0xd3: h.payload = 8; break;
-        case 0xd4: h.payload = 2; break;
-        case 0xd5: h.payload = 3; break;
-        case 0xd6: h.payload = 5; break;
-        case 0xd7: h.payload = 9; break;
-        case 0xd8: h.payload = 17; break;
-        case 0xd9: h.payload = lengthField(1); break;
-        case 0xda: h.payload = lengthField(2); break;
-        case 0xdb: h.payload = lengthField(4); break;
-        case 0xdc: h.container = true; h.elements = lengthField(2); break;
-        case 0xdd: h.container = true; h.elements = lengthField(4); break;
-        case 0xde: h.container = true; h.elements = 2 * lengthField(2); break;
-        case 0xdf: h.container = true; h.elements = 2 * lengthField(4); break;
-        default: throw msgpack::parse_error("invalid type byte 0xc1");
+            case 0xc4:
+                h.payload = lengthField(1);
+                break;
+            case 0xc5:
+                h.payload = lengthField(2);
+                break;
+            case 0xc6:
+                h.payload = lengthField(4);
+                break;
+            case 0xc7:
+                h.payload = lengthField(1) + 1;
+                break;  // + the type byte
+            case 0xc8:
+                h.payload = lengthField(2) + 1;
+                break;
+            case 0xc9:
+                h.payload = lengthField(4) + 1;
+                break;
+            case 0xca:
+                h.payload = 4;
+                break;
+            case 0xcb:
+                h.payload = 8;
+                break;
+            case 0xcc:
+            case 0xd0:
+                h.payload = 1;
+                break;
+            case 0xcd:
+            case 0xd1:
+                h.payload = 2;
+                break;
+            case 0xce:
+            case 0xd2:
+                h.payload = 4;
+                break;
+            case 0xcf:
+            case 0xd3:
+                h.payload = 8;
+                break;
+            case 0xd4:
+                h.payload = 2;
+                break;
+            case 0xd5:
+                h.payload = 3;
+                break;
+            case 0xd6:
+                h.payload = 5;
+                break;
+            case 0xd7:
+                h.payload = 9;
+                break;
+            case 0xd8:
+                h.payload = 17;
+                break;
+            case 0xd9:
+                h.payload = lengthField(1);
+                break;
+            case 0xda:
+                h.payload = lengthField(2);
+                break;
+            case 0xdb:
+                h.payload = lengthField(4);
+                break;
+            case 0xdc:
+                h.container = true;
+                h.elements = lengthField(2);
+                break;
+            case 0xdd:
+                h.container = true;
+                h.elements = lengthField(4);
+                break;
+            case 0xde:
+                h.container = true;
+                h.elements = 2 * lengthField(2);
+                break;
+            case 0xdf:
+                h.container = true;
+                h.elements = 2 * lengthField(4);
+                break;
+            default:
+                throw msgpack::parse_error("invalid type byte 0xc1");
         }
     }
     return h;
@@ -76,22 +133,23 @@ Header readHeader(const unsigned char* data, std::size_t length, std::size_t pos
 // Big-endian fields of 1, 2, 4 or 8 bytes.
 std::uint64_t loadField(const unsigned char* p, std::size_t bytes) {
     switch (bytes) {
-    case 1: return p[0];
-    case 2: {
-        std::uint16_t v;
-        std::memcpy(&v, p, sizeof v);
-        return __builtin_bswap16(v);
-    }
-    case 4: {
-        std::uint32_t v;
-        std::memcpy(&v, p, sizeof v);
-        return __builtin_bswap32(v);
-    }
-    default: {
-        std::uint64_t v;
-        std::memcpy(&v, p, sizeof v);
-        return __builtin_bswap64(v);
-    }
+        case 1:
+            return p[0];
+        case 2: {
+            std::uint16_t v;
+            std::memcpy(&v, p, sizeof v);
+            return __builtin_bswap16(v);
+        }
+        case 4: {
+            std::uint32_t v;
+            std::memcpy(&v, p, sizeof v);
+            return __builtin_bswap32(v);
+        }
+        default: {
+            std::uint64_t v;
+            std::memcpy(&v, p, sizeof v);
+            return __builtin_bswap64(v);
+        }
     }
 }
 
@@ -125,50 +183,115 @@ public:
         if (b <= 0x9f) return array(o, b & 0x0fu, pos, depth);
         if (b <= 0xbf) return str(o, b & 0x1fu, pos);
         switch (b) {
-        case 0xc0: o.type = msgpack::type::NIL; break;
-        case 0xc2: o.type = msgpack::type::BOOLEAN; o.via.boolean = false; break;
-        case 0xc3: o.type = msgpack::type::BOOLEAN; o.via.boolean = true; break;
-        case 0xc4: bin(o, field(pos, 1), pos); break;
-        case 0xc5: bin(o, field(pos, 2), pos); break;
-        case 0xc6: bin(o, field(pos, 4), pos); break;
-        case 0xc7: ext(o, field(pos, 1), pos); break;
-        case 0xc8: ext(o, field(pos, 2), pos); break;
-        case 0xc9: ext(o, field(pos, 4), pos); break;
-        case 0xca: {
-            const std::uint32_t bits = static_cast<std::uint32_t>(field(pos, 4));
-            float f;
-            std::memcpy(&f, &bits, sizeof f);
-            o.type = msgpack::type::FLOAT32;
-            o.via.f64 = static_cast<double>(f);
-            break;
-        }
-        case 0xcb: {
-            const std::uint64_t bits = field(pos, 8);
-            o.type = msgpack::type::FLOAT64;
-            std::memcpy(&o.via.f64, &bits, sizeof bits);
-            break;
-        }
-        case 0xcc: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 1); break;
-        case 0xcd: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 2); break;
-        case 0xce: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 4); break;
-        case 0xcf: o.type = msgpack::type::POSITIVE_INTEGER; o.via.u64 = field(pos, 8); break;
-        case 0xd0: integer(o, signedField(pos, 1)); break;
-        case 0xd1: integer(o, signedField(pos, 2)); break;
-        case 0xd2: integer(o, signedField(pos, 4)); break;
-        case 0xd3: integer(o, signedField(pos, 8)); break;
-        case 0xd4: ext(o, 1, pos); break;
-        case 0xd5: ext(o, 2, pos); break;
-        case 0xd6: ext(o, 4, pos); break;
-        case 0xd7: ext(o, 8, pos); break;
-        case 0xd8: ext(o, 16, pos); break;
-        case 0xd9: str(o, field(pos, 1), pos); break;
-        case 0xda: str(o, field(pos, 2), pos); break;
-        case 0xdb: str(o, field(pos, 4), pos); break;
-        case 0xdc: array(o, field(pos, 2), pos, depth); break;
-        case 0xdd: array(o, field(pos, 4), pos, depth); break;
-        case 0xde: map(o, field(pos, 2), pos, depth); break;
-        case 0xdf: map(o, field(pos, 4), pos, depth); break;
-        default: throw msgpack::parse_error("invalid type byte 0xc1");
+            case 0xc0:
+                o.type = msgpack::type::NIL;
+                break;
+            case 0xc2:
+                o.type = msgpack::type::BOOLEAN;
+                o.via.boolean = false;
+                break;
+            case 0xc3:
+                o.type = msgpack::type::BOOLEAN;
+                o.via.boolean = true;
+                break;
+            case 0xc4:
+                bin(o, field(pos, 1), pos);
+                break;
+            case 0xc5:
+                bin(o, field(pos, 2), pos);
+                break;
+            case 0xc6:
+                bin(o, field(pos, 4), pos);
+                break;
+            case 0xc7:
+                ext(o, field(pos, 1), pos);
+                break;
+            case 0xc8:
+                ext(o, field(pos, 2), pos);
+                break;
+            case 0xc9:
+                ext(o, field(pos, 4), pos);
+                break;
+            case 0xca: {
+                const std::uint32_t bits = static_cast<std::uint32_t>(field(pos, 4));
+                float f;
+                std::memcpy(&f, &bits, sizeof f);
+                o.type = msgpack::type::FLOAT32;
+                o.via.f64 = static_cast<double>(f);
+                break;
+            }
+            case 0xcb: {
+                const std::uint64_t bits = field(pos, 8);
+                o.type = msgpack::type::FLOAT64;
+                std::memcpy(&o.via.f64, &bits, sizeof bits);
+                break;
+            }
+            case 0xcc:
+                o.type = msgpack::type::POSITIVE_INTEGER;
+                o.via.u64 = field(pos, 1);
+                break;
+            case 0xcd:
+                o.type = msgpack::type::POSITIVE_INTEGER;
+                o.via.u64 = field(pos, 2);
+                break;
+            case 0xce:
+                o.type = msgpack::type::POSITIVE_INTEGER;
+                o.via.u64 = field(pos, 4);
+                break;
+            case 0xcf:
+                o.type = msgpack::type::POSITIVE_INTEGER;
+                o.via.u64 = field(pos, 8);
+                break;
+            case 0xd0:
+                integer(o, signedField(pos, 1));
+                break;
+            case 0xd1:
+                integer(o, signedField(pos, 2));
+                break;
+            case 0xd2:
+                integer(o, signedField(pos, 4));
+                break;
+            case 0xd3:
+                integer(o, signedField(pos, 8));
+                break;
+            case 0xd4:
+                ext(o, 1, pos);
+                break;
+            case 0xd5:
+                ext(o, 2, pos);
+                break;
+            case 0xd6:
+                ext(o, 4, pos);
+                break;
+            case 0xd7:
+                ext(o, 8, pos);
+                break;
+            case 0xd8:
+                ext(o, 16, pos);
+                break;
+            case 0xd9:
+                str(o, field(pos, 1), pos);
+                break;
+            case 0xda:
+                str(o, field(pos, 2), pos);
+                break;
+            case 0xdb:
+                str(o, field(pos, 4), pos);
+                break;
+            case 0xdc:
+                array(o, field(pos, 2), pos, depth);
+                break;
+            case 0xdd:
+                array(o, field(pos, 4), pos, depth);
+                break;
+            case 0xde:
+                map(o, field(pos, 2), pos, depth);
+                break;
+            case 0xdf:
+                map(o, field(pos, 4), pos, depth);
+                break;
+            default:
+                throw msgpack::parse_error("invalid type byte 0xc1");
         }
     }
 

@@ -12,8 +12,8 @@
 #include "actions/CCActionManager.h"
 #include "actions/CCScheduler.h"
 #include "base/CCAutoreleasePool.h"
-#include "frames/DisplayFrameTarget.h"
 #include "frames/CCSpriteFrame.h"
+#include "frames/DisplayFrameTarget.h"
 #include "scene/CCNode.h"
 #include "scene/CCProtocols.h"
 
@@ -88,9 +88,13 @@ TEST_F(Actions, FrameAnimationsFollowTheClockTick) {
         {"animate", [&] { return CCAnimate::create(animation(4, 1 / 30.0f)); }, kSixtieth, {0, 0, 1, 1, 2, 2, 3, 3, 3}},
         {"forever", [&] { return CCRepeatForever::create(CCAnimate::create(animation(3, 1 / 30.0f))); }, kSixtieth,
          forever},
-        {"repeat 3 back to back", [&] { return CCRepeat::create(CCAnimate::create(animation(2, 1 / 30.0f)), 3); },
-         kSixtieth, {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 1}},
-        {"repeat once", [&] { return CCRepeat::create(CCAnimate::create(animation(3, 0.1f)), 1); }, 0.05f,
+        {"repeat 3 back to back",
+         [&] { return CCRepeat::create(CCAnimate::create(animation(2, 1 / 30.0f)), 3); },
+         kSixtieth,
+         {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 1}},
+        {"repeat once",
+         [&] { return CCRepeat::create(CCAnimate::create(animation(3, 0.1f)), 1); },
+         0.05f,
          {0, 0, 1, 1, 2, 2, 2}},
     };
     for (const auto& row : rows) {

@@ -34,9 +34,9 @@ struct DemoRegistrar {
 };
 #define ENGINE_DEMO_CONCAT2(a, b) a##b
 #define ENGINE_DEMO_CONCAT(a, b) ENGINE_DEMO_CONCAT2(a, b)
-#define ENGINE_DEMO_SCENE(NAME, CLASS)                         \
-    static DemoRegistrar ENGINE_DEMO_CONCAT(g_demo_, __LINE__)( \
-        NAME, [] { return std::unique_ptr<DemoScene>(new CLASS()); })
+#define ENGINE_DEMO_SCENE(NAME, CLASS)                               \
+    static DemoRegistrar ENGINE_DEMO_CONCAT(g_demo_, __LINE__)(NAME, \
+                                                               [] { return std::unique_ptr<DemoScene>(new CLASS()); })
 #define ENGINE_DEMO_SIMPLE(NAME, FRAMES, ...) \
     static DemoRegistrar ENGINE_DEMO_CONCAT(g_demo_, __LINE__)(NAME, FRAMES, __VA_ARGS__)
 

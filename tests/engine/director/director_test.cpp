@@ -277,11 +277,12 @@ TEST_F(DirectorTest, RunReturnsOneWhenLaunchingFailsAndEndStopsItAfterThatFrame)
     reset();
     director->setFixedDeltaTime(true);
     TestApp app(false);
-    EXPECT_EQ(runApp(app, [&](ProbeScene* a) {
-                  a->onUpdate = [&] {
-                      if (director->getTotalFrames() == 2) director->end();
-                  };
-              }),
+    EXPECT_EQ(runApp(app,
+                     [&](ProbeScene* a) {
+                         a->onUpdate = [&] {
+                             if (director->getTotalFrames() == 2) director->end();
+                         };
+                     }),
               0);
     EXPECT_EQ(director->getTotalFrames(), 3u);
     EXPECT_FALSE(director->isEndRequested());
@@ -292,11 +293,12 @@ TEST_F(DirectorTest, FrameLimitEndsRunAndTearsDownInOrder) {
     director->setFixedDeltaTime(true);
     director->setFrameLimit(7);
     // Still pending when the limit is reached: released at tear-down.
-    EXPECT_EQ(runApp(app, [&](ProbeScene* a) {
-                  a->onDraw = [&] {
-                      if (director->getTotalFrames() == 6) director->replaceScene(ProbeScene::create("late"));
-                  };
-              }),
+    EXPECT_EQ(runApp(app,
+                     [&](ProbeScene* a) {
+                         a->onDraw = [&] {
+                             if (director->getTotalFrames() == 6) director->replaceScene(ProbeScene::create("late"));
+                         };
+                     }),
               0);
     EXPECT_EQ(app.launches, 1);
     EXPECT_EQ(director->getTotalFrames(), 7u);

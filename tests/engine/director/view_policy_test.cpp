@@ -46,7 +46,8 @@ TEST(ViewPolicy, TableForWideFrameAndDesign1136x640) {
     };
     for (const auto& [policy, expected] : rows) {
         for (bool frameFirst : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "policy " << policy << (frameFirst ? ", frame first" : ", design first"));
+            SCOPED_TRACE(testing::Message()
+                         << "policy " << policy << (frameFirst ? ", frame first" : ", design first"));
             TestView view;
             view.setFrameSize(frameFirst ? 1280 : 640, frameFirst ? 600 : 480);
             view.setDesignResolutionSize(1136, 640, policy);
@@ -97,7 +98,7 @@ TEST(EngineHooks, FlagsAndFrameLimitParsing) {
     EXPECT_EQ(parseFrameLimitHook("X", "120"), 120u);
     EXPECT_EQ(parseFrameLimitHook("X", "4294967295"), 4294967295u);
     // Unset, and unparsable values, are no limit rather than a misread one.
-    for (const char* bad : {static_cast<const char*>(nullptr), "", "0", "-5", "12abc", " 12", "abc", "4294967296",
-                            "1e3", "+7"})
+    for (const char* bad :
+         {static_cast<const char*>(nullptr), "", "0", "-5", "12abc", " 12", "abc", "4294967296", "1e3", "+7"})
         EXPECT_EQ(parseFrameLimitHook("X", bad), 0u) << (bad ? bad : "null");
 }

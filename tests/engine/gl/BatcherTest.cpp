@@ -7,8 +7,8 @@
 #include "base/CCAutoreleasePool.h"
 #include "gl/CCDrawingPrimitives.h"
 #include "gl/CCGLProgram.h"
-#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "scene/CCNode.h"
@@ -73,7 +73,9 @@ public:
 // A node with a program, the way game nodes carry one.
 class ProgramNode : public CCNode {
 public:
-    CCGLProgram* getShaderProgram() { return CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor); }
+    CCGLProgram* getShaderProgram() {
+        return CCShaderCache::sharedShaderCache()->programForKey(kCCShader_Position_uColor);
+    }
     void draw() override { CC_NODE_DRAW_SETUP(); }
 };
 
@@ -132,8 +134,8 @@ TEST_F(BatcherTest, QuadsKeepColourAndTexCoordsAndSurviveTheBatchGrowing) {
         int corner = 0;
         for (ccV3F_C4B_T2F* v : {&q.tl, &q.bl, &q.tr, &q.br}) {
             v->vertices.z = static_cast<float>(corner);
-            v->colors = ccColor4B{static_cast<GLubyte>(i), static_cast<GLubyte>(i >> 8), static_cast<GLubyte>(corner),
-                                  200};
+            v->colors =
+                ccColor4B{static_cast<GLubyte>(i), static_cast<GLubyte>(i >> 8), static_cast<GLubyte>(corner), 200};
             v->texCoords = ccTex2F{static_cast<float>(i) / 4096.0f, static_cast<float>(corner) / 4.0f};
             ++corner;
         }
@@ -194,7 +196,10 @@ TEST_F(BatcherTest, EveryStateCacheCallProgramCallAndPrimitiveIsAFlushPoint) {
         {"setUniformsForBuiltins", [] { uColor()->setUniformsForBuiltins(); }},
         {"setUniformLocationWith1f", [] { uColor()->setUniformLocationWith1f(-1, 1); }},
         {"ccDrawRect", [] { ccDrawRect(CCPoint(0, 0), CCPoint(1, 1)); }},
-        {"ccDrawSolidRect", [] { ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1}); }},
+        {"ccDrawSolidRect",
+         [] {
+             ccDrawSolidRect(CCPoint(0, 0), CCPoint(1, 1), ccColor4F{1, 1, 1, 1});
+         }},
         {"node set-up without a program", [] { PlainNode().draw(); }},
         {"node set-up with a program", [] { ProgramNode().draw(); }},
         {"ccGLEndFrame", [] { ccGLEndFrame(); }},

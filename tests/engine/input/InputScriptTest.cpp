@@ -16,10 +16,11 @@ std::string parseError(const std::string& text) {
 TEST(InputScriptParse, AcceptsEveryKindWithCommentsAndBlankLines) {
     InputScript script;
     std::string error;
-    ASSERT_TRUE(script.parse("# a comment line\n\n1 touch down 480 320   # trailing comment\n1 touch move 520.5 -3e1\r\n"
-                             "2 touch up 520 320\n2 back\n3\taccel 0.5 -1 9.81\n4 key down a\n4 key up LEFT\n"
-                             "5 key down f12\n6 iconify\n7 restore\n9 quit",
-                             &error))
+    ASSERT_TRUE(
+        script.parse("# a comment line\n\n1 touch down 480 320   # trailing comment\n1 touch move 520.5 -3e1\r\n"
+                     "2 touch up 520 320\n2 back\n3\taccel 0.5 -1 9.81\n4 key down a\n4 key up LEFT\n"
+                     "5 key down f12\n6 iconify\n7 restore\n9 quit",
+                     &error))
         << error;
     const auto& e = script.events();
     ASSERT_EQ(e.size(), 11u);

@@ -38,8 +38,8 @@ protected:
     }
 };
 
-#define EXPECT_POINT(p, ex, ey)      \
-    do {                             \
+#define EXPECT_POINT(p, ex, ey)       \
+    do {                              \
         EXPECT_NEAR((p).x, ex, 1e-3); \
         EXPECT_NEAR((p).y, ey, 1e-3); \
     } while (0)

@@ -52,9 +52,10 @@ TEST(BMFontParser, ReadsMetricsPagesGlyphsAndKerning) {
 
     // Pages in any order, glyphs on the second.
     bmfont::Font two;
-    ASSERT_TRUE(parseText("common lineHeight=10 pages=2\npage id=1 file=b.png\npage id=0 file=\"sub/a.png\"\n"
-                          "char id=66 x=0 y=0 width=4 height=4 page=1\n",
-                          &two, &error))
+    ASSERT_TRUE(
+        parseText("common lineHeight=10 pages=2\npage id=1 file=b.png\npage id=0 file=\"sub/a.png\"\n"
+                  "char id=66 x=0 y=0 width=4 height=4 page=1\n",
+                  &two, &error))
         << error;
     EXPECT_EQ(two.pages, (std::vector<std::string>{"sub/a.png", "b.png"}));
     EXPECT_EQ(two.glyph(66)->page, 1u);
@@ -93,17 +94,17 @@ TEST(BMFontParser, RefusesFontsThatCannotBeUsed) {
 
 TEST(BMFontParser, DropsBadEntriesButKeepsTheFont) {
     const std::string text = withGlyphs(
-        "chars count=4294967295\n"                                          // a count is never trusted
-        "char id=65 x=0 y=0 width=20 height=20 xadvance=20\n"               // good
-        "char id=66 x=0 y=0 width=20 hei\n"                                 // truncated line
-        "char id=1114112 x=0 y=0 width=1 height=1\n"                        // beyond U+10FFFF
-        "char id=67 x=-1 y=0 width=1 height=1\n"                            // negative texel
-        "char id=68 x=0 y=0 width=1 height=1 xadvance=40000\n"              // advance out of range
-        "char id=69 x=0 y=0 width=1 height=1 page=3\n"                      // undeclared page
-        "char id=70 x=0 y=0 width=1x height=1\n"                            // junk after digits
+        "chars count=4294967295\n"                              // a count is never trusted
+        "char id=65 x=0 y=0 width=20 height=20 xadvance=20\n"   // good
+        "char id=66 x=0 y=0 width=20 hei\n"                     // truncated line
+        "char id=1114112 x=0 y=0 width=1 height=1\n"            // beyond U+10FFFF
+        "char id=67 x=-1 y=0 width=1 height=1\n"                // negative texel
+        "char id=68 x=0 y=0 width=1 height=1 xadvance=40000\n"  // advance out of range
+        "char id=69 x=0 y=0 width=1 height=1 page=3\n"          // undeclared page
+        "char id=70 x=0 y=0 width=1x height=1\n"                // junk after digits
         "kernings count=99999999\n"
-        "kerning first=65 second=65\n"                                      // no amount
-        "kerning first=65 second=66 amount=-2\n");                          // good
+        "kerning first=65 second=65\n"              // no amount
+        "kerning first=65 second=66 amount=-2\n");  // good
     bmfont::Font font;
     std::string error;
     qvtest::StderrCapture log;
@@ -113,8 +114,8 @@ TEST(BMFontParser, DropsBadEntriesButKeepsTheFont) {
     EXPECT_EQ(font.kernings.size(), 1u);
     EXPECT_EQ(font.kerning(65, 66), -2);
     const std::string logged = log.text();
-    EXPECT_NE(logged.find("test.fnt:6"), std::string::npos) << logged;   // the truncated line, by number
-    EXPECT_NE(logged.find("glyph 69"), std::string::npos) << logged;     // the glyph on page 3
+    EXPECT_NE(logged.find("test.fnt:6"), std::string::npos) << logged;  // the truncated line, by number
+    EXPECT_NE(logged.find("glyph 69"), std::string::npos) << logged;    // the glyph on page 3
 }
 
 TEST(BMFontParser, BoundsSizeAndLogVolume) {
@@ -149,15 +150,16 @@ TEST(BMFontParser, SurvivesBinaryNoise) {
 }
 
 TEST(BMFontParser, DecodesUtf8AndReplacesMalformedBytes) {
-    const std::string text = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"  // A, e-acute, euro, emoji
-                             "\xC0\xAF"                                // overlong '/'
-                             "\xED\xA0\x80"                            // a surrogate
-                             "\xE2\x82";                               // cut off
+    const std::string text =
+        "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"  // A, e-acute, euro, emoji
+        "\xC0\xAF"                               // overlong '/'
+        "\xED\xA0\x80"                           // a surrogate
+        "\xE2\x82";                              // cut off
     std::vector<uint32_t> cps;
     size_t pos = 0;
     while (pos < text.size()) cps.push_back(bmfont::decodeUtf8(text, &pos));
     // Each byte that cannot start a valid sequence is replaced on its own.
-    const std::vector<uint32_t> expected = {'A', 0xE9, 0x20AC, 0x1F600, 0xFFFD, 0xFFFD, 0xFFFD,
-                                            0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD};
+    const std::vector<uint32_t> expected = {'A',    0xE9,   0x20AC, 0x1F600, 0xFFFD, 0xFFFD,
+                                            0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD,  0xFFFD};
     EXPECT_EQ(cps, expected);
 }

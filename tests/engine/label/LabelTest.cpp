@@ -144,7 +144,9 @@ TEST_F(Labels, LinesStackDownwardAndAlignWithinTheWidest) {
 
 TEST_F(Labels, UnknownCodePointsAreSkippedWithoutAdvanceAndLoggedOnce) {
     qvtest::StderrCapture log;
-    CCLabelBMFont* l = label("A\xE2\x82\xAC" "B");
+    CCLabelBMFont* l = label(
+        "A\xE2\x82\xAC"
+        "B");
     EXPECT_EQ(boxes(l), (std::vector<Box>{{0, 4, 20, 24}, {20, 4, 40, 24}}));
     l->setString("B\xE2\x82\xAC");
     const std::string logged = log.text();

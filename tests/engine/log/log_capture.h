@@ -22,8 +22,11 @@ public:
         static std::vector<std::string> captured;
         return captured;
     }
-    static bool has(const std::string& line) { return std::find(lines().begin(), lines().end(), line) != lines().end(); }
+    static bool has(const std::string& line) {
+        return std::find(lines().begin(), lines().end(), line) != lines().end();
+    }
     static bool hasPrefix(const std::string& prefix) {
-        return std::any_of(lines().begin(), lines().end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        return std::any_of(lines().begin(), lines().end(),
+                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
     }
 };

@@ -58,9 +58,9 @@ TEST(AffineTransform, PointsMapThroughConcatBuildersAndInverse) {
     }
     expectTransformNear(CCAffineTransformConcat(t, CCAffineTransformInvert(t)), CCAffineTransformIdentity);
     // A singular matrix inverts to the identity, never to NaN.
-    for (const CCAffineTransform& singular : {CCAffineTransformMake(0, 0, 0, 0, 5, 5),
-                                              CCAffineTransformMake(1, 2, 2, 4, 1, 1),  // parallel columns
-                                              CCAffineTransformMake(NAN, 0, 0, 1, 0, 0)})
+    for (const CCAffineTransform& singular :
+         {CCAffineTransformMake(0, 0, 0, 0, 5, 5), CCAffineTransformMake(1, 2, 2, 4, 1, 1),  // parallel columns
+          CCAffineTransformMake(NAN, 0, 0, 1, 0, 0)})
         EXPECT_TRUE(CCAffineTransformEqualToTransform(CCAffineTransformInvert(singular), CCAffineTransformIdentity));
 }
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "base/CCAutoreleasePool.h"
-#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "math/kazmath.h"
 #include "rendertexture/CCRenderTexture.h"
@@ -59,7 +59,8 @@ TEST_F(RenderTextureTest, SizesFromBadScalesAreClampedToAUsableTexture) {
     for (const Case& c : cases) {
         CCRenderTexture* rt = CCRenderTexture::create(c.w, c.h);
         ASSERT_NE(rt, nullptr) << c.w << "x" << c.h;
-        EXPECT_EQ((std::vector<int>{rt->getPixelsWide(), rt->getPixelsHigh()}), (std::vector<int>{c.expectW, c.expectH}));
+        EXPECT_EQ((std::vector<int>{rt->getPixelsWide(), rt->getPixelsHigh()}),
+                  (std::vector<int>{c.expectW, c.expectH}));
         ASSERT_NE(rt->getSprite(), nullptr);
         EXPECT_EQ(rt->getSprite()->getContentSize(), CCSize(float(c.expectW), float(c.expectH)));
         // Usable: a capture on it balances.

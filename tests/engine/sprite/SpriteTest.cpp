@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "../textures/PngTestUtil.h"
 #include "base/CCAutoreleasePool.h"
 #include "frames/CCSpriteFrame.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "gl/CCGLProgram.h"
-#include "gl/QuadBatcher.h"
 #include "gl/CCShaderCache.h"
+#include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "gl/ccShaders.h"
 #include "math/kazmath.h"
@@ -13,7 +14,6 @@
 #include "sprite/CCSpriteBatchNode.h"
 #include "textures/CCImage.h"
 #include "textures/CCTexture2D.h"
-#include "../textures/PngTestUtil.h"
 
 using namespace cocos2d;
 
@@ -29,7 +29,9 @@ CCTexture2D* texture(unsigned int w, unsigned int h) {
 }
 
 // Bottom-left and top-right corners.
-std::vector<float> box(const ccV3F_C4B_T2F_Quad& q) { return {q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y}; }
+std::vector<float> box(const ccV3F_C4B_T2F_Quad& q) {
+    return {q.bl.vertices.x, q.bl.vertices.y, q.tr.vertices.x, q.tr.vertices.y};
+}
 // Texture coordinates of bl, tl, tr, br.
 std::vector<float> uv(const ccV3F_C4B_T2F_Quad& q) {
     return {q.bl.texCoords.u, q.bl.texCoords.v, q.tl.texCoords.u, q.tl.texCoords.v,
@@ -62,8 +64,8 @@ struct Holder {
 TEST_F(SpriteTest, RotatedFrameShowsUprightWithItsLeftEdgeFromTheStoredTopRow) {
     // "duo" 96x48 upright, stored turned clockwise as 48x96 texels at (10, 20).
     CCTexture2D* sheet = texture(128, 128);
-    CCSpriteFrame* frame = CCSpriteFrame::createWithTexture(sheet, CCRect(10, 20, 96, 48), true, CCPointZero,
-                                                            CCSize(96, 48));
+    CCSpriteFrame* frame =
+        CCSpriteFrame::createWithTexture(sheet, CCRect(10, 20, 96, 48), true, CCPointZero, CCSize(96, 48));
     CCSprite* s = CCSprite::createWithSpriteFrame(frame);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->getContentSize(), CCSize(96, 48));
@@ -191,8 +193,8 @@ TEST_F(SpriteTest, StandardSpritesBatchInWorldSpaceAndOwnProgramsDrawAlone) {
 
     // A custom program: flushed before it, one draw of its own.
     CCGLProgram* custom = new CCGLProgram();
-    ASSERT_TRUE(custom->initWithVertexShaderByteArray(ccPositionTextureA8Color_vert,
-                                                      "void main() { gl_FragColor = texture2D(CC_Texture0, vec2(0.0)); }"));
+    ASSERT_TRUE(custom->initWithVertexShaderByteArray(
+        ccPositionTextureA8Color_vert, "void main() { gl_FragColor = texture2D(CC_Texture0, vec2(0.0)); }"));
     ASSERT_TRUE(custom->link());
     b->setShaderProgram(custom);
     custom->release();

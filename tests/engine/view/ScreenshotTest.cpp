@@ -22,8 +22,8 @@ TEST(Screenshot, RequestsParseOrFailAsAWhole) {
     EXPECT_EQ(parsed, "8 /tmp/f.png;16 g:h.png;") << "only the first colon separates";
     EXPECT_TRUE(parseScreenshotSpec("", &out, &error));
     EXPECT_TRUE(out.empty());
-    for (const char* bad : {"8", ":f.png", "8:", "0:f.png", "-1:f.png", "8x:f.png", "1:a;1:b", "1:a;;2:b",
-                            "99999999999:f.png"}) {
+    for (const char* bad :
+         {"8", ":f.png", "8:", "0:f.png", "-1:f.png", "8x:f.png", "1:a;1:b", "1:a;;2:b", "99999999999:f.png"}) {
         EXPECT_FALSE(parseScreenshotSpec(bad, &out, &error)) << bad;
         EXPECT_TRUE(out.empty()) << bad;
         EXPECT_FALSE(error.empty()) << bad;
@@ -42,8 +42,8 @@ TEST(Screenshot, FileIsTopRowFirst) {
     ASSERT_TRUE(pngprobe::readPng(path, &image, &error)) << error;
     // Top row green (GL's last), bottom row red (GL's first), all opaque.
     EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height), "2x3");
-    EXPECT_EQ(image.rgba, (std::vector<unsigned char>{0, 255, 0, 255, 0, 255, 0, 255, 9, 9, 9, 255, 9, 9, 9, 255,
-                                                      255, 0, 0, 255, 255, 0, 0, 255}));
+    EXPECT_EQ(image.rgba, (std::vector<unsigned char>{0, 255, 0, 255, 0,   255, 0, 255, 9,   9, 9, 255,
+                                                      9, 9,   9, 255, 255, 0,   0, 255, 255, 0, 0, 255}));
     EXPECT_FALSE(writeRGBPng("/nonexistent-dir/x.png", rgb.data(), w, h, &error));
 }
 
@@ -79,12 +79,18 @@ TEST(PngProbe, ChecksFailOnTheWrongPixelAndOnMalformedArguments) {
         {{"--size", "2x4"}, 1},
         {{"--expect", "4,0=255,0,0"}, 1},  // outside
         {{"--count", "0,0,3,1=255,0,0~0>=4"}, 0},
-        {{"--count", "3,1,0,0=255,0,0>=5"}, 1},  // corners in any order
+        {{"--count", "3,1,0,0=255,0,0>=5"}, 1},        // corners in any order
         {{"--count", "0,0,100,100=0,0,255~5>=4"}, 0},  // boxes are clipped to the image
-        {{"--count", "0,0,3,1=0,255,0"}, 1},  // without ">=N" one matching pixel is needed
-        {{"--expect", "1,2"}, 9},           {{"--expect", "1,2=3,4"}, 9},       {{"--expect", "1,2=3,4,5~"}, 9},
-        {{"--expect", "1,2=256,0,0"}, 9},   {{"--expect", "-1,2=0,0,0"}, 9},    {{"--count", "0,0,1,1=0,0,0>"}, 9},
-        {{"--count", "0,0,1=0,0,0>=1"}, 9}, {{"--size", "4"}, 9},               {{"--expect"}, 9},
+        {{"--count", "0,0,3,1=0,255,0"}, 1},           // without ">=N" one matching pixel is needed
+        {{"--expect", "1,2"}, 9},
+        {{"--expect", "1,2=3,4"}, 9},
+        {{"--expect", "1,2=3,4,5~"}, 9},
+        {{"--expect", "1,2=256,0,0"}, 9},
+        {{"--expect", "-1,2=0,0,0"}, 9},
+        {{"--count", "0,0,1,1=0,0,0>"}, 9},
+        {{"--count", "0,0,1=0,0,0>=1"}, 9},
+        {{"--size", "4"}, 9},
+        {{"--expect"}, 9},
         {{"--bogus"}, 9},
     };
     for (const auto& c : cases) {
@@ -102,7 +108,8 @@ TEST(PngProbe, ChecksFailOnTheWrongPixelAndOnMalformedArguments) {
     pngprobe::Checks checks;
     std::string error;
     ASSERT_TRUE(pngprobe::parseArgs({"f.png", "--expect", "1,0=0,255,0"}, &checks, &error));
-    EXPECT_EQ(pngprobe::runChecks(image, checks), std::vector<std::string>{"pixel 1,0 is 255,0,0,255, expected 0,255,0"});
+    EXPECT_EQ(pngprobe::runChecks(image, checks),
+              std::vector<std::string>{"pixel 1,0 is 255,0,0,255, expected 0,255,0"});
 }
 
 TEST(PngProbe, ExitStatusNamesTheKindOfFailure) {

@@ -95,7 +95,9 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
     TestApp app;
     std::vector<std::string> hook;
     app.onLaunch = [&] {
-        view->setWndProc([&](const ViewEvent& e) { hook.push_back(std::to_string(e.type) + "@" + std::to_string(ProbeScene::frame())); });
+        view->setWndProc([&](const ViewEvent& e) {
+            hook.push_back(std::to_string(e.type) + "@" + std::to_string(ProbeScene::frame()));
+        });
         app.scene->onUpdate = [&] {
             if (ProbeScene::frame() == 4) view->requestClose();
         };
@@ -108,8 +110,9 @@ TEST_F(RunLoop, CloseEndsRunBeforeThatFrameTicksOrDraws) {
 }
 
 TEST_F(RunLoop, ScriptedIconifyStopsTheFramesAndScriptQuitClosesInItsOwnFrame) {
-    const ScopedEnv script("ENGINE_INPUT_SCRIPT",
-                           writeTemp("view_iconify.txt", "2 restore\n3 iconify\n4 iconify\n7 restore\n8 restore\n10 quit\n"));
+    const ScopedEnv script(
+        "ENGINE_INPUT_SCRIPT",
+        writeTemp("view_iconify.txt", "2 restore\n3 iconify\n4 iconify\n7 restore\n8 restore\n10 quit\n"));
     CCDirector* director = CCDirector::sharedDirector();
     director->setFixedDeltaTime(false);
     director->setFrameLimit(20);

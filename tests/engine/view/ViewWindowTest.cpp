@@ -83,7 +83,7 @@ public:
     void ccTouchEnded(CCTouch* t, CCEvent*) override { note("ended", t); }
     bool note(const char* what, CCTouch* t) {
         g_log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(t->getLocation().x)) + "," +
-                      std::to_string(static_cast<int>(t->getLocation().y)));
+                        std::to_string(static_cast<int>(t->getLocation().y)));
         return true;
     }
     void ccTouchCancelled(CCTouch*, CCEvent*) override { g_log.push_back("cancelled"); }
@@ -102,23 +102,23 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     a.pressed = true;
     polls = {
         nullptr,
-        [&](CCEGLView* v) {  // frame 2
+        [&](CCEGLView* v) {           // frame 2
             v->queueMouseMove(5, 5);  // hovering: no touch
             v->queueMouseButton(true, 100, 50);
             v->queueMouseMove(100, 50);  // unchanged: no move
             v->queueMouseMove(130, 50);
             v->queueKey(a);
             v->queueKey(esc);
-            v->queueKey(esc);  // auto-repeat: neither back nor the sink
-            v->queueFocusLost();     // the held touch is cancelled
+            v->queueKey(esc);     // auto-repeat: neither back nor the sink
+            v->queueFocusLost();  // the held touch is cancelled
         },
-        [&](CCEGLView* v) {  // frame 3
+        [&](CCEGLView* v) {                       // frame 3
             v->queueMouseButton(false, 130, 50);  // the release after the cancel
             v->queueMouseButton(true, 10, 600);
             v->queueMouseMove(20, 600);
             v->queueMouseButton(false, 30, 600);
             v->queueMouseMove(40, 600);  // released: no touch
-            v->requestClose();  // as the close button does
+            v->requestClose();           // as the close button does
         },
     };
     TestApp app;
@@ -139,7 +139,7 @@ TEST_F(WindowView, MouseKeysFocusAndTheCloseButtonArriveInOrder) {
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(keys, (std::vector<int>{65 + 'a', kViewKeyEscape}));
     EXPECT_EQ(g_log, (std::vector<std::string>{"began 100,590", "moved 130,590", "back", "cancelled", "began 10,40",
-                                             "moved 20,40", "ended 30,40"}));
+                                               "moved 20,40", "ended 30,40"}));
     EXPECT_EQ(hook, (std::vector<std::string>{"0"}));
     EXPECT_EQ(app.scene->tickFrames, (std::vector<unsigned int>{1, 2})) << "the close ends run() before frame 3 ticks";
 }

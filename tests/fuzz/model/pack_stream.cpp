@@ -67,8 +67,7 @@ void readOne(const msgpack::object& object) {
     packConnections(*model);
 
     auto again = TestAllKinds::create();
-    const msgpack::object_handle handle =
-        msgpack::unpack(reinterpret_cast<const char*>(first.data()), first.size());
+    const msgpack::object_handle handle = msgpack::unpack(reinterpret_cast<const char*>(first.data()), first.size());
     again->unpack(QVPackMap(handle.get()));
     if (packAttributes(*again) != first) std::abort();
 }

@@ -41,8 +41,9 @@ protected:
     // the bootstrap read relies on where our writers put them.
     static QVKeyTableMap fullTable() {
         QVKeyTableMap table{{"value", 10}, {"Class Name", 33}, {"id", 42}, {"User ID", 50}};
-        const std::vector<std::string> extra{"desktop", "mobile", "volume", "level", "platformSpecificValues",
-                                             "enum",    "variableValue", "isEmpty", "animations", "Name"};
+        const std::vector<std::string> extra{
+            "desktop", "mobile",        "volume",  "level",      "platformSpecificValues",
+            "enum",    "variableValue", "isEmpty", "animations", "Name"};
         std::set<std::string> names(extra.begin(), extra.end());
         collectedKeys().clear();
         installKeyTable(table);
@@ -85,7 +86,8 @@ protected:
         for (const auto& platform : settings->platformSpecificValues()->entries()) {
             auto& inner = out[platform.first];
             if (auto* values = dynamic_cast<CCDictionary*>(platform.second)) {
-                for (const auto& value : values->entries()) inner[value.first] = values->valueForKey(value.first)->str();
+                for (const auto& value : values->entries())
+                    inner[value.first] = values->valueForKey(value.first)->str();
             }
         }
         return out;
@@ -113,8 +115,8 @@ TEST_F(GeneralSettingsTest, NewInstanceHasExactDefaults) {
     EXPECT_EQ(settings->orientation(), kQVOrientationPortrait);
     EXPECT_EQ(settings->designSize().width, 0.0f);
     EXPECT_TRUE(settings->icon()->excludedFromAtlas());
-    const std::vector<int> keys{settings->moveUpKey(),     settings->moveDownKey(),   settings->moveLeftKey(),
-                                settings->moveRightKey(),  settings->motorCWKey(),    settings->motorCCWKey(),
+    const std::vector<int> keys{settings->moveUpKey(),     settings->moveDownKey(),    settings->moveLeftKey(),
+                                settings->moveRightKey(),  settings->motorCWKey(),     settings->motorCCWKey(),
                                 settings->rotateLeftKey(), settings->rotateRightKey(), settings->shootKey(),
                                 settings->jumpKey()};
     EXPECT_EQ(keys, (std::vector<int>{16777235, 16777237, 16777234, 16777236, 88, 90, 44, 46, 32, 74}));
@@ -235,10 +237,10 @@ TEST_F(GeneralSettingsTest, UnknownKeyNumbersAreSkippedAndLoggedWhileTheRestLoad
             packed);
 
     EXPECT_NO_THROW(settings->unpack(packed.map()));
-    EXPECT_EQ(platformsOf(settings), (std::map<std::string, std::map<std::string, std::string>>{
-                                         {"desktop", {{"volume", "0.5"}}}}));
+    EXPECT_EQ(platformsOf(settings),
+              (std::map<std::string, std::map<std::string, std::string>>{{"desktop", {{"volume", "0.5"}}}}));
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"[QVModelGeneralSettings] unknown key 9999",
-                                               "[QVModelGeneralSettings] unknown key 9998"}));
+                                                     "[QVModelGeneralSettings] unknown key 9998"}));
 }
 
 TEST_F(GeneralSettingsTest, MistypedPlatformValuesRaiseAndKeepTheOldDictionary) {
@@ -249,7 +251,8 @@ TEST_F(GeneralSettingsTest, MistypedPlatformValuesRaiseAndKeepTheOldDictionary) 
         SCOPED_TRACE(flat ? "flat platform" : "number value");
         Packed packed;
         RawMap inner{{number("volume"), msgpack::object(5)}};
-        RawMap outer{{number("mobile"), flat ? msgpack::object("flat", packed.zone) : msgpack::object(inner, packed.zone)}};
+        RawMap outer{
+            {number("mobile"), flat ? msgpack::object("flat", packed.zone) : msgpack::object(inner, packed.zone)}};
         packRaw({{number("platformSpecificValues"), msgpack::object(outer, packed.zone)}}, packed);
         EXPECT_THROW(settings->unpack(packed.map()), msgpack::type_error);
         EXPECT_EQ(platformsOf(settings), before);
@@ -272,8 +275,8 @@ TEST_F(GeneralSettingsTest, LegacyValuesChangeOnlyThroughTheDictionaryForm) {
     dict->setObject(entry("0.5"), "Jump Timeout");
     dict->setObject(entry("true"), "Fixed Rotation");
     dict->setObject(entry("false"), "Forced Movement");
-    dict->setObject(entry(""), "Jump Counter");                 // empty: unchanged
-    dict->setObject(CCString::create("7"), "Game Speed Max");   // not a sub-dictionary: unchanged
+    dict->setObject(entry(""), "Jump Counter");                // empty: unchanged
+    dict->setObject(CCString::create("7"), "Game Speed Max");  // not a sub-dictionary: unchanged
     dict->setObject(entry("{2,3}"), "Character Friction");
     settings->fromDictionary(dict);
     EXPECT_EQ(settings->gravity(), CCPoint(1, -20));

@@ -43,9 +43,7 @@ std::string dumpModels() {
 
 class LoadTest : public modeltest::LoaderFixture {
 protected:
-    void SetUp() override {
-        resetController({});
-    }
+    void SetUp() override { resetController({}); }
 };
 
 void expectStagedPercent(const std::vector<int>& trace, const std::string& what) {
@@ -77,8 +75,8 @@ TEST_F(LoadTest, FolderAndEveryPackageGiveTheSameModels) {
     EXPECT_NE(folder.find("app 'Loadcheck' zk '1.0' volume '0.5'"), std::string::npos) << folder;
     EXPECT_EQ(folder.find("1600"), std::string::npos);
 
-    for (const char* form : {"small-zipcrypto", "small-infozip", "small-aes128", "small-aes128-stored",
-                             "small-aes192", "small-aes256", "small-aes256-ae1", "small-aes256-ae2"}) {
+    for (const char* form : {"small-zipcrypto", "small-infozip", "small-aes128", "small-aes128-stored", "small-aes192",
+                             "small-aes256", "small-aes256-ae1", "small-aes256-ae2"}) {
         controller()->clear();
         const auto trace = loadAll(kFixtures + form, true);
         EXPECT_EQ(controller()->lastError(), "") << form;

@@ -16,9 +16,15 @@ TEST(SpriteContainer, ContainerReadsAndPacksTheFixtureBytes) {
     const std::string dir = std::string(QV_SOURCE_DIR) + "/tests/fixtures/packs/";
     const auto keys = modeltest::readFile(dir + "Keys.pack");
     installKeyTable(readKeysPack(keys.data(), keys.size(), "12345"));
-    struct Row { const char* file; size_t index; uint32_t id; float speed, duration; bool excluded; };
-    for (const Row& row : {Row{"all-kinds.attributes.pack", 2, 77, 1.5f, 0.75f, false},
-                           Row{"stream.pack", 1, 128, 0.5f, 0.f, true}}) {
+    struct Row {
+        const char* file;
+        size_t index;
+        uint32_t id;
+        float speed, duration;
+        bool excluded;
+    };
+    for (const Row& row :
+         {Row{"all-kinds.attributes.pack", 2, 77, 1.5f, 0.75f, false}, Row{"stream.pack", 1, 128, 0.5f, 0.f, true}}) {
         SCOPED_TRACE(row.file);
         const auto bytes = modeltest::readFile(dir + row.file);
         QVPackStream stream(bytes.data(), bytes.size());
@@ -41,7 +47,8 @@ TEST(SpriteContainer, ContainerReadsAndPacksTheFixtureBytes) {
 }
 
 TEST(SpriteContainer, ContainerShellClonesWithItsDefaults) {
-    auto clone = std::static_pointer_cast<QVModelSpriteContainer>(QVModelSpriteContainer::create()->clone(false, false));
+    auto clone =
+        std::static_pointer_cast<QVModelSpriteContainer>(QVModelSpriteContainer::create()->clone(false, false));
     EXPECT_STREQ(clone->className(), "QVModelSpriteContainer");
     EXPECT_FLOAT_EQ(clone->animationSpeed(), 1.0f);
     EXPECT_FLOAT_EQ(clone->duration(), 0.0f);

@@ -12,25 +12,78 @@ using Registry = RecordingControllerTest;
 using Models = std::vector<std::shared_ptr<QVModel>>;
 
 // The order the loader reads classes in.
-const std::vector<std::string> kRegistryOrder{
-    "QVModelGeneralSettings", "QVModelSprite", "QVModelSound", "QVModelFont", "QVModelPolygon", "QVModelCircle",
-    "QVModelSpriteContainer", "QVModelAnimation", "QVModelAtlas", "QVModelAsset", "QVModelAssetCharacter",
-    "QVModelAssetObstacle", "QVModelAssetPowerup", "QVModelLinker", "QVModelObject", "QVModelObjectAccelerometer",
-    "QVModelObjectAsset", "QVModelObjectAssetCharacter", "QVModelObjectAssetPowerup", "QVModelObjectAssetUnit",
-    "QVModelObjectBackground", "QVModelObjectButton", "QVModelObjectButtonCharacterUnlock",
-    "QVModelObjectButtonControl", "QVModelObjectButtonFacebook", "QVModelObjectButtonPowerup",
-    "QVModelObjectButtonPurchase", "QVModelObjectButtonSoundControl", "QVModelObjectButtonSwitch",
-    "QVModelObjectButtonUrl", "QVModelObjectCharacterSelector", "QVModelObjectEventObserver", "QVModelObjectFlag",
-    "QVModelObjectGatekeeper", "QVModelObjectGroup", "QVModelObjectImage", "QVModelObjectInstance",
-    "QVModelObjectLight", "QVModelObjectLoadingBar", "QVModelObjectLockButton", "QVModelObjectLogic",
-    "QVModelObjectManipulator", "QVModelObjectMirror", "QVModelObjectParticles", "QVModelObjectParticlesEmitter",
-    "QVModelObjectPath", "QVModelObjectScreenJump", "QVModelObjectSwipeControl", "QVModelObjectTeleport",
-    "QVModelObjectTrail", "QVModelObjectUnlocker", "QVModelObjectLabel", "QVModelLevelSection", "QVModelScreen",
-    "QVModelScreenScene", "QVNodeScene", "QVNodeUI", "QVNodeUIStart", "QVModelComponentCharacterGameplaySettings",
-    "QVModelComponentCharacterIcon", "QVModelComponentDamage", "QVModelComponentDeletionThreshold",
-    "QVModelComponentForcedMovement", "QVModelComponentHealth", "QVModelComponentIsoJump", "QVModelComponentMotor",
-    "QVModelComponentMove", "QVModelComponentRotationMapper", "QVModelComponentSlide", "QVModelComponentSpawner",
-    "QVModelComponentWakeup", "QVModelComponentScore"};
+const std::vector<std::string> kRegistryOrder{"QVModelGeneralSettings",
+                                              "QVModelSprite",
+                                              "QVModelSound",
+                                              "QVModelFont",
+                                              "QVModelPolygon",
+                                              "QVModelCircle",
+                                              "QVModelSpriteContainer",
+                                              "QVModelAnimation",
+                                              "QVModelAtlas",
+                                              "QVModelAsset",
+                                              "QVModelAssetCharacter",
+                                              "QVModelAssetObstacle",
+                                              "QVModelAssetPowerup",
+                                              "QVModelLinker",
+                                              "QVModelObject",
+                                              "QVModelObjectAccelerometer",
+                                              "QVModelObjectAsset",
+                                              "QVModelObjectAssetCharacter",
+                                              "QVModelObjectAssetPowerup",
+                                              "QVModelObjectAssetUnit",
+                                              "QVModelObjectBackground",
+                                              "QVModelObjectButton",
+                                              "QVModelObjectButtonCharacterUnlock",
+                                              "QVModelObjectButtonControl",
+                                              "QVModelObjectButtonFacebook",
+                                              "QVModelObjectButtonPowerup",
+                                              "QVModelObjectButtonPurchase",
+                                              "QVModelObjectButtonSoundControl",
+                                              "QVModelObjectButtonSwitch",
+                                              "QVModelObjectButtonUrl",
+                                              "QVModelObjectCharacterSelector",
+                                              "QVModelObjectEventObserver",
+                                              "QVModelObjectFlag",
+                                              "QVModelObjectGatekeeper",
+                                              "QVModelObjectGroup",
+                                              "QVModelObjectImage",
+                                              "QVModelObjectInstance",
+                                              "QVModelObjectLight",
+                                              "QVModelObjectLoadingBar",
+                                              "QVModelObjectLockButton",
+                                              "QVModelObjectLogic",
+                                              "QVModelObjectManipulator",
+                                              "QVModelObjectMirror",
+                                              "QVModelObjectParticles",
+                                              "QVModelObjectParticlesEmitter",
+                                              "QVModelObjectPath",
+                                              "QVModelObjectScreenJump",
+                                              "QVModelObjectSwipeControl",
+                                              "QVModelObjectTeleport",
+                                              "QVModelObjectTrail",
+                                              "QVModelObjectUnlocker",
+                                              "QVModelObjectLabel",
+                                              "QVModelLevelSection",
+                                              "QVModelScreen",
+                                              "QVModelScreenScene",
+                                              "QVNodeScene",
+                                              "QVNodeUI",
+                                              "QVNodeUIStart",
+                                              "QVModelComponentCharacterGameplaySettings",
+                                              "QVModelComponentCharacterIcon",
+                                              "QVModelComponentDamage",
+                                              "QVModelComponentDeletionThreshold",
+                                              "QVModelComponentForcedMovement",
+                                              "QVModelComponentHealth",
+                                              "QVModelComponentIsoJump",
+                                              "QVModelComponentMotor",
+                                              "QVModelComponentMove",
+                                              "QVModelComponentRotationMapper",
+                                              "QVModelComponentSlide",
+                                              "QVModelComponentSpawner",
+                                              "QVModelComponentWakeup",
+                                              "QVModelComponentScore"};
 
 TEST_F(Registry, AddingTwiceSendsOneModelAdded) {
     auto model = TestModel::create();
@@ -182,7 +235,8 @@ TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
     const std::vector<std::pair<const char*, std::function<void(QVModelController&)>>> loads = {
         {"initial data", [](QVModelController& c) { c.loadInitialData("data.pkg", "x"); }},
         {"next from files", [](QVModelController& c) { EXPECT_TRUE(c.loadNextFromFiles()); }},
-        {"initial, then next", [](QVModelController& c) {
+        {"initial, then next",
+         [](QVModelController& c) {
              c.loadInitialData("data.pkg", "x");
              EXPECT_TRUE(c.loadNextFromFiles());
          }},
@@ -194,7 +248,8 @@ TEST_F(Registry, ALoadWithNoClassRegisteredFailsWithOneLogLine) {
         log.lines().clear();
         load.second(recorder);
         EXPECT_EQ(recorder.lastError(), QVModelController::kErrorLoad);
-        EXPECT_EQ(log.lines(), std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
+        EXPECT_EQ(log.lines(),
+                  std::vector<std::string>{"[QVModelController] load data - fail: no model class is registered"});
         EXPECT_EQ(recorder.modelCount(), 0u);
     }
 }

@@ -16,8 +16,14 @@ class ModelEncoding : public SpineTest {
 protected:
     void SetUp() override {
         SpineTest::SetUp();
-        installKeyTable({{"Name", 0}, {"value", 10}, {"Class Name", 33}, {"id", 42}, {"children", 3},
-                         {"Target", 5}, {"connectedModelId", 6}, {"attributeName", 7}});
+        installKeyTable({{"Name", 0},
+                         {"value", 10},
+                         {"Class Name", 33},
+                         {"id", 42},
+                         {"children", 3},
+                         {"Target", 5},
+                         {"connectedModelId", 6},
+                         {"attributeName", 7}});
     }
     msgpack::zone zone;
 };

@@ -43,24 +43,24 @@ TEST(ModelIdMap, AgreesWithANodeMapThroughRandomInsertsReplacementsAndRemovals) 
         const uint32_t id = rng() % 8 == 0 ? 0xFFFFFFF0u + rng() % 16 : rng() % 3000;
         const std::shared_ptr<QVModel>& model = models[rng() % models.size()];
         switch (rng() % 4) {
-        case 0:
-            EXPECT_EQ(map.insert(id, model.get()), expected.emplace(id, model).second);
-            break;
-        case 1:
-            map.assign(id, model.get());
-            expected[id] = model;
-            break;
-        case 2:
-            EXPECT_EQ(map.erase(id), expected.erase(id) == 1);
-            break;
-        default: {
-            const QVModel* found = map.find(id);
-            auto it = expected.find(id);
-            ASSERT_EQ(found != nullptr, it != expected.end()) << id;
-            if (found) {
-                EXPECT_EQ(found, it->second.get());
+            case 0:
+                EXPECT_EQ(map.insert(id, model.get()), expected.emplace(id, model).second);
+                break;
+            case 1:
+                map.assign(id, model.get());
+                expected[id] = model;
+                break;
+            case 2:
+                EXPECT_EQ(map.erase(id), expected.erase(id) == 1);
+                break;
+            default: {
+                const QVModel* found = map.find(id);
+                auto it = expected.find(id);
+                ASSERT_EQ(found != nullptr, it != expected.end()) << id;
+                if (found) {
+                    EXPECT_EQ(found, it->second.get());
+                }
             }
-        }
         }
         if (step % 20000 == 0) expectSame(map, expected);
     }

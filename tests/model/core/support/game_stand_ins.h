@@ -13,12 +13,12 @@
 #include "model/core/QVModelGlue.h"
 #include "model/core/QVSettingsModel.h"
 
-#define QV_STAND_IN(Class, Base, ...)                               \
-    class Class : public Base {                                     \
-        QV_MODEL_GLUE(Class, #Class, __VA_ARGS__)                   \
-    public:                                                         \
-        explicit Class(const std::string& name) : Base(name) {}     \
-        Class(const Class& source) : Base(source) {}                \
+#define QV_STAND_IN(Class, Base, ...)                           \
+    class Class : public Base {                                 \
+        QV_MODEL_GLUE(Class, #Class, __VA_ARGS__)               \
+    public:                                                     \
+        explicit Class(const std::string& name) : Base(name) {} \
+        Class(const Class& source) : Base(source) {}            \
     };
 
 QV_STAND_IN(QVModelObject, QVModel, QVModel)
