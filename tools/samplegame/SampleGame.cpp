@@ -1,6 +1,7 @@
 #include "SampleGame.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -19,6 +20,7 @@
 #include "model/classes/QVModelObjectParticles.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
+#include "model/core/QVAnimationCurve.h"
 #include "model/core/QVAttributeEnum.h"
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVAttributeModel.h"
@@ -192,6 +194,38 @@ public:
         model.fromDictionary(dict);
         cocos2d::CCPoolManager::sharedPoolManager()->drain();
         if (model.id() != id) throw std::runtime_error("dictionary read changed the id of " + std::to_string(id));
+    }
+
+    // A straight curve `from` -> `to` over `seconds` for object state 0 under
+    // `curveKey` ("animations", or "animationsY" for a point's y). Curves
+    // are cubic: controls at a third and two thirds make the segment linear
+    // in time. The attribute's dictionary reader is the silent way in.
+    void linearCurve(uint32_t id, const char* name, const char* curveKey, float from, float to, float seconds) {
+        auto pointText = [](float a, float b) {
+            char text[64];
+            std::snprintf(text, sizeof text, "{%.9g,%.9g}", static_cast<double>(a), static_cast<double>(b));
+            return cocos2d::CCString::create(text);
+        };
+        const float step = (to - from) / 3.0f;
+        cocos2d::CCArray* points = cocos2d::CCArray::create();
+        points->addObject(pointText(0, from));
+        points->addObject(pointText(from, from + step));
+        points->addObject(pointText(seconds, to));
+        points->addObject(pointText(from + 2 * step, to));
+        cocos2d::CCDictionary* animation = cocos2d::CCDictionary::create();
+        animation->setObject(points, "points");
+        animation->setObject(cocos2d::CCString::create(std::to_string(QVAnimationCurve::kDefaultPreset)), "preset");
+        cocos2d::CCDictionary* element = cocos2d::CCDictionary::create();
+        element->setObject(cocos2d::CCString::create("0"), "state");
+        element->setObject(animation, "animation");
+        cocos2d::CCArray* curves = cocos2d::CCArray::create();
+        curves->addObject(element);
+        cocos2d::CCDictionary* dict = cocos2d::CCDictionary::create();
+        dict->setObject(curves, curveKey);
+        QVAttribute* a = attr(id, name);
+        a->valueFromDictionary(dict);
+        cocos2d::CCPoolManager::sharedPoolManager()->drain();
+        if (a->animationCurves(0).empty()) wrongKind(id, name);
     }
 
     void child(uint32_t parent, uint32_t childId) { get(parent).addChild(get(childId).sharedFromThis(), true); }
@@ -663,6 +697,9 @@ void authorScreens(Plan& p) {
     // Main menu.
     makeScreen(p, 1510, "Main Menu", "QVPScreenMainMenu");
     makeLabel(p, 1511, "Title", "SAMPLE RUNNER", 568, 560, 1.5f);
+    // The title fades in and drops into place.
+    p.linearCurve(1511, "Opacity", "animations", -1, 0, 1);
+    p.linearCurve(1511, "Position", "animationsY", 60, 0, 0.8f);
     makeCoinIcon(p, 1512, 1010, 600, true);
     makeLabel(p, 1513, "Coins", "", 1040, 600);
     scoreLabel(p, 1513, "kGlobal", "kScoreCoins", "kScoreTotal");
@@ -927,17 +964,22 @@ void authorLabSections(Plan& p) {
     labUnit(p, 1925, "Saw", 1884, true, 860, 130);
     labUnit(p, 1926, "Cannon", 1877, true, 1080, 88);
     p.make("QVModelObjectTeleport", 1927, "Portal A");
+    p.point(1927, "Position", 450, 110);
     p.num(1927, "Group ID", 1);
     p.make("QVModelObjectTeleport", 1928, "Portal B");
+    p.point(1928, "Position", 780, 200);
     p.num(1928, "Group ID", 1);
     p.num(1928, "Exit Only", 1);
     p.make("QVModelObjectGatekeeper", 1929, "Gate");
+    p.point(1929, "Position", 200, 110);
     p.num(1929, "Passed Amount", 3);
     p.make("QVModelObjectLogic", 1930, "Booster");
+    p.point(1930, "Position", 100, 110);
     p.point(1930, "Linear Velocity Modifier", 10, 0);
     p.text(1930, "Affect operation", "kAdd");
     p.text(1930, "Affected asset", "1861");
     p.make("QVModelObjectScreenJump", 1931, "Exit");
+    p.point(1931, "Position", 1110, 150);
     p.text(1931, "Function", "kStartKeepScores");
     place(p, 1932, Placement::kCoin, 560, 140);
     place(p, 1933, Placement::kCoin, 620, 140);
@@ -994,6 +1036,7 @@ void authorExtras(Plan& p) {
     p.num(1736, "Refill Timeout", 1);
     p.num(1736, "Refill At Start", 1);
     p.make("QVModelObjectManipulator", 1737, "Stick");
+    p.point(1737, "Position", 360, 110);
     p.num(1737, "Sensitivity", 1);
     p.text(1737, "Control Style", "kControlStyleAbsolute");
     p.make("QVModelObjectAccelerometer", 1738, "Tilt");

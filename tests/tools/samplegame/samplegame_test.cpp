@@ -178,6 +178,28 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
     }
 }
 
+// The main menu's title fades in over 1 s and drops 60 points into place
+// over 0.8 s, both straight in time, in the idle state only.
+TEST_F(Load, TheTitleFadesInAndDropsIntoPlace) {
+    resetController({});
+    loadAll(kGame, true);
+    ASSERT_EQ(controller()->lastError(), "");
+    const auto title = controller()->getModel<QVModelObjectLabel>(1511);
+    ASSERT_TRUE(title);
+    struct Row {
+        float time, opacity, y;
+    };
+    for (const Row& row : {Row{0, 0, 620}, Row{0.2f, 0.2f, 605}, Row{0.4f, 0.4f, 590}, Row{0.8f, 0.8f, 560},
+                           Row{1, 1, 560}, Row{3, 1, 560}}) {
+        SCOPED_TRACE(row.time);
+        EXPECT_NEAR(title->opacity(row.time, 0), row.opacity, 1e-5);
+        EXPECT_NEAR(title->position(row.time, 0).y, row.y, 1e-3);
+        EXPECT_EQ(title->position(row.time, 0).x, 568);
+        EXPECT_EQ(title->opacity(row.time, 1), 1);
+        EXPECT_EQ(title->position(row.time, 1).y, 560);
+    }
+}
+
 // Every sprite of a container not excluded from atlases is on exactly one
 // sheet, its frame inside the sheet, apart from the others by the padding,
 // and the size the packs store equals the frame.
