@@ -126,6 +126,19 @@ public:
         if (!p) wrongKind(id, name);
         p->setValue(CCPoint(x, y), true);
     }
+    // A point whose "empty" axes the model ignores; the marks are set per
+    // axis only through the attribute's (silent) dictionary reader.
+    void pointAxes(uint32_t id, const char* name, float x, float y, bool xEmpty, bool yEmpty) {
+        point(id, name, x, y);
+        auto* p = dynamic_cast<QVBaseAttributePoint*>(attr(id, name));
+        if (!p || !p->allowEmpty()) wrongKind(id, name);
+        cocos2d::CCDictionary* marks = cocos2d::CCDictionary::create();
+        marks->setObject(cocos2d::CCString::create(xEmpty ? "1" : "0"), "isXEmpty");
+        marks->setObject(cocos2d::CCString::create(yEmpty ? "1" : "0"), "isYEmpty");
+        p->valueFromDictionary(marks);
+        cocos2d::CCPoolManager::sharedPoolManager()->drain();
+        if (p->isXEmpty() != xEmpty || p->isYEmpty() != yEmpty) wrongKind(id, name);
+    }
     void size(uint32_t id, const char* name, float w, float h) {
         auto* s = dynamic_cast<QVAttributeSize*>(attr(id, name));
         if (!s) wrongKind(id, name);
@@ -632,6 +645,7 @@ void authorSections(Plan& p) {
     p.num(1448, "End Size", 4);
     p.num(1448, "Blend Additive", 1);
     p.text(1448, "Position Type", "kCCPositionTypeRelative");
+    p.link(1448, "Texture", 1219);
     p.child(1447, 1448);
     for (const uint32_t c : {1444u, 1446u, 1447u}) p.child(1413, c);
 }
@@ -713,6 +727,10 @@ void authorScreens(Plan& p) {
     p.text(1516, "Label Name", std::to_string(kFont));
     p.num(1516, "Spread", 220);
     p.num(1516, "Label Vertical Spacing", 70);
+    p.link(1516, "Unlock Button", 1289);
+    p.link(1516, "Unlock Yes", 1032);
+    p.link(1516, "Unlock No", 1033);
+    p.link(1510, "Music", kSoundMusic);
     for (uint32_t c = 1511; c <= 1516; ++c) p.child(1510, c);
 
     // HUD.
@@ -740,10 +758,10 @@ void authorScreens(Plan& p) {
     // Game over.
     makeScreen(p, 1540, "Game Over", "Game Over");
     makeLabel(p, 1541, "Game Over", "GAME OVER", 568, 520, 1.4f);
-    makeLabel(p, 1542, "Score Caption", "SCORE", 470, 420);
+    makeLabel(p, 1542, "Score Caption", "SCORE", 470, 420, 0.8f);
     makeLabel(p, 1543, "Score", "", 600, 420);
     scoreLabel(p, 1543, "kCurrentWorld", "kScoreDistance", nullptr);
-    makeLabel(p, 1544, "Best Caption", "BEST", 470, 360);
+    makeLabel(p, 1544, "Best Caption", "BEST", 470, 360, 0.8f);
     makeLabel(p, 1545, "Best", "", 600, 360);
     scoreLabel(p, 1545, "kCurrentWorld", "kScoreDistance", "kScoreBest");
     makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 250, kKeySpace);
@@ -883,7 +901,7 @@ void authorLabAssets(Plan& p) {
     labAsset(p, 1869, "QVModelAssetObstacle", "Lift", 1, 160, 24, 0);
     p.make("QVModelComponentMove", 1875, "Lift Move", 1876);
     p.text(1875, "Event", "kSwipe-Swipe-2");
-    p.point(1875, "Linear Velocity", 0, 6);
+    p.pointAxes(1875, "Linear Velocity", 0, 6, true, false);
     p.text(1875, "Mathematical Operation", "kAdd");
     p.child(1869, 1875);
 
@@ -975,7 +993,7 @@ void authorLabSections(Plan& p) {
     p.num(1929, "Passed Amount", 3);
     p.make("QVModelObjectLogic", 1930, "Booster");
     p.point(1930, "Position", 100, 110);
-    p.point(1930, "Linear Velocity Modifier", 10, 0);
+    p.pointAxes(1930, "Linear Velocity Modifier", 10, 0, false, true);
     p.text(1930, "Affect operation", "kAdd");
     p.text(1930, "Affected asset", "1861");
     p.make("QVModelObjectScreenJump", 1931, "Exit");

@@ -21,6 +21,7 @@
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVNode.h"
 #include "model/core/QVAttributeModel.h"
+#include "model/core/QVAttributeSprite.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModel.h"
 
@@ -175,6 +176,65 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
         EXPECT_EQ(label->textAlignment(),
                   label->action() == "kScoreVector" ? cocos2d::kCCTextAlignmentLeft : cocos2d::kCCTextAlignmentCenter);
         EXPECT_TRUE(controller()->getModel(static_cast<uint32_t>(label->fontId())));
+    }
+}
+
+// One planned link of each reference kind, read back from the package.
+TEST_F(Load, PlannedReferencesOfEveryKindAreBound) {
+    resetController({});
+    loadAll(kGame, true);
+    ASSERT_EQ(controller()->lastError(), "");
+    struct Row {
+        uint32_t model;
+        const char* attribute;
+        uint32_t target;
+    };
+    const Row rows[] = {
+        {1514, "Image", 1208},          {1515, "Sound is OFF", 1216},  {1510, "Music", 1035},
+        {1516, "Unlock Button", 1289},  {1516, "Unlock Yes", 1032},    {1516, "Unlock No", 1033},
+        {1320, "Default Animation", 1280}, {1322, "Collision Shape", 1301}, {1421, "Asset", 1322},
+        {1912, "Reference", 1909},      {1904, "Object A", 1903},      {1448, "Texture", 1219},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.model) + " " + row.attribute);
+        const auto model = controller()->getModel(row.model);
+        ASSERT_TRUE(model);
+        const QVAttribute* attribute = model->attribute(row.attribute);
+        ASSERT_TRUE(attribute);
+        std::shared_ptr<QVModel> target;
+        if (const auto* link = dynamic_cast<const QVAttributeModelLink*>(attribute)) {
+            target = link->linkedModel();
+        } else if (const auto* sprite = dynamic_cast<const QVAttributeSprite*>(attribute)) {
+            target = sprite->valueModel();
+        }
+        ASSERT_TRUE(target);
+        EXPECT_EQ(target->id(), row.target);
+    }
+}
+
+// The lift moves up only and the booster pushes along x only: the other
+// axis is marked empty, and the planned axis is not.
+TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    struct Row {
+        uint32_t model;
+        const char* attribute;
+        bool xEmpty, yEmpty;
+        float x, y;
+    };
+    for (const Row& row : {Row{1875, "Linear Velocity", true, false, 0, 6},
+                           Row{1930, "Linear Velocity Modifier", false, true, 10, 0}}) {
+        SCOPED_TRACE(row.attribute);
+        const auto model = controller()->getModel(row.model);
+        ASSERT_TRUE(model);
+        const auto* point = dynamic_cast<const QVBaseAttributePoint*>(model->attribute(row.attribute));
+        ASSERT_TRUE(point && point->allowEmpty());
+        EXPECT_EQ(point->isXEmpty(), row.xEmpty);
+        EXPECT_EQ(point->isYEmpty(), row.yEmpty);
+        EXPECT_EQ(point->value().x, row.x);
+        EXPECT_EQ(point->value().y, row.y);
     }
 }
 
