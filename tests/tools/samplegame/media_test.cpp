@@ -47,6 +47,40 @@ Image pattern(int w, int h, int seed) {
     return out;
 }
 
+// The splash, the effect textures, the icon and the shader below `dir`, as
+// the player decodes them.
+void expectFixedFiles(const std::string& dir) {
+    struct Png {
+        const char* rel;
+        int width, height;
+    };
+    for (const Png& png : {Png{"Default.png", 1136, 640}, Png{"fx/lightMap.png", 256, 256},
+                           Png{"fx/trailMap.png", 128, 32}, Png{"fx/flagMap.png", 128, 64}}) {
+        SCOPED_TRACE(png.rel);
+        cocos2d::CCImage image;
+        decode(dir + "/" + png.rel, &image);
+        EXPECT_EQ(image.getWidth(), png.width);
+        EXPECT_EQ(image.getHeight(), png.height);
+    }
+    cocos2d::CCImage light;
+    decode(dir + "/fx/lightMap.png", &light);
+    ASSERT_EQ(light.getWidth(), 256);
+    EXPECT_EQ(light.getData()[3], 0) << "corner outside the disc";
+    EXPECT_GT(light.getData()[(128 * 256 + 128) * 4 + 3], 250) << "centre";
+
+    const std::vector<unsigned char> ico = readBytes(dir + "/icon.ico");
+    std::vector<std::string> problems;
+    const std::vector<IconImage> icons = decodeIco(ico.data(), ico.size(), &problems);
+    ASSERT_EQ(icons.size(), 3u) << (problems.empty() ? "" : problems.front());
+    const Image faces[] = {drawRunnerFace(16), drawRunnerFace(32), drawRunnerFace(48)};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(faces[i].width);
+        EXPECT_EQ(icons[i].width, faces[i].width);
+        EXPECT_EQ(icons[i].rgba, faces[i].rgba);
+    }
+    EXPECT_GT(readBytes(dir + "/data/shaders/WaterReflection.fsh").size(), 0u);
+}
+
 class Scratch : public ::testing::Test {
 protected:
     Scratch() : root(std::string("samplegame_") + testing::UnitTest::GetInstance()->current_test_info()->name()) {}
@@ -248,32 +282,11 @@ TEST_F(Scratch, FixedFilesDecodeAndTwoRunsWriteTheSameBytes) {
                                             "fx/flagMap.png", "data/shaders/WaterReflection.fsh",
                                             "data/fonts/QVModelFont_ID1020.fnt", "data/fonts/QVModelFont_ID1020.png"}));
 
-    struct Png {
-        const char* rel;
-        int width, height;
-    };
-    for (const Png& png : {Png{"Default.png", 1136, 640}, Png{"fx/lightMap.png", 256, 256},
-                           Png{"fx/trailMap.png", 128, 32}, Png{"fx/flagMap.png", 128, 64}}) {
-        SCOPED_TRACE(png.rel);
-        cocos2d::CCImage image;
-        decode(root.path(std::string("a/") + png.rel), &image);
-        EXPECT_EQ(image.getWidth(), png.width);
-        EXPECT_EQ(image.getHeight(), png.height);
-    }
-    cocos2d::CCImage light;
-    decode(root.path("a/fx/lightMap.png"), &light);
-    EXPECT_EQ(light.getData()[3], 0) << "corner outside the disc";
-    EXPECT_GT(light.getData()[(128 * 256 + 128) * 4 + 3], 250) << "centre";
+    expectFixedFiles(root.path("a"));
+}
 
-    const std::vector<unsigned char> ico = readBytes(root.path("a/icon.ico"));
-    std::vector<std::string> problems;
-    const std::vector<IconImage> icons = decodeIco(ico.data(), ico.size(), &problems);
-    ASSERT_EQ(icons.size(), 3u) << (problems.empty() ? "" : problems.front());
-    const Image faces[] = {drawRunnerFace(16), drawRunnerFace(32), drawRunnerFace(48)};
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(faces[i].width);
-        EXPECT_EQ(icons[i].width, faces[i].width);
-        EXPECT_EQ(icons[i].rgba, faces[i].rgba);
-    }
-    EXPECT_GT(std::filesystem::file_size(root.path("a/data/shaders/WaterReflection.fsh")), 0u);
+// The game the build wrote holds the same files under the names the player
+// opens.
+TEST(FixedFiles, TheBuiltGameHasThemUnderThePlayersNames) {
+    expectFixedFiles(std::string(QV_BINARY_DIR) + "/samplegame");
 }

@@ -1,6 +1,6 @@
 // The files of build/samplegame as the player reads them: every media path a
-// model names, the fixed files, the font's coverage of the game's texts, and
-// the package entry by entry.
+// model names, the font's coverage of the game's texts, and the package entry
+// by entry. The fixed files are checked beside their writer (media_test.cpp).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,7 +11,6 @@
 
 #include "../../model/core/archive/ZipBytes.h"
 #include "../../model/core/support/loader_fixture.h"
-#include "IconFile.h"
 #include "audio/AudioInternal.h"
 #include "label/BMFontParser.h"
 #include "model/classes/QVModelAsset.h"
@@ -80,28 +79,6 @@ TEST_F(Resources, EveryMediaPathAModelNamesExistsAndDecodes) {
         EXPECT_EQ(pcm->rate, 44100);
         EXPECT_GT(pcm->frames(), 0u);
     }
-}
-
-TEST_F(Resources, SplashEffectTexturesIconAndShaderAreThere) {
-    struct Png {
-        const char* rel;
-        int width, height;
-    };
-    for (const Png& png : {Png{"Default.png", 1136, 640}, Png{"fx/lightMap.png", 256, 256},
-                           Png{"fx/trailMap.png", 128, 32}, Png{"fx/flagMap.png", 128, 64}}) {
-        SCOPED_TRACE(png.rel);
-        EXPECT_EQ(pngSize(png.rel), std::make_pair(png.width, png.height));
-    }
-    const std::vector<unsigned char> ico = readBytes(kGame + "/icon.ico");
-    std::vector<std::string> problems;
-    const std::vector<IconImage> icons = decodeIco(ico.data(), ico.size(), &problems);
-    ASSERT_EQ(icons.size(), 3u) << (problems.empty() ? "" : problems.front());
-    const int sides[] = {16, 32, 48};
-    for (size_t i = 0; i < icons.size(); ++i) {
-        EXPECT_EQ(icons[i].width, sides[i]);
-        EXPECT_EQ(icons[i].height, sides[i]);
-    }
-    EXPECT_GT(readBytes(kGame + "/data/shaders/WaterReflection.fsh").size(), 0u);
 }
 
 // Every letter a label or the character selector shows, and the digits and

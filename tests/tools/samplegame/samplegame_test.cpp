@@ -53,6 +53,11 @@ std::string scratchDir() {
 
 class Load : public modeltest::LoaderFixture {
 protected:
+    void loadGame(bool archive) {
+        resetController({});
+        loadAll(kGame, archive);
+        ASSERT_EQ(controller()->lastError(), "");
+    }
     // "models N" and one "<id> <class> <name>" line per model, as qvloadcheck prints.
     std::string listing() const {
         const auto models = controller()->modelsById();
@@ -181,19 +186,25 @@ TEST_F(Load, EveryClassIsPresentAndThePlannedLinksAreBound) {
 
 // One planned link of each reference kind, read back from the package.
 TEST_F(Load, PlannedReferencesOfEveryKindAreBound) {
-    resetController({});
-    loadAll(kGame, true);
-    ASSERT_EQ(controller()->lastError(), "");
+    ASSERT_NO_FATAL_FAILURE(loadGame(true));
     struct Row {
         uint32_t model;
         const char* attribute;
         uint32_t target;
     };
     const Row rows[] = {
-        {1514, "Image", 1208},          {1515, "Sound is OFF", 1216},  {1510, "Music", 1035},
-        {1516, "Unlock Button", 1289},  {1516, "Unlock Yes", 1032},    {1516, "Unlock No", 1033},
-        {1320, "Default Animation", 1280}, {1322, "Collision Shape", 1301}, {1421, "Asset", 1322},
-        {1912, "Reference", 1909},      {1904, "Object A", 1903},      {1448, "Texture", 1219},
+        {1514, "Image", 1208},
+        {1515, "Sound is OFF", 1216},
+        {1510, "Music", 1035},
+        {1516, "Unlock Button", 1289},
+        {1516, "Unlock Yes", 1032},
+        {1516, "Unlock No", 1033},
+        {1320, "Default Animation", 1280},
+        {1322, "Collision Shape", 1301},
+        {1421, "Asset", 1322},
+        {1912, "Reference", 1909},
+        {1904, "Object A", 1903},
+        {1448, "Texture", 1219},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.model) + " " + row.attribute);
@@ -215,17 +226,15 @@ TEST_F(Load, PlannedReferencesOfEveryKindAreBound) {
 // The lift moves up only and the booster pushes along x only: the other
 // axis is marked empty, and the planned axis is not.
 TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
-    resetController({});
-    loadAll(kGame, false);
-    ASSERT_EQ(controller()->lastError(), "");
+    ASSERT_NO_FATAL_FAILURE(loadGame(false));
     struct Row {
         uint32_t model;
         const char* attribute;
         bool xEmpty, yEmpty;
         float x, y;
     };
-    for (const Row& row : {Row{1875, "Linear Velocity", true, false, 0, 6},
-                           Row{1930, "Linear Velocity Modifier", false, true, 10, 0}}) {
+    for (const Row& row :
+         {Row{1875, "Linear Velocity", true, false, 0, 6}, Row{1930, "Linear Velocity Modifier", false, true, 10, 0}}) {
         SCOPED_TRACE(row.attribute);
         const auto model = controller()->getModel(row.model);
         ASSERT_TRUE(model);
@@ -241,9 +250,7 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
 // The main menu's title fades in over 1 s and drops 60 points into place
 // over 0.8 s, both straight in time, in the idle state only.
 TEST_F(Load, TheTitleFadesInAndDropsIntoPlace) {
-    resetController({});
-    loadAll(kGame, true);
-    ASSERT_EQ(controller()->lastError(), "");
+    ASSERT_NO_FATAL_FAILURE(loadGame(true));
     const auto title = controller()->getModel<QVModelObjectLabel>(1511);
     ASSERT_TRUE(title);
     struct Row {
