@@ -196,13 +196,13 @@ void QVPObjectButton::update(float dt) {
 
     // A press needs the rising edge on an enabled button; the falling edge
     // releases only what was pressed, and activates it only while enabled.
-    const bool pressed = model.isTouchEmulated(m_animationTime, m_animationState);
-    if (pressed && !m_touchEmulationPressed) {
-        if (isEnabled()) {
-            selected();
-            m_touchEmulationPressed = true;
-        }
-    } else if (!pressed && m_touchEmulationPressed) {
+    const bool high = model.isTouchEmulated(m_animationTime, m_animationState);
+    const bool rising = high && !m_touchEmulationHigh;
+    m_touchEmulationHigh = high;
+    if (rising && !m_touchEmulationPressed && isEnabled()) {
+        selected();
+        m_touchEmulationPressed = true;
+    } else if (!high && m_touchEmulationPressed) {
         m_touchEmulationPressed = false;
         if (isEnabled()) {
             unselected();

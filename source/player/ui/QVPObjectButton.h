@@ -72,7 +72,9 @@ private:
     bool m_fadedOut = false;
     int m_animationState = 0;
     std::shared_ptr<QVModelObjectButton> m_model;
+    // Pressed by the emulation, and the curve's value in the last update.
     bool m_touchEmulationPressed = false;
+    bool m_touchEmulationHigh = false;
     int32_t m_registeredKey = 0;
 };
 
