@@ -138,7 +138,8 @@ function(qv_add_gl_check name)
   endif()
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/xrun ${A_COMMAND}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-  set(env ${A_ENVIRONMENT})
+  # The screen the checks' expected pixels assume, whatever the caller exported.
+  set(env XRUN_SCREEN=1280x720x24 ${A_ENVIRONMENT})
   if(QV_SANITIZE)
     list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/e2e/lsan-gl.supp:print_suppressions=0")
   endif()
