@@ -7,7 +7,7 @@
 # Usage: bash tests/e2e/player_fixture.sh QVLOADCHECK PNGPROBE FIXTURES
 #   (from the repository root; FIXTURES is build/fixtures/player)
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 [ $# = 3 ] || { echo "usage: $0 QVLOADCHECK PNGPROBE FIXTURES" >&2; exit 2; }
 loadcheck=$1 pngprobe=$2 fixtures=$3
 work=$(mktemp -d)

@@ -3,7 +3,7 @@
 # anything but WxHxD exits 2 with one line on stderr, before Xvfb starts.
 # Usage: bash tests/e2e/xrun_screen.sh   (from the repository root)
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
