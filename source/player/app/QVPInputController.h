@@ -158,6 +158,7 @@ private:
         cocos2d::CCObject* target = nullptr;
         ActionHandler callback = nullptr;
         unsigned int filterId = 0;
+        unsigned long serial = 0;  // tells a live record from a copy's stale one
     };
     struct MotorJoint {
         b2RevoluteJoint* joint = nullptr;
@@ -187,4 +188,5 @@ private:
     cocos2d::CCPoint m_lastPosition;
     bool m_enabled = true;
     bool m_slotOwned = false;
+    unsigned long m_nextSerial = 0;
 };
