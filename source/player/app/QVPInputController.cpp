@@ -78,12 +78,9 @@ float finiteSpeed(float speed) {
 }
 
 unsigned int sourceModelId(CCObject* source, bool* found) {
-    *found = false;
-    auto* node = dynamic_cast<CCNode*>(source);
-    auto* holder = node ? dynamic_cast<QVObjectModelHolder*>(node->getUserObject()) : nullptr;
-    if (!holder || !holder->getModel()) return 0;
-    *found = true;
-    return holder->getModel()->id();
+    const auto model = QVObjectModelHolder::modelOf(dynamic_cast<CCNode*>(source));
+    *found = model != nullptr;
+    return model ? model->id() : 0;
 }
 
 int actionForKeyCode(int code) {
