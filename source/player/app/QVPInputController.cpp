@@ -339,6 +339,8 @@ bool QVPInputController::releaseKeyObjects(int keyCode, QVPScreen* screen) {
 }
 
 bool QVPInputController::keyObjectsCall(int keyCode, QVPScreen* screen, bool press, CCArray* taken) {
+    // Buttons outside any screen would match a null one.
+    if (!screen) return false;
     auto found = keyObjects().find(keyCode);
     if (found == keyObjects().end()) return false;
     const std::vector<QVPObjectButton*> buttons = found->second;

@@ -45,6 +45,9 @@ TEST_F(KeyChain, KeysReachTheFirstMatchingActionAndNothingForCodeZero) {
     setKey("Move Right Key", 'A');
     setKey("Jump Key", ' ');
     setKey("Shoot Key", 0x01000030);  // F1
+    // With no screen running, a button outside any screen is no match.
+    CCNode* loose = CCNode::create();
+    QVPObjectButton* looseButton = keyButton(loose, 'B', &target);
     const struct {
         OIS::KeyCode key;
         Calls pressed;
@@ -67,6 +70,7 @@ TEST_F(KeyChain, KeysReachTheFirstMatchingActionAndNothingForCodeZero) {
         release(row.key);
         EXPECT_EQ(calls, row.pressed);  // the same action, released
     }
+    EXPECT_FALSE(looseButton->isSelected());
     calls.clear();
     release(OIS::KC_A);  // no recorded press
     EXPECT_TRUE(calls.empty());
