@@ -18,7 +18,7 @@ public:
         return holder;
     }
 
-    const std::shared_ptr<QVModel>& model() const { return m_model; }
+    const std::shared_ptr<QVModel>& getModel() const { return m_model; }
 
     // The model held by `node`'s user object; empty when it holds none.
     static std::shared_ptr<QVModel> modelOf(cocos2d::CCNode* node) {

@@ -167,13 +167,24 @@ void QVPObjectButton::selected() {
     if (!isEnabled()) return;
     CCMenuItemSprite::selected();
     if (m_model) playOnce(m_model->clickSound());
-    if (m_pListener && m_pressHandler) (m_pListener->*m_pressHandler)(this);
+    callHandler(m_pressHandler);
 }
 
 void QVPObjectButton::unselected() {
     if (!isEnabled()) return;
     CCMenuItemSprite::unselected();
-    if (m_pListener && m_releaseHandler) (m_pListener->*m_releaseHandler)(this);
+    callHandler(m_releaseHandler);
+}
+
+// The handler may remove this button (or its screen) from the tree.
+void QVPObjectButton::callHandler(cocos2d::SEL_MenuHandler handler) {
+    if (!m_pListener || !handler) return;
+    retain();
+    CCObject* listener = m_pListener;
+    listener->retain();
+    (listener->*handler)(this);
+    listener->release();
+    release();
 }
 
 void QVPObjectButton::update(float dt) {

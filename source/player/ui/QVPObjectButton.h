@@ -64,6 +64,7 @@ public:
 
 private:
     void unregisterKey();
+    void callHandler(cocos2d::SEL_MenuHandler handler);
 
     cocos2d::SEL_MenuHandler m_pressHandler = nullptr;
     cocos2d::SEL_MenuHandler m_releaseHandler = nullptr;

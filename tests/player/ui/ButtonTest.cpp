@@ -247,7 +247,8 @@ TEST_F(Buttons, KeyRegistrationFollowsWhatWasRegistered) {
     EXPECT_FALSE(QVPInputController::pressKeyObjects(81, screen));
 
     button->setModel(buttonModel(82));
-    screen->uiContainer()->removeAllChildren();  // the last reference
+    screen->uiContainer()->removeAllChildren();
+    CCPoolManager::sharedPoolManager()->finalize();  // the last reference
     EXPECT_FALSE(QVPInputController::pressKeyObjects(82, screen));
 }
 
