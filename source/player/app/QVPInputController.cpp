@@ -24,8 +24,8 @@ using namespace cocos2d;
 
 namespace {
 
-constexpr int kStateDying = 4;
-constexpr int kStateFinished = 5;
+constexpr int kStateDying = QVPObject::kStateDying;
+constexpr int kStateFinished = QVPObject::kStateFinished;
 constexpr float kPointsPerMetre = 20.0f;
 constexpr float kMetresPerPoint = 0.05f;
 
@@ -182,11 +182,7 @@ void QVPInputController::applyAction(int action, Edge edge) {
     case 2:
     case 3:
     case 4:
-        if (press) {
-            m_held.push_back(action);
-        } else {
-            removeHeld(action);
-        }
+        updateHeld(action, press);
         applyHeldDirection();
         break;
     case 5:
@@ -204,11 +200,7 @@ void QVPInputController::applyAction(int action, Edge edge) {
         break;
     case 9:
     case 10:
-        if (press) {
-            m_held.push_back(action);
-        } else {
-            removeHeld(action);
-        }
+        updateHeld(action, press);
         applyMotorSpeeds();
         break;
     default:
@@ -295,8 +287,12 @@ CCPoint QVPInputController::direction() const {
     return sum;
 }
 
-void QVPInputController::removeHeld(int action) {
-    m_held.erase(std::remove(m_held.begin(), m_held.end(), action), m_held.end());
+void QVPInputController::updateHeld(int action, bool press) {
+    if (press) {
+        m_held.push_back(action);
+    } else {
+        m_held.erase(std::remove(m_held.begin(), m_held.end(), action), m_held.end());
+    }
 }
 
 void QVPInputController::applyHeldDirection() { applyDirection(direction()); }

@@ -171,7 +171,8 @@ private:
     void callActionObjects(int action, bool pressed);
     void applyHeldDirection();
     void applyMotorSpeeds();
-    void removeHeld(int action);
+    // A press appends; a release removes every occurrence.
+    void updateHeld(int action, bool press);
     // Each character not in state 4, retained for the walk.
     template <class Call>
     void forLiveCharacters(Call call);
