@@ -90,13 +90,20 @@ int actionForKeyCode(int code) {
 
 int actionForGamepadButton(int button) {
     switch (button) {
-    case 12: return 1;
-    case 14: return 2;
-    case 13: return 3;
-    case 15: return 4;
-    case 0: return 5;
-    case 1: return 8;
-    default: return 0;
+        case 12:
+            return 1;
+        case 14:
+            return 2;
+        case 13:
+            return 3;
+        case 15:
+            return 4;
+        case 0:
+            return 5;
+        case 1:
+            return 8;
+        default:
+            return 0;
     }
 }
 
@@ -178,33 +185,34 @@ void QVPInputController::notifyAction(CCObject* source, int action, unsigned int
 void QVPInputController::applyAction(int action, Edge edge) {
     const bool press = edge == Edge::kPress;
     switch (action) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-        updateHeld(action, press);
-        applyHeldDirection();
-        break;
-    case 5:
-        forLiveCharacters([press](QVPObjectAssetCharacter* c) { press ? c->jump() : c->releaseJump(); });
-        break;
-    case 6:
-        forLiveCharacters([press](QVPObjectAssetCharacter* c) { press ? c->startRotateLeft() : c->stopRotateLeft(); });
-        break;
-    case 7:
-        forLiveCharacters(
-            [press](QVPObjectAssetCharacter* c) { press ? c->startRotateRight() : c->stopRotateRight(); });
-        break;
-    case 8:
-        forLiveCharacters([press](QVPObjectAssetCharacter* c) { c->setShooting(press); });
-        break;
-    case 9:
-    case 10:
-        updateHeld(action, press);
-        applyMotorSpeeds();
-        break;
-    default:
-        break;
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            updateHeld(action, press);
+            applyHeldDirection();
+            break;
+        case 5:
+            forLiveCharacters([press](QVPObjectAssetCharacter* c) { press ? c->jump() : c->releaseJump(); });
+            break;
+        case 6:
+            forLiveCharacters(
+                [press](QVPObjectAssetCharacter* c) { press ? c->startRotateLeft() : c->stopRotateLeft(); });
+            break;
+        case 7:
+            forLiveCharacters(
+                [press](QVPObjectAssetCharacter* c) { press ? c->startRotateRight() : c->stopRotateRight(); });
+            break;
+        case 8:
+            forLiveCharacters([press](QVPObjectAssetCharacter* c) { c->setShooting(press); });
+            break;
+        case 9:
+        case 10:
+            updateHeld(action, press);
+            applyMotorSpeeds();
+            break;
+        default:
+            break;
     }
 }
 
@@ -241,8 +249,7 @@ void QVPInputController::callActionObjects(int action, bool pressed) {
     }
 }
 
-void QVPInputController::subscribeAction(int action, CCObject* target, ActionHandler callback,
-                                         unsigned int filterId) {
+void QVPInputController::subscribeAction(int action, CCObject* target, ActionHandler callback, unsigned int filterId) {
     m_subscribers[action].push_back(Subscriber{target, callback, filterId, ++m_nextSerial});
 }
 
@@ -277,11 +284,20 @@ CCPoint QVPInputController::direction() const {
     CCPoint sum(0, 0);
     for (int action : m_held) {
         switch (action) {
-        case 1: sum.y += 1; break;
-        case 2: sum.y -= 1; break;
-        case 3: sum.x += 1; break;
-        case 4: sum.x -= 1; break;
-        default: break;
+            case 1:
+                sum.y += 1;
+                break;
+            case 2:
+                sum.y -= 1;
+                break;
+            case 3:
+                sum.x += 1;
+                break;
+            case 4:
+                sum.x -= 1;
+                break;
+            default:
+                break;
         }
     }
     return sum;
@@ -403,17 +419,30 @@ void QVPInputController::keyUp(int key) {
         screen->keyUp(key);
     }
     switch (key) {
-    case 4:
-    case 97: keyBackClicked(); break;
-    case 19: keyPressed(12); break;
-    case 20: keyPressed(13); break;
-    case 21: keyPressed(14); break;
-    case 22: keyPressed(15); break;
-    case 23:
-    case 96:
-    case 99:
-    case 100: keyPressed(11); break;
-    default: break;
+        case 4:
+        case 97:
+            keyBackClicked();
+            break;
+        case 19:
+            keyPressed(12);
+            break;
+        case 20:
+            keyPressed(13);
+            break;
+        case 21:
+            keyPressed(14);
+            break;
+        case 22:
+            keyPressed(15);
+            break;
+        case 23:
+        case 96:
+        case 99:
+        case 100:
+            keyPressed(11);
+            break;
+        default:
+            break;
     }
 }
 

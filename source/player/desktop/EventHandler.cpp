@@ -80,7 +80,8 @@ bool EventHandler::keyPressed(const OIS::KeyEvent& event) {
     }
     const int action = actionForKey(code);
     if (action == 0) {
-        if (code == kEscapeCode) CCDirector::sharedDirector()->getKeypadDispatcher()->dispatchKeypadMSG(kTypeBackClicked);
+        if (code == kEscapeCode)
+            CCDirector::sharedDirector()->getKeypadDispatcher()->dispatchKeypadMSG(kTypeBackClicked);
         return true;
     }
     m_presses[event.key] = Press{nullptr, action};

@@ -115,7 +115,7 @@ TEST_F(InputController, PositionsOfCharactersAndOfTheInitSections) {
     a->QVPObjectAssetCharacter::setState(QVPObject::kStateDying);
     a->setPosition(CCPoint(500, 500));
     EXPECT_EQ(controller->charactersPosition(), CCPoint(10, 20));  // the last one
-    controller->moveCharactersBy(5, 5);                             // nobody alive moves
+    controller->moveCharactersBy(5, 5);                            // nobody alive moves
     EXPECT_EQ(a->getPosition(), CCPoint(500, 500));
     controller->placeCharacters(CCPoint(1, 2));
     EXPECT_EQ(b->getPosition(), CCPoint(1, 2));
@@ -306,10 +306,20 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
     const struct {
         int code;
         Calls expected;
-    } codes[] = {{1, {"4 from null"}},  {2, {"3 from null"}}, {3, {"1 from null"}},  {4, {"2 from null"}},
-                 {5, {"8 from null"}},  {6, {"5 from null"}}, {7, {"9 from null"}},  {8, {"10 from null"}},
-                 {9, {"6 from null"}},  {10, {"7 from null"}},
-                 {0, {}},     {16, {}},    {11, {"screen activate"}}, {12, {"screen highlight 12"}},
+    } codes[] = {{1, {"4 from null"}},
+                 {2, {"3 from null"}},
+                 {3, {"1 from null"}},
+                 {4, {"2 from null"}},
+                 {5, {"8 from null"}},
+                 {6, {"5 from null"}},
+                 {7, {"9 from null"}},
+                 {8, {"10 from null"}},
+                 {9, {"6 from null"}},
+                 {10, {"7 from null"}},
+                 {0, {}},
+                 {16, {}},
+                 {11, {"screen activate"}},
+                 {12, {"screen highlight 12"}},
                  {15, {"screen highlight 15"}}};
     for (const auto& row : codes) {
         SCOPED_TRACE("keyPressed " + std::to_string(row.code));
@@ -321,11 +331,16 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
         int key;
         Calls expected;
     } keyUps[] = {
-        {4, {"screen keyUp 4", "screen back"}},        {97, {"screen keyUp 97", "screen back"}},
-        {19, {"screen keyUp 19", "screen highlight 12"}}, {20, {"screen keyUp 20", "screen highlight 13"}},
-        {21, {"screen keyUp 21", "screen highlight 14"}}, {22, {"screen keyUp 22", "screen highlight 15"}},
-        {23, {"screen keyUp 23", "screen activate"}},  {96, {"screen keyUp 96", "screen activate"}},
-        {99, {"screen keyUp 99", "screen activate"}},  {100, {"screen keyUp 100", "screen activate"}},
+        {4, {"screen keyUp 4", "screen back"}},
+        {97, {"screen keyUp 97", "screen back"}},
+        {19, {"screen keyUp 19", "screen highlight 12"}},
+        {20, {"screen keyUp 20", "screen highlight 13"}},
+        {21, {"screen keyUp 21", "screen highlight 14"}},
+        {22, {"screen keyUp 22", "screen highlight 15"}},
+        {23, {"screen keyUp 23", "screen activate"}},
+        {96, {"screen keyUp 96", "screen activate"}},
+        {99, {"screen keyUp 99", "screen activate"}},
+        {100, {"screen keyUp 100", "screen activate"}},
         {5, {"screen keyUp 5"}},
     };
     for (const auto& row : keyUps) {
@@ -353,9 +368,8 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
     const struct {
         int value, axis;
         Calls expected;
-    } axes[] = {{8000, 1, {"c directionX 0"}},    {8192, 1, {"c directionX 0.25"}},
-                {-16384, 1, {"c directionX -0.5"}}, {16384, 0, {"c directionY -0.5"}},
-                {-8191, 0, {"c directionY -0"}},   {32767, 2, {}}};
+    } axes[] = {{8000, 1, {"c directionX 0"}},     {8192, 1, {"c directionX 0.25"}}, {-16384, 1, {"c directionX -0.5"}},
+                {16384, 0, {"c directionY -0.5"}}, {-8191, 0, {"c directionY -0"}},  {32767, 2, {}}};
     for (const auto& row : axes) {
         SCOPED_TRACE("axis " + std::to_string(row.axis) + " value " + std::to_string(row.value));
         calls.clear();

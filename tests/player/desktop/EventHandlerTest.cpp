@@ -167,10 +167,10 @@ TEST_F(KeyChain, PressLogShowsOnlyPrintableCharacters) {
     press(OIS::KC_F1, 0);
     press(OIS::KC_E, 0xE9);
     release(OIS::KC_A);
-    EXPECT_EQ(log.all(), (std::vector<std::string>{" KeyPressed {30, A} Character (a)",
-                                                   " KeyPressed {28, Return} Character ( )",
-                                                   " KeyPressed {59, F1} Character ( )",
-                                                   " KeyPressed {18, E} Character ( )", "KeyReleased {A}"}));
+    EXPECT_EQ(log.all(),
+              (std::vector<std::string>{" KeyPressed {30, A} Character (a)", " KeyPressed {28, Return} Character ( )",
+                                        " KeyPressed {59, F1} Character ( )", " KeyPressed {18, E} Character ( )",
+                                        "KeyReleased {A}"}));
 }
 
 // evdev axes 0 and 1 swap; POV 0 becomes buttons 12-15, a diagonal two.
