@@ -1,18 +1,10 @@
-// Buttons: the factory's class table, interval builds and sprites (their
-// references included), key registration that survives model changes,
-// sounds, autohide, and touch emulation that never activates without a
-// press.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <string>
+// Buttons: the factory's class table, interval builds, sprites and their
+// references, key registration across model changes, sounds, autohide, and
+// touch emulation that never activates without a press.
 #include <typeinfo>
-#include <vector>
 
 #include "../../model/core/support/model_test_support.h"
 #include "menu/CCMenu.h"
-#include "model/classes/QVModelObjectButton.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelSound.h"
 #include "player/app/QVPInputController.h"
@@ -25,119 +17,54 @@
 
 using namespace cocos2d;
 using namespace uitest;
+using Calls = std::vector<std::string>;
 
 namespace {
 
-// Records the calls the engine and the key and emulation paths make.
-class RecordingButton : public QVPObjectButton {
-public:
-    static RecordingButton* make(const std::shared_ptr<QVModelObjectButton>& model, std::vector<std::string>* log) {
-        auto* button = new RecordingButton();
-        button->initWithNormalSprite(CCSprite::create(), nullptr, nullptr, nullptr, nullptr);
-        button->autorelease();
-        button->m_log = log;
-        button->setModel(model);
-        return button;
-    }
-    void activate() override {
-        m_log->push_back("activate");
-        QVPObjectButton::activate();
-    }
-    void selected() override {
-        m_log->push_back("selected");
-        QVPObjectButton::selected();
-    }
-    void unselected() override {
-        m_log->push_back("unselected");
-        QVPObjectButton::unselected();
-    }
-
-private:
-    std::vector<std::string>* m_log = nullptr;
-};
-
-// The target of bound handlers.
 struct Receiver : CCObject {
-    std::vector<std::string> calls;
+    Calls calls;
     void onActivate(CCObject*) { calls.push_back("action"); }
     void onPress(CCObject*) { calls.push_back("press"); }
     void onRelease(CCObject*) { calls.push_back("release"); }
 };
 
-class Buttons : public UiTest {
-protected:
-    static std::shared_ptr<QVModelObjectButton> buttonModel(int key = 0) {
-        auto model = registered<QVModelObjectButton>();
-        attributeOf<QVAttributeKey>(*model, "Keyboard Key")->setValue(key);
-        return model;
-    }
-    // A retained button on a screen of its own, in a button menu.
-    QVPObjectButton* onScreen(QVPObjectButton* button) {
-        if (!screen) {
-            screen = new QVPScreen();
-            screen->init();
-        }
-        CCMenu* menu = CCMenu::create(false);
-        menu->addChild(button);
-        screen->uiContainer()->addChild(menu, 0, QVPScreen::kButtonMenuTag);
-        return button;
-    }
-    ~Buttons() override {
-        if (screen) screen->release();
-    }
-    QVPScreen* screen = nullptr;
-};
-
-size_t soundsOf(const std::shared_ptr<QVModelSound>& model) {
-    size_t n = 0;
-    for (QVSound* sound : QVSound::liveSounds()) n += sound->model() == model;
-    return n;
+std::shared_ptr<QVModelObjectButton> buttonModel(int key = 0) {
+    auto model = registered<QVModelObjectButton>();
+    attr<QVAttributeKey>(*model, "Keyboard Key")->setValue(key);
+    return model;
 }
 
 }  // namespace
 
-// The model's counter decides every build: "Interval" 3 builds the second
-// screen and then every third; an activated button hides at once and
-// blocks the counter until the next build, and "Interval" 0 builds always.
+using Buttons = UiTest;
+
+// "Interval" 3 builds the second screen and then every third; activation
+// hides at once and blocks until the next build; "Interval" 0 always builds.
 TEST_F(Buttons, IntervalDecidesTheBuildsAndActivationHidesAndBlocks) {
-    auto every3 = buttonModel();
-    setFloat(*every3, "Interval", 3.0f);
+    auto every3 = buttonModel(), always = buttonModel();
+    attr(*every3, "Interval")->setValue(3.0f);
     every3->resetIntervalCounter();
     std::string built;
     for (int i = 0; i < 8; ++i) built += QVPObjectButton::createFromModel(every3, nullptr) ? 'B' : '-';
     EXPECT_EQ(built, "-B--B--B");
-
-    every3->resetIntervalCounter();
-    QVPObjectButton::createFromModel(every3, nullptr);
-    QVPObjectButton* button = QVPObjectButton::createFromModel(every3, nullptr);
-    ASSERT_NE(button, nullptr);
-    Receiver receiver;
-    button->setActionTarget(&receiver, menu_selector(Receiver::onActivate));
-    button->activate();
-    EXPECT_FALSE(button->isVisible());
-    EXPECT_FALSE(every3->intervalReached());
-    EXPECT_EQ(receiver.calls, std::vector<std::string>{"action"});
-
-    auto always = buttonModel();
-    always->resetIntervalCounter();
-    for (int i = 0; i < 4; ++i) {
-        QVPObjectButton* plain = QVPObjectButton::createFromModel(always, nullptr);
-        ASSERT_NE(plain, nullptr);
-        plain->activate();
-        EXPECT_TRUE(plain->isVisible());
+    for (const auto& model : {every3, always}) {
+        model->resetIntervalCounter();
+        QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
+        if (!button) button = QVPObjectButton::createFromModel(model, nullptr);
+        Receiver receiver;
+        button->setActionTarget(&receiver, menu_selector(Receiver::onActivate));
+        button->activate();
+        EXPECT_EQ(button->isVisible(), model == always);
+        EXPECT_EQ(model->intervalReached(), model == always);
+        EXPECT_EQ(receiver.calls, Calls{"action"});
     }
 }
 
-// Only the plain kinds (sound control and control included) are built;
-// the kinds with their own runtime classes give nothing and log once per
-// class, however often they are asked for.
+// Only plain kinds (sound control and control too) are built; kinds whose
+// runtime class is missing give nothing and log once per class.
 TEST_F(Buttons, FactoryBuildsOnlyThePlainKinds) {
     modeltest::LogCapture log;
-    struct Row {
-        std::shared_ptr<QVModelObjectButton> model;
-        bool built;
-    };
-    const Row rows[] = {
+    const std::pair<std::shared_ptr<QVModelObjectButton>, bool> rows[] = {
         {QVModelObjectButton::create(), true},
         {QVModelObjectButtonSoundControl::create(), true},
         {QVModelObjectButtonControl::create(), true},
@@ -147,213 +74,169 @@ TEST_F(Buttons, FactoryBuildsOnlyThePlainKinds) {
         {QVModelObjectButtonFacebook::create(), false},
         {QVModelObjectButtonSwitch::create(), false},
         {QVModelObjectButtonCharacterUnlock::create(), false},
-        {QVModelObjectLockButton::create(), false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.model->className());
+        {QVModelObjectLockButton::create(), false}};
+    for (const auto& [model, built] : rows) {
+        SCOPED_TRACE(model->className());
         for (int build = 0; build < 2; ++build) {
-            QVPObjectButton* button = QVPObjectButton::createFromModel(row.model, nullptr);
-            EXPECT_EQ(button != nullptr, row.built);
+            QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
+            ASSERT_EQ(button != nullptr, built);
             if (!button) continue;
             EXPECT_EQ(typeid(*button), typeid(QVPObjectButton));
-            EXPECT_EQ(button->getModel(), row.model);
-            EXPECT_EQ(QVObjectModelHolder::modelOf(button), row.model);
+            EXPECT_EQ(QVObjectModelHolder::modelOf(button), model);
         }
-        const std::string line = std::string("[QVPScreen] no runtime object for ") + row.model->className();
-        size_t lines = 0;
-        for (const std::string& l : log.all()) lines += l == line;
-        EXPECT_EQ(lines, row.built ? 0u : 1u);
+        const std::string line = std::string("[QVPScreen] no runtime object for ") + model->className();
+        EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), built ? 0 : 1);
     }
-    EXPECT_EQ(QVPObjectButton::createFromModel(nullptr, nullptr), nullptr);
 }
 
-// No image, or an image whose container has no frame: one transparent
-// 100 x 100 sprite that still takes touches. With an image: the image, a
-// grey copy or "Image Selected", and a dark copy. The button holds the
-// only reference to each sprite once the pool drains.
+// No usable image: one transparent 100 x 100 sprite that takes touches.
+// An image gives it, a grey copy or "Image Selected", and a dark copy, each
+// held only by the button once the pool drains.
 TEST_F(Buttons, SpritesComeFromTheModelAndOnlyTheButtonHoldsThem) {
-    auto bare = buttonModel();
-    auto emptyImage = buttonModel();
-    attributeOf<QVAttributeSprite>(*emptyImage, "Image")->setValue(registered<QVModelSpriteContainer>());
+    auto bare = buttonModel(), emptyImage = buttonModel(), tinted = buttonModel(), own = buttonModel();
+    attr<QVAttributeSprite>(*emptyImage, "Image")->setValue(registered<QVModelSpriteContainer>());
     for (const auto& model : {bare, emptyImage}) {
         QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
-        ASSERT_NE(button, nullptr);
-        auto* normal = dynamic_cast<CCSprite*>(button->getNormalImage());
-        ASSERT_NE(normal, nullptr);
-        EXPECT_EQ(normal->getContentSize(), CCSize(100, 100));
         EXPECT_EQ(button->getContentSize(), CCSize(100, 100));
         EXPECT_EQ(button->getSelectedImage(), nullptr);
-        EXPECT_EQ(button->getDisabledImage(), nullptr);
-        ASSERT_NE(normal->getTexture(), nullptr);
-        EXPECT_EQ(normal->getTexture()->getPixelsWide() * normal->getTexture()->getPixelsHigh(), 1u);
+        EXPECT_EQ(static_cast<CCSprite*>(button->getNormalImage())->getTexture()->getPixelsWide(), 1u);
     }
-
     auto image = spriteContainer(3);
-    auto pressed = spriteContainer(1);
-    auto tinted = buttonModel();
-    auto ownSelected = buttonModel();
-    attributeOf<QVAttributeSprite>(*tinted, "Image")->setValue(image);
-    attributeOf<QVAttributeSprite>(*ownSelected, "Image")->setValue(image);
-    attributeOf<QVAttributeSprite>(*ownSelected, "Image Selected")->setValue(pressed);
-    for (const auto& model : {tinted, ownSelected}) {
-        SCOPED_TRACE(model == tinted ? "tinted" : "own selected");
+    attr<QVAttributeSprite>(*tinted, "Image")->setValue(image);
+    attr<QVAttributeSprite>(*own, "Image")->setValue(image);
+    attr<QVAttributeSprite>(*own, "Image Selected")->setValue(spriteContainer(1));
+    for (const auto& model : {tinted, own}) {
         QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
-        ASSERT_NE(button, nullptr);
         button->retain();
         CCPoolManager::sharedPoolManager()->finalize();
-        auto* normal = dynamic_cast<CCSprite*>(button->getNormalImage());
-        auto* selected = dynamic_cast<CCSprite*>(button->getSelectedImage());
-        auto* disabled = dynamic_cast<CCSprite*>(button->getDisabledImage());
-        ASSERT_TRUE(normal && selected && disabled);
-        for (CCSprite* sprite : {normal, selected, disabled}) EXPECT_EQ(sprite->retainCount(), 1u);
-        EXPECT_EQ(normal->getColor().r, 255);
-        EXPECT_EQ(selected->getColor().r, model == tinted ? 128 : 255);
-        EXPECT_EQ(disabled->getColor().r, 60);
-        EXPECT_NE(normal->getActionByTag(kQVSpriteFrameActionTag), nullptr);  // three frames animate
+        int shade[3] = {0, 0, 0}, i = 0;
+        for (CCNode* node : {button->getNormalImage(), button->getSelectedImage(), button->getDisabledImage()}) {
+            auto* sprite = dynamic_cast<CCSprite*>(node);
+            ASSERT_NE(sprite, nullptr);
+            EXPECT_EQ(sprite->retainCount(), 1u);
+            shade[i++] = sprite->getColor().r;
+        }
+        EXPECT_EQ(shade[1], model == tinted ? 128 : 255);
+        EXPECT_EQ(shade[0] * 1000 + shade[2], 255060);
         button->release();
     }
 }
 
-// Keys at or below 0 are never bound. A bound button is found under the
-// code it registered, even after its model's key changes; a second model
-// moves it, and destruction leaves no entry behind.
+// Keys at or below 0 are never bound. A button answers to the code it
+// registered even after its model's key changes; a new model moves it, and
+// destruction leaves no entry behind.
 TEST_F(Buttons, KeyRegistrationFollowsWhatWasRegistered) {
-    for (int key : {0, -1, -5}) {
-        SCOPED_TRACE(key);
-        QVPObjectButton* button = QVPObjectButton::createFromModel(buttonModel(key), nullptr);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->registeredKey(), 0);
-    }
-
+    for (int key : {0, -1}) EXPECT_EQ(QVPObjectButton::createFromModel(buttonModel(key), nullptr)->registeredKey(), 0);
+    auto* screen = new QVPScreen();
+    screen->init();
+    CCMenu* menu = CCMenu::create(false);
+    screen->uiContainer()->addChild(menu, 0, QVPScreen::kButtonMenuTag);
     auto first = buttonModel(79);
-    QVPObjectButton* button = onScreen(QVPObjectButton::createFromModel(first, nullptr));
-    EXPECT_EQ(button->registeredKey(), 79);
-    attributeOf<QVAttributeKey>(*first, "Keyboard Key")->setValue(80);
+    QVPObjectButton* button = QVPObjectButton::createFromModel(first, nullptr);
+    menu->addChild(button);
+    attr<QVAttributeKey>(*first, "Keyboard Key")->setValue(80);
     EXPECT_TRUE(QVPInputController::pressKeyObjects(79, screen));
     EXPECT_TRUE(button->isSelected());
     EXPECT_TRUE(QVPInputController::releaseKeyObjects(79, screen));
-    EXPECT_FALSE(button->isSelected());
     EXPECT_FALSE(QVPInputController::pressKeyObjects(80, screen));
-
     button->setModel(buttonModel(81));
-    EXPECT_EQ(button->registeredKey(), 81);
     EXPECT_FALSE(QVPInputController::pressKeyObjects(79, screen));
     EXPECT_TRUE(QVPInputController::pressKeyObjects(81, screen));
-    QVPInputController::releaseKeyObjects(81, screen);
-
     button->setModel(nullptr);
-    EXPECT_EQ(button->registeredKey(), 0);
     EXPECT_EQ(button->getUserObject(), nullptr);
-    EXPECT_FALSE(QVPInputController::pressKeyObjects(81, screen));
-
+    EXPECT_FALSE(QVPInputController::releaseKeyObjects(81, screen));
     button->setModel(buttonModel(82));
-    screen->uiContainer()->removeAllChildren();
+    menu->removeAllChildren();
     CCPoolManager::sharedPoolManager()->finalize();  // the last reference
     EXPECT_FALSE(QVPInputController::pressKeyObjects(82, screen));
+    screen->release();
 }
 
-// The click sound plays on an enabled press, the release sound on an
-// enabled activation; a disabled button plays neither and calls no press
-// handler, but its activation still applies the interval.
+// Click and release sounds and the handlers only while enabled; a disabled
+// activation still applies the interval.
 TEST_F(Buttons, SoundsAndHandlersOnlyWhileEnabled) {
-    auto click = registered<QVModelSound>();
-    auto release = registered<QVModelSound>();
+    auto click = registered<QVModelSound>(), release = registered<QVModelSound>();
+    auto playing = [](const std::shared_ptr<QVModelSound>& model) {
+        return std::count_if(QVSound::liveSounds().begin(), QVSound::liveSounds().end(),
+                             [&](QVSound* sound) { return sound->model() == model; });
+    };
     for (bool enabled : {true, false}) {
-        SCOPED_TRACE(enabled ? "enabled" : "disabled");
+        SCOPED_TRACE(enabled);
         auto model = buttonModel();
-        attributeOf<QVAttributeSound>(*model, "Click Sound")->setModel(click);
-        attributeOf<QVAttributeSound>(*model, "Release Sound")->setModel(release);
-        setFloat(*model, "Interval", 2.0f);
+        attr<QVAttributeSound>(*model, "Click Sound")->setModel(click);
+        attr<QVAttributeSound>(*model, "Release Sound")->setModel(release);
+        attr(*model, "Interval")->setValue(2.0f);
         QVPObjectButton* button = QVPObjectButton::create(CCSprite::create(), nullptr, nullptr);
         button->setModel(model);
         button->setEnabled(enabled);
         Receiver receiver;
         button->setPressReleaseTarget(&receiver, menu_selector(Receiver::onPress), menu_selector(Receiver::onRelease));
-        const size_t clicks = soundsOf(click), releases = soundsOf(release);
+        const auto clicks = playing(click), releases = playing(release);
         button->pressFromKey();
-        button->selected();
-        button->unselected();
+        button->releaseFromKey();
+        EXPECT_EQ(playing(click) - clicks, enabled ? 1 : 0);
+        EXPECT_EQ(playing(release) - releases, enabled ? 1 : 0);
+        EXPECT_EQ(receiver.calls, enabled ? Calls({"press", "release"}) : Calls());
         button->activate();
-        EXPECT_EQ(soundsOf(click) - clicks, enabled ? 2u : 0u);
-        EXPECT_EQ(soundsOf(release) - releases, enabled ? 1u : 0u);
-        const std::vector<std::string> handled = {"press", "press", "release"};
-        EXPECT_EQ(receiver.calls, enabled ? handled : std::vector<std::string>());
         EXPECT_FALSE(button->isVisible());
     }
-    step(1);
 }
 
-// Each edge of the "Touch Emulation" curve acts once; the release
-// activates only what an enabled press started, and a press while
-// disabled is never remembered.
+namespace {
+struct RecordingButton : QVPObjectButton {
+    Calls calls;
+    void activate() override { calls.push_back("activate"), QVPObjectButton::activate(); }
+    void selected() override { calls.push_back("selected"), QVPObjectButton::selected(); }
+    void unselected() override { calls.push_back("unselected"), QVPObjectButton::unselected(); }
+};
+}  // namespace
+
+// Each edge of "Touch Emulation" (high 0.5-1.5 s and from 2.5 s; 0.25 s per
+// update) acts once; a release activates only what an enabled press began.
 TEST_F(Buttons, TouchEmulationActsOncePerEdgeAndNeverWithoutAPress) {
-    struct Row {
+    const struct {
         const char* name;
-        // The enabled flag before each update; the curve is high from 0.5 s
-        // to 1.5 s and from 2.5 s on, and each update adds 0.25 s.
-        std::vector<bool> enabled;
-        std::vector<std::string> calls;
-    };
-    const std::vector<bool> on(12, true);
-    std::vector<bool> offWhileHigh = on;
-    for (int i = 2; i < 4; ++i) offWhileHigh[i] = false;
-    std::vector<bool> offAtRelease = on;
-    for (int i = 5; i < 8; ++i) offAtRelease[i] = false;
-    const Row rows[] = {
-        {"enabled", on, {"selected", "unselected", "activate", "selected"}},
-        {"disabled at the press, enabled before the release", offWhileHigh, {"selected"}},
-        {"disabled at the release", offAtRelease, {"selected", "selected"}},
-    };
-    for (const Row& row : rows) {
+        int offFrom, offTo;
+        Calls calls;
+    } rows[] = {{"enabled", 0, 0, {"selected", "unselected", "activate", "selected"}},
+                {"disabled at the press", 2, 4, {"selected"}},
+                {"disabled at the release", 5, 8, {"selected", "selected"}}};
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto model = buttonModel();
-        attributeOf<QVAttributeFloat>(*model, "Touch Emulation")
-            ->setAnimationCurves({curve({{0.0f, 0.0f},
-                                         {0.5f, 0.0f},
-                                         {0.5001f, 1.0f},
-                                         {1.5f, 1.0f},
-                                         {1.5001f, 0.0f},
-                                         {2.5f, 0.0f},
-                                         {2.5001f, 1.0f}})},
+        attr(*model, "Touch Emulation")
+            ->setAnimationCurves({curve({{0.5f, 0}, {0.5001f, 1}, {1.5f, 1}, {1.5001f, 0}, {2.5f, 0}, {2.5001f, 1}})},
                                  0);
-        std::vector<std::string> calls;
-        RecordingButton* button = RecordingButton::make(model, &calls);
-        for (bool enabled : row.enabled) {
-            button->setEnabled(enabled);
-            button->update(0.25f);
+        RecordingButton button;
+        button.initWithNormalSprite(CCSprite::create(), nullptr, nullptr, nullptr, nullptr);
+        button.setModel(model);
+        for (int i = 0; i < 12; ++i) {
+            button.setEnabled(i < row.offFrom || i >= row.offTo);
+            button.update(0.25f);
         }
-        EXPECT_EQ(calls, row.calls);
+        EXPECT_EQ(button.calls, row.calls);
+        button.setModel(nullptr);
     }
 }
 
-// The fade starts once, when the delay has passed on a visible button;
-// from then on the opacity curve no longer reaches the sprites. A hidden
-// button or a delay of 0 never fades.
+// The fade starts once, when the delay has passed on a visible button, and
+// from then on the opacity curve no longer reaches the sprites.
 TEST_F(Buttons, AutohideStartsOnceAndThenLeavesTheOpacityAlone) {
-    struct Row {
-        const char* name;
-        float delay;
-        bool visible;
-        bool fades;
-    };
-    for (const Row& row :
-         {Row{"2 s", 2.0f, true, true}, Row{"never", 0.0f, true, false}, Row{"hidden", 2.0f, false, false}}) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [delay, visible] : {std::pair{2.0f, true}, {0.0f, true}, {2.0f, false}}) {
+        const bool fades = delay > 0 && visible;
+        SCOPED_TRACE(testing::Message() << delay << visible);
         auto model = buttonModel();
-        setFloat(*model, "Opacity", 0.5f);
+        attr(*model, "Opacity")->setValue(0.5f);
         QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
-        button->setAutohideDelay(row.delay);
-        button->setVisible(row.visible);
+        button->setAutohideDelay(delay);
+        button->setVisible(visible);
         auto* sprite = static_cast<CCSprite*>(button->getNormalImage());
         button->update(1.0f);
         EXPECT_EQ(sprite->getOpacity(), 127);
-        EXPECT_FALSE(button->isFadedOut());
-        button->update(1.0f);
-        button->update(1.0f);
-        EXPECT_EQ(button->isFadedOut(), row.fades);
-        EXPECT_EQ(sprite->numberOfRunningActions(), row.fades ? 1u : 0u);
+        for (int i = 0; i < 2; ++i) button->update(1.0f);
+        EXPECT_EQ(sprite->numberOfRunningActions(), fades ? 1u : 0u);
         sprite->setOpacity(200);
         button->update(0.5f);
-        EXPECT_EQ(sprite->getOpacity(), row.fades ? 200 : 127);
+        EXPECT_EQ(sprite->getOpacity(), fades ? 200 : 127);
     }
 }
