@@ -57,13 +57,16 @@ int inputAction(const std::string& action, bool pressed) {
     return found == characterButtonActions().end() ? 0 : found->second;
 }
 
+// A negative price would pay the player for the unlock.
+int priceOf(const QVModelAssetCharacter& character) { return std::max(0, truncToInt(character.price())); }
+
 // Indices of the locked characters whose price the global coins cover.
 std::vector<uint32_t> affordableCharacters() {
     const auto characters = QVModelController::shared()->getModels<QVModelAssetCharacter>();
     const int coins = scoreRecord("").coins.total;
     std::vector<uint32_t> found;
     for (uint32_t i = 0; i < characters.size(); ++i) {
-        if (!QVPSettingsController::shared()->isCharacterUnlocked(i) && truncToInt(characters[i]->price()) <= coins) {
+        if (!QVPSettingsController::shared()->isCharacterUnlocked(i) && priceOf(*characters[i]) <= coins) {
             found.push_back(i);
         }
     }
@@ -366,7 +369,7 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
     }
     const uint32_t index = affordable[static_cast<unsigned>(compat::rand()) % affordable.size()];
     const auto character = QVModelController::shared()->getModels<QVModelAssetCharacter>()[index];
-    scoreRecord("").coins.spend(truncToInt(character->price()));
+    scoreRecord("").coins.spend(priceOf(*character));
     QVPSettingsController* settings = QVPSettingsController::shared();
     settings->unlockCharacter(index);
     settings->setSelectedCharacter(static_cast<int>(index));
