@@ -122,6 +122,11 @@ TEST_F(FlowManagerTest, ReplaceSceneTellsWhatToBuild) {
     EXPECT_EQ(manager()->getSceneName(), "World1");
     EXPECT_EQ(manager()->uiNames(), Names{"HUD"});
     EXPECT_EQ(manager()->replaceScene("", "", 0), 0);
+    // A new world without a HUD still needs its scene.
+    node<QVNodeScene, QVModelScreenScene>("Bare");
+    EXPECT_EQ(manager()->replaceScene("Bare", "", 0), 1);
+    EXPECT_EQ(manager()->getSceneName(), "Bare");
+    EXPECT_EQ(manager()->currentUiName(), "");
 }
 
 TEST_F(FlowManagerTest, WorldsOpenTheirHudAndResetToIt) {
