@@ -5,6 +5,7 @@
 # - a package with a damaged pack: the window opens and loading starts, then
 #   the player ends with status 1 and the line naming the pack, and the
 #   existing progress store is left byte for byte as it was.
+# Status 1 is also a sanitizer's, so stderr must be that one line alone.
 # Usage: bash tests/e2e/player_unloadable.sh PLAYER FIXTURES   (from the repository root)
 set -u
 . "$(dirname "$0")/player_common.sh"
@@ -40,6 +41,7 @@ ENGINE_WRITABLE_PATH=$work/store ENGINE_MAX_FRAMES=600 QVP_LOG=$work/corrupt.log
     "$player" "$fixtures/menus-corrupt-aes256" > "$work/corrupt.out" 2> "$work/corrupt.err"
 code=$?
 [ $code = 1 ] || fail "damaged package: the player exited $code, not 1"
+[ "$(wc -l < "$work/corrupt.err")" = 1 ] || fail "damaged package: stderr is not one line:" "$(cat "$work/corrupt.err")"
 grep -qE "^qvplayer: cannot load the game from (.*/)?menus-corrupt-aes256: .+ \(QVModelObjectButton\.0\.attributes\.pack: .*Bad archive\)\$" \
     "$work/corrupt.err" || fail "damaged package: stderr: $(cat "$work/corrupt.err")"
 grep -q 'Doing exit' "$work/corrupt.out" && fail "damaged package: the game ran to its exit button"
