@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "../log/log_capture.h"
 #include "director/EngineHooks.h"
 #include "view/CCEGLView.h"
 
@@ -101,4 +103,40 @@ TEST(EngineHooks, FlagsAndFrameLimitParsing) {
     for (const char* bad :
          {static_cast<const char*>(nullptr), "", "0", "-5", "12abc", " 12", "abc", "4294967296", "1e3", "+7"})
         EXPECT_EQ(parseFrameLimitHook("X", bad), 0u) << (bad ? bad : "null");
+}
+
+// The seed is the whole text as an unsigned 32-bit number: a value read from
+// a prefix, or wrapped, would seed a run the tester did not ask for.
+TEST(EngineHooks, RandomSeedHook) {
+    struct Row {
+        const char* value;
+        bool taken;
+        unsigned int seed;
+        bool logged;
+    };
+    const Row rows[] = {
+        {"0", true, 0u, false}, {"12345", true, 12345u, false}, {"4294967295", true, 4294967295u, false},
+        {"-1", false, 0, true}, {"4294967296", false, 0, true}, {"12x", false, 0, true},
+        {" 5", false, 0, true}, {"+5", false, 0, true},         {nullptr, false, 0, false},
+        {"", false, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value ? row.value : "unset");
+        LogCapture log;
+        unsigned int seed = 777;
+        EXPECT_EQ(parseSeedHook("ENGINE_RANDOM_SEED", row.value, &seed), row.taken);
+        EXPECT_EQ(seed, row.taken ? row.seed : 777u) << "a refused value leaves the seed alone";
+        if (row.logged) {
+            EXPECT_EQ(log.all(), std::vector<std::string>{"[engine] ENGINE_RANDOM_SEED=\"" + std::string(row.value) +
+                                                          "\" is not a seed; ignored"});
+        } else {
+            EXPECT_TRUE(log.all().empty());
+        }
+    }
+    setenv("ENGINE_RANDOM_SEED", "99", 1);
+    const EngineHooks hooks = readEngineHooks();
+    unsetenv("ENGINE_RANDOM_SEED");
+    EXPECT_TRUE(hooks.hasRandomSeed);
+    EXPECT_EQ(hooks.randomSeed, 99u);
+    EXPECT_FALSE(readEngineHooks().hasRandomSeed);
 }
