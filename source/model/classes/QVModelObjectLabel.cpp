@@ -21,7 +21,12 @@ QVBaseModelObjectLabel::QVBaseModelObjectLabel(const QVBaseModelObjectLabel& sou
     : QVModelObject(source) QV_OBJECT_LABEL_ATTRIBUTES(QV_ATTRIBUTE_COPY) {}
 
 const std::string& QVBaseModelObjectLabel::action() const { return qvread::text(m_action); }
+const std::string& QVBaseModelObjectLabel::world() const { return qvread::text(m_world); }
 const std::string& QVBaseModelObjectLabel::scoreType() const { return qvread::text(m_scoreType); }
+const std::string& QVBaseModelObjectLabel::amount() const { return qvread::text(m_amount); }
+int32_t QVBaseModelObjectLabel::scoreModifier() const { return qvread::value(m_scoreModifier); }
+const std::string& QVBaseModelObjectLabel::text() const { return qvread::text(m_text); }
+float QVBaseModelObjectLabel::autohide() const { return qvread::value(m_autohide); }
 bool QVBaseModelObjectLabel::stickToEdge() const { return qvread::value(m_stickToEdge); }
 
 std::string QVBaseModelObjectLabel::alignment() const {

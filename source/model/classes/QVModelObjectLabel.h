@@ -29,7 +29,12 @@
 class QVBaseModelObjectLabel : public QVModelObject {
 public:
     const std::string& action() const;
+    const std::string& world() const;
     const std::string& scoreType() const;
+    const std::string& amount() const;
+    int32_t scoreModifier() const;
+    const std::string& text() const;
+    float autohide() const;
     bool stickToEdge() const;
     // A custom text is always centred.
     std::string alignment() const;
