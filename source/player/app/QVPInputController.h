@@ -158,6 +158,7 @@ private:
         cocos2d::CCObject* target = nullptr;
         ActionHandler callback = nullptr;
         unsigned int filterId = 0;
+        unsigned long serial = 0;  // tells a live record from a copy's stale one
     };
     struct MotorJoint {
         b2RevoluteJoint* joint = nullptr;
@@ -170,7 +171,8 @@ private:
     void callActionObjects(int action, bool pressed);
     void applyHeldDirection();
     void applyMotorSpeeds();
-    void removeHeld(int action);
+    // A press appends; a release removes every occurrence.
+    void updateHeld(int action, bool press);
     // Each character not in state 4, retained for the walk.
     template <class Call>
     void forLiveCharacters(Call call);
@@ -187,4 +189,5 @@ private:
     cocos2d::CCPoint m_lastPosition;
     bool m_enabled = true;
     bool m_slotOwned = false;
+    unsigned long m_nextSerial = 0;
 };
