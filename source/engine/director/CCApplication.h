@@ -33,6 +33,9 @@ public:
     virtual void applicationDidEnterBackground() {}
     virtual void applicationWillEnterForeground() {}
 
+    // (ours) One step of the game's data loading, which the start screen
+    // runs from its draw; nothing here.
+    virtual void loadGameData() {}
     // Seconds per frame, passed on to the director.
     virtual void setAnimationInterval(double interval);
 

@@ -46,6 +46,7 @@ std::shared_ptr<QVModelSound> QVBaseModelObjectButton::releaseSound() const { re
 const std::string& QVBaseModelObjectButton::action() const { return qvread::text(m_action); }
 float QVBaseModelObjectButton::interval() const { return qvread::value(m_interval); }
 int32_t QVBaseModelObjectButton::keyboardKey() const { return qvread::value(m_keyboardKey); }
+bool QVBaseModelObjectButton::blockTouch() const { return qvread::value(m_blockTouch); }
 
 bool QVBaseModelObjectButton::isTouchEmulated(float time, int state) const {
     return m_touchEmulation && m_touchEmulation->animatedValue(state, time) >= 0.5f;

@@ -36,6 +36,8 @@ public:
     const std::string& action() const;
     float interval() const;
     int32_t keyboardKey() const;
+    // Whether the button's menu swallows the touches it takes.
+    bool blockTouch() const;
     // 0 and below mean no key.
     bool hasKeyboardKey() const { return keyboardKey() > 0; }
     // "Touch Emulation" with the state's curve at `time` is at least 0.5.
