@@ -138,17 +138,31 @@ function(qv_add_gl_check name)
   endif()
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/xrun ${A_COMMAND}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-  set(env ${A_ENVIRONMENT})
-  if(QV_SANITIZE)
-    list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/e2e/lsan-gl.supp:print_suppressions=0")
-  endif()
   # engine.<module>.Check carries the module's label too.
   set(labels engine-gl engine ${A_LABELS})
   if(name MATCHES "^engine\\.([^.]+)\\.")
     list(APPEND labels engine.${CMAKE_MATCH_1})
   endif()
   list(REMOVE_DUPLICATES labels)
-  set_tests_properties(${name} PROPERTIES LABELS "${labels}" RESOURCE_LOCK xvfb TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}")
+  # The screen the checks' expected pixels assume, whatever the caller exported.
+  qv_xvfb_test_properties(${name} ENVIRONMENT XRUN_SCREEN=1280x720x24 ${A_ENVIRONMENT})
+endfunction()
+
+# qv_xvfb_test_properties(NAME [ENVIRONMENT VAR=value...])
+# What every test that runs under tests/e2e/xrun needs: the display lock, a
+# timeout, and under the sanitizer build the suppression of leaks inside
+# Mesa, GLX/glvnd and X11.
+function(qv_xvfb_test_properties name)
+  cmake_parse_arguments(A "" "" "ENVIRONMENT" ${ARGN})
+  if(NOT TEST ${name})
+    return()
+  endif()
+  set(env ${A_ENVIRONMENT})
+  if(QV_SANITIZE)
+    list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/e2e/lsan-gl.supp:print_suppressions=0")
+  endif()
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xvfb TIMEOUT 300)
   if(env)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
   endif()

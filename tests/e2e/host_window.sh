@@ -5,6 +5,7 @@
 # Usage: bash tests/e2e/host_window.sh   (from the repository root)
 set -u
 . "$(dirname "$0")/common.sh"
+need "$probe"
 
 icon="${QV_BUILD_DIR:-build}/fixtures/icons/window.ico"  # icotool's, made by the build
 [ -f "$icon" ] || { echo "host_window: $icon is not built" >&2; exit 2; }

@@ -5,6 +5,7 @@
 # Usage: bash tests/e2e/ois_keys.sh   (from the repository root)
 set -u
 . "$(dirname "$0")/common.sh"
+need "$probe"
 
 xset r rate 250 30
 "$probe" --keys --seconds 6 > "$work/keys.out" 2> "$work/keys.err" &

@@ -41,13 +41,12 @@ prints after loading the game.
 import glob
 import json
 import os
-import shutil
 import struct
 import zlib
 
-from . import keyspack
+from . import icowriter, keyspack
 from .classes import ALL_CLASSES, fresh_value
-from .loadfixtures import key_table
+from .loadfixtures import key_table, write_root
 from .models import ENUMS, FUNDAMENTAL, LINKED, LINKS_OUT, REFERENCES, Curve, Model, f32, \
     pack_connections, pack_model
 from .msgpackenc import U, encode
@@ -191,7 +190,10 @@ def build_models(spec):
         for child in m.get("children", []):
             if child not in by_id:
                 raise SpecError("%s: child %d is not in the game" % (where, child))
-        models.append(Model(cls, m["id"], values, m.get("children", [])))
+        pack = m.get("pack", 0)
+        if not isinstance(pack, int) or isinstance(pack, bool) or pack < 0:
+            raise SpecError("%s: pack %r is not a pack number" % (where, pack))
+        models.append(Model(cls, m["id"], values, m.get("children", []), pack))
     _check_atlas_flags(models)
     return models
 
@@ -249,8 +251,10 @@ def _check_atlas_flags(models):
 
 # ---------------------------------------------------------------- packs
 
-def packs(models, user_id, spec_keys_first=None):
-    """file name -> bytes: Keys.pack and both packs of every class."""
+def packs(models, user_id, spec_keys_first=None, sparse_connections=False):
+    """file name -> bytes: Keys.pack and the packs of every class, numbered
+    as the models say. With sparse_connections a connections pack holds
+    only the models that link something, and is left out when none does."""
     names = set(["id", "Class Name", "value", "User ID"])
 
     def collect(name):
@@ -266,15 +270,36 @@ def packs(models, user_id, spec_keys_first=None):
         raise SpecError("keys_first names keys the game does not use: %s" % ", ".join(unused))
     keys_pack, k = key_table(names, user_id, first)
     files = {"Keys.pack": keys_pack}
-    by_class = {}
+    by_pack = {}
     for m in sorted(models, key=lambda m: m.id):
-        by_class.setdefault(m.cls.class_name, []).append(m)
-    for class_name, members in by_class.items():
-        files["%s.0.attributes.pack" % class_name] = b"".join(
+        by_pack.setdefault((m.cls.class_name, m.pack), []).append(m)
+    numbers = {"attributes": {}, "connections": {}}
+    for (class_name, number), members in sorted(by_pack.items(), key=_first_id_order(by_pack)):
+        files["%s.%d.attributes.pack" % (class_name, number)] = b"".join(
             encode(pack_model(m, k)) for m in members)
-        files["%s.0.connections.pack" % class_name] = b"".join(
-            encode(pack_connections(m, k)) for m in members)
+        numbers["attributes"].setdefault(class_name, []).append(number)
+        maps = [pack_connections(m, k) for m in members]
+        if sparse_connections:
+            maps = [c for c in maps if len(c.entries) > 1]  # more than the id
+            if not maps:
+                continue
+        files["%s.%d.connections.pack" % (class_name, number)] = b"".join(encode(c) for c in maps)
+        numbers["connections"].setdefault(class_name, []).append(number)
+    # The folder loader stops a class at its first missing number.
+    for stage, per_class in numbers.items():
+        for class_name, taken in per_class.items():
+            if sorted(taken) != list(range(len(taken))):
+                raise SpecError("%s %s packs are numbered %s, not from 0 without a gap"
+                                % (class_name, stage, sorted(taken)))
     return files
+
+
+def _first_id_order(by_pack):
+    """Classes in the order of their lowest model id, then pack numbers."""
+    first = {}
+    for (class_name, number), members in by_pack.items():
+        first[class_name] = min(first.get(class_name, members[0].id), members[0].id)
+    return lambda item: (first[item[0][0]], item[0][1])
 
 
 def model_listing(models):
@@ -343,35 +368,123 @@ def atlas_plist(atlas_id, sprites, size):
     return "\n".join(out).encode()
 
 
-FONT_CHARS = "0123456789"
-FONT_PAGE = (64, 32)
+class Font:
+    """A font's BMFont description: its characters laid out row by row on
+    one page (`columns` per row, `gap` pixels between cells), each glyph
+    `glyph` pixels with the given advance, offsets and line height. `solid`
+    glyphs are opaque white on a clear page; otherwise the whole page is a
+    white pattern with every third pixel clear."""
+
+    def __init__(self, face="Full", chars="0123456789", glyph=(10, 14), xadvance=11,
+                 xoffset=0, yoffset=1, line_height=16, base=13, columns=6, gap=0,
+                 page=(64, 32), solid=False):
+        self.face = face
+        self.chars = chars
+        self.glyph = tuple(glyph)
+        self.xadvance = xadvance
+        self.xoffset = xoffset
+        self.yoffset = yoffset
+        self.line_height = line_height
+        self.base = base
+        self.columns = columns
+        self.gap = gap
+        self.page = tuple(page)
+        self.solid = solid
+        rows = (len(chars) + columns - 1) // columns
+        w, h = self.glyph
+        if columns * (w + gap) - gap > self.page[0] or rows * (h + gap) - gap > self.page[1]:
+            raise SpecError("font %s: %d glyphs of %dx%d do not fit a %dx%d page"
+                            % (face, len(chars), w, h, self.page[0], self.page[1]))
+
+    @classmethod
+    def from_spec(cls, form):
+        """A media "fonts" entry: an id (the digits font), or {"id": n, ...}
+        with the keyword arguments of this class ("glyph" and "page" as
+        [w, h], "line_height", "base" defaulting to the line height)."""
+        if isinstance(form, int):
+            return form, cls()
+        args = {key: value for key, value in form.items() if key != "id"}
+        args.setdefault("base", args.get("line_height", 16))
+        try:
+            return form["id"], cls(**args)
+        except TypeError as e:
+            raise SpecError("media font %r: %s" % (form.get("id"), e)) from None
+
+    def cell(self, i):
+        w, h = self.glyph
+        return (i % self.columns) * (w + self.gap), (i // self.columns) * (h + self.gap)
+
+    def fnt(self, font_id):
+        """The text BMFont and the name of its page."""
+        page = "QVModelFont_ID%u.png" % font_id
+        lines = ['info face="%s" size=%d bold=0 italic=0 charset="" unicode=1 stretchH=100 '
+                 'smooth=1 aa=1 padding=0,0,0,0 spacing=1,1 outline=0'
+                 % (self.face, self.line_height),
+                 'common lineHeight=%d base=%d scaleW=%d scaleH=%d pages=1 packed=0 alphaChnl=0 '
+                 'redChnl=0 greenChnl=0 blueChnl=0' % ((self.line_height, self.base) + self.page),
+                 'page id=0 file="%s"' % page,
+                 'chars count=%d' % len(self.chars)]
+        for i, c in enumerate(self.chars):
+            x, y = self.cell(i)
+            lines.append('char id=%d x=%d y=%d width=%d height=%d xoffset=%d yoffset=%d '
+                         'xadvance=%d page=0 chnl=15' % ((ord(c), x, y) + self.glyph + (
+                             self.xoffset, self.yoffset, self.xadvance)))
+        return ("\n".join(lines) + "\n").encode(), page
+
+    def page_png(self):
+        if not self.solid:
+            return png(self.page[0], self.page[1],
+                       lambda x, y: (255, 255, 255, 255 if (x + y) % 3 else 0))
+        w, h = self.glyph
+        cells = [self.cell(i) for i in range(len(self.chars))]
+        inked = {(cx + dx, cy + dy) for cx, cy in cells for dx in range(w) for dy in range(h)}
+        return png(self.page[0], self.page[1],
+                   lambda x, y: (255, 255, 255, 255) if (x, y) in inked else (0, 0, 0, 0))
 
 
-def bmfont(font_id):
-    """A text BMFont with the digits on one page."""
-    page = "QVModelFont_ID%u.png" % font_id
-    lines = ['info face="Full" size=16 bold=0 italic=0 charset="" unicode=1 stretchH=100 '
-             'smooth=1 aa=1 padding=0,0,0,0 spacing=1,1 outline=0',
-             'common lineHeight=16 base=13 scaleW=%d scaleH=%d pages=1 packed=0 alphaChnl=0 '
-             'redChnl=0 greenChnl=0 blueChnl=0' % FONT_PAGE,
-             'page id=0 file="%s"' % page,
-             'chars count=%d' % len(FONT_CHARS)]
-    for i, c in enumerate(FONT_CHARS):
-        lines.append('char id=%d x=%d y=%d width=10 height=14 xoffset=0 yoffset=1 xadvance=11 '
-                     'page=0 chnl=15' % (ord(c), (i % 6) * 10, (i // 6) * 14))
-    return ("\n".join(lines) + "\n").encode(), page
+def _colour(form, where):
+    if len(form) not in (3, 4) or any(not 0 <= c <= 255 for c in form):
+        raise SpecError("%s: %r is not a colour (3 or 4 numbers 0-255)" % (where, form))
+    return tuple(form) + (255,) * (4 - len(form))
+
+
+def atlas_png(atlas, sprites, colours):
+    """The atlas page: the checker, or, when any of its sprites has a colour
+    in `colours`, a clear page with each coloured sprite's frame filled."""
+    size = (int(atlas.values["width"]["value"]), int(atlas.values["height"]["value"]))
+    mine = {s.id: colours[s.id] for s in sprites if s.id in colours}
+    if not mine:
+        return png(size[0], size[1], _checker((200, 60, 40, 255)))
+    fill = {}
+    for s in sprites:
+        if s.id in mine:
+            x, y, w, h = (int(v) for v in s.values["Source Rect"])
+            if x < 0 or y < 0 or x + w > size[0] or y + h > size[1]:
+                raise SpecError("sprite %d: its frame leaves the %dx%d atlas" % (s.id, *size))
+            for py in range(y, y + h):
+                for px in range(x, x + w):
+                    if (px, py) in fill:
+                        raise SpecError("sprite %d: its frame overlaps another" % s.id)
+                    fill[(px, py)] = mine[s.id]
+    return png(size[0], size[1], lambda x, y: fill.get((x, y), (0, 0, 0, 0)))
 
 
 def media(models, spec_media):
     """data-relative path -> bytes of the game's media files."""
     by_id = {m.id: m for m in models}
+    colours = {}
+    for key, form in spec_media.get("colours", {}).items():
+        sprite_id = int(key)
+        if by_id.get(sprite_id) is None or by_id[sprite_id].cls.class_name != "QVModelSprite":
+            raise SpecError("media colours: %d is not a sprite of the game" % sprite_id)
+        colours[sprite_id] = _colour(form, "media colours %d" % sprite_id)
     files = {}
     for m in models:
         if m.cls.class_name != "QVModelAtlas":
             continue
         size = (int(m.values["width"]["value"]), int(m.values["height"]["value"]))
         sprites = [by_id[c] for c in m.children if by_id[c].cls.class_name == "QVModelSprite"]
-        files["atlases/atlas_ID%u.png" % m.id] = png(size[0], size[1], _checker((200, 60, 40, 255)))
+        files["atlases/atlas_ID%u.png" % m.id] = atlas_png(m, sprites, colours)
         files["atlases/atlas_ID%u.plist" % m.id] = atlas_plist(m.id, sprites, size)
     for folder, colour in (("images", (40, 120, 220, 255)), ("effects", (240, 200, 30, 255))):
         for sprite_id in spec_media.get(folder, []):
@@ -383,13 +496,33 @@ def media(models, spec_media):
                 w, h = w / 2, h / 2
             files["%s/QVModelSprite_ID%u.png" % (folder, sprite_id)] = png(
                 int(w), int(h), _checker(colour))
-    for font_id in spec_media.get("fonts", []):
+    for form in spec_media.get("fonts", []):
+        font_id, font = Font.from_spec(form)
         if by_id.get(font_id) is None or by_id[font_id].cls.class_name != "QVModelFont":
             raise SpecError("media: %d is not a font of the game" % font_id)
-        text, page = bmfont(font_id)
+        text, page = font.fnt(font_id)
         files["fonts/QVModelFont_ID%u.fnt" % font_id] = text
-        files["fonts/" + page] = png(FONT_PAGE[0], FONT_PAGE[1],
-                                     lambda x, y: (255, 255, 255, 255 if (x + y) % 3 else 0))
+        files["fonts/" + page] = font.page_png()
+    return files
+
+
+def root_media(spec_media):
+    """Files beside data/: the splash "Default.png" ({"size": [w, h],
+    "colour": [r, g, b]}) and the window icon "icon.ico" ({"sizes": [n, ...],
+    "colour": [r, g, b]}: one PNG entry per size), each one solid colour."""
+    files = {}
+    splash = spec_media.get("splash")
+    if splash:
+        colour = _colour(splash["colour"], "media splash")
+        files["Default.png"] = png(splash["size"][0], splash["size"][1], lambda x, y: colour)
+    icon = spec_media.get("icon")
+    if icon:
+        colour = _colour(icon["colour"], "media icon")
+        try:
+            files["icon.ico"] = icowriter.ico([(n, n, png(n, n, lambda x, y: colour))
+                                               for n in icon["sizes"]])
+        except ValueError as e:
+            raise SpecError("media icon: %s" % e) from None
     return files
 
 
@@ -403,30 +536,32 @@ def load_spec(spec_dir, game):
 def game_files(spec):
     """(data-relative path -> bytes, model listing) of one game."""
     models = build_models(spec)
-    files = packs(models, spec["user_id"], spec.get("keys_first"))
+    files = packs(models, spec["user_id"], spec.get("keys_first"),
+                  spec.get("sparse_connections", False))
     files.update(media(models, spec.get("media", {})))
     return files, model_listing(models)
 
 
 def games(spec_dir):
-    """The games of the --specs folder: the names of its *.json files, sorted."""
+    """The games of the --specs folder: the names of its *.json files but
+    packages.json (load-fixtures' package list), sorted."""
     return sorted(os.path.basename(p)[:-len(".json")]
-                  for p in glob.glob(os.path.join(spec_dir, "*.json")))
+                  for p in glob.glob(os.path.join(spec_dir, "*.json"))
+                  if os.path.basename(p) != "packages.json")
+
+
+def write_game(spec, out_dir, game):
+    """Writes one game's root and listing; returns its data files."""
+    files, listing = game_files(spec)
+    write_root(os.path.join(out_dir, game), files, root_media(spec.get("media", {})))
+    with open(os.path.join(out_dir, game + ".models"), "w") as f:
+        f.write(listing)
+    return files
 
 
 def write(spec_dir, out_dir):
     """Writes every game; returns their names."""
     names = games(spec_dir)
     for game in names:
-        files, listing = game_files(load_spec(spec_dir, game))
-        root = os.path.join(out_dir, game)
-        if os.path.isdir(root):
-            shutil.rmtree(root)
-        for rel, data in files.items():
-            path = os.path.join(root, "data", rel)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(data)
-        with open(os.path.join(out_dir, game + ".models"), "w") as f:
-            f.write(listing)
+        write_game(load_spec(spec_dir, game), out_dir, game)
     return names

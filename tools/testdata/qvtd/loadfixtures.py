@@ -6,10 +6,16 @@ in tests/fixtures/load/.
                  of its resized copies (sweep-<count>) for the load benchmarks
   packages.json  the password, the packages and the broken variants
 
+A spec folder may instead (or as well) hold fixture games in the spec form
+of class-fixtures (tests/fixtures/player/menus.json); each is written as its
+folder root, with its listing, and can be the source of packages.
+
 Every resource root is written as <out>/<name>/data/...: a folder of packs
 and Keys.pack, or one data.pkg. Packages come from this writer (traditional
 encryption), from Info-ZIP's zip and from 7-Zip, with every entry in byte
-order of its name so that all of them walk alike.
+order of its name so that all of them walk alike. A package holds the packs
+and Keys.pack only; the rest of a fixture game (atlases, fonts, the files
+beside data/) is copied into each of its package roots.
 """
 
 import json
@@ -207,22 +213,17 @@ def scaled_spec(spec, models):
     return scaled
 
 
-def _write_folder(root, files):
-    data = os.path.join(root, "data")
+def write_root(root, files, root_files=None):
+    """A resource root afresh: files under root/data, root_files beside it."""
     if os.path.isdir(root):
         shutil.rmtree(root)
-    os.makedirs(data)
-    for name, content in files.items():
-        with open(os.path.join(data, name), "wb") as f:
-            f.write(content)
-
-
-def _write_package(root, content):
-    if os.path.isdir(root):
-        shutil.rmtree(root)
+    placed = [(os.path.join(root, "data", rel), data) for rel, data in files.items()]
+    placed += [(os.path.join(root, rel), data) for rel, data in (root_files or {}).items()]
     os.makedirs(os.path.join(root, "data"))
-    with open(os.path.join(root, "data", "data.pkg"), "wb") as f:
-        f.write(content)
+    for path, data in placed:
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
 
 
 def _tool_package(tool, files, password, directories, options):
@@ -256,29 +257,51 @@ def _aes_version(package):
     return None
 
 
+def _read_spec(spec_dir, name):
+    path = os.path.join(spec_dir, name)
+    if not os.path.exists(path):
+        return None
+    with open(path) as f:
+        return json.load(f)
+
+
 def write(spec_dir, out_dir):
     """Writes every resource root; returns their names."""
-    with open(os.path.join(spec_dir, "small.json")) as f:
-        small_spec = json.load(f)
-    with open(os.path.join(spec_dir, "large.json")) as f:
-        large_spec = json.load(f)
-    with open(os.path.join(spec_dir, "packages.json")) as f:
-        pkg_spec = json.load(f)
+    from . import classfixtures
+    small_spec = _read_spec(spec_dir, "small.json")
+    large_spec = _read_spec(spec_dir, "large.json")
+    pkg_spec = _read_spec(spec_dir, "packages.json")
     password = pkg_spec["password"]
 
     games = {}
     bounds = {}
-    games["small"], bounds["small"] = build_game(small_game(small_spec), small_spec["user_id"])
-    games["large"], bounds["large"] = build_game(large_game(large_spec), large_spec["user_id"])
-    for models in large_spec.get("sweep", []):
-        games["sweep-%d" % models], _ = build_game(large_game(scaled_spec(large_spec, models)),
-                                                   large_spec["user_id"])
+    if small_spec:
+        games["small"], bounds["small"] = build_game(small_game(small_spec),
+                                                     small_spec["user_id"])
+    if large_spec:
+        games["large"], bounds["large"] = build_game(large_game(large_spec),
+                                                     large_spec["user_id"])
+        for models in large_spec.get("sweep", []):
+            games["sweep-%d" % models], _ = build_game(
+                large_game(scaled_spec(large_spec, models)), large_spec["user_id"])
     written = []
     for name, files in games.items():
-        _write_folder(os.path.join(out_dir, name), files)
+        write_root(os.path.join(out_dir, name), files)
         written.append(name)
 
-    for v in pkg_spec["folders"]:
+    # Fixture games: their packs go into packages, the rest beside them.
+    media = {}
+    for name in classfixtures.games(spec_dir):
+        spec = classfixtures.load_spec(spec_dir, name)
+        if "models" not in spec:
+            continue
+        files = classfixtures.write_game(spec, out_dir, name)
+        games[name] = {n: d for n, d in files.items() if n.endswith(".pack")}
+        media[name] = ({n: d for n, d in files.items() if not n.endswith(".pack")},
+                       classfixtures.root_media(spec.get("media", {})))
+        written.append(name)
+
+    for v in pkg_spec.get("folders", []):
         files = dict(games[v["source"]])
         for gone in v.get("remove", []):
             del files[gone]
@@ -286,12 +309,14 @@ def write(spec_dir, out_dir):
         if cut:
             offsets = bounds[v["source"]][cut["file"]]
             files[cut["file"]] = files[cut["file"]][:offsets[cut["object"]] + cut["keep_bytes"]]
-        _write_folder(os.path.join(out_dir, v["name"]), files)
+        write_root(os.path.join(out_dir, v["name"]), files)
         written.append(v["name"])
 
     packages = {}
+    sources = {}
     for p in pkg_spec["packages"]:
         files = games[p["source"]]
+        sources[p["name"]] = p["source"]
         if p["tool"] == "python":
             names = sorted(files)
             content = zipwriter.traditional_zip(
@@ -303,6 +328,7 @@ def write(spec_dir, out_dir):
 
     for d in pkg_spec.get("derived", []):
         base = packages[d["from"]]
+        sources[d["name"]] = sources[d["from"]]
         if "flip" in d:
             packages[d["name"]] = zipwriter.flip_aes_data_byte(base, d["flip"])
         elif d.get("aes_versions"):
@@ -311,10 +337,14 @@ def write(spec_dir, out_dir):
             other = zipwriter.switch_aes_version(base, games[d["source"]])
             packages["%s-ae%d" % (d["name"], own)] = base
             packages["%s-ae%d" % (d["name"], 3 - own)] = other
+            for n in (own, 3 - own):
+                sources["%s-ae%d" % (d["name"], n)] = sources[d["from"]]
         else:
             raise ValueError("unknown derivation in %r" % (d,))
 
     for name, content in packages.items():
-        _write_package(os.path.join(out_dir, name), content)
+        data_media, root_files = media.get(sources[name], ({}, {}))
+        write_root(os.path.join(out_dir, name), dict(data_media, **{"data.pkg": content}),
+                   root_files)
         written.append(name)
     return written

@@ -113,11 +113,13 @@ class ModelClass:
 class Model:
     """A fully set instance: every attribute's values by name."""
 
-    def __init__(self, cls, model_id, values, children=()):
+    def __init__(self, cls, model_id, values, children=(), pack=0):
         self.cls = cls
         self.id = model_id
         self.values = values
         self.children = list(children)
+        # The number of the class's packs that holds the model.
+        self.pack = pack
 
 
 def _scalar(kind, v):

@@ -477,10 +477,54 @@ def _decode_fails(data):
     return False
 
 
+def pack_numbering_checks(r):
+    """Pack numbers and sparse connections packs: the folder loader stops a
+    class at its first missing number, so the writer refuses a gap rather
+    than make a game whose later packs would never load."""
+    import struct
+    from . import classfixtures, icowriter
+
+    def game(screens, sparse=True):
+        models = [{"id": 1, "class": "QVModelGeneralSettings", "attributes": {"User ID": "1"}}]
+        for sid, pack, children in screens:
+            models.append({"id": sid, "class": "QVModelScreen", "pack": pack, "children": children})
+        models.append({"id": 9, "class": "QVModelObjectLabel"})
+        spec = {"user_id": "1", "sparse_connections": sparse, "models": models}
+        try:
+            return sorted(n for n in classfixtures.game_files(spec)[0] if "Screen" in n)
+        except classfixtures.SpecError:
+            return "refused"
+
+    rows = [
+        ("packs 0 and 1, both linking", [(2, 0, [9]), (3, 1, [9])],
+         ["QVModelScreen.0.attributes.pack", "QVModelScreen.0.connections.pack",
+          "QVModelScreen.1.attributes.pack", "QVModelScreen.1.connections.pack"]),
+        ("pack 1 without pack 0", [(2, 1, [9])], "refused"),
+        ("links only in pack 1", [(2, 0, []), (3, 1, [9])], "refused"),
+        ("links only in pack 0", [(2, 0, [9]), (3, 1, [])],
+         ["QVModelScreen.0.attributes.pack", "QVModelScreen.0.connections.pack",
+          "QVModelScreen.1.attributes.pack"]),
+        ("a negative pack number", [(2, -1, [])], "refused"),
+    ]
+    for what, screens, want in rows:
+        r.equal("screen packs, %s" % what, game(screens), want)
+    r.equal("without sparse_connections every pack has its connections",
+            game([(2, 0, [])], sparse=False),
+            ["QVModelScreen.0.attributes.pack", "QVModelScreen.0.connections.pack"])
+
+    png16 = classfixtures.png(16, 16, lambda x, y: (1, 2, 3, 255))
+    ico = icowriter.ico([(16, 16, png16), (256, 256, b"P")])
+    r.equal("ICO header and entries", struct.unpack("<HHH", ico[:6]) + struct.unpack(
+        "<BBBBHHII", ico[6:22]) + struct.unpack("<BBBBHHII", ico[22:38]),
+        (0, 1, 2, 16, 16, 0, 0, 1, 32, len(png16), 38, 0, 0, 0, 0, 1, 32, 1, 38 + len(png16)))
+    r.equal("ICO images follow the directory", ico[38:], png16 + b"P")
+    r.check("ICO refuses a 257-pixel entry", _raises(lambda: icowriter.ico([(257, 1, b"")])))
+
+
 def run():
     r = Results()
     for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks,
-                  readgame_checks):
+                  readgame_checks, pack_numbering_checks):
         try:
             group(r)
         except Exception as e:  # a broken group is a failure, not a crash

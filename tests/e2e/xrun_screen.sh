@@ -1,0 +1,33 @@
+#!/bin/bash
+# XRUN_SCREEN sets the Xvfb screen of tests/e2e/xrun; unset gives 1280x720;
+# anything but WxHxD exits 2 with one line on stderr, before Xvfb starts.
+# Usage: bash tests/e2e/xrun_screen.sh   (from the repository root)
+set -u
+cd "$(dirname "$0")/../.." || exit 2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "xrun_screen: $*"; status=1; }
+
+dimensions() { sed -n 's/^ *dimensions: *\([0-9x]*\) pixels.*/\1/p'; }
+got=$(XRUN_SCREEN=2272x1280x24 tests/e2e/xrun xdpyinfo | dimensions)
+[ "$got" = 2272x1280 ] || fail "XRUN_SCREEN=2272x1280x24 gave a screen of '$got'"
+got=$(env -u XRUN_SCREEN tests/e2e/xrun xdpyinfo | dimensions)
+[ "$got" = 1280x720 ] || fail "without XRUN_SCREEN the screen is '$got', not 1280x720"
+
+# A stand-in xvfb-run first on PATH shows whether xrun went on to start one.
+mkdir "$work/bin"
+printf '#!/bin/sh\ntouch "%s/started"\n' "$work" > "$work/bin/xvfb-run"
+chmod +x "$work/bin/xvfb-run"
+for screen in big '' 1280x720 1280x720x24x8 1280X720X24 ' 1280x720x24' 1280x720x24' ' \
+    0x720x24 1280x720x08 x720x24 1280xx24 -1x720x24 "$(printf '1280x720x24\n1x1x1')"; do
+    rm -f "$work/started"
+    PATH="$work/bin:$PATH" XRUN_SCREEN="$screen" tests/e2e/xrun true 2> "$work/err"
+    code=$?
+    [ $code = 2 ] || fail "XRUN_SCREEN='$screen' exited $code, not 2"
+    [ "$(cat "$work/err")" = "xrun: XRUN_SCREEN must be WxHxD" ] ||
+        fail "XRUN_SCREEN='$screen' printed: $(cat "$work/err")"
+    [ ! -e "$work/started" ] || fail "XRUN_SCREEN='$screen' started Xvfb"
+done
+[ $status = 0 ] && echo "xrun_screen: ok"
+exit $status
