@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <string>
 
-#include "CaptureObject.h"
-#include "DesktopHost.h"
-#include "EventHandler.h"
-#include "HostWindow.h"
-#include "IconFile.h"
-#include "InputDevices.h"
-#include "SteamStub.h"
+#include "../CaptureObject.h"
+#include "../DesktopHost.h"
+#include "../EventHandler.h"
+#include "../HostWindow.h"
+#include "../IconFile.h"
+#include "../InputDevices.h"
+#include "../SteamStub.h"
 #include "actions/CCScheduler.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelClasses.h"
