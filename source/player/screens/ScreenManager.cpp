@@ -29,11 +29,14 @@ std::string screenKey(const std::shared_ptr<QVNode>& node) {
 }  // namespace
 
 ScreenManager* ScreenManager::shared() {
-    static ScreenManager manager;
-    return &manager;
+    // Never destroyed: its scene must not be released after the engine.
+    static ScreenManager* const manager = new ScreenManager();
+    return manager;
 }
 
 ScreenManager::ScreenManager() { reset(); }
+
+ScreenManager::~ScreenManager() { setCurrentScene(nullptr); }
 
 void ScreenManager::reset() {
     m_sceneName.clear();

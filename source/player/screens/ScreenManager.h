@@ -27,8 +27,13 @@ extern const char* const kStartScreenName;
 
 class ScreenManager {
 public:
-    // Created on first use and kept until exit.
+    // Created on first use and kept until exit; the game uses only this one.
     static ScreenManager* shared();
+    // A fresh manager.
+    ScreenManager();
+    ~ScreenManager();
+    ScreenManager(const ScreenManager&) = delete;
+    ScreenManager& operator=(const ScreenManager&) = delete;
 
     // Back to the state of a new manager: no world, the start screen alone.
     void reset();
@@ -90,8 +95,6 @@ public:
     uint32_t nextSectionId(uint32_t id) const;
 
 private:
-    ScreenManager();
-
     // Retains the new scene and releases the old one.
     void setCurrentScene(cocos2d::CCScene* scene);
 

@@ -85,7 +85,10 @@ public:
     std::function<void()> onBack;
 
 private:
-    Screen(Calls* calls, std::string name) : m_calls(calls), m_name(std::move(name)) {}
+    // No model to build from: the container is added as buildFromModel would.
+    Screen(Calls* calls, std::string name) : m_calls(calls), m_name(std::move(name)) {
+        addChild(m_uiContainer, kUiContainerZ);
+    }
     void add(const std::string& call) { m_calls->push_back(m_name + " " + call); }
     Calls* m_calls;
     std::string m_name;

@@ -130,7 +130,7 @@ TEST_F(Buttons, KeyRegistrationFollowsWhatWasRegistered) {
     auto* screen = new QVPScreen();
     screen->init();
     CCMenu* menu = CCMenu::create(false);
-    screen->uiContainer()->addChild(menu, 0, QVPScreen::kButtonMenuTag);
+    screen->addChild(menu);
     auto first = buttonModel(79);
     QVPObjectButton* button = QVPObjectButton::createFromModel(first, nullptr);
     menu->addChild(button);
