@@ -65,11 +65,13 @@ bool isKeyObject(int keyCode, QVPObjectButton* button) {
     return std::find(found->second.begin(), found->second.end(), button) != found->second.end();
 }
 
-// The running screen, unless it hears the keypad itself.
-QVPScreen* keypadForwardTarget() {
+// To the running screen, unless it hears the keypad itself.
+template <class Call>
+void forwardKeypad(Call call) {
     QVPScreen* screen = QVPScreen::runningScreen();
-    if (screen && keypad()->hasDelegate(screen)) return nullptr;
-    return screen;
+    if (!screen || keypad()->hasDelegate(screen)) return;
+    Hold hold(screen);
+    call(screen);
 }
 
 float finiteSpeed(float speed) {
@@ -394,30 +396,21 @@ void QVPInputController::keyBackClicked() {
     logMessage("key Back CLCIKED");
     if (!m_enabled) return;
     Hold self(this);
-    if (QVPScreen* screen = keypadForwardTarget()) {
-        Hold hold(screen);
-        screen->keyBackClicked();
-    }
+    forwardKeypad([](QVPScreen* screen) { screen->keyBackClicked(); });
 }
 
 void QVPInputController::keyDown(int key) {
     logMessage("[QVPInputController] key Down clicked");
     if (!m_enabled) return;
     Hold self(this);
-    if (QVPScreen* screen = keypadForwardTarget()) {
-        Hold hold(screen);
-        screen->keyDown(key);
-    }
+    forwardKeypad([&key](QVPScreen* screen) { screen->keyDown(key); });
 }
 
 void QVPInputController::keyUp(int key) {
     logMessage("[QVPInputController] key UP clicked");
     if (!m_enabled) return;
     Hold self(this);
-    if (QVPScreen* screen = keypadForwardTarget()) {
-        Hold hold(screen);
-        screen->keyUp(key);
-    }
+    forwardKeypad([&key](QVPScreen* screen) { screen->keyUp(key); });
     switch (key) {
         case 4:
         case 97:
