@@ -91,8 +91,7 @@ bool QVPScreen::init() {
             button->setActionTarget(this, menu_selector(QVPScreen::runButtonAction));
         }
     });
-    assignButtonAction("kRestorePurchasesButton", PurchaseService::shared(),
-                       menu_selector(PurchaseService::restore));
+    assignButtonAction("kRestorePurchasesButton", PurchaseService::shared(), menu_selector(PurchaseService::restore));
     assignButtonAction("kGameServices", this, menu_selector(QVPScreen::showGameServices));
     m_soundController->bindButtons();
     if (m_model && m_model->muted()) setVisible(false);
@@ -254,9 +253,8 @@ void QVPScreen::hilightDefaultButton() {
 
 void QVPScreen::removeObject(const std::shared_ptr<QVModelObject>& objectModel) {
     if (!objectModel) return;
-    const auto found = std::find_if(m_objectMap.begin(), m_objectMap.end(), [&](const ObjectEntry& entry) {
-        return entry.first->id() == objectModel->id();
-    });
+    const auto found = std::find_if(m_objectMap.begin(), m_objectMap.end(),
+                                    [&](const ObjectEntry& entry) { return entry.first->id() == objectModel->id(); });
     if (found == m_objectMap.end()) return;
     CCNode* node = found->second;
     m_objectMap.erase(found);
@@ -391,8 +389,8 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         return nullptr;
     }
     if (modelCast<QVModelObjectManipulator>(objectModel) || modelCast<QVModelObjectAccelerometer>(objectModel) ||
-        modelCast<QVModelObjectEventObserver>(objectModel) ||
-        modelCast<QVModelObjectCharacterSelector>(objectModel) || modelCast<QVModelObjectSwipeControl>(objectModel)) {
+        modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectCharacterSelector>(objectModel) ||
+        modelCast<QVModelObjectSwipeControl>(objectModel)) {
         logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
@@ -454,7 +452,8 @@ void QVPScreen::assignButtonAction(const std::string& key, CCObject* target, coc
 
 void QVPScreen::bindPressRelease(const std::string& key, CCObject* target, cocos2d::SEL_MenuHandler pressHandler,
                                  cocos2d::SEL_MenuHandler releaseHandler) {
-    for (QVPObjectButton* button : findButtons(key)) button->setPressReleaseTarget(target, pressHandler, releaseHandler);
+    for (QVPObjectButton* button : findButtons(key))
+        button->setPressReleaseTarget(target, pressHandler, releaseHandler);
 }
 
 std::vector<QVPObjectButton*> QVPScreen::findButtons(const std::string& key) {
@@ -492,8 +491,7 @@ void QVPScreen::runPendingAction(float dt) {
     if (action) action();
     // An action that did not take the screen away must not leave it closing
     // for ever.
-    if (!m_pendingAction && isRunning() && getParent() &&
-        !cocos2d::CCDirector::sharedDirector()->getNextScene()) {
+    if (!m_pendingAction && isRunning() && getParent() && !cocos2d::CCDirector::sharedDirector()->getNextScene()) {
         setScreenState(kIdle);
     }
     release();

@@ -41,9 +41,9 @@ const char* const kSplashFile = "Default.png";
 // The on-screen buttons that hold an input action while pressed.
 const std::map<std::string, int>& characterButtonActions() {
     static const std::map<std::string, int> actions = {
-        {"kCharacterMoveUpButton", 1},     {"kCharacterMoveDownButton", 2},   {"kCharacterMoveRightButton", 3},
-        {"kCharacterMoveLeftButton", 4},   {"kCharacterJumpButton", 5},       {"kCharacterRotateLeftButton", 6},
-        {"kCharacterRotateRightButton", 7}, {"kCharacterShootButton", 8},     {"kMotorSpinCWButton", 9},
+        {"kCharacterMoveUpButton", 1},      {"kCharacterMoveDownButton", 2}, {"kCharacterMoveRightButton", 3},
+        {"kCharacterMoveLeftButton", 4},    {"kCharacterJumpButton", 5},     {"kCharacterRotateLeftButton", 6},
+        {"kCharacterRotateRightButton", 7}, {"kCharacterShootButton", 8},    {"kMotorSpinCWButton", 9},
         {"kMotorSpinCCWButton", 10},
     };
     return actions;
@@ -270,8 +270,8 @@ void QVPScreenUi::openConnection(const std::string& name, uint32_t startSectionI
     });
 }
 
-void QVPScreenUi::switchToConnection(const std::string& name, uint32_t startSectionId, int pendingFlags,
-                                     int hudMode, int keepScores) {
+void QVPScreenUi::switchToConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
+                                     int keepScores) {
     // The game-field branches (pause mode, pending flags) come with the
     // game field.
     (void)pendingFlags;
@@ -365,8 +365,7 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
     (void)sender;
     const std::vector<uint32_t> affordable = affordableCharacters();
     if (affordable.empty()) {
-        QVServices::shared()->setCallback(QVModelGeneralSettings::shared()->notEnoughCurrencyText(), nullptr,
-                                          nullptr);
+        QVServices::shared()->setCallback(QVModelGeneralSettings::shared()->notEnoughCurrencyText(), nullptr, nullptr);
         return;
     }
     const uint32_t index = affordable[static_cast<unsigned>(compat::rand()) % affordable.size()];

@@ -12,6 +12,7 @@
 #include "../../engine/log/log_capture.h"
 #include "../app/recording_host.h"
 #include "../ui/ui_test_support.h"
+#include "model/classes/QVModelObjectButton.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVNode.h"
@@ -20,7 +21,10 @@
 #include "player/app/QVPInputController.h"
 #include "player/app/ScoreTable.h"
 #include "player/screens/QVPGameFieldSettings.h"
+#include "player/screens/QVPScreen.h"
 #include "player/screens/ScreenManager.h"
+#include "player/ui/QVPObjectButton.h"
+#include "scene/CCScene.h"
 
 namespace screentest {
 
@@ -73,6 +77,49 @@ protected:
             if (controller->loadNextFromFiles()) break;
         }
         return controller->lastError().empty();
+    }
+
+    // A registered screen model with that Key, opened alone on the stack.
+    static std::shared_ptr<QVModelScreen> openScreenModel(const std::string& key) {
+        auto screen = uitest::registered<QVModelScreen>();
+        uitest::setText(*screen, "Key", key);
+        manager()->replaceScene("", key, 0);
+        return screen;
+    }
+    // A registered object model of class T, a child of `screen`.
+    template <class T>
+    static std::shared_ptr<T> object(const std::shared_ptr<QVModelScreen>& screen, float x = 0, float y = 0,
+                                     int z = 0) {
+        auto made = uitest::registered<T>();
+        made->setPosition(cocos2d::CCPoint(x, y));
+        made->setZDepth(z);
+        screen->addChild(made);
+        return made;
+    }
+    // A button model with that "Action".
+    static std::shared_ptr<QVModelObjectButton> button(const std::shared_ptr<QVModelScreen>& screen,
+                                                       const std::string& action, float x = 0, float y = 0, int z = 0) {
+        auto made = object<QVModelObjectButton>(screen, x, y, z);
+        uitest::setText(*made, "Action", action);
+        return made;
+    }
+    static void setInt(const QVModel& model, const char* name, int value) {
+        uitest::attr<QVAttributeInt>(model, name)->setValue(value);
+    }
+    static void setBool(const QVModel& model, const char* name, bool value) {
+        uitest::attr<QVAttributeBool>(model, name)->setValue(value);
+    }
+
+    // The button the screen made from `model`.
+    static QVPObjectButton* buttonOf(const QVPScreen& screen, const std::shared_ptr<QVModel>& model) {
+        return dynamic_cast<QVPObjectButton*>(screen.objectFor(model->id()));
+    }
+    // `screen` in a new scene the director runs from the next frame on.
+    static void run(QVPScreen* screen) {
+        cocos2d::CCScene* scene = cocos2d::CCScene::create();
+        scene->addChild(screen, 0, QVPScreen::kScreenTag);
+        cocos2d::CCDirector::sharedDirector()->runWithScene(scene);
+        uitest::step(1);
     }
 
     RecordingHost host;

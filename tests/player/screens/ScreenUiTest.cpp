@@ -1,0 +1,210 @@
+// The UI screen: the menus fixture navigated by clicks and the back button,
+// the loading screen and its splash, the window-mode buttons, on-screen
+// input buttons, and the back key while closing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "director/CCApplication.h"
+#include "frames/CCSpriteFrameCache.h"
+#include "input/TouchInput.h"
+#include "model/classes/QVModelAtlas.h"
+#include "player/app/QVPSettingsController.h"
+#include "player/screens/QVPScreenUi.h"
+#include "screens_test_support.h"
+#include "sprite/CCSprite.h"
+#include "view/CCEGLView.h"
+
+namespace {
+
+using screentest::Names;
+
+const std::string kMenus = std::string(QV_BINARY_DIR) + "/fixtures/player/menus";
+
+class UiScreens : public screentest::ScreenTest {
+protected:
+    ~UiScreens() override { cocos2d::TouchInput::sharedTouchInput()->reset(); }
+};
+
+// The menus fixture: Start -Load-> Main Menu ("MainMenu") -Options->
+// "Options", whose back button returns.
+class Menus : public UiScreens {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(loadGame(kMenus));
+        for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
+            cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
+        }
+    }
+    // Main Menu running.
+    QVPScreenUi* openMainMenu() {
+        EXPECT_TRUE(manager()->pushUi("Load", false));
+        cocos2d::CCDirector::sharedDirector()->runWithScene(manager()->createCurrentScene());
+        uitest::step(2);
+        return running();
+    }
+    static QVPScreenUi* running() { return dynamic_cast<QVPScreenUi*>(QVPScreen::runningScreen()); }
+    // A click at a design point of the 960 x 640 headless window.
+    static void click(float x, float y) {
+        cocos2d::TouchInput::sharedTouchInput()->touchBegan(0, x, 640 - y);
+        cocos2d::TouchInput::sharedTouchInput()->touchEnded(0, x, 640 - y);
+    }
+};
+
+TEST_F(Menus, ClicksOpenOptionsAndItsBackButtonReturns) {
+    QVPScreenUi* menu = openMainMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->key(), "MainMenu");
+    EXPECT_FALSE(menu->isLoadingScreen());
+
+    click(568, 320);
+    uitest::step(2);
+    ASSERT_NE(running(), nullptr);
+    EXPECT_EQ(running()->key(), "Options");
+    EXPECT_EQ(manager()->uiNames(), (Names{"MainMenu", "Options"}));
+
+    // Its back button waits for the 6 closing frames.
+    click(568, 320);
+    uitest::step(8);
+    EXPECT_EQ(running()->key(), "Options");
+    EXPECT_EQ(running()->screenState(), QVPScreen::kClosing);
+    uitest::step(8);
+    ASSERT_NE(running(), nullptr);
+    EXPECT_EQ(running()->key(), "MainMenu");
+    EXPECT_EQ(manager()->currentUiName(), "MainMenu");
+}
+
+TEST_F(Menus, BackKeyWhileClosingLeavesThePendingAction) {
+    setInt(*QVModelScreen::screenForKey("MainMenu"), "Close Animation Frames", 15);
+    QVPScreenUi* menu = openMainMenu();
+    ASSERT_NE(menu, nullptr);
+    click(568, 320);
+    EXPECT_EQ(menu->screenState(), QVPScreen::kClosing);
+    menu->keyBackClicked();
+    uitest::step(40);
+    ASSERT_NE(running(), nullptr);
+    EXPECT_EQ(running()->key(), "Options");
+}
+
+struct RecordingApplication : cocos2d::CCApplication {
+    bool applicationDidFinishLaunching() override { return true; }
+    void loadGameData() override { ++loads; }
+    int loads = 0;
+};
+
+TEST_F(UiScreens, LoadingStartsOnTheTenthDraw) {
+    RecordingApplication application;
+    cocos2d::CCScene* scene = QVPScreenUi::scene(true);
+    ASSERT_NE(scene, nullptr);
+    auto* screen = dynamic_cast<QVPScreenUi*>(scene->getChildByTag(QVPScreen::kScreenTag));
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(screen->isLoadingScreen());
+    std::vector<int> loads;
+    for (int draw = 1; draw <= 12; ++draw) {
+        screen->draw();
+        loads.push_back(application.loads);
+    }
+    EXPECT_EQ(loads, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3}));
+
+    // Only the start screen loads.
+    manager()->replaceScene("", "Other", 0);
+    cocos2d::CCScene* other = QVPScreenUi::scene(false);
+    ASSERT_NE(other, nullptr);
+    for (int draw = 0; draw < 12; ++draw) other->getChildByTag(QVPScreen::kScreenTag)->draw();
+    EXPECT_EQ(application.loads, 3);
+}
+
+TEST_F(UiScreens, TheSplashCoversTheFrameWhenThereIsOne) {
+    for (bool withSplash : {false, true}) {
+        SCOPED_TRACE(withSplash);
+        if (withSplash) pngtest::writeFile(root.path("Default.png"), pngtest::solid(64, 64, 0, 0, 128, 255));
+        LogCapture log;
+        QVPScreenUi* screen = QVPScreenUi::create();
+        ASSERT_NE(screen, nullptr);
+        screen->initLoading(true);
+        std::vector<cocos2d::CCSprite*> sprites;
+        cocos2d::CCArray* children = screen->getChildren();
+        for (unsigned i = 0; i < children->count(); ++i) {
+            if (auto* sprite = dynamic_cast<cocos2d::CCSprite*>(children->objectAtIndex(i))) sprites.push_back(sprite);
+        }
+        EXPECT_EQ(log.has("[QVPScreenUi] no splash: Default.png is missing or unreadable"), !withSplash);
+        ASSERT_EQ(sprites.size(), withSplash ? 1u : 0u);
+        if (!withSplash) continue;
+        const cocos2d::CCSize frame = cocos2d::CCDirector::sharedDirector()->getOpenGLView()->getFrameSize();
+        EXPECT_FLOAT_EQ(sprites[0]->getScale(), std::max(frame.width, frame.height) / 64.0f);
+        EXPECT_FLOAT_EQ(sprites[0]->getPositionX(), cocos2d::CCDirector::sharedDirector()->getWinSize().width / 2);
+    }
+}
+
+TEST_F(UiScreens, WindowModeButtonsSwapAndAskTheHost) {
+    struct Row {
+        const char* name;
+        bool withFullscreen, withWindowed;
+    };
+    for (const Row& row :
+         {Row{"both", true, true}, Row{"fullscreen only", true, false}, Row{"windowed only", false, true}}) {
+        SCOPED_TRACE(row.name);
+        host.calls.clear();
+        QVPSettingsController::shared()->setFullscreen(false);
+        auto model = openScreenModel(row.name);
+        if (row.withFullscreen) button(model, "kFullscreen", 100, 100);
+        if (row.withWindowed) button(model, "kWindowed", 300, 100);
+        QVPScreenUi* screen = QVPScreenUi::create();
+        ASSERT_NE(screen, nullptr);
+        QVPObjectButton* toFullscreen = screen->fullscreenButton();
+        QVPObjectButton* toWindowed = screen->windowedButton();
+        ASSERT_EQ(toFullscreen != nullptr, row.withFullscreen);
+        ASSERT_EQ(toWindowed != nullptr, row.withWindowed);
+        auto shows = [&](bool fullscreenShown) {
+            if (toFullscreen) {
+                EXPECT_EQ(toFullscreen->isVisible(), fullscreenShown);
+            }
+            if (toWindowed) {
+                EXPECT_EQ(toWindowed->isVisible(), !fullscreenShown);
+            }
+        };
+        shows(true);
+        screen->fullscreenButtonAction(toFullscreen);
+        shows(false);
+        EXPECT_TRUE(QVPSettingsController::shared()->isFullscreen());
+        screen->windowedButtonAction(toWindowed);
+        shows(true);
+        EXPECT_FALSE(QVPSettingsController::shared()->isFullscreen());
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"postWindowModeRequest 1", "postWindowModeRequest 0"}));
+        if (toFullscreen) {
+            toFullscreen->activate();
+            EXPECT_TRUE(QVPSettingsController::shared()->isFullscreen());
+        }
+    }
+}
+
+struct Subscriber : cocos2d::CCObject {
+    void onAction(cocos2d::CCObject* source) { sources.push_back(source); }
+    std::vector<cocos2d::CCObject*> sources;
+};
+
+TEST_F(UiScreens, InputButtonsReachTheControllerSharedWhenPressed) {
+    auto model = openScreenModel("Controls");
+    auto control = button(model, "kInputControllerActionButton", 100, 100);
+    auto jump = button(model, "kCharacterJumpButton", 300, 100);
+    QVPScreenUi* screen = QVPScreenUi::create();
+    ASSERT_NE(screen, nullptr);
+    QVPInputController::destroy();
+    QVPInputController* controller = QVPInputController::shared();
+    Subscriber subscriber;
+    for (int action : {5, 11, 12}) {
+        controller->subscribeAction(action, &subscriber, callfuncO_selector(Subscriber::onAction), control->id());
+    }
+
+    QVPObjectButton* pad = buttonOf(*screen, control);
+    pad->selected();
+    pad->unselected();
+    buttonOf(*screen, jump)->selected();
+    buttonOf(*screen, jump)->unselected();
+    // The control button is its own source; the character buttons have none.
+    EXPECT_EQ(subscriber.sources, (std::vector<cocos2d::CCObject*>{pad, pad, nullptr, nullptr}));
+    controller->unsubscribeAction(&subscriber);
+}
+
+}  // namespace
