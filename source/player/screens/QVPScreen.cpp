@@ -1,6 +1,7 @@
 #include "player/screens/QVPScreen.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -409,7 +410,8 @@ void QVPScreen::addButtons(std::vector<std::shared_ptr<QVModelObjectButton>> but
             listed.emplace_back(model->zDepth(), button);
             menu->addChild(button);
         }
-        menu->setTouchPriority(-model->zDepth());
+        // -INT_MIN does not exist.
+        menu->setTouchPriority(model->zDepth() == INT_MIN ? INT_MAX : -model->zDepth());
         if (menu->getChildrenCount() > 0) m_uiContainer->addChild(menu, model->zDepth());
     }
 }

@@ -57,13 +57,16 @@ int inputAction(const std::string& action, bool pressed) {
     return found == characterButtonActions().end() ? 0 : found->second;
 }
 
+// A negative price would pay the player for the unlock.
+int priceOf(const QVModelAssetCharacter& character) { return std::max(0, truncToInt(character.price())); }
+
 // Indices of the locked characters whose price the global coins cover.
 std::vector<uint32_t> affordableCharacters() {
     const auto characters = QVModelController::shared()->getModels<QVModelAssetCharacter>();
     const int coins = scoreRecord("").coins.total;
     std::vector<uint32_t> found;
     for (uint32_t i = 0; i < characters.size(); ++i) {
-        if (!QVPSettingsController::shared()->isCharacterUnlocked(i) && truncToInt(characters[i]->price()) <= coins) {
+        if (!QVPSettingsController::shared()->isCharacterUnlocked(i) && priceOf(*characters[i]) <= coins) {
             found.push_back(i);
         }
     }
@@ -133,11 +136,9 @@ bool QVPScreenUi::init() {
                          menu_selector(QVPScreenUi::inputButtonReleased));
     }
 
-    const bool fullscreen = QVPSettingsController::shared()->isFullscreen();
     m_fullscreenButton = findButton("kFullscreen");
-    if (m_fullscreenButton) m_fullscreenButton->setVisible(!fullscreen);
     m_windowedButton = findButton("kWindowed");
-    if (m_windowedButton) m_windowedButton->setVisible(fullscreen);
+    showWindowModeButtons(QVPSettingsController::shared()->isFullscreen());
     m_gameServicesButton = findButton("kGameServices");
 
     if (key() != kStartScreenName) playMusic();
@@ -240,23 +241,21 @@ void QVPScreenUi::registerActionButtons() {
     }
 }
 
-void QVPScreenUi::inputButtonPressed(CCObject* sender) {
-    const auto model = buttonModelOf(sender);
-    const int action = model ? inputAction(model->action(), true) : 0;
-    if (action == kControlPressed) {
-        QVPInputController::shared()->actionPressed(action, sender);
-    } else if (action > 0) {
-        QVPInputController::shared()->actionPressed(action, nullptr);
-    }
-}
+void QVPScreenUi::inputButtonPressed(CCObject* sender) { sendInput(sender, true); }
 
-void QVPScreenUi::inputButtonReleased(CCObject* sender) {
+void QVPScreenUi::inputButtonReleased(CCObject* sender) { sendInput(sender, false); }
+
+void QVPScreenUi::sendInput(CCObject* sender, bool pressed) {
     const auto model = buttonModelOf(sender);
-    const int action = model ? inputAction(model->action(), false) : 0;
-    if (action == kControlReleased) {
-        QVPInputController::shared()->actionReleased(action, sender);
-    } else if (action > 0) {
-        QVPInputController::shared()->actionReleased(action, nullptr);
+    const int action = model ? inputAction(model->action(), pressed) : 0;
+    if (action <= 0) return;
+    CCObject* source = action == kControlPressed || action == kControlReleased ? sender : nullptr;
+    // The controller shared now: a new world replaces it.
+    QVPInputController* controller = QVPInputController::shared();
+    if (pressed) {
+        controller->actionPressed(action, source);
+    } else {
+        controller->actionReleased(action, source);
     }
 }
 
@@ -370,7 +369,7 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
     }
     const uint32_t index = affordable[static_cast<unsigned>(compat::rand()) % affordable.size()];
     const auto character = QVModelController::shared()->getModels<QVModelAssetCharacter>()[index];
-    scoreRecord("").coins.spend(truncToInt(character->price()));
+    scoreRecord("").coins.spend(priceOf(*character));
     QVPSettingsController* settings = QVPSettingsController::shared();
     settings->unlockCharacter(index);
     settings->setSelectedCharacter(static_cast<int>(index));
@@ -385,18 +384,24 @@ void QVPScreenUi::refreshUnlockCharacterButton() {
 
 void QVPScreenUi::fullscreenButtonAction(CCObject* sender) {
     (void)sender;
-    if (m_fullscreenButton) m_fullscreenButton->setVisible(false);
-    if (m_windowedButton) m_windowedButton->setVisible(true);
-    QVPSettingsController::shared()->setFullscreen(true);
-    QVServices::shared()->requestFullscreen(true);
+    switchWindowMode(true);
 }
 
 void QVPScreenUi::windowedButtonAction(CCObject* sender) {
     (void)sender;
-    if (m_fullscreenButton) m_fullscreenButton->setVisible(true);
-    if (m_windowedButton) m_windowedButton->setVisible(false);
-    QVPSettingsController::shared()->setFullscreen(false);
-    QVServices::shared()->requestFullscreen(false);
+    switchWindowMode(false);
+}
+
+void QVPScreenUi::showWindowModeButtons(bool fullscreen) {
+    // Either button may be missing.
+    if (m_fullscreenButton) m_fullscreenButton->setVisible(!fullscreen);
+    if (m_windowedButton) m_windowedButton->setVisible(fullscreen);
+}
+
+void QVPScreenUi::switchWindowMode(bool fullscreen) {
+    showWindowModeButtons(fullscreen);
+    QVPSettingsController::shared()->setFullscreen(fullscreen);
+    QVServices::shared()->requestFullscreen(fullscreen);
 }
 
 void QVPScreenUi::customButtonAction(CCObject* sender) {

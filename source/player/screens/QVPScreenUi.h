@@ -100,6 +100,9 @@ private:
     // The "Name" of the UI node whose screen is this screen's model.
     std::string nodeName() const;
     void addSplash();
+    void showWindowModeButtons(bool fullscreen);
+    void switchWindowMode(bool fullscreen);
+    void sendInput(cocos2d::CCObject* sender, bool pressed);
 
     bool m_isLoadingScreen = false;
     int m_drawCount = 0;

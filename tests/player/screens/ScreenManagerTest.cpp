@@ -55,12 +55,6 @@ TEST_F(FlowManagerTest, PushOverTheStartScreenReplacesIt) {
     EXPECT_EQ(manager()->currentScene(), nullptr);
     EXPECT_FALSE(manager()->popUi());
     EXPECT_EQ(manager()->currentUiName(), "MainMenu");
-
-    cocos2d::CCScene* scene = manager()->createCurrentScene();
-    ASSERT_NE(scene, nullptr);
-    auto* screen = dynamic_cast<QVPScreenUi*>(scene->getChildByTag(QVPScreen::kScreenTag));
-    ASSERT_NE(screen, nullptr);
-    EXPECT_FALSE(screen->isLoadingScreen());
 }
 
 TEST_F(ScreenManagerTest, PushAfterAPopDropsThePoppedScreens) {
@@ -85,18 +79,6 @@ TEST_F(ScreenManagerTest, PushAfterAPopDropsThePoppedScreens) {
     ASSERT_TRUE(manager()->pushUi("Q", false));
     ASSERT_TRUE(manager()->pushUi("P again", false));
     EXPECT_EQ(manager()->uiNames(), (Names{"P", "Q", "P"}));
-}
-
-TEST_F(FlowManagerTest, LoadScreenEntersTheWorldWithItsHud) {
-    enterWorld();
-    EXPECT_EQ(manager()->getSceneName(), "World1");
-    EXPECT_EQ(manager()->uiNames(), Names{"HUD"});
-    EXPECT_EQ(manager()->currentUiName(), "HUD");
-    EXPECT_EQ(manager()->currentScene(), nullptr);
-    // A UI pushed over a world keeps the world.
-    ASSERT_TRUE(manager()->pushUi("Menu", false));
-    EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "MainMenu"}));
-    EXPECT_EQ(manager()->getSceneName(), "World1");
 }
 
 TEST_F(FlowManagerTest, KeepScoresKeepsOrDropsTheGlobalRecord) {
@@ -140,15 +122,25 @@ TEST_F(FlowManagerTest, ReplaceSceneTellsWhatToBuild) {
     EXPECT_EQ(manager()->getSceneName(), "World1");
     EXPECT_EQ(manager()->uiNames(), Names{"HUD"});
     EXPECT_EQ(manager()->replaceScene("", "", 0), 0);
+    // A new world without a HUD still needs its scene.
+    node<QVNodeScene, QVModelScreenScene>("Bare");
+    EXPECT_EQ(manager()->replaceScene("Bare", "", 0), 1);
+    EXPECT_EQ(manager()->getSceneName(), "Bare");
+    EXPECT_EQ(manager()->currentUiName(), "");
 }
 
-TEST_F(FlowManagerTest, ResetToSceneUiNeedsAWorldWithAHud) {
+TEST_F(FlowManagerTest, WorldsOpenTheirHudAndResetToIt) {
     ASSERT_TRUE(manager()->pushUi("Load", false));
     EXPECT_FALSE(manager()->resetToSceneUi());
     EXPECT_EQ(manager()->uiNames(), Names{"MainMenu"});
 
     ASSERT_TRUE(manager()->loadScreen("Play", true, 1));
+    EXPECT_EQ(manager()->getSceneName(), "World1");
+    EXPECT_EQ(manager()->uiNames(), Names{"HUD"});
+    // A UI pushed over a world keeps the world.
     ASSERT_TRUE(manager()->pushUi("Menu", false));
+    EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "MainMenu"}));
+    EXPECT_EQ(manager()->getSceneName(), "World1");
     ASSERT_TRUE(manager()->resetToSceneUi());
     EXPECT_EQ(manager()->uiNames(), Names{"HUD"});
     EXPECT_EQ(manager()->currentIndex(), 0u);

@@ -202,4 +202,25 @@ TEST_F(Screens, IdleLoopFiresOncePerPeriod) {
     EXPECT_EQ(screen->screenState(), QVPScreen::kIdle);
 }
 
+TEST_F(Screens, AdsFollowTheirFrequenciesAndAnInterruptionSkipsOneInterstitial) {
+    auto model = openScreenModel("Ads");
+    uitest::setText(*model, "Ad Banner", "kAdMob");
+    uitest::setText(*model, "Ad Interstitial", "kAdMob");
+    uitest::attr(*model, "Ad Banner Freq.")->setValue(3.0f);
+    uitest::attr(*model, "Ad Interstitials Freq.")->setValue(2.0f);
+    QVPScreenUi* screen = QVPScreenUi::create();
+    ASSERT_NE(screen, nullptr);
+    std::string shown;
+    for (int call = 1; call <= 6; ++call) {
+        if (call == 3) screen->setInterrupted();
+        LogCapture log;
+        screen->updateAds();
+        shown += log.has("[QVAdAdMob] show banner") ? 'B' : '-';
+        shown += log.has("[QVAdAdMob] show interstitial") ? 'I' : '-';
+    }
+    // Calls 1-6: the banner every third; the interstitial every second
+    // count, and the interrupted third call does not count.
+    EXPECT_EQ(shown, "---IB----IB-");
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "director/CCApplication.h"
 #include "frames/CCSpriteFrameCache.h"
 #include "input/TouchInput.h"
+#include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/screens/QVPScreenUi.h"
@@ -205,6 +206,34 @@ TEST_F(UiScreens, InputButtonsReachTheControllerSharedWhenPressed) {
     // The control button is its own source; the character buttons have none.
     EXPECT_EQ(subscriber.sources, (std::vector<cocos2d::CCObject*>{pad, pad, nullptr, nullptr}));
     controller->unsubscribeAction(&subscriber);
+}
+
+TEST_F(UiScreens, UnlockCharacterSpendsCoinsOnAnAffordableCharacter) {
+    std::vector<std::shared_ptr<QVModelAssetCharacter>> characters;
+    for (float price : {0.0f, 50.0f, -5.0f}) {
+        characters.push_back(uitest::registered<QVModelAssetCharacter>());
+        uitest::attr(*characters.back(), "Price")->setValue(price);
+    }
+    uitest::setText(*characters[0], "Purchase Method", "kFree");
+    scoreRecord("").coins.add(40);
+    auto model = openScreenModel("Shop");
+    button(model, "kUnlockCharacter", 100, 100);
+    QVPScreenUi* screen = QVPScreenUi::create();
+    ASSERT_NE(screen, nullptr);
+    QVPObjectButton* unlock = screen->findButton("kUnlockCharacter");
+    ASSERT_NE(unlock, nullptr);
+    EXPECT_TRUE(unlock->isVisible());
+
+    // Only the one of negative price is affordable, and it costs nothing.
+    for (int press = 0; press < 2; ++press) {
+        SCOPED_TRACE(press);
+        screen->unlockCharacterButtonAction(unlock);
+        EXPECT_TRUE(QVPSettingsController::shared()->isCharacterUnlocked(2));
+        EXPECT_FALSE(QVPSettingsController::shared()->isCharacterUnlocked(1));
+        EXPECT_EQ(QVPSettingsController::shared()->selectedCharacter(), 2);
+        EXPECT_EQ(scoreRecord("").coins.total, 40);
+        EXPECT_FALSE(unlock->isVisible());
+    }
 }
 
 }  // namespace
