@@ -11,7 +11,7 @@ pid=$!
 # Loaded: the eight connections packs and the loading screen's own one, read
 # at start-up, are in the log; then a few frames more.
 tries=0
-until [ "$(grep -c 'load data(1) for class from file' "$work/log" 2> /dev/null)" -ge 9 ]; do
+until [ "$(cat "$work/log" 2> /dev/null | grep -c 'load data(1) for class from file')" -ge 9 ]; do
     [ $tries -lt 600 ] || { fail "the load did not finish within 60 s"; break; }
     sleep 0.1
     tries=$((tries + 1))

@@ -1,12 +1,12 @@
 #!/bin/bash
 # The player's window: titled with the game's "Application Name", the
 # windowed frame (half the 2272x1280 screen, centred), and the game's
-# 16 x 16 icon; the frame limit ends the run with status 0.
+# 16 x 16 icon; SIGTERM then ends the run with status 0.
 # Usage: bash tests/e2e/player_window.sh PLAYER FIXTURES   (from the repository root)
 set -u
 . "$(dirname "$0")/player_common.sh"
 
-ENGINE_WRITABLE_PATH=$work/store ENGINE_MAX_FRAMES=300 QVP_LOG=$work/log \
+ENGINE_WRITABLE_PATH=$work/store ENGINE_MAX_FRAMES=100000 QVP_LOG=$work/log \
     "$player" "$fixtures/menus" > "$work/out" 2> "$work/err" &
 pid=$!
 window=$(timeout 60 xdotool search --sync --name '^QV Menus Fixture$' | head -1)
@@ -22,6 +22,7 @@ else
     icons=$(grep -ao 'Icon ([0-9]* x [0-9]*)' "$work/icon" | tr '\n' ' ')
     [ "$icons" = "Icon (16 x 16) " ] || fail "_NET_WM_ICON lists '$icons', not the one 16 x 16 icon"
 fi
+kill -TERM "$pid"
 wait "$pid"
 code=$?
 [ $code = 0 ] || { fail "the player exited $code"; cat "$work/err"; }

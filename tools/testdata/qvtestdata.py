@@ -5,7 +5,8 @@
   qvtestdata.py fixtures --out DIR     write the fixtures into DIR
   qvtestdata.py fixtures --check DIR   regenerate and compare DIR byte for byte
   qvtestdata.py load-fixtures --specs DIR --out DIR
-                                       write the loader's data folders and packages
+                                       write the loader's data folders and packages,
+                                       or a folder of fixture games and their packages
   qvtestdata.py schema CLASS...        list the attributes of fresh models of the classes
   qvtestdata.py class-fixtures --specs DIR --out DIR
                                        write the fixture game of every model class
