@@ -28,11 +28,25 @@ unsigned int parseFrameLimitHook(const char* name, const char* value) {
     return static_cast<unsigned int>(n);
 }
 
+bool parseSeedHook(const char* name, const char* value, unsigned int* seed) {
+    if (!value || !*value) return false;
+    const char* end = value + std::strlen(value);
+    unsigned long long n = 0;
+    auto result = std::from_chars(value, end, n);
+    if (result.ec != std::errc() || result.ptr != end || n > std::numeric_limits<unsigned int>::max()) {
+        CCLog("[engine] %s=\"%s\" is not a seed; ignored", name, value);
+        return false;
+    }
+    if (seed) *seed = static_cast<unsigned int>(n);
+    return true;
+}
+
 EngineHooks readEngineHooks() {
     EngineHooks hooks;
     hooks.headless = parseFlagHook("ENGINE_HEADLESS", std::getenv("ENGINE_HEADLESS"));
     hooks.fixedDeltaTime = parseFlagHook("ENGINE_FIXED_DT", std::getenv("ENGINE_FIXED_DT"));
     hooks.maxFrames = parseFrameLimitHook("ENGINE_MAX_FRAMES", std::getenv("ENGINE_MAX_FRAMES"));
+    hooks.hasRandomSeed = parseSeedHook("ENGINE_RANDOM_SEED", std::getenv("ENGINE_RANDOM_SEED"), &hooks.randomSeed);
     return hooks;
 }
 

@@ -5,6 +5,7 @@
 //   ENGINE_HEADLESS=1    no window and no GL context
 //   ENGINE_FIXED_DT=1    every frame's dt is the animation interval, no sleeping
 //   ENGINE_MAX_FRAMES=N  CCApplication::run() ends after frame N
+//   ENGINE_RANDOM_SEED=N the game seeds its random numbers with N (0..4294967295)
 #pragma once
 
 namespace cocos2d {
@@ -13,6 +14,8 @@ struct EngineHooks {
     bool headless = false;
     bool fixedDeltaTime = false;
     unsigned int maxFrames = 0;  // 0: no limit
+    bool hasRandomSeed = false;
+    unsigned int randomSeed = 0;
 };
 
 // The hooks as read at the first call; later calls return the same values.
@@ -25,5 +28,8 @@ EngineHooks readEngineHooks();
 bool parseFlagHook(const char* name, const char* value);
 // A positive decimal frame count, else 0 (logged unless unset).
 unsigned int parseFrameLimitHook(const char* name, const char* value);
+// A whole decimal number from 0 to 4294967295 (no sign, no blanks) sets
+// `seed` and gives true; anything else gives false (logged unless unset).
+bool parseSeedHook(const char* name, const char* value, unsigned int* seed);
 
 }  // namespace cocos2d

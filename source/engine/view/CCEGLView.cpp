@@ -196,7 +196,7 @@ void CCEGLView::queueMouseMove(float x, float y) {
 }
 
 void CCEGLView::queueKey(const ViewKeyEvent& key) {
-    if (!sendKey(key) || !key.pressed || key.key != kViewKeyEscape) return;
+    if (!sendKey(key) || !key.pressed || key.key != kViewKeyEscape || !m_bEscapeIsBack) return;
     Queued item;
     item.kind = Queued::Back;
     m_queue.push_back(item);

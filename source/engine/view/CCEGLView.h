@@ -161,6 +161,11 @@ public:
     // Receives each key press and release once, in order: the window's as
     // they arrive while polling, the script's at their frame.
     void setKeySink(KeySink sink) { m_keySink = std::move(sink); }
+    // While false, a window Escape press reaches only the key sink, so a host
+    // that maps Escape itself never gets a second back; on by default. The
+    // script's `back` line is not a key and always gives back.
+    void setEscapeIsBack(bool escapeIsBack) { m_bEscapeIsBack = escapeIsBack; }
+    bool escapeIsBack() const { return m_bEscapeIsBack; }
 
     // ---- (ours) the loop's side
     // Gathers window events; `waitSeconds` > 0 waits up to that long for one.
@@ -192,8 +197,8 @@ public:
     void queueResize(int width, int height);
     void queueMouseButton(bool pressed, float x, float y);
     void queueMouseMove(float x, float y);
-    // Sends the key at once; the press of Escape is also the back key,
-    // delivered in order with the mouse.
+    // Sends the key at once; the press of Escape is also the back key
+    // (unless setEscapeIsBack(false)), delivered in order with the mouse.
     void queueKey(const ViewKeyEvent& key);
     void queueFocusLost();
 
@@ -216,6 +221,7 @@ private:
     bool m_bCloseDelivered = false;
     bool m_bIconified = false;
     bool m_bLoggedBadFrame = false;
+    bool m_bEscapeIsBack = true;
     std::deque<Queued> m_queue;
     WndProc m_wndProc;
     KeySink m_keySink;

@@ -284,6 +284,7 @@ void QVModelController::clear() {
     m_ids.clearKeepingSlots();
     resetSettings();
     m_lastError.clear();
+    m_lastErrorDetail.clear();
     m_dataChanged = false;
     m_lastId = 0;
     m_loading->reset();

@@ -173,6 +173,11 @@ public:
     // "" when the last load went well; "No data archive" or "Unable to load
     // data" otherwise. Only clear() empties it.
     const std::string& lastError() const { return m_lastError; }
+    // What the most recent failure was, for a person: "<pack>: <reason>" as
+    // the failure's log line names it, "Failed to load keys" for a missing
+    // Keys.pack, "" while lastError() is empty. A later "Failed to load keys"
+    // keeps the reason that caused it.
+    const std::string& lastErrorDetail() const { return m_lastErrorDetail; }
 
     // Start-up load: Keys.pack, the general settings and the packs the
     // loading screen needs. Fails ("Unable to load data", with a log line
@@ -261,6 +266,7 @@ private:
     const Factory* m_lastFactory = nullptr;
     uint32_t m_lastId = 0;
     std::string m_lastError;
+    std::string m_lastErrorDetail;
     std::string m_dataDirectory = "data";
     std::unique_ptr<QVArchiveReader> m_dataArchive;
     std::unique_ptr<LoadingState> m_loading;

@@ -115,6 +115,7 @@ void QVModelController::loadFailed(const std::string& what, const char* reason, 
     logMessage("[QVModelController] load data - fail");
     logMessage("[QVModelController] %s: %s", what.c_str(), reason);
     m_lastError = error;
+    m_lastErrorDetail = what + ": " + reason;
 }
 
 bool QVModelController::refuseWithoutClasses() {
@@ -122,6 +123,7 @@ bool QVModelController::refuseWithoutClasses() {
     // Without factories every model would be skipped without a word.
     if (m_lastError.empty()) logMessage("[QVModelController] load data - fail: no model class is registered");
     m_lastError = kErrorLoad;
+    m_lastErrorDetail = "no model class is registered";
     return true;
 }
 
@@ -256,6 +258,7 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
         logMessage("Failed to load keys");
         // A package that could not be opened keeps saying so.
         if (packageOpen) m_lastError = kErrorLoad;
+        if (m_lastErrorDetail.empty()) m_lastErrorDetail = "Failed to load keys";
         return;
     }
 

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "../log/log_capture.h"
 #include "director/EngineHooks.h"
 #include "view/CCEGLView.h"
 
@@ -101,4 +103,28 @@ TEST(EngineHooks, FlagsAndFrameLimitParsing) {
     for (const char* bad :
          {static_cast<const char*>(nullptr), "", "0", "-5", "12abc", " 12", "abc", "4294967296", "1e3", "+7"})
         EXPECT_EQ(parseFrameLimitHook("X", bad), 0u) << (bad ? bad : "null");
+}
+
+// The seed is the whole text as an unsigned 32-bit number: one read from a
+// prefix, or wrapped, would repeat a run nobody asked for.
+TEST(EngineHooks, RandomSeedHook) {
+    const struct {
+        const char* value;
+        bool taken, logged;
+    } rows[] = {{"0", true, false},          {"12345", true, false}, {"4294967295", true, false}, {"-1", false, true},
+                {"4294967296", false, true}, {"12x", false, true},   {" 5", false, true},         {"+5", false, true},
+                {nullptr, false, false},     {"", false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value ? row.value : "unset");
+        LogCapture log;
+        unsigned int seed = 777;
+        EXPECT_EQ(parseSeedHook("ENGINE_RANDOM_SEED", row.value, &seed), row.taken);
+        EXPECT_EQ(seed, row.taken ? std::stoul(row.value) : 777u);
+        const std::vector<std::string> logged{"[engine] ENGINE_RANDOM_SEED=\"" +
+                                              std::string(row.value ? row.value : "") + "\" is not a seed; ignored"};
+        EXPECT_EQ(log.all(), row.logged ? logged : std::vector<std::string>{});
+    }
+    setenv("ENGINE_RANDOM_SEED", "99", 1);
+    EXPECT_TRUE(readEngineHooks().hasRandomSeed && readEngineHooks().randomSeed == 99u);
+    unsetenv("ENGINE_RANDOM_SEED");
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ViewTestSupport.h"
+#include "input/ViewInput.h"
 
 using namespace cocos2d;
 using namespace viewtest;
@@ -84,6 +85,43 @@ TEST_F(ViewEvents, ZeroSizedFramesAreNeverApplied) {
     // Touch conversion stays finite.
     const CCPoint p = TouchInput::frameToView(*view, 10, 10);
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+}
+
+// Escape as the back key can be turned off for a host that maps Escape
+// itself: then one press would otherwise go back twice.
+TEST_F(ViewEvents, EscapeIsBackOffLeavesEscapeToTheKeySink) {
+    struct BackCounter : CCKeypadDelegate {
+        int backs = 0;
+        void keyBackClicked() override { ++backs; }
+    } delegate;
+    CCKeypadDispatcher::sharedDispatcher()->addDelegate(&delegate);
+    int sunk = 0;
+    view->setKeySink([&](const ViewKeyEvent& k) { sunk += k.key == kViewKeyEscape ? 1 : 100; });
+    ViewKeyEvent esc;
+    esc.key = kViewKeyEscape;
+    const auto pressAndRelease = [&] {
+        esc.pressed = true;
+        view->queueKey(esc);
+        esc.pressed = false;
+        view->queueKey(esc);
+        EXPECT_TRUE(view->deliverEvents());
+    };
+    EXPECT_TRUE(view->escapeIsBack());
+    pressAndRelease();
+    EXPECT_EQ(delegate.backs, 1);
+    EXPECT_EQ(sunk, 2);
+
+    view->setEscapeIsBack(false);
+    pressAndRelease();
+    EXPECT_EQ(delegate.backs, 1) << "the press reaches only the sink";
+    EXPECT_EQ(sunk, 4);
+
+    ASSERT_TRUE(InputScriptPlayer::sharedPlayer()->loadText("1 back\n"));
+    viewInputDeliverScript(1, nullptr);
+    InputScriptPlayer::sharedPlayer()->unload();
+    EXPECT_EQ(delegate.backs, 2) << "the script's back line is not a key";
+    EXPECT_EQ(sunk, 4);
+    CCKeypadDispatcher::sharedDispatcher()->removeDelegate(&delegate);
 }
 
 // ---- the run loop

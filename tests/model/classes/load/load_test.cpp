@@ -3,6 +3,7 @@
 // The pack rules and failures: tests/model/core/load (core.load.*).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "../../core/support/loader_fixture.h"
@@ -92,6 +93,48 @@ TEST_F(LoadTest, RuntimeModelsAfterALoadStayAboveLastId) {
     EXPECT_GE(controller()->lastId(), 1999u);
     auto runtime = QVModelObject::create();
     EXPECT_GT(runtime->id(), 1999u);
+}
+
+// The player prints the detail when it cannot start: it must name the cause,
+// not only "Unable to load data".
+TEST_F(LoadTest, LastErrorDetailNamesTheFailure) {
+    namespace fs = std::filesystem;
+    for (const char* v : {"infozip", "aes256"}) {
+        SCOPED_TRACE(v);
+        const fs::path root = fs::path(QV_BINARY_DIR) / "tests" / (std::string("detail-wrongpw-") + v);
+        fs::create_directories(root / "data");
+        fs::copy_file(fs::path(QV_SOURCE_DIR) / "tests/fixtures/load" / (std::string("wrongpw-") + v + ".pkg"),
+                      root / "data/data.pkg", fs::copy_options::overwrite_existing);
+        controller()->clear();
+        loadAll(root.string(), true);
+        EXPECT_EQ(controller()->lastErrorDetail().rfind("Keys.pack: ", 0), 0u) << controller()->lastErrorDetail();
+        EXPECT_NE(controller()->lastErrorDetail().find("Error P17"), std::string::npos)
+            << "the later \"Failed to load keys\" must not hide the package's code";
+        controller()->closeDataArchive();
+    }
+    controller()->clear();
+    loadAll(kFixtures + "nokeys", false);
+    EXPECT_EQ(controller()->lastErrorDetail(), "Failed to load keys");
+
+    // The failing pack comes late in the load, after steps that went well.
+    controller()->clear();
+    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(kFixtures + "corrupt-aes256");
+    controller()->archiveMode = true;
+    controller()->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
+    ASSERT_EQ(controller()->lastErrorDetail(), "");
+    controller()->clear();
+    for (int step = 0; step < 1000 && !controller()->loadNextFromArchive(qvformat::kStoredArchivePassword); ++step) {}
+    EXPECT_EQ(controller()->lastErrorDetail().rfind("QVModelObject.0.attributes.pack: ", 0), 0u)
+        << controller()->lastErrorDetail();
+    EXPECT_NE(controller()->lastErrorDetail().find("Bad archive"), std::string::npos);
+    controller()->closeDataArchive();
+
+    controller()->clear();
+    EXPECT_EQ(controller()->lastErrorDetail(), "") << "clear empties it with the last error";
+    controller()->archiveMode = false;
+    loadAll(kFixtures + "small", false);
+    EXPECT_EQ(controller()->lastError(), "");
+    EXPECT_EQ(controller()->lastErrorDetail(), "");
 }
 
 }  // namespace

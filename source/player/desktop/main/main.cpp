@@ -1,0 +1,121 @@
+// qvplayer: the player's entry. Runs the game in the resource root (the one
+// argument, else ENGINE_RESOURCE_ROOT, else the current directory) from its
+// data package "data/data.pkg" when there is one, else from its "data" folder.
+//
+// Exit status: 0 after an orderly quit (close button, exit button, SIGINT or
+// SIGTERM, the input script's quit, the frame limit), which saves the
+// player's progress; 1 when the game cannot be loaded or the main loop
+// fails; 2 for bad arguments.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "../CaptureObject.h"
+#include "../DesktopHost.h"
+#include "../EventHandler.h"
+#include "../HostWindow.h"
+#include "../IconFile.h"
+#include "../InputDevices.h"
+#include "../SteamStub.h"
+#include "actions/CCScheduler.h"
+#include "director/CCDirector.h"
+#include "model/classes/QVModelClasses.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/core/QVDataFormat.h"
+#include "model/core/QVModelController.h"
+#include "platform/CCFileUtils.h"
+#include "player/app/QVPAppDelegate.h"
+#include "player/app/QVPSettingsController.h"
+#include "view/CCEGLView.h"
+
+using namespace cocos2d;
+
+namespace {
+
+constexpr const char* kPackage = "data/data.pkg";
+
+int usage() {
+    std::fprintf(stderr, "usage: qvplayer [GAME_DIRECTORY]\n");
+    return 2;
+}
+
+bool isDirectory(const char* path) {
+    struct stat st {};
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// As the load check tests it: a regular file with a size above 0.
+bool hasPackage() {
+    const std::string path = CCFileUtils::sharedFileUtils()->getResourceRoot() + kPackage;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+void onSignal(int) { CCEGLView::requestCloseFromSignal(); }
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2) return usage();
+    if (argc == 2) {
+        if (!isDirectory(argv[1])) return usage();
+        CCFileUtils::sharedFileUtils()->setResourceRoot(argv[1]);
+    }
+    installSignalHandlers();
+
+    // Defined here and in no library, so test programs make their own.
+    QVPAppDelegate app;
+    static EventHandler eventHandler;
+    registerModelClasses();
+    static DesktopHost host;
+    QVHost::install(&host);
+
+    QVModelController* controller = QVModelController::shared();
+    controller->clear();
+    controller->archiveMode = hasPackage();
+    controller->loadInitialData(kPackage, qvformat::kStoredArchivePassword);
+    if (!controller->lastError().empty()) {
+        // Before the store, the window and Steam: nothing of an unloadable
+        // game is opened or written.
+        QVPAppDelegate::reportLoadFailure();
+        controller->clear();
+        return 1;
+    }
+    const std::shared_ptr<QVModelGeneralSettings> settings = QVModelGeneralSettings::shared();
+    CCFileUtils::sharedFileUtils()->setApplicationName(settings->applicationName());
+
+    QVPSettingsController::shared()->load();
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    view->setViewName(settings->applicationName().c_str());
+    setOrientationProvider([] { return static_cast<int>(QVModelGeneralSettings::shared()->orientation()); });
+    setBeforeSwitchHook([] { QVPSettingsController::shared()->save(); });
+    setFullscreen(QVPSettingsController::shared()->isFullscreen(), true);
+    writeSteamStarted(stdout, SteamAPI_Init());
+    installWindowProcHook();
+    setWindowIcon("icon.ico");
+    createInputDevices(view->getHWnd(), &eventHandler, &eventHandler);
+    // Escape reaches the event handler only, which gives back itself when
+    // nothing else took the key.
+    view->setEscapeIsBack(false);
+
+    CaptureObject capture;
+    CCDirector::sharedDirector()->getScheduler()->scheduleUpdateForTarget(&capture, 0, false);
+    app.setArchivePassword(qvformat::kStoredArchivePassword);
+
+    const int result = app.run();
+    if (result == 0 && !app.loadFailed()) QVPSettingsController::shared()->save();
+    eventHandler.forgetPresses();
+    destroyInputDevices();
+    controller->clear();
+    return result != 0 || app.loadFailed() ? 1 : 0;
+}
