@@ -34,9 +34,9 @@ mkdir -p "$play/state" || exit 1
 XRUN_SCREEN=2272x1280x24 \
   ENGINE_WRITABLE_PATH="$play/state" \
   ENGINE_AUDIO=null \
-  ENGINE_MAX_FRAMES=900 \
+  ENGINE_MAX_FRAMES=818 \
   ENGINE_INPUT_SCRIPT="$root/tools/play-demo.input" \
-  ENGINE_SCREENSHOT="200:$menu;900:$game" \
+  ENGINE_SCREENSHOT="188:$menu;818:$game" \
   tests/e2e/xrun "$root/build/bin/qvplayer" "$root/build/samplegame"
 status=$?
 
