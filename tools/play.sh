@@ -39,6 +39,8 @@ XRUN_SCREEN=2272x1280x24 \
   ENGINE_SCREENSHOT="188:$menu;818:$game" \
   tests/e2e/xrun "$root/build/bin/qvplayer" "$root/build/samplegame"
 status=$?
+# The player's stdout ends without a line end; the lines below start their own.
+echo
 
 ok=1
 [ "$status" -eq 0 ] || { echo "qvplayer exited with status $status" >&2; ok=0; }
