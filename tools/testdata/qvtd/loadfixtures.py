@@ -6,7 +6,7 @@ in tests/fixtures/load/.
                  of its resized copies (sweep-<count>) for the load benchmarks
   packages.json  the password, the packages and the broken variants
 
-A spec folder may instead (or as well) hold fixture games in the spec form
+A spec folder may instead (or as well) hold fixture games in the JSON form
 of class-fixtures (tests/fixtures/player/menus.json); each is written as its
 folder root, with its listing, and can be the source of packages.
 
