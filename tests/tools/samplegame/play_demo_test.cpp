@@ -2,8 +2,8 @@
 // script it cannot parse, and presses that never end are never seen again.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -15,9 +15,10 @@ unsigned demoFrameLimit() {
     std::ifstream in(std::string(QV_SOURCE_DIR) + "/tools/play.sh");
     std::stringstream text;
     text << in.rdbuf();
-    std::smatch m;
     const std::string s = text.str();
-    return std::regex_search(s, m, std::regex("ENGINE_MAX_FRAMES=([0-9]+)")) ? unsigned(std::stoul(m[1])) : 0u;
+    const std::string key = "ENGINE_MAX_FRAMES=";
+    const size_t at = s.find(key);
+    return at == std::string::npos ? 0u : unsigned(std::strtoul(s.c_str() + at + key.size(), nullptr, 10));
 }
 }  // namespace
 
