@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "../../engine/log/log_capture.h"
 #include "input_test_support.h"
@@ -169,16 +170,14 @@ TEST_F(InputController, MotorActionsDriveRealJoints) {
     controller->addMotorJoint(joint, linker);
     controller->addMotorJoint(otherJoint, linker);
 
-    const struct {
-        int action;
-        bool press;
-        float speed;
-    } rows[] = {{9, true, -3}, {10, true, 0}, {9, false, 3}, {10, false, 0}, {10, true, 3}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.action) + (row.press ? " press" : " release"));
-        row.press ? controller->actionPressed(row.action, nullptr) : controller->actionReleased(row.action, nullptr);
-        EXPECT_FLOAT_EQ(joint->GetMotorSpeed(), row.speed);
-        EXPECT_FLOAT_EQ(otherJoint->GetMotorSpeed(), row.speed);
+    // Action, pressed (else released), the speed both joints then have.
+    const std::tuple<int, bool, float> rows[] = {
+        {9, true, -3}, {10, true, 0}, {9, false, 3}, {10, false, 0}, {10, true, 3}};
+    for (const auto& [action, press, speed] : rows) {
+        SCOPED_TRACE(std::to_string(action) + (press ? " press" : " release"));
+        press ? controller->actionPressed(action, nullptr) : controller->actionReleased(action, nullptr);
+        EXPECT_FLOAT_EQ(joint->GetMotorSpeed(), speed);
+        EXPECT_FLOAT_EQ(otherJoint->GetMotorSpeed(), speed);
     }
 
     BodyObject wheelObject(wheel), bodiless(nullptr);
@@ -223,9 +222,7 @@ TEST_F(InputController, SubscriberFilters) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        calls.clear();
-        row.call();
-        EXPECT_EQ(calls, row.expected);
+        EXPECT_EQ(after(row.call), row.expected);
     }
     controller->unsubscribeAction(&filtered);
     controller->unsubscribeAction(&any);
@@ -276,9 +273,7 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
         for (const auto& [screenCode, call] : toScreen) {
             if (screenCode == code) expected = {std::string("screen ") + call};
         }
-        calls.clear();
-        controller->keyPressed(code);
-        EXPECT_EQ(calls, expected);
+        EXPECT_EQ(after([&] { controller->keyPressed(code); }), expected);
     }
     // The screen hears the key, then the controller's own reading.
     const std::pair<int, const char*> keyUps[] = {{4, "back"},          {97, "back"},         {19, "highlight 12"},
@@ -287,11 +282,9 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
                                                   {100, "activate"},    {5, nullptr}};
     for (const auto& [key, call] : keyUps) {
         SCOPED_TRACE("keyUp " + std::to_string(key));
-        calls.clear();
-        controller->keyUp(key);
         Calls expected{"screen keyUp " + std::to_string(key)};
         if (call) expected.push_back(std::string("screen ") + call);
-        EXPECT_EQ(calls, expected);
+        EXPECT_EQ(after([&, key = key] { controller->keyUp(key); }), expected);
     }
     const std::pair<int, int> buttons[] = {{12, 1}, {13, 3}, {14, 2}, {15, 4}, {0, 5}, {1, 8}, {2, 0}, {11, 0}};
     for (const auto& [button, action] : buttons) {
@@ -304,16 +297,13 @@ TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
     }
 
     character("c");
-    const struct {
-        int value, axis;
-        Calls expected;
-    } axes[] = {{8000, 1, {"c directionX 0"}},     {8192, 1, {"c directionX 0.25"}}, {-16384, 1, {"c directionX -0.5"}},
-                {16384, 0, {"c directionY -0.5"}}, {-8191, 0, {"c directionY -0"}},  {32767, 2, {}}};
-    for (const auto& row : axes) {
-        SCOPED_TRACE("axis " + std::to_string(row.axis) + " value " + std::to_string(row.value));
-        calls.clear();
-        controller->gamepadAxisMoved(row.value, row.axis);
-        EXPECT_EQ(calls, row.expected);
+    const std::tuple<int, int, const char*> axes[] = {{8000, 1, "directionX 0"},      {8192, 1, "directionX 0.25"},
+                                                      {-16384, 1, "directionX -0.5"}, {16384, 0, "directionY -0.5"},
+                                                      {-8191, 0, "directionY -0"},    {32767, 2, nullptr}};
+    for (const auto& [value, axis, call] : axes) {
+        SCOPED_TRACE("axis " + std::to_string(axis) + " value " + std::to_string(value));
+        const Calls expected = call ? Calls{std::string("c ") + call} : Calls{};
+        EXPECT_EQ(after([&, value = value, axis = axis] { controller->gamepadAxisMoved(value, axis); }), expected);
     }
 }
 

@@ -146,6 +146,12 @@ protected:
         cocos2d::CCDirector::sharedDirector()->stepFrame(0);
         return screen;
     }
+    // What the stand-ins were asked while `act` ran.
+    Calls after(const std::function<void()>& act) {
+        calls.clear();
+        act();
+        return calls;
+    }
     static cocos2d::CCKeypadDispatcher* keypad() {
         return cocos2d::CCDirector::sharedDirector()->getKeypadDispatcher();
     }

@@ -149,7 +149,7 @@ TEST_F(Deferred, ClosingFramesDelayTheActionAndIgnoreOtherPresses) {
     // A link the node lacks: nothing opens, and the screen must come back.
     buttonOf(*screen, nowhere)->activate();
     EXPECT_EQ(screen->screenState(), QVPScreen::kClosing);
-    step(5);
+    step(5);  // while closing, the back button and the back key are ignored
     buttonOf(*screen, back)->activate();
     screen->keyBackClicked();
     step(20);  // 25 frames of the 30 the closing takes

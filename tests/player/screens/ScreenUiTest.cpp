@@ -1,6 +1,6 @@
 // The UI screen: the menus fixture navigated by clicks and the back button,
 // the loading screen and its splash, the window-mode buttons, on-screen
-// input buttons, the back key while closing, and the character shop.
+// input buttons, and the character shop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -63,17 +63,6 @@ TEST_F(Menus, ClicksOpenOptionsAndItsBackButtonReturns) {
     step(8);
     EXPECT_EQ(runningKey(), "MainMenu");
     EXPECT_EQ(manager()->currentUiName(), "MainMenu");
-}
-
-TEST_F(Menus, BackKeyWhileClosingLeavesThePendingAction) {
-    set<QVAttributeInt>(*QVModelScreen::screenForKey("MainMenu"), "Close Animation Frames", 15);
-    QVPScreenUi* menu = running();
-    ASSERT_NE(menu, nullptr);
-    click(568, 320);
-    EXPECT_EQ(menu->screenState(), QVPScreen::kClosing);
-    menu->keyBackClicked();
-    step(40);
-    EXPECT_EQ(runningKey(), "Options");
 }
 
 struct RecordingApplication : cocos2d::CCApplication {

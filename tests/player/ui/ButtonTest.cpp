@@ -1,6 +1,7 @@
 // Buttons: the factory's class table, interval builds, sprites and their
 // references, key registration across model changes, sounds, autohide, and
 // touch emulation that never activates without a press.
+#include <tuple>
 #include <typeinfo>
 
 #include "../../model/core/support/model_test_support.h"
@@ -185,15 +186,13 @@ TEST_F(Buttons, SoundsAndHandlersOnlyWhileEnabled) {
 // Each edge of "Touch Emulation" (high 0.5-1.5 s and from 2.5 s; 0.25 s per
 // update) acts once; a release activates only what an enabled press began.
 TEST_F(Buttons, TouchEmulationActsOncePerEdgeAndNeverWithoutAPress) {
-    const struct {
-        const char* name;
-        int offFrom, offTo;
-        Calls calls;
-    } rows[] = {{"enabled", 0, 0, {"selected", "unselected", "activate", "selected"}},
-                {"disabled at the press", 2, 4, {"selected"}},
-                {"disabled at the release", 5, 8, {"selected", "selected"}}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    // Updates [offFrom, offTo) run disabled.
+    const std::tuple<const char*, int, int, Calls> rows[] = {
+        {"enabled", 0, 0, {"selected", "unselected", "activate", "selected"}},
+        {"disabled at the press", 2, 4, {"selected"}},
+        {"disabled at the release", 5, 8, {"selected", "selected"}}};
+    for (const auto& [name, offFrom, offTo, expected] : rows) {
+        SCOPED_TRACE(name);
         auto model = buttonModel();
         attr(*model, "Touch Emulation")
             ->setAnimationCurves({curve({{0.5f, 0}, {0.5001f, 1}, {1.5f, 1}, {1.5001f, 0}, {2.5f, 0}, {2.5001f, 1}})},
@@ -202,10 +201,10 @@ TEST_F(Buttons, TouchEmulationActsOncePerEdgeAndNeverWithoutAPress) {
         button.initWithNormalSprite(CCSprite::create(), nullptr, nullptr, nullptr, nullptr);
         button.setModel(model);
         for (int i = 0; i < 12; ++i) {
-            button.setEnabled(i < row.offFrom || i >= row.offTo);
+            button.setEnabled(i < offFrom || i >= offTo);
             button.update(0.25f);
         }
-        EXPECT_EQ(button.calls, row.calls);
+        EXPECT_EQ(button.calls, expected);
         button.setModel(nullptr);
     }
 }
