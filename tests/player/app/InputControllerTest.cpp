@@ -348,6 +348,7 @@ TEST_F(InputController, TakeoversKeepOneRegistrationAndFreeTheSlotsInstance) {
     QVPInputController::destroy();
     EXPECT_EQ(freed(), 1);
     EXPECT_FALSE(keypad()->hasDelegate(owned));
+    EXPECT_EQ(QVPInputController::current(), nullptr);
     QVPInputController* next = QVPInputController::shared();
     owned->release();
     EXPECT_EQ(freed(), 2);

@@ -58,7 +58,7 @@ TEST_F(Menus, ClicksOpenOptionsAndItsBackButtonReturns) {
     // Its back button waits for the 6 closing frames.
     click(568, 320);
     step(8);
-    EXPECT_EQ(runningKey(), "Options");
+    ASSERT_EQ(runningKey(), "Options");
     EXPECT_EQ(running()->screenState(), QVPScreen::kClosing);
     step(8);
     EXPECT_EQ(runningKey(), "MainMenu");
