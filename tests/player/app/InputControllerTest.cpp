@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "../../engine/log/log_capture.h"
 #include "input_test_support.h"
@@ -20,27 +21,26 @@ namespace {
 
 class InputController : public InputTest {
 protected:
+    Character* character(const char* name, float x = 0, float y = 0) {
+        Character* made = autoreleased(new Character(&calls, name));
+        made->setPosition(CCPoint(x, y));
+        controller->addCharacter(made);
+        return made;
+    }
     QVPInputController* controller = QVPInputController::shared();
 };
 
 // An object bound to an action; `onPress` runs inside its call.
-class Bound : public QVPObjectAsset {
-public:
-    Bound(Calls* calls, std::string name) : QVPObjectAsset(nullptr), m_calls(calls), m_name(std::move(name)) {}
+struct Bound : QVPObjectAsset, Named {
+    Bound(Calls* calls, std::string name) : QVPObjectAsset(nullptr), Named{calls, std::move(name)} {}
     void setActionPressed(bool pressed) override {
-        m_calls->push_back(m_name + (pressed ? " pressed" : " released"));
+        add(pressed ? "pressed" : "released");
         if (onPress) onPress();
     }
     std::function<void()> onPress;
-
-private:
-    Calls* m_calls;
-    std::string m_name;
 };
 
-// An object with a body of its own.
-class BodyObject : public QVPObject {
-public:
+struct BodyObject : QVPObject {
     explicit BodyObject(b2Body* body) : QVPObject(nullptr) { m_body = body; }
 };
 
@@ -53,61 +53,46 @@ CCNode* sourceWithModel(uint32_t id) {
     return node;
 }
 
-int count(const std::vector<std::string>& lines, const std::string& line) {
-    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+int count(const std::string& line) {
+    return static_cast<int>(std::count(LogCapture::lines().begin(), LogCapture::lines().end(), line));
 }
 
 }  // namespace
 
 TEST_F(InputController, ActionsReachOnlyLiveCharacters) {
-    Character* alive = Character::make(&calls, "a");
-    Character* dying = Character::make(&calls, "d");
-    dying->QVPObjectAssetCharacter::setState(QVPObject::kStateDying);
-    controller->addCharacter(alive);
-    controller->addCharacter(dying);
-    calls.clear();
-
-    // Each row presses, then releases; left and right cancel.
-    const struct {
-        int action;
-        Calls pressed, released;
-    } rows[] = {{4, {"a direction -1,0"}, {"a direction 0,0"}},
-                {5, {"a jump"}, {"a releaseJump"}},
-                {6, {"a startRotateLeft"}, {"a stopRotateLeft"}},
-                {7, {"a startRotateRight"}, {"a stopRotateRight"}},
-                {8, {"a shoot on"}, {"a shoot off"}},
-                {11, {}, {}}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.action);
+    character("a");
+    character("d")->QVPObjectAssetCharacter::setState(QVPObject::kStateDying);
+    // Each row presses, then releases.
+    const std::pair<int, Calls> rows[] = {{4, {"a direction -1,0", "a direction 0,0"}},
+                                          {5, {"a jump", "a releaseJump"}},
+                                          {6, {"a startRotateLeft", "a stopRotateLeft"}},
+                                          {7, {"a startRotateRight", "a stopRotateRight"}},
+                                          {8, {"a shoot on", "a shoot off"}},
+                                          {11, {}}};
+    for (const auto& [action, expected] : rows) {
+        SCOPED_TRACE(action);
         calls.clear();
-        controller->actionPressed(row.action, nullptr);
-        EXPECT_EQ(calls, row.pressed);
-        calls.clear();
-        controller->actionReleased(row.action, nullptr);
-        EXPECT_EQ(calls, row.released);
+        controller->actionPressed(action, nullptr);
+        controller->actionReleased(action, nullptr);
+        EXPECT_EQ(calls, expected);
     }
+    // Left and right held cancel; releasing one gives the other.
+    calls.clear();
     controller->actionPressed(4, nullptr);
     controller->actionPressed(3, nullptr);
-    calls.clear();
     controller->actionReleased(3, nullptr);
-    EXPECT_EQ(calls, Calls{"a direction -1,0"});
+    EXPECT_EQ(calls, (Calls{"a direction -1,0", "a direction 0,0", "a direction -1,0"}));
 
     calls.clear();
     controller->setJoystickVector(0.5f, -1.0f);
     controller->killAllCharacters();
     EXPECT_EQ(calls, (Calls{"a move 0.5,-1", "d move 0.5,-1", "a clearPowerups", "a state 4", "d clearPowerups",
                             "d state 4"}));
-    EXPECT_FALSE(controller->hasLiveCharacters());
 }
 
 TEST_F(InputController, PositionsOfCharactersAndOfTheInitSections) {
-    Character* a = Character::make(&calls, "a");
-    Character* b = Character::make(&calls, "b");
-    a->setPosition(CCPoint(10, 20));
-    b->setPosition(CCPoint(30, 40));
-    EXPECT_TRUE(controller->hasLiveCharacters());  // none added yet
-    controller->addCharacter(a);
-    controller->addCharacter(b);
+    Character* a = character("a", 10, 20);
+    Character* b = character("b", 30, 40);
     EXPECT_EQ(controller->charactersPosition(), CCPoint(20, 30));
     b->QVPObjectAssetCharacter::setState(QVPObject::kStateFinished);
     EXPECT_EQ(controller->charactersPosition(), CCPoint(10, 20));
@@ -116,33 +101,28 @@ TEST_F(InputController, PositionsOfCharactersAndOfTheInitSections) {
     EXPECT_EQ(controller->charactersPosition(), CCPoint(10, 20));  // the last one
 
     // Only characters of "Init Section" sections count.
-    auto section = [](bool init, std::initializer_list<CCPoint> characters, bool withUnit) {
-        auto s = QVModelLevelSection::create();
-        QVModelController::shared()->addModel(s);
-        attributeCast<QVAttributeBool>(s->attribute("Init Section"))->setValue(init);
-        for (const CCPoint& p : characters) {
-            auto c = QVModelObjectAssetCharacter::create();
-            c->setPosition(p);
-            s->addChild(c);
-        }
-        if (withUnit) {
-            auto unit = QVModelObjectAssetUnit::create();
-            unit->setPosition(CCPoint(1000, 1000));
-            s->addChild(unit);
-        }
+    auto section = [](bool init, std::initializer_list<std::shared_ptr<QVModelObjectAsset>> objects) {
+        auto made = QVModelLevelSection::create();
+        QVModelController::shared()->addModel(made);
+        attributeCast<QVAttributeBool>(made->attribute("Init Section"))->setValue(init);
+        for (const auto& object : objects) made->addChild(object);
+    };
+    auto at = [](std::shared_ptr<QVModelObjectAsset> object, float x, float y) {
+        object->setPosition(CCPoint(x, y));
+        return object;
     };
     EXPECT_EQ(QVPInputController::startPosition(), CCPoint(0, 0));
-    section(false, {CCPoint(-500, -500)}, false);
-    section(true, {CCPoint(0, 10), CCPoint(20, 30)}, true);
-    section(true, {CCPoint(40, 50)}, false);
+    section(false, {at(QVModelObjectAssetCharacter::create(), -500, -500)});
+    section(true, {at(QVModelObjectAssetCharacter::create(), 0, 10), at(QVModelObjectAssetCharacter::create(), 20, 30),
+                   at(QVModelObjectAssetUnit::create(), 1000, 1000)});
+    section(true, {at(QVModelObjectAssetCharacter::create(), 40, 50)});
     EXPECT_EQ(QVPInputController::startPosition(), CCPoint(20, 30));
 }
 
 // Two sources hold up; one release lets go of both. While disabled a press
 // does nothing, but a release still undoes what was held (nothing else).
 TEST_F(InputController, ReleasesUndoHeldActionsAlsoWhileDisabled) {
-    Character* c = Character::make(&calls);
-    controller->addCharacter(c);
+    character("c");
     Recorder recorder(&calls, "sub");
     controller->subscribeAction(1, &recorder, callfuncO_selector(Recorder::onAction), 0);
     Bound bound(&calls, "bound");
@@ -190,16 +170,14 @@ TEST_F(InputController, MotorActionsDriveRealJoints) {
     controller->addMotorJoint(joint, linker);
     controller->addMotorJoint(otherJoint, linker);
 
-    const struct {
-        int action;
-        bool press;
-        float speed;
-    } rows[] = {{9, true, -3}, {10, true, 0}, {9, false, 3}, {10, false, 0}, {10, true, 3}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.action) + (row.press ? " press" : " release"));
-        row.press ? controller->actionPressed(row.action, nullptr) : controller->actionReleased(row.action, nullptr);
-        EXPECT_FLOAT_EQ(joint->GetMotorSpeed(), row.speed);
-        EXPECT_FLOAT_EQ(otherJoint->GetMotorSpeed(), row.speed);
+    // Action, pressed (else released), the speed both joints then have.
+    const std::tuple<int, bool, float> rows[] = {
+        {9, true, -3}, {10, true, 0}, {9, false, 3}, {10, false, 0}, {10, true, 3}};
+    for (const auto& [action, press, speed] : rows) {
+        SCOPED_TRACE(std::to_string(action) + (press ? " press" : " release"));
+        press ? controller->actionPressed(action, nullptr) : controller->actionReleased(action, nullptr);
+        EXPECT_FLOAT_EQ(joint->GetMotorSpeed(), speed);
+        EXPECT_FLOAT_EQ(otherJoint->GetMotorSpeed(), speed);
     }
 
     BodyObject wheelObject(wheel), bodiless(nullptr);
@@ -211,16 +189,12 @@ TEST_F(InputController, MotorActionsDriveRealJoints) {
 
 TEST_F(InputController, BoundObjectsMayUnbindDuringTheirCall) {
     Bound first(&calls, "first"), second(&calls, "second"), third(&calls, "third");
-    controller->registerActionObject(11, &first);
-    controller->registerActionObject(11, &second);
-    controller->registerActionObject(11, &third);
+    for (Bound* bound : {&first, &second, &third}) controller->registerActionObject(11, bound);
     first.onPress = [&] { controller->unregisterActionObject(&first); };
     second.onPress = [&] { controller->unregisterActionObject(&third); };
     controller->actionPressed(11, nullptr);
-    EXPECT_EQ(calls, (Calls{"first pressed", "second pressed"}));
-    calls.clear();
     controller->actionReleased(11, nullptr);
-    EXPECT_EQ(calls, Calls{"second released"});
+    EXPECT_EQ(calls, (Calls{"first pressed", "second pressed", "second released"}));
 }
 
 TEST_F(InputController, SubscriberFilters) {
@@ -230,27 +204,25 @@ TEST_F(InputController, SubscriberFilters) {
     CCNode* seven = sourceWithModel(7);
     CCNode* eight = sourceWithModel(8);
     CCNode* modelless = CCNode::create();
-
+    const Calls both{"7 from source", "any from source"}, onlyAny{"any from source"};
     const struct {
         const char* name;
         std::function<void()> call;
         Calls expected;
     } rows[] = {
-        {"press from 7", [&] { controller->actionPressed(12, seven); }, {"7 from source", "any from source"}},
-        {"release from 7", [&] { controller->actionReleased(12, seven); }, {"7 from source", "any from source"}},
+        {"press from 7", [&] { controller->actionPressed(12, seven); }, both},
+        {"release from 7", [&] { controller->actionReleased(12, seven); }, both},
         {"press from null", [&] { controller->actionPressed(12, nullptr); }, {"7 from null", "any from null"}},
-        {"press from 8", [&] { controller->actionPressed(12, eight); }, {"any from source"}},
-        {"press from a node without model", [&] { controller->actionPressed(12, modelless); }, {"any from source"}},
-        {"notify 0", [&] { controller->notifyAction(eight, 12, 0); }, {"7 from source", "any from source"}},
-        {"notify 7", [&] { controller->notifyAction(eight, 12, 7); }, {"7 from source", "any from source"}},
-        {"notify 8", [&] { controller->notifyAction(seven, 12, 8); }, {"any from source"}},
+        {"press from 8", [&] { controller->actionPressed(12, eight); }, onlyAny},
+        {"press from a node without model", [&] { controller->actionPressed(12, modelless); }, onlyAny},
+        {"notify 0", [&] { controller->notifyAction(eight, 12, 0); }, both},
+        {"notify 7", [&] { controller->notifyAction(eight, 12, 7); }, both},
+        {"notify 8", [&] { controller->notifyAction(seven, 12, 8); }, onlyAny},
         {"notify another action", [&] { controller->notifyAction(seven, 13, 0); }, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        calls.clear();
-        row.call();
-        EXPECT_EQ(calls, row.expected);
+        EXPECT_EQ(after(row.call), row.expected);
     }
     controller->unsubscribeAction(&filtered);
     controller->unsubscribeAction(&any);
@@ -260,11 +232,11 @@ TEST_F(InputController, SubscriberFilters) {
 // double subscription goes completely.
 TEST_F(InputController, UnsubscribedTargetsAreNeverCalled) {
     LogCapture log;
-    Recorder first(&calls, "first");
+    Recorder first(&calls, "first"), twice(&calls, "twice");
     auto* later = new Recorder(&calls, "later");
-    controller->subscribeAction(11, &first, callfuncO_selector(Recorder::onAction), 0);
-    controller->subscribeAction(11, later, callfuncO_selector(Recorder::onAction), 0);
-    controller->subscribeAction(11, later, callfuncO_selector(Recorder::onAction), 0);
+    for (Recorder* target : {&first, later, later}) {
+        controller->subscribeAction(11, target, callfuncO_selector(Recorder::onAction), 0);
+    }
     first.then = [&] {
         if (!later) return;
         controller->unsubscribeAction(later);
@@ -273,14 +245,13 @@ TEST_F(InputController, UnsubscribedTargetsAreNeverCalled) {
     };
     controller->actionPressed(11, nullptr);
     EXPECT_EQ(calls, Calls{"first from null"});
-    EXPECT_EQ(count(log.all(), "action unsubscribed"), 2);
+    EXPECT_EQ(count("action unsubscribed"), 2);
 
-    Recorder twice(&calls, "twice");
-    controller->subscribeAction(11, &twice, callfuncO_selector(Recorder::onAction), 0);
-    controller->subscribeAction(12, &twice, callfuncO_selector(Recorder::onAction), 0);
-    controller->subscribeAction(11, &twice, callfuncO_selector(Recorder::onAction), 0);
+    for (int action : {11, 12, 11}) {
+        controller->subscribeAction(action, &twice, callfuncO_selector(Recorder::onAction), 0);
+    }
     controller->unsubscribeAction(&twice);
-    EXPECT_EQ(count(log.all(), "action unsubscribed"), 5);
+    EXPECT_EQ(count("action unsubscribed"), 5);
     calls.clear();
     controller->notifyAction(nullptr, 11, 0);
     controller->notifyAction(nullptr, 12, 0);
@@ -289,90 +260,57 @@ TEST_F(InputController, UnsubscribedTargetsAreNeverCalled) {
 }
 
 TEST_F(InputController, KeyCodesKeypadAndGamepadTables) {
-    Screen* screen = Screen::make(&calls, "screen");
-    run(screen);
-    // One subscriber per action, named by it.
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int action = 1; action <= 10; ++action) {
-        recorders.push_back(std::make_unique<Recorder>(&calls, std::to_string(action)));
-        controller->subscribeAction(action, recorders.back().get(), callfuncO_selector(Recorder::onAction), 0);
-    }
-    // Every code gives at most one call ("" none).
-    const std::pair<int, const char*> codes[] = {{1, "4 from null"},
-                                                 {2, "3 from null"},
-                                                 {3, "1 from null"},
-                                                 {4, "2 from null"},
-                                                 {5, "8 from null"},
-                                                 {6, "5 from null"},
-                                                 {7, "9 from null"},
-                                                 {8, "10 from null"},
-                                                 {9, "6 from null"},
-                                                 {10, "7 from null"},
-                                                 {0, ""},
-                                                 {16, ""},
-                                                 {11, "screen activate"},
-                                                 {12, "screen highlight 12"},
-                                                 {15, "screen highlight 15"}};
-    for (const auto& [code, call] : codes) {
+    runScreen("screen");
+    ActionRecorders actions(&calls);
+    // keyPressed: codes 1-10 reach these actions, 11-15 the screen, 0 and 16 nothing.
+    const int actionOf[] = {0, 4, 3, 1, 2, 8, 5, 9, 10, 6, 7};
+    const std::pair<int, const char*> toScreen[] = {
+        {11, "activate"}, {12, "highlight 12"}, {13, "highlight 13"}, {14, "highlight 14"}, {15, "highlight 15"}};
+    for (int code = 0; code <= 16; ++code) {
         SCOPED_TRACE("keyPressed " + std::to_string(code));
-        calls.clear();
-        controller->keyPressed(code);
-        EXPECT_EQ(calls, *call ? Calls{call} : Calls{});
+        Calls expected;
+        if (code > 0 && code <= 10) expected = {"action " + std::to_string(actionOf[code]) + " from null"};
+        for (const auto& [screenCode, call] : toScreen) {
+            if (screenCode == code) expected = {std::string("screen ") + call};
+        }
+        EXPECT_EQ(after([&] { controller->keyPressed(code); }), expected);
     }
     // The screen hears the key, then the controller's own reading.
-    const std::pair<int, const char*> keyUps[] = {{4, "screen back"},
-                                                  {97, "screen back"},
-                                                  {19, "screen highlight 12"},
-                                                  {20, "screen highlight 13"},
-                                                  {21, "screen highlight 14"},
-                                                  {22, "screen highlight 15"},
-                                                  {23, "screen activate"},
-                                                  {96, "screen activate"},
-                                                  {99, "screen activate"},
-                                                  {100, "screen activate"},
-                                                  {5, ""}};
+    const std::pair<int, const char*> keyUps[] = {{4, "back"},          {97, "back"},         {19, "highlight 12"},
+                                                  {20, "highlight 13"}, {21, "highlight 14"}, {22, "highlight 15"},
+                                                  {23, "activate"},     {96, "activate"},     {99, "activate"},
+                                                  {100, "activate"},    {5, nullptr}};
     for (const auto& [key, call] : keyUps) {
         SCOPED_TRACE("keyUp " + std::to_string(key));
-        calls.clear();
-        controller->keyUp(key);
         Calls expected{"screen keyUp " + std::to_string(key)};
-        if (*call) expected.push_back(call);
-        EXPECT_EQ(calls, expected);
+        if (call) expected.push_back(std::string("screen ") + call);
+        EXPECT_EQ(after([&, key = key] { controller->keyUp(key); }), expected);
     }
-    const struct {
-        int button;
-        const char* action;
-    } buttons[] = {{12, "1"}, {13, "3"}, {14, "2"}, {15, "4"}, {0, "5"}, {1, "8"}, {2, nullptr}, {11, nullptr}};
-    for (const auto& row : buttons) {
-        SCOPED_TRACE("gamepad button " + std::to_string(row.button));
-        const std::string seen = row.action ? std::string(row.action) + " from null" : "";
+    const std::pair<int, int> buttons[] = {{12, 1}, {13, 3}, {14, 2}, {15, 4}, {0, 5}, {1, 8}, {2, 0}, {11, 0}};
+    for (const auto& [button, action] : buttons) {
+        SCOPED_TRACE("gamepad button " + std::to_string(button));
+        const std::string seen = "action " + std::to_string(action) + " from null";
         calls.clear();
-        controller->gamepadButtonPressed(row.button);
-        controller->gamepadButtonReleased(row.button);
-        EXPECT_EQ(calls, (row.action ? Calls{seen, seen} : Calls{}));
+        controller->gamepadButtonPressed(button);
+        controller->gamepadButtonReleased(button);
+        EXPECT_EQ(calls, (action ? Calls{seen, seen} : Calls{}));
     }
-    for (const auto& recorder : recorders) controller->unsubscribeAction(recorder.get());
 
-    Character* c = Character::make(&calls, "c");
-    controller->addCharacter(c);
-    const struct {
-        int value, axis;
-        Calls expected;
-    } axes[] = {{8000, 1, {"c directionX 0"}},     {8192, 1, {"c directionX 0.25"}}, {-16384, 1, {"c directionX -0.5"}},
-                {16384, 0, {"c directionY -0.5"}}, {-8191, 0, {"c directionY -0"}},  {32767, 2, {}}};
-    for (const auto& row : axes) {
-        SCOPED_TRACE("axis " + std::to_string(row.axis) + " value " + std::to_string(row.value));
-        calls.clear();
-        controller->gamepadAxisMoved(row.value, row.axis);
-        EXPECT_EQ(calls, row.expected);
+    character("c");
+    const std::tuple<int, int, const char*> axes[] = {{8000, 1, "directionX 0"},      {8192, 1, "directionX 0.25"},
+                                                      {-16384, 1, "directionX -0.5"}, {16384, 0, "directionY -0.5"},
+                                                      {-8191, 0, "directionY -0"},    {32767, 2, nullptr}};
+    for (const auto& [value, axis, call] : axes) {
+        SCOPED_TRACE("axis " + std::to_string(axis) + " value " + std::to_string(value));
+        const Calls expected = call ? Calls{std::string("c ") + call} : Calls{};
+        EXPECT_EQ(after([&, value = value, axis = axis] { controller->gamepadAxisMoved(value, axis); }), expected);
     }
 }
 
 // A screen that hears the keypad itself gets nothing forwarded; navigation
 // and the key-up table still work through the controller.
 TEST_F(InputController, NoForwardingToARegisteredScreen) {
-    Screen* screen = Screen::make(&calls, "screen");
-    run(screen);
+    Screen* screen = runScreen("screen");
     keypad()->addDelegate(screen);
     controller->keyDown(20);
     controller->keyUp(20);
@@ -390,9 +328,8 @@ TEST_F(InputController, NoForwardingToARegisteredScreen) {
 // call frees it once the dispatch lets go. One delegate stays registered.
 TEST_F(InputController, TakeoversKeepOneRegistrationAndFreeTheSlotsInstance) {
     LogCapture log;
-    auto freed = [&] { return count(log.all(), "QVPInputController - deallocated"); };
-    Screen* screen = Screen::make(&calls, "screen");
-    run(screen);
+    auto freed = [] { return count("QVPInputController - deallocated"); };
+    Screen* screen = runScreen("screen");
     const unsigned int registered = keypad()->getDelegateCount();
     ASSERT_TRUE(keypad()->hasDelegate(controller));
 
@@ -400,12 +337,12 @@ TEST_F(InputController, TakeoversKeepOneRegistrationAndFreeTheSlotsInstance) {
     QVPInputController* owned = nullptr;
     screen->onBack = [&] { owned = new QVPInputController(); };
     keypad()->dispatchKeypadMSG(kTypeBackClicked);
+    screen->onBack = nullptr;
     EXPECT_EQ(calls, Calls{"screen back"});
     EXPECT_EQ(freed(), 1);
     EXPECT_EQ(QVPInputController::current(), owned);
     EXPECT_EQ(keypad()->getDelegateCount(), registered);
     EXPECT_TRUE(keypad()->hasDelegate(owned));
-    screen->onBack = nullptr;
 
     // One a scene owns is only displaced; its owner frees it.
     QVPInputController::destroy();

@@ -1,6 +1,6 @@
-// Shared by the input controller and key chain tests: recording stand-ins for
-// the character, bound objects, screens and handlers, each writing what it
-// was asked into one call list, and screens run by a fresh director.
+// Shared by the input controller and key chain tests: recording stand-ins
+// that write what they were asked into one call list, and screens run by a
+// fresh director.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -34,14 +34,21 @@ inline std::string num(float v) {
     return text;
 }
 
-// Records every operation the controller calls, prefixed by its name.
-class Character : public QVPObjectAssetCharacter {
-public:
-    static Character* make(Calls* calls, const std::string& name = "c") {
-        auto* c = new Character(calls, name);
-        c->autorelease();
-        return c;
-    }
+// A stand-in's call list and the name its entries start with.
+struct Named {
+    Calls* out;
+    std::string who;
+    void add(const std::string& call) const { out->push_back(who + " " + call); }
+};
+
+template <class T>
+T* autoreleased(T* made) {
+    made->autorelease();
+    return made;
+}
+
+struct Character : QVPObjectAssetCharacter, Named {
+    Character(Calls* calls, std::string name) : QVPObjectAssetCharacter(nullptr), Named{calls, std::move(name)} {}
     void setDirection(float x, float y) override { add("direction " + num(x) + "," + num(y)); }
     void setDirectionX(float x) override { add("directionX " + num(x)); }
     void setDirectionY(float y) override { add("directionY " + num(y)); }
@@ -58,22 +65,11 @@ public:
         add("state " + std::to_string(state));
         QVPObjectAssetCharacter::setState(state);
     }
-
-private:
-    Character(Calls* calls, std::string name) : QVPObjectAssetCharacter(nullptr), m_calls(calls), m_name(name) {}
-    void add(const std::string& call) { m_calls->push_back(m_name + " " + call); }
-    Calls* m_calls;
-    std::string m_name;
 };
 
-// A screen that records the keypad and highlight calls it gets.
-class Screen : public QVPScreen {
-public:
-    static Screen* make(Calls* calls, const std::string& name) {
-        auto* s = new Screen(calls, name);
-        s->autorelease();
-        return s;
-    }
+// No model to build from: the UI container is added as buildFromModel would.
+struct Screen : QVPScreen, Named {
+    Screen(Calls* calls, std::string name) : Named{calls, std::move(name)} { addChild(m_uiContainer, kUiContainerZ); }
     void keyBackClicked() override {
         add("back");
         if (onBack) onBack();
@@ -83,35 +79,35 @@ public:
     void activateHighlightedButton() override { add("activate"); }
     void moveHighlight(int direction) override { add("highlight " + std::to_string(direction)); }
     std::function<void()> onBack;
-
-private:
-    // No model to build from: the container is added as buildFromModel would.
-    Screen(Calls* calls, std::string name) : m_calls(calls), m_name(std::move(name)) {
-        addChild(m_uiContainer, kUiContainerZ);
-    }
-    void add(const std::string& call) { m_calls->push_back(m_name + " " + call); }
-    Calls* m_calls;
-    std::string m_name;
 };
 
-// Target of buttons and subscriptions.
-class Recorder : public cocos2d::CCObject {
-public:
-    Recorder(Calls* calls, std::string name) : m_calls(calls), m_name(std::move(name)) {}
-    void onActivate(cocos2d::CCObject*) { m_calls->push_back(m_name + " activated"); }
+// Target of buttons and subscriptions; `then` runs inside an action call.
+struct Recorder : cocos2d::CCObject, Named {
+    Recorder(Calls* calls, std::string name) : Named{calls, std::move(name)} {}
+    void onActivate(cocos2d::CCObject*) { add("activated"); }
     void onAction(cocos2d::CCObject* source) {
-        m_calls->push_back(m_name + (source ? " from source" : " from null"));
+        add(source ? "from source" : "from null");
         if (then) then();
     }
     std::function<void()> then;
-
-private:
-    Calls* m_calls;
-    std::string m_name;
 };
 
-// A button on `screen`'s UI container bound to raw key `key`, activating
-// `target`.
+// "action N" subscribed to each action 1-10 of the shared controller.
+struct ActionRecorders {
+    explicit ActionRecorders(Calls* calls) {
+        for (int action = 1; action <= 10; ++action) {
+            all.push_back(std::make_unique<Recorder>(calls, "action " + std::to_string(action)));
+            QVPInputController::shared()->subscribeAction(action, all.back().get(),
+                                                          callfuncO_selector(Recorder::onAction), 0);
+        }
+    }
+    ~ActionRecorders() {
+        for (const auto& recorder : all) QVPInputController::shared()->unsubscribeAction(recorder.get());
+    }
+    std::vector<std::unique_ptr<Recorder>> all;
+};
+
+// A button under `parent` bound to raw key `key`, activating `target`.
 inline QVPObjectButton* keyButton(cocos2d::CCNode* parent, int key, Recorder* target) {
     auto model = QVModelObjectButton::create();
     attributeCast<QVAttributeKey>(model->attribute("Keyboard Key"))->setValue(key);
@@ -141,13 +137,20 @@ protected:
         QVModelController::shared()->clear();
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
     }
-
-    // Runs `screen` as the first child of a new running scene.
-    void run(QVPScreen* screen) {
+    // `name`, a recording screen, as the first child of a new running scene.
+    Screen* runScreen(const std::string& name) {
+        Screen* screen = autoreleased(new Screen(&calls, name));
         cocos2d::CCScene* scene = cocos2d::CCScene::create();
         scene->addChild(screen);
         cocos2d::CCDirector::sharedDirector()->runWithScene(scene);
         cocos2d::CCDirector::sharedDirector()->stepFrame(0);
+        return screen;
+    }
+    // What the stand-ins were asked while `act` ran.
+    Calls after(const std::function<void()>& act) {
+        calls.clear();
+        act();
+        return calls;
     }
     static cocos2d::CCKeypadDispatcher* keypad() {
         return cocos2d::CCDirector::sharedDirector()->getKeypadDispatcher();

@@ -3,8 +3,6 @@
 // and how the Linux pad's numbers are turned into the controller's.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "../app/input_test_support.h"
 #include "EventHandler.h"
 #include "GlfwKeyboard.h"
@@ -17,24 +15,14 @@ namespace {
 
 class KeyChain : public InputTest {
 protected:
-    KeyChain() {
-        for (int action = 1; action <= 10; ++action) {
-            recorders.push_back(std::make_unique<Recorder>(&calls, "action " + std::to_string(action)));
-            controller()->subscribeAction(action, recorders.back().get(), callfuncO_selector(Recorder::onAction), 0);
-        }
-    }
-    ~KeyChain() override {
-        handler.forgetPresses();
-        for (const auto& recorder : recorders) controller()->unsubscribeAction(recorder.get());
-    }
-    static QVPInputController* controller() { return QVPInputController::shared(); }
-
+    ~KeyChain() override { handler.forgetPresses(); }
     void press(OIS::KeyCode key, unsigned int text = 0) { handler.keyPressed(OIS::KeyEvent(&keyboard, key, text)); }
     void release(OIS::KeyCode key) { handler.keyReleased(OIS::KeyEvent(&keyboard, key, 0)); }
+    void tap(OIS::KeyCode key) { press(key), release(key); }
 
     GlfwKeyboard keyboard;
     EventHandler handler;
-    std::vector<std::unique_ptr<Recorder>> recorders;
+    ActionRecorders actions{&calls};
     Recorder target{&calls, "button"};
 };
 
@@ -46,31 +34,20 @@ TEST_F(KeyChain, KeysReachTheFirstMatchingActionAndNothingForCodeZero) {
     setKey("Jump Key", ' ');
     setKey("Shoot Key", 0x01000030);  // F1
     // With no screen running, a button outside any screen is no match.
-    CCNode* loose = CCNode::create();
-    QVPObjectButton* looseButton = keyButton(loose, 'B', &target);
-    const struct {
-        OIS::KeyCode key;
-        Calls pressed;
-    } rows[] = {
-        {OIS::KC_A, {"action 4 from null"}},
-        {OIS::KC_SPACE, {"action 5 from null"}},
-        {OIS::KC_F1, {"action 8 from null"}},
-        // Code 0: the unset key attributes hold 0 too.
-        {OIS::KC_RETURN, {}},
-        {OIS::KC_BACK, {}},
-        {OIS::KC_RSHIFT, {}},
-        {OIS::KC_B, {}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(GlfwKeyboard::nameForKeyCode(row.key));
-        calls.clear();
-        press(row.key);
-        EXPECT_EQ(calls, row.pressed);
-        calls.clear();
-        release(row.key);
-        EXPECT_EQ(calls, row.pressed);  // the same action, released
+    QVPObjectButton* loose = keyButton(CCNode::create(), 'B', &target);
+    const std::pair<OIS::KeyCode, const char*> rows[] = {{OIS::KC_A, "action 4 from null"},
+                                                         {OIS::KC_SPACE, "action 5 from null"},
+                                                         {OIS::KC_F1, "action 8 from null"},
+                                                         // Code 0: the unset key attributes hold 0 too.
+                                                         {OIS::KC_RETURN, nullptr},
+                                                         {OIS::KC_BACK, nullptr},
+                                                         {OIS::KC_RSHIFT, nullptr},
+                                                         {OIS::KC_B, nullptr}};
+    for (const auto& [key, action] : rows) {
+        SCOPED_TRACE(GlfwKeyboard::nameForKeyCode(key));
+        EXPECT_EQ(after([&, key = key] { tap(key); }), (action ? Calls{action, action} : Calls{}));  // press, release
     }
-    EXPECT_FALSE(looseButton->isSelected());
+    EXPECT_FALSE(loose->isSelected());
     calls.clear();
     release(OIS::KC_A);  // no recorded press
     EXPECT_TRUE(calls.empty());
@@ -80,29 +57,26 @@ TEST_F(KeyChain, KeysReachTheFirstMatchingActionAndNothingForCodeZero) {
 // ancestors are visible and it is enabled; otherwise the chain gets it.
 TEST_F(KeyChain, OnlyVisibleEnabledButtonsTakeTheirKey) {
     setKey("Jump Key", 'O');
-    Screen* screen = Screen::make(&calls, "screen");
-    run(screen);
+    Screen* screen = runScreen("screen");
     QVPObjectButton* button = keyButton(screen->uiContainer(), 'O', &target);
     const struct {
         const char* name;
         bool visible, containerVisible, enabled;
-        Calls expected;
-    } rows[] = {
-        {"shown", true, true, true, {"button activated"}},
-        {"hidden", false, true, true, {"action 5 from null", "action 5 from null"}},
-        {"container hidden", true, false, true, {"action 5 from null", "action 5 from null"}},
-        {"disabled", true, true, false, {"action 5 from null", "action 5 from null"}},
-    };
+    } rows[] = {{"shown", true, true, true},
+                {"hidden", false, true, true},
+                {"container hidden", true, false, true},
+                {"disabled", true, true, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        const bool takes = row.visible && row.containerVisible && row.enabled;
         button->setVisible(row.visible);
         screen->uiContainer()->setVisible(row.containerVisible);
         button->setEnabled(row.enabled);
         calls.clear();
         press(OIS::KC_O);
-        EXPECT_EQ(button->isSelected(), row.enabled && row.visible && row.containerVisible);
+        EXPECT_EQ(button->isSelected(), takes);
         release(OIS::KC_O);
-        EXPECT_EQ(calls, row.expected);
+        EXPECT_EQ(calls, (takes ? Calls{"button activated"} : Calls{"action 5 from null", "action 5 from null"}));
     }
 }
 
@@ -110,15 +84,14 @@ TEST_F(KeyChain, OnlyVisibleEnabledButtonsTakeTheirKey) {
 // released; B's button, never pressed, is not activated.
 TEST_F(KeyChain, AReleaseGoesWhereItsPressWent) {
     setKey("Move Left Key", 'L');
-    Screen* a = Screen::make(&calls, "A");
-    run(a);
+    Screen* a = runScreen("A");
     keyButton(a->uiContainer(), 'O', &target);
     press(OIS::KC_O);
     press(OIS::KC_L);
-    EXPECT_EQ(controller()->direction(), CCPoint(-1, 0));
+    EXPECT_EQ(QVPInputController::shared()->direction(), CCPoint(-1, 0));
 
     Recorder other(&calls, "B's button");
-    Screen* b = Screen::make(&calls, "B");
+    Screen* b = autoreleased(new Screen(&calls, "B"));
     keyButton(b->uiContainer(), 'O', &other);
     keyButton(b->uiContainer(), 'L', &other);
     a->addChild(b);
@@ -127,7 +100,7 @@ TEST_F(KeyChain, AReleaseGoesWhereItsPressWent) {
     release(OIS::KC_O);
     release(OIS::KC_L);
     EXPECT_EQ(calls, (Calls{"button activated", "action 4 from null"}));
-    EXPECT_EQ(controller()->direction(), CCPoint(0, 0));
+    EXPECT_EQ(QVPInputController::shared()->direction(), CCPoint(0, 0));
 
     // A button whose screen has gone is not activated, and nothing leaks.
     press(OIS::KC_O);
@@ -140,23 +113,19 @@ TEST_F(KeyChain, AReleaseGoesWhereItsPressWent) {
 // Escape goes back once, and only when no button and no key attribute took
 // it; the running screen hears back through the controller.
 TEST_F(KeyChain, EscapeGivesOneBackOnlyWhenNothingTookIt) {
-    Screen* screen = Screen::make(&calls, "screen");
-    run(screen);
-    press(OIS::KC_ESCAPE);
-    release(OIS::KC_ESCAPE);
+    Screen* screen = runScreen("screen");
+    tap(OIS::KC_ESCAPE);
     EXPECT_EQ(calls, Calls{"screen back"});
 
     QVPObjectButton* button = keyButton(screen->uiContainer(), EventHandler::kEscapeCode, &target);
     calls.clear();
-    press(OIS::KC_ESCAPE);
-    release(OIS::KC_ESCAPE);
+    tap(OIS::KC_ESCAPE);
     EXPECT_EQ(calls, Calls{"button activated"});
 
     button->setVisible(false);
     setKey("Shoot Key", EventHandler::kEscapeCode);
     calls.clear();
-    press(OIS::KC_ESCAPE);
-    release(OIS::KC_ESCAPE);
+    tap(OIS::KC_ESCAPE);
     EXPECT_EQ(calls, (Calls{"action 8 from null", "action 8 from null"}));
 }
 
@@ -181,10 +150,7 @@ TEST_F(KeyChain, GamepadNumbersAreTranslatedBeforeTheLog) {
     state.mAxes[1].abs = -99;
     state.mAxes[2].abs = 7;
     LogCapture log;
-    handler.axisMoved(OIS::JoyStickEvent(nullptr, state), 0);
-    handler.axisMoved(OIS::JoyStickEvent(nullptr, state), 1);
-    handler.axisMoved(OIS::JoyStickEvent(nullptr, state), 2);
-    handler.axisMoved(OIS::JoyStickEvent(nullptr, state), 3);  // no such axis
+    for (int axis = 0; axis <= 3; ++axis) handler.axisMoved(OIS::JoyStickEvent(nullptr, state), axis);  // 3: none
     handler.buttonPressed(OIS::JoyStickEvent(nullptr, state), 0);
     for (int direction : {OIS::Pov::North, OIS::Pov::NorthEast, OIS::Pov::Centered, OIS::Pov::SouthWest}) {
         state.mPOV[0].direction = direction;
@@ -192,16 +158,8 @@ TEST_F(KeyChain, GamepadNumbersAreTranslatedBeforeTheLog) {
     }
     handler.povMoved(OIS::JoyStickEvent(nullptr, state), 1);
     EXPECT_EQ(log.all(), (std::vector<std::string>{
-                             "Axis Moved : 1234 - 1",
-                             "Axis Moved : -99 - 0",
-                             "Axis Moved : 7 - 2",
-                             "Button Pressed : 0",
-                             "Button Pressed : 12",
-                             "Button Pressed : 13",
-                             "Button Released : 12",
-                             "Button Released : 13",
-                             "Button Pressed : 14",
-                             "Button Pressed : 15",
-                         }));
+                             "Axis Moved : 1234 - 1", "Axis Moved : -99 - 0", "Axis Moved : 7 - 2",
+                             "Button Pressed : 0", "Button Pressed : 12", "Button Pressed : 13", "Button Released : 12",
+                             "Button Released : 13", "Button Pressed : 14", "Button Pressed : 15"}));
     EXPECT_TRUE(calls.empty());  // no world runs, so nothing is forwarded
 }

@@ -1,14 +1,14 @@
 // The screen base: what a screen model builds (menus, skipped and hidden
 // kinds, draw order), the keyboard highlight, deferred button actions with
-// the closing frames, and the idle loop.
+// the closing frames, the idle loop and the ads.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "menu/CCMenu.h"
 #include "model/classes/QVModelControls.h"
-#include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelUIObjects.h"
 #include "player/screens/QVPScreenUi.h"
@@ -16,43 +16,30 @@
 
 namespace {
 
-using screentest::Names;
+using namespace screentest;
+using Ids = std::vector<uint32_t>;
 
-class Screens : public screentest::ScreenTest {};
-
-std::vector<cocos2d::CCMenu*> buttonMenus(const QVPScreen& screen) {
-    std::vector<cocos2d::CCMenu*> menus;
-    cocos2d::CCArray* children = screen.uiContainer()->getChildren();
-    for (unsigned i = 0; i < children->count(); ++i) {
-        auto* menu = dynamic_cast<cocos2d::CCMenu*>(children->objectAtIndex(i));
-        if (menu && menu->getTag() == QVPScreen::kButtonMenuTag) menus.push_back(menu);
-    }
-    return menus;
-}
+class Screens : public ScreenTest {};
 
 TEST_F(Screens, EachButtonGetsAMenuOfItsOwn) {
     auto model = openScreenModel("Menu");
-    struct Row {
-        int z;
-        bool blockTouch;
-    };
-    const Row rows[] = {{2, true}, {-1, false}, {7, true}};
-    for (const Row& row : rows) setBool(*button(model, "", 0, 0, row.z), "Block Touch", row.blockTouch);
-    setBool(*button(model, "", 0, 0, 3), "Hidden", true);
+    for (const auto& [z, blockTouch] : {std::pair{2, true}, {-1, false}, {7, true}}) {
+        set<QVAttributeBool>(*button(model, "", 0, 0, z), "Block Touch", blockTouch);
+    }
+    set<QVAttributeBool>(*button(model, "", 0, 0, 3), "Hidden", true);
 
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
-    const std::vector<cocos2d::CCMenu*> menus = buttonMenus(*screen);
-    ASSERT_EQ(menus.size(), 3u);
-    for (size_t i = 0; i < menus.size(); ++i) {
-        SCOPED_TRACE(i);
-        // Menus are added in depth order.
-        const Row& row = rows[i == 0 ? 1 : i == 1 ? 0 : 2];
-        EXPECT_EQ(menus[i]->getChildrenCount(), 1u);
-        EXPECT_EQ(menus[i]->getZOrder(), row.z);
-        EXPECT_EQ(menus[i]->getTouchPriority(), -row.z);
-        EXPECT_EQ(menus[i]->isSwallowingTouches(), row.blockTouch);
+    // Depth, touch priority and swallowing of each menu, in the order added.
+    std::vector<std::tuple<int, int, bool>> menus;
+    cocos2d::CCArray* children = screen->uiContainer()->getChildren();
+    for (unsigned i = 0; i < children->count(); ++i) {
+        auto* menu = dynamic_cast<cocos2d::CCMenu*>(children->objectAtIndex(i));
+        if (!menu || menu->getTag() != QVPScreen::kButtonMenuTag) continue;
+        EXPECT_EQ(menu->getChildrenCount(), 1u);
+        menus.emplace_back(menu->getZOrder(), menu->getTouchPriority(), menu->isSwallowingTouches());
     }
+    EXPECT_EQ(menus, (std::vector<std::tuple<int, int, bool>>{{-1, 1, false}, {2, -2, true}, {7, -7, true}}));
 }
 
 TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
@@ -61,7 +48,7 @@ TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
     object<QVModelObjectManipulator>(model);
     object<QVModelObjectEventObserver>(model);
     object<QVModelObjectSwipeControl>(model);
-    setBool(*object<QVModelObjectLabel>(model), "Hidden", true);
+    set<QVAttributeBool>(*object<QVModelObjectLabel>(model), "Hidden", true);
     auto shown = object<QVModelObjectLabel>(model);
 
     LogCapture log;
@@ -73,9 +60,8 @@ TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
         EXPECT_EQ(screen->objects().size(), 1u);
     }
     for (const char* kind : {"QVModelObjectManipulator", "QVModelObjectEventObserver", "QVModelObjectSwipeControl"}) {
-        SCOPED_TRACE(kind);
         const std::string line = std::string("[QVPScreen] no runtime object for ") + kind;
-        EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), 1);
+        EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), 1) << kind;
     }
 }
 
@@ -89,14 +75,13 @@ TEST_F(Screens, ObjectsRunInDepthThenModelOrder) {
 
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
-    std::vector<uint32_t> order;
-    for (cocos2d::CCNode* object : screen->objects()) {
-        for (const auto& entry : screen->objectMap()) {
-            if (entry.second == object) order.push_back(entry.first->id());
+    Ids order;
+    for (cocos2d::CCNode* made : screen->objects()) {
+        for (const auto& [madeFrom, node] : screen->objectMap()) {
+            if (node == made) order.push_back(madeFrom->id());
         }
     }
-    EXPECT_EQ(order,
-              (std::vector<uint32_t>{below->id(), firstFlat->id(), secondFlat->id(), pressed->id(), deep->id()}));
+    EXPECT_EQ(order, (Ids{below->id(), firstFlat->id(), secondFlat->id(), pressed->id(), deep->id()}));
 }
 
 TEST_F(Screens, HighlightMovesToTheNearestButtonInLine) {
@@ -109,29 +94,29 @@ TEST_F(Screens, HighlightMovesToTheNearestButtonInLine) {
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
     auto selected = [&] {
-        std::vector<uint32_t> ids;
-        for (const auto& entry : screen->objectMap()) {
-            auto* item = dynamic_cast<QVPObjectButton*>(entry.second);
-            if (item && item->isSelected()) ids.push_back(entry.first->id());
+        Ids ids;
+        for (const auto& [madeFrom, node] : screen->objectMap()) {
+            auto* item = dynamic_cast<QVPObjectButton*>(node);
+            if (item && item->isSelected()) ids.push_back(madeFrom->id());
         }
         return ids;
     };
 
     // The deepest button, the later one on equal depth.
     screen->hilightDefaultButton();
-    EXPECT_EQ(selected(), std::vector<uint32_t>{alsoDeepest->id()});
+    EXPECT_EQ(selected(), Ids{alsoDeepest->id()});
     buttonOf(*screen, alsoDeepest)->unselected();
 
     buttonOf(*screen, start)->selected();
-    const std::vector<std::pair<int, uint32_t>> moves = {
+    const std::pair<int, uint32_t> moves[] = {
         {12, near->id()},                    // 50 up wins over 120 up; 150 aside never counts
         {12, far->id()},  {12, far->id()},   // nothing above: stays
         {13, near->id()}, {14, near->id()},  // nothing to the left within reach
     };
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.first);
-        screen->moveHighlight(move.first);
-        EXPECT_EQ(selected(), std::vector<uint32_t>{move.second});
+    for (const auto& [direction, id] : moves) {
+        SCOPED_TRACE(direction);
+        screen->moveHighlight(direction);
+        EXPECT_EQ(selected(), Ids{id});
     }
     EXPECT_FALSE(buttonOf(*screen, aside)->isSelected());
 }
@@ -141,15 +126,14 @@ protected:
     // [Previous, Closing]: a back press pops to Previous.
     QVPScreenUi* build(int closeFrames) {
         openScreenModel("Previous");
-        model = openScreenModel("Closing");
-        setInt(*model, "Close Animation Frames", closeFrames);
+        auto model = openScreenModel("Closing");
+        set<QVAttributeInt>(*model, "Close Animation Frames", closeFrames);
         nowhere = button(model, "", 100, 100);
         back = button(model, "kBackButton", 300, 100);
         QVPScreenUi* screen = QVPScreenUi::create();
         run(screen);
         return screen;
     }
-    std::shared_ptr<QVModelScreen> model;
     std::shared_ptr<QVModelObjectButton> nowhere, back;
 };
 
@@ -165,12 +149,12 @@ TEST_F(Deferred, ClosingFramesDelayTheActionAndIgnoreOtherPresses) {
     // A link the node lacks: nothing opens, and the screen must come back.
     buttonOf(*screen, nowhere)->activate();
     EXPECT_EQ(screen->screenState(), QVPScreen::kClosing);
-    uitest::step(5);
+    step(5);  // while closing, the back button and the back key are ignored
     buttonOf(*screen, back)->activate();
     screen->keyBackClicked();
-    uitest::step(20);  // 25 frames of the 30 the closing takes
+    step(20);  // 25 frames of the 30 the closing takes
     EXPECT_EQ(screen->screenState(), QVPScreen::kClosing);
-    uitest::step(10);
+    step(10);
     EXPECT_EQ(screen->screenState(), QVPScreen::kIdle);
     EXPECT_EQ(manager()->currentUiName(), "Closing");
     EXPECT_EQ(cocos2d::CCDirector::sharedDirector()->getNextScene(), nullptr);
@@ -178,36 +162,37 @@ TEST_F(Deferred, ClosingFramesDelayTheActionAndIgnoreOtherPresses) {
     // Idle again: the back button works and takes the closing frames.
     buttonOf(*screen, back)->activate();
     EXPECT_EQ(manager()->currentUiName(), "Closing");
-    uitest::step(35);
+    step(35);
     EXPECT_EQ(manager()->currentUiName(), "Previous");
     EXPECT_NE(QVPScreen::runningScreen(), screen);
 }
 
 TEST_F(Screens, IdleLoopFiresOncePerPeriod) {
     auto model = openScreenModel("Idle");
-    setBool(*model, "Idle Animation Loop", true);
-    setInt(*model, "Open Animation Frames", 0);
-    setInt(*model, "Idle Animation Frames", 30);
+    set<QVAttributeBool>(*model, "Idle Animation Loop", true);
+    set<QVAttributeInt>(*model, "Open Animation Frames", 0);
+    set<QVAttributeInt>(*model, "Idle Animation Frames", 30);
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
     int firings = 0;
-    float last = screen->screenTime();
     for (int i = 0; i < 12; ++i) {
+        const float before = screen->screenTime();
         screen->update(0.25f);
-        if (screen->screenTime() < last) ++firings;
-        last = screen->screenTime();
-        EXPECT_LT(last, 1.0f);
+        if (screen->screenTime() < before) ++firings;
+        EXPECT_LT(screen->screenTime(), 1.0f);
     }
     EXPECT_EQ(firings, 3);
     EXPECT_EQ(screen->screenState(), QVPScreen::kIdle);
 }
 
+// Calls 1-6: the banner every third; the interstitial every second count,
+// and the interrupted third call does not count.
 TEST_F(Screens, AdsFollowTheirFrequenciesAndAnInterruptionSkipsOneInterstitial) {
     auto model = openScreenModel("Ads");
-    uitest::setText(*model, "Ad Banner", "kAdMob");
-    uitest::setText(*model, "Ad Interstitial", "kAdMob");
-    uitest::attr(*model, "Ad Banner Freq.")->setValue(3.0f);
-    uitest::attr(*model, "Ad Interstitials Freq.")->setValue(2.0f);
+    setText(*model, "Ad Banner", "kAdMob");
+    setText(*model, "Ad Interstitial", "kAdMob");
+    attr(*model, "Ad Banner Freq.")->setValue(3.0f);
+    attr(*model, "Ad Interstitials Freq.")->setValue(2.0f);
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
     std::string shown;
@@ -218,8 +203,6 @@ TEST_F(Screens, AdsFollowTheirFrequenciesAndAnInterruptionSkipsOneInterstitial) 
         shown += log.has("[QVAdAdMob] show banner") ? 'B' : '-';
         shown += log.has("[QVAdAdMob] show interstitial") ? 'I' : '-';
     }
-    // Calls 1-6: the banner every third; the interstitial every second
-    // count, and the interrupted third call does not count.
     EXPECT_EQ(shown, "---IB----IB-");
 }
 

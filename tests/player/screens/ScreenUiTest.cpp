@@ -1,6 +1,6 @@
 // The UI screen: the menus fixture navigated by clicks and the back button,
 // the loading screen and its splash, the window-mode buttons, on-screen
-// input buttons, and the back key while closing.
+// input buttons, and the character shop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,11 +19,9 @@
 
 namespace {
 
-using screentest::Names;
+using namespace screentest;
 
-const std::string kMenus = std::string(QV_BINARY_DIR) + "/fixtures/player/menus";
-
-class UiScreens : public screentest::ScreenTest {
+class UiScreens : public ScreenTest {
 protected:
     ~UiScreens() override { cocos2d::TouchInput::sharedTouchInput()->reset(); }
 };
@@ -33,19 +31,16 @@ protected:
 class Menus : public UiScreens {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(loadGame(kMenus));
+        ASSERT_TRUE(loadGame(std::string(QV_BINARY_DIR) + "/fixtures/player/menus"));
         for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
             cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
         }
-    }
-    // Main Menu running.
-    QVPScreenUi* openMainMenu() {
         EXPECT_TRUE(manager()->pushUi("Load", false));
         cocos2d::CCDirector::sharedDirector()->runWithScene(manager()->createCurrentScene());
-        uitest::step(2);
-        return running();
+        step(2);
     }
     static QVPScreenUi* running() { return dynamic_cast<QVPScreenUi*>(QVPScreen::runningScreen()); }
+    static std::string runningKey() { return running() ? running()->key() : "<none>"; }
     // A click at a design point of the 960 x 640 headless window.
     static void click(float x, float y) {
         cocos2d::TouchInput::sharedTouchInput()->touchBegan(0, x, 640 - y);
@@ -54,38 +49,20 @@ protected:
 };
 
 TEST_F(Menus, ClicksOpenOptionsAndItsBackButtonReturns) {
-    QVPScreenUi* menu = openMainMenu();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->key(), "MainMenu");
-    EXPECT_FALSE(menu->isLoadingScreen());
-
+    EXPECT_EQ(runningKey(), "MainMenu");
     click(568, 320);
-    uitest::step(2);
-    ASSERT_NE(running(), nullptr);
-    EXPECT_EQ(running()->key(), "Options");
+    step(2);
+    EXPECT_EQ(runningKey(), "Options");
     EXPECT_EQ(manager()->uiNames(), (Names{"MainMenu", "Options"}));
 
     // Its back button waits for the 6 closing frames.
     click(568, 320);
-    uitest::step(8);
-    EXPECT_EQ(running()->key(), "Options");
+    step(8);
+    ASSERT_EQ(runningKey(), "Options");
     EXPECT_EQ(running()->screenState(), QVPScreen::kClosing);
-    uitest::step(8);
-    ASSERT_NE(running(), nullptr);
-    EXPECT_EQ(running()->key(), "MainMenu");
+    step(8);
+    EXPECT_EQ(runningKey(), "MainMenu");
     EXPECT_EQ(manager()->currentUiName(), "MainMenu");
-}
-
-TEST_F(Menus, BackKeyWhileClosingLeavesThePendingAction) {
-    setInt(*QVModelScreen::screenForKey("MainMenu"), "Close Animation Frames", 15);
-    QVPScreenUi* menu = openMainMenu();
-    ASSERT_NE(menu, nullptr);
-    click(568, 320);
-    EXPECT_EQ(menu->screenState(), QVPScreen::kClosing);
-    menu->keyBackClicked();
-    uitest::step(40);
-    ASSERT_NE(running(), nullptr);
-    EXPECT_EQ(running()->key(), "Options");
 }
 
 struct RecordingApplication : cocos2d::CCApplication {
@@ -99,8 +76,7 @@ TEST_F(UiScreens, LoadingStartsOnTheTenthDraw) {
     cocos2d::CCScene* scene = QVPScreenUi::scene(true);
     ASSERT_NE(scene, nullptr);
     auto* screen = dynamic_cast<QVPScreenUi*>(scene->getChildByTag(QVPScreen::kScreenTag));
-    ASSERT_NE(screen, nullptr);
-    ASSERT_TRUE(screen->isLoadingScreen());
+    ASSERT_TRUE(screen && screen->isLoadingScreen());
     std::vector<int> loads;
     for (int draw = 1; draw <= 12; ++draw) {
         screen->draw();
@@ -139,38 +115,31 @@ TEST_F(UiScreens, TheSplashCoversTheFrameWhenThereIsOne) {
 }
 
 TEST_F(UiScreens, WindowModeButtonsSwapAndAskTheHost) {
-    struct Row {
-        const char* name;
-        bool withFullscreen, withWindowed;
-    };
-    for (const Row& row :
-         {Row{"both", true, true}, Row{"fullscreen only", true, false}, Row{"windowed only", false, true}}) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, withFullscreen, withWindowed] :
+         {std::tuple{"both", true, true}, {"fullscreen only", true, false}, {"windowed only", false, true}}) {
+        SCOPED_TRACE(name);
         host.calls.clear();
         QVPSettingsController::shared()->setFullscreen(false);
-        auto model = openScreenModel(row.name);
-        if (row.withFullscreen) button(model, "kFullscreen", 100, 100);
-        if (row.withWindowed) button(model, "kWindowed", 300, 100);
+        auto model = openScreenModel(name);
+        if (withFullscreen) button(model, "kFullscreen", 100, 100);
+        if (withWindowed) button(model, "kWindowed", 300, 100);
         QVPScreenUi* screen = QVPScreenUi::create();
         ASSERT_NE(screen, nullptr);
         QVPObjectButton* toFullscreen = screen->fullscreenButton();
         QVPObjectButton* toWindowed = screen->windowedButton();
-        ASSERT_EQ(toFullscreen != nullptr, row.withFullscreen);
-        ASSERT_EQ(toWindowed != nullptr, row.withWindowed);
-        auto shows = [&](bool fullscreenShown) {
-            if (toFullscreen) {
-                EXPECT_EQ(toFullscreen->isVisible(), fullscreenShown);
-            }
-            if (toWindowed) {
-                EXPECT_EQ(toWindowed->isVisible(), !fullscreenShown);
-            }
+        ASSERT_EQ(toFullscreen != nullptr, withFullscreen);
+        ASSERT_EQ(toWindowed != nullptr, withWindowed);
+        // The button to the other mode is the one shown.
+        auto expectShown = [&](bool fullscreenButton) {
+            EXPECT_TRUE(!toFullscreen || toFullscreen->isVisible() == fullscreenButton);
+            EXPECT_TRUE(!toWindowed || toWindowed->isVisible() == !fullscreenButton);
         };
-        shows(true);
+        expectShown(true);
         screen->fullscreenButtonAction(toFullscreen);
-        shows(false);
+        expectShown(false);
         EXPECT_TRUE(QVPSettingsController::shared()->isFullscreen());
         screen->windowedButtonAction(toWindowed);
-        shows(true);
+        expectShown(true);
         EXPECT_FALSE(QVPSettingsController::shared()->isFullscreen());
         EXPECT_EQ(host.calls, (std::vector<std::string>{"postWindowModeRequest 1", "postWindowModeRequest 0"}));
         if (toFullscreen) {
@@ -197,34 +166,31 @@ TEST_F(UiScreens, InputButtonsReachTheControllerSharedWhenPressed) {
     for (int action : {5, 11, 12}) {
         controller->subscribeAction(action, &subscriber, callfuncO_selector(Subscriber::onAction), control->id());
     }
-
-    QVPObjectButton* pad = buttonOf(*screen, control);
-    pad->selected();
-    pad->unselected();
-    buttonOf(*screen, jump)->selected();
-    buttonOf(*screen, jump)->unselected();
+    for (QVPObjectButton* pressed : {buttonOf(*screen, control), buttonOf(*screen, jump)}) {
+        pressed->selected();
+        pressed->unselected();
+    }
     // The control button is its own source; the character buttons have none.
+    QVPObjectButton* pad = buttonOf(*screen, control);
     EXPECT_EQ(subscriber.sources, (std::vector<cocos2d::CCObject*>{pad, pad, nullptr, nullptr}));
     controller->unsubscribeAction(&subscriber);
 }
 
+// Only the one of negative price is affordable, and it costs nothing.
 TEST_F(UiScreens, UnlockCharacterSpendsCoinsOnAnAffordableCharacter) {
     std::vector<std::shared_ptr<QVModelAssetCharacter>> characters;
     for (float price : {0.0f, 50.0f, -5.0f}) {
-        characters.push_back(uitest::registered<QVModelAssetCharacter>());
-        uitest::attr(*characters.back(), "Price")->setValue(price);
+        characters.push_back(registered<QVModelAssetCharacter>());
+        attr(*characters.back(), "Price")->setValue(price);
     }
-    uitest::setText(*characters[0], "Purchase Method", "kFree");
+    setText(*characters[0], "Purchase Method", "kFree");
     scoreRecord("").coins.add(40);
-    auto model = openScreenModel("Shop");
-    button(model, "kUnlockCharacter", 100, 100);
+    button(openScreenModel("Shop"), "kUnlockCharacter", 100, 100);
     QVPScreenUi* screen = QVPScreenUi::create();
     ASSERT_NE(screen, nullptr);
     QVPObjectButton* unlock = screen->findButton("kUnlockCharacter");
     ASSERT_NE(unlock, nullptr);
     EXPECT_TRUE(unlock->isVisible());
-
-    // Only the one of negative price is affordable, and it costs nothing.
     for (int press = 0; press < 2; ++press) {
         SCOPED_TRACE(press);
         screen->unlockCharacterButtonAction(unlock);

@@ -1,6 +1,5 @@
 // What the manager and screen tests share: a fresh manager, input controller
-// and host around each test, flow graphs made in the test, and fixture games
-// loaded as the player loads them.
+// and host around each test, flow graphs and screen models made in the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,8 +15,6 @@
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVNode.h"
-#include "model/core/QVDataFormat.h"
-#include "model/core/QVModelController.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/ScoreTable.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -28,9 +25,10 @@
 
 namespace screentest {
 
+using namespace uitest;
 using Names = std::vector<std::string>;
 
-class ScreenTest : public uitest::UiTest {
+class ScreenTest : public UiTest {
 protected:
     ScreenTest() {
         ScreenManager::shared()->reset();
@@ -43,15 +41,14 @@ protected:
         clearScores();
         QVHost::install(nullptr);
     }
-
     static ScreenManager* manager() { return ScreenManager::shared(); }
 
-    // A registered node of class T holding a registered screen (of class S)
+    // A registered node of class T holding a registered screen of class S
     // with that Key.
     template <class T, class S = QVModelScreen>
-    std::shared_ptr<T> node(const std::string& key) {
-        auto screen = uitest::registered<S>();
-        uitest::setText(*screen, "Key", key);
+    static std::shared_ptr<T> node(const std::string& key) {
+        auto screen = registered<S>();
+        setText(*screen, "Key", key);
         auto made = std::make_shared<T>(key + " node");
         QVModelController::shared()->addModel(made);
         made->addChild(screen);
@@ -65,24 +62,10 @@ protected:
     }
     static void link(QVNode& from, const std::string& name, const QVNode& to) { link(from, name, to.load()); }
 
-    // Loads a generated game folder completely; false when it cannot.
-    static bool loadGame(const std::string& root) {
-        QVModelController* controller = QVModelController::shared();
-        cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
-        controller->archiveMode = false;
-        controller->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
-        if (!controller->lastError().empty()) return false;
-        controller->clear();
-        for (int step = 0; step < 100000; ++step) {
-            if (controller->loadNextFromFiles()) break;
-        }
-        return controller->lastError().empty();
-    }
-
     // A registered screen model with that Key, opened alone on the stack.
     static std::shared_ptr<QVModelScreen> openScreenModel(const std::string& key) {
-        auto screen = uitest::registered<QVModelScreen>();
-        uitest::setText(*screen, "Key", key);
+        auto screen = registered<QVModelScreen>();
+        setText(*screen, "Key", key);
         manager()->replaceScene("", key, 0);
         return screen;
     }
@@ -90,24 +73,21 @@ protected:
     template <class T>
     static std::shared_ptr<T> object(const std::shared_ptr<QVModelScreen>& screen, float x = 0, float y = 0,
                                      int z = 0) {
-        auto made = uitest::registered<T>();
+        auto made = registered<T>();
         made->setPosition(cocos2d::CCPoint(x, y));
         made->setZDepth(z);
         screen->addChild(made);
         return made;
     }
-    // A button model with that "Action".
     static std::shared_ptr<QVModelObjectButton> button(const std::shared_ptr<QVModelScreen>& screen,
                                                        const std::string& action, float x = 0, float y = 0, int z = 0) {
         auto made = object<QVModelObjectButton>(screen, x, y, z);
-        uitest::setText(*made, "Action", action);
+        setText(*made, "Action", action);
         return made;
     }
-    static void setInt(const QVModel& model, const char* name, int value) {
-        uitest::attr<QVAttributeInt>(model, name)->setValue(value);
-    }
-    static void setBool(const QVModel& model, const char* name, bool value) {
-        uitest::attr<QVAttributeBool>(model, name)->setValue(value);
+    template <class A, class V>
+    static void set(const QVModel& model, const char* name, V value) {
+        attr<A>(model, name)->setValue(value);
     }
 
     // The button the screen made from `model`.
@@ -119,7 +99,7 @@ protected:
         cocos2d::CCScene* scene = cocos2d::CCScene::create();
         scene->addChild(screen, 0, QVPScreen::kScreenTag);
         cocos2d::CCDirector::sharedDirector()->runWithScene(scene);
-        uitest::step(1);
+        step(1);
     }
 
     RecordingHost host;

@@ -41,14 +41,12 @@ TEST_F(Images, BarRectanglesAreInTheParentsCoordinates) {
     model->setScale(CCPoint(2.0f, 3.0f));
     attr(*model, "Rotation")->setValue(30.0f);
     QVPObjectLoadingBar* bar = QVPObjectLoadingBar::create(model);
+    // Progress, and where the fill then ends.
+    const std::pair<float, float> rows[] = {{0.0f, 368.0f}, {0.5f, 568.0f},  {1.0f, 768.0f},
+                                            {1.5f, 768.0f}, {-1.0f, 368.0f}, {std::nanf(""), 368.0f}};
     for (bool visible : {true, false}) {
         bar->setVisible(visible);
-        for (const auto& [progress, fillEnd] : {std::pair{0.0f, 368.0f},
-                                                {0.5f, 568.0f},
-                                                {1.0f, 768.0f},
-                                                {1.5f, 768.0f},
-                                                {-1.0f, 368.0f},
-                                                {std::nanf(""), 368.0f}}) {
+        for (const auto& [progress, fillEnd] : rows) {
             SCOPED_TRACE(testing::Message() << progress << visible);
             const auto r = bar->barRectangles(progress);
             EXPECT_EQ(r.outline.origin, CCPoint(368.0f, 318.0f));

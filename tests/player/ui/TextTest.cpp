@@ -7,7 +7,6 @@
 #include "label/CCLabelBMFont.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelObjectLabel.h"
-#include "model/core/QVDataFormat.h"
 #include "model/core/QVKeyTable.h"
 #include "player/app/ScoreTable.h"
 #include "player/ui/QVPObjectText.h"
@@ -81,18 +80,12 @@ TEST_F(Labels, ScoreValuesFollowTheirCountersAndModifiers) {
 TEST_F(Labels, LoadingCounterFollowsThePercent) {
     QVPObjectText* text = QVPObjectText::create(label("kLoadingCounter"));
     text->retain();
-    QVModelController* controller = QVModelController::shared();
-    CCFileUtils::sharedFileUtils()->setResourceRoot(std::string(QV_BINARY_DIR) + "/fixtures/load/small");
-    controller->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
-    ASSERT_EQ(controller->lastError(), "");
-    controller->clear();
     std::set<std::string> seen;
-    for (bool done = false; !done;) {
-        done = controller->loadNextFromFiles();
+    EXPECT_TRUE(loadGame(std::string(QV_BINARY_DIR) + "/fixtures/load/small", [&] {
         text->update(0.1f);
-        ASSERT_EQ(text->label()->getString(), std::to_string(controller->loadingPercent()));
+        EXPECT_EQ(text->label()->getString(), std::to_string(QVModelController::shared()->loadingPercent()));
         seen.insert(text->label()->getString());
-    }
+    }));
     EXPECT_TRUE(seen.size() > 3 && seen.count("100"));
     text->release();
     installKeyTable({});

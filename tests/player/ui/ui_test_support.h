@@ -1,9 +1,11 @@
-// The UI object tests' set-up: a fresh director, silent audio, media under a
-// scratch root (sprite containers with a loaded atlas, a digit font), curves.
+// The UI object and screen tests' set-up: a fresh director, silent audio,
+// media under a scratch root (sprite containers with a loaded atlas, a digit
+// font), curves, and games loaded as the player loads them.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +21,7 @@
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeFundamental.h"
 #include "model/core/QVAttributeValue.h"
+#include "model/core/QVDataFormat.h"
 #include "model/core/QVModelController.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/app/QVSound.h"
@@ -35,10 +38,10 @@ inline void setText(const QVModel& model, const char* name, const std::string& t
 }
 // Linear through (time, value) keys; the attribute takes it.
 inline QVAnimationCurve* curve(std::initializer_list<std::pair<float, float>> keys) {
-    auto* c = new QVAnimationCurve();
-    c->setInterpolation(QVAnimationCurve::kInterpolationLinear);
-    for (const auto& key : keys) c->addKey(key.second, key.first);
-    return c;
+    auto* made = new QVAnimationCurve();
+    made->setInterpolation(QVAnimationCurve::kInterpolationLinear);
+    for (const auto& key : keys) made->addKey(key.second, key.first);
+    return made;
 }
 template <class T>
 std::shared_ptr<T> registered() {
@@ -48,6 +51,23 @@ std::shared_ptr<T> registered() {
 }
 inline void step(int frames) {
     for (int i = 0; i < frames; ++i) cocos2d::CCDirector::sharedDirector()->stepFrame(1.0f / 60.0f);
+}
+
+// Loads a generated game folder completely, calling `each` after every
+// step; false when it cannot.
+inline bool loadGame(const std::string& root, const std::function<void()>& each = {}) {
+    QVModelController* controller = QVModelController::shared();
+    cocos2d::CCFileUtils::sharedFileUtils()->setResourceRoot(root);
+    controller->archiveMode = false;
+    controller->loadInitialData("data/data.pkg", qvformat::kStoredArchivePassword);
+    if (!controller->lastError().empty()) return false;
+    controller->clear();
+    for (int steps = 0; steps < 100000; ++steps) {
+        const bool done = controller->loadNextFromFiles();
+        if (each) each();
+        if (done) break;
+    }
+    return controller->lastError().empty();
 }
 
 class UiTest : public ::testing::Test {
@@ -67,23 +87,23 @@ protected:
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
         cocos2d::CCDirector::resetForTest();
     }
-    // `count` frames of 8 x 8 in an atlas loaded as the player loads it.
+    // `count` white frames of 8 x 8 in an atlas loaded as the player loads it.
     std::shared_ptr<QVModelSpriteContainer> spriteContainer(unsigned count) {
         auto container = registered<QVModelSpriteContainer>();
         auto atlas = registered<QVModelAtlas>();
-        std::string plist = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>";
+        std::string frames;
         for (unsigned i = 0; i < count; ++i) {
             auto sprite = registered<QVModelSprite>();
             container->addChild(sprite);
-            plist += "<key>" + sprite->frameName() + "</key><dict><key>frame</key><string>{{" + std::to_string(8 * i) +
-                     ",0},{8,8}}</string><key>offset</key><string>{0,0}</string><key>sourceSize</key>"
-                     "<string>{8,8}</string></dict>";
+            frames += "<key>" + sprite->frameName() + "</key><dict><key>frame</key><string>{{" + std::to_string(8 * i) +
+                      ",0},{8,8}}</string><key>offset</key><string>{0,0}</string><key>sourceSize</key>"
+                      "<string>{8,8}</string></dict>";
         }
-        plist +=
-            "</dict><key>metadata</key><dict><key>format</key><integer>2</integer><key>textureFileName</key>"
-            "<string>atlas_ID" +
-            std::to_string(atlas->id()) + ".png</string></dict></dict></plist>\n";
-        pngtest::writeFile(root.path(atlas->plistPath()), plist);
+        pngtest::writeFile(root.path(atlas->plistPath()),
+                           "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict>" + frames +
+                               "</dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
+                               "<key>textureFileName</key><string>atlas_ID" +
+                               std::to_string(atlas->id()) + ".png</string></dict></dict></plist>\n");
         pngtest::writeFile(root.path(atlas->imagePath()), pngtest::solid(128, 16, 255, 255, 255, 255));
         cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
         return container;
