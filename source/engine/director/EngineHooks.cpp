@@ -20,8 +20,7 @@ unsigned int parseFrameLimitHook(const char* name, const char* value) {
     const char* end = value + std::strlen(value);
     unsigned long long n = 0;
     auto result = std::from_chars(value, end, n);
-    if (result.ec != std::errc() || result.ptr != end || n == 0 ||
-        n > std::numeric_limits<unsigned int>::max()) {
+    if (result.ec != std::errc() || result.ptr != end || n == 0 || n > std::numeric_limits<unsigned int>::max()) {
         CCLog("[engine] %s=\"%s\" is not a positive frame count; ignored", name, value);
         return 0;
     }

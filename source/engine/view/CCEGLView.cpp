@@ -231,21 +231,21 @@ bool CCEGLView::deliverEvents() {
 
 void CCEGLView::deliver(const Queued& item) {
     switch (item.kind) {
-    case Queued::Window:
-        dispatchEvent(item.event);
-        break;
-    case Queued::MouseButton:
-        viewInputMouseButton(item.pressed, item.x, item.y);
-        break;
-    case Queued::MouseMove:
-        viewInputMouseMove(item.x, item.y);
-        break;
-    case Queued::Back:
-        viewInputBack();
-        break;
-    case Queued::FocusLost:
-        viewInputCancelTouches();
-        break;
+        case Queued::Window:
+            dispatchEvent(item.event);
+            break;
+        case Queued::MouseButton:
+            viewInputMouseButton(item.pressed, item.x, item.y);
+            break;
+        case Queued::MouseMove:
+            viewInputMouseMove(item.x, item.y);
+            break;
+        case Queued::Back:
+            viewInputBack();
+            break;
+        case Queued::FocusLost:
+            viewInputCancelTouches();
+            break;
     }
 }
 
@@ -259,28 +259,28 @@ void CCEGLView::dispatchEvent(const ViewEvent& event) {
 
 void CCEGLView::handle(const ViewEvent& event) {
     switch (event.type) {
-    case ViewEvent::Close:
-        m_bCloseDelivered = true;
-        break;
-    case ViewEvent::Resized:
-        setFrameSize(static_cast<float>(event.width) / getFrameZoomFactor(),
-                     static_cast<float>(event.height) / getFrameZoomFactor());
-        break;
-    case ViewEvent::Iconified: {
-        viewInputCancelTouches();
-        if (m_bIconified) break;
-        m_bIconified = true;
-        if (s_lifecycle) s_lifecycle(true);
-        break;
-    }
-    case ViewEvent::Restored: {
-        if (!m_bIconified) break;
-        m_bIconified = false;
-        if (s_lifecycle) s_lifecycle(false);
-        break;
-    }
-    case ViewEvent::User:
-        break;
+        case ViewEvent::Close:
+            m_bCloseDelivered = true;
+            break;
+        case ViewEvent::Resized:
+            setFrameSize(static_cast<float>(event.width) / getFrameZoomFactor(),
+                         static_cast<float>(event.height) / getFrameZoomFactor());
+            break;
+        case ViewEvent::Iconified: {
+            viewInputCancelTouches();
+            if (m_bIconified) break;
+            m_bIconified = true;
+            if (s_lifecycle) s_lifecycle(true);
+            break;
+        }
+        case ViewEvent::Restored: {
+            if (!m_bIconified) break;
+            m_bIconified = false;
+            if (s_lifecycle) s_lifecycle(false);
+            break;
+        }
+        case ViewEvent::User:
+            break;
     }
 }
 

@@ -25,7 +25,7 @@ class CCEGLView;
 struct ViewEvent {
     enum Type { Close, Resized, Iconified, Restored, User };
     Type type = User;
-    int width = 0;   // Resized: the framebuffer size
+    int width = 0;  // Resized: the framebuffer size
     int height = 0;
     intptr_t param = 0;  // User: the posted value
 };
@@ -68,7 +68,10 @@ public:
     virtual void close() {}
     virtual bool isClosed() const { return false; }
     // The view's frame size changed (the window follows it where it can).
-    virtual void frameSizeChanged(float width, float height) { (void)width; (void)height; }
+    virtual void frameSizeChanged(float width, float height) {
+        (void)width;
+        (void)height;
+    }
 
     // Window calls; the headless defaults do nothing.
     virtual void setTitle(const std::string& title) { (void)title; }

@@ -49,22 +49,22 @@ QVPAppDelegate::~QVPAppDelegate() { m_archivePassword.clear(); }
 
 int QVPAppDelegate::resolutionPolicy(int screenAdjustment, int orientation, const CCSize& window) {
     switch (screenAdjustment) {
-    case 0:
-        return kResolutionNoBorder;
-    case 1:
-        return kResolutionFixedHeight;
-    case 2:
-        return kResolutionFixedWidth;
-    case 3: {
-        // A side of 0 gives ratio 0 rather than a division by zero.
-        const float along = orientation == 0 ? window.height : window.width;
-        const float across = orientation == 0 ? window.width : window.height;
-        const float ratio = across > 0 ? along / across : 0.0f;
-        if (orientation == 0) return ratio >= kWideRatio ? kResolutionFixedWidth : kResolutionFixedHeight;
-        return ratio < kWideRatio ? kResolutionFixedWidth : kResolutionFixedHeight;
-    }
-    default:
-        return kResolutionUnKnown;
+        case 0:
+            return kResolutionNoBorder;
+        case 1:
+            return kResolutionFixedHeight;
+        case 2:
+            return kResolutionFixedWidth;
+        case 3: {
+            // A side of 0 gives ratio 0 rather than a division by zero.
+            const float along = orientation == 0 ? window.height : window.width;
+            const float across = orientation == 0 ? window.width : window.height;
+            const float ratio = across > 0 ? along / across : 0.0f;
+            if (orientation == 0) return ratio >= kWideRatio ? kResolutionFixedWidth : kResolutionFixedHeight;
+            return ratio < kWideRatio ? kResolutionFixedWidth : kResolutionFixedHeight;
+        }
+        default:
+            return kResolutionUnKnown;
     }
 }
 
@@ -141,8 +141,8 @@ void QVPAppDelegate::loadGameData() {
         m_firstStep = false;
         controller->clear();
     }
-    const bool done = controller->archiveMode ? controller->loadNextFromArchive(m_archivePassword)
-                                              : controller->loadNextFromFiles();
+    const bool done =
+        controller->archiveMode ? controller->loadNextFromArchive(m_archivePassword) : controller->loadNextFromFiles();
     if (!done) return;
     m_loadingFinished = true;
     m_archivePassword.clear();
