@@ -146,8 +146,7 @@ void QVPObjectAsset::createBody(b2World* world, bool skipStill) {
     if (!world || m_body || !m_model) return;
     if (getScaleX() == 0.0f || getScaleY() == 0.0f) return;
     const bool still = m_collisionType == kNoCollision && m_destroyType == kDestroyNo &&
-                       m_velocity.getLengthSq() == 0.0f && m_angularSpeed == 0.0f && m_movesLinearly &&
-                       !isSpawner();
+                       m_velocity.getLengthSq() == 0.0f && m_angularSpeed == 0.0f && m_movesLinearly && !isSpawner();
     if (skipStill && still) return;
 
     b2BodyDef bodyDef;
