@@ -397,7 +397,8 @@ void QVPObjectAsset::updateSoundVolume(float dt) {
     if (!m_idleSound || !m_gameLayer) return;
     const float range = cocos2d::CCDirector::sharedDirector()->getWinSize().width * 0.5f + 300.0f;
     const float away = std::fabs(distanceFromScreenCentre());
-    float volume = away > range ? 0.0f : 1.0f - away / range;
+    // Written so that a NaN distance gives silence.
+    float volume = away <= range ? 1.0f - away / range : 0.0f;
     if (!QVPInputController::shared()->hasLiveCharacters()) volume = std::max(0.0f, m_idleSound->getVolume() - dt);
 
     bool playing = m_idleSound->state() == QVSound::kPlaying;

@@ -240,6 +240,37 @@ TEST_F(AssetObjectTest, SwapAskedDuringContactWaitsForTheNextUpdate) {
     falling->release();
 }
 
+TEST_F(AssetObjectTest, ObjectFreedInALockedWorldLeavesNoPointerToItself) {
+    LogCapture log;
+    Probe* ground = new Probe(crate(0, 0));
+    Probe* box = new Probe(crate(0, 30));
+    for (Probe* object : {ground, box}) {
+        object->set(QVPObjectAsset::kCharacterCollision, 0, false);
+        object->createBody(&world, false);
+    }
+    physics::setType(box->getBody(), b2_dynamicBody);
+    b2Body* left = box->getBody();
+    struct Listener : b2ContactListener {
+        void BeginContact(b2Contact*) override {
+            if (doomed) doomed->release();
+            doomed = nullptr;
+        }
+        Probe* doomed = nullptr;
+    } listener;
+    listener.doomed = box;
+    world.SetContactListener(&listener);
+    world.Step(1.0f / 60.0f, 6, 6);
+    world.SetContactListener(nullptr);
+    ASSERT_EQ(listener.doomed, nullptr);
+    ASSERT_EQ(world.GetBodyCount(), 2);
+    EXPECT_EQ(physics::userObject<QVPObject>(left), nullptr);
+    EXPECT_EQ(physics::userObject<QVPObject>(left->GetFixtureList()), nullptr);
+    EXPECT_TRUE(LogCapture::hasPrefix("[QVPObjectAsset] body of object"));
+    world.Step(1.0f / 60.0f, 6, 6);
+    physics::destroyBody(&world, left);
+    ground->release();
+}
+
 TEST_F(AssetObjectTest, FinishCallbacksFireOnceAndBodiesLeaveWithTheObject) {
     int finished = 0;
     int contacts = 0;
