@@ -10,6 +10,10 @@ set(QV_WARNINGS -Wall -Wextra -Wshadow -Wpedantic -Wnon-virtual-dtor -Woverloade
 set(QV_TEST_WARNINGS ${QV_WARNINGS})
 list(REMOVE_ITEM QV_TEST_WARNINGS -Wnull-dereference)
 
+# No fused multiply-add: the game field's state hash must be the same in
+# every build type (and no target uses -ffast-math or -march=native).
+add_compile_options(-ffp-contract=off)
+
 if(QV_SANITIZE AND QV_FUZZ)
   message(FATAL_ERROR "QV_SANITIZE and QV_FUZZ are separate builds")
 endif()

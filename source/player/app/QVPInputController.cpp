@@ -627,4 +627,10 @@ void QVPInputController::removeMotorJointsOf(const std::vector<QVPObject*>& obje
     m_motorJoints.erase(std::remove_if(m_motorJoints.begin(), m_motorJoints.end(), attached), m_motorJoints.end());
 }
 
+void QVPInputController::removeMotorJoint(const b2Joint* joint) {
+    m_motorJoints.erase(std::remove_if(m_motorJoints.begin(), m_motorJoints.end(),
+                                       [joint](const MotorJoint& entry) { return entry.joint == joint; }),
+                        m_motorJoints.end());
+}
+
 void QVPInputController::clearMotorJoints() { m_motorJoints.clear(); }

@@ -33,6 +33,7 @@
 namespace cocos2d {
 class CCArray;
 }
+class b2Joint;
 class b2RevoluteJoint;
 class QVModelComponentHealth;
 class QVModelLinker;
@@ -151,6 +152,8 @@ public:
     void addMotorJoint(b2RevoluteJoint* joint, std::shared_ptr<QVModelLinker> linker);
     // Drops the entries whose joint is attached to one of the objects' bodies.
     void removeMotorJointsOf(const std::vector<QVPObject*>& objects);
+    // Drops the entry of a joint the world is destroying (with its body).
+    void removeMotorJoint(const b2Joint* joint);
     void clearMotorJoints();
 
 private:
