@@ -5,6 +5,7 @@
 
 #include "director/CCDirector.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeEnum.h"
 #include "platform/QVLog.h"
 #include "player/app/QVPInputController.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -99,11 +100,11 @@ void QVPGameFieldCamera::update(float dt) {
             float& axis = rule.vertical ? delta.y : delta.x;
             if (!(axis * rule.sign > 0.0f)) continue;
             const int state = m_model->objectFrameState(rule.edge);
-            if (state == kEdgePush) {
+            if (state == kQVObjectFrameEdgePush) {
                 // The characters go back inside; the camera stays.
                 (rule.vertical ? shift.y : shift.x) -= axis;
                 axis = 0.0f;
-            } else if (state == kEdgeKill) {
+            } else if (state == kQVObjectFrameEdgeKill) {
                 if (controller) controller->killAllCharacters();
                 delta = CCPoint();
             }

@@ -3,10 +3,10 @@
 // direction at the game speed, then keeps the target point inside the
 // world's frame rectangle, where each frame edge either pushes the
 // characters back, kills them, or lets the camera follow.
-// Guarantees: without a model only the scroll moves the camera; a target of
-// exactly (0, 0) never replaces the previous one; a frame rectangle with a
-// non-finite value counts as the whole window (logged), so no NaN reaches
-// the camera's position from the model.
+// Guarantees: without a model no edge rule applies (the camera follows the
+// target into its zero frame); a target of exactly (0, 0) never replaces the
+// previous one; a frame rectangle with a non-finite value counts as the
+// whole window (logged), so no NaN reaches the position from the model.
 #pragma once
 
 #include <memory>
@@ -18,9 +18,6 @@ class QVModelScreenScene;
 
 class QVPGameFieldCamera : public cocos2d::CCNode {
 public:
-    // "Object Frame State" values with an effect; any other one follows.
-    static constexpr int kEdgePush = 1;
-    static constexpr int kEdgeKill = 2;
     // The visible rectangle reaches this far below the window (no banner
     // network of this platform reserves room).
     static constexpr float kAdMargin = -40.0f;
