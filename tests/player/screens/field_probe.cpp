@@ -61,7 +61,7 @@
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
-#include "player/objects/QVPObjectFactory.h"
+#include "player/objects/QVPObjectClasses.h"
 #include "player/screens/QVPFieldStateHash.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -242,7 +242,7 @@ bool worldExists(const std::string& key) {
     return false;
 }
 
-QVPScreenScene* fieldScene() { return dynamic_cast<QVPScreenScene*>(ScreenManager::shared()->getGameScene()); }
+QVPScreenScene* fieldScene() { return ScreenManager::shared()->getGameScene(); }
 
 unsigned currentFrame() { return CCDirector::sharedDirector()->getTotalFrames() + 1; }
 
