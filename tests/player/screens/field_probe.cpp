@@ -69,7 +69,7 @@
 #include "player/screens/ScreenManager.h"
 #include "view/CCEGLView.h"
 
-#include "field_fixtures.h"
+#include "FieldFixtures.h"
 
 using namespace cocos2d;
 
@@ -576,8 +576,8 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        std::unique_ptr<FieldFixtures> fixtures;
-        if (options.fixtures) fixtures = std::make_unique<FieldFixtures>();
+        std::unique_ptr<fieldfixtures::FieldFixtures> fixtures;
+        if (options.fixtures) fixtures = std::make_unique<fieldfixtures::FieldFixtures>();
         Probe* probe = new Probe(options, std::move(script));
         g_probe = probe;
         {
