@@ -22,6 +22,7 @@
 #include "player/app/QVAdController.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/app/QVServices.h"
+#include "player/objects/QVPObjectClasses.h"
 #include "player/screens/QVPScreen.h"
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
@@ -89,6 +90,8 @@ void QVPAppDelegate::reportLoadFailure() {
 
 bool QVPAppDelegate::applicationDidFinishLaunching() {
     logMessage("[QVPAppDelegate] game loading: start");
+    registerObjectClasses();
+    registerComponentClasses();
     const EngineHooks& hooks = engineHooks();
     if (hooks.hasRandomSeed) {
         compat::srand(hooks.randomSeed);

@@ -99,7 +99,7 @@ void saveState() { QVPSettingsController::shared()->save(); }
 // Only an asset object knows it.
 float distanceAhead(QVPObject* object) {
     auto* asset = dynamic_cast<QVPObjectAsset*>(object);
-    return asset ? 0.0f /*XXX asset->distanceAlongGameDirection()*/ : -1.0f;
+    return asset ? asset->distanceAlongGameDirection() : -1.0f;
 }
 
 }  // namespace

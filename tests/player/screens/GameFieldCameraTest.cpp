@@ -8,8 +8,6 @@
 #include <memory>
 
 #include "base/CCAutoreleasePool.h"
-#include "base/CCDictionary.h"
-#include "base/CCString.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelScreenScene.h"
@@ -46,15 +44,8 @@ protected:
         cocos2d::CCDirector::resetForTest();
     }
 
-    // The game-field settings rebuilt with this game speed and direction.
     static void useSettings(float speed, float angle) {
-        QVModelGeneralSettings::reset();
-        auto* entry = cocos2d::CCDictionary::create();
-        entry->setObject(cocos2d::CCString::createWithFormat("%f", static_cast<double>(speed)), "value");
-        auto* dict = cocos2d::CCDictionary::create();
-        dict->setObject(entry, "Game Speed Current");
-        QVModelGeneralSettings::shared()->fromDictionary(dict);
-        QVPGameFieldSettings::destroy();
+        QVPGameFieldSettings::shared()->setGameSpeed(speed);
         QVPGameFieldSettings::shared()->setGameplayAngleDirection(angle);
     }
 };
