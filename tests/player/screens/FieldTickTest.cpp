@@ -51,6 +51,19 @@ public:
     }
 };
 
+// A character whose body the test makes.
+class Hero : public QVPObjectAssetCharacter {
+public:
+    Hero() : QVPObjectAssetCharacter(std::make_shared<QVModelObjectAsset>("hero")) {
+        setTypeFlags(kTypeCharacter);
+        autorelease();
+    }
+    void takeBody(b2Body* body) {
+        m_body = body;
+        physics::setUserObject(body, static_cast<QVPObject*>(this));
+    }
+};
+
 // The same calls on the scene's world and on a raw one.
 b2Body* dropBox(b2World* world, float x, float y, bool dynamic) {
     b2BodyDef def;
@@ -78,7 +91,7 @@ protected:
         auto* view = cocos2d::CCDirector::sharedDirector()->getOpenGLView();
         view->setFrameSize(1136, 640);
         view->setDesignResolutionSize(1136, 640, cocos2d::kResolutionExactFit);
-        auto world = uitest::registered<QVModelScreenScene>();
+        world = uitest::registered<QVModelScreenScene>();
         uitest::setText(*world, "Key", "W");
         manager()->setSceneName("W");
     }
@@ -103,15 +116,16 @@ protected:
         return scene;
     }
 
-    QVPObjectAssetCharacter* addCharacter(QVPScreenScene* scene, const cocos2d::CCPoint& at) {
-        auto* character = new QVPObjectAssetCharacter(std::make_shared<QVModelObjectAsset>("hero"));
-        character->autorelease();
-        character->setTypeFlags(QVPObject::kTypeCharacter);
+    Hero* addCharacter(QVPScreenScene* scene, const cocos2d::CCPoint& at) {
+        auto* character = new Hero();
         character->setPosition(at);
+        character->setGameLayer(scene->getGameFieldCamera());
         scene->getGameFieldCamera()->addChild(character);
         scene->getInputController()->addCharacter(character);
         return character;
     }
+
+    std::shared_ptr<QVModelScreenScene> world;
 };
 
 // Whatever the frame time, a frame is one world step of 1/60 s and one tick
@@ -174,7 +188,7 @@ TEST_F(FieldTickTest, SpeedRunsDownToZeroAfterTheLastCharacter) {
     auto* scene = makeScene();
     QVPGameFieldSettings* settings = QVPGameFieldSettings::shared();
     settings->setGameSpeed(3.0f);
-    QVPObjectAssetCharacter* hero = addCharacter(scene, cocos2d::CCPoint(500, 300));
+    Hero* hero = addCharacter(scene, cocos2d::CCPoint(500, 300));
     scene->update(kStep);
     EXPECT_FLOAT_EQ(settings->gameSpeed(), 3.0f);
     EXPECT_EQ(scene->getSpeedDecay(), 0.0f);
@@ -196,7 +210,7 @@ TEST_F(FieldTickTest, SpeedRunsDownToZeroAfterTheLastCharacter) {
 // the global one.
 TEST_F(FieldTickTest, DistanceScoresEachStretchOnce) {
     auto* scene = makeScene();
-    QVPObjectAssetCharacter* hero = addCharacter(scene, cocos2d::CCPoint(100, 0));
+    Hero* hero = addCharacter(scene, cocos2d::CCPoint(100, 0));
     const struct {
         float x;
         float scored;
@@ -237,6 +251,77 @@ TEST_F(FieldTickTest, MagnetPullsPowerupsInsideItsRadius) {
         EXPECT_NEAR(powerup->getBody()->GetPosition().x, (100 + row.distance * row.share) * 0.05f, 1e-5);
         EXPECT_NEAR(powerup->getBody()->GetPosition().y, 5.0f, 1e-6);
     }
+}
+
+// Behind the back edge or beyond a side an object finishes; the front, the
+// exempt kinds and a threshold of -1 keep it. The frame follows the camera.
+TEST_F(FieldTickTest, RemovalBehindTheView) {
+    using O = QVPObject;
+    // 1136 x 640: the back line lies at x = -back, the sides at y = -sides
+    // and 640 + sides; objects are 100 x 100 around their position.
+    const struct {
+        const char* name;
+        float back, sides;
+        uint32_t flags;
+        int32_t state;
+        float x, y, cameraX;
+        bool finished;
+    } rows[] = {
+        {"wholly behind", 300, 550, O::kTypeUnit, 0, -351, 320, 0, true},
+        {"touching the back line", 300, 550, O::kTypeUnit, 0, -349, 320, 0, false},
+        {"far in front", 300, 550, O::kTypeUnit, 0, 9000, 320, 0, false},
+        {"below", 300, 550, O::kTypeUnit, 0, 568, -601, 0, true},
+        {"above", 300, 550, O::kTypeUnit, 0, 568, 1241, 0, true},
+        {"just inside the top", 300, 550, O::kTypeUnit, 0, 568, 1239, 0, false},
+        {"back off", -1, 550, O::kTypeUnit, 0, -9000, 320, 0, false},
+        {"sides off", 300, -1, O::kTypeUnit, 0, 568, -9000, 0, false},
+        {"camera scrolled", 300, 550, O::kTypeUnit, 0, 649, 320, -1000, true},
+        {"camera scrolled, in view", 300, 550, O::kTypeUnit, 0, 651, 320, -1000, false},
+        {"dying character", 300, 550, O::kTypeCharacter, O::kStateDying, -400, 320, 0, true},
+        {"living character", 300, 550, O::kTypeCharacter, 0, -400, 320, 0, false},
+        {"active powerup", 300, 550, O::kTypePowerup, O::kStateMoving, -400, 320, 0, false},
+        {"idle powerup", 300, 550, O::kTypePowerup, 0, -400, 320, 0, true},
+        {"text", 300, 550, O::kTypeText, 0, -400, 320, 0, false},
+        {"group", 300, 550, O::kTypeGroup, 0, -400, 320, 0, false},
+    };
+    auto* scene = makeScene();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        uitest::attr(*world, "Back Deletion Threshold")->setValue(row.back);
+        uitest::attr(*world, "Sides Deletion Threshold")->setValue(row.sides);
+        QVPGameFieldSettings::shared()->applySceneSettings(world);
+        scene->getGameFieldCamera()->setPosition(cocos2d::CCPoint(row.cameraX, 0));
+        auto* piece = new Piece(row.flags);
+        piece->setState(row.state);
+        piece->setPosition(cocos2d::CCPoint(row.x, row.y));
+        piece->setGameLayer(scene->getGameFieldCamera());
+        scene->getGameFieldCamera()->addChild(piece);
+        scene->removeIfBehindView(piece);
+        EXPECT_EQ(piece->getState() == QVPObject::kStateFinished, row.finished);
+        piece->removeFromParent();
+    }
+}
+
+// An object finished in the tick leaves the field in the same tick; a
+// finished character stays listed but its body leaves the world.
+TEST_F(FieldTickTest, FinishedObjectsLeaveTheFieldAndTheWorld) {
+    auto* scene = makeScene();
+    Hero* hero = addCharacter(scene, cocos2d::CCPoint(-400, 320));
+    auto* body = dropBox(scene->getWorld(), -20.0f, 16.0f, true);
+    hero->takeBody(body);
+    auto* crate = new Piece(QVPObject::kTypeUnit);
+    crate->setPosition(cocos2d::CCPoint(-400, 320));
+    crate->takeBody(dropBox(scene->getWorld(), -20.0f, 10.0f, true));
+    scene->getGameFieldCamera()->addChild(crate);
+    hero->setState(QVPObject::kStateDying);
+    hero->setState(QVPObject::kStateFinished);
+    scene->stepGame(kStep);
+    EXPECT_EQ(crate->getParent(), nullptr);
+    EXPECT_EQ(hero->getParent(), nullptr);
+    EXPECT_EQ(hero->getBody(), nullptr);
+    EXPECT_EQ(scene->getInputController()->getCharacters()->count(), 1u);
+    // The crate waits for the pool; its body goes with it.
+    EXPECT_EQ(scene->getWorld()->GetBodyCount(), 1);
 }
 
 // A flash of 0.5 s fades from 255 to 0 with the frames; a shake moves the
