@@ -58,7 +58,8 @@ protected:
         hud = node<QVNodeUI>("HUD");
         pauseMenu = node<QVNodeUI>("PauseMenu");
         options = node<QVNodeUI>("Options");
-        link(*world, "UI", *hud);
+        // A world node has its "UI" link from the start.
+        world->attribute("UI")->connect(hud->load());
         link(*hud, "Pause", *pauseMenu);
         link(*hud, "Options", *options);
         // The pause button follows the link named like it.
