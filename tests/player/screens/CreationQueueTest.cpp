@@ -50,8 +50,7 @@ protected:
     // Queues and completes the section.
     void build(const std::shared_ptr<QVModelLevelSection>& section) {
         scene->addLevelSection(section, 0.0f);
-        for (int call = 0; call < 100 && !scene->updateObjectCreationQueue(); ++call) {
-        }
+        for (int call = 0; call < 100 && !scene->updateObjectCreationQueue(); ++call) {}
     }
     int countOf(const std::vector<std::shared_ptr<QVModelObjectAssetUnit>>& models) const {
         int n = 0;
