@@ -492,7 +492,10 @@ void QVPInputController::removeCharacter(QVPObjectAssetCharacter* character) {
 
 bool QVPInputController::hasLiveCharacters() const {
     for (CCObject* object : m_characters->data()) {
-        if (static_cast<QVPObjectAssetCharacter*>(object)->getState() != kStateDying) return true;
+        // A finished character stays listed for its lives but has left the
+        // field.
+        const int state = static_cast<QVPObjectAssetCharacter*>(object)->getState();
+        if (state != kStateDying && state != kStateFinished) return true;
     }
     return m_noCharacter;
 }

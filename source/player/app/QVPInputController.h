@@ -123,8 +123,10 @@ public:
     void addCharacter(QVPObjectAssetCharacter* character);
     void removeCharacter(QVPObjectAssetCharacter* character);
     cocos2d::CCArray* getCharacters() const { return m_characters; }
-    // Any character not in state 4; with none at all, whether none was
-    // ever added since the last reset.
+    // Any character in neither state 4 nor 5; with none at all, whether
+    // none was ever added since the last reset. The body operations below
+    // (position, box, moves, motor joints) never reach for a missing body:
+    // a finished character loses its body when it leaves the field.
     bool hasLiveCharacters() const;
     // setDirection on every character not in state 4.
     void applyDirection(const cocos2d::CCPoint& direction);

@@ -57,8 +57,7 @@ QVPScreenScene::~QVPScreenScene() {
     // must not reach the world deleted below.
     if (m_world) {
         for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext()) {
-            // PENDING-MERGE: detachBody() on the body's object.
-            (void)body;
+            if (auto* object = physics::userObject<QVPObject>(body)) object->detachBody();
         }
     }
     if (m_inputController) {

@@ -90,7 +90,7 @@ void QVPScreenScene::update(float dt) {
         for (unsigned int i = 0; children && i < children->count(); ++i) {
             auto* asset = dynamic_cast<QVPObjectAsset*>(static_cast<CCNode*>(children->objectAtIndex(i)));
             if (asset && (asset->typeFlags() == QVPObject::kTypeUnit || asset->typeFlags() == QVPObject::kTypePowerup)) {
-                (void)asset;  // PENDING-MERGE: asset->updateSoundVolume(dt)
+                asset->updateSoundVolume(dt);
             }
         }
     }
@@ -226,7 +226,8 @@ void QVPScreenScene::removeFinishedObjects(const std::vector<QVPObject*>& finish
         // the world now.
         if (object->typeFlags() == QVPObject::kTypeCharacter && object->getBody()) {
             b2Body* body = object->getBody();
-            (void)body;  // PENDING-MERGE: detachBody() then physics::destroyBody
+            object->detachBody();
+            physics::destroyBody(m_world, body);
         }
         object->release();
     }
@@ -255,7 +256,7 @@ void QVPScreenScene::removeIfBehindView(QVPObject* object) { removeIfBehindView(
 
 void QVPScreenScene::removeIfBehindView(QVPObject* object, const RemovalFrame& frame) {
     if (!object || exemptFromRemoval(object)) return;
-    const cocos2d::CCRect r = object->boundingBox();  // PENDING-MERGE: getBoundingRect()
+    const cocos2d::CCRect r = object->getBoundingRect();
     const CCPoint m(r.getMidX(), r.getMidY());
     const float w = r.size.width;
     const float h = r.size.height;
