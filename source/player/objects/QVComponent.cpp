@@ -1,30 +1,24 @@
 #include "player/objects/QVComponent.h"
 
-#include <array>
 #include <utility>
 
 #include "model/classes/QVModelComponents.h"
-#include "player/objects/QVNoRuntimeClass.h"
+#include "player/objects/QVRuntimeClassTable.h"
 
 namespace {
 
 constexpr int kKindCount = static_cast<int>(QVComponentKind::Health);
+using Table = QVRuntimeClassTable<QVComponentBuilder, kKindCount>;
 
-std::array<QVComponentBuilder, kKindCount>& builders() {
-    static std::array<QVComponentBuilder, kKindCount> table{};
+Table& builders() {
+    static Table table;
     return table;
 }
 
-// The kind of a model by its exact class; 0 for a class without one.
 int kindOf(const QVModel& model) {
-    const uint32_t id = model.type();
-    const uint32_t ids[kKindCount] = {typeId<QVModelComponentMotor>(),          typeId<QVModelComponentIsoJump>(),
-                                      typeId<QVModelComponentSlide>(),          typeId<QVModelComponentMove>(),
-                                      typeId<QVModelComponentRotationMapper>(), typeId<QVModelComponentHealth>()};
-    for (int i = 0; i < kKindCount; ++i) {
-        if (ids[i] == id) return i + 1;
-    }
-    return 0;
+    return Table::rowOf(model.type(), {typeId<QVModelComponentMotor>(), typeId<QVModelComponentIsoJump>(),
+                                       typeId<QVModelComponentSlide>(), typeId<QVModelComponentMove>(),
+                                       typeId<QVModelComponentRotationMapper>(), typeId<QVModelComponentHealth>()});
 }
 
 }  // namespace
@@ -34,20 +28,18 @@ QVComponent::QVComponent() = default;
 QVComponent::~QVComponent() = default;
 
 void QVComponent::setComponentBuilder(QVComponentKind kind, QVComponentBuilder builder) {
-    const int k = static_cast<int>(kind);
-    if (k >= 1 && k <= kKindCount) builders()[k - 1] = builder;
+    builders().set(static_cast<int>(kind), builder);
 }
 
 QVComponentBuilder QVComponent::componentBuilder(QVComponentKind kind) {
-    const int k = static_cast<int>(kind);
-    return k >= 1 && k <= kKindCount ? builders()[k - 1] : nullptr;
+    return builders().get(static_cast<int>(kind));
 }
 
 QVComponent* QVComponent::create(const std::shared_ptr<QVModelComponent>& model) {
     if (!model) return nullptr;
     const int kind = kindOf(*model);
     if (kind == 0) return nullptr;
-    QVComponentBuilder builder = builders()[kind - 1];
+    QVComponentBuilder builder = builders().get(kind);
     if (!builder) {
         logNoRuntimeClass("QVComponent", model->className());
         return nullptr;

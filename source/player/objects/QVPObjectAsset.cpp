@@ -146,8 +146,7 @@ void QVPObjectAsset::createBody(b2World* world, bool skipStill) {
     if (!world || m_body || !m_model) return;
     if (getScaleX() == 0.0f || getScaleY() == 0.0f) return;
     const bool still = m_collisionType == kNoCollision && m_destroyType == kDestroyNo &&
-                       m_velocity.getLengthSq() == 0.0f && m_angularSpeed == 0.0f && m_movesLinearly &&
-                       !isSpawner();
+                       m_velocity.getLengthSq() == 0.0f && m_angularSpeed == 0.0f && m_movesLinearly && !isSpawner();
     if (skipStill && still) return;
 
     b2BodyDef bodyDef;
@@ -398,7 +397,8 @@ void QVPObjectAsset::updateSoundVolume(float dt) {
     if (!m_idleSound || !m_gameLayer) return;
     const float range = cocos2d::CCDirector::sharedDirector()->getWinSize().width * 0.5f + 300.0f;
     const float away = std::fabs(distanceFromScreenCentre());
-    float volume = away > range ? 0.0f : 1.0f - away / range;
+    // Written so that a NaN distance gives silence.
+    float volume = away <= range ? 1.0f - away / range : 0.0f;
     if (!QVPInputController::shared()->hasLiveCharacters()) volume = std::max(0.0f, m_idleSound->getVolume() - dt);
 
     bool playing = m_idleSound->state() == QVSound::kPlaying;

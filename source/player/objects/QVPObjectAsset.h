@@ -92,8 +92,7 @@ public:
     virtual bool isGround() { return true; }
     // `animation` is a sprite animation object (or null with a shape).
     virtual void addAnimation(int32_t priority, cocos2d::CCNode* animation, std::shared_ptr<QVModelPolygon> shape);
-    virtual void removeAnimation(int32_t priority, cocos2d::CCNode* animation,
-                                 std::shared_ptr<QVModelPolygon> shape);
+    virtual void removeAnimation(int32_t priority, cocos2d::CCNode* animation, std::shared_ptr<QVModelPolygon> shape);
     virtual void attachAnimation(cocos2d::CCNode* animation);
     virtual void detachAnimation(cocos2d::CCNode* animation);
 

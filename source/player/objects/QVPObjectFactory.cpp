@@ -1,8 +1,5 @@
 #include "player/objects/QVPObjectFactory.h"
 
-#include <array>
-#include <cstdint>
-
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelLogicObjects.h"
@@ -14,32 +11,28 @@
 #include "platform/RandomAndClock.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/QVPSettingsController.h"
-#include "player/objects/QVNoRuntimeClass.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVRuntimeClassTable.h"
 
 namespace {
 
 constexpr int kRowCount = static_cast<int>(QVPObjectRow::ScreenJump);
+using Table = QVRuntimeClassTable<QVPObjectBuilder, kRowCount>;
 
-std::array<QVPObjectBuilder, kRowCount>& builders() {
-    static std::array<QVPObjectBuilder, kRowCount> table{};
+Table& builders() {
+    static Table table;
     return table;
 }
 
-// The row of a model by its exact class; 0 for a class without one.
 int rowOf(const QVModel& model) {
-    const uint32_t ids[kRowCount] = {
-        typeId<QVModelObjectInstance>(),   typeId<QVModelObjectAssetUnit>(),  typeId<QVModelObjectAssetCharacter>(),
-        typeId<QVModelObjectAssetPowerup>(), typeId<QVModelObjectLight>(),    typeId<QVModelObjectLogic>(),
-        typeId<QVModelObjectTrail>(),      typeId<QVModelObjectFlag>(),       typeId<QVModelObjectPath>(),
-        typeId<QVModelObjectTeleport>(),   typeId<QVModelObjectGatekeeper>(), typeId<QVModelObjectMirror>(),
-        typeId<QVModelObjectParticles>(),  typeId<QVModelObjectScreenJump>()};
-    const uint32_t id = model.type();
-    for (int i = 0; i < kRowCount; ++i) {
-        if (ids[i] == id) return i + 1;
-    }
-    return 0;
+    return Table::rowOf(
+        model.type(),
+        {typeId<QVModelObjectInstance>(), typeId<QVModelObjectAssetUnit>(), typeId<QVModelObjectAssetCharacter>(),
+         typeId<QVModelObjectAssetPowerup>(), typeId<QVModelObjectLight>(), typeId<QVModelObjectLogic>(),
+         typeId<QVModelObjectTrail>(), typeId<QVModelObjectFlag>(), typeId<QVModelObjectPath>(),
+         typeId<QVModelObjectTeleport>(), typeId<QVModelObjectGatekeeper>(), typeId<QVModelObjectMirror>(),
+         typeId<QVModelObjectParticles>(), typeId<QVModelObjectScreenJump>()});
 }
 
 // The row's builder applied to `model`; an unbuilt row logs once per class.
@@ -85,15 +78,9 @@ QVPObjectAsset* buildCharacter(const std::shared_ptr<QVModelObjectAssetCharacter
 
 }  // namespace
 
-void setObjectBuilder(QVPObjectRow row, QVPObjectBuilder builder) {
-    const int r = static_cast<int>(row);
-    if (r >= 1 && r <= kRowCount) builders()[r - 1] = builder;
-}
+void setObjectBuilder(QVPObjectRow row, QVPObjectBuilder builder) { builders().set(static_cast<int>(row), builder); }
 
-QVPObjectBuilder objectBuilder(QVPObjectRow row) {
-    const int r = static_cast<int>(row);
-    return r >= 1 && r <= kRowCount ? builders()[r - 1] : nullptr;
-}
+QVPObjectBuilder objectBuilder(QVPObjectRow row) { return builders().get(static_cast<int>(row)); }
 
 QVPObjectAsset* QVPObjectAsset::create(const std::shared_ptr<QVModelObject>& model) {
     if (!model) return nullptr;

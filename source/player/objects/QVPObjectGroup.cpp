@@ -39,8 +39,8 @@ void QVPObjectGroup::update(float) {
         auto* object = dynamic_cast<QVPObject*>(child);
         if (!object) continue;
         const std::shared_ptr<QVModelObject> model = object->getModel();
-        const bool member = (model && m_groupModel->hasChild(model)) ||
-                            (withCharacters && object->typeFlags() == kTypeCharacter);
+        const bool member =
+            (model && m_groupModel->hasChild(model)) || (withCharacters && object->typeFlags() == kTypeCharacter);
         if (!member) continue;
         const cocos2d::CCPoint& p = object->getPosition();
         const float key = axisX ? p.y : p.x;

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "../../engine/audio/AudioTestSupport.h"
+#include "../../model/core/support/model_test_support.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelSound.h"
 #include "model/core/QVAttributeModel.h"
-#include "../../engine/audio/AudioTestSupport.h"
-#include "../../model/core/support/model_test_support.h"
 #include "objects_test_support.h"
 #include "platform/CCFileUtils.h"
 #include "player/objects/QVPObjectAsset.h"
@@ -137,8 +137,10 @@ TEST_F(AssetObjectTest, PriorityTableOnShapeOnlyEntries) {
         Probe* object = new Probe(crate());
         object->createBody(&world, false);
         for (const Op& op : row.ops) {
-            if (op.add) object->addAnimation(op.priority, nullptr, shapes[op.shape]);
-            else object->removeAnimation(op.priority, nullptr, shapes[op.shape]);
+            if (op.add)
+                object->addAnimation(op.priority, nullptr, shapes[op.shape]);
+            else
+                object->removeAnimation(op.priority, nullptr, shapes[op.shape]);
         }
         EXPECT_EQ(object->currentPriority(), row.current);
         EXPECT_NEAR(fixtureWidth(object->getBody()), row.width, 1.0f);
@@ -173,8 +175,7 @@ TEST_F(AssetObjectTest, InvalidShapeKeepsTheFixtureAndCharactersKeepTheirFilter)
     auto line = boxPolygon(40, 0.0001f);  // no area
     for (bool character : {false, true}) {
         SCOPED_TRACE(character ? "character" : "object");
-        QVPObjectAsset* object =
-            character ? static_cast<QVPObjectAsset*>(new Character(crate())) : new Probe(crate());
+        QVPObjectAsset* object = character ? static_cast<QVPObjectAsset*>(new Character(crate())) : new Probe(crate());
         object->createBody(&world, false);
         b2Body* body = object->getBody();
         b2Fixture* own = body->GetFixtureList();
@@ -237,6 +238,37 @@ TEST_F(AssetObjectTest, SwapAskedDuringContactWaitsForTheNextUpdate) {
     EXPECT_NEAR(fixtureWidth(touched->getBody()), 100.0f, 1.0f);
     ground->release();
     falling->release();
+}
+
+TEST_F(AssetObjectTest, ObjectFreedInALockedWorldLeavesNoPointerToItself) {
+    LogCapture log;
+    Probe* ground = new Probe(crate(0, 0));
+    Probe* box = new Probe(crate(0, 30));
+    for (Probe* object : {ground, box}) {
+        object->set(QVPObjectAsset::kCharacterCollision, 0, false);
+        object->createBody(&world, false);
+    }
+    physics::setType(box->getBody(), b2_dynamicBody);
+    b2Body* left = box->getBody();
+    struct Listener : b2ContactListener {
+        void BeginContact(b2Contact*) override {
+            if (doomed) doomed->release();
+            doomed = nullptr;
+        }
+        Probe* doomed = nullptr;
+    } listener;
+    listener.doomed = box;
+    world.SetContactListener(&listener);
+    world.Step(1.0f / 60.0f, 6, 6);
+    world.SetContactListener(nullptr);
+    ASSERT_EQ(listener.doomed, nullptr);
+    ASSERT_EQ(world.GetBodyCount(), 2);
+    EXPECT_EQ(physics::userObject<QVPObject>(left), nullptr);
+    EXPECT_EQ(physics::userObject<QVPObject>(left->GetFixtureList()), nullptr);
+    EXPECT_TRUE(LogCapture::hasPrefix("[QVPObjectAsset] body of object"));
+    world.Step(1.0f / 60.0f, 6, 6);
+    physics::destroyBody(&world, left);
+    ground->release();
 }
 
 TEST_F(AssetObjectTest, FinishCallbacksFireOnceAndBodiesLeaveWithTheObject) {
@@ -401,9 +433,8 @@ TEST_F(AssetObjectTest, IdleSoundFadesWithTheDistanceFromTheCentre) {
         bool playing;
         float volume;
     };
-    const Row rows[] = {{"centre", 0, true, 1.0f},
-                        {"half the range", 0.5f, true, 0.5f},
-                        {"beyond the range", 1.01f, false, 0.0f}};
+    const Row rows[] = {
+        {"centre", 0, true, 1.0f}, {"half the range", 0.5f, true, 0.5f}, {"beyond the range", 1.01f, false, 0.0f}};
     CCNode* layer = CCNode::create();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

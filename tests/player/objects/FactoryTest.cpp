@@ -139,7 +139,8 @@ TEST_F(FactoryTest, CharacterSelection) {
         QVPInputController::destroy();
         QVPSettingsController::shared()->setSelectedCharacter(row.selected);
         auto placed = fieldfixtures::characterPlacement(row.placedAsset, CCPoint(10, 20));
-        const size_t registeredCharacters = QVModelController::shared()->getModels<QVModelObjectAssetCharacter>().size();
+        const size_t registeredCharacters =
+            QVModelController::shared()->getModels<QVModelObjectAssetCharacter>().size();
         QVPObjectAsset* object = QVPObjectAsset::create(placed);
         EXPECT_EQ(object != nullptr, row.created);
         EXPECT_EQ(QVPInputController::shared()->getCharacters()->count(), row.created ? 1u : 0u);
@@ -196,8 +197,13 @@ TEST_F(FactoryTest, GroupSortsItsMembersByPosition) {
         {"x ascending", "gAxisY", "gSortAsc", true, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {7, 5, 6}},
         {"x descending", "gAxisY", "gSortDesc", true, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {5, 7, 6}},
         {"gAxisX sorts by y", "gAxisX", "gSortAsc", true, {{10, 3}, {30, 1}, {20, 2}}, {5, 7, 9}, {5, 7, 6}},
-        {"equal coordinates keep their order", "gAxisY", "gSortAsc", true, {{10, 0}, {10, 0}, {10, 0}},
-         {9, 7, 5}, {5, 6, 7}},
+        {"equal coordinates keep their order",
+         "gAxisY",
+         "gSortAsc",
+         true,
+         {{10, 0}, {10, 0}, {10, 0}},
+         {9, 7, 5},
+         {5, 6, 7}},
         {"sorting off", "gAxisY", "gSortAsc", false, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {5, 7, 9}},
     };
     for (const Row& row : rows) {

@@ -47,17 +47,17 @@ private:
 TEST_F(ObjectTest, ComponentsRunInModelOrderAndUnbuiltKindsGiveNone) {
     QVComponent::setComponentBuilder(QVComponentKind::Motor, &RecordingComponent::build);
     LogCapture log;
-    auto placed = placedWith({std::make_shared<QVModelComponentMotor>("m1"), std::make_shared<QVModelComponentDamage>("d"),
-                              std::make_shared<QVModelComponentHealth>("h"),
-                              std::make_shared<QVModelComponentMotor>("m2")});
+    auto placed =
+        placedWith({std::make_shared<QVModelComponentMotor>("m1"), std::make_shared<QVModelComponentDamage>("d"),
+                    std::make_shared<QVModelComponentHealth>("h"), std::make_shared<QVModelComponentMotor>("m2")});
     QVPObjectAsset* a = new QVPObjectAsset(placed);
     QVPObjectAsset* b = new QVPObjectAsset(placed);
     ASSERT_EQ(a->components().size(), 2u);  // the damage model has no kind, health is not built
     EXPECT_EQ(a->components()[0]->owner(), a);
     EXPECT_FALSE(a->components()[0]->isActive());
-    EXPECT_EQ(std::count(log.all().begin(), log.all().end(),
-                         "[QVComponent] no runtime class for QVModelComponentHealth yet"),
-              1);
+    EXPECT_EQ(
+        std::count(log.all().begin(), log.all().end(), "[QVComponent] no runtime class for QVModelComponentHealth yet"),
+        1);
 
     calls().clear();
     a->update(0.0f);

@@ -50,9 +50,9 @@ FixtureBody::FixtureBody(std::shared_ptr<QVModelObject> model) : QVPObjectAsset(
     auto unit = modelCast<QVModelObjectAssetUnit>(m_model);
     if (!unit) return;
     m_collisionType = indexOf(unit->collisionType(), {"kNoCollision", "kCharacterCollision"}, kNoCollision);
-    m_destroyType = indexOf(unit->destroyType(),
-                            {"kDestroyNo", "kDestroyCollision", "kDestroyEnemyCollision", "kDestroyAllCollision"},
-                            kDestroyNo);
+    m_destroyType =
+        indexOf(unit->destroyType(),
+                {"kDestroyNo", "kDestroyCollision", "kDestroyEnemyCollision", "kDestroyAllCollision"}, kDestroyNo);
     m_objectType =
         indexOf(unit->objectType(), {"", "kPlatformObjectType", "kEnemyObjectType", "kDecorationObjectType"}, 0);
     m_physics = unit->movementType() == "kMovementPhysics";
@@ -165,8 +165,8 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key) {
     return made;
 }
 
-std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world,
-                                             const std::string& name, float width, bool initSection) {
+std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
+                                             float width, bool initSection) {
     auto made = registered(std::make_shared<QVModelLevelSection>(name));
     setFloat(*made, "Width", width);
     if (auto* init = attributeCast<QVAttributeBool>(made->attribute("Init Section"))) init->setValue(initSection);

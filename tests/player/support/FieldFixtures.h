@@ -81,7 +81,7 @@ std::shared_ptr<QVModelObjectAssetCharacter> characterPlacement(const std::share
 // A world with that "Key".
 std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 // A section of `world` (when given) with that "Width".
-std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world,
-                                             const std::string& name, float width, bool initSection = false);
+std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
+                                             float width, bool initSection = false);
 
 }  // namespace fieldfixtures
