@@ -152,7 +152,7 @@ void QVPScreenScene::resetGameField() {
     // and their bodies leave the world now, not when the last reference
     // (the autorelease pool, the controller) lets go.
     clearQueues();
-    CCArray* removed = CCArray::create();
+    auto* removed = new CCArray();
     if (CCArray* children = m_camera->getChildren()) {
         for (CCObject* child : children->data()) {
             auto* object = dynamic_cast<QVPObject*>(child);
@@ -171,6 +171,7 @@ void QVPScreenScene::resetGameField() {
             if (physics::destroyBody(m_world, object->getBody())) object->detachBody();
         }
     }
+    removed->release();
     if (m_backgroundLayers) {
         for (CCObject* layer : m_backgroundLayers->data()) static_cast<QVPObject*>(layer)->reset();
     }
