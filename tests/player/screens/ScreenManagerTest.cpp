@@ -204,7 +204,7 @@ TEST_F(FlowManagerTest, AWorldBuildsItsGameSceneAndPowerupsAreUndone) {
     LogCapture log;
     cocos2d::CCScene* scene = manager()->createCurrentScene();
     ASSERT_NE(scene, nullptr);
-    EXPECT_FALSE(log.has("no game-field scene"));
+    EXPECT_FALSE(log.hasPrefix("[ScreenManager] no game-field scene"));
     QVPScreenScene* game = manager()->getGameScene();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(game, scene->getChildByTag(QVPScreen::kScreenTag));
