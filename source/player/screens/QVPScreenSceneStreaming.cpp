@@ -1,13 +1,15 @@
 // Level streaming and the field reset of the game-field scene.
+#include "player/screens/QVPScreenScene.h"
+
 #include <cfloat>
 #include <set>
 
 #include "base/CCArray.h"
+#include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelScreenScene.h"
-#include "model/classes/QVModelAsset.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
 #include "physics/PhysicsGuard.h"
@@ -21,7 +23,6 @@
 #include "player/objects/QVPObject.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
-#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 
 using cocos2d::CCArray;
@@ -152,7 +153,7 @@ void QVPScreenScene::resetGameField() {
     // and their bodies leave the world now, not when the last reference
     // (the autorelease pool, the controller) lets go.
     clearQueues();
-    CCArray* removed = CCArray::create();
+    auto* removed = new CCArray();
     if (CCArray* children = m_camera->getChildren()) {
         for (CCObject* child : children->data()) {
             auto* object = dynamic_cast<QVPObject*>(child);
@@ -171,6 +172,7 @@ void QVPScreenScene::resetGameField() {
             if (physics::destroyBody(m_world, object->getBody())) object->detachBody();
         }
     }
+    removed->release();
     if (m_backgroundLayers) {
         for (CCObject* layer : m_backgroundLayers->data()) static_cast<QVPObject*>(layer)->reset();
     }
@@ -219,8 +221,8 @@ void QVPScreenScene::resetGameField() {
             m_nextSectionStart += addLevelSection(before, m_nextSectionStart);
         }
         drainCreationQueue(*this, "updaing object creation queue");
-        const auto own = QVModelController::shared()->getModel<QVModelLevelSection>(
-            static_cast<uint32_t>(checkpoint.sectionId));
+        const auto own =
+            QVModelController::shared()->getModel<QVModelLevelSection>(static_cast<uint32_t>(checkpoint.sectionId));
         if (own && !own->initSection()) {
             m_nextSectionStart += addLevelSection(own, m_nextSectionStart);
         } else {

@@ -100,7 +100,7 @@ TEST_F(GameFieldCameraTest, ScrollsAndAppliesTheFrameEdges) {
     for (const CameraCase& c : kCases) {
         SCOPED_TRACE(c.name);
         useSettings(c.speed, c.angle);
-        auto* controller = new QVPInputController();
+        QVPInputController* controller = QVPInputController::shared();
         auto* character = new QVPObjectAssetCharacter(nullptr);
         character->autorelease();
         character->setPosition(CCPoint(400.0f, 300.0f));

@@ -29,6 +29,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,7 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -152,37 +154,29 @@ bool parseScriptLine(std::string text, unsigned lastFrame, std::vector<ScriptLin
     const std::size_t hash = text.find('#');
     if (hash != std::string::npos) text.erase(hash);
     std::vector<std::string> words;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t start = text.find_first_not_of(" \t\r", at);
-        if (start == std::string::npos) break;
-        const std::size_t end = text.find_first_of(" \t\r", start);
-        words.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        at = end == std::string::npos ? text.size() : end;
-    }
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
     if (words.empty()) return true;
     ScriptLine line;
     if (!parseCount(words[0], 100000000, &line.frame) || line.frame == 0 || line.frame < lastFrame) return false;
-    const std::string& name = words.size() > 1 ? words[1] : std::string();
-    const bool withAction = name == "press" || name == "release";
+    static const struct {
+        const char* name;
+        Command command;
+    } kCommands[] = {{"press", Command::kPress},     {"release", Command::kRelease},
+                     {"kill", Command::kKill},       {"checkpoint", Command::kCheckpoint},
+                     {"restart", Command::kRestart}, {"pause", Command::kPause},
+                     {"resume", Command::kResume}};
+    const std::string name = words.size() > 1 ? words[1] : std::string();
+    const auto known = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const auto& c) { return name == c.name; });
+    if (known == std::end(kCommands)) return false;
+    line.command = known->command;
+    const bool withAction = line.command == Command::kPress || line.command == Command::kRelease;
     if (words.size() != (withAction ? 3u : 2u)) return false;
     if (withAction) {
         unsigned action = 0;
         if (!parseCount(words[2], 16, &action) || action == 0) return false;
-        line.command = name == "press" ? Command::kPress : Command::kRelease;
         line.action = static_cast<int>(action);
-    } else if (name == "kill") {
-        line.command = Command::kKill;
-    } else if (name == "checkpoint") {
-        line.command = Command::kCheckpoint;
-    } else if (name == "restart") {
-        line.command = Command::kRestart;
-    } else if (name == "pause") {
-        line.command = Command::kPause;
-    } else if (name == "resume") {
-        line.command = Command::kResume;
-    } else {
-        return false;
     }
     out->push_back(line);
     return true;
