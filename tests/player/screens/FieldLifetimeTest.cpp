@@ -5,6 +5,7 @@
 #include "model/classes/QVModelLinker.h"
 #include "physics/PhysicsGuard.h"
 #include "player/app/QVPInputController.h"
+#include "player/screens/QVPFieldStateHash.h"
 
 namespace {
 
@@ -88,6 +89,74 @@ TEST_F(FieldLifetime, AJointDestroyedWithItsBodyLeavesNoMotorEntry) {
     scene->update(1.0f / 60.0f);
     EXPECT_TRUE(kept->IsMotorEnabled());
     scene->getInputController()->actionReleased(9, nullptr);
+}
+
+// The same world run twice from the same seed hashes the same, frame after
+// frame; a body nudged by one step of velocity changes the hash.
+TEST_F(FieldLifetime, TheStateHashFollowsTheRun) {
+    auto world = ff::world("H");
+    auto start = ff::section(world, "Start", 1136.0f, true);
+    start->addChild(ff::characterPlacement(ff::characterAsset("Hero", 40.0f, 40.0f), CCPoint(200.0f, 60.0f)));
+    crates(start, 10, true);
+    auto run = [this](bool nudge) {
+        compat::srand(7);
+        enter("H");
+        physics::setGravity(scene->getWorld(), b2Vec2(0.0f, -10.0f));
+        std::vector<uint64_t> hashes;
+        for (int frame = 0; frame < 120; ++frame) {
+            if (frame == 60) scene->getInputController()->actionPressed(3, nullptr);
+            if (nudge && frame == 90) {
+                b2Body* body = withBodies().back()->getBody();
+                physics::setLinearVelocity(body, body->GetLinearVelocity() + b2Vec2(0.0f, 1e-3f));
+            }
+            scene->update(1.0f / 60.0f);
+            hashes.push_back(fieldStateHash(*scene));
+        }
+        scene->getInputController()->actionReleased(3, nullptr);
+        return hashes;
+    };
+    const std::vector<uint64_t> first = run(false);
+    const std::vector<uint64_t> second = run(false);
+    const std::vector<uint64_t> nudged = run(true);
+    EXPECT_EQ(first, second);
+    EXPECT_NE(first[0], first[119]);
+    EXPECT_EQ(std::vector<uint64_t>(first.begin(), first.begin() + 90),
+              std::vector<uint64_t>(nudged.begin(), nudged.begin() + 90));
+    EXPECT_NE(first[90], nudged[90]);
+}
+
+// Pad keys press and release their actions; the gamepad's jump buttons
+// press jump but never release it; other codes do nothing.
+TEST_F(FieldLifetime, KeysReachTheInputController) {
+    struct Recorder : cocos2d::CCObject {
+        void onAction(cocos2d::CCObject*) { ++calls; }
+        int calls = 0;
+    };
+    const struct {
+        int key;
+        int action;  // 0: none
+        int onRelease;
+    } rows[] = {{19, 1, 1}, {20, 2, 1}, {21, 4, 1}, {22, 3, 1}, {23, 5, 1},
+                {96, 5, 0}, {99, 5, 0}, {100, 5, 0}, {4, 0, 0},  {50, 0, 0}};
+    ff::section(ff::world("K"), "Start", 1136.0f, true);
+    enter("K");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        Recorder recorders[6];
+        for (int action = 1; action <= 5; ++action) {
+            scene->getInputController()->subscribeAction(action, &recorders[action],
+                                                         callfuncO_selector(Recorder::onAction), 0);
+        }
+        scene->onKeyDown(row.key);
+        const int pressed = row.action ? recorders[row.action].calls : 0;
+        scene->onKeyUp(row.key);
+        int total = 0;
+        for (int action = 1; action <= 5; ++action) total += recorders[action].calls;
+        EXPECT_EQ(pressed, row.action ? 1 : 0);
+        EXPECT_EQ(total, (row.action ? 1 : 0) + row.onRelease);
+        for (int action = 1; action <= 5; ++action) scene->getInputController()->unsubscribeAction(&recorders[action]);
+        scene->getInputController()->actionReleased(5, nullptr);
+    }
 }
 
 }  // namespace
