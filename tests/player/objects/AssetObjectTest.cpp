@@ -152,24 +152,6 @@ TEST_F(AssetObjectTest, PriorityTableOnShapeOnlyEntries) {
     }
 }
 
-TEST_F(AssetObjectTest, ShownAnimationFollowsTheObjectsVisibility) {
-    Probe* object = new Probe(crate());
-    CCNode* back = CCNode::create();
-    CCNode* front = CCNode::create();
-    object->addAnimation(QVPObjectAsset::kPriorityMove, back, nullptr);
-    object->addAnimation(QVPObjectAsset::kPriorityIsoJump, front, nullptr);
-    EXPECT_EQ(front->getParent(), object);
-    EXPECT_FALSE(back->isVisible());
-    object->setVisible(false);
-    EXPECT_FALSE(front->isVisible());
-    object->setVisible(true);
-    object->removeAnimation(QVPObjectAsset::kPriorityIsoJump, front, nullptr);
-    EXPECT_EQ(front->getParent(), nullptr);
-    EXPECT_EQ(object->currentAnimation(), back);
-    EXPECT_TRUE(back->isVisible());
-    object->release();
-}
-
 TEST_F(AssetObjectTest, InvalidShapeKeepsTheFixtureAndCharactersKeepTheirFilter) {
     auto empty = std::make_shared<QVModelPolygon>("empty");
     auto line = boxPolygon(40, 0.0001f);  // no area
