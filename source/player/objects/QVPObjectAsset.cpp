@@ -74,11 +74,13 @@ void QVPObjectAsset::destroyOwnBody() {
     if (!m_body) return;
     b2Body* body = m_body;
     m_body = nullptr;
-    if (physics::destroyBody(body->GetWorld(), body)) return;
+    // Cleared first: the contacts the destruction ends must not reach (and
+    // retain) this dying object.
     physics::setUserObject<QVPObject>(body, nullptr);
     for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext()) {
         physics::setUserObject<QVPObject>(fixture, nullptr);
     }
+    if (physics::destroyBody(body->GetWorld(), body)) return;
     logMessage("[QVPObjectAsset] body of object %d left in its world", getTag());
 }
 

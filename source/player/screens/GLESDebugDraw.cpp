@@ -53,18 +53,19 @@ void GLESDebugDraw::drawOutlineAndFill(const ccVertex2F* points, int count, cons
     submit(GL_LINE_LOOP, points, count, opaque(color));
 }
 
-void GLESDebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color) {
+void GLESDebugDraw::drawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color, bool solid) {
     if (!vertices || vertexCount <= 0) return;
     std::vector<ccVertex2F> points(static_cast<size_t>(vertexCount));
     for (int32 i = 0; i < vertexCount; ++i) points[static_cast<size_t>(i)] = toPoints(vertices[i]);
-    drawOutlineAndFill(points.data(), vertexCount, color, false);
+    drawOutlineAndFill(points.data(), vertexCount, color, solid);
+}
+
+void GLESDebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color) {
+    drawPolygon(vertices, vertexCount, color, false);
 }
 
 void GLESDebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color) {
-    if (!vertices || vertexCount <= 0) return;
-    std::vector<ccVertex2F> points(static_cast<size_t>(vertexCount));
-    for (int32 i = 0; i < vertexCount; ++i) points[static_cast<size_t>(i)] = toPoints(vertices[i]);
-    drawOutlineAndFill(points.data(), vertexCount, color, true);
+    drawPolygon(vertices, vertexCount, color, true);
 }
 
 void GLESDebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& color) {

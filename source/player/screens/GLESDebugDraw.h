@@ -71,6 +71,7 @@ protected:
     virtual void submit(GLenum mode, const cocos2d::ccVertex2F* points, int count, const cocos2d::ccColor4F& colour);
 
 private:
+    void drawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color, bool solid);
     void drawOutlineAndFill(const cocos2d::ccVertex2F* points, int count, const b2Color& color, bool solid);
 
     cocos2d::CCGLProgram* m_program = nullptr;  // retained

@@ -22,6 +22,7 @@
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPObject.h"
 #include "player/screens/GLESDebugDraw.h"
+#include "player/screens/QVPContactListener.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenUi.h"
@@ -67,6 +68,7 @@ QVPScreenScene::~QVPScreenScene() {
     }
     delete m_world;
     m_world = nullptr;
+    delete m_contactListener;
     delete m_destructionListener;
     delete m_debugDraw;
     m_levelSections.clear();
@@ -115,7 +117,8 @@ bool QVPScreenScene::init() {
     m_world = new b2World(b2Vec2(0.0f, 0.0f));
     const CCPoint gravity = m_gameFieldSettings->gravity();
     physics::setGravity(m_world, b2Vec2(gravity.x, gravity.y));
-    // PENDING-MERGE: the contact listener is installed here once it lands.
+    m_contactListener = new QVPContactListener();
+    m_world->SetContactListener(m_contactListener);
     m_destructionListener = new QVPSceneDestructionListener(this);
     m_world->SetDestructionListener(m_destructionListener);
 

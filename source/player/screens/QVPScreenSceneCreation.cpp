@@ -1,19 +1,21 @@
 // The creation queue, the linkers, teleport transfers and the object queries
 // of the game-field scene.
-#include <cmath>
+#include "player/screens/QVPScreenScene.h"
+
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <map>
 
 #include "menu/CCMenu.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelLinker.h"
+#include "model/classes/QVModelLogicObjects.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectButton.h"
 #include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelSpriteContainer.h"
-#include "model/classes/QVModelLogicObjects.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
 #include "model/core/QVTypeId.h"
@@ -26,7 +28,6 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectGroup.h"
 #include "player/screens/QVPGameFieldCamera.h"
-#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
 #include "player/ui/QVPObjectText.h"
@@ -118,7 +119,8 @@ CCNode* addButtonMenu(QVPScreenScene& scene, const std::shared_ptr<QVModelObject
         disabled = buttonSprite(*image, &kDisabledTint);
     }
     if (!normal) {
-        normal = createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{255, 255, 255, 255});
+        // Invisible, but it still takes touches, as on the menu screens.
+        normal = createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{0, 0, 0, 0});
         selected = nullptr;
         disabled = nullptr;
     }
@@ -405,16 +407,14 @@ void QVPScreenScene::processTransferQueue() {
     }
 }
 
-
-
 QVPObject* QVPScreenScene::recreateObject(const std::shared_ptr<QVModelObject>& model, CCNode* destination) {
     QVPObjectAsset* object = QVPObjectAsset::create(model);
     if (!object) return nullptr;
     object->setPosition(cocos2d::CCPointZero);
     m_camera->addChild(object, model->zDepth());
     if (destination) {
-        placeByTransform(object,
-                         CCAffineTransformConcat(object->nodeToParentTransform(), destination->nodeToParentTransform()));
+        placeByTransform(
+            object, CCAffineTransformConcat(object->nodeToParentTransform(), destination->nodeToParentTransform()));
     }
     object->setSpawner(model->hasSpawner());
     object->setGameLayer(m_camera);

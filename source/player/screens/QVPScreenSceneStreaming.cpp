@@ -1,13 +1,15 @@
 // Level streaming and the field reset of the game-field scene.
+#include "player/screens/QVPScreenScene.h"
+
 #include <cfloat>
 #include <set>
 
 #include "base/CCArray.h"
+#include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelScreenScene.h"
-#include "model/classes/QVModelAsset.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
 #include "physics/PhysicsGuard.h"
@@ -21,7 +23,6 @@
 #include "player/objects/QVPObject.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
-#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 
 using cocos2d::CCArray;
@@ -220,8 +221,8 @@ void QVPScreenScene::resetGameField() {
             m_nextSectionStart += addLevelSection(before, m_nextSectionStart);
         }
         drainCreationQueue(*this, "updaing object creation queue");
-        const auto own = QVModelController::shared()->getModel<QVModelLevelSection>(
-            static_cast<uint32_t>(checkpoint.sectionId));
+        const auto own =
+            QVModelController::shared()->getModel<QVModelLevelSection>(static_cast<uint32_t>(checkpoint.sectionId));
         if (own && !own->initSection()) {
             m_nextSectionStart += addLevelSection(own, m_nextSectionStart);
         } else {

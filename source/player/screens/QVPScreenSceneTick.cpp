@@ -78,6 +78,8 @@ bool exemptFromRemoval(QVPObject* object) {
 }  // namespace
 
 void QVPScreenScene::update(float dt) {
+    // The singleton may have been replaced since the last frame.
+    m_gameFieldSettings = QVPGameFieldSettings::shared();
     QVPScreen::update(dt);
     if (m_pendingActions != 0) {
         const int taken = m_pendingActions;

@@ -50,8 +50,7 @@ protected:
     // Queues and completes the section.
     void build(const std::shared_ptr<QVModelLevelSection>& section) {
         scene->addLevelSection(section, 0.0f);
-        for (int call = 0; call < 100 && !scene->updateObjectCreationQueue(); ++call) {
-        }
+        for (int call = 0; call < 100 && !scene->updateObjectCreationQueue(); ++call) {}
     }
     int countOf(const std::vector<std::shared_ptr<QVModelObjectAssetUnit>>& models) const {
         int n = 0;
@@ -147,6 +146,10 @@ TEST_F(CreationTest, RefusedObjectsLeaveNothingBehind) {
     EXPECT_EQ(scene->createObjectFromModel(powerup, 0, CCPoint(0.0f, 0.0f), true), nullptr);
     EXPECT_EQ(scene->createObjectFromModel(hero, manager()->getStartSectionId() + 1, CCPoint(0.0f, 0.0f), true),
               nullptr);
+    // A character re-created where the world refuses its body.
+    auto* far = cocos2d::CCNode::create();
+    far->setPosition(CCPoint(1e9f, 0.0f));
+    EXPECT_EQ(scene->recreateObject(hero, far), nullptr);
     EXPECT_EQ(scene->getInputController()->getCharacters()->count(), 0u);
     drainPool();
     EXPECT_EQ(objects().size(), count);
@@ -273,7 +276,11 @@ TEST_F(CreationTest, TransfersCarryVelocityDampingAndTurn) {
         destination->setRotation(row.rotation);
         camera()->addChild(destination);
         scene->queueTransfer(old, destination);
-        old->removeFromParentAndCleanup(true);  // the teleport takes the old one away
+        // The teleport takes the old object away, and may finish itself,
+        // before the queue runs (ASan).
+        old->removeFromParentAndCleanup(true);
+        destination->removeFromParentAndCleanup(true);
+        drainPool();
         scene->processTransferQueue();
         QVPObject* made = objectOf(row.model);
         ASSERT_NE(made, nullptr);
@@ -286,7 +293,6 @@ TEST_F(CreationTest, TransfersCarryVelocityDampingAndTurn) {
             EXPECT_FLOAT_EQ(made->getBody()->GetLinearVelocity().x, 3.0f);
             EXPECT_FLOAT_EQ(made->getBody()->GetLinearVelocity().y, 1.0f);
         }
-        destination->removeFromParentAndCleanup(true);
         drainPool();
     }
 }

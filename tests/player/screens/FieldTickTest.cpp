@@ -172,10 +172,9 @@ TEST_F(FieldTickTest, NothingMovesWhilePaused) {
     b2Body* box = dropBox(scene->getWorld(), 0.0f, 10.0f, true);
     scene->requestPause(true);
     for (int f = 0; f < 5; ++f) scene->update(kStep);
-    if (scene->isPaused()) {
-        EXPECT_EQ(scene->ticks, 0);
-        EXPECT_EQ(box->GetPosition().y, 10.0f);
-    }
+    EXPECT_TRUE(scene->isPaused());
+    EXPECT_EQ(scene->ticks, 0);
+    EXPECT_EQ(box->GetPosition().y, 10.0f);
     scene->requestPause(false);
     scene->update(kStep);
     EXPECT_FALSE(scene->isPaused());

@@ -18,6 +18,7 @@
 #include "model/core/QVAttributeModel.h"
 #include "physics/PhysicsGuard.h"
 #include "player/app/LockStateStore.h"
+#include "player/app/QVPAppDelegate.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectClasses.h"
@@ -417,6 +418,22 @@ TEST_F(SceneFlow, OneBackPressPausesOnce) {
     uitest::step(1);
     EXPECT_FALSE(scene->isPaused());
     EXPECT_EQ(hudKey(*scene), "HUD");
+}
+
+TEST_F(SceneFlow, GoingToTheBackgroundPausesARunningWorld) {
+    QVPScreenScene* scene = enter();
+    ASSERT_NE(scene, nullptr);
+    QVPAppDelegate app;
+    LogCapture log;
+    app.applicationDidEnterBackground();
+    EXPECT_TRUE(log.has("[QVPAppDelegate] send game to pause"));
+    EXPECT_TRUE(scene->isPaused());
+    EXPECT_EQ(hudKey(*scene), "PauseMenu");
+    // Already paused: the pause action runs again and changes nothing.
+    app.applicationDidEnterBackground();
+    EXPECT_TRUE(scene->isPaused());
+    EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "PauseMenu"}));
+    cocos2d::CCDirector::sharedDirector()->startAnimation();
 }
 
 TEST_F(SceneFlow, TheHudButtonsReachTheSceneThroughTheManager) {

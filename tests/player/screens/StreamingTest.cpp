@@ -43,8 +43,8 @@ TEST_F(StreamingTest, EligibilityTable) {
         bool useCooldown;
         Indices expected;
     } rows[] = {
-        {0.0f, false, {1, 3}},   {999.0f, false, {1, 3}}, {1000.0f, false, {1, 2, 3}}, {1999.0f, false, {1, 2, 3}},
-        {2000.0f, false, {1, 3}}, {-1.0f, false, {3}},    {1500.0f, true, {2, 3}},
+        {0.0f, false, {1, 3}},    {999.0f, false, {1, 3}}, {1000.0f, false, {1, 2, 3}}, {1999.0f, false, {1, 2, 3}},
+        {2000.0f, false, {1, 3}}, {-1.0f, false, {3}},     {1500.0f, true, {2, 3}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "distance " << row.distance << " cooldown " << row.useCooldown);

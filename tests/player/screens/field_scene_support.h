@@ -68,11 +68,11 @@ protected:
 
     // `count` static crates in a row, added to the section.
     std::vector<std::shared_ptr<QVModelObjectAssetUnit>> crates(const std::shared_ptr<QVModelLevelSection>& section,
-                                                               int count, bool physics = false) {
+                                                                int count, bool physics = false) {
         std::vector<std::shared_ptr<QVModelObjectAssetUnit>> made;
         for (int i = 0; i < count; ++i) {
-            made.push_back(ff::unitPlacement(crate, CCPoint(40.0f + 50.0f * (i % 20), 100.0f + 50.0f * (i / 20)),
-                                             physics));
+            made.push_back(
+                ff::unitPlacement(crate, CCPoint(40.0f + 50.0f * (i % 20), 100.0f + 50.0f * (i / 20)), physics));
             section->addChild(made.back());
         }
         return made;
