@@ -144,7 +144,8 @@ void QVPScreenScene::activateCheckpointPowerup() {
         const std::shared_ptr<QVModelLevelSection> section = levelSectionAt(d);
         if (!section || section->objects().empty()) {
             d += kScanStep;
-            if (d > kScanLimit) return;
+            // Also ends a scan that starts from a distance that is no number.
+            if (!(d <= kScanLimit)) return;
             continue;
         }
         for (const std::shared_ptr<QVModelObject>& child : section->objects()) {

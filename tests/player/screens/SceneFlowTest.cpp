@@ -89,6 +89,9 @@ protected:
         section->addChild(heroModel);
     }
     void TearDown() override {
+        // The running world goes before the settings it reads.
+        manager()->reset();
+        cocos2d::CCDirector::resetForTest();
         setObjectBuilder(QVPObjectRow::Character, m_previousBuilder);
         QVPSettingsController::setLoaded(false);
         clearCheckpoints();
