@@ -47,7 +47,6 @@ bool switchToCurrentScene() {
 
 QVPAppDelegate::QVPAppDelegate() = default;
 
-
 QVPAppDelegate::~QVPAppDelegate() { m_archivePassword.clear(); }
 
 int QVPAppDelegate::resolutionPolicy(int screenAdjustment, int orientation, const CCSize& window) {
