@@ -115,30 +115,18 @@ protected:
             director->runWithScene(scene);
             uitest::step(1);
         }
-        QVPScreenScene* game = manager()->getGameScene();
-        if (game) ensureHero(*game);
-        return game;
+        return manager()->getGameScene();
     }
-    // The field's reset brings the character back from the Init Section;
-    // this only fills in while that has not happened.
+    // The character the field's reset made from the Init Section.
     static QVPObjectAssetCharacter* hero(const QVPScreenScene& scene) {
         cocos2d::CCArray* characters = scene.getInputController()->getCharacters();
         return characters->count() ? static_cast<QVPObjectAssetCharacter*>(characters->objectAtIndex(0)) : nullptr;
     }
-    QVPObjectAssetCharacter* ensureHero(QVPScreenScene& scene) {
-        if (QVPObjectAssetCharacter* found = hero(scene)) return found;
-        QVPObjectAsset* made = QVPObjectAsset::create(heroModel);
-        if (!made) return nullptr;
-        scene.getGameFieldCamera()->addChild(made);
-        made->setGameLayer(scene.getGameFieldCamera());
-        made->createBody(scene.getWorld(), true);
-        return hero(scene);
-    }
     static std::string hudKey(const QVPScreenScene& scene) { return scene.getHud() ? scene.getHud()->key() : ""; }
-    // Frames until game over, at most `limit`; the count, or -1.
     static int count(const LogCapture& log, const std::string& line) {
         return static_cast<int>(std::count(log.all().begin(), log.all().end(), line));
     }
+    // Frames until game over, at most `limit`; the count, or -1.
     static int framesToGameOver(const QVPScreenScene& scene, int limit) {
         for (int frame = 1; frame <= limit; ++frame) {
             uitest::step(1);
@@ -187,7 +175,7 @@ TEST_F(SceneFlow, DeathsSpendLivesThenEndTheGame) {
         ASSERT_NE(scene, nullptr);
         for (std::size_t death = 0; death < row.livesAfter.size(); ++death) {
             SCOPED_TRACE(death);
-            ASSERT_NE(ensureHero(*scene), nullptr);
+            ASSERT_NE(hero(*scene), nullptr);
             scene->setGameOver(true);
             uitest::step(1);
             const bool last = death + 1 == row.livesAfter.size();
@@ -220,7 +208,7 @@ TEST_F(SceneFlow, ACharacterFinishingAtOnceStillEndsTheGame) {
     setLives(1);
     QVPScreenScene* scene = enter();
     ASSERT_NE(scene, nullptr);
-    QVPObjectAssetCharacter* character = ensureHero(*scene);
+    QVPObjectAssetCharacter* character = hero(*scene);
     ASSERT_NE(character, nullptr);
     ASSERT_NE(character->getBody(), nullptr);
     const int bodies = scene->getWorld()->GetBodyCount();
@@ -449,7 +437,6 @@ TEST_F(SceneFlow, TheHudButtonsReachTheSceneThroughTheManager) {
     EXPECT_EQ(manager()->getCurrentUi(), scene->getHud());
     cocos2d::CCDirector::sharedDirector()->runWithScene(built);
     uitest::step(1);
-    ensureHero(*scene);
 
     auto press = [&](const char* action) {
         QVPScreenUi* current = scene->getHud();
