@@ -32,6 +32,7 @@ float QVBaseModelObjectButtonPowerup::labelVerticalSpacing() const { return qvre
 bool QVBaseModelObjectButtonPowerup::unlimitedUse() const { return qvread::value(m_unlimitedUse); }
 float QVBaseModelObjectButtonPowerup::maxRefill() const { return qvread::value(m_maxRefill); }
 float QVBaseModelObjectButtonPowerup::refillTimeout() const { return qvread::value(m_refillTimeout); }
+bool QVBaseModelObjectButtonPowerup::refillAtStart() const { return qvread::value(m_refillAtStart); }
 
 QVModelObjectButtonPowerup::QVModelObjectButtonPowerup(const std::string& name)
     : QVBaseModelObjectButtonPowerup(name) {}

@@ -34,6 +34,7 @@ public:
     bool unlimitedUse() const;
     float maxRefill() const;
     float refillTimeout() const;
+    bool refillAtStart() const;
 
 protected:
     explicit QVBaseModelObjectButtonPowerup(const std::string& name);

@@ -22,7 +22,9 @@
 #include "player/app/QVAdController.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/app/QVServices.h"
+#include "player/objects/QVPObjectClasses.h"
 #include "player/screens/QVPScreen.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "scene/CCScene.h"
 #include "view/CCEGLView.h"
@@ -87,6 +89,8 @@ void QVPAppDelegate::reportLoadFailure() {
 
 bool QVPAppDelegate::applicationDidFinishLaunching() {
     logMessage("[QVPAppDelegate] game loading: start");
+    registerObjectClasses();
+    registerComponentClasses();
     const EngineHooks& hooks = engineHooks();
     if (hooks.hasRandomSeed) {
         compat::srand(hooks.randomSeed);
@@ -209,7 +213,11 @@ void QVPAppDelegate::showFirstScreen() {
 }
 
 void QVPAppDelegate::applicationDidEnterBackground() {
-    // A running world would be paused here; worlds come with the game field.
+    if (QVPScreenScene* scene = ScreenManager::shared()->getGameScene()) {
+        if (!scene->isPaused()) scene->setInterrupted();
+        logMessage("[QVPAppDelegate] send game to pause");
+        scene->pauseButtonAction(nullptr);
+    }
     QVPSettingsController::shared()->save();
     CCDirector::sharedDirector()->stopAnimation();
     CocosDenshion::SimpleAudioEngine::sharedEngine()->pauseBackgroundMusic();

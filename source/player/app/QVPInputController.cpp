@@ -492,7 +492,10 @@ void QVPInputController::removeCharacter(QVPObjectAssetCharacter* character) {
 
 bool QVPInputController::hasLiveCharacters() const {
     for (CCObject* object : m_characters->data()) {
-        if (static_cast<QVPObjectAssetCharacter*>(object)->getState() != kStateDying) return true;
+        // A finished character stays listed for its lives but has left the
+        // field.
+        const int state = static_cast<QVPObjectAssetCharacter*>(object)->getState();
+        if (state != kStateDying && state != kStateFinished) return true;
     }
     return m_noCharacter;
 }
@@ -625,6 +628,12 @@ void QVPInputController::removeMotorJointsOf(const std::vector<QVPObject*>& obje
         return false;
     };
     m_motorJoints.erase(std::remove_if(m_motorJoints.begin(), m_motorJoints.end(), attached), m_motorJoints.end());
+}
+
+void QVPInputController::removeMotorJoint(const b2Joint* joint) {
+    m_motorJoints.erase(std::remove_if(m_motorJoints.begin(), m_motorJoints.end(),
+                                       [joint](const MotorJoint& entry) { return entry.joint == joint; }),
+                        m_motorJoints.end());
 }
 
 void QVPInputController::clearMotorJoints() { m_motorJoints.clear(); }

@@ -33,6 +33,7 @@
 namespace cocos2d {
 class CCArray;
 }
+class b2Joint;
 class b2RevoluteJoint;
 class QVModelComponentHealth;
 class QVModelLinker;
@@ -122,8 +123,10 @@ public:
     void addCharacter(QVPObjectAssetCharacter* character);
     void removeCharacter(QVPObjectAssetCharacter* character);
     cocos2d::CCArray* getCharacters() const { return m_characters; }
-    // Any character not in state 4; with none at all, whether none was
-    // ever added since the last reset.
+    // Any character in neither state 4 nor 5; with none at all, whether
+    // none was ever added since the last reset. The body operations below
+    // (position, box, moves, motor joints) never reach for a missing body:
+    // a finished character loses its body when it leaves the field.
     bool hasLiveCharacters() const;
     // setDirection on every character not in state 4.
     void applyDirection(const cocos2d::CCPoint& direction);
@@ -151,6 +154,8 @@ public:
     void addMotorJoint(b2RevoluteJoint* joint, std::shared_ptr<QVModelLinker> linker);
     // Drops the entries whose joint is attached to one of the objects' bodies.
     void removeMotorJointsOf(const std::vector<QVPObject*>& objects);
+    // Drops the entry of a joint the world is destroying (with its body).
+    void removeMotorJoint(const b2Joint* joint);
     void clearMotorJoints();
 
 private:

@@ -21,3 +21,4 @@ void QVPObjectAssetCharacter::stopRotateRight() {}
 void QVPObjectAssetCharacter::setShooting(bool) {}
 void QVPObjectAssetCharacter::move(float, float) {}
 void QVPObjectAssetCharacter::clearPowerups() {}
+bool QVPObjectAssetCharacter::isInvincible() const { return false; }

@@ -26,4 +26,6 @@ public:
     virtual void move(float dx, float dy);
     // Ends the running powerups and forgets pending contacts.
     virtual void clearPowerups();
+    // A protected character deals 99 by contact and takes nothing.
+    virtual bool isInvincible() const;
 };

@@ -79,6 +79,7 @@ public:
     void setGameSpeedMin(float speed) { m_values.gameSpeedMin = speed; }
     void setGameSpeedMax(float speed) { m_values.gameSpeedMax = speed; }
     void setGameSpeedIncrease(float increase) { m_values.gameSpeedIncrease = increase; }
+    void setGameSpeed(float speed) { m_gameSpeed = speed; }
     void setGameplayAngleDirection(float degrees) { m_values.gameplayAngleDirection = degrees; }
     void setFixedRotation(bool fixed) { m_values.fixedRotation = fixed; }
 

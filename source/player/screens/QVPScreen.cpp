@@ -19,6 +19,7 @@
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelScreen.h"
 #include "model/classes/QVModelUIObjects.h"
+#include "model/core/QVModelController.h"
 #include "platform/QVLog.h"
 #include "player/app/QVAdController.h"
 #include "player/app/QVPSettingsController.h"
@@ -27,6 +28,7 @@
 #include "player/app/QVSoundController.h"
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPObject.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
@@ -55,6 +57,17 @@ std::vector<CCNode*> childNodes(CCNode* node) {
         nodes.push_back(static_cast<CCNode*>(children->objectAtIndex(i)));
     }
     return nodes;
+}
+
+// Its music plays in a world on screens that have none.
+const char* const kMainMenuKey = "QVPScreenMainMenu";
+
+// The loaded screen of that Key; unlike screenForKey, makes none.
+std::shared_ptr<QVModelScreen> loadedScreen(const std::string& key) {
+    for (const auto& screen : QVModelController::shared()->getModels<QVModelScreen>()) {
+        if (screen->key() == key) return screen;
+    }
+    return nullptr;
 }
 
 bool isPlainlyBound(const std::shared_ptr<QVModelObjectButton>& model) {
@@ -147,11 +160,17 @@ void QVPScreen::playMusic() {
             m_model->setMusic(loaded->music());
         }
     }
-    if (std::shared_ptr<QVModelSound> music = m_model->music()) {
-        auto* sound = new QVSound(music, 0);
-        sound->setAutoRelease(true);
-        sound->play(m_model->loopMusic(), true);
+    std::shared_ptr<QVModelScreen> source = m_model;
+    if (!source->music()) {
+        QVPScreenScene* scene = parentGameScene();
+        if (!scene) return;
+        source = scene->model();
+        if (!source || !source->music()) source = loadedScreen(kMainMenuKey);
+        if (!source || !source->music()) return;
     }
+    auto* sound = new QVSound(source->music(), 0);
+    sound->setAutoRelease(true);
+    sound->play(source->loopMusic(), true);
 }
 
 void QVPScreen::refreshObjects() {
@@ -291,7 +310,7 @@ void QVPScreen::updateAds() {
 
 bool QVPScreen::shouldShowBanner() { return m_model && m_model->shouldShowBanner(); }
 
-QVPScreen* QVPScreen::parentGameScene() { return nullptr; }
+QVPScreenScene* QVPScreen::parentGameScene() { return dynamic_cast<QVPScreenScene*>(getParent()); }
 
 void QVPScreen::hideAds() {
     stopMusic();
@@ -301,7 +320,9 @@ void QVPScreen::hideAds() {
 void QVPScreen::closeScreen() {
     stopMusic();
     hideBannerAndInterstitial();
-    if (auto* parent = dynamic_cast<QVPScreen*>(getParent())) {
+    if (QVPScreenScene* scene = parentGameScene()) {
+        scene->resume();
+    } else if (auto* parent = dynamic_cast<QVPScreen*>(getParent())) {
         parent->setUiVisible(true);
         parent->updateAds();
     }

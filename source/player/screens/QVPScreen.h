@@ -32,6 +32,7 @@ class QVModelObjectAssetPowerup;
 class QVModelObjectButton;
 class QVModelScreen;
 class QVPObjectButton;
+class QVPScreenScene;
 class QVSoundController;
 
 class QVPScreen : public cocos2d::CCLayer {
@@ -59,6 +60,8 @@ public:
     // ---- own virtual operations
     // Stops the background music, keeping its data for a replay.
     virtual void stopMusic();
+    // The model's music; a screen without music inside a game scene plays
+    // the scene's, else the main menu's.
     virtual void playMusic();
     // Restarts the objects' animations from time 0.
     virtual void refreshObjects();
@@ -71,9 +74,11 @@ public:
     virtual void removeObject(const std::shared_ptr<QVModelObject>& objectModel);
     virtual void updateAds();
     virtual bool shouldShowBanner();
-    // The game-field scene this screen is the HUD of; none yet.
-    virtual QVPScreen* parentGameScene();
+    // The parent when it is a game-field scene, else null.
+    virtual QVPScreenScene* parentGameScene();
     virtual void hideAds();
+    // Removes this overlay; a parent game scene resumes, another parent
+    // screen shows its UI again.
     virtual void closeScreen();
     // Outside the game field, credits a coin powerup's rewards and saves.
     virtual void spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel, bool aboveCharacter);

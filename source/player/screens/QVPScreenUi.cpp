@@ -22,7 +22,9 @@
 #include "player/app/QVPInputController.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/app/QVServices.h"
+#include "player/app/QVSwitchStates.h"
 #include "player/app/ScoreTable.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
 #include "player/ui/QVPObjectText.h"
@@ -56,6 +58,16 @@ int inputAction(const std::string& action, bool pressed) {
     const auto found = characterButtonActions().find(action);
     return found == characterButtonActions().end() ? 0 : found->second;
 }
+
+// Keeps a handler's sender alive until its deferred body has run.
+std::shared_ptr<CCObject> retained(CCObject* object) {
+    if (object) object->retain();
+    return std::shared_ptr<CCObject>(object, [](CCObject* held) {
+        if (held) held->release();
+    });
+}
+
+QVPScreenScene* gameScene() { return ScreenManager::shared()->getGameScene(); }
 
 // A negative price would pay the player for the unlock.
 int priceOf(const QVModelAssetCharacter& character) { return std::max(0, truncToInt(character.price())); }
@@ -271,14 +283,22 @@ void QVPScreenUi::openConnection(const std::string& name, uint32_t startSectionI
 
 void QVPScreenUi::switchToConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
                                      int keepScores) {
-    // The game-field branches (pause mode, pending flags) come with the
-    // game field.
-    (void)pendingFlags;
-    (void)hudMode;
     ScreenManager* manager = ScreenManager::shared();
-    if (!manager->pushUi(name, false) && !manager->loadScreen(name, true, keepScores)) return;
+    if (manager->pushUi(name, false)) {
+        if (QVPScreenScene* scene = gameScene()) {
+            // 0 opens the screen paused, 1 running, 2 leaves the pause as it is.
+            if (hudMode != 2) scene->requestPause(hudMode == 0);
+            scene->refreshHud();
+            return;
+        }
+    } else if (!manager->loadScreen(name, true, keepScores)) {
+        return;
+    }
     cocos2d::CCScene* scene = manager->createCurrentScene();
     if (!scene) return;
+    if (QVPScreenScene* world = gameScene()) {
+        if (pendingFlags != 0) world->runPendingActions(pendingFlags);
+    }
     manager->setStartSectionId(startSectionId);
     switchToScene(scene);
 }
@@ -294,31 +314,46 @@ void QVPScreenUi::openScreen(const std::shared_ptr<QVModelObjectButton>& buttonM
 
 void QVPScreenUi::goBack() {
     ScreenManager* manager = ScreenManager::shared();
-    if (manager->getGameScene()) return;
+    if (QVPScreenScene* scene = gameScene()) {
+        scene->closeTopUi();
+        return;
+    }
     if (manager->popUi()) switchToScene(manager->createCurrentScene());
 }
 
 // ---- button handlers
 
-void QVPScreenUi::scheduleGameFieldAction() {
-    // Their bodies act on a running game field only, and none runs yet; the
-    // closing frames still play.
-    if (m_screenState != kClosing) scheduleAction([] {});
+void QVPScreenUi::scheduleGameFieldAction(const std::function<void(QVPScreenScene&)>& body) {
+    // Without a running game field the closing frames still play.
+    if (m_screenState == kClosing) return;
+    scheduleAction([body] {
+        if (QVPScreenScene* scene = gameScene()) body(*scene);
+    });
 }
 
 void QVPScreenUi::pauseButtonAction(CCObject* sender) {
-    (void)sender;
-    scheduleGameFieldAction();
+    const std::shared_ptr<CCObject> button = retained(sender);
+    scheduleGameFieldAction([button](QVPScreenScene& scene) { scene.pauseButtonAction(button.get()); });
 }
 
 void QVPScreenUi::restartButtonAction(CCObject* sender) {
     (void)sender;
-    scheduleGameFieldAction();
+    scheduleGameFieldAction([this](QVPScreenScene& scene) {
+        if (!scene.shouldShowBanner()) hideBannerAndInterstitial();
+        scene.applyScoreResets();
+        scene.runPendingActions(14);
+    });
 }
 
 void QVPScreenUi::restartCheckpointButtonAction(CCObject* sender) {
     (void)sender;
-    scheduleGameFieldAction();
+    scheduleGameFieldAction([this](QVPScreenScene& scene) {
+        clearSwitchStates();
+        if (!scene.shouldShowBanner()) hideBannerAndInterstitial();
+        scene.refreshObjects();
+        scene.setGameOver(false);
+        scene.closeTopUi();
+    });
 }
 
 void QVPScreenUi::backButtonAction(CCObject* sender) {
@@ -334,8 +369,14 @@ void QVPScreenUi::backToButtonAction(CCObject* sender) {
     scheduleAction([this, model] {
         ScreenManager* manager = ScreenManager::shared();
         manager->setStartSectionId(0);
-        if (manager->replaceScene(model->backToWorld(), model->backToUi(), 0) == 1) {
+        const int result = manager->replaceScene(model->backToWorld(), model->backToUi(), 0);
+        if (result == 1) {
             switchToScene(manager->createCurrentScene());
+        } else if (result == 2) {
+            if (QVPScreenScene* scene = gameScene()) {
+                if (scene->isGameOver()) scene->runPendingActions(1);
+                scene->refreshHud();
+            }
         }
     });
 }

@@ -10,6 +10,7 @@
 // loading screen without a splash.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@
 namespace cocos2d {
 class CCScene;
 }
+
+class QVPScreenScene;
 
 class QVPScreenUi : public QVPScreen {
 public:
@@ -95,8 +98,9 @@ public:
 private:
     // The deferred body of "kBackButton" and the back key.
     void goBack();
-    // Pause and the restarts: deferred like every navigation.
-    void scheduleGameFieldAction();
+    // Pause and the restarts: deferred like every navigation; the body runs
+    // on the game scene running then, and not at all without one.
+    void scheduleGameFieldAction(const std::function<void(QVPScreenScene&)>& body);
     // The "Name" of the UI node whose screen is this screen's model.
     std::string nodeName() const;
     void addSplash();

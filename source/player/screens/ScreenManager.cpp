@@ -9,11 +9,12 @@
 #include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVNode.h"
 #include "model/core/QVModelController.h"
-#include "platform/QVLog.h"
 #include "player/app/QVSound.h"
+#include "player/app/QVSwitchStates.h"
 #include "player/app/ScoreTable.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreen.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/screens/QVPScreenUi.h"
 #include "scene/CCScene.h"
 
@@ -56,9 +57,13 @@ void ScreenManager::setCurrentScene(cocos2d::CCScene* scene) {
 
 std::string ScreenManager::currentUiName() const { return isCurrentAtEnd() ? std::string() : m_uiNames[m_current]; }
 
-QVPScreen* ScreenManager::getGameScene() const { return nullptr; }
+QVPScreenScene* ScreenManager::getGameScene() const {
+    if (!m_currentScene || m_sceneName.empty()) return nullptr;
+    return dynamic_cast<QVPScreenScene*>(m_currentScene->getChildByTag(QVPScreen::kScreenTag));
+}
 
 QVPScreen* ScreenManager::getCurrentUi() const {
+    if (QVPScreenScene* scene = getGameScene()) return scene->getHud();
     if (!m_currentScene || isCurrentAtEnd()) return nullptr;
     return dynamic_cast<QVPScreen*>(m_currentScene->getChildByTag(QVPScreen::kScreenTag));
 }
@@ -71,11 +76,15 @@ cocos2d::CCScene* ScreenManager::createCurrentScene() {
     for (int depth = settings->saveDepth(); depth > 0; --depth) settings->popSettings();
 
     if (!m_sceneName.empty()) {
-        logMessage("[ScreenManager] no game-field scene for '%s'", m_sceneName.c_str());
+        setCurrentScene(QVPScreenScene::createScene());
+        if (QVPScreenScene* scene = getGameScene()) scene->applyScoreResets();
+        currentScoreRecord().restoreFromSavedCopies();
+        scoreRecord("").restoreFromSavedCopies();
     } else if (!isCurrentAtEnd()) {
         setCurrentScene(QVPScreenUi::scene(m_uiNames[m_current] == kStartScreenName));
     }
     settings->resetSaveDepth();
+    clearSwitchStates();
     if (QVPScreen* ui = getCurrentUi()) ui->update(0.0f);
     return m_currentScene;
 }

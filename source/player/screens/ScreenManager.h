@@ -21,6 +21,7 @@ class CCScene;
 class QVAttribute;
 class QVNode;
 class QVPScreen;
+class QVPScreenScene;
 
 // The Key of the start screen, the first scene of the game.
 extern const char* const kStartScreenName;
@@ -50,17 +51,20 @@ public:
     // The open UI screen's Key, or "".
     std::string currentUiName() const;
 
-    // The running game-field scene; none exists yet, so always null.
-    QVPScreen* getGameScene() const;
-    // The open UI screen of the scene last built, else null.
+    // The game-field scene of the scene last built while a world runs,
+    // else null.
+    QVPScreenScene* getGameScene() const;
+    // With a game scene, its HUD (null without one); otherwise the open UI
+    // screen of the scene last built, else null.
     QVPScreen* getCurrentUi() const;
     // The scene last built, held until the next navigation that needs a new
     // one; null then.
     cocos2d::CCScene* currentScene() const { return m_currentScene; }
 
     // Builds the scene for the current state once; later calls return the
-    // same scene until a navigation drops it. Null for a world (no game
-    // field yet, logged) and when no UI screen is open.
+    // same scene until a navigation drops it. A world gets a game-field
+    // scene with its score resets applied and the scores dropped back to
+    // their saved copies. Null when no world runs and no UI screen is open.
     cocos2d::CCScene* createCurrentScene();
 
     // The attribute `name` of the current world's node, or of the node of

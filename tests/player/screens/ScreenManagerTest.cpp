@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "model/classes/QVModelScreen.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/screens/QVPScreenUi.h"
 #include "screens_test_support.h"
 
@@ -172,7 +174,7 @@ TEST_F(ScreenManagerTest, LinksThatLeadNowhereChangeNothing) {
     }
 }
 
-TEST_F(FlowManagerTest, AWorldBuildsNoSceneAndPowerupsAreUndone) {
+TEST_F(FlowManagerTest, AWorldBuildsItsGameSceneAndPowerupsAreUndone) {
     QVPGameFieldSettings* settings = QVPGameFieldSettings::shared();
     const cocos2d::CCPoint gravity = settings->gravity();
     settings->pushSettings();
@@ -182,10 +184,20 @@ TEST_F(FlowManagerTest, AWorldBuildsNoSceneAndPowerupsAreUndone) {
     enterWorld();
 
     LogCapture log;
-    EXPECT_EQ(manager()->createCurrentScene(), nullptr);
-    EXPECT_TRUE(log.has("[ScreenManager] no game-field scene for 'World1'"));
+    cocos2d::CCScene* scene = manager()->createCurrentScene();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_FALSE(log.hasPrefix("[ScreenManager] no game-field scene"));
+    QVPScreenScene* game = manager()->getGameScene();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(game, scene->getChildByTag(QVPScreen::kScreenTag));
+    ASSERT_NE(game->getHud(), nullptr);
+    EXPECT_EQ(game->getHud()->key(), "HUD");
+    EXPECT_EQ(manager()->getCurrentUi(), game->getHud());
     EXPECT_EQ(settings->saveDepth(), 0);
-    EXPECT_EQ(settings->gravity(), gravity);
+    // The world sets no gravity of its own: the value from before the
+    // outermost powerup is back.
+    EXPECT_EQ(settings->gravity().x, gravity.x);
+    EXPECT_EQ(settings->gravity().y, gravity.y);
 }
 
 }  // namespace

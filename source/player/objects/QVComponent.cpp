@@ -1,0 +1,56 @@
+#include "player/objects/QVComponent.h"
+
+#include <utility>
+
+#include "model/classes/QVModelComponents.h"
+#include "player/objects/QVRuntimeClassTable.h"
+
+namespace {
+
+constexpr int kKindCount = static_cast<int>(QVComponentKind::Health);
+using Table = QVRuntimeClassTable<QVComponentBuilder, kKindCount>;
+
+Table& builders() {
+    static Table table;
+    return table;
+}
+
+int kindOf(const QVModel& model) {
+    return Table::rowOf(model.type(), {typeId<QVModelComponentMotor>(), typeId<QVModelComponentIsoJump>(),
+                                       typeId<QVModelComponentSlide>(), typeId<QVModelComponentMove>(),
+                                       typeId<QVModelComponentRotationMapper>(), typeId<QVModelComponentHealth>()});
+}
+
+}  // namespace
+
+QVComponent::QVComponent() = default;
+
+QVComponent::~QVComponent() = default;
+
+void QVComponent::setComponentBuilder(QVComponentKind kind, QVComponentBuilder builder) {
+    builders().set(static_cast<int>(kind), builder);
+}
+
+QVComponentBuilder QVComponent::componentBuilder(QVComponentKind kind) {
+    return builders().get(static_cast<int>(kind));
+}
+
+QVComponent* QVComponent::create(const std::shared_ptr<QVModelComponent>& model) {
+    if (!model) return nullptr;
+    const int kind = kindOf(*model);
+    if (kind == 0) return nullptr;
+    QVComponentBuilder builder = builders().get(kind);
+    if (!builder) {
+        logNoRuntimeClass("QVComponent", model->className());
+        return nullptr;
+    }
+    QVComponent* component = builder();
+    if (component) component->setModel(model);
+    return component;
+}
+
+void QVComponent::setModel(std::shared_ptr<QVModelComponent> model) { m_model = std::move(model); }
+
+void QVComponent::setOwner(QVPObject* owner) { m_owner = owner; }
+
+void QVComponent::setActive(bool active) { m_active = active; }
