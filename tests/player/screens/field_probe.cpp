@@ -162,13 +162,12 @@ bool parseScriptLine(std::string text, unsigned lastFrame, std::vector<ScriptLin
     static const struct {
         const char* name;
         Command command;
-    } kCommands[] = {{"press", Command::kPress},     {"release", Command::kRelease},
-                     {"kill", Command::kKill},       {"checkpoint", Command::kCheckpoint},
-                     {"restart", Command::kRestart}, {"pause", Command::kPause},
+    } kCommands[] = {{"press", Command::kPress},           {"release", Command::kRelease}, {"kill", Command::kKill},
+                     {"checkpoint", Command::kCheckpoint}, {"restart", Command::kRestart}, {"pause", Command::kPause},
                      {"resume", Command::kResume}};
     const std::string name = words.size() > 1 ? words[1] : std::string();
-    const auto known = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                    [&](const auto& c) { return name == c.name; });
+    const auto known =
+        std::find_if(std::begin(kCommands), std::end(kCommands), [&](const auto& c) { return name == c.name; });
     if (known == std::end(kCommands)) return false;
     line.command = known->command;
     const bool withAction = line.command == Command::kPress || line.command == Command::kRelease;
@@ -217,8 +216,8 @@ bool loadGame(const std::string& root) {
     if (controller->lastError().empty()) {
         controller->clear();
         for (long step = 0; step < kLoadStepLimit && !finished; ++step) {
-            finished = controller->archiveMode ? controller->loadNextFromArchive(password)
-                                               : controller->loadNextFromFiles();
+            finished =
+                controller->archiveMode ? controller->loadNextFromArchive(password) : controller->loadNextFromFiles();
         }
     }
     controller->closeDataArchive();
@@ -432,9 +431,8 @@ private:
 
     void traceLivesAndGameOver(QVPScreenScene* scene, unsigned frame) {
         QVPInputController* input = scene->getInputController();
-        const auto health = input && input->getCharacters() && input->getCharacters()->count() > 0
-                                ? input->characterHealth()
-                                : nullptr;
+        const auto health =
+            input && input->getCharacters() && input->getCharacters()->count() > 0 ? input->characterHealth() : nullptr;
         if (health && (!m_livesShown || health->livesLeft() != m_lives)) {
             m_livesShown = true;
             m_lives = health->livesLeft();
