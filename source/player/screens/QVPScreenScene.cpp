@@ -186,10 +186,21 @@ void QVPScreenScene::applyScoreResets() {
     auto world = std::dynamic_pointer_cast<QVModelScreenScene>(m_model);
     auto score = world ? world->findComponent<QVModelComponentScore>() : nullptr;
     if (!score) return;
+    // The saved copy follows the reset: callers drop the record back to its
+    // saved copies right after, which would otherwise undo it.
     ScoreRecord& record = currentScoreRecord();
-    if (score->resetDistance()) record.distance.current = 0.0f;
-    if (qvread::value(score->resetPointsAttribute())) record.points.current = 0;
-    if (qvread::value(score->resetCoinsAttribute())) record.coins.current = 0;
+    if (score->resetDistance()) {
+        record.distance.current = 0.0f;
+        record.distance.refreshSavedCopy();
+    }
+    if (qvread::value(score->resetPointsAttribute())) {
+        record.points.current = 0;
+        record.points.refreshSavedCopy();
+    }
+    if (qvread::value(score->resetCoinsAttribute())) {
+        record.coins.current = 0;
+        record.coins.refreshSavedCopy();
+    }
 }
 
 void QVPScreenScene::onJointDestroyed(b2Joint* joint) {

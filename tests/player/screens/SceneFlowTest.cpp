@@ -319,6 +319,28 @@ TEST_F(SceneFlow, PendingBitsTenAndFourteenOnTheScores) {
     }
 }
 
+// A world's score component resets its flagged counters when the world is
+// built, although the build then drops the record back to its saved copies.
+TEST_F(SceneFlow, AWorldsScoreResetsSurviveTheDropToSavedCopies) {
+    auto score = uitest::registered<QVModelComponentScore>();
+    setBool(*score, "Reset Distance", true);
+    setBool(*score, "Reset Points", false);
+    setBool(*score, "Reset Coins", true);
+    worldModel->addChild(score);
+    setLives(3);
+    ScoreRecord& world = scoreRecord("W");
+    world.distance.add(40.0f);
+    world.points.add(5);
+    world.coins.add(7);
+    world.refreshSavedCopies();
+
+    ASSERT_NE(enter(), nullptr);
+    EXPECT_EQ(scoreRecord("W").distance.current, 0.0f);
+    EXPECT_EQ(scoreRecord("W").points.current, 5);
+    EXPECT_EQ(scoreRecord("W").coins.current, 0);
+    clearScores();
+}
+
 TEST_F(SceneFlow, CheckpointsAreSavedAndRestartClearsThem) {
     QVPScreenScene* scene = enter();
     ASSERT_NE(scene, nullptr);
