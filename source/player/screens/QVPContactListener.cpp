@@ -27,9 +27,8 @@ void dispatch(b2Contact* contact, Call call) {
 }  // namespace
 
 void QVPContactListener::BeginContact(b2Contact* contact) {
-    dispatch(contact, [contact](QVPObjectAsset* self, QVPObjectAsset* other) {
-        self->beginContact(other, contact, true);
-    });
+    dispatch(contact,
+             [contact](QVPObjectAsset* self, QVPObjectAsset* other) { self->beginContact(other, contact, true); });
 }
 
 void QVPContactListener::EndContact(b2Contact* contact) {

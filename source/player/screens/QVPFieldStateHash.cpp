@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/CCArray.h"
+#include "model/classes/QVModelComponents.h"
 #include "physics/PhysicsGuard.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/ScoreTable.h"
@@ -10,7 +11,6 @@
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenScene.h"
-#include "model/classes/QVModelComponents.h"
 
 namespace {
 

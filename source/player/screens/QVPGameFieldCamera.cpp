@@ -61,8 +61,8 @@ void QVPGameFieldCamera::reset() {
         frame = CCRect(0.0f, 0.0f, 1.0f, 1.0f);
     }
     const cocos2d::CCSize window = cocos2d::CCDirector::sharedDirector()->getWinSize();
-    m_screenRect = CCRect(frame.origin.x * window.width, frame.origin.y * window.height, frame.size.width * window.width,
-                          frame.size.height * window.height);
+    m_screenRect = CCRect(frame.origin.x * window.width, frame.origin.y * window.height,
+                          frame.size.width * window.width, frame.size.height * window.height);
     m_lastMove = CCPoint();
     m_targetOffset = CCPoint();
 }

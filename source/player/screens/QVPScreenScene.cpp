@@ -135,8 +135,8 @@ bool QVPScreenScene::init() {
     }
 
     const cocos2d::CCSize win = cocos2d::CCDirector::sharedDirector()->getWinSize();
-    m_flashSprite = createColorSprite(cocos2d::CCSize(win.width * 1.2f, win.height * 1.2f),
-                                      cocos2d::ccColor4B{255, 255, 255, 255});
+    m_flashSprite =
+        createColorSprite(cocos2d::CCSize(win.width * 1.2f, win.height * 1.2f), cocos2d::ccColor4B{255, 255, 255, 255});
     if (m_flashSprite) {
         m_flashSprite->setPosition(CCPoint(win.width / 2, win.height / 2));
         m_flashSprite->setOpacity(0);
@@ -228,15 +228,22 @@ namespace {
 // buttons, which press jump but never release it.
 int actionForKey(int keyCode, bool onRelease) {
     switch (keyCode) {
-    case 19: return 1;
-    case 20: return 2;
-    case 21: return 4;
-    case 22: return 3;
-    case 23: return 5;
-    case 96:
-    case 99:
-    case 100: return onRelease ? 0 : 5;
-    default: return 0;
+        case 19:
+            return 1;
+        case 20:
+            return 2;
+        case 21:
+            return 4;
+        case 22:
+            return 3;
+        case 23:
+            return 5;
+        case 96:
+        case 99:
+        case 100:
+            return onRelease ? 0 : 5;
+        default:
+            return 0;
     }
 }
 

@@ -219,8 +219,8 @@ protected:
     QVPGameFieldCamera* m_camera = nullptr;
     std::shared_ptr<QVModelGeneralSettings> m_generalSettings;
     QVPGameFieldSettings* m_gameFieldSettings = nullptr;
-    b2World* m_world = nullptr;  // owned
-    cocos2d::CCArray* m_backgroundLayers = nullptr;  // retained
+    b2World* m_world = nullptr;                       // owned
+    cocos2d::CCArray* m_backgroundLayers = nullptr;   // retained
     QVPInputController* m_inputController = nullptr;  // owned
     std::vector<std::shared_ptr<QVModelLevelSection>> m_levelSections;
     float m_nextSectionStart = 0.0f;
@@ -246,9 +246,9 @@ protected:
     std::set<std::string> m_resumeScreens;
     float m_lastDistance = 0.0f;
 
-    QVPContactListener* m_contactListener = nullptr;  // owned
+    QVPContactListener* m_contactListener = nullptr;               // owned
     QVPSceneDestructionListener* m_destructionListener = nullptr;  // owned
-    GLESDebugDraw* m_debugDraw = nullptr;  // owned
+    GLESDebugDraw* m_debugDraw = nullptr;                          // owned
     bool m_physicsDebug = false;
     // Reused by the object pass so it allocates nothing per tick.
     std::vector<QVPObject*> m_finishedScratch;

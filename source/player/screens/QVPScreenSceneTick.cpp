@@ -91,7 +91,8 @@ void QVPScreenScene::update(float dt) {
         CCArray* children = m_camera->getChildren();
         for (unsigned int i = 0; children && i < children->count(); ++i) {
             auto* asset = dynamic_cast<QVPObjectAsset*>(static_cast<CCNode*>(children->objectAtIndex(i)));
-            if (asset && (asset->typeFlags() == QVPObject::kTypeUnit || asset->typeFlags() == QVPObject::kTypePowerup)) {
+            if (asset &&
+                (asset->typeFlags() == QVPObject::kTypeUnit || asset->typeFlags() == QVPObject::kTypePowerup)) {
                 asset->updateSoundVolume(dt);
             }
         }

@@ -63,7 +63,13 @@ TEST(DebugDraw, ShapesInPointsWithHalfAlphaFills) {
         float r, g, b;  // Box2D's colour for the body type
     } cases[] = {
         {"static 1 x 1 m box", b2_staticBody, &box, {GL_TRIANGLE_FAN, GL_LINE_LOOP}, {4, 4}, 0.5f, 0.9f, 0.5f},
-        {"solid circle", b2_dynamicBody, &circle, {GL_TRIANGLE_FAN, GL_LINE_LOOP, GL_LINES}, {16, 16, 2}, 0.9f, 0.7f,
+        {"solid circle",
+         b2_dynamicBody,
+         &circle,
+         {GL_TRIANGLE_FAN, GL_LINE_LOOP, GL_LINES},
+         {16, 16, 2},
+         0.9f,
+         0.7f,
          0.7f},
     };
     for (const Case& c : cases) {

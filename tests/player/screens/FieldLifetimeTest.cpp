@@ -136,7 +136,7 @@ TEST_F(FieldLifetime, KeysReachTheInputController) {
         int key;
         int action;  // 0: none
         int onRelease;
-    } rows[] = {{19, 1, 1}, {20, 2, 1}, {21, 4, 1}, {22, 3, 1}, {23, 5, 1},
+    } rows[] = {{19, 1, 1}, {20, 2, 1}, {21, 4, 1},  {22, 3, 1}, {23, 5, 1},
                 {96, 5, 0}, {99, 5, 0}, {100, 5, 0}, {4, 0, 0},  {50, 0, 0}};
     ff::section(ff::world("K"), "Start", 1136.0f, true);
     enter("K");

@@ -234,8 +234,11 @@ TEST_F(FieldTickTest, MagnetPullsPowerupsInsideItsRadius) {
         float distance;
         bool magnet;
         float share;
-    } rows[] = {{200, true, 0.875f}, {100, true, 0.578125f}, {399, true, 1.0f - std::pow(1.0f / 400.0f, 3.0f)},
-                {400, true, 1.0f},   {200, false, 1.0f}};
+    } rows[] = {{200, true, 0.875f},
+                {100, true, 0.578125f},
+                {399, true, 1.0f - std::pow(1.0f / 400.0f, 3.0f)},
+                {400, true, 1.0f},
+                {200, false, 1.0f}};
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.distance << (row.magnet ? " on" : " off"));
         auto* scene = makeScene();

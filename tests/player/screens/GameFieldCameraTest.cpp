@@ -40,7 +40,6 @@ protected:
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
         cocos2d::CCDirector::resetForTest();
     }
-
 };
 
 struct CameraCase {
@@ -52,8 +51,8 @@ struct CameraCase {
     CCRect frame;
     CCPoint target;
     bool zeroTargetAfter;
-    CCPoint position;        // of the camera after one update from (0, 0)
-    CCPoint characterMove;   // of the one live character
+    CCPoint position;       // of the camera after one update from (0, 0)
+    CCPoint characterMove;  // of the one live character
     bool killed;
 };
 
@@ -66,7 +65,17 @@ const CameraCase kCases[] = {
     {"angle 90 scrolls up", {0, 0, 0, 0}, 2, 90, false, 1, kWhole, {500, 300}, false, {0, 2}, {0, 0}, false},
     {"above pushes down", {1, 0, 0, 0}, 0, 0, false, 1, kWhole, {500, 670}, false, {0, 0}, {0, -30}, false},
     {"above kills", {2, 0, 0, 0}, 0, 0, false, 1, kWhole, {500, 670}, false, {0, 0}, {0, 0}, true},
-    {"above follows by the smoothing", {0, 0, 0, 0}, 0, 0, false, 0.5f, kWhole, {500, 670}, false, {0, -15}, {0, 0},
+    {"above follows by the smoothing",
+     {0, 0, 0, 0},
+     0,
+     0,
+     false,
+     0.5f,
+     kWhole,
+     {500, 670},
+     false,
+     {0, -15},
+     {0, 0},
      false},
     {"20 below is inside the margin", {0, 0, 2, 0}, 0, 0, false, 1, kWhole, {500, -20}, false, {0, 0}, {0, 0}, false},
     {"50 below kills", {0, 0, 2, 0}, 0, 0, false, 1, kWhole, {500, -50}, false, {0, 0}, {0, 0}, true},
@@ -76,14 +85,54 @@ const CameraCase kCases[] = {
     // The bottom edge comes first; its kill leaves nothing for the right one.
     {"a kill ends the edge rules", {0, 1, 2, 0}, 0, 0, false, 1, kWhole, {1200, -100}, false, {0, 0}, {0, 0}, true},
     {"push below, follow right", {0, 0, 1, 0}, 0, 0, false, 1, kWhole, {1200, -100}, false, {-64, 0}, {0, 60}, false},
-    {"aligned borders turn the correction", {0, 0, 0, 0}, 0, 90, true, 1, kWhole, {500, 670}, false, {-30, 0}, {0, 0},
+    {"aligned borders turn the correction",
+     {0, 0, 0, 0},
+     0,
+     90,
+     true,
+     1,
+     kWhole,
+     {500, 670},
+     false,
+     {-30, 0},
+     {0, 0},
      false},
-    {"(0, 0) keeps the previous target", {0, 0, 0, 0}, 0, 0, false, 1, kWhole, {500, 700}, true, {0, -60}, {0, 0},
+    {"(0, 0) keeps the previous target",
+     {0, 0, 0, 0},
+     0,
+     0,
+     false,
+     1,
+     kWhole,
+     {500, 700},
+     true,
+     {0, -60},
+     {0, 0},
      false},
     // x 284..852, y 280..640.
-    {"frame scaled by the window", {0, 0, 0, 0}, 0, 0, false, 1, {0.25f, 0.5f, 0.5f, 0.5f}, {100, 300}, false, {184, 0},
-     {0, 0}, false},
-    {"non-finite frame is the window", {0, 0, 0, 0}, 0, 0, false, 1, {kNaN, 0, 1, 1}, {100, 300}, false, {0, 0}, {0, 0},
+    {"frame scaled by the window",
+     {0, 0, 0, 0},
+     0,
+     0,
+     false,
+     1,
+     {0.25f, 0.5f, 0.5f, 0.5f},
+     {100, 300},
+     false,
+     {184, 0},
+     {0, 0},
+     false},
+    {"non-finite frame is the window",
+     {0, 0, 0, 0},
+     0,
+     0,
+     false,
+     1,
+     {kNaN, 0, 1, 1},
+     {100, 300},
+     false,
+     {0, 0},
+     {0, 0},
      false},
 };
 

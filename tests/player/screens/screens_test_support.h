@@ -91,7 +91,9 @@ protected:
     }
 
     static void setInt(const QVModel& model, const char* name, int value) { set<QVAttributeInt>(model, name, value); }
-    static void setBool(const QVModel& model, const char* name, bool value) { set<QVAttributeBool>(model, name, value); }
+    static void setBool(const QVModel& model, const char* name, bool value) {
+        set<QVAttributeBool>(model, name, value);
+    }
     // The button the screen made from `model`.
     static QVPObjectButton* buttonOf(const QVPScreen& screen, const std::shared_ptr<QVModel>& model) {
         return dynamic_cast<QVPObjectButton*>(screen.objectFor(model->id()));
