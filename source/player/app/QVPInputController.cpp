@@ -13,6 +13,7 @@
 #include "model/core/QVModelController.h"
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
@@ -27,7 +28,6 @@ namespace {
 constexpr int kStateDying = QVPObject::kStateDying;
 constexpr int kStateFinished = QVPObject::kStateFinished;
 constexpr float kPointsPerMetre = 20.0f;
-constexpr float kMetresPerPoint = 0.05f;
 
 QVPInputController* s_shared = nullptr;
 

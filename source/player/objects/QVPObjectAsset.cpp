@@ -16,6 +16,7 @@
 #include "player/app/QVSound.h"
 #include "player/app/QVUtilities.h"
 #include "player/objects/QVComponent.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
@@ -26,9 +27,6 @@ using cocos2d::CCPoint;
 
 namespace {
 
-constexpr float kPointsToMetres = 0.05f;
-constexpr float kDegreesToRadians = 0.017453292f;
-constexpr float kRadiansToDegrees = 57.29578f;
 // Model velocities are in points per 1/32 s.
 constexpr float kVelocityUnit = 32.0f;
 // Owner tag of the game scene's sounds.
@@ -154,7 +152,7 @@ void QVPObjectAsset::createBody(b2World* world, bool skipStill) {
     b2BodyDef bodyDef;
     bodyDef.type = b2_staticBody;
     const CCAffineTransform t = nodeToParentTransform();
-    bodyDef.position.Set(t.tx * kPointsToMetres, t.ty * kPointsToMetres);
+    bodyDef.position.Set(t.tx * kMetresPerPoint, t.ty * kMetresPerPoint);
     bodyDef.angle = -(getRotation() * kDegreesToRadians);
 
     const std::shared_ptr<QVModelPolygon> shape = m_model->collisionShape();
@@ -333,19 +331,19 @@ void QVPObjectAsset::update(float dt) {
                 const CCPoint v(m_velocity.x * c - m_velocity.y * s, m_velocity.x * s + m_velocity.y * c);
                 m_travelledDistance += v.getLength() * dt * kVelocityUnit;
                 physics::setLinearVelocity(
-                    m_body, b2Vec2(v.x * kPointsToMetres * kVelocityUnit, v.y * kPointsToMetres * kVelocityUnit));
+                    m_body, b2Vec2(v.x * kMetresPerPoint * kVelocityUnit, v.y * kMetresPerPoint * kVelocityUnit));
                 physics::setAngularVelocity(m_body, m_angularSpeed * 0.03125f);
             } else {
-                m_travelledDistance += (m_body->GetLinearVelocity().Length() / kPointsToMetres) * dt;
+                m_travelledDistance += (m_body->GetLinearVelocity().Length() / kMetresPerPoint) * dt;
             }
         }
         const b2Vec2& position = m_body->GetPosition();
-        setPosition(CCPoint(position.x / kPointsToMetres, position.y / kPointsToMetres));
+        setPosition(CCPoint(position.x / kMetresPerPoint, position.y / kMetresPerPoint));
         setRotation(-(m_body->GetAngle() * kRadiansToDegrees));
     } else if (m_gameLayer) {
         const CCAffineTransform t =
             cocos2d::CCAffineTransformConcat(nodeToWorldTransform(), m_gameLayer->worldToNodeTransform());
-        physics::setTransform(m_body, b2Vec2(t.tx * kPointsToMetres, t.ty * kPointsToMetres), std::atan2(t.b, t.a));
+        physics::setTransform(m_body, b2Vec2(t.tx * kMetresPerPoint, t.ty * kMetresPerPoint), std::atan2(t.b, t.a));
     }
 
     if (m_body->GetType() != b2_staticBody) {

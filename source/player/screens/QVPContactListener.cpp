@@ -1,10 +1,9 @@
 #include "player/screens/QVPContactListener.h"
 
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAsset.h"
 
 namespace {
-
-constexpr float kMetresPerPoint = 0.05f;
 
 QVPObjectAsset* objectOf(b2Fixture* fixture) {
     return static_cast<QVPObjectAsset*>(physics::userObject<QVPObject>(fixture));

@@ -8,14 +8,13 @@
 #include "model/core/QVAttributeEnum.h"
 #include "platform/QVLog.h"
 #include "player/app/QVPInputController.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
 using cocos2d::CCPoint;
 using cocos2d::CCRect;
 
 namespace {
-
-constexpr float kDegreesToRadians = 0.017453292f;
 
 // Frame edges in the order they are tested: which axis of the target's
 // distance from the rectangle, which sign, which "Object Frame State".

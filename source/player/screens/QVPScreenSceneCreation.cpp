@@ -24,6 +24,7 @@
 #include "player/app/LockStateStore.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/QVUtilities.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectGroup.h"
@@ -43,8 +44,6 @@ using cocos2d::CCPoint;
 namespace {
 
 constexpr int kModelsPerCall = 20;
-constexpr float kRadiansToDegrees = 57.29578f;
-constexpr float kPointsToMetres = 0.05f;
 
 // Rotation and scales of a transform; atan2 keeps a destination turned
 // beyond 90 degrees the right way up and survives a = 0.
@@ -177,7 +176,7 @@ bool joinLinked(QVPScreenScene& scene, CCNode* a, CCNode* b, const std::shared_p
     if (!bodyA || !bodyB) return false;
     const CCPoint anchor = b->getPosition();
     b2RevoluteJointDef def;
-    def.Initialize(bodyA, bodyB, b2Vec2(anchor.x * kPointsToMetres, anchor.y * kPointsToMetres));
+    def.Initialize(bodyA, bodyB, b2Vec2(anchor.x * kMetresPerPoint, anchor.y * kMetresPerPoint));
     auto* joint = static_cast<b2RevoluteJoint*>(physics::createJoint(world, def));
     if (!joint) return false;
     joint->SetMaxMotorTorque(linker->torque());

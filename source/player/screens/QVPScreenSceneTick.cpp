@@ -14,6 +14,7 @@
 #include "player/app/QVPInputController.h"
 #include "player/app/QVUtilities.h"
 #include "player/app/ScoreTable.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/screens/GLESDebugDraw.h"
@@ -29,7 +30,6 @@ using cocos2d::CCPoint;
 
 namespace {
 
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr int kVelocityIterations = 6;
 constexpr int kPositionIterations = 6;
 constexpr float kSpeedDecayPerTick = 0.1f;
@@ -37,7 +37,6 @@ constexpr double kShakeAmplitude = 70.0;
 constexpr double kShakeFrequency = 16.0;
 constexpr double kShakeOffsetX = 200.0;
 constexpr double kShakeOffsetY = 150.0;
-constexpr float kPointsToMetres = 0.05f;
 constexpr float kDefaultBackExtent = 300.0f;
 constexpr float kDefaultSidesExtent = 550.0f;
 
@@ -213,7 +212,7 @@ void QVPScreenScene::runMagnet() {
         const float a = 1.0f - rest * rest * rest;
         const CCPoint p(c.x + (position.x - c.x) * a, c.y + (position.y - c.y) * a);
         if (b2Body* body = object->getBody()) {
-            physics::setTransform(body, b2Vec2(p.x * kPointsToMetres, p.y * kPointsToMetres), body->GetAngle());
+            physics::setTransform(body, b2Vec2(p.x * kMetresPerPoint, p.y * kMetresPerPoint), body->GetAngle());
         }
     }
 }
