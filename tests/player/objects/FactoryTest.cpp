@@ -197,13 +197,7 @@ TEST_F(FactoryTest, GroupSortsItsMembersByPosition) {
         {"x ascending", "gAxisY", "gSortAsc", true, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {7, 5, 6}},
         {"x descending", "gAxisY", "gSortDesc", true, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {5, 7, 6}},
         {"gAxisX sorts by y", "gAxisX", "gSortAsc", true, {{10, 3}, {30, 1}, {20, 2}}, {5, 7, 9}, {5, 7, 6}},
-        {"equal coordinates keep their order",
-         "gAxisY",
-         "gSortAsc",
-         true,
-         {{10, 0}, {10, 0}, {10, 0}},
-         {9, 7, 5},
-         {5, 6, 7}},
+        {"equal coordinates: stable", "gAxisY", "gSortAsc", true, {{10, 0}, {10, 0}, {10, 0}}, {9, 7, 5}, {5, 6, 7}},
         {"sorting off", "gAxisY", "gSortAsc", false, {{10, 0}, {30, 0}, {20, 0}}, {5, 7, 9}, {5, 7, 9}},
     };
     for (const Row& row : rows) {
