@@ -97,6 +97,13 @@ protected:
         clearCheckpoints();
     }
 
+    // 5 points in the world's record, 20 in the global one, both saved.
+    static void seedPoints() {
+        for (const auto& [key, points] : {std::pair<const char*, int>{"W", 5}, {"", 20}}) {
+            scoreRecord(key).points.add(points);
+            scoreRecord(key).refreshSavedCopies();
+        }
+    }
     void setLives(int lives) {
         uitest::attr(*health, "Lives")->setValue(static_cast<float>(lives));
         health->setLivesLeft(lives);
@@ -244,11 +251,7 @@ TEST_F(SceneFlow, RequestsKeepEveryBitUntilTheyRun) {
         QVPScreenScene* scene = enter();
         ASSERT_NE(scene, nullptr);
         checkpointRecord("W") = CheckpointRecord{300, 40, -100, 0, 0, 5};
-        ScoreRecord& world = scoreRecord("W");
-        world.points.add(5);
-        world.refreshSavedCopies();
-        scoreRecord("").points.add(20);
-        scoreRecord("").refreshSavedCopies();
+        seedPoints();
         health->setLivesLeft(1);
 
         scene->requestPendingActions(2);
@@ -304,12 +307,7 @@ TEST_F(SceneFlow, PendingBitsTenAndFourteenOnTheScores) {
         setLives(3);
         QVPScreenScene* scene = enter();
         ASSERT_NE(scene, nullptr);
-        ScoreRecord& world = scoreRecord("W");
-        world.points.add(5);
-        world.refreshSavedCopies();
-        ScoreRecord& global = scoreRecord("");
-        global.points.add(20);
-        global.refreshSavedCopies();
+        seedPoints();
 
         scene->runPendingActions(row.bits);
         EXPECT_EQ(scoreRecord("").points.current, row.globalPoints);
