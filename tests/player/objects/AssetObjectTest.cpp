@@ -63,6 +63,14 @@ protected:
         physics::firstFixtureBox(body, box);
         return (box.upperBound.x - box.lowerBound.x) * 20.0f;
     }
+    // A colliding crate at (0, y) with a body, dynamic if asked.
+    Probe* solid(float y, bool dynamic) {
+        Probe* object = new Probe(crate(0, y));
+        object->set(QVPObjectAsset::kCharacterCollision, 0, false);
+        object->createBody(&world, false);
+        if (dynamic) physics::setType(object->getBody(), b2_dynamicBody);
+        return object;
+    }
     static int fixtureCount(b2Body* body) {
         int n = 0;
         for (b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) ++n;
@@ -189,13 +197,8 @@ TEST_F(AssetObjectTest, InvalidShapeKeepsTheFixtureAndCharactersKeepTheirFilter)
 
 TEST_F(AssetObjectTest, SwapAskedDuringContactWaitsForTheNextUpdate) {
     world.SetGravity(b2Vec2(0, -10));
-    Probe* ground = new Probe(crate(0, 0));
-    ground->set(QVPObjectAsset::kCharacterCollision, 0, false);
-    ground->createBody(&world, false);
-    Probe* falling = new Probe(crate(0, 45));
-    falling->set(QVPObjectAsset::kCharacterCollision, 0, false);
-    falling->createBody(&world, false);
-    physics::setType(falling->getBody(), b2_dynamicBody);
+    Probe* ground = solid(0, false);
+    Probe* falling = solid(45, true);
     auto wide = boxPolygon(100, 40);
 
     struct Listener : b2ContactListener {
@@ -224,13 +227,8 @@ TEST_F(AssetObjectTest, SwapAskedDuringContactWaitsForTheNextUpdate) {
 
 TEST_F(AssetObjectTest, ObjectFreedInALockedWorldLeavesNoPointerToItself) {
     LogCapture log;
-    Probe* ground = new Probe(crate(0, 0));
-    Probe* box = new Probe(crate(0, 30));
-    for (Probe* object : {ground, box}) {
-        object->set(QVPObjectAsset::kCharacterCollision, 0, false);
-        object->createBody(&world, false);
-    }
-    physics::setType(box->getBody(), b2_dynamicBody);
+    Probe* ground = solid(0, false);
+    Probe* box = solid(30, true);
     b2Body* left = box->getBody();
     struct Listener : b2ContactListener {
         void BeginContact(b2Contact*) override {

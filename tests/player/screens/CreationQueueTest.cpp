@@ -29,9 +29,8 @@ protected:
         crates(ff::section(w, "start", 1136.0f, true), 1);
         enter("Queue");
     }
-    std::shared_ptr<QVModelLevelSection> piece(const std::string& name) {
-        auto made = ff::section(nullptr, name, 1136.0f);
-        return made;
+    static std::shared_ptr<QVModelLevelSection> piece(const std::string& name) {
+        return ff::section(nullptr, name, 1136.0f);
     }
     static std::shared_ptr<QVModelLinker> link(const std::shared_ptr<QVModelLevelSection>& section,
                                                const std::shared_ptr<QVModelObject>& a,
@@ -43,9 +42,6 @@ protected:
         setBool(*linker, "Button Activated", buttonActivated);
         section->addChild(linker);
         return linker;
-    }
-    static void setFloat(const QVModel& model, const char* name, float value) {
-        attributeCast<QVAttributeFloat>(model.attribute(name))->setValue(value);
     }
     // Queues and completes the section.
     void build(const std::shared_ptr<QVModelLevelSection>& section) {

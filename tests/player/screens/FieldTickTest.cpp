@@ -38,31 +38,21 @@ public:
     float tickDt = 0.0f;
 };
 
-// A runtime object of the field with a body made by the test.
-class Piece : public QVPObjectAsset {
+// A runtime object of the field, or a character, with a body made by the test.
+template <class Base>
+class Bodied : public Base {
 public:
-    explicit Piece(uint32_t flags) : QVPObjectAsset(std::make_shared<QVModelObjectAsset>("piece")) {
-        setTypeFlags(flags);
-        autorelease();
+    explicit Bodied(uint32_t flags) : Base(std::make_shared<QVModelObjectAsset>("piece")) {
+        this->setTypeFlags(flags);
+        this->autorelease();
     }
     void takeBody(b2Body* body) {
-        m_body = body;
+        this->m_body = body;
         physics::setUserObject(body, static_cast<QVPObject*>(this));
     }
 };
-
-// A character whose body the test makes.
-class Hero : public QVPObjectAssetCharacter {
-public:
-    Hero() : QVPObjectAssetCharacter(std::make_shared<QVModelObjectAsset>("hero")) {
-        setTypeFlags(kTypeCharacter);
-        autorelease();
-    }
-    void takeBody(b2Body* body) {
-        m_body = body;
-        physics::setUserObject(body, static_cast<QVPObject*>(this));
-    }
-};
+using Piece = Bodied<QVPObjectAsset>;
+using Hero = Bodied<QVPObjectAssetCharacter>;
 
 // The same calls on the scene's world and on a raw one.
 b2Body* dropBox(b2World* world, float x, float y, bool dynamic) {
@@ -117,7 +107,7 @@ protected:
     }
 
     Hero* addCharacter(QVPScreenScene* scene, const cocos2d::CCPoint& at) {
-        auto* character = new Hero();
+        auto* character = new Hero(QVPObject::kTypeCharacter);
         character->setPosition(at);
         character->setGameLayer(scene->getGameFieldCamera());
         scene->getGameFieldCamera()->addChild(character);

@@ -97,6 +97,13 @@ protected:
         clearCheckpoints();
     }
 
+    // 5 points in the world's record, 20 in the global one, both saved.
+    static void seedPoints() {
+        for (const auto& [key, points] : {std::pair<const char*, int>{"W", 5}, {"", 20}}) {
+            scoreRecord(key).points.add(points);
+            scoreRecord(key).refreshSavedCopies();
+        }
+    }
     void setLives(int lives) {
         uitest::attr(*health, "Lives")->setValue(static_cast<float>(lives));
         health->setLivesLeft(lives);
@@ -123,9 +130,6 @@ protected:
         return characters->count() ? static_cast<QVPObjectAssetCharacter*>(characters->objectAtIndex(0)) : nullptr;
     }
     static std::string hudKey(const QVPScreenScene& scene) { return scene.getHud() ? scene.getHud()->key() : ""; }
-    static int count(const LogCapture& log, const std::string& line) {
-        return static_cast<int>(std::count(log.all().begin(), log.all().end(), line));
-    }
     // Frames until game over, at most `limit`; the count, or -1.
     static int framesToGameOver(const QVPScreenScene& scene, int limit) {
         for (int frame = 1; frame <= limit; ++frame) {
@@ -244,11 +248,7 @@ TEST_F(SceneFlow, RequestsKeepEveryBitUntilTheyRun) {
         QVPScreenScene* scene = enter();
         ASSERT_NE(scene, nullptr);
         checkpointRecord("W") = CheckpointRecord{300, 40, -100, 0, 0, 5};
-        ScoreRecord& world = scoreRecord("W");
-        world.points.add(5);
-        world.refreshSavedCopies();
-        scoreRecord("").points.add(20);
-        scoreRecord("").refreshSavedCopies();
+        seedPoints();
         health->setLivesLeft(1);
 
         scene->requestPendingActions(2);
@@ -304,12 +304,7 @@ TEST_F(SceneFlow, PendingBitsTenAndFourteenOnTheScores) {
         setLives(3);
         QVPScreenScene* scene = enter();
         ASSERT_NE(scene, nullptr);
-        ScoreRecord& world = scoreRecord("W");
-        world.points.add(5);
-        world.refreshSavedCopies();
-        ScoreRecord& global = scoreRecord("");
-        global.points.add(20);
-        global.refreshSavedCopies();
+        seedPoints();
 
         scene->runPendingActions(row.bits);
         EXPECT_EQ(scoreRecord("").points.current, row.globalPoints);
@@ -388,7 +383,7 @@ TEST_F(SceneFlow, TheCheckpointScanGivesUp) {
     ASSERT_NE(scene, nullptr);
     LogCapture log;
     scene->activateCheckpointPowerup();
-    EXPECT_EQ(count(log, "Warning: checkpoint powerup NOT found"), 1);
+    EXPECT_EQ(std::count(log.all().begin(), log.all().end(), "Warning: checkpoint powerup NOT found"), 1);
     EXPECT_FALSE(log.has("Checkpoint powerup activated"));
 }
 
@@ -417,36 +412,41 @@ TEST_F(SceneFlow, PauseFollowsTheSendersNameElsePause) {
     }
 }
 
+// One back press pauses once and the next one resumes; going to the
+// background pauses, and going there again changes nothing.
 TEST_F(SceneFlow, OneBackPressPausesOnce) {
-    QVPScreenScene* scene = enter();
-    ASSERT_NE(scene, nullptr);
-    cocos2d::CCKeypadDispatcher* keypad = cocos2d::CCDirector::sharedDirector()->getKeypadDispatcher();
-    keypad->dispatchKeypadMSG(cocos2d::kTypeBackClicked);
-    uitest::step(1);
-    EXPECT_TRUE(scene->isPaused());
-    EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "PauseMenu"}));
-    EXPECT_EQ(hudKey(*scene), "PauseMenu");
-    // The next one closes the pause screen and play goes on.
-    keypad->dispatchKeypadMSG(cocos2d::kTypeBackClicked);
-    uitest::step(1);
-    EXPECT_FALSE(scene->isPaused());
-    EXPECT_EQ(hudKey(*scene), "HUD");
-}
-
-TEST_F(SceneFlow, GoingToTheBackgroundPausesARunningWorld) {
-    QVPScreenScene* scene = enter();
-    ASSERT_NE(scene, nullptr);
     QVPAppDelegate app;
-    LogCapture log;
-    app.applicationDidEnterBackground();
-    EXPECT_TRUE(log.has("[QVPAppDelegate] send game to pause"));
-    EXPECT_TRUE(scene->isPaused());
-    EXPECT_EQ(hudKey(*scene), "PauseMenu");
-    // Already paused: the pause action runs again and changes nothing.
-    app.applicationDidEnterBackground();
-    EXPECT_TRUE(scene->isPaused());
-    EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "PauseMenu"}));
-    cocos2d::CCDirector::sharedDirector()->startAnimation();
+    cocos2d::CCDirector* director = cocos2d::CCDirector::sharedDirector();
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        bool background;
+    } rows[] = {
+        {"back key", [director] { director->getKeypadDispatcher()->dispatchKeypadMSG(cocos2d::kTypeBackClicked); },
+         false},
+        {"background",
+         [&app, director] {
+             app.applicationDidEnterBackground();
+             director->startAnimation();
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QVPScreenScene* scene = enter();
+        ASSERT_NE(scene, nullptr);
+        LogCapture log;
+        row.act();
+        uitest::step(1);
+        EXPECT_EQ(log.has("[QVPAppDelegate] send game to pause"), row.background);
+        EXPECT_TRUE(scene->isPaused());
+        EXPECT_EQ(manager()->uiNames(), (Names{"HUD", "PauseMenu"}));
+        row.act();
+        uitest::step(1);
+        EXPECT_EQ(scene->isPaused(), row.background);
+        EXPECT_EQ(hudKey(*scene), row.background ? "PauseMenu" : "HUD");
+        manager()->reset();
+    }
 }
 
 TEST_F(SceneFlow, TheHudButtonsReachTheSceneThroughTheManager) {

@@ -4,15 +4,10 @@
 #include <cmath>
 
 #include "field_scene_support.h"
-#include "model/core/QVAttributeFundamental.h"
 #include "player/app/QVPInputController.h"
 
 namespace fieldtest {
 namespace {
-
-void setFloat(const QVModel& model, const char* name, float value) {
-    attributeCast<QVAttributeFloat>(model.attribute(name))->setValue(value);
-}
 
 using StreamingTest = FieldTest;
 

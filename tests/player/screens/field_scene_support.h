@@ -13,6 +13,7 @@
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeFundamental.h"
 #include "platform/RandomAndClock.h"
 #include "player/app/LockStateStore.h"
 #include "player/objects/QVPObject.h"
@@ -32,6 +33,10 @@ inline int linesWith(const std::string& part) {
     int n = 0;
     for (const std::string& line : LogCapture::lines()) n += line.find(part) != std::string::npos ? 1 : 0;
     return n;
+}
+
+inline void setFloat(const QVModel& model, const char* name, float value) {
+    attributeCast<QVAttributeFloat>(model.attribute(name))->setValue(value);
 }
 
 class FieldTest : public screentest::ScreenTest {
