@@ -7,6 +7,7 @@
 #include "director/CCDirector.h"
 #include "model/classes/QVModelObject.h"
 #include "player/objects/QVComponent.h"
+#include "player/objects/QVComponentHealth.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
 using cocos2d::CCNode;
@@ -123,7 +124,12 @@ bool QVPObject::isOnScreen() {
     return view.intersectsRect(getBoundingRect());
 }
 
-QVComponentHealth* QVPObject::getHealthComponent() const { return nullptr; }
+QVComponentHealth* QVPObject::getHealthComponent() const {
+    for (QVComponent* component : m_components) {
+        if (auto* health = dynamic_cast<QVComponentHealth*>(component)) return health;
+    }
+    return nullptr;
+}
 
 void QVPObject::copyComponentStates(const QVPObject* other) {
     if (!other) return;
