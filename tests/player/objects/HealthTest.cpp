@@ -139,6 +139,21 @@ TEST_F(Health, ClockStepBack) {
     EXPECT_EQ(health->health(), 1);
 }
 
+// Under a fixed frame step the window counts frames, not real time, so a
+// scripted run takes the same hits every time.
+TEST_F(Health, FixedStepWindowCountsFrames) {
+    compat::setClockForTest(nullptr);
+    compat::setFrameClock(true);
+    QVComponentHealth* health = object({healthModel(5.0f)})->getHealthComponent();
+    ASSERT_TRUE(health->takeDamage(1, 0.5f));
+    for (int frame = 1; frame <= 29; ++frame) compat::advanceFrameClock(1.0 / 60.0);
+    EXPECT_FALSE(health->takeDamage(1, 0.5f));
+    compat::advanceFrameClock(1.0 / 60.0);
+    EXPECT_TRUE(health->takeDamage(1, 0.5f));
+    compat::setFrameClock(false);
+    EXPECT_EQ(health->health(), 3);
+}
+
 TEST_F(Health, DeathDelayThenTheOwnerIsKilled) {
     struct Row {
         const char* name;
