@@ -232,7 +232,9 @@ TEST_F(AnimationObject, TableRestartsFromFrameZero) {
     EXPECT_EQ(object->currentAnimation(), mapper);
     EXPECT_EQ(mapper->elapsedTime(), 2.0f);  // the rotation mapper keeps its frame
 
+    move->setVisible(true);  // hidden entries keep their clock
     move->update(1.0f);
+    ASSERT_EQ(move->elapsedTime(), 1.0f);
     object->addAnimation(QVPObjectAsset::kPriorityPowerup, powerup, nullptr);
     EXPECT_EQ(powerup->elapsedTime(), 0.0f);
     object->removeAnimation(QVPObjectAsset::kPriorityPowerup, powerup, nullptr);
