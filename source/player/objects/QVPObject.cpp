@@ -6,6 +6,7 @@
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelObject.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -144,6 +145,7 @@ int QVPObject::zOrderInCamera() {
         last = object;
         parent = object->getParent();
     }
+    if (auto* animation = dynamic_cast<QVPAnimationObject*>(parent)) return animation->zOrderInCamera();
     if (parent && parent == last->gameLayer()) return last->getZOrder();
     return 0;
 }

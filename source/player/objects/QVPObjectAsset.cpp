@@ -19,6 +19,7 @@
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
 #include "player/objects/QVFieldUnits.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
@@ -223,7 +224,7 @@ int32_t QVPObjectAsset::currentPriority() const {
     return m_currentAnimation == m_animations.end() ? -1 : m_currentAnimation->first;
 }
 
-CCNode* QVPObjectAsset::currentAnimation() const {
+QVPAnimationObject* QVPObjectAsset::currentAnimation() const {
     return m_currentAnimation == m_animations.end() ? nullptr : m_currentAnimation->second.animation;
 }
 
@@ -231,7 +232,7 @@ std::shared_ptr<QVModelPolygon> QVPObjectAsset::currentShape() const {
     return m_currentAnimation == m_animations.end() ? nullptr : m_currentAnimation->second.shape;
 }
 
-void QVPObjectAsset::addAnimation(int32_t priority, CCNode* animation, std::shared_ptr<QVModelPolygon> shape) {
+void QVPObjectAsset::addAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape) {
     if (!animation && !shape) return;
     if (animation && animation->getParent() != this) {
         animation->retain();
@@ -246,13 +247,13 @@ void QVPObjectAsset::addAnimation(int32_t priority, CCNode* animation, std::shar
     } else {
         if (CCNode* previous = currentAnimation()) previous->setVisible(false);
         m_currentAnimation = entry;
-        // A sprite animation object restarts here (not for priority 3).
+        if (animation && priority != kPriorityRotationMapper) animation->restart();
         if (hasShape) refreshFixture();
     }
     setVisible(isVisible());
 }
 
-void QVPObjectAsset::removeAnimation(int32_t priority, CCNode* animation, std::shared_ptr<QVModelPolygon> shape) {
+void QVPObjectAsset::removeAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape) {
     if (!animation && !shape) return;
     auto range = m_animations.equal_range(priority);
     auto found = std::find_if(range.first, range.second, [&](const AnimationTable::value_type& entry) {
@@ -277,14 +278,15 @@ void QVPObjectAsset::removeAnimation(int32_t priority, CCNode* animation, std::s
             if (m_currentAnimation == m_animations.end()) {
                 m_currentAnimation = std::prev(m_animations.upper_bound(m_animations.begin()->first));
             }
-            // A sprite animation object restarts here (not for priority 3).
+            QVPAnimationObject* shown = m_currentAnimation->second.animation;
+            if (shown && m_currentAnimation->first != kPriorityRotationMapper) shown->restart();
         }
         if (m_animations.empty() || m_currentAnimation->second.shape) refreshFixture();
     }
     setVisible(isVisible());
 }
 
-void QVPObjectAsset::attachAnimation(CCNode* animation) {
+void QVPObjectAsset::attachAnimation(QVPAnimationObject* animation) {
     if (!animation || m_attachedAnimations.count(animation)) return;
     if (animation->getParent() != this) {
         animation->retain();
@@ -292,11 +294,12 @@ void QVPObjectAsset::attachAnimation(CCNode* animation) {
         addChild(animation);
         animation->release();
     }
+    animation->restart();
     animation->setVisible(true);
     m_attachedAnimations.insert(animation);
 }
 
-void QVPObjectAsset::detachAnimation(CCNode* animation) {
+void QVPObjectAsset::detachAnimation(QVPAnimationObject* animation) {
     auto found = m_attachedAnimations.find(animation);
     if (found == m_attachedAnimations.end()) return;
     if (animation->getParent() == this) removeChild(animation);
@@ -305,7 +308,7 @@ void QVPObjectAsset::detachAnimation(CCNode* animation) {
 
 void QVPObjectAsset::setVisible(bool visible) {
     QVPObject::setVisible(visible);
-    CCNode* shown = currentAnimation();
+    QVPAnimationObject* shown = currentAnimation();
     if (shown && shown->isVisible() != visible) shown->setVisible(visible);
 }
 

@@ -31,6 +31,7 @@
 class QVModelPolygon;
 class QVSound;
 class QVPObjectAssetCharacter;
+class QVPAnimationObject;
 
 class QVPObjectAsset : public QVPObject {
 public:
@@ -91,10 +92,10 @@ public:
     virtual void updateBounds() {}
     virtual bool isGround() { return true; }
     // `animation` is a sprite animation object (or null with a shape).
-    virtual void addAnimation(int32_t priority, cocos2d::CCNode* animation, std::shared_ptr<QVModelPolygon> shape);
-    virtual void removeAnimation(int32_t priority, cocos2d::CCNode* animation, std::shared_ptr<QVModelPolygon> shape);
-    virtual void attachAnimation(cocos2d::CCNode* animation);
-    virtual void detachAnimation(cocos2d::CCNode* animation);
+    virtual void addAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape);
+    virtual void removeAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape);
+    virtual void attachAnimation(QVPAnimationObject* animation);
+    virtual void detachAnimation(QVPAnimationObject* animation);
 
     int32_t collisionType() const { return m_collisionType; }
     int32_t destroyType() const { return m_destroyType; }
@@ -140,14 +141,14 @@ public:
     // The shown entry's priority, animation and shape (-1, null, empty
     // without one).
     int32_t currentPriority() const;
-    cocos2d::CCNode* currentAnimation() const;
+    QVPAnimationObject* currentAnimation() const;
     std::shared_ptr<QVModelPolygon> currentShape() const;
     // A swap waits for the next update (the world was locked).
     bool isFixtureSwapPending() const { return m_fixtureStale; }
 
 protected:
     struct AnimationEntry {
-        cocos2d::CCNode* animation = nullptr;
+        QVPAnimationObject* animation = nullptr;
         std::shared_ptr<QVModelPolygon> shape;
     };
     using AnimationTable = std::multimap<int32_t, AnimationEntry>;
@@ -178,7 +179,7 @@ protected:
     bool m_killRequested = false;
     AnimationTable m_animations;
     AnimationTable::iterator m_currentAnimation;
-    std::set<cocos2d::CCNode*> m_attachedAnimations;
+    std::set<QVPAnimationObject*> m_attachedAnimations;
     std::unique_ptr<QVSound> m_idleSound;
     struct EventEntry {
         int32_t kind = 0;

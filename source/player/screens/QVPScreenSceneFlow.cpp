@@ -22,6 +22,7 @@
 #include "player/app/QVSwitchStates.h"
 #include "player/app/QVUtilities.h"
 #include "player/app/ScoreTable.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -303,7 +304,13 @@ void QVPScreenScene::setPausedRecursive(CCNode* node, bool on) {
     for (unsigned int i = 0; children && i < children->count(); ++i) {
         setPausedRecursive(static_cast<CCNode*>(children->objectAtIndex(i)), on);
     }
-    // Animation objects pause their image actions here once they exist.
+    if (auto* animation = dynamic_cast<QVPAnimationObject*>(node)) {
+        if (on) {
+            animation->pause();
+        } else {
+            animation->resume();
+        }
+    }
 }
 
 void QVPScreenScene::resume() {

@@ -1,0 +1,298 @@
+// Sprite animation objects: the clock and its wrap, the steps their children
+// get, children the factory does not build, and what the asset object's
+// animation table and the scene's pause do to them.
+#include <functional>
+#include <vector>
+
+#include "../../engine/log/log_capture.h"
+#include "../ui/ui_test_support.h"
+#include "FieldFixtures.h"
+#include "actions/CCActionManager.h"
+#include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectImage.h"
+#include "model/classes/QVModelObjectLoadingBar.h"
+#include "model/classes/QVModelObjectParticles.h"
+#include "player/objects/QVPAnimationObject.h"
+#include "player/objects/QVPObjectAsset.h"
+#include "player/objects/QVPObjectFactory.h"
+#include "player/screens/QVPGameFieldCamera.h"
+#include "player/screens/QVPScreenScene.h"
+#include "player/ui/QVPObjectImage.h"
+#include "sprite/CCSprite.h"
+
+using namespace cocos2d;
+using namespace uitest;
+
+namespace {
+
+// The steps every factory-made child got, in call order.
+std::vector<float>& steps() {
+    static std::vector<float> list;
+    return list;
+}
+
+class RecordingAsset : public QVPObjectAsset {
+public:
+    using QVPObjectAsset::QVPObjectAsset;
+    static QVPObjectAsset* build(const std::shared_ptr<QVModelObject>& model) { return new RecordingAsset(model); }
+    void update(float dt) override { steps().push_back(dt); }
+};
+
+class AnimationObject : public UiTest {
+protected:
+    AnimationObject() { steps().clear(); }
+    ~AnimationObject() override {
+        for (auto* made : running) made->onExit(), made->release();
+        for (int row = 1; row <= static_cast<int>(QVPObjectRow::ScreenJump); ++row) {
+            setObjectBuilder(static_cast<QVPObjectRow>(row), nullptr);
+        }
+    }
+    std::shared_ptr<QVModelAnimation> animation(float speed, float duration, bool loop) {
+        auto model = registered<QVModelAnimation>();
+        attr(*model, "Speed")->setValue(speed);
+        model->setDuration(duration);
+        model->setLoop(loop);
+        return model;
+    }
+    std::shared_ptr<QVModelObjectImage> addImage(const std::shared_ptr<QVModelAnimation>& model, unsigned frames) {
+        auto image = registered<QVModelObjectImage>();
+        if (frames) attr<QVAttributeSprite>(*image, "Image")->setValue(spriteContainer(frames));
+        model->addChild(image);
+        return image;
+    }
+    // Retained and running (sprite actions run only on running nodes).
+    template <class T>
+    T* keep(T* node) {
+        node->retain();
+        node->onEnter();
+        running.push_back(node);
+        return node;
+    }
+    QVPAnimationObject* play(const std::shared_ptr<QVModelAnimation>& model) {
+        return keep(QVPAnimationObject::create(model));
+    }
+    static bool imagePaused(CCNode* node) {
+        auto* sprite = static_cast<CCSprite*>(node->getChildren()->objectAtIndex(0));
+        return sprite->getActionManager()->isTargetPaused(sprite);
+    }
+
+    std::vector<CCNode*> running;
+};
+
+}  // namespace
+
+TEST_F(AnimationObject, ClockWrapsStrictlyAfterDurationAndDropsTheSurplus) {
+    struct Row {
+        const char* name;
+        float speed;
+        bool loop;
+        std::vector<std::pair<bool, float>> updates;  // visible, dt
+        float elapsed;
+        int callbacks;
+    };
+    const Row rows[] = {
+        {"equal to duration stays", 1.0f, true, {{true, 0.5f}, {true, 0.5f}}, 1.0f, 0},
+        {"past duration resets to 0", 1.0f, true, {{true, 0.75f}, {true, 0.5f}}, 0.0f, 1},
+        {"speed scales the clock", 2.0f, true, {{true, 0.25f}}, 0.5f, 0},
+        {"speed 0 freezes it", 0.0f, true, {{true, 5.0f}, {true, 5.0f}}, 0.0f, 0},
+        {"hidden does not advance", 1.0f, true, {{false, 5.0f}, {true, 0.25f}}, 0.25f, 0},
+        {"one-shot calls back at every wrap", 1.0f, false, {{true, 1.5f}, {true, 1.5f}, {true, 1.5f}}, 0.0f, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto model = animation(row.speed, 1.0f, row.loop);
+        QVPAnimationObject* made = play(model);
+        int callbacks = 0;
+        made->setEndCallback([&callbacks] { ++callbacks; });
+        for (const auto& [visible, dt] : row.updates) {
+            made->setVisible(visible);
+            made->update(dt);
+        }
+        EXPECT_FLOAT_EQ(made->elapsedTime(), row.elapsed);
+        EXPECT_EQ(callbacks, row.callbacks);
+    }
+}
+
+TEST_F(AnimationObject, HiddenStillWrapsAndCallsBack) {
+    auto model = animation(1.0f, 1.0f, true);
+    QVPAnimationObject* made = play(model);
+    int callbacks = 0;
+    made->setEndCallback([&callbacks] { ++callbacks; });
+    made->update(0.75f);
+    model->setDuration(0.5f);  // the clock is now past the end
+    made->setVisible(false);
+    made->update(1.0f / 60.0f);
+    EXPECT_EQ(made->elapsedTime(), 0.0f);
+    EXPECT_EQ(callbacks, 1);
+}
+
+TEST_F(AnimationObject, EndCallbackMayClearItself) {
+    auto model = animation(1.0f, 0.5f, true);
+    QVPAnimationObject* made = play(model);
+    int callbacks = 0;
+    made->setEndCallback([&] {
+        ++callbacks;
+        made->setEndCallback(nullptr);  // the owner goes away
+    });
+    for (int i = 0; i < 3; ++i) made->update(1.0f);
+    EXPECT_EQ(callbacks, 1);
+}
+
+TEST_F(AnimationObject, ParticlesUnscaledStep) {
+    setObjectBuilder(QVPObjectRow::Particles, &RecordingAsset::build);
+    setObjectBuilder(QVPObjectRow::Unit, &RecordingAsset::build);
+    auto model = animation(3.0f, 100.0f, true);
+    model->addChild(registered<QVModelObjectParticles>());
+    model->addChild(fieldfixtures::unitPlacement(fieldfixtures::obstacleAsset("Crate", 10, 10), CCPoint(0, 0)));
+    auto image = addImage(model, 0);
+    QVPAnimationObject* made = play(model);
+    ASSERT_NE(made->frameNode(0), nullptr);
+    ASSERT_NE(made->frameNode(1), nullptr);
+    made->update(0.5f);
+    EXPECT_EQ(steps(), (std::vector<float>{0.5f, 1.5f}));  // particles, then the unit at Speed x dt
+    EXPECT_FLOAT_EQ(static_cast<QVPObjectImage*>(made->frameNode(2))->elapsedTime(), 1.5f);
+    made->setVisible(false);
+    made->update(0.5f);
+    EXPECT_EQ(steps().size(), 2u);  // hidden children are not stepped
+}
+
+TEST_F(AnimationObject, ChildrenNotBuiltAreSkipped) {
+    LogCapture log;
+    auto model = animation(1.0f, 1.0f, true);
+    model->addChild(registered<QVModelObjectAssetUnit>());  // no builder for the row yet
+    model->addChild(registered<QVModelObjectLoadingBar>());  // not an animation child
+    addImage(model, 0);
+    QVPAnimationObject* made = play(model);
+    EXPECT_EQ(made->frameCount(), 3);
+    EXPECT_EQ(made->frameNode(0), nullptr);
+    EXPECT_EQ(made->frameNode(1), nullptr);
+    ASSERT_NE(made->frameNode(2), nullptr);
+    EXPECT_EQ(made->getChildrenCount(), 1u);
+    EXPECT_EQ(made->frameNode(7), nullptr);
+    int unknown = 0;
+    for (const auto& line : log.all()) unknown += line.find("Warning uknown object type") != std::string::npos;
+    EXPECT_EQ(unknown, 1);
+    // The walks skip the missing children too.
+    made->setVisible(false);
+    made->update(2.0f);
+    made->restart();
+    made->pause();
+    made->resume();
+    made->setFrame(1);
+    made->setSpeed(2.0f);
+    EXPECT_FALSE(made->frameNode(2)->isVisible());
+
+    QVPAnimationObject* empty = play(nullptr);
+    EXPECT_EQ(empty->frameCount(), 0);
+    EXPECT_EQ(empty->totalFrames(), 0);
+    empty->update(1.0f);
+}
+
+TEST_F(AnimationObject, OneShotPausesItsImagesAtTheWrap) {
+    auto model = animation(1.0f, 1.0f, false);
+    addImage(model, 3);
+    QVPAnimationObject* made = play(model);
+    CCNode* image = made->frameNode(0);
+    EXPECT_FALSE(imagePaused(image));
+    made->update(0.5f);
+    EXPECT_FALSE(imagePaused(image));
+    made->update(0.75f);
+    EXPECT_TRUE(imagePaused(image));
+}
+
+TEST_F(AnimationObject, TableRestartsFromFrameZero) {
+    auto asset = std::static_pointer_cast<QVModelObjectAsset>(registered<QVModelObjectAssetUnit>());
+    QVPObjectAsset* object = keep(new QVPObjectAsset(asset));
+    object->release();  // keep holds the one reference
+    struct Entry {
+        int32_t priority;
+        QVPAnimationObject* made;
+    };
+    auto shown = [&](float dt) {
+        auto model = animation(1.0f, 10.0f, true);
+        addImage(model, 2);
+        QVPAnimationObject* made = QVPAnimationObject::create(model);
+        made->update(dt);
+        return made;
+    };
+    auto imageTime = [](QVPAnimationObject* made) {
+        return static_cast<QVPObjectImage*>(made->frameNode(0))->elapsedTime();
+    };
+    QVPAnimationObject* move = shown(2.0f);
+    QVPAnimationObject* mapper = shown(2.0f);
+    QVPAnimationObject* powerup = shown(2.0f);
+    QVPAnimationObject* attached = shown(2.0f);
+
+    object->addAnimation(QVPObjectAsset::kPriorityMove, move, nullptr);
+    EXPECT_EQ(move->elapsedTime(), 0.0f);
+    EXPECT_EQ(imageTime(move), 0.0f);
+
+    object->addAnimation(QVPObjectAsset::kPriorityRotationMapper, mapper, nullptr);
+    EXPECT_EQ(object->currentAnimation(), mapper);
+    EXPECT_EQ(mapper->elapsedTime(), 2.0f);  // the rotation mapper keeps its frame
+
+    move->setVisible(true);  // hidden entries keep their clock
+    move->update(1.0f);
+    ASSERT_EQ(move->elapsedTime(), 1.0f);
+    object->addAnimation(QVPObjectAsset::kPriorityPowerup, powerup, nullptr);
+    EXPECT_EQ(powerup->elapsedTime(), 0.0f);
+    object->removeAnimation(QVPObjectAsset::kPriorityPowerup, powerup, nullptr);
+    EXPECT_EQ(object->currentAnimation(), mapper);
+    EXPECT_EQ(mapper->elapsedTime(), 2.0f);
+    object->removeAnimation(QVPObjectAsset::kPriorityRotationMapper, mapper, nullptr);
+    ASSERT_EQ(object->currentAnimation(), move);
+    EXPECT_EQ(move->elapsedTime(), 0.0f);
+    EXPECT_EQ(imageTime(move), 0.0f);
+
+    attached->setVisible(false);
+    object->attachAnimation(attached);
+    EXPECT_EQ(attached->elapsedTime(), 0.0f);
+    EXPECT_EQ(imageTime(attached), 0.0f);
+    EXPECT_TRUE(attached->isVisible());
+}
+
+TEST_F(AnimationObject, ScenePauseReachesNestedImages) {
+    auto model = animation(1.0f, 10.0f, true);
+    addImage(model, 3);
+    CCNode* tree = keep(CCNode::create());
+    auto asset = std::static_pointer_cast<QVModelObjectAsset>(registered<QVModelObjectAssetUnit>());
+    QVPObjectAsset* object = new QVPObjectAsset(asset);
+    tree->addChild(object);
+    object->release();
+    QVPAnimationObject* made = QVPAnimationObject::create(model);
+    object->addAnimation(QVPObjectAsset::kPriorityMove, made, nullptr);
+    CCNode* image = made->frameNode(0);
+
+    QVPScreenScene* scene = new QVPScreenScene();
+    scene->setPausedRecursive(tree, true);
+    EXPECT_TRUE(imagePaused(image));
+    scene->setPausedRecursive(tree, false);
+    EXPECT_FALSE(imagePaused(image));
+    scene->release();
+}
+
+TEST_F(AnimationObject, ZOrderInCameraPassesThroughAnimations) {
+    CCNode* camera = keep(QVPGameFieldCamera::create());
+    CCNode* elsewhere = keep(CCNode::create());
+    auto assetModel = [this] {
+        return std::static_pointer_cast<QVModelObjectAsset>(registered<QVModelObjectAssetUnit>());
+    };
+    for (CCNode* top : {camera, elsewhere}) {
+        SCOPED_TRACE(top == camera ? "under the camera" : "under another node");
+        QVPObjectAsset* owner = new QVPObjectAsset(assetModel());
+        owner->setGameLayer(top);
+        top->addChild(owner, 7);
+        owner->release();
+        QVPAnimationObject* made = QVPAnimationObject::create(animation(1.0f, 1.0f, true));
+        owner->attachAnimation(made);
+        QVPObjectAsset* inner = new QVPObjectAsset(assetModel());
+        inner->setGameLayer(top);
+        made->addChild(inner, -3);
+        inner->release();
+        const int expected = top == camera ? 7 : 0;
+        EXPECT_EQ(made->zOrderInCamera(), expected);
+        EXPECT_EQ(inner->zOrderInCamera(), expected);
+        EXPECT_EQ(made->getZOrder(), 7);  // its parent's
+    }
+}
