@@ -12,6 +12,10 @@ std::function<int64_t()>& clockSource() {
     static std::function<int64_t()>* source = new std::function<int64_t()>();
     return *source;
 }
+// The monotonic reading under a test source, and the source's last value.
+bool g_testStarted = false;
+int64_t g_testMonotonic = 0;
+int64_t g_testLast = 0;
 }  // namespace
 
 int rand() {
@@ -34,6 +38,23 @@ double monotonicSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+int64_t monotonicTicks() {
+    if (clockSource()) {
+        const int64_t now = clockSource()();
+        if (!g_testStarted) {
+            g_testStarted = true;
+            g_testMonotonic = now;
+        } else if (now > g_testLast) {
+            g_testMonotonic += now - g_testLast;
+        }
+        g_testLast = now;
+        return g_testMonotonic;
+    }
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
+}
+
 void sleepSeconds(double seconds) {
     if (!(seconds > 0)) return;
     timespec ts{};
@@ -43,7 +64,10 @@ void sleepSeconds(double seconds) {
     }
 }
 
-void setClockForTest(std::function<int64_t()> source) { clockSource() = std::move(source); }
+void setClockForTest(std::function<int64_t()> source) {
+    clockSource() = std::move(source);
+    g_testStarted = false;
+}
 
 }  // namespace compat
 

@@ -21,6 +21,11 @@ int64_t systemTicks();
 // wall-clock steps.
 double monotonicSeconds();
 
+// The monotonic clock in 100-ns ticks, for time windows that must not follow
+// wall-clock steps. Under setClockForTest it advances only by the forward
+// steps of the test source.
+int64_t monotonicTicks();
+
 // Sleeps for the given seconds (nothing for zero, negative or NaN), resuming
 // after signals.
 void sleepSeconds(double seconds);

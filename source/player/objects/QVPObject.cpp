@@ -8,6 +8,7 @@
 #include "model/classes/QVModelObject.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVComponent.h"
+#include "player/objects/QVComponentHealth.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
 using cocos2d::CCNode;
@@ -124,7 +125,12 @@ bool QVPObject::isOnScreen() {
     return view.intersectsRect(getBoundingRect());
 }
 
-QVComponentHealth* QVPObject::getHealthComponent() const { return nullptr; }
+QVComponentHealth* QVPObject::getHealthComponent() const {
+    for (QVComponent* component : m_components) {
+        if (auto* health = dynamic_cast<QVComponentHealth*>(component)) return health;
+    }
+    return nullptr;
+}
 
 void QVPObject::copyComponentStates(const QVPObject* other) {
     if (!other) return;

@@ -97,7 +97,7 @@ public:
     int32_t pendingState() const { return m_requestedState; }
 
     const std::vector<QVComponent*>& components() const { return m_components; }
-    // Null while no health component kind exists.
+    // The first health component; null when none.
     QVComponentHealth* getHealthComponent() const;
     // The active flags of `other`'s components, by index.
     void copyComponentStates(const QVPObject* other);

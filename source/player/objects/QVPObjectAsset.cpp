@@ -11,11 +11,13 @@
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
+#include "model/classes/QVNeutralRead.h"
 #include "platform/QVLog.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/QVSound.h"
 #include "player/app/QVUtilities.h"
 #include "player/objects/QVComponent.h"
+#include "player/objects/QVComponentHealth.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
@@ -423,11 +425,11 @@ void QVPObjectAsset::applyContactDamage(QVPObjectAsset* a, QVPObjectAsset* b) {
     const std::shared_ptr<QVModelAsset> asset = placed ? placed->asset() : nullptr;
     if (!asset) return;
 
-    // The damage delay matters only to a health component, which no object
-    // has yet.
     int damage = 1;
+    float delay = 0.0f;
     if (auto component = asset->findComponent<QVModelComponentDamage>()) {
         damage = component->damage();
+        delay = qvread::value(component->damageDelayAttribute());
     } else if (modelCast<QVModelAssetCharacter>(asset)) {
         damage = isInvincibleCharacter(a) ? 99 : 0;
     }
@@ -449,5 +451,10 @@ void QVPObjectAsset::applyContactDamage(QVPObjectAsset* a, QVPObjectAsset* b) {
         default:
             break;
     }
-    if (hit) b->kill();
+    if (!hit) return;
+    if (QVComponentHealth* health = b->getHealthComponent()) {
+        health->takeDamage(damage, delay);
+    } else {
+        b->kill();
+    }
 }

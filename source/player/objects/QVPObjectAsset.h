@@ -134,7 +134,8 @@ public:
     QVSound* idleSound() const { return m_idleSound.get(); }
 
     // A contact of `a` with `b`: `b` takes a's damage when a's destroy type
-    // says so (no health component yet: `b` is killed).
+    // says so: b's health component takes it with the damage delay, or else
+    // `b` is killed.
     static void applyContactDamage(QVPObjectAsset* a, QVPObjectAsset* b);
 
     // The shown entry's priority, animation and shape (-1, null, empty

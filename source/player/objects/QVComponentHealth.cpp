@@ -1,0 +1,76 @@
+#include "player/objects/QVComponentHealth.h"
+
+#include <utility>
+
+#include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelSound.h"
+#include "model/classes/QVNeutralRead.h"
+#include "platform/RandomAndClock.h"
+#include "player/app/QVSound.h"
+#include "player/objects/QVPObjectAsset.h"
+
+namespace {
+// Owner tag of the game scene, so that pausing and resetting the field reach
+// the damage sound.
+constexpr unsigned int kGameSceneSounds = 1;
+
+// The delay in whole milliseconds, in 100-ns ticks; NaN, negative and huge
+// delays stay within range.
+int64_t windowTicks(float delay) {
+    const double ms = static_cast<double>(delay) * 1000.0;
+    if (!(ms > 0.0)) return 0;
+    constexpr double kLongest = 1e14;  // about three thousand years
+    return static_cast<int64_t>(ms < kLongest ? ms : kLongest) * 10000;
+}
+}  // namespace
+
+std::shared_ptr<QVModelComponentHealth> QVComponentHealth::healthModel() const {
+    return modelCast<QVModelComponentHealth>(m_model);
+}
+
+void QVComponentHealth::setModel(std::shared_ptr<QVModelComponent> model) {
+    QVComponent::setModel(std::move(model));
+    const auto health = healthModel();
+    m_health = health ? health->health() : 0;
+    m_lives = health ? health->lives() : 0;
+    if (m_health < 1) m_health = 1;
+}
+
+bool QVComponentHealth::takeDamage(int32_t amount, float delay) {
+    if (m_health < 1) return false;
+    if (compat::monotonicTicks() < m_damageBlockedUntil) return false;
+    // Wider arithmetic, so a hostile amount cannot overflow.
+    const int64_t left = static_cast<int64_t>(m_health) - amount;
+    m_health = left < 0 ? 0 : static_cast<int32_t>(left > m_health ? m_health : left);
+    m_damageBlockedUntil = compat::monotonicTicks() + windowTicks(delay);
+    if (m_health != 0) {
+        m_damaged = true;
+        return true;
+    }
+    if (!m_dying) {
+        m_dying = true;
+        const auto health = healthModel();
+        m_deathDelayLeft = health ? qvread::value(health->deathDelayAttribute()) : 0.0f;
+    }
+    return true;
+}
+
+void QVComponentHealth::update(float dt) {
+    if (m_dying) {
+        m_deathDelayLeft -= dt;
+        // Written so that a NaN delay kills at once rather than never.
+        if (!(m_deathDelayLeft > 0.0f)) {
+            if (auto* owner = dynamic_cast<QVPObjectAsset*>(m_owner)) owner->kill();
+            m_dying = false;
+        }
+        return;
+    }
+    if (!m_damaged) return;
+    m_damaged = false;
+    const auto health = healthModel();
+    if (const auto sound = health ? qvread::linked(health->takingDamageSoundAttribute()) : nullptr) {
+        auto* instance = new QVSound(sound, kGameSceneSounds);
+        instance->setAutoRelease(true);
+        instance->play(false, false);
+    }
+}
