@@ -92,7 +92,7 @@ void QVPAnimationObject::build(bool spawner) {
         if (!child) continue;
         if (CCNode* node = makeNode(child, spawner)) m_nodes[child] = node;
     }
-    for (const auto& [child, node] : m_nodes) {
+    forEachChildNode([this](const std::shared_ptr<QVModelObject>& child, CCNode* node) {
         CCNode* parentNode = this;
         for (const auto& parent : child->parents()) {
             auto parentObject = std::dynamic_pointer_cast<QVModelObject>(parent);
@@ -102,7 +102,7 @@ void QVPAnimationObject::build(bool spawner) {
             break;
         }
         parentNode->addChild(node, child->zDepth());
-        if (std::dynamic_pointer_cast<QVModelObjectLabel>(child)) continue;
+        if (std::dynamic_pointer_cast<QVModelObjectLabel>(child)) return;
         const cocos2d::CCSize& size = parentNode->getContentSize();
         const cocos2d::CCPoint position = child->position(0.0f, 0);
         node->setPosition(cocos2d::CCPoint(position.x + size.width * 0.5f, position.y + size.height * 0.5f));
@@ -110,7 +110,7 @@ void QVPAnimationObject::build(bool spawner) {
         const cocos2d::CCPoint scale = child->scale(0.0f, 0);
         node->setScaleX(scale.x);
         node->setScaleY(scale.y);
-    }
+    });
     updateBoundingRect();
 }
 
@@ -151,13 +151,9 @@ void QVPAnimationObject::setParent(CCNode* parent) {
     forEachChildNode([&](const std::shared_ptr<QVModelObject>&, CCNode* node) { node->setTag(tag); });
 }
 
-int QVPAnimationObject::frameCount() const {
-    return m_model ? static_cast<int>(m_model->objects().size()) : 0;
-}
+int QVPAnimationObject::frameCount() const { return m_model ? static_cast<int>(m_model->objects().size()) : 0; }
 
-int QVPAnimationObject::totalFrames() const {
-    return m_model ? truncToInt(m_model->duration() * 30.0f) : 0;
-}
+int QVPAnimationObject::totalFrames() const { return m_model ? truncToInt(m_model->duration() * 30.0f) : 0; }
 
 CCNode* QVPAnimationObject::frameNode(unsigned index) const {
     if (!m_model) return nullptr;
@@ -178,49 +174,42 @@ void QVPAnimationObject::updateBoundingRect() {
     m_boundingRect = rect;
 }
 
+template <class T, class F>
+void QVPAnimationObject::forEachNodeOf(F&& f) const {
+    forEachChildNode([&f](const std::shared_ptr<QVModelObject>&, CCNode* node) {
+        if (auto* typed = dynamic_cast<T*>(node)) f(typed);
+    });
+}
+
 void QVPAnimationObject::restart() {
     m_elapsed = 0.0f;
-    for (const auto& entry : m_nodes) {
-        if (auto* image = dynamic_cast<QVPObjectImage*>(entry.second)) image->restart();
-    }
+    forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->restart(); });
 }
 
 void QVPAnimationObject::stop() {
     m_elapsed = 0.0f;
-    for (const auto& entry : m_nodes) {
-        if (auto* image = dynamic_cast<QVPObjectImage*>(entry.second)) image->stopAnimation();
-    }
+    forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->stopAnimation(); });
 }
 
 void QVPAnimationObject::pause() {
-    for (const auto& entry : m_nodes) {
-        if (auto* image = dynamic_cast<QVPObjectImage*>(entry.second)) image->pauseAnimation();
-    }
+    forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->pauseAnimation(); });
 }
 
 void QVPAnimationObject::resume() {
-    for (const auto& entry : m_nodes) {
-        if (auto* image = dynamic_cast<QVPObjectImage*>(entry.second)) image->resumeAnimation();
-    }
+    forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->resumeAnimation(); });
 }
 
 void QVPAnimationObject::setFrame(int index) {
-    for (const auto& entry : m_nodes) {
-        if (auto* image = dynamic_cast<QVPObjectImage*>(entry.second)) image->setFrame(index);
-    }
+    forEachNodeOf<QVPObjectImage>([index](QVPObjectImage* image) { image->setFrame(index); });
 }
 
 void QVPAnimationObject::setGameLayer(CCNode* gameLayer) {
-    for (const auto& entry : m_nodes) {
-        if (auto* object = dynamic_cast<QVPObject*>(entry.second)) object->setGameLayer(gameLayer);
-    }
+    forEachNodeOf<QVPObject>([gameLayer](QVPObject* object) { object->setGameLayer(gameLayer); });
 }
 
 void QVPAnimationObject::setSpeed(float speed) {
     m_speed = speed;
-    for (const auto& entry : m_nodes) {
-        if (auto* object = dynamic_cast<QVPObject*>(entry.second)) object->setAnimationSpeed(speed);
-    }
+    forEachNodeOf<QVPObject>([speed](QVPObject* object) { object->setAnimationSpeed(speed); });
 }
 
 int QVPAnimationObject::zOrderInCamera() {

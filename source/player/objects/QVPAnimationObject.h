@@ -3,9 +3,9 @@
 // clock by the model's "Speed", wraps past "Duration" and forwards the step
 // to its children. Its owner calls update; it is not scheduled by itself.
 //
-// Guarantees: children are made in the model's child list order and placed
-// in the order of the node map (by model address, as stored files expect);
-// a factory or text object that gives null leaves the child out.
+// Guarantees: children are made, placed and walked in the model's child
+// order, so sibling, draw and body order are the same in every run; a
+// factory or text object that gives null leaves the child out.
 #pragma once
 
 #include <functional>
@@ -59,8 +59,11 @@ private:
     explicit QVPAnimationObject(std::shared_ptr<QVBaseModelAnimation> model);
     void build(bool spawner);
     cocos2d::CCNode* makeNode(const std::shared_ptr<QVModelObject>& child, bool spawner);
+    // Both walk the model's child order, never the map's address order.
     template <class F>
     void forEachChildNode(F&& f) const;
+    template <class T, class F>
+    void forEachNodeOf(F&& f) const;
 
     float m_elapsed = 0.0f;
     cocos2d::CCRect m_boundingRect;

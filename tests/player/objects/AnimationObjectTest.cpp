@@ -1,6 +1,7 @@
 // Sprite animation objects: the clock and its wrap, the steps their children
 // get, children the factory does not build, and what the asset object's
 // animation table and the scene's pause do to them.
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -160,7 +161,7 @@ TEST_F(AnimationObject, ParticlesUnscaledStep) {
 TEST_F(AnimationObject, ChildrenNotBuiltAreSkipped) {
     LogCapture log;
     auto model = animation(1.0f, 1.0f, true);
-    model->addChild(registered<QVModelObjectAssetUnit>());  // no builder for the row yet
+    model->addChild(registered<QVModelObjectAssetUnit>());   // no builder for the row yet
     model->addChild(registered<QVModelObjectLoadingBar>());  // not an animation child
     addImage(model, 0);
     QVPAnimationObject* made = play(model);
@@ -294,5 +295,23 @@ TEST_F(AnimationObject, ZOrderInCameraPassesThroughAnimations) {
         EXPECT_EQ(made->zOrderInCamera(), expected);
         EXPECT_EQ(inner->zOrderInCamera(), expected);
         EXPECT_EQ(made->getZOrder(), 7);  // its parent's
+    }
+}
+
+TEST_F(AnimationObject, ChildOrderFollowsTheModelNotAddresses) {
+    for (bool descending : {false, true}) {
+        SCOPED_TRACE(descending ? "added by falling address" : "added by rising address");
+        std::vector<std::shared_ptr<QVModelObjectImage>> images;
+        for (int i = 0; i < 5; ++i) images.push_back(registered<QVModelObjectImage>());
+        std::sort(images.begin(), images.end());
+        if (descending) std::reverse(images.begin(), images.end());
+        auto model = animation(1.0f, 1.0f, true);
+        for (const auto& image : images) model->addChild(image);
+        QVPAnimationObject* made = play(model);
+        ASSERT_EQ(made->getChildrenCount(), images.size());
+        for (unsigned i = 0; i < images.size(); ++i) {
+            auto* child = static_cast<QVPObjectImage*>(made->getChildren()->objectAtIndex(i));
+            EXPECT_EQ(child->getModel(), images[i]) << i;
+        }
     }
 }
