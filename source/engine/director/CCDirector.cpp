@@ -36,6 +36,7 @@ CCAccelerometer* CCDirector::getAccelerometer() { return CCAccelerometer::shared
 
 void CCDirector::applyHooks(const EngineHooks& hooks) {
     m_bFixedDeltaTime = hooks.fixedDeltaTime;
+    compat::setFrameClock(m_bFixedDeltaTime);
     m_uFrameLimit = hooks.maxFrames;
 }
 
@@ -168,6 +169,7 @@ float CCDirector::computeDeltaTime() {
     if (m_bFixedDeltaTime) {
         m_bHasLastTime = false;
         m_bNextDeltaTimeZero = false;
+        compat::advanceFrameClock(m_dAnimationInterval);
         return static_cast<float>(m_dAnimationInterval);
     }
     // Monotonic: frame time must not follow wall-clock steps.

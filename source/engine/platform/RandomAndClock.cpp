@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cmath>
 
 namespace compat {
 
@@ -16,6 +17,8 @@ std::function<int64_t()>& clockSource() {
 bool g_testStarted = false;
 int64_t g_testMonotonic = 0;
 int64_t g_testLast = 0;
+bool g_frameClock = false;
+int64_t g_frameTicks = 0;
 }  // namespace
 
 int rand() {
@@ -50,9 +53,19 @@ int64_t monotonicTicks() {
         g_testLast = now;
         return g_testMonotonic;
     }
+    if (g_frameClock) return g_frameTicks;
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
+}
+
+void setFrameClock(bool on) {
+    g_frameClock = on;
+    g_frameTicks = 0;
+}
+
+void advanceFrameClock(double seconds) {
+    if (seconds > 0 && seconds < 1e6) g_frameTicks += static_cast<int64_t>(std::llround(seconds * 1e7));
 }
 
 void sleepSeconds(double seconds) {

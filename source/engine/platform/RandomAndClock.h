@@ -23,8 +23,11 @@ double monotonicSeconds();
 
 // The monotonic clock in 100-ns ticks, for time windows that must not follow
 // wall-clock steps. Under setClockForTest it advances only by the forward
-// steps of the test source.
+// steps of the test source; with the frame clock on (and no test source),
+// only by advanceFrameClock, so that a fixed-step run is the same every time.
 int64_t monotonicTicks();
+void setFrameClock(bool on);
+void advanceFrameClock(double seconds);
 
 // Sleeps for the given seconds (nothing for zero, negative or NaN), resuming
 // after signals.

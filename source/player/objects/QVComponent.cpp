@@ -2,7 +2,10 @@
 
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelComponents.h"
+#include "player/objects/QVPAnimationObject.h"
+#include "player/objects/QVPObject.h"
 #include "player/objects/QVRuntimeClassTable.h"
 
 namespace {
@@ -54,3 +57,12 @@ void QVComponent::setModel(std::shared_ptr<QVModelComponent> model) { m_model = 
 void QVComponent::setOwner(QVPObject* owner) { m_owner = owner; }
 
 void QVComponent::setActive(bool active) { m_active = active; }
+
+QVPAnimationObject* QVComponent::makeOwnerAnimation(const std::shared_ptr<QVBaseModelAnimation>& model) const {
+    if (!model || model->objects().empty()) return nullptr;
+    QVPAnimationObject* animation = QVPAnimationObject::create(model);
+    if (m_owner) animation->setZOrder(m_owner->getZOrder());
+    animation->retain();
+    animation->setVisible(false);
+    return animation;
+}

@@ -15,7 +15,9 @@
 
 #include "base/CCObject.h"
 
+class QVBaseModelAnimation;
 class QVModelComponent;
+class QVPAnimationObject;
 class QVPObject;
 
 // The component model classes with a runtime kind, in the factory's order.
@@ -51,6 +53,11 @@ public:
     QVPObject* owner() const { return m_owner; }
 
 protected:
+    // An animation the component shows on its owner: retained (the caller
+    // releases it), hidden, with the owner's z order; null without a model
+    // or frames.
+    QVPAnimationObject* makeOwnerAnimation(const std::shared_ptr<QVBaseModelAnimation>& model) const;
+
     std::shared_ptr<QVModelComponent> m_model;
     bool m_active = false;
     QVPObject* m_owner = nullptr;

@@ -2,11 +2,13 @@
 
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelSound.h"
 #include "model/classes/QVNeutralRead.h"
 #include "platform/RandomAndClock.h"
 #include "player/app/QVSound.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
 
 namespace {
@@ -24,6 +26,13 @@ int64_t windowTicks(float delay) {
 }
 }  // namespace
 
+QVComponentHealth::~QVComponentHealth() {
+    if (!m_damageAnimation) return;
+    // The owner's table may hold the animation longer than this component.
+    m_damageAnimation->setEndCallback(nullptr);
+    m_damageAnimation->release();
+}
+
 std::shared_ptr<QVModelComponentHealth> QVComponentHealth::healthModel() const {
     return modelCast<QVModelComponentHealth>(m_model);
 }
@@ -34,6 +43,14 @@ void QVComponentHealth::setModel(std::shared_ptr<QVModelComponent> model) {
     m_health = health ? health->health() : 0;
     m_lives = health ? health->lives() : 0;
     if (m_health < 1) m_health = 1;
+}
+
+void QVComponentHealth::setOwner(QVPObject* owner) {
+    QVComponent::setOwner(owner);
+    if (m_damageAnimation) return;
+    const auto health = healthModel();
+    m_damageAnimation = makeOwnerAnimation(health ? qvread::linked(health->takingDamageAnimationAttribute()) : nullptr);
+    if (m_damageAnimation) m_damageAnimation->setEndCallback(this, &QVComponentHealth::onDamageAnimationEnded);
 }
 
 bool QVComponentHealth::takeDamage(int32_t amount, float delay) {
@@ -73,4 +90,23 @@ void QVComponentHealth::update(float dt) {
         instance->setAutoRelease(true);
         instance->play(false, false);
     }
+    auto* owner = dynamic_cast<QVPObjectAsset*>(m_owner);
+    if (!m_damageAnimation || !owner) return;
+    // Re-added at priority 0 so that it shows above every other animation.
+    m_damageAnimation->restart();
+    owner->removeAnimation(0, m_damageAnimation, nullptr);
+    owner->addAnimation(0, m_damageAnimation, nullptr);
+}
+
+void QVComponentHealth::hideDamageAnimation() {
+    if (auto* owner = dynamic_cast<QVPObjectAsset*>(m_owner)) owner->removeAnimation(0, m_damageAnimation, nullptr);
+    m_damageAnimation->setVisible(false);
+}
+
+void QVComponentHealth::onDamageAnimationEnded() {
+    if (m_damageAnimation) hideDamageAnimation();
+}
+
+void QVComponentHealth::onStateChanged() {
+    if (m_damageAnimation && m_owner && m_owner->getState() == QVPObject::kStateDying) hideDamageAnimation();
 }

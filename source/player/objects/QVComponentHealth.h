@@ -14,13 +14,17 @@
 #include "player/objects/QVComponent.h"
 
 class QVModelComponentHealth;
+class QVPAnimationObject;
 
 class QVComponentHealth : public QVComponent {
 public:
     static QVComponent* build() { return new QVComponentHealth(); }
+    ~QVComponentHealth() override;
 
     void setModel(std::shared_ptr<QVModelComponent> model) override;
+    void setOwner(QVPObject* owner) override;
     void update(float dt) override;
+    void onStateChanged() override;
 
     // True when the damage was taken; `delay` (seconds) opens the window.
     bool takeDamage(int32_t amount, float delay);
@@ -28,9 +32,14 @@ public:
     int32_t health() const { return m_health; }
     int32_t lives() const { return m_lives; }
     bool isDying() const { return m_dying; }
+    QVPAnimationObject* damageAnimation() const { return m_damageAnimation; }
 
 private:
     std::shared_ptr<QVModelComponentHealth> healthModel() const;
+    void onDamageAnimationEnded();
+    void hideDamageAnimation();
+
+    QVPAnimationObject* m_damageAnimation = nullptr;
 
     int32_t m_health = 0;
     int32_t m_lives = 0;

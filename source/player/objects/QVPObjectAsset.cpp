@@ -18,8 +18,8 @@
 #include "player/app/QVUtilities.h"
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
-#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVFieldUnits.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPGameFieldSettings.h"
 

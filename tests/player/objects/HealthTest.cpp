@@ -9,12 +9,15 @@
 #include <memory>
 #include <vector>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectImage.h"
 #include "objects_test_support.h"
 #include "platform/RandomAndClock.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectClasses.h"
 
@@ -139,6 +142,21 @@ TEST_F(Health, ClockStepBack) {
     EXPECT_EQ(health->health(), 1);
 }
 
+// Under a fixed frame step the window counts frames, not real time, so a
+// scripted run takes the same hits every time.
+TEST_F(Health, FixedStepWindowCountsFrames) {
+    compat::setClockForTest(nullptr);
+    compat::setFrameClock(true);
+    QVComponentHealth* health = object({healthModel(5.0f)})->getHealthComponent();
+    ASSERT_TRUE(health->takeDamage(1, 0.5f));
+    for (int frame = 1; frame <= 29; ++frame) compat::advanceFrameClock(1.0 / 60.0);
+    EXPECT_FALSE(health->takeDamage(1, 0.5f));
+    compat::advanceFrameClock(1.0 / 60.0);
+    EXPECT_TRUE(health->takeDamage(1, 0.5f));
+    compat::setFrameClock(false);
+    EXPECT_EQ(health->health(), 3);
+}
+
 TEST_F(Health, DeathDelayThenTheOwnerIsKilled) {
     struct Row {
         const char* name;
@@ -170,6 +188,56 @@ TEST_F(Health, DeathDelayThenTheOwnerIsKilled) {
         EXPECT_NEAR(frame, row.killFrame, row.killFrame > 1 ? 1 : 0);
         EXPECT_FALSE(health->isDying());
     }
+}
+
+TEST_F(Health, DamageAnimationShowsOnTopUntilItEndsOrTheOwnerDies) {
+    auto animation = QVModelAnimation::create();
+    QVModelController::shared()->addModel(animation);
+    animation->addChild(QVModelObjectImage::create());
+    animation->setDuration(0.1f);
+    animation->setLoop(false);
+    auto model = healthModel(5.0f);
+    model->takingDamageAnimationAttribute()->setModel(animation);
+    auto underneath = QVModelAnimation::create();
+    underneath->addChild(QVModelObjectImage::create());
+    QVPAnimationObject* idle = QVPAnimationObject::create(underneath);
+
+    QVPObjectAsset* owner = object({model});
+    QVComponentHealth* health = owner->getHealthComponent();
+    QVPAnimationObject* damage = health->damageAnimation();
+    ASSERT_NE(damage, nullptr);
+    EXPECT_FALSE(damage->isVisible());
+    owner->addAnimation(5, idle, nullptr);
+
+    struct Step {
+        const char* name;
+        bool dies;  // else the animation runs to its end
+    };
+    for (const Step& step : {Step{"runs to its end", false}, Step{"the owner dies", true}}) {
+        SCOPED_TRACE(step.name);
+        ASSERT_TRUE(health->takeDamage(1, 0.0f));
+        owner->update(kFrame);
+        EXPECT_EQ(owner->currentPriority(), 0);
+        EXPECT_EQ(owner->currentAnimation(), damage);
+        if (step.dies) {
+            owner->setState(QVPObject::kStateDying);
+        } else {
+            for (int frame = 0; frame < 30 && owner->currentAnimation() == damage; ++frame) owner->update(kFrame);
+        }
+        EXPECT_EQ(owner->currentAnimation(), idle);
+        EXPECT_FALSE(damage->isVisible());
+    }
+}
+
+// A model without frames makes no animation; a hit still counts.
+TEST_F(Health, DamageAnimationWithoutFramesIsLeftOut) {
+    auto model = healthModel(5.0f);
+    model->takingDamageAnimationAttribute()->setModel(QVModelAnimation::create());
+    QVPObjectAsset* owner = object({model});
+    EXPECT_EQ(owner->getHealthComponent()->damageAnimation(), nullptr);
+    EXPECT_TRUE(owner->getHealthComponent()->takeDamage(1, 0.0f));
+    owner->update(kFrame);
+    EXPECT_EQ(owner->currentPriority(), -1);
 }
 
 TEST_F(Health, ContactDamageGoesThroughTheHealthComponent) {
