@@ -73,8 +73,7 @@ void sleepSeconds(double seconds) {
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(seconds);
     ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {}
 }
 
 void setClockForTest(std::function<int64_t()> source) {

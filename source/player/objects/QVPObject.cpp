@@ -6,9 +6,9 @@
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelObject.h"
-#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
 using cocos2d::CCNode;

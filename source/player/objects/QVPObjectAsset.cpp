@@ -232,7 +232,8 @@ std::shared_ptr<QVModelPolygon> QVPObjectAsset::currentShape() const {
     return m_currentAnimation == m_animations.end() ? nullptr : m_currentAnimation->second.shape;
 }
 
-void QVPObjectAsset::addAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape) {
+void QVPObjectAsset::addAnimation(int32_t priority, QVPAnimationObject* animation,
+                                  std::shared_ptr<QVModelPolygon> shape) {
     if (!animation && !shape) return;
     if (animation && animation->getParent() != this) {
         animation->retain();
@@ -253,7 +254,8 @@ void QVPObjectAsset::addAnimation(int32_t priority, QVPAnimationObject* animatio
     setVisible(isVisible());
 }
 
-void QVPObjectAsset::removeAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape) {
+void QVPObjectAsset::removeAnimation(int32_t priority, QVPAnimationObject* animation,
+                                     std::shared_ptr<QVModelPolygon> shape) {
     if (!animation && !shape) return;
     auto range = m_animations.equal_range(priority);
     auto found = std::find_if(range.first, range.second, [&](const AnimationTable::value_type& entry) {

@@ -93,7 +93,8 @@ public:
     virtual bool isGround() { return true; }
     // `animation` is a sprite animation object (or null with a shape).
     virtual void addAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape);
-    virtual void removeAnimation(int32_t priority, QVPAnimationObject* animation, std::shared_ptr<QVModelPolygon> shape);
+    virtual void removeAnimation(int32_t priority, QVPAnimationObject* animation,
+                                 std::shared_ptr<QVModelPolygon> shape);
     virtual void attachAnimation(QVPAnimationObject* animation);
     virtual void detachAnimation(QVPAnimationObject* animation);
 
