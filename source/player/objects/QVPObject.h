@@ -90,8 +90,9 @@ public:
     cocos2d::CCNode* gameLayer() const { return m_gameLayer; }
     // Null until the object has a physics body.
     b2Body* getBody() const { return m_body; }
-    // Forgets the body without touching it (its world is going away).
-    void detachBody() { m_body = nullptr; }
+    // Forgets the body without touching it (its world is going away);
+    // subclasses forget what they made in that world too.
+    virtual void detachBody() { m_body = nullptr; }
     // Applied by the next update; -1 means none.
     void setPendingState(int32_t state) { m_requestedState = state; }
     int32_t pendingState() const { return m_requestedState; }

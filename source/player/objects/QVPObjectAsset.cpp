@@ -166,42 +166,77 @@ void QVPObjectAsset::createBody(b2World* world, bool skipStill) {
     fixture.def.friction = settings()->friction();
     fixture.def.restitution = settings()->restitution();
     fixture.def.isSensor = m_collisionType == kNoCollision;
+    if (m_typeFlags & kTypeCharacter) applyCharacterFilter(fixture.def);
     physics::setUserObject<QVPObject>(fixture.def, this);
 
     b2Body* body = physics::createBody(world, bodyDef);
     if (!body) return;
-    if (!physics::createFixture(body, fixture.def)) {
+    b2Fixture* made = physics::createFixture(body, fixture.def);
+    if (!made) {
         physics::destroyBody(world, body);
         return;
     }
     body->SetSleepingAllowed(false);
     physics::setUserObject<QVPObject>(body, this);
     m_body = body;
+    m_fixture = made;
 }
 
-void QVPObjectAsset::setFixtureFromShape(const std::shared_ptr<QVModelPolygon>& shape, bool ownShape) {
-    if (!m_body || !shape) return;
+void QVPObjectAsset::applyCharacterFilter(b2FixtureDef& def) {
+    def.isSensor = false;
+    def.filter.categoryBits = 0x0002;
+    def.filter.maskBits = 0x0001;
+    def.filter.groupIndex = -1;
+}
+
+QVPObjectAsset::FixtureMaterial QVPObjectAsset::ownShapeMaterial() {
+    return FixtureMaterial{0.1f, settings()->friction(), settings()->restitution()};
+}
+
+b2Fixture* QVPObjectAsset::currentFixture() const {
+    if (!m_body || !m_fixture) return nullptr;
+    for (b2Fixture* fixture = m_body->GetFixtureList(); fixture; fixture = fixture->GetNext()) {
+        if (fixture == m_fixture) return fixture;
+    }
+    return nullptr;
+}
+
+bool QVPObjectAsset::replaceFixture(const std::shared_ptr<QVModelPolygon>& shape, const FixtureMaterial& material) {
+    if (!m_body) return false;
+    if (m_body->GetWorld()->IsLocked()) {
+        m_fixtureStale = true;
+        m_hasPendingSwap = true;
+        m_pendingShape = shape;
+        m_pendingMaterial = material;
+        return false;
+    }
     // The new definition first: a shape that gives none keeps the fixture.
-    QVFixtureDef fixture = shape->createFixtureShape(getScaleX(), getScaleY());
-    if (!fixture.hasShape()) return;
+    QVFixtureDef fixture;
+    if (shape) fixture = shape->createFixtureShape(getScaleX(), getScaleY());
+    if (!fixture.hasShape()) {
+        logMessage("[QVPObjectAsset] no fixture shape for model %u, keeping the current fixture",
+                   m_model ? static_cast<unsigned>(m_model->id()) : 0u);
+        return false;
+    }
     physics::setUserObject<QVPObject>(fixture.def, this);
-    const bool character = (m_typeFlags & kTypeCharacter) != 0;
-    if (ownShape) {
-        fixture.def.density = 0.1f;
-        fixture.def.friction = settings()->friction();
-        fixture.def.restitution = settings()->restitution();
-        fixture.def.isSensor = !character && m_collisionType == kNoCollision;
+    fixture.def.density = material.density;
+    fixture.def.friction = material.friction;
+    fixture.def.restitution = material.restitution;
+    b2Fixture* old = currentFixture();
+    if (old) {
+        fixture.def.filter = old->GetFilterData();
+        fixture.def.isSensor = old->IsSensor();
+    } else if (m_typeFlags & kTypeCharacter) {
+        applyCharacterFilter(fixture.def);
+    } else {
+        fixture.def.isSensor = m_collisionType == kNoCollision || isSpawner();
     }
-    if (character) {
-        fixture.def.isSensor = false;
-        fixture.def.filter.categoryBits = 0x0002;
-        fixture.def.filter.maskBits = 0x0001;
-        fixture.def.filter.groupIndex = -1;
-    }
-    // Box2D puts a new fixture first; the old one goes only once the new
-    // one exists.
-    b2Fixture* old = m_body->GetFixtureList();
-    if (physics::createFixture(m_body, fixture.def) && old) physics::destroyFixture(m_body, old);
+    b2Fixture* made = physics::createFixture(m_body, fixture.def);
+    if (!made) return false;
+    if (old) physics::destroyFixture(m_body, old);
+    m_fixture = made;
+    fixtureReplaced();
+    return true;
 }
 
 void QVPObjectAsset::refreshFixture() {
@@ -211,10 +246,17 @@ void QVPObjectAsset::refreshFixture() {
         m_fixtureStale = true;
         return;
     }
+    if (m_hasPendingSwap) {
+        m_hasPendingSwap = false;
+        const std::shared_ptr<QVModelPolygon> shape = std::move(m_pendingShape);
+        m_pendingShape.reset();
+        replaceFixture(shape, m_pendingMaterial);
+        return;
+    }
     if (m_currentAnimation != m_animations.end()) {
-        setFixtureFromShape(m_currentAnimation->second.shape, false);
-    } else if (m_animations.empty()) {
-        setFixtureFromShape(m_model ? m_model->collisionShape() : nullptr, true);
+        if (m_currentAnimation->second.shape) replaceFixture(m_currentAnimation->second.shape, builderMaterial());
+    } else if (m_animations.empty() && m_model) {
+        if (auto shape = m_model->collisionShape()) replaceFixture(shape, ownShapeMaterial());
     }
 }
 

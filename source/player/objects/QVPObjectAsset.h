@@ -10,9 +10,12 @@
 //  - the body and its fixtures carry this object as QVPObject* user data;
 //    every body and fixture change goes through the physics layer, and
 //    createBody changes nothing while the world is locked;
-//  - a fixture swap asked while the world is locked (from a contact hook) is
-//    done at the next update; a swap whose new shape gives no fixture keeps
-//    the current fixture, so the body never loses its only one;
+//  - every fixture swap goes through replaceFixture: asked while the world
+//    is locked (from a contact hook) it is done at the next update; a swap
+//    whose new shape gives no fixture keeps the current fixture, so the body
+//    never loses its only one; the new fixture keeps the replaced one's
+//    filter and sensor flag; only the fixture this object tracks as its own
+//    is ever destroyed;
 //  - finish callbacks fire once, on the first state 5 or at destruction;
 //  - the destructor destroys the body; should the world refuse (locked), it
 //    clears the user data of the body and its fixtures and logs, so no later
@@ -147,6 +150,29 @@ public:
     // A swap waits for the next update (the world was locked).
     bool isFixtureSwapPending() const { return m_fixtureStale; }
 
+    // Density, friction and restitution of a swapped-in fixture.
+    struct FixtureMaterial {
+        float density = 0.0f;
+        float friction = 0.2f;
+        float restitution = 0.0f;
+    };
+    // The fixture builder's defaults.
+    static FixtureMaterial builderMaterial() { return FixtureMaterial{}; }
+    // Density 0.1 and the field settings' friction and restitution.
+    static FixtureMaterial ownShapeMaterial();
+
+    // The one fixture swap: builds `shape` at the node's scale, carries the
+    // replaced fixture's filter and sensor flag over (or, with none to
+    // replace, the owner's rules), then destroys the tracked fixture and
+    // makes the new one current. Without a shape the fixture is kept (and
+    // logged). While the world is locked the swap waits for the next
+    // update. Returns whether a new fixture was made now.
+    bool replaceFixture(const std::shared_ptr<QVModelPolygon>& shape, const FixtureMaterial& material);
+    // Characters never collide with one another and are never sensors.
+    static void applyCharacterFilter(b2FixtureDef& def);
+    // The fixture this object made current, when it is still on the body.
+    b2Fixture* currentFixture() const;
+
 protected:
     struct AnimationEntry {
         QVPAnimationObject* animation = nullptr;
@@ -154,14 +180,13 @@ protected:
     };
     using AnimationTable = std::multimap<int32_t, AnimationEntry>;
 
-    // The fixture definition of `shape` at the node's scale, with this
-    // object as user data and, for a character, its collision filter.
-    // `ownShape`: density, friction and restitution of the object's own
-    // shape and a sensor without collision.
-    void setFixtureFromShape(const std::shared_ptr<QVModelPolygon>& shape, bool ownShape);
     // Builds the fixture of the current entry (or of the object's own shape
     // when the table is empty), now or at the next update when locked.
     void refreshFixture();
+    // Records the fixture a subclass's createBody made as the current one.
+    void trackFixture(b2Fixture* fixture) { m_fixture = fixture; }
+    // Called after every swap that made a new fixture (the mass changed).
+    virtual void fixtureReplaced() {}
 
     int32_t m_collisionType = kNoCollision;
     int32_t m_destroyType = kDestroyNo;
@@ -192,4 +217,10 @@ protected:
 private:
     void destroyOwnBody();
     bool m_fixtureStale = false;
+    b2Fixture* m_fixture = nullptr;
+    // An explicit swap that waits for the world to unlock; without one a
+    // stale fixture is rebuilt from the animation table.
+    bool m_hasPendingSwap = false;
+    std::shared_ptr<QVModelPolygon> m_pendingShape;
+    FixtureMaterial m_pendingMaterial;
 };
