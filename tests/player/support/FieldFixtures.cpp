@@ -3,11 +3,13 @@
 #include <cmath>
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
 
@@ -172,6 +174,42 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     if (auto* init = attributeCast<QVAttributeBool>(made->attribute("Init Section"))) init->setValue(initSection);
     if (world) world->addChild(made);
     return made;
+}
+
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size, const std::shared_ptr<QVModelSpriteContainer>& idle) {
+    auto asset = registered(std::make_shared<QVModelAssetPowerup>(name));
+    asset->setCollisionBox(cocos2d::CCSize(size, size), CCPoint(0.0f, 0.0f));
+    setText(*asset, "Powerup Type", type);
+    setFloat(*asset, "Duration", duration);
+    setFloat(*asset, "Appearance Chance", 100.0f);
+    if (auto* animation = attributeCast<QVAttributeAnimation>(asset->attribute("Idle Animation"))) {
+        animation->setAnimation(idle);
+    }
+    return asset;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const CCPoint& position) {
+    auto powerup = registered(QVModelObjectAssetPowerup::create());
+    powerup->setAsset(asset);
+    powerup->setPosition(position);
+    return powerup;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const CCPoint& position, int coins) {
+    auto asset = powerupAsset("Coin", "kPowerupCoin", 0.0f);
+    setFloat(*asset, "Reward Coins", static_cast<float>(coins));
+    if (auto* show = attributeCast<QVAttributeBool>(asset->attribute("Show coin reward"))) show->setValue(true);
+    return powerupPlacement(asset, position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Magnet", "kPowerupMagnet", duration), position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Star", "kPowerupInvincibility", duration), position);
 }
 
 }  // namespace fieldfixtures

@@ -13,11 +13,14 @@
 
 class QVModelAssetCharacter;
 class QVModelAssetObstacle;
+class QVModelAssetPowerup;
 class QVModelLevelSection;
 class QVModelObjectAssetCharacter;
+class QVModelObjectAssetPowerup;
 class QVModelObjectAssetUnit;
 class QVModelPolygon;
 class QVModelScreenScene;
+class QVModelSpriteContainer;
 
 namespace fieldfixtures {
 
@@ -83,5 +86,19 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 // A section of `world` (when given) with that "Width".
 std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
                                              float width, bool initSection = false);
+
+// Powerups: a `size` x `size` collision box, "Appearance Chance" 100, an idle
+// animation built from `idle` (an empty one, without frames, when null),
+// the given "Powerup Type" and "Duration".
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size = 40.0f,
+                                                  const std::shared_ptr<QVModelSpriteContainer>& idle = nullptr);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const cocos2d::CCPoint& position);
+// A coin worth `coins` with "Show coin reward" on and "Duration" 0.
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& position, int coins = 5);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
+                                                                float duration = 5.0f);
 
 }  // namespace fieldfixtures
