@@ -22,7 +22,7 @@ using Bits = QVPObjectAssetCharacter;
 constexpr float kHeroSize = 40.0f;
 constexpr float kStandY = kHeroSize / 2.0f;
 
-void link(const QVModel& model, const char* name, const std::shared_ptr<QVModelAnimation>& animation) {
+void linkAnimation(const QVModel& model, const char* name, const std::shared_ptr<QVModelAnimation>& animation) {
     relinkNotifying(attributeCast<QVAttributeAnimation>(model.attribute(name)), animation);
 }
 void setFloat(const QVModel& model, const char* name, float value) {
@@ -211,6 +211,329 @@ TEST_F(Scenario, LandingFlipsGroundBit) {
     // The jump did push, and left the ground.
     EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const Frame& f) { return f.bits & Bits::kBitJumping; }));
     EXPECT_TRUE(frames.back().bits & Bits::kBitOnGround);
+}
+
+// ---------------------------------------------------------------- coins
+
+TEST_F(Scenario, CoinAddsToCountersAndRecords) {
+    digitFont();
+    placeFloor();
+    placePlayer(ff::Gameplay{});
+    auto coinModel = place(ff::powerupCoin(CCPoint(320.0f, kStandY), 5));
+    // Saved values the world starts from: the global best above its current
+    // value, the world's record empty.
+    ScoreCounter<int32_t>& global = scoreRecord("").coins;
+    global.current = 3;
+    global.best = 4;
+    global.total = 50;
+    scoreRecord("").refreshSavedCopies();
+
+    QVPObjectAssetCharacter* character = start();
+    ASSERT_NE(character, nullptr);
+    QVPObject* coin = keep(objectOf(coinModel));
+    ASSERT_NE(coin, nullptr);
+    const ScoreCounter<int32_t>& world = currentScoreRecord().coins;
+    ASSERT_EQ(world.current, 0);
+    ASSERT_EQ(global.current, 3);
+
+    // Run right into the coin.
+    int collected = -1;
+    play({{0, Cue::kPress, 3}}, 240, [&](int i) {
+        if (global.current != 3) {
+            collected = i;
+            return false;
+        }
+        return true;
+    });
+    ASSERT_GE(collected, 0) << "the coin was never collected";
+    EXPECT_EQ(global.current, 8);
+    EXPECT_EQ(global.total, 55);
+    EXPECT_EQ(global.best, 8);
+    EXPECT_EQ(world.current, 5);
+    EXPECT_EQ(world.total, 5);
+    EXPECT_EQ(world.best, 5);
+
+    // The coin stays on the field while its "5" flies for a second, then
+    // goes; the rewards are counted once.
+    int gone = -1;
+    play({}, 120, [&](int i) {
+        if (coin->getParent() != scene->getGameFieldCamera()) {
+            gone = i + 1;
+            return false;
+        }
+        return true;
+    });
+    EXPECT_GE(gone, 58) << "the coin left before its label's flight ended";
+    EXPECT_LE(gone, 63) << "the coin outstayed its label's flight";
+    EXPECT_EQ(global.current, 8);
+    EXPECT_EQ(world.current, 5);
+}
+
+// ---------------------------------------------------------------- magnet
+
+TEST_F(Scenario, MagnetPullsCoins) {
+    for (const bool magnet : {true, false}) {
+        SCOPED_TRACE(magnet ? "with the magnet" : "without the magnet");
+        section->removeAllChildren();
+        placeFloor();
+        placePlayer(ff::Gameplay{});
+        // The magnet lies where the character stands; the coin 300 points
+        // ahead, within the magnet's reach.
+        if (magnet) place(ff::powerupMagnet(CCPoint(200.0f, kStandY), 10.0f));
+        auto coinModel = place(ff::powerupCoin(CCPoint(500.0f, kStandY), 5));
+        const int before = scoreRecord("").coins.current;
+
+        QVPObjectAssetCharacter* character = start(2);
+        ASSERT_NE(character, nullptr);
+        QVPObject* coin = keep(objectOf(coinModel));
+        ASSERT_NE(coin, nullptr);
+        const float startX = character->getPositionX();
+        idle(240);
+        EXPECT_NEAR(character->getPositionX(), startX, 1.0f);
+        EXPECT_EQ(scoreRecord("").coins.current - before, magnet ? 5 : 0);
+        if (!magnet) {
+            EXPECT_EQ(coin->getParent(), scene->getGameFieldCamera());
+            EXPECT_EQ(coin->getState(), QVPObject::kStateIdle);
+            EXPECT_NEAR(coin->getPositionX(), 500.0f, 1.0f);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- enemies
+
+// Records what the input controller tells the objects bound to an action.
+class ActionProbe : public QVPObjectAsset {
+public:
+    ActionProbe() : QVPObjectAsset(std::make_shared<QVModelObjectAsset>("probe")) {}
+    void setActionPressed(bool pressed) override { calls.push_back(pressed); }
+    std::vector<bool> calls;
+};
+
+TEST_F(Scenario, EnemyContactKills) {
+    placeFloor();
+    auto asset = placePlayer(ff::Gameplay{});
+    linkAnimation(*asset, "Defeated Animation", ff::plainAnimation(3, 2.0f, true));
+    auto enemyModel = place(ff::enemyUnit(CCPoint(320.0f, kStandY), 40.0f, 40.0f));
+    QVPObjectAssetCharacter* character = keep(start());
+    ASSERT_NE(character, nullptr);
+    QVPObject* enemy = keep(objectOf(enemyModel));
+    ASSERT_NE(enemy, nullptr);
+    ActionProbe probe;
+    scene->getInputController()->registerActionObject(8, &probe);
+
+    // Shoot held on the pad, the stick pushed right, into the enemy.
+    int contact = -1;
+    play({{0, Cue::kPadDown, 1}, {1, Cue::kPadAxis, 1, 32767}}, 180, [&](int i) {
+        if (contact < 0 && touching(character, enemy)) contact = i;
+        if (contact < 0) {
+            EXPECT_NE(character->getState(), QVPObject::kStateDying) << "dead before the touch, frame " << i;
+        }
+        return contact < 0;
+    });
+    scene->getInputController()->unregisterActionObject(&probe);
+    ASSERT_GE(contact, 0) << "the character never reached the enemy";
+    EXPECT_EQ(character->getState(), QVPObject::kStateDying);
+    ASSERT_NE(character->defeatAnimation(), nullptr);
+    EXPECT_TRUE(character->defeatAnimation()->isVisible());
+    EXPECT_EQ(character->defeatAnimation()->getParent(), character);
+    ASSERT_NE(character->defaultAnimation(), nullptr);
+    EXPECT_FALSE(character->defaultAnimation()->isVisible());
+    // Pressed with the pad button, released by the defeat while the button
+    // is still down.
+    ASSERT_FALSE(probe.calls.empty());
+    EXPECT_TRUE(probe.calls.front());
+    EXPECT_FALSE(probe.calls.back());
+    // The enemy is untouched.
+    EXPECT_NE(enemy->getState(), QVPObject::kStateDying);
+    EXPECT_NE(enemy->getState(), QVPObject::kStateFinished);
+}
+
+TEST_F(Scenario, InvincibilityProtects) {
+    placeFloor();
+    placePlayer(ff::Gameplay{});
+    // Picked up at once; the first enemy is met while it lasts, the second
+    // after it ended.
+    place(ff::powerupInvincibility(CCPoint(200.0f, kStandY), 1.0f));
+    auto firstModel = place(ff::enemyUnit(CCPoint(320.0f, kStandY), 40.0f, 40.0f));
+    auto secondModel = place(ff::enemyUnit(CCPoint(900.0f, kStandY), 40.0f, 40.0f));
+    QVPObjectAssetCharacter* character = keep(start(2));
+    ASSERT_NE(character, nullptr);
+    QVPObject* first = keep(objectOf(firstModel));
+    QVPObject* second = keep(objectOf(secondModel));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+
+    int firstTouch = -1;
+    int secondTouch = -1;
+    int protectedUntil = -1;
+    play({{0, Cue::kPress, 3}}, 400, [&](int i) {
+        if (character->isInvincible()) protectedUntil = i;
+        if (firstTouch < 0 && touching(character, first)) firstTouch = i;
+        if (secondTouch < 0 && touching(character, second)) secondTouch = i;
+        return secondTouch < 0 || i < secondTouch + 2;
+    });
+    ASSERT_GE(firstTouch, 0) << "the first enemy was never met";
+    ASSERT_GE(secondTouch, 0) << "the second enemy was never met";
+    ASSERT_LT(firstTouch, protectedUntil) << "the first enemy was met unprotected";
+    ASSERT_GT(secondTouch, protectedUntil) << "the second enemy was met protected";
+    EXPECT_NEAR(protectedUntil, 60, 3) << "protection should last its Duration of 1 s";
+    // The protected touch killed the enemy and spared the character.
+    EXPECT_TRUE(first->getState() == QVPObject::kStateDying || first->getState() == QVPObject::kStateFinished);
+    EXPECT_NE(first->getParent(), scene->getGameFieldCamera());
+    // The same touch after the Duration kills the character.
+    EXPECT_EQ(character->getState(), QVPObject::kStateFinished);
+    EXPECT_TRUE(second->getState() != QVPObject::kStateDying && second->getState() != QVPObject::kStateFinished);
+}
+
+// ---------------------------------------------------------------- health
+
+TEST_F(Scenario, HealthDamageDelayWindow) {
+    placeFloor();
+    auto asset = placePlayer(ff::Gameplay{});
+    asset->addChild(ff::healthModel(3.0f, 1.0f, 0.5f));
+    auto enemyModel = place(ff::enemyUnit(CCPoint(280.0f, kStandY), 40.0f, 40.0f, 1, 0.5f));
+    QVPObjectAssetCharacter* character = keep(start());
+    ASSERT_NE(character, nullptr);
+    QVPObject* enemy = keep(objectOf(enemyModel));
+    ASSERT_NE(enemy, nullptr);
+    QVComponentHealth* health = character->getHealthComponent();
+    ASSERT_NE(health, nullptr);
+    ASSERT_EQ(health->health(), 3);
+
+    // Into the enemy, back a little, into it again: a touch about every 12
+    // frames, windows of 30 frames.
+    Script script;
+    for (int k = 0; k < 12; ++k) {
+        script.push_back({12 * k, Cue::kPress, 3});
+        script.push_back({12 * k + 8, Cue::kRelease, 3});
+        script.push_back({12 * k + 8, Cue::kPress, 4});
+        script.push_back({12 * k + 12, Cue::kRelease, 4});
+    }
+    constexpr int kWindow = 30;
+    int expected = 3;
+    int lastHit = -1000;
+    int refused = 0;
+    int fatal = -1;
+    int dead = -1;
+    bool was = false;
+    play(script, 12 * 12 + 60, [&](int i) {
+        const bool now = touching(character, enemy);
+        if (now && !was && fatal < 0) {
+            SCOPED_TRACE(i);
+            if (i - lastHit >= kWindow) {
+                --expected;
+                lastHit = i;
+            } else {
+                ++refused;
+            }
+            EXPECT_EQ(health->health(), expected);
+            if (expected == 0) {
+                fatal = i;
+                EXPECT_TRUE(health->isDying());
+            }
+        }
+        if (dead < 0 && character->getState() >= QVPObject::kStateDying) dead = i;
+        was = now;
+        return dead < 0;
+    });
+    EXPECT_GE(refused, 2) << "too few touches inside a window to tell";
+    ASSERT_GE(fatal, 0) << "the third window's hit never came";
+    ASSERT_GE(dead, 0) << "the death delay never ended";
+    EXPECT_GE(dead, fatal + 28) << "killed before the death delay";
+    EXPECT_LE(dead, fatal + 32) << "the death delay overran";
+}
+
+// ---------------------------------------------------------------- bullets
+
+TEST_F(Scenario, BulletsSpawnedAndRemoved) {
+    auto bulletSprites = spriteContainer(1);
+    for (const bool withEnemy : {false, true}) {
+        SCOPED_TRACE(withEnemy ? "an enemy in the line of fire" : "open field");
+        section->removeAllChildren();
+        placeFloor();
+        auto asset = placePlayer(ff::Gameplay{});
+        linkAnimation(*asset, "Bullet Animation", ff::plainAnimation(1, 1.0f, true, bulletSprites));
+        std::shared_ptr<QVModelObjectAssetUnit> enemyModel;
+        if (withEnemy) enemyModel = place(ff::enemyUnit(CCPoint(700.0f, kStandY), 40.0f, 40.0f));
+        QVPObjectAssetCharacter* character = start();
+        ASSERT_NE(character, nullptr);
+        QVPObject* enemy = withEnemy ? keep(objectOf(enemyModel)) : nullptr;
+        const int bodies = bodyCount();
+
+        std::vector<QVPObject*> copies;
+        std::set<QVPObject*> seen;
+        std::set<QVPObject*> removed;
+        cocos2d::CCNode* camera = scene->getGameFieldCamera();
+        const cocos2d::CCSize view = cocos2d::CCDirector::sharedDirector()->getWinSize();
+        int spawnedWhileHeld = 0;
+        play({{0, Cue::kPress, 8}, {60, Cue::kRelease, 8}}, 180, [&](int i) {
+            for (QVPObject* object : objects()) {
+                if ((object->typeFlags() & QVPObject::kTypeSpawned) && seen.insert(object).second) {
+                    copies.push_back(keep(object));
+                    if (i < 60) ++spawnedWhileHeld;
+                }
+            }
+            for (QVPObject* copy : copies) {
+                if (copy->getParent() == camera || !removed.insert(copy).second) continue;
+                SCOPED_TRACE(i);
+                const CCPoint at = onScreen(copy);
+                EXPECT_TRUE(at.x < 0.0f || at.x > view.width || at.y < 0.0f || at.y > view.height ||
+                            (enemy && std::fabs(at.x - 700.0f) < 60.0f))
+                    << "a copy left the field in view, at " << at.x << ", " << at.y;
+            }
+            return true;
+        });
+        EXPECT_GE(spawnedWhileHeld, 4);
+        EXPECT_LE(spawnedWhileHeld, 5);
+        EXPECT_EQ(copies.size(), static_cast<std::size_t>(spawnedWhileHeld)) << "copies spawned after the release";
+        EXPECT_EQ(removed.size(), copies.size()) << "copies left on the field";
+        EXPECT_NE(character->getState(), QVPObject::kStateDying);
+        if (withEnemy) {
+            ASSERT_NE(enemy, nullptr);
+            EXPECT_TRUE(enemy->getState() == QVPObject::kStateDying ||
+                        enemy->getState() == QVPObject::kStateFinished);
+            EXPECT_NE(enemy->getParent(), camera);
+        } else {
+            EXPECT_EQ(bodyCount(), bodies);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- game over
+
+TEST_F(Scenario, GameOverCountdown) {
+    placeFloor();
+    auto asset = placePlayer(ff::Gameplay{});
+    place(ff::enemyUnit(CCPoint(320.0f, kStandY), 40.0f, 40.0f));
+    struct Row {
+        const char* name;
+        bool defeatAnimation;
+        float delay;  // a whole number of frames
+    };
+    const Row rows[] = {
+        {"with a defeat animation", true, 1.0f},
+        {"without a defeat animation", false, 0.25f},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        linkAnimation(*asset, "Defeated Animation", row.defeatAnimation ? ff::plainAnimation(3, 5.0f, true) : nullptr);
+        setFloat(*asset, "Game Over Delay", row.delay);
+        QVPObjectAssetCharacter* character = keep(start());
+        ASSERT_NE(character, nullptr);
+        const int frames = static_cast<int>(std::ceil(row.delay * 60.0f));
+        int death = -1;
+        int over = -1;
+        play({{0, Cue::kPress, 3}}, 600, [&](int i) {
+            if (death < 0 && character->getState() >= QVPObject::kStateDying) death = i;
+            if (over < 0 && scene->isGameOver()) over = i;
+            return over < 0;
+        });
+        ASSERT_GE(death, 0) << "the character never died";
+        EXPECT_EQ(character->getState(), row.defeatAnimation ? QVPObject::kStateDying : QVPObject::kStateFinished);
+        ASSERT_GE(over, 0) << "no game over";
+        EXPECT_GE(over - death, frames) << "game over came early";
+        EXPECT_LE(over - death, frames + 2) << "game over came late";
+    }
 }
 
 }  // namespace
