@@ -7,10 +7,12 @@
 #include "player/objects/QVComponentMove.h"
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
+#include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectFactory.h"
 
-// No runtime object class has a builder yet: every row stays unbuilt.
-void registerObjectClasses() {}
+void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+}
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);

@@ -69,7 +69,8 @@ void FixtureBody::createBody(b2World* world, bool skipStill) {
 
 // ---------------------------------------------------------------- FixtureCharacter
 
-FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model) : QVPObjectAssetCharacter(std::move(model)) {}
+FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model)
+    : QVPObjectAssetCharacter(std::move(model), BareTag{}) {}
 
 QVPObjectAsset* FixtureCharacter::build(const std::shared_ptr<QVModelObject>& model) {
     return new FixtureCharacter(model);
@@ -91,14 +92,28 @@ void FixtureCharacter::createBody(b2World* world, bool skipStill) {
 }
 
 void FixtureCharacter::update(float dt) {
-    QVPObjectAssetCharacter::update(dt);
+    QVPObjectAsset::update(dt);
     if (!m_body) return;
     physics::setLinearVelocity(m_body, b2Vec2(8.0f * m_direction.x, m_body->GetLinearVelocity().y));
 }
 
 void FixtureCharacter::setState(int32_t state) {
-    QVPObjectAssetCharacter::setState(state);
+    QVPObjectAsset::setState(state);
     if (state == kStateDying) setPendingState(kStateFinished);
+}
+
+void FixtureCharacter::setVisible(bool visible) { QVPObjectAsset::setVisible(visible); }
+
+void FixtureCharacter::setControllable(bool controllable) { QVPObject::setControllable(controllable); }
+
+b2AABB FixtureCharacter::getBodyAABB() { return QVPObject::getBodyAABB(); }
+
+void FixtureCharacter::beginContact(QVPObject* other, b2Contact* contact, bool flag) {
+    QVPObjectAsset::beginContact(other, contact, flag);
+}
+
+void FixtureCharacter::preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) {
+    QVPObjectAsset::preSolve(other, contact, oldManifold);
 }
 
 void FixtureCharacter::setDirection(float x, float y) { m_direction = CCPoint(x, y); }

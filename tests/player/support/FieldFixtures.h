@@ -45,9 +45,16 @@ public:
     explicit FixtureCharacter(std::shared_ptr<QVModelObject> model);
     static QVPObjectAsset* build(const std::shared_ptr<QVModelObject>& model);
 
+    // The plain asset object's rules, not the real character's.
     void createBody(b2World* world, bool skipStill) override;
     void update(float dt) override;
     void setState(int32_t state) override;
+    void setVisible(bool visible) override;
+    bool castsShadow() override { return false; }
+    void setControllable(bool controllable) override;
+    b2AABB getBodyAABB() override;
+    void beginContact(QVPObject* other, b2Contact* contact, bool flag) override;
+    void preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) override;
     void setDirection(float x, float y) override;
     void jump() override;
 
