@@ -3,6 +3,7 @@
 // actions and gamepad events.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "model/classes/QVModelAnimation.h"
@@ -31,14 +32,20 @@ void setFloat(const QVModel& model, const char* name, float value) {
 
 class Scenario : public ScenarioTest {
 protected:
-    // A player of the given gameplay values standing at x on the floor.
+    // A player of the given gameplay values standing at x on the floor. One
+    // asset serves every run of a test: the field builds characters from
+    // the selected (first) character asset.
     std::shared_ptr<QVModelAssetCharacter> placePlayer(const ff::Gameplay& values, float x = 200.0f,
                                                        float y = kStandY) {
-        auto asset = ff::playerAsset("Hero", kHeroSize, kHeroSize, values);
-        setFloat(*asset, "Game Over Delay", 0.0f);
-        setFloat(*asset, "Camera Flash", 0.0f);
-        placeCharacter(asset, CCPoint(x, y));
-        return asset;
+        if (!m_hero) {
+            m_hero = ff::playerAsset("Hero", kHeroSize, kHeroSize, values);
+            setFloat(*m_hero, "Game Over Delay", 0.0f);
+            setFloat(*m_hero, "Camera Flash", 0.0f);
+        } else {
+            ff::setGameplay(*m_hero->findComponent<QVModelComponentCharacterGameplaySettings>(), values);
+        }
+        placeCharacter(m_hero, CCPoint(x, y));
+        return m_hero;
     }
     // Enters the world and lets the character settle on the floor.
     QVPObjectAssetCharacter* start(int settleFrames = 20) {
@@ -46,6 +53,9 @@ protected:
         idle(settleFrames);
         return hero();
     }
+
+private:
+    std::shared_ptr<QVModelAssetCharacter> m_hero;
 };
 
 // ---------------------------------------------------------------- jump

@@ -93,6 +93,12 @@ std::shared_ptr<QVModelComponentHealth> healthModel(float health, float lives, f
 
 std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(const Gameplay& values) {
     auto model = registered(QVModelComponentCharacterGameplaySettings::create());
+    setGameplay(*model, values);
+    return model;
+}
+
+void setGameplay(QVModelComponentCharacterGameplaySettings& component, const Gameplay& values) {
+    QVModelComponentCharacterGameplaySettings* model = &component;
     model->maxSpeedAttribute()->setValue(values.maxSpeed);
     model->jumpForceAttribute()->setValue(values.jumpForce);
     model->jumpTimeoutAttribute()->setValue(values.jumpTimeout);
@@ -107,7 +113,6 @@ std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(cons
     model->directMovementAttribute()->setValue(false);
     model->forcedMovementAttribute()->setValue(false);
     model->imageDirectionAttribute()->setValue(false);
-    return model;
 }
 
 std::shared_ptr<QVModelAssetCharacter> playerAsset(const std::string& name, float width, float height,

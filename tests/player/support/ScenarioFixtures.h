@@ -50,9 +50,13 @@ struct Gameplay {
     bool fixedRotation = true;
 };
 std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(const Gameplay& values);
+// Writes the values into an existing component.
+void setGameplay(QVModelComponentCharacterGameplaySettings& component, const Gameplay& values);
 
 // A character asset with a collision box of that size, a one-frame
-// "Default Animation" and the gameplay values as its component.
+// "Default Animation" and the gameplay values as its component. The field
+// builds every character from the selected asset (the first one by
+// default): runs that change values change this asset's component.
 std::shared_ptr<QVModelAssetCharacter> playerAsset(const std::string& name, float width, float height,
                                                    const Gameplay& values);
 
