@@ -2,10 +2,10 @@
 
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
-// No runtime object class has a builder yet: every row stays unbuilt.
-void registerObjectClasses() {}
+void registerObjectClasses() { setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build); }
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);
