@@ -8,9 +8,11 @@
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
 void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
 }
 
