@@ -2,10 +2,13 @@
 
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectFactory.h"
 
-// No runtime object class has a builder yet: every row stays unbuilt.
-void registerObjectClasses() {}
+// Rows without a builder stay unbuilt.
+void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+}
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);
