@@ -23,6 +23,7 @@
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
