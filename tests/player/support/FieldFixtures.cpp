@@ -39,6 +39,10 @@ void setText(const QVModel& model, const char* name, const std::string& text) {
     if (auto* attribute = attributeCast<QVAttributeString>(model.attribute(name))) attribute->setValue(text);
 }
 
+void setChoice(const QVModel& model, const char* name, const std::string& text) {
+    if (auto* attribute = attributeCast<QVAttributeStringList>(model.attribute(name))) attribute->setValue(text);
+}
+
 void setFloat(const QVModel& model, const char* name, float value) {
     if (auto* attribute = attributeCast<QVAttributeFloat>(model.attribute(name))) attribute->setValue(value);
 }
@@ -195,7 +199,7 @@ std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const
                                                   float size, const std::shared_ptr<QVModelSpriteContainer>& idle) {
     auto asset = registered(std::make_shared<QVModelAssetPowerup>(name));
     asset->setCollisionBox(cocos2d::CCSize(size, size), CCPoint(0.0f, 0.0f));
-    setText(*asset, "Powerup Type", type);
+    setChoice(*asset, "Powerup Type", type);
     setFloat(*asset, "Duration", duration);
     setFloat(*asset, "Appearance Chance", 100.0f);
     if (auto* animation = attributeCast<QVAttributeAnimation>(asset->attribute("Idle Animation"))) {
