@@ -3,11 +3,14 @@
 #include <cmath>
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
 
@@ -187,6 +190,24 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     if (auto* init = attributeCast<QVAttributeBool>(made->attribute("Init Section"))) init->setValue(initSection);
     if (world) world->addChild(made);
     return made;
+}
+
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
+    auto animation = registered(std::make_shared<QVModelAnimation>(name));
+    animation->setDuration(duration);
+    for (unsigned i = 0; i < frames; ++i) animation->addChild(registered(QVModelObject::create()));
+    return animation;
+}
+
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+    if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
+}
+
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset) {
+    auto component = registered(QVModelComponentCharacterGameplaySettings::create());
+    asset->addChild(component);
+    return component;
 }
 
 }  // namespace fieldfixtures
