@@ -23,9 +23,6 @@ using Bits = QVPObjectAssetCharacter;
 constexpr float kHeroSize = 40.0f;
 constexpr float kStandY = kHeroSize / 2.0f;
 
-void linkAnimation(const QVModel& model, const char* name, const std::shared_ptr<QVModelAnimation>& animation) {
-    relinkNotifying(attributeCast<QVAttributeAnimation>(model.attribute(name)), animation);
-}
 void setFloat(const QVModel& model, const char* name, float value) {
     attributeCast<QVAttributeFloat>(model.attribute(name))->setValue(value);
 }
@@ -322,7 +319,7 @@ public:
 TEST_F(Scenario, EnemyContactKills) {
     placeFloor();
     auto asset = placePlayer(ff::Gameplay{});
-    linkAnimation(*asset, "Defeated Animation", ff::plainAnimation(3, 2.0f, true));
+    ff::linkAnimation(*asset, "Defeated Animation", ff::framedAnimation("Defeat", 3, 2.0f));
     auto enemyModel = place(ff::enemyUnit(CCPoint(320.0f, kStandY), 40.0f, 40.0f));
     QVPObjectAssetCharacter* character = keep(start());
     ASSERT_NE(character, nullptr);
@@ -468,7 +465,7 @@ TEST_F(Scenario, BulletsSpawnedAndRemoved) {
         section->removeAllChildren();
         placeFloor();
         auto asset = placePlayer(ff::Gameplay{});
-        linkAnimation(*asset, "Bullet Animation", ff::plainAnimation(1, 1.0f, true, bulletSprites));
+        ff::linkAnimation(*asset, "Bullet Animation", ff::spriteAnimation(bulletSprites));
         std::shared_ptr<QVModelObjectAssetUnit> enemyModel;
         if (withEnemy) enemyModel = place(ff::enemyUnit(CCPoint(kEnemyX, kStandY), 40.0f, 40.0f));
         QVPObjectAssetCharacter* character = start();
@@ -533,7 +530,7 @@ TEST_F(Scenario, GameOverCountdown) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        linkAnimation(*asset, "Defeated Animation", row.defeatAnimation ? ff::plainAnimation(3, 5.0f, true) : nullptr);
+        ff::linkAnimation(*asset, "Defeated Animation", row.defeatAnimation ? ff::framedAnimation("Defeat", 3, 5.0f) : nullptr);
         setFloat(*asset, "Game Over Delay", row.delay);
         QVPObjectAssetCharacter* character = keep(start());
         ASSERT_NE(character, nullptr);

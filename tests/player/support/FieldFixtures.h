@@ -11,9 +11,12 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectFactory.h"
 
+class QVModelAnimation;
+class QVModelAsset;
 class QVModelAssetCharacter;
 class QVModelAssetObstacle;
 class QVModelAssetPowerup;
+class QVModelComponentCharacterGameplaySettings;
 class QVModelLevelSection;
 class QVModelObjectAssetCharacter;
 class QVModelObjectAssetPowerup;
@@ -107,5 +110,16 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& p
 std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
 std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
                                                                 float duration = 5.0f);
+
+// An animation of `frames` plain objects (each its own frame) lasting
+// `duration` seconds.
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
+// Links `animation` into the asset's animation attribute `attribute`
+// ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
+// A gameplay-settings component added to the character asset; the runtime
+// character applies it when it is built.
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset);
 
 }  // namespace fieldfixtures

@@ -30,15 +30,11 @@ void set(const QVModel& model, const char* name, const V& value) {
     if (auto* attribute = attributeCast<A>(model.attribute(name))) attribute->setValue(value);
 }
 
-void link(const QVModel& model, const char* name, const std::shared_ptr<QVModelAnimation>& animation) {
-    relinkNotifying(attributeCast<QVAttributeAnimation>(model.attribute(name)), animation);
-}
-
 // A unit of a boxed obstacle asset with a one-frame idle animation.
 std::shared_ptr<QVModelObjectAssetUnit> boxUnit(const std::string& name, const CCPoint& centre, float width,
                                                 float height, const char* objectType) {
     auto asset = obstacleAsset(name, width, height);
-    link(*asset, "Idle Animation", plainAnimation(1));
+    linkAnimation(*asset, "Idle Animation", framedAnimation(name, 1));
     auto unit = unitPlacement(asset, centre, false, "kCharacterCollision");
     // The object type brings its own defaults; the caller's values follow.
     set<QVAttributeString>(*unit, "Object Type", std::string(objectType));
@@ -50,15 +46,15 @@ std::shared_ptr<QVModelObjectAssetUnit> boxUnit(const std::string& name, const C
 
 }  // namespace
 
-std::shared_ptr<QVModelAnimation> plainAnimation(int frames, float duration, bool loop,
-                                                 const std::shared_ptr<QVModelSpriteContainer>& sprites) {
+std::shared_ptr<QVModelAnimation> spriteAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprites, int frames,
+                                                  float duration) {
     auto animation = registered(QVModelAnimation::create());
     set<QVAttributeFloat>(*animation, "Speed", 1.0f);
     animation->setDuration(duration);
-    animation->setLoop(loop);
+    animation->setLoop(true);
     for (int i = 0; i < frames; ++i) {
         auto image = registered(QVModelObjectImage::create());
-        if (sprites) attributeCast<QVAttributeSprite>(image->attribute("Image"))->setValue(sprites);
+        attributeCast<QVAttributeSprite>(image->attribute("Image"))->setValue(sprites);
         animation->addChild(image);
     }
     return animation;
@@ -118,7 +114,7 @@ void setGameplay(QVModelComponentCharacterGameplaySettings& component, const Gam
 std::shared_ptr<QVModelAssetCharacter> playerAsset(const std::string& name, float width, float height,
                                                    const Gameplay& values) {
     auto asset = characterAsset(name, width, height);
-    link(*asset, "Default Animation", plainAnimation(1));
+    linkAnimation(*asset, "Default Animation", framedAnimation(name, 1));
     asset->addChild(gameplaySettings(values));
     return asset;
 }

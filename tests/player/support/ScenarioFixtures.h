@@ -18,13 +18,14 @@ class QVModelSpriteContainer;
 
 namespace fieldfixtures {
 
-// An animation of `frames` image models; the images show `sprites` when
-// given (a picture gives the image a size), nothing otherwise.
-std::shared_ptr<QVModelAnimation> plainAnimation(int frames, float duration = 1.0f, bool loop = true,
-                                                 const std::shared_ptr<QVModelSpriteContainer>& sprites = nullptr);
+// A looping animation of `frames` images showing `sprites`: unlike plain
+// frames, its first object has a visual model, so an asset built from it
+// (a gun's bullet) gets a collision box.
+std::shared_ptr<QVModelAnimation> spriteAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprites,
+                                                  int frames = 1, float duration = 1.0f);
 
 // A static platform of that size centred at `centre`: character collision,
-// never destroyed, shown through a one-frame idle animation.
+// never destroyed, with a one-frame idle animation.
 std::shared_ptr<QVModelObjectAssetUnit> groundUnit(const cocos2d::CCPoint& centre, float width, float height);
 
 // A static enemy that destroys what it touches ("kDestroyCollision"). With
