@@ -116,10 +116,7 @@ protected:
 class CharacterMovement : public CharacterWorld {};
 class DirectMovement : public CharacterWorld {};
 class FixtureSwap : public CharacterWorld {};
-class Character : public CharacterWorld {
-protected:
-    ff::FieldFixtures fixtures;  // the unit row builds the gun
-};
+class Character : public CharacterWorld {};
 
 // ---------------------------------------------------------------- movement
 
