@@ -308,12 +308,9 @@ TEST_F(RotationMapper, AngleShowsItsFrame) {
         int shown;      // after the image's wrap
     };
     const Row rows[] = {
-        {"-10 degrees", -10.0f, 35, 35},
-        {"0 degrees", 0.0f, 0, 0},
-        {"370 degrees", 370.0f, 1, 1},
-        {"-360 degrees asks for n", -360.0f, 36, 0},
-        {"-370 degrees", -370.0f, 35, 35},
-        {"180 degrees", 180.0f, 18, 18},
+        {"-10 degrees", -10.0f, 35, 35},   {"0 degrees", 0.0f, 0, 0},
+        {"370 degrees", 370.0f, 1, 1},     {"-360 degrees asks for n", -360.0f, 36, 0},
+        {"-370 degrees", -370.0f, 35, 35}, {"180 degrees", 180.0f, 18, 18},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
