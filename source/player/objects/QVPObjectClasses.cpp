@@ -8,12 +8,15 @@
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
+// Rows without a builder stay unbuilt.
 void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+    setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
 }
 
 void registerComponentClasses() {
