@@ -46,7 +46,7 @@ struct InputScriptEvent {
     Kind kind = Back;
     double x = 0, y = 0, z = 0;
     std::string keyName;
-    int key = 0;  // GLFW key code
+    int key = 0;       // GLFW key code
     int pad = 0;       // pad button or axis number
     int padValue = 0;  // pad axis value
 };

@@ -88,15 +88,19 @@ TEST(InputScriptParse, RefusesBadLinesNamingTheLine) {
 TEST(InputScriptParse, PadLinesKeepTheirNumbers) {
     InputScript script;
     std::string error;
-    ASSERT_TRUE(script.parse("1 pad button down 0\n2 pad button up 15\n3 pad axis 1 -32767\n3 pad axis 0 32767\n"
-                             "4 pad axis 255 -32768\n",
-                             &error))
+    ASSERT_TRUE(
+        script.parse("1 pad button down 0\n2 pad button up 15\n3 pad axis 1 -32767\n3 pad axis 0 32767\n"
+                     "4 pad axis 255 -32768\n",
+                     &error))
         << error;
     using E = InputScriptEvent;
     const struct {
         E::Kind kind;
         int pad, value;
-    } rows[] = {{E::PadButtonDown, 0, 0}, {E::PadButtonUp, 15, 0}, {E::PadAxis, 1, -32767}, {E::PadAxis, 0, 32767},
+    } rows[] = {{E::PadButtonDown, 0, 0},
+                {E::PadButtonUp, 15, 0},
+                {E::PadAxis, 1, -32767},
+                {E::PadAxis, 0, 32767},
                 {E::PadAxis, 255, -32768}};
     ASSERT_EQ(script.events().size(), std::size(rows));
     for (size_t i = 0; i < std::size(rows); ++i) {
@@ -140,14 +144,15 @@ public:
 // Loading a named file that exists is the view's run-loop tests'.
 TEST(InputScriptPlayer, DeliversPerFrameAndAMissingFileIsAnError) {
     InputScriptPlayer player;
-    ASSERT_TRUE(player.loadText(
-        "1 key down SPACE\n1 iconify\n2 pad axis 1 -200\n2 pad button down 3\n3 restore\n3 accel 1 2 3\n3 back\n4 quit\n"));
+    ASSERT_TRUE(
+        player.loadText("1 key down SPACE\n1 iconify\n2 pad axis 1 -200\n2 pad button down 3\n3 restore\n3 accel 1 2 "
+                        "3\n3 back\n4 quit\n"));
     Collector collector;
     for (unsigned int frame = 1; frame <= 4; ++frame) player.deliverFrame(frame, &collector);
     const std::string axis = "pad " + std::to_string(InputScriptEvent::PadAxis) + " 1 -200";
     const std::string button = "pad " + std::to_string(InputScriptEvent::PadButtonDown) + " 3 0";
-    EXPECT_EQ(collector.log, (std::vector<std::string>{"key SPACE", "iconify", axis, button, "restore", "accel", "back",
-                                                       "quit"}));
+    EXPECT_EQ(collector.log,
+              (std::vector<std::string>{"key SPACE", "iconify", axis, button, "restore", "accel", "back", "quit"}));
 
     setenv("ENGINE_INPUT_SCRIPT", "/nonexistent/qv_input_script.txt", 1);
     EXPECT_FALSE(player.loadFromEnvironment());

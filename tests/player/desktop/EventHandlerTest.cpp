@@ -185,7 +185,7 @@ TEST_F(KeyChain, ScriptPadLinesReachThePadEntriesUnswapped) {
     }
     view->setPadSink(nullptr);
     view->sendPad(ViewPadEvent{});
-    EXPECT_EQ(log.all(), (std::vector<std::string>{"Axis Moved : -32767 - 1", "Axis Moved : 400 - 0",
-                                                   "Button Pressed : 0", "Button Released : 13",
-                                                   "[CCEGLView] pad button 0 up with no pad sink"}));
+    EXPECT_EQ(log.all(),
+              (std::vector<std::string>{"Axis Moved : -32767 - 1", "Axis Moved : 400 - 0", "Button Pressed : 0",
+                                        "Button Released : 13", "[CCEGLView] pad button 0 up with no pad sink"}));
 }
