@@ -2,10 +2,12 @@
 
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectFactory.h"
 
-// No runtime object class has a builder yet: every row stays unbuilt.
-void registerObjectClasses() {}
+void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+}
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);

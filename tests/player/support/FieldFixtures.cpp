@@ -3,11 +3,14 @@
 #include <cmath>
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
 
@@ -67,7 +70,8 @@ void FixtureBody::createBody(b2World* world, bool skipStill) {
 
 // ---------------------------------------------------------------- FixtureCharacter
 
-FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model) : QVPObjectAssetCharacter(std::move(model)) {}
+FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model)
+    : QVPObjectAssetCharacter(std::move(model), BareTag{}) {}
 
 QVPObjectAsset* FixtureCharacter::build(const std::shared_ptr<QVModelObject>& model) {
     return new FixtureCharacter(model);
@@ -89,14 +93,28 @@ void FixtureCharacter::createBody(b2World* world, bool skipStill) {
 }
 
 void FixtureCharacter::update(float dt) {
-    QVPObjectAssetCharacter::update(dt);
+    QVPObjectAsset::update(dt);
     if (!m_body) return;
     physics::setLinearVelocity(m_body, b2Vec2(8.0f * m_direction.x, m_body->GetLinearVelocity().y));
 }
 
 void FixtureCharacter::setState(int32_t state) {
-    QVPObjectAssetCharacter::setState(state);
+    QVPObjectAsset::setState(state);
     if (state == kStateDying) setPendingState(kStateFinished);
+}
+
+void FixtureCharacter::setVisible(bool visible) { QVPObjectAsset::setVisible(visible); }
+
+void FixtureCharacter::setControllable(bool controllable) { QVPObject::setControllable(controllable); }
+
+b2AABB FixtureCharacter::getBodyAABB() { return QVPObject::getBodyAABB(); }
+
+void FixtureCharacter::beginContact(QVPObject* other, b2Contact* contact, bool flag) {
+    QVPObjectAsset::beginContact(other, contact, flag);
+}
+
+void FixtureCharacter::preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) {
+    QVPObjectAsset::preSolve(other, contact, oldManifold);
 }
 
 void FixtureCharacter::setDirection(float x, float y) { m_direction = CCPoint(x, y); }
@@ -172,6 +190,24 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     if (auto* init = attributeCast<QVAttributeBool>(made->attribute("Init Section"))) init->setValue(initSection);
     if (world) world->addChild(made);
     return made;
+}
+
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
+    auto animation = registered(std::make_shared<QVModelAnimation>(name));
+    animation->setDuration(duration);
+    for (unsigned i = 0; i < frames; ++i) animation->addChild(registered(QVModelObject::create()));
+    return animation;
+}
+
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+    if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
+}
+
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset) {
+    auto component = registered(QVModelComponentCharacterGameplaySettings::create());
+    asset->addChild(component);
+    return component;
 }
 
 }  // namespace fieldfixtures

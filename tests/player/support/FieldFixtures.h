@@ -11,8 +11,11 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectFactory.h"
 
+class QVModelAnimation;
+class QVModelAsset;
 class QVModelAssetCharacter;
 class QVModelAssetObstacle;
+class QVModelComponentCharacterGameplaySettings;
 class QVModelLevelSection;
 class QVModelObjectAssetCharacter;
 class QVModelObjectAssetUnit;
@@ -42,9 +45,16 @@ public:
     explicit FixtureCharacter(std::shared_ptr<QVModelObject> model);
     static QVPObjectAsset* build(const std::shared_ptr<QVModelObject>& model);
 
+    // The plain asset object's rules, not the real character's.
     void createBody(b2World* world, bool skipStill) override;
     void update(float dt) override;
     void setState(int32_t state) override;
+    void setVisible(bool visible) override;
+    bool castsShadow() override { return false; }
+    void setControllable(bool controllable) override;
+    b2AABB getBodyAABB() override;
+    void beginContact(QVPObject* other, b2Contact* contact, bool flag) override;
+    void preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) override;
     void setDirection(float x, float y) override;
     void jump() override;
 
@@ -83,5 +93,17 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 // A section of `world` (when given) with that "Width".
 std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
                                              float width, bool initSection = false);
+
+
+// An animation of `frames` plain objects (each its own frame) lasting
+// `duration` seconds.
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
+// Links `animation` into the asset's animation attribute `attribute`
+// ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
+// A gameplay-settings component added to the character asset; the runtime
+// character applies it when it is built.
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset);
 
 }  // namespace fieldfixtures
