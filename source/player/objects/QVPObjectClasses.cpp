@@ -3,9 +3,11 @@
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
 void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
 }
 
