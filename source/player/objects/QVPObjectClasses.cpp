@@ -8,12 +8,14 @@
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
 void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+    setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
 }
 
 void registerComponentClasses() {

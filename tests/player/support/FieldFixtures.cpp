@@ -210,4 +210,40 @@ std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
     return component;
 }
 
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size, const std::shared_ptr<QVModelSpriteContainer>& idle) {
+    auto asset = registered(std::make_shared<QVModelAssetPowerup>(name));
+    asset->setCollisionBox(cocos2d::CCSize(size, size), CCPoint(0.0f, 0.0f));
+    setText(*asset, "Powerup Type", type);
+    setFloat(*asset, "Duration", duration);
+    setFloat(*asset, "Appearance Chance", 100.0f);
+    if (auto* animation = attributeCast<QVAttributeAnimation>(asset->attribute("Idle Animation"))) {
+        animation->setAnimation(idle);
+    }
+    return asset;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const CCPoint& position) {
+    auto powerup = registered(QVModelObjectAssetPowerup::create());
+    powerup->setAsset(asset);
+    powerup->setPosition(position);
+    return powerup;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const CCPoint& position, int coins) {
+    auto asset = powerupAsset("Coin", "kPowerupCoin", 0.0f);
+    setFloat(*asset, "Reward Coins", static_cast<float>(coins));
+    if (auto* show = attributeCast<QVAttributeBool>(asset->attribute("Show coin reward"))) show->setValue(true);
+    return powerupPlacement(asset, position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Magnet", "kPowerupMagnet", duration), position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Star", "kPowerupInvincibility", duration), position);
+}
+
 }  // namespace fieldfixtures

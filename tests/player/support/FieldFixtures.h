@@ -16,11 +16,14 @@ class QVModelAsset;
 class QVModelAssetCharacter;
 class QVModelAssetObstacle;
 class QVModelComponentCharacterGameplaySettings;
+class QVModelAssetPowerup;
 class QVModelLevelSection;
 class QVModelObjectAssetCharacter;
+class QVModelObjectAssetPowerup;
 class QVModelObjectAssetUnit;
 class QVModelPolygon;
 class QVModelScreenScene;
+class QVModelSpriteContainer;
 
 namespace fieldfixtures {
 
@@ -105,5 +108,18 @@ void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::
 // character applies it when it is built.
 std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
     const std::shared_ptr<QVModelAssetCharacter>& asset);
+// Powerups: a `size` x `size` collision box, "Appearance Chance" 100, an idle
+// animation built from `idle` (an empty one, without frames, when null),
+// the given "Powerup Type" and "Duration".
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size = 40.0f,
+                                                  const std::shared_ptr<QVModelSpriteContainer>& idle = nullptr);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const cocos2d::CCPoint& position);
+// A coin worth `coins` with "Show coin reward" on and "Duration" 0.
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& position, int coins = 5);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
+                                                                float duration = 5.0f);
 
 }  // namespace fieldfixtures
