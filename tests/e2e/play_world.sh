@@ -31,33 +31,41 @@ scripts=tests/e2e/player
 
 # ---- the role frames, chosen for the sample world (loop frame numbers, as
 # the input scripts and the dumps count them). The scripts press Space on
-# the main menu at frame 200; the world's first frame follows at once.
-# keyboard: the Runner stands at the start, has run through the first coins,
-# is in the air after the first jump, has died (the game-over countdown runs)
-# and the game is over; the screenshot has the Runner and a coin in view.
-kKeyboardStart=230
-kKeyboardPlayPng=300
+# the main menu at frame 200 (Play); the world starts at once, the Runner
+# drops onto the ground by frame 232 and runs right at 300 points/s through
+# the first coins (frames 280-312).
+# keyboard: on the ground; the screenshot with the Runner and the coins
+# ahead; the three coins taken; in the air after the jump at 360; dead on
+# Spiky (about frame 735) with the one-second countdown running; game over
+# (from about frame 797).
+kKeyboardStart=240
+kKeyboardPlayPng=250
 kKeyboardCoin=345
 kKeyboardJump=372
-kKeyboardHit=700
-kKeyboardOver=780
-# gamepad: running freely, the stick held left (axis 1 at -32767 from frame
-# 300 to 330), in the air after button 0 at 360, and game over.
-kGamepadStart=230
+kKeyboardHit=760
+kKeyboardOver=810
+# gamepad: running freely; the stick held left (axis 1 at -32767, frames
+# 300-330); in the air after button 0 at 360; game over after the fall into
+# the gap (from about frame 650).
+kGamepadStart=240
 kGamepadFree=290
-kGamepadHeld=328
+kGamepadHeld=314
 kGamepadAir=372
-kGamepadOver=780
-# headless and headless-late: mid-run (after the late script's first jump)
-# and game over.
-kHeadlessMid=420
-kHeadlessOver=780
-# restarts: the first game over, then per round k = 1..10 the world again
-# (after Space on the Game Over screen's Retry) and its game over.
-kRestartFirstOver=780
-kRestartRound=600
-kRestartAgain=200
-kRestartOver=580
+kGamepadOver=680
+# headless and headless-late: mid-run, after the late script's first jump
+# (370), and game over.
+kHeadlessMid=400
+kHeadlessOver=810
+# restarts: no jumps, so each round ends in the gap, game over about 400
+# frames after its start. The first game over; then round k = 1..10 starts
+# with the back key at kRestartBack + (k - 1) * kRestartRound (the Game Over
+# screen is not built, so back restarts the world), the world runs again
+# kRestartAgain frames later and is over kRestartOver frames later.
+kRestartFirstOver=610
+kRestartBack=620
+kRestartRound=420
+kRestartAgain=60
+kRestartOver=410
 
 case $mode in
     keyboard | gamepad | headless | headless-late | restarts) ;;
@@ -113,10 +121,11 @@ case $mode in
         script=world-restarts.txt
         dump over-0 $kRestartFirstOver
         for k in $(seq 1 10); do
-            dump "again-$k" $((kRestartFirstOver + (k - 1) * kRestartRound + kRestartAgain))
-            dump "over-$k" $((kRestartFirstOver + (k - 1) * kRestartRound + kRestartOver))
+            round=$((kRestartBack + (k - 1) * kRestartRound))
+            dump "again-$k" $((round + kRestartAgain))
+            dump "over-$k" $((round + kRestartOver))
         done
-        last=$((kRestartFirstOver + 9 * kRestartRound + kRestartOver))
+        last=$((kRestartBack + 9 * kRestartRound + kRestartOver))
         ;;
 esac
 
