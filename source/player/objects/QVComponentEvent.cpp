@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr int kControlPressed = 11;
-constexpr int kControlReleased = 12;
-constexpr int kFirstSwipe = 13;
-
 QVComponentEvent::Kind kindOf(const std::string& text, const std::string& head) {
     using Kind = QVComponentEvent::Kind;
     if (text == "kEventCollision") return Kind::kCollision;

@@ -15,6 +15,11 @@
 class QVComponentEvent {
 public:
     enum class Kind { kNone, kButton, kSwitch, kSwipe, kCollision, kStart };
+    // The actions on-screen controls raise: pressed (or switched on),
+    // released (or switched off), then the four swipes.
+    static constexpr int kControlPressed = 11;
+    static constexpr int kControlReleased = 12;
+    static constexpr int kFirstSwipe = 13;
 
     // The kind is the text before the first "-"; with two or more "-" the
     // parameter follows the last one and the control name lies between;

@@ -115,7 +115,8 @@ void QVComponentIsoJump::takeJumpsOff() {
     const auto jump = jumpModel();
     QVPObjectAsset* asset = assetOwner();
     for (; m_jumpsDone > 0; --m_jumpsDone) {
-        if (asset && jump) asset->removeAnimation(QVPObjectAsset::kPriorityIsoJump, m_jumpAnimation, jump->collisionShape());
+        if (asset && jump)
+            asset->removeAnimation(QVPObjectAsset::kPriorityIsoJump, m_jumpAnimation, jump->collisionShape());
     }
     m_jumpsDone = 0;
 }

@@ -7,11 +7,8 @@
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
 #include "player/app/QVPInputController.h"
+#include "player/objects/QVComponentEvent.h"
 #include "player/objects/QVPObjectAsset.h"
-
-namespace {
-constexpr int kControlPressed = 11;
-}  // namespace
 
 QVComponentMotor::~QVComponentMotor() { logMessage("[QVComponentMotor] deallocate"); }
 
@@ -26,7 +23,7 @@ void QVComponentMotor::setModel(std::shared_ptr<QVModelComponent> model) {
     m_velocity = qvread::value(motor->linearVelocityAttribute());
     m_angularVelocity = qvread::value(motor->angularVelocityAttribute());
     if (qvread::text(motor->eventAttribute()) == "kEventButton") {
-        QVPInputController::shared()->subscribeAction(kControlPressed, this,
+        QVPInputController::shared()->subscribeAction(QVComponentEvent::kControlPressed, this,
                                                       callfuncO_selector(QVComponentMotor::onButton), 0);
     }
 }
@@ -58,7 +55,7 @@ void QVComponentMotor::update(float) {
     b2Body* body = m_owner ? m_owner->getBody() : nullptr;
     if (!body) return;
     const b2Vec2 current = body->GetLinearVelocity();
-    physics::setLinearVelocity(body, b2Vec2(m_velocity.x != 0.0f ? m_velocity.x : current.x,
-                                            m_velocity.y != 0.0f ? m_velocity.y : current.y));
+    physics::setLinearVelocity(
+        body, b2Vec2(m_velocity.x != 0.0f ? m_velocity.x : current.x, m_velocity.y != 0.0f ? m_velocity.y : current.y));
     physics::setAngularVelocity(body, m_angularVelocity);
 }

@@ -59,7 +59,8 @@ void QVComponentMove::setOwner(QVPObject* owner) {
     if (!m_animation) m_animation = makeOwnerAnimation(qvread::linked(move->animationAttribute()));
     if (m_event.kind() == QVComponentEvent::Kind::kCollision) {
         if (QVPObjectAsset* asset = assetOwner()) {
-            asset->addEventCallback(QVPObjectAsset::kEventContact, owner, [this](QVPObject* other) { onContact(other); });
+            asset->addEventCallback(QVPObjectAsset::kEventContact, owner,
+                                    [this](QVPObject* other) { onContact(other); });
         }
     }
     if (m_event.kind() == QVComponentEvent::Kind::kStart) m_startRequested = true;
@@ -226,7 +227,8 @@ void QVComponentMove::onContact(QVPObject* other) {
     if (m_active || !move || !m_owner || !other) return;
     if (!(m_owner->typeFlags() & kMovableTypes) || !(other->typeFlags() & kMovableTypes)) return;
     const uint32_t wanted = move->affectedAssetId();
-    bool accepted = wanted == kAnyObject || (wanted == kAnyCharacter && (other->typeFlags() & QVPObject::kTypeCharacter)) ||
+    bool accepted = wanted == kAnyObject ||
+                    (wanted == kAnyCharacter && (other->typeFlags() & QVPObject::kTypeCharacter)) ||
                     (wanted == kAnyUnit && (other->typeFlags() & QVPObject::kTypeUnit));
     if (!accepted) {
         const auto id = placedAssetId(other);

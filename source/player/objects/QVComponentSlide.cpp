@@ -10,13 +10,9 @@
 #include "model/classes/QVNeutralRead.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/QVSound.h"
+#include "player/objects/QVComponentEvent.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
-
-namespace {
-constexpr int kControlPressed = 11;
-constexpr int kControlReleased = 12;
-}  // namespace
 
 QVComponentSlide::QVComponentSlide() = default;
 
@@ -34,8 +30,10 @@ void QVComponentSlide::setModel(std::shared_ptr<QVModelComponent> model) {
     if (!slide) return;
     if (qvread::text(slide->eventAttribute()) == "kEventButton") {
         QVPInputController* input = QVPInputController::shared();
-        input->subscribeAction(kControlPressed, this, callfuncO_selector(QVComponentSlide::startSlide), 0);
-        input->subscribeAction(kControlReleased, this, callfuncO_selector(QVComponentSlide::endSlide), 0);
+        input->subscribeAction(QVComponentEvent::kControlPressed, this,
+                               callfuncO_selector(QVComponentSlide::startSlide), 0);
+        input->subscribeAction(QVComponentEvent::kControlReleased, this, callfuncO_selector(QVComponentSlide::endSlide),
+                               0);
     }
     m_slideSound = makeSound(slide->slideSound());
 }

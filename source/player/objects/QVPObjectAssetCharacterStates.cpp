@@ -14,7 +14,7 @@
 #include "player/app/QVSound.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
-#include "player/objects/QVPObjectFactory.h"
+#include "player/objects/QVPObjectAssetUnit.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
@@ -194,11 +194,8 @@ void QVPObjectAssetCharacter::buildGun(b2World* world) {
     auto asset = characterAsset();
     const auto bullet = asset ? asset->bulletAnimation() : nullptr;
     if (!bullet || bullet->objects().empty()) return;
-    const QVPObjectBuilder builder = objectBuilder(QVPObjectRow::Unit);
-    if (!builder) return;
     const int z = getZOrder();
-    QVPObjectAsset* gun = builder(gunModel(asset, bullet, z - 1));
-    if (!gun) return;
+    QVPObjectAsset* gun = new QVPObjectAssetUnit(gunModel(asset, bullet, z - 1));
     gun->setSpawner(true);
     if (m_gameLayer) m_gameLayer->addChild(gun, z - 1);
     gun->setGameLayer(m_gameLayer);
@@ -214,7 +211,7 @@ void QVPObjectAssetCharacter::buildGun(b2World* world) {
     }
     gun->removeFromParentAndCleanup(false);
     addChild(gun);
-    m_gun = gun;  // keeps the builder's reference
+    m_gun = gun;  // keeps the construction's reference
 }
 
 // ---------------------------------------------------------------- protection

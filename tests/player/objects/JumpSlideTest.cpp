@@ -204,15 +204,19 @@ TEST_F(Slide, SwapAndRestoreKeepFilterAndSensor) {
         const char* name;
         const char* collision;
         bool customFilter;
+        bool slideShape;
     };
     const Row rows[] = {
-        {"solid", "kCharacterCollision", false},
-        {"a sensor stays a sensor", "kNoCollision", false},
-        {"the filter is carried over", "kCharacterCollision", true},
+        {"solid", "kCharacterCollision", false, true},
+        {"a sensor stays a sensor", "kNoCollision", false, true},
+        {"the filter is carried over", "kCharacterCollision", true, true},
+        {"no slide shape keeps the fixture", "kCharacterCollision", false, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        QVPObjectAsset* object = owner({slideModel()}, QVPObject::kTypeUnit, row.collision);
+        auto model = slideModel();
+        if (!row.slideShape) model->collisionShapeAttribute()->setModel(nullptr);
+        QVPObjectAsset* object = owner({model}, QVPObject::kTypeUnit, row.collision);
         b2Fixture* first = object->getBody()->GetFixtureList();
         if (row.customFilter) {
             b2Filter filter;
@@ -235,7 +239,7 @@ TEST_F(Slide, SwapAndRestoreKeepFilterAndSensor) {
             EXPECT_EQ(object->isControllable(), !sliding);
         };
         press(11, nullptr);
-        check(10.0f, true);
+        check(row.slideShape ? 10.0f : 40.0f, true);
         frames(object, 3);
         release(12, nullptr);
         check(40.0f, false);
@@ -308,12 +312,9 @@ TEST_F(RotationMapper, AngleShowsItsFrame) {
         int shown;      // after the image's wrap
     };
     const Row rows[] = {
-        {"-10 degrees", -10.0f, 35, 35},
-        {"0 degrees", 0.0f, 0, 0},
-        {"370 degrees", 370.0f, 1, 1},
-        {"-360 degrees asks for n", -360.0f, 36, 0},
-        {"-370 degrees", -370.0f, 35, 35},
-        {"180 degrees", 180.0f, 18, 18},
+        {"-10 degrees", -10.0f, 35, 35},   {"0 degrees", 0.0f, 0, 0},
+        {"370 degrees", 370.0f, 1, 1},     {"-360 degrees asks for n", -360.0f, 36, 0},
+        {"-370 degrees", -370.0f, 35, 35}, {"180 degrees", 180.0f, 18, 18},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -103,10 +103,7 @@ TEST_F(Move, ControlsSwitchItOnAndOff) {
          "kButton-Jump-1",
          false,
          {{true, 11, "Jump", false}, {false, 12, "Jump", true}, {true, 11, "Jump", false}}},
-        {"a name with dashes",
-         "kSwitch-Big-Jump-0",
-         false,
-         {{true, 11, "Jump", false}, {true, 11, "Big-Jump", true}}},
+        {"a name with dashes", "kSwitch-Big-Jump-0", false, {{true, 11, "Jump", false}, {true, 11, "Big-Jump", true}}},
         {"activate on release: the press does nothing, the release starts",
          "kButton-Jump-0",
          true,
@@ -115,7 +112,10 @@ TEST_F(Move, ControlsSwitchItOnAndOff) {
          "kButton-Jump-0",
          false,
          {{true, 11, "Fire", false}, {true, 11, "", false}}},
-        {"swipe 2 listens to action 15 only", "kSwipe-Pad-2", false, {{true, 13, "Pad", false}, {true, 15, "Pad", true}}},
+        {"swipe 2 listens to action 15 only",
+         "kSwipe-Pad-2",
+         false,
+         {{true, 13, "Pad", false}, {true, 15, "Pad", true}}},
         {"swipe without a direction", "kSwipe-Pad", false, {{true, 13, "Pad", false}, {true, 16, "Pad", false}}},
         {"an unknown kind", "kTap-Jump-0", false, {{true, 11, "Jump", false}, {false, 12, "Jump", false}}},
     };
@@ -129,8 +129,9 @@ TEST_F(Move, ControlsSwitchItOnAndOff) {
             SCOPED_TRACE(index++);
             cocos2d::CCNode* source = nullptr;
             if (*step.control) {
-                source = std::string(row.event).rfind("kSwipe", 0) == 0 ? control<QVModelObjectSwipeControl>(step.control)
-                                                                       : control(step.control);
+                source = std::string(row.event).rfind("kSwipe", 0) == 0
+                             ? control<QVModelObjectSwipeControl>(step.control)
+                             : control(step.control);
             }
             step.press ? press(step.action, source) : release(step.action, source);
             frames(object, 1);

@@ -101,13 +101,8 @@ protected:
     }
     int bodyCount() const { return scene->getWorld()->GetBodyCount(); }
 
-    // The real classes first; the fixtures then take over their two rows.
-    struct ClassesRegistered {
-        ClassesRegistered() {
-            registerObjectClasses();
-            registerComponentClasses();
-        }
-    } classesRegistered;
+    // Before `fixtures`, whose rows replace the registered ones.
+    bool classesRegistered = (registerObjectClasses(), registerComponentClasses(), true);
     ff::FieldFixtures fixtures;
     std::shared_ptr<QVModelAssetObstacle> crate;
     QVPScreenScene* scene = nullptr;

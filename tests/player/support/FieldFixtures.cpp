@@ -196,6 +196,24 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     return made;
 }
 
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
+    auto animation = registered(std::make_shared<QVModelAnimation>(name));
+    animation->setDuration(duration);
+    for (unsigned i = 0; i < frames; ++i) animation->addChild(registered(QVModelObject::create()));
+    return animation;
+}
+
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+    if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
+}
+
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset) {
+    auto component = registered(QVModelComponentCharacterGameplaySettings::create());
+    asset->addChild(component);
+    return component;
+}
+
 std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
                                                   float size, const std::shared_ptr<QVModelSpriteContainer>& idle) {
     auto asset = registered(std::make_shared<QVModelAssetPowerup>(name));
@@ -230,24 +248,6 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const CCPoint& position
 
 std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& position, float duration) {
     return powerupPlacement(powerupAsset("Star", "kPowerupInvincibility", duration), position);
-}
-
-std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
-    auto animation = registered(std::make_shared<QVModelAnimation>(name));
-    animation->setDuration(duration);
-    for (unsigned i = 0; i < frames; ++i) animation->addChild(registered(QVModelObject::create()));
-    return animation;
-}
-
-void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
-    if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
-}
-
-std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
-    const std::shared_ptr<QVModelAssetCharacter>& asset) {
-    auto component = registered(QVModelComponentCharacterGameplaySettings::create());
-    asset->addChild(component);
-    return component;
 }
 
 }  // namespace fieldfixtures

@@ -97,6 +97,17 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
                                              float width, bool initSection = false);
 
+
+// An animation of `frames` plain objects (each its own frame) lasting
+// `duration` seconds.
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
+// Links `animation` into the asset's animation attribute `attribute`
+// ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
+// A gameplay-settings component added to the character asset; the runtime
+// character applies it when it is built.
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset);
 // Powerups: a `size` x `size` collision box, "Appearance Chance" 100, an idle
 // animation built from `idle` (an empty one, without frames, when null),
 // the given "Powerup Type" and "Duration".
@@ -110,16 +121,5 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& p
 std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
 std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
                                                                 float duration = 5.0f);
-
-// An animation of `frames` plain objects (each its own frame) lasting
-// `duration` seconds.
-std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
-// Links `animation` into the asset's animation attribute `attribute`
-// ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
-void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
-// A gameplay-settings component added to the character asset; the runtime
-// character applies it when it is built.
-std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
-    const std::shared_ptr<QVModelAssetCharacter>& asset);
 
 }  // namespace fieldfixtures
