@@ -26,7 +26,7 @@ void setSwitchState(const std::shared_ptr<const QVModel>& model, bool on) {
     if (model) states()[model] = on;
 }
 
-void flipSwitchStates() {
+void flipAllSwitchStates() {
     for (auto& entry : states()) entry.second = !entry.second;
 }
 

@@ -19,7 +19,7 @@ std::optional<bool> switchState(const std::shared_ptr<const QVModel>& model);
 // ignored.
 void setSwitchState(const std::shared_ptr<const QVModel>& model, bool on);
 // Negates every stored state.
-void flipSwitchStates();
+void flipAllSwitchStates();
 // Empties the table.
 void clearSwitchStates();
 std::size_t switchStateCount();

@@ -3,12 +3,20 @@
 #include <utility>
 
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelObjectAsset.h"
+#include "player/app/QVPInputController.h"
+#include "player/app/QVSound.h"
 #include "player/objects/QVPAnimationObject.h"
-#include "player/objects/QVPObject.h"
+#include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVRuntimeClassTable.h"
 
 namespace {
+
+// Owner tag of the game scene, so that pausing and resetting the field reach
+// the components' sounds.
+constexpr unsigned int kGameSceneSounds = 1;
 
 constexpr int kKindCount = static_cast<int>(QVComponentKind::Health);
 using Table = QVRuntimeClassTable<QVComponentBuilder, kKindCount>;
@@ -28,7 +36,9 @@ int kindOf(const QVModel& model) {
 
 QVComponent::QVComponent() = default;
 
-QVComponent::~QVComponent() = default;
+QVComponent::~QVComponent() {
+    if (QVPInputController* input = QVPInputController::current()) input->unsubscribeAction(this);
+}
 
 void QVComponent::setComponentBuilder(QVComponentKind kind, QVComponentBuilder builder) {
     builders().set(static_cast<int>(kind), builder);
@@ -65,4 +75,17 @@ QVPAnimationObject* QVComponent::makeOwnerAnimation(const std::shared_ptr<QVBase
     animation->retain();
     animation->setVisible(false);
     return animation;
+}
+
+std::unique_ptr<QVSound> QVComponent::makeSound(const std::shared_ptr<QVModelSound>& model) {
+    return model ? std::make_unique<QVSound>(model, kGameSceneSounds) : nullptr;
+}
+
+QVPObjectAsset* QVComponent::assetOwner() const { return dynamic_cast<QVPObjectAsset*>(m_owner); }
+
+std::optional<uint32_t> QVComponent::placedAssetId(const QVPObject* object) {
+    const auto placed = object ? modelKindCast<QVModelObjectAsset>(object->getModel()) : nullptr;
+    const auto asset = placed ? placed->asset() : nullptr;
+    if (!asset) return std::nullopt;
+    return asset->id();
 }

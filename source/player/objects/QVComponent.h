@@ -11,14 +11,19 @@
 // component and deletes it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "base/CCObject.h"
 
 class QVBaseModelAnimation;
 class QVModelComponent;
+class QVModelSound;
 class QVPAnimationObject;
 class QVPObject;
+class QVPObjectAsset;
+class QVSound;
 
 // The component model classes with a runtime kind, in the factory's order.
 enum class QVComponentKind { Motor = 1, IsoJump, Slide, Move, RotationMapper, Health };
@@ -30,6 +35,7 @@ using QVComponentBuilder = QVComponent* (*)();
 class QVComponent : public cocos2d::CCObject {
 public:
     QVComponent();
+    // Unsubscribes from every input action (without making a controller).
     ~QVComponent() override;
 
     static QVComponent* create(const std::shared_ptr<QVModelComponent>& model);
@@ -57,6 +63,13 @@ protected:
     // releases it), hidden, with the owner's z order; null without a model
     // or frames.
     QVPAnimationObject* makeOwnerAnimation(const std::shared_ptr<QVBaseModelAnimation>& model) const;
+    // A sound of the game scene the component keeps and plays itself; null
+    // without a model.
+    static std::unique_ptr<QVSound> makeSound(const std::shared_ptr<QVModelSound>& model);
+    // The owner when it is an asset object (animations, fixtures), else null.
+    QVPObjectAsset* assetOwner() const;
+    // The model id of the asset `object` places; none without one.
+    static std::optional<uint32_t> placedAssetId(const QVPObject* object);
 
     std::shared_ptr<QVModelComponent> m_model;
     bool m_active = false;

@@ -12,9 +12,6 @@
 #include "player/objects/QVPObjectAsset.h"
 
 namespace {
-// Owner tag of the game scene, so that pausing and resetting the field reach
-// the damage sound.
-constexpr unsigned int kGameSceneSounds = 1;
 
 // The delay in whole milliseconds, in 100-ns ticks; NaN, negative and huge
 // delays stay within range.
@@ -85,10 +82,11 @@ void QVComponentHealth::update(float dt) {
     if (!m_damaged) return;
     m_damaged = false;
     const auto health = healthModel();
-    if (const auto sound = health ? qvread::linked(health->takingDamageSoundAttribute()) : nullptr) {
-        auto* instance = new QVSound(sound, kGameSceneSounds);
-        instance->setAutoRelease(true);
-        instance->play(false, false);
+    if (auto sound = makeSound(health ? qvread::linked(health->takingDamageSoundAttribute()) : nullptr)) {
+        // Plays once and deletes itself.
+        QVSound* once = sound.release();
+        once->setAutoRelease(true);
+        once->play(false, false);
     }
     auto* owner = dynamic_cast<QVPObjectAsset*>(m_owner);
     if (!m_damageAnimation || !owner) return;

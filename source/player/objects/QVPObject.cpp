@@ -8,6 +8,7 @@
 #include "model/classes/QVModelObject.h"
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVComponentMove.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/screens/QVPGameFieldSettings.h"
 
@@ -135,7 +136,15 @@ QVComponentHealth* QVPObject::getHealthComponent() const {
 void QVPObject::copyComponentStates(const QVPObject* other) {
     if (!other) return;
     const size_t count = std::min(m_components.size(), other->m_components.size());
-    for (size_t i = 0; i < count; ++i) m_components[i]->setActive(other->m_components[i]->isActive());
+    for (size_t i = 0; i < count; ++i) {
+        const bool active = other->m_components[i]->isActive();
+        // A rebuilt object's move goes on at the velocity its body was given.
+        if (auto* move = dynamic_cast<QVComponentMove*>(m_components[i])) {
+            move->activate(active, true);
+        } else {
+            m_components[i]->setActive(active);
+        }
+    }
 }
 
 int QVPObject::zOrderInCamera() {

@@ -100,6 +100,7 @@ public:
                                  std::shared_ptr<QVModelPolygon> shape);
     virtual void attachAnimation(QVPAnimationObject* animation);
     virtual void detachAnimation(QVPAnimationObject* animation);
+    const std::set<QVPAnimationObject*>& attachedAnimations() const { return m_attachedAnimations; }
 
     int32_t collisionType() const { return m_collisionType; }
     int32_t destroyType() const { return m_destroyType; }

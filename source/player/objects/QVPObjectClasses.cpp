@@ -2,11 +2,28 @@
 
 #include "player/objects/QVComponent.h"
 #include "player/objects/QVComponentHealth.h"
+#include "player/objects/QVComponentIsoJump.h"
+#include "player/objects/QVComponentMotor.h"
+#include "player/objects/QVComponentMove.h"
+#include "player/objects/QVComponentRotationMapper.h"
+#include "player/objects/QVComponentSlide.h"
+#include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
-void registerObjectClasses() { setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build); }
+// Rows without a builder stay unbuilt.
+void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
+    setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+    setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+}
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);
+    QVComponent::setComponentBuilder(QVComponentKind::Motor, &QVComponentMotor::build);
+    QVComponent::setComponentBuilder(QVComponentKind::IsoJump, &QVComponentIsoJump::build);
+    QVComponent::setComponentBuilder(QVComponentKind::Slide, &QVComponentSlide::build);
+    QVComponent::setComponentBuilder(QVComponentKind::Move, &QVComponentMove::build);
+    QVComponent::setComponentBuilder(QVComponentKind::RotationMapper, &QVComponentRotationMapper::build);
 }
