@@ -332,6 +332,42 @@ void setContactEnabled(b2Contact* contact, bool enabled) {
     if (contact) contact->SetEnabled(enabled);
 }
 
+bool setSensor(b2Fixture* fixture, bool sensor) {
+    if (!fixture) return refuse("setSensor", "no fixture");
+    if (lockedWorld(fixture->GetBody()->GetWorld(), "setSensor")) return false;
+    fixture->SetSensor(sensor);
+    return true;
+}
+
+bool setBullet(b2Body* body, bool bullet) {
+    if (!body) return refuse("setBullet", "no body");
+    if (lockedWorld(body->GetWorld(), "setBullet")) return false;
+    body->SetBullet(bullet);
+    return true;
+}
+
+bool setFixedRotation(b2Body* body, bool fixed) {
+    if (!body) return refuse("setFixedRotation", "no body");
+    if (lockedWorld(body->GetWorld(), "setFixedRotation")) return false;
+    body->SetFixedRotation(fixed);
+    return true;
+}
+
+bool setGravityScale(b2Body* body, float scale) {
+    if (!body) return refuse("setGravityScale", "no body");
+    if (!within(scale, kMaxGravity)) return refuse("setGravityScale", "non-finite or out-of-range scale");
+    if (lockedWorld(body->GetWorld(), "setGravityScale")) return false;
+    body->SetGravityScale(scale);
+    return true;
+}
+
+b2Vec2 contactNormal(b2Contact* contact) {
+    if (!contact || contact->GetManifold()->pointCount == 0) return b2Vec2(0.0f, 0.0f);
+    b2WorldManifold manifold{};
+    contact->GetWorldManifold(&manifold);
+    return manifold.normal;
+}
+
 // ---------------------------------------------------------------- shapes
 
 bool validPolygon(const b2Vec2* points, int count, std::string* reason) {

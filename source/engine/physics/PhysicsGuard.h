@@ -89,6 +89,19 @@ bool setMouseTarget(b2MouseJoint* joint, const b2Vec2& target);
 // Disables or re-enables a contact for the current step (contact hooks).
 void setContactEnabled(b2Contact* contact, bool enabled);
 
+// ---- Body and fixture flags (refused while the world is locked) ----
+bool setSensor(b2Fixture* fixture, bool sensor);
+bool setBullet(b2Body* body, bool bullet);
+// Resets the body's mass data, so never inside a step.
+bool setFixedRotation(b2Body* body, bool fixed);
+// Also refuses a non-finite scale or one beyond kMaxGravity.
+bool setGravityScale(b2Body* body, float scale);
+
+// The contact's world-manifold normal (from fixture A to B), or (0, 0)
+// without a contact or without manifold points: Box2D leaves the normal of
+// a sensor contact unwritten.
+b2Vec2 contactNormal(b2Contact* contact);
+
 // ---- Shapes ----
 
 // Box2D's own weld distance: points closer than this are one point.

@@ -276,6 +276,14 @@ void QVModelController::replaceModelId(const std::shared_ptr<QVModel>& model, ui
     modelChanged(model);
 }
 
+void QVModelController::setClearCallback(const std::string& key, std::function<void()> callback) {
+    if (callback) {
+        m_clearCallbacks[key] = std::move(callback);
+    } else {
+        m_clearCallbacks.erase(key);
+    }
+}
+
 void QVModelController::clear() {
     // The owners are kept until the end; the id map owns nothing and goes
     // whole.
@@ -283,6 +291,9 @@ void QVModelController::clear() {
     released.swap(m_classIndex);
     m_ids.clearKeepingSlots();
     resetSettings();
+    // Over a copy: a callback may register or drop another.
+    const auto callbacks = m_clearCallbacks;
+    for (const auto& entry : callbacks) entry.second();
     m_lastError.clear();
     m_lastErrorDetail.clear();
     m_dataChanged = false;

@@ -100,6 +100,10 @@ public:
     // and the first registered model of that kind, null when none is.
     void setSettingsReset(std::function<void()> reset);
     void resetSettings();
+    // Callbacks clear() runs after the settings reset, before the models are
+    // released, in key order: caches of the game's classes that hold models.
+    // A key names one callback; setting it again replaces it, null removes it.
+    void setClearCallback(const std::string& key, std::function<void()> callback);
     std::shared_ptr<QVSettingsModel> settingsModel() const;
 
     // ---- Store ----
@@ -251,6 +255,7 @@ private:
 
     std::unordered_map<std::string, Factory> m_factories;
     std::function<void()> m_settingsReset;
+    std::map<std::string, std::function<void()>> m_clearCallbacks;
     // The owners of the registered models; the id map only points at them.
     std::map<uint32_t, std::vector<std::shared_ptr<QVModel>>> m_classIndex;
     QVModelIdMap m_ids;

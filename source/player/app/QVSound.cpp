@@ -91,6 +91,14 @@ QVSound::~QVSound() {
     if (r.music == this) r.music = nullptr;
 }
 
+QVSound* QVSound::playOnce(const std::shared_ptr<QVModelSound>& model, unsigned int owner) {
+    if (!model) return nullptr;
+    auto* instance = new QVSound(model, owner);
+    instance->setAutoRelease(true);
+    instance->play(false, false);
+    return instance;
+}
+
 void QVSound::play(bool loop, bool asMusic) {
     QVPSettingsController* settings = QVPSettingsController::shared();
     const bool muted = asMusic ? settings->muteBackgroundSound() : settings->muteEffectsSound();

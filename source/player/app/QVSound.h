@@ -54,6 +54,9 @@ public:
     void setAutoRelease(bool autoRelease) { m_autoRelease = autoRelease; }
     bool isAutoRelease() const { return m_autoRelease; }
     void setDestroyedCallback(std::function<void()> callback) { m_destroyed = std::move(callback); }
+    // A new auto-release instance of `model` for `owner`, playing once; null
+    // without a model.
+    static QVSound* playOnce(const std::shared_ptr<QVModelSound>& model, unsigned int owner);
 
     const std::shared_ptr<QVModelSound>& model() const { return m_model; }
     unsigned int owner() const { return m_owner; }

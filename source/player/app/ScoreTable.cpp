@@ -248,6 +248,15 @@ ScoreRecord* findScoreRecord(const std::string& key) { return state().records.fi
 
 ScoreRecord& currentScoreRecord() { return scoreRecord(ScreenManager::shared()->getSceneName()); }
 
+void addReward(int coins, int points, bool alsoWorld) {
+    auto credit = [&](ScoreRecord& record) {
+        record.coins.add(coins);
+        record.points.add(points);
+    };
+    credit(scoreRecord(""));
+    if (alsoWorld) credit(currentScoreRecord());
+}
+
 namespace {
 
 // Integer counters are summed exactly: a float sum stops counting single

@@ -79,6 +79,9 @@ ScoreRecord& scoreRecord(const std::string& key);
 ScoreRecord* findScoreRecord(const std::string& key);
 // The record of the screen manager's scene name (the global one when empty).
 ScoreRecord& currentScoreRecord();
+// Adds coins and points to the global record and, when `alsoWorld`, to the
+// current world's record.
+void addReward(int coins, int points, bool alsoWorld);
 
 // Sums of the current values of every record but the global one.
 int sessionCoins();

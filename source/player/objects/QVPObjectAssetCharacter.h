@@ -20,7 +20,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 #include "player/objects/QVPObjectAsset.h"
@@ -135,10 +134,13 @@ protected:
     void fixtureReplaced() override;
 
 private:
+    // Owner tag of the game scene's sounds.
+    static constexpr unsigned int kSceneSounds = 1;
+
     std::shared_ptr<QVModelAssetCharacter> characterAsset() const;
     void createAnimations();
     QVPAnimationObject* makeAnimation(const std::shared_ptr<QVModelAnimation>& model, bool visible);
-    void releaseAnimation(QVPAnimationObject*& animation);
+    void releaseAnimations();
     void buildGun(b2World* world);
     void destroyDrag();
     void fallThrough();
@@ -169,6 +171,6 @@ private:
     std::unique_ptr<QVSound> m_shootSound;
     QVPObjectAsset* m_gun = nullptr;
 
-    std::vector<QVPObjectAssetPowerup*> m_powerupOrder;
-    std::unordered_set<QVPObjectAssetPowerup*> m_powerups;
+    // Insertion order; a handful at most.
+    std::vector<QVPObjectAssetPowerup*> m_powerups;
 };

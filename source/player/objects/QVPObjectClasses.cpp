@@ -7,10 +7,17 @@
 #include "player/objects/QVComponentMove.h"
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
+#include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
+#include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
-// No runtime object class has a builder yet: every row stays unbuilt.
-void registerObjectClasses() {}
+// Rows without a builder stay unbuilt.
+void registerObjectClasses() {
+    setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
+    setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
+    setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+}
 
 void registerComponentClasses() {
     QVComponent::setComponentBuilder(QVComponentKind::Health, &QVComponentHealth::build);

@@ -332,12 +332,8 @@ void QVPScreen::closeScreen() {
 void QVPScreen::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel, bool aboveCharacter) {
     (void)aboveCharacter;
     if (!powerupModel || powerupModel->powerupType() != "kPowerupCoin") return;
-    auto credit = [&](ScoreRecord& record) {
-        record.coins.add(powerupModel->rewardCoins());
-        record.points.add(powerupModel->rewardPoints());
-    };
-    credit(scoreRecord(""));
-    if (ScreenManager::shared()->getGameScene()) credit(currentScoreRecord());
+    addReward(powerupModel->rewardCoins(), powerupModel->rewardPoints(),
+              ScreenManager::shared()->getGameScene() != nullptr);
     QVPSettingsController::shared()->save();
 }
 

@@ -27,6 +27,7 @@
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectGroup.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/ScreenManager.h"
@@ -484,9 +485,22 @@ void QVPScreenScene::removeMirror(QVPObject* object) {
 }
 
 void QVPScreenScene::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel,
-                                  bool /*aboveCharacter*/) {
-    if (!powerupModel) return;
-    static bool logged = false;
-    if (!logged) logMessage("[QVPScreenScene] no runtime class for QVModelObjectAssetPowerup yet");
-    logged = true;
+                                  bool aboveCharacter) {
+    if (!powerupModel || !m_camera || !m_inputController) return;
+    // A fresh placement of the same asset: nothing of where the given one
+    // stands carries over.
+    auto placed = QVModelObjectAssetPowerup::create();
+    placed->setAsset(powerupModel->asset());
+    auto* powerup = new QVPObjectAssetPowerup(placed);
+    powerup->autorelease();
+    powerup->setPosition(m_inputController->charactersPosition());
+    m_camera->addChild(powerup, m_inputController->charactersZOrder() + (aboveCharacter ? 1 : -1));
+    powerup->setGameLayer(m_camera);
+    CCArray* characters = m_inputController->getCharacters();
+    if (characters && characters->count() > 0) {
+        powerup->beginContact(static_cast<QVPObject*>(characters->objectAtIndex(0)), nullptr, true);
+    }
+    powerup->setState(QVPObject::kStateMoving);
+    powerup->createBody(m_world, true);
+    powerup->update(0.0f);
 }

@@ -24,6 +24,7 @@
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
+#include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenScene.h"
@@ -78,6 +79,12 @@ bool isPowerup(CCNode* node) {
     return object && object->typeFlags() == QVPObject::kTypePowerup;
 }
 
+// An activated checkpoint is not offered again.
+bool isActivatedPowerup(CCNode* node) {
+    auto* powerup = dynamic_cast<QVPObjectAssetPowerup*>(node);
+    return powerup && powerup->isActivated();
+}
+
 bool isCheckpointPowerupModel(const std::shared_ptr<QVModel>& model) {
     const auto powerup = modelKindCast<QVModelObjectAssetPowerup>(model);
     return powerup && powerup->powerupType() == kCheckpointPowerup;
@@ -123,7 +130,8 @@ QVPObject* QVPScreenScene::findCreatedCheckpointPowerup(CCNode* node) {
     cocos2d::CCArray* children = node ? node->getChildren() : nullptr;
     for (unsigned int i = 0; children && i < children->count(); ++i) {
         auto* child = static_cast<CCNode*>(children->objectAtIndex(i));
-        if (isPowerup(child) && isCheckpointPowerupModel(static_cast<QVPObject*>(child)->getModel())) {
+        if (isPowerup(child) && !isActivatedPowerup(child) &&
+            isCheckpointPowerupModel(static_cast<QVPObject*>(child)->getModel())) {
             consider(static_cast<QVPObject*>(child));
         }
         if (hasChildren(child)) consider(findCreatedCheckpointPowerup(child));

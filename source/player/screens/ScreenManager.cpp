@@ -51,8 +51,11 @@ void ScreenManager::setCurrentScene(cocos2d::CCScene* scene) {
     // Held until the next navigation, so a scene built but never run cannot
     // leave a dangling record behind.
     if (scene) scene->retain();
-    if (m_currentScene) m_currentScene->release();
+    // Forgotten before it is released: what its teardown destroys must not
+    // find it through getGameScene.
+    cocos2d::CCScene* previous = m_currentScene;
     m_currentScene = scene;
+    if (previous) previous->release();
 }
 
 std::string ScreenManager::currentUiName() const { return isCurrentAtEnd() ? std::string() : m_uiNames[m_current]; }

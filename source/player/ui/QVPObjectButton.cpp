@@ -33,13 +33,6 @@ bool hasNoRuntimeClass(const QVModel& model) {
            type == typeId<QVModelObjectLockButton>();
 }
 
-void playOnce(const std::shared_ptr<QVModelSound>& sound) {
-    if (!sound) return;
-    auto* instance = new QVSound(sound, 0);
-    instance->setAutoRelease(true);
-    instance->play(false, false);
-}
-
 // A sprite of the container carrying getSprite's extra retain, tinted when
 // asked; null when the container gives none.
 CCSprite* containerSprite(const std::shared_ptr<QVModelSpriteContainer>& container, float speed,
@@ -154,7 +147,7 @@ QVPScreen* QVPObjectButton::getScreen() {
 
 void QVPObjectButton::activate() {
     if (m_model) {
-        if (isEnabled()) playOnce(m_model->releaseSound());
+        if (isEnabled()) QVSound::playOnce(m_model->releaseSound(), 0);
         if (m_model->interval() != 0.0f) {
             m_model->blockInterval();
             setVisible(false);
@@ -166,7 +159,7 @@ void QVPObjectButton::activate() {
 void QVPObjectButton::selected() {
     if (!isEnabled()) return;
     CCMenuItemSprite::selected();
-    if (m_model) playOnce(m_model->clickSound());
+    if (m_model) QVSound::playOnce(m_model->clickSound(), 0);
     callHandler(m_pressHandler);
 }
 

@@ -31,7 +31,9 @@ stream-rules)
     ;;
 unbuilt-rows)
     QVP_LOG=1 "$probe" --game "$game" --world Stream --frames 60 --no-fixtures 2> "$t/n.err" > /dev/null
-    test "$(grep -c 'no runtime class for QVModelObjectAssetUnit' "$t/n.err")" -eq 1
+    # The real classes fill the rows the fixtures stand in for.
+    grep -q 'add level section' "$t/n.err"
+    if grep -Eq 'no runtime class for QVModelObjectAsset(Unit|Character|Powerup)\b' "$t/n.err"; then exit 1; fi
     ;;
 run-hash)
     for i in 1 2; do

@@ -42,8 +42,6 @@ inline void setFloat(const QVModel& model, const char* name, float value) {
 class FieldTest : public screentest::ScreenTest {
 protected:
     FieldTest() {
-        registerObjectClasses();
-        registerComponentClasses();
         compat::srand(7);
         crate = ff::obstacleAsset("Crate", 40.0f, 40.0f);
     }
@@ -103,6 +101,8 @@ protected:
     }
     int bodyCount() const { return scene->getWorld()->GetBodyCount(); }
 
+    // Before `fixtures`, whose rows replace the registered ones.
+    bool classesRegistered = (registerObjectClasses(), registerComponentClasses(), true);
     ff::FieldFixtures fixtures;
     std::shared_ptr<QVModelAssetObstacle> crate;
     QVPScreenScene* scene = nullptr;

@@ -3,11 +3,14 @@
 #include <cmath>
 #include <utility>
 
+#include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
 
@@ -35,6 +38,10 @@ std::shared_ptr<T> registered(std::shared_ptr<T> model) {
 
 void setText(const QVModel& model, const char* name, const std::string& text) {
     if (auto* attribute = attributeCast<QVAttributeString>(model.attribute(name))) attribute->setValue(text);
+}
+
+void setChoice(const QVModel& model, const char* name, const std::string& text) {
+    if (auto* attribute = attributeCast<QVAttributeStringList>(model.attribute(name))) attribute->setValue(text);
 }
 
 void setFloat(const QVModel& model, const char* name, float value) {
@@ -67,7 +74,8 @@ void FixtureBody::createBody(b2World* world, bool skipStill) {
 
 // ---------------------------------------------------------------- FixtureCharacter
 
-FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model) : QVPObjectAssetCharacter(std::move(model)) {}
+FixtureCharacter::FixtureCharacter(std::shared_ptr<QVModelObject> model)
+    : QVPObjectAssetCharacter(std::move(model), BareTag{}) {}
 
 QVPObjectAsset* FixtureCharacter::build(const std::shared_ptr<QVModelObject>& model) {
     return new FixtureCharacter(model);
@@ -89,14 +97,28 @@ void FixtureCharacter::createBody(b2World* world, bool skipStill) {
 }
 
 void FixtureCharacter::update(float dt) {
-    QVPObjectAssetCharacter::update(dt);
+    QVPObjectAsset::update(dt);
     if (!m_body) return;
     physics::setLinearVelocity(m_body, b2Vec2(8.0f * m_direction.x, m_body->GetLinearVelocity().y));
 }
 
 void FixtureCharacter::setState(int32_t state) {
-    QVPObjectAssetCharacter::setState(state);
+    QVPObjectAsset::setState(state);
     if (state == kStateDying) setPendingState(kStateFinished);
+}
+
+void FixtureCharacter::setVisible(bool visible) { QVPObjectAsset::setVisible(visible); }
+
+void FixtureCharacter::setControllable(bool controllable) { QVPObject::setControllable(controllable); }
+
+b2AABB FixtureCharacter::getBodyAABB() { return QVPObject::getBodyAABB(); }
+
+void FixtureCharacter::beginContact(QVPObject* other, b2Contact* contact, bool flag) {
+    QVPObjectAsset::beginContact(other, contact, flag);
+}
+
+void FixtureCharacter::preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) {
+    QVPObjectAsset::preSolve(other, contact, oldManifold);
 }
 
 void FixtureCharacter::setDirection(float x, float y) { m_direction = CCPoint(x, y); }
@@ -172,6 +194,60 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     if (auto* init = attributeCast<QVAttributeBool>(made->attribute("Init Section"))) init->setValue(initSection);
     if (world) world->addChild(made);
     return made;
+}
+
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
+    auto animation = registered(std::make_shared<QVModelAnimation>(name));
+    animation->setDuration(duration);
+    for (unsigned i = 0; i < frames; ++i) animation->addChild(registered(QVModelObject::create()));
+    return animation;
+}
+
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+    if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
+}
+
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset) {
+    auto component = registered(QVModelComponentCharacterGameplaySettings::create());
+    asset->addChild(component);
+    return component;
+}
+
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size, const std::shared_ptr<QVModelSpriteContainer>& idle) {
+    auto asset = registered(std::make_shared<QVModelAssetPowerup>(name));
+    asset->setCollisionBox(cocos2d::CCSize(size, size), CCPoint(0.0f, 0.0f));
+    setChoice(*asset, "Powerup Type", type);
+    setFloat(*asset, "Duration", duration);
+    setFloat(*asset, "Appearance Chance", 100.0f);
+    if (auto* animation = attributeCast<QVAttributeAnimation>(asset->attribute("Idle Animation"))) {
+        animation->setAnimation(idle);
+    }
+    return asset;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const CCPoint& position) {
+    auto powerup = registered(QVModelObjectAssetPowerup::create());
+    powerup->setAsset(asset);
+    powerup->setPosition(position);
+    return powerup;
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const CCPoint& position, int coins) {
+    auto asset = powerupAsset("Coin", "kPowerupCoin", 0.0f);
+    setFloat(*asset, "Reward Coins", static_cast<float>(coins));
+    if (auto* show = attributeCast<QVAttributeBool>(asset->attribute("Show coin reward"))) show->setValue(true);
+    return powerupPlacement(asset, position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Magnet", "kPowerupMagnet", duration), position);
+}
+
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& position, float duration) {
+    return powerupPlacement(powerupAsset("Star", "kPowerupInvincibility", duration), position);
 }
 
 }  // namespace fieldfixtures

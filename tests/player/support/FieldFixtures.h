@@ -11,13 +11,19 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectFactory.h"
 
+class QVModelAnimation;
+class QVModelAsset;
 class QVModelAssetCharacter;
 class QVModelAssetObstacle;
+class QVModelAssetPowerup;
+class QVModelComponentCharacterGameplaySettings;
 class QVModelLevelSection;
 class QVModelObjectAssetCharacter;
+class QVModelObjectAssetPowerup;
 class QVModelObjectAssetUnit;
 class QVModelPolygon;
 class QVModelScreenScene;
+class QVModelSpriteContainer;
 
 namespace fieldfixtures {
 
@@ -42,9 +48,16 @@ public:
     explicit FixtureCharacter(std::shared_ptr<QVModelObject> model);
     static QVPObjectAsset* build(const std::shared_ptr<QVModelObject>& model);
 
+    // The plain asset object's rules, not the real character's.
     void createBody(b2World* world, bool skipStill) override;
     void update(float dt) override;
     void setState(int32_t state) override;
+    void setVisible(bool visible) override;
+    bool castsShadow() override { return false; }
+    void setControllable(bool controllable) override;
+    b2AABB getBodyAABB() override;
+    void beginContact(QVPObject* other, b2Contact* contact, bool flag) override;
+    void preSolve(QVPObject* other, b2Contact* contact, const b2Manifold* oldManifold) override;
     void setDirection(float x, float y) override;
     void jump() override;
 
@@ -83,5 +96,30 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 // A section of `world` (when given) with that "Width".
 std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
                                              float width, bool initSection = false);
+
+
+// An animation of `frames` plain objects (each its own frame) lasting
+// `duration` seconds.
+std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
+// Links `animation` into the asset's animation attribute `attribute`
+// ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
+// A gameplay-settings component added to the character asset; the runtime
+// character applies it when it is built.
+std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(
+    const std::shared_ptr<QVModelAssetCharacter>& asset);
+// Powerups: a `size` x `size` collision box, "Appearance Chance" 100, an idle
+// animation built from `idle` (an empty one, without frames, when null),
+// the given "Powerup Type" and "Duration".
+std::shared_ptr<QVModelAssetPowerup> powerupAsset(const std::string& name, const std::string& type, float duration,
+                                                  float size = 40.0f,
+                                                  const std::shared_ptr<QVModelSpriteContainer>& idle = nullptr);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupPlacement(const std::shared_ptr<QVModelAssetPowerup>& asset,
+                                                            const cocos2d::CCPoint& position);
+// A coin worth `coins` with "Show coin reward" on and "Duration" 0.
+std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& position, int coins = 5);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
+std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
+                                                                float duration = 5.0f);
 
 }  // namespace fieldfixtures
