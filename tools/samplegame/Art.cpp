@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -131,6 +132,56 @@ Image drawLook(const Look& look) {
         for (int x = 0; x < look.width; ++x) out.blend(x, y, c, fill.pixel(x, y)[3] / 255.0f);
     }
     return out;
+}
+
+bool nearProbeColour(uint8_t r, uint8_t g, uint8_t b) {
+    for (const Colour& probe : {kProbeRunnerBody, kProbeCoinFace, kProbePauseFace}) {
+        if (std::abs(r - probe.r) <= kProbeClearance && std::abs(g - probe.g) <= kProbeClearance &&
+            std::abs(b - probe.b) <= kProbeClearance)
+            return true;
+    }
+    return false;
+}
+
+void flatRect(Image& image, int x, int y, int w, int h, Colour c) {
+    for (int py = std::max(y, 0); py < std::min(y + h, image.height); ++py) {
+        for (int px = std::max(x, 0); px < std::min(x + w, image.width); ++px) {
+            uint8_t* p = image.pixel(px, py);
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+            p[3] = c.a;
+        }
+    }
+}
+
+void flatDisc(Image& image, float cx, float cy, float r, Colour c) {
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+            if (dx * dx + dy * dy <= r * r) flatRect(image, x, y, 1, 1, c);
+        }
+    }
+}
+
+void paintRunnerTorso(Image& image) {
+    const int w = 40, h = 44;
+    flatRect(image, (image.width - w) / 2, image.height * 3 / 10, w, h, kProbeRunnerBody);
+}
+
+void paintCoinFace(Image& image) {
+    const float r = std::min(image.width, image.height) * 0.33f;
+    flatDisc(image, image.width / 2.0f, image.height / 2.0f, r, kProbeCoinFace);
+}
+
+void paintPauseFace(Image& image) {
+    const float s = static_cast<float>(std::min(image.width, image.height));
+    flatDisc(image, image.width / 2.0f, image.height / 2.0f, s / 2 - 4, kProbePauseFace);
+    const Colour bar{30, 24, 40, 255};
+    const int barWidth = static_cast<int>(s * 0.14f), barHeight = static_cast<int>(s * 0.4f);
+    const int top = (image.height - barHeight) / 2;
+    flatRect(image, image.width / 2 - barWidth - barWidth / 2, top, barWidth, barHeight, bar);
+    flatRect(image, image.width / 2 + barWidth / 2, top, barWidth, barHeight, bar);
 }
 
 Image drawRunnerFace(int size) {

@@ -13,6 +13,16 @@ struct Colour {
     uint8_t r = 0, g = 0, b = 0, a = 255;
 };
 
+// The end-to-end runs find the Runner, the coins and the Pause button on
+// screen by these exact fills, so nothing else the game shows may come
+// within kProbeClearance of one of them on all three channels.
+constexpr Colour kProbeRunnerBody{220, 30, 30, 255};
+constexpr Colour kProbeCoinFace{255, 200, 0, 255};
+constexpr Colour kProbePauseFace{0, 200, 90, 255};
+constexpr int kProbeClearance = 32;
+// True when (r, g, b) lies within kProbeClearance of a probe colour.
+bool nearProbeColour(uint8_t r, uint8_t g, uint8_t b);
+
 struct Image {
     int width = 0;
     int height = 0;
@@ -49,6 +59,17 @@ struct Look {
     Colour bottom;
 };
 Image drawLook(const Look& look);
+
+// Flat fills, opaque and unblended: every pixel whose centre lies inside
+// takes exactly `c`, so the probes find the colour unchanged.
+void flatRect(Image& image, int x, int y, int w, int h, Colour c);
+void flatDisc(Image& image, float cx, float cy, float r, Colour c);
+// The probe areas on their sprites' looks: the Runner's torso (at least
+// 32 x 40 on an 80 x 96 picture), the coin's face (a disc at least 24 px
+// across) and the Pause button's face around its two bars.
+void paintRunnerTorso(Image& image);
+void paintCoinFace(Image& image);
+void paintPauseFace(Image& image);
 
 // The runner's face (icon and splash): an orange disc with eyes and a grin.
 Image drawRunnerFace(int size);

@@ -23,6 +23,10 @@ namespace {
 constexpr uint32_t kFontId = 1020;
 constexpr int kFontPixels = 36;
 constexpr float kTallSheet = 2048;
+// The sprites that carry the probe colours.
+constexpr uint32_t kRunnerSprites[] = {1100, 1101};
+constexpr uint32_t kCoinSprites[] = {1106, 1107};
+constexpr uint32_t kPauseSprite = 1118;
 
 // Button captions by sprite id.
 const std::map<uint32_t, const char*>& captions() {
@@ -51,17 +55,23 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     look.height = size ? static_cast<int>(size->value().height) : 0;
     const uint32_t id = sprite.id();
     look.shape = roundSprites().count(id) ? LookShape::Circle : LookShape::RoundedBox;
-    // A fixed palette picked by id: deterministic and varied.
+    // A fixed palette picked by id: deterministic and varied, and clear of
+    // the probe colours all along each gradient (the yellow and the red keep
+    // their blue channel high).
     static const Colour palette[][2] = {
         {{255, 170, 60, 255}, {230, 110, 30, 255}},  {{90, 200, 120, 255}, {40, 140, 70, 255}},
-        {{100, 170, 255, 255}, {50, 100, 210, 255}}, {{255, 220, 70, 255}, {220, 160, 20, 255}},
-        {{200, 120, 230, 255}, {140, 60, 180, 255}}, {{240, 90, 90, 255}, {180, 40, 40, 255}},
+        {{100, 170, 255, 255}, {50, 100, 210, 255}}, {{255, 230, 120, 255}, {230, 180, 80, 255}},
+        {{200, 120, 230, 255}, {140, 60, 180, 255}}, {{240, 110, 150, 255}, {190, 70, 120, 255}},
     };
     const auto& colours = palette[id % (sizeof palette / sizeof palette[0])];
     look.top = colours[0];
     look.bottom = colours[1];
     const auto caption = captions().find(id);
-    return caption == captions().end() ? drawLook(look) : drawCaptioned(look, font, caption->second);
+    Image image = caption == captions().end() ? drawLook(look) : drawCaptioned(look, font, caption->second);
+    if (id == kRunnerSprites[0] || id == kRunnerSprites[1]) paintRunnerTorso(image);
+    if (id == kCoinSprites[0] || id == kCoinSprites[1]) paintCoinFace(image);
+    if (id == kPauseSprite) paintPauseFace(image);
+    return image;
 }
 
 // One atlas: its sprite children packed onto its sheet, then the frames

@@ -74,6 +74,14 @@ public:
         key.key = event.key;
         m_view->sendKey(key);
     }
+    void scriptPad(const InputScriptEvent& event) override {
+        ViewPadEvent pad;
+        pad.axis = event.kind == InputScriptEvent::PadAxis;
+        pad.pressed = event.kind == InputScriptEvent::PadButtonDown;
+        pad.number = event.pad;
+        pad.value = event.padValue;
+        m_view->sendPad(pad);
+    }
     void scriptIconify() override { send(ViewEvent::Iconified); }
     void scriptRestore() override { send(ViewEvent::Restored); }
     // Delivered at once, so the loop ends before this frame ticks.

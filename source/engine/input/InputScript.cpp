@@ -96,6 +96,22 @@ bool parseFrame(const std::string& token, unsigned int* frame) {
     return true;
 }
 
+// Pad numbers as OIS gives them: buttons and axes by index, axis values in
+// its signed 16-bit range.
+constexpr long kMaxPadNumber = 255;
+constexpr long kMinAxisValue = -32768;
+constexpr long kMaxAxisValue = 32767;
+
+bool parseInteger(const std::string& token, long low, long high, int* value) {
+    if (token.empty() || token.size() > 12) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(token.c_str(), &end, 10);
+    if (errno != 0 || end != token.c_str() + token.size() || v < low || v > high) return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
 InputScript::KeyNameResolver& keyNameResolver() {
     static InputScript::KeyNameResolver resolver;
     return resolver;
@@ -219,6 +235,21 @@ bool InputScript::parse(const std::string& text, std::string* error) {
                 *error = lineError(lineNumber, "unknown key name '" + tokens[3] + "'");
                 return false;
             }
+        } else if (kind == "pad") {
+            const bool button = tokens.size() >= 3 && tokens[2] == "button";
+            const bool axis = tokens.size() >= 3 && tokens[2] == "axis";
+            expected = 5;
+            if (button && tokens.size() == expected && (tokens[3] == "down" || tokens[3] == "up") &&
+                parseInteger(tokens[4], 0, kMaxPadNumber, &event.pad)) {
+                event.kind = tokens[3] == "down" ? InputScriptEvent::PadButtonDown : InputScriptEvent::PadButtonUp;
+            } else if (axis && tokens.size() == expected && parseInteger(tokens[3], 0, kMaxPadNumber, &event.pad) &&
+                       parseInteger(tokens[4], kMinAxisValue, kMaxAxisValue, &event.padValue)) {
+                event.kind = InputScriptEvent::PadAxis;
+            } else {
+                *error = lineError(lineNumber, "expected: FRAME pad button down|up N, or FRAME pad axis N VALUE (N 0-" +
+                                                   std::to_string(kMaxPadNumber) + ", VALUE -32768 to 32767)");
+                return false;
+            }
         } else if (kind == "back") {
             event.kind = InputScriptEvent::Back;
         } else if (kind == "iconify") {
@@ -313,6 +344,15 @@ void InputScriptTarget::scriptKey(const InputScriptEvent& event) {
           event.kind == InputScriptEvent::KeyDown ? "down" : "up", event.keyName.c_str());
 }
 
+void InputScriptTarget::scriptPad(const InputScriptEvent& event) {
+    if (event.kind == InputScriptEvent::PadAxis) {
+        CCLog("[input script] line %u: pad axis %d %d has no pad sink", event.line, event.pad, event.padValue);
+    } else {
+        CCLog("[input script] line %u: pad button %s %d has no pad sink", event.line,
+              event.kind == InputScriptEvent::PadButtonDown ? "down" : "up", event.pad);
+    }
+}
+
 void InputScriptTarget::scriptIconify() { CCLog("[input script] iconify: no window to iconify"); }
 
 void InputScriptTarget::scriptRestore() { CCLog("[input script] restore: no window to restore"); }
@@ -379,6 +419,11 @@ void InputScriptPlayer::deliverFrame(unsigned int frame, InputScriptTarget* targ
         case InputScriptEvent::KeyDown:
         case InputScriptEvent::KeyUp:
             target->scriptKey(event);
+            break;
+        case InputScriptEvent::PadButtonDown:
+        case InputScriptEvent::PadButtonUp:
+        case InputScriptEvent::PadAxis:
+            target->scriptPad(event);
             break;
         case InputScriptEvent::Iconify:
             target->scriptIconify();

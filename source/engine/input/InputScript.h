@@ -7,6 +7,8 @@
 //     accel X Y Z              one accelerometer reading
 //     key down|up NAME         a key for the host's key sink (GLFW names:
 //                              A..Z, 0..9, SPACE, ENTER, ESCAPE, LEFT, F1...)
+//     pad button down|up N     gamepad button N (0..255) for the host's pad sink
+//     pad axis N VALUE         gamepad axis N (0..255) at VALUE (-32768..32767)
 //     iconify | restore        the window events of that name
 //     quit                     a close request
 // A frame's events are delivered in file order, after the window's own events.
@@ -35,13 +37,18 @@ struct InputScriptEvent {
         Iconify,
         Restore,
         Quit,
+        PadButtonDown,
+        PadButtonUp,
+        PadAxis,
     };
     unsigned int frame = 0;
     unsigned int line = 0;
     Kind kind = Back;
     double x = 0, y = 0, z = 0;
     std::string keyName;
-    int key = 0;  // GLFW key code
+    int key = 0;       // GLFW key code
+    int pad = 0;       // pad button or axis number
+    int padValue = 0;  // pad axis value
 };
 
 class InputScript {
@@ -86,6 +93,8 @@ public:
     virtual void scriptAccel(double x, double y, double z);
     // The window-level events; without an override they are logged.
     virtual void scriptKey(const InputScriptEvent& event);
+    // A pad button or axis line; the numbers are the host's, passed as written.
+    virtual void scriptPad(const InputScriptEvent& event);
     virtual void scriptIconify();
     virtual void scriptRestore();
     virtual void scriptQuit();

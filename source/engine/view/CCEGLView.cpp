@@ -296,6 +296,17 @@ bool CCEGLView::sendKey(const ViewKeyEvent& key) {
     return true;
 }
 
+void CCEGLView::sendPad(const ViewPadEvent& pad) {
+    if (m_padSink) {
+        PadSink sink = m_padSink;  // the sink may replace itself
+        sink(pad);
+    } else if (pad.axis) {
+        CCLog("[CCEGLView] pad axis %d %d with no pad sink", pad.number, pad.value);
+    } else {
+        CCLog("[CCEGLView] pad button %d %s with no pad sink", pad.number, pad.pressed ? "down" : "up");
+    }
+}
+
 // ---- drawing
 
 void CCEGLView::applyViewport() {

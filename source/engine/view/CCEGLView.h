@@ -41,6 +41,14 @@ struct ViewKeyEvent {
     unsigned int text = 0;  // what the window's layout types for it unshifted; 0: none (scripted keys)
 };
 
+// A gamepad button or axis from the input script, in the host's numbering.
+struct ViewPadEvent {
+    bool axis = false;     // else a button
+    bool pressed = false;  // a button's
+    int number = 0;        // button or axis
+    int value = 0;         // an axis's
+};
+
 // One image of the window icon: 8-bit RGBA, straight alpha, rows top first.
 struct ViewIcon {
     const unsigned char* rgba = nullptr;
@@ -164,6 +172,11 @@ public:
     // Receives each key press and release once, in order: the window's as
     // they arrive while polling, the script's at their frame.
     void setKeySink(KeySink sink) { m_keySink = std::move(sink); }
+    // The engine has no gamepad: the host's sink turns the script's pad lines
+    // into its own pad events. Without one they are logged.
+    typedef std::function<void(const ViewPadEvent&)> PadSink;
+    void setPadSink(PadSink sink) { m_padSink = std::move(sink); }
+    void sendPad(const ViewPadEvent& pad);
     // While false, a window Escape press reaches only the key sink, so a host
     // that maps Escape itself never gets a second back; on by default. The
     // script's `back` line is not a key and always gives back.
@@ -228,6 +241,7 @@ private:
     std::deque<Queued> m_queue;
     WndProc m_wndProc;
     KeySink m_keySink;
+    PadSink m_padSink;
     std::bitset<kViewKeyCount> m_keysDown;
 };
 

@@ -22,6 +22,7 @@
 #include "player/app/QVAdController.h"
 #include "player/app/QVPSettingsController.h"
 #include "player/app/QVServices.h"
+#include "player/app/StateDump.h"
 #include "player/objects/QVPObjectClasses.h"
 #include "player/screens/QVPScreen.h"
 #include "player/screens/QVPScreenScene.h"
@@ -88,6 +89,8 @@ void QVPAppDelegate::reportLoadFailure() {
 }
 
 bool QVPAppDelegate::applicationDidFinishLaunching() {
+    // A malformed test hook stops the run before anything is shown.
+    if (!statedump::installFromEnvironment()) return false;
     logMessage("[QVPAppDelegate] game loading: start");
     registerObjectClasses();
     registerComponentClasses();

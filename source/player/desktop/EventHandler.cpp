@@ -12,6 +12,7 @@
 #include "player/screens/QVPScreen.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 
@@ -152,6 +153,16 @@ void EventHandler::padButton(int button, bool pressed) {
     } else {
         controller->gamepadButtonReleased(button);
     }
+}
+
+void EventHandler::installPadSink() {
+    cocos2d::CCEGLView::sharedOpenGLView()->setPadSink([this](const cocos2d::ViewPadEvent& pad) {
+        if (pad.axis) {
+            padAxis(pad.value, pad.number);
+        } else {
+            padButton(pad.number, pad.pressed);
+        }
+    });
 }
 
 void EventHandler::padAxis(int value, int axis) {

@@ -60,6 +60,12 @@ public:
     // Drops the recorded presses without releasing anything (shut-down).
     void forgetPresses();
 
+    // Makes this handler the view's pad sink: the input script's pad lines
+    // reach padButton and padAxis with their numbers as written (already
+    // the controller's, so nothing is swapped). The handler must outlive
+    // the sink (the host's lives to the end of the program).
+    void installPadSink();
+
 private:
     struct Press {
         cocos2d::CCArray* buttons = nullptr;  // retained; null for an action

@@ -1,5 +1,7 @@
 // The input script: what parses, what is refused (with the line), and the
 // order events come out in.
+#include <iterator>
+
 #include "InputTestSupport.h"
 
 namespace inputtest {
@@ -59,6 +61,20 @@ TEST(InputScriptParse, RefusesBadLinesNamingTheLine) {
         {"1 key press A\n", "line 1:"},
         {"1 key down NOPE\n", "line 1:"},
         {"1 key down F0\n", "line 1:"},
+        {"1 back\n2 pad button press 0\n", "line 2:"},
+        {"1 pad button down\n", "line 1:"},
+        {"1 pad button down 0 1\n", "line 1:"},
+        {"1 pad button down -1\n", "line 1:"},
+        {"1 pad button down 256\n", "line 1:"},
+        {"1 pad button down 1.5\n", "line 1:"},
+        {"1 pad axis 1\n", "line 1:"},
+        {"1 pad axis 1 32768\n", "line 1:"},
+        {"1 pad axis 1 -32769\n", "line 1:"},
+        {"1 pad axis 1 0.5\n", "line 1:"},
+        {"1 pad axis x 0\n", "line 1:"},
+        {"1 pad axis 1 99999999999999\n", "line 1:"},
+        {"1 pad stick 1 0\n", "line 1:"},
+        {"1 pad\n", "line 1:"},
     };
     for (const auto& c : cases) {
         const std::string error = parseError(c.text);
@@ -66,6 +82,33 @@ TEST(InputScriptParse, RefusesBadLinesNamingTheLine) {
     }
     EXPECT_EQ(parseError(std::string(2000, 'x') + "\n").rfind("line 1:", 0), 0u);
     EXPECT_EQ(parseError(std::string("1 back\n1 back\0 x\n", 17)).rfind("line 2:", 0), 0u);
+}
+
+// The numbers pass as written: the host, not the engine, knows what they mean.
+TEST(InputScriptParse, PadLinesKeepTheirNumbers) {
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(
+        script.parse("1 pad button down 0\n2 pad button up 15\n3 pad axis 1 -32767\n3 pad axis 0 32767\n"
+                     "4 pad axis 255 -32768\n",
+                     &error))
+        << error;
+    using E = InputScriptEvent;
+    const struct {
+        E::Kind kind;
+        int pad, value;
+    } rows[] = {{E::PadButtonDown, 0, 0},
+                {E::PadButtonUp, 15, 0},
+                {E::PadAxis, 1, -32767},
+                {E::PadAxis, 0, 32767},
+                {E::PadAxis, 255, -32768}};
+    ASSERT_EQ(script.events().size(), std::size(rows));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(script.events()[i].kind, rows[i].kind);
+        EXPECT_EQ(script.events()[i].pad, rows[i].pad);
+        EXPECT_EQ(script.events()[i].padValue, rows[i].value);
+    }
 }
 
 TEST(InputScriptParse, FramesComeOutInFileOrderAndSkippedFramesAreDropped) {
@@ -89,6 +132,9 @@ public:
     void scriptBack() override { log.push_back("back"); }
     void scriptAccel(double, double, double) override { log.push_back("accel"); }
     void scriptKey(const InputScriptEvent& e) override { log.push_back("key " + e.keyName); }
+    void scriptPad(const InputScriptEvent& e) override {
+        log.push_back("pad " + std::to_string(e.kind) + " " + std::to_string(e.pad) + " " + std::to_string(e.padValue));
+    }
     void scriptIconify() override { log.push_back("iconify"); }
     void scriptRestore() override { log.push_back("restore"); }
     void scriptQuit() override { log.push_back("quit"); }
@@ -98,10 +144,15 @@ public:
 // Loading a named file that exists is the view's run-loop tests'.
 TEST(InputScriptPlayer, DeliversPerFrameAndAMissingFileIsAnError) {
     InputScriptPlayer player;
-    ASSERT_TRUE(player.loadText("1 key down SPACE\n1 iconify\n3 restore\n3 accel 1 2 3\n3 back\n4 quit\n"));
+    ASSERT_TRUE(
+        player.loadText("1 key down SPACE\n1 iconify\n2 pad axis 1 -200\n2 pad button down 3\n3 restore\n3 accel 1 2 "
+                        "3\n3 back\n4 quit\n"));
     Collector collector;
     for (unsigned int frame = 1; frame <= 4; ++frame) player.deliverFrame(frame, &collector);
-    EXPECT_EQ(collector.log, (std::vector<std::string>{"key SPACE", "iconify", "restore", "accel", "back", "quit"}));
+    const std::string axis = "pad " + std::to_string(InputScriptEvent::PadAxis) + " 1 -200";
+    const std::string button = "pad " + std::to_string(InputScriptEvent::PadButtonDown) + " 3 0";
+    EXPECT_EQ(collector.log,
+              (std::vector<std::string>{"key SPACE", "iconify", axis, button, "restore", "accel", "back", "quit"}));
 
     setenv("ENGINE_INPUT_SCRIPT", "/nonexistent/qv_input_script.txt", 1);
     EXPECT_FALSE(player.loadFromEnvironment());

@@ -7,6 +7,7 @@
 #include "EventHandler.h"
 #include "GlfwKeyboard.h"
 #include "HostTestSupport.h"
+#include "view/CCEGLView.h"
 
 using namespace cocos2d;
 using namespace inputtest;
@@ -162,4 +163,29 @@ TEST_F(KeyChain, GamepadNumbersAreTranslatedBeforeTheLog) {
                              "Button Pressed : 0", "Button Pressed : 12", "Button Pressed : 13", "Button Released : 12",
                              "Button Released : 13", "Button Pressed : 14", "Button Pressed : 15"}));
     EXPECT_TRUE(calls.empty());  // no world runs, so nothing is forwarded
+}
+
+// The script's pad lines carry the controller's numbers already: the sink
+// hands them on unswapped, through the same entries as a real pad.
+TEST_F(KeyChain, ScriptPadLinesReachThePadEntriesUnswapped) {
+    handler.installPadSink();
+    LogCapture log;
+    CCEGLView* view = CCEGLView::sharedOpenGLView();
+    const struct {
+        bool axis, pressed;
+        int number, value;
+    } rows[] = {{true, false, 1, -32767}, {true, false, 0, 400}, {false, true, 0, 0}, {false, false, 13, 0}};
+    for (const auto& row : rows) {
+        ViewPadEvent pad;
+        pad.axis = row.axis;
+        pad.pressed = row.pressed;
+        pad.number = row.number;
+        pad.value = row.value;
+        view->sendPad(pad);
+    }
+    view->setPadSink(nullptr);
+    view->sendPad(ViewPadEvent{});
+    EXPECT_EQ(log.all(),
+              (std::vector<std::string>{"Axis Moved : -32767 - 1", "Axis Moved : 400 - 0", "Button Pressed : 0",
+                                        "Button Released : 13", "[CCEGLView] pad button 0 up with no pad sink"}));
 }

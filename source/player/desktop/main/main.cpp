@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
     installWindowProcHook();
     setWindowIcon("icon.ico");
     createInputDevices(view->getHWnd(), &eventHandler, &eventHandler);
+    eventHandler.installPadSink();
     // Escape reaches the event handler only, which gives back itself when
     // nothing else took the key.
     view->setEscapeIsBack(false);

@@ -1,0 +1,152 @@
+// The state dump hook: which values it accepts, that its lines read the
+// running world (its records, its camera's objects, its characters, the one
+// field hash), and that the hook writes only the frames asked for.
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "../screens/field_scene_support.h"
+#include "director/CCDirector.h"
+#include "player/app/ScoreTable.h"
+#include "player/app/StateDump.h"
+#include "player/screens/QVPFieldStateHash.h"
+
+namespace fieldtest {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+TEST(StateDumpPlan, ValuesAcceptedAndRefused) {
+    const struct {
+        const char* value;
+        bool ok;
+        std::vector<unsigned int> frames;
+    } rows[] = {
+        {"", true, {}},          {"5:a.txt", true, {5}},           {"240:out/start.txt;9:/tmp/x:y.txt", true, {240, 9}},
+        {"0:a.txt", false, {}},  {"x:a.txt", false, {}},           {"5:", false, {}},
+        {":a.txt", false, {}},   {"5:a.txt;5:b.txt", false, {}},   {"5:a.txt;", false, {}},
+        {"-1:a.txt", false, {}}, {"99999999999:a.txt", false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        std::vector<statedump::Request> requests;
+        std::string error;
+        EXPECT_EQ(statedump::parse(row.value, &requests, &error), row.ok);
+        std::vector<unsigned int> frames;
+        for (const auto& request : requests) frames.push_back(request.frame);
+        EXPECT_EQ(frames, row.frames);
+        EXPECT_EQ(error.empty(), row.ok) << error;
+    }
+}
+
+TEST(StateDumpText, NoWorldIsFrameWorldNoneAndHash) {
+    EXPECT_EQ(statedump::text(12, nullptr), "frame 12\nworld none\nhash 0000000000000000\n");
+}
+
+using StateDumpWorld = FieldTest;
+
+TEST_F(StateDumpWorld, LinesReadTheRunningWorld) {
+    auto hero = ff::characterAsset("Hero", 40.0f, 40.0f);
+    auto w = ff::world("Dumped");
+    auto start = ff::section(w, "start", 1136.0f, true);
+    start->addChild(ff::characterPlacement(hero, CCPoint(200.0f, 60.0f)));
+    crates(start, 3);
+    enter("Dumped");
+    for (int i = 0; i < 30; ++i) scene->update(1.0f / 60.0f);
+    // Distinct values in each record, so a swapped record or counter shows.
+    scoreRecord("").coins.add(7);
+    scoreRecord("").points.add(40);
+    scoreRecord("Dumped").coins.add(3);
+    scoreRecord("Dumped").distance.add(12.5f);
+    scoreRecord("Other").coins.add(1000);
+
+    const std::vector<std::string> lines = linesOf(statedump::text(31, scene));
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0], "frame 31");
+    EXPECT_EQ(lines[1], "world gameover 0 paused 0 countdown 0.000 lives -1 key Dumped");
+
+    auto* character =
+        static_cast<QVPObjectAssetCharacter*>(scene->getInputController()->getCharacters()->objectAtIndex(0));
+    const std::regex characterLine(
+        "character 0 state ([0-5]) bits 0x[0-9a-f]{8} ground [01] invincible 0 pos (-?[0-9]+\\.[0-9]{3}) "
+        "(-?[0-9]+\\.[0-9]{3}) vel (-?[0-9]+\\.[0-9]{3}) (-?[0-9]+\\.[0-9]{3})");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[2], m, characterLine)) << lines[2];
+    EXPECT_EQ(std::stoi(m[1]), character->getState());
+    const CCPoint pos = character->positionInGameLayer();
+    EXPECT_NEAR(std::stof(m[2]), pos.x, 0.001f);
+    EXPECT_NEAR(std::stof(m[3]), pos.y, 0.001f);
+    ASSERT_NE(character->getBody(), nullptr);
+    // Points per second: the fixture character runs at 8 m/s, 160 points.
+    EXPECT_NEAR(std::stof(m[4]), character->getBody()->GetLinearVelocity().x * 20.0f, 0.01f);
+    EXPECT_NEAR(std::stof(m[5]), character->getBody()->GetLinearVelocity().y * 20.0f, 0.01f);
+
+    EXPECT_EQ(lines[3], "coins global 7 7 7");
+    EXPECT_EQ(lines[4], "coins world 3 3 3");
+    EXPECT_EQ(lines[5], "points global 40 40 40");
+    EXPECT_EQ(lines[6], "points world 0 0 0");
+    EXPECT_EQ(lines[7], "distance global 0.000 0.000 0.000");
+    EXPECT_EQ(lines[8], "distance world 12.500 12.500 12.500");
+
+    int units = 0;
+    for (QVPObject* object : objects()) units += object->typeFlags() == QVPObject::kTypeUnit ? 1 : 0;
+    EXPECT_EQ(lines[9],
+              "objects units " + std::to_string(units) + " powerups 0 copies 0 bodies " + std::to_string(bodyCount()));
+    EXPECT_GE(units, 3);
+    char hash[40];
+    std::snprintf(hash, sizeof hash, "hash %016" PRIx64, fieldStateHash(*scene));
+    EXPECT_EQ(lines[10], hash);
+}
+
+// Only the frames asked for are written, each once, through the director's
+// own frames; a bad value installs nothing and says so on one line.
+TEST(StateDumpHook, WritesItsFramesOnlyAndRefusesABadValue) {
+    cocos2d::CCDirector::resetForTest();
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qv_statedump_" + std::to_string(static_cast<long>(::getpid())));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string value = "2:" + (dir / "two.txt").string() + ";4:" + (dir / "four.txt").string();
+    ::setenv("QVP_STATE_DUMP", value.c_str(), 1);
+    ASSERT_TRUE(statedump::installFromEnvironment());
+    for (int i = 0; i < 6; ++i) cocos2d::CCDirector::sharedDirector()->stepFrame(1.0f / 60.0f);
+    EXPECT_EQ(readFile((dir / "two.txt").string()), "frame 2\nworld none\nhash 0000000000000000\n");
+    EXPECT_EQ(readFile((dir / "four.txt").string()), "frame 4\nworld none\nhash 0000000000000000\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+
+    ::setenv("QVP_STATE_DUMP", ("8:" + (dir / "late.txt").string() + ";x").c_str(), 1);
+    std::string err;
+    {
+        LogCapture log;  // the log's copy of the line stays off standard error
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(statedump::installFromEnvironment());
+        err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(log.all().size(), 1u);
+    }
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("QVP_STATE_DUMP"), std::string::npos) << err;
+    for (int i = 0; i < 10; ++i) cocos2d::CCDirector::sharedDirector()->stepFrame(1.0f / 60.0f);
+    EXPECT_FALSE(std::filesystem::exists(dir / "late.txt"));
+    ::unsetenv("QVP_STATE_DUMP");
+    statedump::uninstall();
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace fieldtest

@@ -1,0 +1,197 @@
+// The probe colours of the built sample game: the end-to-end runs count
+// screen pixels of the Runner's torso, the coin's face and the Pause
+// button's face, so those areas must be exact and flat, and nothing else the
+// game can show (sprites, sheets, the font page, the effect textures, the
+// colours set on models) may come near them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "../../model/core/support/loader_fixture.h"
+#include "Art.h"
+#include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelSprite.h"
+#include "model/core/QVAttributeValue.h"
+#include "textures/CCImage.h"
+
+namespace {
+
+using samplegame::Colour;
+namespace fs = std::filesystem;
+
+const std::string kGame = std::string(QV_BINARY_DIR) + "/samplegame";
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgba;
+    const unsigned char* at(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+};
+
+Picture readPng(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    cocos2d::CCImage image;
+    Picture out;
+    if (png.empty() || !image.decodePng(png.data(), png.size(), false)) return out;
+    out.width = image.getWidth();
+    out.height = image.getHeight();
+    out.rgba.assign(image.getData(), image.getData() + image.getDataLen());
+    return out;
+}
+
+bool exact(const unsigned char* p, Colour c) { return p[0] == c.r && p[1] == c.g && p[2] == c.b && p[3] == 255; }
+
+// Visible pixels near a probe colour inside (x, y, w, h), skipping those
+// that are exactly `own`.
+int nearPixels(const Picture& picture, int x0, int y0, int w, int h, const Colour* own = nullptr) {
+    int near = 0;
+    for (int y = y0; y < y0 + h; ++y) {
+        for (int x = x0; x < x0 + w; ++x) {
+            const unsigned char* p = picture.at(x, y);
+            if (p[3] == 0 || (own && exact(p, *own))) continue;
+            near += samplegame::nearProbeColour(p[0], p[1], p[2]) ? 1 : 0;
+        }
+    }
+    return near;
+}
+
+// The bounding box of the exact pixels of `c`, and their number.
+struct Area {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1, count = 0;
+    int width() const { return x1 - x0 + 1; }
+    int height() const { return y1 - y0 + 1; }
+};
+Area areaOf(const Picture& picture, Colour c) {
+    Area a;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (!exact(picture.at(x, y), c)) continue;
+            a.x0 = std::min(a.x0, x), a.y0 = std::min(a.y0, y), a.x1 = std::max(a.x1, x), a.y1 = std::max(a.y1, y);
+            ++a.count;
+        }
+    }
+    return a;
+}
+
+class Art : public modeltest::LoaderFixture {};
+
+TEST_F(Art, ProbeColours) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    const std::string images = kGame + "/data/images/QVModelSprite_ID";
+
+    // The probe sprites: one flat area each, the rest of the picture clear.
+    const struct {
+        uint32_t id;
+        Colour colour;
+        int minWidth, minHeight, minCount;
+        bool disc;
+    } probes[] = {
+        {1100, samplegame::kProbeRunnerBody, 32, 40, 32 * 40, false},
+        {1101, samplegame::kProbeRunnerBody, 32, 40, 32 * 40, false},
+        {1106, samplegame::kProbeCoinFace, 24, 24, 400, true},
+        {1107, samplegame::kProbeCoinFace, 24, 24, 400, true},
+        {1118, samplegame::kProbePauseFace, 0, 0, 1600, false},
+    };
+    std::set<uint32_t> probeIds;
+    for (const auto& probe : probes) {
+        SCOPED_TRACE(probe.id);
+        probeIds.insert(probe.id);
+        const Picture picture = readPng(images + std::to_string(probe.id) + ".png");
+        ASSERT_GT(picture.width, 0);
+        const Area area = areaOf(picture, probe.colour);
+        EXPECT_GE(area.count, probe.minCount);
+        EXPECT_GE(area.width(), probe.minWidth);
+        EXPECT_GE(area.height(), probe.minHeight);
+        if (probe.minWidth > 0 && !probe.disc) {
+            EXPECT_EQ(area.count, area.width() * area.height()) << "not one flat box";
+        }
+        if (probe.disc) {
+            // Every pixel of the disc inscribed in the box, one pixel in, is exact.
+            const float cx = (area.x0 + area.x1 + 1) / 2.0f, cy = (area.y0 + area.y1 + 1) / 2.0f;
+            const float r = std::min(area.width(), area.height()) / 2.0f - 1.0f;
+            int holes = 0;
+            for (int y = area.y0; y <= area.y1; ++y)
+                for (int x = area.x0; x <= area.x1; ++x) {
+                    const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+                    if (dx * dx + dy * dy <= r * r && !exact(picture.at(x, y), probe.colour)) ++holes;
+                }
+            EXPECT_EQ(holes, 0);
+        }
+        EXPECT_EQ(nearPixels(picture, 0, 0, picture.width, picture.height, &probe.colour), 0);
+    }
+
+    // Every other sprite, as its own file and on its sheet.
+    int sprites = 0;
+    for (const auto& sprite : controller()->getModels<QVModelSprite>()) {
+        if (probeIds.count(sprite->id())) continue;
+        SCOPED_TRACE(sprite->id());
+        const Picture picture = readPng(images + std::to_string(sprite->id()) + ".png");
+        ASSERT_GT(picture.width, 0);
+        EXPECT_EQ(nearPixels(picture, 0, 0, picture.width, picture.height), 0);
+        ++sprites;
+    }
+    EXPECT_GT(sprites, 20);
+    for (const auto& atlas : controller()->getModels<QVModelAtlas>()) {
+        SCOPED_TRACE(atlas->imagePath());
+        Picture sheet = readPng(kGame + "/" + atlas->imagePath());
+        ASSERT_GT(sheet.width, 0);
+        for (const auto& sprite : atlas->sprites()) {
+            if (!probeIds.count(sprite->id())) continue;
+            const auto* attribute = dynamic_cast<const QVAttributeRect*>(sprite->attribute("Source Rect"));
+            ASSERT_NE(attribute, nullptr);
+            const cocos2d::CCRect r = attribute->value();
+            // The probe's own picture was checked above; blank it here.
+            for (int y = static_cast<int>(r.origin.y); y < static_cast<int>(r.origin.y + r.size.height); ++y)
+                for (int x = static_cast<int>(r.origin.x); x < static_cast<int>(r.origin.x + r.size.width); ++x)
+                    sheet.rgba[(static_cast<size_t>(y) * sheet.width + x) * 4 + 3] = 0;
+        }
+        EXPECT_EQ(nearPixels(sheet, 0, 0, sheet.width, sheet.height), 0);
+    }
+
+    // The font page and the effect textures.
+    std::vector<std::string> others = {kGame + "/fx/lightMap.png", kGame + "/fx/trailMap.png",
+                                       kGame + "/fx/flagMap.png"};
+    for (const auto& entry : fs::directory_iterator(kGame + "/data/fonts")) {
+        if (entry.path().extension() == ".png") others.push_back(entry.path().string());
+    }
+    for (const std::string& path : others) {
+        SCOPED_TRACE(path);
+        const Picture picture = readPng(path);
+        ASSERT_GT(picture.width, 0);
+        EXPECT_EQ(nearPixels(picture, 0, 0, picture.width, picture.height), 0);
+    }
+
+    // Colours on models, gradients along their whole length.
+    auto channel = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+    auto near = [&](const cocos2d::ccColor4F& c) {
+        return samplegame::nearProbeColour(channel(c.r), channel(c.g), channel(c.b));
+    };
+    for (const auto& model : controller()->modelsById()) {
+        for (const QVAttribute* attribute : model->attributes()) {
+            SCOPED_TRACE(std::to_string(model->id()) + " " + attribute->name());
+            if (const auto* colour = dynamic_cast<const QVBaseAttributeColor*>(attribute)) {
+                EXPECT_FALSE(near(colour->value()));
+            } else if (const auto* gradient = dynamic_cast<const QVAttributeGradient*>(attribute)) {
+                const cocos2d::ccColor4F* previous = nullptr;
+                for (const auto& key : gradient->colors()) {
+                    EXPECT_FALSE(near(key.second));
+                    for (int i = 1; previous && i < 16; ++i) {
+                        const float t = i / 16.0f;
+                        const cocos2d::ccColor4F& a = *previous;
+                        const cocos2d::ccColor4F& b = key.second;
+                        EXPECT_FALSE(near(cocos2d::ccColor4F{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t,
+                                                             a.b + (b.b - a.b) * t, 1.0f}));
+                    }
+                    previous = &key.second;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
