@@ -244,6 +244,8 @@ void unitSpawner(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std:
     unit->setSpawnerEnabled(true);
     unit->setSpawnAction(action);
     unit->setSpawnRate(rate);
+}
+
 std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
     auto animation = registered(std::make_shared<QVModelAnimation>(name));
     animation->setDuration(duration);
@@ -251,7 +253,8 @@ std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsig
     return animation;
 }
 
-void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+void linkAnimation(const QVModelAsset& asset, const char* attribute,
+                   const std::shared_ptr<QVModelAnimation>& animation) {
     if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
 }
 
