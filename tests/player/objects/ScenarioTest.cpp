@@ -275,8 +275,8 @@ TEST_F(Scenario, CoinAddsToCountersAndRecords) {
         }
         return true;
     });
-    EXPECT_GE(gone, 58) << "the coin left before its label's flight ended";
-    EXPECT_LE(gone, 63) << "the coin outstayed its label's flight";
+    EXPECT_GE(gone, 59) << "the coin left before its label's flight ended";
+    EXPECT_LE(gone, 62) << "the coin outstayed its label's flight";
     EXPECT_EQ(global.current, 8);
     EXPECT_EQ(world.current, 5);
 }
