@@ -253,7 +253,8 @@ std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsig
     return animation;
 }
 
-void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+void linkAnimation(const QVModelAsset& asset, const char* attribute,
+                   const std::shared_ptr<QVModelAnimation>& animation) {
     if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
 }
 
