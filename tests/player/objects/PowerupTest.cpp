@@ -189,9 +189,8 @@ TEST_F(PowerupTest, EachTypeAsksTheFieldOnStartAndOnTheNextUpdate) {
     layer->addChild(group);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
-        QVPObjectAssetPowerup* powerup = make(ff::powerupPlacement(ff::powerupAsset(row.type, row.type, 5.0f),
-                                                                   CCPoint(300, 200)),
-                                              group);
+        QVPObjectAssetPowerup* powerup =
+            make(ff::powerupPlacement(ff::powerupAsset(row.type, row.type, 5.0f), CCPoint(300, 200)), group);
         powerup->setSectionId(7);
         field.calls.clear();
         powerup->setState(O::kStateMoving);
