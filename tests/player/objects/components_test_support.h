@@ -1,6 +1,6 @@
 // What the behaviour component tests share: a world with gravity, owners
 // with a dynamic body built from components, on-screen control nodes, and
-// animation models whose image frames can be read back.
+// animations whose image frames can be read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,14 +14,12 @@
 
 #include "../ui/ui_test_support.h"
 #include "FieldFixtures.h"
-#include "base/CCAutoreleasePool.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectButton.h"
 #include "model/classes/QVModelObjectImage.h"
-#include "model/classes/QVModelSpriteContainer.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/QVSwitchStates.h"
 #include "player/objects/QVComponent.h"
@@ -52,30 +50,23 @@ protected:
         cocos2d::CCPoolManager::sharedPoolManager()->finalize();
     }
 
-    // An activated owner of an obstacle asset (box 40 x 40) carrying the
-    // components, with a dynamic body, released by the fixture.
-    fieldfixtures::FixtureBody* owner(std::initializer_list<std::shared_ptr<QVModelComponent>> components,
-                                      uint32_t flags = QVPObject::kTypeUnit,
-                                      const std::string& collision = "kCharacterCollision") {
-        auto asset = fieldfixtures::obstacleAsset("Thing", 40, 40);
+    // An activated object placing an obstacle asset (box 40 x 40) with the
+    // components; with a dynamic body unless `bodyless`.
+    QVPObjectAsset* owner(std::initializer_list<std::shared_ptr<QVModelComponent>> components,
+                          uint32_t flags = QVPObject::kTypeUnit, const std::string& collision = "kCharacterCollision",
+                          std::shared_ptr<QVModelAssetObstacle> asset = nullptr, bool bodyless = false) {
+        if (!asset) asset = fieldfixtures::obstacleAsset("Thing", 40, 40);
         for (const auto& component : components) asset->addChild(component);
         auto* made = new fieldfixtures::FixtureBody(
             fieldfixtures::unitPlacement(asset, cocos2d::CCPoint(100, 200), true, collision));
         made->setTypeFlags(flags);
-        made->createBody(&world, false);
+        if (!bodyless) made->createBody(&world, false);
         made->activate();
         m_kept.push_back(made);
         return made;
     }
-    // An object placing `asset` (for contacts; no body).
-    QVPObjectAsset* placed(const std::shared_ptr<QVModelAssetObstacle>& asset, uint32_t flags) {
-        auto* made = new fieldfixtures::FixtureBody(fieldfixtures::unitPlacement(asset, cocos2d::CCPoint()));
-        made->setTypeFlags(flags);
-        m_kept.push_back(made);
-        return made;
-    }
     // A node raising actions as the on-screen control of that class and
-    // "Name" would.
+    // "Name" does.
     template <class Control = QVModelObjectButtonControl>
     cocos2d::CCNode* control(const std::string& name) {
         auto model = uitest::registered<Control>();
@@ -91,14 +82,14 @@ protected:
     static void release(int action, cocos2d::CCObject* source) {
         QVPInputController::shared()->actionReleased(action, source);
     }
-    // The owner's update, then the world's step.
+    // The owner's update, then the world's step, `count` times.
     void frames(QVPObjectAsset* object, int count) {
         for (int i = 0; i < count; ++i) {
             object->update(kFrame);
             world.Step(kFrame, 8, 3);
         }
     }
-    // An animation of one image with `count` frames, "Duration" count / 30.
+    // One image of `count` frames, "Duration" count / 30.
     std::shared_ptr<QVModelAnimation> framesAnimation(unsigned count) {
         auto model = uitest::registered<QVModelAnimation>();
         auto image = uitest::registered<QVModelObjectImage>();
@@ -109,34 +100,24 @@ protected:
         m_containers[model.get()] = container;
         return model;
     }
-    // The frame the image of an animation made by framesAnimation shows; -1
-    // when none.
+    // The frame the image of a framesAnimation shows; -1 when none.
     int shownFrame(QVPAnimationObject* animation) const {
-        cocos2d::CCNode* image = animation ? animation->frameNode(0) : nullptr;
-        const auto found = animation ? m_containers.find(animation->getModel().get()) : m_containers.end();
-        if (!image || found == m_containers.end() || !image->getChildren() || image->getChildren()->count() == 0) {
-            return -1;
-        }
+        cocos2d::CCNode* image = animation->frameNode(0);
+        const auto& container = m_containers.at(animation->getModel().get());
         auto* sprite = dynamic_cast<cocos2d::CCSprite*>(image->getChildren()->objectAtIndex(0));
-        for (unsigned i = 0; sprite && i < found->second->children().size(); ++i) {
-            cocos2d::CCSpriteFrame* frame = found->second->getSpriteFrame(i);
-            if (frame && sprite->isFrameDisplayed(frame)) return static_cast<int>(i);
+        for (unsigned i = 0; i < container->children().size(); ++i) {
+            if (sprite->isFrameDisplayed(container->getSpriteFrame(i))) return static_cast<int>(i);
         }
         return -1;
     }
-    // Fixtures on the owner's body.
     static int fixtureCount(const QVPObject* object) {
         int count = 0;
-        for (b2Fixture* f = object->getBody() ? object->getBody()->GetFixtureList() : nullptr; f; f = f->GetNext()) {
-            ++count;
-        }
+        for (b2Fixture* f = object->getBody()->GetFixtureList(); f; f = f->GetNext()) ++count;
         return count;
     }
     // Height in points of the first fixture's polygon.
     static float fixtureHeight(const QVPObject* object) {
-        b2Fixture* fixture = object->getBody() ? object->getBody()->GetFixtureList() : nullptr;
-        if (!fixture || fixture->GetType() != b2Shape::e_polygon) return 0.0f;
-        const auto* polygon = static_cast<const b2PolygonShape*>(fixture->GetShape());
+        const auto* polygon = static_cast<const b2PolygonShape*>(object->getBody()->GetFixtureList()->GetShape());
         float low = polygon->m_vertices[0].y;
         float high = low;
         for (int i = 1; i < polygon->m_count; ++i) {

@@ -158,9 +158,8 @@ protected:
 
     QVPObjectAssetCharacter* hero() const {
         cocos2d::CCArray* characters = scene ? scene->getInputController()->getCharacters() : nullptr;
-        return characters && characters->count()
-                   ? static_cast<QVPObjectAssetCharacter*>(characters->objectAtIndex(0))
-                   : nullptr;
+        return characters && characters->count() ? static_cast<QVPObjectAssetCharacter*>(characters->objectAtIndex(0))
+                                                 : nullptr;
     }
     std::vector<QVPObject*> objects() const {
         std::vector<QVPObject*> found;

@@ -101,8 +101,13 @@ protected:
     }
     int bodyCount() const { return scene->getWorld()->GetBodyCount(); }
 
-    // Before `fixtures`, whose rows replace the registered ones.
-    bool classesRegistered = (registerObjectClasses(), registerComponentClasses(), true);
+    // The real classes first; the fixtures then take over their two rows.
+    struct ClassesRegistered {
+        ClassesRegistered() {
+            registerObjectClasses();
+            registerComponentClasses();
+        }
+    } classesRegistered;
     ff::FieldFixtures fixtures;
     std::shared_ptr<QVModelAssetObstacle> crate;
     QVPScreenScene* scene = nullptr;
