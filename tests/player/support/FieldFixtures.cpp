@@ -244,6 +244,8 @@ void unitSpawner(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std:
     unit->setSpawnerEnabled(true);
     unit->setSpawnAction(action);
     unit->setSpawnRate(rate);
+}
+
 std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
     auto animation = registered(std::make_shared<QVModelAnimation>(name));
     animation->setDuration(duration);
