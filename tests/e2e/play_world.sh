@@ -43,7 +43,7 @@ kKeyboardPlayPng=250
 kKeyboardCoin=345
 kKeyboardJump=372
 kKeyboardHit=760
-kKeyboardOver=810
+kKeyboardOver=830
 # gamepad: running freely; the stick held left (axis 1 at -32767, frames
 # 300-330); in the air after button 0 at 360; game over after the fall into
 # the gap (from about frame 650).
@@ -51,11 +51,11 @@ kGamepadStart=240
 kGamepadFree=290
 kGamepadHeld=314
 kGamepadAir=372
-kGamepadOver=680
+kGamepadOver=720
 # headless and headless-late: mid-run, after the late script's first jump
 # (370), and game over.
 kHeadlessMid=400
-kHeadlessOver=810
+kHeadlessOver=830
 # restarts: no jumps, so each round ends in the gap, game over about 400
 # frames after its start. The first game over; then round k = 1..10 starts
 # with the back key at kRestartBack + (k - 1) * kRestartRound (the Game Over
@@ -63,9 +63,9 @@ kHeadlessOver=810
 # kRestartAgain frames later and is over kRestartOver frames later.
 kRestartFirstOver=610
 kRestartBack=620
-kRestartRound=420
+kRestartRound=460
 kRestartAgain=60
-kRestartOver=410
+kRestartOver=440
 
 case $mode in
     keyboard | gamepad | headless | headless-late | restarts) ;;

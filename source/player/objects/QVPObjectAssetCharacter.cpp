@@ -428,8 +428,8 @@ void QVPObjectAssetCharacter::applyVelocityMovement() {
     const CCPoint& m = s->moveSpeed();
     const float g = s->gameSpeed();
     if (g != 0.0f && s->forcedMovement()) m_frameVelocity = m_frameVelocity + s->gameplayDirection() * g;
-    m_frameVelocity = CCPoint(m_direction.x * m.x * 1.25f + m_frameVelocity.x,
-                              m_frameVelocity.y + m.y * m_direction.y * 1.25f);
+    m_frameVelocity =
+        CCPoint(m_direction.x * m.x * 1.25f + m_frameVelocity.x, m_frameVelocity.y + m.y * m_direction.y * 1.25f);
     b2Vec2 v = m_body->GetLinearVelocity() + b2Vec2(m_frameVelocity.x, m_frameVelocity.y);
     if (m.x > 0.0f) v.x = std::clamp(v.x, -m.x, m.x);
     if (m.y > 0.0f) v.y = std::clamp(v.y, -m.y, m.y);

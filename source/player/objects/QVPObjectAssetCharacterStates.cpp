@@ -117,8 +117,8 @@ void QVPObjectAssetCharacter::createAnimations() {
 }
 
 void QVPObjectAssetCharacter::releaseAnimations() {
-    for (QVPAnimationObject** slot : {&m_defaultAnimation, &m_shootingAnimation, &m_jumpAnimation, &m_moveAnimation,
-                                      &m_defeatAnimation}) {
+    for (QVPAnimationObject** slot :
+         {&m_defaultAnimation, &m_shootingAnimation, &m_jumpAnimation, &m_moveAnimation, &m_defeatAnimation}) {
         QVPAnimationObject* animation = *slot;
         *slot = nullptr;
         if (!animation) continue;

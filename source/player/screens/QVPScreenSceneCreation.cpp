@@ -55,6 +55,18 @@ void placeByTransform(CCNode* node, const CCAffineTransform& t) {
     node->setScaleY(std::sqrt(t.c * t.c + t.d * t.d));
 }
 
+// As placeByTransform, but with the rotation taken by atan: a mirrored
+// frame (negative scale) leaves the node unturned, so the copies a spawner
+// makes keep their own direction whichever way the spawner faces.
+void placeUnmirrored(CCNode* node, const CCAffineTransform& t) {
+    placeByTransform(node, t);
+    if (t.a == 0.0f || t.d == 0.0f) {
+        node->setRotation(t.c > 0.0f ? 90.0f : (t.c < 0.0f ? -90.0f : 0.0f));
+    } else {
+        node->setRotation(std::atan(-t.b / t.a) * kRadiansToDegrees);
+    }
+}
+
 bool isSelfOrAncestor(CCNode* candidate, CCNode* node) {
     for (CCNode* walk = node; walk; walk = walk->getParent()) {
         if (walk == candidate) return true;
@@ -434,8 +446,8 @@ void QVPScreenScene::transferToGameField(CCNode* node, CCNode* oldParent) {
     if (!node || !m_camera) return;
     int z = 1000;
     if (oldParent) {
-        placeByTransform(node,
-                         CCAffineTransformConcat(oldParent->nodeToWorldTransform(), m_camera->worldToNodeTransform()));
+        placeUnmirrored(node,
+                        CCAffineTransformConcat(oldParent->nodeToWorldTransform(), m_camera->worldToNodeTransform()));
         z = node->getZOrder();
         CCNode* grandParent = oldParent->getParent();
         if (grandParent && grandParent != m_camera) z += grandParent->getZOrder();
@@ -484,8 +496,7 @@ void QVPScreenScene::removeMirror(QVPObject* object) {
     m_mirrors.erase(std::remove(m_mirrors.begin(), m_mirrors.end(), object), m_mirrors.end());
 }
 
-void QVPScreenScene::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel,
-                                  bool aboveCharacter) {
+void QVPScreenScene::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel, bool aboveCharacter) {
     if (!powerupModel || !m_camera || !m_inputController) return;
     // A fresh placement of the same asset: nothing of where the given one
     // stands carries over.

@@ -30,7 +30,11 @@ Calls guardedCalls(b2World* world, b2Body* ground, b2Body* box, b2Body* spare) {
             {"createJoint", physics::createJoint(world, joint) != nullptr},
             {"setType", physics::setType(box, b2_kinematicBody)},
             {"setEnabled", physics::setEnabled(box, true)},
-            {"setTransform", physics::setTransform(box, box->GetPosition(), 0.5f)}};
+            {"setTransform", physics::setTransform(box, box->GetPosition(), 0.5f)},
+            {"setSensor", physics::setSensor(box->GetFixtureList(), false)},
+            {"setBullet", physics::setBullet(box, true)},
+            {"setFixedRotation", physics::setFixedRotation(box, true)},
+            {"setGravityScale", physics::setGravityScale(box, 0.5f)}};
 }
 
 struct OnFirstContact : b2ContactListener {
@@ -61,7 +65,7 @@ TEST(LockedWorld, EveryGuardedCallIsRefusedInsideAContactHookAndAcceptedAfterSte
     {
         LogCapture log;
         for (int i = 0; i < 120 && inside.empty(); ++i) world.Step(kStep, 6, 6);
-        ASSERT_EQ(inside.size(), 8u) << "the box never touched the ground";
+        ASSERT_EQ(inside.size(), 12u) << "the box never touched the ground";
         for (const auto& [call, accepted] : inside) {
             EXPECT_FALSE(accepted) << call << " was accepted inside Step";
             EXPECT_EQ(log.count("[Physics] " + call + " refused: the world is locked"), 1) << call;
@@ -105,7 +109,8 @@ TEST(Ownership, ForeignAndRepeatedDestroysAreRefused) {
     self.Initialize(mine, mine, b2Vec2(0, 0));
     missing.bodyA = mine;
     crossWorld.Initialize(mine, foreign, b2Vec2(0, 0));
-    for (const b2RevoluteJointDef* bad : {&self, &missing, &crossWorld}) EXPECT_EQ(physics::createJoint(&world, *bad), nullptr);
+    for (const b2RevoluteJointDef* bad : {&self, &missing, &crossWorld})
+        EXPECT_EQ(physics::createJoint(&world, *bad), nullptr);
     EXPECT_EQ(world.GetJointCount(), 0);
     good.Initialize(mine, second, b2Vec2(2, 0));
     EXPECT_NE(physics::createJoint(&world, good), nullptr);
@@ -156,7 +161,7 @@ TEST(Definitions, FixtureDefinitionsWithoutAUsableShapeMakeNoFixture) {
     b2CircleShape negative;
     negative.m_radius = -1.0f;
     farSpeck.SetAsBox(0.001f, 0.001f, b2Vec2(500, 0), 0);  // inertia lost in float
-    speck.SetAsBox(1e-4f, 1e-4f);  // SetAsBox skips Set's checks; no area for Box2D
+    speck.SetAsBox(1e-4f, 1e-4f);                          // SetAsBox skips Set's checks; no area for Box2D
     const struct {
         const char* name;
         const b2Shape* shape;
@@ -244,6 +249,29 @@ TEST(Setters, EnabledFlagAndContactSwitch) {
     world.SetContactListener(&listener);
     steps(world, 90);
     EXPECT_LT(body->GetPosition().y, -5.0f);
+}
+
+// A sensor's contact has no manifold points, and Box2D writes no normal
+// for it: the layer gives (0, 0) instead of whatever the stack held.
+TEST(ContactNormal, ZeroWithoutManifoldPointsUnitLengthWithThem) {
+    for (bool sensor : {false, true}) {
+        SCOPED_TRACE(sensor);
+        b2World world(b2Vec2(0, -10));
+        makeBox(world, b2_staticBody, b2Vec2(0, 0), 5, 0.5f);
+        b2Body* box = makeBox(world, b2_dynamicBody, b2Vec2(0, 1.2f), 0.5f, 0.5f);
+        box->GetFixtureList()->SetSensor(sensor);
+        b2Contact* touching = nullptr;
+        for (int i = 0; i < 120 && !touching; ++i) {
+            world.Step(kStep, 6, 6);
+            for (b2ContactEdge* edge = box->GetContactList(); edge; edge = edge->next) {
+                if (edge->contact->IsTouching()) touching = edge->contact;
+            }
+        }
+        ASSERT_NE(touching, nullptr);
+        const b2Vec2 normal = physics::contactNormal(touching);
+        EXPECT_NEAR(normal.Length(), sensor ? 0.0f : 1.0f, 1e-5f);
+    }
+    EXPECT_EQ(physics::contactNormal(nullptr).Length(), 0.0f);
 }
 
 }  // namespace

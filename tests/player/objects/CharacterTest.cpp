@@ -204,12 +204,9 @@ TEST_F(CharacterMovement, RotationCapAndDamping) {
         float w0, lean, expected;
     };
     const Row rows[] = {
-        {"left adds", true, false, -4.9f, 1.0f, -5.9f},
-        {"left stops at -5", true, false, -5.0f, 1.0f, -5.0f},
-        {"right subtracts", false, true, 4.9f, 1.0f, 5.9f},
-        {"right stops at 5", false, true, 5.0f, 1.0f, 5.0f},
-        {"lean factor scales", true, false, 0.0f, 0.5f, -0.5f},
-        {"released: damped", false, false, 4.0f, 1.0f, 2.0f},
+        {"left adds", true, false, -4.9f, 1.0f, -5.9f},         {"left stops at -5", true, false, -5.0f, 1.0f, -5.0f},
+        {"right subtracts", false, true, 4.9f, 1.0f, 5.9f},     {"right stops at 5", false, true, 5.0f, 1.0f, 5.0f},
+        {"lean factor scales", true, false, 0.0f, 0.5f, -0.5f}, {"released: damped", false, false, 4.0f, 1.0f, 2.0f},
     };
     physics::setGravity(&world, b2Vec2(0.0f, 0.0f));
     settings.setFixedRotation(false);
@@ -534,7 +531,7 @@ TEST_F(Character, DefeatGate) {
         int stateAfterDefeat;
     };
     const Row rows[] = {{"no defeat animation", false, QVPObject::kStateFinished},
-                       {"a defeat animation with frames", true, QVPObject::kStateDying}};
+                        {"a defeat animation with frames", true, QVPObject::kStateDying}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ff::linkAnimation(*asset, "Defeated Animation", ff::framedAnimation("Defeat", row.defeatFrames ? 3 : 0));

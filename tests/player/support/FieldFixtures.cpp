@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "base/CCDictionary.h"
+#include "base/CCString.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
@@ -40,6 +42,7 @@ void setText(const QVModel& model, const char* name, const std::string& text) {
     if (auto* attribute = attributeCast<QVAttributeString>(model.attribute(name))) attribute->setValue(text);
 }
 
+// A choice attribute (a string list is not a plain string to attributeCast).
 void setChoice(const QVModel& model, const char* name, const std::string& text) {
     if (auto* attribute = attributeCast<QVAttributeStringList>(model.attribute(name))) attribute->setValue(text);
 }
@@ -196,6 +199,53 @@ std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreen
     return made;
 }
 
+// ---------------------------------------------------------------- units
+
+std::shared_ptr<QVModelAssetObstacle> unitAsset(const std::string& name,
+                                                const std::shared_ptr<QVModelSpriteContainer>& container, float width,
+                                                float height) {
+    auto asset = registered(std::make_shared<QVModelAssetObstacle>(name));
+    asset->setIdleAnimationWithShape(container);
+    asset->setCollisionBox(cocos2d::CCSize(width, height), CCPoint(0.0f, 0.0f));
+    return asset;
+}
+
+void unitOneWay(const std::shared_ptr<QVModelAssetObstacle>& asset, const CCPoint& vector) {
+    const std::shared_ptr<QVModelPolygon> shape = asset->collisionShape();
+    if (!shape) return;
+    // The vector has no setter: it is read back as a stored game gives it.
+    cocos2d::CCDictionary* stored = shape->toDictionary();
+    stored->removeObjectForKey("points");
+    stored->setObject(cocos2d::CCString::createWithFormat("{%g,%g}", vector.x, vector.y), "oneWayCollisionVector");
+    shape->fromDictionary(stored);
+}
+
+std::shared_ptr<QVModelObjectAssetUnit> unitEnemy(const std::shared_ptr<QVModelAssetObstacle>& asset,
+                                                  const CCPoint& position) {
+    auto unit = unitPlacement(asset, position, false);
+    setChoice(*unit, "Object Type", "kEnemyObjectType");
+    unit->setMovementType("kNoMovement");
+    unit->setCollisionType("kCharacterCollision");
+    unit->setDestroyType("kDestroyCollision");
+    return unit;
+}
+
+void unitWakeup(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std::string& wakeUp, float wakeupDistance,
+                const std::string& sleep, float sleepDistance) {
+    auto wakeup = registered(QVModelComponentWakeup::create());
+    setChoice(*wakeup, "Wake Up", wakeUp);
+    setFloat(*wakeup, "Wakeup Distance", wakeupDistance);
+    setChoice(*wakeup, "Sleep", sleep);
+    setFloat(*wakeup, "Sleep Distance", sleepDistance);
+    unit->addChild(wakeup);
+}
+
+void unitSpawner(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std::string& action, float rate) {
+    unit->setSpawnerEnabled(true);
+    unit->setSpawnAction(action);
+    unit->setSpawnRate(rate);
+}
+
 std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration) {
     auto animation = registered(std::make_shared<QVModelAnimation>(name));
     animation->setDuration(duration);
@@ -203,7 +253,8 @@ std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsig
     return animation;
 }
 
-void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation) {
+void linkAnimation(const QVModelAsset& asset, const char* attribute,
+                   const std::shared_ptr<QVModelAnimation>& animation) {
     if (auto* link = attributeCast<QVAttributeAnimation>(asset.attribute(attribute))) link->setModel(animation);
 }
 

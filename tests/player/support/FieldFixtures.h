@@ -97,6 +97,23 @@ std::shared_ptr<QVModelScreenScene> world(const std::string& key);
 std::shared_ptr<QVModelLevelSection> section(const std::shared_ptr<QVModelScreenScene>& world, const std::string& name,
                                              float width, bool initSection = false);
 
+// ---- Units (the unit object's tests)
+// An obstacle asset showing `container` as its idle animation, with a
+// width x height collision box.
+std::shared_ptr<QVModelAssetObstacle> unitAsset(const std::string& name,
+                                                const std::shared_ptr<QVModelSpriteContainer>& container, float width,
+                                                float height);
+// A one-way platform: the asset's collision shape lets objects through
+// from the side opposite `vector`.
+void unitOneWay(const std::shared_ptr<QVModelAssetObstacle>& asset, const cocos2d::CCPoint& vector);
+// A still enemy: "kEnemyObjectType", "kDestroyCollision", "kCharacterCollision".
+std::shared_ptr<QVModelObjectAssetUnit> unitEnemy(const std::shared_ptr<QVModelAssetObstacle>& asset,
+                                                  const cocos2d::CCPoint& position);
+// Attaches a wake-up component with these values.
+void unitWakeup(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std::string& wakeUp, float wakeupDistance,
+                const std::string& sleep = "kNoSleep", float sleepDistance = 0.0f);
+// Attaches a spawner with that "Spawn Action" and "Spawn Rate".
+void unitSpawner(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std::string& action, float rate);
 
 // An animation of `frames` plain objects (each its own frame) lasting
 // `duration` seconds.
