@@ -105,8 +105,7 @@ CCLabelBMFont* makeRewardLabel(CCNode* owner, int amount, bool show) {
 
 void QVPObjectAssetPowerup::setFieldForTest(Field* field) { testField() = field; }
 
-QVPObjectAssetPowerup::QVPObjectAssetPowerup(std::shared_ptr<QVModelObject> model)
-    : QVPObjectAsset(std::move(model)) {
+QVPObjectAssetPowerup::QVPObjectAssetPowerup(std::shared_ptr<QVModelObject> model) : QVPObjectAsset(std::move(model)) {
     setSpawner(false);
     setTypeFlags(kTypePowerup);
     m_movesLinearly = true;

@@ -250,11 +250,7 @@ void QVPObjectAssetUnit::setState(int32_t state) {
             addChild(m_defeatAnimation, m_defeatAnimation->getStoredZOrder());
         }
         const std::shared_ptr<QVModelObjectAssetUnit> unit = unitModel();
-        if (auto sound = unit ? unit->deathSound() : nullptr) {
-            auto* instance = new QVSound(sound, kSceneSoundOwner);
-            instance->setAutoRelease(true);
-            instance->play(false, false);
-        }
+        if (unit) QVSound::playOnce(unit->deathSound(), kSceneSoundOwner);
         setVisible(isVisible());
     } else if (state == kStateFinished) {
         if (m_spawner) unbindActions();

@@ -496,8 +496,7 @@ void QVPScreenScene::removeMirror(QVPObject* object) {
     m_mirrors.erase(std::remove(m_mirrors.begin(), m_mirrors.end(), object), m_mirrors.end());
 }
 
-void QVPScreenScene::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel,
-                                  bool aboveCharacter) {
+void QVPScreenScene::spawnPowerup(const std::shared_ptr<QVModelObjectAssetPowerup>& powerupModel, bool aboveCharacter) {
     if (!powerupModel || !m_camera || !m_inputController) return;
     // A fresh placement of the same asset: nothing of where the given one
     // stands carries over.

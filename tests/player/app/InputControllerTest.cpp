@@ -61,7 +61,8 @@ int count(const std::string& line) {
 
 TEST_F(InputController, ActionsReachOnlyLiveCharacters) {
     character("a");
-    character("d")->QVPObjectAssetCharacter::setState(QVPObject::kStateDying);
+    // Dying without the defeat sequence, which would finish it at once.
+    character("d")->QVPObject::setState(QVPObject::kStateDying);
     // Each row presses, then releases.
     const std::pair<int, Calls> rows[] = {{4, {"a direction -1,0", "a direction 0,0"}},
                                           {5, {"a jump", "a releaseJump"}},
@@ -86,8 +87,9 @@ TEST_F(InputController, ActionsReachOnlyLiveCharacters) {
     calls.clear();
     controller->setJoystickVector(0.5f, -1.0f);
     controller->killAllCharacters();
-    EXPECT_EQ(calls, (Calls{"a move 0.5,-1", "d move 0.5,-1", "a clearPowerups", "a state 4", "d clearPowerups",
-                            "d state 4"}));
+    // The defeat stops "a" and, without a defeat animation, finishes it.
+    EXPECT_EQ(calls, (Calls{"a move 0.5,-1", "d move 0.5,-1", "a clearPowerups", "a state 4", "a direction 0,0",
+                            "a state 5", "d clearPowerups", "d state 4"}));
 }
 
 TEST_F(InputController, PositionsOfCharactersAndOfTheInitSections) {

@@ -11,11 +11,14 @@
 #include "label/CCLabelBMFont.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/core/QVAttributeModel.h"
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPAnimationObject.h"
+#include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
 
 namespace {
@@ -186,9 +189,8 @@ TEST_F(PowerupTest, EachTypeAsksTheFieldOnStartAndOnTheNextUpdate) {
     layer->addChild(group);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
-        QVPObjectAssetPowerup* powerup = make(ff::powerupPlacement(ff::powerupAsset(row.type, row.type, 5.0f),
-                                                                   CCPoint(300, 200)),
-                                              group);
+        QVPObjectAssetPowerup* powerup =
+            make(ff::powerupPlacement(ff::powerupAsset(row.type, row.type, 5.0f), CCPoint(300, 200)), group);
         powerup->setSectionId(7);
         field.calls.clear();
         powerup->setState(O::kStateMoving);
@@ -268,6 +270,58 @@ TEST_F(PowerupTest, RewardsGoToTheGlobalAndTheWorldRecord) {
         EXPECT_EQ(w.coins.total, row.worldCoins);
         EXPECT_EQ(w.coins.best, 20);
         powerup->release();
+    }
+}
+
+TEST_F(PowerupTest, StrikeProtectsEveryCharacterAndDashesByOrientation) {
+    struct Row {
+        const char* name;
+        QVOrientation orientation;
+        bool direct;
+        CCPoint velocity;
+    };
+    // Direct movement last: the characters' settings stay in force.
+    const Row rows[] = {
+        {"portrait", kQVOrientationPortrait, false, CCPoint(0, 30)},
+        {"landscape", kQVOrientationLandscape, false, CCPoint(30, 0)},
+        {"direct movement moves the target instead", kQVOrientationLandscape, true, CCPoint(0, 0)},
+    };
+    auto* orientation =
+        static_cast<QVAttributeOrientation*>(QVModelGeneralSettings::shared()->attribute("Orientation"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        orientation->setValue(row.orientation, true);
+        auto asset = ff::characterAsset("Runner", 40, 40);
+        if (row.direct) {
+            auto component = ff::gameplaySettings(asset);
+            attr<QVAttributeBool>(*component, "Direct Movement")->setValue(true);
+        }
+        std::vector<QVPObjectAssetCharacter*> heroes;
+        for (float x : {100.0f, 200.0f}) {
+            auto* hero = new QVPObjectAssetCharacter(ff::characterPlacement(asset, CCPoint(x, 100)));
+            layer->addChild(hero);
+            hero->release();
+            hero->createBody(&world, false);
+            QVPInputController::shared()->addCharacter(hero);
+            heroes.push_back(hero);
+        }
+        const CCPoint target = heroes[1]->targetPosition();
+        QVPObjectAssetPowerup* strike = make("kPowerupStrike", 1.0f);
+        pickUp(strike, heroes[0]);
+        const CCPoint speed = QVPGameFieldSettings::shared()->moveSpeed();
+        for (QVPObjectAssetCharacter* hero : heroes) {
+            EXPECT_TRUE(hero->isInvincible());
+            EXPECT_FLOAT_EQ(hero->getBody()->GetLinearVelocity().x, row.velocity.x);
+            EXPECT_FLOAT_EQ(hero->getBody()->GetLinearVelocity().y, row.velocity.y);
+        }
+        if (row.direct) {
+            EXPECT_FLOAT_EQ(heroes[1]->targetPosition().x, target.x + speed.x * 30);
+        }
+        for (int i = 0; i < 70 && strike->getState() != O::kStateFinished; ++i) strike->update(kFrame);
+        for (QVPObjectAssetCharacter* hero : heroes) {
+            EXPECT_FALSE(hero->isInvincible());
+            QVPInputController::shared()->removeCharacter(hero);
+        }
     }
 }
 

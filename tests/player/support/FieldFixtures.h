@@ -120,8 +120,7 @@ void unitSpawner(const std::shared_ptr<QVModelObjectAssetUnit>& unit, const std:
 std::shared_ptr<QVModelAnimation> framedAnimation(const std::string& name, unsigned frames, float duration = 1.0f);
 // Links `animation` into the asset's animation attribute `attribute`
 // ("Default Animation", "Bullet Animation", "Defeated Animation" ...).
-void linkAnimation(const QVModelAsset& asset, const char* attribute,
-                   const std::shared_ptr<QVModelAnimation>& animation);
+void linkAnimation(const QVModelAsset& asset, const char* attribute, const std::shared_ptr<QVModelAnimation>& animation);
 // A gameplay-settings component added to the character asset; the runtime
 // character applies it when it is built.
 std::shared_ptr<QVModelComponentCharacterGameplaySettings> gameplaySettings(

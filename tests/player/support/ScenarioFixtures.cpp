@@ -30,18 +30,12 @@ void set(const QVModel& model, const char* name, const V& value) {
     if (auto* attribute = attributeCast<A>(model.attribute(name))) attribute->setValue(value);
 }
 
-// A unit of a boxed obstacle asset with a one-frame idle animation.
-std::shared_ptr<QVModelObjectAssetUnit> boxUnit(const std::string& name, const CCPoint& centre, float width,
-                                                float height, const char* objectType) {
+// An obstacle asset with a box and a one-frame idle animation, so that its
+// units get a body.
+std::shared_ptr<QVModelAssetObstacle> boxAsset(const std::string& name, float width, float height) {
     auto asset = obstacleAsset(name, width, height);
     linkAnimation(*asset, "Idle Animation", framedAnimation(name, 1));
-    auto unit = unitPlacement(asset, centre, false, "kCharacterCollision");
-    // The object type brings its own defaults; the caller's values follow.
-    set<QVAttributeString>(*unit, "Object Type", std::string(objectType));
-    unit->setMovementType("kMovementLinear");
-    unit->setCollisionType("kCharacterCollision");
-    unit->setLinearVelocity(CCPoint(0.0f, 0.0f));
-    return unit;
+    return asset;
 }
 
 }  // namespace
@@ -61,15 +55,18 @@ std::shared_ptr<QVModelAnimation> spriteAnimation(const std::shared_ptr<QVModelS
 }
 
 std::shared_ptr<QVModelObjectAssetUnit> groundUnit(const CCPoint& centre, float width, float height) {
-    auto unit = boxUnit("Ground", centre, width, height, "kPlatformObjectType");
+    auto unit = unitPlacement(boxAsset("Ground", width, height), centre);
+    // The object type brings its own defaults; these follow it.
+    set<QVAttributeString>(*unit, "Object Type", std::string("kPlatformObjectType"));
+    unit->setMovementType("kNoMovement");
+    unit->setCollisionType("kCharacterCollision");
     unit->setDestroyType("kDestroyNo");
     return unit;
 }
 
 std::shared_ptr<QVModelObjectAssetUnit> enemyUnit(const CCPoint& centre, float width, float height, int damage,
                                                   float damageDelay) {
-    auto unit = boxUnit("Enemy", centre, width, height, "kEnemyObjectType");
-    unit->setDestroyType("kDestroyCollision");
+    auto unit = unitEnemy(boxAsset("Enemy", width, height), centre);
     if (damage > 0) {
         auto component = registered(QVModelComponentDamage::create());
         component->setDamage(damage);
