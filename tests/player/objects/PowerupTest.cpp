@@ -62,9 +62,9 @@ public:
     std::vector<std::string> calls;
 };
 
-class PowerupTest : public FieldTest {
+class Powerup : public FieldTest {
 protected:
-    PowerupTest() {
+    Powerup() {
         layer = CCNode::create();
         layer->retain();
         field.layer = layer;
@@ -72,7 +72,7 @@ protected:
         QVPObjectAssetPowerup::setFieldForTest(&field);
         manager()->setSceneName("W");
     }
-    ~PowerupTest() override {
+    ~Powerup() override {
         QVPInputController::destroy();  // its characters' bodies live in `world`
         layer->removeAllChildrenWithCleanup(true);
         layer->release();
@@ -119,7 +119,7 @@ protected:
     RecordingField field;
 };
 
-TEST_F(PowerupTest, PickUpWaitsForTheUpdateAndTakesOnlyLiveCharacters) {
+TEST_F(Powerup, PickUpWaitsForTheUpdateAndTakesOnlyLiveCharacters) {
     struct Row {
         const char* name;
         uint32_t flags;
@@ -146,7 +146,7 @@ TEST_F(PowerupTest, PickUpWaitsForTheUpdateAndTakesOnlyLiveCharacters) {
     }
 }
 
-TEST_F(PowerupTest, ANewerPowerupOfItsTypeEndsTheOlderUnlessItIsACoin) {
+TEST_F(Powerup, ANewerPowerupOfItsTypeEndsTheOlderUnlessItIsACoin) {
     struct Row {
         const char* type;
         bool olderEnds;
@@ -172,7 +172,7 @@ TEST_F(PowerupTest, ANewerPowerupOfItsTypeEndsTheOlderUnlessItIsACoin) {
     }
 }
 
-TEST_F(PowerupTest, EachTypeAsksTheFieldOnStartAndOnTheNextUpdate) {
+TEST_F(Powerup, EachTypeAsksTheFieldOnStartAndOnTheNextUpdate) {
     struct Row {
         const char* type;
         std::vector<std::string> atStart;
@@ -211,7 +211,7 @@ TEST_F(PowerupTest, EachTypeAsksTheFieldOnStartAndOnTheNextUpdate) {
     EXPECT_EQ(field.calls, (std::vector<std::string>{"flash 0.500000", "shake 0.250000"}));
 }
 
-TEST_F(PowerupTest, GameplayValuesAndGravityComeBackWhenItEnds) {
+TEST_F(Powerup, GameplayValuesAndGravityComeBackWhenItEnds) {
     QVPGameFieldSettings* settings = QVPGameFieldSettings::shared();
     settings->setGravity(CCPoint(0, -10));
     auto gameplay = [&](float gravity) {
@@ -236,7 +236,7 @@ TEST_F(PowerupTest, GameplayValuesAndGravityComeBackWhenItEnds) {
     EXPECT_EQ(world.GetGravity().y, -10.0f);
 }
 
-TEST_F(PowerupTest, RewardsGoToTheGlobalAndTheWorldRecord) {
+TEST_F(Powerup, RewardsGoToTheGlobalAndTheWorldRecord) {
     struct Row {
         const char* name;
         bool font;
@@ -274,7 +274,7 @@ TEST_F(PowerupTest, RewardsGoToTheGlobalAndTheWorldRecord) {
     }
 }
 
-TEST_F(PowerupTest, StrikeProtectsEveryCharacterAndDashesByOrientation) {
+TEST_F(Powerup, StrikeProtectsEveryCharacterAndDashesByOrientation) {
     struct Row {
         const char* name;
         QVOrientation orientation;
@@ -321,7 +321,7 @@ TEST_F(PowerupTest, StrikeProtectsEveryCharacterAndDashesByOrientation) {
 
 // Mend: with a "Duration" of 0 the effect ends in the update that starts it,
 // not never.
-TEST_F(PowerupTest, ZeroDurationEnds) {
+TEST_F(Powerup, ZeroDurationEnds) {
     struct Row {
         const char* name;
         float duration;
@@ -350,7 +350,7 @@ TEST_F(PowerupTest, ZeroDurationEnds) {
 
 // Mend: one flying label keeps the powerup until its flight ends, along the
 // arc, fading out.
-TEST_F(PowerupTest, SingleLabelFliesToEnd) {
+TEST_F(Powerup, SingleLabelFliesToEnd) {
     digitFont();
     QVPObjectAssetPowerup* coin = make(ff::powerupCoin(CCPoint(100, 100), 5));
     ASSERT_EQ(coin->pointsLabel(), nullptr);
@@ -381,7 +381,7 @@ TEST_F(PowerupTest, SingleLabelFliesToEnd) {
 }
 
 // Mend: each powerup measures its own idle animation and scale.
-TEST_F(PowerupTest, BoundsPerObject) {
+TEST_F(Powerup, BoundsPerObject) {
     // An image without a picture stands in at 100 x 100.
     auto idle = uitest::registered<QVModelAnimation>();
     idle->addChild(uitest::registered<QVModelObjectImage>());
@@ -415,7 +415,7 @@ TEST_F(PowerupTest, BoundsPerObject) {
     EXPECT_TRUE(small->getBody()->GetFixtureList()->IsSensor());
 }
 
-TEST_F(PowerupTest, TheDestructorEndsTheEffectAndLeavesTheHolder) {
+TEST_F(Powerup, TheDestructorEndsTheEffectAndLeavesTheHolder) {
     QVPObjectAsset* hero = toucher(O::kTypeCharacter);
     QVPObjectAssetPowerup* magnet = make("kPowerupMagnet");
     pickUp(magnet, hero);
@@ -432,7 +432,7 @@ TEST_F(PowerupTest, TheDestructorEndsTheEffectAndLeavesTheHolder) {
     EXPECT_EQ(second->holder(), nullptr);
 }
 
-TEST_F(PowerupTest, CharacterConstraintFollowsTheHolderOnAScrolledLayer) {
+TEST_F(Powerup, CharacterConstraintFollowsTheHolderOnAScrolledLayer) {
     layer->setPosition(CCPoint(-500, -40));  // the camera has scrolled
     auto asset = ff::powerupAsset("Shield", "kPowerupMagnet", 5.0f);
     setText(*asset, "Animation Placement", "kPowerupCharacterConstraint");
@@ -453,7 +453,7 @@ TEST_F(PowerupTest, CharacterConstraintFollowsTheHolderOnAScrolledLayer) {
 }
 
 // Mend: a start animation without extent leaves the scale alone.
-TEST_F(PowerupTest, ZeroSizeStartAnimationKeepsTheScale) {
+TEST_F(Powerup, ZeroSizeStartAnimationKeepsTheScale) {
     auto asset = ff::powerupAsset("Banner", "kPowerupMagnet", 5.0f);
     setText(*asset, "Animation Placement", "kPowerupScreenConstraint");
     attributeCast<QVAttributeAnimation>(asset->attribute("Start Animation"))->setAnimation(nullptr);
@@ -466,9 +466,9 @@ TEST_F(PowerupTest, ZeroSizeStartAnimationKeepsTheScale) {
 
 // ---------------------------------------------------------------- in a real scene
 
-class PowerupSceneTest : public PowerupTest {
+class PowerupScene : public Powerup {
 protected:
-    PowerupSceneTest() {
+    PowerupScene() {
         QVPObjectAssetPowerup::setFieldForTest(nullptr);
         auto w = ff::world("Field");
         auto start = ff::section(w, "start", 1136.0f, true);
@@ -482,7 +482,7 @@ protected:
     }
 };
 
-TEST_F(PowerupSceneTest, SpawnedPowerupIsTakenByTheFirstCharacterAtOnce) {
+TEST_F(PowerupScene, SpawnedPowerupIsTakenByTheFirstCharacterAtOnce) {
     cocos2d::CCArray* characters = scene->getInputController()->getCharacters();
     ASSERT_EQ(characters->count(), 1u);
     auto* hero = static_cast<QVPObject*>(characters->objectAtIndex(0));
@@ -502,7 +502,7 @@ TEST_F(PowerupSceneTest, SpawnedPowerupIsTakenByTheFirstCharacterAtOnce) {
     }
 }
 
-TEST_F(PowerupSceneTest, AnActivatedCheckpointIsNotFoundAgain) {
+TEST_F(PowerupScene, AnActivatedCheckpointIsNotFoundAgain) {
     auto asset = ff::powerupAsset("Flag", "kPowerupCheckpoint", 5.0f);
     std::vector<QVPObjectAssetPowerup*> flags;
     for (float x : {400.0f, 700.0f}) {
