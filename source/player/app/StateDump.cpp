@@ -25,10 +25,6 @@ namespace statedump {
 
 namespace {
 
-constexpr uint32_t kUnitBit = 2;
-constexpr uint32_t kPowerupBit = 4;
-constexpr uint32_t kCopyBit = 16;
-
 std::vector<Request> g_requests;
 int g_hook = 0;
 
@@ -87,9 +83,9 @@ void objectsLine(std::string* out, const QVPScreenScene& scene) {
             auto* object = dynamic_cast<QVPObject*>(static_cast<cocos2d::CCNode*>(children->objectAtIndex(i)));
             if (!object) continue;
             const uint32_t flags = object->typeFlags();
-            if ((flags & kUnitBit) && !(flags & kCopyBit)) ++units;
-            if ((flags & kPowerupBit) && object->getState() >= 0 && object->getState() <= 1) ++powerups;
-            if (flags & kCopyBit) ++copies;
+            if ((flags & QVPObject::kTypeUnit) && !(flags & QVPObject::kTypeSpawned)) ++units;
+            if ((flags & QVPObject::kTypePowerup) && object->getState() >= 0 && object->getState() <= 1) ++powerups;
+            if (flags & QVPObject::kTypeSpawned) ++copies;
         }
     }
     const int bodies = scene.getWorld() ? scene.getWorld()->GetBodyCount() : 0;

@@ -180,7 +180,9 @@ void QVComponentIsoJump::update(float dt) {
     const CCPoint step(m_jumpVelocity.x * s, m_jumpVelocity.y * s);
     for (QVPAnimationObject* animation : moved) animation->setPosition(animation->getPosition() + step);
 
-    if (m_timeSinceStart > qvread::value(jump->jumpDurationAttribute()) || shown->getPositionY() <= 0.0f) {
+    // Written so that a NaN picture position (an unclamped stored "Jump
+    // Velocity") lands at once rather than never.
+    if (!(m_timeSinceStart <= qvread::value(jump->jumpDurationAttribute())) || !(shown->getPositionY() > 0.0f)) {
         for (QVPAnimationObject* animation : moved) animation->setPosition(CCPoint());
         endJump();
         return;

@@ -1,12 +1,16 @@
 // Powerups: the deferred pick-up, each type against a recording field, the
 // rewards and their flying labels, the end of an effect however it comes,
 // and the scene's spawn and checkpoint search with the real class.
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "../../engine/audio/AudioTestSupport.h"
 #include "../screens/field_scene_support.h"
 #include "label/CCLabelBMFont.h"
 #include "model/classes/QVModelAnimation.h"
@@ -15,7 +19,9 @@
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectImage.h"
+#include "model/classes/QVModelSound.h"
 #include "model/core/QVAttributeModel.h"
+#include "player/app/QVSound.h"
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
@@ -323,6 +329,50 @@ TEST_F(PowerupTest, StrikeProtectsEveryCharacterAndDashesByOrientation) {
             QVPInputController::shared()->removeCharacter(hero);
         }
     }
+}
+
+TEST_F(PowerupTest, StartSoundBelongsToTheSceneAndGoesWithoutLiveCharacters) {
+    auto sound = uitest::registered<QVModelSound>();
+    std::filesystem::create_directories(std::filesystem::path(root.path(sound->filePath())).parent_path());
+    ASSERT_EQ(symlink(audiotest::fixture("beep_mono.mp3").c_str(), root.path(sound->filePath()).c_str()), 0);
+    auto asset = ff::powerupAsset("Loud", "kPowerupMagnet", 5.0f);
+    attributeCast<QVAttributeSound>(asset->attribute("Start Sound"))->setModel(sound);
+    attributeCast<QVAttributeSound>(asset->attribute("End Sound"))->setModel(sound);
+    auto playing = [&] {
+        std::vector<QVSound*> found;
+        for (QVSound* instance : QVSound::liveSounds()) {
+            if (instance->model() == sound && instance->state() == QVSound::kPlaying) found.push_back(instance);
+        }
+        return found;
+    };
+    // The only character is dead: the start sound fades by dt and goes.
+    auto* dead = new QVPObjectAssetCharacter(ff::characterPlacement(ff::characterAsset("Gone", 40, 40), CCPoint()));
+    layer->addChild(dead);
+    dead->release();
+    QVPInputController::shared()->addCharacter(dead);
+    dead->setState(O::kStateDying);
+    ASSERT_FALSE(QVPInputController::shared()->hasLiveCharacters());
+
+    QVPObjectAssetPowerup* fading = make(ff::powerupPlacement(asset, CCPoint()));
+    pickUp(fading, toucher(O::kTypeCharacter));
+    ASSERT_EQ(playing().size(), 1u);
+    EXPECT_EQ(playing()[0]->owner(), 1u);
+    EXPECT_NEAR(playing()[0]->getVolume(), 1.0f - kFrame, 1e-4f);
+    for (int i = 0; i < 3; ++i) fading->update(0.25f);
+    EXPECT_NEAR(playing()[0]->getVolume(), 0.25f - kFrame, 1e-4f);
+    fading->update(0.25f);
+    EXPECT_TRUE(playing().empty());
+    fading->setState(O::kStateDying);  // the end sound, also the scene's
+    ASSERT_EQ(playing().size(), 1u);
+    EXPECT_EQ(playing()[0]->owner(), 1u);
+    QVSound::stopAll(0, true);
+
+    // A holder that finishes takes the start sound with it.
+    QVPObjectAsset* holder = toucher(O::kTypeCharacter);
+    pickUp(make(ff::powerupPlacement(asset, CCPoint())), holder);
+    ASSERT_EQ(playing().size(), 1u);
+    holder->setState(O::kStateFinished);
+    EXPECT_TRUE(playing().empty());
 }
 
 // Mend: with a "Duration" of 0 the effect ends in the update that starts it,
