@@ -1,5 +1,6 @@
 #include "player/app/StateDump.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>

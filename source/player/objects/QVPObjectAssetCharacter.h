@@ -96,7 +96,7 @@ public:
     // A protected character deals 99 by contact and takes nothing.
     virtual bool isInvincible() const;
     // 100 while protected, else 0.
-    float protectionLevel() const;
+    virtual float protectionLevel() const;
     // Logs and finishes the character.
     void deathAnimationDidEnd();
 

@@ -455,6 +455,37 @@ TEST_F(Character, AnchorDestroyed) {
     }
 }
 
+// A scale of 0 gives no body, a disabled body has no box: every operation
+// is then a no-op.
+TEST_F(Character, WithoutBodyOrBox) {
+    gameplay(false, true);
+    auto flat = ff::characterPlacement(asset, CCPoint(0.0f, 30.0f));
+    flat->setScale(CCPoint(0.0f, 0.0f));
+    auto* bodiless = new QVPObjectAssetCharacter(flat);
+    made.push_back(bodiless);
+    bodiless->createBody(&world, false);
+    QVPObjectAssetCharacter* disabled = character();
+    physics::setEnabled(disabled->getBody(), false);
+    for (QVPObjectAssetCharacter* c : {bodiless, disabled}) {
+        SCOPED_TRACE(c == bodiless ? "no body" : "disabled body");
+        c->jump();
+        c->setDirection(-1.0f, 0.0f);
+        c->setBodyVelocity(1.0f, 2.0f);
+        c->setBodyPosition(10.0f, 20.0f);
+        c->preSolve(nullptr, nullptr, nullptr);
+        c->checkGround();
+        c->update(kDt);
+        c->kill();
+        c->update(kDt);
+        const b2AABB box = c->getBodyAABB();
+        EXPECT_EQ(box.lowerBound.x, 0.0f);
+        EXPECT_EQ(box.upperBound.y, 0.0f);
+        EXPECT_FALSE(c->isOnGround());
+        EXPECT_EQ(c->getState(), QVPObject::kStateFinished);
+    }
+    EXPECT_EQ(bodiless->getBody(), nullptr);
+}
+
 TEST_F(Character, GunModelsBuiltOnce) {
     {
         SCOPED_TRACE("no bullet frames, no gun");
