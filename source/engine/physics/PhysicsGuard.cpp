@@ -238,6 +238,22 @@ bool destroyBody(b2World* world, b2Body* body) {
     return true;
 }
 
+namespace {
+
+// Box2D before 2.4 gave a dynamic body without mass (density-0 fixtures) a
+// mass of 1; 2.4 leaves it at 0, which makes the body ignore gravity and
+// every force. Games are authored against the older rule.
+void keepPositiveMass(b2Body* body) {
+    if (body->GetType() != b2_dynamicBody || body->GetMass() > 0.0f) return;
+    b2MassData mass;
+    mass.mass = 1.0f;
+    mass.center = body->GetLocalCenter();
+    mass.I = 0.0f;
+    body->SetMassData(&mass);
+}
+
+}  // namespace
+
 b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def) {
     const char* call = "createFixture";
     if (!body) return refuse(call, "no body"), nullptr;
@@ -246,7 +262,9 @@ b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def) {
     if (!finite(def.density) || !finite(def.friction) || !finite(def.restitution) || !finite(def.restitutionThreshold))
         return refuse(call, "non-finite density, friction or restitution"), nullptr;
     if (const char* why = unusableShape(def.shape, def.density)) return refuse(call, why), nullptr;
-    return body->CreateFixture(&def);
+    b2Fixture* fixture = body->CreateFixture(&def);
+    keepPositiveMass(body);
+    return fixture;
 }
 
 bool destroyFixture(b2Body* body, b2Fixture* fixture) {
@@ -256,6 +274,7 @@ bool destroyFixture(b2Body* body, b2Fixture* fixture) {
     if (lockedWorld(body->GetWorld(), call)) return false;
     if (!bodyHasFixture(body, fixture)) return refuse(call, "the fixture is not on this body");
     body->DestroyFixture(fixture);
+    keepPositiveMass(body);
     return true;
 }
 
@@ -281,6 +300,7 @@ bool setType(b2Body* body, b2BodyType type) {
     if (!body) return refuse("setType", "no body");
     if (lockedWorld(body->GetWorld(), "setType")) return false;
     body->SetType(type);
+    keepPositiveMass(body);
     return true;
 }
 
@@ -350,6 +370,7 @@ bool setFixedRotation(b2Body* body, bool fixed) {
     if (!body) return refuse("setFixedRotation", "no body");
     if (lockedWorld(body->GetWorld(), "setFixedRotation")) return false;
     body->SetFixedRotation(fixed);
+    keepPositiveMass(body);
     return true;
 }
 

@@ -59,6 +59,9 @@ bool destroyBody(b2World* world, b2Body* body);
 // the origin), a negative density, a non-zero mass or inertia too large or
 // too small for Box2D's float sums (kMaxMass, kMinMass), and a non-finite
 // density, friction or restitution.
+// Here and wherever Box2D resets a body's mass (destroyFixture, setType,
+// setFixedRotation), a dynamic body left without mass gets a mass of 1, as
+// Box2D before 2.4 gave it, so it still falls and takes forces.
 b2Fixture* createFixture(b2Body* body, const b2FixtureDef& def);
 
 // Refuses null and a fixture not in this body's fixture list, so a fixture

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
@@ -57,9 +58,12 @@ QVPScreenScene::~QVPScreenScene() {
     // Objects that outlive the scene (autorelease pool, input controller)
     // must not reach the world deleted below.
     if (m_world) {
+        // Collected first: a detaching object may destroy bodies of its own.
+        std::vector<QVPObject*> owners;
         for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext()) {
-            if (auto* object = physics::userObject<QVPObject>(body)) object->detachBody();
+            if (auto* object = physics::userObject<QVPObject>(body)) owners.push_back(object);
         }
+        for (QVPObject* object : owners) object->detachBody();
     }
     if (m_inputController) {
         // The destructor frees the shared slot when it still holds it.

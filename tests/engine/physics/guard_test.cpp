@@ -274,4 +274,44 @@ TEST(ContactNormal, ZeroWithoutManifoldPointsUnitLengthWithThem) {
     EXPECT_EQ(physics::contactNormal(nullptr).Length(), 0.0f);
 }
 
+// Fixtures of density 0 leave Box2D 2.4 bodies without mass, which never
+// fall; every call that resets the mass gives such a dynamic body a mass of 1.
+TEST(Mass, DynamicBodyWithoutDensityStillFalls) {
+    const std::vector<std::pair<const char*, std::function<void(b2Body*)>>> rows = {
+        {"createFixture", [](b2Body*) {}},
+        {"destroyFixture", [](b2Body* body) {
+             b2PolygonShape box;
+             box.SetAsBox(0.2f, 0.2f);
+             b2FixtureDef def;
+             def.shape = &box;
+             def.density = 0.0f;
+             b2Fixture* first = body->GetFixtureList();
+             ASSERT_NE(physics::createFixture(body, def), nullptr);
+             ASSERT_TRUE(physics::destroyFixture(body, first));
+         }},
+        {"setType", [](b2Body* body) {
+             ASSERT_TRUE(physics::setType(body, b2_staticBody));
+             ASSERT_TRUE(physics::setType(body, b2_dynamicBody));
+         }},
+        {"setFixedRotation", [](b2Body* body) { ASSERT_TRUE(physics::setFixedRotation(body, true)); }},
+    };
+    for (const auto& [name, change] : rows) {
+        SCOPED_TRACE(name);
+        b2World world(b2Vec2(0, -10));
+        b2BodyDef bodyDef;
+        bodyDef.type = b2_dynamicBody;
+        b2Body* body = physics::createBody(&world, bodyDef);
+        b2PolygonShape box;
+        box.SetAsBox(0.5f, 0.5f);
+        b2FixtureDef def;
+        def.shape = &box;
+        def.density = 0.0f;
+        ASSERT_NE(physics::createFixture(body, def), nullptr);
+        change(body);
+        EXPECT_FLOAT_EQ(body->GetMass(), 1.0f);
+        steps(world, 30);
+        EXPECT_LT(body->GetPosition().y, -1.0f);
+    }
+}
+
 }  // namespace
