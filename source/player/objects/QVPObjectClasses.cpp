@@ -9,6 +9,7 @@
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
+#include "player/objects/QVPObjectAssetTrail.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
@@ -17,6 +18,8 @@ void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
     setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+    setObjectBuilder(QVPObjectRow::Trail, &QVPObjectAssetTrail::build);
+    setObjectBuilder(QVPObjectRow::Flag, &QVPObjectAssetFlag::build);
 }
 
 void registerComponentClasses() {
