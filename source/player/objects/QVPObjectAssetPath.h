@@ -61,6 +61,8 @@ public:
     void steer();
     // The held object's finish callback: forgets its record only.
     void release(QVPObject* object);
+    // The reference count's release stays reachable.
+    using QVPObjectAsset::release;
 
     const std::vector<HeldRecord>& held() const { return m_held; }
     int32_t playMode() const { return m_playMode; }
