@@ -446,6 +446,71 @@ TEST_F(Path, RoutesByPlayMode) {
     }
 }
 
+// Capture and velocity rules, one course each, read after a first frame.
+TEST_F(Path, CaptureAndVelocityRules) {
+    struct Row {
+        const char* name;
+        float attraction;
+        const char* objectAsset;
+        bool captured;
+    };
+    const Row rows[] = {
+        {"attraction 100", 100.0f, "-1", true},
+        {"attraction 50", 50.0f, "-1", true},
+        {"attraction 0", 0.0f, "-1", true},
+        {"another asset", 100.0f, "987654", false},
+    };
+    float x = 100.0f;
+    for (const Row& row : rows) {
+        ff::PathOptions options;
+        options.attraction = row.attraction;
+        options.objectAsset = row.objectAsset;
+        placeCourse(CCPoint(x, 200.0f), options);
+        x += 300.0f;
+    }
+    // A second path on the first one's spot finds its unit held.
+    auto second = place(ff::pathPlacement(CCPoint(100.0f, 200.0f), ff::PathOptions{}));
+    ASSERT_TRUE(runCourses(1, false));
+    auto* secondPath = objectAs<QVPObjectAssetPath>(second);
+    ASSERT_NE(secondPath, nullptr);
+    EXPECT_TRUE(secondPath->held().empty());
+    for (std::size_t i = 0; i < courses.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        Course& course = courses[i];
+        ASSERT_EQ(course.path->held().size(), row.captured ? 1u : 0u);
+        if (!row.captured) continue;
+        // 60 points above the target: the steering points straight down.
+        const CCPoint target = course.path->held()[0].target;
+        b2Body* body = course.unit->getBody();
+        physics::setTransform(body, b2Vec2(target.x * kMetresPerPoint, (target.y + 60.0f) * kMetresPerPoint), 0.0f);
+        course.unit->setPosition(target + CCPoint(0.0f, 60.0f));
+        physics::setLinearVelocity(body, b2Vec2(1.0f, 2.0f));
+        course.path->steer();
+        const float a = row.attraction / 100.0f;
+        EXPECT_NEAR(body->GetLinearVelocity().x, (1.0f - a) * 1.0f, 1e-4f);
+        EXPECT_NEAR(body->GetLinearVelocity().y, (1.0f - a) * 2.0f - 6.0f * a, 1e-4f);
+    }
+}
+
+// An object escaping its target is let go only until the path's first
+// arrival.
+TEST_F(Path, EscapeReleasesOnlyBeforeTheFirstArrival) {
+    ff::PathOptions still;
+    still.attraction = 0.0f;  // never moves, so never arrives
+    placeCourse(CCPoint(100.0f, 200.0f), still);
+    placeCourse(CCPoint(500.0f, 200.0f), twoPoints("kPlayModeLoop"));
+    ASSERT_TRUE(runCourses(30, false));
+    for (Course& course : courses) {
+        ASSERT_EQ(course.path->held().size(), 1u);
+        carry(course.unit, course.origin.x + 400.0f);
+        course.unit->setPosition(CCPoint(course.origin.x + 400.0f, course.unit->getPositionY()));
+        course.path->steer();
+    }
+    EXPECT_TRUE(courses[0].path->held().empty());
+    EXPECT_EQ(courses[1].path->held().size(), 1u);
+}
+
 TEST_F(Path, DestroyedPathUnlinksHeldObjects) {
     placeCourse(CCPoint(300.0f, 200.0f), twoPoints("kPlayModeLoop"));
     ASSERT_TRUE(runCourses(20, false));
