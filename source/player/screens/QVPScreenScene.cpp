@@ -22,6 +22,7 @@
 #include "player/app/QVUtilities.h"
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVPObject.h"
+#include "player/objects/QVPObjectBackgroundLayer.h"
 #include "player/screens/GLESDebugDraw.h"
 #include "player/screens/QVPContactListener.h"
 #include "player/screens/QVPGameFieldCamera.h"
@@ -172,9 +173,19 @@ bool QVPScreenScene::init() {
 
 void QVPScreenScene::setUpBackgroundLayers() {
     auto world = std::dynamic_pointer_cast<QVModelScreenScene>(m_model);
-    if (world && !world->objects<QVModelObjectBackground>().empty()) {
-        // The layer class is not built yet; the world runs without them.
-        logMessage("[QVPScreenScene] background layers are not shown yet");
+    if (!world || !m_camera) return;
+    for (const auto& model : world->objects<QVModelObjectBackground>()) {
+        if (!model || model->hidden()) continue;
+        // A layer needs a visible tile to lay out its row.
+        CCPoint scale = model->scale(0.0f, 0);
+        const CCPoint stored = scale;
+        if (!(scale.x > 0.0f)) scale.x = 0.1f;
+        if (!(scale.y > 0.0f)) scale.y = 0.1f;
+        if (!(scale == stored)) model->setScale(scale);
+        QVPObjectBackgroundLayer* layer = QVPObjectBackgroundLayer::create(model);
+        if (!layer) continue;
+        m_camera->addChild(layer, model->zDepth());
+        m_backgroundLayers->addObject(layer);
     }
 }
 

@@ -18,6 +18,7 @@
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetMirror.h"
+#include "player/objects/QVPObjectBackgroundLayer.h"
 #include "player/screens/GLESDebugDraw.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
@@ -193,6 +194,16 @@ void QVPScreenScene::stepGame(float dt) {
     m_scrolledDistance += dot(direction, m_camera->getLastMove());
     if (m_scrolledDistance > m_nextSectionStart) {
         m_nextSectionStart += addLevelSection(levelSectionAt(m_nextSectionStart), m_nextSectionStart);
+    }
+
+    if (m_backgroundLayers) {
+        const CCPoint movement = m_camera->getLastMove();
+        for (CCObject* object : m_backgroundLayers->data()) {
+            auto* layer = static_cast<QVPObjectBackgroundLayer*>(object);
+            layer->scroll(movement.x + movement.y, dt);
+            // Layers live in the camera: this keeps them still on screen.
+            layer->setPosition(layer->getPosition() + movement);
+        }
     }
 
     if (m_magnetActive) runMagnet();
