@@ -8,6 +8,9 @@
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetLight.h"
+#include "player/objects/QVPObjectAssetMirror.h"
+#include "player/objects/QVPObjectAssetParticles.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
@@ -17,6 +20,9 @@ void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
     setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+    setObjectBuilder(QVPObjectRow::Light, &QVPObjectAssetLight::build);
+    setObjectBuilder(QVPObjectRow::Mirror, &QVPObjectAssetMirror::build);
+    setObjectBuilder(QVPObjectRow::Particles, &QVPObjectAssetParticles::build);
 }
 
 void registerComponentClasses() {
