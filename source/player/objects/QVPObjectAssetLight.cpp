@@ -54,7 +54,9 @@ bool tangentPoints(const b2Vec2& q, const b2Vec2& m, float rho, b2Vec2& t1, b2Ve
 }  // namespace
 
 bool QVLightFixturesQueryCallback::ReportFixture(b2Fixture* fixture) {
-    if (fixtures.size() < kMaxFixtures && isCaster(fixture)) fixtures.push_back(fixture);
+    // A sensor's corner rays would pass through it and cut notches into the
+    // fan; a sensor never blocks, so it gives no rays either.
+    if (fixtures.size() < kMaxFixtures && isCaster(fixture) && !fixture->IsSensor()) fixtures.push_back(fixture);
     return true;
 }
 
@@ -96,13 +98,14 @@ void QVPObjectAssetLight::setState(int32_t state) {
 }
 
 float QVPObjectAssetLight::radius() const {
-    auto light = modelKindCast<QVBaseModelObjectLight>(m_model);
+    auto light = std::dynamic_pointer_cast<QVBaseModelObjectLight>(m_model);
     const float r = light ? light->radius() : 0.0f;
-    return std::isfinite(r) && r > 0.0f ? r : 0.0f;
+    // The square's corners, in points, must stay finite too.
+    return r > 0.0f && std::isfinite(r * 2.0f * kPointsPerMetre) ? r : 0.0f;
 }
 
 bool QVPObjectAssetLight::shadowsOn() const {
-    auto light = modelKindCast<QVBaseModelObjectLight>(m_model);
+    auto light = std::dynamic_pointer_cast<QVBaseModelObjectLight>(m_model);
     return light && light->castShadow() && !QVPSettingsController::shared()->isLowPerformance();
 }
 
@@ -216,7 +219,7 @@ void QVPObjectAssetLight::update(float dt) {
 }
 
 void QVPObjectAssetLight::draw() {
-    auto light = modelKindCast<QVBaseModelObjectLight>(m_model);
+    auto light = std::dynamic_pointer_cast<QVBaseModelObjectLight>(m_model);
     const float r = radius();
     if (!light || m_vertexCount <= 1 || r <= 0.0f) return;
     const int count = m_vertexCount;

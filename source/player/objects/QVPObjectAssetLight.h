@@ -26,7 +26,8 @@ namespace cocos2d {
 class CCTexture2D;
 }
 
-// Collects the fixtures of shadow casters, at most kMaxFixtures.
+// Collects the fixtures of shadow casters that are not sensors, at most
+// kMaxFixtures.
 class QVLightFixturesQueryCallback : public b2QueryCallback {
 public:
     static constexpr std::size_t kMaxFixtures = 80;

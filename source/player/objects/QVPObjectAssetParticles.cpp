@@ -30,7 +30,7 @@ QVPObjectAssetParticles::QVPObjectAssetParticles(std::shared_ptr<QVModelObject> 
     m_typeFlags = kTypeEffect;
     m_collisionType = kNoCollision;
     m_movesLinearly = true;
-    auto particles = modelKindCast<QVBaseModelObjectParticles>(m_model);
+    auto particles = std::dynamic_pointer_cast<QVBaseModelObjectParticles>(m_model);
     if (!particles) return;
     for (const EmitterModel& emitter : particles->emitters()) createEmitter(emitter);
 }
