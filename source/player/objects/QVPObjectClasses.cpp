@@ -12,6 +12,7 @@
 #include "player/objects/QVPObjectAssetMirror.h"
 #include "player/objects/QVPObjectAssetParticles.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
+#include "player/objects/QVPObjectAssetTrail.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
 
@@ -23,6 +24,8 @@ void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Light, &QVPObjectAssetLight::build);
     setObjectBuilder(QVPObjectRow::Mirror, &QVPObjectAssetMirror::build);
     setObjectBuilder(QVPObjectRow::Particles, &QVPObjectAssetParticles::build);
+    setObjectBuilder(QVPObjectRow::Trail, &QVPObjectAssetTrail::build);
+    setObjectBuilder(QVPObjectRow::Flag, &QVPObjectAssetFlag::build);
 }
 
 void registerComponentClasses() {

@@ -8,6 +8,8 @@
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelEffects.h"
+#include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
@@ -299,6 +301,44 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const CCPoint& position
 
 std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& position, float duration) {
     return powerupPlacement(powerupAsset("Star", "kPowerupInvincibility", duration), position);
+}
+
+// ---------------------------------------------------------------- effects
+
+std::shared_ptr<QVModelObjectBackground> backgroundPlacement(const std::shared_ptr<QVModelScreenScene>& world,
+                                                             const std::shared_ptr<QVModelSpriteContainer>& image,
+                                                             const CCPoint& position, float speed,
+                                                             float tilingOffset) {
+    auto made = registered(QVModelObjectBackground::create());
+    attributeCast<QVAttributeSprite>(made->attribute("Image"))->setValue(image);
+    made->setPosition(position);
+    setFloat(*made, "Speed", speed);
+    setFloat(*made, "Tiling Offset", tilingOffset);
+    if (world) world->addChild(made);
+    return made;
+}
+
+namespace {
+template <class T>
+std::shared_ptr<T> ribbon(const CCPoint& position, const RibbonValues& values) {
+    auto made = registered(T::create());
+    made->setPosition(position);
+    setFloat(*made, "Start Width", values.startWidth);
+    setFloat(*made, "End Width", values.endWidth);
+    setFloat(*made, "Speed", values.speed);
+    setFloat(*made, "Length", values.length);
+    setFloat(*made, "Wave Height", values.waveHeight);
+    setFloat(*made, "Wave Length", values.waveLength);
+    return made;
+}
+}  // namespace
+
+std::shared_ptr<QVModelObjectTrail> trailPlacement(const CCPoint& position, const RibbonValues& values) {
+    return ribbon<QVModelObjectTrail>(position, values);
+}
+
+std::shared_ptr<QVModelObjectFlag> flagPlacement(const CCPoint& position, const RibbonValues& values) {
+    return ribbon<QVModelObjectFlag>(position, values);
 }
 
 }  // namespace fieldfixtures

@@ -18,6 +18,9 @@ class QVModelAssetObstacle;
 class QVModelAssetPowerup;
 class QVModelComponentCharacterGameplaySettings;
 class QVModelLevelSection;
+class QVModelObjectBackground;
+class QVModelObjectFlag;
+class QVModelObjectTrail;
 class QVModelObjectAssetCharacter;
 class QVModelObjectAssetPowerup;
 class QVModelObjectAssetUnit;
@@ -139,5 +142,23 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupCoin(const cocos2d::CCPoint& p
 std::shared_ptr<QVModelObjectAssetPowerup> powerupMagnet(const cocos2d::CCPoint& position, float duration = 5.0f);
 std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const cocos2d::CCPoint& position,
                                                                 float duration = 5.0f);
+
+// ---- Background layers and ribbons
+// A background placement showing `image`, a child of `world` when given.
+std::shared_ptr<QVModelObjectBackground> backgroundPlacement(const std::shared_ptr<QVModelScreenScene>& world,
+                                                             const std::shared_ptr<QVModelSpriteContainer>& image,
+                                                             const cocos2d::CCPoint& position, float speed,
+                                                             float tilingOffset = 0.0f);
+// The ribbon attributes of a trail or a flag, without "Texture".
+struct RibbonValues {
+    float startWidth = 12.0f;
+    float endWidth = 4.0f;
+    float speed = 0.0f;
+    float length = 200.0f;
+    float waveHeight = 0.0f;
+    float waveLength = 50.0f;
+};
+std::shared_ptr<QVModelObjectTrail> trailPlacement(const cocos2d::CCPoint& position, const RibbonValues& values);
+std::shared_ptr<QVModelObjectFlag> flagPlacement(const cocos2d::CCPoint& position, const RibbonValues& values);
 
 }  // namespace fieldfixtures
