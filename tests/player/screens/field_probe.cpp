@@ -13,9 +13,11 @@
 // world again. Without ENGINE_WRITABLE_PATH the player state lives in a
 // fresh temporary folder. The log still goes where QVP_LOG says.
 //
-// Script lines: FRAME COMMAND [ARG], frames non-decreasing, '#' starts a
+// Script lines: FRAME COMMAND [ARG...], frames non-decreasing, '#' starts a
 // comment; applied at the start of FRAME: press A, release A, kill,
-// checkpoint, restart, pause, resume.
+// checkpoint, restart, pause, resume, drive TAG DX DY (from FRAME on, the
+// camera child tagged TAG moves by (DX, DY) at the start of every frame;
+// drive TAG 0 0 stops it).
 //
 // Trace (stdout, in event order; F the frame, numbers %.1f):
 //   frame F reset | frame F section ID at D width W | frame F created K queue Q
@@ -31,11 +33,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -46,6 +50,8 @@
 #include "base/CCAutoreleasePool.h"
 #include "director/CCApplication.h"
 #include "director/CCDirector.h"
+#include "frames/CCSpriteFrameCache.h"
+#include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelClasses.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelLevelSection.h"
@@ -92,12 +98,13 @@ struct Options {
     bool fixtures = true;
 };
 
-enum class Command { kPress, kRelease, kKill, kCheckpoint, kRestart, kPause, kResume };
+enum class Command { kPress, kRelease, kKill, kCheckpoint, kRestart, kPause, kResume, kDrive };
 
 struct ScriptLine {
     unsigned frame = 0;
     Command command = Command::kKill;
-    int action = 0;
+    int action = 0;  // the action, or the tag of drive
+    CCPoint step;    // drive's movement per frame
 };
 
 int usage() {
@@ -116,6 +123,16 @@ bool parseCount(const std::string& text, unsigned long long max, unsigned* out) 
     const auto value = parseDecimal<unsigned long long>(text);
     if (value > max) return false;
     *out = static_cast<unsigned>(value);
+    return true;
+}
+
+// A finite decimal number of at most 1e6 in size, the whole text.
+bool parseStep(const std::string& text, float* out) {
+    if (text.empty() || text.size() > 32) return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value) || std::fabs(value) > 1e6) return false;
+    *out = static_cast<float>(value);
     return true;
 }
 
@@ -164,12 +181,22 @@ bool parseScriptLine(std::string text, unsigned lastFrame, std::vector<ScriptLin
         Command command;
     } kCommands[] = {{"press", Command::kPress},           {"release", Command::kRelease}, {"kill", Command::kKill},
                      {"checkpoint", Command::kCheckpoint}, {"restart", Command::kRestart}, {"pause", Command::kPause},
-                     {"resume", Command::kResume}};
+                     {"resume", Command::kResume},         {"drive", Command::kDrive}};
     const std::string name = words.size() > 1 ? words[1] : std::string();
     const auto known =
         std::find_if(std::begin(kCommands), std::end(kCommands), [&](const auto& c) { return name == c.name; });
     if (known == std::end(kCommands)) return false;
     line.command = known->command;
+    if (line.command == Command::kDrive) {
+        unsigned tag = 0;
+        if (words.size() != 5 || !parseCount(words[2], 2147483647ULL, &tag) || !parseStep(words[3], &line.step.x) ||
+            !parseStep(words[4], &line.step.y)) {
+            return false;
+        }
+        line.action = static_cast<int>(tag);
+        out->push_back(line);
+        return true;
+    }
     const bool withAction = line.command == Command::kPress || line.command == Command::kRelease;
     if (words.size() != (withAction ? 3u : 2u)) return false;
     if (withAction) {
@@ -309,6 +336,7 @@ public:
     void update(float) override {
         const unsigned frame = currentFrame();
         while (m_next < m_script.size() && m_script[m_next].frame == frame) apply(m_script[m_next++]);
+        drive();
         if (m_options.restarts == 0 || frame <= m_options.frames) return;
         const unsigned offset = frame - m_options.frames - 1;
         if (offset % kRestartFrames != 0) return;
@@ -376,7 +404,25 @@ private:
         return -1;
     }
 
+    // The driven camera children, each by its own step.
+    void drive() {
+        QVPScreenScene* scene = fieldScene();
+        CCNode* camera = scene ? scene->getGameFieldCamera() : nullptr;
+        if (!camera) return;
+        for (const auto& [tag, step] : m_drives) {
+            if (CCNode* child = camera->getChildByTag(tag)) child->setPosition(child->getPosition() + step);
+        }
+    }
+
     void apply(const ScriptLine& line) {
+        if (line.command == Command::kDrive) {
+            if (line.step.x == 0.0f && line.step.y == 0.0f) {
+                m_drives.erase(line.action);
+            } else {
+                m_drives[line.action] = line.step;
+            }
+            return;
+        }
         QVPScreenScene* scene = fieldScene();
         QVPInputController* input = scene ? scene->getInputController() : nullptr;
         if (!input) return;
@@ -405,6 +451,8 @@ private:
             case Command::kPause:
             case Command::kResume:
                 scene->requestPause(line.command == Command::kPause);
+                break;
+            case Command::kDrive:
                 break;
         }
     }
@@ -465,6 +513,7 @@ private:
     const Options& m_options;
     std::vector<ScriptLine> m_script;
     std::size_t m_next = 0;
+    std::map<int, CCPoint> m_drives;
     std::vector<Placement> m_placed;
     unsigned m_resetFrame = 0;
     int64_t m_constructed = QVPObject::constructedCount();
@@ -560,6 +609,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     QVPSettingsController::shared()->load();
+    // The sprite frames of the atlases, as the player's loading ends.
+    for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
+        CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
+    }
     for (const auto& health : QVModelController::shared()->getModels<QVModelComponentHealth>()) {
         health->setLivesLeft(health->lives());
     }

@@ -448,25 +448,91 @@ def _colour(form, where):
     return tuple(form) + (255,) * (4 - len(form))
 
 
+_CLEAR = (0, 0, 0, 0)
+
+
+def _number(form, where, what):
+    if isinstance(form, bool) or not isinstance(form, (int, float)):
+        raise SpecError("%s: %s %r is not a number" % (where, what, form))
+    return form
+
+
+def fill(form, size, where):
+    """pixel(x, y) of a fill: {"colour": c} over the whole image (clear when
+    absent), then "rects" [[x, y, w, h, c], ...] in order, each over what is
+    below, then a "disc" {"centre": [x, y], "radius": r, "fade": f,
+    "colour": c}: c within r of the centre (measured to pixel centres), its
+    alpha falling linearly to 0 at f, nothing beyond. A bare colour list is
+    a fill of that colour."""
+    if isinstance(form, (list, tuple)):
+        form = {"colour": form}
+    if not isinstance(form, dict):
+        raise SpecError("%s: %r is not a fill" % (where, form))
+    unknown = set(form) - {"size", "colour", "rects", "disc"}
+    if unknown:
+        raise SpecError("%s: a fill takes no %s" % (where, ", ".join(sorted(unknown))))
+    width, height = size
+    base = _colour(form["colour"], where) if "colour" in form else _CLEAR
+    rects = []
+    for rect in form.get("rects", []):
+        if not isinstance(rect, list) or len(rect) != 5:
+            raise SpecError("%s: rect %r is not [x, y, w, h, colour]" % (where, rect))
+        x, y, w, h = (int(_number(v, where, "rect")) for v in rect[:4])
+        if w <= 0 or h <= 0 or x < 0 or y < 0 or x + w > width or y + h > height:
+            raise SpecError("%s: rect %r leaves the %dx%d image or is empty" % (where, rect, width, height))
+        rects.append((x, y, x + w, y + h, _colour(rect[4], where)))
+    disc = form.get("disc")
+    if disc is not None:
+        cx, cy = (_number(v, where, "disc centre") for v in disc["centre"])
+        inner, outer = _number(disc["radius"], where, "radius"), _number(disc["fade"], where, "fade")
+        if not 0 <= inner <= outer:
+            raise SpecError("%s: a disc needs 0 <= radius <= fade" % where)
+        ink = _colour(disc["colour"], where)
+
+    def pixel(x, y):
+        out = base
+        for x0, y0, x1, y1, c in rects:
+            if x0 <= x < x1 and y0 <= y < y1:
+                out = c
+        if disc is not None:
+            d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
+            if d <= inner:
+                out = ink
+            elif d < outer:
+                out = ink[:3] + (int(round(ink[3] * (outer - d) / (outer - inner))),)
+        return out
+    return pixel
+
+
+def _size(form, where):
+    size = form.get("size") if isinstance(form, dict) else None
+    if (not isinstance(size, list) or len(size) != 2
+            or any(isinstance(v, bool) or not isinstance(v, int) or not 1 <= v <= 4096 for v in size)):
+        raise SpecError("%s: \"size\" must be [w, h], whole numbers 1-4096" % where)
+    return tuple(size)
+
+
 def atlas_png(atlas, sprites, colours):
     """The atlas page: the checker, or, when any of its sprites has a colour
-    in `colours`, a clear page with each coloured sprite's frame filled."""
+    in `colours`, a clear page with each coloured sprite's frame filled (a
+    colour, or a fill in the frame's own coordinates)."""
     size = (int(atlas.values["width"]["value"]), int(atlas.values["height"]["value"]))
     mine = {s.id: colours[s.id] for s in sprites if s.id in colours}
     if not mine:
         return png(size[0], size[1], _checker((200, 60, 40, 255)))
-    fill = {}
+    page = {}
     for s in sprites:
         if s.id in mine:
             x, y, w, h = (int(v) for v in s.values["Source Rect"])
             if x < 0 or y < 0 or x + w > size[0] or y + h > size[1]:
                 raise SpecError("sprite %d: its frame leaves the %dx%d atlas" % (s.id, *size))
+            pixel = fill(mine[s.id], (w, h), "media colours %d" % s.id)
             for py in range(y, y + h):
                 for px in range(x, x + w):
-                    if (px, py) in fill:
+                    if (px, py) in page:
                         raise SpecError("sprite %d: its frame overlaps another" % s.id)
-                    fill[(px, py)] = mine[s.id]
-    return png(size[0], size[1], lambda x, y: fill.get((x, y), (0, 0, 0, 0)))
+                    page[(px, py)] = pixel(px - x, py - y)
+    return png(size[0], size[1], lambda x, y: page.get((x, y), _CLEAR))
 
 
 def media(models, spec_media):
@@ -477,7 +543,9 @@ def media(models, spec_media):
         sprite_id = int(key)
         if by_id.get(sprite_id) is None or by_id[sprite_id].cls.class_name != "QVModelSprite":
             raise SpecError("media colours: %d is not a sprite of the game" % sprite_id)
-        colours[sprite_id] = _colour(form, "media colours %d" % sprite_id)
+        # A bare colour is checked here; a fill once its frame size is known.
+        colours[sprite_id] = _colour(form, "media colours %d" % sprite_id) if isinstance(
+            form, list) else form
     files = {}
     for m in models:
         if m.cls.class_name != "QVModelAtlas":
@@ -506,11 +574,15 @@ def media(models, spec_media):
     return files
 
 
-def root_media(spec_media):
+def root_media(spec_media, data_files=()):
     """Files beside data/: the splash "Default.png" ({"size": [w, h],
     "colour": [r, g, b]}) and the window icon "icon.ico" ({"sizes": [n, ...],
-    "colour": [r, g, b]}: one PNG entry per size), each one solid colour."""
-    files = {}
+    "colour": [r, g, b]}: one PNG entry per size), each one solid colour; and
+    "files", any file of the root by its relative path (data/ included):
+    {"png": FILL with "size"} (an 8-bit RGBA PNG, see `fill`) or {"text":
+    "..."} (the text as UTF-8, verbatim). A path the writer already writes
+    (one of data_files, relative to data/) is refused."""
+    files = _root_files(spec_media.get("files", {}), data_files)
     splash = spec_media.get("splash")
     if splash:
         colour = _colour(splash["colour"], "media splash")
@@ -523,6 +595,28 @@ def root_media(spec_media):
                                                for n in icon["sizes"]])
         except ValueError as e:
             raise SpecError("media icon: %s" % e) from None
+    return files
+
+
+def _root_files(forms, data_files):
+    files = {}
+    taken = {"data/" + name for name in data_files} | {"Default.png", "icon.ico"}
+    for path, form in sorted(forms.items()):
+        where = "media files %s" % path
+        parts = path.split("/")
+        if path.startswith("/") or any(p in ("", ".", "..") for p in parts):
+            raise SpecError("%s: not a plain path inside the root" % where)
+        if path in taken:
+            raise SpecError("%s: the writer already writes this file" % where)
+        if not isinstance(form, dict) or len(form) != 1 or not set(form) <= {"png", "text"}:
+            raise SpecError("%s: give either \"png\" or \"text\"" % where)
+        if "text" in form:
+            if not isinstance(form["text"], str):
+                raise SpecError("%s: \"text\" is not a string" % where)
+            files[path] = form["text"].encode("utf-8")
+        else:
+            size = _size(form["png"], where)
+            files[path] = png(size[0], size[1], fill(form["png"], size, where))
     return files
 
 
@@ -553,7 +647,7 @@ def games(spec_dir):
 def write_game(spec, out_dir, game):
     """Writes one game's root and listing; returns its data files."""
     files, listing = game_files(spec)
-    write_root(os.path.join(out_dir, game), files, root_media(spec.get("media", {})))
+    write_root(os.path.join(out_dir, game), files, root_media(spec.get("media", {}), files))
     with open(os.path.join(out_dir, game + ".models"), "w") as f:
         f.write(listing)
     return files

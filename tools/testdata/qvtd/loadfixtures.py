@@ -298,7 +298,7 @@ def write(spec_dir, out_dir):
         files = classfixtures.write_game(spec, out_dir, name)
         games[name] = {n: d for n, d in files.items() if n.endswith(".pack")}
         media[name] = ({n: d for n, d in files.items() if not n.endswith(".pack")},
-                       classfixtures.root_media(spec.get("media", {})))
+                       classfixtures.root_media(spec.get("media", {}), files))
         written.append(name)
 
     for v in pkg_spec.get("folders", []):

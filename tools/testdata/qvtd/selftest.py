@@ -521,10 +521,110 @@ def pack_numbering_checks(r):
     r.check("ICO refuses a 257-pixel entry", _raises(lambda: icowriter.ico([(257, 1, b"")])))
 
 
+def _png_pixels(data):
+    """(width, height, rows of RGBA tuples) of an 8-bit RGBA PNG whose rows
+    all use filter 0, as the writer writes them."""
+    import struct
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, idat, width, height = 8, b"", 0, 0
+    while pos < len(data):
+        length, tag = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if tag == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+            assert (depth, colour) == (8, 6)
+        elif tag == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw = zlib.decompress(idat)
+    stride = 1 + 4 * width
+    rows = []
+    for y in range(height):
+        row = raw[y * stride:(y + 1) * stride]
+        assert row[0] == 0
+        rows.append([tuple(row[1 + 4 * x:5 + 4 * x]) for x in range(width)])
+    return width, height, rows
+
+
+def root_file_checks(r):
+    """Fills (a colour, rectangles, a fading disc) and verbatim files beside
+    a game's packs, and a sprite frame filled in its own coordinates: the
+    pixels land where the spec puts them, and a path outside the root, over
+    a file the writer writes anyway or with a bad form is refused."""
+    import os
+    from . import classfixtures
+
+    def root(files, data=("Keys.pack",)):
+        try:
+            return classfixtures.root_media({"files": files}, data)
+        except classfixtures.SpecError:
+            return "refused"
+
+    red, blue, white = [255, 0, 0], [0, 0, 255], [255, 255, 255]
+    written = root({"a/b.png": {"png": {"size": [6, 4], "colour": blue,
+                                        "rects": [[0, 0, 2, 4, red], [1, 1, 1, 1, white]]}},
+                    "data/s.fsh": {"text": "line 1\n  é\n"}})
+    w, h, rows = _png_pixels(written["a/b.png"])
+    r.equal("fill: size", (w, h), (6, 4))
+    r.equal("fill: colour, then rects in order, each over the last",
+            [rows[0][0], rows[0][1], rows[1][1], rows[1][2], rows[3][5]],
+            [(255, 0, 0, 255), (255, 0, 0, 255), (255, 255, 255, 255), (0, 0, 255, 255),
+             (0, 0, 255, 255)])
+    r.equal("text is written verbatim as UTF-8", written["data/s.fsh"], "line 1\n  é\n".encode())
+
+    disc = root({"m.png": {"png": {"size": [64, 64], "disc": {
+        "centre": [32.5, 31.5], "radius": 24, "fade": 28, "colour": white}}}})
+    _, _, rows = _png_pixels(disc["m.png"])
+    # Pixel centres at distance 0, 23, 25 and 29 on the row through the centre.
+    r.equal("disc: opaque inside, fading between radius and fade, clear beyond",
+            [rows[31][32], rows[31][55], rows[31][57], rows[31][61], rows[0][0]],
+            [(255, 255, 255, 255), (255, 255, 255, 255), (255, 255, 255, 191), (0, 0, 0, 0),
+             (0, 0, 0, 0)])
+
+    rows_ = [
+        ("an absolute path", {"/x.png": {"text": ""}}),
+        ("a path leaving the root", {"a/../../x": {"text": ""}}),
+        ("a file the writer writes", {"data/Keys.pack": {"text": ""}}),
+        ("the splash", {"Default.png": {"text": ""}}),
+        ("both forms", {"x": {"text": "", "png": {"size": [1, 1]}}}),
+        ("a png without size", {"x.png": {"png": {"colour": red}}}),
+        ("a zero size", {"x.png": {"png": {"size": [0, 4]}}}),
+        ("a rect leaving the image", {"x.png": {"png": {"size": [4, 4], "rects": [[2, 0, 3, 1, red]]}}}),
+        ("a colour out of range", {"x.png": {"png": {"size": [4, 4], "colour": [256, 0, 0]}}}),
+        ("an unknown fill key", {"x.png": {"png": {"size": [4, 4], "gradient": red}}}),
+        ("a disc fading inside its radius", {"x.png": {"png": {"size": [4, 4], "disc": {
+            "centre": [2, 2], "radius": 2, "fade": 1, "colour": red}}}}),
+    ]
+    for what, files in rows_:
+        r.equal("root files refuse %s" % what, root(files), "refused")
+
+    # A sprite frame filled in its own coordinates on the atlas page.
+    spec = {"user_id": "1", "media": {"colours": {"3": {"colour": blue, "rects": [[0, 0, 2, 2, red]]}}},
+            "models": [{"id": 1, "class": "QVModelGeneralSettings", "attributes": {"User ID": "1"}},
+                       {"id": 2, "class": "QVModelAtlas", "attributes": {"width": 128, "height": 128},
+                        "children": [3]},
+                       {"id": 3, "class": "QVModelSprite", "attributes": {
+                           "Size": [4, 3], "Source Rect": [10, 20, 4, 3], "SourceSize": [4, 3]}}]}
+    _, _, rows = _png_pixels(classfixtures.game_files(spec)[0]["atlases/atlas_ID2.png"])
+    r.equal("sprite fill: its rects sit in the frame",
+            [rows[20][10], rows[21][11], rows[20][12], rows[22][13], rows[22][14], rows[19][10]],
+            [(255, 0, 0, 255), (255, 0, 0, 255), (0, 0, 255, 255), (0, 0, 255, 255), (0, 0, 0, 0),
+             (0, 0, 0, 0)])
+
+    # The effects game's files beside its packs.
+    effects_dir = os.path.join(os.path.dirname(os.path.dirname(fx.SCHEMA_CLASSES)), "effects")
+    effects = classfixtures.load_spec(effects_dir, "effects")
+    files, _ = classfixtures.game_files(effects)
+    media = classfixtures.root_media(effects["media"], files)
+    r.equal("effects: the files beside the packs",
+            sorted(media), ["data/images/QVModelSprite_ID7013.png", "data/shaders/WaterReflection.fsh",
+                            "fx/flagMap.png", "fx/lightMap.png", "fx/trailMap.png"])
+
+
 def run():
     r = Results()
     for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks,
-                  readgame_checks, pack_numbering_checks):
+                  readgame_checks, pack_numbering_checks, root_file_checks):
         try:
             group(r)
         except Exception as e:  # a broken group is a failure, not a crash
