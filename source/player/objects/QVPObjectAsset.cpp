@@ -182,6 +182,14 @@ void QVPObjectAsset::createBody(b2World* world, bool skipStill) {
     m_fixture = made;
 }
 
+void QVPObjectAsset::createSensorBody(b2World* world, bool skipStill) {
+    QVPObjectAsset::createBody(world, skipStill);
+    if (!m_body) return;
+    physics::setType(m_body, b2_dynamicBody);
+    if (b2Fixture* fixture = m_body->GetFixtureList()) physics::setSensor(fixture, true);
+    physics::setGravityScale(m_body, 0.0f);
+}
+
 void QVPObjectAsset::applyCharacterFilter(b2FixtureDef& def) {
     def.isSensor = false;
     def.filter.categoryBits = 0x0002;

@@ -184,6 +184,9 @@ protected:
     // Builds the fixture of the current entry (or of the object's own shape
     // when the table is empty), now or at the next update when locked.
     void refreshFixture();
+    // The trigger objects' body: the asset body made dynamic, without
+    // gravity, its first fixture a sensor.
+    void createSensorBody(b2World* world, bool skipStill);
     // Records the fixture a subclass's createBody made as the current one.
     void trackFixture(b2Fixture* fixture) { m_fixture = fixture; }
     // Called after every swap that made a new fixture (the mass changed).

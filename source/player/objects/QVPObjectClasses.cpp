@@ -8,10 +8,14 @@
 #include "player/objects/QVComponentRotationMapper.h"
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetGatekeeper.h"
 #include "player/objects/QVPObjectAssetLight.h"
+#include "player/objects/QVPObjectAssetLogic.h"
 #include "player/objects/QVPObjectAssetMirror.h"
 #include "player/objects/QVPObjectAssetParticles.h"
+#include "player/objects/QVPObjectAssetPath.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
+#include "player/objects/QVPObjectAssetTeleport.h"
 #include "player/objects/QVPObjectAssetTrail.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/objects/QVPObjectFactory.h"
@@ -26,6 +30,11 @@ void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Particles, &QVPObjectAssetParticles::build);
     setObjectBuilder(QVPObjectRow::Trail, &QVPObjectAssetTrail::build);
     setObjectBuilder(QVPObjectRow::Flag, &QVPObjectAssetFlag::build);
+    setObjectBuilder(QVPObjectRow::Logic, &QVPObjectAssetLogic::build);
+    setObjectBuilder(QVPObjectRow::Path, &QVPObjectAssetPath::build);
+    setObjectBuilder(QVPObjectRow::Teleport, &QVPObjectAssetTeleport::build);
+    setObjectBuilder(QVPObjectRow::Gatekeeper, &QVPObjectAssetGatekeeper::build);
+    setObjectBuilder(QVPObjectRow::ScreenJump, &QVPObjectAssetScreenJump::build);
 }
 
 void registerComponentClasses() {
