@@ -13,6 +13,7 @@
 #include "platform/QVLog.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
+#include "player/objects/QVPObjectAssetParticles.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
@@ -125,7 +126,10 @@ void QVPAnimationObject::update(float dt) {
             auto callback = m_endCallback;
             callback();
         }
-        if (!m_model->loop()) pause();
+        if (!m_model->loop()) {
+            pause();
+            forEachNodeOf<QVPObjectAssetParticles>([](QVPObjectAssetParticles* p) { p->stopEmitters(); });
+        }
     }
     if (!isVisible()) return;
     forEachChildNode([&](const std::shared_ptr<QVModelObject>& child, CCNode* node) {
@@ -184,11 +188,13 @@ void QVPAnimationObject::forEachNodeOf(F&& f) const {
 void QVPAnimationObject::restart() {
     m_elapsed = 0.0f;
     forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->restart(); });
+    forEachNodeOf<QVPObjectAssetParticles>([](QVPObjectAssetParticles* p) { p->resetEmitters(); });
 }
 
 void QVPAnimationObject::stop() {
     m_elapsed = 0.0f;
     forEachNodeOf<QVPObjectImage>([](QVPObjectImage* image) { image->stopAnimation(); });
+    forEachNodeOf<QVPObjectAssetParticles>([](QVPObjectAssetParticles* p) { p->stopEmitters(); });
 }
 
 void QVPAnimationObject::pause() {

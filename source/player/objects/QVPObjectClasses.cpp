@@ -9,7 +9,10 @@
 #include "player/objects/QVComponentSlide.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectAssetGatekeeper.h"
+#include "player/objects/QVPObjectAssetLight.h"
 #include "player/objects/QVPObjectAssetLogic.h"
+#include "player/objects/QVPObjectAssetMirror.h"
+#include "player/objects/QVPObjectAssetParticles.h"
 #include "player/objects/QVPObjectAssetPath.h"
 #include "player/objects/QVPObjectAssetPowerup.h"
 #include "player/objects/QVPObjectAssetTeleport.h"
@@ -22,6 +25,9 @@ void registerObjectClasses() {
     setObjectBuilder(QVPObjectRow::Unit, &QVPObjectAssetUnit::build);
     setObjectBuilder(QVPObjectRow::Character, &QVPObjectAssetCharacter::build);
     setObjectBuilder(QVPObjectRow::Powerup, &QVPObjectAssetPowerup::build);
+    setObjectBuilder(QVPObjectRow::Light, &QVPObjectAssetLight::build);
+    setObjectBuilder(QVPObjectRow::Mirror, &QVPObjectAssetMirror::build);
+    setObjectBuilder(QVPObjectRow::Particles, &QVPObjectAssetParticles::build);
     setObjectBuilder(QVPObjectRow::Trail, &QVPObjectAssetTrail::build);
     setObjectBuilder(QVPObjectRow::Flag, &QVPObjectAssetFlag::build);
     setObjectBuilder(QVPObjectRow::Logic, &QVPObjectAssetLogic::build);

@@ -17,6 +17,7 @@
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
+#include "player/objects/QVPObjectAssetMirror.h"
 #include "player/objects/QVPObjectBackgroundLayer.h"
 #include "player/screens/GLESDebugDraw.h"
 #include "player/screens/QVPGameFieldCamera.h"
@@ -301,8 +302,18 @@ void QVPScreenScene::setShake(float duration) {
 
 void QVPScreenScene::visit() {
     CCNode::visit();
-    // Mirrors add their render passes when their class exists; none can be
-    // listed before that.
+    // One more pass per mirror, into its texture; the HUD stays out of the
+    // reflection.
+    for (std::size_t i = 0; i < m_mirrors.size(); ++i) {
+        auto* mirror = dynamic_cast<QVPObjectAssetMirror*>(m_mirrors[i]);
+        if (!mirror) continue;
+        const bool hudVisible = m_hud ? m_hud->isVisible() : true;
+        if (m_hud) m_hud->setVisible(false);
+        mirror->beginCapture();
+        CCNode::visit();
+        mirror->endCapture();
+        if (m_hud) m_hud->setVisible(hudVisible);
+    }
     if (m_physicsDebug) drawPhysicsDebug();
 }
 
