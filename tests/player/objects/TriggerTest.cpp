@@ -7,11 +7,11 @@
 #include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVNode.h"
 #include "model/core/QVModelController.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAssetGatekeeper.h"
 #include "player/objects/QVPObjectAssetLogic.h"
 #include "player/objects/QVPObjectAssetPath.h"
 #include "player/objects/QVPObjectAssetTeleport.h"
-#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/screens/QVPScreenUi.h"
 #include "scenario_test_support.h"
@@ -646,8 +646,8 @@ TEST_F(ScreenJump, OnlyLivingCharactersJump) {
     ASSERT_NE(character, nullptr);
     auto* jump = objectAs<QVPObjectAsset>(jumpModel);
     ASSERT_NE(jump, nullptr);
-    for (int32_t state : {QVPObject::kStateDying, QVPObject::kStateFinished, QVPObject::kStateIdle,
-                          QVPObject::kStateIdle}) {
+    for (int32_t state :
+         {QVPObject::kStateDying, QVPObject::kStateFinished, QVPObject::kStateIdle, QVPObject::kStateIdle}) {
         SCOPED_TRACE(state);
         manager()->resetToSceneUi();
         auto* stand_in = new QVPObjectAssetCharacter(character->getModel());
