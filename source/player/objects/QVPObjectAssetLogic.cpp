@@ -52,8 +52,8 @@ void QVPObjectAssetLogic::beginContact(QVPObject* other, b2Contact*, bool) {
     const auto logic = modelCast<QVModelObjectLogic>(m_model);
     auto* target = dynamic_cast<QVPObjectAsset*>(other);
     if (!logic || !target || !(target->typeFlags() & kTypeUnit)) return;
-    const auto placed = modelCast<QVModelObjectAsset>(target->getModel());
-    const auto asset = placed ? modelCast<QVModelAssetObstacle>(placed->asset()) : nullptr;
+    const auto placed = modelKindCast<QVModelObjectAsset>(target->getModel());
+    const auto asset = placed ? modelKindCast<QVModelAssetObstacle>(placed->asset()) : nullptr;
     if (!asset || asset->id() != logic->affectedAssetId()) return;
 
     const std::string& operation = logic->affectOperation();

@@ -79,7 +79,7 @@ bool QVPObjectAssetPath::accepts(QVPObjectAsset* object) const {
     if (m_affected != kAffectAssets) return true;
     if (!(object->typeFlags() & kTypeUnit)) return false;
     if (m_objectAssetId < 0) return true;
-    const auto placed = modelCast<QVModelObjectAsset>(object->getModel());
+    const auto placed = modelKindCast<QVModelObjectAsset>(object->getModel());
     const auto asset = placed ? placed->asset() : nullptr;
     return asset && asset->id() == static_cast<uint32_t>(m_objectAssetId);
 }

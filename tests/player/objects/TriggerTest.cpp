@@ -11,6 +11,7 @@
 #include "player/objects/QVPObjectAssetLogic.h"
 #include "player/objects/QVPObjectAssetPath.h"
 #include "player/objects/QVPObjectAssetTeleport.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObjectAssetUnit.h"
 #include "player/screens/QVPScreenUi.h"
 #include "scenario_test_support.h"
@@ -35,7 +36,10 @@ protected:
     QVPObjectAssetCharacter* runner(const CCPoint& at = CCPoint(200.0f, 30.0f)) {
         placeFloor();
         placeCharacter(ff::characterAsset("Runner", 40.0f, 60.0f), at);
-        return enter() ? hero() : nullptr;
+        if (!enter()) return nullptr;
+        // The creation queue places a few models per frame.
+        idle(3);
+        return hero();
     }
     // The world's node, for links to other screens.
     std::shared_ptr<QVNode> worldNode() const {
@@ -45,6 +49,21 @@ protected:
         }
         return nullptr;
     }
+    // The width of the object's polygon fixture in its body's frame.
+    static float shapeWidth(const QVPObject* object) {
+        const auto* shape = static_cast<const b2PolygonShape*>(object->getBody()->GetFixtureList()->GetShape());
+        float low = 0.0f, high = 0.0f;
+        for (int i = 0; i < shape->m_count; ++i) {
+            low = std::min(low, shape->m_vertices[i].x);
+            high = std::max(high, shape->m_vertices[i].x);
+        }
+        return high - low;
+    }
+    // Moves the character's body to `x` at once.
+    static void carry(QVPObject* character, float x) {
+        b2Body* body = character->getBody();
+        if (body) physics::setTransform(body, b2Vec2(x * kMetresPerPoint, body->GetPosition().y), 0.0f);
+    }
     template <class T>
     T* objectAs(const std::shared_ptr<QVModel>& model) const {
         return dynamic_cast<T*>(objectOf(model));
@@ -52,8 +71,6 @@ protected:
 };
 
 // ---------------------------------------------------------------- Teleport
-
-using Teleport = TriggerTest;
 
 struct TeleportRun {
     int characters;
@@ -63,7 +80,7 @@ struct TeleportRun {
 };
 
 // A character on teleport A; B stands 400 points to the right.
-class TeleportRunner : public Teleport {
+class Teleport : public TriggerTest {
 protected:
     TeleportRun run(const ff::TeleportOptions& a, int frames = 120) {
         auto modelA = place(ff::teleportPlacement(CCPoint(200.0f, 30.0f), a));
@@ -80,7 +97,7 @@ protected:
     }
 };
 
-TEST_F(TeleportRunner, TransfersOncePerCapture) {
+TEST_F(Teleport, TransfersOncePerCapture) {
     const TeleportRun run = this->run({});
     ASSERT_NE(run.a, nullptr);
     EXPECT_EQ(run.characters, 2);
@@ -88,7 +105,7 @@ TEST_F(TeleportRunner, TransfersOncePerCapture) {
     EXPECT_EQ(scene->getInputController()->getCharacters()->count(), 2u);
 }
 
-TEST_F(TeleportRunner, DeleteInputMovesTheCharacter) {
+TEST_F(Teleport, DeleteInputMovesTheCharacter) {
     ff::TeleportOptions options;
     options.deleteInput = true;
     const TeleportRun run = this->run(options);
@@ -99,7 +116,7 @@ TEST_F(TeleportRunner, DeleteInputMovesTheCharacter) {
     EXPECT_EQ(run.a->getState(), QVPObject::kStateIdle);
 }
 
-TEST_F(TeleportRunner, TargetStaysOneWay) {
+TEST_F(Teleport, TargetStaysOneWay) {
     const TeleportRun run = this->run({}, 240);
     ASSERT_NE(run.b, nullptr);
     EXPECT_FALSE(run.b->isControllable());
@@ -108,16 +125,17 @@ TEST_F(TeleportRunner, TargetStaysOneWay) {
     EXPECT_EQ(run.characters, 2);
 }
 
-TEST_F(TeleportRunner, SingleUseFinishesAfterItsTrigger) {
+TEST_F(Teleport, SingleUseFinishesAfterItsTrigger) {
     ff::TeleportOptions options;
     options.singleUse = true;
     const TeleportRun run = this->run(options);
-    ASSERT_NE(run.a, nullptr);
-    EXPECT_EQ(run.a->getState(), QVPObject::kStateFinished);
+    // Finished at its first trigger and taken off the field.
+    EXPECT_EQ(run.a, nullptr);
+    ASSERT_NE(run.b, nullptr);
     EXPECT_EQ(run.characters, 2);
 }
 
-TEST_F(TeleportRunner, NoMemberInRangeQueuesNothing) {
+TEST_F(Teleport, NoMemberInRangeQueuesNothing) {
     ff::TeleportOptions options;
     options.searchRadius = 300.0f;
     const TeleportRun run = this->run(options);
@@ -210,7 +228,7 @@ TEST_F(Logic, VelocityModifiersOnMoversAndBodies) {
         {"kAdd", true, {0, 0}, false, 0, {1.6f, 3.2f}, 0.5f},
         {"kDivide", true, {5, 7}, false, 6, {1.6f, 3.2f}, 0.5f},
     };
-    auto asset = ff::obstacleAsset("Box", 20.0f, 20.0f);
+    auto asset = ff::boxAsset("Box", 20.0f, 20.0f);
     auto mover = place(ff::unitPlacement(asset, CCPoint(100.0f, 300.0f)));
     auto body = place(ff::unitPlacement(asset, CCPoint(300.0f, 300.0f), true));
     std::vector<std::shared_ptr<QVModelObjectLogic>> logics;
@@ -220,10 +238,12 @@ TEST_F(Logic, VelocityModifiersOnMoversAndBodies) {
         ff::logicFloatModifier(*logic, "Angular Velocity Modifier", row.angular);
         logics.push_back(logic);
     }
-    ASSERT_NE(enter(), nullptr);
+    ASSERT_NE(runner(), nullptr);
     auto* moverUnit = objectAs<QVPObjectAsset>(mover);
     auto* bodyUnit = objectAs<QVPObjectAsset>(body);
-    ASSERT_TRUE(moverUnit && bodyUnit && bodyUnit->getBody());
+    ASSERT_NE(moverUnit, nullptr);
+    ASSERT_NE(bodyUnit, nullptr);
+    ASSERT_NE(bodyUnit->getBody(), nullptr);
     for (std::size_t i = 0; i < logics.size(); ++i) {
         const Row& row = rows[i];
         SCOPED_TRACE(std::string(row.operation) + (row.physics ? " body" : " mover"));
@@ -267,8 +287,8 @@ TEST_F(Logic, PositionRotationAndScaleModifiers) {
         {"kReplace", 50.0f, true, {30.0f, 0.0f}, 50.0f, 50.0f, 50.0f},
         {"kReplace", 50.0f, false, {30.0f, 0.0f}, 80.0f, 50.0f, 50.0f},
     };
-    auto asset = ff::obstacleAsset("Box", 20.0f, 20.0f);
-    auto other = ff::obstacleAsset("Other", 20.0f, 20.0f);
+    auto asset = ff::boxAsset("Box", 20.0f, 20.0f);
+    auto other = ff::boxAsset("Other", 20.0f, 20.0f);
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.operation) + " " + std::to_string(row.modifier));
         auto mover = place(ff::unitPlacement(asset, CCPoint(100.0f, 300.0f)));
@@ -278,7 +298,7 @@ TEST_F(Logic, PositionRotationAndScaleModifiers) {
         ff::logicPointModifier(*logic, "Position Modifier", CCPoint(row.modifier, 0.0f), false, true);
         ff::logicFloatModifier(*logic, "Rotation Modifier", row.modifier);
         ff::logicPointModifier(*logic, "Scale Modifier", CCPoint(row.modifier, 0.0f), false, true);
-        ASSERT_NE(enter(), nullptr);
+        ASSERT_NE(runner(), nullptr);
         auto* unit = objectAs<QVPObjectAssetUnit>(mover);
         auto* trigger = objectAs<QVPObjectAsset>(logic);
         auto* unrelated = objectAs<QVPObjectAssetUnit>(stranger);
@@ -286,18 +306,16 @@ TEST_F(Logic, PositionRotationAndScaleModifiers) {
         trigger->setPosition(trigger->getPosition() + row.triggerShift);
         unit->setModifierX(300.0f, "kReplace");
         unit->setModifierRotation(30.0f, "kReplace");
-        const b2Vec2 fixtureSize = unit->getBody()->GetFixtureList()->GetAABB(0).upperBound -
-                                   unit->getBody()->GetFixtureList()->GetAABB(0).lowerBound;
+        const float fixtureWidth = shapeWidth(unit);
         trigger->beginContact(unit, nullptr, true);
         trigger->beginContact(unrelated, nullptr, true);
-        idle(1);
+        // The body moves at the unit's update, the node follows at the next.
+        idle(2);
         EXPECT_NEAR(unit->getPositionX(), row.x, 0.01f);
         EXPECT_NEAR(unit->getRotation(), row.rotation, 0.01f);
         EXPECT_FLOAT_EQ(unit->getScaleX(), row.scale);
         EXPECT_FLOAT_EQ(unit->getScaleY(), 1.0f);
-        const b2Vec2 after = unit->getBody()->GetFixtureList()->GetAABB(0).upperBound -
-                             unit->getBody()->GetFixtureList()->GetAABB(0).lowerBound;
-        EXPECT_NEAR(after.x, fixtureSize.x, 1e-4f);
+        EXPECT_FLOAT_EQ(shapeWidth(unit), fixtureWidth);
         EXPECT_FLOAT_EQ(unrelated->getPositionX(), 100.0f);
         EXPECT_FLOAT_EQ(unrelated->getScaleX(), 1.0f);
         section->removeChild(mover);
@@ -308,12 +326,12 @@ TEST_F(Logic, PositionRotationAndScaleModifiers) {
 
 // A mover running into the trigger through a real contact is stopped once.
 TEST_F(Logic, RealContactReplacesTheVelocity) {
-    auto asset = ff::obstacleAsset("Box", 20.0f, 20.0f);
+    auto asset = ff::boxAsset("Box", 20.0f, 20.0f);
     auto mover = place(ff::unitPlacement(asset, CCPoint(300.0f, 300.0f)));
     attributeCast<QVAttributePoint>(mover->attribute("Linear Velocity"))->setValue(CCPoint(4.0f, 0.0f));
     auto logic = place(ff::logicPlacement(CCPoint(400.0f, 300.0f), asset->id(), "kReplace"));
     ff::logicPointModifier(*logic, "Linear Velocity Modifier", CCPoint(0.0f, 9.0f), false, true);
-    ASSERT_NE(enter(), nullptr);
+    ASSERT_NE(runner(), nullptr);
     auto* unit = objectAs<QVPObjectAsset>(mover);
     ASSERT_NE(unit, nullptr);
     ASSERT_FLOAT_EQ(unit->getVelocity().x, 4.0f);
@@ -381,7 +399,7 @@ protected:
         options.playMode = mode;
         return options;
     }
-    std::shared_ptr<QVModelAssetObstacle> m_asset = ff::obstacleAsset("Box", 20.0f, 20.0f);
+    std::shared_ptr<QVModelAssetObstacle> m_asset = ff::boxAsset("Box", 20.0f, 20.0f);
     std::vector<Course> courses;
 };
 
@@ -409,12 +427,13 @@ TEST_F(Path, RoutesByPlayMode) {
         {"kPlayModeLoop", 0, {0}},
         {"kPlayModePingPong", 0, {0}},
     };
-    float y = 200.0f;
+    // Side by side, out of each other's search radius.
+    float x = 100.0f;
     for (const Row& row : rows) {
         ff::PathOptions options = twoPoints(row.mode);
         options.points.resize(static_cast<std::size_t>(row.points));
-        placeCourse(CCPoint(300.0f, y), options);
-        y += 1000.0f;
+        placeCourse(CCPoint(x, 200.0f), options);
+        x += 300.0f;
     }
     ASSERT_TRUE(runCourses(400, false));
     for (std::size_t i = 0; i < courses.size(); ++i) {
@@ -425,6 +444,71 @@ TEST_F(Path, RoutesByPlayMode) {
         EXPECT_EQ(visited, row.route);
         EXPECT_EQ(courses[i].path->held().size(), 1u);
     }
+}
+
+// Capture and velocity rules, one course each, read after a first frame.
+TEST_F(Path, CaptureAndVelocityRules) {
+    struct Row {
+        const char* name;
+        float attraction;
+        const char* objectAsset;
+        bool captured;
+    };
+    const Row rows[] = {
+        {"attraction 100", 100.0f, "-1", true},
+        {"attraction 50", 50.0f, "-1", true},
+        {"attraction 0", 0.0f, "-1", true},
+        {"another asset", 100.0f, "987654", false},
+    };
+    float x = 100.0f;
+    for (const Row& row : rows) {
+        ff::PathOptions options;
+        options.attraction = row.attraction;
+        options.objectAsset = row.objectAsset;
+        placeCourse(CCPoint(x, 200.0f), options);
+        x += 300.0f;
+    }
+    // A second path on the first one's spot finds its unit held.
+    auto second = place(ff::pathPlacement(CCPoint(100.0f, 200.0f), ff::PathOptions{}));
+    ASSERT_TRUE(runCourses(1, false));
+    auto* secondPath = objectAs<QVPObjectAssetPath>(second);
+    ASSERT_NE(secondPath, nullptr);
+    EXPECT_TRUE(secondPath->held().empty());
+    for (std::size_t i = 0; i < courses.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        Course& course = courses[i];
+        ASSERT_EQ(course.path->held().size(), row.captured ? 1u : 0u);
+        if (!row.captured) continue;
+        // 60 points above the target: the steering points straight down.
+        const CCPoint target = course.path->held()[0].target;
+        b2Body* body = course.unit->getBody();
+        physics::setTransform(body, b2Vec2(target.x * kMetresPerPoint, (target.y + 60.0f) * kMetresPerPoint), 0.0f);
+        course.unit->setPosition(target + CCPoint(0.0f, 60.0f));
+        physics::setLinearVelocity(body, b2Vec2(1.0f, 2.0f));
+        course.path->steer();
+        const float a = row.attraction / 100.0f;
+        EXPECT_NEAR(body->GetLinearVelocity().x, (1.0f - a) * 1.0f, 1e-4f);
+        EXPECT_NEAR(body->GetLinearVelocity().y, (1.0f - a) * 2.0f - 6.0f * a, 1e-4f);
+    }
+}
+
+// An object escaping its target is let go only until the path's first
+// arrival.
+TEST_F(Path, EscapeReleasesOnlyBeforeTheFirstArrival) {
+    ff::PathOptions still;
+    still.attraction = 0.0f;  // never moves, so never arrives
+    placeCourse(CCPoint(100.0f, 200.0f), still);
+    placeCourse(CCPoint(500.0f, 200.0f), twoPoints("kPlayModeLoop"));
+    ASSERT_TRUE(runCourses(30, false));
+    for (Course& course : courses) {
+        ASSERT_EQ(course.path->held().size(), 1u);
+        carry(course.unit, course.origin.x + 400.0f);
+        course.unit->setPosition(CCPoint(course.origin.x + 400.0f, course.unit->getPositionY()));
+        course.path->steer();
+    }
+    EXPECT_TRUE(courses[0].path->held().empty());
+    EXPECT_EQ(courses[1].path->held().size(), 1u);
 }
 
 TEST_F(Path, DestroyedPathUnlinksHeldObjects) {
@@ -470,13 +554,12 @@ TEST_F(Gatekeeper, FinishesTheCharacterPastThePassedAmount) {
         for (int touch = 1; touch <= row.finishingTouch; ++touch) {
             SCOPED_TRACE(touch);
             EXPECT_NE(character->getState(), QVPObject::kStateFinished);
-            b2Body* body = character->getBody();
-            ASSERT_NE(body, nullptr);
-            physics::setTransform(body, b2Vec2(600.0f * 0.05f, body->GetPosition().y), 0.0f);
+            ASSERT_NE(character->getBody(), nullptr);
+            carry(character, 600.0f);
             idle(2);
             EXPECT_EQ(gatekeeper->passed(), touch);
             if (touch < row.finishingTouch) {
-                physics::setTransform(body, b2Vec2(200.0f * 0.05f, body->GetPosition().y), 0.0f);
+                carry(character, 200.0f);
                 idle(2);
             }
         }
@@ -513,8 +596,6 @@ TEST_F(ScreenJump, OpensLinkedUi) {
         screentest::ScreenTest::link(*worldNode(), "To Shop", *ui);
         place(ff::screenJumpPlacement(CCPoint(200.0f, 30.0f), "To Shop", "kStartKeepScores", pause));
         ASSERT_NE(runner(), nullptr);
-        EXPECT_EQ(scene->getHud(), nullptr);
-        idle(3);
         EXPECT_EQ(manager()->currentUiName(), "Shop");
         ASSERT_NE(scene->getHud(), nullptr);
         EXPECT_EQ(scene->getHud()->key(), "Shop");
@@ -536,9 +617,13 @@ TEST_F(ScreenJump, OpensLinkedWorld) {
         auto next = node<QVNodeScene, QVModelScreenScene>("Next");
         ff::section(next->screenScene(), "Next Start", 1136.0f, true);
         screentest::ScreenTest::link(*worldNode(), "Onward", *next);
-        place(ff::screenJumpPlacement(CCPoint(200.0f, 30.0f), "Onward", row.function, false));
+        place(ff::screenJumpPlacement(CCPoint(600.0f, 30.0f), "Onward", row.function, false));
         checkpointRecord("Next").sectionId = 77;
-        ASSERT_NE(runner(), nullptr);
+        QVPObjectAssetCharacter* character = runner();
+        ASSERT_NE(character, nullptr);
+        keep(scene);
+        ASSERT_EQ(manager()->getSceneName(), "W");
+        carry(character, 600.0f);
         idle(4);
         EXPECT_EQ(manager()->getSceneName(), "Next");
         ASSERT_NE(manager()->getGameScene(), nullptr);

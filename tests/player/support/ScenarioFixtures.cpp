@@ -30,15 +30,13 @@ void set(const QVModel& model, const char* name, const V& value) {
     if (auto* attribute = attributeCast<A>(model.attribute(name))) attribute->setValue(value);
 }
 
-// An obstacle asset with a box and a one-frame idle animation, so that its
-// units get a body.
+}  // namespace
+
 std::shared_ptr<QVModelAssetObstacle> boxAsset(const std::string& name, float width, float height) {
     auto asset = obstacleAsset(name, width, height);
     linkAnimation(*asset, "Idle Animation", framedAnimation(name, 1));
     return asset;
 }
-
-}  // namespace
 
 std::shared_ptr<QVModelAnimation> spriteAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprites, int frames,
                                                   float duration) {

@@ -11,6 +11,7 @@
 
 class QVModelAnimation;
 class QVModelAssetCharacter;
+class QVModelAssetObstacle;
 class QVModelComponentCharacterGameplaySettings;
 class QVModelComponentHealth;
 class QVModelObjectAssetUnit;
@@ -23,6 +24,10 @@ namespace fieldfixtures {
 // (a gun's bullet) gets a collision box.
 std::shared_ptr<QVModelAnimation> spriteAnimation(const std::shared_ptr<QVModelSpriteContainer>& sprites,
                                                   int frames = 1, float duration = 1.0f);
+
+// An obstacle asset with a box and a one-frame idle animation, so that its
+// units get a body.
+std::shared_ptr<QVModelAssetObstacle> boxAsset(const std::string& name, float width, float height);
 
 // A static platform of that size centred at `centre`: character collision,
 // never destroyed, with a one-frame idle animation.
