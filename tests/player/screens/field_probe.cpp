@@ -551,6 +551,8 @@ public:
         director->setAnimationInterval(1.0 / 60.0);
         director->setFixedDeltaTime(true);
         director->setFrameLimit(m_probe->totalFrames());
+        // The sprite frames of the atlases, as the player's loading ends: their
+        // textures need the view's GL context.
         for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
             CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
         }
