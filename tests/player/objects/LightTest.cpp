@@ -210,7 +210,8 @@ TEST_F(Light, ManyCastersStayInBounds) {
 }
 
 TEST_F(Light, ZeroRadiusDrawsNothing) {
-    for (float radius : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    for (float radius :
+         {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         SCOPED_TRACE(radius);
         for (bool shadows : {false, true}) {
             QVPObjectAssetLight* l = light(radius, shadows);
