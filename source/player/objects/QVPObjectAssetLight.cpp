@@ -146,8 +146,8 @@ void QVPObjectAssetLight::addFixtureRays(b2Fixture* fixture, const b2Vec2& c) {
         const b2Rot& rotation = body->GetTransform().q;
         for (int i = 0; i < count; ++i) {
             const b2Vec2 w = body->GetWorldPoint(polygon->m_vertices[i]);
-            const b2Vec2 n = b2Mul(rotation, kEdgeOffset * normalised(polygon->m_normals[i] -
-                                                                       polygon->m_normals[(i + 1) % count]));
+            const b2Vec2 n =
+                b2Mul(rotation, kEdgeOffset * normalised(polygon->m_normals[i] - polygon->m_normals[(i + 1) % count]));
             appendRay(w + n - c, n);
         }
     }

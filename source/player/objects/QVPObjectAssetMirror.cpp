@@ -24,8 +24,7 @@ namespace {
 constexpr float kDegreesToRadiansExact = 0.01745329238474369f;
 }  // namespace
 
-QVPObjectAssetMirror::QVPObjectAssetMirror(std::shared_ptr<QVModelObject> model)
-    : QVPObjectAsset(std::move(model)) {
+QVPObjectAssetMirror::QVPObjectAssetMirror(std::shared_ptr<QVModelObject> model) : QVPObjectAsset(std::move(model)) {
     m_collisionType = kNoCollision;
     m_movesLinearly = true;
     m_typeFlags = kTypeMirror;

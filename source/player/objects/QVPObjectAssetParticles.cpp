@@ -9,10 +9,10 @@
 #include "platform/QVLog.h"
 #include "player/objects/QVPAnimationObject.h"
 
+using cocos2d::ccColor4F;
 using cocos2d::CCNode;
 using cocos2d::CCParticleSystemQuad;
 using cocos2d::CCPoint;
-using cocos2d::ccColor4F;
 
 namespace {
 
@@ -62,7 +62,8 @@ void QVPObjectAssetParticles::createEmitter(const EmitterModel& emitter) {
 
     const QVModelObjectParticlesEmitter& e = *emitter;
     system->setTexture(texture);
-    if (static_cast<int>(system->getTotalParticles()) != e.totalParticles()) system->setTotalParticles(e.totalParticles());
+    if (static_cast<int>(system->getTotalParticles()) != e.totalParticles())
+        system->setTotalParticles(e.totalParticles());
     system->setEmissionRate(e.emissionRate());
     system->setBlendAdditive(e.blendAdditive());
     system->setPosition(e.position(0.0f, 0));

@@ -83,9 +83,17 @@ class Light : public GlEffectsTest {
 protected:
     Light() { pngtest::writeFile(root.path("fx/lightMap.png"), pngtest::solid(64, 64, 255, 255, 255, 255)); }
     ~Light() override {
-        layer->removeAllChildrenWithCleanup(true);
-        for (Caster* caster : casters) caster->release();
+        clear();
         QVPSettingsController::destroy();
+    }
+    // Lights and casters go; the world stays.
+    void clear() {
+        layer->removeAllChildrenWithCleanup(true);
+        for (Caster* c : casters) {
+            physics::destroyBody(&world, c->getBody());
+            c->release();
+        }
+        casters.clear();
     }
     // A light at (100, 100) points, the centre (5, 5) in metres; without a
     // game layer it is always on screen.
@@ -160,12 +168,7 @@ TEST_F(Light, CastersCutTheFan) {
         EXPECT_EQ(lit(fan, CCPoint(60, 0)), row.behindLit);
         EXPECT_TRUE(lit(fan, CCPoint(0, 60)));
         EXPECT_TRUE(lit(fan, CCPoint(20, 0)));  // in front of the caster
-        layer->removeAllChildrenWithCleanup(true);
-        for (Caster* c : casters) {
-            physics::destroyBody(&world, c->getBody());
-            c->release();
-        }
-        casters.clear();
+        clear();
     }
 }
 
@@ -201,16 +204,13 @@ TEST_F(Light, ManyCastersStayInBounds) {
         }
         EXPECT_EQ(fan.size(), static_cast<size_t>(l->vertexCount() + 1));
         for (const ccVertex2F& v : fan) EXPECT_LE(std::hypot(v.x, v.y), 5.0f * 20.0f * 1.5f);
-        for (Caster* c : casters) {
-            physics::destroyBody(&world, c->getBody());
-            c->release();
-        }
-        casters.clear();
+        clear();
     }
 }
 
 TEST_F(Light, ZeroRadiusDrawsNothing) {
-    for (float radius : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    for (float radius :
+         {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         SCOPED_TRACE(radius);
         for (bool shadows : {false, true}) {
             QVPObjectAssetLight* l = light(radius, shadows);

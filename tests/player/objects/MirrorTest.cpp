@@ -30,7 +30,9 @@ protected:
         made->setRotation(rotation);
         return made;
     }
-    void writeShader(const std::string& text) { pngtest::writeFile(root.path("data/shaders/WaterReflection.fsh"), text); }
+    void writeShader(const std::string& text) {
+        pngtest::writeFile(root.path("data/shaders/WaterReflection.fsh"), text);
+    }
 };
 
 TEST_F(Mirror, CapturesIntoItsScaledSize) {

@@ -551,6 +551,11 @@ public:
         director->setAnimationInterval(1.0 / 60.0);
         director->setFixedDeltaTime(true);
         director->setFrameLimit(m_probe->totalFrames());
+        // The sprite frames of the atlases, as the player's loading ends: their
+        // textures need the view's GL context.
+        for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
+            CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
+        }
         ScreenManager::shared()->setScene(m_options.world);
         CCScene* scene = ScreenManager::shared()->createCurrentScene();
         if (!scene) return false;
@@ -609,10 +614,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     QVPSettingsController::shared()->load();
-    // The sprite frames of the atlases, as the player's loading ends.
-    for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
-        CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
-    }
     for (const auto& health : QVModelController::shared()->getModels<QVModelComponentHealth>()) {
         health->setLivesLeft(health->lives());
     }

@@ -8,8 +8,8 @@
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
 
-using cocos2d::CCPoint;
 using cocos2d::ccColor4F;
+using cocos2d::CCPoint;
 
 namespace fieldfixtures {
 
@@ -60,9 +60,9 @@ std::shared_ptr<QVModelObjectParticles> particlesPlacement(const CCPoint& positi
     return particles;
 }
 
-std::shared_ptr<QVModelObjectParticlesEmitter> particlesEmitter(const std::shared_ptr<QVModelObjectParticles>& particles,
-                                                                const std::shared_ptr<QVModelSpriteContainer>& texture,
-                                                                const CCPoint& position) {
+std::shared_ptr<QVModelObjectParticlesEmitter> particlesEmitter(
+    const std::shared_ptr<QVModelObjectParticles>& particles, const std::shared_ptr<QVModelSpriteContainer>& texture,
+    const CCPoint& position) {
     auto emitter = made<QVModelObjectParticlesEmitter>();
     emitter->setPosition(position);
     if (texture) attributeCast<QVAttributeSprite>(emitter->attribute("Texture"))->setValue(texture);

@@ -24,8 +24,8 @@ std::shared_ptr<QVModelObjectParticles> particlesPlacement(const cocos2d::CCPoin
 // An emitter of `particles` at `position`: "Total Particles" 300, "Emission
 // Rate" 100, "Life" 1, "Speed" 60 +- 20, "Angle" 90 +- 180, sizes 8, red
 // "Color" keys 0 and 1, free position type; no "Texture" when null.
-std::shared_ptr<QVModelObjectParticlesEmitter> particlesEmitter(const std::shared_ptr<QVModelObjectParticles>& particles,
-                                                                const std::shared_ptr<QVModelSpriteContainer>& texture,
-                                                                const cocos2d::CCPoint& position = {0, 0});
+std::shared_ptr<QVModelObjectParticlesEmitter> particlesEmitter(
+    const std::shared_ptr<QVModelObjectParticles>& particles, const std::shared_ptr<QVModelSpriteContainer>& texture,
+    const cocos2d::CCPoint& position = {0, 0});
 
 }  // namespace fieldfixtures
