@@ -118,7 +118,8 @@ void CCParallaxScrollNode::addTiledChildren(CCArray* nodes, int z, const CCPoint
     for (CCObject* object : nodes->data()) {
         auto* node = static_cast<CCNode*>(object);
         addScrolledChild(node, z, ratio, current, CCPoint(totalWidth, totalHeight), relativeVelocity);
-        current = current + CCPoint(direction.x * (scaledWidth(node) + gap.x), direction.y * (scaledHeight(node) + gap.y));
+        current =
+            current + CCPoint(direction.x * (scaledWidth(node) + gap.x), direction.y * (scaledHeight(node) + gap.y));
     }
 }
 

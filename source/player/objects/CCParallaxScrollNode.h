@@ -55,9 +55,8 @@ public:
     // The range is the window size until set.
     bool init() override;
 
-    void addScrolledChild(cocos2d::CCNode* node, int z, const cocos2d::CCPoint& ratio,
-                          const cocos2d::CCPoint& position, const cocos2d::CCPoint& scrollOffset,
-                          const cocos2d::CCPoint& relativeVelocity);
+    void addScrolledChild(cocos2d::CCNode* node, int z, const cocos2d::CCPoint& ratio, const cocos2d::CCPoint& position,
+                          const cocos2d::CCPoint& scrollOffset, const cocos2d::CCPoint& relativeVelocity);
     // Lays the nodes out one after another along `direction`, each wrapping
     // by the total length of the row.
     void addTiledChildren(cocos2d::CCArray* nodes, int z, const cocos2d::CCPoint& ratio,

@@ -111,8 +111,8 @@ void QVPObjectAssetTrail::update(float dt) {
             const CCPoint to = m_points[0];
             for (int k = 1; k < n; ++k) {
                 const float t = static_cast<float>(k) / static_cast<float>(n);
-                const float wave = std::sin(model->waveLength() / kWaveScale * (m_phase + m_time)) *
-                                   model->waveHeight() / kWaveScale;
+                const float wave =
+                    std::sin(model->waveLength() / kWaveScale * (m_phase + m_time)) * model->waveHeight() / kWaveScale;
                 insertPoint(from + (to - from) * t, wave);
             }
         }

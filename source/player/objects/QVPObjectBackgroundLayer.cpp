@@ -81,7 +81,8 @@ void QVPObjectBackgroundLayer::buildTiles(const QVModelObjectBackground& model) 
         // the range: one row of what was made has to do.
         if (!(advance > 0.0f) || tiles->count() >= static_cast<unsigned>(kMaxTiles)) {
             if (needed >= accumulated) {
-                logMessage("[QVPObjectBackgroundLayer] tiling stopped after %d tiles", static_cast<int>(tiles->count()));
+                logMessage("[QVPObjectBackgroundLayer] tiling stopped after %d tiles",
+                           static_cast<int>(tiles->count()));
             }
             break;
         }

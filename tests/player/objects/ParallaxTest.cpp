@@ -110,9 +110,9 @@ TEST_F(Parallax, ChildrenWrapPastTheRangeOnly) {
         const char* name;
         CCPoint start, velocity, end;
     } rows[] = {
-        {"left past", {0, 0}, {-11, 0}, {39, 0}},   {"left to the bound", {0, 0}, {-10, 0}, {-10, 0}},
-        {"right past", {95, 0}, {6, 0}, {51, 0}},   {"right to the bound", {95, 0}, {5, 0}, {100, 0}},
-        {"down past", {0, 0}, {0, -11}, {0, 49}},   {"up past", {0, 75}, {0, 6}, {0, 21}},
+        {"left past", {0, 0}, {-11, 0}, {39, 0}},      {"left to the bound", {0, 0}, {-10, 0}, {-10, 0}},
+        {"right past", {95, 0}, {6, 0}, {51, 0}},      {"right to the bound", {95, 0}, {5, 0}, {100, 0}},
+        {"down past", {0, 0}, {0, -11}, {0, 49}},      {"up past", {0, 75}, {0, 6}, {0, 21}},
         {"up to the bound", {0, 75}, {0, 5}, {0, 80}},
     };
     for (const auto& row : rows) {
@@ -161,8 +161,8 @@ TEST_F(Parallax, NegativeTilingOffsetEnds) {
         QVPObjectBackgroundLayer* made =
             layer(ff::backgroundPlacement(nullptr, container, {568, 480}, 60.0f, row.offset));
         EXPECT_EQ(made->parallaxNode()->getChildrenCount(), row.tiles);
-        EXPECT_EQ(fieldtest::linesWith("[QVPObjectBackgroundLayer] tiling stopped after " +
-                                       std::to_string(row.tiles) + " tiles"),
+        EXPECT_EQ(fieldtest::linesWith("[QVPObjectBackgroundLayer] tiling stopped after " + std::to_string(row.tiles) +
+                                       " tiles"),
                   1);
         made->update(kStep);
     }

@@ -40,8 +40,7 @@ protected:
         pngtest::writeFile(root.path(atlas->plistPath()),
                            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>frames</key><dict><key>" +
                                sprite->frameName() + "</key><dict><key>frame</key><string>{{0,0}," + size +
-                               "}</string><key>offset</key><string>{0,0}</string><key>sourceSize</key><string>" +
-                               size +
+                               "}</string><key>offset</key><string>{0,0}</string><key>sourceSize</key><string>" + size +
                                "</string></dict></dict><key>metadata</key><dict><key>format</key><integer>2</integer>"
                                "<key>textureFileName</key><string>atlas_ID" +
                                std::to_string(atlas->id()) + ".png</string></dict></dict></plist>\n");
