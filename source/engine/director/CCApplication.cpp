@@ -1,6 +1,5 @@
 #include "director/CCApplication.h"
 
-
 #include <cmath>
 #include <set>
 
@@ -136,9 +135,8 @@ int CCApplication::run() {
     }
     director->beginRun();
     ViewScriptTarget scriptTarget(view);
-    const int shotHook = director->addFrameHook([&screenshots, view](unsigned int frame) {
-        screenshots.capture(frame, view);
-    });
+    const int shotHook =
+        director->addFrameHook([&screenshots, view](unsigned int frame) { screenshots.capture(frame, view); });
     std::set<GLenum> glErrors;
     double nextStart = compat::monotonicSeconds();
     while (!shouldStop()) {

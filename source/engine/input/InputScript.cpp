@@ -317,17 +317,17 @@ void InputScriptTarget::scriptTouch(const InputScriptEvent& event) {
     const float x = static_cast<float>(event.x);
     const float y = static_cast<float>(event.y);
     switch (event.kind) {
-    case InputScriptEvent::TouchDown:
-        input->touchBegan(0, x, y);
-        break;
-    case InputScriptEvent::TouchMove:
-        input->touchMoved(0, x, y);
-        break;
-    case InputScriptEvent::TouchUp:
-        input->touchEnded(0, x, y);
-        break;
-    default:
-        break;
+        case InputScriptEvent::TouchDown:
+            input->touchBegan(0, x, y);
+            break;
+        case InputScriptEvent::TouchMove:
+            input->touchMoved(0, x, y);
+            break;
+        case InputScriptEvent::TouchUp:
+            input->touchEnded(0, x, y);
+            break;
+        default:
+            break;
     }
 }
 
@@ -405,35 +405,35 @@ void InputScriptPlayer::deliverFrame(unsigned int frame, InputScriptTarget* targ
     if (!target) target = &engineTarget;
     for (const InputScriptEvent& event : m_script->takeFrame(frame)) {
         switch (event.kind) {
-        case InputScriptEvent::TouchDown:
-        case InputScriptEvent::TouchMove:
-        case InputScriptEvent::TouchUp:
-            target->scriptTouch(event);
-            break;
-        case InputScriptEvent::Back:
-            target->scriptBack();
-            break;
-        case InputScriptEvent::Accel:
-            target->scriptAccel(event.x, event.y, event.z);
-            break;
-        case InputScriptEvent::KeyDown:
-        case InputScriptEvent::KeyUp:
-            target->scriptKey(event);
-            break;
-        case InputScriptEvent::PadButtonDown:
-        case InputScriptEvent::PadButtonUp:
-        case InputScriptEvent::PadAxis:
-            target->scriptPad(event);
-            break;
-        case InputScriptEvent::Iconify:
-            target->scriptIconify();
-            break;
-        case InputScriptEvent::Restore:
-            target->scriptRestore();
-            break;
-        case InputScriptEvent::Quit:
-            target->scriptQuit();
-            break;
+            case InputScriptEvent::TouchDown:
+            case InputScriptEvent::TouchMove:
+            case InputScriptEvent::TouchUp:
+                target->scriptTouch(event);
+                break;
+            case InputScriptEvent::Back:
+                target->scriptBack();
+                break;
+            case InputScriptEvent::Accel:
+                target->scriptAccel(event.x, event.y, event.z);
+                break;
+            case InputScriptEvent::KeyDown:
+            case InputScriptEvent::KeyUp:
+                target->scriptKey(event);
+                break;
+            case InputScriptEvent::PadButtonDown:
+            case InputScriptEvent::PadButtonUp:
+            case InputScriptEvent::PadAxis:
+                target->scriptPad(event);
+                break;
+            case InputScriptEvent::Iconify:
+                target->scriptIconify();
+                break;
+            case InputScriptEvent::Restore:
+                target->scriptRestore();
+                break;
+            case InputScriptEvent::Quit:
+                target->scriptQuit();
+                break;
         }
     }
 }

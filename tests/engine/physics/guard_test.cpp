@@ -279,7 +279,8 @@ TEST(ContactNormal, ZeroWithoutManifoldPointsUnitLengthWithThem) {
 TEST(Mass, DynamicBodyWithoutDensityStillFalls) {
     const std::vector<std::pair<const char*, std::function<void(b2Body*)>>> rows = {
         {"createFixture", [](b2Body*) {}},
-        {"destroyFixture", [](b2Body* body) {
+        {"destroyFixture",
+         [](b2Body* body) {
              b2PolygonShape box;
              box.SetAsBox(0.2f, 0.2f);
              b2FixtureDef def;
@@ -289,7 +290,8 @@ TEST(Mass, DynamicBodyWithoutDensityStillFalls) {
              ASSERT_NE(physics::createFixture(body, def), nullptr);
              ASSERT_TRUE(physics::destroyFixture(body, first));
          }},
-        {"setType", [](b2Body* body) {
+        {"setType",
+         [](b2Body* body) {
              ASSERT_TRUE(physics::setType(body, b2_staticBody));
              ASSERT_TRUE(physics::setType(body, b2_dynamicBody));
          }},

@@ -9,11 +9,11 @@
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelEffects.h"
-#include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreenScene.h"
+#include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeModel.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModelController.h"
@@ -307,8 +307,7 @@ std::shared_ptr<QVModelObjectAssetPowerup> powerupInvincibility(const CCPoint& p
 
 std::shared_ptr<QVModelObjectBackground> backgroundPlacement(const std::shared_ptr<QVModelScreenScene>& world,
                                                              const std::shared_ptr<QVModelSpriteContainer>& image,
-                                                             const CCPoint& position, float speed,
-                                                             float tilingOffset) {
+                                                             const CCPoint& position, float speed, float tilingOffset) {
     auto made = registered(QVModelObjectBackground::create());
     attributeCast<QVAttributeSprite>(made->attribute("Image"))->setValue(image);
     made->setPosition(position);
