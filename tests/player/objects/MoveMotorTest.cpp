@@ -119,9 +119,7 @@ TEST_F(Move, VelocityWhileOn) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto model = moveModel("kEventStart");
-        // An animation without a shape keeps the body's fixture and mass (a
-        // swap to the builder's density 0 leaves a Box2D 2.4 body massless,
-        // out of gravity's reach).
+        // An animation without a shape keeps the body's fixture and mass.
         model->animationAttribute()->setModel(framesAnimation(2));
         model->mathematicalOperationAttribute()->setValue(row.operation, true);
         setPoint(model->linearVelocityAttribute(), row.x, 0.0f, row.yEmpty);
