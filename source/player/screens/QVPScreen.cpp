@@ -32,6 +32,7 @@
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
 #include "player/ui/QVPObjectText.h"
@@ -406,9 +407,11 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         unlocker->applySceneUnlock();
         return nullptr;
     }
+    if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
+        return QVPObjectEventObserver::create(observer);
+    }
     if (modelCast<QVModelObjectManipulator>(objectModel) || modelCast<QVModelObjectAccelerometer>(objectModel) ||
-        modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectCharacterSelector>(objectModel) ||
-        modelCast<QVModelObjectSwipeControl>(objectModel)) {
+        modelCast<QVModelObjectCharacterSelector>(objectModel) || modelCast<QVModelObjectSwipeControl>(objectModel)) {
         logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
