@@ -35,6 +35,7 @@
 #include "player/ui/QVPObjectButton.h"
 #include "player/ui/QVPObjectButtonPowerup.h"
 #include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
 #include "player/ui/QVPObjectManipulator.h"
@@ -469,7 +470,10 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         return nullptr;
     }
     if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
-    if (modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectCharacterSelector>(objectModel)) {
+    if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
+        return QVPObjectEventObserver::create(observer);
+    }
+    if (modelCast<QVModelObjectCharacterSelector>(objectModel)) {
         logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
