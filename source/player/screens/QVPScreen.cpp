@@ -32,6 +32,7 @@
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
 #include "player/ui/QVPObjectText.h"
@@ -406,9 +407,11 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         unlocker->applySceneUnlock();
         return nullptr;
     }
+    if (auto selector = modelCast<QVModelObjectCharacterSelector>(objectModel)) {
+        return QVPObjectCharacterSelector::create(selector);
+    }
     if (modelCast<QVModelObjectManipulator>(objectModel) || modelCast<QVModelObjectAccelerometer>(objectModel) ||
-        modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectCharacterSelector>(objectModel) ||
-        modelCast<QVModelObjectSwipeControl>(objectModel)) {
+        modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectSwipeControl>(objectModel)) {
         logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
@@ -528,6 +531,8 @@ void QVPScreen::setScreenState(int state) {
         } else if (auto* text = dynamic_cast<QVPObjectText*>(node)) {
             text->setAnimationState(state);
             text->update(0.0f);
+        } else if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) {
+            selector->setAnimationState(state);
         }
     }
 }
