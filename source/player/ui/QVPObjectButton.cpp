@@ -44,6 +44,28 @@ CCSprite* containerSprite(const std::shared_ptr<QVModelSpriteContainer>& contain
 
 }  // namespace
 
+void setButtonImages(cocos2d::CCMenuItemSprite* item, const std::shared_ptr<QVModelSpriteContainer>& image,
+                     const std::shared_ptr<QVModelSpriteContainer>& imageSelected) {
+    static const cocos2d::ccColor3B kSelectedTint = {128, 128, 128};
+    static const cocos2d::ccColor3B kDisabledTint = {60, 60, 60};
+    CCSprite* normal = containerSprite(image, 1.0f, nullptr);
+    CCSprite* selected = nullptr;
+    CCSprite* disabled = nullptr;
+    if (normal) {
+        selected = imageSelected ? containerSprite(imageSelected, 0.2f, nullptr)
+                                 : containerSprite(image, 1.0f, &kSelectedTint);
+        disabled = containerSprite(image, 1.0f, &kDisabledTint);
+    } else {
+        // Invisible, but it still takes touches.
+        normal = createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{0, 0, 0, 0});
+        normal->retain();
+    }
+    item->initWithNormalSprite(normal, selected, disabled, item->getTarget(), item->getSelector());
+    for (CCSprite* held : {normal, selected, disabled}) {
+        if (held) held->release();
+    }
+}
+
 void logNoRuntimeObject(const std::string& className) {
     static std::set<std::string> logged;
     if (logged.insert(className).second) {
@@ -72,27 +94,8 @@ QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelO
     model->decrementIntervalCounter();
     if (!model->intervalReached()) return nullptr;
 
-    const std::shared_ptr<QVModelSpriteContainer> image = model->image();
-    static const cocos2d::ccColor3B kSelectedTint = {128, 128, 128};
-    static const cocos2d::ccColor3B kDisabledTint = {60, 60, 60};
-    CCSprite* normal = containerSprite(image, 1.0f, nullptr);
-    CCSprite* selected = nullptr;
-    CCSprite* disabled = nullptr;
-    QVPObjectButton* button = nullptr;
-    if (normal) {
-        const std::shared_ptr<QVModelSpriteContainer> chosen = model->imageSelected();
-        selected = chosen ? containerSprite(chosen, 0.2f, nullptr) : containerSprite(image, 1.0f, &kSelectedTint);
-        disabled = containerSprite(image, 1.0f, &kDisabledTint);
-        button = create(normal, selected, disabled);
-    } else {
-        // Invisible, but it still takes touches.
-        button = create(createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{0, 0, 0, 0}), nullptr,
-                        nullptr);
-    }
-    for (CCSprite* held : {normal, selected, disabled}) {
-        if (held) held->release();
-    }
-
+    QVPObjectButton* button = create(nullptr, nullptr, nullptr);
+    setButtonImages(button, model->image(), model->imageSelected());
     button->setModel(model);
     qvui::placeFromModel(button, *model, 0.0f, 0, model->stickToEdge());
     button->setAutohideDelay(model->autohide());

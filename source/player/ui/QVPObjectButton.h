@@ -12,6 +12,7 @@
 #include "menu/CCMenuItem.h"
 
 class QVModelObjectButton;
+class QVModelSpriteContainer;
 class QVPScreen;
 
 class QVPObjectButton : public cocos2d::CCMenuItemSprite {
@@ -78,6 +79,13 @@ private:
     bool m_touchEmulationHigh = false;
     int32_t m_registeredKey = 0;
 };
+
+// Gives `item` a button's three images, keeping its target and selector:
+// normal from `image` at speed 1.0; selected from `imageSelected` at 0.2,
+// or the image tinted (128, 128, 128); disabled the image tinted
+// (60, 60, 60). Without an image it gets one transparent 100 x 100 sprite.
+void setButtonImages(cocos2d::CCMenuItemSprite* item, const std::shared_ptr<QVModelSpriteContainer>& image,
+                     const std::shared_ptr<QVModelSpriteContainer>& imageSelected);
 
 // Logs "[QVPScreen] no runtime object for <class>" the first time a class
 // is named in this run; screens use it for the object kinds they skip.
