@@ -5,6 +5,7 @@
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelSound.h"
 #include "model/classes/QVNeutralRead.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"

@@ -31,6 +31,7 @@
 #include "player/objects/QVPAnimationObject.h"
 #include "player/ui/CoinPayment.h"
 #include "player/ui/QVPObjectButton.h"
+#include "sprite/CCSprite.h"
 
 using cocos2d::CCMenuItemSprite;
 using cocos2d::CCPoint;
