@@ -36,6 +36,7 @@
 #include "player/ui/QVPObjectButtonPowerup.h"
 #include "player/ui/QVPObjectButtonPurchase.h"
 #include "player/ui/QVPObjectCharacterSelector.h"
+#include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
 #include "player/ui/QVPObjectManipulator.h"
@@ -473,8 +474,8 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
     if (auto selector = modelCast<QVModelObjectCharacterSelector>(objectModel)) {
         return QVPObjectCharacterSelector::create(selector);
     }
-    if (modelCast<QVModelObjectEventObserver>(objectModel)) {
-        logNoRuntimeObject(objectModel->className());
+    if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
+        return QVPObjectEventObserver::create(observer);
     }
     return nullptr;
 }
