@@ -35,6 +35,7 @@
 #include "player/ui/QVPObjectButton.h"
 #include "player/ui/QVPObjectButtonPowerup.h"
 #include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
@@ -470,11 +471,11 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         return nullptr;
     }
     if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
+    if (auto selector = modelCast<QVModelObjectCharacterSelector>(objectModel)) {
+        return QVPObjectCharacterSelector::create(selector);
+    }
     if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
         return QVPObjectEventObserver::create(observer);
-    }
-    if (modelCast<QVModelObjectCharacterSelector>(objectModel)) {
-        logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
 }
@@ -593,6 +594,8 @@ void QVPScreen::setScreenState(int state) {
         } else if (auto* text = dynamic_cast<QVPObjectText*>(node)) {
             text->setAnimationState(state);
             text->update(0.0f);
+        } else if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) {
+            selector->setAnimationState(state);
         }
     }
 }
