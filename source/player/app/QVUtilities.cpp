@@ -113,4 +113,3 @@ double noise1D(double x) {
     const double v = r1 * tables.g1[tables.p[b1]];
     return u + s * (v - u);
 }
-

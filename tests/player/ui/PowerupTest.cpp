@@ -1,13 +1,13 @@
 // Powerup buttons: the amount and refill labels, the refill countdown that
 // never shows below zero, unlimited use, acting on the press, and the
 // screen handler that does nothing outside a game field.
-#include "buttons_test_support.h"
 #include "../screens/screens_test_support.h"
+#include "buttons_test_support.h"
 #include "label/CCLabelBMFont.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "player/objects/QVPObjectClasses.h"
-#include "player/screens/QVPScreenScene.h"
 #include "player/screens/QVPScreen.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/ui/QVPObjectButtonPowerup.h"
 
 using namespace uitest;
