@@ -105,21 +105,21 @@ TEST_F(PowerupButton, ForceActionOnPressActsOnTouchDown) {
     }
 }
 
-// Outside a game field the handler spawns nothing, uses nothing and starts
-// no timer.
-TEST_F(PowerupButton, HandlerOutsideGameFieldDoesNothing) {
-    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
-    auto* button = build<QVPObjectButtonPowerup>(model(1.0f, 5.0f));
-    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
-    auto* screen = new QVPScreen();
-    screen->powerupButtonAction(button);
-    EXPECT_EQ(QVPSettingsController::shared()->inventoryAmount(powerup), 1);
-    screen->release();
-}
-
-// In a running game field the handler uses one and starts the refill; a
-// threshold of 50 against a best distance of 0 shows the button at once.
+// Only in a running game field the handler uses one and starts the refill;
+// a threshold of 50 against a best distance of 0 shows the button at once.
 TEST_F(PowerupInField, HandlerUsesOneAndStartsTheRefill) {
+    QVPSettingsController* settings = QVPSettingsController::shared();
+    settings->setInventoryAmount(powerup, 2);
+    auto buttonModel = model(1.0f, 2.0f);
+    attr(*buttonModel, "Visibility Threshold")->setValue(50.0f);
+    auto* button = build<QVPObjectButtonPowerup>(buttonModel);
+    button->retain();
+    auto* menu = new QVPScreen();
+    menu->powerupButtonAction(button);
+    menu->release();
+    EXPECT_EQ(settings->inventoryAmount(powerup), 2);
+    EXPECT_EQ(settings->refillSecondsLeft(powerup->id()), 0);
+
     registerObjectClasses();
     auto world = node<QVNodeScene, QVModelScreenScene>("Field");
     auto section = registered<QVModelLevelSection>();
@@ -130,17 +130,13 @@ TEST_F(PowerupInField, HandlerUsesOneAndStartsTheRefill) {
     step(2);
     QVPScreenScene* scene = manager()->getGameScene();
     ASSERT_NE(scene, nullptr);
-
-    QVPSettingsController* settings = QVPSettingsController::shared();
-    settings->setInventoryAmount(powerup, 2);
-    auto buttonModel = model(1.0f, 2.0f);
-    attr(*buttonModel, "Visibility Threshold")->setValue(50.0f);
-    auto* button = build<QVPObjectButtonPowerup>(buttonModel);
+    button->setVisible(false);
+    button->update(0.0f);
     EXPECT_TRUE(button->isVisible());
-    EXPECT_EQ(settings->refillSecondsLeft(powerup->id()), 0);
     scene->powerupButtonAction(button);
     EXPECT_EQ(settings->inventoryAmount(powerup), 1);
     EXPECT_EQ(settings->refillSecondsLeft(powerup->id()), 60);
+    button->release();
 }
 
 }  // namespace
