@@ -13,13 +13,13 @@
 #include "model/core/QVModelController.h"
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
+#include "player/app/QVUtilities.h"
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
-#include "player/app/QVUtilities.h"
 #include "player/ui/QVPObjectButton.h"
 
 using namespace cocos2d;
