@@ -80,8 +80,7 @@ QVPObjectButton* QVPObjectButton::create(CCNode* normal, CCNode* selected, CCNod
     return button;
 }
 
-QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model,
-                                                  CCObject* target) {
+QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model, CCObject* target) {
     if (!model) return nullptr;
     model->decrementIntervalCounter();
     if (!model->intervalReached()) return nullptr;

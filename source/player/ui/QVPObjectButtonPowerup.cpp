@@ -46,8 +46,8 @@ CCLabelBMFont* QVPObjectButtonPowerup::addLabel(const QVModelObjectButtonPowerup
     const cocos2d::CCPoint& offset = model.labelOffset();
     label->setAnchorPoint(cocos2d::CCPoint(0.5f, 0.0f));
     label->setScale(model.labelScale());
-    label->setPosition(cocos2d::CCPoint(size.width / 2 + offset.x,
-                                        size.height / 2 + offset.y + raise - model.labelVerticalSpacing()));
+    label->setPosition(
+        cocos2d::CCPoint(size.width / 2 + offset.x, size.height / 2 + offset.y + raise - model.labelVerticalSpacing()));
     addChild(label);
     label->release();  // the button holds it
     return label;
@@ -67,8 +67,8 @@ void QVPObjectButtonPowerup::setModel(std::shared_ptr<QVModelObjectButton> model
     const auto button = powerupModel();
     if (!button) return;
     if (!button->unlimitedUse()) m_quantityLabel = addLabel(*button, 0.0f);
-    m_powerup = QVModelController::shared()->getModel<QVModelAssetPowerup>(
-        static_cast<uint32_t>(button->powerupSelectionId()));
+    m_powerup =
+        QVModelController::shared()->getModel<QVModelAssetPowerup>(static_cast<uint32_t>(button->powerupSelectionId()));
     QVPSettingsController* settings = QVPSettingsController::shared();
     if (m_powerup) showAmount(m_quantityLabel, settings->inventoryAmount(m_powerup));
     m_refresh = true;
@@ -94,7 +94,8 @@ void QVPObjectButtonPowerup::startRefillTimer() {
     const auto button = powerupModel();
     if (!button || !m_powerup) return;
     const int timeout = truncToInt(button->refillTimeout());
-    if (timeout > 0) QVPSettingsController::shared()->startRefill(m_powerup->id(), timeout, truncToInt(button->maxRefill()));
+    if (timeout > 0)
+        QVPSettingsController::shared()->startRefill(m_powerup->id(), timeout, truncToInt(button->maxRefill()));
 }
 
 void QVPObjectButtonPowerup::update(float dt) {

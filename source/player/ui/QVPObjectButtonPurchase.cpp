@@ -24,7 +24,8 @@ const char* const kNonIapPurchase = "non IAP purchase";
 void addToInventory(const std::shared_ptr<QVModelAssetPowerup>& powerup, float quantity) {
     if (!powerup) return;
     QVPSettingsController* settings = QVPSettingsController::shared();
-    settings->setInventoryAmount(powerup, truncToInt(quantity + static_cast<float>(settings->inventoryAmount(powerup))));
+    settings->setInventoryAmount(powerup,
+                                 truncToInt(quantity + static_cast<float>(settings->inventoryAmount(powerup))));
 }
 
 bool isCoinPowerup(const std::shared_ptr<QVModelAssetPowerup>& powerup) {

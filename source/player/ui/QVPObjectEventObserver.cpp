@@ -112,11 +112,15 @@ void QVPObjectEventObserver::update(float dt) {
     // Taken now: the open below may release this observer and its screen.
     const std::string playedKey = counted ? ui->key() : std::string();
     if (occurred(*ui, dt)) {
-        const std::shared_ptr<QVModelObjectEventObserver> model = m_model;
-        ui->openConnection(model->name(), 0, QVPScreenUi::pendingFlagsFor(model->function()),
-                           model->pauseCurrentWorld() ? 0 : 1, model->eventType() == "kGameOver" ? 0 : 1);
+        open(*ui, QVPScreenUi::pendingFlagsFor(m_model->function()), m_model->pauseCurrentWorld() ? 0 : 1,
+             m_model->eventType() == "kGameOver" ? 0 : 1);
     }
     if (counted) QVPSettingsController::shared()->incrementScreenPlayed(playedKey);
+}
+
+void QVPObjectEventObserver::open(QVPScreenUi& ui, int pendingFlags, int hudMode, int keepScores) {
+    const std::shared_ptr<QVModelObjectEventObserver> model = m_model;
+    ui.openConnection(model->name(), 0, pendingFlags, hudMode, keepScores);
 }
 
 bool QVPObjectEventObserver::occurred(QVPScreenUi& ui, float dt) {

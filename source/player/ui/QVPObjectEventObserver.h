@@ -31,8 +31,12 @@ public:
     bool isArmed() const { return m_armed; }
     float timeLeft() const { return m_timeLeft; }
 
-private:
+protected:
     QVPObjectEventObserver() = default;
+    // The UI screen's openConnection of the model's "Name".
+    virtual void open(QVPScreenUi& ui, int pendingFlags, int hudMode, int keepScores);
+
+private:
     // The event of the model's type holds now; one-shot events disarm here.
     bool occurred(QVPScreenUi& ui, float dt);
     // "kSecondPlay" or "kRequestReview" on the UI screen's played count.
