@@ -20,6 +20,7 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
+#include "player/app/QVUtilities.h"
 #include "player/ui/QVPObjectButton.h"
 
 using namespace cocos2d;
@@ -570,6 +571,10 @@ void QVPInputController::killAllCharacters() {
         c->clearPowerups();
         c->setState(kStateDying);
     });
+}
+
+void QVPInputController::forEachCharacter(const std::function<void(QVPObjectAssetCharacter*)>& visit) {
+    forAllCharacters(visit);
 }
 
 void QVPInputController::setJoystickVector(float x, float y) {

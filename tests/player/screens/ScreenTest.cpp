@@ -44,10 +44,9 @@ TEST_F(Screens, EachButtonGetsAMenuOfItsOwn) {
 
 TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
     auto model = openScreenModel("Kinds");
-    object<QVModelObjectManipulator>(model);
-    object<QVModelObjectManipulator>(model);
     object<QVModelObjectEventObserver>(model);
-    object<QVModelObjectSwipeControl>(model);
+    object<QVModelObjectEventObserver>(model);
+    object<QVModelObjectCharacterSelector>(model);
     set<QVAttributeBool>(*object<QVModelObjectLabel>(model), "Hidden", true);
     auto shown = object<QVModelObjectLabel>(model);
 
@@ -59,7 +58,7 @@ TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
         EXPECT_EQ(screen->objectMap()[0].first, shown);
         EXPECT_EQ(screen->objects().size(), 1u);
     }
-    for (const char* kind : {"QVModelObjectManipulator", "QVModelObjectEventObserver", "QVModelObjectSwipeControl"}) {
+    for (const char* kind : {"QVModelObjectEventObserver", "QVModelObjectCharacterSelector"}) {
         const std::string line = std::string("[QVPScreen] no runtime object for ") + kind;
         EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), 1) << kind;
     }
