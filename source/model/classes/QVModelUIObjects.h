@@ -22,7 +22,8 @@ class QVBaseModelObjectUnlocker : public QVModelObject {
 public:
     // "kButtonUnlock": unlocks the lock key in "Object", or the lock buttons
     // of the start scene ("kUnlockCurrent") or of the one after it
-    // ("kUnlockNext").
+    // ("kUnlockNext"); saves the player settings when an entry was absent
+    // or locked (a save that is refused before loading, as always).
     void applySceneUnlock() const;
     // "kCharacterUnlock": unlocks and saves every character named "Object".
     void applyCharacterUnlock() const;
@@ -94,6 +95,8 @@ class QVBaseModelObjectEventObserver : public QVModelObject {
 public:
     const std::string& eventType() const;
     const std::string& function() const;
+    float limitNumber() const;
+    float playsBeforeRedirect() const;
     bool pauseCurrentWorld() const;
     uint32_t time() const;
     cocos2d::CCSize placeholderSize(float time) const override;

@@ -276,6 +276,11 @@ void QVPScreenUi::sendInput(CCObject* sender, bool pressed) {
 
 // ---- navigation
 
+int QVPScreenUi::pendingFlagsFor(const std::string& start) {
+    if (start == "kStartKeepScores") return 10;
+    return start == "kStartCheckpointButton" ? 0 : 14;
+}
+
 void QVPScreenUi::openConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
                                  int keepScores) {
     if (m_screenState == kClosing) return;
@@ -310,9 +315,7 @@ void QVPScreenUi::openScreen(const std::shared_ptr<QVModelObjectButton>& buttonM
     if (!buttonModel) return;
     const uint32_t startSectionId =
         modelCast<QVModelObjectLockButton>(buttonModel) ? ScreenManager::shared()->getStartSectionId() : 0;
-    const std::string& action = buttonModel->action();
-    const int pendingFlags = action == "kStartKeepScores" ? 10 : action == "kStartCheckpointButton" ? 0 : 14;
-    switchToConnection(buttonModel->name(), startSectionId, pendingFlags, 2, 0);
+    switchToConnection(buttonModel->name(), startSectionId, pendingFlagsFor(buttonModel->action()), 2, 0);
 }
 
 void QVPScreenUi::goBack() {

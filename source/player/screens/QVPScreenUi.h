@@ -60,6 +60,9 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
 
+    // The pending flags a start names: "kStartKeepScores" 10,
+    // "kStartCheckpointButton" 0, anything else 14.
+    static int pendingFlagsFor(const std::string& start);
     // Unless closing, schedules switchToConnection with these values.
     void openConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
                         int keepScores);

@@ -13,6 +13,12 @@
 #include "player/app/QVUtilities.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
+#include "player/ui/QVPObjectButtonLinks.h"
+#include "player/ui/QVPObjectButtonLock.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectButtonSwitch.h"
+#include "player/ui/QVPObjectButtonUnlockCharacter.h"
 #include "player/ui/QVUiAnimation.h"
 #include "sprite/CCSprite.h"
 
@@ -22,16 +28,6 @@ using cocos2d::CCObject;
 using cocos2d::CCSprite;
 
 namespace {
-
-// Their runtime classes guard links, purchases and locked content, which a
-// plain button would bypass, so until they exist they make no button.
-bool hasNoRuntimeClass(const QVModel& model) {
-    const uint32_t type = model.type();
-    return type == typeId<QVModelObjectButtonPowerup>() || type == typeId<QVModelObjectButtonPurchase>() ||
-           type == typeId<QVModelObjectButtonUrl>() || type == typeId<QVModelObjectButtonFacebook>() ||
-           type == typeId<QVModelObjectButtonSwitch>() || type == typeId<QVModelObjectButtonCharacterUnlock>() ||
-           type == typeId<QVModelObjectLockButton>();
-}
 
 // A sprite of the container carrying getSprite's extra retain, tinted when
 // asked; null when the container gives none.
@@ -84,18 +80,36 @@ QVPObjectButton* QVPObjectButton::create(CCNode* normal, CCNode* selected, CCNod
     return button;
 }
 
-QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model,
-                                                  CCObject* /*target*/) {
+QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model, CCObject* target) {
     if (!model) return nullptr;
-    if (hasNoRuntimeClass(*model)) {
-        logNoRuntimeObject(model->className());
-        return nullptr;
-    }
     model->decrementIntervalCounter();
     if (!model->intervalReached()) return nullptr;
 
-    QVPObjectButton* button = create(nullptr, nullptr, nullptr);
-    setButtonImages(button, model->image(), model->imageSelected());
+    QVPObjectButton* button = nullptr;
+    // These two make their images in their own setModel.
+    if (model->type() == typeId<QVModelObjectButtonCharacterUnlock>()) {
+        button = QVPObjectButtonUnlockCharacter::create();
+    } else if (model->type() == typeId<QVModelObjectLockButton>()) {
+        button = QVPObjectButtonLock::create();
+    } else {
+        if (modelKindCast<QVModelObjectButtonPowerup>(model)) {
+            button = QVPObjectButtonPowerup::create();
+            button->setActionTarget(target, menu_selector(QVPScreen::powerupButtonAction));
+        } else if (modelKindCast<QVModelObjectButtonPurchase>(model)) {
+            button = QVPObjectButtonPurchase::create();
+            button->setActionTarget(target, menu_selector(QVPScreen::purchaseButtonAction));
+        } else if (modelKindCast<QVModelObjectButtonUrl>(model)) {
+            button = QVPObjectButtonUrl::create();
+        } else if (modelKindCast<QVModelObjectButtonFacebook>(model)) {
+            button = QVPObjectButtonFacebook::create();
+        } else if (modelKindCast<QVModelObjectButtonSwitch>(model)) {
+            button = QVPObjectButtonSwitch::create();
+        } else {
+            button = create(nullptr, nullptr, nullptr);
+        }
+        setButtonImages(button, model->image(), model->imageSelected());
+    }
+
     button->setModel(model);
     qvui::placeFromModel(button, *model, 0.0f, 0, model->stickToEdge());
     button->setAutohideDelay(model->autohide());

@@ -23,9 +23,9 @@ public:
     // Autoreleased, with no target and no selector; any image may be null.
     static QVPObjectButton* create(cocos2d::CCNode* normal, cocos2d::CCNode* selected, cocos2d::CCNode* disabled);
     // The autoreleased button of the model's class, placed by the model at
-    // time 0. Null when the model's interval leaves it out of this build,
-    // for an empty model, and for kinds whose runtime class does not exist
-    // yet (logged once per class).
+    // time 0; purchase and powerup buttons activate the target's handlers.
+    // Null for an empty model and when its interval leaves it out of this
+    // build.
     static QVPObjectButton* createFromModel(const std::shared_ptr<QVModelObjectButton>& model,
                                             cocos2d::CCObject* target);
 
@@ -55,6 +55,7 @@ public:
     // The raw key this button is registered under; 0 when none.
     int32_t registeredKey() const { return m_registeredKey; }
     float animationTime() const { return m_animationTime; }
+    int animationState() const { return m_animationState; }
     bool isFadedOut() const { return m_fadedOut; }
 
     void activate() override;

@@ -1,0 +1,69 @@
+// A scene unlock reaches the progress store at once, and only when it
+// changed an entry; a second application changes and saves nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "../../engine/log/log_capture.h"
+#include "model/classes/QVModelObjectButtonKinds.h"
+#include "model/classes/QVModelUIObjects.h"
+#include "player/screens/ScreenManager.h"
+#include "player_store.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using uitest::registered;
+using uitest::setText;
+
+class Unlocker : public uitest::UiTest {
+protected:
+    ~Unlocker() override { ScreenManager::shared()->reset(); }
+    static void lockButton(const char* name, const char* destination, const char* scene) {
+        auto lock = registered<QVModelObjectLockButton>();
+        lock->setName(name);
+        setText(*lock, "Destination", destination);
+        setText(*lock, "Scene", scene);
+    }
+};
+
+TEST_F(Unlocker, SceneUnlockIsSaved) {
+    lockButton("L5", "kSceneDestination", "5");
+    lockButton("L5 next", "kNextSceneDestination", "5");
+    lockButton("L0", "kSceneDestination", "0");
+    struct Row {
+        const char* name;
+        const char* object;
+        bool unlockedBefore;  // in memory only
+        bool loaded;
+        int saves;
+        const char* stored;  // the lock states read back from disk
+    };
+    const Row rows[] = {
+        {"a new name", "World2", false, true, 1, "World2:0"},
+        {"current section 5", "kUnlockCurrent", false, true, 1, "L5:0"},
+        {"next after the last", "kUnlockNext", false, true, 1, "L0:0"},
+        {"already unlocked", "World2", true, true, 0, ""},
+        {"before loading", "World2", false, false, 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        uitest::PlayerStore store;
+        QVPSettingsController::setLoaded(row.loaded);
+        ScreenManager::shared()->setStartSectionId(5);  // no section follows
+        if (row.unlockedBefore) LockStateStore::setLockState(row.object, false);
+        auto unlocker = QVModelObjectUnlocker::create();
+        setText(*unlocker, "Unlock Type", "kButtonUnlock");
+        setText(*unlocker, "Object", row.object);
+
+        LogCapture log;
+        unlocker->applySceneUnlock();
+        unlocker->applySceneUnlock();
+        EXPECT_EQ(std::count(log.all().begin(), log.all().end(), "[QVPSettingsController] - save"), row.saves);
+        store.reload();
+        EXPECT_EQ(LockStateStore::serializeLockStates(), row.stored);
+    }
+}
+
+}  // namespace
