@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/RandomAndClock.h"
+#include "scene/CCNode.h"
 #include "sprite/CCSprite.h"
 #include "textures/CCTexture2D.h"
 
@@ -103,4 +104,12 @@ double noise1D(double x) {
     const double u = r0 * tables.g1[tables.p[b0]];
     const double v = r1 * tables.g1[tables.p[b1]];
     return u + s * (v - u);
+}
+
+bool isVisibleInTree(cocos2d::CCNode* node) {
+    if (!node) return false;
+    for (; node; node = node->getParent()) {
+        if (!node->isVisible()) return false;
+    }
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "audio/SimpleAudioEngine.h"
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
+#include "input/CCTouchDispatcher.h"
 #include "menu/CCMenu.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelObjectAsset.h"
@@ -35,6 +36,8 @@
 #include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
+#include "player/ui/QVPObjectManipulator.h"
+#include "player/ui/QVPObjectSwipeControl.h"
 #include "player/ui/QVPObjectText.h"
 #include "scene/CCScene.h"
 
@@ -58,6 +61,14 @@ std::vector<CCNode*> childNodes(CCNode* node) {
         nodes.push_back(static_cast<CCNode*>(children->objectAtIndex(i)));
     }
     return nodes;
+}
+
+// The touch delegate of an on-screen control made by the build; null for
+// anything else.
+cocos2d::CCTouchDelegate* touchControlOf(CCNode* node) {
+    if (auto* joystick = dynamic_cast<QVPObjectButtonJoystick*>(node)) return joystick;
+    if (auto* swipe = dynamic_cast<QVPObjectSwipeControl*>(node)) return swipe;
+    return nullptr;
 }
 
 // Its music plays in a world on screens that have none.
@@ -89,6 +100,12 @@ QVPScreen::QVPScreen() {
 }
 
 QVPScreen::~QVPScreen() {
+    // The controls leave the dispatcher on exit; this covers a screen
+    // destroyed while still running.
+    cocos2d::CCTouchDispatcher* dispatcher = cocos2d::CCDirector::sharedDirector()->getTouchDispatcher();
+    for (CCNode* child : childNodes(m_uiContainer)) {
+        if (auto* delegate = touchControlOf(child)) dispatcher->removeDelegate(delegate);
+    }
     m_soundController->release();
     m_pendingAction = nullptr;
     setObjectList({});
@@ -407,11 +424,18 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         unlocker->applySceneUnlock();
         return nullptr;
     }
+    if (auto manipulator = modelCast<QVModelObjectManipulator>(objectModel)) {
+        return QVPObjectButtonJoystick::create(manipulator);
+    }
+    if (auto accelerometer = modelCast<QVModelObjectAccelerometer>(objectModel)) {
+        QVPObjectAccelerometer::shared()->setModel(accelerometer);
+        return nullptr;
+    }
     if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
         return QVPObjectEventObserver::create(observer);
     }
-    if (modelCast<QVModelObjectManipulator>(objectModel) || modelCast<QVModelObjectAccelerometer>(objectModel) ||
-        modelCast<QVModelObjectCharacterSelector>(objectModel) || modelCast<QVModelObjectSwipeControl>(objectModel)) {
+    if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
+    if (modelCast<QVModelObjectCharacterSelector>(objectModel)) {
         logNoRuntimeObject(objectModel->className());
     }
     return nullptr;

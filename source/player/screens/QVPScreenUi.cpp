@@ -27,6 +27,7 @@
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectManipulator.h"
 #include "player/ui/QVPObjectText.h"
 #include "scene/CCScene.h"
 #include "sprite/CCSprite.h"
@@ -110,6 +111,7 @@ QVPScreenUi::QVPScreenUi() = default;
 QVPScreenUi::~QVPScreenUi() = default;
 
 bool QVPScreenUi::init() {
+    QVPObjectAccelerometer::shared()->setModel(nullptr);
     if (!buildFromModel(ScreenManager::shared()->currentUiName(), true) || !QVPScreen::init()) return false;
     scheduleUpdate();
 

@@ -44,9 +44,8 @@ TEST_F(Screens, EachButtonGetsAMenuOfItsOwn) {
 
 TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
     auto model = openScreenModel("Kinds");
-    object<QVModelObjectManipulator>(model);
-    object<QVModelObjectManipulator>(model);
-    object<QVModelObjectSwipeControl>(model);
+    object<QVModelObjectCharacterSelector>(model);
+    object<QVModelObjectCharacterSelector>(model);
     set<QVAttributeBool>(*object<QVModelObjectLabel>(model), "Hidden", true);
     auto shown = object<QVModelObjectLabel>(model);
 
@@ -58,7 +57,7 @@ TEST_F(Screens, HiddenAndLaterKindsMakeNothingAndAreLoggedOnce) {
         EXPECT_EQ(screen->objectMap()[0].first, shown);
         EXPECT_EQ(screen->objects().size(), 1u);
     }
-    for (const char* kind : {"QVModelObjectManipulator", "QVModelObjectSwipeControl"}) {
+    for (const char* kind : {"QVModelObjectCharacterSelector"}) {
         const std::string line = std::string("[QVPScreen] no runtime object for ") + kind;
         EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), 1) << kind;
     }
