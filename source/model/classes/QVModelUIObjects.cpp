@@ -5,6 +5,7 @@
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelSound.h"
 #include "model/classes/QVNeutralRead.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
@@ -93,9 +94,21 @@ int32_t QVBaseModelObjectCharacterSelector::labelFontId() const {
     return 0;
 }
 
+bool QVBaseModelObjectCharacterSelector::labelVisibility() const { return qvread::value(m_labelVisibility); }
+float QVBaseModelObjectCharacterSelector::labelVerticalSpacing() const { return qvread::value(m_labelVerticalSpacing); }
+std::shared_ptr<QVModelAnimation> QVBaseModelObjectCharacterSelector::unlockButton() const {
+    return qvread::linked(m_unlockButton);
+}
+std::shared_ptr<QVModelSound> QVBaseModelObjectCharacterSelector::unlockYes() const {
+    return qvread::linked(m_unlockYes);
+}
+std::shared_ptr<QVModelSound> QVBaseModelObjectCharacterSelector::unlockNo() const {
+    return qvread::linked(m_unlockNo);
+}
 std::shared_ptr<QVModelAnimation> QVBaseModelObjectCharacterSelector::unlockSuggestion() const {
     return qvread::linked(m_unlockSuggestion);
 }
+float QVBaseModelObjectCharacterSelector::spread() const { return qvread::value(m_spread); }
 
 QVModelObjectCharacterSelector::QVModelObjectCharacterSelector(const std::string& name)
     : QVBaseModelObjectCharacterSelector(name) {}

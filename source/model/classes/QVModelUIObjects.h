@@ -60,7 +60,14 @@ public:
     // The font of the selector's labels: "Label Name" names a font, or a
     // label whose font is taken; 0 otherwise.
     int32_t labelFontId() const;
+    bool labelVisibility() const;
+    float labelVerticalSpacing() const;
+    std::shared_ptr<QVModelAnimation> unlockButton() const;
+    std::shared_ptr<QVModelSound> unlockYes() const;
+    std::shared_ptr<QVModelSound> unlockNo() const;
     std::shared_ptr<QVModelAnimation> unlockSuggestion() const;
+    // The distance between icons.
+    float spread() const;
 
 protected:
     explicit QVBaseModelObjectCharacterSelector(const std::string& name);

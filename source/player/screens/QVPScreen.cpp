@@ -33,6 +33,9 @@
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
@@ -364,6 +367,42 @@ void QVPScreen::runButtonAction(CCObject* sender) {
 
 void QVPScreen::openScreen(const std::shared_ptr<QVModelObjectButton>& buttonModel) { (void)buttonModel; }
 
+void QVPScreen::purchaseButtonAction(CCObject* sender) {
+    auto* button = dynamic_cast<QVPObjectButtonPurchase*>(sender);
+    const auto model = button ? modelCast<QVModelObjectButtonPurchase>(button->getModel()) : nullptr;
+    if (!model) return;
+    if (model->purchaseMethod() == "kInAppPurchase") {
+        if (model->storeIdentifier().empty()) return;
+        PurchaseService::shared()->setCallback(
+            button, static_cast<PurchaseService::Callback>(&QVPObjectButtonPurchase::purchaseDidComplete));
+        PurchaseService::shared()->purchase(model->storeIdentifier());
+    } else if (model->purchaseMethod() == "kRewardedVideos") {
+        QVAdController::shared()->setRewardedVideoCallback(
+            button, static_cast<cocos2d::SEL_CallFunc>(&QVPObjectButtonPurchase::purchase));
+        QVAdController::shared()->showRewardedVideo(model->adNetwork());
+    } else {
+        button->purchase();
+    }
+}
+
+void QVPScreen::powerupButtonAction(CCObject* sender) {
+    auto* button = dynamic_cast<QVPObjectButtonPowerup*>(sender);
+    const auto model = button ? modelCast<QVModelObjectButtonPowerup>(button->getModel()) : nullptr;
+    auto* scene = dynamic_cast<QVPScreenScene*>(runningScreen());
+    if (!model || !scene) return;
+    button->retain();
+    const auto powerup = button->getPowerupModel();
+    QVPSettingsController* settings = QVPSettingsController::shared();
+    if (model->unlimitedUse()) {
+        scene->spawnPowerup(powerupPlacement(powerup), model->isLayeringAboveCharacter());
+    } else if (powerup && settings->inventoryAmount(powerup) > 0) {
+        scene->spawnPowerup(powerupPlacement(powerup), model->isLayeringAboveCharacter());
+        settings->setInventoryAmount(powerup, settings->inventoryAmount(powerup) - 1);
+    }
+    button->startRefillTimer();
+    button->release();
+}
+
 void QVPScreen::showGameServices(CCObject* sender) {
     (void)sender;
     QVServices::shared()->showGameServices();
@@ -431,12 +470,12 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         QVPObjectAccelerometer::shared()->setModel(accelerometer);
         return nullptr;
     }
+    if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
+    if (auto selector = modelCast<QVModelObjectCharacterSelector>(objectModel)) {
+        return QVPObjectCharacterSelector::create(selector);
+    }
     if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
         return QVPObjectEventObserver::create(observer);
-    }
-    if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
-    if (modelCast<QVModelObjectCharacterSelector>(objectModel)) {
-        logNoRuntimeObject(objectModel->className());
     }
     return nullptr;
 }
@@ -555,6 +594,8 @@ void QVPScreen::setScreenState(int state) {
         } else if (auto* text = dynamic_cast<QVPObjectText*>(node)) {
             text->setAnimationState(state);
             text->update(0.0f);
+        } else if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) {
+            selector->setAnimationState(state);
         }
     }
 }

@@ -27,6 +27,7 @@
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "player/ui/QVPObjectManipulator.h"
 #include "player/ui/QVPObjectText.h"
 #include "scene/CCScene.h"
@@ -414,6 +415,12 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
         return;
     }
     const uint32_t index = affordable[static_cast<unsigned>(compat::rand()) % affordable.size()];
+    if (QVPObjectCharacterSelector* selector = characterSelector()) {
+        selector->setCurrentCharacter(static_cast<int>(index));
+        selector->unlockCharacter(static_cast<int>(index));
+        refreshUnlockCharacterButton();
+        return;
+    }
     const auto character = QVModelController::shared()->getModels<QVModelAssetCharacter>()[index];
     scoreRecord("").coins.spend(priceOf(*character));
     QVPSettingsController* settings = QVPSettingsController::shared();
@@ -421,6 +428,13 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
     settings->setSelectedCharacter(static_cast<int>(index));
     settings->save();
     refreshUnlockCharacterButton();
+}
+
+QVPObjectCharacterSelector* QVPScreenUi::characterSelector() const {
+    for (const ObjectEntry& entry : objectMap()) {
+        if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(entry.second)) return selector;
+    }
+    return nullptr;
 }
 
 void QVPScreenUi::refreshUnlockCharacterButton() {

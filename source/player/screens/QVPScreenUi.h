@@ -20,6 +20,7 @@ namespace cocos2d {
 class CCScene;
 }
 
+class QVPObjectCharacterSelector;
 class QVPScreenScene;
 
 class QVPScreenUi : public QVPScreen {
@@ -93,6 +94,8 @@ public:
     // The "kUnlockCharacter" button shows while a locked character is
     // affordable.
     void refreshUnlockCharacterButton();
+    // The first character selector of the screen, else null.
+    QVPObjectCharacterSelector* characterSelector() const;
 
     QVPObjectButton* fullscreenButton() const { return m_fullscreenButton; }
     QVPObjectButton* windowedButton() const { return m_windowedButton; }

@@ -1,0 +1,113 @@
+// Powerup buttons: the amount and refill labels, the refill countdown that
+// never shows below zero, unlimited use, acting on the press, and the
+// screen handler that does nothing outside a game field.
+#include "buttons_test_support.h"
+#include "label/CCLabelBMFont.h"
+#include "player/screens/QVPScreen.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+
+using namespace uitest;
+
+namespace {
+
+constexpr int64_t kSecond = 10'000'000;
+
+class PowerupButton : public ButtonsTest {
+protected:
+    PowerupButton() {
+        compat::setClockForTest([this] { return now; });
+        digitFont();
+    }
+    ~PowerupButton() override { compat::setClockForTest(nullptr); }
+
+    std::shared_ptr<QVModelObjectButtonPowerup> model(float timeout, float maxRefill, bool unlimited = false) {
+        auto button = registered<QVModelObjectButtonPowerup>();
+        setText(*button, "Powerup Selection", std::to_string(powerup->id()));
+        attr(*button, "Refill Timeout")->setValue(timeout);
+        attr(*button, "Max Refill")->setValue(maxRefill);
+        attr<QVAttributeBool>(*button, "Unlimited Use")->setValue(unlimited);
+        return button;
+    }
+    static std::string text(cocos2d::CCLabelBMFont* label) {
+        return label ? (label->isVisible() ? label->getString() : "(hidden)") : "(none)";
+    }
+
+    int64_t now = 1'000'000 * kSecond;
+    std::shared_ptr<QVModelAssetPowerup> powerup = powerupAsset();
+};
+
+// A timeout of 2 minutes started at 55 s before now shows 00:01:05; the
+// label hides at the maximum; no timeout (or one below 1) makes no label.
+TEST_F(PowerupButton, LabelsShowAmountAndRefill) {
+    struct Row {
+        float timeout, maxRefill;
+        int amount;
+        const char *quantity, *refill;
+    } rows[] = {
+        {2.0f, 3.0f, 1, "1", "00:01:05"},
+        {2.0f, 3.0f, 3, "3", "(hidden)"},
+        {0.9f, 3.0f, 1, "1", "(none)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.refill);
+        reload();
+        QVPSettingsController::shared()->setInventoryAmount(powerup, row.amount);
+        now -= 55 * kSecond;
+        auto* button = build<QVPObjectButtonPowerup>(model(row.timeout, row.maxRefill));
+        now += 55 * kSecond;
+        button->update(0.0f);
+        EXPECT_EQ(text(button->quantityLabel()), row.quantity);
+        EXPECT_EQ(text(button->refillLabel()), row.refill);
+    }
+}
+
+// A due timer before the once-a-second refill runs reads 00:00:00.
+TEST_F(PowerupButton, RefillNeverNegative) {
+    auto* button = build<QVPObjectButtonPowerup>(model(1.0f, 2.0f));
+    now += 61 * kSecond;
+    button->update(0.0f);
+    EXPECT_EQ(text(button->refillLabel()), "00:00:00");
+}
+
+// At 0 a counted button is disabled; an unlimited one has no amount label
+// and stays enabled.
+TEST_F(PowerupButton, UnlimitedUseStaysEnabledAtZero) {
+    for (bool unlimited : {false, true}) {
+        SCOPED_TRACE(unlimited);
+        auto* button = build<QVPObjectButtonPowerup>(model(0.0f, 0.0f, unlimited));
+        EXPECT_EQ(button->isEnabled(), unlimited);
+        EXPECT_EQ(button->quantityLabel() == nullptr, unlimited);
+    }
+}
+
+// "Force Action on Press" acts on touch-down and not again on release.
+TEST_F(PowerupButton, ForceActionOnPressActsOnTouchDown) {
+    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
+    for (bool force : {false, true}) {
+        SCOPED_TRACE(force);
+        auto buttonModel = model(0.0f, 0.0f);
+        attr<QVAttributeBool>(*buttonModel, "Force Action on Press")->setValue(force);
+        auto* button = build<QVPObjectButtonPowerup>(buttonModel);
+        Receiver receiver;
+        button->setActionTarget(&receiver, menu_selector(Receiver::onAction));
+        button->selected();
+        EXPECT_EQ(receiver.actions, force ? 1 : 0);
+        button->unselected();
+        button->activate();
+        EXPECT_EQ(receiver.actions, 1);
+    }
+}
+
+// Outside a game field the handler spawns nothing, uses nothing and starts
+// no timer.
+TEST_F(PowerupButton, HandlerOutsideGameFieldDoesNothing) {
+    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
+    auto* button = build<QVPObjectButtonPowerup>(model(1.0f, 5.0f));
+    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
+    auto* screen = new QVPScreen();
+    screen->powerupButtonAction(button);
+    EXPECT_EQ(QVPSettingsController::shared()->inventoryAmount(powerup), 1);
+    screen->release();
+}
+
+}  // namespace
