@@ -6,6 +6,7 @@
 #include "../app/state_test_support.h"
 #include "../screens/screens_test_support.h"
 #include "input/CCTouch.h"
+#include "input/CCTouchDispatcher.h"
 #include "input/TouchInput.h"
 #include "label/CCLabelBMFont.h"
 #include "menu/CCMenuItem.h"
@@ -101,7 +102,8 @@ protected:
 };
 
 // "Spread" 100: +40 keeps, +60 next, -60 previous, nothing past the last;
-// a hidden ancestor (an overlay's screen) takes nothing.
+// a hidden ancestor (an overlay's screen) takes nothing, nor a selector that
+// left the scene.
 TEST_F(Selector, TapTable) {
     characters({{"kFree"}, {"kFree"}, {"kFree"}});
     struct Row {
@@ -121,6 +123,12 @@ TEST_F(Selector, TapTable) {
         EXPECT_EQ(settings()->selectedCharacter(), row.expected);
         selector->getParent()->setVisible(true);
     }
+    auto* dispatcher = cocos2d::CCDirector::sharedDirector()->getTouchDispatcher();
+    EXPECT_TRUE(dispatcher->hasDelegate(selector));
+    selector->retain();
+    selector->removeFromParent();  // leaves the scene: no more touches
+    EXPECT_FALSE(dispatcher->hasDelegate(selector));
+    selector->release();
 }
 
 // A drag of 10 moves the target 12 with velocity 12; 50 clamps to 50. The
@@ -209,13 +217,16 @@ TEST_F(Selector, StoredIndexOutOfRange) {
     }
 }
 
+// Unguarded, 0 overflows the index and -100 turns a tap 160 left into "next".
 TEST_F(Selector, ZeroSpreadIgnoresTaps) {
-    characters({{"kFree"}, {"kFree"}});
+    characters({{"kFree"}, {"kFree"}, {"kFree"}});
     for (float spread : {0.0f, -100.0f}) {
-        make(spread);
-        for (float dx : {60.0f, -60.0f, 0.0f}) tap(dx);
+        SCOPED_TRACE(spread);
+        settings()->setSelectedCharacter(1);
+        make(spread)->getModel()->setScale(CCPoint(4, 4));
+        for (float dx : {60.0f, -160.0f, 0.0f}) tap(dx);
         frames(3);
-        EXPECT_EQ(selector->currentIndex(), 0);
+        EXPECT_EQ(selector->currentIndex(), 1);
     }
 }
 
