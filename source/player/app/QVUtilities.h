@@ -20,9 +20,6 @@ cocos2d::CCPoint closestPointOnLine(float ax, float ay, float bx, float by, floa
 // (straight-alpha red, green, blue, alpha): one pixel stretched over the size.
 cocos2d::CCSprite* createColorSprite(const cocos2d::CCSize& size, const cocos2d::ccColor4B& rgba);
 
-// The node and every ancestor up to the root are visible; false for null.
-bool isVisibleInTree(cocos2d::CCNode* node);
-
 // One-dimensional gradient noise, 0 at integers and within [-1, 1]. The
 // tables are drawn from compat::rand() on the first call. Non-finite x gives 0.
 double noise1D(double x);
