@@ -13,6 +13,7 @@
 #include "model/core/QVModelController.h"
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
+#include "player/app/QVUtilities.h"
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"

@@ -105,3 +105,11 @@ double noise1D(double x) {
     const double v = r1 * tables.g1[tables.p[b1]];
     return u + s * (v - u);
 }
+
+bool isVisibleInTree(cocos2d::CCNode* node) {
+    if (!node) return false;
+    for (; node; node = node->getParent()) {
+        if (!node->isVisible()) return false;
+    }
+    return true;
+}
