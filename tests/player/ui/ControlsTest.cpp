@@ -9,19 +9,12 @@
 
 #include "../app/input_test_support.h"
 #include "../screens/screens_test_support.h"
-#include "base/CCDictionary.h"
-#include "base/CCString.h"
 #include "input/CCAccelerometer.h"
 #include "input/CCTouchDispatcher.h"
 #include "input/InputScript.h"
 #include "input/TouchInput.h"
-#include "model/classes/QVModelAsset.h"
-#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelGeneralSettings.h"
-#include "model/classes/QVModelLevelSection.h"
-#include "model/classes/QVModelObjectAsset.h"
-#include "model/classes/QVModelPolygon.h"
 #include "platform/RandomAndClock.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectClasses.h"
@@ -120,49 +113,50 @@ protected:
     int64_t now = 0;
 };
 
-// A drag from (200, 440) in window pixels: the stick's centre.
+// Script lines of one finger: down at window pixel `at`, then a move to
+// each offset from it, then up where it last was.
+std::string drag(CCPoint at, const std::vector<CCPoint>& moves) {
+    const auto line = [](int frame, const char* what, CCPoint p) {
+        return std::to_string(frame) + " touch " + what + " " + num(p.x) + " " + num(p.y) + "\n";
+    };
+    std::string script = line(1, "down", at);
+    CCPoint last = at;
+    for (size_t i = 0; i < moves.size(); ++i) script += line(int(i) + 2, "move", last = at + moves[i]);
+    return script + line(int(moves.size()) + 2, "up", last);
+}
+
+// The stick's centre (200, 200) is window pixel (200, 440); view y grows
+// downwards.
 TEST_F(Controls, JoystickSteersByStyle) {
     openHud();
     struct Row {
         const char* name;
         const char* style;
         float sensitivity, rotation;
-        const char* script;
+        std::vector<CCPoint> moves;
         Calls expected;
     };
     const Row rows[] = {
-        {"relative: 50 right, 20 up",
-         "kControlStyleRelative",
-         2,
-         0,
-         "1 touch down 200 440\n2 touch move 250 420\n3 touch up 250 420",
-         {"c direction 1,0.4", "c direction 0,0"}},
+        {"relative: 50 right, 20 up", "", 2, 0, {{50, -20}}, {"c direction 1,0.4", "c direction 0,0"}},
         // The turn counts 0.0174533 radians per degree.
-        {"relative, turned by 90 degrees",
-         "",
-         2,
-         90,
-         "1 touch down 200 440\n2 touch move 250 420\n3 touch up 250 420",
-         {"c direction -0.400001,1", "c direction 0,0"}},
-        {"relative from the start point, not the last move",
+        {"relative, turned by 90", "", 2, 90, {{50, -20}}, {"c direction -0.400001,1", "c direction 0,0"}},
+        {"relative, from the start",
          "",
          1,
          0,
-         "1 touch down 200 440\n2 touch move 210 440\n3 touch move 220 440\n4 touch up 220 440",
+         {{10, 0}, {20, 0}},
          {"c direction 0.1,0", "c direction 0.2,0", "c direction 0,0"}},
-        {"absolute: 10 right between two events",
+        {"absolute, from the last move",
          "kControlStyleAbsolute",
          1,
          0,
-         "1 touch down 200 440\n2 touch move 205 440\n3 touch move 215 440\n4 touch up 215 440",
+         {{5, 0}, {15, 0}},
          {"c move 0.5,0", "c move 1,0", "c direction 0,0"}},
-        {"outside the box", "", 2, 0, "1 touch down 251 440\n2 touch move 300 440\n3 touch up 300 440", {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        QVPObjectButtonJoystick* joystick =
-            place(QVPObjectButtonJoystick::create(stick(row.style, row.sensitivity, row.rotation)));
-        EXPECT_EQ(play(row.script), row.expected);
+        auto* joystick = place(QVPObjectButtonJoystick::create(stick(row.style, row.sensitivity, row.rotation)));
+        EXPECT_EQ(play(drag(CCPoint(200, 440), row.moves)), row.expected);
         joystick->removeFromParent();
     }
 }
@@ -171,62 +165,22 @@ TEST_F(Controls, AccelerometerFollowsScriptLines) {
     openHud();
     struct Row {
         const char* name;
-        bool model;
-        const char *type, *style, *axes;
+        const char *type, *style, *axes;  // no model when type is null
         float sensitivity;
         int orientation;
         const char* accel;
         Calls expected;  // then the target and the lean factor
     };
+    const char* move = "kControlTypeMove";
+    const char* absolute = "kControlStyleAbsolute";
     const Row rows[] = {
-        {"absolute move",
-         true,
-         "kControlTypeMove",
-         "kControlStyleAbsolute",
-         "",
-         1,
-         1,
-         "0.5 0 1",
-         {"target 852,320", "lean 1"}},
-        {"absolute move, both axes",
-         true,
-         "kControlTypeMove",
-         "kControlStyleAbsolute",
-         "",
-         0.5f,
-         1,
-         "-1 1 1",
-         {"target 284,480", "lean 1"}},
-        {"relative move",
-         true,
-         "kControlTypeMove",
-         "",
-         "",
-         2,
-         1,
-         "0.5 0.25 1",
-         {"c direction 1,0.5", "target 0,0", "lean 1"}},
-        {"x axis only",
-         true,
-         "kControlTypeMove",
-         "",
-         "kActiveAxeX",
-         1,
-         1,
-         "0.5 0.25 1",
-         {"c direction 0.5,0", "target 0,0", "lean 1"}},
-        {"y axis only",
-         true,
-         "kControlTypeMove",
-         "",
-         "kActiveAxeY",
-         1,
-         1,
-         "0.5 0.25 1",
-         {"c direction 0,0.25", "target 0,0", "lean 1"}},
+        {"absolute move", move, absolute, "", 1, 1, "0.5 0 1", {"target 852,320", "lean 1"}},
+        {"absolute move, both axes", move, absolute, "", 0.5f, 1, "-1 1 1", {"target 284,480", "lean 1"}},
+        {"relative move", move, "", "", 2, 1, "0.5 0.25 1", {"c direction 1,0.5", "target 0,0", "lean 1"}},
+        {"x axis only", move, "", "kActiveAxeX", 1, 1, "0.5 0.25 1", {"c direction 0.5,0", "target 0,0", "lean 1"}},
+        {"y axis only", move, "", "kActiveAxeY", 1, 1, "0.5 0.25 1", {"c direction 0,0.25", "target 0,0", "lean 1"}},
         {"lean right",
-         true,
-         "kControlTypeRotate",
+         "",
          "",
          "",
          1,
@@ -234,8 +188,7 @@ TEST_F(Controls, AccelerometerFollowsScriptLines) {
          "0.3 0 1",
          {"c startRotateRight", "c stopRotateLeft", "target 0,0", "lean 0.6"}},
         {"lean left, clamped",
-         true,
-         "kControlTypeRotate",
+         "",
          "",
          "",
          1,
@@ -243,24 +196,15 @@ TEST_F(Controls, AccelerometerFollowsScriptLines) {
          "-0.7 0 1",
          {"c startRotateLeft", "c stopRotateRight", "target 0,0", "lean 1"}},
         {"level counts as left",
-         true,
-         "kControlTypeRotate",
+         "",
          "",
          "",
          1,
          1,
          "0 0.5 1",
          {"c startRotateLeft", "c stopRotateRight", "target 0,0", "lean 0"}},
-        {"portrait does not lean", true, "kControlTypeRotate", "", "", 1, 0, "0.3 0 1", {"target 0,0", "lean 1"}},
-        {"without a model",
-         false,
-         "kControlTypeMove",
-         "kControlStyleAbsolute",
-         "",
-         1,
-         1,
-         "0.5 0 1",
-         {"target 0,0", "lean 1"}},
+        {"portrait does not lean", "", "", "", 1, 0, "0.3 0 1", {"target 0,0", "lean 1"}},
+        {"without a model", nullptr, absolute, "", 1, 1, "0.5 0 1", {"target 0,0", "lean 1"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -269,7 +213,7 @@ TEST_F(Controls, AccelerometerFollowsScriptLines) {
         character->setTargetPosition(CCPoint(0, 0));
         character->setLeanFactor(1.0f);
         std::shared_ptr<QVModelObjectAccelerometer> model;
-        if (row.model) {
+        if (row.type) {
             model = registered<QVModelObjectAccelerometer>();
             attr(*model, "Sensitivity")->setValue(row.sensitivity);
             setText(*model, "Control Style", row.style);
@@ -282,88 +226,61 @@ TEST_F(Controls, AccelerometerFollowsScriptLines) {
         got.push_back("lean " + num(character->leanFactor()));
         EXPECT_EQ(got, row.expected);
     }
-    // Gone with its instance: the engine no longer calls it.
     QVPObjectAccelerometer::destroyShared();
     EXPECT_EQ(cocos2d::CCAccelerometer::sharedAccelerometer()->getDelegate(), nullptr);
-    EXPECT_EQ(QVPObjectAccelerometer::current(), nullptr);
 }
 
-// The swipe area at (900, 400) is window pixel (900, 240).
+// The swipe area's centre (900, 400) is window pixel (900, 240).
 TEST_F(Controls, SwipeRaisesOneActionWithinItsWindow) {
     openHud();
-    const std::string down = "1 touch down 900 240\n";
     struct Row {
         const char* name;
-        std::string moves;
+        std::vector<CCPoint> moves;
         double secondsPerFrame;
         Calls expected;
     };
     const Row rows[] = {
-        {"31 right within 0.4 s, once",
-         "2 touch move 931 240\n3 touch move 990 240\n4 touch up 990 240",
-         0.2,
-         {"14 from source"}},
-        {"31 right after 0.6 s", "2 touch move 931 240\n3 touch move 990 240\n4 touch up 990 240", 0.6, {}},
-        {"x is tested first", "2 touch move 940 200\n3 touch up 940 200", 0.1, {"14 from source"}},
-        {"left", "2 touch move 869 240\n3 touch up 869 240", 0.1, {"13 from source"}},
-        {"up (view y falls)", "2 touch move 900 209\n3 touch up 900 209", 0.1, {"15 from source"}},
-        {"down", "2 touch move 900 271\n3 touch up 900 271", 0.1, {"16 from source"}},
-        {"30 is not a swipe", "2 touch move 930 270\n3 touch up 930 270", 0.1, {}},
-        {"a lift disarms", "2 touch up 900 240\n3 touch move 990 240", 0.1, {}},
+        {"31 right within 0.4 s, once", {{31, 0}, {90, 0}}, 0.2, {"14 from source"}},
+        {"31 right after 0.6 s", {{31, 0}, {90, 0}}, 0.6, {}},
+        {"x is tested first", {{40, -40}}, 0.1, {"14 from source"}},
+        {"left", {{-31, 0}}, 0.1, {"13 from source"}},
+        {"up", {{0, -31}}, 0.1, {"15 from source"}},
+        {"down", {{0, 31}}, 0.1, {"16 from source"}},
+        {"30 is not a swipe", {{30, 30}}, 0.1, {}},
     };
     place(QVPObjectSwipeControl::create(swipeArea()));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(play(down + row.moves, row.secondsPerFrame), row.expected);
+        EXPECT_EQ(play(drag(CCPoint(900, 240), row.moves), row.secondsPerFrame), row.expected);
     }
+    EXPECT_EQ(play("1 touch down 900 240\n2 touch up 900 240\n3 touch move 990 240"), Calls{}) << "a lift disarms";
     // A start point on the view's left edge (x 0) never arms.
     place(QVPObjectSwipeControl::create(swipeArea(CCPoint(20, 400))));
-    EXPECT_EQ(play("1 touch down 0 240\n2 touch move 40 240\n3 touch up 40 240"), Calls{});
+    EXPECT_EQ(play(drag(CCPoint(0, 240), {{40, 0}})), Calls{});
 }
 
-TEST_F(Controls, UnclaimedTouchesReachLowerHandlers) {
-    openHud();
-    struct Row {
-        const char* name;
-        std::function<cocos2d::CCNode*()> make;
-        const char* touch;  // window pixels
-        int lowerBegan;
-    };
-    const Row rows[] = {
-        {"joystick, inside", [] { return QVPObjectButtonJoystick::create(stick("", 1)); }, "200 440", 0},
-        {"joystick, outside", [] { return QVPObjectButtonJoystick::create(stick("", 1)); }, "260 440", 1},
-        {"joystick, no model", [] { return QVPObjectButtonJoystick::create(nullptr); }, "0 640", 1},
-        {"swipe, inside", [] { return QVPObjectSwipeControl::create(swipeArea()); }, "949 289", 0},
-        {"swipe, outside", [] { return QVPObjectSwipeControl::create(swipeArea()); }, "951 240", 1},
-        {"swipe, no model", [] { return QVPObjectSwipeControl::create(nullptr); }, "0 640", 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        LowerHandler lower;
-        cocos2d::CCNode* control = place(row.make());
-        play(std::string("1 touch down ") + row.touch + "\n2 touch up " + row.touch);
-        EXPECT_EQ(lower.began, row.lowerBegan);
-        control->removeFromParent();
-    }
-}
-
-// A pause overlay's button below the controls gets the touch while the HUD
-// is hidden under it, and once the controls left the scene.
+// A pause overlay's button below the controls (priority 1) gets the touch
+// at the control's centre while the HUD is hidden under the overlay, the
+// control is hidden or has left the scene; and any touch outside the box
+// or on a control without a model.
 TEST_F(Controls, HiddenControlsClaimNothing) {
     openHud();
-    enum Change { kNone, kHudHidden, kControlHidden, kLeftScene };
+    enum Change { kNone, kHudHidden, kControlHidden, kLeftScene, kOutside, kNoModel };
     for (bool joystickRow : {true, false}) {
-        for (Change change : {kNone, kHudHidden, kControlHidden, kLeftScene}) {
+        for (Change change : {kNone, kHudHidden, kControlHidden, kLeftScene, kOutside, kNoModel}) {
             SCOPED_TRACE(std::string(joystickRow ? "joystick " : "swipe ") + std::to_string(change));
             LowerHandler overlay;
+            const bool model = change != kNoModel;
             cocos2d::CCNode* control =
-                joystickRow ? static_cast<cocos2d::CCNode*>(QVPObjectButtonJoystick::create(stick("", 1)))
-                            : QVPObjectSwipeControl::create(swipeArea(CCPoint(200, 200)));
+                joystickRow
+                    ? static_cast<cocos2d::CCNode*>(QVPObjectButtonJoystick::create(model ? stick("", 1) : nullptr))
+                    : QVPObjectSwipeControl::create(model ? swipeArea(CCPoint(200, 200)) : nullptr);
+            control->setPosition(CCPoint(200, 200));
             place(control)->retain();
             if (change == kHudHidden) hud->setUiVisible(false);
             if (change == kControlHidden) control->setVisible(false);
             if (change == kLeftScene) control->removeFromParent();
-            play("1 touch down 200 440\n2 touch move 260 440\n3 touch up 260 440");
+            play(drag(change == kOutside ? CCPoint(251, 440) : CCPoint(200, 440), {{60, 0}}));
             EXPECT_EQ(overlay.began, change == kNone ? 0 : 1);
             hud->setUiVisible(true);
             control->removeFromParent();
@@ -390,76 +307,40 @@ TEST_F(Controls, ScreensBuildControlsAndDropTheirDelegates) {
     EXPECT_EQ(QVObjectModelHolder::modelOf(swipeControl), swipe);
     EXPECT_EQ(QVPObjectAccelerometer::shared()->getModel(), tilt);
     EXPECT_EQ(screen->objectFor(tilt->id()), nullptr);
-    EXPECT_TRUE(log.all().empty() || std::none_of(log.all().begin(), log.all().end(), [](const std::string& line) {
-                    return line.find("no runtime object") != std::string::npos;
-                }));
+    for (const char* kind : {"QVModelObjectManipulator", "QVModelObjectSwipeControl", "QVModelObjectAccelerometer"}) {
+        EXPECT_FALSE(log.has(std::string("[QVPScreen] no runtime object for ") + kind)) << kind;
+    }
 
     // A screen built without one takes the model away.
     model->removeChild(tilt);
     QVPScreenUi::create();
     EXPECT_EQ(QVPObjectAccelerometer::shared()->getModel(), nullptr);
 
-    // Running, the controls are delegates; a destroyed screen leaves none.
+    // Running, the controls are delegates; a screen destroyed without
+    // leaving the scene still takes them off the dispatcher.
     cocos2d::CCTouchDispatcher* dispatcher = cocos2d::CCDirector::sharedDirector()->getTouchDispatcher();
     screen->onEnter();
     EXPECT_TRUE(dispatcher->hasDelegate(joystick) && dispatcher->hasDelegate(swipeControl));
+    joystick->retain();
+    swipeControl->retain();
     screen->release();
     cocos2d::CCPoolManager::sharedPoolManager()->pop();
-    LowerHandler lower;
-    play("1 touch down 150 490\n2 touch up 150 490\n3 touch down 900 240\n4 touch up 900 240");
-    EXPECT_EQ(lower.began, 2);
+    EXPECT_FALSE(dispatcher->hasDelegate(joystick) || dispatcher->hasDelegate(swipeControl));
+    joystick->release();
+    swipeControl->release();
 }
 
-// The Arena world of the ui fixture, built in code: no gravity, no game
-// speed, one Init Section with the character "Red" (40 x 40, "Max Speed"
-// (10, 10), rising at 6 for 0.5 s on a swipe up of "Swipe"), and the HUD
-// "ArenaHud" with the relative stick "Stick" and the swipe area "Swipe".
+// The ui fixture's Arena world: no gravity, no game speed, the character
+// "Red" rising at 6 for 0.5 s on a swipe up of "Swipe", and the HUD
+// "ArenaHud" with the relative stick "Stick" (150, 150) and the swipe area
+// "Swipe" (900, 400), both scaled by 2.
 TEST_F(Controls, ArenaJoystickAndSwipe) {
     registerObjectClasses();
     registerComponentClasses();
-    auto world = node<QVNodeScene, QVModelScreenScene>("Arena");
-    auto arena = world->screenScene();
-    attr<QVAttributePoint>(*arena, "Gravity")->setValue(CCPoint(0, 0));
-    attr(*arena, "Game Speed Min")->setValue(0.0f);
-    attr(*arena, "Game Speed Max")->setValue(0.0f);
-    auto hudNode = node<QVNodeUI>("ArenaHud");
-    world->attribute("UI")->connect(hudNode->load());
-    auto stickModel = object<QVModelObjectManipulator>(hudNode->screenModel(), 150, 150);
-    stickModel->setScale(CCPoint(2, 2));
-    attr(*stickModel, "Sensitivity")->setValue(2.0f);
-    auto swipeModel = object<QVModelObjectSwipeControl>(hudNode->screenModel(), 900, 400);
-    swipeModel->setScale(CCPoint(2, 2));
-    swipeModel->setName("Swipe");
-
-    auto section = registered<QVModelLevelSection>();
-    setBool(*section, "Init Section", true);
-    attr(*section, "Width")->setValue(2000.0f);
-    arena->addChild(section);
-    auto shape = registered<QVModelPolygon>();
-    for (const CCPoint& p : {CCPoint(-20, -20), CCPoint(20, -20), CCPoint(20, 20), CCPoint(-20, 20)})
-        shape->addPoint(p);
-    auto red = registered<QVModelAssetCharacter>();
-    red->setName("Red");
-    red->collisionShapeAttribute()->setModel(shape);
-    auto gameplay = registered<QVModelComponentCharacterGameplaySettings>();
-    attr<QVAttributePoint>(*gameplay, "Max Speed")->setValue(CCPoint(10, 10));
-    attr<QVAttributePoint>(*gameplay, "Air Drag")->setValue(CCPoint(1, 1));
-    setBool(*gameplay, "Fixed Rotation", true);
-    red->addChild(gameplay);
-    auto rise = registered<QVModelComponentMove>();
-    rise->eventAttribute()->setValue("kSwipe-Swipe-2", true);
-    rise->timeoutAttribute()->setValue(0.5f, true);
-    auto* velocity = cocos2d::CCDictionary::create();
-    velocity->setObject(cocos2d::CCString::create("{0,6}"), "value");
-    velocity->setObject(cocos2d::CCString::create("true"), "isXEmpty");
-    velocity->setObject(cocos2d::CCString::create("false"), "isYEmpty");
-    rise->linearVelocityAttribute()->valueFromDictionary(velocity);
-    red->addChild(rise);
-    auto placement = registered<QVModelObjectAssetCharacter>();
-    placement->setAsset(red);
-    placement->setPosition(CCPoint(568, 200));
-    section->addChild(placement);
-
+    ASSERT_TRUE(loadGame(std::string(QV_BINARY_DIR) + "/fixtures/ui/ui"));
+    for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
+        cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
+    }
     manager()->setScene("Arena");
     cocos2d::CCDirector::sharedDirector()->runWithScene(manager()->createCurrentScene());
     step(2);

@@ -42,20 +42,11 @@ protected:
     }
 };
 
-const char* const kTag = "[QVPObjectEventObserver] ";
-
-// The captured lines of the observer and of the review request.
-std::vector<std::string> observerLines(const LogCapture& log) {
-    std::vector<std::string> lines;
-    for (const std::string& line : log.all()) {
-        if (line.rfind(kTag, 0) == 0 || line == "[QVServices] review request") lines.push_back(line);
-    }
-    return lines;
-}
+const std::string kTag = "[QVPObjectEventObserver] ";
+const std::string kReview = "[QVServices] review request";
 
 class Observer : public screentest::ScreenTest {
 protected:
-    ~Observer() override { cocos2d::CCUserDefault::purgeSharedUserDefault(); }
     uitest::PlayerStore store;
 };
 
@@ -86,11 +77,12 @@ TEST_F(Observer, EventTable) {
         uint32_t start = 0;
         int updates = 3;  // of 0.5 s
         int opens = 0;
-        std::string line = "";  // the observer's or the review's, once per open
+        std::string line = "";  // once per open, the review's once
         std::string function = "";
         bool pause = true;
         Opened each{14, 0, 1};
     };
+    const std::string lastScene = kTag + "Got \"Last Scene\" event in observer";
     std::vector<Row> rows = {
         {"game over without a game scene", "kGameOver"},
         {"first showing", "kSecondPlay", 1, 0},
@@ -102,25 +94,14 @@ TEST_F(Observer, EventTable) {
         {"last scene, not a section", "kLastScene", 0, 0, parentWorld->id()},
         {"last scene, no parent", "kLastScene", 0, 0, orphan->id()},
         {"last scene, not the last", "kLastScene", 0, 0, first->id()},
-        {"last scene",
-         "kLastScene",
-         0,
-         0,
-         last->id(),
-         3,
-         1,
-         "Got \"Last Scene\" event in observer",
-         "kStartCheckpointButton",
-         true,
-         {0, 0, 1}},
+        {"the last", "kLastScene", 0, 0, last->id(), 3, 1, lastScene, "kStartCheckpointButton", true, {0, 0, 1}},
         {"time-out before 1.5 s", "kTimeout", 0, 0, 0, 2},
         {"time-out", "kTimeout", 0, 0, 0, 4, 2},
         {"unknown", "kNothing", 0},
     };
     for (int count = 0; count <= 8; ++count) {
-        const bool asks = count % 3 == 2;
         rows.push_back({"review every 3 at " + std::to_string(count), "kRequestReview", 3, count, 0, 3, 0,
-                        asks ? "review request" : ""});
+                        count % 3 == 2 ? kReview : ""});
     }
     const std::pair<const char*, float> limits[] = {{"SessionDistance", 5}, {"SessionPoints", 15}, {"SessionCoins", 25},
                                                     {"TotalDistance", 7},   {"TotalPoints", 17},   {"TotalCoins", 27},
@@ -129,7 +110,7 @@ TEST_F(Observer, EventTable) {
         std::string words = what;
         words.insert(words.find_first_of("DPC"), " ");
         std::transform(words.begin(), words.end(), words.begin(), ::tolower);
-        const std::string line = "an event observer got " + words + " limit";
+        const std::string line = kTag + "an event observer got " + words + " limit";
         // Truncated, 0.9 above still reaches; 1 above does not.
         rows.push_back({std::string(what) + " reached", std::string("kScore") + what, value + 0.9f, 0, 0, 3, 3, line});
         rows.push_back({std::string(what) + " short", std::string("kScore") + what, value + 1.0f});
@@ -151,11 +132,12 @@ TEST_F(Observer, EventTable) {
         LogCapture log;
         for (int update = 0; update < row.updates; ++update) observer->update(0.5f);
         EXPECT_EQ(observer->opened, std::vector<Opened>(row.opens, row.each));
-        const std::string line = row.line.empty()               ? ""
-                                 : row.line == "review request" ? "[QVServices] review request"
-                                                                : kTag + row.line;
-        const size_t lines = line.empty() ? 0 : row.line == "review request" ? 1 : row.opens;
-        EXPECT_EQ(observerLines(log), std::vector<std::string>(lines, line));
+        std::vector<std::string> lines;
+        for (const std::string& line : log.all()) {
+            if (line.rfind(kTag, 0) == 0 || line == kReview) lines.push_back(line);
+        }
+        const size_t times = row.line.empty() ? 0 : row.line == kReview ? 1 : row.opens;
+        EXPECT_EQ(lines, std::vector<std::string>(times, row.line));
         const bool counted = row.type == "kSecondPlay" || row.type == "kRequestReview";
         EXPECT_EQ(QVPSettingsController::shared()->screenPlayedCount("Menu"), row.played + (counted ? 1 : 0));
     }

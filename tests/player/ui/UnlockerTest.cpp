@@ -20,18 +20,15 @@ using uitest::setText;
 class Unlocker : public uitest::UiTest {
 protected:
     ~Unlocker() override { ScreenManager::shared()->reset(); }
-    static void lockButton(const char* name, const char* destination, const char* scene) {
-        auto lock = registered<QVModelObjectLockButton>();
-        lock->setName(name);
-        setText(*lock, "Destination", destination);
-        setText(*lock, "Scene", scene);
-    }
 };
 
 TEST_F(Unlocker, SceneUnlockIsSaved) {
-    lockButton("L5", "kSceneDestination", "5");
-    lockButton("L5 next", "kNextSceneDestination", "5");
-    lockButton("L0", "kSceneDestination", "0");
+    for (const char* name : {"L5", "L5 next", "L0"}) {
+        auto lock = registered<QVModelObjectLockButton>();
+        lock->setName(name);
+        setText(*lock, "Destination", name == std::string("L5 next") ? "kNextSceneDestination" : "kSceneDestination");
+        setText(*lock, "Scene", name == std::string("L0") ? "0" : "5");
+    }
     struct Row {
         const char* name;
         const char* object;
