@@ -20,7 +20,6 @@
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
-#include "player/app/QVUtilities.h"
 #include "player/ui/QVPObjectButton.h"
 
 using namespace cocos2d;

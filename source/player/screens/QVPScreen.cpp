@@ -71,6 +71,7 @@ std::vector<CCNode*> childNodes(CCNode* node) {
 cocos2d::CCTouchDelegate* touchControlOf(CCNode* node) {
     if (auto* joystick = dynamic_cast<QVPObjectButtonJoystick*>(node)) return joystick;
     if (auto* swipe = dynamic_cast<QVPObjectSwipeControl*>(node)) return swipe;
+    if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) return selector;
     return nullptr;
 }
 

@@ -105,8 +105,8 @@ bool QVPObjectCharacterSelector::initWithModel(std::shared_ptr<QVModelObjectChar
 }
 
 void QVPObjectCharacterSelector::makeLabels() {
-    const auto font = modelCast<QVModelFont>(
-        QVModelController::shared()->getModel(static_cast<uint32_t>(m_model->labelFontId())));
+    const auto font =
+        modelCast<QVModelFont>(QVModelController::shared()->getModel(static_cast<uint32_t>(m_model->labelFontId())));
     if (!font) return;
     const float spacing = m_model->labelVerticalSpacing();
     auto makeLabel = [&](float scale, const CCPoint& position) {
@@ -175,9 +175,9 @@ void QVPObjectCharacterSelector::makeUnlockButton() {
     menu->setTouchPriority(menuPriority(m_model->zDepth()));
     addChild(menu);
     const cocos2d::ccColor4B clear = {0, 0, 0, 0};
-    m_unlockButton = CCMenuItemSprite::create(createColorSprite(bounds.size, clear),
-                                              createColorSprite(bounds.size, clear), this,
-                                              menu_selector(QVPObjectCharacterSelector::onUnlockButton));
+    m_unlockButton =
+        CCMenuItemSprite::create(createColorSprite(bounds.size, clear), createColorSprite(bounds.size, clear), this,
+                                 menu_selector(QVPObjectCharacterSelector::onUnlockButton));
     menu->addChild(m_unlockButton);
     // The deepest object (the first on ties) is the one to press.
     std::shared_ptr<QVModelObject> top;

@@ -32,10 +32,11 @@ CCPoint steeringOffset(const CCPoint& from, const CCPoint& to, const QVModelObje
 
 }  // namespace
 
-bool controlBoxContains(cocos2d::CCNode* control, const QVModelObject* model, cocos2d::CCTouch* touch) {
+bool controlBoxContains(cocos2d::CCNode* control, const QVModelObject* model, cocos2d::CCTouch* touch,
+                        bool logLocation) {
     if (!control || !model || !touch || !control->isRunning() || !isVisibleInTree(control)) return false;
     const CCPoint local = control->convertTouchToNodeSpace(touch);
-    logMessage("location :%f %f ", static_cast<double>(local.x), static_cast<double>(local.y));
+    if (logLocation) logMessage("location :%f %f ", static_cast<double>(local.x), static_cast<double>(local.y));
     const CCPoint scale = model->scale(0.0f, 0);
     const float halfWidth = std::fabs(scale.x) * 50.0f;
     const float halfHeight = std::fabs(scale.y) * 50.0f;
@@ -80,7 +81,7 @@ void QVPObjectButtonJoystick::onExit() {
 }
 
 bool QVPObjectButtonJoystick::ccTouchBegan(cocos2d::CCTouch* touch, cocos2d::CCEvent*) {
-    if (!controlBoxContains(this, m_model.get(), touch)) return false;
+    if (!controlBoxContains(this, m_model.get(), touch, true)) return false;
     m_startPoint = touch->getLocationInView();
     return true;
 }

@@ -85,5 +85,6 @@ private:
 // A control's touch box: 100 x 100 points times the model's scale (time 0,
 // state 0), centred on the node's origin; the test is made in the node's
 // own space. A control without a model, not running, or hidden (itself or
-// an ancestor) contains nothing.
-bool controlBoxContains(cocos2d::CCNode* control, const QVModelObject* model, cocos2d::CCTouch* touch);
+// an ancestor) contains nothing. The joystick logs the point it tested.
+bool controlBoxContains(cocos2d::CCNode* control, const QVModelObject* model, cocos2d::CCTouch* touch,
+                        bool logLocation);

@@ -44,7 +44,7 @@ void QVPObjectSwipeControl::onExit() {
 }
 
 bool QVPObjectSwipeControl::ccTouchBegan(cocos2d::CCTouch* touch, cocos2d::CCEvent*) {
-    if (!controlBoxContains(this, m_model.get(), touch)) return false;
+    if (!controlBoxContains(this, m_model.get(), touch, false)) return false;
     m_startPoint = touch->getLocationInView();
     m_startTime = compat::monotonicTicks();
     return true;
