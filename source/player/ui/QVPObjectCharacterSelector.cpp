@@ -238,7 +238,7 @@ void QVPObjectCharacterSelector::ccTouchMoved(cocos2d::CCTouch* touch, cocos2d::
 
 void QVPObjectCharacterSelector::ccTouchEnded(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) {
     (void)event;
-    const float spread = m_model->spread();
+    const float spread = iconSpread();
     if (!m_dragging && spread > 0.0f && isVisibleInTree(this)) {
         const float x = convertToNodeSpace(touch->getLocation()).x;
         const float shifted = x > 0.0f ? x + spread / 2.0f : x - spread / 2.0f;
@@ -271,7 +271,7 @@ void QVPObjectCharacterSelector::update(float dt) {
             refreshIcons();
         }
 
-        const float spread = m_model->spread();
+        const float spread = iconSpread();
         const bool moving = std::fabs(m_rowVelocity) > kMovingVelocity;
         if (!m_dragging) {
             if (moving) {
@@ -342,6 +342,12 @@ void QVPObjectCharacterSelector::updateSuggestion(float dt) {
 
 bool QVPObjectCharacterSelector::isUnlocked(int index) const {
     return index >= 0 && QVPSettingsController::shared()->isCharacterUnlocked(static_cast<uint32_t>(index));
+}
+
+float QVPObjectCharacterSelector::iconSpread() const {
+    // A row at infinity or NaN would place every icon nowhere.
+    const float spread = m_model->spread();
+    return std::isfinite(spread) ? spread : 0.0f;
 }
 
 int QVPObjectCharacterSelector::storedIndex() const {
