@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "director/CCDirector.h"
@@ -242,8 +243,9 @@ void QVPObjectCharacterSelector::ccTouchEnded(cocos2d::CCTouch* touch, cocos2d::
     if (!m_dragging && spread > 0.0f && isVisibleInTree(this)) {
         const float x = convertToNodeSpace(touch->getLocation()).x;
         const float shifted = x > 0.0f ? x + spread / 2.0f : x - spread / 2.0f;
-        const int n = m_currentIndex + truncToInt(shifted / spread);
-        if (hasCharacter(n)) setCurrentCharacter(n);
+        // Wide: a tiny spread makes the step as large as an int goes.
+        const int64_t n = int64_t{m_currentIndex} + truncToInt(shifted / spread);
+        if (n >= 0 && n < characterCount()) setCurrentCharacter(static_cast<int>(n));
     }
     // Also when hidden, so the row settles once shown again.
     m_dragging = false;
@@ -285,7 +287,7 @@ void QVPObjectCharacterSelector::update(float dt) {
         m_rowPosition = 0.25f * m_rowTarget + 0.75f * m_rowPosition;
 
         const float opacity = m_model->opacity(m_elapsedTime, m_animationState);
-        const int half = truncToInt(spread * 0.5f);
+        const float half = std::trunc(spread * 0.5f);
         for (int i = 0; i < characterCount(); ++i) {
             const CCPoint p(spread * static_cast<float>(i) + m_rowPosition, 0.0f);
             for (QVPAnimationObject* object : {m_icons[i].regular, m_icons[i].selected, m_icons[i].locked}) {

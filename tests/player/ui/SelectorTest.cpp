@@ -201,10 +201,10 @@ TEST_F(Selector, StoredIndexOutOfRange) {
 }
 
 // Unguarded, 0 overflows the index, -100 turns a tap 160 left into "next"
-// and NaN leaves the row nowhere.
+// and NaN leaves the row nowhere; extreme ones overflow nothing.
 TEST_F(Selector, ZeroSpreadIgnoresTaps) {
     characters({{"kFree"}, {"kFree"}, {"kFree"}});
-    for (float spread : {0.0f, -100.0f, NAN}) {
+    for (float spread : {0.0f, -100.0f, NAN, 1e-30f, -3e38f}) {
         settings()->setSelectedCharacter(1);
         make(spread)->getModel()->setScale(CCPoint(4, 4));
         for (float dx : {60.0f, -160.0f, 0.0f}) tap(dx);
