@@ -9,19 +9,12 @@
 
 #include "../app/input_test_support.h"
 #include "../screens/screens_test_support.h"
-#include "base/CCDictionary.h"
-#include "base/CCString.h"
 #include "input/CCAccelerometer.h"
 #include "input/CCTouchDispatcher.h"
 #include "input/InputScript.h"
 #include "input/TouchInput.h"
-#include "model/classes/QVModelAsset.h"
-#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelGeneralSettings.h"
-#include "model/classes/QVModelLevelSection.h"
-#include "model/classes/QVModelObjectAsset.h"
-#include "model/classes/QVModelPolygon.h"
 #include "platform/RandomAndClock.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/objects/QVPObjectClasses.h"
@@ -410,56 +403,17 @@ TEST_F(Controls, ScreensBuildControlsAndDropTheirDelegates) {
     EXPECT_EQ(lower.began, 2);
 }
 
-// The Arena world of the ui fixture, built in code: no gravity, no game
-// speed, one Init Section with the character "Red" (40 x 40, "Max Speed"
-// (10, 10), rising at 6 for 0.5 s on a swipe up of "Swipe"), and the HUD
-// "ArenaHud" with the relative stick "Stick" and the swipe area "Swipe".
+// The ui fixture's Arena world: no gravity, no game speed, the character
+// "Red" rising at 6 for 0.5 s on a swipe up of "Swipe", and the HUD
+// "ArenaHud" with the relative stick "Stick" (150, 150) and the swipe area
+// "Swipe" (900, 400), both scaled by 2.
 TEST_F(Controls, ArenaJoystickAndSwipe) {
     registerObjectClasses();
     registerComponentClasses();
-    auto world = node<QVNodeScene, QVModelScreenScene>("Arena");
-    auto arena = world->screenScene();
-    attr<QVAttributePoint>(*arena, "Gravity")->setValue(CCPoint(0, 0));
-    attr(*arena, "Game Speed Min")->setValue(0.0f);
-    attr(*arena, "Game Speed Max")->setValue(0.0f);
-    auto hudNode = node<QVNodeUI>("ArenaHud");
-    world->attribute("UI")->connect(hudNode->load());
-    auto stickModel = object<QVModelObjectManipulator>(hudNode->screenModel(), 150, 150);
-    stickModel->setScale(CCPoint(2, 2));
-    attr(*stickModel, "Sensitivity")->setValue(2.0f);
-    auto swipeModel = object<QVModelObjectSwipeControl>(hudNode->screenModel(), 900, 400);
-    swipeModel->setScale(CCPoint(2, 2));
-    swipeModel->setName("Swipe");
-
-    auto section = registered<QVModelLevelSection>();
-    setBool(*section, "Init Section", true);
-    attr(*section, "Width")->setValue(2000.0f);
-    arena->addChild(section);
-    auto shape = registered<QVModelPolygon>();
-    for (const CCPoint& p : {CCPoint(-20, -20), CCPoint(20, -20), CCPoint(20, 20), CCPoint(-20, 20)})
-        shape->addPoint(p);
-    auto red = registered<QVModelAssetCharacter>();
-    red->setName("Red");
-    red->collisionShapeAttribute()->setModel(shape);
-    auto gameplay = registered<QVModelComponentCharacterGameplaySettings>();
-    attr<QVAttributePoint>(*gameplay, "Max Speed")->setValue(CCPoint(10, 10));
-    attr<QVAttributePoint>(*gameplay, "Air Drag")->setValue(CCPoint(1, 1));
-    setBool(*gameplay, "Fixed Rotation", true);
-    red->addChild(gameplay);
-    auto rise = registered<QVModelComponentMove>();
-    rise->eventAttribute()->setValue("kSwipe-Swipe-2", true);
-    rise->timeoutAttribute()->setValue(0.5f, true);
-    auto* velocity = cocos2d::CCDictionary::create();
-    velocity->setObject(cocos2d::CCString::create("{0,6}"), "value");
-    velocity->setObject(cocos2d::CCString::create("true"), "isXEmpty");
-    velocity->setObject(cocos2d::CCString::create("false"), "isYEmpty");
-    rise->linearVelocityAttribute()->valueFromDictionary(velocity);
-    red->addChild(rise);
-    auto placement = registered<QVModelObjectAssetCharacter>();
-    placement->setAsset(red);
-    placement->setPosition(CCPoint(568, 200));
-    section->addChild(placement);
-
+    ASSERT_TRUE(loadGame(std::string(QV_BINARY_DIR) + "/fixtures/ui/ui"));
+    for (const auto& atlas : QVModelController::shared()->getModels<QVModelAtlas>()) {
+        cocos2d::CCSpriteFrameCache::sharedSpriteFrameCache()->addSpriteFramesWithFile(atlas->plistPath().c_str());
+    }
     manager()->setScene("Arena");
     cocos2d::CCDirector::sharedDirector()->runWithScene(manager()->createCurrentScene());
     step(2);
