@@ -106,3 +106,10 @@ double noise1D(double x) {
     return u + s * (v - u);
 }
 
+bool isVisibleInTree(cocos2d::CCNode* node) {
+    if (!node) return false;
+    for (; node; node = node->getParent()) {
+        if (!node->isVisible()) return false;
+    }
+    return true;
+}
