@@ -53,6 +53,8 @@ int32_t QVBaseModelObjectButtonPurchase::powerupSelectionId() const { return par
 std::string QVBaseModelObjectButtonPurchase::purchaseType() const { return qvread::text(m_type); }
 float QVBaseModelObjectButtonPurchase::visibilityThreshold() const { return qvread::value(m_visibilityThreshold); }
 bool QVBaseModelObjectButtonPurchase::buyAndUse() const { return qvread::value(m_buyAndUse); }
+float QVBaseModelObjectButtonPurchase::quantity() const { return qvread::value(m_quantity); }
+float QVBaseModelObjectButtonPurchase::price() const { return qvread::value(m_price); }
 std::shared_ptr<QVModelSound> QVBaseModelObjectButtonPurchase::purchaseComplete() const {
     return qvread::linked(m_purchaseComplete);
 }

@@ -71,6 +71,8 @@ public:
     std::string purchaseType() const;
     float visibilityThreshold() const;
     bool buyAndUse() const;
+    float quantity() const;
+    float price() const;
     std::shared_ptr<QVModelSound> purchaseComplete() const;
     const std::string& oneTimePurchase() const;
     const std::string& adNetwork() const;

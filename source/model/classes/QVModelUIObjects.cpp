@@ -5,6 +5,7 @@
 #include "model/classes/QVModelFont.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelSound.h"
 #include "model/classes/QVNeutralRead.h"
 #include "model/core/QVModelController.h"
 #include "model/core/QVNumeric.h"
@@ -28,19 +29,27 @@ QVBaseModelObjectUnlocker::QVBaseModelObjectUnlocker(const QVBaseModelObjectUnlo
 void QVBaseModelObjectUnlocker::applySceneUnlock() const {
     const std::string& object = qvread::text(m_object);
     if (qvread::text(m_unlockType) != "kButtonUnlock" || object.empty()) return;
+    bool changed = false;
+    const auto unlock = [&changed](const std::string& name) {
+        // An absent entry reads as locked.
+        if (!LockStateStore::lockState(name)) return;
+        LockStateStore::setLockState(name, false);
+        changed = true;
+    };
     if (object != "kUnlockNext" && object != "kUnlockCurrent") {
-        LockStateStore::lockFlag(object) = false;
-        return;
-    }
-    const ScreenManager* screens = ScreenManager::shared();
-    uint32_t sectionId = screens->getStartSectionId();
-    if (object == "kUnlockNext") sectionId = screens->nextSectionId(sectionId);
-    const std::string scene = std::to_string(sectionId);
-    for (const auto& lock : QVModelController::shared()->getModels<QVModelObjectLockButton>()) {
-        if (lock->destination() == "kSceneDestination" && lock->scene() == scene) {
-            LockStateStore::lockFlag(lock->name()) = false;
+        unlock(object);
+    } else {
+        const ScreenManager* screens = ScreenManager::shared();
+        uint32_t sectionId = screens->getStartSectionId();
+        if (object == "kUnlockNext") sectionId = screens->nextSectionId(sectionId);
+        const std::string scene = std::to_string(sectionId);
+        for (const auto& lock : QVModelController::shared()->getModels<QVModelObjectLockButton>()) {
+            if (lock->destination() == "kSceneDestination" && lock->scene() == scene) unlock(lock->name());
         }
     }
+    // A level a completion screen opened must not wait for some later save:
+    // a crash or a kill before it would take the level back.
+    if (changed) QVPSettingsController::shared()->save();
 }
 
 void QVBaseModelObjectUnlocker::applyCharacterUnlock() const {
@@ -85,9 +94,21 @@ int32_t QVBaseModelObjectCharacterSelector::labelFontId() const {
     return 0;
 }
 
+bool QVBaseModelObjectCharacterSelector::labelVisibility() const { return qvread::value(m_labelVisibility); }
+float QVBaseModelObjectCharacterSelector::labelVerticalSpacing() const { return qvread::value(m_labelVerticalSpacing); }
+std::shared_ptr<QVModelAnimation> QVBaseModelObjectCharacterSelector::unlockButton() const {
+    return qvread::linked(m_unlockButton);
+}
+std::shared_ptr<QVModelSound> QVBaseModelObjectCharacterSelector::unlockYes() const {
+    return qvread::linked(m_unlockYes);
+}
+std::shared_ptr<QVModelSound> QVBaseModelObjectCharacterSelector::unlockNo() const {
+    return qvread::linked(m_unlockNo);
+}
 std::shared_ptr<QVModelAnimation> QVBaseModelObjectCharacterSelector::unlockSuggestion() const {
     return qvread::linked(m_unlockSuggestion);
 }
+float QVBaseModelObjectCharacterSelector::spread() const { return qvread::value(m_spread); }
 
 QVModelObjectCharacterSelector::QVModelObjectCharacterSelector(const std::string& name)
     : QVBaseModelObjectCharacterSelector(name) {}
@@ -107,6 +128,8 @@ QVBaseModelObjectEventObserver::QVBaseModelObjectEventObserver(const QVBaseModel
 
 const std::string& QVBaseModelObjectEventObserver::eventType() const { return qvread::text(m_eventType); }
 const std::string& QVBaseModelObjectEventObserver::function() const { return qvread::text(m_function); }
+float QVBaseModelObjectEventObserver::limitNumber() const { return qvread::value(m_limitNumber); }
+float QVBaseModelObjectEventObserver::playsBeforeRedirect() const { return qvread::value(m_playsBeforeRedirect); }
 bool QVBaseModelObjectEventObserver::pauseCurrentWorld() const { return qvread::value(m_pauseCurrentWorld); }
 uint32_t QVBaseModelObjectEventObserver::time() const { return qvread::value(m_time); }
 CCSize QVBaseModelObjectEventObserver::placeholderSize(float) const { return kMarkerSize; }

@@ -22,7 +22,8 @@ class QVBaseModelObjectUnlocker : public QVModelObject {
 public:
     // "kButtonUnlock": unlocks the lock key in "Object", or the lock buttons
     // of the start scene ("kUnlockCurrent") or of the one after it
-    // ("kUnlockNext").
+    // ("kUnlockNext"); saves the player settings when an entry was absent
+    // or locked (a save that is refused before loading, as always).
     void applySceneUnlock() const;
     // "kCharacterUnlock": unlocks and saves every character named "Object".
     void applyCharacterUnlock() const;
@@ -59,7 +60,14 @@ public:
     // The font of the selector's labels: "Label Name" names a font, or a
     // label whose font is taken; 0 otherwise.
     int32_t labelFontId() const;
+    bool labelVisibility() const;
+    float labelVerticalSpacing() const;
+    std::shared_ptr<QVModelAnimation> unlockButton() const;
+    std::shared_ptr<QVModelSound> unlockYes() const;
+    std::shared_ptr<QVModelSound> unlockNo() const;
     std::shared_ptr<QVModelAnimation> unlockSuggestion() const;
+    // The distance between icons.
+    float spread() const;
 
 protected:
     explicit QVBaseModelObjectCharacterSelector(const std::string& name);
@@ -87,6 +95,8 @@ class QVBaseModelObjectEventObserver : public QVModelObject {
 public:
     const std::string& eventType() const;
     const std::string& function() const;
+    float limitNumber() const;
+    float playsBeforeRedirect() const;
     bool pauseCurrentWorld() const;
     uint32_t time() const;
     cocos2d::CCSize placeholderSize(float time) const override;

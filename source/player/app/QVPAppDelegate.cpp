@@ -27,6 +27,7 @@
 #include "player/screens/QVPScreen.h"
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
+#include "player/ui/QVPObjectManipulator.h"
 #include "scene/CCScene.h"
 #include "view/CCEGLView.h"
 
@@ -48,7 +49,10 @@ bool switchToCurrentScene() {
 
 QVPAppDelegate::QVPAppDelegate() = default;
 
-QVPAppDelegate::~QVPAppDelegate() { m_archivePassword.clear(); }
+QVPAppDelegate::~QVPAppDelegate() {
+    QVPObjectAccelerometer::destroyShared();
+    m_archivePassword.clear();
+}
 
 int QVPAppDelegate::resolutionPolicy(int screenAdjustment, int orientation, const CCSize& window) {
     switch (screenAdjustment) {

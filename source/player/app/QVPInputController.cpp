@@ -13,6 +13,7 @@
 #include "model/core/QVModelController.h"
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
+#include "player/app/QVUtilities.h"
 #include "player/objects/QVFieldUnits.h"
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
@@ -50,13 +51,6 @@ public:
 private:
     CCObject* m_object;
 };
-
-bool visibleChain(CCNode* node) {
-    for (; node; node = node->getParent()) {
-        if (!node->isVisible()) return false;
-    }
-    return true;
-}
 
 bool isKeyObject(int keyCode, QVPObjectButton* button) {
     auto& map = keyObjects();
@@ -362,7 +356,7 @@ bool QVPInputController::keyObjectsCall(int keyCode, QVPScreen* screen, bool pre
     for (QVPObjectButton* button : buttons) {
         // An earlier activation may have destroyed or unbound it.
         if (!isKeyObject(keyCode, button)) continue;
-        if (button->getScreen() != screen || !button->isEnabled() || !visibleChain(button)) continue;
+        if (button->getScreen() != screen || !button->isEnabled() || !isVisibleInTree(button)) continue;
         Hold hold(button);
         press ? button->pressFromKey() : button->releaseFromKey();
         if (taken) taken->addObject(button);
@@ -576,6 +570,10 @@ void QVPInputController::killAllCharacters() {
         c->clearPowerups();
         c->setState(kStateDying);
     });
+}
+
+void QVPInputController::forEachCharacter(const std::function<void(QVPObjectAssetCharacter*)>& visit) {
+    forAllCharacters(visit);
 }
 
 void QVPInputController::setJoystickVector(float x, float y) {

@@ -22,6 +22,7 @@
 // visible (node and ancestors) and enabled buttons take a raw key.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -142,6 +143,9 @@ public:
     std::shared_ptr<QVModelComponentHealth> characterHealth() const;
     // clearPowerups, then state 4, on every character.
     void killAllCharacters();
+    // Calls `visit` for every character (each retained for the walk), so
+    // callers may remove characters from inside it.
+    void forEachCharacter(const std::function<void(QVPObjectAssetCharacter*)>& visit);
     // The joystick: move(x, y) on every character.
     void setJoystickVector(float x, float y);
     void moveCharactersBy(float dx, float dy);

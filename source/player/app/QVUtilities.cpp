@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/RandomAndClock.h"
+#include "scene/CCNode.h"
 #include "sprite/CCSprite.h"
 #include "textures/CCTexture2D.h"
 
@@ -36,6 +37,14 @@ CCPoint closestPointOnLine(float ax, float ay, float bx, float by, float px, flo
     if (finite(foot)) return foot;
     const CCPoint projected = projectOntoLine(ax, ay, bx, by, px, py);
     return finite(projected) ? projected : CCPoint(0, 0);
+}
+
+bool isVisibleInTree(cocos2d::CCNode* node) {
+    if (!node) return false;
+    for (; node; node = node->getParent()) {
+        if (!node->isVisible()) return false;
+    }
+    return true;
 }
 
 cocos2d::CCSprite* createColorSprite(const cocos2d::CCSize& size, const cocos2d::ccColor4B& rgba) {

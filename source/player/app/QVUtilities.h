@@ -5,8 +5,12 @@
 #include "math/ccTypes.h"
 
 namespace cocos2d {
+class CCNode;
 class CCSprite;
-}
+}  // namespace cocos2d
+
+// True when the node and every ancestor are visible; false for null.
+bool isVisibleInTree(cocos2d::CCNode* node);
 
 // The foot of the perpendicular from P onto the line through A and B. A
 // vertical line and A = B give finite results; non-finite input gives (0, 0).

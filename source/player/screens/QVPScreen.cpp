@@ -9,6 +9,7 @@
 #include "audio/SimpleAudioEngine.h"
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
+#include "input/CCTouchDispatcher.h"
 #include "menu/CCMenu.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelObjectAsset.h"
@@ -32,8 +33,14 @@
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
+#include "player/ui/QVPObjectEventObserver.h"
 #include "player/ui/QVPObjectImage.h"
 #include "player/ui/QVPObjectLoadingBar.h"
+#include "player/ui/QVPObjectManipulator.h"
+#include "player/ui/QVPObjectSwipeControl.h"
 #include "player/ui/QVPObjectText.h"
 #include "scene/CCScene.h"
 
@@ -57,6 +64,15 @@ std::vector<CCNode*> childNodes(CCNode* node) {
         nodes.push_back(static_cast<CCNode*>(children->objectAtIndex(i)));
     }
     return nodes;
+}
+
+// The touch delegate of an on-screen control made by the build; null for
+// anything else.
+cocos2d::CCTouchDelegate* touchControlOf(CCNode* node) {
+    if (auto* joystick = dynamic_cast<QVPObjectButtonJoystick*>(node)) return joystick;
+    if (auto* swipe = dynamic_cast<QVPObjectSwipeControl*>(node)) return swipe;
+    if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) return selector;
+    return nullptr;
 }
 
 // Its music plays in a world on screens that have none.
@@ -88,6 +104,12 @@ QVPScreen::QVPScreen() {
 }
 
 QVPScreen::~QVPScreen() {
+    // The controls leave the dispatcher on exit; this covers a screen
+    // destroyed while still running.
+    cocos2d::CCTouchDispatcher* dispatcher = cocos2d::CCDirector::sharedDirector()->getTouchDispatcher();
+    for (CCNode* child : childNodes(m_uiContainer)) {
+        if (auto* delegate = touchControlOf(child)) dispatcher->removeDelegate(delegate);
+    }
     m_soundController->release();
     m_pendingAction = nullptr;
     setObjectList({});
@@ -346,6 +368,42 @@ void QVPScreen::runButtonAction(CCObject* sender) {
 
 void QVPScreen::openScreen(const std::shared_ptr<QVModelObjectButton>& buttonModel) { (void)buttonModel; }
 
+void QVPScreen::purchaseButtonAction(CCObject* sender) {
+    auto* button = dynamic_cast<QVPObjectButtonPurchase*>(sender);
+    const auto model = button ? modelCast<QVModelObjectButtonPurchase>(button->getModel()) : nullptr;
+    if (!model) return;
+    if (model->purchaseMethod() == "kInAppPurchase") {
+        if (model->storeIdentifier().empty()) return;
+        PurchaseService::shared()->setCallback(
+            button, static_cast<PurchaseService::Callback>(&QVPObjectButtonPurchase::purchaseDidComplete));
+        PurchaseService::shared()->purchase(model->storeIdentifier());
+    } else if (model->purchaseMethod() == "kRewardedVideos") {
+        QVAdController::shared()->setRewardedVideoCallback(
+            button, static_cast<cocos2d::SEL_CallFunc>(&QVPObjectButtonPurchase::purchase));
+        QVAdController::shared()->showRewardedVideo(model->adNetwork());
+    } else {
+        button->purchase();
+    }
+}
+
+void QVPScreen::powerupButtonAction(CCObject* sender) {
+    auto* button = dynamic_cast<QVPObjectButtonPowerup*>(sender);
+    const auto model = button ? modelCast<QVModelObjectButtonPowerup>(button->getModel()) : nullptr;
+    auto* scene = dynamic_cast<QVPScreenScene*>(runningScreen());
+    if (!model || !scene) return;
+    button->retain();
+    const auto powerup = button->getPowerupModel();
+    QVPSettingsController* settings = QVPSettingsController::shared();
+    if (model->unlimitedUse()) {
+        scene->spawnPowerup(powerupPlacement(powerup), model->isLayeringAboveCharacter());
+    } else if (powerup && settings->inventoryAmount(powerup) > 0) {
+        scene->spawnPowerup(powerupPlacement(powerup), model->isLayeringAboveCharacter());
+        settings->setInventoryAmount(powerup, settings->inventoryAmount(powerup) - 1);
+    }
+    button->startRefillTimer();
+    button->release();
+}
+
 void QVPScreen::showGameServices(CCObject* sender) {
     (void)sender;
     QVServices::shared()->showGameServices();
@@ -406,10 +464,19 @@ CCNode* QVPScreen::createObject(const std::shared_ptr<QVModelObject>& objectMode
         unlocker->applySceneUnlock();
         return nullptr;
     }
-    if (modelCast<QVModelObjectManipulator>(objectModel) || modelCast<QVModelObjectAccelerometer>(objectModel) ||
-        modelCast<QVModelObjectEventObserver>(objectModel) || modelCast<QVModelObjectCharacterSelector>(objectModel) ||
-        modelCast<QVModelObjectSwipeControl>(objectModel)) {
-        logNoRuntimeObject(objectModel->className());
+    if (auto manipulator = modelCast<QVModelObjectManipulator>(objectModel)) {
+        return QVPObjectButtonJoystick::create(manipulator);
+    }
+    if (auto accelerometer = modelCast<QVModelObjectAccelerometer>(objectModel)) {
+        QVPObjectAccelerometer::shared()->setModel(accelerometer);
+        return nullptr;
+    }
+    if (auto swipe = modelCast<QVModelObjectSwipeControl>(objectModel)) return QVPObjectSwipeControl::create(swipe);
+    if (auto selector = modelCast<QVModelObjectCharacterSelector>(objectModel)) {
+        return QVPObjectCharacterSelector::create(selector);
+    }
+    if (auto observer = modelCast<QVModelObjectEventObserver>(objectModel)) {
+        return QVPObjectEventObserver::create(observer);
     }
     return nullptr;
 }
@@ -528,6 +595,8 @@ void QVPScreen::setScreenState(int state) {
         } else if (auto* text = dynamic_cast<QVPObjectText*>(node)) {
             text->setAnimationState(state);
             text->update(0.0f);
+        } else if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(node)) {
+            selector->setAnimationState(state);
         }
     }
 }

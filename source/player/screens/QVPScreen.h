@@ -85,6 +85,12 @@ public:
     // A menu handler: schedules openScreen for the sender's button model.
     virtual void runButtonAction(cocos2d::CCObject* sender);
     virtual void openScreen(const std::shared_ptr<QVModelObjectButton>& buttonModel);
+    // The activation handlers of purchase and powerup buttons; other
+    // senders are ignored.
+    void purchaseButtonAction(cocos2d::CCObject* sender);
+    // Only in a game scene: spawns the button's powerup (using one unless
+    // "Unlimited Use") and starts its refill timer.
+    void powerupButtonAction(cocos2d::CCObject* sender);
     // A menu handler; the sender is ignored.
     virtual void showGameServices(cocos2d::CCObject* sender);
     virtual std::shared_ptr<QVModelScreen> findScreenModel(const std::string& name);

@@ -30,6 +30,7 @@
 #include "player/screens/QVPScreenUi.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectManipulator.h"
 #include "scene/CCScene.h"
 #include "sprite/CCSprite.h"
 
@@ -161,6 +162,7 @@ bool QVPScreenScene::init() {
 
     const std::string uiName = ScreenManager::shared()->currentUiName();
     if (uiName.empty()) {
+        QVPObjectAccelerometer::shared()->setModel(nullptr);
         m_inputController->setEnabled(true);
     } else if (QVPScreenUi* hud = QVPScreenUi::create()) {
         hud->setZOrder(kHudZOrder);

@@ -30,6 +30,7 @@
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/QVPScreenUi.h"
 #include "player/screens/ScreenManager.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
 #include "scene/CCScene.h"
 
 using cocos2d::CCNode;
@@ -263,6 +264,7 @@ void QVPScreenScene::runPendingActions(int bits) {
     if (m_model) {
         const std::string key = m_model->key();
         if (bits & kActionNewRun) {
+            QVPObjectButtonPurchase::resetPerGamePurchases();
             clearCheckpoint(checkpointRecord(key));
             if (health) health->setLivesLeft(health->lives());
         }
@@ -343,6 +345,7 @@ void QVPScreenScene::pauseButtonAction(CCObject* sender) {
 
 void QVPScreenScene::restartButtonAction(CCObject* sender) {
     (void)sender;
+    QVPObjectButtonPurchase::resetPerGamePurchases();
     clearSwitchStates();
     if (CheckpointRecord* record = currentCheckpointRecord()) clearCheckpoint(*record);
     zeroScores(currentScoreRecord());

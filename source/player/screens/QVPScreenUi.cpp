@@ -27,6 +27,8 @@
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
+#include "player/ui/QVPObjectManipulator.h"
 #include "player/ui/QVPObjectText.h"
 #include "scene/CCScene.h"
 #include "sprite/CCSprite.h"
@@ -110,6 +112,7 @@ QVPScreenUi::QVPScreenUi() = default;
 QVPScreenUi::~QVPScreenUi() = default;
 
 bool QVPScreenUi::init() {
+    QVPObjectAccelerometer::shared()->setModel(nullptr);
     if (!buildFromModel(ScreenManager::shared()->currentUiName(), true) || !QVPScreen::init()) return false;
     scheduleUpdate();
 
@@ -273,6 +276,11 @@ void QVPScreenUi::sendInput(CCObject* sender, bool pressed) {
 
 // ---- navigation
 
+int QVPScreenUi::pendingFlagsFor(const std::string& start) {
+    if (start == "kStartKeepScores") return 10;
+    return start == "kStartCheckpointButton" ? 0 : 14;
+}
+
 void QVPScreenUi::openConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
                                  int keepScores) {
     if (m_screenState == kClosing) return;
@@ -307,9 +315,7 @@ void QVPScreenUi::openScreen(const std::shared_ptr<QVModelObjectButton>& buttonM
     if (!buttonModel) return;
     const uint32_t startSectionId =
         modelCast<QVModelObjectLockButton>(buttonModel) ? ScreenManager::shared()->getStartSectionId() : 0;
-    const std::string& action = buttonModel->action();
-    const int pendingFlags = action == "kStartKeepScores" ? 10 : action == "kStartCheckpointButton" ? 0 : 14;
-    switchToConnection(buttonModel->name(), startSectionId, pendingFlags, 2, 0);
+    switchToConnection(buttonModel->name(), startSectionId, pendingFlagsFor(buttonModel->action()), 2, 0);
 }
 
 void QVPScreenUi::goBack() {
@@ -409,6 +415,12 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
         return;
     }
     const uint32_t index = affordable[static_cast<unsigned>(compat::rand()) % affordable.size()];
+    if (QVPObjectCharacterSelector* selector = characterSelector()) {
+        selector->setCurrentCharacter(static_cast<int>(index));
+        selector->unlockCharacter(static_cast<int>(index));
+        refreshUnlockCharacterButton();
+        return;
+    }
     const auto character = QVModelController::shared()->getModels<QVModelAssetCharacter>()[index];
     scoreRecord("").coins.spend(priceOf(*character));
     QVPSettingsController* settings = QVPSettingsController::shared();
@@ -416,6 +428,13 @@ void QVPScreenUi::unlockCharacterButtonAction(CCObject* sender) {
     settings->setSelectedCharacter(static_cast<int>(index));
     settings->save();
     refreshUnlockCharacterButton();
+}
+
+QVPObjectCharacterSelector* QVPScreenUi::characterSelector() const {
+    for (const ObjectEntry& entry : objectMap()) {
+        if (auto* selector = dynamic_cast<QVPObjectCharacterSelector*>(entry.second)) return selector;
+    }
+    return nullptr;
 }
 
 void QVPScreenUi::refreshUnlockCharacterButton() {

@@ -20,6 +20,7 @@ namespace cocos2d {
 class CCScene;
 }
 
+class QVPObjectCharacterSelector;
 class QVPScreenScene;
 
 class QVPScreenUi : public QVPScreen {
@@ -59,6 +60,9 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
 
+    // The pending flags a start names: "kStartKeepScores" 10,
+    // "kStartCheckpointButton" 0, anything else 14.
+    static int pendingFlagsFor(const std::string& start);
     // Unless closing, schedules switchToConnection with these values.
     void openConnection(const std::string& name, uint32_t startSectionId, int pendingFlags, int hudMode,
                         int keepScores);
@@ -90,6 +94,8 @@ public:
     // The "kUnlockCharacter" button shows while a locked character is
     // affordable.
     void refreshUnlockCharacterButton();
+    // The first character selector of the screen, else null.
+    QVPObjectCharacterSelector* characterSelector() const;
 
     QVPObjectButton* fullscreenButton() const { return m_fullscreenButton; }
     QVPObjectButton* windowedButton() const { return m_windowedButton; }

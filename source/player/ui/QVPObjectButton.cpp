@@ -13,6 +13,12 @@
 #include "player/app/QVUtilities.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
+#include "player/ui/QVPObjectButtonLinks.h"
+#include "player/ui/QVPObjectButtonLock.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectButtonSwitch.h"
+#include "player/ui/QVPObjectButtonUnlockCharacter.h"
 #include "player/ui/QVUiAnimation.h"
 #include "sprite/CCSprite.h"
 
@@ -22,16 +28,6 @@ using cocos2d::CCObject;
 using cocos2d::CCSprite;
 
 namespace {
-
-// Their runtime classes guard links, purchases and locked content, which a
-// plain button would bypass, so until they exist they make no button.
-bool hasNoRuntimeClass(const QVModel& model) {
-    const uint32_t type = model.type();
-    return type == typeId<QVModelObjectButtonPowerup>() || type == typeId<QVModelObjectButtonPurchase>() ||
-           type == typeId<QVModelObjectButtonUrl>() || type == typeId<QVModelObjectButtonFacebook>() ||
-           type == typeId<QVModelObjectButtonSwitch>() || type == typeId<QVModelObjectButtonCharacterUnlock>() ||
-           type == typeId<QVModelObjectLockButton>();
-}
 
 // A sprite of the container carrying getSprite's extra retain, tinted when
 // asked; null when the container gives none.
@@ -43,6 +39,28 @@ CCSprite* containerSprite(const std::shared_ptr<QVModelSpriteContainer>& contain
 }
 
 }  // namespace
+
+void setButtonImages(cocos2d::CCMenuItemSprite* item, const std::shared_ptr<QVModelSpriteContainer>& image,
+                     const std::shared_ptr<QVModelSpriteContainer>& imageSelected) {
+    static const cocos2d::ccColor3B kSelectedTint = {128, 128, 128};
+    static const cocos2d::ccColor3B kDisabledTint = {60, 60, 60};
+    CCSprite* normal = containerSprite(image, 1.0f, nullptr);
+    CCSprite* selected = nullptr;
+    CCSprite* disabled = nullptr;
+    if (normal) {
+        selected = imageSelected ? containerSprite(imageSelected, 0.2f, nullptr)
+                                 : containerSprite(image, 1.0f, &kSelectedTint);
+        disabled = containerSprite(image, 1.0f, &kDisabledTint);
+    } else {
+        // Invisible, but it still takes touches.
+        normal = createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{0, 0, 0, 0});
+        normal->retain();
+    }
+    item->initWithNormalSprite(normal, selected, disabled, item->getTarget(), item->getSelector());
+    for (CCSprite* held : {normal, selected, disabled}) {
+        if (held) held->release();
+    }
+}
 
 void logNoRuntimeObject(const std::string& className) {
     static std::set<std::string> logged;
@@ -62,35 +80,34 @@ QVPObjectButton* QVPObjectButton::create(CCNode* normal, CCNode* selected, CCNod
     return button;
 }
 
-QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model,
-                                                  CCObject* /*target*/) {
+QVPObjectButton* QVPObjectButton::createFromModel(const std::shared_ptr<QVModelObjectButton>& model, CCObject* target) {
     if (!model) return nullptr;
-    if (hasNoRuntimeClass(*model)) {
-        logNoRuntimeObject(model->className());
-        return nullptr;
-    }
     model->decrementIntervalCounter();
     if (!model->intervalReached()) return nullptr;
 
-    const std::shared_ptr<QVModelSpriteContainer> image = model->image();
-    static const cocos2d::ccColor3B kSelectedTint = {128, 128, 128};
-    static const cocos2d::ccColor3B kDisabledTint = {60, 60, 60};
-    CCSprite* normal = containerSprite(image, 1.0f, nullptr);
-    CCSprite* selected = nullptr;
-    CCSprite* disabled = nullptr;
     QVPObjectButton* button = nullptr;
-    if (normal) {
-        const std::shared_ptr<QVModelSpriteContainer> chosen = model->imageSelected();
-        selected = chosen ? containerSprite(chosen, 0.2f, nullptr) : containerSprite(image, 1.0f, &kSelectedTint);
-        disabled = containerSprite(image, 1.0f, &kDisabledTint);
-        button = create(normal, selected, disabled);
+    // These two make their images in their own setModel.
+    if (model->type() == typeId<QVModelObjectButtonCharacterUnlock>()) {
+        button = QVPObjectButtonUnlockCharacter::create();
+    } else if (model->type() == typeId<QVModelObjectLockButton>()) {
+        button = QVPObjectButtonLock::create();
     } else {
-        // Invisible, but it still takes touches.
-        button = create(createColorSprite(cocos2d::CCSize(100.0f, 100.0f), cocos2d::ccColor4B{0, 0, 0, 0}), nullptr,
-                        nullptr);
-    }
-    for (CCSprite* held : {normal, selected, disabled}) {
-        if (held) held->release();
+        if (modelKindCast<QVModelObjectButtonPowerup>(model)) {
+            button = QVPObjectButtonPowerup::create();
+            button->setActionTarget(target, menu_selector(QVPScreen::powerupButtonAction));
+        } else if (modelKindCast<QVModelObjectButtonPurchase>(model)) {
+            button = QVPObjectButtonPurchase::create();
+            button->setActionTarget(target, menu_selector(QVPScreen::purchaseButtonAction));
+        } else if (modelKindCast<QVModelObjectButtonUrl>(model)) {
+            button = QVPObjectButtonUrl::create();
+        } else if (modelKindCast<QVModelObjectButtonFacebook>(model)) {
+            button = QVPObjectButtonFacebook::create();
+        } else if (modelKindCast<QVModelObjectButtonSwitch>(model)) {
+            button = QVPObjectButtonSwitch::create();
+        } else {
+            button = create(nullptr, nullptr, nullptr);
+        }
+        setButtonImages(button, model->image(), model->imageSelected());
     }
 
     button->setModel(model);

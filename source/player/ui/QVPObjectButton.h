@@ -12,6 +12,7 @@
 #include "menu/CCMenuItem.h"
 
 class QVModelObjectButton;
+class QVModelSpriteContainer;
 class QVPScreen;
 
 class QVPObjectButton : public cocos2d::CCMenuItemSprite {
@@ -22,9 +23,9 @@ public:
     // Autoreleased, with no target and no selector; any image may be null.
     static QVPObjectButton* create(cocos2d::CCNode* normal, cocos2d::CCNode* selected, cocos2d::CCNode* disabled);
     // The autoreleased button of the model's class, placed by the model at
-    // time 0. Null when the model's interval leaves it out of this build,
-    // for an empty model, and for kinds whose runtime class does not exist
-    // yet (logged once per class).
+    // time 0; purchase and powerup buttons activate the target's handlers.
+    // Null for an empty model and when its interval leaves it out of this
+    // build.
     static QVPObjectButton* createFromModel(const std::shared_ptr<QVModelObjectButton>& model,
                                             cocos2d::CCObject* target);
 
@@ -54,6 +55,7 @@ public:
     // The raw key this button is registered under; 0 when none.
     int32_t registeredKey() const { return m_registeredKey; }
     float animationTime() const { return m_animationTime; }
+    int animationState() const { return m_animationState; }
     bool isFadedOut() const { return m_fadedOut; }
 
     void activate() override;
@@ -78,6 +80,13 @@ private:
     bool m_touchEmulationHigh = false;
     int32_t m_registeredKey = 0;
 };
+
+// Gives `item` a button's three images, keeping its target and selector:
+// normal from `image` at speed 1.0; selected from `imageSelected` at 0.2,
+// or the image tinted (128, 128, 128); disabled the image tinted
+// (60, 60, 60). Without an image it gets one transparent 100 x 100 sprite.
+void setButtonImages(cocos2d::CCMenuItemSprite* item, const std::shared_ptr<QVModelSpriteContainer>& image,
+                     const std::shared_ptr<QVModelSpriteContainer>& imageSelected);
 
 // Logs "[QVPScreen] no runtime object for <class>" the first time a class
 // is named in this run; screens use it for the object kinds they skip.

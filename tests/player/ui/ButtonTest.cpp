@@ -12,6 +12,12 @@
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
+#include "player/ui/QVPObjectButtonLinks.h"
+#include "player/ui/QVPObjectButtonLock.h"
+#include "player/ui/QVPObjectButtonPowerup.h"
+#include "player/ui/QVPObjectButtonPurchase.h"
+#include "player/ui/QVPObjectButtonSwitch.h"
+#include "player/ui/QVPObjectButtonUnlockCharacter.h"
 #include "sprite/CCSprite.h"
 #include "textures/CCTexture2D.h"
 #include "ui_test_support.h"
@@ -68,31 +74,29 @@ TEST_F(Buttons, IntervalDecidesTheBuildsAndActivationHidesAndBlocks) {
     }
 }
 
-// Only plain kinds (sound control and control too) are built; kinds whose
-// runtime class is missing give nothing and log once per class.
-TEST_F(Buttons, FactoryBuildsOnlyThePlainKinds) {
+// Every kind builds its runtime class; the character-unlock and lock kinds
+// are picked by exact class. Nothing logs a missing runtime object.
+TEST_F(Buttons, FactoryBuildsTheClassOfEachKind) {
     modeltest::LogCapture log;
-    const std::shared_ptr<QVModelObjectButton> plain[] = {
-        QVModelObjectButton::create(), QVModelObjectButtonSoundControl::create(), QVModelObjectButtonControl::create()};
-    const std::shared_ptr<QVModelObjectButton> later[] = {
-        QVModelObjectButtonPowerup::create(), QVModelObjectButtonPurchase::create(),
-        QVModelObjectButtonUrl::create(),     QVModelObjectButtonFacebook::create(),
-        QVModelObjectButtonSwitch::create(),  QVModelObjectButtonCharacterUnlock::create(),
-        QVModelObjectLockButton::create()};
-    for (int build = 0; build < 2; ++build) {
-        for (const auto& model : plain) {
-            SCOPED_TRACE(model->className());
-            QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
-            ASSERT_NE(button, nullptr);
-            EXPECT_EQ(typeid(*button), typeid(QVPObjectButton));
-            EXPECT_EQ(QVObjectModelHolder::modelOf(button), model);
-        }
-        for (const auto& model : later) EXPECT_EQ(QVPObjectButton::createFromModel(model, nullptr), nullptr);
+    const std::pair<std::shared_ptr<QVModelObjectButton>, const std::type_info*> rows[] = {
+        {QVModelObjectButton::create(), &typeid(QVPObjectButton)},
+        {QVModelObjectButtonSoundControl::create(), &typeid(QVPObjectButton)},
+        {QVModelObjectButtonControl::create(), &typeid(QVPObjectButton)},
+        {QVModelObjectButtonPowerup::create(), &typeid(QVPObjectButtonPowerup)},
+        {QVModelObjectButtonPurchase::create(), &typeid(QVPObjectButtonPurchase)},
+        {QVModelObjectButtonUrl::create(), &typeid(QVPObjectButtonUrl)},
+        {QVModelObjectButtonFacebook::create(), &typeid(QVPObjectButtonFacebook)},
+        {QVModelObjectButtonSwitch::create(), &typeid(QVPObjectButtonSwitch)},
+        {QVModelObjectButtonCharacterUnlock::create(), &typeid(QVPObjectButtonUnlockCharacter)},
+        {QVModelObjectLockButton::create(), &typeid(QVPObjectButtonLock)}};
+    for (const auto& [model, type] : rows) {
+        SCOPED_TRACE(model->className());
+        QVPObjectButton* button = QVPObjectButton::createFromModel(model, nullptr);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(typeid(*button), *type);
+        EXPECT_EQ(QVObjectModelHolder::modelOf(button), model);
     }
-    std::vector<std::string> lines;
-    for (const auto& model : later)
-        lines.push_back(std::string("[QVPScreen] no runtime object for ") + model->className());
-    EXPECT_EQ(log.all(), lines);
+    EXPECT_FALSE(log.hasPrefix("[QVPScreen] no runtime object for"));
 }
 
 // No usable image: one transparent 100 x 100 sprite that takes touches.

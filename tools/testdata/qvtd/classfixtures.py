@@ -23,6 +23,10 @@ and paths take "points", shapes "oneWayCollisionVector"; the general settings
 "platformSpecificValues". "media" names the sprites with image and effects
 files and the fonts to write; atlases are written for every atlas model.
 
+An id text must name a model of its class; "unchecked_ids": [<attribute>, ...]
+lets a model keep one that names nothing on purpose (a missing powerup, a
+section id 0).
+
 Flow-graph nodes: a follower of the table ("UI", the start node's "Load") is
 linked under "links" by the target node's id (its source "Load"); the links
 beyond the table go under "connections", in stream order, as [name, id] or
@@ -165,6 +169,10 @@ def build_models(spec):
         for name in list(m.get("attributes", {})) + list(m.get("links", {})):
             if name not in decls:
                 raise SpecError("%s: no attribute %r" % (where, name))
+        unchecked = m.get("unchecked_ids", [])
+        for name in unchecked:
+            if name not in decls or name not in ID_TEXTS:
+                raise SpecError("%s: %r is no id-text attribute" % (where, name))
         values = {}
         for d in cls.decls:
             if d.kind in LINKED:
@@ -176,7 +184,8 @@ def build_models(spec):
                 values[d.name] = _value(d, m["attributes"][d.name], where)
             else:
                 values[d.name] = fresh_value(d)
-            if d.kind == "stringList" and d.name in ID_TEXTS and values[d.name]:
+            if (d.kind == "stringList" and d.name in ID_TEXTS and values[d.name]
+                    and d.name not in unchecked):
                 _check_id_text(where, d.name, values[d.name], by_id)
         for name, target in m.get("links", {}).items():
             _check_link(where, decls[name], by_id.get(target), target)
