@@ -4,6 +4,8 @@
 #   first_frame GAME       F0: 30 frames after the frame in which the folder
 #                          load of GAME ends, 153 + A + C for its A attributes
 #                          and C connections packs
+#   check_first_frame      exit 2 unless first_frame of $game is the $F0
+#                          the script states
 #   seed_coins STORE N     a fresh store of version "1.0" whose game record
 #                          holds a coins total of N
 #   run_player TAG STORE SCRIPT LAST [SHOTS [DUMPS]]
@@ -20,7 +22,6 @@
 #   want_text FILE TEXT    some line of FILE holds TEXT
 #   want_coins TAG N       $work/TAG.state's coins total is N
 # Every run's log is checked for "[QVPScreen] no runtime object for".
-e2e_screen=2272x1280x24
 . "$(dirname "$0")/player_common.sh"
 game=$fixtures
 store_tool=$bin/engine_store_tool
@@ -30,6 +31,11 @@ export ENGINE_RANDOM_SEED=1
 
 packs() { find "$1/data" -maxdepth 1 -name "*.$2.pack" | wc -l; }
 first_frame() { echo $((153 + $(packs "$1" attributes) + $(packs "$1" connections) + 30)); }
+# The F0 a script states must be the one its game's packs give.
+check_first_frame() {
+    [ "$(first_frame "$game")" = "$F0" ] ||
+        { echo "$name: $game does not give F0 = $F0 ($(first_frame "$game")); recount" >&2; exit 2; }
+}
 
 seed_coins() {
     rm -rf "$1"

@@ -8,7 +8,7 @@ set -u
 # The fixture's folder load: 32 attributes and 16 connections packs, so it
 # ends in frame 153 + 48 = 201 and F0 is 231.
 F0=231
-[ "$(first_frame "$game")" = $F0 ] || { echo "$name: $game does not load in 48 packs; recount F0" >&2; exit 2; }
+check_first_frame
 
 run_player run "$work/store" gameover.txt 95 "90:$work/over.png" "90:$work/over.txt"
 png_check "$work/over.png" --size 1136x640 --expect 568,320=255,0,255

@@ -9,7 +9,7 @@ set -u
 # The fixture's folder load: 32 attributes and 16 connections packs, so it
 # ends in frame 153 + 48 = 201 and F0 is 231.
 F0=231
-[ "$(first_frame "$game")" = $F0 ] || { echo "$name: $game does not load in 48 packs; recount F0" >&2; exit 2; }
+check_first_frame
 
 store=$work/store
 seed_coins "$store" 500

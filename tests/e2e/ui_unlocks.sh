@@ -13,7 +13,7 @@ set -u
 # The fixture's folder load: 32 attributes and 16 connections packs, so it
 # ends in frame 153 + 48 = 201 and F0 is 231.
 F0=231
-[ "$(first_frame "$game")" = $F0 ] || { echo "$name: $game does not load in 48 packs; recount F0" >&2; exit 2; }
+check_first_frame
 green=0,255,0 blue=0,0,255 white=255,255,255
 
 store=$work/store

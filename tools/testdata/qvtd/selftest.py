@@ -521,6 +521,37 @@ def pack_numbering_checks(r):
     r.check("ICO refuses a 257-pixel entry", _raises(lambda: icowriter.ico([(257, 1, b"")])))
 
 
+def id_text_checks(r):
+    """An id text must name a model of its class, unless the model lists the
+    attribute under "unchecked_ids"; only id-text attributes may be listed."""
+    from . import classfixtures
+
+    def game(selection, unchecked=None):
+        button = {"id": 3, "class": "QVModelObjectButtonPurchase",
+                  "attributes": {"Powerup Selection": selection}}
+        if unchecked is not None:
+            button["unchecked_ids"] = unchecked
+        spec = {"user_id": "1", "models": [
+            {"id": 1, "class": "QVModelGeneralSettings", "attributes": {"User ID": "1"}},
+            {"id": 2, "class": "QVModelAssetPowerup"}, button]}
+        try:
+            classfixtures.game_files(spec)
+            return "written"
+        except classfixtures.SpecError:
+            return "refused"
+
+    rows = [
+        ("a powerup's id", "2", None, "written"),
+        ("an id of no model", "5999", None, "refused"),
+        ("an id of another class", "3", None, "refused"),
+        ("an id of no model, unchecked", "5999", ["Powerup Selection"], "written"),
+        ("an unchecked attribute that holds no id", "2", ["Type"], "refused"),
+        ("an unchecked attribute the class lacks", "2", ["Scene"], "refused"),
+    ]
+    for what, selection, unchecked, want in rows:
+        r.equal("id texts, %s" % what, game(selection, unchecked), want)
+
+
 def _png_pixels(data):
     """(width, height, rows of RGBA tuples) of an 8-bit RGBA PNG whose rows
     all use filter 0, as the writer writes them."""
@@ -624,7 +655,7 @@ def root_file_checks(r):
 def run():
     r = Results()
     for group in (key_table_vectors, encoding_vectors, fixture_checks, class_fixture_checks,
-                  readgame_checks, pack_numbering_checks, root_file_checks):
+                  readgame_checks, pack_numbering_checks, root_file_checks, id_text_checks):
         try:
             group(r)
         except Exception as e:  # a broken group is a failure, not a crash
