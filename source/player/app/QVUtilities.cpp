@@ -39,6 +39,14 @@ CCPoint closestPointOnLine(float ax, float ay, float bx, float by, float px, flo
     return finite(projected) ? projected : CCPoint(0, 0);
 }
 
+bool isVisibleInTree(cocos2d::CCNode* node) {
+    if (!node) return false;
+    for (; node; node = node->getParent()) {
+        if (!node->isVisible()) return false;
+    }
+    return true;
+}
+
 cocos2d::CCSprite* createColorSprite(const cocos2d::CCSize& size, const cocos2d::ccColor4B& rgba) {
     cocos2d::CCSprite* sprite = cocos2d::CCSprite::create();
     const unsigned char pixel[4] = {rgba.r, rgba.g, rgba.b, rgba.a};
@@ -104,12 +112,4 @@ double noise1D(double x) {
     const double u = r0 * tables.g1[tables.p[b0]];
     const double v = r1 * tables.g1[tables.p[b1]];
     return u + s * (v - u);
-}
-
-bool isVisibleInTree(cocos2d::CCNode* node) {
-    if (!node) return false;
-    for (; node; node = node->getParent()) {
-        if (!node->isVisible()) return false;
-    }
-    return true;
 }

@@ -15,12 +15,24 @@
 #include "player/app/QVServices.h"
 #include "player/app/QVUtilities.h"
 #include "player/objects/QVPAnimationObject.h"
+#include "player/screens/QVPScreenUi.h"
+#include "player/screens/ScreenManager.h"
 #include "player/ui/CoinPayment.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "sprite/CCSprite.h"
 
 using cocos2d::CCSprite;
 
-int currentSelectorIndex() { return -1; }
+namespace {
+
+// The current UI screen's selector's current index; -1 without one.
+int currentSelectorIndex() {
+    auto* ui = dynamic_cast<QVPScreenUi*>(ScreenManager::shared()->getCurrentUi());
+    QVPObjectCharacterSelector* selector = ui ? ui->characterSelector() : nullptr;
+    return selector ? selector->currentIndex() : -1;
+}
+
+}  // namespace
 
 QVPObjectButtonUnlockCharacter* QVPObjectButtonUnlockCharacter::create() {
     auto* button = new QVPObjectButtonUnlockCharacter();

@@ -58,7 +58,3 @@ private:
     bool m_webLinkPending = false;
     int m_webLinkCountdown = 0;
 };
-
-// The current index of the character selector on the current UI screen;
-// -1 when that screen has none.
-int currentSelectorIndex();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "director/CCDirector.h"
@@ -238,12 +239,13 @@ void QVPObjectCharacterSelector::ccTouchMoved(cocos2d::CCTouch* touch, cocos2d::
 
 void QVPObjectCharacterSelector::ccTouchEnded(cocos2d::CCTouch* touch, cocos2d::CCEvent* event) {
     (void)event;
-    const float spread = m_model->spread();
+    const float spread = iconSpread();
     if (!m_dragging && spread > 0.0f && isVisibleInTree(this)) {
         const float x = convertToNodeSpace(touch->getLocation()).x;
         const float shifted = x > 0.0f ? x + spread / 2.0f : x - spread / 2.0f;
-        const int n = m_currentIndex + truncToInt(shifted / spread);
-        if (hasCharacter(n)) setCurrentCharacter(n);
+        // Wide: a tiny spread makes the step as large as an int goes.
+        const int64_t n = int64_t{m_currentIndex} + truncToInt(shifted / spread);
+        if (n >= 0 && n < characterCount()) setCurrentCharacter(static_cast<int>(n));
     }
     // Also when hidden, so the row settles once shown again.
     m_dragging = false;
@@ -271,7 +273,7 @@ void QVPObjectCharacterSelector::update(float dt) {
             refreshIcons();
         }
 
-        const float spread = m_model->spread();
+        const float spread = iconSpread();
         const bool moving = std::fabs(m_rowVelocity) > kMovingVelocity;
         if (!m_dragging) {
             if (moving) {
@@ -285,7 +287,7 @@ void QVPObjectCharacterSelector::update(float dt) {
         m_rowPosition = 0.25f * m_rowTarget + 0.75f * m_rowPosition;
 
         const float opacity = m_model->opacity(m_elapsedTime, m_animationState);
-        const int half = truncToInt(spread * 0.5f);
+        const float half = std::trunc(spread * 0.5f);
         for (int i = 0; i < characterCount(); ++i) {
             const CCPoint p(spread * static_cast<float>(i) + m_rowPosition, 0.0f);
             for (QVPAnimationObject* object : {m_icons[i].regular, m_icons[i].selected, m_icons[i].locked}) {
@@ -342,6 +344,12 @@ void QVPObjectCharacterSelector::updateSuggestion(float dt) {
 
 bool QVPObjectCharacterSelector::isUnlocked(int index) const {
     return index >= 0 && QVPSettingsController::shared()->isCharacterUnlocked(static_cast<uint32_t>(index));
+}
+
+float QVPObjectCharacterSelector::iconSpread() const {
+    // A row at infinity or NaN would place every icon nowhere.
+    const float spread = m_model->spread();
+    return std::isfinite(spread) ? spread : 0.0f;
 }
 
 int QVPObjectCharacterSelector::storedIndex() const {

@@ -102,6 +102,8 @@ private:
     int characterCount() const { return static_cast<int>(m_characters.size()); }
     bool hasCharacter(int index) const { return index >= 0 && index < characterCount(); }
     bool isUnlocked(int index) const;
+    // "Spread", 0 when not finite.
+    float iconSpread() const;
     // The stored selection, or 0 when it names no character here.
     int storedIndex() const;
     bool inTouchBox(cocos2d::CCTouch* touch);

@@ -123,7 +123,7 @@ void QVPObjectEventObserver::open(QVPScreenUi& ui, int pendingFlags, int hudMode
     ui.openConnection(model->name(), 0, pendingFlags, hudMode, keepScores);
 }
 
-bool QVPObjectEventObserver::occurred(QVPScreenUi& ui, float dt) {
+bool QVPObjectEventObserver::occurred(const QVPScreenUi& ui, float dt) {
     const std::string& type = m_model->eventType();
     if (type == "kGameOver") {
         const QVPScreenScene* scene = ScreenManager::shared()->getGameScene();

@@ -38,7 +38,7 @@ protected:
 
 private:
     // The event of the model's type holds now; one-shot events disarm here.
-    bool occurred(QVPScreenUi& ui, float dt);
+    bool occurred(const QVPScreenUi& ui, float dt);
     // "kSecondPlay" or "kRequestReview" on the UI screen's played count.
     bool judgePlays(const QVPScreenUi& ui, bool secondPlay) const;
 

@@ -140,28 +140,34 @@ inline UnreadRecords allUnread(const QVPSettingsController& s) {
     return all;
 }
 
+// A fresh instance that loaded the store, as the player has one after its
+// data loaded.
+inline QVPSettingsController* loadedSettings() {
+    QVPSettingsController::destroy();
+    QVPSettingsController* s = QVPSettingsController::shared();
+    s->load();
+    QVPSettingsController::setLoaded(true);
+    return s;
+}
+
+// Drops the settings and puts the program-wide player state and the
+// writable path back.
+inline void resetPlayerState() {
+    QVPSettingsController::destroy();
+    QVPSettingsController::setLoaded(false);
+    QVModelGeneralSettings::reset();
+    clearScores();
+    clearCheckpoints();
+    LockStateStore::parseLockStates("");
+    useWritable("");
+}
+
 // A private writable directory, with the program-wide state put back after.
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override { useWritable(dir.path); }
-    void TearDown() override {
-        QVPSettingsController::destroy();
-        QVPSettingsController::setLoaded(false);
-        QVModelGeneralSettings::reset();
-        clearScores();
-        clearCheckpoints();
-        LockStateStore::parseLockStates("");
-        useWritable("");
-    }
-    // A fresh instance that loaded the store, as the player has one after
-    // its data loaded.
-    QVPSettingsController* loaded() {
-        QVPSettingsController::destroy();
-        QVPSettingsController* s = QVPSettingsController::shared();
-        s->load();
-        QVPSettingsController::setLoaded(true);
-        return s;
-    }
+    void TearDown() override { resetPlayerState(); }
+    QVPSettingsController* loaded() { return loadedSettings(); }
     modeltest::TempDir dir;
     modeltest::LogCapture log;
 };

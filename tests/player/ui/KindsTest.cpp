@@ -12,7 +12,9 @@
 
 #include "buttons_test_support.h"
 #include "model/classes/QVModelObjectButton.h"
+#include "model/classes/QVModelSound.h"
 #include "player/app/QVPInputController.h"
+#include "player/app/QVSound.h"
 #include "player/screens/ScreenManager.h"
 #include "player/ui/QVPObjectButtonLinks.h"
 #include "player/ui/QVPObjectButtonLock.h"
@@ -55,6 +57,25 @@ TEST_F(Kinds, SwitchTogglesAndKeepsItsState) {
     EXPECT_EQ(recorder.seen, (Lines{"12", "11", "12", "12"}));
     input->unsubscribeAction(&recorder);
     QVPInputController::destroy();
+}
+
+// The release sound plays only while the switch is enabled.
+TEST_F(Kinds, SwitchReleaseSoundOnlyWhileEnabled) {
+    auto release = registered<QVModelSound>();
+    auto playing = [&] {
+        return std::count_if(QVSound::liveSounds().begin(), QVSound::liveSounds().end(),
+                             [&](QVSound* sound) { return sound->model() == release; });
+    };
+    for (bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        auto model = registered<QVModelObjectButtonSwitch>();
+        attr<QVAttributeSound>(*model, "Release Sound")->setModel(release);
+        auto* button = build<QVPObjectButtonSwitch>(model);
+        button->setEnabled(enabled);
+        const auto before = playing();
+        button->unselected();
+        EXPECT_EQ(playing() - before, enabled ? 1 : 0);
+    }
 }
 
 // The URL reaches a fake xdg-open as one argument; empty data only logs;
@@ -227,6 +248,25 @@ TEST_F(CharacterUnlock, WebLinkCompletesOnTheTenthUpdate) {
     }
     EXPECT_TRUE(QVPSettingsController::shared()->isCharacterUnlocked(1));
     EXPECT_EQ(QVPSettingsController::shared()->selectedCharacter(), 1);
+}
+
+// With an image, "Show When Selected" hides the button when no selector
+// shows its character; without the flag its own update never hides it.
+TEST_F(CharacterUnlock, ShowWhenSelectedWithoutSelectorHides) {
+    character("kFree");
+    auto blue = character("kInGameCurrency", 50.0f);
+    for (bool showWhenSelected : {false, true}) {
+        SCOPED_TRACE(showWhenSelected);
+        auto model = registered<QVModelObjectButtonCharacterUnlock>();
+        setText(*model, "Character", std::to_string(blue->id()));
+        attr<QVAttributeSprite>(*model, "Image")->setValue(spriteContainer(1));
+        attr<QVAttributeBool>(*model, "Show When Selected")->setValue(showWhenSelected);
+        auto* made = build<QVPObjectButtonUnlockCharacter>(model);
+        made->update(0.0f);
+        EXPECT_EQ(made->mode(), QVPObjectButtonUnlockCharacter::kModeLocked);
+        EXPECT_EQ(made->isVisible(), !showWhenSelected);
+        EXPECT_TRUE(made->getNormalImage()->isVisible());
+    }
 }
 
 // An id that names no character leaves only the base activation.

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../app/state_test_support.h"
 #include "../screens/screens_test_support.h"
 #include "model/classes/QVModelLevelSection.h"
 #include "model/classes/QVModelUIObjects.h"
@@ -18,7 +19,6 @@
 #include "player/screens/QVPScreenScene.h"
 #include "player/screens/QVPScreenUi.h"
 #include "player/ui/QVPObjectEventObserver.h"
-#include "player_store.h"
 
 namespace {
 
@@ -47,7 +47,9 @@ const std::string kReview = "[QVServices] review request";
 
 class Observer : public screentest::ScreenTest {
 protected:
-    uitest::PlayerStore store;
+    Observer() { statetest::useWritable(dir.path); }
+    ~Observer() override { statetest::useWritable(""); }
+    modeltest::TempDir dir;
 };
 
 TEST_F(Observer, EventTable) {

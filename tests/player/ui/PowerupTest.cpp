@@ -1,9 +1,13 @@
 // Powerup buttons: the amount and refill labels, the refill countdown that
 // never shows below zero, unlimited use, acting on the press, and the
 // screen handler that does nothing outside a game field.
+#include "../screens/screens_test_support.h"
 #include "buttons_test_support.h"
 #include "label/CCLabelBMFont.h"
+#include "model/classes/QVModelLevelSection.h"
+#include "player/objects/QVPObjectClasses.h"
 #include "player/screens/QVPScreen.h"
+#include "player/screens/QVPScreenScene.h"
 #include "player/ui/QVPObjectButtonPowerup.h"
 
 using namespace uitest;
@@ -12,13 +16,14 @@ namespace {
 
 constexpr int64_t kSecond = 10'000'000;
 
-class PowerupButton : public ButtonsTest {
+template <class Base>
+class PowerupButtonOn : public ButtonsTestOn<Base> {
 protected:
-    PowerupButton() {
+    PowerupButtonOn() {
         compat::setClockForTest([this] { return now; });
-        digitFont();
+        this->digitFont();
     }
-    ~PowerupButton() override { compat::setClockForTest(nullptr); }
+    ~PowerupButtonOn() override { compat::setClockForTest(nullptr); }
 
     std::shared_ptr<QVModelObjectButtonPowerup> model(float timeout, float maxRefill, bool unlimited = false) {
         auto button = registered<QVModelObjectButtonPowerup>();
@@ -33,8 +38,10 @@ protected:
     }
 
     int64_t now = 1'000'000 * kSecond;
-    std::shared_ptr<QVModelAssetPowerup> powerup = powerupAsset();
+    std::shared_ptr<QVModelAssetPowerup> powerup = this->powerupAsset();
 };
+using PowerupButton = PowerupButtonOn<UiTest>;
+using PowerupInField = PowerupButtonOn<screentest::ScreenTest>;
 
 // A timeout of 2 minutes started at 55 s before now shows 00:01:05; the
 // label hides at the maximum; no timeout (or one below 1) makes no label.
@@ -98,16 +105,38 @@ TEST_F(PowerupButton, ForceActionOnPressActsOnTouchDown) {
     }
 }
 
-// Outside a game field the handler spawns nothing, uses nothing and starts
-// no timer.
-TEST_F(PowerupButton, HandlerOutsideGameFieldDoesNothing) {
-    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
-    auto* button = build<QVPObjectButtonPowerup>(model(1.0f, 5.0f));
-    QVPSettingsController::shared()->setInventoryAmount(powerup, 1);
-    auto* screen = new QVPScreen();
-    screen->powerupButtonAction(button);
-    EXPECT_EQ(QVPSettingsController::shared()->inventoryAmount(powerup), 1);
-    screen->release();
+// Only in a running game field the handler uses one and starts the refill;
+// a threshold of 50 against a best distance of 0 shows the button at once.
+TEST_F(PowerupInField, HandlerUsesOneAndStartsTheRefill) {
+    QVPSettingsController* settings = QVPSettingsController::shared();
+    settings->setInventoryAmount(powerup, 2);
+    auto buttonModel = model(1.0f, 2.0f);
+    attr(*buttonModel, "Visibility Threshold")->setValue(50.0f);
+    auto* button = build<QVPObjectButtonPowerup>(buttonModel);
+    button->retain();
+    auto* menu = new QVPScreen();
+    menu->powerupButtonAction(button);
+    menu->release();
+    EXPECT_EQ(settings->inventoryAmount(powerup), 2);
+    EXPECT_EQ(settings->refillSecondsLeft(powerup->id()), 0);
+
+    registerObjectClasses();
+    auto world = node<QVNodeScene, QVModelScreenScene>("Field");
+    auto section = registered<QVModelLevelSection>();
+    attr<QVAttributeBool>(*section, "Init Section")->setValue(true);
+    world->screenScene()->addChild(section);
+    manager()->setScene("Field");
+    cocos2d::CCDirector::sharedDirector()->runWithScene(manager()->createCurrentScene());
+    step(2);
+    QVPScreenScene* scene = manager()->getGameScene();
+    ASSERT_NE(scene, nullptr);
+    button->setVisible(false);
+    button->update(0.0f);
+    EXPECT_TRUE(button->isVisible());
+    scene->powerupButtonAction(button);
+    EXPECT_EQ(settings->inventoryAmount(powerup), 1);
+    EXPECT_EQ(settings->refillSecondsLeft(powerup->id()), 60);
+    button->release();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The character selector: taps, the glide, unlocks (each for the character
 // asked for), suggestions, bad indices and spreads, the screen's unlock action.
+#include <cmath>
+
 #include "../../model/core/support/model_test_support.h"
 #include "../app/state_test_support.h"
 #include "../screens/screens_test_support.h"
@@ -198,15 +200,17 @@ TEST_F(Selector, StoredIndexOutOfRange) {
     }
 }
 
-// Unguarded, 0 overflows the index and -100 turns a tap 160 left into "next".
+// Unguarded, 0 overflows the index, -100 turns a tap 160 left into "next"
+// and NaN leaves the row nowhere; extreme ones overflow nothing.
 TEST_F(Selector, ZeroSpreadIgnoresTaps) {
     characters({{"kFree"}, {"kFree"}, {"kFree"}});
-    for (float spread : {0.0f, -100.0f}) {
+    for (float spread : {0.0f, -100.0f, NAN, 1e-30f, -3e38f}) {
         settings()->setSelectedCharacter(1);
         make(spread)->getModel()->setScale(CCPoint(4, 4));
         for (float dx : {60.0f, -160.0f, 0.0f}) tap(dx);
         frames(3);
         EXPECT_EQ(selector->currentIndex(), 1) << spread;
+        EXPECT_TRUE(std::isfinite(selector->rowPosition())) << spread;
     }
 }
 

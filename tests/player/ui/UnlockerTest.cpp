@@ -6,18 +6,17 @@
 #include <string>
 
 #include "../../engine/log/log_capture.h"
+#include "buttons_test_support.h"
 #include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelUIObjects.h"
 #include "player/screens/ScreenManager.h"
-#include "player_store.h"
-#include "ui_test_support.h"
 
 namespace {
 
 using uitest::registered;
 using uitest::setText;
 
-class Unlocker : public uitest::UiTest {
+class Unlocker : public uitest::ButtonsTest {
 protected:
     ~Unlocker() override { ScreenManager::shared()->reset(); }
 };
@@ -46,7 +45,9 @@ TEST_F(Unlocker, SceneUnlockIsSaved) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        uitest::PlayerStore store;
+        modeltest::TempDir rowDir;
+        statetest::useWritable(rowDir.path);
+        reload();
         QVPSettingsController::setLoaded(row.loaded);
         ScreenManager::shared()->setStartSectionId(5);  // no section follows
         if (row.unlockedBefore) LockStateStore::setLockState(row.object, false);
@@ -54,12 +55,14 @@ TEST_F(Unlocker, SceneUnlockIsSaved) {
         setText(*unlocker, "Unlock Type", "kButtonUnlock");
         setText(*unlocker, "Object", row.object);
 
-        LogCapture log;
+        LogCapture capture;  // this row only
         unlocker->applySceneUnlock();
         unlocker->applySceneUnlock();
-        EXPECT_EQ(std::count(log.all().begin(), log.all().end(), "[QVPSettingsController] - save"), row.saves);
-        store.reload();
+        EXPECT_EQ(std::count(capture.all().begin(), capture.all().end(), "[QVPSettingsController] - save"), row.saves);
+        statetest::useWritable(rowDir.path);  // the next reader starts from the file
+        reload();
         EXPECT_EQ(LockStateStore::serializeLockStates(), row.stored);
+        statetest::useWritable(dir.path);  // before rowDir goes
     }
 }
 

@@ -23,31 +23,20 @@ struct Receiver : cocos2d::CCObject {
     void onAction(cocos2d::CCObject*) { ++actions; }
 };
 
-class ButtonsTest : public UiTest {
+template <class Base = UiTest>
+class ButtonsTestOn : public Base {
 protected:
-    ButtonsTest() {
+    ButtonsTestOn() {
         statetest::useWritable(dir.path);
         reload();
         compat::srand(1);
     }
-    ~ButtonsTest() override {
-        QVPSettingsController::destroy();
-        QVPSettingsController::setLoaded(false);
-        QVModelGeneralSettings::reset();
-        clearScores();
-        clearCheckpoints();
-        LockStateStore::parseLockStates("");
+    ~ButtonsTestOn() override {
+        statetest::resetPlayerState();
         clearSwitchStates();
-        statetest::useWritable("");
     }
     // A fresh controller that loaded the store, as after the game's load.
-    QVPSettingsController* reload() {
-        QVPSettingsController::destroy();
-        QVPSettingsController* settings = QVPSettingsController::shared();
-        settings->load();
-        QVPSettingsController::setLoaded(true);
-        return settings;
-    }
+    static QVPSettingsController* reload() { return statetest::loadedSettings(); }
     static ScoreCounter<int32_t>& coins() { return scoreRecord("").coins; }
     static void setCoins(int total) {
         coins().total = coins().current = total;
@@ -68,5 +57,6 @@ protected:
     modeltest::TempDir dir;
     modeltest::LogCapture log;
 };
+using ButtonsTest = ButtonsTestOn<>;
 
 }  // namespace uitest
