@@ -49,7 +49,10 @@ QVPObjectButtonPurchase* QVPObjectButtonPurchase::create() {
 }
 
 QVPObjectButtonPurchase::QVPObjectButtonPurchase() {
-    LockStateStore::addListener(this, [this] { bindLockFlag(); });
+    // Only a bound button rebinds: a repeatable purchase adds no entry.
+    LockStateStore::addListener(this, [this] {
+        if (m_lockFlag) bindLockFlag();
+    });
 }
 
 QVPObjectButtonPurchase::~QVPObjectButtonPurchase() {

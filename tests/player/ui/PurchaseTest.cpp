@@ -138,8 +138,8 @@ TEST_F(Purchase, RemoveAdsWithoutBuyAndUse) {
 }
 
 // A bought one-time purchase stays bought through a save and a reload of the
-// store, which replaces the lock table under the live button; a per-game one
-// is for sale again after the field's reset.
+// store, which replaces the lock table under the live buttons; a per-game
+// one is for sale again after the field's reset.
 TEST_F(Purchase, FlagSurvivesReload) {
     setCoins(100);
     auto powerup = powerupAsset();
@@ -147,9 +147,14 @@ TEST_F(Purchase, FlagSurvivesReload) {
     auto perGame = model("PerGame", 10.0f, 1.0f, powerup, "kPerGamePurchase");
     auto* onceButton = build<QVPObjectButtonPurchase>(once);
     onceButton->retain();
+    // A repeatable purchase live through the reload adds no entry.
+    auto* again = build<QVPObjectButtonPurchase>(model("Again", 10.0f, 1.0f, powerup));
+    again->retain();
     build<QVPObjectButtonPurchase>(perGame)->purchase();
     onceButton->purchase();
     reload();
+    again->release();
+    EXPECT_EQ(LockStateStore::serializeLockStates().find("Again"), std::string::npos);
     EXPECT_EQ(coins().total, 80);
     for (const auto& bought : {once, perGame}) {
         SCOPED_TRACE(bought->name());
