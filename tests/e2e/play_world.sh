@@ -58,11 +58,11 @@ kHeadlessMid=400
 kHeadlessOver=830
 # restarts: no jumps, so each round ends in the gap, game over about 400
 # frames after its start. The first game over; then round k = 1..10 starts
-# with the back key at kRestartBack + (k - 1) * kRestartRound (the Game Over
-# screen is not built, so back restarts the world), the world runs again
-# kRestartAgain frames later and is over kRestartOver frames later.
+# with the Game Over screen's Retry key at kRestartRetry + (k - 1) *
+# kRestartRound, the world runs again kRestartAgain frames later and is over
+# kRestartOver frames later.
 kRestartFirstOver=610
-kRestartBack=620
+kRestartRetry=620
 kRestartRound=460
 kRestartAgain=60
 kRestartOver=440
@@ -121,11 +121,11 @@ case $mode in
         script=world-restarts.txt
         dump over-0 $kRestartFirstOver
         for k in $(seq 1 10); do
-            round=$((kRestartBack + (k - 1) * kRestartRound))
+            round=$((kRestartRetry + (k - 1) * kRestartRound))
             dump "again-$k" $((round + kRestartAgain))
             dump "over-$k" $((round + kRestartOver))
         done
-        last=$((kRestartBack + 9 * kRestartRound + kRestartOver))
+        last=$((kRestartRetry + 9 * kRestartRound + kRestartOver))
         ;;
 esac
 
