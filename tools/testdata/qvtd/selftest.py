@@ -580,7 +580,7 @@ def _png_pixels(data):
 def root_file_checks(r):
     """Fills (a colour, rectangles, a fading disc) and verbatim files beside
     a game's packs, and a sprite frame filled in its own coordinates: the
-    pixels land where the spec puts them, and a path outside the root, over
+    pixels land where the description puts them, and a path outside the root, over
     a file the writer writes anyway or with a bad form is refused."""
     import os
     from . import classfixtures
