@@ -31,7 +31,7 @@ bool isParticles(const std::shared_ptr<QVModelObject>& model) {
 
 // The kinds an animation plays; characters, triggers and the rest would act
 // on the field from inside a picture.
-bool builtByFactory(const QVModelObject& model) {
+bool playsInAnimation(const QVModelObject& model) {
     const uint32_t type = model.type();
     return type == typeId<QVModelObjectAssetUnit>() || type == typeId<QVModelObjectParticles>() ||
            type == typeId<QVModelObjectLight>() || type == typeId<QVModelObjectTrail>() ||
@@ -73,7 +73,7 @@ void QVPAnimationObject::forEachChildNode(F&& f) const {
 }
 
 CCNode* QVPAnimationObject::makeNode(const std::shared_ptr<QVModelObject>& child, bool spawner) {
-    if (builtByFactory(*child)) {
+    if (playsInAnimation(*child)) {
         QVPObjectAsset* object = QVPObjectAsset::create(child);
         if (!object) return nullptr;
         if (spawner) object->setSpawner(child->hasSpawner());
