@@ -187,7 +187,7 @@ std::string QVBaseModelObjectAssetUnit::wakeUp() const {
     return m_wakeup ? qvread::text(m_wakeup->wakeUpAttribute()) : "kNoWakeup";
 }
 std::string QVBaseModelObjectAssetUnit::sleep() const {
-    return m_wakeup ? qvread::text(m_wakeup->sleepAttribute()) : "kNoSleep";
+    return m_wakeup ? qvread::text(m_wakeup->sleepAttribute()) : "kNoWakeup";
 }
 float QVBaseModelObjectAssetUnit::wakeupDistance() const {
     return m_wakeup ? qvread::value(m_wakeup->wakeupDistanceAttribute()) : 0.0f;

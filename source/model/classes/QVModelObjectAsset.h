@@ -144,8 +144,8 @@ public:
     // Clamped per axis to the attribute's range.
     void setLinearVelocity(const cocos2d::CCPoint& velocity);
 
-    // The attached wake-up component's values: "kNoWakeup", "kNoSleep" and
-    // 0 without one.
+    // The attached wake-up component's values: "kNoWakeup" (both strings,
+    // as stored games read them) and 0 without one.
     std::string wakeUp() const;
     std::string sleep() const;
     float wakeupDistance() const;

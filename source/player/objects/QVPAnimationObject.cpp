@@ -4,6 +4,7 @@
 
 #include "base/CCArray.h"
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelEffects.h"
 #include "model/classes/QVModelObject.h"
 #include "model/classes/QVModelObjectAsset.h"
 #include "model/classes/QVModelObjectImage.h"
@@ -26,6 +27,15 @@ namespace {
 
 bool isParticles(const std::shared_ptr<QVModelObject>& model) {
     return model && model->isKindOf(typeId<QVModelObjectParticles>());
+}
+
+// The kinds an animation plays; characters, triggers and the rest would act
+// on the field from inside a picture.
+bool playsInAnimation(const QVModelObject& model) {
+    const uint32_t type = model.type();
+    return type == typeId<QVModelObjectAssetUnit>() || type == typeId<QVModelObjectParticles>() ||
+           type == typeId<QVModelObjectLight>() || type == typeId<QVModelObjectTrail>() ||
+           type == typeId<QVModelObjectFlag>() || type == typeId<QVModelObjectAssetPowerup>();
 }
 
 // The running game scene gives a child its camera and world; elsewhere
@@ -63,7 +73,7 @@ void QVPAnimationObject::forEachChildNode(F&& f) const {
 }
 
 CCNode* QVPAnimationObject::makeNode(const std::shared_ptr<QVModelObject>& child, bool spawner) {
-    if (child->isKindOf(typeId<QVModelObjectAsset>()) || isParticles(child)) {
+    if (playsInAnimation(*child)) {
         QVPObjectAsset* object = QVPObjectAsset::create(child);
         if (!object) return nullptr;
         if (spawner) object->setSpawner(child->hasSpawner());
@@ -215,6 +225,8 @@ void QVPAnimationObject::setGameLayer(CCNode* gameLayer) {
 
 void QVPAnimationObject::setSpeed(float speed) {
     m_speed = speed;
+    // Owners pass their opacity here; images take it as their opacity factor.
+    forEachNodeOf<QVPObjectImage>([speed](QVPObjectImage* image) { image->setOpacityFactor(speed); });
     forEachNodeOf<QVPObject>([speed](QVPObject* object) { object->setAnimationSpeed(speed); });
 }
 

@@ -1,11 +1,14 @@
 // QVPAnimationObject: plays one animation model. It builds a node per child
-// object model (images, labels, objects from the factory), advances its own
-// clock by the model's "Speed", wraps past "Duration" and forwards the step
-// to its children. Its owner calls update; it is not scheduled by itself.
+// object model (images, labels, and units, particles, lights, trails, flags
+// and powerups from the factory), advances its own clock by the model's
+// "Speed", wraps past "Duration" and forwards the step to its children. Its
+// owner calls update; it is not scheduled by itself.
 //
 // Guarantees: children are made, placed and walked in the model's child
 // order, so sibling, draw and body order are the same in every run; a
 // factory or text object that gives null leaves the child out.
+// Refuses: a child of any other class (a character, a trigger ...) gets no
+// node and the log line "Warning uknown object type".
 #pragma once
 
 #include <functional>
@@ -43,6 +46,8 @@ public:
     void resume();
     void setFrame(int index);
     void setGameLayer(cocos2d::CCNode* gameLayer);
+    // The owner's opacity: the images' opacity factor, the objects'
+    // animation speed.
     void setSpeed(float speed);
     float speed() const { return m_speed; }
     void setEndCallback(std::function<void()> callback) { m_endCallback = std::move(callback); }

@@ -109,7 +109,9 @@ void QVPGameFieldSettings::applyPowerupSettings(const std::shared_ptr<QVModelAss
 
 void QVPGameFieldSettings::pushSettings() {
     ++m_saveDepth;
-    if (m_saveDepth == 1) m_savedValues = m_values;
+    if (m_saveDepth != 1) return;
+    m_savedValues = m_values;
+    m_savedJumpGroundThreshold = m_jumpGroundThreshold;
 }
 
 void QVPGameFieldSettings::popSettings() {
@@ -117,6 +119,7 @@ void QVPGameFieldSettings::popSettings() {
     --m_saveDepth;
     if (m_saveDepth > 0) return;
     m_values = m_savedValues;
+    m_jumpGroundThreshold = m_savedJumpGroundThreshold;
 }
 
 CCPoint visibleOriginOffset() {

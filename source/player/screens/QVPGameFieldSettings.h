@@ -2,8 +2,9 @@
 // (gravity, forces, friction, game speed, deletion thresholds, switches).
 // Filled once from the general settings; each world, the character's
 // gameplay-settings component and gameplay powerups override parts of it.
-// Guarantees: the outermost push saves the 22 powerup values and the
-// matching pop restores them exactly (a plain copy, no text round trip);
+// Guarantees: the outermost push saves the 22 powerup values and the jump
+// ground threshold (a powerup sets it too), and the matching pop restores
+// them exactly (a plain copy, no text round trip);
 // inner pushes and pops only count; a pop at depth 0 changes nothing. Every
 // setter stores its value unchecked. The apply calls do nothing for an empty
 // pointer.
@@ -137,6 +138,7 @@ private:
     float m_backDeletionThreshold = 0.0f;
     int m_saveDepth = 0;
     SavedValues m_savedValues;
+    float m_savedJumpGroundThreshold = 0.0f;
     std::shared_ptr<QVModelGeneralSettings> m_generalSettings;
 };
 

@@ -38,8 +38,7 @@ std::shared_ptr<QVModelObjectButtonPowerup> QVPObjectButtonPowerup::powerupModel
 }
 
 CCLabelBMFont* QVPObjectButtonPowerup::addLabel(const QVModelObjectButtonPowerup& model, float raise) {
-    std::shared_ptr<QVModelFont> font = model.child<QVModelFont>();
-    if (!font) font = QVModelController::shared()->getFirstModel<QVModelFont>();
+    const std::shared_ptr<QVModelFont> font = model.child<QVModelFont>();
     CCLabelBMFont* label = font ? font->createLabel() : nullptr;
     if (!label) return nullptr;
     const cocos2d::CCSize size = getContentSize();
@@ -74,7 +73,9 @@ void QVPObjectButtonPowerup::setModel(std::shared_ptr<QVModelObjectButton> model
     m_refresh = true;
     if (truncToInt(button->refillTimeout()) > 0) {
         m_refillLabel = addLabel(*button, kRefillLabelRaise);
-        if (m_powerup && settings->inventoryAmount(m_powerup) < truncToInt(button->maxRefill())) startRefillTimer();
+        if (m_powerup && static_cast<float>(settings->inventoryAmount(m_powerup)) < button->maxRefill()) {
+            startRefillTimer();
+        }
     }
     update(0.0f);
 }
@@ -122,7 +123,7 @@ void QVPObjectButtonPowerup::update(float dt) {
     }
     showAmount(m_quantityLabel, amount);
     if (!m_refillLabel) return;
-    if (amount < truncToInt(button->maxRefill())) {
+    if (static_cast<float>(amount) < button->maxRefill()) {
         // Due timers read 0 or less until the once-a-second refill runs.
         const int seconds = std::max(0, settings->refillSecondsLeft(m_powerup->id()));
         char text[40];

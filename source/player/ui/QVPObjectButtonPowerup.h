@@ -19,8 +19,7 @@ public:
     // Autoreleased, without images or model.
     static QVPObjectButtonPowerup* create();
 
-    // The labels use the model's first font, else the game's first font;
-    // without either there are none.
+    // The labels use the model's first font; without one there are none.
     void setModel(std::shared_ptr<QVModelObjectButton> model) override;
     // Nothing here when "Force Action on Press": the press acted already.
     void activate() override;

@@ -49,6 +49,8 @@ std::shared_ptr<QVModelAssetCharacter> QVPObjectButtonUnlockCharacter::character
 QVPAnimationObject* QVPObjectButtonUnlockCharacter::addIcon(const std::shared_ptr<QVModelAnimation>& animation) {
     if (!animation || animation->children().empty()) return nullptr;
     QVPAnimationObject* icon = QVPAnimationObject::create(animation, true);
+    // A button over a running world: its icon's effects stay in the icon.
+    icon->setGameLayer(nullptr);
     icon->setVisible(false);
     const cocos2d::CCSize size = getNormalImage() ? getNormalImage()->getContentSize() : cocos2d::CCSize();
     icon->setPosition(cocos2d::CCPoint(size.width / 2, size.height / 2));

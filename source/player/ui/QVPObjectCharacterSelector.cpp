@@ -130,6 +130,8 @@ QVPAnimationObject* QVPObjectCharacterSelector::createIconObject(
     if (!animation || animation->objects().empty()) return nullptr;
     QVPAnimationObject* object = QVPAnimationObject::create(animation);
     object->setSpeed(m_model->opacity(0.0f, 0));
+    // Over a running world (pause, game over) the effects stay in the icon.
+    object->setGameLayer(nullptr);
     addChild(object, getZOrder());
     return object;
 }

@@ -1,24 +1,34 @@
 // Sprite animation objects: the clock and its wrap, the steps their children
-// get, children the factory does not build, and what the asset object's
-// animation table and the scene's pause do to them.
+// get, children the factory does not build and kinds an animation refuses,
+// the opacity its owner gives its images, what the asset object's animation
+// table and the scene's pause do to them, and screen icons over a world.
 #include <algorithm>
 #include <functional>
 #include <vector>
 
 #include "../../engine/log/log_capture.h"
+#include "../screens/field_scene_support.h"
 #include "../ui/ui_test_support.h"
 #include "FieldFixtures.h"
 #include "actions/CCActionManager.h"
 #include "model/classes/QVModelAnimation.h"
+#include "model/classes/QVModelAsset.h"
+#include "model/classes/QVModelEffects.h"
+#include "model/classes/QVModelLogicObjects.h"
 #include "model/classes/QVModelObjectAsset.h"
+#include "model/classes/QVModelObjectButtonKinds.h"
 #include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLoadingBar.h"
 #include "model/classes/QVModelObjectParticles.h"
+#include "model/classes/QVModelObjectPath.h"
+#include "model/classes/QVModelUIObjects.h"
 #include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectFactory.h"
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPScreenScene.h"
+#include "player/ui/QVPObjectButtonUnlockCharacter.h"
+#include "player/ui/QVPObjectCharacterSelector.h"
 #include "player/ui/QVPObjectImage.h"
 #include "sprite/CCSprite.h"
 
@@ -190,6 +200,59 @@ TEST_F(AnimationObject, ChildrenNotBuiltAreSkipped) {
     empty->update(1.0f);
 }
 
+// Every factory row has a builder here, so a refused kind is the
+// animation's own choice.
+TEST_F(AnimationObject, OnlyTheListedKindsAreBuilt) {
+    for (int row = 1; row <= static_cast<int>(QVPObjectRow::ScreenJump); ++row) {
+        setObjectBuilder(static_cast<QVPObjectRow>(row), &RecordingAsset::build);
+    }
+    namespace ff = fieldfixtures;
+    struct Row {
+        const char* name;
+        std::shared_ptr<QVModelObject> child;
+        bool built;
+    };
+    const Row rows[] = {
+        {"unit", ff::unitPlacement(ff::obstacleAsset("Crate", 10, 10), CCPoint(0, 0)), true},
+        {"particles", registered<QVModelObjectParticles>(), true},
+        {"light", registered<QVModelObjectLight>(), true},
+        {"trail", registered<QVModelObjectTrail>(), true},
+        {"flag", registered<QVModelObjectFlag>(), true},
+        {"powerup", ff::powerupPlacement(ff::powerupAsset("Coin", "kPowerupCoin", 0.0f), CCPoint(0, 0)), true},
+        {"character", ff::characterPlacement(ff::characterAsset("Hero", 20, 20), CCPoint(0, 0)), false},
+        {"logic", registered<QVModelObjectLogic>(), false},
+        {"path", registered<QVModelObjectPath>(), false},
+        {"teleport", registered<QVModelObjectTeleport>(), false},
+        {"gatekeeper", registered<QVModelObjectGatekeeper>(), false},
+        {"mirror", registered<QVModelObjectMirror>(), false},
+        {"screen jump", registered<QVModelObjectScreenJump>(), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(QVPObjectAsset::create(row.child), nullptr);  // the factory itself builds it
+        LogCapture log;
+        auto model = animation(1.0f, 1.0f, true);
+        model->addChild(row.child);
+        QVPAnimationObject* made = play(model);
+        EXPECT_EQ(made->frameNode(0) != nullptr, row.built);
+        EXPECT_EQ(fieldtest::linesWith("Warning uknown object type"), row.built ? 0 : 1);
+    }
+}
+
+// The owner's opacity (a unit's, a selector's) reaches the images.
+TEST_F(AnimationObject, SpeedIsTheImagesOpacityFactor) {
+    for (const auto& [speed, opacity] : {std::pair{1.0f, 255}, {0.5f, 127}, {0.0f, 0}}) {
+        SCOPED_TRACE(speed);
+        auto model = animation(1.0f, 10.0f, true);
+        addImage(model, 1);
+        QVPAnimationObject* made = play(model);
+        made->setSpeed(speed);
+        made->update(1.0f / 60.0f);
+        auto* sprite = static_cast<CCSprite*>(made->frameNode(0)->getChildren()->objectAtIndex(0));
+        EXPECT_EQ(sprite->getOpacity(), opacity);
+    }
+}
+
 TEST_F(AnimationObject, OneShotPausesItsImagesAtTheWrap) {
     auto model = animation(1.0f, 1.0f, false);
     addImage(model, 3);
@@ -314,4 +377,46 @@ TEST_F(AnimationObject, ChildOrderFollowsTheModelNotAddresses) {
             EXPECT_EQ(child->getModel(), images[i]) << i;
         }
     }
+}
+
+namespace {
+
+class IconsOverAWorld : public fieldtest::FieldTest {};
+
+}  // namespace
+
+// A pause or game-over screen over a running world: the icons' particles
+// belong to the icon, not to the world's camera.
+TEST_F(IconsOverAWorld, HaveNoGameLayer) {
+    auto world = fieldtest::ff::world("Field");
+    fieldtest::ff::section(world, "start", 1136.0f, true);
+    manager()->setSceneName("Field");
+    manager()->createCurrentScene();
+    scene = manager()->getGameScene();
+    ASSERT_NE(scene, nullptr);
+    scene->retain();
+    scene->onEnter();
+
+    auto icon = registered<QVModelAnimation>();
+    icon->addChild(registered<QVModelObjectParticles>());
+    auto character = registered<QVModelAssetCharacter>();
+    attr<QVAttributeAnimation>(*character, "Default Animation")->setModel(icon);
+    auto buttonModel = registered<QVModelObjectButtonCharacterUnlock>();
+    setText(*buttonModel, "Character", std::to_string(character->id()));
+    QVPObjectButtonUnlockCharacter* button = QVPObjectButtonUnlockCharacter::create();
+    button->retain();
+    button->setModel(buttonModel);
+    QVPObjectCharacterSelector* selector =
+        QVPObjectCharacterSelector::create(registered<QVModelObjectCharacterSelector>());
+    selector->retain();
+
+    ASSERT_EQ(selector->icons().size(), 1u);
+    for (QVPAnimationObject* made : {button->regularIcon(), selector->icons()[0].regular}) {
+        ASSERT_NE(made, nullptr);
+        auto* particles = dynamic_cast<QVPObject*>(made->frameNode(0));
+        ASSERT_NE(particles, nullptr);
+        EXPECT_EQ(particles->gameLayer(), nullptr);
+    }
+    selector->release();
+    button->release();
 }

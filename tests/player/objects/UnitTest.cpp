@@ -1,10 +1,13 @@
 // The unit object: its vocabulary and random draw order, wake-up, spawning
 // and its input bindings, one-way contacts through the real contact
-// listener, modifiers, the animations' double step and a clean unbinding.
+// listener, modifiers, its opacity on its idle image, the animations' double
+// step and a clean unbinding.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "../screens/field_scene_support.h"
+#include "gl/QuadBatcher.h"
 #include "model/classes/QVModelAnimation.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelObjectAsset.h"
@@ -465,6 +468,28 @@ TEST_F(Unit, ModifiersApplyOnceAndClear) {
 
 // Kept as written: the animations are children and are also stepped by the
 // unit's own update, so they run at twice the speed.
+// "Opacity" 0 makes an invisible wall: its idle image adds no visible quad.
+TEST_F(Unit, OpacityReachesTheIdleImage) {
+    cocos2d::QuadBatcher* batcher = cocos2d::QuadBatcher::sharedBatcher();
+    for (const auto& [opacity, alpha] : {std::pair{1.0f, 255}, {0.5f, 127}, {0.0f, 0}}) {
+        SCOPED_TRACE(opacity);
+        auto model = placed();
+        attr(*model, "Opacity")->setValue(opacity);
+        QVPObjectAssetUnit* unit = make(model);
+        unit->update(kStep);
+        batcher->flush();
+        unit->visit();
+        int brightest = 0;
+        for (const cocos2d::ccV3F_C4B_T2F_Quad& quad : batcher->pendingVertices()) {
+            for (const cocos2d::ccV3F_C4B_T2F* corner : {&quad.tl, &quad.bl, &quad.tr, &quad.br}) {
+                brightest = std::max(brightest, static_cast<int>(corner->colors.a));
+            }
+        }
+        batcher->flush();
+        EXPECT_EQ(brightest, alpha);
+    }
+}
+
 TEST_F(Unit, AnimationsTwicePerFrame) {
     auto defeat = registered<QVModelAnimation>();
     attr(*defeat, "Speed")->setValue(1.0f);

@@ -171,6 +171,21 @@ TEST_F(FieldTickTest, NothingMovesWhilePaused) {
     EXPECT_LT(box->GetPosition().y, 10.0f);
 }
 
+// A time scale below 0 or not a number freezes the bodies; the ticks run.
+TEST_F(FieldTickTest, BadTimeScaleFreezesTheBodies) {
+    for (float scale : {-1.0f, std::nanf(""), -INFINITY}) {
+        SCOPED_TRACE(scale);
+        auto* scene = makeScene<CountingScene>();
+        QVPGameFieldSettings::shared()->setSimulationTimeScale(scale);
+        b2Body* box = dropBox(scene->getWorld(), 0.0f, 10.0f, true);
+        physics::setLinearVelocity(box, b2Vec2(0.0f, 5.0f));
+        for (int f = 0; f < 5; ++f) scene->update(kStep);
+        EXPECT_EQ(scene->ticks, 5);
+        EXPECT_EQ(box->GetPosition().y, 10.0f);
+        EXPECT_EQ(box->GetLinearVelocity().y, 5.0f);
+    }
+}
+
 // Once the last character is down the game speed falls by 0.1 a tick and
 // stops at 0.
 TEST_F(FieldTickTest, SpeedRunsDownToZeroAfterTheLastCharacter) {

@@ -50,7 +50,7 @@ TEST_F(GameFieldSettingsTest, FilledFromTheGeneralSettings) {
 }
 
 // Nested powerups: only the outermost push saves, the last pop restores
-// exactly what was there before it, and what a push never saves stays.
+// exactly what was there before it, the jump ground threshold included.
 TEST_F(GameFieldSettingsTest, NestedPushesRestoreTheOutermostValuesExactly) {
     QVPGameFieldSettings* s = settings();
     s->popSettings();  // at depth 0: nothing
@@ -59,6 +59,7 @@ TEST_F(GameFieldSettingsTest, NestedPushesRestoreTheOutermostValuesExactly) {
     s->setFriction(precise);
     s->setMoveSpeed(CCPoint(precise, 2.0f));
     s->setFixedRotation(true);
+    s->setJumpGroundThreshold(3.0f);
 
     auto powerup = QVModelAssetPowerup::create();
     attributeCast<QVAttributeFloat>(powerup->attribute("Friction"))->setValue(50.0f);
@@ -71,12 +72,13 @@ TEST_F(GameFieldSettingsTest, NestedPushesRestoreTheOutermostValuesExactly) {
     s->popSettings();
     EXPECT_FLOAT_EQ(s->friction(), 0.75f);
     EXPECT_FALSE(s->fixedRotation());
+    EXPECT_FLOAT_EQ(s->jumpGroundThreshold(), 9.0f);
 
     s->popSettings();
     EXPECT_EQ(s->friction(), precise);
     EXPECT_EQ(s->moveSpeed(), CCPoint(precise, 2.0f));
     EXPECT_TRUE(s->fixedRotation());
-    EXPECT_FLOAT_EQ(s->jumpGroundThreshold(), 9.0f);
+    EXPECT_FLOAT_EQ(s->jumpGroundThreshold(), 3.0f);  // the powerup's ends with it
     s->popSettings();
     EXPECT_EQ(s->saveDepth(), 0);
     EXPECT_EQ(s->friction(), precise);

@@ -75,6 +75,23 @@ TEST_F(ScreenManagerTest, PushAfterAPopDropsThePoppedScreens) {
     EXPECT_EQ(manager()->uiNames(), (Names{"P", "Q", "P"}));
 }
 
+// Without a world, a UI opened by name after a pop drops the screens the
+// player had left, so back returns to the screen the player came from.
+TEST_F(ScreenManagerTest, ReplaceByNameAfterAPopDropsTheLeftScreens) {
+    auto start = node<QVNodeUIStart>("QVPScreenStart");
+    auto p = node<QVNodeUI>("P"), q = node<QVNodeUI>("Q");
+    link(*start, "Go", *p);
+    link(*p, "Q", *q);
+
+    ASSERT_TRUE(manager()->pushUi("Go", false));
+    ASSERT_TRUE(manager()->pushUi("Q", false));
+    ASSERT_TRUE(manager()->popUi());
+    EXPECT_EQ(manager()->replaceScene("", "R", 0), 1);
+    EXPECT_EQ(manager()->uiNames(), (Names{"P", "R"}));
+    ASSERT_TRUE(manager()->popUi());
+    EXPECT_EQ(manager()->currentUiName(), "P");
+}
+
 TEST_F(FlowManagerTest, KeepScoresKeepsOrDropsTheGlobalRecord) {
     for (const auto& [keepScores, coins] : {std::pair{1, 7}, {0, 3}}) {
         SCOPED_TRACE(keepScores);

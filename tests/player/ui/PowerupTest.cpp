@@ -21,12 +21,14 @@ class PowerupButtonOn : public ButtonsTestOn<Base> {
 protected:
     PowerupButtonOn() {
         compat::setClockForTest([this] { return now; });
-        this->digitFont();
+        font = this->digitFont();
     }
     ~PowerupButtonOn() override { compat::setClockForTest(nullptr); }
 
-    std::shared_ptr<QVModelObjectButtonPowerup> model(float timeout, float maxRefill, bool unlimited = false) {
+    std::shared_ptr<QVModelObjectButtonPowerup> model(float timeout, float maxRefill, bool unlimited = false,
+                                                      bool ownFont = true) {
         auto button = registered<QVModelObjectButtonPowerup>();
+        if (ownFont) button->addChild(font);
         setText(*button, "Powerup Selection", std::to_string(powerup->id()));
         attr(*button, "Refill Timeout")->setValue(timeout);
         attr(*button, "Max Refill")->setValue(maxRefill);
@@ -38,6 +40,7 @@ protected:
     }
 
     int64_t now = 1'000'000 * kSecond;
+    std::shared_ptr<QVModelFont> font;
     std::shared_ptr<QVModelAssetPowerup> powerup = this->powerupAsset();
 };
 using PowerupButton = PowerupButtonOn<UiTest>;
@@ -45,6 +48,8 @@ using PowerupInField = PowerupButtonOn<screentest::ScreenTest>;
 
 // A timeout of 2 minutes started at 55 s before now shows 00:01:05; the
 // label hides at the maximum; no timeout (or one below 1) makes no label.
+// A fractional maximum is compared as it is: 2 of 2.5 still shows a
+// countdown, although the timer (whole units) does not run.
 TEST_F(PowerupButton, LabelsShowAmountAndRefill) {
     struct Row {
         float timeout, maxRefill;
@@ -54,6 +59,7 @@ TEST_F(PowerupButton, LabelsShowAmountAndRefill) {
         {2.0f, 3.0f, 1, "1", "00:01:05"},
         {2.0f, 3.0f, 3, "3", "(hidden)"},
         {0.9f, 3.0f, 1, "1", "(none)"},
+        {2.0f, 2.5f, 2, "2", "00:00:00"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.refill);
@@ -66,6 +72,14 @@ TEST_F(PowerupButton, LabelsShowAmountAndRefill) {
         EXPECT_EQ(text(button->quantityLabel()), row.quantity);
         EXPECT_EQ(text(button->refillLabel()), row.refill);
     }
+}
+
+// The labels come from the button's own font, never from another of the
+// game's fonts.
+TEST_F(PowerupButton, NoOwnFontNoLabels) {
+    auto* button = build<QVPObjectButtonPowerup>(model(2.0f, 3.0f, false, false));
+    EXPECT_EQ(button->quantityLabel(), nullptr);
+    EXPECT_EQ(button->refillLabel(), nullptr);
 }
 
 // A due timer before the once-a-second refill runs reads 00:00:00.

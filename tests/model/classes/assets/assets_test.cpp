@@ -323,7 +323,7 @@ TEST_F(AssetsTest, LoadedObjectTypeAppliesNoDefaultsAndCopiesKeepTheOrder) {
 TEST_F(AssetsTest, UnitMirrorsItsWakeupAndSpawnerChildren) {
     auto unit = QVModelObjectAssetUnit::create();
     EXPECT_FLOAT_EQ(unit->spawnRate(), 1.0f);
-    EXPECT_EQ(unit->sleep(), "kNoSleep");
+    EXPECT_EQ(unit->sleep(), "kNoWakeup");  // as stored games read it
     EXPECT_EQ(unit->wakeUp(), "kNoWakeup");
     unit->setSpawnAction("kPermanentSpawning");  // nothing to set
     EXPECT_EQ(unit->spawnAction(), "");
