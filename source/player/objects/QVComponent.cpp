@@ -54,7 +54,7 @@ QVComponent* QVComponent::create(const std::shared_ptr<QVModelComponent>& model)
     if (kind == 0) return nullptr;
     QVComponentBuilder builder = builders().get(kind);
     if (!builder) {
-        logNoRuntimeClass("QVComponent", model->className());
+        logNoBuilder("QVComponent", model->className());
         return nullptr;
     }
     QVComponent* component = builder();

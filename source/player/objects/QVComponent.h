@@ -4,9 +4,10 @@
 // after an outside transform change.
 //
 // Guarantees: create builds only the kinds whose builder is installed (exact
-// class of the model, not kind-of); a model of any other class, or of a kind
-// not built yet, gives null, the latter with one log line per class name
-// ("[QVComponent] no runtime class for %s yet"). create neither retains nor
+// class of the model, not kind-of; registerComponentClasses installs every
+// kind); a model of any other class, or of a kind whose builder a test took
+// out, gives null, the latter with one log line per class name
+// ("[QVComponent] no builder installed for %s"). create neither retains nor
 // autoreleases and does not set the owner: the owner's list owns the
 // component and deletes it.
 #pragma once
@@ -39,7 +40,7 @@ public:
     ~QVComponent() override;
 
     static QVComponent* create(const std::shared_ptr<QVModelComponent>& model);
-    // nullptr: the kind is not built.
+    // nullptr takes the kind's builder out.
     static void setComponentBuilder(QVComponentKind kind, QVComponentBuilder builder);
     static QVComponentBuilder componentBuilder(QVComponentKind kind);
 

@@ -35,12 +35,12 @@ int rowOf(const QVModel& model) {
          typeId<QVModelObjectParticles>(), typeId<QVModelObjectScreenJump>()});
 }
 
-// The row's builder applied to `model`; an unbuilt row logs once per class.
+// The row's builder applied to `model`; a row without one logs once per class.
 QVPObjectAsset* build(QVPObjectRow row, const std::shared_ptr<QVModelObject>& model,
                       const std::shared_ptr<QVModelObject>& logged) {
     QVPObjectBuilder builder = objectBuilder(row);
     if (!builder) {
-        logNoRuntimeClass("QVPObjectAsset", logged->className());
+        logNoBuilder("QVPObjectAsset", logged->className());
         return nullptr;
     }
     return builder(model);

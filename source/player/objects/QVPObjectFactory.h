@@ -1,7 +1,8 @@
 // The object factory's table: which runtime class QVPObjectAsset::create
-// builds for each object model class. A row without a builder is not built
-// yet: create logs "[QVPObjectAsset] no runtime class for %s yet" once per
-// class name and gives null, and the caller skips the model.
+// builds for each object model class. registerObjectClasses fills every row;
+// for a row without a builder (one a test took out) create logs
+// "[QVPObjectAsset] no builder installed for %s" once per class name and
+// gives null, and the caller skips the model.
 //
 // Guarantees: create autoreleases the object it returns exactly once (a
 // builder hands over a new object with reference count 1); rows are tested
@@ -35,6 +36,6 @@ enum class QVPObjectRow {
 // Returns a new object (reference count 1, not autoreleased), or null.
 using QVPObjectBuilder = QVPObjectAsset* (*)(const std::shared_ptr<QVModelObject>&);
 
-// nullptr: the row is not built. The instance row ignores its builder.
+// nullptr takes the row's builder out. The instance row ignores its builder.
 void setObjectBuilder(QVPObjectRow row, QVPObjectBuilder builder);
 QVPObjectBuilder objectBuilder(QVPObjectRow row);

@@ -1,7 +1,8 @@
 // What the object and component factories share: a table of builders by row
 // (1 to N), the row of a model by its exact class, and one log line per
-// (tag, model class) for rows not built yet, so a world full of them does
-// not flood the log.
+// (tag, model class) for rows without a builder (registerObjectClasses and
+// registerComponentClasses fill every row; tests take some out), so a world
+// full of them does not flood the log.
 #pragma once
 
 #include <array>
@@ -18,7 +19,7 @@ public:
     void set(int row, Builder builder) {
         if (row >= 1 && row <= N) m_builders[row - 1] = builder;
     }
-    // nullptr for an unbuilt row or one outside 1..N.
+    // nullptr for a row without a builder or one outside 1..N.
     Builder get(int row) const { return row >= 1 && row <= N ? m_builders[row - 1] : nullptr; }
 
     // The row whose class id is `id` (ids in row order); 0 when none.
@@ -33,7 +34,7 @@ private:
     std::array<Builder, N> m_builders{};
 };
 
-inline void logNoRuntimeClass(const char* tag, const char* className) {
+inline void logNoBuilder(const char* tag, const char* className) {
     static std::set<std::pair<std::string, std::string>> logged;
-    if (logged.emplace(tag, className).second) logMessage("[%s] no runtime class for %s yet", tag, className);
+    if (logged.emplace(tag, className).second) logMessage("[%s] no builder installed for %s", tag, className);
 }

@@ -171,7 +171,7 @@ TEST_F(AnimationObject, ParticlesUnscaledStep) {
 TEST_F(AnimationObject, ChildrenNotBuiltAreSkipped) {
     LogCapture log;
     auto model = animation(1.0f, 1.0f, true);
-    model->addChild(registered<QVModelObjectAssetUnit>());   // no builder for the row yet
+    model->addChild(registered<QVModelObjectAssetUnit>());   // no builder installed for its row
     model->addChild(registered<QVModelObjectLoadingBar>());  // not an animation child
     addImage(model, 0);
     QVPAnimationObject* made = play(model);

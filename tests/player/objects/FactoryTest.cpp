@@ -95,15 +95,15 @@ TEST_F(FactoryTest, InstanceUsesItsOwnTransformAndThePoolDrainsCleanly) {
     EXPECT_EQ(QVPObjectAsset::create(instance), nullptr);
 }
 
-TEST_F(FactoryTest, UnbuiltRowsLogOncePerClassAndGiveNull) {
+TEST_F(FactoryTest, RowsWithoutBuilderLogOncePerClassAndGiveNull) {
     LogCapture log;
     auto crate = fieldfixtures::obstacleAsset("Crate", 40, 40);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(QVPObjectAsset::create(fieldfixtures::unitPlacement(crate, CCPoint())), nullptr);
         EXPECT_EQ(QVPObjectAsset::create(QVModelObjectLight::create()), nullptr);
     }
-    for (const char* line : {"[QVPObjectAsset] no runtime class for QVModelObjectAssetUnit yet",
-                             "[QVPObjectAsset] no runtime class for QVModelObjectLight yet"}) {
+    for (const char* line : {"[QVPObjectAsset] no builder installed for QVModelObjectAssetUnit",
+                             "[QVPObjectAsset] no builder installed for QVModelObjectLight"}) {
         EXPECT_EQ(std::count(log.all().begin(), log.all().end(), line), 1) << line;
     }
 }

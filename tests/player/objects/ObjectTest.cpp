@@ -44,7 +44,7 @@ private:
     std::function<void(Scripted*)> m_onUpdate;
 };
 
-TEST_F(ObjectTest, ComponentsRunInModelOrderAndUnbuiltKindsGiveNone) {
+TEST_F(ObjectTest, ComponentsRunInModelOrderAndKindsWithoutBuilderGiveNone) {
     QVComponent::setComponentBuilder(QVComponentKind::Motor, &RecordingComponent::build);
     LogCapture log;
     auto placed =
@@ -52,11 +52,11 @@ TEST_F(ObjectTest, ComponentsRunInModelOrderAndUnbuiltKindsGiveNone) {
                     std::make_shared<QVModelComponentHealth>("h"), std::make_shared<QVModelComponentMotor>("m2")});
     QVPObjectAsset* a = new QVPObjectAsset(placed);
     QVPObjectAsset* b = new QVPObjectAsset(placed);
-    ASSERT_EQ(a->components().size(), 2u);  // the damage model has no kind, health is not built
+    ASSERT_EQ(a->components().size(), 2u);  // the damage model has no kind, health has no builder
     EXPECT_EQ(a->components()[0]->owner(), a);
     EXPECT_FALSE(a->components()[0]->isActive());
     EXPECT_EQ(
-        std::count(log.all().begin(), log.all().end(), "[QVComponent] no runtime class for QVModelComponentHealth yet"),
+        std::count(log.all().begin(), log.all().end(), "[QVComponent] no builder installed for QVModelComponentHealth"),
         1);
 
     calls().clear();

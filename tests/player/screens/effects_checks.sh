@@ -38,8 +38,8 @@ rows)
     # Every world builds every object it places; the field's own trace stays.
     for w in Parallax Light Shadow Ribbons Mirror Particles Triggers; do
         QVP_LOG=1 "$probe" --game "$game" --world "$w" --frames 30 --no-fixtures 2> "$t/$w.err" > /dev/null
-        if grep -q 'no runtime class for' "$t/$w.err"; then
-            grep 'no runtime class for' "$t/$w.err" | sed "s/^/$w: /" >&2
+        if grep -q 'no builder installed for' "$t/$w.err"; then
+            grep 'no builder installed for' "$t/$w.err" | sed "s/^/$w: /" >&2
             exit 1
         fi
     done
@@ -50,8 +50,8 @@ samplegame)
     # (1771) holds the triggers.
     for w in World1 Lab; do
         QVP_LOG=1 "$probe" --game "$arg" --world "$w" --frames 120 --no-fixtures 2> "$t/$w.err" > "$t/$w.out"
-        if grep -q 'no runtime class for' "$t/$w.err"; then
-            grep 'no runtime class for' "$t/$w.err" | sed "s/^/$w: /" >&2
+        if grep -q 'no builder installed for' "$t/$w.err"; then
+            grep 'no builder installed for' "$t/$w.err" | sed "s/^/$w: /" >&2
             exit 1
         fi
     done
