@@ -7,7 +7,9 @@
 #          the button; nothing is bought, unlocked or opened
 #   run 2  20 coins: Buy twice (two more magnets, 10 coins), then one click of
 #          Get unlocks and selects Dasher (10 coins) and Get shows Dasher
-#   run 3  an 800 x 600 window: the main menu's EXTRAS button is whole,
+#   runs 3, 4  one store, 20 coins: one L press buys the Lab (grey) and
+#          opens it; in the next run the Lab is violet and L opens it again
+#   run 5  an 800 x 600 window: the main menu's EXTRAS button is whole,
 #          clear of both window edges
 # Usage: bash tests/e2e/sample_extras.sh PLAYER SAMPLEGAME   (SAMPLEGAME is build/samplegame)
 set -u
@@ -53,15 +55,28 @@ want_coins run2 0
 png_check "$work/bought.png" --count "$get=$spend~6>=4000"
 has "$work/dasher.png" "$get" $spend 6 4000 && fail "run2: Get still shows its price after the unlock"
 
+# The Lab: one press buys and opens it; bought, it is violet and opens again.
+open=150,90,220
+seed_coins "$work/store3" 20
+run_player run3 "$work/store3" extras-3.txt 130 "60:$work/lab-locked.png"
+png_check "$work/lab-locked.png" --count "$lab=$locked~6>=4000"
+count_lines "$work/run3.log" 'Screen On Enter: Lab HUD' 1
+run_player run4 "$work/store3" extras-3.txt 130 "60:$work/lab-open.png"
+png_check "$work/lab-open.png" --count "$lab=$open~6>=4000"
+count_lines "$work/run4.log" 'Screen On Enter: Lab HUD' 1
+state run4 "$work/store3"
+want_line "$work/run4.state" 'lock "Lab" 0'
+want_coins run4 0
+
 # 4:3: a 1600x1200 screen gives an 800 x 600 window, the design scaled by
 # 600/640 and cropped at the sides. The EXTRAS row is window y 497-553; its
 # orange fill must show at its full width and touch neither side.
 orange=242,140,45
-XRUN_SCREEN=1600x1200x24 tests/e2e/xrun env ENGINE_WRITABLE_PATH="$work/store3" \
+XRUN_SCREEN=1600x1200x24 tests/e2e/xrun env ENGINE_WRITABLE_PATH="$work/store5" \
     ENGINE_RANDOM_SEED=1 ENGINE_MAX_FRAMES=$((F0 + 40)) ENGINE_SCREENSHOT="$((F0 + 30)):$work/menu43.png" \
-    QVP_LOG="$work/run3.log" "$player" "$game" > "$work/run3.out" 2> "$work/run3.err" ||
-    fail "run3: the player exited $?"
+    QVP_LOG="$work/run5.log" "$player" "$game" > "$work/run5.out" 2> "$work/run5.err" ||
+    fail "run5: the player exited $?"
 png_check "$work/menu43.png" --size 800x600 --count "0,500,799,550=$orange~40>=3500"
-has "$work/menu43.png" 790,500,799,550 $orange 40 1 && fail "run3: EXTRAS is cut at the window's right edge"
-has "$work/menu43.png" 0,500,9,550 $orange 40 1 && fail "run3: an orange button is cut at the window's left edge"
+has "$work/menu43.png" 790,500,799,550 $orange 40 1 && fail "run5: EXTRAS is cut at the window's right edge"
+has "$work/menu43.png" 0,500,9,550 $orange 40 1 && fail "run5: an orange button is cut at the window's left edge"
 finish
