@@ -1049,8 +1049,8 @@ void authorExtras(Plan& p) {
     makeButton(p, "QVModelObjectButton", 1709, "Back", 1821, "kBackButton", 568, 80, kKeyB);
     for (uint32_t c = 1701; c <= 1709; ++c) p.child(1700, c);
     // What Buy and Get are for.
-    makeLabel(p, 1710, "Magnet Caption", "MAGNET", 300, 460, 0.7f);
-    makeLabel(p, 1711, "Dasher Caption", "DASHER", 568, 460, 0.7f);
+    makeLabel(p, 1710, "Magnet Caption", "MAGNET", 300, 476, 0.7f);
+    makeLabel(p, 1711, "Dasher Caption", "DASHER", 568, 476, 0.7f);
     p.child(1700, 1710);
     p.child(1700, 1711);
 
