@@ -1,9 +1,9 @@
 #!/bin/bash
 # The sample game's UI kinds: its screens build every kind, the main menu's
-# selector shows the Runner, the Extras screen's lock button "Lab" unlocks
-# for 20 coins and opens the Lab HUD, and the world HUD's observer "Game
-# Over" opens its screen. Two runs, each on a fresh store seeded with 100
-# coins.
+# selector shows the Runner, one press of the Extras screen's lock button
+# "Lab" unlocks it for 20 coins and opens the Lab HUD, and the world HUD's
+# observer "Game Over" opens its screen. Two runs, each on a fresh store
+# seeded with 100 coins.
 # Usage: bash tests/e2e/ui_sample.sh PLAYER SAMPLEGAME   (SAMPLEGAME is build/samplegame)
 set -u
 . "$(dirname "$0")/ui_common.sh"

@@ -23,6 +23,13 @@ constexpr int kProbeClearance = 32;
 // True when (r, g, b) lies within kProbeClearance of a probe colour.
 bool nearProbeColour(uint8_t r, uint8_t g, uint8_t b);
 
+// The Extras screen's coin buttons (flat fills the end-to-end runs find)
+// and the coin drawn after their prices.
+constexpr Colour kExtrasSpend{60, 160, 80, 255};
+constexpr Colour kExtrasOpen{150, 90, 220, 255};
+constexpr Colour kExtrasLocked{120, 120, 130, 255};
+constexpr Colour kExtrasPriceCoin{250, 170, 40, 255};
+
 struct Image {
     int width = 0;
     int height = 0;

@@ -1,5 +1,7 @@
 #include "Media.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -32,10 +34,34 @@ constexpr uint32_t kPauseSprite = 1118;
 const std::map<uint32_t, const char*>& captions() {
     static const std::map<uint32_t, const char*> table = {
         {1112, "PLAY"},   {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"}, {1117, "UNLOCK"},
-        {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY"},   {1803, "GET"},      {1804, "LAB"},  {1805, "LAB"},
+        {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY 5"}, {1803, "GET 10"},   {1804, "LAB"},  {1805, "LAB 20"},
         {1806, "WEB"},    {1807, "SHARE"},  {1808, "PUSH"},  {1809, "HOP"},      {1810, "HOP"},  {1811, "MAGNET"},
     };
     return table;
+}
+
+// The Extras screen's coin buttons, flat by role: what spends coins green,
+// the bought Lab violet, the Lab still for sale grey. Each shows its price
+// with a coin after the caption.
+const std::map<uint32_t, Colour>& extrasFills() {
+    static const std::map<uint32_t, Colour> table = {
+        {1802, kExtrasSpend}, {1803, kExtrasSpend}, {1804, kExtrasOpen}, {1805, kExtrasLocked}};
+    return table;
+}
+constexpr uint32_t kPricedSprites[] = {1802, 1803, 1805};
+
+// `look` with `caption` and a coin after it, the two centred together.
+Image drawPriced(const Look& look, const BakedFont& font, const std::string& caption) {
+    Image out = drawLook(look);
+    const float coin = font.lineHeight * 0.55f;
+    const int gap = 6;
+    const int width = textWidth(font, caption) + gap + static_cast<int>(coin);
+    const int x = (out.width - width) / 2;
+    drawText(out, font, caption, x, (out.height - font.lineHeight) / 2);
+    const float cx = x + width - coin / 2, cy = out.height / 2.0f;
+    fillCircle(out, cx, cy, coin / 2, Colour{30, 24, 40, 255});
+    fillCircle(out, cx, cy, coin / 2 - 2, kExtrasPriceCoin);
+    return out;
 }
 
 // Sprites drawn as discs.
@@ -66,8 +92,12 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     const auto& colours = palette[id % (sizeof palette / sizeof palette[0])];
     look.top = colours[0];
     look.bottom = colours[1];
+    if (const auto fill = extrasFills().find(id); fill != extrasFills().end()) look.top = look.bottom = fill->second;
     const auto caption = captions().find(id);
-    Image image = caption == captions().end() ? drawLook(look) : drawCaptioned(look, font, caption->second);
+    const bool priced = std::count(std::begin(kPricedSprites), std::end(kPricedSprites), id) > 0;
+    Image image = caption == captions().end() ? drawLook(look)
+                  : priced                    ? drawPriced(look, font, caption->second)
+                                              : drawCaptioned(look, font, caption->second);
     if (id == kRunnerSprites[0] || id == kRunnerSprites[1]) paintRunnerTorso(image);
     if (id == kCoinSprites[0] || id == kCoinSprites[1]) paintCoinFace(image);
     if (id == kPauseSprite) paintPauseFace(image);

@@ -825,8 +825,10 @@ void authorExtraLooks(Plan& p) {
     for (uint32_t i = 0; i < 12; ++i) p.make("QVModelSpriteContainer", 1820 + i, names[i]);
     for (uint32_t i = 0; i < 12; ++i) {
         const bool round = i >= 8;
-        p.size(1800 + i, "Size", round ? 72 : 180, round ? 72 : 60);
-        p.size(1800 + i, "SourceSize", round ? 72 : 180, round ? 72 : 60);
+        // Buy, Get and both Lab looks carry a price beside the caption.
+        const float width = round ? 72 : i >= 2 && i <= 5 ? 220 : 180;
+        p.size(1800 + i, "Size", width, round ? 72 : 60);
+        p.size(1800 + i, "SourceSize", width, round ? 72 : 60);
         p.child(1820 + i, 1800 + i);
         p.child(1010, 1800 + i);
     }
@@ -1006,7 +1008,8 @@ void authorLabSections(Plan& p) {
 
 void authorExtras(Plan& p) {
     authorExtraLooks(p);
-    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1820, nullptr, 940, 80, kKeyE);
+    // Inside the part of the design a 4:3 window shows (x 142-994).
+    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1820, nullptr, 840, 80, kKeyE);
     p.child(1510, 1713);
 
     makeScreen(p, 1700, "Extras", "Extras");
@@ -1021,12 +1024,19 @@ void authorExtras(Plan& p) {
     p.text(1704, "Purchase Method", "kInGameCurrency");
     p.num(1704, "Price", 5);
     p.num(1704, "Quantity", 1);
+    // Bought again and again, unlike the empty value's one-time purchase.
+    p.text(1704, "One Time Purchase", "kDefault");
     p.link(1704, "Purchase Complete", 1032);
-    makeButton(p, "QVModelObjectButtonCharacterUnlock", 1705, "Get Dasher", 1823, "kUnlockCharacter", 568, 400, 0);
-    p.text(1705, "Character", "1");
+    // "Character" is the character's model id. No "kUnlockCharacter" action:
+    // the screen shows that action's button only while some character is
+    // affordable, and this button unlocks its own character.
+    makeButton(p, "QVModelObjectButtonCharacterUnlock", 1705, "Get Dasher", 1823, nullptr, 568, 400, 0);
+    p.text(1705, "Character", "1321");
     makeButton(p, "QVModelObjectLockButton", 1706, "Lab", 1824, nullptr, 836, 400, kKeyL);
     p.text(1706, "Unlock", "kInGameCurrency");
     p.num(1706, "Price", 20);
+    // The press that buys the Lab also opens it.
+    p.num(1706, "Auto Follow", 1);
     p.text(1706, "Destination", "kSceneDestination");
     p.text(1706, "World", "Lab");
     p.text(1706, "Scene", "1770");
@@ -1038,6 +1048,11 @@ void authorExtras(Plan& p) {
     p.text(1708, "Facebook ID", "0");
     makeButton(p, "QVModelObjectButton", 1709, "Back", 1821, "kBackButton", 568, 80, kKeyB);
     for (uint32_t c = 1701; c <= 1709; ++c) p.child(1700, c);
+    // What Buy and Get are for.
+    makeLabel(p, 1710, "Magnet Caption", "MAGNET", 300, 476, 0.7f);
+    makeLabel(p, 1711, "Dasher Caption", "DASHER", 568, 476, 0.7f);
+    p.child(1700, 1710);
+    p.child(1700, 1711);
 
     makeScreen(p, 1730, "Lab HUD", "Lab HUD");
     makeButton(p, "QVModelObjectButton", 1731, "Pause", 1214, "kPauseButton", 1090, 594, kKeyP);

@@ -75,7 +75,12 @@ void QVPObjectButtonUnlockCharacter::setModel(std::shared_ptr<QVModelObjectButto
     if (!button) return;
     QVModelController* controller = QVModelController::shared();
     const auto character = controller->getModel<QVModelAssetCharacter>(parseDecimal<uint32_t>(button->character()));
-    if (!character) return;
+    if (!character) {
+        // Left without images, the button would take touches unseen.
+        logMessage("[QVPObjectButtonUnlockCharacter] \"Character\" %s of %s names no character model",
+                   button->character().c_str(), button->name().c_str());
+        return;
+    }
 
     const std::shared_ptr<QVModelSpriteContainer> image = button->image();
     m_imageSprite = image ? image->getSprite(1.0f, true) : nullptr;

@@ -269,18 +269,20 @@ TEST_F(CharacterUnlock, ShowWhenSelectedWithoutSelectorHides) {
     }
 }
 
-// An id that names no character leaves only the base activation.
+// An id that names no character (a character's index, 0, is none) leaves
+// only the base activation, and says so in the log.
 TEST_F(CharacterUnlock, UnknownCharacterOnlyActivates) {
     auto blue = character("kInGameCurrency", 1.0f);
     setCoins(10);
-    for (const std::string& id : {std::string("4999"), std::string("x")}) {
+    for (const std::string& id : {std::string("4999"), std::string("x"), std::string("0")}) {
         SCOPED_TRACE(id);
         auto* made = button(id);
         made->activate();
         EXPECT_EQ(made->characterIndex(), -1);
         EXPECT_EQ(made->mode(), QVPObjectButtonUnlockCharacter::kModeNone);
+        EXPECT_TRUE(log.hasPrefix("[QVPObjectButtonUnlockCharacter] \"Character\" " + id + " of "));
     }
-    EXPECT_EQ(receiver.actions, 2);
+    EXPECT_EQ(receiver.actions, 3);
     EXPECT_EQ(coins().total, 10);
 }
 

@@ -194,4 +194,27 @@ TEST_F(Art, ProbeColours) {
     }
 }
 
+// The Extras screen's coin buttons: one flat fill by role, which the
+// end-to-end run counts on screen, and the coin after each price.
+TEST_F(Art, ExtrasCoinButtonsShowTheirRoleAndPrice) {
+    const std::string images = kGame + "/data/images/QVModelSprite_ID";
+    const struct {
+        uint32_t id;
+        Colour fill;
+        bool priced;
+    } rows[] = {
+        {1802, samplegame::kExtrasSpend, true},   // Buy
+        {1803, samplegame::kExtrasSpend, true},   // Get
+        {1804, samplegame::kExtrasOpen, false},   // the Lab, bought
+        {1805, samplegame::kExtrasLocked, true},  // the Lab, for sale
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.id);
+        const Picture picture = readPng(images + std::to_string(row.id) + ".png");
+        ASSERT_GT(picture.width, 0);
+        EXPECT_GE(areaOf(picture, row.fill).count, picture.width * picture.height / 2);
+        EXPECT_EQ(areaOf(picture, samplegame::kExtrasPriceCoin).count > 100, row.priced);
+    }
+}
+
 }  // namespace
