@@ -870,12 +870,14 @@ void labAsset(Plan& p, uint32_t base, const char* className, const char* name, i
     p.link(base, "Idle Animation", base + 3);
 }
 
-// A move component of a Lab asset, driven by `event`: x velocity `vx`
-// (y left to gravity), for `timeout` seconds or while held (0). Shape id +1.
-void labMove(Plan& p, uint32_t id, const char* name, uint32_t asset, const char* event, float vx, float timeout) {
+// A move component of a Lab asset, driven by `event`: velocity `v` along
+// x, or along y when `vertical` (the other axis left as it is), for
+// `timeout` seconds or while held (0). Shape id +1.
+void labMove(Plan& p, uint32_t id, const char* name, uint32_t asset, const char* event, float v, bool vertical,
+             float timeout) {
     p.make("QVModelComponentMove", id, name, id + 1);
     p.text(id, "Event", event);
-    p.pointAxes(id, "Linear Velocity", vx, 0, false, true);
+    p.pointAxes(id, "Linear Velocity", vertical ? 0 : v, vertical ? v : 0, vertical, !vertical);
     p.num(id, "Timeout", timeout);
     p.child(asset, id);
 }
@@ -922,23 +924,14 @@ void authorLabAssets(Plan& p) {
     p.link(1867, "Animation", 1864);
     p.text(1867, "Event", "kEventButton");
     p.child(1861, 1867);
-    labMove(p, 1940, "Crate Push", 1861, "kButton-Push-0", 4, 0);
-    labMove(p, 1942, "Crate Left", 1861, "kSwipe-Swipe-0", -4, 0.5f);
-    labMove(p, 1944, "Crate Right", 1861, "kSwipe-Swipe-1", 4, 0.5f);
+    // Swipes shove it a crate's width each way.
+    labMove(p, 1940, "Crate Push", 1861, "kButton-Push-0", 4, false, 0);
+    labMove(p, 1942, "Crate Left", 1861, "kSwipe-Swipe-0", -4, false, 0.75f);
+    labMove(p, 1944, "Crate Right", 1861, "kSwipe-Swipe-1", 4, false, 0.75f);
+    labMove(p, 1875, "Crate Up", 1861, "kSwipe-Swipe-2", 4, true, 0.75f);
+    labMove(p, 1946, "Crate Down", 1861, "kSwipe-Swipe-3", -4, true, 0.75f);
 
     labAsset(p, 1869, "QVModelAssetObstacle", "Lift", 1, 160, 24, 0);
-    p.make("QVModelComponentMove", 1875, "Lift Move", 1876);
-    p.text(1875, "Event", "kSwipe-Swipe-2");
-    p.pointAxes(1875, "Linear Velocity", 0, 6, true, false);
-    p.text(1875, "Mathematical Operation", "kAdd");
-    p.num(1875, "Timeout", 0.5);
-    p.child(1869, 1875);
-    p.make("QVModelComponentMove", 1946, "Lift Down", 1947);
-    p.text(1946, "Event", "kSwipe-Swipe-3");
-    p.pointAxes(1946, "Linear Velocity", 0, -6, true, false);
-    p.text(1946, "Mathematical Operation", "kAdd");
-    p.num(1946, "Timeout", 0.5);
-    p.child(1869, 1946);
 
     labAsset(p, 1877, "QVModelAssetObstacle", "Cannon", 1, 64, 48, 0);
     p.make("QVModelComponentSpawner", 1883, "Spawner");
@@ -1041,7 +1034,7 @@ void authorLabSections(Plan& p) {
     labUnit(p, 1924, "Frog", 1851, true, 720, 84);
     labUnit(p, 1922, "Lift", 1869, false, 860, 60);
     p.make("QVModelObjectPath", 1923, "Lift Path");
-    p.num(1923, "Speed", 60);
+    p.num(1923, "Speed", 4);
     p.point(1923, "Position", 860, 60);
     cocos2d::CCArray* liftPoints = cocos2d::CCArray::create();
     for (const char* point : {"{0,0}", "{0,180}", "{0,0}"}) liftPoints->addObject(cocos2d::CCString::create(point));
@@ -1102,7 +1095,7 @@ void authorExtras(Plan& p) {
     scoreLabel(p, 1732, "kCurrentWorld", "kScoreDistance", nullptr);
     makeLabel(p, 1733, "Coins", "", 550, 600);
     scoreLabel(p, 1733, "kCurrentWorld", "kScoreCoins", nullptr);
-    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, nullptr, 100, 80, 0);
+    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, "kInputControllerActionButton", 100, 80, 0);
     // A switch shows "Image" while on (its start) and "Image Selected" while
     // off, when the frog hops.
     makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1830, nullptr, 200, 80, 0);
