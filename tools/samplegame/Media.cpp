@@ -63,7 +63,7 @@ bool labColours(uint32_t id, Look* look) {
         {1810, {150, 150, 160, 255}, {100, 100, 110, 255}}, {1809, {90, 230, 255, 255}, {30, 160, 220, 255}},
         {1955, {170, 100, 255, 255}, {100, 40, 190, 255}},  {1961, {110, 110, 125, 255}, {70, 70, 85, 255}},
         {1967, {190, 240, 80, 255}, {120, 190, 40, 255}},   {1973, {140, 90, 60, 255}, {90, 55, 35, 255}},
-        {1980, {200, 200, 215, 150}, {150, 150, 170, 150}}, {1982, {200, 200, 215, 90}, {150, 150, 170, 90}},
+        {1980, {230, 230, 240, 255}, {170, 170, 190, 255}}, {1982, {230, 230, 240, 255}, {170, 170, 190, 255}},
     };
     for (const Entry& entry : table) {
         if (entry.id != id) continue;
@@ -74,7 +74,7 @@ bool labColours(uint32_t id, Look* look) {
     return false;
 }
 
-// The wheel's marker and hub, and the saw's dark centre, over their discs.
+// The wheel's marker and hub, the saw's dark centre, the pads' see-through.
 void paintLabDetails(uint32_t id, Image& image) {
     const float s = static_cast<float>(std::min(image.width, image.height));
     const float c = s / 2;
@@ -85,6 +85,9 @@ void paintLabDetails(uint32_t id, Image& image) {
                    Colour{250, 250, 250, 255});
     } else if (id == 1889) {
         fillCircle(image, c, c, s * 0.18f, Colour{60, 60, 70, 255});
+    } else if (id == 1980 || id == 1982) {
+        // The pads lie over the field: see-through.
+        for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = static_cast<uint8_t>(image.rgba[i] * 2 / 5);
     }
 }
 

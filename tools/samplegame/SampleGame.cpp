@@ -882,11 +882,18 @@ void labMove(Plan& p, uint32_t id, const char* name, uint32_t asset, const char*
     p.child(asset, id);
 }
 
-// A placed look (a plain asset) standing where a trigger is.
+// A decoration: a unit that only shows its asset (no body, no collision),
+// for the flower and where a trigger, which draws nothing, stands.
 void labLook(Plan& p, uint32_t id, const char* name, uint32_t asset, float x, float y) {
-    p.make("QVModelObjectAsset", id, name);
+    p.make("QVModelObjectAssetUnit", id, name);
     p.point(id, "Position", x, y);
+    p.num(id, "Z Depth", 1);
     p.link(id, "Asset", asset);
+    p.text(id, "Object Type", "kDecorationObjectType");
+    p.text(id, "Movement Type", "kMovementLinear");
+    p.point(id, "Linear Velocity", 0, 0);
+    p.text(id, "Collision Type", "kNoCollision");
+    p.text(id, "Destroy Type", "kDestroyNo");
 }
 
 // The Lab's assets (1840-1896, 1940-1973).
@@ -945,12 +952,12 @@ void authorLabAssets(Plan& p) {
     p.num(1890, "Damage delay", 0.5);
     p.child(1884, 1890);
 
-    labAsset(p, 1891, "QVModelAsset", "Flower", 1, 40, 56, 0);
-    // Looks of the triggers, which draw nothing of their own.
-    labAsset(p, 1950, "QVModelAsset", "Portal", 1, 60, 80, 0);
-    labAsset(p, 1956, "QVModelAsset", "Gate", 1, 40, 100, 0);
-    labAsset(p, 1962, "QVModelAsset", "Booster", 1, 60, 40, 0);
-    labAsset(p, 1968, "QVModelAsset", "Exit", 1, 60, 80, 0);
+    // Decorations: only obstacle assets are placed as units.
+    labAsset(p, 1891, "QVModelAssetObstacle", "Flower", 1, 40, 56, 0);
+    labAsset(p, 1950, "QVModelAssetObstacle", "Portal", 1, 60, 80, 0);
+    labAsset(p, 1956, "QVModelAssetObstacle", "Gate", 1, 40, 140, 0);
+    labAsset(p, 1962, "QVModelAssetObstacle", "Booster", 1, 60, 40, 0);
+    labAsset(p, 1968, "QVModelAssetObstacle", "Exit", 1, 60, 80, 0);
 }
 
 // A unit of the Lab with part 1's four strings.
@@ -986,9 +993,7 @@ void authorLabSections(Plan& p) {
     p.link(1904, "Object B", 1903);
     p.num(1904, "Speed", 0);
     labUnit(p, 1905, "Crate", 1861, false, 760, 94);
-    p.make("QVModelObjectAsset", 1906, "Flower");
-    p.point(1906, "Position", 960, 92);
-    p.link(1906, "Asset", 1891);
+    labLook(p, 1906, "Flower", 1891, 960, 92);
     p.make("QVModelObject", 1907, "Spawn Marker");
     p.point(1907, "Position", 1040, 300);
     p.make("QVModelObjectGroup", 1908, "Coin Row");
@@ -1028,7 +1033,7 @@ void authorLabSections(Plan& p) {
     p.point(1931, "Position", 560, 300);
     p.text(1931, "Function", "kStartKeepScores");
     labLook(p, 1975, "Portal B Look", 1950, 120, 110);
-    labLook(p, 1976, "Gate Look", 1956, 260, 114);
+    labLook(p, 1976, "Gate Look", 1956, 260, 134);
     labLook(p, 1974, "Portal A Look", 1950, 400, 110);
     labLook(p, 1978, "Exit Look", 1968, 560, 300);
     labUnit(p, 1924, "Frog", 1851, true, 720, 84);
@@ -1106,7 +1111,7 @@ void authorExtras(Plan& p) {
     p.num(1736, "Refill Timeout", 1);
     p.num(1736, "Refill At Start", 1);
     p.make("QVModelObjectManipulator", 1737, "Stick");
-    p.point(1737, "Position", 360, 110);
+    p.point(1737, "Position", 800, 90);
     p.num(1737, "Sensitivity", 1);
     p.text(1737, "Control Style", "kControlStyleAbsolute");
     p.make("QVModelObjectAccelerometer", 1738, "Tilt");
@@ -1136,7 +1141,7 @@ void authorExtras(Plan& p) {
         p.child(sprite + 1, sprite);
         p.child(1010, sprite);
         p.make("QVModelObjectImage", 1743 + i, i == 0 ? "Stick Pad" : "Swipe Pad");
-        p.point(1743 + i, "Position", i == 0 ? 360 : 900, i == 0 ? 110 : 400);
+        p.point(1743 + i, "Position", i == 0 ? 800 : 900, i == 0 ? 90 : 400);
         p.link(1743 + i, "Image", sprite + 1);
         p.num(1743 + i, "Stick To Edge", 0);
     }
