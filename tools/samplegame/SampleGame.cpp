@@ -883,7 +883,7 @@ void labMove(Plan& p, uint32_t id, const char* name, uint32_t asset, const char*
 }
 
 // A decoration: a unit that only shows its asset (no body, no collision),
-// for the flower and where a trigger, which draws nothing, stands.
+// where a trigger, which draws nothing, stands.
 void labLook(Plan& p, uint32_t id, const char* name, uint32_t asset, float x, float y) {
     p.make("QVModelObjectAssetUnit", id, name);
     p.point(id, "Position", x, y);
@@ -952,8 +952,9 @@ void authorLabAssets(Plan& p) {
     p.num(1890, "Damage delay", 0.5);
     p.child(1884, 1890);
 
-    // Decorations: only obstacle assets are placed as units.
-    labAsset(p, 1891, "QVModelAssetObstacle", "Flower", 1, 40, 56, 0);
+    labAsset(p, 1891, "QVModelAsset", "Flower", 1, 40, 56, 0);
+    // The triggers' looks, placed as decorations: only obstacle assets are
+    // placed as units.
     labAsset(p, 1950, "QVModelAssetObstacle", "Portal", 1, 60, 80, 0);
     labAsset(p, 1956, "QVModelAssetObstacle", "Gate", 1, 40, 140, 0);
     labAsset(p, 1962, "QVModelAssetObstacle", "Booster", 1, 60, 40, 0);
@@ -993,7 +994,9 @@ void authorLabSections(Plan& p) {
     p.link(1904, "Object B", 1903);
     p.num(1904, "Speed", 0);
     labUnit(p, 1905, "Crate", 1861, false, 760, 94);
-    labLook(p, 1906, "Flower", 1891, 960, 92);
+    p.make("QVModelObjectAsset", 1906, "Flower");
+    p.point(1906, "Position", 960, 92);
+    p.link(1906, "Asset", 1891);
     p.make("QVModelObject", 1907, "Spawn Marker");
     p.point(1907, "Position", 1040, 300);
     p.make("QVModelObjectGroup", 1908, "Coin Row");
