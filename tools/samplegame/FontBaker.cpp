@@ -186,7 +186,41 @@ void drawText(Image& image, const BakedFont& font, const std::string& text, int 
 
 Image drawCaptioned(const Look& look, const BakedFont& font, const std::string& caption) {
     Image out = drawLook(look);
-    drawText(out, font, caption, (out.width - textWidth(font, caption)) / 2, (out.height - font.lineHeight) / 2);
+    // A disc's caption keeps inside the square the disc holds; any caption
+    // keeps 4 px from the edges. Wider text is drawn full size, then shrunk.
+    const int room = (look.shape == LookShape::Circle ? out.width * 7 / 10 : out.width) - 8;
+    const int width = textWidth(font, caption);
+    if (width <= room || room < 1) {
+        drawText(out, font, caption, (out.width - width) / 2, (out.height - font.lineHeight) / 2);
+        return out;
+    }
+    Image text(width + 2 * kFontOutline, font.lineHeight);
+    drawText(text, font, caption, kFontOutline, 0);
+    const float scale = static_cast<float>(room) / static_cast<float>(text.width);
+    const int w = room, h = std::max(1, static_cast<int>(std::lround(text.height * scale)));
+    const int left = (out.width - w) / 2, top = (out.height - h) / 2;
+    // Box filter over premultiplied colour.
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int x0 = x * text.width / w, x1 = std::max(x0 + 1, (x + 1) * text.width / w);
+            const int y0 = y * text.height / h, y1 = std::max(y0 + 1, (y + 1) * text.height / h);
+            float sum[4] = {0, 0, 0, 0};
+            for (int sy = y0; sy < std::min(y1, text.height); ++sy) {
+                for (int sx = x0; sx < std::min(x1, text.width); ++sx) {
+                    const uint8_t* p = text.pixel(sx, sy);
+                    const float a = p[3] / 255.0f;
+                    for (int i = 0; i < 3; ++i) sum[i] += p[i] * a;
+                    sum[3] += a;
+                }
+            }
+            const float n = static_cast<float>((x1 - x0) * (y1 - y0));
+            if (sum[3] <= 0.0f) continue;
+            const Colour c{static_cast<uint8_t>(std::lround(sum[0] / sum[3])),
+                           static_cast<uint8_t>(std::lround(sum[1] / sum[3])),
+                           static_cast<uint8_t>(std::lround(sum[2] / sum[3])), 255};
+            out.blend(left + x, top + y, c, sum[3] / n);
+        }
+    }
     return out;
 }
 

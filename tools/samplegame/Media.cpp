@@ -1,6 +1,7 @@
 #include "Media.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -36,6 +37,7 @@ const std::map<uint32_t, const char*>& captions() {
         {1112, "PLAY"},   {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"}, {1117, "UNLOCK"},
         {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY 5"}, {1803, "GET 10"},   {1804, "LAB"},  {1805, "LAB 20"},
         {1806, "WEB"},    {1807, "SHARE"},  {1808, "PUSH"},  {1809, "HOP"},      {1810, "HOP"},  {1811, "MAGNET"},
+        {1967, ">>"},     {1973, "EXIT"},   {1982, "SWIPE"},
     };
     return table;
 }
@@ -66,8 +68,52 @@ Image drawPriced(const Look& look, const BakedFont& font, const std::string& cap
 
 // Sprites drawn as discs.
 const std::set<uint32_t>& roundSprites() {
-    static const std::set<uint32_t> ids = {1106, 1107, 1108, 1118, 1119, 1120, 1123, 1808, 1809, 1810, 1811};
+    static const std::set<uint32_t> ids = {1106, 1107, 1108, 1118, 1119, 1120, 1123, 1808,
+                                           1809, 1810, 1811, 1845, 1846, 1847, 1848, 1889, 1980};
     return ids;
+}
+
+// The Lab's own colours by sprite id: the crate, the wheel's four frames
+// (a tyre with a marker a quarter turn further in each), the saw, the hop
+// switch off and on, the triggers' looks and the control pads.
+bool labColours(uint32_t id, Look* look) {
+    struct Entry {
+        uint32_t id;
+        Colour top, bottom;
+    };
+    static const Entry table[] = {
+        {1866, {170, 110, 55, 255}, {120, 75, 35, 255}},    {1845, {70, 70, 80, 255}, {45, 45, 55, 255}},
+        {1846, {70, 70, 80, 255}, {45, 45, 55, 255}},       {1847, {70, 70, 80, 255}, {45, 45, 55, 255}},
+        {1848, {70, 70, 80, 255}, {45, 45, 55, 255}},       {1889, {215, 215, 225, 255}, {140, 140, 155, 255}},
+        {1810, {150, 150, 160, 255}, {100, 100, 110, 255}}, {1809, {90, 230, 255, 255}, {30, 160, 220, 255}},
+        {1955, {170, 100, 255, 255}, {100, 40, 190, 255}},  {1961, {110, 110, 125, 255}, {70, 70, 85, 255}},
+        {1967, {190, 240, 80, 255}, {120, 190, 40, 255}},   {1973, {140, 90, 60, 255}, {90, 55, 35, 255}},
+        {1980, {230, 230, 240, 255}, {170, 170, 190, 255}}, {1982, {230, 230, 240, 255}, {170, 170, 190, 255}},
+    };
+    for (const Entry& entry : table) {
+        if (entry.id != id) continue;
+        look->top = entry.top;
+        look->bottom = entry.bottom;
+        return true;
+    }
+    return false;
+}
+
+// The wheel's marker and hub, the saw's dark centre, the pads' see-through.
+void paintLabDetails(uint32_t id, Image& image) {
+    const float s = static_cast<float>(std::min(image.width, image.height));
+    const float c = s / 2;
+    if (id >= 1845 && id <= 1848) {
+        const float angle = static_cast<float>(id - 1845) * 1.5707964f;
+        fillCircle(image, c, c, s * 0.16f, Colour{190, 190, 200, 255});
+        fillCircle(image, c + std::cos(angle) * s * 0.3f, c - std::sin(angle) * s * 0.3f, s * 0.1f,
+                   Colour{250, 250, 250, 255});
+    } else if (id == 1889) {
+        fillCircle(image, c, c, s * 0.18f, Colour{60, 60, 70, 255});
+    } else if (id == 1980 || id == 1982) {
+        // The pads lie over the field: see-through.
+        for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = static_cast<uint8_t>(image.rgba[i] * 2 / 5);
+    }
 }
 
 QVAttributeSize* sizeAttribute(const QVModel& sprite, const char* name) {
@@ -93,6 +139,7 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     look.top = colours[0];
     look.bottom = colours[1];
     if (const auto fill = extrasFills().find(id); fill != extrasFills().end()) look.top = look.bottom = fill->second;
+    labColours(id, &look);
     const auto caption = captions().find(id);
     const bool priced = std::count(std::begin(kPricedSprites), std::end(kPricedSprites), id) > 0;
     Image image = caption == captions().end() ? drawLook(look)
@@ -101,6 +148,7 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     if (id == kRunnerSprites[0] || id == kRunnerSprites[1]) paintRunnerTorso(image);
     if (id == kCoinSprites[0] || id == kCoinSprites[1]) paintCoinFace(image);
     if (id == kPauseSprite) paintPauseFace(image);
+    paintLabDetails(id, image);
     return image;
 }
 

@@ -739,7 +739,9 @@ void authorScreens(Plan& p) {
     scoreLabel(p, 1521, "kCurrentWorld", "kScoreDistance", nullptr);
     makeCoinIcon(p, 1522, 520, 600, true);
     makeLabel(p, 1523, "Coins", "", 550, 600);
-    scoreLabel(p, 1523, "kCurrentWorld", "kScoreCoins", nullptr);
+    // The run's coins as the game's record counts them: the same as the
+    // world's in a run from the menu, and kept over the Lab's exit.
+    scoreLabel(p, 1523, "kGlobal", "kScoreCoins", nullptr);
     makeButton(p, "QVModelObjectButton", 1524, "Pause", 1214, "kPauseButton", 1090, 594, kKeyP);
     p.make("QVModelObjectEventObserver", 1525, "Game Over");
     p.text(1525, "Event Type", "kGameOver");
@@ -826,9 +828,9 @@ void authorExtraLooks(Plan& p) {
     for (uint32_t i = 0; i < 12; ++i) {
         const bool round = i >= 8;
         // Buy, Get and both Lab looks carry a price beside the caption.
-        const float width = round ? 72 : i >= 2 && i <= 5 ? 220 : 180;
-        p.size(1800 + i, "Size", width, round ? 72 : 60);
-        p.size(1800 + i, "SourceSize", width, round ? 72 : 60);
+        const float width = round ? 96 : i >= 2 && i <= 5 ? 220 : 180;
+        p.size(1800 + i, "Size", width, round ? 96 : 60);
+        p.size(1800 + i, "SourceSize", width, round ? 96 : 60);
         p.child(1820 + i, 1800 + i);
         p.child(1010, 1800 + i);
     }
@@ -870,11 +872,37 @@ void labAsset(Plan& p, uint32_t base, const char* className, const char* name, i
     p.link(base, "Idle Animation", base + 3);
 }
 
-// The Lab's assets (1840-1896).
+// A move component of a Lab asset, driven by `event`: velocity `v` along
+// x, or along y when `vertical` (the other axis left as it is), for
+// `timeout` seconds or while held (0). Shape id +1.
+void labMove(Plan& p, uint32_t id, const char* name, uint32_t asset, const char* event, float v, bool vertical,
+             float timeout) {
+    p.make("QVModelComponentMove", id, name, id + 1);
+    p.text(id, "Event", event);
+    p.pointAxes(id, "Linear Velocity", vertical ? 0 : v, vertical ? v : 0, vertical, !vertical);
+    p.num(id, "Timeout", timeout);
+    p.child(asset, id);
+}
+
+// A decoration: a unit that only shows its asset (no body, no collision),
+// where a trigger, which draws nothing, stands.
+void labLook(Plan& p, uint32_t id, const char* name, uint32_t asset, float x, float y) {
+    p.make("QVModelObjectAssetUnit", id, name);
+    p.point(id, "Position", x, y);
+    p.num(id, "Z Depth", 1);
+    p.link(id, "Asset", asset);
+    p.text(id, "Object Type", "kDecorationObjectType");
+    p.text(id, "Movement Type", "kMovementLinear");
+    p.point(id, "Linear Velocity", 0, 0);
+    p.text(id, "Collision Type", "kNoCollision");
+    p.text(id, "Destroy Type", "kDestroyNo");
+}
+
+// The Lab's assets (1840-1896, 1940-1973).
 void authorLabAssets(Plan& p) {
     labAsset(p, 1840, "QVModelAssetObstacle", "Wheel", 4, 88, 88, 44);
     p.make("QVModelComponentMotor", 1849, "Motor");
-    p.num(1849, "Angular Velocity", 2);
+    p.num(1849, "Angular Velocity", -1.5);
     p.text(1849, "Event", "kEventButton");
     p.num(1849, "Angular Multiplier", 1.5);
     p.make("QVModelComponentRotationMapper", 1850, "Rotation");
@@ -884,8 +912,14 @@ void authorLabAssets(Plan& p) {
 
     labAsset(p, 1851, "QVModelAssetObstacle", "Frog", 2, 56, 40, 0);
     p.make("QVModelComponentIsoJump", 1858, "Hop", 1859);
-    p.text(1858, "Event", "kSwitch-Hop-0");
-    p.point(1858, "Jump Velocity", 0, 30);
+    // The switch starts on, so its first press (off) is the one that hops.
+    p.text(1858, "Event", "kSwitch-Hop-1");
+    p.link(1858, "Animation", 1854);
+    p.point(1858, "Jump Velocity", 0, 240);
+    p.point(1858, "Jump Gravity", 0, 480);
+    p.num(1858, "Jump Timeout", 0.1);
+    p.num(1858, "Jump Duration", 1.5);
+    p.num(1858, "Continuous Jump", 1);
     p.make("QVModelComponentDamage", 1860, "Damage");
     p.num(1860, "Damage", 1);
     p.child(1851, 1858);
@@ -899,13 +933,14 @@ void authorLabAssets(Plan& p) {
     p.link(1867, "Animation", 1864);
     p.text(1867, "Event", "kEventButton");
     p.child(1861, 1867);
+    // Swipes shove it a crate's width each way.
+    labMove(p, 1940, "Crate Push", 1861, "kButton-Push-0", 4, false, 0);
+    labMove(p, 1942, "Crate Left", 1861, "kSwipe-Swipe-0", -4, false, 0.75f);
+    labMove(p, 1944, "Crate Right", 1861, "kSwipe-Swipe-1", 4, false, 0.75f);
+    labMove(p, 1875, "Crate Up", 1861, "kSwipe-Swipe-2", 4, true, 0.75f);
+    labMove(p, 1946, "Crate Down", 1861, "kSwipe-Swipe-3", -4, true, 0.75f);
 
     labAsset(p, 1869, "QVModelAssetObstacle", "Lift", 1, 160, 24, 0);
-    p.make("QVModelComponentMove", 1875, "Lift Move", 1876);
-    p.text(1875, "Event", "kSwipe-Swipe-2");
-    p.pointAxes(1875, "Linear Velocity", 0, 6, true, false);
-    p.text(1875, "Mathematical Operation", "kAdd");
-    p.child(1869, 1875);
 
     labAsset(p, 1877, "QVModelAssetObstacle", "Cannon", 1, 64, 48, 0);
     p.make("QVModelComponentSpawner", 1883, "Spawner");
@@ -920,34 +955,46 @@ void authorLabAssets(Plan& p) {
     p.child(1884, 1890);
 
     labAsset(p, 1891, "QVModelAsset", "Flower", 1, 40, 56, 0);
+    // The triggers' looks, placed as decorations: only obstacle assets are
+    // placed as units.
+    labAsset(p, 1950, "QVModelAssetObstacle", "Portal", 1, 60, 80, 0);
+    labAsset(p, 1956, "QVModelAssetObstacle", "Gate", 1, 40, 140, 0);
+    labAsset(p, 1962, "QVModelAssetObstacle", "Booster", 1, 60, 40, 0);
+    labAsset(p, 1968, "QVModelAssetObstacle", "Exit", 1, 60, 80, 0);
 }
 
 // A unit of the Lab with part 1's four strings.
-void labUnit(Plan& p, uint32_t id, const char* name, uint32_t asset, bool enemy, float x, float y) {
+void labUnit(Plan& p, uint32_t id, const char* name, uint32_t asset, bool enemy, float x, float y,
+             const char* movement = "kMovementLinear") {
     p.make("QVModelObjectAssetUnit", id, name);
     p.point(id, "Position", x, y);
     p.num(id, "Z Depth", 1);
     p.link(id, "Asset", asset);
     p.text(id, "Object Type", enemy ? "kEnemyObjectType" : "kPlatformObjectType");
-    p.text(id, "Movement Type", "kMovementLinear");
+    p.text(id, "Movement Type", movement);
     p.point(id, "Linear Velocity", 0, 0);
     p.text(id, "Collision Type", "kCharacterCollision");
     p.text(id, "Destroy Type", enemy ? "kDestroyCollision" : "kDestroyNo");
 }
 
-// The Lab's sections and what they hold (1770, 1771, 1900-1933).
+// The Lab's sections and what they hold (1770, 1771, 1900-1933, 1974-1978).
+// The start shows the gadgets the controls drive: the wheel turns on its
+// axle (PUSH speeds it up), PUSH slides the crate onto the booster, which
+// sends it on. The loop is a trap and a way out: portal A sends the runner
+// back to portal B, before the gate, which lets it pass twice; a jump over
+// portal A reaches the exit.
 void authorLabSections(Plan& p) {
     section(p, 1770, "Lab Start", true, 0, 0, 0);
     section(p, 1771, "Lab Loop", false, 0, -1, 1);
     place(p, 1900, Placement::kCharacter, 260, 200);
     place(p, 1901, Placement::kGround, 284, 32);
     place(p, 1902, Placement::kGround, 852, 32);
-    labUnit(p, 1903, "Wheel", 1840, false, 500, 160);
+    // Above the runner's head, on a free axle held by the ground.
+    labUnit(p, 1903, "Wheel", 1840, false, 500, 230, "kMovementPhysics");
     p.make("QVModelLinker", 1904, "Wheel Joint");
-    p.link(1904, "Object A", 1903);
-    p.link(1904, "Object B", 1901);
-    p.num(1904, "Speed", 2);
-    p.num(1904, "Torque", 200);
+    p.link(1904, "Object A", 1901);
+    p.link(1904, "Object B", 1903);
+    p.num(1904, "Speed", 0);
     labUnit(p, 1905, "Crate", 1861, false, 760, 94);
     p.make("QVModelObjectAsset", 1906, "Flower");
     p.point(1906, "Position", 960, 92);
@@ -965,45 +1012,56 @@ void authorLabSections(Plan& p) {
     p.make("QVModelObjectInstance", 1912, "Coin Echo");
     p.point(1912, "Position", 800, 320);
     p.link(1912, "Reference", 1909);
+    p.make("QVModelObjectLogic", 1930, "Booster");
+    p.point(1930, "Position", 880, 94);
+    p.pointAxes(1930, "Linear Velocity Modifier", 3, 0, false, true);
+    p.text(1930, "Affect operation", "kAdd");
+    p.text(1930, "Affected asset", "1861");
+    labLook(p, 1977, "Booster Look", 1962, 880, 84);
     for (uint32_t c = 1900; c <= 1908; ++c) p.child(1770, c);
-    p.child(1770, 1912);
+    for (uint32_t c : {1912u, 1930u, 1977u}) p.child(1770, c);
 
     place(p, 1920, Placement::kGround, 284, 32);
     place(p, 1921, Placement::kGround, 1000, 32);
-    labUnit(p, 1922, "Lift", 1869, false, 642, 60);
+    p.make("QVModelObjectTeleport", 1928, "Portal B");
+    p.point(1928, "Position", 120, 110);
+    p.num(1928, "Group ID", 1);
+    p.num(1928, "Exit Only", 1);
+    p.make("QVModelObjectGatekeeper", 1929, "Gate");
+    p.point(1929, "Position", 260, 110);
+    p.num(1929, "Passed Amount", 2);
+    p.make("QVModelObjectTeleport", 1927, "Portal A");
+    p.point(1927, "Position", 400, 110);
+    p.num(1927, "Group ID", 1);
+    p.num(1927, "Single Use", 0);
+    p.make("QVModelObjectScreenJump", 1931, "Exit");
+    p.point(1931, "Position", 560, 300);
+    p.text(1931, "Function", "kStartKeepScores");
+    labLook(p, 1975, "Portal B Look", 1950, 120, 110);
+    labLook(p, 1976, "Gate Look", 1956, 260, 134);
+    labLook(p, 1974, "Portal A Look", 1950, 400, 110);
+    labLook(p, 1978, "Exit Look", 1968, 560, 300);
+    labUnit(p, 1924, "Frog", 1851, true, 720, 84);
+    labUnit(p, 1922, "Lift", 1869, false, 860, 60);
     p.make("QVModelObjectPath", 1923, "Lift Path");
-    p.num(1923, "Speed", 60);
-    p.point(1923, "Position", 642, 60);
+    p.num(1923, "Speed", 4);
+    p.point(1923, "Position", 860, 60);
     cocos2d::CCArray* liftPoints = cocos2d::CCArray::create();
     for (const char* point : {"{0,0}", "{0,180}", "{0,0}"}) liftPoints->addObject(cocos2d::CCString::create(point));
     p.dictionaryValue(1923, "points", liftPoints);
     p.text(1923, "Play Mode", "kPlayModePingPong");
     p.text(1923, "Affected Asset", "kAssets");
-    p.text(1923, "Object Asset", "1922");
-    labUnit(p, 1924, "Frog", 1851, true, 300, 84);
-    labUnit(p, 1925, "Saw", 1884, true, 860, 130);
+    // The placed asset's model id, not the unit's.
+    p.text(1923, "Object Asset", "1869");
+    labUnit(p, 1925, "Saw", 1884, true, 1000, 130);
     labUnit(p, 1926, "Cannon", 1877, true, 1080, 88);
-    p.make("QVModelObjectTeleport", 1927, "Portal A");
-    p.point(1927, "Position", 450, 110);
-    p.num(1927, "Group ID", 1);
-    p.make("QVModelObjectTeleport", 1928, "Portal B");
-    p.point(1928, "Position", 780, 200);
-    p.num(1928, "Group ID", 1);
-    p.num(1928, "Exit Only", 1);
-    p.make("QVModelObjectGatekeeper", 1929, "Gate");
-    p.point(1929, "Position", 200, 110);
-    p.num(1929, "Passed Amount", 3);
-    p.make("QVModelObjectLogic", 1930, "Booster");
-    p.point(1930, "Position", 100, 110);
-    p.pointAxes(1930, "Linear Velocity Modifier", 10, 0, false, true);
-    p.text(1930, "Affect operation", "kAdd");
-    p.text(1930, "Affected asset", "1861");
-    p.make("QVModelObjectScreenJump", 1931, "Exit");
-    p.point(1931, "Position", 1110, 150);
-    p.text(1931, "Function", "kStartKeepScores");
-    place(p, 1932, Placement::kCoin, 560, 140);
-    place(p, 1933, Placement::kCoin, 620, 140);
-    for (uint32_t c = 1920; c <= 1933; ++c) p.child(1771, c);
+    place(p, 1932, Placement::kCoin, 480, 240);
+    place(p, 1933, Placement::kCoin, 640, 240);
+    for (uint32_t c = 1920; c <= 1933; ++c) {
+        if (c != 1930) p.child(1771, c);
+    }
+    for (uint32_t c = 1974; c <= 1976; ++c) p.child(1771, c);
+    p.child(1771, 1978);
 }
 
 void authorExtras(Plan& p) {
@@ -1060,16 +1118,20 @@ void authorExtras(Plan& p) {
     scoreLabel(p, 1732, "kCurrentWorld", "kScoreDistance", nullptr);
     makeLabel(p, 1733, "Coins", "", 550, 600);
     scoreLabel(p, 1733, "kCurrentWorld", "kScoreCoins", nullptr);
-    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, nullptr, 100, 80, 0);
-    makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1829, nullptr, 200, 80, 0);
-    p.link(1735, "Image Selected", 1830);
+    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, "kInputControllerActionButton", 100, 80, 0);
+    // A switch shows "Image" while on (its start) and "Image Selected" while
+    // off, when the frog hops.
+    makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1830, nullptr, 200, 80, 0);
+    p.link(1735, "Image Selected", 1829);
     makeButton(p, "QVModelObjectButtonPowerup", 1736, "Magnet", 1831, nullptr, 1036, 80, 0);
     p.text(1736, "Powerup Selection", "1326");
     p.num(1736, "Max Refill", 3);
     p.num(1736, "Refill Timeout", 1);
     p.num(1736, "Refill At Start", 1);
+    // Its amount and refill labels are drawn in its own font child.
+    p.child(1736, kFont);
     p.make("QVModelObjectManipulator", 1737, "Stick");
-    p.point(1737, "Position", 360, 110);
+    p.point(1737, "Position", 800, 90);
     p.num(1737, "Sensitivity", 1);
     p.text(1737, "Control Style", "kControlStyleAbsolute");
     p.make("QVModelObjectAccelerometer", 1738, "Tilt");
@@ -1077,6 +1139,8 @@ void authorExtras(Plan& p) {
     p.text(1738, "Active Axes", "kActiveAxeX");
     p.num(1738, "Sensitivity", 1);
     p.make("QVModelObjectSwipeControl", 1739, "Swipe");
+    p.point(1739, "Position", 900, 400);
+    p.point(1739, "Scale", 3, 2);
     p.make("QVModelObjectUnlocker", 1740, "Unlocker");
     p.text(1740, "Unlock Type", "kCharacterUnlock");
     p.text(1740, "Object", "Dasher");
@@ -1085,6 +1149,23 @@ void authorExtras(Plan& p) {
     p.num(1741, "Pause Current World", 1);
     for (uint32_t c = 1731; c <= 1733; ++c) p.num(c, "Stick To Edge", 1);
     for (uint32_t c = 1731; c <= 1741; ++c) p.child(1730, c);
+    makeCoinIcon(p, 1742, 520, 600, true);
+    // The stick's and the swipe area's pads (sprites 1980, 1982).
+    for (uint32_t i = 0; i < 2; ++i) {
+        const uint32_t sprite = 1980 + 2 * i;
+        const float w = i == 0 ? 100 : 300, h = i == 0 ? 100 : 200;
+        p.make("QVModelSprite", sprite, i == 0 ? "Stick Pad" : "Swipe Pad");
+        p.make("QVModelSpriteContainer", sprite + 1, i == 0 ? "Stick Pad" : "Swipe Pad");
+        p.size(sprite, "Size", w, h);
+        p.size(sprite, "SourceSize", w, h);
+        p.child(sprite + 1, sprite);
+        p.child(1010, sprite);
+        p.make("QVModelObjectImage", 1743 + i, i == 0 ? "Stick Pad" : "Swipe Pad");
+        p.point(1743 + i, "Position", i == 0 ? 800 : 900, i == 0 ? 90 : 400);
+        p.link(1743 + i, "Image", sprite + 1);
+        p.num(1743 + i, "Stick To Edge", 0);
+    }
+    for (uint32_t c = 1742; c <= 1744; ++c) p.child(1730, c);
 
     authorLabAssets(p);
     p.make("QVModelScreenScene", 1760, "Lab");

@@ -10,11 +10,13 @@
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
 #include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelObject.h"
 #include "physics/PhysicsGuard.h"
 #include "platform/QVLog.h"
 #include "player/app/QVPInputController.h"
 #include "player/app/ScoreTable.h"
 #include "player/objects/QVFieldUnits.h"
+#include "player/objects/QVPAnimationObject.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
 #include "player/screens/QVPFieldStateHash.h"
 #include "player/screens/QVPGameFieldCamera.h"
@@ -93,6 +95,35 @@ void objectsLine(std::string* out, const QVPScreenScene& scene) {
     appendf(out, "objects units %d powerups %d copies %d bodies %d\n", units, powerups, copies, bodies);
 }
 
+// One line per placed unit: where its body is, how it turns and where its
+// picture is drawn (an iso-jump lifts the picture, not the body).
+void unitLines(std::string* out, const QVPScreenScene& scene) {
+    QVPGameFieldCamera* camera = scene.getGameFieldCamera();
+    cocos2d::CCArray* children = camera ? camera->getChildren() : nullptr;
+    for (unsigned int i = 0; children && i < children->count(); ++i) {
+        auto* unit = dynamic_cast<QVPObjectAsset*>(static_cast<cocos2d::CCNode*>(children->objectAtIndex(i)));
+        if (!unit || !(unit->typeFlags() & QVPObject::kTypeUnit) || (unit->typeFlags() & QVPObject::kTypeSpawned)) {
+            continue;
+        }
+        const std::shared_ptr<QVModelObject> model = unit->getModel();
+        cocos2d::CCPoint pos = unit->getPosition();
+        float angle = unit->getRotation();
+        float vx = 0.0f;
+        float vy = 0.0f;
+        if (b2Body* body = unit->getBody()) {
+            pos = cocos2d::CCPoint(body->GetPosition().x / kMetresPerPoint, body->GetPosition().y / kMetresPerPoint);
+            angle = -body->GetAngle() / kDegreesToRadians;
+            vx = body->GetLinearVelocity().x / kMetresPerPoint;
+            vy = body->GetLinearVelocity().y / kMetresPerPoint;
+        }
+        QVPAnimationObject* drawn = unit->currentAnimation();
+        const cocos2d::CCPoint picture = drawn ? drawn->getPosition() : cocos2d::CCPoint(0.0f, 0.0f);
+        appendf(out, "unit %u state %d pos %.3f %.3f angle %.3f vel %.3f %.3f picture %.3f %.3f\n",
+                model ? model->id() : 0u, static_cast<int>(unit->getState()), shown(pos.x), shown(pos.y),
+                shown(angle), shown(vx), shown(vy), shown(picture.x), shown(picture.y));
+    }
+}
+
 void write(unsigned int frame) {
     for (const Request& request : g_requests) {
         if (request.frame != frame) continue;
@@ -145,6 +176,7 @@ std::string text(unsigned int frame, const QVPScreenScene* scene) {
     counterLine(&out, "distance", "global", g.distance);
     counterLine(&out, "distance", "world", w.distance);
     objectsLine(&out, *scene);
+    unitLines(&out, *scene);
     appendf(&out, "hash %016" PRIx64 "\n", fieldStateHash(*scene));
     return out;
 }

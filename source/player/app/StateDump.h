@@ -9,9 +9,13 @@
 //     character <i> state <s> bits 0x<%08x> ground <0|1> invincible <0|1> pos <x> <y> vel <vx> <vy>
 //     coins global|world <current> <best> <total>     (then points, distance)
 //     objects units <n> powerups <n> copies <n> bodies <n>
+//     unit <model id> state <s> pos <x> <y> angle <deg> vel <vx> <vy> picture <px> <py>
 //     hash <fieldStateHash, 16 lower-case hex digits>
 // one character line per character of the scene's input controller, in its
-// order; without a running world only "frame", "world none" and "hash"
+// order; one unit line per placed (not spawned) unit among the camera's
+// children, in their order: the body's position, angle (clockwise degrees,
+// as the node's rotation) and velocity, or the node's without a body, and
+// the shown animation's offset; without a running world only "frame", "world none" and "hash"
 // (all zero).
 #pragma once
 

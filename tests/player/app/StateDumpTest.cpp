@@ -10,8 +10,10 @@
 
 #include "../screens/field_scene_support.h"
 #include "director/CCDirector.h"
+#include "physics/PhysicsGuard.h"
 #include "player/app/ScoreTable.h"
 #include "player/app/StateDump.h"
+#include "player/objects/QVFieldUnits.h"
 #include "player/screens/QVPFieldStateHash.h"
 
 namespace fieldtest {
@@ -85,8 +87,15 @@ TEST_F(StateDumpWorld, LinesReadTheRunningWorld) {
     scoreRecord("Dumped").distance.add(12.5f);
     scoreRecord("Other").coins.add(1000);
 
+    std::vector<QVPObject*> units;
+    for (QVPObject* object : objects()) {
+        if (object->typeFlags() == QVPObject::kTypeUnit) units.push_back(object);
+    }
+    ASSERT_GE(units.size(), 3u);
+    // A turned crate, so a lost sign or unit in the angle shows.
+    physics::setTransform(units[0]->getBody(), units[0]->getBody()->GetPosition(), -30.0f * kDegreesToRadians);
     const std::vector<std::string> lines = linesOf(statedump::text(31, scene));
-    ASSERT_EQ(lines.size(), 11u);
+    ASSERT_EQ(lines.size(), 11u + units.size());
     EXPECT_EQ(lines[0], "frame 31");
     EXPECT_EQ(lines[1], "world gameover 0 paused 0 countdown 0.000 lives -1 key Dumped");
 
@@ -123,14 +132,27 @@ TEST_F(StateDumpWorld, LinesReadTheRunningWorld) {
     EXPECT_EQ(lines[7], "distance global 0.000 0.000 0.000");
     EXPECT_EQ(lines[8], "distance world 12.500 12.500 12.500");
 
-    int units = 0;
-    for (QVPObject* object : objects()) units += object->typeFlags() == QVPObject::kTypeUnit ? 1 : 0;
-    EXPECT_EQ(lines[9],
-              "objects units " + std::to_string(units) + " powerups 1 copies 0 bodies " + std::to_string(bodyCount()));
-    EXPECT_GE(units, 3);
+    EXPECT_EQ(lines[9], "objects units " + std::to_string(units.size()) + " powerups 1 copies 0 bodies " +
+                            std::to_string(bodyCount()));
+    // unit ID state S pos X Y angle A vel VX VY picture PX PY, in the camera's order
+    for (size_t i = 0; i < units.size(); ++i) {
+        const b2Body* body = units[i]->getBody();
+        ASSERT_NE(body, nullptr);
+        std::istringstream unit(lines[10 + i]);
+        std::vector<std::string> u;
+        for (std::string word; unit >> word;) u.push_back(word);
+        ASSERT_EQ(u.size(), 15u) << lines[10 + i];
+        EXPECT_EQ(u[0] + u[1] + u[2] + u[4] + u[7] + u[9] + u[12], "unit" + std::to_string(units[i]->getModel()->id()) +
+                                                                        "stateposanglevelpicture");
+        EXPECT_EQ(u[3], std::to_string(units[i]->getState()));
+        const float want[] = {body->GetPosition().x * 20.0f, body->GetPosition().y * 20.0f, i == 0 ? 30.0f : 0.0f,
+                              body->GetLinearVelocity().x * 20.0f, body->GetLinearVelocity().y * 20.0f, 0.0f, 0.0f};
+        const size_t at[] = {5, 6, 8, 10, 11, 13, 14};
+        for (size_t k = 0; k < 7; ++k) EXPECT_NEAR(std::stof(u[at[k]]), want[k], 0.002f) << lines[10 + i];
+    }
     char hash[40];
     std::snprintf(hash, sizeof hash, "hash %016" PRIx64, fieldStateHash(*scene));
-    EXPECT_EQ(lines[10], hash);
+    EXPECT_EQ(lines.back(), hash);
 }
 
 // Only the frames asked for are written, each once, through the director's

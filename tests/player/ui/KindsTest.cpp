@@ -20,6 +20,7 @@
 #include "player/ui/QVPObjectButtonLock.h"
 #include "player/ui/QVPObjectButtonSwitch.h"
 #include "player/ui/QVPObjectButtonUnlockCharacter.h"
+#include "sprite/CCSprite.h"
 
 using namespace uitest;
 using Lines = std::vector<std::string>;
@@ -76,6 +77,38 @@ TEST_F(Kinds, SwitchReleaseSoundOnlyWhileEnabled) {
         button->unselected();
         EXPECT_EQ(playing() - before, enabled ? 1 : 0);
     }
+}
+
+// The switch shows its state: "Image" while on, "Image Selected" while off,
+// from the next update after a press or a flip of them all, and a rebuilt
+// switch shows the stored state at once.
+TEST_F(Kinds, SwitchShowsItsState) {
+    auto model = registered<QVModelObjectButtonSwitch>();
+    auto on = spriteContainer(1), off = spriteContainer(1);
+    attr<QVAttributeSprite>(*model, "Image")->setValue(on);
+    attr<QVAttributeSprite>(*model, "Image Selected")->setValue(off);
+    auto* button = build<QVPObjectButtonSwitch>(model);
+    button->retain();
+    auto shown = [](QVPObjectButtonSwitch* b) {
+        auto* sprite = dynamic_cast<cocos2d::CCSprite*>(b->getNormalImage());
+        return sprite ? sprite->getTexture() : nullptr;
+    };
+    cocos2d::CCTexture2D* onLook = shown(button);
+    ASSERT_NE(onLook, nullptr);
+    button->selected();
+    button->unselected();
+    button->update(0.0f);
+    cocos2d::CCTexture2D* offLook = shown(button);
+    EXPECT_NE(offLook, onLook);
+    auto* rebuilt = build<QVPObjectButtonSwitch>(model);
+    EXPECT_EQ(shown(rebuilt), offLook);
+    flipAllSwitchStates();
+    button->update(0.0f);
+    EXPECT_EQ(shown(button), onLook);
+    button->selected();
+    button->update(0.0f);
+    EXPECT_EQ(shown(button), offLook);
+    button->release();
 }
 
 // The URL reaches a fake xdg-open as one argument; empty data only logs;

@@ -290,3 +290,52 @@ TEST_F(Scratch, FixedFilesDecodeAndTwoRunsWriteTheSameBytes) {
 TEST(FixedFiles, TheBuiltGameHasThemUnderThePlayersNames) {
     expectFixedFiles(std::string(QV_BINARY_DIR) + "/samplegame");
 }
+
+// A caption wider than its button is shrunk to fit: its ink stays inside the
+// button's picture (on a disc, inside the disc), with the middle of the word
+// still there, for the Lab's round controls and its small exit door.
+TEST(Font, CaptionsShrinkToFitTheirButtons) {
+    BakedFont font;
+    std::string error;
+    ASSERT_TRUE(bakeFont(defaultFontFile(), 36, &font, &error)) << error;
+    const struct {
+        LookShape shape;
+        int width, height;
+        const char* caption;
+    } rows[] = {
+        {LookShape::Circle, 96, 96, "PUSH"},
+        {LookShape::Circle, 96, 96, "HOP"},
+        {LookShape::Circle, 96, 96, "MAGNET"},
+        {LookShape::RoundedBox, 60, 80, "EXIT"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.caption);
+        const Look look{row.shape, row.width, row.height, Colour{40, 90, 200, 255}, Colour{40, 90, 200, 255}};
+        const Image plain = drawLook(look);
+        const Image captioned = drawCaptioned(look, font, row.caption);
+        int white = 0, left = captioned.width, right = -1;
+        for (int y = 0; y < captioned.height; ++y)
+            for (int x = 0; x < captioned.width; ++x) {
+                const uint8_t* p = captioned.pixel(x, y);
+                ASSERT_EQ(p[3], plain.pixel(x, y)[3]) << "ink outside the button at " << x << "," << y;
+                if (p[0] < 200 || p[1] < 200 || p[2] < 200) continue;
+                ++white;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        EXPECT_GT(white, 60);
+        // Not cut at the sides: the ink's ends keep clear of the outline.
+        EXPECT_GT(left, 4);
+        EXPECT_LT(right, captioned.width - 5);
+        if (row.shape == LookShape::Circle) {
+            const float r = row.width / 2.0f;
+            for (int y = 0; y < captioned.height; ++y)
+                for (int x = 0; x < captioned.width; ++x) {
+                    const uint8_t* p = captioned.pixel(x, y);
+                    if (p[0] < 200 || p[1] < 200 || p[2] < 200) continue;
+                    const float dx = x + 0.5f - r, dy = y + 0.5f - r;
+                    ASSERT_LE(dx * dx + dy * dy, (r - 2) * (r - 2)) << "ink on the outline at " << x << "," << y;
+                }
+        }
+    }
+}

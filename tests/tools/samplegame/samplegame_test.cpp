@@ -203,7 +203,12 @@ TEST_F(Load, PlannedReferencesOfEveryKindAreBound) {
         {1322, "Collision Shape", 1301},
         {1421, "Asset", 1322},
         {1912, "Reference", 1909},
-        {1904, "Object A", 1903},
+        {1904, "Object A", 1901},
+        {1904, "Object B", 1903},
+        {1735, "Image", 1830},
+        {1735, "Image Selected", 1829},
+        {1974, "Asset", 1950},
+        {1742, "Image", 1204},
         {1448, "Texture", 1219},
     };
     for (const Row& row : rows) {
@@ -223,7 +228,7 @@ TEST_F(Load, PlannedReferencesOfEveryKindAreBound) {
     }
 }
 
-// The lift moves up only and the booster pushes along x only: the other
+// PUSH and the booster act along x only, a swipe up along y only: the other
 // axis is marked empty, and the planned axis is not.
 TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
     ASSERT_NO_FATAL_FAILURE(loadGame(false));
@@ -234,7 +239,8 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
         float x, y;
     };
     for (const Row& row :
-         {Row{1875, "Linear Velocity", true, false, 0, 6}, Row{1930, "Linear Velocity Modifier", false, true, 10, 0}}) {
+         {Row{1875, "Linear Velocity", true, false, 0, 4}, Row{1940, "Linear Velocity", false, true, 4, 0},
+          Row{1930, "Linear Velocity Modifier", false, true, 3, 0}}) {
         SCOPED_TRACE(row.attribute);
         const auto model = controller()->getModel(row.model);
         ASSERT_TRUE(model);
