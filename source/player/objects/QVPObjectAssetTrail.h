@@ -4,7 +4,8 @@
 // flag draws a waving strip of fixed "Length" from its origin.
 // Guarantees: a trail whose "Length" is not a positive finite number keeps
 // only its head (it adds no points and draws nothing); neither draws
-// without a texture.
+// without a texture; a trail's first update starts every point at its head,
+// wherever its body was made.
 #pragma once
 
 #include <memory>

@@ -72,6 +72,46 @@ TEST_F(Trail, PointsFollowTheMoves) {
     }
 }
 
+// A trail inside an animation gets its body before the animation is placed
+// (made unparented at the origin, then put into a parent far away): its
+// first update starts every point at the head, so the first strips lie
+// around the node and never reach back to where the body was made.
+TEST_F(Trail, FirstFramesStayAtTheHeadWhereverTheBodyWasMade) {
+    writeEffectTexture("trailMap.png");
+    const struct {
+        const char* name;
+        CCPoint parentAt;
+        bool bodyFirst;
+    } rows[] = {
+        {"body made before placing", {600, 300}, true},
+        {"body made after placing", {600, 300}, false},
+        {"parent at the origin", {0, 0}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* made = static_cast<QVPObjectAssetTrail*>(QVPObjectAssetTrail::build(ff::trailPlacement({0, 0}, {})));
+        made->setGameLayer(gameLayer);
+        if (row.bodyFirst) made->createBody(nullptr, false);
+        auto* parent = cocos2d::CCNode::create();
+        parent->setPosition(row.parentAt);
+        gameLayer->addChild(parent);
+        parent->addChild(made);
+        made->release();
+        if (!row.bodyFirst) made->createBody(nullptr, false);
+        for (int frame = 0; frame < 3; ++frame) {
+            SCOPED_TRACE(frame);
+            made->update(kStep);
+            for (int i = 0; i < made->pointCount(); ++i) EXPECT_EQ(made->point(i), row.parentAt) << i;
+            draws.clear();
+            made->draw();
+            ASSERT_EQ(draws.size(), 1u);
+            for (const auto& v : draws[0].vertices) {
+                EXPECT_LE(std::hypot(v.x - row.parentAt.x, v.y - row.parentAt.y), 20.0f);
+            }
+        }
+    }
+}
+
 // Every point but the head drifts by "Speed" x 0.0166 a frame across the
 // node's rotation, whatever the frame time.
 TEST_F(Trail, DriftIsAFixedStepPerFrame) {
