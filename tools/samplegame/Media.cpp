@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Art.h"
@@ -44,6 +45,40 @@ const std::set<uint32_t>& roundSprites() {
     return ids;
 }
 
+// The world's sprites drawn by role (Art.h).
+constexpr uint32_t kSkySprite = 1121;
+constexpr uint32_t kHillsSprite = 1122;
+constexpr uint32_t kGroundSprites[] = {1104, 1105};
+constexpr uint32_t kSpikySprites[] = {1109, 1110};
+
+// Role colours of sprites otherwise drawn from the palette: the Runner the
+// same in both frames, hazards in the warning orange (the Lab's saw too).
+const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
+    static const std::map<uint32_t, std::pair<Colour, Colour>> table = {
+        {1100, {kRunnerTop, kRunnerBottom}},
+        {1101, {kRunnerTop, kRunnerBottom}},
+        {1109, {kHazardTop, kHazardBottom}},
+        {1110, {kHazardTop, kHazardBottom}},
+        {1889, {kHazardTop, kHazardBottom}},
+    };
+    return table;
+}
+
+// A hazard's body under a row of dark spikes; the two frames differ in height.
+Image drawSpiky(Look look, uint32_t id) {
+    const int spikes = id == kSpikySprites[0] ? 14 : 11;
+    Image out(look.width, look.height);
+    look.height -= spikes;
+    out.paste(drawLook(look), 0, spikes);
+    paintSpikes(out, 4, static_cast<float>(spikes + 4));
+    for (const float ex : {0.35f, 0.65f}) {
+        const float cx = look.width * ex, cy = spikes + look.height * 0.45f;
+        fillCircle(out, cx, cy, 6, Colour{255, 255, 255, 255});
+        fillCircle(out, cx + 1, cy + 1, 3, Colour{30, 24, 40, 255});
+    }
+    return out;
+}
+
 QVAttributeSize* sizeAttribute(const QVModel& sprite, const char* name) {
     return dynamic_cast<QVAttributeSize*>(sprite.attribute(name));
 }
@@ -66,6 +101,15 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     const auto& colours = palette[id % (sizeof palette / sizeof palette[0])];
     look.top = colours[0];
     look.bottom = colours[1];
+    const auto role = roleColours().find(id);
+    if (role != roleColours().end()) {
+        look.top = role->second.first;
+        look.bottom = role->second.second;
+    }
+    if (id == kSkySprite) return drawSkyTile(look.width, look.height);
+    if (id == kHillsSprite) return drawHillsTile(look.width, look.height);
+    if (id == kGroundSprites[0] || id == kGroundSprites[1]) return drawGroundTile(look.width, look.height);
+    if (id == kSpikySprites[0] || id == kSpikySprites[1]) return drawSpiky(look, id);
     const auto caption = captions().find(id);
     Image image = caption == captions().end() ? drawLook(look) : drawCaptioned(look, font, caption->second);
     if (id == kRunnerSprites[0] || id == kRunnerSprites[1]) paintRunnerTorso(image);
