@@ -53,6 +53,10 @@ public:
     // No body: every point starts at the node's place.
     void createBody(b2World* world, bool skipStill) override;
 
+    // Drops the path: the next update starts every point at the head. For a
+    // node put somewhere else, whose jump is no move to draw.
+    void restart() { m_count = 0; }
+
     int pointCount() const { return m_count; }
     const cocos2d::CCPoint& point(int index) const { return m_points[index]; }
 

@@ -1,5 +1,6 @@
 // Trails and flags: the points a trail keeps as it moves, its fixed drift,
 // its parent's state, a trail without length, and the strips both draw.
+#include <algorithm>
 #include <cmath>
 
 #include "effects_test_support.h"
@@ -108,6 +109,32 @@ TEST_F(Trail, FirstFramesStayAtTheHeadWhereverTheBodyWasMade) {
             for (const auto& v : draws[0].vertices) {
                 EXPECT_LE(std::hypot(v.x - row.parentAt.x, v.y - row.parentAt.y), 20.0f);
             }
+        }
+    }
+}
+
+// A restarted trail forgets its path: after its node jumped far away, the
+// next update puts every point at the new head instead of streaking there.
+TEST_F(Trail, RestartDropsThePathAcrossAJump) {
+    writeEffectTexture("trailMap.png");
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted);
+        QVPObjectAssetTrail* made = trail({});
+        for (int frame = 0; frame < 5; ++frame) move(made, 11.0f);
+        ASSERT_GT(made->pointCount(), 2);
+        made->setPosition(CCPoint(5000, 300));
+        if (restarted) made->restart();
+        made->update(kStep);
+        made->update(kStep);
+        float farthest = 0.0f;
+        for (int i = 0; i < made->pointCount(); ++i) {
+            farthest = std::max(farthest, made->point(i).getDistance(made->getPosition()));
+        }
+        if (restarted) {
+            EXPECT_EQ(made->pointCount(), 2);
+            EXPECT_EQ(farthest, 0.0f);
+        } else {
+            EXPECT_GT(farthest, 1000.0f);
         }
     }
 }
