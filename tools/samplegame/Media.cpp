@@ -51,12 +51,15 @@ constexpr uint32_t kHillsSprite = 1122;
 constexpr uint32_t kGroundSprites[] = {1104, 1105};
 constexpr uint32_t kSpikySprites[] = {1109, 1110};
 
-// Role colours of sprites otherwise drawn from the palette: the Runner the
-// same in both frames, hazards in the warning orange (the Lab's saw too).
+// Role colours of sprites otherwise drawn from the palette: the Runner and
+// Dasher each the same in both frames, hazards in the warning orange (the
+// Lab's saw too).
 const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
     static const std::map<uint32_t, std::pair<Colour, Colour>> table = {
         {1100, {kRunnerTop, kRunnerBottom}},
         {1101, {kRunnerTop, kRunnerBottom}},
+        {1102, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
+        {1103, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
         {1109, {kHazardTop, kHazardBottom}},
         {1110, {kHazardTop, kHazardBottom}},
         {1889, {kHazardTop, kHazardBottom}},
