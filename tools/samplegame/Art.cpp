@@ -197,6 +197,78 @@ Image drawRunnerFace(int size) {
     return out;
 }
 
+Image drawSkyTile(int width, int height) {
+    Image out(width, height);
+    verticalGradient(out, kSkyTop, kSkyBottom);
+    return out;
+}
+
+namespace {
+
+constexpr float kTwoPi = 6.2831853f;
+
+// The hills' top edge, in pixels from the bottom; whole periods across the
+// width, so both ends meet.
+float hillHeight(float x, int width, int height) {
+    const float t = x / static_cast<float>(std::max(width, 1));
+    return height * (0.62f + 0.2f * std::sin(kTwoPi * t) + 0.1f * std::sin(kTwoPi * 2 * t + 1.0f));
+}
+
+struct Hills {
+    int width, height;
+};
+
+bool insideHills(float x, float y, const void* s) {
+    const auto* h = static_cast<const Hills*>(s);
+    return h->height - y <= hillHeight(x, h->width, h->height);
+}
+
+struct Spike {
+    float left, width, top, bottom;
+};
+
+bool insideSpike(float x, float y, const void* s) {
+    const auto* k = static_cast<const Spike*>(s);
+    if (y < k->top || y > k->bottom) return false;
+    const float half = k->width / 2 * (y - k->top) / std::max(k->bottom - k->top, 1.0f);
+    return std::abs(x - (k->left + k->width / 2)) <= half;
+}
+
+}  // namespace
+
+Image drawHillsTile(int width, int height) {
+    Image shape(width, height);
+    const Hills hills{width, height};
+    fillShape(shape, insideHills, &hills, Colour{255, 255, 255, 255});
+    Image out(width, height);
+    for (int y = 0; y < height; ++y) {
+        const Colour c = mix(kHillsTop, kHillsBottom, height > 1 ? y / static_cast<float>(height - 1) : 0.0f);
+        for (int x = 0; x < width; ++x) out.blend(x, y, c, shape.pixel(x, y)[3] / 255.0f);
+    }
+    return out;
+}
+
+Image drawGroundTile(int width, int height) {
+    Image out(width, height);
+    const int grass = std::max(2, height / 6);
+    for (int y = 0; y < height; ++y) {
+        const float t = height > grass + 1 ? (y - grass) / static_cast<float>(height - grass - 1) : 0.0f;
+        const Colour c = y < grass ? kGrass : mix(kSoilTop, kSoilBottom, std::clamp(t, 0.0f, 1.0f));
+        flatRect(out, 0, y, width, 1, c);
+    }
+    return out;
+}
+
+void paintSpikes(Image& image, int count, float height) {
+    if (count < 1) return;
+    const float inset = 4.0f;
+    const float width = (image.width - 2 * inset) / static_cast<float>(count);
+    for (int i = 0; i < count; ++i) {
+        const Spike spike{inset + i * width, width, 0.0f, height};
+        fillShape(image, insideSpike, &spike, Colour{30, 24, 40, 255});
+    }
+}
+
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();

@@ -81,6 +81,30 @@ void paintPauseFace(Image& image);
 // The runner's face (icon and splash): an orange disc with eyes and a grin.
 Image drawRunnerFace(int size);
 
+// World art by role: each role has its own colours, and hazards a warning
+// orange, so a player tells sky, ground, hills, hazards and the Runner apart.
+constexpr Colour kSkyTop{64, 132, 220, 255};
+constexpr Colour kSkyBottom{160, 205, 240, 255};
+constexpr Colour kHillsTop{112, 178, 140, 255};
+constexpr Colour kHillsBottom{84, 146, 112, 255};
+constexpr Colour kGrass{90, 176, 64, 255};
+constexpr Colour kSoilTop{150, 100, 60, 255};
+constexpr Colour kSoilBottom{108, 70, 42, 255};
+constexpr Colour kHazardTop{255, 122, 24, 255};
+constexpr Colour kHazardBottom{222, 84, 12, 255};
+constexpr Colour kRunnerTop{56, 70, 150, 255};
+constexpr Colour kRunnerBottom{32, 40, 100, 255};
+// Full-bleed tiles that scroll edge to edge: opaque, no outline, and the
+// left and right columns alike, so a row of them shows no seam.
+Image drawSkyTile(int width, int height);
+// Rolling hills over a transparent top, their outline repeating with the width.
+Image drawHillsTile(int width, int height);
+// Soil under a strip of grass, square, no outline: pieces laid side by side
+// read as one ground, and a pit as a clear gap.
+Image drawGroundTile(int width, int height);
+// Dark spikes along the top of a hazard's look.
+void paintSpikes(Image& image, int count, float height);
+
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 bool writeFile(const std::string& path, const std::string& text, std::string* error);
 // RGBA at zlib level 9 through the engine's encoder; makes parent folders.

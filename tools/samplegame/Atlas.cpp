@@ -44,6 +44,20 @@ bool packShelves(const std::vector<Placement>& sizes, int sheetWidth, int sheetH
 
 namespace {
 
+// Copies a frame's border one pixel out into its padding: a filtered draw
+// that samples just past the frame then reads the edge's own colour, not the
+// transparent gap, so tiles laid edge to edge show no seam.
+void extrudeEdges(Image& sheet, const Placement& p) {
+    for (int y = p.y - 1; y <= p.y + p.height; ++y) {
+        for (int x = p.x - 1; x <= p.x + p.width; ++x) {
+            const bool inside = x >= p.x && x < p.x + p.width && y >= p.y && y < p.y + p.height;
+            if (inside || x < 0 || y < 0 || x >= sheet.width || y >= sheet.height) continue;
+            const int sx = std::clamp(x, p.x, p.x + p.width - 1), sy = std::clamp(y, p.y, p.y + p.height - 1);
+            std::copy_n(sheet.pixel(sx, sy), 4, sheet.pixel(x, y));
+        }
+    }
+}
+
 std::string pair(int a, int b) { return "{" + std::to_string(a) + "," + std::to_string(b) + "}"; }
 std::string key(const std::string& k) { return "\t\t\t<key>" + k + "</key>\n"; }
 std::string str(const std::string& v) { return "\t\t\t<string>" + v + "</string>\n"; }
@@ -91,7 +105,10 @@ bool writeAtlas(const std::string& dataDir, uint32_t atlasId, int sheetWidth, in
     }
     if (!packShelves(sizes, sheetWidth, sheetHeight, padding, placed, error)) return false;
     Image sheet(sheetWidth, sheetHeight);
-    for (const Placement& p : *placed) sheet.paste(*images[p.id], p.x, p.y);
+    for (const Placement& p : *placed) {
+        sheet.paste(*images[p.id], p.x, p.y);
+        if (padding >= 2) extrudeEdges(sheet, p);
+    }
     const std::string base = dataDir + "/atlases/atlas_ID" + std::to_string(atlasId);
     if (!writePng(sheet, base + ".png", error)) return false;
     if (!writeFile(base + ".plist", atlasPlist(atlasId, sheetWidth, sheetHeight, *placed), error)) return false;

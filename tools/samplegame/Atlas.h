@@ -30,7 +30,8 @@ bool packShelves(const std::vector<Placement>& sizes, int sheetWidth, int sheetH
 // The plist (format 2) for frames in ascending id.
 std::string atlasPlist(uint32_t atlasId, int sheetWidth, int sheetHeight, const std::vector<Placement>& frames);
 
-// Writes `dataDir`/atlases/atlas_ID<id>.{png,plist} and every sprite's own
+// Writes `dataDir`/atlases/atlas_ID<id>.{png,plist} (with a padding of 2 or
+// more, each frame's border repeated one pixel out) and every sprite's own
 // `dataDir`/images/QVModelSprite_ID<id>.png; `placed` gives the frames, for
 // the sprites' "Size", "SourceSize" and "Source Rect".
 bool writeAtlas(const std::string& dataDir, uint32_t atlasId, int sheetWidth, int sheetHeight, int padding,

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Art.h"
@@ -74,7 +75,7 @@ const std::set<uint32_t>& roundSprites() {
 }
 
 // The Lab's own colours by sprite id: the crate, the wheel's four frames
-// (a tyre with a marker a quarter turn further in each), the saw, the hop
+// (a tyre with a marker a quarter turn further in each), the hop
 // switch off and on, the triggers' looks and the control pads.
 bool labColours(uint32_t id, Look* look) {
     struct Entry {
@@ -82,9 +83,9 @@ bool labColours(uint32_t id, Look* look) {
         Colour top, bottom;
     };
     static const Entry table[] = {
-        {1866, {170, 110, 55, 255}, {120, 75, 35, 255}},    {1845, {70, 70, 80, 255}, {45, 45, 55, 255}},
+        {1866, {225, 190, 120, 255}, {185, 145, 80, 255}},   {1845, {70, 70, 80, 255}, {45, 45, 55, 255}},
         {1846, {70, 70, 80, 255}, {45, 45, 55, 255}},       {1847, {70, 70, 80, 255}, {45, 45, 55, 255}},
-        {1848, {70, 70, 80, 255}, {45, 45, 55, 255}},       {1889, {215, 215, 225, 255}, {140, 140, 155, 255}},
+        {1848, {70, 70, 80, 255}, {45, 45, 55, 255}},
         {1810, {150, 150, 160, 255}, {100, 100, 110, 255}}, {1809, {90, 230, 255, 255}, {30, 160, 220, 255}},
         {1955, {170, 100, 255, 255}, {100, 40, 190, 255}},  {1961, {110, 110, 125, 255}, {70, 70, 85, 255}},
         {1967, {190, 240, 80, 255}, {120, 190, 40, 255}},   {1973, {140, 90, 60, 255}, {90, 55, 35, 255}},
@@ -116,6 +117,43 @@ void paintLabDetails(uint32_t id, Image& image) {
     }
 }
 
+// The world's sprites drawn by role (Art.h).
+constexpr uint32_t kSkySprite = 1121;
+constexpr uint32_t kHillsSprite = 1122;
+constexpr uint32_t kGroundSprites[] = {1104, 1105};
+constexpr uint32_t kSpikySprites[] = {1109, 1110};
+
+// Role colours of sprites otherwise drawn from the palette: the Runner and
+// Dasher each the same in both frames, hazards in the warning orange (the
+// Lab's saw too).
+const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
+    static const std::map<uint32_t, std::pair<Colour, Colour>> table = {
+        {1100, {kRunnerTop, kRunnerBottom}},
+        {1101, {kRunnerTop, kRunnerBottom}},
+        {1102, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
+        {1103, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
+        {1109, {kHazardTop, kHazardBottom}},
+        {1110, {kHazardTop, kHazardBottom}},
+        {1889, {kHazardTop, kHazardBottom}},
+    };
+    return table;
+}
+
+// A hazard's body under a row of dark spikes; the two frames differ in height.
+Image drawSpiky(Look look, uint32_t id) {
+    const int spikes = id == kSpikySprites[0] ? 14 : 11;
+    Image out(look.width, look.height);
+    look.height -= spikes;
+    out.paste(drawLook(look), 0, spikes);
+    paintSpikes(out, 4, static_cast<float>(spikes + 4));
+    for (const float ex : {0.35f, 0.65f}) {
+        const float cx = look.width * ex, cy = spikes + look.height * 0.45f;
+        fillCircle(out, cx, cy, 6, Colour{255, 255, 255, 255});
+        fillCircle(out, cx + 1, cy + 1, 3, Colour{30, 24, 40, 255});
+    }
+    return out;
+}
+
 QVAttributeSize* sizeAttribute(const QVModel& sprite, const char* name) {
     return dynamic_cast<QVAttributeSize*>(sprite.attribute(name));
 }
@@ -140,6 +178,15 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     look.bottom = colours[1];
     if (const auto fill = extrasFills().find(id); fill != extrasFills().end()) look.top = look.bottom = fill->second;
     labColours(id, &look);
+    const auto role = roleColours().find(id);
+    if (role != roleColours().end()) {
+        look.top = role->second.first;
+        look.bottom = role->second.second;
+    }
+    if (id == kSkySprite) return drawSkyTile(look.width, look.height);
+    if (id == kHillsSprite) return drawHillsTile(look.width, look.height);
+    if (id == kGroundSprites[0] || id == kGroundSprites[1]) return drawGroundTile(look.width, look.height);
+    if (id == kSpikySprites[0] || id == kSpikySprites[1]) return drawSpiky(look, id);
     const auto caption = captions().find(id);
     const bool priced = std::count(std::begin(kPricedSprites), std::end(kPricedSprites), id) > 0;
     Image image = caption == captions().end() ? drawLook(look)

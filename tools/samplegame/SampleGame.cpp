@@ -613,17 +613,23 @@ void authorSections(Plan& p) {
     p.make("QVModelObjectLight", 1441, "Lamp");
     p.point(1441, "Position", 560, 380);
     p.num(1441, "Radius", 6);
-    p.color(1441, "Color", 255 / 255.0f, 214 / 255.0f, 140 / 255.0f, 180 / 255.0f);
+    p.color(1441, "Color", 255, 214, 140, 180);
     p.num(1441, "Cast Shadow", 1);
     p.num(1441, "Z Depth", 8);
     p.child(1412, 1441);
 
     p.make("QVModelObjectMirror", 1444, "Pond");
-    p.point(1444, "Position", 642, 24);
+    // A puddle let into the ground the Runner runs over: the band it
+    // reflects, one puddle height above it, holds the Runner's lower half.
+    p.point(1444, "Position", 420, 40);
+    p.num(1444, "Z Depth", 2);
     p.point(1444, "Scale", 1.48f, 0.48f);
-    p.color(1444, "Color", 140 / 255.0f, 180 / 255.0f, 1, 200 / 255.0f);
+    p.color(1444, "Color", 140, 180, 255, 200);
+    // The banner and the sparks belong to the pole: taking the checkpoint
+    // takes them along, and a Continue, which does not build the taken pole
+    // again, leaves none in mid-air.
     p.make("QVModelObjectFlag", 1446, "Banner");
-    p.point(1446, "Position", 886, 166);
+    p.point(1446, "Position", 4, 40);
     p.num(1446, "Start Width", 12);
     p.num(1446, "End Width", 8);
     p.num(1446, "Speed", 200);
@@ -631,7 +637,7 @@ void authorSections(Plan& p) {
     p.num(1446, "Wave Height", 6);
     p.num(1446, "Wave Length", 40);
     p.make("QVModelObjectParticles", 1447, "Sparkle");
-    p.point(1447, "Position", 880, 190);
+    p.point(1447, "Position", 0, 64);
     p.make("QVModelObjectParticlesEmitter", 1448, "Sparks");
     p.num(1448, "Total Particles", 60);
     p.num(1448, "Emission Rate", 40);
@@ -647,7 +653,9 @@ void authorSections(Plan& p) {
     p.text(1448, "Position Type", "kCCPositionTypeRelative");
     p.link(1448, "Texture", 1219);
     p.child(1447, 1448);
-    for (const uint32_t c : {1444u, 1446u, 1447u}) p.child(1413, c);
+    p.child(1413, 1444);
+    p.child(1288, 1446);
+    p.child(1288, 1447);
 }
 
 void screenCommon(Plan& p, uint32_t id, const char* key) {

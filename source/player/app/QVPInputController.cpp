@@ -18,6 +18,7 @@
 #include "player/objects/QVPObject.h"
 #include "player/objects/QVPObjectAsset.h"
 #include "player/objects/QVPObjectAssetCharacter.h"
+#include "player/objects/QVPObjectAssetTrail.h"
 #include "player/screens/QVPScreen.h"
 #include "player/ui/QVObjectModelHolder.h"
 #include "player/ui/QVPObjectButton.h"
@@ -593,12 +594,27 @@ void QVPInputController::moveCharactersBy(float dx, float dy) {
     });
 }
 
+namespace {
+
+// A character put somewhere else leaves no trail across the jump.
+void restartTrails(CCNode* node) {
+    CCArray* children = node ? node->getChildren() : nullptr;
+    for (unsigned i = 0; children && i < children->count(); ++i) {
+        auto* child = static_cast<CCNode*>(children->objectAtIndex(i));
+        if (auto* trail = dynamic_cast<QVPObjectAssetTrail*>(child)) trail->restart();
+        restartTrails(child);
+    }
+}
+
+}  // namespace
+
 void QVPInputController::placeCharacters(const CCPoint& p) {
     forAllCharacters([&p](QVPObjectAssetCharacter* c) {
         if (b2Body* body = c->getBody()) {
             physics::setTransform(body, b2Vec2(p.x * kMetresPerPoint, p.y * kMetresPerPoint), body->GetAngle());
         }
         c->setPosition(p);
+        restartTrails(c);
         c->update(0.0f);
     });
 }

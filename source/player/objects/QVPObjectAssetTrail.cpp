@@ -99,7 +99,11 @@ void QVPObjectAssetTrail::update(float dt) {
 
     m_time += dt * 0.5f;
     if (m_count == 0) {
-        m_points[1] = m_points[0];
+        // Inside an animation the trail's body is made before the node is
+        // placed, so its points may lie at the layer's origin: a first
+        // frame starts them all at the head, or the strip would streak
+        // from there.
+        std::fill(std::begin(m_points), std::end(m_points), headPosition());
         m_count = 2;
     }
     if (model && hasLength()) {

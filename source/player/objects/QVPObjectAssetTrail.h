@@ -4,7 +4,8 @@
 // flag draws a waving strip of fixed "Length" from its origin.
 // Guarantees: a trail whose "Length" is not a positive finite number keeps
 // only its head (it adds no points and draws nothing); neither draws
-// without a texture.
+// without a texture; a trail's first update starts every point at its head,
+// wherever its body was made.
 #pragma once
 
 #include <memory>
@@ -51,6 +52,10 @@ public:
     cocos2d::CCRect getBoundingRect() override;
     // No body: every point starts at the node's place.
     void createBody(b2World* world, bool skipStill) override;
+
+    // Drops the path: the next update starts every point at the head. For a
+    // node put somewhere else, whose jump is no move to draw.
+    void restart() { m_count = 0; }
 
     int pointCount() const { return m_count; }
     const cocos2d::CCPoint& point(int index) const { return m_points[index]; }

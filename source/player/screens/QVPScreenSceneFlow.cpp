@@ -219,6 +219,10 @@ void QVPScreenScene::setGameOver(bool on) {
     }
     m_gameOver = on;
     if (!on) {
+        // Continue leaves game over here, not through the pending actions
+        // that refill lives: without this it would play on with none left.
+        const std::shared_ptr<QVModelComponentHealth> health = m_inputController->characterHealth();
+        if (health && health->livesLeft() < 1) health->setLivesLeft(health->lives());
         resetGameField();
         updateAds();
         return;

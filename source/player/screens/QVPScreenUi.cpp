@@ -195,6 +195,9 @@ std::string QVPScreenUi::nodeName() const {
     for (const std::shared_ptr<QVNodeUI>& node : QVModelController::shared()->getModelsOfKind<QVNodeUI>()) {
         if (m_model && node->screenModel() == m_model) return node->name();
     }
+    // The loading screen enters before the flow's nodes are loaded and
+    // leaves after the load replaced its model: it goes by its Key.
+    if (m_isLoadingScreen && m_model) return m_model->key();
     return "Unknown";
 }
 

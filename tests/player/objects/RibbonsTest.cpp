@@ -1,5 +1,6 @@
 // Trails and flags: the points a trail keeps as it moves, its fixed drift,
 // its parent's state, a trail without length, and the strips both draw.
+#include <algorithm>
 #include <cmath>
 
 #include "effects_test_support.h"
@@ -69,6 +70,72 @@ TEST_F(Trail, PointsFollowTheMoves) {
         move(made, 0.0f);
         EXPECT_EQ(made->pointCount(), row.count);
         EXPECT_EQ(made->point(0), made->getPosition());
+    }
+}
+
+// A trail inside an animation gets its body before the animation is placed
+// (made unparented at the origin, then put into a parent far away): its
+// first update starts every point at the head, so the first strips lie
+// around the node and never reach back to where the body was made.
+TEST_F(Trail, FirstFramesStayAtTheHeadWhereverTheBodyWasMade) {
+    writeEffectTexture("trailMap.png");
+    const struct {
+        const char* name;
+        CCPoint parentAt;
+        bool bodyFirst;
+    } rows[] = {
+        {"body made before placing", {600, 300}, true},
+        {"body made after placing", {600, 300}, false},
+        {"parent at the origin", {0, 0}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* made = static_cast<QVPObjectAssetTrail*>(QVPObjectAssetTrail::build(ff::trailPlacement({0, 0}, {})));
+        made->setGameLayer(gameLayer);
+        if (row.bodyFirst) made->createBody(nullptr, false);
+        auto* parent = cocos2d::CCNode::create();
+        parent->setPosition(row.parentAt);
+        gameLayer->addChild(parent);
+        parent->addChild(made);
+        made->release();
+        if (!row.bodyFirst) made->createBody(nullptr, false);
+        for (int frame = 0; frame < 3; ++frame) {
+            SCOPED_TRACE(frame);
+            made->update(kStep);
+            for (int i = 0; i < made->pointCount(); ++i) EXPECT_EQ(made->point(i), row.parentAt) << i;
+            draws.clear();
+            made->draw();
+            ASSERT_EQ(draws.size(), 1u);
+            for (const auto& v : draws[0].vertices) {
+                EXPECT_LE(std::hypot(v.x - row.parentAt.x, v.y - row.parentAt.y), 20.0f);
+            }
+        }
+    }
+}
+
+// A restarted trail forgets its path: after its node jumped far away, the
+// next update puts every point at the new head instead of streaking there.
+TEST_F(Trail, RestartDropsThePathAcrossAJump) {
+    writeEffectTexture("trailMap.png");
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted);
+        QVPObjectAssetTrail* made = trail({});
+        for (int frame = 0; frame < 5; ++frame) move(made, 11.0f);
+        ASSERT_GT(made->pointCount(), 2);
+        made->setPosition(CCPoint(5000, 300));
+        if (restarted) made->restart();
+        made->update(kStep);
+        made->update(kStep);
+        float farthest = 0.0f;
+        for (int i = 0; i < made->pointCount(); ++i) {
+            farthest = std::max(farthest, made->point(i).getDistance(made->getPosition()));
+        }
+        if (restarted) {
+            EXPECT_EQ(made->pointCount(), 2);
+            EXPECT_EQ(farthest, 0.0f);
+        } else {
+            EXPECT_GT(farthest, 1000.0f);
+        }
     }
 }
 

@@ -208,6 +208,41 @@ TEST_F(SceneFlow, DeathsSpendLivesThenEndTheGame) {
     }
 }
 
+// Leaving game over as Continue does (not through the pending actions)
+// refills a spent life count: the next run has its "Lives" again, and one
+// death is no longer the end whatever "Lives" says.
+TEST_F(SceneFlow, LeavingGameOverRefillsSpentLives) {
+    const struct {
+        const char* name;
+        int lives;
+        int leftAtGameOver;  // set after the game ends; -1 keeps what the deaths left
+        int leftAfter;
+    } rows[] = {
+        {"three lives spent", 3, -1, 3},
+        {"one life spent", 1, -1, 1},
+        {"lives given back meanwhile", 3, 2, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        setLives(row.lives);
+        QVPScreenScene* scene = enter();
+        ASSERT_NE(scene, nullptr);
+        for (int death = 0; death < row.lives; ++death) {
+            scene->setGameOver(true);
+            uitest::step(1);
+        }
+        ASSERT_TRUE(scene->isGameOver());
+        ASSERT_EQ(health->livesLeft(), 0);
+        if (row.leftAtGameOver >= 0) health->setLivesLeft(row.leftAtGameOver);
+        scene->setGameOver(false);
+        uitest::step(1);
+        EXPECT_FALSE(scene->isGameOver());
+        EXPECT_EQ(health->livesLeft(), row.leftAfter);
+        ASSERT_NE(hero(*scene), nullptr);
+        manager()->reset();
+    }
+}
+
 TEST_F(SceneFlow, ACharacterFinishingAtOnceStillEndsTheGame) {
     setLives(1);
     QVPScreenScene* scene = enter();

@@ -92,6 +92,43 @@ TEST_F(UiScreens, LoadingStartsOnTheTenthDraw) {
     EXPECT_EQ(application.loads, 3);
 }
 
+// Screens name themselves on entering and leaving by the UI node holding
+// their model. The loading screen enters before any node is loaded and
+// leaves after the load gave the start node a new model: it goes by its Key
+// both times, where other screens without a node are "Unknown".
+TEST_F(UiScreens, EnterAndExitNameTheScreen) {
+    const struct {
+        const char* name;
+        bool loading;
+        bool nodeAfterwards;
+        const char* logged;
+    } rows[] = {
+        {"the loading screen", true, true, "QVPScreenStart"},
+        {"the loading screen, no node ever", true, false, "QVPScreenStart"},
+        {"a screen without a node", false, false, "Unknown"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LogCapture log;
+        openScreenModel("QVPScreenStart");
+        cocos2d::CCDirector* director = cocos2d::CCDirector::sharedDirector();
+        cocos2d::CCScene* first = QVPScreenUi::scene(row.loading);
+        ASSERT_NE(first, nullptr);
+        if (director->getRunningScene()) {
+            director->replaceScene(first);
+        } else {
+            director->runWithScene(first);
+        }
+        step(2);
+        if (row.nodeAfterwards) node<QVNodeUIStart>("QVPScreenStart");
+        openScreenModel("Next");
+        director->replaceScene(QVPScreenUi::scene(false));
+        step(2);
+        EXPECT_TRUE(log.has(std::string("[QVServices] Screen On Enter: ") + row.logged));
+        EXPECT_TRUE(log.has(std::string("[QVServices] Screen On Exit: ") + row.logged));
+    }
+}
+
 TEST_F(UiScreens, TheSplashCoversTheFrameWhenThereIsOne) {
     for (bool withSplash : {false, true}) {
         SCOPED_TRACE(withSplash);

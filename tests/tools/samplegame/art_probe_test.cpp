@@ -5,10 +5,13 @@
 // colours set on models) may come near them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "../../model/core/support/loader_fixture.h"
 #include "Art.h"
@@ -166,16 +169,23 @@ TEST_F(Art, ProbeColours) {
         EXPECT_EQ(nearPixels(picture, 0, 0, picture.width, picture.height), 0);
     }
 
-    // Colours on models, gradients along their whole length.
+    // Colours on models, gradients along their whole length; lights and
+    // mirrors take theirs on 0-255, the rest on 0-1.
     auto channel = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
     auto near = [&](const cocos2d::ccColor4F& c) {
         return samplegame::nearProbeColour(channel(c.r), channel(c.g), channel(c.b));
     };
     for (const auto& model : controller()->modelsById()) {
+        const std::string className = model->className();
+        const float scale = className == "QVModelObjectLight" || className == "QVModelObjectMirror" ? 255.0f : 1.0f;
         for (const QVAttribute* attribute : model->attributes()) {
             SCOPED_TRACE(std::to_string(model->id()) + " " + attribute->name());
             if (const auto* colour = dynamic_cast<const QVBaseAttributeColor*>(attribute)) {
-                EXPECT_FALSE(near(colour->value()));
+                const cocos2d::ccColor4F c = colour->value();
+                EXPECT_FALSE(near(cocos2d::ccColor4F{c.r / scale, c.g / scale, c.b / scale, c.a / scale}));
+                if (scale > 1.0f) {
+                    EXPECT_GT(std::max({c.r, c.g, c.b}), 1.0f) << "a 0-255 colour written on 0-1";
+                }
             } else if (const auto* gradient = dynamic_cast<const QVAttributeGradient*>(attribute)) {
                 const cocos2d::ccColor4F* previous = nullptr;
                 for (const auto& key : gradient->colors()) {
@@ -214,6 +224,124 @@ TEST_F(Art, ExtrasCoinButtonsShowTheirRoleAndPrice) {
         ASSERT_GT(picture.width, 0);
         EXPECT_GE(areaOf(picture, row.fill).count, picture.width * picture.height / 2);
         EXPECT_EQ(areaOf(picture, samplegame::kExtrasPriceCoin).count > 100, row.priced);
+    }
+}
+
+// The world's art by role: each role sprite is mostly its own colour, the
+// roles far apart, the scrolling tiles full-bleed (the sky opaque and alike
+// along every row, the hills meeting themselves), the Runner's two frames
+// alike, and on the sheet every frame's border repeated one pixel out.
+TEST_F(Art, WorldRolesAndTiles) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    const std::string images = kGame + "/data/images/QVModelSprite_ID";
+    auto within = [](const unsigned char* p, Colour a, Colour b, int tolerance) {
+        for (int i = 0; i <= 16; ++i) {
+            const float t = i / 16.0f;
+            const int c[3] = {a.r + static_cast<int>((b.r - a.r) * t), a.g + static_cast<int>((b.g - a.g) * t),
+                              a.b + static_cast<int>((b.b - a.b) * t)};
+            if (std::abs(p[0] - c[0]) <= tolerance && std::abs(p[1] - c[1]) <= tolerance &&
+                std::abs(p[2] - c[2]) <= tolerance)
+                return true;
+        }
+        return false;
+    };
+    const struct {
+        uint32_t id;
+        const char* role;
+        Colour top, bottom;
+        float share;  // of the visible pixels, at least
+    } rows[] = {
+        {1121, "sky", samplegame::kSkyTop, samplegame::kSkyBottom, 1.0f},
+        {1122, "hills", samplegame::kHillsTop, samplegame::kHillsBottom, 0.9f},
+        {1104, "ground", samplegame::kSoilTop, samplegame::kSoilBottom, 0.7f},
+        {1105, "ledge", samplegame::kSoilTop, samplegame::kSoilBottom, 0.7f},
+        {1109, "spiky", samplegame::kHazardTop, samplegame::kHazardBottom, 0.5f},
+        {1110, "spiky", samplegame::kHazardTop, samplegame::kHazardBottom, 0.5f},
+        {1889, "saw", samplegame::kHazardTop, samplegame::kHazardBottom, 0.4f},
+        {1100, "runner", samplegame::kRunnerTop, samplegame::kRunnerBottom, 0.4f},
+        {1101, "runner", samplegame::kRunnerTop, samplegame::kRunnerBottom, 0.4f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.id) + " " + row.role);
+        const Picture picture = readPng(images + std::to_string(row.id) + ".png");
+        ASSERT_GT(picture.width, 0);
+        int visible = 0, own = 0;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x) {
+                const unsigned char* p = picture.at(x, y);
+                if (p[3] < 128) continue;
+                ++visible;
+                own += within(p, row.top, row.bottom, 6) ? 1 : 0;
+            }
+        ASSERT_GT(visible, 0);
+        EXPECT_GE(own, row.share * visible);
+    }
+    // Roles a player must tell apart: the middles of their gradients.
+    const struct {
+        const char* role;
+        Colour top, bottom;
+    } roles[] = {{"sky", samplegame::kSkyTop, samplegame::kSkyBottom},
+                 {"hills", samplegame::kHillsTop, samplegame::kHillsBottom},
+                 {"soil", samplegame::kSoilTop, samplegame::kSoilBottom},
+                 {"hazard", samplegame::kHazardTop, samplegame::kHazardBottom},
+                 {"runner", samplegame::kRunnerTop, samplegame::kRunnerBottom},
+                 {"runner torso", samplegame::kProbeRunnerBody, samplegame::kProbeRunnerBody},
+                 {"coin", samplegame::kProbeCoinFace, samplegame::kProbeCoinFace}};
+    for (const auto& a : roles)
+        for (const auto& b : roles) {
+            if (&a >= &b) continue;
+            SCOPED_TRACE(std::string(a.role) + " / " + b.role);
+            const int d = std::abs((a.top.r + a.bottom.r) - (b.top.r + b.bottom.r)) / 2 +
+                          std::abs((a.top.g + a.bottom.g) - (b.top.g + b.bottom.g)) / 2 +
+                          std::abs((a.top.b + a.bottom.b) - (b.top.b + b.bottom.b)) / 2;
+            EXPECT_GT(d, 60);
+        }
+
+    const Picture sky = readPng(images + "1121.png");
+    ASSERT_GT(sky.width, 1);
+    for (int y = 0; y < sky.height; ++y)
+        for (int x = 0; x < sky.width; ++x) {
+            ASSERT_EQ(sky.at(x, y)[3], 255) << x << "," << y;
+            ASSERT_EQ(std::vector<unsigned char>(sky.at(x, y), sky.at(x, y) + 4),
+                      std::vector<unsigned char>(sky.at(0, y), sky.at(0, y) + 4))
+                << x << "," << y;
+        }
+    const Picture hills = readPng(images + "1122.png");
+    ASSERT_GT(hills.width, 1);
+    auto filled = [&](int x) {
+        int n = 0;
+        for (int y = 0; y < hills.height; ++y) n += hills.at(x, y)[3] >= 128 ? 1 : 0;
+        return n;
+    };
+    EXPECT_LE(std::abs(filled(0) - filled(hills.width - 1)), 2);
+    EXPECT_GT(filled(0), 0) << "the hills reach the tile's edge";
+    EXPECT_EQ(readPng(images + "1100.png").rgba, readPng(images + "1101.png").rgba) << "the Runner flashes";
+
+    for (const auto& atlas : controller()->getModels<QVModelAtlas>()) {
+        SCOPED_TRACE(atlas->imagePath());
+        const Picture sheet = readPng(kGame + "/" + atlas->imagePath());
+        ASSERT_GT(sheet.width, 0);
+        int checked = 0;
+        for (const auto& sprite : atlas->sprites()) {
+            const auto* attribute = dynamic_cast<const QVAttributeRect*>(sprite->attribute("Source Rect"));
+            ASSERT_NE(attribute, nullptr);
+            const cocos2d::CCRect r = attribute->value();
+            const int x0 = static_cast<int>(r.origin.x), y0 = static_cast<int>(r.origin.y);
+            const int x1 = x0 + static_cast<int>(r.size.width) - 1, y1 = y0 + static_cast<int>(r.size.height) - 1;
+            if (x0 < 1 || y0 < 1 || x1 + 1 >= sheet.width || y1 + 1 >= sheet.height) continue;
+            for (int y = y0; y <= y1; ++y) {
+                EXPECT_EQ(sheet.at(x0 - 1, y)[3], sheet.at(x0, y)[3]) << sprite->id() << " left, row " << y;
+                EXPECT_EQ(sheet.at(x1 + 1, y)[3], sheet.at(x1, y)[3]) << sprite->id() << " right, row " << y;
+            }
+            for (int x = x0; x <= x1; ++x) {
+                EXPECT_EQ(sheet.at(x, y0 - 1)[3], sheet.at(x, y0)[3]) << sprite->id() << " top, column " << x;
+                EXPECT_EQ(sheet.at(x, y1 + 1)[3], sheet.at(x, y1)[3]) << sprite->id() << " bottom, column " << x;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, 0);
     }
 }
 
