@@ -10,6 +10,7 @@
 
 #include "../screens/field_scene_support.h"
 #include "director/CCDirector.h"
+#include "platform/QVLog.h"
 #include "player/app/ScoreTable.h"
 #include "player/app/StateDump.h"
 #include "player/screens/QVPFieldStateHash.h"
@@ -52,6 +53,27 @@ TEST(StateDumpPlan, ValuesAcceptedAndRefused) {
         EXPECT_EQ(frames, row.frames);
         EXPECT_EQ(error.empty(), row.ok) << error;
     }
+}
+
+std::vector<std::string>& notices() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+void captureNotice(const char* text, std::size_t length) { notices().emplace_back(text, length); }
+
+// A value too long to read must still give a line a person can read: it
+// speaks of dumps, and quotes only the value's start.
+TEST(StateDumpPlan, RefusedValueIsOneNoticeThatNamesDumps) {
+    std::string value;
+    for (int i = 1; i <= 257; ++i) value += (i > 1 ? ";" : "") + std::to_string(i) + ":/tmp/dump.txt";
+    setNoticeSink(captureNotice);
+    notices().clear();
+    setenv("QVP_STATE_DUMP", value.c_str(), 1);
+    EXPECT_FALSE(statedump::installFromEnvironment());
+    unsetenv("QVP_STATE_DUMP");
+    setNoticeSink(nullptr);
+    EXPECT_EQ(notices(),
+              std::vector<std::string>{"QVP_STATE_DUMP=\"" + value.substr(0, 80) + "...\": more than 256 dumps"});
 }
 
 TEST(StateDumpText, NoWorldIsFrameWorldNoneAndHash) {
