@@ -158,8 +158,9 @@ bool installFromEnvironment() {
     std::vector<Request> requests;
     if (!parse(value, &requests, &error)) {
         const std::string shown = cocos2d::quotedHookValue(value);
-        logMessage("[StateDump] QVP_STATE_DUMP=%s: %s", shown.c_str(), error.c_str());
-        logNotice("QVP_STATE_DUMP=%s: %s", shown.c_str(), error.c_str());
+        std::fprintf(stderr, "qvplayer: QVP_STATE_DUMP=%s: %s\n", shown.c_str(), error.c_str());
+        std::fflush(stderr);
+        logMessage("qvplayer: QVP_STATE_DUMP=%s: %s", shown.c_str(), error.c_str());
         return false;
     }
     g_requests = std::move(requests);

@@ -35,7 +35,7 @@ std::string text(unsigned int frame, const QVPScreenScene* scene);
 
 // Reads QVP_STATE_DUMP and hooks the director's frames to write the
 // requested dumps of ScreenManager's game scene. A malformed value is one
-// line in the log and one notice (QVLog.h), and false: the caller must not
+// line on standard error and in the log, and false: the caller must not
 // start the loop. Replaces an earlier installation.
 bool installFromEnvironment();
 // Unhooks; the requests not yet written are dropped.

@@ -10,7 +10,6 @@
 
 #include "../screens/field_scene_support.h"
 #include "director/CCDirector.h"
-#include "platform/QVLog.h"
 #include "player/app/ScoreTable.h"
 #include "player/app/StateDump.h"
 #include "player/screens/QVPFieldStateHash.h"
@@ -55,25 +54,18 @@ TEST(StateDumpPlan, ValuesAcceptedAndRefused) {
     }
 }
 
-std::vector<std::string>& notices() {
-    static std::vector<std::string> lines;
-    return lines;
-}
-void captureNotice(const char* text, std::size_t length) { notices().emplace_back(text, length); }
-
 // A value too long to read must still give a line a person can read: it
 // speaks of dumps, and quotes only the value's start.
-TEST(StateDumpPlan, RefusedValueIsOneNoticeThatNamesDumps) {
+TEST(StateDumpPlan, RefusedValueLineNamesDumpsAndQuotesTheStart) {
     std::string value;
     for (int i = 1; i <= 257; ++i) value += (i > 1 ? ";" : "") + std::to_string(i) + ":/tmp/dump.txt";
-    setNoticeSink(captureNotice);
-    notices().clear();
     setenv("QVP_STATE_DUMP", value.c_str(), 1);
+    LogCapture log;
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(statedump::installFromEnvironment());
+    const std::string err = testing::internal::GetCapturedStderr();
     unsetenv("QVP_STATE_DUMP");
-    setNoticeSink(nullptr);
-    EXPECT_EQ(notices(),
-              std::vector<std::string>{"QVP_STATE_DUMP=\"" + value.substr(0, 80) + "...\": more than 256 dumps"});
+    EXPECT_EQ(err, "qvplayer: QVP_STATE_DUMP=\"" + value.substr(0, 80) + "...\": more than 256 dumps\n");
 }
 
 TEST(StateDumpText, NoWorldIsFrameWorldNoneAndHash) {

@@ -396,7 +396,7 @@ TEST_F(Archive, OpenFailuresNameTheCause) {
         {"empty", writeBytes(Bytes(), "empty.pkg"), "not a zip archive"},
         {"cut in half", writeBytes(Bytes(whole.begin(), whole.begin() + whole.size() / 2), "half.pkg"),
          "truncated zip archive"},
-        {"end cut off", writeBytes(Bytes(whole.begin(), whole.end() - 10), "end.pkg"), "truncated zip archive"},
+        {"end cut off", writeBytes(Bytes(whole.begin(), whole.end() - 30), "end.pkg"), "truncated zip archive"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
