@@ -102,7 +102,8 @@ for c in notzip truncated; do
         none -- "$work/$c"
 done
 
-# Paths: no such directory, a game directory and a data folder that cannot be read.
+# Paths: no such directory, a game directory and a data folder that cannot
+# be read, and a data folder that can be searched but not listed.
 row nodir 2 "qvplayer: $(re "$work/absent"): no such directory" none -- "$work/absent"
 locked=$work/locked
 cp -r "$fixtures/menus" "$locked"
@@ -115,6 +116,10 @@ unlock() { chmod 755 "$locked/data"; }
 wrap=nocaps before_run=lock after_run=unlock \
     row lockeddata 1 "qvplayer: cannot load the game from $(re "$locked"): Unable to load data \\(data/Keys\\.pack: Permission denied\\)" \
     none -- "$locked"
+lock() { chmod 311 "$locked/data"; }
+wrap=nocaps before_run=lock after_run=unlock \
+    row unlisted 1 "qvplayer: cannot load the game from $(re "$locked"): Unable to load data \\(data: the folder cannot be listed: Permission denied\\)" \
+    kept -- "$locked"
 
 # Run hooks, missing or malformed, with and without the log.
 game=$fixtures/menus-aes256

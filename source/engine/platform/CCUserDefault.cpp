@@ -16,8 +16,8 @@
 
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
-#include "platform/QVLog.h"
 #include "platform/CCFileUtils.h"
+#include "platform/QVLog.h"
 #include "platform/RandomAndClock.h"
 
 namespace cocos2d {

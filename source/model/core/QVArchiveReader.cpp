@@ -383,7 +383,8 @@ std::vector<unsigned char> QVArchiveReader::readRawEntryBytes(std::size_t compre
         std::fread(local, 1, sizeof(local), file.get()) != sizeof(local) || le32(local) != 0x04034b50u)
         throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     const uint64_t dataPos = localPos + 30 + le16(local + 26) + le16(local + 28);
-    if (dataPos > m_file.size || compressedSize > m_file.size - dataPos) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
+    if (dataPos > m_file.size || compressedSize > m_file.size - dataPos)
+        throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     std::vector<unsigned char> raw(compressedSize);
     if (fseeko(file.get(), static_cast<off_t>(dataPos), SEEK_SET) != 0 ||
         std::fread(raw.data(), 1, compressedSize, file.get()) != compressedSize)

@@ -321,7 +321,8 @@ TEST_F(UserDefault, MovedAsideStoreAndFailedFlushesAreNotices) {
     setNoticeSink(nullptr);
     EXPECT_EQ(counts, (std::vector<size_t>{2, 2, 2, 3}));
     ASSERT_EQ(notices().size(), 3u);
-    for (size_t i : {1, 2}) EXPECT_EQ(notices()[i].rfind("saving progress failed: " + file() + ": ", 0), 0u) << notices()[i];
+    for (size_t i : {1, 2})
+        EXPECT_EQ(notices()[i].rfind("saving progress failed: " + file() + ": ", 0), 0u) << notices()[i];
 }
 
 TEST_F(UserDefault, FirstFlushCreatesThePrivateDirectory) {
