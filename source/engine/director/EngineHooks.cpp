@@ -40,6 +40,15 @@ bool parseSeedHook(const char* name, const char* value, unsigned int* seed) {
     return true;
 }
 
+std::string quotedHookValue(const std::string& value) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+        if (chars++ == kQuotedHookChars) return "\"" + value.substr(0, i) + "...\"";
+    }
+    return "\"" + value + "\"";
+}
+
 EngineHooks readEngineHooks() {
     EngineHooks hooks;
     hooks.headless = parseFlagHook("ENGINE_HEADLESS", std::getenv("ENGINE_HEADLESS"));

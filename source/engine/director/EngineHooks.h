@@ -8,6 +8,9 @@
 //   ENGINE_RANDOM_SEED=N the game seeds its random numbers with N (0..4294967295)
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 namespace cocos2d {
 
 struct EngineHooks {
@@ -31,5 +34,11 @@ unsigned int parseFrameLimitHook(const char* name, const char* value);
 // A whole decimal number from 0 to 4294967295 (no sign, no blanks) sets
 // `seed` and gives true; anything else gives false (logged unless unset).
 bool parseSeedHook(const char* name, const char* value, unsigned int* seed);
+
+// A value as error lines quote it: in double quotes, cut after its first
+// kQuotedHookChars UTF-8 characters with "..." after the cut, so a runaway
+// value does not bury the reason that follows it.
+constexpr std::size_t kQuotedHookChars = 80;
+std::string quotedHookValue(const std::string& value);
 
 }  // namespace cocos2d

@@ -13,14 +13,21 @@
 #include <sstream>
 
 #include "director/CCDirector.h"
+#include "director/EngineHooks.h"
 #include "input/CCAccelerometer.h"
 #include "input/CCKeypadDispatcher.h"
 #include "input/TouchInput.h"
 #include "platform/CCCommon.h"
+#include "platform/QVLog.h"
 
 namespace cocos2d {
 
 namespace {
+
+// errno 0 (a stream that failed without one) adds nothing.
+std::string withReason(const char* what, int err) {
+    return err ? std::string(what) + ": " + std::strerror(err) : std::string(what);
+}
 
 // Window coordinates and readings beyond this are typing mistakes, not input.
 constexpr double kMaxMagnitude = 1e6;
@@ -282,9 +289,10 @@ bool InputScript::loadFile(const std::string& path, std::string* error) {
     if (!error) error = &scratch;
     m_events.clear();
     m_next = 0;
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = "line 0: cannot open the file";
+        *error = withReason("line 0: cannot open the file", errno);
         return false;
     }
     std::string text;
@@ -297,7 +305,7 @@ bool InputScript::loadFile(const std::string& path, std::string* error) {
         }
     }
     if (in.bad()) {
-        *error = "line 0: read error";
+        *error = withReason("line 0: read error", errno);
         return false;
     }
     return parse(text, error);
@@ -370,15 +378,21 @@ bool InputScriptPlayer::loadFromEnvironment() {
         unload();
         return true;
     }
-    return loadFile(path);
+    std::string error;
+    if (load(path, &error)) return true;
+    logNotice("ENGINE_INPUT_SCRIPT=%s: %s", quotedHookValue(path).c_str(), error.c_str());
+    return false;
 }
 
-bool InputScriptPlayer::loadFile(const std::string& path) {
+bool InputScriptPlayer::loadFile(const std::string& path) { return load(path, nullptr); }
+
+bool InputScriptPlayer::load(const std::string& path, std::string* error) {
     unload();
     auto script = std::make_unique<InputScript>();
-    std::string error;
-    if (!script->loadFile(path, &error)) {
-        CCLog("[input script] %s: %s", path.c_str(), error.c_str());
+    std::string why;
+    if (!script->loadFile(path, &why)) {
+        CCLog("[input script] %s: %s", path.c_str(), why.c_str());
+        if (error) *error = why;
         return false;
     }
     m_script = std::move(script);

@@ -105,8 +105,9 @@ public:
     static InputScriptPlayer* sharedPlayer();
 
     // Reads ENGINE_INPUT_SCRIPT. Unset or empty: no script, true. A missing
-    // file or a bad line: one error line naming the file and line, false
-    // (the caller must not start the loop).
+    // file or a bad line: one error line naming the file and line, in the
+    // log and as a notice (QVLog.h), and false (the caller must not start
+    // the loop).
     bool loadFromEnvironment();
     bool loadFile(const std::string& path);
     bool loadText(const std::string& text, const std::string& name = "script");
@@ -118,6 +119,8 @@ public:
     void deliverFrame(unsigned int frame, InputScriptTarget* target = nullptr);
 
 private:
+    bool load(const std::string& path, std::string* error);
+
     std::unique_ptr<InputScript> m_script;
 };
 

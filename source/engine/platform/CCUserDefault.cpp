@@ -17,6 +17,7 @@
 #include "base/CCString.h"
 #include "platform/CCCommon.h"
 #include "platform/CCFileUtils.h"
+#include "platform/QVLog.h"
 #include "platform/RandomAndClock.h"
 
 namespace cocos2d {
@@ -291,9 +292,10 @@ bool CCUserDefault::moveStoreAside(const std::string& tag, std::string* movedTo)
             m_readOnly = true;
         }
     }
-    if (corrupt)
+    if (corrupt) {
         CCLog("[CCUserDefault] moved the damaged store to %s; starting with empty progress", target.c_str());
-    else
+        logNotice("the progress store could not be read; kept as %s, starting with new progress", target.c_str());
+    } else
         CCLog("[CCUserDefault] moved %s to %s", m_path.c_str(), target.c_str());
     if (movedTo) *movedTo = target;
     return true;
@@ -311,6 +313,7 @@ void CCUserDefault::flush() {
     const size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !CCFileUtils::createDirectories(m_path.substr(0, slash))) {
         CCLog("[CCUserDefault] flush failed: no directory for %s", m_path.c_str());
+        noticeFlushFailure("no folder for " + m_path);
         return;
     }
     switch (lock()) {
@@ -318,6 +321,7 @@ void CCUserDefault::flush() {
             break;
         case Lock::NoDirectory:
             CCLog("[CCUserDefault] flush failed: no directory for %s", m_path.c_str());
+            noticeFlushFailure("no folder for " + m_path);
             return;
         case Lock::Refused:
             m_readOnly = m_readOnlyLogged = true;
@@ -362,12 +366,21 @@ void CCUserDefault::flush() {
     if (rc == SQLITE_OK) {
         for (auto& entry : m_values) entry.second.changed = false;
         m_changed = 0;
+        m_flushFailureNoticed = false;
         return;
     }
     const std::string error = c.error();
     if (inTransaction) sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
     CCLog("[CCUserDefault] flush of %s failed at %s: %s; the previous state is kept and the flush will be retried",
           m_path.c_str(), step, error.c_str());
+    noticeFlushFailure(m_path + ": " + error);
+}
+
+void CCUserDefault::noticeFlushFailure(const std::string& reason) {
+    // Every failure is logged; a person is told once until a flush succeeds.
+    if (m_flushFailureNoticed) return;
+    m_flushFailureNoticed = true;
+    logNotice("saving progress failed: %s", reason.c_str());
 }
 
 const std::string* CCUserDefault::find(const char* key) const {

@@ -11,6 +11,9 @@
 // second player finds it held and runs read-only, as does one whose store is
 // locked by another program or cannot be read, so it never overwrites the
 // first one's progress. The database itself is only open during a flush.
+// A store moved aside and a failed flush are also given as notices
+// (platform/QVLog.h), for a person to see: the flush failure once until a
+// flush succeeds again.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +74,7 @@ private:
     void load();
     const std::string* find(const char* key) const;
     void set(const char* key, std::string_view value);
+    void noticeFlushFailure(const std::string& reason);
 
     std::string m_path;
     struct Value {
@@ -83,6 +87,7 @@ private:
     int m_lockFd = -1;
     bool m_readOnly = false;
     bool m_readOnlyLogged = false;
+    bool m_flushFailureNoticed = false;
 };
 
 }  // namespace cocos2d

@@ -11,6 +11,7 @@
 namespace {
 
 LogSink g_sink = nullptr;
+NoticeSink g_noticeSink = nullptr;
 
 // -1: logging off; otherwise the descriptor.
 int chooseDestination() {
@@ -82,4 +83,19 @@ void logMessage(const char* format, ...) {
     bool formatted = logFormat(buffer, kLogMaxText, length, format, args);
     va_end(args);
     if (formatted) logWrite(buffer, length);
+}
+
+void setNoticeSink(NoticeSink sink) { g_noticeSink = sink; }
+
+void logNotice(const char* format, ...) {
+    if (!g_noticeSink) return;
+    char buffer[kNoticeMaxText + 2];
+    va_list args;
+    va_start(args, format);
+    std::size_t length = 0;
+    const bool formatted = logFormat(buffer, kNoticeMaxText, length, format, args);
+    va_end(args);
+    if (!formatted) return;
+    buffer[length] = '\0';
+    g_noticeSink(buffer, length);
 }

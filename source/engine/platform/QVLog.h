@@ -27,3 +27,13 @@ bool logFormat(char* buffer, std::size_t maxText, std::size_t& length, const cha
 // Hands `length` bytes of `buffer` (room for one more byte) to the sink, or
 // writes them with a line end to the QVP_LOG destination in one write.
 void logWrite(char* buffer, std::size_t length);
+
+// Notices: what a person must see whatever QVP_LOG says (a progress store set
+// aside, a failed save, a malformed run hook). The code that meets the
+// failure logs it as usual and also gives the notice, without any program's
+// name; the program installs the sink that shows it (the player prints it on
+// standard error). Without a sink a notice goes nowhere.
+constexpr std::size_t kNoticeMaxText = 1023;
+void logNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));
+typedef void (*NoticeSink)(const char* text, std::size_t length);
+void setNoticeSink(NoticeSink sink);

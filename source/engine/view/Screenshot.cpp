@@ -9,15 +9,18 @@
 #include <cstring>
 #include <memory>
 
+#include "director/EngineHooks.h"
 #include "gl/CCGL.h"
 #include "gl/QuadBatcher.h"
 #include "gl/ccGLStateCache.h"
 #include "platform/CCCommon.h"
+#include "platform/QVLog.h"
 #include "view/CCEGLView.h"
 
 namespace cocos2d {
 
-bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error) {
+bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error,
+                         const char* what) {
     out->clear();
     std::size_t start = 0;
     while (start <= text.size() && !text.empty()) {
@@ -26,7 +29,7 @@ bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>
         const std::string item = text.substr(start, end - start);
         const std::size_t colon = item.find(':');
         if (colon == std::string::npos || colon == 0 || colon + 1 == item.size()) {
-            *error = "\"" + item + "\" is not FRAME:FILE";
+            *error = quotedHookValue(item) + " is not FRAME:FILE";
             out->clear();
             return false;
         }
@@ -35,7 +38,7 @@ bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>
         const char* last = item.data() + colon;
         const auto parsed = std::from_chars(first, last, frame);
         if (parsed.ec != std::errc() || parsed.ptr != last || frame == 0 || frame > 0xFFFFFFFFull) {
-            *error = "\"" + item.substr(0, colon) + "\" is not a frame number from 1";
+            *error = quotedHookValue(item.substr(0, colon)) + " is not a frame number from 1";
             out->clear();
             return false;
         }
@@ -47,7 +50,7 @@ bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>
             }
         }
         if (out->size() >= kMaxScreenshots) {
-            *error = "more than " + std::to_string(kMaxScreenshots) + " screenshots";
+            *error = "more than " + std::to_string(kMaxScreenshots) + " " + what;
             out->clear();
             return false;
         }
@@ -159,13 +162,17 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
 
 bool ScreenshotPlan::loadFromEnvironment() {
     const char* value = std::getenv("ENGINE_SCREENSHOT");
-    return load(value ? value : "");
+    std::string error;
+    if (load(value ? value : "", &error)) return true;
+    logNotice("ENGINE_SCREENSHOT=%s: %s", quotedHookValue(value).c_str(), error.c_str());
+    return false;
 }
 
-bool ScreenshotPlan::load(const std::string& text) {
-    std::string error;
-    if (!parseScreenshotSpec(text, &m_requests, &error)) {
-        CCLog("[engine] ENGINE_SCREENSHOT=\"%s\": %s", text.c_str(), error.c_str());
+bool ScreenshotPlan::load(const std::string& text, std::string* error) {
+    std::string why;
+    if (!parseScreenshotSpec(text, &m_requests, &why)) {
+        CCLog("[engine] ENGINE_SCREENSHOT=%s: %s", quotedHookValue(text).c_str(), why.c_str());
+        if (error) *error = why;
         return false;
     }
     return true;

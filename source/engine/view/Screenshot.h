@@ -20,8 +20,10 @@ struct ScreenshotRequest {
 constexpr std::size_t kMaxScreenshots = 256;
 
 // Parses the variable's value. An empty value is no request. Frames are
-// positive; a repeated frame is an error. On failure `error` says why.
-bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error);
+// positive; a repeated frame is an error. On failure `error` says why,
+// calling the requests `what` when there are too many.
+bool parseScreenshotSpec(const std::string& text, std::vector<ScreenshotRequest>* out, std::string* error,
+                         const char* what = "screenshots");
 
 // Encodes tightly packed 8-bit rows (top row first) of `channels` 3 (RGB) or
 // 4 (straight RGBA) as PNG bytes at zlib `level` 0-9. The one PNG encoder:
@@ -38,9 +40,11 @@ void flipRows(unsigned char* pixels, int rowBytes, int rows);
 // The run's screenshot plan.
 class ScreenshotPlan {
 public:
-    // Reads ENGINE_SCREENSHOT; false (logged) on a malformed value.
+    // Reads ENGINE_SCREENSHOT; false on a malformed value, which is logged
+    // and given as a notice (QVLog.h).
     bool loadFromEnvironment();
-    bool load(const std::string& text);
+    // False (logged, and why in `error`) on a malformed value.
+    bool load(const std::string& text, std::string* error = nullptr);
     bool empty() const { return m_requests.empty(); }
     // In a drawn frame, after the final flush: reads and writes the shots of
     // `frame`, or logs them skipped when there is no context.

@@ -64,9 +64,40 @@ FILE* openPackage(const char* path, uint64_t* size) {
     return file;
 }
 
-voidpf ZCALLBACK openForMinizip(voidpf fileSize, const void* path, int mode) {
+// Records whether the file opened, so a failed open can tell a file that
+// cannot be opened from one that is no zip archive.
+voidpf ZCALLBACK openForMinizip(voidpf opaque, const void* path, int mode) {
+    auto* state = static_cast<qvarchive::OpenedFile*>(opaque);
     if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-    return openPackage(static_cast<const char*>(path), static_cast<uint64_t*>(fileSize));
+    FILE* file = openPackage(static_cast<const char*>(path), &state->size);
+    state->opened = file != nullptr;
+    state->error = file ? 0 : errno;
+    return file;
+}
+
+enum OpenFailure { kNotAZip = 1, kTruncated };
+
+class OpenFailureCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "qvarchive"; }
+    std::string message(int code) const override {
+        return code == kTruncated ? "truncated zip archive" : "not a zip archive";
+    }
+};
+
+const std::error_category& openFailureCategory() {
+    static const OpenFailureCategory category;
+    return category;
+}
+
+// A file that opened but that minizip refused: one that starts as a zip
+// archive has lost its end (the central directory is at the end).
+int classifyRefusedPackage(const std::string& path) {
+    unsigned char head[4] = {};
+    std::unique_ptr<FILE, FileCloser> file(openPackage(path.c_str(), nullptr));
+    const bool zipStart = file && std::fread(head, 1, sizeof head, file.get()) == sizeof head && head[0] == 'P' &&
+                          head[1] == 'K' && ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
+    return zipStart ? kTruncated : kNotAZip;
 }
 
 // Appends with geometric growth so reading stays linear in the entry size.
@@ -84,12 +115,14 @@ QVArchiveReader::QVArchiveReader(const std::string& path, std::size_t entryCap)
     zlib_filefunc64_def io;
     fill_fopen64_filefunc(&io);
     io.zopen64_file = openForMinizip;
-    io.opaque = &m_fileSize;
-    errno = 0;
+    io.opaque = &m_file;
     m_archive = unzOpen2_64(path.c_str(), &io);
     if (!m_archive) {
-        int err = errno ? errno : ENOENT;
-        throw std::system_error(err, std::generic_category(), "Unable to open the archive");
+        // errno is not trusted past minizip: the reason is the open's, or the file's own.
+        if (!m_file.opened)
+            throw std::system_error(m_file.error ? m_file.error : ENOENT, std::generic_category(),
+                                    "Unable to open the archive");
+        throw std::system_error(classifyRefusedPackage(path), openFailureCategory(), "Unable to open the archive");
     }
 }
 
@@ -197,7 +230,7 @@ void QVArchiveReader::readEntry(std::vector<unsigned char>& out, const std::stri
     if (result != UNZ_OK) throwArchiveError(result, kOpenMessage);
     const std::size_t extraLength = info.size_file_extra < sizeof(extra) ? info.size_file_extra : sizeof(extra);
     if (info.flag & kFlagStrongEncryption) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
-    if (info.compressed_size > m_fileSize) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
+    if (info.compressed_size > m_file.size) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     if (info.uncompressed_size > m_entryCap) throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
     const std::size_t declared = static_cast<std::size_t>(info.uncompressed_size);
     const bool encrypted = (info.flag & kFlagEncrypted) != 0;
@@ -350,7 +383,8 @@ std::vector<unsigned char> QVArchiveReader::readRawEntryBytes(std::size_t compre
         std::fread(local, 1, sizeof(local), file.get()) != sizeof(local) || le32(local) != 0x04034b50u)
         throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     const uint64_t dataPos = localPos + 30 + le16(local + 26) + le16(local + 28);
-    if (dataPos > m_fileSize || compressedSize > m_fileSize - dataPos) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
+    if (dataPos > m_file.size || compressedSize > m_file.size - dataPos)
+        throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
     std::vector<unsigned char> raw(compressedSize);
     if (fseeko(file.get(), static_cast<off_t>(dataPos), SEEK_SET) != 0 ||
         std::fread(raw.data(), 1, compressedSize, file.get()) != compressedSize)

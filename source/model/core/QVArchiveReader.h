@@ -16,12 +16,21 @@ namespace qvarchive {
 constexpr int kWrongPassword = -106;
 // Default size cap of one entry, declared or produced.
 constexpr std::size_t kDefaultEntryCap = std::size_t(256) << 20;
+// What the open callback minizip is given saw of the package file.
+struct OpenedFile {
+    uint64_t size = 0;  // bytes in the package file
+    bool opened = false;
+    int error = 0;  // errno of a failed open
+};
 }  // namespace qvarchive
 
 class QVArchiveReader {
 public:
-    // Throws std::system_error "Unable to open the archive" when the file
-    // cannot be opened as a zip archive.
+    // Throws std::system_error "Unable to open the archive: <reason>" when
+    // the file cannot be opened as a zip archive: the system's reason when
+    // the file cannot be opened ("No such file or directory" also for a
+    // directory or FIFO), "not a zip archive" for other bytes, "truncated
+    // zip archive" for one that starts as a zip archive but lost its end.
     explicit QVArchiveReader(const std::string& path, std::size_t entryCap = qvarchive::kDefaultEntryCap);
     virtual ~QVArchiveReader();
 
@@ -63,7 +72,7 @@ private:
     void* m_archive = nullptr;  // unzFile
     std::string m_path;
     std::size_t m_entryCap;
-    uint64_t m_fileSize = 0;  // bytes in the package file
+    qvarchive::OpenedFile m_file;  // minizip's open callback fills it
     std::string m_currentEntry;  // the entry positioned on; "" when none
     bool m_entryOpen = false;    // opened through minizip
 };

@@ -202,7 +202,9 @@ public:
     int loadDataFromArchive(const std::string& entry, bool connections, const std::string& storedPassword);
     int loadDataFromFile(const std::string& path, bool connections);
     // Whole entries and files; false when missing (`out` empty). The archive
-    // read throws the package reader's errors.
+    // read throws the package reader's errors; the file read throws
+    // std::system_error with the system's reason when the file is there but
+    // cannot be read.
     bool readFileArchive(const std::string& entry, std::vector<unsigned char>& out, const std::string& storedPassword);
     bool readFile(const std::string& path, std::vector<unsigned char>& out);
     // Opens the package at the engine's full path of `path`, dropping the one

@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -58,14 +60,19 @@ constexpr size_t kKeptPackBuffer = size_t{4} << 20;
 
 // Reads a whole regular file straight into `out`. A FIFO, a device or a
 // directory is a missing file, found without blocking (opened non-blocking,
-// then checked).
-FileRead readRegularFile(const std::string& path, std::vector<unsigned char>& out) {
+// then checked). An unreadable file sets `error` to the system's reason.
+FileRead readRegularFile(const std::string& path, std::vector<unsigned char>& out, int* error = nullptr) {
     out.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kUnreadable;
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return FileRead::kMissing;
+        if (error) *error = errno;
+        return FileRead::kUnreadable;
+    }
     struct stat st {};
     FileRead result = FileRead::kOk;
     if (::fstat(fd, &st) != 0) {
+        if (error) *error = errno;
         result = FileRead::kUnreadable;
     } else if (!S_ISREG(st.st_mode)) {
         result = FileRead::kMissing;
@@ -76,6 +83,10 @@ FileRead readRegularFile(const std::string& path, std::vector<unsigned char>& ou
             while (done < out.size()) {
                 const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
                 if (n < 0 && errno == EINTR) continue;
+                if (n < 0) {
+                    if (error) *error = errno;
+                    result = FileRead::kUnreadable;
+                }
                 if (n <= 0) break;
                 done += static_cast<size_t>(n);
             }
@@ -91,14 +102,29 @@ FileRead readRegularFile(const std::string& path, std::vector<unsigned char>& ou
     return result;
 }
 
-// The names in a folder; empty when it cannot be listed.
-std::unordered_set<std::string> listFolder(const std::string& path) {
+// The names in a folder; empty, with the system's reason in `error`, when it
+// cannot be listed.
+std::unordered_set<std::string> listFolder(const std::string& path, int* error) {
     std::unordered_set<std::string> names;
+    *error = 0;
     if (DIR* dir = ::opendir(path.c_str())) {
         while (const dirent* entry = ::readdir(dir)) names.emplace(entry->d_name);
         ::closedir(dir);
+    } else {
+        *error = errno;
     }
     return names;
+}
+
+// The engine's full path of a game file. One it cannot find (missing, or
+// behind a folder that cannot be read) stays under the resource root, so the
+// read fails with that file's reason and never finds one in the working
+// directory.
+std::string gamePath(const std::string& name) {
+    cocos2d::CCFileUtils* files = cocos2d::CCFileUtils::sharedFileUtils();
+    const std::string full = files->fullPathForFilename(name);
+    if (full != name || files->isAbsolutePath(name)) return full;
+    return files->getResourceRoot() + name;
 }
 
 // Unregisters the model held under an id that a pack object reuses. The
@@ -138,7 +164,7 @@ void QVModelController::updatePercent() {
 
 void QVModelController::openDataArchive(const std::string& path) {
     m_dataArchive.reset();
-    const std::string full = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path);
+    const std::string full = gamePath(path);
     m_dataArchive.reset(new QVArchiveReader(full));
 }
 
@@ -155,8 +181,12 @@ bool QVModelController::readFileArchive(const std::string& entry, std::vector<un
 }
 
 bool QVModelController::readFile(const std::string& path, std::vector<unsigned char>& out) {
-    const std::string full = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path);
-    return readRegularFile(full, out) == FileRead::kOk;
+    const std::string full = gamePath(path);
+    int error = 0;
+    const FileRead read = readRegularFile(full, out, &error);
+    // Told apart from a missing file, so the failure names the system's reason.
+    if (read == FileRead::kUnreadable) throw std::system_error(error, std::generic_category());
+    return read == FileRead::kOk;
 }
 
 int QVModelController::loadDataFromArchive(const std::string& entry, bool connections,
@@ -178,7 +208,7 @@ int QVModelController::loadDataFromArchive(const std::string& entry, bool connec
 }
 
 int QVModelController::loadDataFromFile(const std::string& path, bool connections) {
-    return loadResolvedFile(cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(path), path, connections);
+    return loadResolvedFile(gamePath(path), path, connections);
 }
 
 int QVModelController::loadResolvedFile(const std::string& fullPath, const std::string& shown, bool connections) {
@@ -193,11 +223,12 @@ int QVModelController::loadResolvedFile(const std::string& fullPath, const std::
                 if (bytes.capacity() <= kKeptPackBuffer) buffer.swap(bytes);
             }
         } giveBack{bytes, m_packBuffer};
-        const FileRead read = readRegularFile(fullPath, bytes);
+        int error = 0;
+        const FileRead read = readRegularFile(fullPath, bytes, &error);
         if (read == FileRead::kMissing) return kLoadMissing;
         logMessage("[QVModelController] load data(%d) for class from file: %s", connections ? 1 : 0, shown.c_str());
         if (read == FileRead::kUnreadable) {
-            loadFailed(shown, "the file cannot be read", kErrorLoad);
+            loadFailed(shown, ("the file cannot be read: " + std::string(std::strerror(error))).c_str(), kErrorLoad);
             return kLoadFailed;
         }
         parsePack(bytes.data(), bytes.size(), connections);
@@ -250,6 +281,8 @@ void QVModelController::loadInitialData(const std::string& archivePath, const st
     } else {
         try {
             haveKeys = readFile(dataPath() + "/" + kKeysPack, keys);
+        } catch (const std::system_error& e) {
+            loadFailed(dataPath() + "/" + kKeysPack, e.code().message().c_str(), kErrorLoad);
         } catch (const std::exception& e) {
             loadFailed(kKeysPack, e.what(), kErrorLoad);
         }
@@ -313,8 +346,18 @@ bool QVModelController::loadNextFromFiles() {
     updatePercent();
     if (!m_dataFiles || (state.stage == 0 && state.id == 0 && state.done.empty())) {
         // One listing of the data folder per load says which packs exist.
-        m_dataFolder = cocos2d::CCFileUtils::sharedFileUtils()->fullPathForFilename(dataPath());
-        m_dataFiles.reset(new std::unordered_set<std::string>(listFolder(m_dataFolder)));
+        m_dataFolder = gamePath(dataPath());
+        int error = 0;
+        m_dataFiles.reset(new std::unordered_set<std::string>(listFolder(m_dataFolder, &error)));
+        if (error) {
+            // Without the listing no pack would be found, and the game would
+            // load as an empty one.
+            loadFailed(dataPath(), ("the folder cannot be listed: " + std::string(std::strerror(error))).c_str(),
+                       kErrorLoad);
+            state.stage = 2;
+            state.percent = 100;
+            return true;
+        }
     }
     const std::string pack = state.packFileName();
     const int status = m_dataFiles->count(pack)

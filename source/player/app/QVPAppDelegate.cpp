@@ -82,10 +82,13 @@ float QVPAppDelegate::elapsedSeconds(const cc_timeval& before, const cc_timeval&
 
 void QVPAppDelegate::reportLoadFailure() {
     const QVModelController* controller = QVModelController::shared();
+    reportLoadFailure(controller->lastError(), controller->lastErrorDetail());
+}
+
+void QVPAppDelegate::reportLoadFailure(const std::string& error, const std::string& detail) {
     std::string root = CCFileUtils::sharedFileUtils()->getResourceRoot();
     if (root.size() > 1 && root.back() == '/') root.pop_back();
-    const std::string line = "qvplayer: cannot load the game from " + root + ": " + controller->lastError() + " (" +
-                             controller->lastErrorDetail() + ")";
+    const std::string line = "qvplayer: cannot load the game from " + root + ": " + error + " (" + detail + ")";
     // A person must see it even when the log is off.
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
@@ -117,6 +120,8 @@ bool QVPAppDelegate::applicationDidFinishLaunching() {
     cocos2d::gettimeofday(&after, nullptr);
     if (!scene) {
         logMessage("[QVPAppDelegate] no first scene; the game cannot start");
+        m_loadFailed = true;
+        reportLoadFailure(kErrorNoFirstScene, "the start screen cannot be shown");
         return false;
     }
     const float seconds = elapsedSeconds(before, after);
@@ -168,7 +173,13 @@ void QVPAppDelegate::loadGameData() {
         return;
     }
     finishLoading();
-    showFirstScreen();
+    if (showFirstScreen()) return;
+    // The loading screen would stay for good: a failed load, and the
+    // progress read for it is not saved back.
+    m_loadFailed = true;
+    QVPSettingsController::setLoaded(false);
+    reportLoadFailure(kErrorNoFirstScene, m_firstScreenError);
+    CCDirector::sharedDirector()->end();
 }
 
 void QVPAppDelegate::finishLoading() {
@@ -196,27 +207,29 @@ void QVPAppDelegate::finishLoading() {
     if (QVPScreen* ui = ScreenManager::shared()->getCurrentUi()) ui->playMusic();
 }
 
-void QVPAppDelegate::showFirstScreen() {
+bool QVPAppDelegate::showFirstScreen() {
     ScreenManager* manager = ScreenManager::shared();
     if (const uint32_t sectionId = manager->getStartSectionId()) {
         const auto section = QVModelController::shared()->getModel<QVModelLevelSection>(sectionId);
         const auto world = section ? section->parent<QVModelScreenScene>() : nullptr;
         if (world) {
             manager->setScene(world->key());
-            switchToCurrentScene();
-            return;
+            if (switchToCurrentScene()) return true;
+            m_firstScreenError = "the start world " + world->key() + " cannot be built";
+            logMessage("[QVPAppDelegate] %s", m_firstScreenError.c_str());
+            return false;
         }
         logMessage("[QVPAppDelegate] start section %u is in no world", sectionId);
     }
-    if (manager->loadScreen("Load", true, 0)) {
-        switchToCurrentScene();
-        return;
-    }
-    if (manager->pushUi("Load", false)) {
-        switchToCurrentScene();
-        return;
+    if (manager->loadScreen("Load", true, 0) || manager->pushUi("Load", false)) {
+        if (switchToCurrentScene()) return true;
+        m_firstScreenError = "the first screen cannot be built";
+        logMessage("[QVPAppDelegate] %s", m_firstScreenError.c_str());
+        return false;
     }
     logMessage("ERROR! Failed to find ScreenScene attached to Start scene");
+    m_firstScreenError = "Failed to find ScreenScene attached to Start scene";
+    return false;
 }
 
 void QVPAppDelegate::applicationDidEnterBackground() {

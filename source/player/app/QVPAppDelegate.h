@@ -11,8 +11,10 @@
 //   shows no menu, reports the failure (stderr and the log), ends the main
 //   loop and answers loadFailed(), so the player state is never saved over a
 //   partial game;
-// - a launch without a first scene fails (run() returns 1) instead of
-//   showing an empty window for ever.
+// - a launch without a first scene, and a load that ends with no first
+//   screen or world to show, fail the same way (loadFailed(), the report,
+//   nothing saved; run() returns 1 for the launch) instead of showing an
+//   empty window or the loading screen for ever.
 #pragma once
 
 #include <string>
@@ -55,12 +57,17 @@ public:
     // "qvplayer: cannot load the game from <root>: <last error> (<detail>)" on
     // standard error, always, and in the log.
     static void reportLoadFailure();
+    static void reportLoadFailure(const std::string& error, const std::string& detail);
+    // The error reported for a game that loaded but has no first scene.
+    static constexpr const char* kErrorNoFirstScene = "Unable to start the game";
 
 private:
     void finishLoading();
-    void showFirstScreen();
+    // False, with why in m_firstScreenError, when nothing can be shown.
+    bool showFirstScreen();
 
     std::string m_archivePassword;
+    std::string m_firstScreenError;
     bool m_firstStep = true;
     bool m_loadingFinished = false;
     bool m_loadFailed = false;

@@ -9,6 +9,7 @@
 
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
+#include "director/EngineHooks.h"
 #include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelObject.h"
 #include "physics/PhysicsGuard.h"
@@ -140,7 +141,7 @@ void write(unsigned int frame) {
 bool parse(const std::string& value, std::vector<Request>* requests, std::string* error) {
     std::vector<cocos2d::ScreenshotRequest> parsed;
     requests->clear();
-    if (!cocos2d::parseScreenshotSpec(value, &parsed, error)) return false;
+    if (!cocos2d::parseScreenshotSpec(value, &parsed, error, "dumps")) return false;
     for (const auto& item : parsed) requests->push_back(Request{item.frame, item.path});
     return true;
 }
@@ -188,9 +189,10 @@ bool installFromEnvironment() {
     std::string error;
     std::vector<Request> requests;
     if (!parse(value, &requests, &error)) {
-        std::fprintf(stderr, "qvplayer: QVP_STATE_DUMP=\"%s\": %s\n", value, error.c_str());
+        const std::string shown = cocos2d::quotedHookValue(value);
+        std::fprintf(stderr, "qvplayer: QVP_STATE_DUMP=%s: %s\n", shown.c_str(), error.c_str());
         std::fflush(stderr);
-        logMessage("qvplayer: QVP_STATE_DUMP=\"%s\": %s", value, error.c_str());
+        logMessage("qvplayer: QVP_STATE_DUMP=%s: %s", shown.c_str(), error.c_str());
         return false;
     }
     g_requests = std::move(requests);

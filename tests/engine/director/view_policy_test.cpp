@@ -10,7 +10,10 @@
 
 #include "../log/log_capture.h"
 #include "director/EngineHooks.h"
+#include "input/InputScript.h"
+#include "platform/QVLog.h"
 #include "view/CCEGLView.h"
+#include "view/Screenshot.h"
 
 using namespace cocos2d;
 
@@ -127,4 +130,64 @@ TEST(EngineHooks, RandomSeedHook) {
     setenv("ENGINE_RANDOM_SEED", "99", 1);
     EXPECT_TRUE(readEngineHooks().hasRandomSeed && readEngineHooks().randomSeed == 99u);
     unsetenv("ENGINE_RANDOM_SEED");
+}
+
+// A quoted value is cut by characters, never inside one, and only past 80.
+TEST(EngineHooks, QuotedValuesAreCutAfter80Characters) {
+    const std::string a79(79, 'a');
+    const struct {
+        std::string value, quoted;
+    } rows[] = {
+        {"", "\"\""},
+        {a79 + "a", "\"" + a79 + "a\""},
+        {a79 + "ab", "\"" + a79 + "a...\""},
+        {a79 + "\xC3\xA9", "\"" + a79 + "\xC3\xA9\""},
+        {a79 + "\xC3\xA9" + "b", "\"" + a79 + "\xC3\xA9...\""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(quotedHookValue(row.value), row.quoted);
+    }
+}
+
+namespace {
+std::vector<std::string>& notices() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+void captureNotice(const char* text, std::size_t length) { notices().emplace_back(text, length); }
+}  // namespace
+
+// A malformed hook must reach a person even with the log off: one notice
+// that names the variable, its value (cut) and why.
+TEST(EngineHooks, MalformedHooksGiveOneNotice) {
+    std::string many;
+    for (int i = 1; i <= 257; ++i) many += (i > 1 ? ";" : "") + std::to_string(i) + ":s.png";
+    const struct {
+        const char* variable;
+        std::string value;
+        std::string notice;  // "" for a value that is taken
+    } rows[] = {
+        {"ENGINE_SCREENSHOT", "8:a.png", ""},
+        {"ENGINE_SCREENSHOT", "soon", "ENGINE_SCREENSHOT=\"soon\": \"soon\" is not FRAME:FILE"},
+        {"ENGINE_SCREENSHOT", many, "ENGINE_SCREENSHOT=\"" + many.substr(0, 80) + "...\": more than 256 screenshots"},
+        {"ENGINE_INPUT_SCRIPT", "/nonexistent/qv_script.txt",
+         "ENGINE_INPUT_SCRIPT=\"/nonexistent/qv_script.txt\": line 0: cannot open the file: No such file or directory"},
+        {"ENGINE_INPUT_SCRIPT", "/", "ENGINE_INPUT_SCRIPT=\"/\": line 0: read error: Is a directory"},
+    };
+    setNoticeSink(captureNotice);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        notices().clear();
+        setenv(row.variable, row.value.c_str(), 1);
+        ScreenshotPlan plan;
+        const bool taken = std::string(row.variable) == "ENGINE_SCREENSHOT"
+                               ? plan.loadFromEnvironment()
+                               : InputScriptPlayer::sharedPlayer()->loadFromEnvironment();
+        unsetenv(row.variable);
+        EXPECT_EQ(taken, row.notice.empty());
+        EXPECT_EQ(notices(), row.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.notice});
+    }
+    setNoticeSink(nullptr);
+    InputScriptPlayer::sharedPlayer()->unload();
 }

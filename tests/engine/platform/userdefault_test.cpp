@@ -9,10 +9,12 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "../tools/tool_run.h"
 #include "platform/CCFileUtils.h"
 #include "platform/CCUserDefault.h"
+#include "platform/QVLog.h"
 #include "platform/RandomAndClock.h"
 #include "platform_test_support.h"
 
@@ -288,6 +290,39 @@ TEST_F(UserDefault, FailedFlushesKeepTheOldFileAndTheNextWritesTheKeysOfAll) {
     store()->flush();
     EXPECT_FALSE(store()->isDirty());
     EXPECT_EQ(RawStore(file()).rows(), (Rows{{"level", "1"}, {file() + "-journal", "set"}, {file(), "set"}}));
+}
+
+std::vector<std::string>& notices() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+void captureNotice(const char* text, std::size_t length) { notices().emplace_back(text, length); }
+
+// What a person is told with the log off: the kept copy, and a failing save
+// once until a save works again.
+TEST_F(UserDefault, MovedAsideStoreAndFailedFlushesAreNotices) {
+    compat::setClockForTest([] { return int64_t{1704164645} * 10000000; });
+    setNoticeSink(captureNotice);
+    notices().clear();
+    qvtest::writeFile(file(), "not a database");
+    reopened();
+    EXPECT_EQ(notices(), std::vector<std::string>{"the progress store could not be read; kept as " + file() +
+                                                  ".corrupt-20240102T030405Z, starting with new progress"});
+
+    const std::string journal = file() + "-journal";
+    std::vector<size_t> counts;
+    for (const bool blocked : {true, true, false, true}) {
+        store()->setStringForKey("level", std::to_string(counts.size()).c_str());
+        if (blocked) std::filesystem::create_directory(journal);
+        store()->flush();
+        std::filesystem::remove(journal);
+        counts.push_back(notices().size());
+    }
+    setNoticeSink(nullptr);
+    EXPECT_EQ(counts, (std::vector<size_t>{2, 2, 2, 3}));
+    ASSERT_EQ(notices().size(), 3u);
+    for (size_t i : {1, 2})
+        EXPECT_EQ(notices()[i].rfind("saving progress failed: " + file() + ": ", 0), 0u) << notices()[i];
 }
 
 TEST_F(UserDefault, FirstFlushCreatesThePrivateDirectory) {

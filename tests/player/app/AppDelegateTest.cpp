@@ -166,12 +166,25 @@ TEST_F(AppDelegateTest, MenusLoadOnceInFolderAndArchiveMode) {
     }
 }
 
+// A game that loads but has no first screen would keep the loading screen
+// for good: it is a failed load, reported once, and nothing is saved.
 TEST_F(AppDelegateTest, NoLoadLinkLogsOnce) {
+    statetest::writeStore({{"QVP_Fixture", "kept"}});
+    const std::string before = statetest::fileBytes(statetest::storePath());
     startUp(kLoad + "small", false);
+    testing::internal::CaptureStderr();
     loadToTheEnd(app);
     for (int i = 0; i < 30; ++i) app.loadGameData();
-    EXPECT_TRUE(QVPSettingsController::isLoaded());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(app.loadFailed());
+    EXPECT_FALSE(QVPSettingsController::isLoaded());
+    EXPECT_TRUE(CCDirector::sharedDirector()->isEndRequested());
     EXPECT_EQ(count("ERROR! Failed to find ScreenScene attached to Start scene"), 1u);
+    EXPECT_EQ(err, "qvplayer: cannot load the game from " + kLoad +
+                       "small: Unable to start the game (Failed to find ScreenScene attached to Start scene)\n");
+    app.applicationDidEnterBackground();
+    QVPSettingsController::shared()->save();
+    EXPECT_EQ(statetest::fileBytes(statetest::storePath()), before);
 }
 
 // A pack that fails ends the game: nothing marked loaded, the progress left

@@ -56,6 +56,20 @@ TEST(StateDumpPlan, ValuesAcceptedAndRefused) {
     }
 }
 
+// A value too long to read must still give a line a person can read: it
+// speaks of dumps, and quotes only the value's start.
+TEST(StateDumpPlan, RefusedValueLineNamesDumpsAndQuotesTheStart) {
+    std::string value;
+    for (int i = 1; i <= 257; ++i) value += (i > 1 ? ";" : "") + std::to_string(i) + ":/tmp/dump.txt";
+    setenv("QVP_STATE_DUMP", value.c_str(), 1);
+    LogCapture log;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(statedump::installFromEnvironment());
+    const std::string err = testing::internal::GetCapturedStderr();
+    unsetenv("QVP_STATE_DUMP");
+    EXPECT_EQ(err, "qvplayer: QVP_STATE_DUMP=\"" + value.substr(0, 80) + "...\": more than 256 dumps\n");
+}
+
 TEST(StateDumpText, NoWorldIsFrameWorldNoneAndHash) {
     EXPECT_EQ(statedump::text(12, nullptr), "frame 12\nworld none\nhash 0000000000000000\n");
 }

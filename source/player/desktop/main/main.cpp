@@ -5,11 +5,16 @@
 // Exit status: 0 after an orderly quit (close button, exit button, SIGINT or
 // SIGTERM, the input script's quit, the frame limit), which saves the
 // player's progress; 1 when the game cannot be loaded or the main loop
-// fails; 2 for bad arguments.
+// fails; 2 for bad arguments. Every failure is one line on standard error
+// naming its cause; the lower layers' notices are printed under our name.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "../CaptureObject.h"
@@ -26,6 +31,7 @@
 #include "model/core/QVDataFormat.h"
 #include "model/core/QVModelController.h"
 #include "platform/CCFileUtils.h"
+#include "platform/QVLog.h"
 #include "player/app/QVPAppDelegate.h"
 #include "player/app/QVPSettingsController.h"
 #include "view/CCEGLView.h"
@@ -41,9 +47,19 @@ int usage() {
     return 2;
 }
 
-bool isDirectory(const char* path) {
+// "" for a directory the game can be read from, else why not.
+std::string notAGameDirectory(const char* path) {
     struct stat st {};
-    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(path, &st) != 0) return errno == ENOENT ? "no such directory" : std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return "not a directory";
+    // Nothing inside can be reached without search permission.
+    if (::faccessat(AT_FDCWD, path, X_OK, AT_EACCESS) != 0) return std::strerror(errno);
+    return "";
+}
+
+void printNotice(const char* text, std::size_t length) {
+    std::fprintf(stderr, "qvplayer: %.*s\n", static_cast<int>(length), text);
+    std::fflush(stderr);
 }
 
 // As the load check tests it: a regular file with a size above 0.
@@ -68,9 +84,14 @@ void installSignalHandlers() {
 int main(int argc, char** argv) {
     if (argc > 2) return usage();
     if (argc == 2) {
-        if (!isDirectory(argv[1])) return usage();
+        const std::string why = notAGameDirectory(argv[1]);
+        if (!why.empty()) {
+            std::fprintf(stderr, "qvplayer: %s: %s\n", argv[1], why.c_str());
+            return usage();
+        }
         CCFileUtils::sharedFileUtils()->setResourceRoot(argv[1]);
     }
+    setNoticeSink(printNotice);
     installSignalHandlers();
 
     // Defined here and in no library, so test programs make their own.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -377,6 +378,38 @@ TEST_F(Archive, FilesThatAreNotArchivesFailToOpen) {
     Bytes bytes = w.finish();
     bytes.resize(bytes.size() / 2);
     EXPECT_THROW(QVArchiveReader(writeBytes(bytes, "half.pkg")), std::system_error);
+}
+
+// The reason is the file's own, never an errno left over from earlier calls.
+TEST_F(Archive, OpenFailuresNameTheCause) {
+    QVPackageWriter w;
+    w.add(entry("x", patterned(5000), Kind::Stored));
+    const Bytes whole = w.finish();
+    const struct {
+        const char* name;
+        std::string path;
+        const char* reason;
+    } rows[] = {
+        {"missing", dir.path + "/nothing-here.pkg", "No such file or directory"},
+        {"directory", dir.path, "No such file or directory"},
+        {"random bytes", writeBytes(patterned(4096), "random.pkg"), "not a zip archive"},
+        {"empty", writeBytes(Bytes(), "empty.pkg"), "not a zip archive"},
+        {"cut in half", writeBytes(Bytes(whole.begin(), whole.begin() + whole.size() / 2), "half.pkg"),
+         "truncated zip archive"},
+        {"end cut off", writeBytes(Bytes(whole.begin(), whole.end() - 30), "end.pkg"), "truncated zip archive"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int stale : {0, ENOENT, EACCES}) {
+            errno = stale;
+            try {
+                QVArchiveReader reader(row.path);
+                ADD_FAILURE() << "opened";
+            } catch (const std::system_error& e) {
+                EXPECT_EQ(std::string(e.what()), std::string("Unable to open the archive: ") + row.reason);
+            }
+        }
+    }
 }
 
 TEST(ArchiveErrors, CodesMapToFixedTexts) {
