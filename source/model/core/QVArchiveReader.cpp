@@ -16,10 +16,10 @@
 #include <unistd.h>
 
 #include "base/base64.h"
-#include "platform/CCFileUtils.h"
 #include "model/core/QVDataFormat.h"
 #include "model/core/ZipAes.h"
 #include "model/core/ZipCrypto.h"
+#include "platform/CCFileUtils.h"
 
 namespace {
 
@@ -108,8 +108,7 @@ void appendChunk(std::vector<unsigned char>& out, const unsigned char* data, std
 
 }  // namespace
 
-QVArchiveReader::QVArchiveReader(const std::string& path, std::size_t entryCap)
-    : m_path(path), m_entryCap(entryCap) {
+QVArchiveReader::QVArchiveReader(const std::string& path, std::size_t entryCap) : m_path(path), m_entryCap(entryCap) {
     // The size comes from the opened file: no entry can hold more bytes than
     // the file, checked before any buffer is sized from a header.
     zlib_filefunc64_def io;
@@ -278,8 +277,9 @@ void QVArchiveReader::readEntry(std::vector<unsigned char>& out, const std::stri
     zipcrypto::TraditionalKeys keys(password);
     unsigned char last = 0;
     for (std::size_t i = 0; i < kTraditionalHeader; ++i) last = keys.decrypt(raw[i]);
-    const unsigned char check = (info.flag & kFlagDataDescriptor) ? static_cast<unsigned char>((info.dosDate >> 8) & 0xFF)
-                                                                  : static_cast<unsigned char>((info.crc >> 24) & 0xFF);
+    const unsigned char check = (info.flag & kFlagDataDescriptor)
+                                    ? static_cast<unsigned char>((info.dosDate >> 8) & 0xFF)
+                                    : static_cast<unsigned char>((info.crc >> 24) & 0xFF);
     if (last != check) throwArchiveError(qvarchive::kWrongPassword, kOpenMessage);
     // Decrypted in place and the header dropped in place: a large stored entry
     // needs one buffer, not two.
@@ -292,7 +292,7 @@ std::size_t QVArchiveReader::maxPayload() const {
     // Deflate can grow incompressible data a little; beyond that is not a package entry.
     const std::size_t slack = m_entryCap / 1000 + 64;
     return m_entryCap > std::numeric_limits<std::size_t>::max() - slack ? std::numeric_limits<std::size_t>::max()
-                                                                         : m_entryCap + slack;
+                                                                        : m_entryCap + slack;
 }
 
 void QVArchiveReader::finishPayload(std::vector<unsigned char>& payload, std::vector<unsigned char>& out, bool deflated,
@@ -367,10 +367,12 @@ std::vector<unsigned char> QVArchiveReader::readRawEntryBytes(std::size_t compre
             std::size_t size = le16(&extra[p + 2]);
             if (p + 4 + size > extraLength) break;
             if (le16(&extra[p]) == 0x0001) {
-                std::size_t skip = (le32(central + 24) == 0xFFFFFFFFu ? 8 : 0) + (le32(central + 20) == 0xFFFFFFFFu ? 8 : 0);
+                std::size_t skip =
+                    (le32(central + 24) == 0xFFFFFFFFu ? 8 : 0) + (le32(central + 20) == 0xFFFFFFFFu ? 8 : 0);
                 if (size >= skip + 8) {
                     localPos = 0;
-                    for (int i = 7; i >= 0; --i) localPos = (localPos << 8) | extra[p + 4 + skip + static_cast<std::size_t>(i)];
+                    for (int i = 7; i >= 0; --i)
+                        localPos = (localPos << 8) | extra[p + 4 + skip + static_cast<std::size_t>(i)];
                     found = true;
                 }
             }
@@ -401,8 +403,7 @@ void QVArchiveReader::readAesEntry(std::vector<unsigned char>& out, const std::s
     if (result != UNZ_OK) throwArchiveError(result, kOpenMessage);
     // Salt, verifier and code are the only overhead: anything far above the cap is refused before reading.
     if (info.compressed_size < aes.saltLength() + 12) throwArchiveError(UNZ_BADZIPFILE, kOpenMessage);
-    if (info.compressed_size - aes.saltLength() - 12 > maxPayload())
-        throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
+    if (info.compressed_size - aes.saltLength() - 12 > maxPayload()) throwArchiveError(UNZ_BADZIPFILE, kReadMessage);
     if (password.empty()) throwArchiveError(qvarchive::kWrongPassword, kOpenMessage);
     std::vector<unsigned char> raw = readRawEntryBytes(static_cast<std::size_t>(info.compressed_size));
 

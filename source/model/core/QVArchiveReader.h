@@ -73,8 +73,8 @@ private:
     std::string m_path;
     std::size_t m_entryCap;
     qvarchive::OpenedFile m_file;  // minizip's open callback fills it
-    std::string m_currentEntry;  // the entry positioned on; "" when none
-    bool m_entryOpen = false;    // opened through minizip
+    std::string m_currentEntry;    // the entry positioned on; "" when none
+    bool m_entryOpen = false;      // opened through minizip
 };
 
 // Turns the stored password string into the archive password: Base64, then

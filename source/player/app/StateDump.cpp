@@ -120,8 +120,8 @@ void unitLines(std::string* out, const QVPScreenScene& scene) {
         QVPAnimationObject* drawn = unit->currentAnimation();
         const cocos2d::CCPoint picture = drawn ? drawn->getPosition() : cocos2d::CCPoint(0.0f, 0.0f);
         appendf(out, "unit %u state %d pos %.3f %.3f angle %.3f vel %.3f %.3f picture %.3f %.3f\n",
-                model ? model->id() : 0u, static_cast<int>(unit->getState()), shown(pos.x), shown(pos.y),
-                shown(angle), shown(vx), shown(vy), shown(picture.x), shown(picture.y));
+                model ? model->id() : 0u, static_cast<int>(unit->getState()), shown(pos.x), shown(pos.y), shown(angle),
+                shown(vx), shown(vy), shown(picture.x), shown(picture.y));
     }
 }
 

@@ -156,11 +156,16 @@ TEST_F(StateDumpWorld, LinesReadTheRunningWorld) {
         std::vector<std::string> u;
         for (std::string word; unit >> word;) u.push_back(word);
         ASSERT_EQ(u.size(), 15u) << lines[10 + i];
-        EXPECT_EQ(u[0] + u[1] + u[2] + u[4] + u[7] + u[9] + u[12], "unit" + std::to_string(units[i]->getModel()->id()) +
-                                                                        "stateposanglevelpicture");
+        EXPECT_EQ(u[0] + u[1] + u[2] + u[4] + u[7] + u[9] + u[12],
+                  "unit" + std::to_string(units[i]->getModel()->id()) + "stateposanglevelpicture");
         EXPECT_EQ(u[3], std::to_string(units[i]->getState()));
-        const float want[] = {body->GetPosition().x * 20.0f, body->GetPosition().y * 20.0f, i == 0 ? 30.0f : 0.0f,
-                              body->GetLinearVelocity().x * 20.0f, body->GetLinearVelocity().y * 20.0f, 0.0f, 0.0f};
+        const float want[] = {body->GetPosition().x * 20.0f,
+                              body->GetPosition().y * 20.0f,
+                              i == 0 ? 30.0f : 0.0f,
+                              body->GetLinearVelocity().x * 20.0f,
+                              body->GetLinearVelocity().y * 20.0f,
+                              0.0f,
+                              0.0f};
         const size_t at[] = {5, 6, 8, 10, 11, 13, 14};
         for (size_t k = 0; k < 7; ++k) EXPECT_NEAR(std::stof(u[at[k]]), want[k], 0.002f) << lines[10 + i];
     }

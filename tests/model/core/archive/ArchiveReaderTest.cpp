@@ -11,8 +11,8 @@
 #include "QVPackageWriter.h"
 #include "ZipBytes.h"
 #include "model/core/QVArchiveReader.h"
-#include "model/core/QVModelController.h"
 #include "model/core/QVDataFormat.h"
+#include "model/core/QVModelController.h"
 
 namespace {
 
@@ -111,8 +111,9 @@ TEST_F(Archive, EveryEntryKindReadsBackExactly) {
     for (int strength = 1; strength <= 3; ++strength)
         for (int version = 1; version <= 2; ++version)
             for (bool deflate : {false, true})
-                w.add(aesEntry("aes-" + std::to_string(strength) + "-" + std::to_string(version) + (deflate ? "-d" : "-s"),
-                               big, strength, version, deflate),
+                w.add(aesEntry(
+                          "aes-" + std::to_string(strength) + "-" + std::to_string(version) + (deflate ? "-d" : "-s"),
+                          big, strength, version, deflate),
                       kPassword);
     w.add(entry("empty", Bytes(), Kind::Aes), kPassword);
     QVArchiveReader reader(write(w));
@@ -131,8 +132,10 @@ TEST_F(Archive, ReadsPackagesOfOtherToolsInBothAesVersions) {
         std::vector<std::string> names;
     };
     const std::vector<Case> packages = {
-        {"aes256-7z.zip", {"a.txt", "b.txt"}},       {"aes192-7z.zip", {"a.txt", "b.txt"}},
-        {"aes128-stored-7z.zip", {"a.txt"}},         {"traditional-infozip.zip", {"a.txt", "b.txt"}},
+        {"aes256-7z.zip", {"a.txt", "b.txt"}},
+        {"aes192-7z.zip", {"a.txt", "b.txt"}},
+        {"aes128-stored-7z.zip", {"a.txt"}},
+        {"traditional-infozip.zip", {"a.txt", "b.txt"}},
         {"traditional-stored-infozip.zip", {"a.txt", "b.txt"}},
     };
     for (const Case& c : packages) {
