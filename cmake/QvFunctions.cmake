@@ -29,6 +29,17 @@ if(QV_FUZZ)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+# qv_link_sanitizer_options()
+# Under either sanitized build, every target made after this call carries the
+# runtime defaults of cmake/sanitizer_options.cpp, so no way of starting a
+# binary (ctest, a script, by hand) runs without them.
+function(qv_link_sanitizer_options)
+  if(QV_SANITIZE OR QV_FUZZ)
+    add_library(qv_sanitizer_options OBJECT ${CMAKE_SOURCE_DIR}/cmake/sanitizer_options.cpp)
+    link_libraries(qv_sanitizer_options)
+  endif()
+endfunction()
+
 # qv_add_library(NAME DIRS dir... | SOURCES src... [LIBS lib...] [PUBLIC_LIBS lib...]
 #                [INCLUDES dir...] [TEST_CODE])
 # A static library of every .cpp/.c in the given folders (relative to the

@@ -32,7 +32,7 @@ for screen in big '' 1280x720 1280x720x24x8 1280X720X24 ' 1280x720x24' 1280x720x
 done
 
 # The display search starts at XRUN_SERVER_NUM; llvmpipe runs without its
-# worker threads, whose exit LeakSanitizer's tracer could not survive.
+# worker threads.
 got=$(XRUN_SERVER_NUM=371 tests/e2e/xrun sh -c 'echo "$DISPLAY $LP_NUM_THREADS"')
 case $got in
     :3[7-9][0-9]" 0") ;;
