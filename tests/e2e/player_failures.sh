@@ -4,10 +4,12 @@
 # usage line), and the progress store left as it was or not made at all.
 # One row per case:
 #     row CASE STATUS LINE STORE [VAR=value ...] -- ARGS...
-# LINE is an extended regular expression for the first stderr line. STORE:
+# LINE is an extended regular expression for the first stderr line, or -
+# for a run that writes nothing on standard error. STORE:
 #   none     the run starts without a store and must not make one;
 #   kept     the run starts on a store holding progress that must stay byte
 #            for byte;
+#   saved    as kept, but the run must save its progress over it;
 #   corrupt  the run starts on a file that is no store, which must be kept,
 #            byte for byte, under the name the line gives.
 # Runs are headless, with QVP_LOG unset unless the row sets it. A row run
@@ -47,7 +49,7 @@ row() {
     local dir=$work/$case-store run=()
     [ "${wrap:-}" = nocaps ] && run=("${nocaps[@]}")
     case $store in
-    kept)
+    kept | saved)
         ENGINE_WRITABLE_PATH=$dir "$store_tool" set QVP_Fixture kept > /dev/null ||
             fail "$case: engine_store_tool could not make the store"
         cp "$dir/UserDefault.sqlite" "$work/$case.before" ;;
@@ -63,16 +65,24 @@ row() {
     [ -n "${after_run:-}" ] && $after_run "$dir"
     local err=$work/$case.err
     [ $code = "$want" ] || fail "$case: the player exited $code, not $want"
-    head -n 1 "$err" | grep -qE "^$line\$" || fail "$case: stderr:" "$(head -c 600 "$err")"
-    local lines=1
-    [ "$want" = 2 ] && lines=2
-    [ "$(wc -l < "$err")" = $lines ] || fail "$case: stderr is not $lines line(s):" "$(head -c 600 "$err")"
-    [ $lines = 2 ] && { [ "$(tail -n 1 "$err")" = "$usage_line" ] || fail "$case: no usage line last"; }
+    if [ "$line" = - ]; then
+        [ -s "$err" ] && fail "$case: stderr:" "$(head -c 600 "$err")"
+    else
+        head -n 1 "$err" | grep -qE "^$line\$" || fail "$case: stderr:" "$(head -c 600 "$err")"
+        local lines=1
+        [ "$want" = 2 ] && lines=2
+        [ "$(wc -l < "$err")" = $lines ] || fail "$case: stderr is not $lines line(s):" "$(head -c 600 "$err")"
+        [ $lines = 2 ] && { [ "$(tail -n 1 "$err")" = "$usage_line" ] || fail "$case: no usage line last"; }
+    fi
     case $store in
     none)
         [ -e "$dir/UserDefault.sqlite" ] && fail "$case: the progress store was made" ;;
     kept)
         cmp -s "$work/$case.before" "$dir/UserDefault.sqlite" || fail "$case: the store changed" ;;
+    saved)
+        cmp -s "$work/$case.before" "$dir/UserDefault.sqlite" && fail "$case: the progress was not saved"
+        [ "$(ENGINE_WRITABLE_PATH=$dir "$store_tool" get QVP_Fixture 2> /dev/null)" = kept ] ||
+            fail "$case: the saved store lost the progress it held" ;;
     corrupt)
         local kept
         kept=$(head -n 1 "$err" | sed -n 's/.*; kept as \(.*\), starting with new progress$/\1/p')
@@ -116,10 +126,27 @@ unlock() { chmod 755 "$locked/data"; }
 wrap=nocaps before_run=lock after_run=unlock \
     row lockeddata 1 "qvplayer: cannot load the game from $(re "$locked"): Unable to load data \\(data/Keys\\.pack: Permission denied\\)" \
     none -- "$locked"
+# Listed or not, a data folder gives its packs by name: the game plays to
+# its exit button and saves.
 lock() { chmod 311 "$locked/data"; }
 wrap=nocaps before_run=lock after_run=unlock \
-    row unlisted 1 "qvplayer: cannot load the game from $(re "$locked"): Unable to load data \\(data: the folder cannot be listed: Permission denied\\)" \
-    kept -- "$locked"
+    row unlisted 0 - saved ENGINE_FIXED_DT=1 ENGINE_INPUT_SCRIPT=tests/e2e/player/menus-keys.txt \
+    QVP_LOG="$work/unlisted.log" -- "$locked"
+grep -q 'Doing exit' "$work/unlisted.out" || fail "unlisted: the game did not reach its exit button"
+grep -q 'cannot be listed (Permission denied); looking each pack up by name' "$work/unlisted.log" ||
+    fail "unlisted: the folder was listed after all"
+# A folder that holds neither a package nor a data folder is no game.
+mkdir "$work/nogame"
+row nogame 1 "qvplayer: cannot load the game from $(re "$work/nogame"): no data/data\\.pkg and no data folder" \
+    none -- "$work/nogame"
+
+# The command line: --help and -h are the usage line on standard output;
+# any other option is refused.
+for opt in --help -h; do
+    row "help$opt" 0 - none -- "$opt"
+    [ "$(cat "$work/help$opt.out")" = "$usage_line" ] || fail "help$opt: stdout is not the usage line"
+done
+row option 2 "qvplayer: --fullscreen: unknown option" none -- --fullscreen
 
 # Run hooks, missing or malformed, with and without the log.
 game=$fixtures/menus-aes256
@@ -137,6 +164,40 @@ row dump-bad 1 "qvplayer: QVP_STATE_DUMP=\"0:d\\.txt\": \"0\" is not a frame num
     kept QVP_STATE_DUMP=0:d.txt QVP_LOG="$work/dump.log" -- "$game"
 grep -q 'QVP_STATE_DUMP="0:d.txt": "0" is not a frame number from 1' "$work/dump.log" ||
     fail "dump-bad: the log does not have the error"
+row frames-bad 1 "qvplayer: ENGINE_MAX_FRAMES=\"12x\": not a frame count from 1 to 4294967295" \
+    kept ENGINE_MAX_FRAMES=12x -- "$game"
+row seed-bad 1 "qvplayer: ENGINE_RANDOM_SEED=\"-5\": not a whole number from 0 to 4294967295" \
+    kept ENGINE_RANDOM_SEED=-5 -- "$game"
+# A picture or a dump that cannot be written fails the run, which still
+# ends as it would and saves; the screenshot needs the window.
+row shot-unwritable 1 "qvplayer: ENGINE_SCREENSHOT: cannot write $(re "$work/absent/s.png"): No such file or directory" \
+    saved ENGINE_HEADLESS=0 ENGINE_FIXED_DT=1 ENGINE_MAX_FRAMES=300 ENGINE_SCREENSHOT="5:$work/absent/s.png" -- "$game"
+row dump-unwritable 1 "qvplayer: QVP_STATE_DUMP: cannot write $(re "$work/absent/d.txt"): No such file or directory" \
+    saved ENGINE_FIXED_DT=1 ENGINE_MAX_FRAMES=300 QVP_STATE_DUMP="5:$work/absent/d.txt" -- "$game"
+
+# A second running copy reads the first one's progress and says its own will
+# not be saved; it writes nothing, and the first saves at its quit. The first
+# runs until the second is done, taken as loaded once its log says so.
+start_first() {
+    ENGINE_HEADLESS=1 ENGINE_WRITABLE_PATH=$1 QVP_LOG="$work/first.log" "$player" "$game" \
+        > "$work/first.out" 2> "$work/first.err" &
+    first=$!
+    local tries=0
+    until grep -q '^loading screens$' "$work/first.log" 2> /dev/null; do
+        tries=$((tries + 1))
+        [ $tries -gt 1200 ] && { fail "inuse: the first player did not load"; return; }
+        sleep 0.05
+    done
+}
+stop_first() {
+    cmp -s "$work/inuse.before" "$1/UserDefault.sqlite" || fail "inuse: the second copy wrote the store"
+    kill -TERM "$first"
+    wait "$first" || fail "inuse: the first player exited $?"
+    [ -s "$work/first.err" ] && fail "inuse: the first player said" "$(head -c 300 "$work/first.err")"
+}
+before_run=start_first after_run=stop_first \
+    row inuse 0 "qvplayer: the progress store is in use by another running player; this run's progress will not be saved" \
+    saved ENGINE_FIXED_DT=1 ENGINE_MAX_FRAMES=300 -- "$game"
 
 # Progress: a store that cannot be read is kept aside and the game goes on;
 # a save that fails says so, and the store stays as it was.

@@ -6,7 +6,7 @@
 #   push   PUSH held: the crate slides, the wheel turns half as fast again,
 #          and the booster sends the crate on after the release
 #   hop    one press of the HOP switch lifts the frog's picture off the
-#          ground, and the switch shows its other look
+#          ground; the switch looks the same before the press and after it
 #   swipe  swipes right, up, left and down move the crate that way
 #   loop   the path carries the lift up and back; portal A sends the
 #          runner back to portal B; the gate ends it at its third pass
@@ -42,13 +42,18 @@ holds "push: the crate went ${x170:-?} -> ${x230:-?} while PUSH was held" "$x170
 holds "push: the crate stands at ${x300:-?}, velocity ${v300:-?}, after the booster" "$x300" "$v300" 'a > 950 && b > 100'
 
 seed_coins "$work/hop" 100
-run_player hop "$work/hop" lab-hop.txt 220 "165:$work/hop-off.png;185:$work/hop-on.png" \
+run_player hop "$work/hop" lab-hop.txt 220 "165:$work/hop-before.png;171:$work/hop-held.png;185:$work/hop-after.png" \
     "165:$work/h165.txt;200:$work/h200.txt"
 holds "hop: the frog's picture is at y $(upy h165.txt 1924) before the press" "$(upy h165.txt 1924)" 0 'a == 0'
 holds "hop: the frog's picture is at y $(upy h200.txt 1924) after the press" "$(upy h200.txt 1924)" 0 'a > 40'
-# The switch at design (200, 80): grey while on, cyan once pressed off.
-png_check "$work/hop-off.png" --count '180,540,220,580=141,141,151~20>=400'
-png_check "$work/hop-on.png" --count '180,540,220,580=79,217,248~30>=400'
+# The switch at design (200, 80) looks as every button whatever its state:
+# grey before the press and after its release, cyan only while held.
+for shot in before after; do
+    png_check "$work/hop-$shot.png" --count '180,540,220,580=141,141,151~20>=400'
+    "$pngprobe" "$work/hop-$shot.png" --count '180,540,220,580=79,217,248~30>=1' 2> /dev/null &&
+        fail "hop: the switch shows its pressed look $shot the press"
+done
+png_check "$work/hop-held.png" --count '180,540,220,580=79,217,248~30>=400'
 
 seed_coins "$work/swipe" 100
 run_player swipe "$work/swipe" lab-swipe.txt 370 "" \

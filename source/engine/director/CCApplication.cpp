@@ -6,6 +6,7 @@
 #include "audio/AudioEngine.h"
 #include "audio/SimpleAudioEngine.h"
 #include "director/CCDirector.h"
+#include "director/EngineHooks.h"
 #include "gl/CCGL.h"
 #include "input/InputScript.h"
 #include "input/ViewInput.h"
@@ -116,6 +117,7 @@ int CCApplication::run() {
         CCLog("[CCApplication] no window; not starting");
         return 1;
     }
+    if (!reportRefusedEngineHooks()) return 1;
     ScreenshotPlan screenshots;
     if (!screenshots.loadFromEnvironment()) return 1;
     if (!viewInputBeginRun()) return 1;

@@ -19,7 +19,8 @@ public:
 
     // Returns 1 without entering the loop when the view has no window (and
     // is not headless), applicationDidFinishLaunching fails, or
-    // ENGINE_SCREENSHOT or ENGINE_INPUT_SCRIPT is malformed. Otherwise runs
+    // ENGINE_MAX_FRAMES, ENGINE_RANDOM_SEED, ENGINE_SCREENSHOT or
+    // ENGINE_INPUT_SCRIPT is malformed. Otherwise runs
     // the loop until director end(), a delivered Close or the frame limit,
     // tears the director down, ends both audio engines and returns 0.
     //

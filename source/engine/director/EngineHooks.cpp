@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/CCCommon.h"
+#include "platform/QVLog.h"
 
 namespace cocos2d {
 
@@ -15,25 +16,27 @@ bool parseFlagHook(const char* name, const char* value) {
     return std::strcmp(value, "0") != 0;
 }
 
-unsigned int parseFrameLimitHook(const char* name, const char* value) {
+unsigned int parseFrameLimitHook(const char* name, const char* value, std::string* why) {
+    (void)name;
     if (!value || !*value) return 0;
     const char* end = value + std::strlen(value);
     unsigned long long n = 0;
     auto result = std::from_chars(value, end, n);
     if (result.ec != std::errc() || result.ptr != end || n == 0 || n > std::numeric_limits<unsigned int>::max()) {
-        CCLog("[engine] %s=\"%s\" is not a positive frame count; ignored", name, value);
+        if (why) *why = "not a frame count from 1 to 4294967295";
         return 0;
     }
     return static_cast<unsigned int>(n);
 }
 
-bool parseSeedHook(const char* name, const char* value, unsigned int* seed) {
+bool parseSeedHook(const char* name, const char* value, unsigned int* seed, std::string* why) {
+    (void)name;
     if (!value || !*value) return false;
     const char* end = value + std::strlen(value);
     unsigned long long n = 0;
     auto result = std::from_chars(value, end, n);
     if (result.ec != std::errc() || result.ptr != end || n > std::numeric_limits<unsigned int>::max()) {
-        CCLog("[engine] %s=\"%s\" is not a seed; ignored", name, value);
+        if (why) *why = "not a whole number from 0 to 4294967295";
         return false;
     }
     if (seed) *seed = static_cast<unsigned int>(n);
@@ -53,8 +56,16 @@ EngineHooks readEngineHooks() {
     EngineHooks hooks;
     hooks.headless = parseFlagHook("ENGINE_HEADLESS", std::getenv("ENGINE_HEADLESS"));
     hooks.fixedDeltaTime = parseFlagHook("ENGINE_FIXED_DT", std::getenv("ENGINE_FIXED_DT"));
-    hooks.maxFrames = parseFrameLimitHook("ENGINE_MAX_FRAMES", std::getenv("ENGINE_MAX_FRAMES"));
-    hooks.hasRandomSeed = parseSeedHook("ENGINE_RANDOM_SEED", std::getenv("ENGINE_RANDOM_SEED"), &hooks.randomSeed);
+    std::string why;
+    const auto refuse = [&hooks, &why](const char* name) {
+        if (!why.empty()) hooks.refused.push_back(name + ("=" + quotedHookValue(std::getenv(name)) + ": " + why));
+        why.clear();
+    };
+    hooks.maxFrames = parseFrameLimitHook("ENGINE_MAX_FRAMES", std::getenv("ENGINE_MAX_FRAMES"), &why);
+    refuse("ENGINE_MAX_FRAMES");
+    hooks.hasRandomSeed =
+        parseSeedHook("ENGINE_RANDOM_SEED", std::getenv("ENGINE_RANDOM_SEED"), &hooks.randomSeed, &why);
+    refuse("ENGINE_RANDOM_SEED");
     return hooks;
 }
 
@@ -62,5 +73,20 @@ const EngineHooks& engineHooks() {
     static const EngineHooks hooks = readEngineHooks();
     return hooks;
 }
+
+bool reportRefusedEngineHooks() {
+    for (const std::string& line : engineHooks().refused) {
+        CCLog("[engine] %s", line.c_str());
+        logNotice("%s", line.c_str());
+    }
+    return engineHooks().refused.empty();
+}
+
+namespace {
+bool g_runHookFailed = false;
+}
+
+void markRunHookFailed() { g_runHookFailed = true; }
+bool runHookFailed() { return g_runHookFailed; }
 
 }  // namespace cocos2d

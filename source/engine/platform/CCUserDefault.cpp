@@ -107,12 +107,19 @@ CCUserDefault::Lock CCUserDefault::lock() {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return Lock::NoDirectory;
     if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK)
+        if (errno == EWOULDBLOCK) {
             CCLog("[CCUserDefault] %s is in use by another running player; progress is read-only for this run",
                   m_path.c_str());
-        else
+            // Its progress would be lost without a word.
+            if (!m_inUseNoticed)
+                logNotice(
+                    "the progress store is in use by another running player; this run's progress will not be "
+                    "saved");
+            m_inUseNoticed = true;
+        } else {
             CCLog("[CCUserDefault] cannot lock %s: %s; progress is read-only for this run", path.c_str(),
                   std::strerror(errno));
+        }
         if (fd >= 0) ::close(fd);
         return Lock::Refused;
     }

@@ -87,6 +87,7 @@ private:
     int m_lockFd = -1;
     bool m_readOnly = false;
     bool m_readOnlyLogged = false;
+    bool m_inUseNoticed = false;
     bool m_flushFailureNoticed = false;
 };
 

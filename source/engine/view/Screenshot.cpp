@@ -151,7 +151,7 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
     }
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        *error = "cannot create " + path + ": " + std::strerror(errno);
+        *error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -202,7 +202,10 @@ void ScreenshotPlan::capture(unsigned int frame, CCEGLView* view) {
         if (writeRGBPng(request.path, pixels.data(), width, height, &error)) {
             ++m_written;
         } else {
+            // A scripted check must not pass with a picture missing.
             CCLog("screenshot %u failed: %s", frame, error.c_str());
+            logNotice("ENGINE_SCREENSHOT: %s", error.c_str());
+            markRunHookFailed();
         }
     }
 }

@@ -264,9 +264,11 @@ private:
     bool m_buildingStoredId = false;
     uint32_t m_storedId = 0;
     // Folder mode: the data folder's full path and its file names, listed
-    // once at the first step of a load.
+    // once at the first step of a load; false `m_dataListed` when the folder
+    // could not be listed, and each pack is looked up by its name instead.
     std::string m_dataFolder;
     std::unique_ptr<std::unordered_set<std::string>> m_dataFiles;
+    bool m_dataListed = false;
     std::vector<unsigned char> m_packBuffer;
     // The factory of the class the loader met last (null: none or unknown).
     std::string m_lastClassName;

@@ -349,20 +349,19 @@ bool QVModelController::loadNextFromFiles() {
         m_dataFolder = gamePath(dataPath());
         int error = 0;
         m_dataFiles.reset(new std::unordered_set<std::string>(listFolder(m_dataFolder, &error)));
-        if (error) {
-            // Without the listing no pack would be found, and the game would
-            // load as an empty one.
-            loadFailed(dataPath(), ("the folder cannot be listed: " + std::string(std::strerror(error))).c_str(),
-                       kErrorLoad);
-            state.stage = 2;
-            state.percent = 100;
-            return true;
+        m_dataListed = error == 0;
+        if (!m_dataListed) {
+            // A folder that can be entered but not listed still gives its
+            // packs by name.
+            logMessage("[QVModelController] %s cannot be listed (%s); looking each pack up by name", dataPath().c_str(),
+                       std::strerror(error));
         }
     }
     const std::string pack = state.packFileName();
-    const int status = m_dataFiles->count(pack)
-                           ? loadResolvedFile(m_dataFolder + "/" + pack, dataPath() + "/" + pack, state.stage != 0)
-                           : static_cast<int>(kLoadMissing);
+    const bool present = m_dataListed ? m_dataFiles->count(pack) > 0
+                                      : cocos2d::CCFileUtils::sharedFileUtils()->isFileExist(m_dataFolder + "/" + pack);
+    const int status = present ? loadResolvedFile(m_dataFolder + "/" + pack, dataPath() + "/" + pack, state.stage != 0)
+                               : static_cast<int>(kLoadMissing);
     if (status == kLoadOk) {
         ++state.id;
         return false;

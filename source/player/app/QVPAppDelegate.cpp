@@ -88,7 +88,8 @@ void QVPAppDelegate::reportLoadFailure() {
 void QVPAppDelegate::reportLoadFailure(const std::string& error, const std::string& detail) {
     std::string root = CCFileUtils::sharedFileUtils()->getResourceRoot();
     if (root.size() > 1 && root.back() == '/') root.pop_back();
-    const std::string line = "qvplayer: cannot load the game from " + root + ": " + error + " (" + detail + ")";
+    std::string line = "qvplayer: cannot load the game from " + root + ": " + error;
+    if (!detail.empty()) line += " (" + detail + ")";
     // A person must see it even when the log is off.
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);

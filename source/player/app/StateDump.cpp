@@ -1,11 +1,13 @@
 #include "player/app/StateDump.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
@@ -130,9 +132,16 @@ void write(unsigned int frame) {
         if (request.frame != frame) continue;
         const std::string dump = text(frame, ScreenManager::shared()->getGameScene());
         FILE* file = std::fopen(request.path.c_str(), "wb");
-        const bool written = file && std::fwrite(dump.data(), 1, dump.size(), file) == dump.size();
-        if (file && std::fclose(file) != 0) file = nullptr;
-        if (!written || !file) logMessage("[StateDump] cannot write frame %u to %s", frame, request.path.c_str());
+        bool written = file && std::fwrite(dump.data(), 1, dump.size(), file) == dump.size();
+        const int error = errno;
+        if (file && std::fclose(file) != 0) written = false;
+        if (!written) {
+            // As a missing screenshot: the check reading it must not pass.
+            const char* reason = std::strerror(file ? errno : error);
+            logMessage("[StateDump] cannot write frame %u to %s: %s", frame, request.path.c_str(), reason);
+            logNotice("QVP_STATE_DUMP: cannot write %s: %s", request.path.c_str(), reason);
+            cocos2d::markRunHookFailed();
+        }
     }
 }
 

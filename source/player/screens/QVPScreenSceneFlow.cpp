@@ -219,10 +219,9 @@ void QVPScreenScene::setGameOver(bool on) {
     }
     m_gameOver = on;
     if (!on) {
-        // Continue leaves game over here, not through the pending actions
-        // that refill lives: without this it would play on with none left.
+        // Continue gives one more try, and the count says so while it plays.
         const std::shared_ptr<QVModelComponentHealth> health = m_inputController->characterHealth();
-        if (health && health->livesLeft() < 1) health->setLivesLeft(health->lives());
+        if (health && health->livesLeft() < 1) health->setLivesLeft(1);
         resetGameField();
         updateAds();
         return;

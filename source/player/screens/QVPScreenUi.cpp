@@ -195,9 +195,6 @@ std::string QVPScreenUi::nodeName() const {
     for (const std::shared_ptr<QVNodeUI>& node : QVModelController::shared()->getModelsOfKind<QVNodeUI>()) {
         if (m_model && node->screenModel() == m_model) return node->name();
     }
-    // The loading screen enters before the flow's nodes are loaded and
-    // leaves after the load replaced its model: it goes by its Key.
-    if (m_isLoadingScreen && m_model) return m_model->key();
     return "Unknown";
 }
 
@@ -356,13 +353,15 @@ void QVPScreenUi::restartButtonAction(CCObject* sender) {
 
 void QVPScreenUi::restartCheckpointButtonAction(CCObject* sender) {
     (void)sender;
-    scheduleGameFieldAction([this](QVPScreenScene& scene) {
-        clearSwitchStates();
-        if (!scene.shouldShowBanner()) hideBannerAndInterstitial();
-        scene.refreshObjects();
-        scene.setGameOver(false);
-        scene.closeTopUi();
-    });
+    scheduleGameFieldAction([this](QVPScreenScene& scene) { continueFromCheckpoint(*this, scene); });
+}
+
+void QVPScreenUi::continueFromCheckpoint(QVPScreen& asker, QVPScreenScene& scene) {
+    clearSwitchStates();
+    if (!scene.shouldShowBanner()) asker.hideBannerAndInterstitial();
+    scene.refreshObjects();
+    scene.setGameOver(false);
+    scene.closeTopUi();
 }
 
 void QVPScreenUi::backButtonAction(CCObject* sender) {

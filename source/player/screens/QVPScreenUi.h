@@ -73,6 +73,9 @@ public:
     void pauseButtonAction(cocos2d::CCObject* sender);
     void restartButtonAction(cocos2d::CCObject* sender);
     void restartCheckpointButtonAction(cocos2d::CCObject* sender);
+    // What that button runs on the game scene once the HUD has closed;
+    // `asker` is the screen that asked, which names the ads' log line.
+    static void continueFromCheckpoint(QVPScreen& asker, QVPScreenScene& scene);
     void backButtonAction(cocos2d::CCObject* sender);
     void backToButtonAction(cocos2d::CCObject* sender);
     void resetButtonAction(cocos2d::CCObject* sender);

@@ -14,24 +14,6 @@ QVPObjectButtonSwitch* QVPObjectButtonSwitch::create() {
 void QVPObjectButtonSwitch::setModel(std::shared_ptr<QVModelObjectButton> model) {
     QVPObjectButton::setModel(std::move(model));
     if (const std::optional<bool> stored = switchState(getModel())) m_state = *stored;
-    showState();
-}
-
-void QVPObjectButtonSwitch::update(float dt) {
-    // A flip of every switch, or another button of the same model, changes
-    // the stored state without a press here.
-    if (const std::optional<bool> stored = switchState(getModel())) m_state = *stored;
-    if (m_state != m_shownState) showState();
-    QVPObjectButton::update(dt);
-}
-
-// Re-initialising the item while it is held would drop its pressed look,
-// so a press shows the new state at the next update.
-void QVPObjectButtonSwitch::showState() {
-    m_shownState = m_state;
-    const std::shared_ptr<QVModelObjectButton> model = getModel();
-    if (!model || !model->imageSelected()) return;
-    setButtonImages(this, m_state ? model->image() : model->imageSelected(), nullptr);
 }
 
 void QVPObjectButtonSwitch::selected() {

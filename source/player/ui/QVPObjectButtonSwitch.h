@@ -1,7 +1,6 @@
 // QVPObjectButtonSwitch: an on/off switch. Each press flips it and tells
 // the input controller (12 turned off, 11 turned on); its state is kept per
-// model for the run, so a rebuilt screen's switch goes on from there. It
-// shows its state: "Image" while on, "Image Selected" (when set) while off.
+// model for the run, so a rebuilt screen's switch goes on from there.
 #pragma once
 
 #include "player/ui/QVPObjectButton.h"
@@ -16,15 +15,11 @@ public:
     void setModel(std::shared_ptr<QVModelObjectButton> model) override;
     void selected() override;
     void unselected() override;
-    void update(float dt) override;
     // A switch acts on the press only.
     void activate() override {}
 
     bool state() const { return m_state; }
 
 private:
-    void showState();
-
     bool m_state = true;
-    bool m_shownState = true;
 };

@@ -119,13 +119,11 @@ TEST(EngineHooks, RandomSeedHook) {
                 {nullptr, false, false},     {"", false, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value ? row.value : "unset");
-        LogCapture log;
         unsigned int seed = 777;
-        EXPECT_EQ(parseSeedHook("ENGINE_RANDOM_SEED", row.value, &seed), row.taken);
+        std::string why;
+        EXPECT_EQ(parseSeedHook("ENGINE_RANDOM_SEED", row.value, &seed, &why), row.taken);
         EXPECT_EQ(seed, row.taken ? std::stoul(row.value) : 777u);
-        const std::vector<std::string> logged{"[engine] ENGINE_RANDOM_SEED=\"" +
-                                              std::string(row.value ? row.value : "") + "\" is not a seed; ignored"};
-        EXPECT_EQ(log.all(), row.logged ? logged : std::vector<std::string>{});
+        EXPECT_EQ(why, row.logged ? "not a whole number from 0 to 4294967295" : "");
     }
     setenv("ENGINE_RANDOM_SEED", "99", 1);
     EXPECT_TRUE(readEngineHooks().hasRandomSeed && readEngineHooks().randomSeed == 99u);
@@ -190,4 +188,39 @@ TEST(EngineHooks, MalformedHooksGiveOneNotice) {
     }
     setNoticeSink(nullptr);
     InputScriptPlayer::sharedPlayer()->unload();
+}
+
+// A malformed number stops the run rather than running for ever or
+// unseeded: each is refused with its value and why; set ones are not.
+TEST(EngineHooks, MalformedNumbersAreRefused) {
+    const struct {
+        const char* frames;
+        const char* seed;
+        std::vector<std::string> refused;
+    } rows[] = {
+        {"600", "7", {}},
+        {"12x", nullptr, {"ENGINE_MAX_FRAMES=\"12x\": not a frame count from 1 to 4294967295"}},
+        {"0", nullptr, {"ENGINE_MAX_FRAMES=\"0\": not a frame count from 1 to 4294967295"}},
+        {nullptr, "-5", {"ENGINE_RANDOM_SEED=\"-5\": not a whole number from 0 to 4294967295"}},
+        {"", "", {}},
+        {"+1",
+         "4294967296",
+         {"ENGINE_MAX_FRAMES=\"+1\": not a frame count from 1 to 4294967295",
+          "ENGINE_RANDOM_SEED=\"4294967296\": not a whole number from 0 to 4294967295"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.frames ? row.frames : "unset") + " " + (row.seed ? row.seed : "unset"));
+        auto set = [](const char* name, const char* value) {
+            if (value) {
+                setenv(name, value, 1);
+            } else {
+                unsetenv(name);
+            }
+        };
+        set("ENGINE_MAX_FRAMES", row.frames);
+        set("ENGINE_RANDOM_SEED", row.seed);
+        EXPECT_EQ(readEngineHooks().refused, row.refused);
+    }
+    unsetenv("ENGINE_MAX_FRAMES");
+    unsetenv("ENGINE_RANDOM_SEED");
 }

@@ -209,8 +209,8 @@ TEST_F(SceneFlow, DeathsSpendLivesThenEndTheGame) {
 }
 
 // Leaving game over as Continue does (not through the pending actions)
-// refills a spent life count: the next run has its "Lives" again, and one
-// death is no longer the end whatever "Lives" says.
+// gives a spent life count one more try, not a refill from "Lives": the
+// next death ends the game again at once, with no respawn.
 TEST_F(SceneFlow, LeavingGameOverRefillsSpentLives) {
     const struct {
         const char* name;
@@ -218,7 +218,7 @@ TEST_F(SceneFlow, LeavingGameOverRefillsSpentLives) {
         int leftAtGameOver;  // set after the game ends; -1 keeps what the deaths left
         int leftAfter;
     } rows[] = {
-        {"three lives spent", 3, -1, 3},
+        {"three lives spent", 3, -1, 1},
         {"one life spent", 1, -1, 1},
         {"lives given back meanwhile", 3, 2, 2},
     };
@@ -239,6 +239,15 @@ TEST_F(SceneFlow, LeavingGameOverRefillsSpentLives) {
         EXPECT_FALSE(scene->isGameOver());
         EXPECT_EQ(health->livesLeft(), row.leftAfter);
         ASSERT_NE(hero(*scene), nullptr);
+        // The deaths the count allows respawn; the last one ends the game
+        // with nothing requested for a respawn.
+        for (int left = row.leftAfter; left > 0; --left) {
+            scene->setGameOver(true);
+            uitest::step(1);
+            EXPECT_EQ(scene->isGameOver(), left == 1);
+            EXPECT_EQ(health->livesLeft(), left - 1);
+        }
+        EXPECT_EQ(scene->getPendingActions() | scene->getScheduledActions(), 0);
         manager()->reset();
     }
 }

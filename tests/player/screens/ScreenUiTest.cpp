@@ -93,24 +93,30 @@ TEST_F(UiScreens, LoadingStartsOnTheTenthDraw) {
 }
 
 // Screens name themselves on entering and leaving by the UI node holding
-// their model. The loading screen enters before any node is loaded and
-// leaves after the load gave the start node a new model: it goes by its Key
-// both times, where other screens without a node are "Unknown".
+// their model, and are "Unknown" without one: the loading screen too, which
+// enters before any node is loaded and leaves after the load replaced its
+// model.
 TEST_F(UiScreens, EnterAndExitNameTheScreen) {
     const struct {
         const char* name;
         bool loading;
-        bool nodeAfterwards;
+        const char* key;
+        bool held;  // a node holds the screen's model before it enters
         const char* logged;
     } rows[] = {
-        {"the loading screen", true, true, "QVPScreenStart"},
-        {"the loading screen, no node ever", true, false, "QVPScreenStart"},
-        {"a screen without a node", false, false, "Unknown"},
+        {"the loading screen", true, "QVPScreenStart", false, "Unknown"},
+        {"a screen without a node", false, "Plain", false, "Unknown"},
+        {"a screen its node holds", false, "Held", true, "Held node"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LogCapture log;
-        openScreenModel("QVPScreenStart");
+        const std::shared_ptr<QVModelScreen> model = openScreenModel(row.key);
+        if (row.held) {
+            auto holder = std::make_shared<QVNodeUIStart>("Held node");
+            QVModelController::shared()->addModel(holder);
+            holder->addChild(model);
+        }
         cocos2d::CCDirector* director = cocos2d::CCDirector::sharedDirector();
         cocos2d::CCScene* first = QVPScreenUi::scene(row.loading);
         ASSERT_NE(first, nullptr);
@@ -120,7 +126,6 @@ TEST_F(UiScreens, EnterAndExitNameTheScreen) {
             director->runWithScene(first);
         }
         step(2);
-        if (row.nodeAfterwards) node<QVNodeUIStart>("QVPScreenStart");
         openScreenModel("Next");
         director->replaceScene(QVPScreenUi::scene(false));
         step(2);

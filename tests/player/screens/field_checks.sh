@@ -46,6 +46,11 @@ run-hash)
 lives)
     "$probe" --game "$game" --world Run --script "$golden/lives.script" --frames 1300 --seed 7 > "$t/l.txt"
     awk '$3=="lives"{s=s" L"$4} $3=="gameover"{s=s" G";g=$2} END{exit !(s==" L3 L2 L1 L0 G"&&g>1100&&g<=1160)}' "$t/l.txt"
+    # Continue: one more try, then game over again at the next death with
+    # no reset between (a respawn would reset the field).
+    "$probe" --game "$game" --world Run --script "$golden/continue.script" --frames 1800 --seed 7 > "$t/c.txt"
+    awk '$3=="lives"{s=s" L"$4} $3=="gameover"{s=s" G";g=$2} $3=="reset"&&$2>1300{r=1}
+        END{exit !(s==" L3 L2 L1 L0 G L1 L0 G"&&g>1500&&g<=1560&&!r)}' "$t/c.txt"
     ;;
 checkpoint)
     "$probe" --game "$game" --world Run --script "$golden/run.script" --frames 1500 --seed 7 > "$t/c.txt"

@@ -15,9 +15,9 @@
 //
 // Script lines: FRAME COMMAND [ARG...], frames non-decreasing, '#' starts a
 // comment; applied at the start of FRAME: press A, release A, kill,
-// checkpoint, restart, pause, resume, drive TAG DX DY (from FRAME on, the
-// camera child tagged TAG moves by (DX, DY) at the start of every frame;
-// drive TAG 0 0 stops it).
+// checkpoint, restart, continue (what a Continue button runs on the scene),
+// pause, resume, drive TAG DX DY (from FRAME on, the camera child tagged TAG
+// moves by (DX, DY) at the start of every frame; drive TAG 0 0 stops it).
 //
 // Trace (stdout, in event order; F the frame, numbers %.1f):
 //   frame F reset | frame F section ID at D width W | frame F created K queue Q
@@ -74,6 +74,7 @@
 #include "player/screens/QVPGameFieldCamera.h"
 #include "player/screens/QVPGameFieldSettings.h"
 #include "player/screens/QVPScreenScene.h"
+#include "player/screens/QVPScreenUi.h"
 #include "player/screens/ScreenManager.h"
 #include "view/CCEGLView.h"
 
@@ -98,7 +99,7 @@ struct Options {
     bool fixtures = true;
 };
 
-enum class Command { kPress, kRelease, kKill, kCheckpoint, kRestart, kPause, kResume, kDrive };
+enum class Command { kPress, kRelease, kKill, kCheckpoint, kRestart, kContinue, kPause, kResume, kDrive };
 
 struct ScriptLine {
     unsigned frame = 0;
@@ -179,9 +180,10 @@ bool parseScriptLine(std::string text, unsigned lastFrame, std::vector<ScriptLin
     static const struct {
         const char* name;
         Command command;
-    } kCommands[] = {{"press", Command::kPress},           {"release", Command::kRelease}, {"kill", Command::kKill},
-                     {"checkpoint", Command::kCheckpoint}, {"restart", Command::kRestart}, {"pause", Command::kPause},
-                     {"resume", Command::kResume},         {"drive", Command::kDrive}};
+    } kCommands[] = {
+        {"press", Command::kPress},           {"release", Command::kRelease}, {"kill", Command::kKill},
+        {"checkpoint", Command::kCheckpoint}, {"restart", Command::kRestart}, {"continue", Command::kContinue},
+        {"pause", Command::kPause},           {"resume", Command::kResume},   {"drive", Command::kDrive}};
     const std::string name = words.size() > 1 ? words[1] : std::string();
     const auto known =
         std::find_if(std::begin(kCommands), std::end(kCommands), [&](const auto& c) { return name == c.name; });
@@ -447,6 +449,9 @@ private:
             }
             case Command::kRestart:
                 scene->restartButtonAction(nullptr);
+                break;
+            case Command::kContinue:
+                QVPScreenUi::continueFromCheckpoint(*scene, *scene);
                 break;
             case Command::kPause:
             case Command::kResume:

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "buttons_test_support.h"
@@ -79,35 +80,52 @@ TEST_F(Kinds, SwitchReleaseSoundOnlyWhileEnabled) {
     }
 }
 
-// The switch shows its state: "Image" while on, "Image Selected" while off,
-// from the next update after a press or a flip of them all, and a rebuilt
-// switch shows the stored state at once.
-TEST_F(Kinds, SwitchShowsItsState) {
+// A switch looks as every button, whatever its state: "Image" before a
+// press and after its release, "Image Selected" while held, on a rebuilt
+// switch and after a flip of them all too. Its state shows by what it does.
+TEST_F(Kinds, SwitchLooksTheSameWhateverItsState) {
     auto model = registered<QVModelObjectButtonSwitch>();
-    auto on = spriteContainer(1), off = spriteContainer(1);
-    attr<QVAttributeSprite>(*model, "Image")->setValue(on);
-    attr<QVAttributeSprite>(*model, "Image Selected")->setValue(off);
-    auto* button = build<QVPObjectButtonSwitch>(model);
-    button->retain();
-    auto shown = [](QVPObjectButtonSwitch* b) {
-        auto* sprite = dynamic_cast<cocos2d::CCSprite*>(b->getNormalImage());
+    auto normal = spriteContainer(1), pressed = spriteContainer(1);
+    attr<QVAttributeSprite>(*model, "Image")->setValue(normal);
+    attr<QVAttributeSprite>(*model, "Image Selected")->setValue(pressed);
+    auto texture = [](cocos2d::CCNode* image) {
+        auto* sprite = dynamic_cast<cocos2d::CCSprite*>(image);
         return sprite ? sprite->getTexture() : nullptr;
     };
-    cocos2d::CCTexture2D* onLook = shown(button);
-    ASSERT_NE(onLook, nullptr);
-    button->selected();
-    button->unselected();
-    button->update(0.0f);
-    cocos2d::CCTexture2D* offLook = shown(button);
-    EXPECT_NE(offLook, onLook);
-    auto* rebuilt = build<QVPObjectButtonSwitch>(model);
-    EXPECT_EQ(shown(rebuilt), offLook);
-    flipAllSwitchStates();
-    button->update(0.0f);
-    EXPECT_EQ(shown(button), onLook);
-    button->selected();
-    button->update(0.0f);
-    EXPECT_EQ(shown(button), offLook);
+    auto* button = build<QVPObjectButtonSwitch>(model);
+    button->retain();
+    cocos2d::CCTexture2D* normalLook = texture(button->getNormalImage());
+    cocos2d::CCTexture2D* pressedLook = texture(button->getSelectedImage());
+    ASSERT_NE(normalLook, nullptr);
+    ASSERT_NE(pressedLook, nullptr);
+    ASSERT_NE(normalLook, pressedLook);
+    const struct {
+        const char* name;
+        std::function<QVPObjectButtonSwitch*()> next;
+    } rows[] = {
+        {"turned off", [&] { return button; }},
+        {"turned on again", [&] { return button; }},
+        {"rebuilt while on", [&] { return build<QVPObjectButtonSwitch>(model); }},
+        {"after a flip of them all",
+         [&] {
+             flipAllSwitchStates();
+             return button;
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QVPObjectButtonSwitch* item = row.next();
+        const bool before = item->state();
+        EXPECT_EQ(texture(item->getNormalImage()), normalLook);
+        item->selected();
+        item->update(0.0f);
+        EXPECT_EQ(texture(item->getSelectedImage()), pressedLook);
+        item->unselected();
+        item->update(0.0f);
+        EXPECT_NE(item->state(), before);
+        EXPECT_EQ(texture(item->getNormalImage()), normalLook);
+        EXPECT_EQ(texture(item->getSelectedImage()), pressedLook);
+    }
     button->release();
 }
 

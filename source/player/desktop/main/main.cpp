@@ -4,8 +4,9 @@
 //
 // Exit status: 0 after an orderly quit (close button, exit button, SIGINT or
 // SIGTERM, the input script's quit, the frame limit), which saves the
-// player's progress; 1 when the game cannot be loaded or the main loop
-// fails; 2 for bad arguments. Every failure is one line on standard error
+// player's progress; 1 when the game cannot be loaded, a run hook is
+// malformed, a screenshot or state dump could not be written (the progress
+// is saved) or the main loop fails; 2 for bad arguments (0 for --help). Every failure is one line on standard error
 // naming its cause; the lower layers' notices are printed under our name.
 #include <fcntl.h>
 #include <signal.h>
@@ -26,6 +27,7 @@
 #include "../SteamStub.h"
 #include "actions/CCScheduler.h"
 #include "director/CCDirector.h"
+#include "director/EngineHooks.h"
 #include "model/classes/QVModelClasses.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/core/QVDataFormat.h"
@@ -42,8 +44,10 @@ namespace {
 
 constexpr const char* kPackage = "data/data.pkg";
 
+constexpr const char* kUsage = "usage: qvplayer [GAME_DIRECTORY]\n";
+
 int usage() {
-    std::fprintf(stderr, "usage: qvplayer [GAME_DIRECTORY]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -69,6 +73,15 @@ bool hasPackage() {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
+// Neither the package nor the data folder is there at all: a folder that is
+// no game, where any other failure names the file it met.
+bool noGameThere() {
+    const std::string root = CCFileUtils::sharedFileUtils()->getResourceRoot();
+    struct stat st {};
+    return ::stat((root + kPackage).c_str(), &st) != 0 && errno == ENOENT &&
+           ::stat((root + "data").c_str(), &st) != 0 && errno == ENOENT;
+}
+
 void onSignal(int) { CCEGLView::requestCloseFromSignal(); }
 
 void installSignalHandlers() {
@@ -83,6 +96,14 @@ void installSignalHandlers() {
 
 int main(int argc, char** argv) {
     if (argc > 2) return usage();
+    if (argc == 2 && argv[1][0] == '-') {
+        if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "qvplayer: %s: unknown option\n", argv[1]);
+        return usage();
+    }
     if (argc == 2) {
         const std::string why = notAGameDirectory(argv[1]);
         if (!why.empty()) {
@@ -103,6 +124,10 @@ int main(int argc, char** argv) {
 
     QVModelController* controller = QVModelController::shared();
     controller->clear();
+    if (noGameThere()) {
+        QVPAppDelegate::reportLoadFailure("no data/data.pkg and no data folder", "");
+        return 1;
+    }
     controller->archiveMode = hasPackage();
     controller->loadInitialData(kPackage, qvformat::kStoredArchivePassword);
     if (!controller->lastError().empty()) {
@@ -139,5 +164,7 @@ int main(int argc, char** argv) {
     eventHandler.forgetPresses();
     destroyInputDevices();
     controller->clear();
-    return result != 0 || app.loadFailed() ? 1 : 0;
+    // A screenshot or dump that could not be written was said when it
+    // failed; the run's progress is saved all the same.
+    return result != 0 || app.loadFailed() || runHookFailed() ? 1 : 0;
 }
