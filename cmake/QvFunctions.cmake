@@ -143,7 +143,8 @@ endfunction()
 # A check that needs a GL context: runs under tests/e2e/xrun (Xvfb, Mesa's
 # llvmpipe, ENGINE_FIXED_DT=1) from the repository root, labelled engine-gl
 # and, for a name engine.<module>.*, engine and engine.<module>.
-# The checks share one lock, as parallel xvfb-run -a calls race for a display.
+# Each run claims a display of its own (tests/e2e/xrun), so they run in
+# parallel.
 # Under the sanitizer build, leaks inside Mesa, GLX/glvnd and X11 are
 # suppressed; leaks in our code still fail.
 function(qv_add_gl_check name)
@@ -165,9 +166,8 @@ function(qv_add_gl_check name)
 endfunction()
 
 # qv_xvfb_test_properties(NAME [ENVIRONMENT VAR=value...])
-# What every test that runs under tests/e2e/xrun needs: the display lock, a
-# timeout, and under the sanitizer build the suppression of leaks inside
-# Mesa, GLX/glvnd and X11.
+# What every test that runs under tests/e2e/xrun needs: a timeout, and under
+# the sanitizer build the suppression of leaks inside Mesa, GLX/glvnd and X11.
 function(qv_xvfb_test_properties name)
   cmake_parse_arguments(A "" "" "ENVIRONMENT" ${ARGN})
   if(NOT TEST ${name})
@@ -177,7 +177,7 @@ function(qv_xvfb_test_properties name)
   if(QV_SANITIZE)
     list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/e2e/lsan-gl.supp:print_suppressions=0")
   endif()
-  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xvfb TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
   if(env)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
   endif()

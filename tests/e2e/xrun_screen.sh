@@ -1,7 +1,8 @@
 #!/bin/bash
 # XRUN_SCREEN sets the Xvfb screen of tests/e2e/xrun; unset gives 1280x720;
 # anything but WxHxD exits 2 with one line on stderr, before Xvfb starts;
-# likewise XRUN_SERVER_NUM, where the search for a free display starts.
+# likewise XRUN_SERVER_NUM, where the search for a free display starts. Two
+# runs side by side from one number each get a display of their own.
 # Usage: bash tests/e2e/xrun_screen.sh   (from the repository root)
 set -u
 cd "$(dirname "$0")/../.." || exit 2
@@ -46,5 +47,19 @@ for num in x '' -1 12a; do
         fail "XRUN_SERVER_NUM='$num' exited $code: $(cat "$work/err")"
     [ ! -e "$work/started" ] || fail "XRUN_SERVER_NUM='$num' started Xvfb"
 done
+
+# Each run holds its display until both have started, so they overlap.
+side() {
+    XRUN_SERVER_NUM=391 tests/e2e/xrun sh -c '
+        touch "$1/$2"; n=0
+        until [ -e "$1/$3" ] || [ $n -gt 600 ]; do sleep 0.05; n=$((n + 1)); done
+        echo "$DISPLAY" > "$1/$2.display"' side "$work" "$1" "$2"
+}
+side left right & side right left
+wait $! || fail "the left run side by side failed"
+left=$(cat "$work/left.display" 2> /dev/null) right=$(cat "$work/right.display" 2> /dev/null)
+[ -n "$left" ] && [ -n "$right" ] && [ "$left" != "$right" ] ||
+    fail "two runs side by side had displays '$left' and '$right'"
+
 [ $status = 0 ] && echo "xrun_screen: ok"
 exit $status
