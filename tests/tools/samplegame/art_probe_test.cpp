@@ -261,17 +261,13 @@ TEST_F(Art, AnimationFramesKeepTheirColour) {
 }
 
 // The sound switch says what it is: a speaker on both looks, sending two
-// waves on the bright one, crossed out on the grey muted one.
+// waves while on, crossed out when muted, the two looks far apart.
 TEST_F(Art, SoundSwitchShowsASpeaker) {
     const struct {
         uint32_t id;
         const char* look;
-        Colour top, bottom;
         bool waves;
-    } rows[] = {
-        {1119, "on", samplegame::kSoundOnTop, samplegame::kSoundOnBottom, true},
-        {1120, "muted", samplegame::kSoundOffTop, samplegame::kSoundOffBottom, false},
-    };
+    } rows[] = {{1119, "on", true}, {1120, "muted", false}};
     // Points on the disc's middle row (fractions of its size): the inner
     // and outer wave, and the crossing of the cross between them.
     const struct {
@@ -285,20 +281,6 @@ TEST_F(Art, SoundSwitchShowsASpeaker) {
         ASSERT_GT(picture.width, 0);
         pictures[&row - rows] = picture.rgba;
         const int s = std::min(picture.width, picture.height);
-        int visible = 0, own = 0;
-        for (int y = 0; y < picture.height; ++y)
-            for (int x = 0; x < picture.width; ++x) {
-                const unsigned char* p = picture.at(x, y);
-                if (p[3] < 128) continue;
-                ++visible;
-                const float t = y / static_cast<float>(picture.height - 1);
-                own += std::abs(p[0] - (row.top.r + (row.bottom.r - row.top.r) * t)) <= 8 &&
-                               std::abs(p[1] - (row.top.g + (row.bottom.g - row.top.g) * t)) <= 8 &&
-                               std::abs(p[2] - (row.top.b + (row.bottom.b - row.top.b) * t)) <= 8
-                           ? 1
-                           : 0;
-            }
-        EXPECT_GE(own, visible / 2) << "the disc is not mostly its colour";
         // The speaker's cone, left of the middle, solid dark.
         const Area speaker = areaOf(picture, samplegame::kSpeaker);
         EXPECT_GE(speaker.count, s * s / 16);
