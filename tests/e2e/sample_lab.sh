@@ -6,10 +6,16 @@
 #   push   PUSH held: the crate slides, the wheel turns half as fast again,
 #          and the booster sends the crate on after the release
 #   hop    one press of the HOP switch lifts the frog's picture off the
-#          ground; the switch looks the same before the press and after it
+#          ground; the switch looks the same before the press and after it;
+#          before it, S on the main menu turns the sound switch from its
+#          bright speaker with waves to its grey crossed-out one (and the
+#          store keeps both mutes); after it, one MAGNET press: the magnet
+#          count in the button's disc changes (3 to 2, as the store says)
+#          and the refill time shows above the disc
 #   swipe  swipes right, up, left and down move the crate that way
 #   loop   the path carries the lift up and back; portal A sends the
-#          runner back to portal B; the gate ends it at its third pass
+#          runner back to portal B; the gate ends it at its third pass; the
+#          frog shows its one green in each of ten consecutive frames
 #   exit   a jump over portal A takes a coin and reaches the exit: World1
 #          runs with the game record's coins kept
 # Frames count from F0 as in ui_sample.sh. The Lab's start section begins
@@ -42,8 +48,32 @@ holds "push: the crate went ${x170:-?} -> ${x230:-?} while PUSH was held" "$x170
 holds "push: the crate stands at ${x300:-?}, velocity ${v300:-?}, after the booster" "$x300" "$v300" 'a > 950 && b > 100'
 
 seed_coins "$work/hop" 100
-run_player hop "$work/hop" lab-hop.txt 220 "165:$work/hop-before.png;171:$work/hop-held.png;185:$work/hop-after.png" \
+run_player hop "$work/hop" lab-hop.txt 220 \
+    "1:$work/sound-on.png;8:$work/sound-off.png;165:$work/hop-before.png;171:$work/hop-held.png;185:$work/hop-after.png" \
     "165:$work/h165.txt;200:$work/h200.txt"
+# The sound switch, 72 x 72 at design (70, 590): bright or grey, the
+# speaker's cone dark in both, and the cross's middle dark only when muted
+# (the waves leave a gap there).
+sound=34,14,105,85 cone=48,30,70,70 crossing=84,47,86,53 bright=245,182,65~40 grey=125,125,135~30 speaker=30,24,40~20
+some "$work/sound-on.png" $sound $bright 1500
+none "$work/sound-on.png" $sound $grey
+none "$work/sound-on.png" $crossing $speaker
+some "$work/sound-off.png" $sound $grey 1500
+none "$work/sound-off.png" $sound $bright
+some "$work/sound-off.png" $crossing $speaker 12
+for shot in sound-on sound-off; do some "$work/$shot.png" $cone $speaker 300; done
+state hop "$work/hop"
+want_line "$work/hop.state" 'muteEffectsSound true'
+want_line "$work/hop.state" 'muteBackgroundSound true'
+# MAGNET at design (1036, 80): the count's glyphs in the disc's top, the
+# refill time only once a magnet is used.
+count=1016,512,1056,542 refill=980,480,1092,510 glyph=255,255,255~40
+for shot in hop-before hop-after; do some "$work/$shot.png" $count $glyph 20; done
+none "$work/hop-before.png" $refill $glyph
+some "$work/hop-after.png" $refill $glyph 40
+[ "$(box_pixels "$work/hop-before.png" ${count//,/ })" != "$(box_pixels "$work/hop-after.png" ${count//,/ })" ] ||
+    fail "hop: the magnet count looks the same after the press"
+want_line "$work/hop.state" 'inventory 1326 2'
 holds "hop: the frog's picture is at y $(upy h165.txt 1924) before the press" "$(upy h165.txt 1924)" 0 'a == 0'
 holds "hop: the frog's picture is at y $(upy h200.txt 1924) after the press" "$(upy h200.txt 1924)" 0 'a > 40'
 # The switch at design (200, 80) looks as every button whatever its state:
@@ -67,7 +97,10 @@ seed_coins "$work/loop" 100
 # The lift at three frames; the runners every fifth frame from 430.
 wanted="140:$work/l140.txt;260:$work/l260.txt;370:$work/l370.txt"
 for f in $(seq 430 5 595); do wanted="$wanted;$f:$work/r$f.txt"; done
-run_player loop "$work/loop" lab-loop.txt 600 "" "$wanted"
+frog_shots=$(for f in $(seq 440 449); do echo "$f:$work/frog$f.png"; done | paste -sd ';')
+run_player loop "$work/loop" lab-loop.txt 600 "$frog_shots" "$wanted"
+# The frog (loop x 720) on screen near x 850: its green in every frame.
+for f in $(seq 440 449); do some "$work/frog$f.png" 700,500,1000,600 45,125,50~28 800; done
 # The lift's path: from (860, 60) up 180 and back.
 holds "path: the lift's y went $(uy l140.txt 1922) -> $(uy l260.txt 1922) -> $(uy l370.txt 1922)" \
     "$(uy l260.txt 1922)" "$(uy l370.txt 1922)" 'a > 210 && b < 100'

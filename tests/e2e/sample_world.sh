@@ -14,6 +14,10 @@
 #     mirror  the Runner's torso, tinted, shows in the puddle under it
 #     banner  the banner's red shows on the pole before it is taken; after
 #             the take and after Continue none is left on screen
+#     sparks  the sparks over the pole read warm: red above blue, and none
+#             bluer than the sky
+#     coins   in ten consecutive frames the HUD's coin icon is the same
+#             pixels and the coins ahead show their rim's one colour
 #     lives   after Continue the dump shows the Runner's life again
 #     loading the loading screen, held by no node, enters and leaves as
 #             "Unknown", before the main menu enters
@@ -27,13 +31,6 @@
 set -u
 . "$(dirname "$0")/ui_common.sh"
 
-# "x r g b" for every pixel of row Y from X0 to X1 of PNG: pngprobe names
-# each pixel that misses an expectation, and no screenshot pixel has alpha 0.
-row_pixels() {
-    local png=$1 y=$2 x args=()
-    for ((x = $3; x <= $4; x++)); do args+=(--expect "$x,$y=0,0,0,0"); done
-    "$pngprobe" "$png" "${args[@]}" 2>&1 | sed -n 's/.* pixel \([0-9]*\),[0-9]* is \([0-9]*\),\([0-9]*\),\([0-9]*\),.*/\1 \2 \3 \4/p'
-}
 # Seams along rows Y... of PNG: a column darker than a neighbour by more
 # than 6, or a pixel near black, fails.
 no_seam() {
@@ -51,28 +48,17 @@ no_seam() {
         [ -z "$report" ] || fail "$(basename "$png") row $y: $report"
     done
 }
-# At least N pixels of colour C (pngprobe's "R,G,B~TOL") in REGION.
-some() { "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1 || fail "$(basename "$1"): fewer than $4 pixels $3 in $2"; }
-# Fewer than N pixels of colour C in REGION (pngprobe's count misses).
-fewer() {
-    "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1
-    case $? in
-        1) ;;
-        0) fail "$(basename "$1"): $4 or more pixels $3 in $2" ;;
-        *) fail "$(basename "$1"): pngprobe could not read it" ;;
-    esac
-}
-none() { fewer "$1" "$2" "$3" 1; }
 # The Runner's torso and its trail, white at the head.
 torso='220,30,30~10'
 trail_white='255,255,255~55'
 banner_red='255,40,40~12'
 lamp_warm='205,195,170~30'
+coin_rim='212,128,25~24'
 
 # ---- world
 store=$work/world-store
 mkdir -p "$store"
-shot_frames="240 700 1140 1190 1260 1514 1524 1830"
+shot_frames="240 241 242 243 244 245 246 247 248 249 700 1140 1180 1190 1260 1514 1524 1830"
 trail_frames="4 6 8 10 12 16 20"
 shots=$({
     for f in $shot_frames; do echo "$f:$work/w$f.png"; done
@@ -110,6 +96,17 @@ some "$work/w1190.png" 0,80,1135,639 "$banner_red" 20
 none "$work/w1260.png" 0,80,1135,639 "$banner_red"
 none "$work/w1514.png" 0,80,1135,639 "$banner_red"
 none "$work/w1524.png" 0,80,1135,639 "$banner_red"
+# Above the pole (x near 1030) and clear of the Runner (x 700-784) and the
+# banner; the sky's blue is 240 at most, where added sparks reach 255.
+read -r warm cold < <(box_pixels "$work/w1180.png" 970 380 1100 458 |
+    awk '$3 > $5 + 40 {warm++} $5 >= 248 {cold++} END {print warm + 0, cold + 0}')
+[ "$warm" -ge 300 ] && [ "$cold" = 0 ] || fail "w1180.png: sparks $warm pixels warm, $cold bluer than the sky"
+icon=$(box_pixels "$work/w240.png" 500 20 540 60)
+[ "$(echo "$icon" | wc -l)" = 1681 ] || fail "w240.png: unreadable"
+for f in 241 242 243 244 245 246 247 248 249; do
+    [ "$(box_pixels "$work/w$f.png" 500 20 540 60)" = "$icon" ] || fail "w$f.png: the HUD's coin icon changed"
+done
+for f in 240 241 242 243 244 245 246 247 248 249; do some "$work/w$f.png" 0,440,1135,560 "$coin_rim" 300; done
 
 # ---- lab
 F0=$(first_frame "$game")

@@ -21,6 +21,11 @@
 #   count_lines FILE TEXT N  FILE holds exactly N lines ending in TEXT
 #   want_text FILE TEXT    some line of FILE holds TEXT
 #   want_coins TAG N       $work/TAG.state's coins total is N
+#   row_pixels PNG Y X0 X1 "x r g b" for every pixel of row Y from X0 to X1
+#   box_pixels PNG X0 Y0 X1 Y1  "x y r g b" for every pixel of the box
+#   some PNG BOX COLOUR N  at least N pixels of COLOUR (pngprobe's "R,G,B~TOL")
+#                          in BOX ("X0,Y0,X1,Y1")
+#   fewer PNG BOX COLOUR N fewer than N of them; none PNG BOX COLOUR: not one
 # Every run's log is checked for "[QVPScreen] no runtime object for".
 . "$(dirname "$0")/player_common.sh"
 game=$fixtures
@@ -98,3 +103,26 @@ count_lines() {
 want_text() {
     grep -qF -- "$2" "$1" 2> /dev/null || fail "$(basename "$1"): no line holds '$2'"
 }
+
+# pngprobe names each pixel that misses an expectation, and no screenshot
+# pixel has alpha 0.
+box_pixels() {
+    local png=$1 x y args=()
+    for ((y = $3; y <= $5; y++)); do
+        for ((x = $2; x <= $4; x++)); do args+=(--expect "$x,$y=0,0,0,0"); done
+    done
+    "$pngprobe" "$png" "${args[@]}" 2>&1 |
+        sed -n 's/.* pixel \([0-9]*\),\([0-9]*\) is \([0-9]*\),\([0-9]*\),\([0-9]*\),.*/\1 \2 \3 \4 \5/p'
+}
+row_pixels() { box_pixels "$1" "$3" "$2" "$4" "$2" | cut -d' ' -f1,3-; }
+
+some() { "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1 || fail "$(basename "$1"): fewer than $4 pixels $3 in $2"; }
+fewer() {
+    "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1
+    case $? in
+        1) ;;
+        0) fail "$(basename "$1"): $4 or more pixels $3 in $2" ;;
+        *) fail "$(basename "$1"): pngprobe could not read it" ;;
+    esac
+}
+none() { fewer "$1" "$2" "$3" 1; }

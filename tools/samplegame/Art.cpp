@@ -269,6 +269,90 @@ void paintSpikes(Image& image, int count, float height) {
     }
 }
 
+namespace {
+
+// Inside a convex polygon whose corners run clockwise on screen (y down).
+struct Convex {
+    const float (*corners)[2];
+    int count;
+};
+
+bool insideConvex(float x, float y, const void* s) {
+    const auto* c = static_cast<const Convex*>(s);
+    for (int i = 0; i < c->count; ++i) {
+        const float* a = c->corners[i];
+        const float* b = c->corners[(i + 1) % c->count];
+        if ((b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0]) < 0) return false;
+    }
+    return true;
+}
+
+// A ring's part within `halfAngle` radians of the +x direction.
+struct Arc {
+    float cx, cy, inner, outer, halfAngle;
+};
+
+bool insideArc(float x, float y, const void* s) {
+    const auto* a = static_cast<const Arc*>(s);
+    const float dx = x - a->cx, dy = y - a->cy;
+    const float d = std::sqrt(dx * dx + dy * dy);
+    return d >= a->inner && d <= a->outer && std::abs(std::atan2(dy, dx)) <= a->halfAngle;
+}
+
+// A stroke of `half` width on either side of the segment (x0, y0)-(x1, y1).
+struct Stroke {
+    float x0, y0, x1, y1, half;
+};
+
+bool insideStroke(float x, float y, const void* s) {
+    const auto* k = static_cast<const Stroke*>(s);
+    const float vx = k->x1 - k->x0, vy = k->y1 - k->y0;
+    const float t = std::clamp(((x - k->x0) * vx + (y - k->y0) * vy) / (vx * vx + vy * vy), 0.0f, 1.0f);
+    const float dx = x - (k->x0 + t * vx), dy = y - (k->y0 + t * vy);
+    return dx * dx + dy * dy <= k->half * k->half;
+}
+
+}  // namespace
+
+void paintSpeaker(Image& image, bool on) {
+    const float s = static_cast<float>(std::min(image.width, image.height));
+    const float ox = (image.width - s) / 2, oy = (image.height - s) / 2;
+    // The magnet box and the cone, left of the middle.
+    fillRoundedRect(image, ox + s * 0.2f, oy + s * 0.38f, s * 0.14f, s * 0.24f, s * 0.02f, kSpeaker);
+    const float cone[][2] = {{ox + s * 0.32f, oy + s * 0.38f},
+                             {ox + s * 0.5f, oy + s * 0.22f},
+                             {ox + s * 0.5f, oy + s * 0.78f},
+                             {ox + s * 0.32f, oy + s * 0.62f}};
+    const Convex shape{cone, 4};
+    fillShape(image, insideConvex, &shape, kSpeaker);
+    const float cx = ox + s * 0.5f, cy = oy + s * 0.5f;
+    if (on) {
+        for (const float r : {0.12f, 0.24f}) {
+            const Arc wave{cx, cy, s * r, s * (r + 0.07f), 0.8f};
+            fillShape(image, insideArc, &wave, kSpeaker);
+        }
+        return;
+    }
+    for (const float dir : {-1.0f, 1.0f}) {
+        const Stroke bar{cx + s * 0.1f, cy - dir * s * 0.14f, cx + s * 0.32f, cy + dir * s * 0.14f, s * 0.045f};
+        fillShape(image, insideStroke, &bar, kSpeaker);
+    }
+}
+
+Image drawSpark(int size) {
+    Image out(size, size);
+    const float r = size / 2.0f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float dx = x + 0.5f - r, dy = y + 0.5f - r;
+            // Solid to 60% of the radius, then fading to the rim.
+            const float t = std::clamp((1.0f - std::sqrt(dx * dx + dy * dy) / r) / 0.4f, 0.0f, 1.0f);
+            flatRect(out, x, y, 1, 1, Colour{255, 255, 255, static_cast<uint8_t>(std::lround(255.0f * t))});
+        }
+    }
+    return out;
+}
+
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();

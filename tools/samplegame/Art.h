@@ -94,6 +94,11 @@ constexpr Colour kHazardTop{255, 122, 24, 255};
 constexpr Colour kHazardBottom{222, 84, 12, 255};
 constexpr Colour kRunnerTop{56, 70, 150, 255};
 constexpr Colour kRunnerBottom{32, 40, 100, 255};
+// The coin's rim around its face, and the Lab's frog: each frame alike.
+constexpr Colour kCoinRimTop{235, 150, 30, 255};
+constexpr Colour kCoinRimBottom{190, 105, 20, 255};
+constexpr Colour kFrogTop{60, 150, 60, 255};
+constexpr Colour kFrogBottom{30, 100, 40, 255};
 // Full-bleed tiles that scroll edge to edge: opaque, no outline, and the
 // left and right columns alike, so a row of them shows no seam.
 Image drawSkyTile(int width, int height);
@@ -104,6 +109,18 @@ Image drawHillsTile(int width, int height);
 Image drawGroundTile(int width, int height);
 // Dark spikes along the top of a hazard's look.
 void paintSpikes(Image& image, int count, float height);
+
+// The sound switch's two looks: a bright disc with a speaker sending two
+// waves, and, muted, a grey one whose speaker is crossed out.
+constexpr Colour kSoundOnTop{255, 214, 90, 255};
+constexpr Colour kSoundOnBottom{236, 150, 40, 255};
+constexpr Colour kSoundOffTop{150, 150, 160, 255};
+constexpr Colour kSoundOffBottom{100, 100, 110, 255};
+constexpr Colour kSpeaker{30, 24, 40, 255};
+void paintSpeaker(Image& image, bool on);
+// A particle: white, solid in its middle and fading to the rim, so the
+// emitter's colours alone decide what it shows.
+Image drawSpark(int size);
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 bool writeFile(const std::string& path, const std::string& text, std::string* error);

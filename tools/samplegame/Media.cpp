@@ -31,6 +31,9 @@ constexpr float kTallSheet = 2048;
 constexpr uint32_t kRunnerSprites[] = {1100, 1101};
 constexpr uint32_t kCoinSprites[] = {1106, 1107};
 constexpr uint32_t kPauseSprite = 1118;
+constexpr uint32_t kSoundOnSprite = 1119;
+constexpr uint32_t kSoundOffSprite = 1120;
+constexpr uint32_t kSparkSprite = 1123;
 
 // Button captions by sprite id.
 const std::map<uint32_t, const char*>& captions() {
@@ -123,18 +126,25 @@ constexpr uint32_t kHillsSprite = 1122;
 constexpr uint32_t kGroundSprites[] = {1104, 1105};
 constexpr uint32_t kSpikySprites[] = {1109, 1110};
 
-// Role colours of sprites otherwise drawn from the palette: the Runner and
-// Dasher each the same in both frames, hazards in the warning orange (the
-// Lab's saw too).
+// Role colours of sprites otherwise drawn from the palette: the Runner,
+// Dasher, the coin and the Lab's frog each the same in both frames, hazards
+// in the warning orange (the Lab's saw too), the sound switch bright when
+// on, grey when muted.
 const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
     static const std::map<uint32_t, std::pair<Colour, Colour>> table = {
         {1100, {kRunnerTop, kRunnerBottom}},
         {1101, {kRunnerTop, kRunnerBottom}},
         {1102, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
         {1103, {Colour{40, 160, 150, 255}, Colour{22, 112, 104, 255}}},
+        {1106, {kCoinRimTop, kCoinRimBottom}},
+        {1107, {kCoinRimTop, kCoinRimBottom}},
+        {1119, {kSoundOnTop, kSoundOnBottom}},
+        {1120, {kSoundOffTop, kSoundOffBottom}},
         {1109, {kHazardTop, kHazardBottom}},
         {1110, {kHazardTop, kHazardBottom}},
         {1889, {kHazardTop, kHazardBottom}},
+        {1856, {kFrogTop, kFrogBottom}},
+        {1857, {kFrogTop, kFrogBottom}},
     };
     return table;
 }
@@ -187,6 +197,7 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     if (id == kHillsSprite) return drawHillsTile(look.width, look.height);
     if (id == kGroundSprites[0] || id == kGroundSprites[1]) return drawGroundTile(look.width, look.height);
     if (id == kSpikySprites[0] || id == kSpikySprites[1]) return drawSpiky(look, id);
+    if (id == kSparkSprite) return drawSpark(std::min(look.width, look.height));
     const auto caption = captions().find(id);
     const bool priced = std::count(std::begin(kPricedSprites), std::end(kPricedSprites), id) > 0;
     Image image = caption == captions().end() ? drawLook(look)
@@ -195,6 +206,7 @@ Image drawSprite(const QVModel& sprite, const BakedFont& font) {
     if (id == kRunnerSprites[0] || id == kRunnerSprites[1]) paintRunnerTorso(image);
     if (id == kCoinSprites[0] || id == kCoinSprites[1]) paintCoinFace(image);
     if (id == kPauseSprite) paintPauseFace(image);
+    if (id == kSoundOnSprite || id == kSoundOffSprite) paintSpeaker(image, id == kSoundOnSprite);
     paintLabDetails(id, image);
     return image;
 }

@@ -646,10 +646,12 @@ void authorSections(Plan& p) {
     p.vary(1448, "Angle", 90, 40);
     p.point(1448, "Gravity", 0, -60);
     p.vary(1448, "Start Size", 16, 4);
-    p.gradientKey(1448, "Color", 0, 1, 0.9f, 0.4f, 1);
-    p.gradientKey(1448, "Color", 1, 1, 0.5f, 0.1f, 0);
+    // Yellow to orange, blended over the sky: added to its blue they would
+    // read pale cyan.
+    p.gradientKey(1448, "Color", 0, 1, 0.88f, 0.3f, 1);
+    p.gradientKey(1448, "Color", 1, 1, 0.4f, 0.05f, 0.5f);
     p.num(1448, "End Size", 4);
-    p.num(1448, "Blend Additive", 1);
+    p.num(1448, "Blend Additive", 0);
     p.text(1448, "Position Type", "kCCPositionTypeRelative");
     p.link(1448, "Texture", 1219);
     p.child(1447, 1448);
@@ -1136,8 +1138,10 @@ void authorExtras(Plan& p) {
     p.num(1736, "Max Refill", 3);
     p.num(1736, "Refill Timeout", 1);
     p.num(1736, "Refill At Start", 1);
-    // Its amount and refill labels are drawn in its own font child.
+    // Its amount and refill labels are drawn in its own font child: the
+    // amount in the disc above the caption, the refill time just above the disc.
     p.child(1736, kFont);
+    p.num(1736, "Label Vertical Spacing", -22);
     p.make("QVModelObjectManipulator", 1737, "Stick");
     p.point(1737, "Position", 800, 90);
     p.num(1737, "Sensitivity", 1);

@@ -16,7 +16,9 @@
 #include "../../model/core/support/loader_fixture.h"
 #include "Art.h"
 #include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelObjectParticles.h"
 #include "model/classes/QVModelSprite.h"
+#include "model/classes/QVModelSpriteContainer.h"
 #include "model/core/QVAttributeValue.h"
 #include "textures/CCImage.h"
 
@@ -199,6 +201,140 @@ TEST_F(Art, ProbeColours) {
                     }
                     previous = &key.second;
                 }
+            }
+        }
+    }
+}
+
+// The mean colour of the pixels at least half opaque.
+struct Mean {
+    float rgb[3] = {0, 0, 0};
+};
+Mean meanColour(const Picture& picture) {
+    Mean m;
+    int n = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* p = picture.at(x, y);
+            if (p[3] < 128) continue;
+            for (int i = 0; i < 3; ++i) m.rgb[i] += p[i];
+            ++n;
+        }
+    for (float& c : m.rgb) c /= std::max(n, 1);
+    return m;
+}
+
+std::string spritePath(uint32_t id) { return kGame + "/data/images/QVModelSprite_ID" + std::to_string(id) + ".png"; }
+
+// A look whose frames differ in colour flashes several times a second.
+// Dasher, the coin (in the world and as the HUDs' icon) and the Lab's frog
+// show one picture in every frame; every other animated look keeps its
+// mean colour from frame to frame.
+TEST_F(Art, AnimationFramesKeepTheirColour) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    const struct {
+        uint32_t first, second;
+        const char* look;
+    } alike[] = {{1102, 1103, "Dasher"}, {1106, 1107, "coin"}, {1856, 1857, "frog"}};
+    for (const auto& row : alike) {
+        SCOPED_TRACE(row.look);
+        const Picture first = readPng(spritePath(row.first));
+        ASSERT_GT(first.width, 0);
+        EXPECT_EQ(first.rgba, readPng(spritePath(row.second)).rgba);
+    }
+    int animated = 0;
+    for (const auto& container : controller()->getModels<QVModelSpriteContainer>()) {
+        const auto& sprites = container->sprites();
+        if (sprites.size() < 2) continue;
+        SCOPED_TRACE(container->nameAttribute()->value());
+        const Mean first = meanColour(readPng(spritePath(sprites[0]->id())));
+        for (size_t i = 1; i < sprites.size(); ++i) {
+            const Mean other = meanColour(readPng(spritePath(sprites[i]->id())));
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(first.rgb[c], other.rgb[c], 12.0f) << "frame " << i << " channel " << c;
+        }
+        ++animated;
+    }
+    EXPECT_GE(animated, 6);
+}
+
+// The sound switch says what it is: a speaker on both looks, sending two
+// waves while on, crossed out when muted, the two looks far apart.
+TEST_F(Art, SoundSwitchShowsASpeaker) {
+    const struct {
+        uint32_t id;
+        const char* look;
+        bool waves;
+    } rows[] = {{1119, "on", true}, {1120, "muted", false}};
+    // Points on the disc's middle row (fractions of its size): the inner
+    // and outer wave, and the crossing of the cross between them.
+    const struct {
+        float x;
+        bool darkWithWaves;
+    } middle[] = {{0.64f, true}, {0.79f, true}, {0.715f, false}};
+    std::vector<unsigned char> pictures[2];
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.look);
+        const Picture picture = readPng(spritePath(row.id));
+        ASSERT_GT(picture.width, 0);
+        pictures[&row - rows] = picture.rgba;
+        const int s = std::min(picture.width, picture.height);
+        // The speaker's cone, left of the middle, solid dark.
+        const Area speaker = areaOf(picture, samplegame::kSpeaker);
+        EXPECT_GE(speaker.count, s * s / 16);
+        EXPECT_LT(speaker.x0, s * 0.25f);
+        for (const auto& point : middle) {
+            const bool dark = exact(picture.at(static_cast<int>(point.x * s), s / 2), samplegame::kSpeaker);
+            EXPECT_EQ(dark, point.darkWithWaves == row.waves) << "at x " << point.x;
+        }
+    }
+    int differ = 0;
+    for (size_t i = 0; i < pictures[0].size() && i < pictures[1].size(); i += 4)
+        differ += std::equal(&pictures[0][i], &pictures[0][i] + 4, &pictures[1][i]) ? 0 : 1;
+    EXPECT_GT(differ, static_cast<int>(pictures[0].size() / 4 / 2)) << "the two looks are alike";
+}
+
+// The checkpoint's sparks read warm over the sky: the texture is neutral, so
+// the emitter's colours decide, and those blended over either end of the
+// sky keep red above blue along the whole life of a spark (added to the sky
+// they would read pale cyan).
+TEST_F(Art, SparksReadWarmOverTheSky) {
+    resetController({});
+    loadAll(kGame, false);
+    ASSERT_EQ(controller()->lastError(), "");
+    const auto emitters = controller()->getModels<QVModelObjectParticlesEmitter>();
+    ASSERT_FALSE(emitters.empty());
+    for (const auto& emitter : emitters) {
+        SCOPED_TRACE(emitter->id());
+        const auto texture = emitter->texture();
+        ASSERT_TRUE(texture && !texture->sprites().empty());
+        const Picture spark = readPng(spritePath(texture->sprites()[0]->id()));
+        ASSERT_GT(spark.width, 0);
+        const unsigned char* core = spark.at(spark.width / 2, spark.height / 2);
+        const struct {
+            const char* sky;
+            Colour colour;
+        } skies[] = {{"sky top", samplegame::kSkyTop}, {"sky bottom", samplegame::kSkyBottom}};
+        for (const auto& sky : skies) {
+            for (const float t : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
+                SCOPED_TRACE(std::string(sky.sky) + " at " + std::to_string(t));
+                // A spark goes from the start colour to the end one in a straight line.
+                const cocos2d::ccColor4F a = emitter->color(0.0f), b = emitter->color(1.0f);
+                const cocos2d::ccColor4F c{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t,
+                                           a.a + (b.a - a.a) * t};
+                const float tint[3] = {c.r, c.g, c.b};
+                const float under[3] = {static_cast<float>(sky.colour.r), static_cast<float>(sky.colour.g),
+                                        static_cast<float>(sky.colour.b)};
+                const float alpha = c.a * core[3] / 255.0f;
+                float out[3];
+                for (int i = 0; i < 3; ++i) {
+                    const float src = core[i] * tint[i];
+                    out[i] = emitter->blendAdditive() ? std::min(255.0f, under[i] + src * alpha)
+                                                      : src * alpha + under[i] * (1 - alpha);
+                }
+                EXPECT_GT(out[0], out[2] + 20) << "reads " << out[0] << "," << out[1] << "," << out[2];
             }
         }
     }
