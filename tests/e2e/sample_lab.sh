@@ -46,9 +46,9 @@ run_player hop "$work/hop" lab-hop.txt 220 "165:$work/hop-off.png;185:$work/hop-
     "165:$work/h165.txt;200:$work/h200.txt"
 holds "hop: the frog's picture is at y $(upy h165.txt 1924) before the press" "$(upy h165.txt 1924)" 0 'a == 0'
 holds "hop: the frog's picture is at y $(upy h200.txt 1924) after the press" "$(upy h200.txt 1924)" 0 'a > 40'
-# The switch at design (200, 80): grey while on, cyan once pressed off.
-png_check "$work/hop-off.png" --count '180,540,220,580=141,141,151~20>=400'
-png_check "$work/hop-on.png" --count '180,540,220,580=79,217,248~30>=400'
+# The switch at design (60, 224): grey while on, cyan once pressed off.
+png_check "$work/hop-off.png" --count '40,396,80,436=141,141,151~20>=400'
+png_check "$work/hop-on.png" --count '40,396,80,436=79,217,248~30>=400'
 
 seed_coins "$work/swipe" 100
 run_player swipe "$work/swipe" lab-swipe.txt 370 "" \

@@ -94,6 +94,8 @@ constexpr Colour kHazardTop{255, 122, 24, 255};
 constexpr Colour kHazardBottom{222, 84, 12, 255};
 constexpr Colour kRunnerTop{56, 70, 150, 255};
 constexpr Colour kRunnerBottom{32, 40, 100, 255};
+constexpr Colour kJumpTop{240, 110, 150, 255};
+constexpr Colour kJumpBottom{190, 70, 120, 255};
 // Full-bleed tiles that scroll edge to edge: opaque, no outline, and the
 // left and right columns alike, so a row of them shows no seam.
 Image drawSkyTile(int width, int height);
