@@ -126,7 +126,7 @@ for png in "$work/menu.png" "$work/extras.png"; do
     some "$png" 900,0,1135,70 255,255,255~40 1200
     none "$png" 1134,0,1135,70 255,255,255~40
 done
-# Rows below the pause button and above the swipe pad (y 140).
+# Rows below the pause button and above the swipe pad (y 180).
 no_seam "$work/lab.png" 100 125
 
 # ---- demo

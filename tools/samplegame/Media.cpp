@@ -38,7 +38,7 @@ const std::map<uint32_t, const char*>& captions() {
         {1112, "PLAY"},   {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"}, {1117, "UNLOCK"},
         {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY 5"}, {1803, "GET 10"},   {1804, "LAB"},  {1805, "LAB 20"},
         {1806, "WEB"},    {1807, "SHARE"},  {1808, "PUSH"},  {1809, "HOP"},      {1810, "HOP"},  {1811, "MAGNET"},
-        {1967, ">>"},     {1973, "EXIT"},   {1982, "SWIPE"},     {1985, "JUMP"},
+        {1967, ">>"},     {1973, "EXIT"},   {1982, "SWIPE"}, {1985, "JUMP"},
     };
     return table;
 }
