@@ -15,6 +15,7 @@
 #     banner  the banner's red shows on the pole before it is taken; after
 #             the take and after Continue none is left on screen
 #     lives   after Continue the dump shows the Runner's life again
+#     shake   while the death shakes the scene no black shows at its edges
 #     loading the loading screen enters and leaves as "QVPScreenStart"
 #   lab    tests/e2e/ui/sample-world-lab.txt, 12345 coins and the Lab bought:
 #          the five digits whole on the menu and on Extras, then L into the
@@ -72,7 +73,7 @@ lamp_warm='205,195,170~30'
 # ---- world
 store=$work/world-store
 mkdir -p "$store"
-shot_frames="240 700 1140 1190 1260 1514 1524 1830"
+shot_frames="240 700 1140 1190 1260 1416 1424 1514 1524 1830"
 trail_frames="4 6 8 10 12 16 20"
 shots=$({
     for f in $shot_frames; do echo "$f:$work/w$f.png"; done
@@ -111,6 +112,11 @@ some "$work/w1190.png" 0,80,1135,639 "$banner_red" 20
 none "$work/w1260.png" 0,80,1135,639 "$banner_red"
 none "$work/w1514.png" 0,80,1135,639 "$banner_red"
 none "$work/w1524.png" 0,80,1135,639 "$banner_red"
+# The death before the Continue shakes the whole scene (1416, 1424: moved
+# by a few points); the sky and the hills reach past every edge.
+for f in 1416 1424; do
+    for strip in 0,0,1135,3 0,636,1135,639 0,0,3,639 1132,0,1135,639; do none "$work/w$f.png" "$strip" 0,0,0~40; done
+done
 
 # ---- lab
 F0=$(first_frame "$game")
