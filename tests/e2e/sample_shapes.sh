@@ -25,38 +25,33 @@ printf '#!/bin/sh\necho "$1" >> "%s"\n' "$work/opened" > "$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 
-# Minimum counts are fractions of a whole fill at scale 1 (measured in a
-# 1136 x 640 window), scaled by s squared.
-black=0,0,0~8 white=255,255,255~40 play=75,135,232~40 extras=242,140,45~40
-spend=60,160,80~6 locked=120,120,130~6 soil=130,86,51~25 torso=220,30,30~24
-pause=0,200,90~24 pink=215,90,135~30 hop=141,141,151~20
+black=0,0,0~8 white=255,255,255~40 soil=130,86,51~25
 count() { "$pngprobe" "$1" --count "$2=$3>=9999999" 2>&1 | sed -n 's/.* has \([0-9]*\) pixels.*/\1/p'; }
-# At least 85% of N pixels at scale 1 of COLOUR in PNG (in BOX, by default
-# the whole window).
+# At least 85% of N pixels of COLOUR, N measured at scale 1 (a 1136 x 640
+# window) and scaled by s squared, in PNG (in BOX, by default the window).
 whole() {
     local png=$1 what=$2 colour=$3 need have
     need=$(awk -v n="$4" -v s="$s" 'BEGIN {print int(n * s * s * 0.85)}')
     have=$(count "$png" "${5:-0,0,$((w - 1)),$((h - 1))}" "$colour")
     [ "${have:-0}" -ge "$need" ] || fail "$tag $(basename "$png"): $what shows ${have:-no} pixels of $colour, not $need"
 }
-# No pixel of COLOUR in the 2-pixel strips along the window's edges.
-clear_of_edges() {
-    local png=$1 what=$2 colour=$3 box
-    for box in "0,0,$((w - 1)),1" "0,$((h - 2)),$((w - 1)),$((h - 1))" "0,0,1,$((h - 1))" "$((w - 2)),0,$((w - 1)),$((h - 1))"; do
-        [ "$(count "$png" "$box" "$colour")" = 0 ] || fail "$tag $(basename "$png"): $what touches the edge in $box"
-    done
-}
-# Nothing but black in those strips.
-black_edges() {
-    local png=$1 box n
-    for box in "0,0,$((w - 1)),1" "0,$((h - 2)),$((w - 1)),$((h - 1))" "0,0,1,$((h - 1))" "$((w - 2)),0,$((w - 1)),$((h - 1))"; do
-        IFS=, read -r x0 y0 x1 y1 <<< "$box"
-        n=$(((x1 - x0 + 1) * (y1 - y0 + 1)))
-        [ "$(count "$png" "$box" "$black")" = "$n" ] || fail "$tag $(basename "$png"): something touches the edge in $box"
-    done
-}
+# The 2-pixel strips along the window's edges.
+strips() { echo "0,0,$((w - 1)),1 0,$((h - 2)),$((w - 1)),$((h - 1)) 0,0,1,$((h - 1)) $((w - 2)),0,$((w - 1)),$((h - 1))"; }
 # The first character line's field F of dump FILE.
 field() { awk -v f="$2" '$1 == "character" {print $f; exit}' "$work/$1"; }
+# Screenshot, what, its colour, its whole count at scale 1. On the black
+# menu and Extras nothing but black may touch the edges; in the worlds
+# none of these colours.
+fills='menu|PLAY|75,135,232~40|9000
+menu|EXTRAS|242,140,45~40|6000
+extras|BUY and GET|60,160,80~6|18000
+extras|LAB|120,120,130~6|9000
+world|the Pause face|0,200,90~24|2600
+world|the Runner'"'"'s torso|220,30,30~24|1700
+world|JUMP|215,90,135~30|5000
+lab|the Pause face|0,200,90~24|2600
+lab|HOP|141,141,151~20|3000
+lab|MAGNET|215,90,135~30|5000'
 
 for shape in 800x600:43 1280x540:219; do
     size=${shape%:*} tag=${shape#*:}
@@ -70,33 +65,27 @@ for shape in 800x600:43 1280x540:219; do
         "150:$work/w$tag.txt;172:$work/j$tag.txt;198:$work/p$tag.txt;560:$work/l$tag.txt"
 
     png_check "$work/menu$tag.png" --size "$size"
-    black_edges "$work/menu$tag.png"
-    whole "$work/menu$tag.png" PLAY $play 9000
-    whole "$work/menu$tag.png" EXTRAS $extras 6000
+    while IFS='|' read -r shot what colour n; do
+        whole "$work/$shot$tag.png" "$what" "$colour" "$n"
+        [ "$shot" = world ] || [ "$shot" = lab ] || continue
+        for box in $(strips); do
+            [ "$(count "$work/$shot$tag.png" "$box" "$colour")" = 0 ] || fail "$tag $shot: $what touches the edge in $box"
+        done
+    done <<< "$fills"
     # The coin count's digits, right of design x 900 in the top 70 points.
     coinbox=$(awk -v w="$w" -v s="$s" 'BEGIN {print int(900 * s) ",0," w - 1 "," int(70 * s)}')
-    for screen in menu extras; do
-        whole "$work/$screen$tag.png" "the coin count" $white 1250 "$coinbox"
-        black_edges "$work/$screen$tag.png"
+    for shot in menu extras; do
+        whole "$work/$shot$tag.png" "the coin count" $white 1250 "$coinbox"
+        for box in $(strips); do
+            IFS=, read -r x0 y0 x1 y1 <<< "$box"
+            [ "$(count "$work/$shot$tag.png" "$box" $black)" = $(((x1 - x0 + 1) * (y1 - y0 + 1))) ] ||
+                fail "$tag $shot: something touches the edge in $box"
+        done
     done
-    whole "$work/extras$tag.png" "BUY and GET" $spend 18000
-    whole "$work/extras$tag.png" LAB $locked 9000
-
-    for world in world lab; do
-        png=$work/$world$tag.png
-        [ "$(count "$png" "0,$((h - 4)),$((w - 1)),$((h - 1))" $soil)" -ge $((w * 4 * 9 / 10)) ] ||
-            fail "$tag $world: the ground is not along the bottom rows"
-        whole "$png" "the Pause face" $pause 2600
-        clear_of_edges "$png" "the Pause face" $pause
+    for shot in world lab; do
+        [ "$(count "$work/$shot$tag.png" "0,$((h - 4)),$((w - 1)),$((h - 1))" $soil)" -ge $((w * 4 * 9 / 10)) ] ||
+            fail "$tag $shot: the ground is not along the bottom rows"
     done
-    whole "$work/world$tag.png" "the Runner's torso" $torso 1700
-    clear_of_edges "$work/world$tag.png" "the Runner's torso" $torso
-    whole "$work/world$tag.png" JUMP $pink 5000
-    clear_of_edges "$work/world$tag.png" JUMP $pink
-    whole "$work/lab$tag.png" HOP $hop 3000
-    clear_of_edges "$work/lab$tag.png" HOP $hop
-    whole "$work/lab$tag.png" MAGNET $pink 5000
-    clear_of_edges "$work/lab$tag.png" MAGNET $pink
 
     # Body centres 48 points above the feet: inside 0..top with the head.
     for dump in w$tag.txt l$tag.txt; do

@@ -363,8 +363,9 @@ TEST(Deterministic, AForeignFolderIsRefusedAndLeftIntact) {
 // screen adjustment and edge anchoring: every button, image and touch area
 // of every screen lies whole in the visible area, and the Lab's controls
 // keep off the Runner's lane (its frame's width, widened by half the
-// Runner) and, ahead of it, above every gadget (everything its sections
-// place scrolls across the whole width, a path's unit along its points).
+// Runner's placeholder) and, ahead of it, above every gadget (everything
+// its sections place scrolls across the whole width, a path's unit along
+// its points).
 TEST_F(Load, EveryControlFitsEveryWindowShapeAndTheLabsKeepOffThePlay) {
     ASSERT_NO_FATAL_FAILURE(loadGame(false));
     const auto settings = QVModelGeneralSettings::shared();
