@@ -20,5 +20,5 @@ grep 'for class from file' "$work/log" && fail "packs were read from the data fo
 grep -qx '\[QVServices\] Screen On Enter: QVPScreenMainMenu' "$work/log" || fail "the main menu never opened"
 png_check "$work/5.png" --size 1136x640 --expect 568,40=97,174,241~40
 png_check "$work/390.png" --size 1136x640 --expect 568,40=0,0,0 --expect 200,320=0,0,0 \
-    --expect 568,310=220,30,30 --expect 470,560=75,135,232~40 --expect 920,560=242,139,45~40
+    --expect 568,404=220,30,30 --expect 470,588=75,135,232~40 --expect 920,588=242,139,45~40
 finish

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The sample game's Extras screen as a player sees it, and its main menu in
-# a 4:3 window. Buy (300, 400), Get (568, 400) and Lab (836, 400) are
-# 220 x 60 design points: window boxes x 190-410, 458-678, 726-946, y 210-270.
+# a 4:3 window. Buy (300, 290), Get (568, 290) and Lab (836, 290) are
+# 220 x 60 design points: window boxes x 190-410, 458-678, 726-946, y 320-380.
 #   run 1  0 coins: Get shows (its green look), beside Buy's green and the
 #          Lab's grey locked look; a held press of Buy and of Lab darkens
 #          the button; nothing is bought, unlocked or opened
@@ -18,7 +18,7 @@ F0=$(first_frame "$game")
 [ "$F0" -gt 183 ] || { echo "$name: $game/data holds no packs" >&2; exit 2; }
 # The flat fills of Art.h, and the same under the pressed tint (128/255).
 spend=60,160,80 spend_held=30,80,40 locked=120,120,130 locked_held=60,60,65
-buy=195,215,405,265 get=463,215,673,265 lab=731,215,941,265
+buy=195,325,405,375 get=463,325,673,375 lab=731,325,941,375
 
 # True when FILE holds at least N pixels of COLOUR~TOL in BOX.
 has() { "$pngprobe" "$1" --count "$2=$3~$4>=$5" 2> /dev/null; }
@@ -68,15 +68,16 @@ state run4 "$work/store3"
 want_line "$work/run4.state" 'lock "Lab" 0'
 want_coins run4 0
 
-# 4:3: a 1600x1200 screen gives an 800 x 600 window, the design scaled by
-# 600/640 and cropped at the sides. The EXTRAS row is window y 497-553; its
-# orange fill must show at its full width and touch neither side.
+# 4:3: a 1600x1200 screen gives an 800 x 600 window, the design's full
+# width scaled by 800/1136 over 852 points of height. EXTRAS (840, 52) is
+# window x 528-655, y 542-585; its orange fill must show at its full width
+# and touch neither side.
 orange=242,140,45
 XRUN_SCREEN=1600x1200x24 tests/e2e/xrun env ENGINE_WRITABLE_PATH="$work/store5" \
     ENGINE_RANDOM_SEED=1 ENGINE_MAX_FRAMES=$((F0 + 40)) ENGINE_SCREENSHOT="$((F0 + 30)):$work/menu43.png" \
     QVP_LOG="$work/run5.log" "$player" "$game" > "$work/run5.out" 2> "$work/run5.err" ||
     fail "run5: the player exited $?"
-png_check "$work/menu43.png" --size 800x600 --count "0,500,799,550=$orange~40>=3500"
-has "$work/menu43.png" 790,500,799,550 $orange 40 1 && fail "run5: EXTRAS is cut at the window's right edge"
-has "$work/menu43.png" 0,500,9,550 $orange 40 1 && fail "run5: an orange button is cut at the window's left edge"
+png_check "$work/menu43.png" --size 800x600 --count "0,540,799,587=$orange~40>=2500"
+has "$work/menu43.png" 790,540,799,587 $orange 40 1 && fail "run5: EXTRAS is cut at the window's right edge"
+has "$work/menu43.png" 0,540,9,587 $orange 40 1 && fail "run5: an orange button is cut at the window's left edge"
 finish

@@ -65,9 +65,9 @@ for shot in sound-on sound-off; do some "$work/$shot.png" $cone $speaker 300; do
 state hop "$work/hop"
 want_line "$work/hop.state" 'muteEffectsSound true'
 want_line "$work/hop.state" 'muteBackgroundSound true'
-# MAGNET at design (1036, 80): the count's glyphs in the disc's top, the
+# MAGNET at design (1080, 340): the count's glyphs in the disc's top, the
 # refill time only once a magnet is used.
-count=1016,512,1056,542 refill=980,480,1092,510 glyph=255,255,255~40
+count=1060,252,1100,282 refill=1024,220,1135,250 glyph=255,255,255~40
 for shot in hop-before hop-after; do some "$work/$shot.png" $count $glyph 20; done
 none "$work/hop-before.png" $refill $glyph
 some "$work/hop-after.png" $refill $glyph 40
@@ -76,14 +76,14 @@ some "$work/hop-after.png" $refill $glyph 40
 want_line "$work/hop.state" 'inventory 1326 2'
 holds "hop: the frog's picture is at y $(upy h165.txt 1924) before the press" "$(upy h165.txt 1924)" 0 'a == 0'
 holds "hop: the frog's picture is at y $(upy h200.txt 1924) after the press" "$(upy h200.txt 1924)" 0 'a > 40'
-# The switch at design (200, 80) looks as every button whatever its state:
+# The switch at design (60, 224) looks as every button whatever its state:
 # grey before the press and after its release, cyan only while held.
 for shot in before after; do
-    png_check "$work/hop-$shot.png" --count '180,540,220,580=141,141,151~20>=400'
-    "$pngprobe" "$work/hop-$shot.png" --count '180,540,220,580=79,217,248~30>=1' 2> /dev/null &&
+    png_check "$work/hop-$shot.png" --count '40,396,80,436=141,141,151~20>=400'
+    "$pngprobe" "$work/hop-$shot.png" --count '40,396,80,436=79,217,248~30>=1' 2> /dev/null &&
         fail "hop: the switch shows its pressed look $shot the press"
 done
-png_check "$work/hop-held.png" --count '180,540,220,580=79,217,248~30>=400'
+png_check "$work/hop-held.png" --count '40,396,80,436=79,217,248~30>=400'
 
 seed_coins "$work/swipe" 100
 run_player swipe "$work/swipe" lab-swipe.txt 370 "" \

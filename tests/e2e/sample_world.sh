@@ -19,10 +19,12 @@
 #     coins   in ten consecutive frames the HUD's coin icon is the same
 #             pixels and the coins ahead show their rim's one colour
 #     lives   after Continue the dump shows the Runner's life again
+#     shake   while the death shakes the scene no black shows at its edges
 #     loading the loading screen, held by no node, enters and leaves as
 #             "Unknown", before the main menu enters
-#   lab    tests/e2e/ui/sample-world-lab.txt, 100 coins and the Lab bought:
-#          Extras, then L into the Lab, whose sky rows have no seam either
+#   lab    tests/e2e/ui/sample-world-lab.txt, 12345 coins and the Lab bought:
+#          the five digits whole on the menu and on Extras, then L into the
+#          Lab, whose sky rows have no seam either
 #   demo   the run `QV_PLAY_HEADLESS=1 bash tools/play.sh` makes
 #          (tools/play-demo.input, 818 frames): its last screenshot shows
 #          the sky, the ground, a hazard and the Runner's torso in four
@@ -58,7 +60,7 @@ coin_rim='212,128,25~24'
 # ---- world
 store=$work/world-store
 mkdir -p "$store"
-shot_frames="240 241 242 243 244 245 246 247 248 249 700 1140 1180 1190 1260 1514 1524 1830"
+shot_frames="240 241 242 243 244 245 246 247 248 249 700 1140 1180 1190 1260 1416 1424 1514 1524 1830"
 trail_frames="4 6 8 10 12 16 20"
 shots=$({
     for f in $shot_frames; do echo "$f:$work/w$f.png"; done
@@ -77,11 +79,13 @@ env ENGINE_WRITABLE_PATH="$store" ENGINE_INPUT_SCRIPT=tests/e2e/player/sample-wo
 want_text "$work/continued.txt" 'world gameover 0 paused 0 countdown 1.000 lives 1 key World1'
 awk '$1 == "character" && $2 == 0 && $12 > 5300 {ok = 1} END {exit !ok}' "$work/continued.txt" 2> /dev/null ||
     fail "continued.txt: the Runner is not past the checkpoint"
-# The Runner runs near x 260 on screen: the box around it and its trail.
+# The Runner runs near x 260 on screen: the box around it and its trail,
+# beside the JUMP button (x 12-108, y 476-572) and its white caption.
 for start in 200 1500 1800; do
     for o in $trail_frames; do
         f=$work/t$((start + o)).png
-        none "$f" 0,80,109,639 "$trail_white"
+        none "$f" 0,80,109,469 "$trail_white"
+        none "$f" 0,579,109,639 "$trail_white"
         none "$f" 401,80,1135,639 "$trail_white"
         none "$f" 110,80,400,329 "$trail_white"
     done
@@ -107,15 +111,27 @@ for f in 241 242 243 244 245 246 247 248 249; do
     [ "$(box_pixels "$work/w$f.png" 500 20 540 60)" = "$icon" ] || fail "w$f.png: the HUD's coin icon changed"
 done
 for f in 240 241 242 243 244 245 246 247 248 249; do some "$work/w$f.png" 0,440,1135,560 "$coin_rim" 300; done
+# The death before the Continue shakes the whole scene (1416, 1424: moved
+# by a few points); the sky and the hills reach past every edge.
+for f in 1416 1424; do
+    for strip in 0,0,1135,3 0,636,1135,639 0,0,3,639 1132,0,1135,639; do none "$work/w$f.png" "$strip" 0,0,0~40; done
+done
 
 # ---- lab
 F0=$(first_frame "$game")
-seed_coins "$work/lab-store" 100
+seed_coins "$work/lab-store" 12345
 ENGINE_WRITABLE_PATH=$work/lab-store "$store_tool" set QVP_LockStates "Lab:0" > /dev/null ||
     { echo "$name: engine_store_tool could not seed the Lab" >&2; exit 2; }
-run_player lab "$work/lab-store" sample-world-lab.txt 200 "200:$work/lab.png"
+run_player lab "$work/lab-store" sample-world-lab.txt 200 "0:$work/menu.png;50:$work/extras.png;200:$work/lab.png"
 want_text "$work/lab.log" '[QVServices] Screen On Enter: Lab HUD'
-# Rows below the pause button and above the swipe pad (y 140).
+# The coin count's white digits right of x 900 in the top 70 rows: all
+# five (about 1330 pixels; cut at the edge they gave 1030), none in the
+# last two columns.
+for png in "$work/menu.png" "$work/extras.png"; do
+    some "$png" 900,0,1135,70 255,255,255~40 1200
+    none "$png" 1134,0,1135,70 255,255,255~40
+done
+# Rows below the pause button and above the swipe pad (y 180).
 no_seam "$work/lab.png" 100 125
 
 # ---- demo
@@ -123,7 +139,7 @@ env ENGINE_WRITABLE_PATH="$work/demo-store" ENGINE_INPUT_SCRIPT=tools/play-demo.
     ENGINE_SCREENSHOT="188:$work/menu.png;818:$work/game.png" "$player" "$game" > "$work/demo.out" 2> "$work/demo.err" ||
     fail "demo: the player exited $?"
 [ -f "$work/menu.png" ] || fail "demo: no menu screenshot"
-sky='79,143,223~12' soil='130,86,51~25' hazard='240,104,18~30'
+sky='102,161,228~12' soil='130,86,51~25' hazard='240,104,18~30'
 some "$work/game.png" 0,90,1135,110 "$sky" 1000
 some "$work/game.png" 0,600,1135,639 "$soil" 20000
 some "$work/game.png" 0,80,1135,639 "$hazard" 300

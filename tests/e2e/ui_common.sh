@@ -14,7 +14,8 @@
 #                          F0, ending at F0 + LAST; SHOTS and DUMPS are
 #                          "OFFSET:file;..." from F0 too. Log, stdout and
 #                          stderr go to $work/TAG.{log,out,err}; a status
-#                          other than 0 fails the check
+#                          other than 0 fails the check. With run_screen
+#                          set (WxHxD) it runs on an Xvfb screen of that size
 #   coins STATE            the game record's coins total in a qvstate dump
 #   state TAG STORE        qvstate's dump of STORE into $work/TAG.state
 #   want_line FILE LINE    FILE holds LINE as a whole line
@@ -67,6 +68,7 @@ run_player() {
         ENGINE_MAX_FRAMES=$((F0 + last + 20)) QVP_LOG="$work/$tag.log")
     [ -n "$shots" ] && run+=(ENGINE_SCREENSHOT="$(frames "$shots")")
     [ -n "$dumps" ] && run+=(QVP_STATE_DUMP="$(frames "$dumps")")
+    [ -n "${run_screen:-}" ] && run=(env XRUN_SCREEN="$run_screen" tests/e2e/xrun "${run[@]}")
     "${run[@]}" "$player" "$game" > "$work/$tag.out" 2> "$work/$tag.err"
     local code=$?
     [ $code = 0 ] || { fail "$tag: the player exited $code"; tail -5 "$work/$tag.err"; }

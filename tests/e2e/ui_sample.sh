@@ -14,8 +14,8 @@ F0=$(first_frame "$game")
 
 seed_coins "$work/store1" 100
 run_player run1 "$work/store1" sample-1.txt 250 "0:$work/menu.png"
-# The Runner's torso (kProbeRunnerBody) around the selector, design (568, 330).
-png_check "$work/menu.png" --size 1136x640 --count '508,250,628,370=220,30,30~24>=40'
+# The Runner's torso (kProbeRunnerBody) around the selector, design (568, 236).
+png_check "$work/menu.png" --size 1136x640 --count '508,344,628,464=220,30,30~24>=40'
 want_text "$work/run1.log" 'Screen On Enter: Extras'
 want_text "$work/run1.log" 'Screen On Enter: Lab HUD'
 state run1 "$work/store1"

@@ -99,6 +99,8 @@ constexpr Colour kCoinRimTop{235, 150, 30, 255};
 constexpr Colour kCoinRimBottom{190, 105, 20, 255};
 constexpr Colour kFrogTop{60, 150, 60, 255};
 constexpr Colour kFrogBottom{30, 100, 40, 255};
+constexpr Colour kJumpTop{240, 110, 150, 255};
+constexpr Colour kJumpBottom{190, 70, 120, 255};
 // Full-bleed tiles that scroll edge to edge: opaque, no outline, and the
 // left and right columns alike, so a row of them shows no seam.
 Image drawSkyTile(int width, int height);

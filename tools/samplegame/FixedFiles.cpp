@@ -151,10 +151,12 @@ Image splash(const BakedFont& title) {
     for (int y = 0; y < face.height; ++y)
         for (int x = 0; x < face.width; ++x) {
             const uint8_t* p = face.pixel(x, y);
-            out.blend(488 + x, 380 + y, Colour{p[0], p[1], p[2], 255}, p[3] / 255.0f);
+            out.blend(488 + x, 220 + y, Colour{p[0], p[1], p[2], 255}, p[3] / 255.0f);
         }
+    // Title and face keep to rows 96-380 and columns 141-995, the part every
+    // window from 4:3 to 21:9 shows, above the loading labels.
     const std::string text = "SAMPLE RUNNER";
-    drawText(out, title, text, (out.width - textWidth(title, text)) / 2, 160);
+    drawText(out, title, text, (out.width - textWidth(title, text)) / 2, 96);
     return out;
 }
 

@@ -41,7 +41,7 @@ const std::map<uint32_t, const char*>& captions() {
         {1112, "PLAY"},   {1113, "RESUME"}, {1114, "RETRY"}, {1115, "CONTINUE"}, {1116, "MENU"}, {1117, "UNLOCK"},
         {1800, "EXTRAS"}, {1801, "BACK"},   {1802, "BUY 5"}, {1803, "GET 10"},   {1804, "LAB"},  {1805, "LAB 20"},
         {1806, "WEB"},    {1807, "SHARE"},  {1808, "PUSH"},  {1809, "HOP"},      {1810, "HOP"},  {1811, "MAGNET"},
-        {1967, ">>"},     {1973, "EXIT"},   {1982, "SWIPE"},
+        {1967, ">>"},     {1973, "EXIT"},   {1982, "SWIPE"}, {1985, "JUMP"},
     };
     return table;
 }
@@ -73,7 +73,7 @@ Image drawPriced(const Look& look, const BakedFont& font, const std::string& cap
 // Sprites drawn as discs.
 const std::set<uint32_t>& roundSprites() {
     static const std::set<uint32_t> ids = {1106, 1107, 1108, 1118, 1119, 1120, 1123, 1808, 1809,
-                                           1810, 1811, 1845, 1846, 1847, 1848, 1889, 1980};
+                                           1810, 1811, 1845, 1846, 1847, 1848, 1889, 1980, 1985};
     return ids;
 }
 
@@ -129,7 +129,7 @@ constexpr uint32_t kSpikySprites[] = {1109, 1110};
 // Role colours of sprites otherwise drawn from the palette: the Runner,
 // Dasher, the coin and the Lab's frog each the same in both frames, hazards
 // in the warning orange (the Lab's saw too), the sound switch bright when
-// on, grey when muted.
+// on, grey when muted, the JUMP button a pink nothing in World1 shares.
 const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
     static const std::map<uint32_t, std::pair<Colour, Colour>> table = {
         {1100, {kRunnerTop, kRunnerBottom}},
@@ -145,6 +145,7 @@ const std::map<uint32_t, std::pair<Colour, Colour>>& roleColours() {
         {1889, {kHazardTop, kHazardBottom}},
         {1856, {kFrogTop, kFrogBottom}},
         {1857, {kFrogTop, kFrogBottom}},
+        {1985, {kJumpTop, kJumpBottom}},
     };
     return table;
 }

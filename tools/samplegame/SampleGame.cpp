@@ -44,11 +44,13 @@ using cocos2d::CCSize;
 constexpr int kKeySpace = 32;
 constexpr int kKeyB = 66;
 constexpr int kKeyC = 67;
+constexpr int kKeyD = 68;
 constexpr int kKeyE = 69;
 constexpr int kKeyL = 76;
 constexpr int kKeyM = 77;
 constexpr int kKeyP = 80;
 constexpr int kKeyS = 83;
+constexpr int kKeyW = 87;
 
 constexpr uint32_t kFont = 1020;
 constexpr uint32_t kSoundClick = 1034;
@@ -290,7 +292,11 @@ void authorSettings(Plan& p) {
     p.text(s, "ZK Version", "1.0");
     p.num(s, "Last ID", 1999);
     p.num(s, "Orientation", 1);
-    p.num(s, "Screen Adjustment", 0);
+    // Fixed width: every window shows the design's full width and its
+    // bottom edge, where the ground lies; a 4:3 window adds sky above, a
+    // 21:9 one keeps the lower 479 points, and items that stick to the top
+    // edge follow it.
+    p.num(s, "Screen Adjustment", 2);
     p.size(s, "Design Size", 1136, 640);
     p.text(s, "User ID", kUserId);
     p.text(s, "Build Date", "2020-01-01");
@@ -426,7 +432,8 @@ void authorAssets(Plan& p) {
     p.make("QVModelComponentHealth", 1344, "Health");
 
     for (const Frame& f : frames) {
-        p.point(f.image, "Position", 0, f.image == 1248 ? -160 : 0);
+        // The unlock button between the selector's character and Play.
+        p.point(f.image, "Position", 0, f.image == 1248 ? -102 : 0);
         p.num(f.image, "Stick To Edge", 0);
         p.link(f.image, "Image", f.container);
     }
@@ -710,30 +717,37 @@ void makeCoinIcon(Plan& p, uint32_t id, float x, float y, bool stick) {
 
 void authorScreens(Plan& p) {
     // Loading screen: the start-up set.
+    // Under the splash's title and face (Default.png), which the window
+    // centres and crops while these keep to its bottom edge.
     makeScreen(p, 1500, "Loading", "QVPScreenStart");
-    makeLabel(p, 1501, "Loading", "LOADING", 568, 380);
-    makeLabel(p, 1502, "Counter", "", 568, 320);
+    makeLabel(p, 1501, "Loading", "LOADING", 568, 140);
+    makeLabel(p, 1502, "Counter", "", 568, 95);
     p.text(1502, "Action", "kLoadingCounter");
     p.make("QVModelObjectLoadingBar", 1503, "Loading Bar");
-    p.point(1503, "Position", 568, 260);
+    p.point(1503, "Position", 568, 50);
     for (uint32_t c = 1501; c <= 1503; ++c) p.child(1500, c);
 
     // Main menu.
     makeScreen(p, 1510, "Main Menu", "QVPScreenMainMenu");
+    // The screens keep their top rows (titles, coins, sound, pause) at the
+    // top edge; the rest lies within the lowest 479 points, what a 21:9
+    // window shows.
     makeLabel(p, 1511, "Title", "SAMPLE RUNNER", 568, 560, 1.5f);
+    p.num(1511, "Stick To Edge", 1);
     // The title fades in and drops into place.
     p.linearCurve(1511, "Opacity", "animations", -1, 0, 1);
     p.linearCurve(1511, "Position", "animationsY", 60, 0, 0.8f);
-    makeCoinIcon(p, 1512, 1010, 600, true);
-    makeLabel(p, 1513, "Coins", "", 1040, 600);
+    // Room for six digits before the right edge.
+    makeCoinIcon(p, 1512, 930, 600, true);
+    makeLabel(p, 1513, "Coins", "", 960, 600);
     scoreLabel(p, 1513, "kGlobal", "kScoreCoins", "kScoreTotal");
     p.num(1513, "Stick To Edge", 1);
-    makeButton(p, "QVModelObjectButton", 1514, "Play", 1208, nullptr, 568, 80, kKeySpace);
+    makeButton(p, "QVModelObjectButton", 1514, "Play", 1208, nullptr, 568, 52, kKeySpace);
     makeButton(p, "QVModelObjectButtonSoundControl", 1515, "Sound", 1215, "kMuteAllSound", 70, 590, kKeyS);
     p.link(1515, "Sound is OFF", 1216);
     p.num(1515, "Stick To Edge", 1);
     p.make("QVModelObjectCharacterSelector", 1516, "Characters");
-    p.point(1516, "Position", 568, 330);
+    p.point(1516, "Position", 568, 236);
     p.text(1516, "Label Name", std::to_string(kFont));
     p.num(1516, "Spread", 220);
     p.num(1516, "Label Vertical Spacing", 70);
@@ -758,6 +772,16 @@ void authorScreens(Plan& p) {
     p.num(1525, "Pause Current World", 1);
     for (uint32_t c = 1521; c <= 1524; ++c) p.num(c, "Stick To Edge", 1);
     for (uint32_t c = 1521; c <= 1525; ++c) p.child(1520, c);
+    // A jump for the mouse, in the corner behind the Runner, which the
+    // world's left edge keeps right of x 130 (sprite 1985, container 1986).
+    p.make("QVModelSprite", 1985, "Jump Button");
+    p.make("QVModelSpriteContainer", 1986, "Jump Button");
+    p.size(1985, "Size", 96, 96);
+    p.size(1985, "SourceSize", 96, 96);
+    p.child(1986, 1985);
+    p.child(1010, 1985);
+    makeButton(p, "QVModelObjectButton", 1529, "Jump", 1986, "kCharacterJumpButton", 60, 116, 0);
+    p.child(1520, 1529);
 
     // Pause.
     makeScreen(p, 1530, "Pause", "Pause");
@@ -769,27 +793,32 @@ void authorScreens(Plan& p) {
 
     // Game over.
     makeScreen(p, 1540, "Game Over", "Game Over");
-    makeLabel(p, 1541, "Game Over", "GAME OVER", 568, 520, 1.4f);
-    makeLabel(p, 1542, "Score Caption", "SCORE", 470, 420, 0.8f);
-    makeLabel(p, 1543, "Score", "", 600, 420);
+    makeLabel(p, 1541, "Game Over", "GAME OVER", 568, 590, 1.4f);
+    p.num(1541, "Stick To Edge", 1);
+    makeLabel(p, 1542, "Score Caption", "SCORE", 470, 370, 0.8f);
+    makeLabel(p, 1543, "Score", "", 600, 370);
     scoreLabel(p, 1543, "kCurrentWorld", "kScoreDistance", nullptr);
-    makeLabel(p, 1544, "Best Caption", "BEST", 470, 360, 0.8f);
-    makeLabel(p, 1545, "Best", "", 600, 360);
+    makeLabel(p, 1544, "Best Caption", "BEST", 470, 315, 0.8f);
+    makeLabel(p, 1545, "Best", "", 600, 315);
     scoreLabel(p, 1545, "kCurrentWorld", "kScoreDistance", "kScoreBest");
-    makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 250, kKeySpace);
-    makeButton(p, "QVModelObjectButton", 1547, "Continue", 1211, "kRestartCheckpointButton", 568, 160, kKeyC);
-    makeButton(p, "QVModelObjectButton", 1548, "Menu", 1212, "kBackToButton", 568, 70, kKeyM);
+    makeButton(p, "QVModelObjectButton", 1546, "Retry", 1210, "kRestartButton", 568, 236, kKeySpace);
+    makeButton(p, "QVModelObjectButton", 1547, "Continue", 1211, "kRestartCheckpointButton", 568, 146, kKeyC);
+    makeButton(p, "QVModelObjectButton", 1548, "Menu", 1212, "kBackToButton", 568, 56, kKeyM);
     p.text(1548, "Back To", "QVPScreenMainMenu");
     for (uint32_t c = 1541; c <= 1548; ++c) p.child(1540, c);
 }
 
+// Both reach 40 points past the bottom and the sky past the top of the
+// tallest window (852 points at 4:3), so the death shake (at most 28
+// points) shows no edge.
 void backgrounds(Plan& p, uint32_t sky, uint32_t hills) {
-    p.point(sky, "Position", 568, 320);
-    p.point(sky, "Scale", 2, 2);
+    p.point(sky, "Position", 568, 440);
+    p.point(sky, "Scale", 2, 3);
     p.num(sky, "Speed", 0.05);
     p.num(sky, "Z Depth", -20);
     p.link(sky, "Image", 1217);
-    p.point(hills, "Position", 256, 80);
+    p.point(hills, "Position", 256, 60);
+    p.point(hills, "Scale", 1, 1.25f);
     p.num(hills, "Speed", 0.3);
     p.num(hills, "Z Depth", -10);
     p.link(hills, "Image", 1218);
@@ -1010,7 +1039,7 @@ void authorLabSections(Plan& p) {
     p.point(1906, "Position", 960, 92);
     p.link(1906, "Asset", 1891);
     p.make("QVModelObject", 1907, "Spawn Marker");
-    p.point(1907, "Position", 1040, 300);
+    p.point(1907, "Position", 1040, 200);
     p.make("QVModelObjectGroup", 1908, "Coin Row");
     p.num(1908, "Auto Depth Sorting", 1);
     p.text(1908, "Sort Direction", "gAxisX");
@@ -1020,7 +1049,7 @@ void authorLabSections(Plan& p) {
     place(p, 1911, Placement::kCoin, 740, 260);
     for (uint32_t c = 1909; c <= 1911; ++c) p.child(1908, c);
     p.make("QVModelObjectInstance", 1912, "Coin Echo");
-    p.point(1912, "Position", 800, 320);
+    p.point(1912, "Position", 800, 250);
     p.link(1912, "Reference", 1909);
     p.make("QVModelObjectLogic", 1930, "Booster");
     p.point(1930, "Position", 880, 94);
@@ -1045,12 +1074,12 @@ void authorLabSections(Plan& p) {
     p.num(1927, "Group ID", 1);
     p.num(1927, "Single Use", 0);
     p.make("QVModelObjectScreenJump", 1931, "Exit");
-    p.point(1931, "Position", 560, 300);
+    p.point(1931, "Position", 560, 240);
     p.text(1931, "Function", "kStartKeepScores");
     labLook(p, 1975, "Portal B Look", 1950, 120, 110);
     labLook(p, 1976, "Gate Look", 1956, 260, 134);
     labLook(p, 1974, "Portal A Look", 1950, 400, 110);
-    labLook(p, 1978, "Exit Look", 1968, 560, 300);
+    labLook(p, 1978, "Exit Look", 1968, 560, 240);
     labUnit(p, 1924, "Frog", 1851, true, 720, 84);
     labUnit(p, 1922, "Lift", 1869, false, 860, 60);
     p.make("QVModelObjectPath", 1923, "Lift Path");
@@ -1076,17 +1105,19 @@ void authorLabSections(Plan& p) {
 
 void authorExtras(Plan& p) {
     authorExtraLooks(p);
-    // Inside the part of the design a 4:3 window shows (x 142-994).
-    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1820, nullptr, 840, 80, kKeyE);
+    makeButton(p, "QVModelObjectButton", 1713, "Extras", 1820, nullptr, 840, 52, kKeyE);
     p.child(1510, 1713);
 
     makeScreen(p, 1700, "Extras", "Extras");
-    makeLabel(p, 1701, "Extras", "EXTRAS", 568, 560, 1.4f);
-    makeCoinIcon(p, 1702, 1010, 600, true);
-    makeLabel(p, 1703, "Coins", "", 1040, 600);
+    makeLabel(p, 1701, "Extras", "EXTRAS", 568, 580, 1.4f);
+    p.num(1701, "Stick To Edge", 1);
+    makeCoinIcon(p, 1702, 930, 600, true);
+    makeLabel(p, 1703, "Coins", "", 960, 600);
     scoreLabel(p, 1703, "kGlobal", "kScoreCoins", "kScoreTotal");
     p.num(1703, "Stick To Edge", 1);
-    makeButton(p, "QVModelObjectButtonPurchase", 1704, "Buy Magnet", 1822, nullptr, 300, 400, 0);
+    // Every button has a key: M buys a magnet, D gets Dasher, L the Lab, W
+    // and S open the web and share pages, B goes back.
+    makeButton(p, "QVModelObjectButtonPurchase", 1704, "Buy Magnet", 1822, nullptr, 300, 290, kKeyM);
     p.text(1704, "Powerup Selection", "1326");
     p.text(1704, "Type", "kPurchasePowerup");
     p.text(1704, "Purchase Method", "kInGameCurrency");
@@ -1098,9 +1129,9 @@ void authorExtras(Plan& p) {
     // "Character" is the character's model id. No "kUnlockCharacter" action:
     // the screen shows that action's button only while some character is
     // affordable, and this button unlocks its own character.
-    makeButton(p, "QVModelObjectButtonCharacterUnlock", 1705, "Get Dasher", 1823, nullptr, 568, 400, 0);
+    makeButton(p, "QVModelObjectButtonCharacterUnlock", 1705, "Get Dasher", 1823, nullptr, 568, 290, kKeyD);
     p.text(1705, "Character", "1321");
-    makeButton(p, "QVModelObjectLockButton", 1706, "Lab", 1824, nullptr, 836, 400, kKeyL);
+    makeButton(p, "QVModelObjectLockButton", 1706, "Lab", 1824, nullptr, 836, 290, kKeyL);
     p.text(1706, "Unlock", "kInGameCurrency");
     p.num(1706, "Price", 20);
     // The press that buys the Lab also opens it.
@@ -1109,16 +1140,16 @@ void authorExtras(Plan& p) {
     p.text(1706, "World", "Lab");
     p.text(1706, "Scene", "1770");
     p.link(1706, "Locked Image", 1825);
-    makeButton(p, "QVModelObjectButtonUrl", 1707, "Web", 1826, nullptr, 400, 250, 0);
+    makeButton(p, "QVModelObjectButtonUrl", 1707, "Web", 1826, nullptr, 400, 180, kKeyW);
     p.text(1707, "URL", "https://example.org/");
-    makeButton(p, "QVModelObjectButtonFacebook", 1708, "Share", 1827, nullptr, 736, 250, 0);
+    makeButton(p, "QVModelObjectButtonFacebook", 1708, "Share", 1827, nullptr, 736, 180, kKeyS);
     p.text(1708, "Facebook URL", "https://example.org/share");
     p.text(1708, "Facebook ID", "0");
-    makeButton(p, "QVModelObjectButton", 1709, "Back", 1821, "kBackButton", 568, 80, kKeyB);
+    makeButton(p, "QVModelObjectButton", 1709, "Back", 1821, "kBackButton", 568, 64, kKeyB);
     for (uint32_t c = 1701; c <= 1709; ++c) p.child(1700, c);
     // What Buy and Get are for.
-    makeLabel(p, 1710, "Magnet Caption", "MAGNET", 300, 476, 0.7f);
-    makeLabel(p, 1711, "Dasher Caption", "DASHER", 568, 476, 0.7f);
+    makeLabel(p, 1710, "Magnet Caption", "MAGNET", 300, 345, 0.7f);
+    makeLabel(p, 1711, "Dasher Caption", "DASHER", 568, 345, 0.7f);
     p.child(1700, 1710);
     p.child(1700, 1711);
 
@@ -1128,12 +1159,16 @@ void authorExtras(Plan& p) {
     scoreLabel(p, 1732, "kCurrentWorld", "kScoreDistance", nullptr);
     makeLabel(p, 1733, "Coins", "", 550, 600);
     scoreLabel(p, 1733, "kCurrentWorld", "kScoreCoins", nullptr);
-    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, "kInputControllerActionButton", 100, 80, 0);
+    // The controls keep off the play: PUSH, HOP and the stick pad in a
+    // column left of x 110, which the Runner never reaches (the world's left
+    // edge holds it right of x 130); the magnet and the swipe pad right of
+    // x 810, where the Runner never runs, above the gadgets (below y 280).
+    makeButton(p, "QVModelObjectButtonControl", 1734, "Push", 1828, "kInputControllerActionButton", 60, 116, 0);
     // A switch shows "Image" while on (its start) and "Image Selected" while
     // off, when the frog hops.
-    makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1830, nullptr, 200, 80, 0);
+    makeButton(p, "QVModelObjectButtonSwitch", 1735, "Hop", 1830, nullptr, 60, 224, 0);
     p.link(1735, "Image Selected", 1829);
-    makeButton(p, "QVModelObjectButtonPowerup", 1736, "Magnet", 1831, nullptr, 1036, 80, 0);
+    makeButton(p, "QVModelObjectButtonPowerup", 1736, "Magnet", 1831, nullptr, 1080, 340, 0);
     p.text(1736, "Powerup Selection", "1326");
     p.num(1736, "Max Refill", 3);
     p.num(1736, "Refill Timeout", 1);
@@ -1143,7 +1178,7 @@ void authorExtras(Plan& p) {
     p.child(1736, kFont);
     p.num(1736, "Label Vertical Spacing", -22);
     p.make("QVModelObjectManipulator", 1737, "Stick");
-    p.point(1737, "Position", 800, 90);
+    p.point(1737, "Position", 60, 334);
     p.num(1737, "Sensitivity", 1);
     p.text(1737, "Control Style", "kControlStyleAbsolute");
     p.make("QVModelObjectAccelerometer", 1738, "Tilt");
@@ -1151,8 +1186,8 @@ void authorExtras(Plan& p) {
     p.text(1738, "Active Axes", "kActiveAxeX");
     p.num(1738, "Sensitivity", 1);
     p.make("QVModelObjectSwipeControl", 1739, "Swipe");
-    p.point(1739, "Position", 900, 400);
-    p.point(1739, "Scale", 3, 2);
+    p.point(1739, "Position", 915, 390);
+    p.point(1739, "Scale", 2, 1.4f);
     p.make("QVModelObjectUnlocker", 1740, "Unlocker");
     p.text(1740, "Unlock Type", "kCharacterUnlock");
     p.text(1740, "Object", "Dasher");
@@ -1165,7 +1200,7 @@ void authorExtras(Plan& p) {
     // The stick's and the swipe area's pads (sprites 1980, 1982).
     for (uint32_t i = 0; i < 2; ++i) {
         const uint32_t sprite = 1980 + 2 * i;
-        const float w = i == 0 ? 100 : 300, h = i == 0 ? 100 : 200;
+        const float w = i == 0 ? 100 : 200, h = i == 0 ? 100 : 140;
         p.make("QVModelSprite", sprite, i == 0 ? "Stick Pad" : "Swipe Pad");
         p.make("QVModelSpriteContainer", sprite + 1, i == 0 ? "Stick Pad" : "Swipe Pad");
         p.size(sprite, "Size", w, h);
@@ -1173,7 +1208,7 @@ void authorExtras(Plan& p) {
         p.child(sprite + 1, sprite);
         p.child(1010, sprite);
         p.make("QVModelObjectImage", 1743 + i, i == 0 ? "Stick Pad" : "Swipe Pad");
-        p.point(1743 + i, "Position", i == 0 ? 800 : 900, i == 0 ? 90 : 400);
+        p.point(1743 + i, "Position", i == 0 ? 60 : 915, i == 0 ? 334 : 390);
         p.link(1743 + i, "Image", sprite + 1);
         p.num(1743 + i, "Stick To Edge", 0);
     }

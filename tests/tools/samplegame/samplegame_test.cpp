@@ -3,20 +3,32 @@
 // byte-identical runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../../model/core/support/loader_fixture.h"
+#include "director/CCDirector.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelControls.h"
+#include "model/classes/QVModelGeneralSettings.h"
+#include "model/classes/QVModelLevelSection.h"
+#include "model/classes/QVModelLogicObjects.h"
+#include "model/classes/QVModelObjectImage.h"
 #include "model/classes/QVModelObjectLabel.h"
+#include "model/classes/QVModelObjectPath.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVNode.h"
@@ -24,6 +36,8 @@
 #include "model/core/QVAttributeSprite.h"
 #include "model/core/QVAttributeValue.h"
 #include "model/core/QVModel.h"
+#include "player/app/QVPAppDelegate.h"
+#include "view/CCEGLView.h"
 
 namespace {
 
@@ -344,3 +358,101 @@ TEST(Deterministic, AForeignFolderIsRefusedAndLeftIntact) {
 }
 
 }  // namespace
+
+// The layout as windows from 4:3 to 21:9 show it, through the game's own
+// screen adjustment and edge anchoring: every button, image and touch area
+// of every screen lies whole in the visible area, and the Lab's controls
+// keep off the Runner's lane (its frame's width, widened by half the
+// Runner's placeholder) and, ahead of it, above every gadget (everything
+// its sections place scrolls across the whole width, a path's unit along
+// its points).
+TEST_F(Load, EveryControlFitsEveryWindowShapeAndTheLabsKeepOffThePlay) {
+    ASSERT_NO_FATAL_FAILURE(loadGame(false));
+    const auto settings = QVModelGeneralSettings::shared();
+    cocos2d::CCEGLView* view = cocos2d::CCDirector::sharedDirector()->getOpenGLView();
+    const auto area = [](const QVModel& model) -> std::optional<cocos2d::CCRect> {
+        cocos2d::CCPoint at;
+        cocos2d::CCSize size(100, 100);
+        if (const auto* image = dynamic_cast<const QVModelObjectImage*>(&model)) {
+            at = image->stickToEdge() ? image->anchoredPosition(0, 0) : image->position(0, 0);
+            size = image->placeholderSize(0);
+        } else if (dynamic_cast<const QVModelObjectSwipeControl*>(&model) ||
+                   model.type() == typeId<QVModelObjectManipulator>()) {
+            at = static_cast<const QVBaseModelObject&>(model).position(0, 0);
+        } else {
+            return std::nullopt;
+        }
+        const cocos2d::CCPoint scale = static_cast<const QVBaseModelObject&>(model).scale(0, 0);
+        size = cocos2d::CCSize(size.width * scale.x, size.height * scale.y);
+        return cocos2d::CCRect(at.x - size.width / 2, at.y - size.height / 2, size.width, size.height);
+    };
+    const auto lab = controller()->getModel<QVModelScreenScene>(1760);
+    const auto* runner = dynamic_cast<const QVModelObject*>(controller()->findModel(1900));
+    ASSERT_TRUE(lab && runner);
+    // Half the height of an object's shape (an instance's: its reference's),
+    // else of its placeholder.
+    const auto halfHeight = [](const QVModelObject& object) {
+        const auto* instance = dynamic_cast<const QVBaseModelObjectInstance*>(&object);
+        const auto shape =
+            instance && instance->reference() ? instance->reference()->collisionShape() : object.collisionShape();
+        if (!shape) return object.placeholderSize(0).height / 2;
+        if (const auto* circle = dynamic_cast<const QVModelCircle*>(shape.get())) return circle->radius();
+        float half = 0;
+        for (const cocos2d::CCPoint& point : shape->points()) half = std::max(half, std::fabs(point.y));
+        return half;
+    };
+    float gadgetsTop = 0;
+    std::function<void(const QVModel&)> reach = [&](const QVModel& parent) {
+        for (const auto& child : parent.children()) {
+            const auto* object = dynamic_cast<const QVModelObject*>(child.get());
+            if (!object || object == runner) continue;
+            float rise = 0;
+            for (const auto& sibling : parent.children()) {
+                const auto* path = dynamic_cast<const QVBaseModelObjectPath*>(sibling.get());
+                if (!path || path == object || !(path->position(0, 0) == object->position(0, 0))) continue;
+                for (const cocos2d::CCPoint& point : path->points()) rise = std::max(rise, point.y);
+            }
+            gadgetsTop =
+                std::max(gadgetsTop, object->position(0, 0).y + rise + halfHeight(*object) * object->scale(0, 0).y);
+            reach(*child);
+        }
+    };
+    for (const auto& section : lab->children()) {
+        if (dynamic_cast<const QVModelLevelSection*>(section.get())) reach(*section);
+    }
+    for (const cocos2d::CCSize& window : {cocos2d::CCSize(800, 600), cocos2d::CCSize(1440, 900),
+                                          cocos2d::CCSize(1136, 640), cocos2d::CCSize(1280, 540)}) {
+        SCOPED_TRACE(testing::Message() << window.width << "x" << window.height);
+        view->setFrameSize(window.width, window.height);
+        view->setDesignResolutionSize(
+            1136, 640,
+            QVPAppDelegate::resolutionPolicy(static_cast<int>(settings->screenAdjustment()),
+                                             static_cast<int>(settings->orientation()), window));
+        const cocos2d::CCRect visible(view->getVisibleOrigin().x, view->getVisibleOrigin().y,
+                                      view->getVisibleSize().width, view->getVisibleSize().height);
+        for (const auto& screen : controller()->getModels<QVModelScreen>()) {
+            for (const auto& child : screen->children()) {
+                const auto rect = area(*child);
+                if (!rect) continue;
+                SCOPED_TRACE(screen->name() + ": " + child->name());
+                EXPECT_GE(rect->getMinX(), visible.getMinX());
+                EXPECT_GE(rect->getMinY(), visible.getMinY());
+                EXPECT_LE(rect->getMaxX(), visible.getMaxX());
+                EXPECT_LE(rect->getMaxY(), visible.getMaxY());
+                if (screen->id() != 1730 || !dynamic_cast<const QVModelObject*>(child.get()) ||
+                    child->type() == typeId<QVModelObjectImage>()) {
+                    continue;
+                }
+                const float half = runner->placeholderSize(0).width / 2, frameX = lab->objectFrameRect().origin.x;
+                const float laneLeft = frameX * visible.size.width - half;
+                const float laneRight = (frameX + lab->objectFrameRect().size.width) * visible.size.width + half;
+                // Left of the lane only what the Runner has passed goes by.
+                EXPECT_TRUE(rect->getMaxX() < laneLeft || rect->getMinX() > laneRight)
+                    << "the Runner's lane is x " << laneLeft << " to " << laneRight;
+                if (rect->getMinX() > laneRight) {
+                    EXPECT_GT(rect->getMinY(), gadgetsTop);
+                }
+            }
+        }
+    }
+}
