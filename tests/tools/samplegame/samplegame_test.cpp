@@ -3,6 +3,7 @@
 // byte-identical runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -14,9 +15,13 @@
 #include "../../model/core/support/loader_fixture.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelComponents.h"
+#include "model/classes/QVModelLevelSection.h"
+#include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
+#include "model/classes/QVModelScreenScene.h"
 #include "model/classes/QVModelSprite.h"
 #include "model/classes/QVModelSpriteContainer.h"
 #include "model/classes/QVNode.h"
@@ -240,7 +245,7 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
     };
     for (const Row& row :
          {Row{1875, "Linear Velocity", true, false, 0, 4}, Row{1940, "Linear Velocity", false, true, 4, 0},
-          Row{1930, "Linear Velocity Modifier", false, true, 3, 0}}) {
+          Row{1930, "Linear Velocity Modifier", false, true, 6, 0}}) {
         SCOPED_TRACE(row.attribute);
         const auto model = controller()->getModel(row.model);
         ASSERT_TRUE(model);
@@ -250,6 +255,46 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
         EXPECT_EQ(point->isYEmpty(), row.yEmpty);
         EXPECT_EQ(point->value().x, row.x);
         EXPECT_EQ(point->value().y, row.y);
+    }
+}
+
+// A group only sorts what its section creates: each member must also be an
+// object of the section, or nothing in the field ever stands for it.
+TEST_F(Load, EveryGroupMemberIsAnObjectOfItsSection) {
+    ASSERT_NO_FATAL_FAILURE(loadGame(false));
+    size_t members = 0;
+    for (const auto& section : controller()->getModels<QVModelLevelSection>()) {
+        std::set<uint32_t> objects;
+        for (const auto& object : section->objects()) objects.insert(object->id());
+        for (const auto& object : section->objects()) {
+            if (!modelCast<QVModelObjectGroup>(object)) continue;
+            for (const auto& member : object->children()) {
+                SCOPED_TRACE(std::to_string(section->id()) + " " + std::to_string(member->id()));
+                EXPECT_EQ(objects.count(member->id()), 1u);
+                ++members;
+            }
+        }
+    }
+    EXPECT_GT(members, 0u);
+}
+
+// The view scrolls its game speed in points per 1/60 s; a character runs at
+// most "Max Speed" metres (20 points) per second. A view faster than the
+// slowest character leaves it on the frame's left edge, which pushes it,
+// and an ended character with it.
+TEST_F(Load, NoWorldScrollsFasterThanTheSlowestCharacterRuns) {
+    ASSERT_NO_FATAL_FAILURE(loadGame(false));
+    float slowest = 1e9f;
+    for (const auto& character : controller()->getModels<QVModelAssetCharacter>()) {
+        const auto gameplay = character->findComponent<QVModelComponentCharacterGameplaySettings>();
+        ASSERT_TRUE(gameplay);
+        slowest = std::min(slowest, gameplay->maxSpeed().x * 20 / 60);
+    }
+    const auto worlds = controller()->getModels<QVModelScreenScene>();
+    ASSERT_EQ(worlds.size(), 2u);
+    for (const auto& world : worlds) {
+        SCOPED_TRACE(world->name());
+        EXPECT_LE(world->gameSpeedMax(), slowest);
     }
 }
 
