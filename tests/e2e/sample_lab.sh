@@ -62,15 +62,6 @@ never_inside() {
         [ -z "$at" ] || { fail "$1$f.txt: the runner at (${at% * *}) overlaps the crate at (${at#* * })"; return; }
     done
 }
-# Fails unless PNG, readable, has no pixel of COLOUR ("R,G,B~TOL") in BOX.
-has_none() {
-    "$pngprobe" "$1" --count "$2=$3>=1" > /dev/null 2>&1
-    case $? in
-        1) ;;
-        0) fail "$(basename "$1"): pixels $3 in $2" ;;
-        *) fail "$(basename "$1"): pngprobe could not read it" ;;
-    esac
-}
 
 seed_coins "$work/push" 100
 wanted="150:$work/p150.txt;170:$work/p170.txt"
@@ -147,7 +138,7 @@ if [ -n "$moved" ]; then
 fi
 # The notice of Dasher's unlock (design (568, 560), white) is gone 5 s after
 # the Lab opened.
-has_none "$work/loop.png" 400,60,736,100 255,255,255~30
+none "$work/loop.png" 400,60,736,100 255,255,255~30
 
 seed_coins "$work/exit" 100
 # Before and after the first jump; then every other frame around the

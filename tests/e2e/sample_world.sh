@@ -52,16 +52,6 @@ no_seam() {
 }
 # At least N pixels of colour C (pngprobe's "R,G,B~TOL") in REGION.
 some() { "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1 || fail "$(basename "$1"): fewer than $4 pixels $3 in $2"; }
-# Fewer than N pixels of colour C in REGION (pngprobe's count misses).
-fewer() {
-    "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1
-    case $? in
-        1) ;;
-        0) fail "$(basename "$1"): $4 or more pixels $3 in $2" ;;
-        *) fail "$(basename "$1"): pngprobe could not read it" ;;
-    esac
-}
-none() { fewer "$1" "$2" "$3" 1; }
 # The Runner's torso and its trail, white at the head.
 torso='220,30,30~10'
 trail_white='255,255,255~55'

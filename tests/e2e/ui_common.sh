@@ -21,6 +21,9 @@
 #   count_lines FILE TEXT N  FILE holds exactly N lines ending in TEXT
 #   want_text FILE TEXT    some line of FILE holds TEXT
 #   want_coins TAG N       $work/TAG.state's coins total is N
+#   fewer PNG REGION C N   PNG holds fewer than N pixels of colour C
+#                          (pngprobe's "R,G,B~TOL") in REGION
+#   none PNG REGION C      PNG holds no pixel of colour C in REGION
 # Every run's log is checked for "[QVPScreen] no runtime object for".
 . "$(dirname "$0")/player_common.sh"
 game=$fixtures
@@ -98,3 +101,14 @@ count_lines() {
 want_text() {
     grep -qF -- "$2" "$1" 2> /dev/null || fail "$(basename "$1"): no line holds '$2'"
 }
+
+fewer() {
+    "$pngprobe" "$1" --count "$2=$3>=$4" > /dev/null 2>&1
+    case $? in
+        1) ;;
+        0) fail "$(basename "$1"): $4 or more pixels $3 in $2" ;;
+        *) fail "$(basename "$1"): pngprobe could not read it" ;;
+    esac
+}
+
+none() { fewer "$1" "$2" "$3" 1; }
