@@ -16,8 +16,6 @@
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
 #include "model/classes/QVModelComponents.h"
-#include "model/classes/QVModelLevelSection.h"
-#include "model/classes/QVModelObjectGroup.h"
 #include "model/classes/QVModelObjectLabel.h"
 #include "model/classes/QVModelPolygon.h"
 #include "model/classes/QVModelScreen.h"
@@ -256,26 +254,6 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
         EXPECT_EQ(point->value().x, row.x);
         EXPECT_EQ(point->value().y, row.y);
     }
-}
-
-// A group only sorts what its section creates: each member must also be an
-// object of the section, or nothing in the field ever stands for it.
-TEST_F(Load, EveryGroupMemberIsAnObjectOfItsSection) {
-    ASSERT_NO_FATAL_FAILURE(loadGame(false));
-    size_t members = 0;
-    for (const auto& section : controller()->getModels<QVModelLevelSection>()) {
-        std::set<uint32_t> objects;
-        for (const auto& object : section->objects()) objects.insert(object->id());
-        for (const auto& object : section->objects()) {
-            if (!modelCast<QVModelObjectGroup>(object)) continue;
-            for (const auto& member : object->children()) {
-                SCOPED_TRACE(std::to_string(section->id()) + " " + std::to_string(member->id()));
-                EXPECT_EQ(objects.count(member->id()), 1u);
-                ++members;
-            }
-        }
-    }
-    EXPECT_GT(members, 0u);
 }
 
 // The view scrolls its game speed in points per 1/60 s; a character runs at
