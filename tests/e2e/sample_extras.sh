@@ -8,7 +8,8 @@
 #   run 2  20 coins: Buy twice (two more magnets, 10 coins), then one click of
 #          Get unlocks and selects Dasher (10 coins) and Get shows Dasher
 #   runs 3, 4  one store, 20 coins: one L press buys the Lab (grey) and
-#          opens it; in the next run the Lab is violet and L opens it again
+#          opens it, whose HUD tells that it unlocked Dasher (and he is);
+#          in the next run the Lab is violet and L opens it again
 #   run 5  an 800 x 600 window: the main menu's EXTRAS button is whole,
 #          clear of both window edges
 # Usage: bash tests/e2e/sample_extras.sh PLAYER SAMPLEGAME   (SAMPLEGAME is build/samplegame)
@@ -58,14 +59,18 @@ has "$work/dasher.png" "$get" $spend 6 4000 && fail "run2: Get still shows its p
 # The Lab: one press buys and opens it; bought, it is violet and opens again.
 open=150,90,220
 seed_coins "$work/store3" 20
-run_player run3 "$work/store3" extras-3.txt 130 "60:$work/lab-locked.png"
+run_player run3 "$work/store3" extras-3.txt 130 "60:$work/lab-locked.png;100:$work/lab-gift.png"
 png_check "$work/lab-locked.png" --count "$lab=$locked~6>=4000"
+# "DASHER UNLOCKED" in white at design (568, 560), half a second after the
+# Lab opened.
+png_check "$work/lab-gift.png" --count '400,60,736,100=255,255,255~30>=1500'
 count_lines "$work/run3.log" 'Screen On Enter: Lab HUD' 1
 run_player run4 "$work/store3" extras-3.txt 130 "60:$work/lab-open.png"
 png_check "$work/lab-open.png" --count "$lab=$open~6>=4000"
 count_lines "$work/run4.log" 'Screen On Enter: Lab HUD' 1
 state run4 "$work/store3"
 want_line "$work/run4.state" 'lock "Lab" 0'
+want_line "$work/run4.state" 'character 1 1'
 want_coins run4 0
 
 # 4:3: a 1600x1200 screen gives an 800 x 600 window, the design's full

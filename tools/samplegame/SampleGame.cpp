@@ -829,7 +829,9 @@ void worldValues(Plan& p, uint32_t w, const char* key) {
     p.point(w, "Gravity", 0, -40);
     p.num(w, "Time Warp", 1);
     p.num(w, "Game Speed Min", 4);
-    p.num(w, "Game Speed Max", 6);
+    // The Runner's top speed (15 m/s, 5 points a frame): a faster view
+    // would leave it riding the frame's left edge, which pushes it along.
+    p.num(w, "Game Speed Max", 5);
     p.num(w, "Speed Increase", 0.001);
     p.num(w, "Velocity Drag", 1);
     p.num(w, "Score Multiplier", 0.05);
@@ -1034,7 +1036,8 @@ void authorLabSections(Plan& p) {
     p.link(1904, "Object A", 1901);
     p.link(1904, "Object B", 1903);
     p.num(1904, "Speed", 0);
-    labUnit(p, 1905, "Crate", 1861, false, 760, 94);
+    // A physics body: the runner shoves it, and it falls back after a swipe.
+    labUnit(p, 1905, "Crate", 1861, false, 760, 94, "kMovementPhysics");
     p.make("QVModelObjectAsset", 1906, "Flower");
     p.point(1906, "Position", 960, 92);
     p.link(1906, "Asset", 1891);
@@ -1044,20 +1047,26 @@ void authorLabSections(Plan& p) {
     p.num(1908, "Auto Depth Sorting", 1);
     p.text(1908, "Sort Direction", "gAxisX");
     p.text(1908, "Sort Order", "gSortAsc");
-    place(p, 1909, Placement::kCoin, 620, 260);
-    place(p, 1910, Placement::kCoin, 680, 260);
-    place(p, 1911, Placement::kCoin, 740, 260);
+    // Past the wheel, so that one jump from under its right side sweeps
+    // the row (and clears the crate); the echo, before the wheel, asks for
+    // a jump of its own and stays under the controls.
+    place(p, 1909, Placement::kCoin, 680, 270);
+    place(p, 1910, Placement::kCoin, 740, 270);
+    place(p, 1911, Placement::kCoin, 800, 270);
     for (uint32_t c = 1909; c <= 1911; ++c) p.child(1908, c);
     p.make("QVModelObjectInstance", 1912, "Coin Echo");
-    p.point(1912, "Position", 800, 250);
+    p.point(1912, "Position", 380, 250);
     p.link(1912, "Reference", 1909);
     p.make("QVModelObjectLogic", 1930, "Booster");
     p.point(1930, "Position", 880, 94);
-    p.pointAxes(1930, "Linear Velocity Modifier", 3, 0, false, true);
+    // 192 points/s on top: the crate visibly pulls away before the ground's
+    // friction slows it.
+    p.pointAxes(1930, "Linear Velocity Modifier", 6, 0, false, true);
     p.text(1930, "Affect operation", "kAdd");
     p.text(1930, "Affected asset", "1861");
     labLook(p, 1977, "Booster Look", 1962, 880, 84);
-    for (uint32_t c = 1900; c <= 1908; ++c) p.child(1770, c);
+    // The group only sorts its members; the section creates them.
+    for (uint32_t c = 1900; c <= 1911; ++c) p.child(1770, c);
     for (uint32_t c : {1912u, 1930u, 1977u}) p.child(1770, c);
 
     place(p, 1920, Placement::kGround, 284, 32);
@@ -1213,10 +1222,17 @@ void authorExtras(Plan& p) {
         p.num(1743 + i, "Stick To Edge", 0);
     }
     for (uint32_t c = 1742; c <= 1744; ++c) p.child(1730, c);
+    // The unlocker's gift, said where it is given; it fades after a while.
+    makeLabel(p, 1745, "Dasher Gift", "DASHER UNLOCKED", 568, 560, 0.7f);
+    p.num(1745, "Autohide", 3);
+    p.child(1730, 1745);
 
     authorLabAssets(p);
     p.make("QVModelScreenScene", 1760, "Lab");
     worldValues(p, 1760, "Lab");
+    // A shoved crate slides to a stop (the runner's own contacts take the
+    // platform friction instead).
+    p.num(1760, "Friction", 0.2);
     p.make("QVModelComponentForcedMovement", 1761, "Forced Movement");
     p.num(1761, "Froce Min", 3);
     p.num(1761, "Force Max", 5);

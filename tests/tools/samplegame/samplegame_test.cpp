@@ -19,6 +19,7 @@
 #include "director/CCDirector.h"
 #include "model/classes/QVModelAsset.h"
 #include "model/classes/QVModelAtlas.h"
+#include "model/classes/QVModelComponents.h"
 #include "model/classes/QVModelControls.h"
 #include "model/classes/QVModelGeneralSettings.h"
 #include "model/classes/QVModelLevelSection.h"
@@ -254,7 +255,7 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
     };
     for (const Row& row :
          {Row{1875, "Linear Velocity", true, false, 0, 4}, Row{1940, "Linear Velocity", false, true, 4, 0},
-          Row{1930, "Linear Velocity Modifier", false, true, 3, 0}}) {
+          Row{1930, "Linear Velocity Modifier", false, true, 6, 0}}) {
         SCOPED_TRACE(row.attribute);
         const auto model = controller()->getModel(row.model);
         ASSERT_TRUE(model);
@@ -264,6 +265,26 @@ TEST_F(Load, OneAxisVelocitiesKeepTheOtherAxisEmpty) {
         EXPECT_EQ(point->isYEmpty(), row.yEmpty);
         EXPECT_EQ(point->value().x, row.x);
         EXPECT_EQ(point->value().y, row.y);
+    }
+}
+
+// The view scrolls its game speed in points per 1/60 s; a character runs at
+// most "Max Speed" metres (20 points) per second. A view faster than the
+// slowest character leaves it on the frame's left edge, which pushes it,
+// and an ended character with it.
+TEST_F(Load, NoWorldScrollsFasterThanTheSlowestCharacterRuns) {
+    ASSERT_NO_FATAL_FAILURE(loadGame(false));
+    float slowest = 1e9f;
+    for (const auto& character : controller()->getModels<QVModelAssetCharacter>()) {
+        const auto gameplay = character->findComponent<QVModelComponentCharacterGameplaySettings>();
+        ASSERT_TRUE(gameplay);
+        slowest = std::min(slowest, gameplay->maxSpeed().x * 20 / 60);
+    }
+    const auto worlds = controller()->getModels<QVModelScreenScene>();
+    ASSERT_EQ(worlds.size(), 2u);
+    for (const auto& world : worlds) {
+        SCOPED_TRACE(world->name());
+        EXPECT_LE(world->gameSpeedMax(), slowest);
     }
 }
 
