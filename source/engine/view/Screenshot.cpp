@@ -149,12 +149,16 @@ bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, i
         *error = why == "nothing to write" ? why : "cannot write " + path + ": " + why;
         return false;
     }
+    return writeWholeFile(path, bytes.data(), bytes.size(), error);
+}
+
+bool writeWholeFile(const std::string& path, const void* data, std::size_t size, std::string* error) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = std::fwrite(data, 1, size, file) == size;
     if (std::fclose(file) != 0) ok = false;
     if (!ok) *error = "cannot write " + path + ": " + std::strerror(errno);
     return ok;

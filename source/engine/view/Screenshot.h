@@ -33,6 +33,9 @@ bool encodePng(const unsigned char* pixels, int width, int height, int channels,
 
 // Writes tightly packed RGB rows (top row first) as a PNG (zlib level 1).
 bool writeRGBPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string* error);
+// Writes `size` bytes as the whole file; on failure `error` is
+// "cannot write <path>: <reason>". Screenshots and state dumps both use it.
+bool writeWholeFile(const std::string& path, const void* data, std::size_t size, std::string* error);
 
 // Flips rows read from GL (bottom row first) so the top row comes first.
 void flipRows(unsigned char* pixels, int rowBytes, int rows);

@@ -1,13 +1,11 @@
 #include "player/app/StateDump.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "base/CCArray.h"
 #include "director/CCDirector.h"
@@ -131,15 +129,11 @@ void write(unsigned int frame) {
     for (const Request& request : g_requests) {
         if (request.frame != frame) continue;
         const std::string dump = text(frame, ScreenManager::shared()->getGameScene());
-        FILE* file = std::fopen(request.path.c_str(), "wb");
-        bool written = file && std::fwrite(dump.data(), 1, dump.size(), file) == dump.size();
-        const int error = errno;
-        if (file && std::fclose(file) != 0) written = false;
-        if (!written) {
+        std::string error;
+        if (!cocos2d::writeWholeFile(request.path, dump.data(), dump.size(), &error)) {
             // As a missing screenshot: the check reading it must not pass.
-            const char* reason = std::strerror(file ? errno : error);
-            logMessage("[StateDump] cannot write frame %u to %s: %s", frame, request.path.c_str(), reason);
-            logNotice("QVP_STATE_DUMP: cannot write %s: %s", request.path.c_str(), reason);
+            logMessage("[StateDump] frame %u: %s", frame, error.c_str());
+            logNotice("QVP_STATE_DUMP: %s", error.c_str());
             cocos2d::markRunHookFailed();
         }
     }

@@ -378,8 +378,6 @@ TEST(Deterministic, AForeignFolderIsRefusedAndLeftIntact) {
     run("rm -rf " + dir);
 }
 
-}  // namespace
-
 // The layout as windows from 4:3 to 21:9 show it, through the game's own
 // screen adjustment and edge anchoring: every button, image and touch area
 // of every screen lies whole in the visible area, and the Lab's controls
@@ -477,3 +475,5 @@ TEST_F(Load, EveryControlFitsEveryWindowShapeAndTheLabsKeepOffThePlay) {
         }
     }
 }
+
+}  // namespace

@@ -6,8 +6,9 @@
 // SIGTERM, the input script's quit, the frame limit), which saves the
 // player's progress; 1 when the game cannot be loaded, a run hook is
 // malformed, a screenshot or state dump could not be written (the progress
-// is saved) or the main loop fails; 2 for bad arguments (0 for --help). Every failure is one line on standard error
-// naming its cause; the lower layers' notices are printed under our name.
+// is saved) or the main loop fails; 2 for bad arguments (0 for --help).
+// Every failure is one line on standard error naming its cause; the lower
+// layers' notices are printed under our name.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
